@@ -1,0 +1,36 @@
+#include "actions/power.h"
+
+#include "store/words.h"
+
+namespace ordavi {
+
+namespace {
+constexpr std::uint32_t kEwxLogoff = 0x0, kEwxReboot = 0x2, kEwxForce = 0x4, kEwxPowerOff = 0x8;
+constexpr std::int32_t kTrue = -1, kFalse = 0;
+constexpr std::int32_t kShutdownReboot = 1, kShutdownPowerOff = 2;
+}  // namespace
+
+void PerformPowerAction(PowerAction action, PowerSystem& sys) {
+  switch (action) {
+    case PowerAction::LogOff: sys.ExitWindowsEx(kEwxLogoff | kEwxForce, 0); break;
+    case PowerAction::Standby: sys.SetSystemPowerState(kTrue, kTrue); break;
+    case PowerAction::Hibernate: sys.SetSystemPowerState(kFalse, kTrue); break;
+    case PowerAction::Restart: sys.ExitWindowsEx(kEwxReboot | kEwxForce, 0); break;
+    case PowerAction::ShutDown: sys.ExitWindowsEx(kEwxPowerOff | kEwxForce, 0); break;
+    case PowerAction::FastRestart: sys.NtShutdownSystem(kShutdownReboot); break;
+    case PowerAction::FastShutdown: sys.NtShutdownSystem(kShutdownPowerOff); break;
+  }
+}
+
+std::optional<PowerAction> PowerActionForWord(const std::string& word) {
+  if (word == words::kLogOff) return PowerAction::LogOff;
+  if (word == words::kStandby) return PowerAction::Standby;
+  if (word == words::kHibernate) return PowerAction::Hibernate;
+  if (word == words::kRestart) return PowerAction::Restart;
+  if (word == words::kShutDown) return PowerAction::ShutDown;
+  if (word == words::kFastRestart) return PowerAction::FastRestart;
+  if (word == words::kFastShutdown) return PowerAction::FastShutdown;
+  return std::nullopt;
+}
+
+}  // namespace ordavi

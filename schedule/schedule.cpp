@@ -1,0 +1,1 @@
+#include "schedule/schedule.h"

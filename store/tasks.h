@@ -1,0 +1,54 @@
+// Task records in the program's registry key.
+//
+// Task n (1..task counter, without gaps) is four REG_SZ values: A n schedule
+// text, B n type word, C n parameter text, D n enabled word ("启用"/"禁用").
+// TaskNum (REG_DWORD) holds the number of tasks. The only task state held in
+// memory is the task counter, the copy of TaskNum loaded at start-up.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "store/registry.h"
+
+namespace ordavi {
+
+struct TaskRecord {
+  int number = 0;
+  std::string schedule;  // A
+  std::string type;      // B
+  std::string param;     // C
+  std::string enabled;   // D
+};
+
+enum class TaskField : char { Schedule = 'A', Type = 'B', Param = 'C', Enabled = 'D' };
+
+// The value name of a task field: "A7", "D12".
+std::string TaskValueName(TaskField field, int n);
+
+class TaskStore {
+ public:
+  explicit TaskStore(Registry& reg) : reg_(reg) {}
+
+  // Reads TaskNum into the counter, or writes TaskNum = 0 when it is absent.
+  void LoadTaskCounter();
+  std::int32_t Count() const { return counter_; }
+
+  TaskRecord ReadTask(int n);
+  std::string ReadField(TaskField field, int n);
+
+  // Appends a task, enabled; returns its number.
+  int AddTask(const std::string& schedule, const std::string& type, const std::string& param);
+  // Rewrites A, B and C of task n; returns the enabled word afterwards (an
+  // empty one becomes "启用", any other is kept).
+  std::string ModifyTask(int n, const std::string& schedule, const std::string& type, const std::string& param);
+  // Removes task k; later tasks move down by one.
+  void DeleteTask(int k);
+  void SetTaskEnabled(int n, const std::string& word);
+
+ private:
+  Registry& reg_;
+  std::int32_t counter_ = 0;
+};
+
+}  // namespace ordavi

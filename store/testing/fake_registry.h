@@ -1,0 +1,47 @@
+// An in-memory registry for unit tests. Keys are kept by path in one
+// FakeRegistryRoot; a write can be made to fail, and any value can be planted
+// with any type.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "store/registry.h"
+
+namespace ordavi::testing {
+
+class FakeRegistryRoot;
+
+class FakeRegistryKey : public RegistryKey {
+ public:
+  std::optional<RegValue> Query(const std::string& name) override;
+  bool SetString(const std::string& name, const std::string& text) override;
+  bool SetDword(const std::string& name, std::uint32_t value) override;
+  bool Delete(const std::string& name) override;
+
+  // Test controls.
+  void Plant(const std::string& name, RegType type, const std::string& bytes) { values[name] = {type, bytes}; }
+  void PlantString(const std::string& name, const std::string& text) { Plant(name, RegType::String, text + '\0'); }
+  void PlantDword(const std::string& name, std::uint32_t v);
+  // The next writes of these names fail (each stays failing until cleared).
+  std::set<std::string> failWrites;
+  // Every write that went through, in order, as "name=text" or "name=#number".
+  std::vector<std::string> writeLog;
+  std::map<std::string, RegValue> values;
+};
+
+class FakeRegistryRoot : public RegistryRoot {
+ public:
+  std::unique_ptr<RegistryKey> OpenKey(const std::string& path) override;
+  FakeRegistryKey& Key(const std::string& path) { return keys_[path]; }
+
+ private:
+  // Keys handed out by OpenKey forward to these, so state outlives the handle.
+  std::map<std::string, FakeRegistryKey> keys_;
+};
+
+}  // namespace ordavi::testing

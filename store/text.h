@@ -1,0 +1,35 @@
+// Byte-level helpers for GBK text (code page 936). Every stored and compared
+// text in Ordavi is GBK: an ASCII character is one byte, a Chinese character
+// two (a lead byte 0x81..0xFE followed by a trail byte).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace ordavi {
+
+// True when byte b starts a double-byte GBK character.
+inline bool IsGbkLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+
+// The first `count` characters of a GBK text (characters, not bytes).
+std::string FirstChars(const std::string& gbk, std::size_t count);
+
+// A path split at its last '\' or ':' that is not the trail byte of a
+// double-byte character. `dir` runs up to and including that separator (empty
+// when there is none); `name` is everything after it (the whole text when
+// there is none).
+struct PathParts {
+  std::string dir;
+  std::string name;
+};
+PathParts SplitPath(const std::string& gbk);
+
+// ASCII upper case, byte by byte: every byte 'a'..'z' loses 0x20 wherever it
+// stands, also as the trail byte of a Chinese character.
+std::string AsciiUpper(const std::string& bytes);
+
+// Plain decimal: optional minus sign, no leading zeros, no padding.
+std::string Decimal(long long value);
+
+}  // namespace ordavi

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Installs what building and testing Ordavi needs on a Debian machine:
+# CMake, GCC, GoogleTest, MinGW-w64 (i686 and x86-64), Wine with 32-bit
+# support, Xvfb, xdotool, ImageMagick and the fonts for readable screenshots.
+# Does nothing when everything is already there.
+set -euo pipefail
+
+need=()
+have() { command -v "$1" >/dev/null 2>&1; }
+pkg_ok() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
+have cmake || need+=(cmake)
+have g++ || need+=(g++)
+have make || need+=(make)
+[ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+have i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686-posix)
+have x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64-posix)
+have i686-w64-mingw32-windres || need+=(binutils-mingw-w64-i686)
+have Xvfb || need+=(xvfb)
+have xdotool || need+=(xdotool)
+have import || need+=(imagemagick)
+have iconv || need+=(libc-bin)
+pkg_ok fonts-wqy-microhei || need+=(fonts-wqy-microhei)
+pkg_ok fonts-wine || need+=(fonts-wine)
+pkg_ok locales || need+=(locales)
+pkg_ok wine32:i386 || need+=(wine wine32:i386)
+have wine || need+=(wine)
+
+if [ ${#need[@]} -gt 0 ]; then
+  if [ "$(id -u)" != 0 ]; then
+    echo "Missing packages: ${need[*]}" >&2
+    echo "Run this script as root (it uses apt-get), or install them yourself." >&2
+    exit 1
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+  fi
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${need[@]}" wine64 >/dev/null
+fi
+
+# Wine takes its ANSI code page and date format from the locale: zh_CN.UTF-8
+# gives code page 936 (GBK) and the short date format yyyy/M/d.
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+  if [ "$(id -u)" = 0 ]; then
+    sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen 2>/dev/null || true
+    grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null || echo 'zh_CN.UTF-8 UTF-8' >> /etc/locale.gen
+    locale-gen >/dev/null
+  else
+    echo "The zh_CN.UTF-8 locale is missing; generate it as root." >&2
+    exit 1
+  fi
+fi
