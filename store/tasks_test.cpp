@@ -1,1 +1,157 @@
+#include "store/tasks.h"
+
 #include <gtest/gtest.h>
+
+#include "store/errors.h"
+#include "store/testing/fake_registry.h"
+
+namespace ordavi {
+namespace {
+
+using testing::FakeRegistryKey;
+
+class TaskStoreTest : public ::testing::Test {
+ protected:
+  FakeRegistryKey key;
+  Registry reg{key};
+  TaskStore store{reg};
+
+  std::string Str(const std::string& name) { return reg.ReadString(name); }
+  bool Has(const std::string& name) { return key.values.count(name) > 0; }
+  void AddThree() {
+    store.LoadTaskCounter();
+    store.AddTask("每天8时30分", "提醒", "one");
+    store.AddTask("每周7日22时0分", "关闭计算机", "");
+    store.AddTask("空闲15分钟", "关闭程序", "C:\\t\\tool.exe");
+  }
+};
+
+TEST_F(TaskStoreTest, FirstStartCreatesTaskNumAndFirstTaskIsNumberOne) {
+  store.LoadTaskCounter();
+  EXPECT_EQ(reg.ReadInteger("TaskNum"), 0);
+  EXPECT_EQ(store.AddTask("每天8时30分", "关闭计算机", ""), 1);
+  EXPECT_EQ(reg.ReadInteger("TaskNum"), 1);
+  EXPECT_EQ(key.values["A1"].data, std::string("每天8时30分") + '\0');
+  EXPECT_EQ(std::string("每天8时30分").size(), 11u);
+  EXPECT_EQ(Str("B1"), "关闭计算机");
+  EXPECT_EQ(key.values["C1"].data, std::string(1, '\0'));
+  EXPECT_EQ(Str("D1"), "启用");
+  EXPECT_EQ(key.writeLog, (std::vector<std::string>{"TaskNum=#0", "TaskNum=#1", "A1=每天8时30分", "B1=关闭计算机", "C1=",
+                                                      "D1=启用"}));
+}
+
+TEST_F(TaskStoreTest, LoadsAnExistingCounterWithoutWriting) {
+  key.PlantDword("TaskNum", 12);
+  store.LoadTaskCounter();
+  EXPECT_EQ(store.Count(), 12);
+  EXPECT_TRUE(key.writeLog.empty());
+  EXPECT_EQ(store.AddTask("每天1时0分", "提醒", ""), 13);
+  EXPECT_TRUE(Has("A13") && Has("D13"));
+}
+
+TEST_F(TaskStoreTest, ValueNamesHaveNoPadding) {
+  EXPECT_EQ(TaskValueName(TaskField::Schedule, 7), "A7");
+  EXPECT_EQ(TaskValueName(TaskField::Enabled, 10), "D10");
+  EXPECT_EQ(TaskValueName(TaskField::Param, 123), "C123");
+}
+
+TEST_F(TaskStoreTest, DeleteMovesLaterTasksDownAndRemovesTheHighestSlot) {
+  AddThree();
+  store.SetTaskEnabled(3, "禁用");
+  store.DeleteTask(2);
+  EXPECT_EQ(store.Count(), 2);
+  EXPECT_EQ(reg.ReadInteger("TaskNum"), 2);
+  const TaskRecord t2 = store.ReadTask(2);
+  EXPECT_EQ(t2.schedule, "空闲15分钟");
+  EXPECT_EQ(t2.type, "关闭程序");
+  EXPECT_EQ(t2.param, "C:\\t\\tool.exe");
+  EXPECT_EQ(t2.enabled, "禁用");
+  EXPECT_EQ(store.ReadTask(1).param, "one");
+  for (const char* n : {"A3", "B3", "C3", "D3"}) EXPECT_FALSE(Has(n)) << n;
+}
+
+TEST_F(TaskStoreTest, DeleteOnlyAndLastTask) {
+  store.LoadTaskCounter();
+  store.AddTask("每天1时0分", "提醒", "x");
+  store.DeleteTask(1);
+  EXPECT_EQ(reg.ReadInteger("TaskNum"), 0);
+  for (const char* n : {"A1", "B1", "C1", "D1"}) EXPECT_FALSE(Has(n)) << n;
+
+  AddThree();
+  key.writeLog.clear();
+  store.DeleteTask(3);  // the last one: nothing to copy
+  EXPECT_EQ(key.writeLog, std::vector<std::string>{"TaskNum=#2"});
+  EXPECT_FALSE(Has("A3"));
+}
+
+TEST_F(TaskStoreTest, DeleteCopiesAbsentValuesAsEmptyText) {
+  AddThree();
+  key.values.erase("D3");
+  store.DeleteTask(1);
+  ASSERT_TRUE(Has("D2"));
+  EXPECT_EQ(key.values["D2"].data, std::string(1, '\0'));
+}
+
+TEST_F(TaskStoreTest, DeletingANumberOutsideTheListChangesNothing) {
+  AddThree();
+  const auto before = key.values;
+  store.DeleteTask(4);
+  store.DeleteTask(0);
+  EXPECT_EQ(store.Count(), 3);
+  EXPECT_EQ(key.values.size(), before.size());
+  EXPECT_TRUE(Has("A3"));
+}
+
+TEST_F(TaskStoreTest, ModifyKeepsTheEnabledWordOrEnablesAnEmptyOne) {
+  AddThree();
+  store.SetTaskEnabled(2, "禁用");
+  EXPECT_EQ(store.ModifyTask(2, "每天9时0分", "提醒", "hi"), "禁用");
+  EXPECT_EQ(Str("D2"), "禁用");
+  EXPECT_EQ(Str("A2"), "每天9时0分");
+
+  key.values.erase("D1");
+  EXPECT_EQ(store.ReadTask(1).enabled, "");  // absent: shown empty, counts as disabled
+  EXPECT_EQ(store.ModifyTask(1, "每天9时0分", "提醒", ""), "启用");
+  EXPECT_EQ(Str("D1"), "启用");
+  EXPECT_EQ(store.Count(), 3);
+}
+
+TEST_F(TaskStoreTest, AFailedWriteDuringModifyLeavesTheOldScheduleReadable) {
+  AddThree();
+  key.failWrites = {"B1"};
+  try {
+    store.ModifyTask(1, "每天9时15分", "关闭计算机", "");
+    FAIL() << "expected the refused write to raise";
+  } catch (const FrameworkError& e) {
+    EXPECT_STREQ(e.what(), "Failed to set data for 'B1'");
+  }
+  // A was written, B refused: the task keeps a complete schedule text, never an empty one.
+  EXPECT_EQ(Str("A1"), "每天9时15分");
+  EXPECT_EQ(Str("B1"), "提醒");
+  key.failWrites = {"A1"};
+  EXPECT_THROW(store.ModifyTask(1, "每天10时0分", "提醒", ""), FrameworkError);
+  EXPECT_EQ(Str("A1"), "每天9时15分");
+}
+
+TEST_F(TaskStoreTest, AFailedCounterWriteAddsNothing) {
+  store.LoadTaskCounter();
+  key.failWrites = {"TaskNum"};
+  EXPECT_THROW(store.AddTask("每天1时0分", "提醒", ""), FrameworkError);
+  EXPECT_EQ(store.Count(), 0);
+  EXPECT_FALSE(Has("A1"));
+}
+
+TEST_F(TaskStoreTest, WrongTypesRaiseTheFrameworkErrors) {
+  key.PlantString("TaskNum", "2");
+  EXPECT_THROW(store.LoadTaskCounter(), FrameworkError);
+  key.PlantDword("A1", 1);
+  try {
+    store.ReadTask(1);
+    FAIL();
+  } catch (const FrameworkError& e) {
+    EXPECT_STREQ(e.what(), "Invalid data type for 'A1'");
+  }
+}
+
+}  // namespace
+}  // namespace ordavi
