@@ -1,0 +1,176 @@
+#include "store/options.h"
+
+#include <cfenv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+#include "store/errors.h"
+#include "store/text.h"
+
+namespace ordavi {
+
+namespace {
+
+// What a failed read or write of one option means to the user.
+std::string DetailOf(const std::string& name, const FrameworkError& e) {
+  const std::string text = e.what();
+  if (text == InvalidTypeError(name).what()) return "类型错误";
+  if (text == SetDataError(name).what()) return "无法写入";
+  return text;
+}
+
+// Reads an integer option into `target` when it exists, or writes `target`
+// (its default) when it does not. `valid` decides whether a stored value may
+// be used.
+void LoadInteger(Registry& reg, const char* name, std::int32_t& target, bool (*valid)(std::int32_t),
+                 std::vector<OptionProblem>& problems) {
+  try {
+    if (reg.ValueExists(name)) {
+      const std::int32_t v = reg.ReadInteger(name);
+      if (valid && !valid(v)) {
+        problems.push_back({name, "值 " + Decimal(v) + " 超出范围"});
+        return;
+      }
+      target = v;
+    } else {
+      reg.WriteInteger(name, target);
+    }
+  } catch (const FrameworkError& e) {
+    problems.push_back({name, DetailOf(name, e)});
+  }
+}
+
+bool NonNegative(std::int32_t v) { return v >= 0; }
+
+FrameworkError ProgressRangeError() { return FrameworkError("TProgressBar property out of range"); }
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+std::vector<OptionProblem> LoadOptions(Registry& reg, Options& opts, const std::function<void()>& loadTaskCounter) {
+  std::vector<OptionProblem> problems;
+  LoadInteger(reg, kShutappValue, opts.shutapp, nullptr, problems);
+  try {
+    if (reg.ValueExists(kSoundpathValue)) {
+      opts.soundpath = reg.ReadString(kSoundpathValue);
+    } else {
+      reg.WriteString(kSoundpathValue, opts.soundpath);
+    }
+  } catch (const FrameworkError& e) {
+    problems.push_back({kSoundpathValue, DetailOf(kSoundpathValue, e)});
+  }
+  LoadInteger(reg, kTishiValue, opts.tishi, NonNegative, problems);
+  try {
+    loadTaskCounter();
+  } catch (const FrameworkError& e) {
+    problems.push_back({"TaskNum", DetailOf("TaskNum", e)});
+  }
+  std::int32_t kaiji = 0;  // only checked here; start-up reads it again
+  LoadInteger(reg, kKaijiValue, kaiji, nullptr, problems);
+  LoadInteger(reg, kRejianValue, opts.rejian, nullptr, problems);
+  return problems;
+}
+
+std::string OptionProblemsNotice(const std::vector<OptionProblem>& problems) {
+  std::string text = "部分设置的存储值无法使用，本次运行改用默认值：";
+  for (std::size_t i = 0; i < problems.size(); ++i) {
+    if (i > 0) text += "；";
+    text += problems[i].name + "（" + problems[i].detail + "）";
+  }
+  return text;
+}
+
+std::string MinutesText(std::int32_t seconds, char decimalSeparator) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.15g", static_cast<double>(seconds) / 60.0);
+  std::string text = buf;
+  for (char& c : text) {
+    if (c == '.') c = decimalSeparator;
+  }
+  return text;
+}
+
+std::int32_t ParseMinutes(const std::string& text, char decimalSeparator) {
+  // Accepted: blanks, an optional sign, digits with at most one separator
+  // (at least one digit), an optional exponent, blanks.
+  std::size_t i = 0, n = text.size();
+  std::string plain;
+  while (i < n && text[i] == ' ') ++i;
+  if (i < n && (text[i] == '+' || text[i] == '-')) plain += text[i++];
+  int digits = 0;
+  bool separator = false;
+  for (; i < n; ++i) {
+    if (IsDigit(text[i])) {
+      plain += text[i];
+      ++digits;
+    } else if (text[i] == decimalSeparator && !separator) {
+      plain += '.';
+      separator = true;
+    } else {
+      break;
+    }
+  }
+  if (digits == 0) throw FloatError(text);
+  if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+    plain += 'e';
+    ++i;
+    if (i < n && (text[i] == '+' || text[i] == '-')) plain += text[i++];
+    int expDigits = 0;
+    for (; i < n && IsDigit(text[i]); ++i, ++expDigits) plain += text[i];
+    if (expDigits == 0) throw FloatError(text);
+  }
+  while (i < n && text[i] == ' ') ++i;
+  if (i != n) throw FloatError(text);
+
+  const double minutes = std::strtod(plain.c_str(), nullptr);
+  if (!std::isfinite(minutes)) throw FloatError(text);
+  std::fesetround(FE_TONEAREST);
+  const double seconds = std::nearbyint(minutes * 60.0);
+  if (seconds < 0 || seconds > static_cast<double>(std::numeric_limits<std::int32_t>::max())) {
+    throw ProgressRangeError();
+  }
+  return static_cast<std::int32_t>(seconds);
+}
+
+OptionsForm ShowOptions(Registry& program, RegistryRoot& root, const Options& opts, const std::string& exePath,
+                        char decimalSeparator) {
+  OptionsForm form;
+  form.minutes = MinutesText(program.ReadInteger(kTishiValue), decimalSeparator);
+  form.closeApps = program.ReadInteger(kShutappValue) != 0;
+  form.bootTime = program.ReadInteger(kKaijiValue) != 0;
+  form.soundPath = opts.soundpath;
+  form.ctrlKeys = opts.rejian != 0;
+  auto runKey = root.OpenKey(kRunKeyPath);
+  Registry run(*runKey);
+  form.autostart = run.ValueExists(kAutostartValue) && run.ReadString(kAutostartValue) == exePath;
+  return form;
+}
+
+void SaveOptions(Registry& program, RegistryRoot& root, const OptionsForm& form, Options& opts,
+                 const std::string& exePath, char decimalSeparator,
+                 const std::function<void(std::int32_t)>& setProgressMax) {
+  // Converted (and range-checked) before anything is written, so a bad text
+  // leaves both the registry and the in-memory copies untouched.
+  const std::int32_t tishi = form.minutes.empty() ? 60 : ParseMinutes(form.minutes, decimalSeparator);
+  opts.tishi = tishi;
+  program.WriteInteger(kKaijiValue, form.bootTime ? 1 : 0);
+  setProgressMax(opts.tishi);
+  program.WriteInteger(kTishiValue, opts.tishi);
+  if (form.soundPath != opts.soundpath) {
+    opts.soundpath = form.soundPath;
+    program.WriteString(kSoundpathValue, opts.soundpath);
+  }
+  opts.shutapp = form.closeApps ? 1 : 0;
+  program.WriteInteger(kShutappValue, opts.shutapp);
+  opts.rejian = form.ctrlKeys ? 1 : 0;
+  program.WriteInteger(kRejianValue, opts.rejian);
+  auto runKey = root.OpenKey(kRunKeyPath);
+  Registry run(*runKey);
+  if (run.ValueExists(kAutostartValue)) run.DeleteValue(kAutostartValue);
+  if (form.autostart) run.WriteString(kAutostartValue, exePath);
+}
+
+}  // namespace ordavi

@@ -1,0 +1,83 @@
+// Program options: the countdown length, its sound, closing programs before a
+// standby or hibernate, the boot-time notice, Ctrl hotkeys and autostart.
+//
+// The options are REG_DWORD / REG_SZ values in the program's key; autostart is
+// the value Ormile under the Run key. The in-memory copies are Options.
+// ShowOptions and SaveOptions work on plain data (OptionsForm), so the
+// settings dialog only moves texts and check marks.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "store/registry.h"
+
+namespace ordavi {
+
+// Value names.
+inline constexpr const char* kShutappValue = "shutapp";
+inline constexpr const char* kSoundpathValue = "soundpath";
+inline constexpr const char* kTishiValue = "tishi";
+inline constexpr const char* kKaijiValue = "kaiji";
+inline constexpr const char* kRejianValue = "rejian";
+inline constexpr const char* kAutostartValue = "Ormile";
+
+// The in-memory copies, with their initial values (also the defaults written
+// for absent values).
+struct Options {
+  std::int32_t shutapp = 0;   // 1: close programs before a standby/hibernate countdown
+  std::string soundpath;      // wave file looped during a countdown; empty: none
+  std::int32_t tishi = 60;    // countdown length in seconds
+  std::int32_t rejian = 0;    // non-zero: hotkeys with Ctrl
+};
+
+// A stored value start-up could not use. The in-memory copy keeps its
+// default and the stored value is left as it is.
+struct OptionProblem {
+  std::string name;    // value name
+  std::string detail;  // short Chinese reason
+};
+
+// Loads shutapp, soundpath, tishi, then TaskNum (through loadTaskCounter),
+// then kaiji, then rejian, writing each absent one with its default. A value
+// of the wrong type, a negative tishi or a refused write never stops the
+// sequence: it is returned as a problem and the default stays in memory.
+std::vector<OptionProblem> LoadOptions(Registry& reg, Options& opts, const std::function<void()>& loadTaskCounter);
+
+// The one notice text that tells the user about all problems of LoadOptions.
+std::string OptionProblemsNotice(const std::vector<OptionProblem>& problems);
+
+// The option controls of the settings dialog.
+struct OptionsForm {
+  std::string minutes;     // Edit5: countdown length in minutes
+  std::string soundPath;   // Edit8
+  bool closeApps = false;  // CheckBox5
+  bool bootTime = false;   // CheckBox1 (kaiji)
+  bool ctrlKeys = false;   // CheckBox3 (rejian)
+  bool autostart = false;  // CheckBox2 (Ormile)
+};
+
+// Seconds shown as minutes: general notation, up to 15 significant digits, no
+// trailing zeros, the locale's decimal separator (60 -> "1", 100 ->
+// "1.66666666666667").
+std::string MinutesText(std::int32_t seconds, char decimalSeparator);
+
+// Minutes text to whole seconds, rounded half to even. Throws FloatError for
+// a text that is not a number, and a range error for a negative result or one
+// beyond 32 bits (the progress bar cannot take it).
+std::int32_t ParseMinutes(const std::string& text, char decimalSeparator);
+
+// Fills the dialog's option controls from the registry and the in-memory copies.
+OptionsForm ShowOptions(Registry& program, RegistryRoot& root, const Options& opts, const std::string& exePath,
+                        char decimalSeparator);
+
+// Stores the controls' values, updates the in-memory copies and the progress
+// bar maximum (setProgressMax), and maintains the autostart value. Nothing is
+// written when the minutes text does not convert.
+void SaveOptions(Registry& program, RegistryRoot& root, const OptionsForm& form, Options& opts,
+                 const std::string& exePath, char decimalSeparator,
+                 const std::function<void(std::int32_t)>& setProgressMax);
+
+}  // namespace ordavi

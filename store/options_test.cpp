@@ -1,0 +1,195 @@
+#include "store/options.h"
+
+#include <gtest/gtest.h>
+
+#include "store/errors.h"
+#include "store/testing/fake_registry.h"
+
+namespace ordavi {
+namespace {
+
+using testing::FakeRegistryKey;
+using testing::FakeRegistryRoot;
+
+const char* const kExe = "C:\\Program Files\\Ordavi\\Ordavi.exe";
+
+std::string ErrorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const FrameworkError& e) {
+    return e.what();
+  }
+  return "(no error)";
+}
+
+TEST(LoadOptions, EmptyKeyGetsAllDefaultsInOrder) {
+  FakeRegistryKey key;
+  Registry reg(key);
+  Options opts;
+  auto problems = LoadOptions(reg, opts, [&] { reg.WriteInteger("TaskNum", 0); });
+  EXPECT_TRUE(problems.empty());
+  EXPECT_EQ(key.writeLog,
+            (std::vector<std::string>{"shutapp=#0", "soundpath=", "tishi=#60", "TaskNum=#0", "kaiji=#0", "rejian=#0"}));
+  EXPECT_EQ(opts.tishi, 60);
+  EXPECT_EQ(opts.soundpath, "");
+}
+
+TEST(LoadOptions, StoredValuesAreReadAndNothingIsWritten) {
+  FakeRegistryKey key;
+  key.PlantDword("shutapp", 1);
+  key.PlantString("soundpath", "C:\\声音\\a.wav");
+  key.PlantDword("tishi", 0);
+  key.PlantDword("kaiji", 1);
+  key.PlantDword("rejian", 5);
+  Registry reg(key);
+  Options opts;
+  EXPECT_TRUE(LoadOptions(reg, opts, [] {}).empty());
+  EXPECT_TRUE(key.writeLog.empty());
+  EXPECT_EQ(opts.shutapp, 1);
+  EXPECT_EQ(opts.soundpath, "C:\\声音\\a.wav");
+  EXPECT_EQ(opts.tishi, 0);
+  EXPECT_EQ(opts.rejian, 5);
+}
+
+TEST(LoadOptions, UnusableValuesKeepDefaultsAndTheSequenceGoesOn) {
+  FakeRegistryKey key;
+  key.PlantDword("shutapp", 1);
+  key.PlantDword("soundpath", 3);        // wrong type
+  key.PlantDword("tishi", 0xFFFFFFFB);  // -5
+  key.PlantString("rejian", "1");       // wrong type
+  key.failWrites = {"kaiji"};
+  Registry reg(key);
+  Options opts;
+  bool counterLoaded = false;
+  auto problems = LoadOptions(reg, opts, [&] { counterLoaded = true; });
+  EXPECT_TRUE(counterLoaded);
+  EXPECT_EQ(opts.shutapp, 1);
+  EXPECT_EQ(opts.soundpath, "");
+  EXPECT_EQ(opts.tishi, 60);
+  EXPECT_EQ(opts.rejian, 0);
+  ASSERT_EQ(problems.size(), 4u);
+  EXPECT_EQ(problems[0].name, "soundpath");
+  EXPECT_EQ(problems[1].name, "tishi");
+  EXPECT_EQ(problems[1].detail, "值 -5 超出范围");
+  EXPECT_EQ(problems[2].name, "kaiji");
+  EXPECT_EQ(problems[3].name, "rejian");
+  // The stored values are left as they are.
+  EXPECT_EQ(key.values["tishi"].data, std::string("\xFB\xFF\xFF\xFF", 4));
+  EXPECT_EQ(key.values["rejian"].type, RegType::String);
+  EXPECT_TRUE(key.writeLog.empty());
+  EXPECT_EQ(OptionProblemsNotice({problems[1], problems[3]}),
+            "部分设置的存储值无法使用，本次运行改用默认值：tishi（值 -5 超出范围）；rejian（类型错误）");
+}
+
+TEST(LoadOptions, TaskCounterErrorIsReportedNotThrown) {
+  FakeRegistryKey key;
+  Registry reg(key);
+  Options opts;
+  auto problems = LoadOptions(reg, opts, [] { throw InvalidTypeError("TaskNum"); });
+  ASSERT_EQ(problems.size(), 1u);
+  EXPECT_EQ(problems[0].name, "TaskNum");
+  EXPECT_TRUE(key.values.count("rejian"));  // later options still loaded
+}
+
+TEST(Minutes, ShownWithFifteenSignificantDigits) {
+  struct Case { std::int32_t seconds; char sep; const char* text; };
+  for (const Case& c : {Case{60, '.', "1"}, Case{90, '.', "1.5"}, Case{100, '.', "1.66666666666667"},
+                        Case{0, '.', "0"}, Case{30, ',', "0,5"}, Case{2147483647, '.', "35791394.1166667"}}) {
+    EXPECT_EQ(MinutesText(c.seconds, c.sep), c.text) << c.seconds;
+  }
+}
+
+TEST(Minutes, ParsedAndRoundedHalfToEven) {
+  struct Case { const char* text; char sep; std::int32_t seconds; };
+  for (const Case& c : {Case{"1.5", '.', 90}, Case{"0.5", '.', 30}, Case{"0", '.', 0},
+                        Case{"1.66666666666667", '.', 100}, Case{".5", '.', 30}, Case{"2.", '.', 120},
+                        Case{"0,5", ',', 30}, Case{"0.025", '.', 2},   // 1.5 s -> 2
+                        Case{" 1 ", '.', 60}, Case{"1e1", '.', 600}}) {
+    EXPECT_EQ(ParseMinutes(c.text, c.sep), c.seconds) << c.text;
+  }
+}
+
+TEST(Minutes, BadTextsRaiseTheConversionOrRangeError) {
+  for (const char* bad : {"1.2.3", ".", "", "abc", "1,5", "1e", "--1"}) {
+    EXPECT_EQ(ErrorOf([&] { ParseMinutes(bad, '.'); }),
+              std::string("'") + bad + "' is not a valid floating point value");
+  }
+  EXPECT_EQ(ErrorOf([] { ParseMinutes("-1", '.'); }), "TProgressBar property out of range");
+  EXPECT_EQ(ErrorOf([] { ParseMinutes("40000000", '.'); }), "TProgressBar property out of range");
+}
+
+struct OptionsFixture : ::testing::Test {
+  FakeRegistryRoot root;
+  FakeRegistryKey& prog = root.Key(kProgramKeyPath);
+  FakeRegistryKey& run = root.Key(kRunKeyPath);
+  Registry reg{prog};
+  Options opts;
+  std::int32_t barMax = -99;
+  void SetUp() override {
+    prog.PlantDword("tishi", 100);
+    prog.PlantDword("shutapp", 0);
+    prog.PlantDword("kaiji", 2);
+    opts.tishi = 100;
+    opts.soundpath = "a.wav";
+  }
+  void Save(const OptionsForm& f) { SaveOptions(reg, root, f, opts, kExe, '.', [&](std::int32_t m) { barMax = m; }); }
+};
+
+TEST_F(OptionsFixture, ShowThenSaveUnchangedKeepsEverything) {
+  run.PlantString("Ormile", kExe);
+  OptionsForm f = ShowOptions(reg, root, opts, kExe, '.');
+  EXPECT_EQ(f.minutes, "1.66666666666667");
+  EXPECT_FALSE(f.closeApps);
+  EXPECT_TRUE(f.bootTime);  // any non-zero kaiji
+  EXPECT_EQ(f.soundPath, "a.wav");
+  EXPECT_TRUE(f.autostart);
+  Save(f);
+  EXPECT_EQ(reg.ReadInteger("tishi"), 100);
+  EXPECT_EQ(barMax, 100);
+  EXPECT_EQ(reg.ReadInteger("kaiji"), 1);
+  EXPECT_EQ(prog.writeLog, (std::vector<std::string>{"kaiji=#1", "tishi=#100", "shutapp=#0", "rejian=#0"}));
+  EXPECT_EQ(Registry(run).ReadString("Ormile"), kExe);
+}
+
+TEST_F(OptionsFixture, AutostartOfAnotherPathShowsClearedAndIsReplacedOrDeleted) {
+  run.PlantString("Ormile", "D:\\old\\Ordavi.exe");
+  OptionsForm f = ShowOptions(reg, root, opts, kExe, '.');
+  EXPECT_FALSE(f.autostart);
+  Save(f);
+  EXPECT_FALSE(run.values.count("Ormile"));
+  run.PlantString("Ormile", "D:\\old\\Ordavi.exe");
+  f.autostart = true;
+  Save(f);
+  EXPECT_EQ(Registry(run).ReadString("Ormile"), kExe);
+}
+
+TEST_F(OptionsFixture, SaveUpdatesInMemoryCopies) {
+  OptionsForm f;
+  f.minutes = "";
+  f.soundPath = "b.wav";
+  f.closeApps = true;
+  f.ctrlKeys = true;
+  Save(f);
+  EXPECT_EQ(opts.tishi, 60);
+  EXPECT_EQ(opts.soundpath, "b.wav");
+  EXPECT_EQ(opts.shutapp, 1);
+  EXPECT_EQ(opts.rejian, 1);
+  EXPECT_EQ(reg.ReadString("soundpath"), "b.wav");
+  EXPECT_EQ(reg.ReadInteger("kaiji"), 0);
+}
+
+TEST_F(OptionsFixture, BadMinutesWriteNothing) {
+  for (const char* bad : {"1.2.3", "-2"}) {
+    OptionsForm f;
+    f.minutes = bad;
+    f.autostart = true;
+    EXPECT_NE(ErrorOf([&] { Save(f); }), "(no error)");
+    EXPECT_TRUE(prog.writeLog.empty());
+    EXPECT_TRUE(run.writeLog.empty());
+    EXPECT_EQ(opts.tishi, 100);
+    EXPECT_EQ(barMax, -99);
+  }
+}
+
+}  // namespace
+}  // namespace ordavi
