@@ -1,0 +1,111 @@
+// The shutdown countdown: a scheduled power action or dial-up hang-up waits
+// `tishi` seconds in a stay-on-top window with a progress bar, optionally
+// looping a wave sound, and can be cut short (do it now) or cancelled.
+//
+// Countdown is the core of the main window in its countdown role. The window
+// turns its timer and button events into Timer2Timer, BitBtn1Click and
+// BitBtn2Click, and applies what the countdown asks of its CountdownView.
+// The countdown is Running while Timer2 is on.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "actions/power.h"
+#include "schedule/tick.h"
+
+namespace ordavi {
+
+// The in-memory options the countdown reads at the moment it needs them. The
+// shell owns one instance, fills it when it loads the options and updates it
+// when the settings are saved.
+struct CountdownOptions {
+  std::int32_t tishi = 60;  // countdown length in seconds
+  std::string soundpath;    // wave file looped during a countdown; empty: no sound
+  std::int32_t shutapp = 0; // 1: close all programs when a standby or hibernate countdown starts
+};
+
+// Port: the countdown window (TForm1 with Label1, Label2, PgBar1, BitBtn1 and
+// BitBtn2).
+class CountdownView {
+ public:
+  virtual ~CountdownView() = default;
+  virtual void SetWindowCaption(const std::string& text) = 0;
+  virtual void SetLabel1(const std::string& text) = 0;
+  virtual void SetLabel2(const std::string& text) = 0;
+  virtual void SetButton1Caption(const std::string& text) = 0;  // do it now
+  virtual void SetButton2Caption(const std::string& text) = 0;  // cancel
+  // The progress bar: minimum 0, `maximum`, `position` (0..maximum).
+  virtual void SetProgress(std::int32_t position, std::int32_t maximum) = 0;
+  // Shown on top of other windows, with the focus on the cancel button.
+  virtual void ShowWindow() = 0;
+  virtual void HideWindow() = 0;
+};
+
+// Sound flags of PlaySoundA.
+inline constexpr std::uint32_t kSndSync = 0x00000000;
+inline constexpr std::uint32_t kSndAsync = 0x00000001;
+inline constexpr std::uint32_t kSndLoop = 0x00000008;
+inline constexpr std::uint32_t kSndFilename = 0x00020000;
+inline constexpr std::uint32_t kSndLoopedFile = kSndFilename | kSndLoop | kSndAsync;  // 0x00020009
+
+// Port: PlaySoundA with the main window's handle as module argument.
+class SoundPlayer {
+ public:
+  virtual ~SoundPlayer() = default;
+  virtual void PlaySound(const std::string& name, std::uint32_t flags) = 0;
+  // Ends whatever sound is playing (PlaySoundA with no sound name).
+  virtual void StopSound() = 0;
+};
+
+// Port: what the countdown asks of other parts of the agent.
+class CountdownSystem {
+ public:
+  virtual ~CountdownSystem() = default;
+  // Monitoring off, as the tray menu's monitoring item does it: n1 unchecked,
+  // icon DISSHUT, tip "Ordavi-禁用".
+  virtual void SwitchMonitoringOff() = 0;
+  // Ask every ordinary top-level window of other programs to close.
+  virtual void CloseAllPrograms() = 0;
+  virtual void HangUpDialup() = 0;
+};
+
+class Countdown : public CountdownControl {
+ public:
+  Countdown(CountdownOptions& options, CountdownView& view, TimerPort& timers, SoundPlayer& sound,
+            CountdownSystem& system, PowerSystem& power)
+      : options_(options), view_(view), timers_(timers), sound_(sound), system_(system), power_(power) {}
+
+  // CountdownControl: the tick sets the pending word, then starts the
+  // countdown with it.
+  void SetPendingAction(const std::string& word) override { pendingAction_ = word; }
+  void StartCountdown(const std::string& word) override;
+  bool CountdownRunning() const override;
+
+  const std::string& PendingAction() const { return pendingAction_; }
+  std::int32_t Position() const { return position_; }
+
+  void MyChangeCaption(const std::string& word);
+  void Timer2Timer();   // one second has passed
+  void BitBtn1Click();  // do it now
+  void BitBtn2Click();  // cancel (also Esc)
+  // Carries out what PendingAction names now; any other word does nothing.
+  void RunPendingAction();
+
+ private:
+  std::int32_t Maximum() const { return options_.tishi > 0 ? options_.tishi : 0; }
+  void ShowPosition();
+  void Finish();
+
+  CountdownOptions& options_;
+  CountdownView& view_;
+  TimerPort& timers_;
+  SoundPlayer& sound_;
+  CountdownSystem& system_;
+  PowerSystem& power_;
+  std::string pendingAction_;
+  std::int32_t position_ = 0;
+  bool looping_ = false;  // a looped sound started by StartCountdown may still play
+};
+
+}  // namespace ordavi

@@ -1,0 +1,247 @@
+#include "actions/countdown.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "schedule/testing/fake_timers.h"
+
+namespace ordavi {
+namespace {
+
+using testing::FakeTimers;
+using Log = std::vector<std::string>;
+
+// The countdown window as the user sees it, and every call to the outside.
+struct FakeWindow : CountdownView, SoundPlayer, CountdownSystem, PowerSystem {
+  void SetWindowCaption(const std::string& t) override { caption = t; }
+  void SetLabel1(const std::string& t) override { label1 = t; }
+  void SetLabel2(const std::string& t) override { label2 = t; }
+  void SetButton1Caption(const std::string& t) override { button1 = t; }
+  void SetButton2Caption(const std::string& t) override { button2 = t; }
+  void SetProgress(std::int32_t p, std::int32_t m) override {
+    position = p;
+    maximum = m;
+  }
+  void ShowWindow() override { shown = true; }
+  void HideWindow() override { shown = false; }
+
+  void PlaySound(const std::string& name, std::uint32_t flags) override {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(flags));
+    calls.push_back("PlaySoundA(" + name + "," + hex + ")");
+  }
+  void StopSound() override { calls.push_back("PlaySoundA(NULL)"); }
+  void SwitchMonitoringOff() override { calls.push_back("monitoring off"); }
+  void CloseAllPrograms() override { calls.push_back("CloseAllPrograms"); }
+  void HangUpDialup() override { calls.push_back("HangUpDialup"); }
+  void ExitWindowsEx(std::uint32_t f, std::uint32_t) override { calls.push_back("ExitWindowsEx " + std::to_string(f)); }
+  void SetSystemPowerState(std::int32_t s, std::int32_t f) override {
+    calls.push_back("SetSystemPowerState " + std::to_string(s) + "," + std::to_string(f));
+  }
+  void NtShutdownSystem(std::int32_t a) override { calls.push_back("NtShutdownSystem " + std::to_string(a)); }
+
+  std::string caption, label1, label2, button1, button2;
+  std::int32_t position = -1, maximum = -1;
+  bool shown = false;
+  Log calls;
+};
+
+class CountdownTest : public ::testing::Test {
+ protected:
+  CountdownTest() {
+    timers.OnFire(MainTimer::Timer2, [this] { countdown.Timer2Timer(); });
+    timers.SetTimerEnabled(MainTimer::Timer1, true);  // the tick runs when a task starts a countdown
+  }
+  void Start(const std::string& word) {
+    countdown.SetPendingAction(word);
+    countdown.StartCountdown(word);
+  }
+  bool On(MainTimer t) const { return timers.TimerEnabled(t); }
+
+  FakeTimers timers;
+  FakeWindow w;
+  CountdownOptions options;
+  Countdown countdown{options, w, timers, w, w, w};
+};
+
+TEST_F(CountdownTest, CaptionsNameTheWord) {
+  countdown.MyChangeCaption("关机");
+  EXPECT_EQ(w.button1, "立即关机");
+  EXPECT_EQ(w.button2, "取消关机");
+  EXPECT_EQ(w.label1, "要想取消关机，请按下<取消关机>按钮:剩余");
+  EXPECT_EQ(w.caption, "Windows 正在准备关机...");
+  countdown.MyChangeCaption("断开拨号");
+  EXPECT_EQ(w.label1, "要想取消断开拨号，请按下<取消断开拨号>按钮:剩余");
+  EXPECT_EQ(w.caption, "Windows 正在准备断开拨号...");
+}
+
+TEST_F(CountdownTest, SixtySecondsCountDownThenTheActionFollowsInTheLastTick) {
+  Start("关机");
+  EXPECT_TRUE(w.shown);
+  EXPECT_TRUE(countdown.CountdownRunning());
+  EXPECT_FALSE(On(MainTimer::Timer1));
+  EXPECT_EQ(w.label2, "");  // nothing until the first tick
+  EXPECT_EQ(w.maximum, 60);
+  timers.Advance(1000);
+  EXPECT_EQ(w.label2, "59 秒");
+  EXPECT_EQ(w.position, 1);
+  timers.Advance(58 * 1000);
+  EXPECT_EQ(w.label2, "1 秒");
+  EXPECT_TRUE(w.calls.empty());
+  timers.Advance(1000);
+  EXPECT_EQ(w.label2, "0 秒");
+  EXPECT_EQ(w.calls, Log{"ExitWindowsEx 12"});
+  EXPECT_FALSE(w.shown);
+  EXPECT_EQ(w.position, 0);
+  EXPECT_EQ(countdown.Position(), 0);
+  EXPECT_TRUE(On(MainTimer::Timer1));
+  EXPECT_FALSE(countdown.CountdownRunning());
+  EXPECT_EQ(countdown.PendingAction(), "关机");  // the word stays
+}
+
+TEST_F(CountdownTest, ZeroSecondsCompletesOnTheFirstTick) {
+  options.tishi = 0;
+  Start("重启");
+  EXPECT_EQ(w.maximum, 0);
+  timers.Advance(999);
+  EXPECT_TRUE(w.calls.empty());
+  timers.Advance(1);
+  EXPECT_EQ(w.label2, "0 秒");
+  EXPECT_EQ(w.position, 0);
+  EXPECT_EQ(w.calls, Log{"ExitWindowsEx 6"});
+}
+
+TEST_F(CountdownTest, Label2KeepsThePreviousCountdownsTextUntilTheFirstTick) {
+  options.tishi = 2;
+  Start("注销");
+  timers.Advance(2000);
+  EXPECT_EQ(w.label2, "0 秒");
+  Start("注销");
+  EXPECT_EQ(w.label2, "0 秒");
+  timers.Advance(1000);
+  EXPECT_EQ(w.label2, "1 秒");
+}
+
+TEST_F(CountdownTest, ShorterCountdownSetWhileRunningCompletesAtTheHeldMaximum) {
+  Start("关机");
+  timers.Advance(30 * 1000);
+  options.tishi = 10;  // the settings dialog saved a shorter wait
+  timers.Advance(1000);
+  EXPECT_EQ(w.label2, "0 秒");
+  EXPECT_EQ(w.calls, Log{"ExitWindowsEx 12"});
+}
+
+TEST_F(CountdownTest, SecondStartWhileRunningKeepsCountingWithTheNewWord) {
+  options.soundpath = "C:\\w.wav";
+  Start("重启");
+  timers.Advance(20 * 1000);
+  Start("快速关机");
+  EXPECT_EQ(w.button1, "立即快速关机");
+  EXPECT_EQ(countdown.Position(), 20);
+  timers.Advance(40 * 1000);
+  EXPECT_EQ(w.calls, (Log{"PlaySoundA(C:\\w.wav,00020009)", "PlaySoundA(C:\\w.wav,00020009)", "PlaySoundA(NULL)",
+                          "NtShutdownSystem 2"}));
+}
+
+TEST_F(CountdownTest, SoundLoopsDuringTheCountdownAndStopsWhenItCompletes) {
+  options.soundpath = "D:\\声音\\alarm.wav";
+  options.tishi = 3;
+  Start("待机");
+  EXPECT_EQ(w.calls, Log{"PlaySoundA(D:\\声音\\alarm.wav,00020009)"});
+  timers.Advance(3000);
+  EXPECT_EQ(w.calls, (Log{"PlaySoundA(D:\\声音\\alarm.wav,00020009)", "PlaySoundA(NULL)", "SetSystemPowerState -1,-1"}));
+}
+
+TEST_F(CountdownTest, NoSoundPathNoSoundCallsExceptTheCancel) {
+  Start("关机");
+  countdown.BitBtn1Click();
+  EXPECT_EQ(w.calls, Log{"ExitWindowsEx 12"});
+  w.calls.clear();
+  Start("关机");
+  countdown.BitBtn2Click();
+  EXPECT_EQ(w.calls, (Log{"PlaySoundA(,00000000)", "monitoring off"}));
+}
+
+TEST_F(CountdownTest, DoItNowPlaysOnceThenActsAndRestartsTheTick) {
+  options.soundpath = "C:\\a.wav";
+  Start("快速重启");
+  timers.Advance(5000);
+  countdown.BitBtn1Click();
+  EXPECT_EQ(w.calls, (Log{"PlaySoundA(C:\\a.wav,00020009)", "PlaySoundA(C:\\a.wav,00000000)", "NtShutdownSystem 1"}));
+  EXPECT_FALSE(w.shown);
+  EXPECT_EQ(countdown.Position(), 0);
+  EXPECT_TRUE(On(MainTimer::Timer1));
+  EXPECT_FALSE(On(MainTimer::Timer2));
+}
+
+TEST_F(CountdownTest, CancelSwitchesMonitoringOffAndDoesNothing) {
+  options.soundpath = "C:\\a.wav";
+  Start("关机");
+  timers.Advance(10 * 1000);
+  countdown.BitBtn2Click();
+  EXPECT_EQ(w.calls, (Log{"PlaySoundA(C:\\a.wav,00020009)", "PlaySoundA(C:\\a.wav,00000000)", "monitoring off"}));
+  EXPECT_FALSE(w.shown);
+  EXPECT_EQ(w.position, 0);
+  EXPECT_FALSE(On(MainTimer::Timer1));
+  EXPECT_FALSE(On(MainTimer::Timer2));
+  timers.Advance(5 * 60 * 1000);
+  EXPECT_EQ(w.calls.size(), 3u);
+  // The next countdown starts from zero.
+  Start("关机");
+  timers.Advance(1000);
+  EXPECT_EQ(w.label2, "59 秒");
+}
+
+TEST_F(CountdownTest, ProgramsAreAskedToCloseOnlyBeforeStandbyOrHibernateWithShutappOne) {
+  const struct {
+    const char* word;
+    std::int32_t shutapp;
+    bool closes;
+  } cases[] = {
+      {"待机", 1, true},  {"休眠", 1, true},  {"待机", 0, false},     {"休眠", 2, false},
+      {"关机", 1, false}, {"注销", 1, false}, {"断开拨号", 1, false}, {"快速关机", 1, false},
+  };
+  for (const auto& c : cases) {
+    FakeWindow fw;
+    FakeTimers t;
+    CountdownOptions o;
+    o.shutapp = c.shutapp;
+    Countdown cd{o, fw, t, fw, fw, fw};
+    cd.SetPendingAction(c.word);
+    cd.StartCountdown(c.word);
+    EXPECT_EQ(fw.calls == Log{"CloseAllPrograms"}, c.closes) << c.word << " " << c.shutapp;
+    // Programs asked to close stay asked when the countdown is cancelled.
+    cd.BitBtn2Click();
+    EXPECT_EQ(!fw.calls.empty() && fw.calls.front() == "CloseAllPrograms", c.closes);
+  }
+}
+
+TEST_F(CountdownTest, RunPendingActionCarriesOutExactlyTheNamedWord) {
+  const struct {
+    const char* word;
+    Log calls;
+  } cases[] = {
+      {"注销", {"ExitWindowsEx 4"}},
+      {"待机", {"SetSystemPowerState -1,-1"}},
+      {"休眠", {"SetSystemPowerState 0,-1"}},
+      {"重启", {"ExitWindowsEx 6"}},
+      {"关机", {"ExitWindowsEx 12"}},
+      {"断开拨号", {"HangUpDialup"}},
+      {"快速重启", {"NtShutdownSystem 1"}},
+      {"快速关机", {"NtShutdownSystem 2"}},
+      {"", {}},
+      {"关闭计算机", {}},
+      {"关机 ", {}},
+  };
+  for (const auto& c : cases) {
+    w.calls.clear();
+    countdown.SetPendingAction(c.word);
+    countdown.RunPendingAction();
+    EXPECT_EQ(w.calls, c.calls) << c.word;
+  }
+}
+
+}  // namespace
+}  // namespace ordavi

@@ -1,0 +1,23 @@
+#include "actions/processes.h"
+
+#include "store/text.h"
+
+namespace ordavi {
+
+bool ProcessMatches(const std::string& exeFile, const std::string& name) {
+  const std::string target = AsciiUpper(name);
+  return AsciiUpper(SplitPath(exeFile).name) == target || AsciiUpper(exeFile) == target;
+}
+
+void CloseProgramByName(const std::string& name, ProcessSystem& system) {
+  // An empty name would match the odd entry with an empty file-name part,
+  // which is never a program the user meant.
+  if (name.empty()) return;
+  const auto processes = system.ListProcesses();
+  if (!processes) return;
+  for (const ProcessEntry& p : *processes) {
+    if (ProcessMatches(p.exeFile, name)) system.TerminateProcess(p.pid);
+  }
+}
+
+}  // namespace ordavi

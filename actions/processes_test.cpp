@@ -1,0 +1,63 @@
+#include "actions/processes.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace ordavi {
+namespace {
+
+struct FakeProcesses : ProcessSystem {
+  std::optional<std::vector<ProcessEntry>> ListProcesses() override { return list; }
+  void TerminateProcess(std::uint32_t pid) override { ended.push_back(pid); }
+  std::optional<std::vector<ProcessEntry>> list;
+  std::vector<std::uint32_t> ended;
+};
+
+TEST(CloseProgramByName, EndsEveryInstanceWhateverTheAsciiCase) {
+  FakeProcesses sys;
+  sys.list = std::vector<ProcessEntry>{
+      {4, "System"},        {100, "tool.exe"}, {200, "explorer.exe"},
+      {300, "Tool.Exe"},    {400, "TOOL.EXE"}, {500, "C:\\Apps\\tool.exe"},
+      {600, "tools.exe"},   {700, "tool.exe "},
+  };
+  CloseProgramByName("TOOL.EXE", sys);
+  EXPECT_EQ(sys.ended, (std::vector<std::uint32_t>{100, 300, 400, 500}));
+}
+
+TEST(ProcessMatches, FileNamePartThenWholeText) {
+  const struct {
+    const char* exe;
+    const char* name;
+    bool match;
+  } cases[] = {
+      {"notepad.exe", "NOTEPAD.EXE", true},
+      {"C:\\Windows\\notepad.exe", "notepad.exe", true},        // file-name part of the entry
+      {"C:\\Windows\\notepad.exe", "c:\\windows\\NOTEPAD.exe", true},  // whole text, for a name with a path
+      {"notepad.exe", "C:\\Windows\\notepad.exe", false},
+      {"记事本.exe", "记事本.EXE", true},
+      // Byte-wise upper case: the trail byte 0x61 ('a') of a Chinese character
+      // is converted on both sides alike, so it still matches itself...
+      {"\xB0" "a.exe", "\xB0" "a.exe", true},
+      // ...and also its upper-case twin, which is another character.
+      {"\xB0" "a.exe", "\xB0" "A.exe", true},
+      // A trail byte '\' does not split the entry's path.
+      {"\xD5\x5C" "x.exe", "x.exe", false},
+      {"D:prog.exe", "PROG.EXE", true},  // a colon splits too
+      {"", "", true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ProcessMatches(c.exe, c.name), c.match) << c.exe << " / " << c.name;
+}
+
+TEST(CloseProgramByName, NothingHappensWithoutASnapshotOrWithAnEmptyName) {
+  FakeProcesses sys;
+  CloseProgramByName("tool.exe", sys);  // no snapshot functions
+  EXPECT_TRUE(sys.ended.empty());
+  sys.list = std::vector<ProcessEntry>{{1, ""}, {2, "C:\\dir\\"}};
+  CloseProgramByName("", sys);
+  EXPECT_TRUE(sys.ended.empty());
+}
+
+}  // namespace
+}  // namespace ordavi

@@ -1,0 +1,75 @@
+// Fake main-window timers over a fake millisecond clock, for unit tests. Each
+// timer fires its handler when the clock passes its due time; a handler that
+// blocks the thread (Busy) makes overdue timers fire once afterwards, as
+// window timers do.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "schedule/tick.h"
+
+namespace ordavi::testing {
+
+class FakeTimers : public TimerPort {
+ public:
+  void SetTimerEnabled(MainTimer timer, bool on) override {
+    State& s = state_[timer];
+    if (on && !s.on) s.due = now_ + TimerIntervalMs(timer);
+    s.on = on;
+  }
+  bool TimerEnabled(MainTimer timer) const override {
+    const auto it = state_.find(timer);
+    return it != state_.end() && it->second.on;
+  }
+
+  void OnFire(MainTimer timer, std::function<void()> handler) { state_[timer].handler = std::move(handler); }
+
+  // Lets `ms` milliseconds pass, firing every timer event that falls in them.
+  void Advance(std::uint64_t ms) {
+    const std::uint64_t end = now_ + ms;
+    for (;;) {
+      MainTimer next{};
+      bool found = false;
+      std::uint64_t due = 0;
+      for (auto& [id, s] : state_) {
+        if (s.on && s.due <= end && (!found || s.due < due)) {
+          next = id;
+          due = s.due;
+          found = true;
+        }
+      }
+      if (!found) break;
+      if (due > now_) now_ = due;
+      State& s = state_[next];
+      s.due = now_ + TimerIntervalMs(next);
+      fired.push_back({now_, next});
+      if (s.handler) s.handler();
+    }
+    if (end > now_) now_ = end;
+  }
+  // The thread is blocked for `ms` (called from inside a handler).
+  void Busy(std::uint64_t ms) { now_ += ms; }
+
+  std::uint64_t Now() const { return now_; }
+  // Every event, with the clock at its firing.
+  struct Event {
+    std::uint64_t at;
+    MainTimer timer;
+  };
+  std::vector<Event> fired;
+
+ private:
+  struct State {
+    bool on = false;
+    std::uint64_t due = 0;
+    std::function<void()> handler;
+  };
+  std::map<MainTimer, State> state_;
+  std::uint64_t now_ = 0;
+};
+
+}  // namespace ordavi::testing

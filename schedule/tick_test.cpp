@@ -1,0 +1,407 @@
+#include "schedule/tick.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "actions/countdown.h"
+#include "schedule/testing/fake_timers.h"
+#include "store/testing/fake_registry.h"
+
+namespace ordavi {
+namespace {
+
+using testing::FakeRegistryKey;
+using testing::FakeTimers;
+
+constexpr std::uint64_t kSecond = 1000;
+constexpr std::uint64_t kMinute = 60 * kSecond;
+
+// The local time runs with the fake timers' clock from Tuesday 5 March 2024,
+// 08:29:05.
+struct FakeLocalClock : LocalClock {
+  explicit FakeLocalClock(FakeTimers& t) : timers(t) {}
+  ScheduleNow LocalTime() override {
+    const std::uint64_t s = startSecondOfDay + timers.Now() / 1000;
+    ScheduleNow now;
+    now.year = 2024;
+    now.month = 3;
+    now.day = static_cast<std::uint16_t>(5 + s / 86400);
+    now.dayOfWeek = static_cast<std::uint16_t>((2 + s / 86400) % 7);
+    now.hour = static_cast<std::uint16_t>(s % 86400 / 3600);
+    now.minute = static_cast<std::uint16_t>(s % 3600 / 60);
+    now.second = static_cast<std::uint16_t>(s % 60);
+    return now;
+  }
+  FakeTimers& timers;
+  std::uint64_t startSecondOfDay = 8 * 3600 + 29 * 60 + 5;
+};
+
+struct FakeSystemClock : SystemClock {
+  explicit FakeSystemClock(FakeTimers& t) : timers(t) {}
+  std::uint32_t TickCount() override { return static_cast<std::uint32_t>(bootTick + timers.Now()); }
+  std::uint32_t LastInputTick() override { return lastInput; }
+  FakeTimers& timers;
+  std::uint64_t bootTick = 3600 * kSecond;
+  std::uint32_t lastInput = 3600 * kSecond;
+};
+
+struct FixedDates : DateFormatSource {
+  std::string ShortDateFormat() override { return "yyyy/M/d"; }
+};
+
+// Records every action, and the countdown's power and dial-up calls, in one log.
+struct Recorder : TickActions, CountdownView, SoundPlayer, CountdownSystem, PowerSystem, TickGuards {
+  explicit Recorder(FakeTimers& t) : timers(t) {}
+  void Log(const std::string& s) { log.push_back(s); }
+
+  void ShowNotice(const std::string& text) override { Log("notice " + text); }
+  void OpenFile(const std::string& path, const std::string& dir) override { Log("open " + path + " in " + dir); }
+  void CloseProgramByName(const std::string& name) override { Log("close " + name); }
+  void DialDefaultConnection() override { Log("dial"); }
+  void SetAdapterState(const std::string& name, bool enable) override {
+    Log("adapter " + name + (enable ? " on" : " off"));
+  }
+  void CleanJunk(bool openLog) override {
+    Log(openLog ? "junk+log" : "junk");
+    timers.Busy(junkMs);
+  }
+
+  void SetWindowCaption(const std::string&) override {}
+  void SetLabel1(const std::string&) override {}
+  void SetLabel2(const std::string&) override {}
+  void SetButton1Caption(const std::string& text) override { Log("countdown " + text); }
+  void SetButton2Caption(const std::string&) override {}
+  void SetProgress(std::int32_t, std::int32_t) override {}
+  void ShowWindow() override {}
+  void HideWindow() override {}
+  void PlaySound(const std::string&, std::uint32_t) override {}
+  void StopSound() override {}
+  void SwitchMonitoringOff() override { monitoring = false; }
+  void CloseAllPrograms() override { Log("close all"); }
+  void HangUpDialup() override { Log("hang up"); }
+  void ExitWindowsEx(std::uint32_t flags, std::uint32_t) override { Log("ExitWindowsEx " + std::to_string(flags)); }
+  void SetSystemPowerState(std::int32_t s, std::int32_t) override { Log("SetSystemPowerState " + std::to_string(s)); }
+  void NtShutdownSystem(std::int32_t a) override { Log("NtShutdownSystem " + std::to_string(a)); }
+
+  bool MonitoringOn() const override { return monitoring; }
+  bool SettingsDialogOpen() const override { return settingsOpen; }
+
+  FakeTimers& timers;
+  std::vector<std::string> log;
+  std::uint64_t junkMs = 0;
+  bool monitoring = true;
+  bool settingsOpen = false;
+};
+
+// The main window's tick and countdown wired to fake timers, as TForm1 wires
+// them to its window timers.
+class TickTest : public ::testing::Test {
+ protected:
+  TickTest() {
+    timers.OnFire(MainTimer::Timer1, [this] { tick.Timer1Timer(); });
+    timers.OnFire(MainTimer::Timer2, [this] { countdown.Timer2Timer(); });
+    timers.OnFire(MainTimer::Timer3, [this] { tick.Timer3Timer(); });
+  }
+
+  void Add(const std::string& schedule, const std::string& type, const std::string& param = "",
+           bool enabled = true) {
+    const int n = store.AddTask(schedule, type, param);
+    if (!enabled) store.SetTaskEnabled(n, "禁用");
+  }
+  // Start-up: the counter is loaded and Timer1 runs.
+  void Start() {
+    store.LoadTaskCounter();
+    timers.SetTimerEnabled(MainTimer::Timer1, true);
+  }
+  // The times (seconds after 08:29:05) of the task tick's passes.
+  std::vector<std::uint64_t> Passes() const {
+    std::vector<std::uint64_t> out;
+    for (const auto& e : timers.fired) {
+      if (e.timer == MainTimer::Timer1) out.push_back(e.at / kSecond);
+    }
+    return out;
+  }
+  bool On(MainTimer t) const { return timers.TimerEnabled(t); }
+
+  FakeTimers timers;
+  FakeRegistryKey key;
+  Registry reg{key};
+  TaskStore store{reg};
+  FakeLocalClock local{timers};
+  FakeSystemClock system{timers};
+  FixedDates dates;
+  Matchers matchers{system, dates};
+  Recorder rec{timers};
+  CountdownOptions options;
+  Countdown countdown{options, rec, timers, rec, rec, rec};
+  TaskTick tick{store, matchers, local, timers, rec, countdown, rec};
+};
+
+using Log = std::vector<std::string>;
+
+TEST_F(TickTest, DailyTaskRunsOnceInItsMinuteAndTheNextPassComesSeventySecondsLater) {
+  store.LoadTaskCounter();
+  Add("每天8时30分", "提醒", "喝水");
+  Start();  // passes at 08:29:15, :25, ... 08:30:05
+  timers.Advance(5 * kMinute);
+  EXPECT_EQ(rec.log, Log{"notice 喝水"});
+  const auto passes = Passes();
+  // The pass at 08:30:05 (60 s after start) ran it; the next one is 70 s later.
+  ASSERT_GE(passes.size(), 8u);
+  EXPECT_EQ(passes[5], 60u);
+  EXPECT_EQ(passes[6], 130u);
+  EXPECT_EQ(passes[7], 140u);
+  EXPECT_TRUE(On(MainTimer::Timer1));
+  EXPECT_FALSE(On(MainTimer::Timer3));
+}
+
+TEST_F(TickTest, DispatchesEachTypeWordAndPausesOnlyAfterImmediateTypes) {
+  const struct {
+    const char* type;
+    const char* param;
+    Log expected;
+    bool pauses;
+  } cases[] = {
+      {"提醒", "下班了", {"notice 下班了"}, true},
+      {"打开文件", "C:\\文档\\报表.xls", {"open C:\\文档\\报表.xls in C:\\文档\\"}, true},
+      {"打开文件", "notes.txt", {"open notes.txt in "}, true},  // no directory part: empty working directory
+      {"打开文件", "D:x.txt", {"open D:x.txt in D:"}, true},
+      {"关闭程序", "C:\\Program Files\\Tool\\TOOL.EXE", {"close TOOL.EXE"}, true},
+      {"拨号连接", "ignored", {"dial"}, true},
+      {"禁用网卡", "本地连接", {"adapter 本地连接 off"}, true},
+      {"启用网卡", "以太网", {"adapter 以太网 on"}, true},
+      {"清理系统垃圾", "", {"junk"}, true},
+      {"关闭计算机", "", {"countdown 立即关机"}, false},
+      {"断开拨号", "", {"countdown 立即断开拨号"}, false},
+      {"", "x", {}, false},
+      {"提醒 ", "x", {}, false},  // type words compare exactly
+      {"关机", "x", {}, false},   // a pending word is not a type word
+  };
+  for (const auto& c : cases) {
+    FakeRegistryKey k;
+    Registry r{k};
+    TaskStore s{r};
+    FakeTimers t;
+    FakeLocalClock lc{t};
+    lc.startSecondOfDay = 8 * 3600 + 30 * 60;
+    Recorder rc{t};
+    Countdown cd{options, rc, t, rc, rc, rc};
+    TaskTick tk{s, matchers, lc, t, rc, cd, rc};
+    s.LoadTaskCounter();
+    s.AddTask("每天8时30分", c.type, c.param);
+    t.SetTimerEnabled(MainTimer::Timer1, true);
+    tk.Timer1Timer();
+    EXPECT_EQ(rc.log, c.expected) << c.type;
+    EXPECT_EQ(t.TimerEnabled(MainTimer::Timer3), c.pauses) << c.type;
+    EXPECT_EQ(t.TimerEnabled(MainTimer::Timer1), !c.pauses && !cd.CountdownRunning()) << c.type;
+  }
+}
+
+TEST_F(TickTest, CountdownTypesSetTheirPendingWord) {
+  const struct {
+    const char* type;
+    const char* pending;
+  } cases[] = {
+      {"断开拨号", "断开拨号"}, {"注销计算机", "注销"}, {"待机计算机", "待机"}, {"休眠计算机", "休眠"},
+      {"重启计算机", "重启"},   {"关闭计算机", "关机"}, {"快速重启", "快速重启"}, {"快速关机", "快速关机"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(PendingWordForType(c.type), c.pending);
+  EXPECT_EQ(PendingWordForType("提醒"), "");
+  EXPECT_EQ(PendingWordForType("清理系统垃圾"), "");
+}
+
+TEST_F(TickTest, OnlyEnabledTasksWithAKnownKindAndAScheduleAreTested) {
+  store.LoadTaskCounter();
+  Add("每天8时29分", "提醒", "disabled", false);
+  Add("每日8时29分", "提醒", "unknown kind");
+  Add("", "提醒", "empty schedule");
+  Add("每天8时29分", "提醒", "due");
+  store.SetTaskEnabled(2, "启用 ");  // not exactly the enabled word
+  tick.Timer1Timer();
+  EXPECT_EQ(rec.log, Log{"notice due"});
+}
+
+TEST_F(TickTest, PassTestsOnlyTasksUpToTheCounter) {
+  store.LoadTaskCounter();
+  Add("每天8时29分", "提醒", "one");
+  key.PlantString("A2", "每天8时29分");  // left behind beyond TaskNum
+  key.PlantString("B2", "提醒");
+  key.PlantString("D2", "启用");
+  tick.Timer1Timer();
+  EXPECT_EQ(rec.log, Log{"notice one"});
+}
+
+TEST_F(TickTest, ReminderThenShutdownInOnePassPausesAndCountsDown) {
+  options.tishi = 60;
+  store.LoadTaskCounter();
+  Add("每天8时30分", "提醒", "关机提醒");
+  Add("每天8时30分", "关闭计算机");
+  Start();
+  timers.Advance(60 * kSecond);  // the pass at 08:30:05
+  EXPECT_EQ(rec.log, (Log{"notice 关机提醒", "countdown 立即关机"}));
+  EXPECT_EQ(countdown.PendingAction(), "关机");
+  EXPECT_TRUE(countdown.CountdownRunning());
+  EXPECT_FALSE(On(MainTimer::Timer1));
+  EXPECT_TRUE(On(MainTimer::Timer3));
+  timers.Advance(60 * kSecond);
+  EXPECT_EQ(rec.log.back(), "ExitWindowsEx 12");
+  EXPECT_FALSE(On(MainTimer::Timer3));
+}
+
+TEST_F(TickTest, ShutdownThenReminderInOnePassShutsDownAtTheEndOfTheCountdown) {
+  options.tishi = 90;
+  store.LoadTaskCounter();
+  Add("每天8时30分", "关闭计算机");
+  Add("每天8时30分", "提醒", "晚安");
+  Start();
+  timers.Advance(60 * kSecond);
+  EXPECT_EQ(rec.log, (Log{"countdown 立即关机", "notice 晚安"}));
+  // The pause ends while the countdown runs: the tick stays off.
+  timers.Advance(60 * kSecond);
+  EXPECT_FALSE(On(MainTimer::Timer1));
+  EXPECT_FALSE(On(MainTimer::Timer3));
+  EXPECT_EQ(Passes().size(), 6u);
+  timers.Advance(30 * kSecond);
+  EXPECT_EQ(rec.log.back(), "ExitWindowsEx 12");
+  EXPECT_TRUE(On(MainTimer::Timer1));
+}
+
+TEST_F(TickTest, TheLastCountdownTaskOfAPassDecidesTheAction) {
+  options.tishi = 5;
+  store.LoadTaskCounter();
+  Add("每天8时30分", "重启计算机");
+  Add("每天8时30分", "快速关机");
+  Start();
+  timers.Advance(60 * kSecond);
+  EXPECT_EQ(countdown.PendingAction(), "快速关机");
+  timers.Advance(5 * kSecond);
+  EXPECT_EQ(rec.log, (Log{"countdown 立即重启", "countdown 立即快速关机", "NtShutdownSystem 2"}));
+}
+
+TEST_F(TickTest, NoCatchingUpForAMinuteThatPassedWhileTheTickWasStopped) {
+  store.LoadTaskCounter();
+  Add("每天8时30分", "提醒", "missed");
+  Start();
+  timers.Advance(30 * kSecond);
+  timers.SetTimerEnabled(MainTimer::Timer1, false);  // monitoring off at 08:29:35
+  timers.Advance(95 * kSecond);
+  timers.SetTimerEnabled(MainTimer::Timer1, true);  // on again at 08:31:10
+  timers.Advance(5 * kMinute);
+  EXPECT_TRUE(rec.log.empty());
+}
+
+TEST_F(TickTest, ALatePassInTheMinuteMakesThePauseCoverTheWholeNextMinute) {
+  local.startSecondOfDay = 8 * 3600 + 30 * 60 + 45;  // the tick is switched on at 08:30:45
+  store.LoadTaskCounter();
+  Add("每天8时30分", "提醒", "late");
+  Add("每天8时31分", "提醒", "lost");
+  Start();
+  timers.Advance(3 * kMinute);
+  EXPECT_EQ(rec.log, Log{"notice late"});  // at 08:30:55; the next pass is at 08:32:05
+  EXPECT_EQ(Passes()[1], 80u);
+}
+
+TEST_F(TickTest, JunkCleaningPausesFromItsEndAndLaterTasksUseThePassTime) {
+  rec.junkMs = 3 * kMinute;
+  store.LoadTaskCounter();
+  Add("每天8时30分", "清理系统垃圾");
+  Add("每天8时30分", "提醒", "after");
+  Start();
+  timers.Advance(60 * kSecond);  // the pass at 08:30:05 ends at 08:33:05
+  EXPECT_EQ(rec.log, (Log{"junk", "notice after"}));
+  timers.Advance(5 * kMinute);
+  EXPECT_EQ(rec.log.size(), 2u);
+  // The pause ends 60 s after the cleaning ended; the tick comes 10 s later.
+  EXPECT_EQ(Passes()[6], 60u + 180u + 70u);
+}
+
+TEST_F(TickTest, IdleTaskRunsOncePerIdlePeriod) {
+  system.lastInput = static_cast<std::uint32_t>(system.bootTick);  // last input at the start
+  store.LoadTaskCounter();
+  Add("空闲1分钟", "提醒", "idle");
+  Start();
+  timers.Advance(4 * kMinute);
+  EXPECT_EQ(rec.log, Log{"notice idle"});  // at 60 s; after the pause the idle time is 2 minutes
+  system.lastInput = static_cast<std::uint32_t>(system.bootTick + timers.Now());
+  timers.Advance(3 * kMinute);
+  EXPECT_EQ(rec.log, (Log{"notice idle", "notice idle"}));
+}
+
+TEST_F(TickTest, TheEndOfAPauseSwitchesTheTickOnOnlyWhenNothingElseStoppedIt) {
+  const struct {
+    const char* what;
+    bool monitoring, settingsOpen, countdown, tickOn;
+  } cases[] = {
+      {"nothing happened", true, false, false, true},
+      {"monitoring switched off", false, false, false, false},
+      {"settings dialog open", true, true, false, false},
+      {"countdown running", true, false, true, false},
+  };
+  for (const auto& c : cases) {
+    FakeTimers t;
+    Recorder rc{t};
+    rc.monitoring = c.monitoring;
+    rc.settingsOpen = c.settingsOpen;
+    Countdown cd{options, rc, t, rc, rc, rc};
+    TaskTick tk{store, matchers, local, t, rc, cd, rc};
+    if (c.countdown) cd.StartCountdown("关机");
+    t.SetTimerEnabled(MainTimer::Timer1, false);
+    t.SetTimerEnabled(MainTimer::Timer3, true);
+    tk.Timer3Timer();
+    EXPECT_EQ(t.TimerEnabled(MainTimer::Timer1), c.tickOn) << c.what;
+    EXPECT_FALSE(t.TimerEnabled(MainTimer::Timer3)) << c.what;
+  }
+}
+
+TEST_F(TickTest, CancelledCountdownKeepsTheTickOffEvenAfterThePauseEnds) {
+  store.LoadTaskCounter();
+  Add("每天8时30分", "提醒", "first");
+  Add("每天8时30分", "待机计算机");
+  Start();
+  timers.Advance(60 * kSecond);
+  timers.Advance(10 * kSecond);
+  countdown.BitBtn2Click();
+  EXPECT_FALSE(rec.monitoring);
+  timers.Advance(10 * kMinute);
+  EXPECT_FALSE(On(MainTimer::Timer1));
+  EXPECT_EQ(Passes().size(), 6u);
+}
+
+TEST_F(TickTest, FaultyScheduleIsSkippedAndReportedOncePerText) {
+  store.LoadTaskCounter();
+  Add("空闲分钟", "提醒", "never");      // no minutes
+  Add("一次24-3-5日8时29分", "提醒");     // another date format
+  Add("每天8时29分", "提醒", "still runs");
+  tick.Timer1Timer();
+  EXPECT_EQ(rec.log, (Log{"notice " + FaultyScheduleNotice(1, "空闲分钟"),
+                          "notice " + FaultyScheduleNotice(2, "一次24-3-5日8时29分"), "notice still runs"}));
+  rec.log.clear();
+  tick.Timer1Timer();
+  EXPECT_EQ(rec.log, Log{"notice still runs"});
+  rec.log.clear();
+
+  // A changed text is reported again, once; so is the old text once more.
+  store.ModifyTask(1, "空闲x分钟", "提醒", "never");
+  tick.Timer1Timer();
+  tick.Timer1Timer();
+  store.ModifyTask(1, "空闲分钟", "提醒", "never");
+  tick.Timer1Timer();
+  EXPECT_EQ(rec.log, (Log{"notice " + FaultyScheduleNotice(1, "空闲x分钟"), "notice still runs", "notice still runs",
+                          "notice " + FaultyScheduleNotice(1, "空闲分钟"), "notice still runs"}));
+
+  // A fresh agent reports it again; a disabled faulty task is never converted.
+  rec.log.clear();
+  store.SetTaskEnabled(2, "禁用");
+  TaskTick restarted{store, matchers, local, timers, rec, countdown, rec};
+  restarted.Timer1Timer();
+  EXPECT_EQ(rec.log, (Log{"notice " + FaultyScheduleNotice(1, "空闲分钟"), "notice still runs"}));
+}
+
+TEST_F(TickTest, FaultyNoticeNamesTheTaskAndItsText) {
+  EXPECT_EQ(FaultyScheduleNotice(12, "空闲分钟"), "任务12的时间“空闲分钟”无法识别，已跳过，请修改");
+}
+
+}  // namespace
+}  // namespace ordavi
