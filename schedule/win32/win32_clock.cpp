@@ -1,0 +1,35 @@
+#include "schedule/win32/win32_clock.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace ordavi {
+
+namespace {
+// Used only when the locale cannot be read: it holds year, month and day and
+// no byte of "日", so a date written with it reads back with it.
+constexpr const char* kFallbackShortDate = "yyyy/M/d";
+}  // namespace
+
+std::uint32_t Win32SystemClock::TickCount() { return GetTickCount(); }
+
+std::uint32_t Win32SystemClock::LastInputTick() {
+  static_assert(sizeof(LASTINPUTINFO) == 8, "LASTINPUTINFO is a size and a tick count");
+  LASTINPUTINFO info;
+  info.cbSize = sizeof info;
+  info.dwTime = 0;
+  GetLastInputInfo(&info);  // on failure dwTime stays 0: the idle time is then the uptime
+  return info.dwTime;
+}
+
+std::string Win32DateFormatSource::ShortDateFormat() {
+  const int needed = GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, nullptr, 0);
+  if (needed <= 1) return kFallbackShortDate;
+  std::vector<char> buf(static_cast<std::size_t>(needed));
+  const int got = GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, buf.data(), needed);
+  if (got <= 1) return kFallbackShortDate;
+  return std::string(buf.data(), static_cast<std::size_t>(got - 1));
+}
+
+}  // namespace ordavi

@@ -1,0 +1,290 @@
+// The task store over the real registry, run under Wine with LC_ALL=zh_CN.UTF-8
+// (ANSI code page 936). Values are checked with RegQueryValueExA on a handle of
+// the test's own, so the stored types and bytes are seen as any other program
+// sees them, not through the code under test.
+#include <windows.h>
+
+#include <initializer_list>
+#include <memory>
+#include <string>
+
+#include "schedule/schedule.h"
+#include "schedule/win32/win32_clock.h"
+#include "store/registry.h"
+#include "store/tasks.h"
+#include "store/win32/win32_registry.h"
+#include "tools/winetest/winetest.h"
+
+using namespace ordavi;
+
+namespace {
+
+const char* const kKey = "Software\\Velmora\\Ordavi";  // kProgramKeyPath without its backslash
+
+std::string Bytes(std::initializer_list<unsigned> bytes) {
+  std::string s;
+  for (unsigned b : bytes) s += static_cast<char>(b);
+  return s;
+}
+
+struct Raw {
+  LONG rc = ERROR_FILE_NOT_FOUND;
+  DWORD type = REG_NONE;
+  std::string data;
+  bool exists() const { return rc == ERROR_SUCCESS; }
+};
+
+// A value as stored, read on a separate handle.
+Raw RawQuery(const char* name) {
+  Raw r;
+  HKEY key = nullptr;
+  r.rc = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ, &key);
+  if (r.rc != ERROR_SUCCESS) return r;
+  BYTE buf[1024];
+  DWORD size = sizeof buf;
+  r.rc = RegQueryValueExA(key, name, nullptr, &r.type, buf, &size);
+  if (r.rc == ERROR_SUCCESS) r.data.assign(reinterpret_cast<const char*>(buf), size);
+  RegCloseKey(key);
+  return r;
+}
+
+void RawSet(const char* name, DWORD type, const std::string& bytes) {
+  HKEY key = nullptr;
+  REQUIRE(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
+          ERROR_SUCCESS);
+  const LONG rc =
+      RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
+  RegCloseKey(key);
+  REQUIRE(rc == ERROR_SUCCESS);
+}
+
+void RawDelete(const char* name) {
+  HKEY key = nullptr;
+  REQUIRE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS);
+  RegDeleteValueA(key, name);
+  RegCloseKey(key);
+}
+
+bool KeyExists() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+// Removes the program's key and its parent, so every case starts from a
+// machine that never ran the program.
+void WipeKey() {
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, kKey);
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Velmora");
+}
+
+// A REG_SZ as stored: the text, one NUL, of type REG_SZ.
+void CheckStoredString(const char* name, const std::string& text) {
+  const Raw r = RawQuery(name);
+  CHECK_EQ(r.rc, ERROR_SUCCESS);
+  CHECK_EQ(r.type, static_cast<DWORD>(REG_SZ));
+  CHECK_EQ(r.data, text + '\0');
+}
+
+void CheckStoredDword(const char* name, DWORD value) {
+  const Raw r = RawQuery(name);
+  CHECK_EQ(r.rc, ERROR_SUCCESS);
+  CHECK_EQ(r.type, static_cast<DWORD>(REG_DWORD));
+  CHECK_EQ(r.data, std::string(reinterpret_cast<const char*>(&value), 4));
+}
+
+// The store as the agent builds it: the shared accessor on the program's key.
+struct Agent {
+  Win32RegistryRoot root;
+  std::unique_ptr<RegistryKey> key = root.OpenKey(kProgramKeyPath);
+  Registry reg{*key};
+  TaskStore store{reg};
+};
+
+}  // namespace
+
+WT_TEST(FirstLoadCreatesKeyAndTaskNumZero) {
+  WipeKey();
+  REQUIRE(!KeyExists());
+  Agent a;
+  a.store.LoadTaskCounter();
+  CHECK(KeyExists());
+  CHECK_EQ(a.store.Count(), 0);
+  CheckStoredDword("TaskNum", 0);
+
+  // A later start reads the stored counter instead of resetting it.
+  RawSet("TaskNum", REG_DWORD, Bytes({7, 0, 0, 0}));
+  Agent again;
+  again.store.LoadTaskCounter();
+  CHECK_EQ(again.store.Count(), 7);
+  CheckStoredDword("TaskNum", 7);
+}
+
+WT_TEST(AddTaskStoresGbkStringsWithOneNul) {
+  WipeKey();
+  Agent a;
+  a.store.LoadTaskCounter();
+  CHECK_EQ(a.store.AddTask("每天8时30分", "关闭计算机", ""), 1);
+
+  CheckStoredDword("TaskNum", 1);
+  const Raw a1 = RawQuery("A1");
+  CHECK_EQ(a1.type, static_cast<DWORD>(REG_SZ));
+  CHECK_EQ(a1.data.size(), 12u);
+  CHECK_EQ(a1.data, Bytes({0xC3, 0xBF, 0xCC, 0xEC, '8', 0xCA, 0xB1, '3', '0', 0xB7, 0xD6, 0}));
+  CheckStoredString("B1", Bytes({0xB9, 0xD8, 0xB1, 0xD5, 0xBC, 0xC6, 0xCB, 0xE3, 0xBB, 0xFA}));
+  const Raw c1 = RawQuery("C1");
+  CHECK_EQ(c1.type, static_cast<DWORD>(REG_SZ));
+  CHECK_EQ(c1.data, std::string(1, '\0'));
+  const Raw d1 = RawQuery("D1");
+  CHECK_EQ(d1.type, static_cast<DWORD>(REG_SZ));
+  CHECK_EQ(d1.data, Bytes({0xC6, 0xF4, 0xD3, 0xC3, 0}));
+
+  const TaskRecord t = a.store.ReadTask(1);
+  CHECK_EQ(t.schedule, std::string("每天8时30分"));
+  CHECK_EQ(t.type, std::string("关闭计算机"));
+  CHECK_EQ(t.param, std::string());
+  CHECK_EQ(t.enabled, std::string("启用"));
+}
+
+WT_TEST(ModifyAndEnableKeepTheEnabledWordRules) {
+  WipeKey();
+  Agent a;
+  a.store.LoadTaskCounter();
+  a.store.AddTask("每天8时30分", "提醒", "下班时间到。");
+
+  a.store.SetTaskEnabled(1, "禁用");
+  CheckStoredString("D1", Bytes({0xBD, 0xFB, 0xD3, 0xC3}));
+
+  // A disabled task stays disabled.
+  CHECK_EQ(a.store.ModifyTask(1, "每周7日22时0分", "关闭计算机", ""), std::string("禁用"));
+  CheckStoredString("A1", "每周7日22时0分");
+  CheckStoredString("B1", "关闭计算机");
+  CheckStoredString("C1", "");
+  CheckStoredString("D1", "禁用");
+
+  // A task without an enabled word is enabled by a modify.
+  RawDelete("D1");
+  CHECK_EQ(a.store.ReadTask(1).enabled, std::string());
+  CHECK_EQ(a.store.ModifyTask(1, "空闲15分钟", "提醒", "x"), std::string("启用"));
+  CheckStoredString("D1", "启用");
+  CheckStoredDword("TaskNum", 1);
+}
+
+WT_TEST(DeleteTaskRenumbersAndRemovesTheLastSlot) {
+  WipeKey();
+  Agent a;
+  a.store.LoadTaskCounter();
+  a.store.AddTask("每天1时0分", "提醒", "one");
+  a.store.AddTask("每天2时0分", "打开文件", "C:\\two.txt");
+  a.store.AddTask("每天3时0分", "关闭程序", "three.exe");
+  a.store.SetTaskEnabled(3, "禁用");
+
+  a.store.DeleteTask(2);
+  CHECK_EQ(a.store.Count(), 2);
+  CheckStoredDword("TaskNum", 2);
+  CheckStoredString("A1", "每天1时0分");
+  CheckStoredString("C1", "one");
+  CheckStoredString("A2", "每天3时0分");
+  CheckStoredString("B2", "关闭程序");
+  CheckStoredString("C2", "three.exe");
+  CheckStoredString("D2", "禁用");
+  for (const char* gone : {"A3", "B3", "C3", "D3"}) CHECK_EQ(RawQuery(gone).rc, ERROR_FILE_NOT_FOUND);
+
+  a.store.DeleteTask(2);
+  a.store.DeleteTask(1);
+  CheckStoredDword("TaskNum", 0);
+  for (const char* gone : {"A1", "B1", "C1", "D1", "A2"}) CHECK_EQ(RawQuery(gone).rc, ERROR_FILE_NOT_FOUND);
+}
+
+WT_TEST(ValuesOfTheWrongTypeAreReported) {
+  WipeKey();
+  Agent a;
+  a.store.LoadTaskCounter();
+  a.store.AddTask("每天8时30分", "提醒", "");
+
+  RawSet("A1", REG_DWORD, Bytes({1, 0, 0, 0}));
+  CHECK_THROWS_WITH(a.store.ReadTask(1), "Invalid data type for 'A1'");
+  RawSet("B1", REG_BINARY, Bytes({0x41, 0}));
+  CHECK_THROWS_WITH(a.store.ReadField(TaskField::Type, 1), "Invalid data type for 'B1'");
+
+  // An expandable string reads as a plain one; a string of size 0 reads empty.
+  RawSet("A1", REG_EXPAND_SZ, std::string("每天9时0分") + '\0');
+  CHECK_EQ(a.store.ReadField(TaskField::Schedule, 1), std::string("每天9时0分"));
+  RawSet("C1", REG_SZ, "");
+  CHECK_EQ(a.store.ReadField(TaskField::Param, 1), std::string());
+
+  RawSet("TaskNum", REG_SZ, std::string("1") + '\0');
+  Agent again;
+  CHECK_THROWS_WITH(again.store.LoadTaskCounter(), "Invalid data type for 'TaskNum'");
+}
+
+WT_TEST(LongTextsRoundTrip) {
+  WipeKey();
+  Agent a;
+  a.store.LoadTaskCounter();
+  std::string text;
+  for (int i = 0; i < 150; ++i) text += (i % 2) ? "x" : "提醒";  // 300 bytes, mixed widths
+  a.store.AddTask("每天8时30分", "提醒", text);
+  CHECK_EQ(RawQuery("C1").data.size(), text.size() + 1);
+  CHECK_EQ(a.store.ReadField(TaskField::Param, 1), text);
+}
+
+WT_TEST(RefusedWritesRaiseSetDataError) {
+  WipeKey();
+  Agent a;
+  a.store.LoadTaskCounter();
+  // The key is deleted under the open handle: every later write is refused.
+  REQUIRE(RegDeleteKeyA(HKEY_LOCAL_MACHINE, kKey) == ERROR_SUCCESS);
+  CHECK_THROWS_WITH(a.store.AddTask("每天8时30分", "提醒", ""), "Failed to set data for 'TaskNum'");
+  CHECK_THROWS_WITH(a.reg.WriteString("A1", "x"), "Failed to set data for 'A1'");
+  CHECK(!a.key->Delete("A1"));
+}
+
+WT_TEST(KeyThatCannotBeOpenedRefusesEverything) {
+  // A key name longer than the registry allows cannot be created.
+  Win32RegistryRoot root;
+  std::unique_ptr<RegistryKey> key = root.OpenKey("\\Software\\" + std::string(600, 'k'));
+  CHECK(!key->Query("TaskNum").has_value());
+  CHECK(!key->SetString("A1", "x"));
+  CHECK(!key->SetDword("TaskNum", 1));
+  CHECK(!key->Delete("A1"));
+  Registry reg(*key);
+  CHECK_THROWS_WITH(reg.WriteInteger("TaskNum", 0), "Failed to set data for 'TaskNum'");
+  CHECK_EQ(reg.ReadString("A1"), std::string());
+}
+
+WT_TEST(ShortDateFormatRoundTripsAnOnceDate) {
+  Win32DateFormatSource dates;
+  const std::string format = dates.ShortDateFormat();
+  CHECK_EQ(format, std::string("yyyy/M/d"));
+
+  // Our formatting agrees with the platform's own for the same date.
+  SYSTEMTIME st = {};
+  st.wYear = 2024;
+  st.wMonth = 3;
+  st.wDay = 5;
+  char platform[64] = {};
+  REQUIRE(GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, platform, sizeof platform) > 0);
+  const std::string written = DateToStr(Date{2024, 3, 5}, format);
+  CHECK_EQ(written, std::string(platform));
+  CHECK_EQ(written, std::string("2024/3/5"));
+
+  const Date back = StrToDate(written, format);
+  CHECK_EQ(back.year, 2024);
+  CHECK_EQ(back.month, 3);
+  CHECK_EQ(back.day, 5);
+}
+
+WT_TEST(ClockReadsTheSystemCounters) {
+  Win32SystemClock clock;
+  const DWORD before = GetTickCount();
+  const std::uint32_t tick = clock.TickCount();
+  const DWORD after = GetTickCount();
+  CHECK(tick - before <= after - before);  // wrap-safe: tick lies between the two
+  // The last input cannot lie in the future.
+  const std::uint32_t lastInput = clock.LastInputTick();
+  CHECK(lastInput <= clock.TickCount());
+}
+
+int main(int argc, char** argv) { return winetest::RunAll(argc, argv); }

@@ -1,0 +1,238 @@
+# Wine environment for Ordavi's Win32 tests and end-to-end scenarios.
+#
+# Every test gets a FRESH, private, 32-bit Wine prefix under /tmp, copied in a
+# fraction of a second from a template prefix that is created once (wineboot)
+# and cached in build/wine-template. Creation takes a lock, so parallel ctest
+# runs wait for one another instead of racing; the template is rebuilt by
+# itself when the installed Wine changes.
+#
+# Source it and call the pieces you need:
+#
+#   source tools/wine-test-env.sh
+#   wine_env_setup --display     # fresh prefix (+ Xvfb with --display); cleanup on EXIT
+#   wine_run_bg pid Ordavi.exe   # start a program in the background, pid in $pid
+#   wine_reg_query 'HKLM\Software\Velmora\Ordavi' TaskNum
+#   wine_run test.exe args       # run in the foreground, return its exit code
+#   wine_cleanup                 # also runs by itself at EXIT
+#
+# Or call it: `bash tools/wine-test-env.sh [--display] cmd args...` runs the
+# command (a shell command, e.g. `wine prog.exe`) in a fresh prefix and
+# returns its exit code. tools/wine-run.sh is the short form for one .exe.
+#
+# What wine_env_setup exports:
+#   WINEPREFIX        the private prefix (a new directory /tmp/ordavi-wine.*)
+#   WINEARCH=win32    32-bit, like the shipped build
+#   LC_ALL=zh_CN.UTF-8  ANSI code page 936 (GBK), short date format yyyy/M/d
+#   WINEDEBUG         -all, unless the caller set it (e.g. +relay)
+#   WINEDLLOVERRIDES  no Mono/Gecko install prompts, no menu entries on the
+#                     Linux side; the caller's own overrides are appended
+#   DISPLAY           the private Xvfb display (with --display), else unset
+#   WINE_XVFB_PID     the Xvfb process (with --display)
+#
+# Settings (environment):
+#   ORDAVI_WINE_TEMPLATE  where the template lives (default build/wine-template)
+#   ORDAVI_WINE_KEEP=1    keep the prefix after the test (its path is printed)
+#   ORDAVI_WINE_SCREEN    Xvfb screen, default 1024x768x24
+#   ORDAVI_WINE_TIMEOUT   seconds wine_run lets a program run (default 300;
+#                         exit code 124 when it is exceeded)
+#
+# Crash dialogs are switched off in the template, so a crashing test program
+# ends with an error code instead of waiting for a click.
+
+_WINE_ENV_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+: "${ORDAVI_WINE_TEMPLATE:=$_WINE_ENV_ROOT/build/wine-template}"
+: "${ORDAVI_WINE_SCREEN:=1024x768x24}"
+: "${ORDAVI_WINE_TIMEOUT:=300}"
+
+WINE_XVFB_PID=""
+WINE_BG_PIDS=()
+_WINE_PREFIX_OWNED=""
+
+_wine_log() { echo "wine-test-env: $*" >&2; }
+
+# What the template depends on: the Wine build and its wine.inf (Wine updates
+# a prefix in place when wine.inf changes, which must never happen to the
+# template's shared files).
+_wine_template_key() {
+  local inf
+  inf=$(ls /usr/share/wine/wine.inf /usr/share/wine/wine/wine.inf 2>/dev/null | head -n1)
+  echo "$(wine --version 2>/dev/null) $(stat -c %Y "$inf" 2>/dev/null) ordavi-template-1"
+}
+
+_wine_base_env() {
+  export WINEARCH=win32
+  export LC_ALL=zh_CN.UTF-8
+  export WINEDEBUG="${WINEDEBUG:--all}"
+  local ours="mscoree,mshtml=;winemenubuilder.exe=d"
+  case "${WINEDLLOVERRIDES:-}" in
+    "$ours"*) ;;
+    "") export WINEDLLOVERRIDES="$ours" ;;
+    *) export WINEDLLOVERRIDES="$ours;$WINEDLLOVERRIDES" ;;
+  esac
+}
+
+# Creates the template prefix when it is missing or stale. Safe to call from
+# several processes at once.
+wine_template_ensure() {
+  local tpl="$ORDAVI_WINE_TEMPLATE" key
+  key=$(_wine_template_key)
+  if [ -f "$tpl/key" ] && [ "$(cat "$tpl/key")" = "$key" ]; then return 0; fi
+  mkdir -p "$(dirname "$tpl")"
+  (
+    flock -x 9
+    if [ -f "$tpl/key" ] && [ "$(cat "$tpl/key")" = "$key" ]; then exit 0; fi
+    _wine_log "creating the template prefix in $tpl (once; about 20 s)"
+    local work="$tpl.new.$$"
+    rm -rf "$work"
+    mkdir -p "$work"
+    (
+      unset DISPLAY
+      _wine_base_env
+      export WINEPREFIX="$work/prefix" WINEDEBUG=-all
+      wineboot -i >/dev/null 2>&1
+      # No crash dialog: a crashing program ends instead of waiting for a click.
+      wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+      wineserver -w
+    ) || { rm -rf "$work"; _wine_log "wineboot failed"; exit 1; }
+    if [ ! -f "$work/prefix/system.reg" ]; then
+      rm -rf "$work"
+      _wine_log "wineboot left no registry in the template"
+      exit 1
+    fi
+    rm -f "$work/prefix/wineserver"  # a stale socket name from wineboot, if any
+    echo "$key" >"$work/key"
+    rm -rf "$tpl"
+    mv "$work" "$tpl"
+  ) 9>"$tpl.lock"
+}
+
+# Makes a fresh prefix from the template and exports WINEPREFIX and the Wine
+# settings. The Wine system files (system32, winsxs) are hard links to the
+# template's: Wine only ever reads them, and deleting one in a test removes the
+# link only. Everything else, the registry included, is a real copy.
+wine_prefix_new() {
+  wine_template_ensure || return 1
+  local src="$ORDAVI_WINE_TEMPLATE/prefix" dst
+  dst=$(mktemp -d /tmp/ordavi-wine.XXXXXX) || return 1
+  (
+    flock -s 9
+    cd "$src" &&
+      tar --exclude=./drive_c/windows/system32 --exclude=./drive_c/windows/winsxs -cf - . | tar -C "$dst" -xf - &&
+      cp -al drive_c/windows/system32 drive_c/windows/winsxs "$dst/drive_c/windows/"
+  ) 9>"$ORDAVI_WINE_TEMPLATE.lock" || { rm -rf "$dst"; _wine_log "copying the template failed"; return 1; }
+  _wine_base_env
+  export WINEPREFIX="$dst"
+  _WINE_PREFIX_OWNED="$dst"
+}
+
+# Starts a private Xvfb on a free display (chosen by Xvfb itself) and exports
+# DISPLAY and WINE_XVFB_PID.
+wine_xvfb_start() {
+  local screen="${1:-$ORDAVI_WINE_SCREEN}" fifo n
+  fifo=$(mktemp -u /tmp/ordavi-xvfb.XXXXXX)
+  mkfifo "$fifo" || return 1
+  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
+  WINE_XVFB_PID=$!
+  n=""
+  read -r -t 20 n <"$fifo"
+  rm -f "$fifo"
+  if [ -z "$n" ]; then
+    _wine_log "Xvfb did not start"
+    kill "$WINE_XVFB_PID" 2>/dev/null
+    WINE_XVFB_PID=""
+    return 1
+  fi
+  export DISPLAY=":$n"
+}
+
+# wine_env_setup [--display]: a fresh prefix, Xvfb when asked for, and
+# wine_cleanup at EXIT (and on INT/TERM/HUP). A caller with its own EXIT trap
+# should call wine_cleanup from it.
+wine_env_setup() {
+  local display=""
+  [ "${1:-}" = "--display" ] && display=1
+  trap wine_cleanup EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
+  trap 'exit 129' HUP
+  wine_prefix_new || return 1
+  if [ -n "$display" ]; then
+    wine_xvfb_start || return 1
+  else
+    unset DISPLAY
+  fi
+}
+
+# wine_run prog.exe [args]: runs a program in the prefix, waits for it and
+# returns its exit code (124 after ORDAVI_WINE_TIMEOUT seconds).
+wine_run() {
+  timeout -k 10 "$ORDAVI_WINE_TIMEOUT" wine "$@"
+}
+
+# wine_run_bg VAR prog.exe [args]: starts a program in the background; VAR
+# receives the pid of its wine launcher (wait on it for the exit code).
+# Output goes to the caller's stdout/stderr unless redirected around the call.
+wine_run_bg() {
+  local __var="$1"
+  shift
+  wine "$@" &
+  WINE_BG_PIDS+=($!)
+  printf -v "$__var" '%s' "$!"
+}
+
+# wine_reg_query KEY [VALUE]: `reg query` in the prefix, as UTF-8 with Unix
+# line ends. KEY as reg.exe takes it: 'HKLM\Software\Velmora\Ordavi'.
+wine_reg_query() {
+  local key="$1"
+  shift
+  if [ $# -gt 0 ]; then
+    wine reg query "$key" /v "$1" 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r'
+  else
+    wine reg query "$key" 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r'
+  fi
+  return "${PIPESTATUS[0]}"
+}
+
+# Ends every Wine process of the prefix, stops Xvfb and removes the prefix
+# (kept with ORDAVI_WINE_KEEP=1). Only what this environment started is
+# touched: the wineserver of our own prefix and our own Xvfb pid.
+wine_cleanup() {
+  local rc=$?
+  if [ -n "$_WINE_PREFIX_OWNED" ] && [ -d "$_WINE_PREFIX_OWNED" ]; then
+    WINEPREFIX="$_WINE_PREFIX_OWNED" wineserver -k 2>/dev/null
+    WINEPREFIX="$_WINE_PREFIX_OWNED" timeout 10 wineserver -w 2>/dev/null
+  fi
+  local p
+  for p in "${WINE_BG_PIDS[@]}"; do
+    kill "$p" 2>/dev/null
+  done
+  WINE_BG_PIDS=()
+  if [ -n "$WINE_XVFB_PID" ]; then
+    kill "$WINE_XVFB_PID" 2>/dev/null
+    wait "$WINE_XVFB_PID" 2>/dev/null
+    WINE_XVFB_PID=""
+  fi
+  if [ -n "$_WINE_PREFIX_OWNED" ]; then
+    if [ "${ORDAVI_WINE_KEEP:-}" = 1 ]; then
+      _wine_log "prefix kept: $_WINE_PREFIX_OWNED"
+    else
+      rm -rf "$_WINE_PREFIX_OWNED"
+    fi
+    _WINE_PREFIX_OWNED=""
+  fi
+  return $rc
+}
+
+# Called as a program: run one command in a fresh environment.
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+  set -u
+  if [ "${1:-}" = "--display" ]; then
+    shift
+    wine_env_setup --display || exit 1
+  else
+    wine_env_setup || exit 1
+  fi
+  [ $# -gt 0 ] || { _wine_log "usage: $0 [--display] command [args]"; exit 2; }
+  "$@"
+  exit $?
+fi
