@@ -1,0 +1,40 @@
+#include "actions/network.h"
+
+namespace ordavi {
+
+void HangUpDialup(DialupSystem& ras, NoticeSink& notices) {
+  const DialupSystem::Connections c = ras.EnumConnections();
+  if (c.status != 0) return;  // includes more than ten connections: buffer too small
+  if (c.count == 0) {
+    notices.ShowNotice(kNoDialupNotice);
+    return;
+  }
+  notices.ShowNotice(ras.HangUp(c.firstHandle) != 0 ? kHangUpFailedNotice : kHangUpDoneNotice);
+}
+
+void DialDefaultConnection(DialupSystem& ras) { ras.AutodialDefault(); }
+
+std::optional<std::string> AdapterCommand(const std::string& name, bool enable) {
+  // Every refused byte is below 0x40, so none can be the trail byte of a GBK
+  // character: a byte-wise scan is exact.
+  for (unsigned char c : name) {
+    if (c == '"' || c == '%' || c == '!' || c < 0x20 || c == 0x7F) return std::nullopt;
+  }
+  return std::string("/c  netsh int set int name=") + '"' + name + '"' + (enable ? " admin=enable" : " admin=disable");
+}
+
+std::string RefusedAdapterNotice(const std::string& name) {
+  return "网卡连接名称\"" + name + "\"含有不能放入命令行的字符（\" % ! 或控制字符），未执行禁用/启用网卡";
+}
+
+void SetAdapterState(const std::string& name, bool enable, ShellPort& shell, NoticeSink& notices) {
+  const std::optional<std::string> params = AdapterCommand(name, enable);
+  if (!params) {
+    notices.ShowNotice(RefusedAdapterNotice(name));
+    return;
+  }
+  const std::string windir = shell.WindowsDirectory();
+  shell.ShellExecute(ShellOwner::MainWindow, std::string("open"), "cmd.exe", *params, windir, 0);
+}
+
+}  // namespace ordavi

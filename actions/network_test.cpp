@@ -1,0 +1,107 @@
+#include "actions/network.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace ordavi {
+namespace {
+
+struct Notices : NoticeSink {
+  std::vector<std::string> shown;
+  void ShowNotice(const std::string& t) override { shown.push_back(t); }
+};
+
+struct FakeRas : DialupSystem {
+  Connections list;
+  std::uint32_t hangUpResult = 0;
+  std::vector<std::uintptr_t> hungUp;
+  int autodials = 0;
+  Connections EnumConnections() override { return list; }
+  std::uint32_t HangUp(std::uintptr_t h) override {
+    hungUp.push_back(h);
+    return hangUpResult;
+  }
+  void AutodialDefault() override { ++autodials; }
+};
+
+struct FakeShell : ShellPort {
+  struct Call {
+    ShellOwner owner;
+    std::optional<std::string> verb;
+    std::string file;
+    std::optional<std::string> params, dir;
+    int show;
+  };
+  std::vector<Call> calls;
+  void ShellExecute(ShellOwner o, const std::optional<std::string>& v, const std::string& f,
+                    const std::optional<std::string>& p, const std::optional<std::string>& d, int s) override {
+    calls.push_back({o, v, f, p, d, s});
+  }
+  std::string WindowsDirectory() override { return "C:\\windows"; }
+};
+
+TEST(HangUpDialup, OutcomesAndNotices) {
+  struct Case {
+    std::uint32_t status, count, hangUpResult;
+    std::vector<std::string> notices;
+    std::size_t hangUps;
+  };
+  for (const Case& c : {Case{0, 0, 0, {"没有可用的拨号连接"}, 0},
+                        Case{0, 2, 0, {"断开成功"}, 1},  // only the first of two
+                        Case{0, 1, 668, {"断开失败"}, 1},
+                        Case{603, 11, 0, {}, 0}}) {       // buffer too small: silent
+    FakeRas ras;
+    ras.list = {c.status, c.count, 0x1234};
+    ras.hangUpResult = c.hangUpResult;
+    Notices n;
+    HangUpDialup(ras, n);
+    EXPECT_EQ(n.shown, c.notices) << c.status << "/" << c.count;
+    ASSERT_EQ(ras.hungUp.size(), c.hangUps);
+    if (c.hangUps) {
+      EXPECT_EQ(ras.hungUp[0], 0x1234u);
+    }
+  }
+}
+
+TEST(DialDefaultConnection, AutodialsOnce) {
+  FakeRas ras;
+  DialDefaultConnection(ras);
+  EXPECT_EQ(ras.autodials, 1);
+}
+
+TEST(SetAdapterState, RunsNetshHiddenInTheWindowsDirectory) {
+  struct Case { const char* name; bool enable; const char* params; };
+  for (const Case& c : {Case{"本地连接", false, "/c  netsh int set int name=\"本地连接\" admin=disable"},
+                        Case{"以太网 2", true, "/c  netsh int set int name=\"以太网 2\" admin=enable"},
+                        Case{"", true, "/c  netsh int set int name=\"\" admin=enable"},
+                        Case{"a&b|c>d", false, "/c  netsh int set int name=\"a&b|c>d\" admin=disable"}}) {
+    FakeShell shell;
+    Notices n;
+    SetAdapterState(c.name, c.enable, shell, n);
+    EXPECT_TRUE(n.shown.empty());
+    ASSERT_EQ(shell.calls.size(), 1u);
+    const auto& call = shell.calls[0];
+    EXPECT_EQ(call.owner, ShellOwner::MainWindow);
+    EXPECT_EQ(call.verb, std::optional<std::string>("open"));
+    EXPECT_EQ(call.file, "cmd.exe");
+    EXPECT_EQ(call.params, std::optional<std::string>(c.params));
+    EXPECT_EQ(call.dir, std::optional<std::string>("C:\\windows"));
+    EXPECT_EQ(call.show, 0);
+  }
+}
+
+TEST(SetAdapterState, NamesThatWouldBreakTheCommandAreRefused) {
+  for (const char* name : {"x\" & shutdown -s & \"", "%PATH%", "a!b!", "a\r\nb", "tab\there"}) {
+    FakeShell shell;
+    Notices n;
+    SetAdapterState(name, false, shell, n);
+    EXPECT_TRUE(shell.calls.empty()) << name;
+    ASSERT_EQ(n.shown.size(), 1u);
+    EXPECT_EQ(n.shown[0], RefusedAdapterNotice(name));
+    EXPECT_NE(n.shown[0].find(name), std::string::npos);
+  }
+}
+
+}  // namespace
+}  // namespace ordavi
