@@ -34,7 +34,7 @@ void SetAdapterState(const std::string& name, bool enable, ShellPort& shell, Not
     return;
   }
   const std::string windir = shell.WindowsDirectory();
-  shell.ShellExecute(ShellOwner::MainWindow, std::string("open"), "cmd.exe", *params, windir, 0);
+  shell.Execute(ShellOwner::MainWindow, std::string("open"), "cmd.exe", *params, windir, 0);
 }
 
 }  // namespace ordavi

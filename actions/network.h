@@ -24,7 +24,7 @@ class ShellPort {
  public:
   virtual ~ShellPort() = default;
   // ShellExecuteA; an absent verb, parameter or directory is passed as NULL.
-  virtual void ShellExecute(ShellOwner owner, const std::optional<std::string>& verb, const std::string& file,
+  virtual void Execute(ShellOwner owner, const std::optional<std::string>& verb, const std::string& file,
                             const std::optional<std::string>& params, const std::optional<std::string>& dir,
                             int show) = 0;
   virtual std::string WindowsDirectory() = 0;

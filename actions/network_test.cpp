@@ -34,7 +34,7 @@ struct FakeShell : ShellPort {
     int show;
   };
   std::vector<Call> calls;
-  void ShellExecute(ShellOwner o, const std::optional<std::string>& v, const std::string& f,
+  void Execute(ShellOwner o, const std::optional<std::string>& v, const std::string& f,
                     const std::optional<std::string>& p, const std::optional<std::string>& d, int s) override {
     calls.push_back({o, v, f, p, d, s});
   }

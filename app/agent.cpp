@@ -161,11 +161,11 @@ void Agent::MenuClick(MenuItem item) {
     case MenuItem::n19: PerformPowerAction(PowerAction::FastShutdown, p_.power); break;
     case MenuItem::n15: p_.window.OpenAbout(); break;
     case MenuItem::n16:
-      p_.shell.ShellExecute(ShellOwner::MainWindow, std::nullopt,
+      p_.shell.Execute(ShellOwner::MainWindow, std::nullopt,
                             SplitPath(p_.system.ExePath()).dir + kHelpFileName, std::string(), std::string(), 1);
       break;
     case MenuItem::N20:
-      p_.shell.ShellExecute(ShellOwner::None, std::string("open"), kDownloadPage, std::nullopt, std::nullopt, 1);
+      p_.shell.Execute(ShellOwner::None, std::string("open"), kDownloadPage, std::nullopt, std::nullopt, 1);
       break;
     case MenuItem::n17: p_.window.Close(); break;
     default: break;  // settings, device and junk commands are handled by their own parts

@@ -58,7 +58,7 @@ struct Recorder : StartupSystem, TrayPort, HotkeyPort, MainWindowPort, TimerPort
     notices.push_back(t);
     Log("notice " + t);
   }
-  void ShellExecute(ShellOwner o, const std::optional<std::string>& verb, const std::string& file,
+  void Execute(ShellOwner o, const std::optional<std::string>& verb, const std::string& file,
                     const std::optional<std::string>& params, const std::optional<std::string>& dir, int show) override {
     auto opt = [](const std::optional<std::string>& s) { return s ? "\"" + *s + "\"" : std::string("NULL"); };
     Log("shell " + std::to_string(static_cast<int>(o)) + " " + opt(verb) + " " + file + " " + opt(params) + " " +

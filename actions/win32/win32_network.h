@@ -1,0 +1,48 @@
+// Dial-up and shell adapters over the Win32 API.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <functional>
+
+#include "actions/network.h"
+
+namespace ordavi {
+
+// The platform's earliest RASCONNA layout: 412 bytes in the 32-bit build.
+struct RasConn412 {
+  DWORD dwSize;
+  HANDLE hrasconn;
+  CHAR szEntryName[257];
+  CHAR szDeviceType[17];
+  CHAR szDeviceName[129];
+};
+#if !defined(_WIN64)
+static_assert(sizeof(RasConn412) == 412, "earliest RASCONNA layout");
+#endif
+
+class Win32DialupSystem : public DialupSystem {
+ public:
+  explicit Win32DialupSystem(std::function<HWND()> mainWindow) : mainWindow_(std::move(mainWindow)) {}
+  Connections EnumConnections() override;
+  std::uint32_t HangUp(std::uintptr_t handle) override;
+  void AutodialDefault() override;
+
+ private:
+  std::function<HWND()> mainWindow_;
+};
+
+class Win32Shell : public ShellPort {
+ public:
+  explicit Win32Shell(std::function<HWND()> mainWindow) : mainWindow_(std::move(mainWindow)) {}
+  void Execute(ShellOwner owner, const std::optional<std::string>& verb, const std::string& file,
+                    const std::optional<std::string>& params, const std::optional<std::string>& dir,
+                    int show) override;
+  std::string WindowsDirectory() override;
+
+ private:
+  std::function<HWND()> mainWindow_;
+};
+
+}  // namespace ordavi
