@@ -1,0 +1,200 @@
+// Test driver for the end-to-end scenarios: finds the agent's windows by class
+// and caption on the "shell" desktop, reports their geometry and controls,
+// and posts messages to them. Texts on the command line and in the output are
+// in the ANSI code page (GBK), like the agent's own.
+//
+//   driver wait CLASS CAPTION [SECONDS]     a visible window appears; prints it
+//   driver gone CLASS CAPTION [SECONDS]     no such window is left
+//   driver count CLASS CAPTION              number of visible windows
+//   driver info CLASS CAPTION               the window and its child controls
+//   driver hidden CLASS                     a hidden window of the class exists
+//   driver post CLASS MSG WPARAM LPARAM     posts to the first window of the class
+//   driver click CLASS CAPTION BUTTONTEXT   BM_CLICK on a button of a visible window
+//   driver close CLASS CAPTION              posts WM_CLOSE to every such window
+//   driver peek CLASS ADDRESS LENGTH        hex bytes of the window's process memory
+//
+// CAPTION "*" matches any caption. Exit code 0 on success, 1 when the window
+// was not found, 2 on bad usage.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Query {
+  std::string cls, caption;
+  bool visibleOnly = true;
+  std::vector<HWND> found;
+};
+
+std::string TextOf(HWND h) {
+  char buf[512] = {};
+  GetWindowTextA(h, buf, sizeof buf);
+  return buf;
+}
+
+std::string ClassOf(HWND h) {
+  char buf[256] = {};
+  GetClassNameA(h, buf, sizeof buf);
+  return buf;
+}
+
+BOOL CALLBACK Match(HWND h, LPARAM p) {
+  auto* q = reinterpret_cast<Query*>(p);
+  if (q->visibleOnly && !IsWindowVisible(h)) return TRUE;
+  if (ClassOf(h) != q->cls) return TRUE;
+  if (q->caption != "*" && TextOf(h) != q->caption) return TRUE;
+  q->found.push_back(h);
+  return TRUE;
+}
+
+std::vector<HWND> Find(const std::string& cls, const std::string& caption, bool visibleOnly = true) {
+  Query q{cls, caption, visibleOnly, {}};
+  EnumWindows(Match, reinterpret_cast<LPARAM>(&q));
+  return q.found;
+}
+
+std::vector<HWND> WaitFor(const std::string& cls, const std::string& caption, double seconds) {
+  const DWORD end = GetTickCount() + static_cast<DWORD>(seconds * 1000);
+  for (;;) {
+    auto v = Find(cls, caption);
+    if (!v.empty() || static_cast<LONG>(GetTickCount() - end) >= 0) return v;
+    Sleep(200);
+  }
+}
+
+void PrintWindow(HWND h) {
+  RECT w, c;
+  GetWindowRect(h, &w);
+  GetClientRect(h, &c);
+  const LONG style = GetWindowLongA(h, GWL_STYLE), ex = GetWindowLongA(h, GWL_EXSTYLE);
+  std::printf("window %s \"%s\" at %ld,%ld outer %ldx%ld client %ldx%ld style %08lx exstyle %08lx\n",
+              ClassOf(h).c_str(), TextOf(h).c_str(), w.left, w.top, w.right - w.left, w.bottom - w.top, c.right,
+              c.bottom, static_cast<unsigned long>(style), static_cast<unsigned long>(ex));
+}
+
+BOOL CALLBACK PrintChild(HWND h, LPARAM parent) {
+  RECT r;
+  GetWindowRect(h, &r);
+  MapWindowPoints(nullptr, reinterpret_cast<HWND>(parent), reinterpret_cast<POINT*>(&r), 2);
+  std::printf("child %s id %d \"%s\" at %ld,%ld size %ldx%ld%s\n", ClassOf(h).c_str(), GetDlgCtrlID(h),
+              TextOf(h).c_str(), r.left, r.top, r.right - r.left, r.bottom - r.top,
+              (GetFocus() == h) ? " focus" : "");
+  return TRUE;
+}
+
+BOOL CALLBACK FindButton(HWND h, LPARAM p) {
+  auto* q = reinterpret_cast<std::pair<std::string, HWND>*>(p);
+  if (ClassOf(h) == "Button" && TextOf(h) == q->first) {
+    q->second = h;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// Under "wine explorer /desktop=shell" the agent's windows live on that desktop.
+void JoinShellDesktop() {
+  HDESK desk = OpenDesktopA("shell", 0, FALSE, GENERIC_ALL);
+  if (desk) SetThreadDesktop(desk);
+}
+
+int Usage() {
+  std::fprintf(stderr, "usage: driver wait|gone|count|info|hidden|post|click|close ...\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) return Usage();
+  JoinShellDesktop();
+  const std::string cmd = argv[1], cls = argv[2];
+  const std::string caption = argc > 3 ? argv[3] : "*";
+  if (cmd == "wait") {
+    auto v = WaitFor(cls, caption, argc > 4 ? std::atof(argv[4]) : 10);
+    if (v.empty()) {
+      std::printf("no window %s \"%s\"\n", cls.c_str(), caption.c_str());
+      return 1;
+    }
+    PrintWindow(v.back());
+    return 0;
+  }
+  if (cmd == "gone") {
+    const DWORD end = GetTickCount() + static_cast<DWORD>((argc > 4 ? std::atof(argv[4]) : 10) * 1000);
+    while (!Find(cls, caption, false).empty()) {
+      if (static_cast<LONG>(GetTickCount() - end) >= 0) return 1;
+      Sleep(200);
+    }
+    return 0;
+  }
+  if (cmd == "count") {
+    std::printf("%u\n", static_cast<unsigned>(Find(cls, caption).size()));
+    return 0;
+  }
+  if (cmd == "info") {
+    auto v = Find(cls, caption, false);
+    if (v.empty()) return 1;
+    for (HWND h : v) {
+      PrintWindow(h);
+      EnumChildWindows(h, PrintChild, reinterpret_cast<LPARAM>(h));
+    }
+    return 0;
+  }
+  if (cmd == "hidden") {
+    auto v = Find(cls, "*", false);
+    for (HWND h : v) {
+      if (!IsWindowVisible(h)) {
+        PrintWindow(h);
+        return 0;
+      }
+    }
+    return 1;
+  }
+  if (cmd == "post") {
+    if (argc < 6) return Usage();
+    auto v = Find(cls, "*", false);
+    if (v.empty()) return 1;
+    PostMessageA(v[0], std::strtoul(argv[3], nullptr, 0), std::strtoul(argv[4], nullptr, 0),
+                 std::strtol(argv[5], nullptr, 0));
+    return 0;
+  }
+  if (cmd == "click") {
+    if (argc < 5) return Usage();
+    auto v = Find(cls, caption);
+    if (v.empty()) return 1;
+    std::pair<std::string, HWND> q{argv[4], nullptr};
+    EnumChildWindows(v.back(), FindButton, reinterpret_cast<LPARAM>(&q));
+    if (!q.second) return 1;
+    PostMessageA(q.second, BM_CLICK, 0, 0);
+    return 0;
+  }
+  if (cmd == "close") {
+    auto v = Find(cls, caption);
+    if (v.empty()) return 1;
+    for (HWND h : v) PostMessageA(h, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  if (cmd == "peek") {
+    if (argc < 5) return Usage();
+    auto v = Find(cls, "*", false);
+    if (v.empty()) return 1;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(v[0], &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_READ, FALSE, pid);
+    if (!process) return 1;
+    std::vector<unsigned char> bytes(std::strtoul(argv[4], nullptr, 0));
+    SIZE_T read = 0;
+    const BOOL ok = ReadProcessMemory(process, reinterpret_cast<void*>(std::strtoul(argv[3], nullptr, 16)),
+                                      bytes.data(), bytes.size(), &read);
+    CloseHandle(process);
+    if (!ok) return 1;
+    for (SIZE_T i = 0; i < read; ++i) std::printf("%02x%s", bytes[i], (i + 1) % 16 == 0 ? "\n" : " ");
+    std::printf("\n");
+    return 0;
+  }
+  return Usage();
+}
