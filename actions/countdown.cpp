@@ -22,9 +22,9 @@ void Countdown::StartCountdown(const std::string& word) {
   timers_.SetTimerEnabled(MainTimer::Timer2, true);
   timers_.SetTimerEnabled(MainTimer::Timer1, false);
   ShowPosition();
-  view_.ShowWindow();
+  view_.Show();
   if (!options_.soundpath.empty()) {
-    sound_.PlaySound(options_.soundpath, kSndLoopedFile);
+    sound_.Play(options_.soundpath, kSndLoopedFile);
     looping_ = true;
   }
   if (options_.shutapp == 1 && (word == words::kStandby || word == words::kHibernate)) system_.CloseAllPrograms();
@@ -43,7 +43,7 @@ void Countdown::Timer2Timer() {
   // Complete. The looped sound would otherwise go on after the window has
   // gone, through a standby or a hang-up and beyond.
   if (looping_) {
-    sound_.StopSound();
+    sound_.Stop();
     looping_ = false;
   }
   Finish();
@@ -53,7 +53,7 @@ void Countdown::BitBtn1Click() {
   // The synchronous playing replaces the looped one and returns when the
   // file has played once.
   if (!options_.soundpath.empty()) {
-    sound_.PlaySound(options_.soundpath, kSndSync);
+    sound_.Play(options_.soundpath, kSndSync);
     looping_ = false;
   }
   Finish();
@@ -62,7 +62,7 @@ void Countdown::BitBtn1Click() {
 void Countdown::Finish() {
   position_ = 0;
   ShowPosition();
-  view_.HideWindow();
+  view_.Hide();
   timers_.SetTimerEnabled(MainTimer::Timer1, true);
   timers_.SetTimerEnabled(MainTimer::Timer2, false);
   RunPendingAction();
@@ -71,11 +71,11 @@ void Countdown::Finish() {
 void Countdown::BitBtn2Click() {
   timers_.SetTimerEnabled(MainTimer::Timer1, false);
   timers_.SetTimerEnabled(MainTimer::Timer2, false);
-  sound_.PlaySound(options_.soundpath, kSndSync);
+  sound_.Play(options_.soundpath, kSndSync);
   looping_ = false;
   position_ = 0;
   ShowPosition();
-  view_.HideWindow();
+  view_.Hide();
   system_.SwitchMonitoringOff();
 }
 

@@ -38,8 +38,8 @@ class CountdownView {
   // The progress bar: minimum 0, `maximum`, `position` (0..maximum).
   virtual void SetProgress(std::int32_t position, std::int32_t maximum) = 0;
   // Shown on top of other windows, with the focus on the cancel button.
-  virtual void ShowWindow() = 0;
-  virtual void HideWindow() = 0;
+  virtual void Show() = 0;
+  virtual void Hide() = 0;
 };
 
 // Sound flags of PlaySoundA.
@@ -49,13 +49,14 @@ inline constexpr std::uint32_t kSndLoop = 0x00000008;
 inline constexpr std::uint32_t kSndFilename = 0x00020000;
 inline constexpr std::uint32_t kSndLoopedFile = kSndFilename | kSndLoop | kSndAsync;  // 0x00020009
 
-// Port: PlaySoundA with the main window's handle as module argument.
+// Port: PlaySoundA with the main window's handle as module argument. (Named
+// Play, not PlaySound, which <mmsystem.h> defines as a macro.)
 class SoundPlayer {
  public:
   virtual ~SoundPlayer() = default;
-  virtual void PlaySound(const std::string& name, std::uint32_t flags) = 0;
+  virtual void Play(const std::string& name, std::uint32_t flags) = 0;
   // Ends whatever sound is playing (PlaySoundA with no sound name).
-  virtual void StopSound() = 0;
+  virtual void Stop() = 0;
 };
 
 // Port: what the countdown asks of other parts of the agent.

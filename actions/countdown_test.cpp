@@ -24,15 +24,15 @@ struct FakeWindow : CountdownView, SoundPlayer, CountdownSystem, PowerSystem {
     position = p;
     maximum = m;
   }
-  void ShowWindow() override { shown = true; }
-  void HideWindow() override { shown = false; }
+  void Show() override { shown = true; }
+  void Hide() override { shown = false; }
 
-  void PlaySound(const std::string& name, std::uint32_t flags) override {
+  void Play(const std::string& name, std::uint32_t flags) override {
     char hex[16];
     std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(flags));
     calls.push_back("PlaySoundA(" + name + "," + hex + ")");
   }
-  void StopSound() override { calls.push_back("PlaySoundA(NULL)"); }
+  void Stop() override { calls.push_back("PlaySoundA(NULL)"); }
   void SwitchMonitoringOff() override { calls.push_back("monitoring off"); }
   void CloseAllPrograms() override { calls.push_back("CloseAllPrograms"); }
   void HangUpDialup() override { calls.push_back("HangUpDialup"); }

@@ -74,10 +74,10 @@ struct Recorder : TickActions, CountdownView, SoundPlayer, CountdownSystem, Powe
   void SetButton1Caption(const std::string& text) override { Log("countdown " + text); }
   void SetButton2Caption(const std::string&) override {}
   void SetProgress(std::int32_t, std::int32_t) override {}
-  void ShowWindow() override {}
-  void HideWindow() override {}
-  void PlaySound(const std::string&, std::uint32_t) override {}
-  void StopSound() override {}
+  void Show() override {}
+  void Hide() override {}
+  void Play(const std::string&, std::uint32_t) override {}
+  void Stop() override {}
   void SwitchMonitoringOff() override { monitoring = false; }
   void CloseAllPrograms() override { Log("close all"); }
   void HangUpDialup() override { Log("hang up"); }

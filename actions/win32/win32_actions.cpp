@@ -1,0 +1,129 @@
+#include "actions/win32/win32_actions.h"
+
+#include <mmsystem.h>
+#include <shellapi.h>
+#include <tlhelp32.h>
+
+#include "store/text.h"
+
+namespace ordavi {
+
+namespace {
+
+// The ANSI PROCESSENTRY32 (296 bytes in the 32-bit build).
+using ProcessEntryA = tagPROCESSENTRY32;
+#if !defined(_WIN64)
+static_assert(sizeof(ProcessEntryA) == 296, "PROCESSENTRY32 is 296 bytes in the 32-bit build");
+#endif
+
+using SnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
+using WalkFn = BOOL(WINAPI*)(HANDLE, ProcessEntryA*);
+
+struct ToolhelpFunctions {
+  SnapshotFn snapshot = nullptr;
+  WalkFn first = nullptr;
+  WalkFn next = nullptr;
+  bool Available() const { return snapshot && first && next; }
+};
+
+template <typename Fn>
+Fn Lookup(HMODULE module, const char* name) {
+  // GetProcAddress returns a generic function pointer; the cast goes through
+  // void* so compilers do not warn about the differing signature.
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+const ToolhelpFunctions& Toolhelp() {
+  static const ToolhelpFunctions fns = [] {
+    ToolhelpFunctions f;
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    if (!kernel) return f;
+    f.snapshot = Lookup<SnapshotFn>(kernel, "CreateToolhelp32Snapshot");
+    f.first = Lookup<WalkFn>(kernel, "Process32First");
+    f.next = Lookup<WalkFn>(kernel, "Process32Next");
+    return f;
+  }();
+  return fns;
+}
+
+}  // namespace
+
+std::optional<std::vector<ProcessEntry>> Win32ProcessSystem::ListProcesses() {
+  const ToolhelpFunctions& th = Toolhelp();
+  if (!th.Available()) return std::nullopt;
+  HANDLE snap = th.snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snap == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::vector<ProcessEntry> out;
+  ProcessEntryA entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = th.first(snap, &entry); more; more = th.next(snap, &entry)) {
+    // szExeFile up to its first NUL, at most its 260 bytes.
+    std::size_t len = 0;
+    while (len < sizeof entry.szExeFile && entry.szExeFile[len] != '\0') ++len;
+    out.push_back({static_cast<std::uint32_t>(entry.th32ProcessID), std::string(entry.szExeFile, len)});
+  }
+  CloseHandle(snap);
+  return out;
+}
+
+void Win32ProcessSystem::TerminateProcess(std::uint32_t pid) {
+  HANDLE h = OpenProcess(PROCESS_TERMINATE, FALSE, pid);
+  if (!h) return;
+  ::TerminateProcess(h, 0);
+  CloseHandle(h);
+}
+
+bool Win32JunkSystem::RunHiddenAndWait(const std::string& commandLine) {
+  STARTUPINFOA si{};
+  si.cb = sizeof si;  // 68
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION pi{};
+  std::string cmd = commandLine;  // CreateProcessA may write into its command line
+  if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, IDLE_PRIORITY_CLASS, nullptr, nullptr, &si, &pi)) {
+    return false;
+  }
+  WaitForSingleObject(pi.hProcess, INFINITE);
+  DWORD exitCode = 0;
+  GetExitCodeProcess(pi.hProcess, &exitCode);  // its value carries no meaning
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return true;
+}
+
+void Win32JunkSystem::OpenLog(const std::string& logPath, const std::string& dir) {
+  ShellExecuteA(owner_, "open", logPath.c_str(), "", dir.c_str(), SW_SHOWNORMAL);
+}
+
+void Win32SoundPlayer::Play(const std::string& name, std::uint32_t flags) {
+  PlaySoundA(name.c_str(), reinterpret_cast<HMODULE>(window_), flags);
+}
+
+void Win32SoundPlayer::Stop() { PlaySoundA(nullptr, nullptr, 0); }
+
+ScheduleNow Win32LocalClock::LocalTime() {
+  SYSTEMTIME st;
+  GetLocalTime(&st);
+  ScheduleNow now;
+  now.year = st.wYear;
+  now.month = st.wMonth;
+  now.dayOfWeek = st.wDayOfWeek;
+  now.day = st.wDay;
+  now.hour = st.wHour;
+  now.minute = st.wMinute;
+  now.second = st.wSecond;
+  now.millisecond = st.wMilliseconds;
+  return now;
+}
+
+void Win32OpenFile(const std::string& path, const std::string& dir) {
+  ShellExecuteA(nullptr, "open", path.c_str(), nullptr, dir.c_str(), SW_HIDE);
+}
+
+std::string AgentDirectory() {
+  char path[MAX_PATH + 1] = {};
+  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return SplitPath(std::string(path, n)).dir;
+}
+
+}  // namespace ordavi
