@@ -13,17 +13,9 @@
 
 #include "actions/power.h"
 #include "schedule/tick.h"
+#include "store/options.h"
 
 namespace ordavi {
-
-// The in-memory options the countdown reads at the moment it needs them. The
-// shell owns one instance, fills it when it loads the options and updates it
-// when the settings are saved.
-struct CountdownOptions {
-  std::int32_t tishi = 60;  // countdown length in seconds
-  std::string soundpath;    // wave file looped during a countdown; empty: no sound
-  std::int32_t shutapp = 0; // 1: close all programs when a standby or hibernate countdown starts
-};
 
 // Port: the countdown window (TForm1 with Label1, Label2, PgBar1, BitBtn1 and
 // BitBtn2).
@@ -73,7 +65,9 @@ class CountdownSystem {
 
 class Countdown : public CountdownControl {
  public:
-  Countdown(CountdownOptions& options, CountdownView& view, TimerPort& timers, SoundPlayer& sound,
+  // `options` are the agent's in-memory options (tishi, soundpath, shutapp),
+  // read at the moment they are needed, so a saved change counts at once.
+  Countdown(const Options& options, CountdownView& view, TimerPort& timers, SoundPlayer& sound,
             CountdownSystem& system, PowerSystem& power)
       : options_(options), view_(view), timers_(timers), sound_(sound), system_(system), power_(power) {}
 
@@ -98,7 +92,7 @@ class Countdown : public CountdownControl {
   void ShowPosition();
   void Finish();
 
-  CountdownOptions& options_;
+  const Options& options_;
   CountdownView& view_;
   TimerPort& timers_;
   SoundPlayer& sound_;

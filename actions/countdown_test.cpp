@@ -62,7 +62,7 @@ class CountdownTest : public ::testing::Test {
 
   FakeTimers timers;
   FakeWindow w;
-  CountdownOptions options;
+  Options options;
   Countdown countdown{options, w, timers, w, w, w};
 };
 
@@ -206,7 +206,7 @@ TEST_F(CountdownTest, ProgramsAreAskedToCloseOnlyBeforeStandbyOrHibernateWithShu
   for (const auto& c : cases) {
     FakeWindow fw;
     FakeTimers t;
-    CountdownOptions o;
+    Options o;
     o.shutapp = c.shutapp;
     Countdown cd{o, fw, t, fw, fw, fw};
     cd.SetPendingAction(c.word);

@@ -134,7 +134,7 @@ class TickTest : public ::testing::Test {
   FixedDates dates;
   Matchers matchers{system, dates};
   Recorder rec{timers};
-  CountdownOptions options;
+  Options options;
   Countdown countdown{options, rec, timers, rec, rec, rec};
   TaskTick tick{store, matchers, local, timers, rec, countdown, rec};
 };
