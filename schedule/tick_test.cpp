@@ -399,9 +399,5 @@ TEST_F(TickTest, FaultyScheduleIsSkippedAndReportedOncePerText) {
   EXPECT_EQ(rec.log, (Log{"notice " + FaultyScheduleNotice(1, "空闲分钟"), "notice still runs"}));
 }
 
-TEST_F(TickTest, FaultyNoticeNamesTheTaskAndItsText) {
-  EXPECT_EQ(FaultyScheduleNotice(12, "空闲分钟"), "任务12的时间“空闲分钟”无法识别，已跳过，请修改");
-}
-
 }  // namespace
 }  // namespace ordavi
