@@ -12,6 +12,7 @@
 //   driver click CLASS CAPTION BUTTONTEXT   BM_CLICK on a button of a visible window
 //   driver close CLASS CAPTION              posts WM_CLOSE to every such window
 //   driver peek CLASS ADDRESS LENGTH        hex bytes of the window's process memory
+//   driver show CLASS / driver hide CLASS   shows or hides the first window of the class
 //
 // CAPTION "*" matches any caption. Exit code 0 on success, 1 when the window
 // was not found, 2 on bad usage.
@@ -176,6 +177,12 @@ int main(int argc, char** argv) {
     auto v = Find(cls, caption);
     if (v.empty()) return 1;
     for (HWND h : v) PostMessageA(h, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  if (cmd == "show" || cmd == "hide") {
+    auto v = Find(cls, "*", false);
+    if (v.empty()) return 1;
+    ShowWindow(v[0], cmd == "show" ? SW_SHOWNORMAL : SW_HIDE);
     return 0;
   }
   if (cmd == "peek") {

@@ -110,6 +110,17 @@ scenario_first_start() {
   check "tray record: tip \"Ordavi-启用\" zero-padded to 64 bytes" \
     bash -c "echo '$rec' | cut -d' ' -f25-88 | grep -qx '${tip}$(printf '00 %.0s' $(seq 1 $((64 - $(echo "$tip" | wc -w)))) | sed 's/ $//')'"
   shot e2e-first-start
+  # The countdown layout of the main window, shown from outside for a look.
+  local form1
+  form1=$(drv info TForm1 '*')
+  check "TForm1: BitBtn2 (cancel) 232,94 105x25" bash -c "echo '$form1' | grep -q 'Button id 2 \"取消关机\" at 232,94 size 105x25'"
+  check "TForm1: BitBtn1 (do it now) 64,94 105x25" bash -c "echo '$form1' | grep -q 'Button id 101 \"立即关机\" at 64,94 size 105x25'"
+  check "TForm1: PgBar1 8,56 385x17" bash -c "echo '$form1' | grep -q 'msctls_progress32 id 113 \"\" at 8,56 size 385x17'"
+  check "TForm1: Label1 16,16 263x13, Label2 336,16" bash -c "echo '$form1' | grep -q 'Static id 111 .* at 16,16 size 263x13' && echo '$form1' | grep -q 'Static id 112 \"\" at 336,16'"
+  drv show TForm1 >/dev/null
+  sleep 1
+  shot e2e-countdown-layout
+  drv hide TForm1 >/dev/null
   # The icon in the notification area opens the popup menu (WM_USER+1 with a
   # button press reaches the agent).
   xdotool mousemove 1012 757 click 3

@@ -22,7 +22,11 @@ std::vector<WindowId> Win32WindowSystem::TopLevelWindows() {
 bool Win32WindowSystem::IsVisible(WindowId w) { return IsWindowVisible(H(w)) != 0; }
 bool Win32WindowSystem::IsIconic(WindowId w) { return ::IsIconic(H(w)) != 0; }
 WindowId Win32WindowSystem::Owner(WindowId w) {
-  return static_cast<WindowId>(static_cast<std::uint32_t>(GetWindowLongA(H(w), GWL_HWNDPARENT)));
+#if defined(_WIN64)
+  return static_cast<WindowId>(GetWindowLongPtrA(H(w), GWLP_HWNDPARENT));
+#else
+  return static_cast<WindowId>(static_cast<std::uint32_t>(GetWindowLongA(H(w), GWL_HWNDPARENT)));  // index -8
+#endif
 }
 WindowId Win32WindowSystem::DesktopWindow() { return reinterpret_cast<WindowId>(GetDesktopWindow()); }
 std::uint32_t Win32WindowSystem::ExStyle(WindowId w) {
