@@ -75,7 +75,7 @@ std::vector<OptionProblem> LoadOptions(Registry& reg, Options& opts, const std::
 }
 
 std::string OptionProblemsNotice(const std::vector<OptionProblem>& problems) {
-  std::string text = "部分设置的存储值无法使用，本次运行改用默认值：";
+  std::string text = "设置值无效，已用默认值：";
   for (std::size_t i = 0; i < problems.size(); ++i) {
     if (i > 0) text += "；";
     text += problems[i].name + "（" + problems[i].detail + "）";

@@ -78,7 +78,7 @@ TEST(LoadOptions, UnusableValuesKeepDefaultsAndTheSequenceGoesOn) {
   EXPECT_EQ(key.values["rejian"].type, RegType::String);
   EXPECT_TRUE(key.writeLog.empty());
   EXPECT_EQ(OptionProblemsNotice({problems[1], problems[3]}),
-            "部分设置的存储值无法使用，本次运行改用默认值：tishi（值 -5 超出范围）；rejian（类型错误）");
+            "设置值无效，已用默认值：tishi（值 -5 超出范围）；rejian（类型错误）");
 }
 
 TEST(LoadOptions, TaskCounterErrorIsReportedNotThrown) {
