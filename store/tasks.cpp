@@ -1,5 +1,6 @@
 #include "store/tasks.h"
 
+#include "store/errors.h"
 #include "store/text.h"
 #include "store/words.h"
 
@@ -13,12 +14,39 @@ constexpr TaskField kAllFields[] = {TaskField::Schedule, TaskField::Type, TaskFi
 std::string TaskValueName(TaskField field, int n) { return std::string(1, static_cast<char>(field)) + Decimal(n); }
 
 void TaskStore::LoadTaskCounter() {
-  if (reg_.ValueExists(kTaskNum)) {
-    counter_ = reg_.ReadInteger(kTaskNum);
-  } else {
+  if (!reg_.ValueExists(kTaskNum)) {
     counter_ = 0;
     reg_.WriteInteger(kTaskNum, 0);
+    return;
   }
+  std::int32_t stored = 0;
+  try {
+    stored = reg_.ReadInteger(kTaskNum);
+  } catch (const FrameworkError&) {
+    // Unreadable: count the stored tasks instead, so that a new task never
+    // overwrites task 1, and report the bad value. The value itself is left
+    // as it is until the next add or delete writes it anew.
+    counter_ = CountStoredSlots();
+    throw;
+  }
+  if (stored < 0 || stored > kMaxTasks) {
+    // A negative counter would make the next task number 0 or less; a huge one
+    // would make every tick pass walk millions of empty slots.
+    counter_ = CountStoredSlots();
+    throw FrameworkError("值 " + Decimal(stored) + " 超出范围");
+  }
+  counter_ = stored;
+}
+
+std::int32_t TaskStore::CountStoredSlots() {
+  std::int32_t n = 0;
+  while (n < kMaxTasks) {
+    bool any = false;
+    for (TaskField f : kAllFields) any = any || reg_.ValueExists(TaskValueName(f, n + 1));
+    if (!any) break;
+    ++n;
+  }
+  return n;
 }
 
 std::string TaskStore::ReadField(TaskField field, int n) { return reg_.ReadString(TaskValueName(field, n)); }

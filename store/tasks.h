@@ -30,7 +30,13 @@ class TaskStore {
  public:
   explicit TaskStore(Registry& reg) : reg_(reg) {}
 
+  // The most tasks the store believes a stored counter for.
+  static constexpr std::int32_t kMaxTasks = 10000;
+
   // Reads TaskNum into the counter, or writes TaskNum = 0 when it is absent.
+  // A TaskNum of the wrong type, negative or above kMaxTasks raises a
+  // FrameworkError after setting the counter to the number of task slots
+  // actually stored, so the agent can report it and go on safely.
   void LoadTaskCounter();
   std::int32_t Count() const { return counter_; }
 
@@ -47,6 +53,8 @@ class TaskStore {
   void SetTaskEnabled(int n, const std::string& word);
 
  private:
+  std::int32_t CountStoredSlots();
+
   Registry& reg_;
   std::int32_t counter_ = 0;
 };

@@ -141,9 +141,37 @@ TEST_F(TaskStoreTest, AFailedCounterWriteAddsNothing) {
   EXPECT_FALSE(Has("A1"));
 }
 
+TEST_F(TaskStoreTest, AnUnusableCounterIsReportedAndReplacedByTheStoredTasks) {
+  AddThree();
+  const struct {
+    RegType type;
+    std::string bytes;
+    const char* error;
+  } cases[] = {
+      {RegType::String, std::string("3\0", 2), "Invalid data type for 'TaskNum'"},
+      {RegType::Dword, std::string("\xFF\xFF\xFF\xFF", 4), "值 -1 超出范围"},
+      {RegType::Dword, std::string("\xFF\xFF\xFF\x7F", 4), "值 2147483647 超出范围"},
+  };
+  for (const auto& c : cases) {
+    key.Plant("TaskNum", c.type, c.bytes);
+    TaskStore fresh(reg);
+    try {
+      fresh.LoadTaskCounter();
+      ADD_FAILURE() << c.error;
+    } catch (const FrameworkError& e) {
+      EXPECT_STREQ(e.what(), c.error);
+    }
+    EXPECT_EQ(fresh.Count(), 3) << c.error;
+    EXPECT_EQ(key.values["TaskNum"].data, c.bytes);  // left as stored until the next change
+  }
+  TaskStore fresh(reg);
+  EXPECT_THROW(fresh.LoadTaskCounter(), FrameworkError);
+  EXPECT_EQ(fresh.AddTask("每天1时0分", "提醒", "new"), 4);  // task 1 is not overwritten
+  EXPECT_EQ(store.ReadTask(1).param, "one");
+  EXPECT_EQ(reg.ReadInteger("TaskNum"), 4);
+}
+
 TEST_F(TaskStoreTest, WrongTypesRaiseTheFrameworkErrors) {
-  key.PlantString("TaskNum", "2");
-  EXPECT_THROW(store.LoadTaskCounter(), FrameworkError);
   key.PlantDword("A1", 1);
   try {
     store.ReadTask(1);
