@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "store/errors.h"
+#include "store/testing/error_of.h"
 
 namespace ordavi {
 namespace {
@@ -34,14 +35,7 @@ ScheduleNow At(int y, int mo, int d, int dow, int h, int mi, int s = 0) {
   return n;
 }
 
-std::string ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const FrameworkError& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
+using testing::ErrorOf;
 
 class MatchersTest : public ::testing::Test {
  protected:

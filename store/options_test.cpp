@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "store/errors.h"
+#include "store/testing/error_of.h"
 #include "store/testing/fake_registry.h"
 
 namespace ordavi {
@@ -13,14 +14,7 @@ using testing::FakeRegistryRoot;
 
 const char* const kExe = "C:\\Program Files\\Ordavi\\Ordavi.exe";
 
-std::string ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const FrameworkError& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
+using testing::ErrorOf;
 
 TEST(LoadOptions, EmptyKeyGetsAllDefaultsInOrder) {
   FakeRegistryKey key;

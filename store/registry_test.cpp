@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "store/errors.h"
+#include "store/testing/error_of.h"
 #include "store/testing/fake_registry.h"
 
 namespace ordavi {
@@ -12,14 +13,7 @@ namespace {
 
 using testing::FakeRegistryKey;
 
-std::string ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const FrameworkError& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
+using testing::ErrorOf;
 
 TEST(RegistryAccessor, StringsReadUpToFirstNulAndAbsentReadsEmpty) {
   FakeRegistryKey key;
