@@ -46,6 +46,7 @@ _WINE_ENV_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 WINE_XVFB_PID=""
 WINE_BG_PIDS=()
+_WINE_XVFB_FIFO=""
 _WINE_PREFIX_OWNED=""
 
 _wine_log() { echo "wine-test-env: $*" >&2; }
@@ -83,7 +84,7 @@ wine_template_ensure() {
     if [ -f "$tpl/key" ] && [ "$(cat "$tpl/key")" = "$key" ]; then exit 0; fi
     _wine_log "creating the template prefix in $tpl (once; about 20 s)"
     local work="$tpl.new.$$"
-    rm -rf "$work"
+    rm -rf "$tpl".new.*  # left by a creation that was killed; we hold the lock
     mkdir -p "$work"
     (
       unset DISPLAY
@@ -114,28 +115,29 @@ wine_prefix_new() {
   wine_template_ensure || return 1
   local src="$ORDAVI_WINE_TEMPLATE/prefix" dst
   dst=$(mktemp -d /tmp/ordavi-wine.XXXXXX) || return 1
+  _WINE_PREFIX_OWNED="$dst"  # from here on wine_cleanup removes it
   (
     flock -s 9
     cd "$src" &&
       tar --exclude=./drive_c/windows/system32 --exclude=./drive_c/windows/winsxs -cf - . | tar -C "$dst" -xf - &&
       cp -al drive_c/windows/system32 drive_c/windows/winsxs "$dst/drive_c/windows/"
-  ) 9>"$ORDAVI_WINE_TEMPLATE.lock" || { rm -rf "$dst"; _wine_log "copying the template failed"; return 1; }
+  ) 9>"$ORDAVI_WINE_TEMPLATE.lock" || { _wine_log "copying the template failed"; return 1; }
   _wine_base_env
   export WINEPREFIX="$dst"
-  _WINE_PREFIX_OWNED="$dst"
 }
 
 # Starts a private Xvfb on a free display (chosen by Xvfb itself) and exports
 # DISPLAY and WINE_XVFB_PID.
 wine_xvfb_start() {
-  local screen="${1:-$ORDAVI_WINE_SCREEN}" fifo n
-  fifo=$(mktemp -u /tmp/ordavi-xvfb.XXXXXX)
-  mkfifo "$fifo" || return 1
-  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
+  local screen="${1:-$ORDAVI_WINE_SCREEN}" n
+  _WINE_XVFB_FIFO=$(mktemp -u /tmp/ordavi-xvfb.XXXXXX)
+  mkfifo "$_WINE_XVFB_FIFO" || return 1
+  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset 3>"$_WINE_XVFB_FIFO" >/dev/null 2>&1 &
   WINE_XVFB_PID=$!
   n=""
-  read -r -t 20 n <"$fifo"
-  rm -f "$fifo"
+  read -r -t 20 n <"$_WINE_XVFB_FIFO"
+  rm -f "$_WINE_XVFB_FIFO"
+  _WINE_XVFB_FIFO=""
   if [ -z "$n" ]; then
     _wine_log "Xvfb did not start"
     kill "$WINE_XVFB_PID" 2>/dev/null
@@ -165,8 +167,15 @@ wine_env_setup() {
 
 # wine_run prog.exe [args]: runs a program in the prefix, waits for it and
 # returns its exit code (124 after ORDAVI_WINE_TIMEOUT seconds).
+# The program runs as a background job that the shell waits for, so that a
+# TERM or INT sent to the test (ctest's timeout, Ctrl-C) runs the cleanup at
+# once instead of after the program ends; its standard input stays the
+# caller's.
 wine_run() {
-  timeout -k 10 "$ORDAVI_WINE_TIMEOUT" wine "$@"
+  timeout -k 10 "$ORDAVI_WINE_TIMEOUT" wine "$@" <&0 &
+  local pid=$!
+  WINE_BG_PIDS+=("$pid")
+  wait "$pid"
 }
 
 # wine_run_bg VAR prog.exe [args]: starts a program in the background; VAR
@@ -207,6 +216,8 @@ wine_cleanup() {
     kill "$p" 2>/dev/null
   done
   WINE_BG_PIDS=()
+  [ -n "$_WINE_XVFB_FIFO" ] && rm -f "$_WINE_XVFB_FIFO"
+  _WINE_XVFB_FIFO=""
   if [ -n "$WINE_XVFB_PID" ]; then
     kill "$WINE_XVFB_PID" 2>/dev/null
     wait "$WINE_XVFB_PID" 2>/dev/null
