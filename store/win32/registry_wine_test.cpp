@@ -217,6 +217,13 @@ WT_TEST(ValuesOfTheWrongTypeAreReported) {
   RawSet("TaskNum", REG_SZ, std::string("1") + '\0');
   Agent again;
   CHECK_THROWS_WITH(again.store.LoadTaskCounter(), "Invalid data type for 'TaskNum'");
+  // The counter falls back to the task slots actually stored, and the bad
+  // value stays until the next add writes it anew.
+  CHECK_EQ(again.store.Count(), 1);
+  CHECK_EQ(RawQuery("TaskNum").type, static_cast<DWORD>(REG_SZ));
+  CHECK_EQ(again.store.AddTask("每天10时0分", "提醒", ""), 2);
+  CheckStoredDword("TaskNum", 2);
+  CHECK_EQ(again.store.ReadField(TaskField::Schedule, 1), std::string("每天9时0分"));  // task 1 untouched
 }
 
 WT_TEST(LongTextsRoundTrip) {
