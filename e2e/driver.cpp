@@ -13,10 +13,16 @@
 //   driver close CLASS CAPTION              posts WM_CLOSE to every such window
 //   driver peek CLASS ADDRESS LENGTH        hex bytes of the window's process memory
 //   driver show CLASS / driver hide CLASS   shows or hides the first window of the class
+//   driver setsz NAME TEXT                  REG_SZ in the agent's key (RegSetValueExA: ANSI bytes)
+//   driver setdword NAME NUMBER             REG_DWORD in the agent's key
+//   driver getsz NAME                       hex bytes of a value (RegQueryValueExA), then its type
+//   driver running EXE                      a process with that executable name runs (exact case)
+//   driver now                              the local time: year month day hour minute second
 //
 // CAPTION "*" matches any caption. Exit code 0 on success, 1 when the window
 // was not found, 2 on bad usage.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -103,6 +109,51 @@ void JoinShellDesktop() {
   if (desk) SetThreadDesktop(desk);
 }
 
+constexpr const char* kAgentKey = "Software\\Velmora\\Ordavi";
+
+HKEY AgentKey() {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kAgentKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS) {
+    return nullptr;
+  }
+  return key;
+}
+
+int Registry(const std::string& cmd, int argc, char** argv) {
+  HKEY key = AgentKey();
+  if (!key) return 1;
+  LONG rc = ERROR_INVALID_PARAMETER;
+  if (cmd == "setsz" && argc >= 4) {
+    rc = RegSetValueExA(key, argv[2], 0, REG_SZ, reinterpret_cast<const BYTE*>(argv[3]),
+                        static_cast<DWORD>(std::strlen(argv[3]) + 1));
+  } else if (cmd == "setdword" && argc >= 4) {
+    const DWORD v = std::strtoul(argv[3], nullptr, 0);
+    rc = RegSetValueExA(key, argv[2], 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v);
+  } else if (cmd == "getsz") {
+    BYTE data[1024];
+    DWORD type = 0, size = sizeof data;
+    rc = RegQueryValueExA(key, argv[2], nullptr, &type, data, &size);
+    if (rc == ERROR_SUCCESS) {
+      for (DWORD i = 0; i < size; ++i) std::printf("%02x ", data[i]);
+      std::printf("type %lu\n", static_cast<unsigned long>(type));
+    }
+  }
+  RegCloseKey(key);
+  return rc == ERROR_SUCCESS ? 0 : 1;
+}
+
+bool Running(const std::string& exe) {
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snap == INVALID_HANDLE_VALUE) return false;
+  PROCESSENTRY32 e = {};
+  e.dwSize = sizeof e;
+  bool found = false;
+  for (BOOL ok = Process32First(snap, &e); ok && !found; ok = Process32Next(snap, &e)) found = exe == e.szExeFile;
+  CloseHandle(snap);
+  return found;
+}
+
 int Usage() {
   std::fprintf(stderr, "usage: driver wait|gone|count|info|hidden|post|click|close ...\n");
   return 2;
@@ -111,9 +162,18 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) return Usage();
+  if (argc < 2) return Usage();
+  if (argc < 3 && std::strcmp(argv[1], "now") != 0) return Usage();
   JoinShellDesktop();
-  const std::string cmd = argv[1], cls = argv[2];
+  const std::string cmd = argv[1], cls = argc > 2 ? argv[2] : "";
+  if (cmd == "setsz" || cmd == "setdword" || cmd == "getsz") return Registry(cmd, argc, argv);
+  if (cmd == "running") return Running(argv[2]) ? 0 : 1;
+  if (cmd == "now") {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    std::printf("%u %u %u %u %u %u\n", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+    return 0;
+  }
   const std::string caption = argc > 3 ? argv[3] : "*";
   if (cmd == "wait") {
     auto v = WaitFor(cls, caption, argc > 4 ? std::atof(argv[4]) : 10);

@@ -13,6 +13,7 @@
 #include <functional>
 #include <string>
 
+#include "actions/countdown.h"
 #include "app/agent.h"
 #include "schedule/tick.h"
 
@@ -32,7 +33,7 @@ struct TrayIconData88 {
 static_assert(sizeof(TrayIconData88) == 88, "first NOTIFYICONDATAA layout");
 #endif
 
-class TForm1 : public TrayPort, public HotkeyPort, public MainWindowPort, public TimerPort {
+class TForm1 : public TrayPort, public HotkeyPort, public MainWindowPort, public TimerPort, public CountdownView {
  public:
   TForm1();
   ~TForm1() override;
@@ -68,16 +69,15 @@ class TForm1 : public TrayPort, public HotkeyPort, public MainWindowPort, public
   // TimerPort
   void SetTimerEnabled(MainTimer timer, bool on) override;
   bool TimerEnabled(MainTimer timer) const override;
-  // The countdown window's view (the countdown core's CountdownView calls
-  // these; the step that wires the countdown in adds that base class).
-  void SetWindowCaption(const std::string& text);
-  void SetLabel1(const std::string& text);
-  void SetLabel2(const std::string& text);
-  void SetButton1Caption(const std::string& text);
-  void SetButton2Caption(const std::string& text);
-  void SetProgress(std::int32_t position, std::int32_t maximum);
-  void Show();
-  void Hide();
+  // CountdownView: the main window in its countdown role.
+  void SetWindowCaption(const std::string& text) override;
+  void SetLabel1(const std::string& text) override;
+  void SetLabel2(const std::string& text) override;
+  void SetButton1Caption(const std::string& text) override;
+  void SetButton2Caption(const std::string& text) override;
+  void SetProgress(std::int32_t position, std::int32_t maximum) override;
+  void Show() override;
+  void Hide() override;
 
   HWND hwnd_ = nullptr;
 

@@ -8,6 +8,7 @@
 #include "actions/win32/win32_power.h"
 #include "app/agent.h"
 #include "app/win32/Unit1.h"
+#include "app/win32/agent_wiring.h"
 #include "app/win32/Unit6.h"
 #include "app/win32/win32_startup.h"
 #include "store/win32/win32_registry.h"
@@ -26,6 +27,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   Win32PowerSystem power;
   Agent agent(AgentPorts{system, registry, form1, form1, form1, form1, notices, shell, power});
   form1.Start(agent);
+  AgentWiring wiring(form1, agent, notices, shell, power);  // the task tick, the countdown, junk cleaning
 
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
