@@ -7,7 +7,8 @@
 #
 #   bash e2e/scenarios.sh SCENARIO WIN32_BUILD_DIR
 #
-# Scenarios: first_start, hotkeys_ctrl, close_agent, bad_option, notices_about.
+# Scenarios: first_start, hotkeys_ctrl, close_agent, bad_option, notices_about,
+# due_tasks, countdown_shutdown, countdown_cancel.
 set -u
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 SCENARIO="${1:?scenario}"
@@ -19,7 +20,7 @@ source "$ROOT/tools/wine-test-env.sh"
 KEY='HKLM\Software\Velmora\Ordavi'
 # The calls the relay trace shows. UnregisterHotKey is forwarded to win32u in
 # this Wine, so its win32u name is listed too.
-RELAY='kernel32.GetVersionExA;advapi32.AdjustTokenPrivileges;kernel32.SetPriorityClass;user32.RegisterWindowMessageA;shell32.Shell_NotifyIconA;kernel32.GlobalFindAtomA;kernel32.GlobalAddAtomA;kernel32.GlobalDeleteAtom;user32.RegisterHotKey;user32.UnregisterHotKey;win32u.NtUserUnregisterHotKey;user32.SetWindowPos'
+RELAY='user32.SetTimer;user32.KillTimer;win32u.NtUserSetTimer;win32u.NtUserKillTimer;user32.ExitWindowsEx;kernel32.SetSystemPowerState;ntdll.NtShutdownSystem;kernel32.CreateProcessA;kernel32.GetVersionExA;advapi32.AdjustTokenPrivileges;kernel32.SetPriorityClass;user32.RegisterWindowMessageA;shell32.Shell_NotifyIconA;kernel32.GlobalFindAtomA;kernel32.GlobalAddAtomA;kernel32.GlobalDeleteAtom;user32.RegisterHotKey;user32.UnregisterHotKey;win32u.NtUserUnregisterHotKey;user32.SetWindowPos'
 
 failures=0
 pass() { echo "ok   - $*"; }
@@ -41,7 +42,10 @@ finish() {
 
 drv() { wine 'C:\e2e_driver.exe' "$@" 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 shot() { import -window root "$SHOTS/$1.png" && echo "screenshot: build/screenshots/$1.png"; }
-calls() { grep -E "^[0-9a-f]{4}:Call $1" "$WORK/agent.log" | sed -E 's/ ret=[0-9a-f]+$//; s/^[0-9a-f]{4}://'; }
+# Relay-trace calls, without the thread and timestamp prefixes.
+calls() { grep -E "^([0-9]+\.[0-9]+:)?[0-9a-f]{4}:Call $1" "$WORK/agent.log" | sed -E 's/ ret=[0-9a-f]+$//; s/^([0-9]+\.[0-9]+:)?[0-9a-f]{4}://'; }
+# The same with the timestamp (seconds) first; needs WINEDEBUG=+timestamp,+relay.
+timed_calls() { grep -E "^[0-9]+\.[0-9]+:[0-9a-f]{4}:Call $1" "$WORK/agent.log" | sed -E 's/ ret=[0-9a-f]+$//; s/^([0-9]+\.[0-9]+):[0-9a-f]{4}:/\1 /'; }
 reg_dword() { wine_reg_query "$KEY" "$1" | awk -v n="$1" '$1 == n && $2 == "REG_DWORD" { print $3 }'; }
 reg_sz_empty() { wine_reg_query "$KEY" "$1" | grep -qE "^ +$1 +REG_SZ *$"; }
 
@@ -56,7 +60,7 @@ setup() {
 }
 
 start_agent() {
-  WINEDEBUG=+relay wine_run_bg AGENT_PID explorer /desktop=shell,1024x768 'C:\Ordavi.exe' 2>"$WORK/agent.log"
+  WINEDEBUG="${AGENT_WINEDEBUG:-+relay}" wine_run_bg AGENT_PID explorer /desktop=shell,1024x768 'C:\Ordavi.exe' 2>"$WORK/agent.log"
   local i
   for i in $(seq 1 60); do
     if drv hidden TForm1 >/dev/null; then
@@ -209,8 +213,185 @@ scenario_notices_about() {
   check "the notice closes with its button" bash -c "$(declare -f drv); drv gone TForm6 '提示' 10"
 }
 
+# --- Tasks run by the tick. Tasks are planted in the agent's key before it
+# starts, through RegSetValueExA, so the stored bytes are GBK like the agent's
+# own; the first one is read back to make sure.
+
+# The coming minute of the prefix's local clock: sets DUE_H, DUE_M (no zero
+# padding, as a schedule text writes them), DUE_YMD (year month day run
+# together, as the junk log name writes them) and DUE_WAIT, the seconds until
+# that minute begins.
+coming_minute() {
+  local y mo d h mi s next
+  read -r y mo d h mi s < <(drv now)
+  next=$(date -u -d "$(printf '%04d-%02d-%02d %02d:%02d:00' "$y" "$mo" "$d" "$h" "$mi") UTC + 60 seconds" '+%Y %-m %-d %-H %-M')
+  read -r y mo d DUE_H DUE_M <<<"$next"
+  DUE_YMD="$y$mo$d"
+  DUE_WAIT=$((60 - s))
+  echo "now $h:$mi:$s, tasks due at $DUE_H:$DUE_M"
+}
+
+# plant_task N SCHEDULE TYPE PARAM: task N, enabled.
+plant_task() {
+  drv setsz "A$1" "$2" && drv setsz "B$1" "$3" && drv setsz "C$1" "$4" && drv setsz "D$1" 启用
+}
+
+gbk_hex() { printf '%s' "$1" | iconv -f UTF-8 -t GBK | od -An -tx1 | tr -s ' \n' ' ' | sed 's/^ //; s/ $//'; }
+
+check_planted_bytes() {  # check_planted_bytes NAME TEXT
+  local got
+  got=$(drv getsz "$1")
+  check "$1 stored as GBK bytes of \"$2\" ($got)" [ "$got" = "$(gbk_hex "$2") 00 type 1" ]
+}
+
+# The seconds of a timed relay line.
+stamp() { cut -d' ' -f1; }
+
+scenario_due_tasks() {
+  setup
+  cp "$BUILD/app/win32/QLLJ.bat" "$WINEPREFIX/drive_c/" || exit 1
+  cp "$BUILD/e2e/e2e_driver.exe" "$WINEPREFIX/drive_c/SleepyTool.exe" || exit 1
+  local temp
+  # The user's TEMP folder (C:\users\<name>\Temp in Wine) gets a junk file.
+  temp=$(find "$WINEPREFIX/drive_c/users" -mindepth 2 -maxdepth 2 -type d -name Temp | head -n1)
+  [ -n "$temp" ] && echo junk >"$temp/ordavi-e2e-junk.tmp"
+  coming_minute
+  local when="每天${DUE_H}时${DUE_M}分"
+  plant_task 1 "$when" 提醒 "该喝水了"
+  # The program's name in another ASCII case than the running executable's.
+  plant_task 2 "$when" 关闭程序 'C:\Tools\sleepytool.EXE'
+  plant_task 3 "$when" 清理系统垃圾 ""
+  drv setdword TaskNum 3
+  check_planted_bytes A1 "$when"
+  check_planted_bytes B1 提醒
+  start_agent
+  wine_run_bg TOOL_PID 'C:\SleepyTool.exe' wait NoSuchWindowClass '*' 300 >/dev/null 2>&1
+  sleep 1
+  check "the test program SleepyTool.exe runs" drv running SleepyTool.exe
+  local left
+  read -r _ _ _ _ _ left < <(drv now)
+  if [ "$(drv now | cut -d' ' -f5)" != "$DUE_M" ]; then
+    check "no notice before the minute" [ "$(drv count TForm6 '提示')" = 0 ]
+  fi
+  check "a notice opens in the minute" bash -c "$(declare -f drv); drv wait TForm6 '提示' $((DUE_WAIT + 20)) >/dev/null"
+  local notice
+  notice=$(drv info TForm6 '提示')
+  echo "$notice"
+  check "notice text \"该喝水了\" at 48,48" bash -c "echo '$notice' | grep -q 'Static id 1 \"该喝水了\" at 48,48'"
+  check "notice: outer 400x169, Button1 确定 at 160,96 75x25" \
+    bash -c "echo '$notice' | grep -q 'outer 400x169' && echo '$notice' | grep -q 'Button id 1 \"确定\" at 160,96 size 75x25'"
+  check "the close-program task ended SleepyTool.exe" \
+    bash -c "$(declare -f drv); for i in \$(seq 1 20); do drv running SleepyTool.exe || exit 0; sleep 0.5; done; exit 1"
+  # The cleaning runs after the other two tasks, in the same pass.
+  local logs=()
+  for _ in $(seq 1 60); do
+    logs=("$WINEPREFIX"/drive_c/清理系统垃圾列表"${DUE_YMD}_${DUE_H}${DUE_M}"*.txt)
+    # The script's last line: the cleaning has ended and the agent runs again.
+    [ -e "${logs[0]}" ] && grep -q '^Finished' "${logs[0]}" && break
+    sleep 1
+  done
+  check "junk log beside Ordavi.exe: $(basename "${logs[0]}")" [ -s "${logs[0]}" ]
+  local cp
+  cp=$(calls 'KERNEL32.CreateProcessA' | grep -F 'QLLJ.bat')
+  echo "$cp"
+  check "CreateProcessA runs QLLJ.bat beside Ordavi.exe at idle priority (0x40)" \
+    bash -c "echo '$cp' | grep -F 'C:\\\\QLLJ.bat' | grep -qE ',00000040,'"
+  if [ -n "$temp" ]; then
+    check "the log lists the removed temporary file" grep -qi 'ordavi-e2e-junk.tmp' "${logs[0]}"
+    check "the temporary file is gone" [ ! -e "$temp/ordavi-e2e-junk.tmp" ]
+  fi
+  echo "--- junk log"; iconv -f GBK -t UTF-8 "${logs[0]}" 2>/dev/null | tr -d '\r' | head -n 12
+  sleep 1  # the notice paints once the pass is over
+  shot e2e-due-tasks
+  # The tick pauses after the pass: no second notice in the same minute.
+  local now_m s
+  read -r _ _ _ _ now_m s < <(drv now)
+  if [ "$now_m" = "$DUE_M" ]; then sleep $((60 - s + 12)); fi
+  check "exactly one notice after the minute" [ "$(drv count TForm6 '提示')" = 1 ]
+  shot e2e-reminder-one-notice
+}
+
+# A "关闭计算机" task with a countdown of `tishi` seconds; sets TIMER2_AT to
+# the time the countdown started.
+countdown_task() {
+  drv setdword tishi "$1"
+  coming_minute
+  plant_task 1 "每天${DUE_H}时${DUE_M}分" 关闭计算机 ""
+  drv setdword TaskNum 1
+  AGENT_WINEDEBUG=+timestamp,+relay start_agent
+  check "the countdown window opens in the minute" \
+    bash -c "$(declare -f drv); drv wait TForm1 'Windows 正在准备关机...' $((DUE_WAIT + 20)) >/dev/null"
+}
+
+# The Timer2 starts (SetTimer with id 2, 1000 ms) in a timed trace.
+timer2_starts() { timed_calls '(user32.SetTimer|win32u.NtUserSetTimer)\([0-9a-f]+,00000002,000003e8,'; }
+power_calls() { timed_calls '(user32.ExitWindowsEx|KERNEL32.SetSystemPowerState|kernel32.SetSystemPowerState|ntdll.NtShutdownSystem)'; }
+
+scenario_countdown_shutdown() {
+  setup
+  countdown_task 5
+  sleep 1.5
+  local form1
+  form1=$(drv info TForm1 '*')
+  echo "$form1"
+  check "no power action while the countdown runs" [ -z "$(power_calls)" ]
+  check "client 401x136, centred on the 1024x768 screen" \
+    bash -c "echo '$form1' | grep -qE '^window TForm1 .* at ([0-9]+),([0-9]+) outer ([0-9]+)x([0-9]+) client 401x136' &&
+      echo '$form1' | sed -nE 's/^window TForm1 .* at ([0-9]+),([0-9]+) outer ([0-9]+)x([0-9]+) .*/\\1 \\2 \\3 \\4/p' |
+      awk '{ exit !(\$1 == int((1024 - \$3) / 2) && \$2 == int((768 - \$4) / 2)) }'"
+  check "topmost" bash -c "echo '$form1' | sed -nE 's/^window TForm1 .* exstyle ([0-9a-f]+)$/\\1/p' | { read -r ex; (( 0x\$ex & 0x8 )); }"
+  check "buttons 立即关机 at 64,94 and 取消关机 at 232,94, 105x25" \
+    bash -c "echo '$form1' | grep -q 'Button id 101 \"立即关机\" at 64,94 size 105x25' && echo '$form1' | grep -q 'Button id 2 \"取消关机\" at 232,94 size 105x25'"
+  check "Label1 \"要想取消关机，请按下<取消关机>按钮:剩余\" at 16,16" \
+    bash -c "echo '$form1' | grep -q 'Static id 111 \"要想取消关机，请按下<取消关机>按钮:剩余\" at 16,16'"
+  check "Label2 counts the seconds left at 336,16" bash -c "echo '$form1' | grep -qE 'Static id 112 \"[0-9] 秒\" at 336,16'"
+  check "PgBar1 at 8,56, 385x17" bash -c "echo '$form1' | grep -q 'msctls_progress32 id 113 \"\" at 8,56 size 385x17'"
+  shot e2e-countdown-shutdown
+  sleep 8
+  local started power
+  started=$(timer2_starts | tail -n1)
+  power=$(power_calls)
+  echo "countdown started: $started"
+  echo "power calls: $power"
+  check "one power call: ExitWindowsEx(0xC, 0)" \
+    bash -c "[ \$(echo '$power' | grep -c .) = 1 ] && echo '$power' | grep -q 'Call user32.ExitWindowsEx(0000000c,00000000)'"
+  check "ExitWindowsEx at the countdown's end: 5 s or more after it started" \
+    bash -c "[ -n '$started' ] && awk -v a='$(echo "$started" | stamp)' -v b='$(echo "$power" | stamp)' 'BEGIN { d = b - a; print \"after \" d \" s\"; exit !(d >= 4.9 && d < 8) }'"
+}
+
+scenario_countdown_cancel() {
+  setup
+  countdown_task 8
+  local addr
+  addr=$(tray_record_address)
+  sleep 1
+  shot e2e-countdown-before-cancel
+  drv click TForm1 'Windows 正在准备关机...' '取消关机' >/dev/null
+  sleep 1
+  check "the countdown window is hidden" [ "$(drv count TForm1 '*')" = 0 ]
+  local cancelled
+  cancelled=$(date +%s)
+  # Past the countdown's end and one tick interval more.
+  sleep 12
+  check "no power action after the cancel" [ -z "$(power_calls)" ]
+  local timer1
+  timer1=$(calls '(user32.SetTimer|win32u.NtUserSetTimer|user32.KillTimer|win32u.NtUserKillTimer)\([0-9a-f]+,00000001' | tail -n1)
+  echo "last Timer1 call: $timer1"
+  check "the tick stays off (the last Timer1 call is a KillTimer)" bash -c "echo '$timer1' | grep -q 'KillTimer'"
+  check "Timer2 stopped" bash -c "$(declare -f calls); WORK='$WORK'; calls '(user32.KillTimer|win32u.NtUserKillTimer)\\([0-9a-f]+,00000002\\)' | grep -q ."
+  local rec tip
+  rec=$(drv peek TForm1 "$addr" 88 | tr '\n' ' ' | tr -s ' ')
+  tip=$(gbk_hex 'Ordavi-禁用')
+  check "tray tip \"Ordavi-禁用\"" bash -c "echo '$rec' | cut -d' ' -f25-88 | grep -q '^$tip 00'"
+  check "the icon was modified (NIM_MODIFY on the same record)" \
+    bash -c "$(declare -f calls); WORK='$WORK'; calls 'shell32.Shell_NotifyIconA\\(00000001,$addr\\)' | grep -q ."
+  shot e2e-countdown-cancelled
+  : "$cancelled"
+}
+
 case "$SCENARIO" in
-  first_start | hotkeys_ctrl | close_agent | bad_option | notices_about) "scenario_$SCENARIO" ;;
+  first_start | hotkeys_ctrl | close_agent | bad_option | notices_about | due_tasks | countdown_shutdown | \
+    countdown_cancel) "scenario_$SCENARIO" ;;
   *) echo "unknown scenario $SCENARIO" >&2; exit 2 ;;
 esac
 finish
