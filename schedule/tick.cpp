@@ -35,16 +35,37 @@ std::string FaultyScheduleNotice(int taskNumber, const std::string& scheduleText
   return "任务" + Decimal(taskNumber) + "的时间“" + scheduleText + "”无法识别，已跳过，请修改";
 }
 
+std::string UnreadableTaskNotice(int taskNumber, const std::string& valueName) {
+  return "任务" + Decimal(taskNumber) + "的“" + valueName + "”无法读取，已跳过，请修改";
+}
+
 void TaskTick::Timer1Timer() {
   const ScheduleNow now = clock_.LocalTime();
   const std::int32_t count = store_.Count();
   for (int n = 1; n <= count; ++n) {
-    const std::string schedule = store_.ReadField(TaskField::Schedule, n);
-    const std::string enabled = store_.ReadField(TaskField::Enabled, n);
-    if (schedule.empty()) continue;
-    if (enabled != words::kEnabled) continue;
-    if (!IsDue(n, now, schedule)) continue;
+    const std::optional<std::string> schedule = Read(TaskField::Schedule, n);
+    if (!schedule) continue;
+    const std::optional<std::string> enabled = Read(TaskField::Enabled, n);
+    if (!enabled) continue;
+    if (schedule->empty()) continue;
+    if (*enabled != words::kEnabled) continue;
+    if (!IsDue(n, now, *schedule)) continue;
     Dispatch(n);
+  }
+}
+
+// A value of the wrong type would otherwise stop every pass at this task with
+// an error box, every ten seconds. The task is skipped and the user hears of
+// it once, until the value can be read again.
+std::optional<std::string> TaskTick::Read(TaskField field, int n) {
+  const std::string name = TaskValueName(field, n);
+  try {
+    std::string text = store_.ReadField(field, n);
+    unreadable_.erase(name);
+    return text;
+  } catch (const FrameworkError&) {
+    if (unreadable_.insert(name).second) actions_.ShowNotice(UnreadableTaskNotice(n, name));
+    return std::nullopt;
   }
 }
 
@@ -69,20 +90,28 @@ bool TaskTick::IsDue(int n, const ScheduleNow& now, const std::string& schedule)
 }
 
 void TaskTick::Dispatch(int n) {
-  const std::string type = store_.ReadField(TaskField::Type, n);
+  const std::optional<std::string> typeText = Read(TaskField::Type, n);
+  if (!typeText) return;
+  const std::string& type = *typeText;
+  const bool withParam = type == words::kRemind || type == words::kOpenFile || type == words::kCloseProgram ||
+                         type == words::kDisableAdapter || type == words::kEnableAdapter;
+  std::optional<std::string> param;
+  if (withParam) {
+    param = Read(TaskField::Param, n);
+    if (!param) return;
+  }
   if (type == words::kRemind) {
-    actions_.ShowNotice(store_.ReadField(TaskField::Param, n));
+    actions_.ShowNotice(*param);
   } else if (type == words::kOpenFile) {
-    const std::string path = store_.ReadField(TaskField::Param, n);
-    actions_.OpenFile(path, SplitPath(path).dir);
+    actions_.OpenFile(*param, SplitPath(*param).dir);
   } else if (type == words::kCloseProgram) {
-    actions_.CloseProgramByName(SplitPath(store_.ReadField(TaskField::Param, n)).name);
+    actions_.CloseProgramByName(SplitPath(*param).name);
   } else if (type == words::kDial) {
     actions_.DialDefaultConnection();
   } else if (type == words::kDisableAdapter) {
-    actions_.SetAdapterState(store_.ReadField(TaskField::Param, n), false);
+    actions_.SetAdapterState(*param, false);
   } else if (type == words::kEnableAdapter) {
-    actions_.SetAdapterState(store_.ReadField(TaskField::Param, n), true);
+    actions_.SetAdapterState(*param, true);
   } else if (type == words::kCleanJunk) {
     actions_.CleanJunk(false);
   } else {

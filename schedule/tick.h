@@ -12,6 +12,8 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
+#include <set>
 #include <string>
 
 #include "schedule/schedule.h"
@@ -85,6 +87,9 @@ std::string PendingWordForType(const std::string& typeWord);
 
 // The notice shown once for a task whose schedule text cannot be converted.
 std::string FaultyScheduleNotice(int taskNumber, const std::string& scheduleText);
+// The notice shown once for a task one of whose values cannot be read (a value
+// of the wrong type): names the task and the value.
+std::string UnreadableTaskNotice(int taskNumber, const std::string& valueName);
 
 class TaskTick {
  public:
@@ -110,7 +115,10 @@ class TaskTick {
 
  private:
   bool IsDue(int n, const ScheduleNow& now, const std::string& schedule);
+  // Runs task n; skips it when its type or parameter cannot be read.
   void Dispatch(int n);
+  // A field of task n, or nothing when the registry refuses to give it.
+  std::optional<std::string> Read(TaskField field, int n);
   void Pause();
 
   TaskStore& store_;
@@ -123,6 +131,9 @@ class TaskTick {
   // Tasks whose schedule text could not be converted, with the text the user
   // was told about: each faulty text is reported once.
   std::map<int, std::string> reportedFaulty_;
+  // Values ("A3", "D7") that could not be read, reported once each until a
+  // pass reads them again.
+  std::set<std::string> unreadable_;
 };
 
 }  // namespace ordavi

@@ -399,5 +399,66 @@ TEST_F(TickTest, FaultyScheduleIsSkippedAndReportedOncePerText) {
   EXPECT_EQ(rec.log, (Log{"notice " + FaultyScheduleNotice(1, "空闲分钟"), "notice still runs"}));
 }
 
+TEST_F(TickTest, ValueOfTheWrongTypeSkipsItsTaskAndIsReportedOnceUntilItCanBeReadAgain) {
+  const std::string dword("\x01\0\0\0", 4);
+  const struct {
+    const char* value;  // the value of task 1 stored as a REG_DWORD
+    const char* fixed;  // the text it gets afterwards
+    Log whenFixed;      // what task 1 does once it can be read
+  } cases[] = {
+      {"A1", "每天8时29分", {"notice first"}},
+      {"B1", "提醒", {"notice first"}},
+      {"C1", "first", {"notice first"}},
+      {"D1", "启用", {"notice first"}},
+  };
+  for (const auto& c : cases) {
+    FakeRegistryKey k;
+    Registry r{k};
+    TaskStore s{r};
+    FakeTimers t;
+    Recorder rc{t};
+    Countdown cd{options, rc, t, rc, rc, rc};
+    TaskTick tk{s, matchers, local, t, rc, cd, rc};
+    s.LoadTaskCounter();
+    s.AddTask("每天8时29分", "提醒", "first");
+    s.AddTask("每天8时29分", "提醒", "second");
+    k.Plant(c.value, RegType::Dword, dword);
+
+    tk.Timer1Timer();
+    tk.Timer1Timer();
+    EXPECT_EQ(rc.log, (Log{"notice " + UnreadableTaskNotice(1, c.value), "notice second", "notice second"}))
+        << c.value;
+
+    rc.log.clear();
+    k.PlantString(c.value, c.fixed);
+    tk.Timer1Timer();
+    Log expected = c.whenFixed;
+    expected.push_back("notice second");
+    EXPECT_EQ(rc.log, expected) << c.value;
+
+    // Broken again after a pass that could read it: reported again, once.
+    rc.log.clear();
+    k.Plant(c.value, RegType::Binary, "\x05");
+    tk.Timer1Timer();
+    tk.Timer1Timer();
+    EXPECT_EQ(rc.log, (Log{"notice " + UnreadableTaskNotice(1, c.value), "notice second", "notice second"}))
+        << c.value;
+  }
+}
+
+TEST_F(TickTest, UnreadableTypeOrParameterIsNoticedOnlyWhenTheTaskIsDue) {
+  store.LoadTaskCounter();
+  Add("每天9时0分", "提醒", "later");
+  key.Plant("B1", RegType::Dword, std::string(4, '\0'));
+  key.Plant("C1", RegType::Dword, std::string(4, '\0'));
+  tick.Timer1Timer();
+  EXPECT_TRUE(rec.log.empty());
+  // A countdown type reads no parameter: a broken C does not hold it up.
+  Add("每天8时29分", "关闭计算机");
+  key.Plant("C2", RegType::Dword, std::string(4, '\0'));
+  tick.Timer1Timer();
+  EXPECT_EQ(rec.log, Log{"countdown 立即关机"});
+}
+
 }  // namespace
 }  // namespace ordavi
