@@ -8,7 +8,7 @@
 #   bash e2e/scenarios.sh SCENARIO WIN32_BUILD_DIR
 #
 # Scenarios: first_start, hotkeys_ctrl, close_agent, bad_option, notices_about,
-# due_tasks, countdown_shutdown, countdown_cancel.
+# due_tasks, countdown_shutdown, countdown_cancel, unreadable_task.
 set -u
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 SCENARIO="${1:?scenario}"
@@ -389,9 +389,30 @@ scenario_countdown_cancel() {
   : "$cancelled"
 }
 
+# A task value of the wrong type: the task is skipped with one notice, the
+# others still run, and no error box comes up pass after pass.
+scenario_unreadable_task() {
+  setup
+  plant_task 1 "每天0时0分" 提醒 "never"
+  drv setdword D1 1  # REG_DWORD where the enabled word belongs
+  drv setdword TaskNum 1
+  start_agent
+  check "a notice names task 1 and its value D1" \
+    bash -c "$(declare -f drv); drv wait TForm6 '提示' 20 >/dev/null"
+  local notice
+  notice=$(drv info TForm6 '提示')
+  echo "$notice"
+  check "notice text \"任务1的“D1”无法读取，已跳过，请修改\"" \
+    bash -c "echo '$notice' | grep -q 'Static id 1 \"任务1的“D1”无法读取，已跳过，请修改\" at 48,48'"
+  sleep 22  # two more passes
+  check "still one notice after three passes" [ "$(drv count TForm6 '提示')" = 1 ]
+  check "no error box" [ "$(drv count '#32770' '*')" = 0 ]
+  shot e2e-unreadable-task
+}
+
 case "$SCENARIO" in
   first_start | hotkeys_ctrl | close_agent | bad_option | notices_about | due_tasks | countdown_shutdown | \
-    countdown_cancel) "scenario_$SCENARIO" ;;
+    countdown_cancel | unreadable_task) "scenario_$SCENARIO" ;;
   *) echo "unknown scenario $SCENARIO" >&2; exit 2 ;;
 esac
 finish
