@@ -8,7 +8,7 @@
 #   bash e2e/scenarios.sh SCENARIO WIN32_BUILD_DIR
 #
 # Scenarios: first_start, hotkeys_ctrl, close_agent, bad_option, notices_about,
-# due_tasks, countdown_shutdown, countdown_cancel, unreadable_task.
+# due_tasks, countdown_shutdown, countdown_cancel, unreadable_task, junk_menu.
 set -u
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 SCENARIO="${1:?scenario}"
@@ -20,7 +20,7 @@ source "$ROOT/tools/wine-test-env.sh"
 KEY='HKLM\Software\Velmora\Ordavi'
 # The calls the relay trace shows. UnregisterHotKey is forwarded to win32u in
 # this Wine, so its win32u name is listed too.
-RELAY='user32.SetTimer;user32.KillTimer;win32u.NtUserSetTimer;win32u.NtUserKillTimer;user32.ExitWindowsEx;kernel32.SetSystemPowerState;ntdll.NtShutdownSystem;kernel32.CreateProcessA;kernel32.GetVersionExA;advapi32.AdjustTokenPrivileges;kernel32.SetPriorityClass;user32.RegisterWindowMessageA;shell32.Shell_NotifyIconA;kernel32.GlobalFindAtomA;kernel32.GlobalAddAtomA;kernel32.GlobalDeleteAtom;user32.RegisterHotKey;user32.UnregisterHotKey;win32u.NtUserUnregisterHotKey;user32.SetWindowPos'
+RELAY='shell32.ShellExecuteA;user32.SetTimer;user32.KillTimer;win32u.NtUserSetTimer;win32u.NtUserKillTimer;user32.ExitWindowsEx;kernel32.SetSystemPowerState;ntdll.NtShutdownSystem;kernel32.CreateProcessA;kernel32.GetVersionExA;advapi32.AdjustTokenPrivileges;kernel32.SetPriorityClass;user32.RegisterWindowMessageA;shell32.Shell_NotifyIconA;kernel32.GlobalFindAtomA;kernel32.GlobalAddAtomA;kernel32.GlobalDeleteAtom;user32.RegisterHotKey;user32.UnregisterHotKey;win32u.NtUserUnregisterHotKey;user32.SetWindowPos'
 
 failures=0
 pass() { echo "ok   - $*"; }
@@ -410,9 +410,26 @@ scenario_unreadable_task() {
   shot e2e-unreadable-task
 }
 
+# The tray menu's 清理系统垃圾 item: the cleaning runs, then its log opens.
+scenario_junk_menu() {
+  setup
+  cp "$BUILD/app/win32/QLLJ.bat" "$WINEPREFIX/drive_c/" || exit 1
+  # This Wine knows the text-file type but does not map .txt to it, as
+  # Windows does.
+  wine reg add 'HKCR\.txt' /ve /d txtfile /f >/dev/null 2>&1
+  start_agent
+  drv post TForm1 0x0111 1012 0 >/dev/null  # WM_COMMAND for the menu item 清理系统垃圾(&Z)
+  check "the log opens in the text editor" bash -c "$(declare -f drv); drv wait Notepad '*' 60 >/dev/null"
+  local logs=("$WINEPREFIX"/drive_c/清理系统垃圾列表*.txt)
+  check "junk log beside Ordavi.exe: $(basename "${logs[0]}")" grep -q '^Finished' "${logs[0]}"
+  check "the editor shows that log" bash -c "$(declare -f drv); drv wait Notepad '*' 1 | grep -qF '$(basename "${logs[0]}" .txt)'"
+  sleep 1
+  shot e2e-junk-menu-log
+}
+
 case "$SCENARIO" in
   first_start | hotkeys_ctrl | close_agent | bad_option | notices_about | due_tasks | countdown_shutdown | \
-    countdown_cancel | unreadable_task) "scenario_$SCENARIO" ;;
+    countdown_cancel | unreadable_task | junk_menu) "scenario_$SCENARIO" ;;
   *) echo "unknown scenario $SCENARIO" >&2; exit 2 ;;
 esac
 finish
