@@ -1,5 +1,7 @@
 #include "app/win32/ui.h"
 
+#include <set>
+
 #include "store/errors.h"
 
 namespace ordavi::ui {
@@ -80,7 +82,14 @@ void RegisterClassOnce(const char* name, WNDPROC proc, HICON icon) {
 }
 
 void ShowErrorBox(const std::string& message) {
-  MessageBoxA(nullptr, ErrorBoxText(message).c_str(), "Ordavi", MB_OK | MB_ICONERROR);
+  // The box runs its own message loop, so timers keep firing while it is up.
+  // A handler that fails the same way on every tick would otherwise pile up
+  // one box per tick; the same text is shown once until its box is closed.
+  static std::set<std::string> open;
+  const std::string text = ErrorBoxText(message);
+  if (!open.insert(text).second) return;
+  MessageBoxA(nullptr, text.c_str(), "Ordavi", MB_OK | MB_ICONERROR);
+  open.erase(text);
 }
 
 }  // namespace ordavi::ui
