@@ -3,25 +3,18 @@
 
 #include <windows.h>
 
+#include "app/win32/small_form.h"
+
 namespace ordavi {
 
-class TForm2 {
+class TForm2 : public ui::SmallForm {
  public:
   // Creates a new About box and shows it modeless. It frees itself when closed.
   static HWND Open();
 
-  HWND hwnd_ = nullptr;
-
  private:
   TForm2() = default;
-  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-  void OnCreate();
-  void Button1Click();
-
-  HWND button1_ = nullptr;
-  HFONT formFont_ = nullptr;
-  HFONT labelFont_ = nullptr;
+  void OnCreate() override;
 };
 
 }  // namespace ordavi

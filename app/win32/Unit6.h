@@ -7,27 +7,21 @@
 #include <string>
 
 #include "actions/network.h"
+#include "app/win32/small_form.h"
 
 namespace ordavi {
 
-class TForm6 {
+class TForm6 : public ui::SmallForm {
  public:
   // Opens a new notice (ShowNotice): shown modeless, then made topmost, then
   // given its text. The window frees itself when closed.
   static HWND ShowNotice(const std::string& text);
 
-  HWND hwnd_ = nullptr;
-
  private:
   TForm6() = default;
-  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-  void OnCreate();
-  void Button1Click();
+  void OnCreate() override;
 
   HWND label1_ = nullptr;
-  HWND button1_ = nullptr;
-  HFONT font_ = nullptr;
 };
 
 // NoticeSink for the core: every notice opens a new TForm6.
