@@ -120,10 +120,12 @@ void Win32OpenFile(const std::string& path, const std::string& dir) {
   ShellExecuteA(nullptr, "open", path.c_str(), nullptr, dir.c_str(), SW_HIDE);
 }
 
-std::string AgentDirectory() {
+std::string ExecutablePath() {
   char path[MAX_PATH + 1] = {};
   const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return SplitPath(std::string(path, n)).dir;
+  return std::string(path, n);
 }
+
+std::string AgentDirectory() { return SplitPath(ExecutablePath()).dir; }
 
 }  // namespace ordavi

@@ -58,6 +58,8 @@ class Win32LocalClock : public LocalClock {
 void Win32OpenFile(const std::string& path, const std::string& dir);
 
 // The directory of the running executable, with its trailing separator.
+// The executable's full path, as the process reports its own file name.
+std::string ExecutablePath();
 std::string AgentDirectory();
 
 }  // namespace ordavi

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "actions/win32/win32_actions.h"
 #include "actions/win32/win32_power.h"
 
 namespace ordavi {
@@ -66,10 +67,6 @@ std::string Win32StartupSystem::UserName() {
   return g_userName;
 }
 
-std::string Win32StartupSystem::ExePath() {
-  char path[MAX_PATH + 1] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return path;
-}
+std::string Win32StartupSystem::ExePath() { return ExecutablePath(); }
 
 }  // namespace ordavi
