@@ -13,6 +13,7 @@
 #include "actions/junk.h"
 #include "actions/processes.h"
 #include "actions/win32/win32_actions.h"
+#include "actions/win32/win32_network.h"
 #include "store/text.h"
 #include "tools/winetest/winetest.h"
 
@@ -173,7 +174,9 @@ WT_TEST(OpenFileUsesTheDirectoryPartAsWorkingDirectory) {
   const std::string script = kWorkDir + "mark.bat";
   WriteAll(script, "@echo opened> marker.txt\r\n");
   DeleteFileA((kWorkDir + "marker.txt").c_str());
-  Win32OpenFile(script, SplitPath(script).dir);
+  // The same call an open-file task makes: no owner, "open", hidden.
+  Win32Shell shell([] { return HWND(nullptr); });
+  shell.Execute(ShellOwner::None, std::string("open"), script, std::nullopt, SplitPath(script).dir, SW_HIDE);
   bool seen = false;
   for (int i = 0; i < 100 && !seen; ++i) {
     Sleep(100);

@@ -116,10 +116,6 @@ ScheduleNow Win32LocalClock::LocalTime() {
   return now;
 }
 
-void Win32OpenFile(const std::string& path, const std::string& dir) {
-  ShellExecuteA(nullptr, "open", path.c_str(), nullptr, dir.c_str(), SW_HIDE);
-}
-
 std::string ExecutablePath() {
   char path[MAX_PATH + 1] = {};
   const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);

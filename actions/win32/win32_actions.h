@@ -53,10 +53,6 @@ class Win32LocalClock : public LocalClock {
   ScheduleNow LocalTime() override;  // GetLocalTime
 };
 
-// ShellExecuteA(NULL, "open", path, NULL, dir, SW_HIDE); the result is not
-// looked at.
-void Win32OpenFile(const std::string& path, const std::string& dir);
-
 // The directory of the running executable, with its trailing separator.
 // The executable's full path, as the process reports its own file name.
 std::string ExecutablePath();
