@@ -62,13 +62,6 @@ std::optional<ScheduleKind> KindOf(const std::string& scheduleText) {
   return std::nullopt;
 }
 
-const char* KindWord(ScheduleKind kind) {
-  for (const KindEntry& k : kKinds) {
-    if (k.kind == kind) return k.word;
-  }
-  return "";
-}
-
 std::int32_t StrToInt(const std::string& text) {
   std::size_t i = 0;
   bool negative = false;

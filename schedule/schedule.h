@@ -29,7 +29,6 @@ enum class ScheduleKind { Idle, AfterBoot, Once, Daily, Weekly, Monthly, Yearly 
 
 // The kind named by the first two characters of a schedule text, if any.
 std::optional<ScheduleKind> KindOf(const std::string& scheduleText);
-const char* KindWord(ScheduleKind kind);
 
 struct MatchResult {
   bool due = false;
