@@ -19,7 +19,8 @@
 
 namespace ordavi {
 
-// The tray icon record in its first, 88-byte layout (in the 32-bit build).
+// The tray icon record in its first layout: 88 bytes in the 32-bit build, 104
+// in the 64-bit build (8-byte handles, aligned), the platform's own size.
 struct TrayIconData88 {
   DWORD cbSize;
   HWND hWnd;
@@ -29,7 +30,9 @@ struct TrayIconData88 {
   HICON hIcon;
   CHAR szTip[64];
 };
-#if !defined(_WIN64)
+#if defined(_WIN64)
+static_assert(sizeof(TrayIconData88) == 104, "first NOTIFYICONDATAA layout, 64-bit");
+#else
 static_assert(sizeof(TrayIconData88) == 88, "first NOTIFYICONDATAA layout");
 #endif
 
