@@ -16,7 +16,7 @@ char g_windowsDir[255];
 DialupSystem::Connections Win32DialupSystem::EnumConnections() {
   RasConn412 list[kRecords] = {};
   list[0].dwSize = sizeof(RasConn412);
-  DWORD size = sizeof(list);  // 4 120 in the 32-bit build
+  DWORD size = sizeof(list);  // 4 120 in the 32-bit build, 4 240 in the 64-bit build
   DWORD count = 0;
   Connections c;
   c.status = RasEnumConnectionsA(reinterpret_cast<LPRASCONNA>(list), &size, &count);

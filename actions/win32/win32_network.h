@@ -11,7 +11,9 @@
 
 namespace ordavi {
 
-// The platform's earliest RASCONNA layout: 412 bytes in the 32-bit build.
+// The platform's earliest RASCONNA layout, sized by the platform's own
+// alignment: 412 bytes in the 32-bit build, 424 in the 64-bit build (an
+// 8-byte handle, aligned), which is the size rasapi32 expects there.
 struct RasConn412 {
   DWORD dwSize;
   HANDLE hrasconn;
@@ -19,7 +21,9 @@ struct RasConn412 {
   CHAR szDeviceType[17];
   CHAR szDeviceName[129];
 };
-#if !defined(_WIN64)
+#if defined(_WIN64)
+static_assert(sizeof(RasConn412) == 424, "earliest RASCONNA layout, 64-bit");
+#else
 static_assert(sizeof(RasConn412) == 412, "earliest RASCONNA layout");
 #endif
 

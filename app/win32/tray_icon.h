@@ -1,5 +1,6 @@
 // The notification-area icon of the main window: the one tray icon record
-// (its first, 88-byte layout) handed to Shell_NotifyIconA.
+// (its first layout: 88 bytes in the 32-bit build, 104 in the 64-bit build,
+// 8-byte handles aligned, the platform's own size) handed to Shell_NotifyIconA.
 #pragma once
 
 #include <windows.h>
@@ -17,7 +18,9 @@ struct TrayIconData88 {
   HICON hIcon;
   CHAR szTip[64];
 };
-#if !defined(_WIN64)
+#if defined(_WIN64)
+static_assert(sizeof(TrayIconData88) == 104, "first NOTIFYICONDATAA layout, 64-bit");
+#else
 static_assert(sizeof(TrayIconData88) == 88, "first NOTIFYICONDATAA layout");
 #endif
 
