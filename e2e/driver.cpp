@@ -8,7 +8,8 @@
 //   driver count CLASS CAPTION              number of visible windows
 //   driver info CLASS CAPTION               the window and its child controls
 //   driver hidden CLASS                     a hidden window of the class exists
-//   driver post CLASS MSG WPARAM LPARAM     posts to the first window of the class
+//   driver post CLASS MSG WPARAM LPARAM     posts to the first window of the class; a MSG
+//                                           that is not a number names a registered message
 //   driver where CLASS CAPTION CONTROLTEXT   screen position "x y" of the centre of
 //                                           a child control with that text (for a
 //                                           real mouse click by xdotool)
@@ -222,8 +223,10 @@ int main(int argc, char** argv) {
     if (argc < 6) return Usage();
     auto v = Find(cls, "*", false);
     if (v.empty()) return 1;
-    PostMessageA(v[0], std::strtoul(argv[3], nullptr, 0), std::strtoul(argv[4], nullptr, 0),
-                 std::strtol(argv[5], nullptr, 0));
+    char* end = nullptr;
+    UINT msg = std::strtoul(argv[3], &end, 0);
+    if (*end != '\0') msg = RegisterWindowMessageA(argv[3]);  // "TaskbarCreated"
+    PostMessageA(v[0], msg, std::strtoul(argv[4], nullptr, 0), std::strtol(argv[5], nullptr, 0));
     return 0;
   }
   if (cmd == "where") {
