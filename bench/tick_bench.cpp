@@ -4,7 +4,7 @@
 //
 // Stores N enabled tasks that are not due (a daily time twelve hours away)
 // in the program's key, then times, alternately, SAMPLES batches of full tick
-// passes (TaskTick::Timer1Timer over the Win32 registry adapter) and SAMPLES
+// passes (TaskTick::RunPass over the Win32 registry adapter) and SAMPLES
 // batches of the bare reads the pass cannot do without: RegQueryValueExA of
 // A n and D n for every task, in a tight loop. Prints one line:
 //
@@ -131,12 +131,12 @@ int main(int argc, char** argv) {
 
   // Enough passes per sample for a sample of some milliseconds.
   const int passes = std::max(1, 20000 / n);
-  tick.Timer1Timer();  // warm up both
+  tick.RunPass();  // warm up both
   FloorPass(key, n);
   std::vector<double> pass, floor, ratio;
   for (int s = 0; s < samples; ++s) {
     double a = Now();
-    for (int p = 0; p < passes; ++p) tick.Timer1Timer();
+    for (int p = 0; p < passes; ++p) tick.RunPass();
     double b = Now();
     for (int p = 0; p < passes; ++p) FloorPass(key, n);
     double c = Now();
