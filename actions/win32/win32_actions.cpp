@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 
+#include "actions/win32/system_library.h"
 
 namespace ordavi {
 
@@ -25,21 +26,14 @@ struct ToolhelpFunctions {
   bool Available() const { return snapshot && first && next; }
 };
 
-template <typename Fn>
-Fn Lookup(HMODULE module, const char* name) {
-  // GetProcAddress returns a generic function pointer; the cast goes through
-  // void* so compilers do not warn about the differing signature.
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 const ToolhelpFunctions& Toolhelp() {
   static const ToolhelpFunctions fns = [] {
     ToolhelpFunctions f;
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
     if (!kernel) return f;
-    f.snapshot = Lookup<SnapshotFn>(kernel, "CreateToolhelp32Snapshot");
-    f.first = Lookup<WalkFn>(kernel, "Process32First");
-    f.next = Lookup<WalkFn>(kernel, "Process32Next");
+    f.snapshot = ProcOf<SnapshotFn>(kernel, "CreateToolhelp32Snapshot");
+    f.first = ProcOf<WalkFn>(kernel, "Process32First");
+    f.next = ProcOf<WalkFn>(kernel, "Process32Next");
     return f;
   }();
   return fns;
@@ -94,11 +88,21 @@ void Win32JunkSystem::OpenLog(const std::string& logPath, const std::string& dir
   ShellExecuteA(owner_ ? owner_() : nullptr, "open", logPath.c_str(), "", dir.c_str(), SW_SHOWNORMAL);
 }
 
+namespace {
+// winmm is loaded when a sound is first played (system_library.h).
+using PlaySoundFn = BOOL(WINAPI*)(LPCSTR, HMODULE, DWORD);
+PlaySoundFn PlaySoundProc() { return SystemProc<PlaySoundFn>("winmm.dll", "PlaySoundA"); }
+}  // namespace
+
 void Win32SoundPlayer::Play(const std::string& name, std::uint32_t flags) {
-  PlaySoundA(name.c_str(), reinterpret_cast<HMODULE>(window_()), flags);
+  if (const auto play = PlaySoundProc()) play(name.c_str(), reinterpret_cast<HMODULE>(window_()), flags);
 }
 
-void Win32SoundPlayer::Stop() { PlaySoundA(nullptr, nullptr, 0); }
+void Win32SoundPlayer::Stop() {
+  // Nothing can be playing before winmm was loaded for a sound.
+  if (!GetModuleHandleA("winmm.dll")) return;
+  if (const auto play = PlaySoundProc()) play(nullptr, nullptr, 0);
+}
 
 ScheduleNow Win32LocalClock::LocalTime() {
   SYSTEMTIME st;

@@ -1,14 +1,20 @@
 #include "actions/win32/win32_network.h"
 
-#include <mmsystem.h>
 #include <ras.h>
 #include <shellapi.h>
 #include <wininet.h>
+
+#include "actions/win32/system_library.h"
 
 namespace ordavi {
 
 namespace {
 constexpr int kRecords = 10;
+// rasapi32, wininet and winmm are loaded when first used (system_library.h).
+using RasEnumConnectionsFn = DWORD(WINAPI*)(LPRASCONNA, LPDWORD, LPDWORD);
+using RasHangUpFn = DWORD(WINAPI*)(HRASCONN);
+using InternetAutodialFn = BOOL(WINAPI*)(DWORD, HWND);
+using MciSendStringFn = DWORD(WINAPI*)(LPCSTR, LPSTR, UINT, HWND);
 // Windows directory text, fetched afresh for each adapter command.
 char g_windowsDir[255];
 }  // namespace
@@ -19,17 +25,23 @@ DialupSystem::Connections Win32DialupSystem::EnumConnections() {
   DWORD size = sizeof(list);  // 4 120 in the 32-bit build, 4 240 in the 64-bit build
   DWORD count = 0;
   Connections c;
-  c.status = RasEnumConnectionsA(reinterpret_cast<LPRASCONNA>(list), &size, &count);
+  const auto enumConnections = SystemProc<RasEnumConnectionsFn>("rasapi32.dll", "RasEnumConnectionsA");
+  c.status = enumConnections ? enumConnections(reinterpret_cast<LPRASCONNA>(list), &size, &count)
+                             : static_cast<DWORD>(ERROR_DLL_NOT_FOUND);
   c.count = count;
   c.firstHandle = reinterpret_cast<std::uintptr_t>(list[0].hrasconn);
   return c;
 }
 
 std::uint32_t Win32DialupSystem::HangUp(std::uintptr_t handle) {
-  return RasHangUpA(reinterpret_cast<HRASCONN>(handle));
+  const auto hangUp = SystemProc<RasHangUpFn>("rasapi32.dll", "RasHangUpA");
+  return hangUp ? hangUp(reinterpret_cast<HRASCONN>(handle)) : static_cast<DWORD>(ERROR_DLL_NOT_FOUND);
 }
 
-void Win32DialupSystem::AutodialDefault() { InternetAutodial(INTERNET_AUTODIAL_FORCE_UNATTENDED, mainWindow_()); }
+void Win32DialupSystem::AutodialDefault() {
+  const auto autodial = SystemProc<InternetAutodialFn>("wininet.dll", "InternetAutodial");
+  if (autodial) autodial(INTERNET_AUTODIAL_FORCE_UNATTENDED, mainWindow_());
+}
 
 void Win32Shell::OpenFileHidden(const std::string& path, const std::string& dir) {
   ShellExecuteA(nullptr, "open", path.c_str(), nullptr, dir.c_str(), SW_HIDE);
@@ -54,7 +66,8 @@ std::string Win32Shell::WindowsDirectory() {
 }
 
 void Win32DeviceSystem::SendMciCommand(const std::string& command) {
-  mciSendStringA(command.c_str(), nullptr, 0, mainWindow_());
+  const auto send = SystemProc<MciSendStringFn>("winmm.dll", "mciSendStringA");
+  if (send) send(command.c_str(), nullptr, 0, mainWindow_());
 }
 
 void Win32DeviceSystem::BroadcastMonitorPower(std::int32_t state) {

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "actions/win32/system_library.h"
+
 namespace ordavi {
 
 void Win32PowerSystem::ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) {
@@ -14,9 +16,7 @@ void Win32PowerSystem::SetSystemPowerState(std::int32_t suspend, std::int32_t fo
 
 void Win32PowerSystem::NtShutdownSystem(std::int32_t action) {
   using NtShutdownSystemFn = LONG(WINAPI*)(int);
-  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  if (!ntdll) return;
-  auto fn = reinterpret_cast<NtShutdownSystemFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtShutdownSystem")));
+  auto fn = ProcOf<NtShutdownSystemFn>(GetModuleHandleA("ntdll.dll"), "NtShutdownSystem");
   if (fn) fn(action);
 }
 

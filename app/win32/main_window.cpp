@@ -1,5 +1,6 @@
 #include "app/win32/main_window.h"
 
+#include "actions/win32/system_library.h"
 #include "app/win32/about_box.h"
 
 namespace ordavi {
@@ -28,13 +29,9 @@ void AllowThroughMessageFilter(HWND window, UINT message) {
   using ForWindowFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
   using ForProcessFn = BOOL(WINAPI*)(UINT, DWORD);
   constexpr DWORD kMsgFltAllow = 1;  // MSGFLT_ALLOW and MSGFLT_ADD
-  // GetProcAddress returns a generic function pointer; the cast goes through
-  // void* so compilers do not warn about the differing signature.
-  auto forWindow = reinterpret_cast<ForWindowFn>(
-      reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilterEx")));
+  auto forWindow = ProcOf<ForWindowFn>(user32, "ChangeWindowMessageFilterEx");
   if (forWindow && forWindow(window, message, kMsgFltAllow, nullptr)) return;
-  auto forProcess = reinterpret_cast<ForProcessFn>(
-      reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilter")));
+  auto forProcess = ProcOf<ForProcessFn>(user32, "ChangeWindowMessageFilter");
   if (forProcess) forProcess(message, kMsgFltAllow);
 }
 }  // namespace

@@ -1,0 +1,32 @@
+// Functions of system DLLs looked up at run time: those older systems lack,
+// and those of DLLs the agent needs only now and then (sound, the CD door,
+// dial-up), which are loaded on first use instead of at start. Loaded at
+// start, winmm alone brings ole32, rpcrt4 and msacm32 with it: more than a
+// megabyte of the resident agent's memory and part of its start-up time, for
+// a sound most users never set.
+#pragma once
+
+#include <windows.h>
+
+namespace ordavi {
+
+// `name` of `module`, or null. GetProcAddress returns a generic function
+// pointer; the cast goes through void* so compilers do not warn about the
+// differing signature.
+template <typename Fn>
+Fn ProcOf(HMODULE module, const char* name) {
+  return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+// A DLL of the system directory (never one planted beside the executable),
+// loaded on the first call and kept for the life of the process; null when
+// it cannot be loaded.
+HMODULE SystemLibrary(const char* fileName);
+
+// `name` of the system DLL `fileName`, loading the DLL on first use.
+template <typename Fn>
+Fn SystemProc(const char* fileName, const char* name) {
+  return ProcOf<Fn>(SystemLibrary(fileName), name);
+}
+
+}  // namespace ordavi
