@@ -1,5 +1,7 @@
 #include "actions/network.h"
 
+#include "store/text.h"
+
 namespace ordavi {
 
 void HangUpDialup(DialupSystem& ras, NoticeSink& notices) {
@@ -24,7 +26,7 @@ std::optional<std::string> AdapterCommand(const std::string& name, bool enable) 
 }
 
 std::string RefusedAdapterNotice(const std::string& name) {
-  return "网卡连接名称\"" + name + "\"含有不能放入命令行的字符（\" % ! 或控制字符），未执行禁用/启用网卡";
+  return "网卡连接名称\"" + QuoteForMessage(name) + "\"含有不能放入命令行的字符（\" % ! 或控制字符），未执行禁用/启用网卡";
 }
 
 void SetAdapterState(const std::string& name, bool enable, ShellPort& shell, NoticeSink& notices) {

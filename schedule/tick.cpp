@@ -17,7 +17,7 @@ std::uint32_t TimerIntervalMs(MainTimer timer) {
 }
 
 std::string FaultyScheduleNotice(int taskNumber, const std::string& scheduleText) {
-  return "任务" + Decimal(taskNumber) + "的时间“" + scheduleText + "”无法识别，已跳过，请修改";
+  return "任务" + Decimal(taskNumber) + "的时间“" + QuoteForMessage(scheduleText) + "”无法识别，已跳过，请修改";
 }
 
 std::string UnreadableTaskNotice(int taskNumber, const std::string& valueName) {

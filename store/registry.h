@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ordavi {
 
@@ -26,6 +27,7 @@ enum class RegType { String, ExpandString, Dword, Binary, Other };
 struct RegValue {
   RegType type = RegType::Other;
   std::string data;  // the stored bytes, exactly (a string's terminating NUL included)
+  bool operator==(const RegValue& o) const { return type == o.type && data == o.data; }
 };
 
 class RegistryKey {
@@ -38,6 +40,8 @@ class RegistryKey {
   virtual bool SetDword(const std::string& name, std::uint32_t value) = 0;
   // False when the value did not exist or could not be deleted.
   virtual bool Delete(const std::string& name) = 0;
+  // The names of the values the key holds, in no particular order.
+  virtual std::vector<std::string> ValueNames() = 0;
 };
 
 // Opens keys under HKEY_LOCAL_MACHINE, creating them when missing. May return
@@ -62,6 +66,7 @@ class Registry {
   void WriteInteger(const std::string& name, std::int32_t value);  // SetDataError when refused
   void WriteString(const std::string& name, const std::string& text);
   bool DeleteValue(const std::string& name);
+  std::vector<std::string> ValueNames() { return key_.ValueNames(); }
 
  private:
   RegistryKey& key_;

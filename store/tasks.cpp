@@ -9,6 +9,70 @@ namespace ordavi {
 namespace {
 constexpr const char* kTaskNum = "TaskNum";
 constexpr TaskField kAllFields[] = {TaskField::Schedule, TaskField::Type, TaskField::Param, TaskField::Enabled};
+
+// The values one store operation is about to change, as they were before, so
+// that a refused write can be undone: a task is then changed completely or
+// not at all, and the counter keeps matching the stored tasks. The undo
+// itself is best effort (a registry that refuses one write may refuse the
+// next); the refused write is reported either way.
+class StoredValues {
+ public:
+  explicit StoredValues(Registry& reg) : reg_(reg) {}
+
+  void Remember(const std::string& name) {
+    Saved v{name, reg_.ValueExists(name), false, 0, std::string()};
+    try {
+      if (v.existed && name == kTaskNum) {
+        v.number = reg_.ReadInteger(name);
+      } else if (v.existed) {
+        v.text = reg_.ReadString(name);
+      }
+    } catch (const FrameworkError&) {
+      v.unreadable = true;  // left as it is: what was there cannot be written back
+    }
+    saved_.push_back(v);
+  }
+
+  void Restore() noexcept {
+    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+      try {
+        if (it->unreadable) continue;
+        if (!it->existed) {
+          reg_.DeleteValue(it->name);
+        } else if (it->name == kTaskNum) {
+          reg_.WriteInteger(it->name, it->number);
+        } else {
+          reg_.WriteString(it->name, it->text);
+        }
+      } catch (const FrameworkError&) {
+      }
+    }
+  }
+
+ private:
+  struct Saved {
+    std::string name;
+    bool existed;
+    bool unreadable;
+    std::int32_t number;
+    std::string text;
+  };
+  Registry& reg_;
+  std::vector<Saved> saved_;
+};
+
+// Runs `writes`; when one of them is refused, puts the remembered values
+// back and reports the refusal.
+template <typename Writes>
+void AllOrNothing(StoredValues& before, Writes&& writes) {
+  try {
+    writes();
+  } catch (const FrameworkError&) {
+    before.Restore();
+    throw;
+  }
+}
+
 }  // namespace
 
 std::string TaskValueName(TaskField field, int n) { return std::string(1, static_cast<char>(field)) + Decimal(n); }
@@ -23,30 +87,44 @@ void TaskStore::LoadTaskCounter() {
   try {
     stored = reg_.ReadInteger(kTaskNum);
   } catch (const FrameworkError&) {
-    // Unreadable: count the stored tasks instead, so that a new task never
-    // overwrites task 1, and report the bad value. The value itself is left
-    // as it is until the next add or delete writes it anew.
-    counter_ = CountStoredSlots();
+    // Unreadable: the highest stored task stands in, so that no stored task
+    // is hidden and a new task never overwrites one, and the bad value is
+    // reported. The value itself is left as it is until the next add or
+    // delete writes it anew.
+    counter_ = HighestStoredTask();
     throw;
   }
   if (stored < 0 || stored > kMaxTasks) {
     // A negative counter would make the next task number 0 or less; a huge one
     // would make every tick pass walk millions of empty slots.
-    counter_ = CountStoredSlots();
+    counter_ = HighestStoredTask();
     throw FrameworkError("值 " + Decimal(stored) + " 超出范围");
   }
-  counter_ = stored;
+  // A counter below the highest stored task would hide the tasks above it
+  // and let the next new task overwrite one of them.
+  const std::int32_t highest = HighestStoredTask();
+  counter_ = stored < highest ? highest : stored;
+  if (stored < highest) {
+    throw FrameworkError("值 " + Decimal(stored) + " 小于最大任务号 " + Decimal(highest) + "，按 " + Decimal(highest) +
+                         " 计");
+  }
 }
 
-std::int32_t TaskStore::CountStoredSlots() {
-  std::int32_t n = 0;
-  while (n < kMaxTasks) {
-    bool any = false;
-    for (TaskField f : kAllFields) any = any || reg_.ValueExists(TaskValueName(f, n + 1));
-    if (!any) break;
-    ++n;
+std::int32_t TaskStore::HighestStoredTask() {
+  std::int32_t highest = 0;
+  for (const std::string& name : reg_.ValueNames()) {
+    // A task value's name: A, B, C or D, then a number without a sign or
+    // leading zero, within the numbers the counter accepts.
+    if (name.size() < 2 || name.size() > 6 || name[0] < 'A' || name[0] > 'D') continue;
+    std::int32_t n = 0;
+    bool digits = name[1] != '0';
+    for (std::size_t i = 1; i < name.size() && digits; ++i) {
+      digits = name[i] >= '0' && name[i] <= '9';
+      n = n * 10 + (name[i] - '0');
+    }
+    if (digits && n <= kMaxTasks && n > highest) highest = n;
   }
-  return n;
+  return highest;
 }
 
 std::string TaskStore::ReadField(TaskField field, int n) { return reg_.ReadString(TaskValueName(field, n)); }
@@ -62,41 +140,61 @@ TaskRecord TaskStore::ReadTask(int n) {
 }
 
 int TaskStore::AddTask(const std::string& schedule, const std::string& type, const std::string& param) {
-  // The counter follows TaskNum only once the write went through, so a refused
-  // write leaves memory and registry in agreement.
+  // The counter follows TaskNum only once every write went through; a refused
+  // write undoes the others, so the new task is stored whole or not at all.
   const std::int32_t n = counter_ + 1;
-  reg_.WriteInteger(kTaskNum, n);
+  StoredValues before(reg_);
+  before.Remember(kTaskNum);
+  for (TaskField f : kAllFields) before.Remember(TaskValueName(f, n));
+  AllOrNothing(before, [&] {
+    reg_.WriteInteger(kTaskNum, n);
+    reg_.WriteString(TaskValueName(TaskField::Schedule, n), schedule);
+    reg_.WriteString(TaskValueName(TaskField::Type, n), type);
+    reg_.WriteString(TaskValueName(TaskField::Param, n), param);
+    reg_.WriteString(TaskValueName(TaskField::Enabled, n), words::kEnabled);
+  });
   counter_ = n;
-  reg_.WriteString(TaskValueName(TaskField::Schedule, n), schedule);
-  reg_.WriteString(TaskValueName(TaskField::Type, n), type);
-  reg_.WriteString(TaskValueName(TaskField::Param, n), param);
-  reg_.WriteString(TaskValueName(TaskField::Enabled, n), words::kEnabled);
   return n;
 }
 
 std::string TaskStore::ModifyTask(int n, const std::string& schedule, const std::string& type,
                                   const std::string& param) {
-  // The new texts are written over the old ones directly: blanking them first
-  // would lose the schedule if a later write were refused.
+  // The new texts are written over the old ones directly (blanking them first
+  // would lose the schedule if a later write were refused), and a refused
+  // write puts the old texts back: a task never runs its old action at its
+  // new time.
   const std::string old = ReadField(TaskField::Enabled, n);
-  reg_.WriteString(TaskValueName(TaskField::Schedule, n), schedule);
-  reg_.WriteString(TaskValueName(TaskField::Type, n), type);
-  reg_.WriteString(TaskValueName(TaskField::Param, n), param);
-  if (old.empty()) {
-    reg_.WriteString(TaskValueName(TaskField::Enabled, n), words::kEnabled);
-    return words::kEnabled;
-  }
-  return old;
+  StoredValues before(reg_);
+  for (TaskField f : kAllFields) before.Remember(TaskValueName(f, n));
+  AllOrNothing(before, [&] {
+    reg_.WriteString(TaskValueName(TaskField::Schedule, n), schedule);
+    reg_.WriteString(TaskValueName(TaskField::Type, n), type);
+    reg_.WriteString(TaskValueName(TaskField::Param, n), param);
+    if (old.empty()) reg_.WriteString(TaskValueName(TaskField::Enabled, n), words::kEnabled);
+  });
+  return old.empty() ? std::string(words::kEnabled) : old;
 }
 
 void TaskStore::DeleteTask(int k) {
   const std::int32_t c = counter_;
   if (k < 1 || k > c) return;  // no such task: deleting it must not remove the last one
-  for (int i = k + 1; i <= c; ++i) {
-    for (TaskField f : kAllFields) reg_.WriteString(TaskValueName(f, i - 1), ReadField(f, i));
+  // Every value from task k up is rewritten; a refused write or delete puts
+  // them all back, so no task is lost, doubled or mixed with its neighbour.
+  StoredValues before(reg_);
+  for (int i = k; i <= c; ++i) {
+    for (TaskField f : kAllFields) before.Remember(TaskValueName(f, i));
   }
-  for (TaskField f : kAllFields) reg_.DeleteValue(TaskValueName(f, c));
-  reg_.WriteInteger(kTaskNum, c - 1);
+  before.Remember(kTaskNum);
+  AllOrNothing(before, [&] {
+    for (int i = k + 1; i <= c; ++i) {
+      for (TaskField f : kAllFields) reg_.WriteString(TaskValueName(f, i - 1), ReadField(f, i));
+    }
+    for (TaskField f : kAllFields) {
+      const std::string name = TaskValueName(f, c);
+      if (reg_.ValueExists(name) && !reg_.DeleteValue(name)) throw SetDataError(name);
+    }
+    reg_.WriteInteger(kTaskNum, c - 1);
+  });
   counter_ = c - 1;
 }
 

@@ -34,9 +34,10 @@ class TaskStore {
   static constexpr std::int32_t kMaxTasks = 10000;
 
   // Reads TaskNum into the counter, or writes TaskNum = 0 when it is absent.
-  // A TaskNum of the wrong type, negative or above kMaxTasks raises a
-  // FrameworkError after setting the counter to the number of task slots
-  // actually stored, so the agent can report it and go on safely.
+  // A TaskNum of the wrong type, negative or above kMaxTasks, or below the
+  // highest stored task, raises a FrameworkError after setting the counter to
+  // the highest stored task (so that no stored task is hidden and none is
+  // overwritten by the next new one), so the agent can report it and go on.
   void LoadTaskCounter();
   std::int32_t Count() const { return counter_; }
 
@@ -53,7 +54,8 @@ class TaskStore {
   void SetTaskEnabled(int n, const std::string& word);
 
  private:
-  std::int32_t CountStoredSlots();
+  // The highest task number (up to kMaxTasks) that has any value stored.
+  std::int32_t HighestStoredTask();
 
   Registry& reg_;
   std::int32_t counter_ = 0;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "store/errors.h"
 #include "store/testing/fake_registry.h"
 
@@ -125,12 +127,13 @@ TEST_F(TaskStoreTest, AFailedWriteDuringModifyLeavesTheOldScheduleReadable) {
   } catch (const FrameworkError& e) {
     EXPECT_STREQ(e.what(), "Failed to set data for 'B1'");
   }
-  // A was written, B refused: the task keeps a complete schedule text, never an empty one.
-  EXPECT_EQ(Str("A1"), "每天9时15分");
+  // A was written, B refused: A is put back, so the task keeps its complete old
+  // schedule and never runs its old action at the new time.
+  EXPECT_EQ(Str("A1"), "每天8时30分");
   EXPECT_EQ(Str("B1"), "提醒");
   key.failWrites = {"A1"};
   EXPECT_THROW(store.ModifyTask(1, "每天10时0分", "提醒", ""), FrameworkError);
-  EXPECT_EQ(Str("A1"), "每天9时15分");
+  EXPECT_EQ(Str("A1"), "每天8时30分");
 }
 
 TEST_F(TaskStoreTest, AFailedCounterWriteAddsNothing) {
@@ -169,6 +172,86 @@ TEST_F(TaskStoreTest, AnUnusableCounterIsReportedAndReplacedByTheStoredTasks) {
   EXPECT_EQ(fresh.AddTask("每天1时0分", "提醒", "new"), 4);  // task 1 is not overwritten
   EXPECT_EQ(store.ReadTask(1).param, "one");
   EXPECT_EQ(reg.ReadInteger("TaskNum"), 4);
+}
+
+TEST_F(TaskStoreTest, ADamagedCounterNeverHidesAStoredTask) {
+  // Tasks 1, 2 and 4 stored, number 3 without any value.
+  AddThree();
+  for (const char* f : {"A3", "B3", "C3", "D3"}) key.values.erase(f);
+  key.PlantString("A4", "每天4时0分");
+  key.PlantString("D4", "启用");
+  key.PlantString("A12x", "not a task value");
+  key.PlantString("A010", "nor this");
+  const struct {
+    RegType type;
+    std::string bytes;
+    const char* error;
+  } cases[] = {
+      {RegType::Binary, std::string("\x04\0\0\0", 4), "Invalid data type for 'TaskNum'"},
+      {RegType::Dword, std::string("\0\0\0\0", 4), "值 0 小于最大任务号 4，按 4 计"},
+      {RegType::Dword, std::string("\x02\0\0\0", 4), "值 2 小于最大任务号 4，按 4 计"},
+      {RegType::Dword, std::string("\xFF\xFF\xFF\x7F", 4), "值 2147483647 超出范围"},
+  };
+  for (const auto& c : cases) {
+    key.Plant("TaskNum", c.type, c.bytes);
+    TaskStore fresh(reg);
+    try {
+      fresh.LoadTaskCounter();
+      ADD_FAILURE() << c.error;
+    } catch (const FrameworkError& e) {
+      EXPECT_STREQ(e.what(), c.error);
+    }
+    EXPECT_EQ(fresh.Count(), 4) << c.error;
+  }
+  key.PlantDword("TaskNum", 7);  // above the stored tasks: kept, the slots are empty
+  TaskStore fresh(reg);
+  fresh.LoadTaskCounter();
+  EXPECT_EQ(fresh.Count(), 7);
+}
+
+// A registry that refuses one write, for every write of every operation:
+// afterwards the store holds the tasks it held before or the complete change,
+// TaskNum matches the stored tasks, and the refusal was reported.
+TEST_F(TaskStoreTest, ARefusedWriteLeavesEveryTaskWholeAndTheCounterRight) {
+  const std::vector<std::pair<const char*, std::function<void(TaskStore&)>>> operations = {
+      {"add", [](TaskStore& s) { s.AddTask("每天9时0分", "关闭计算机", "x"); }},
+      {"modify", [](TaskStore& s) { s.ModifyTask(2, "每周1时2分3", "关闭程序", "a.exe"); }},
+      {"delete first", [](TaskStore& s) { s.DeleteTask(1); }},
+      {"delete middle", [](TaskStore& s) { s.DeleteTask(2); }},
+      {"enable", [](TaskStore& s) { s.SetTaskEnabled(3, "禁用"); }},
+  };
+  for (const auto& op : operations) {
+    for (int k = 1;; ++k) {
+      FakeRegistryKey fresh;
+      Registry freshReg(fresh);
+      TaskStore s(freshReg);
+      s.LoadTaskCounter();
+      s.AddTask("每天1时0分", "提醒", "one");
+      s.AddTask("每天2时0分", "提醒", "two");
+      s.AddTask("每天3时0分", "提醒", "three");
+      const auto before = fresh.values;
+      fresh.writesTried = 0;
+      fresh.failWriteNumber = k;
+      bool refused = false;
+      try {
+        op.second(s);
+      } catch (const FrameworkError&) {
+        refused = true;
+      }
+      fresh.failWriteNumber = 0;
+      const std::string what = std::string(op.first) + ", write " + std::to_string(k) + " refused";
+      if (refused) EXPECT_EQ(fresh.values, before) << what;  // all undone
+      // Either way every task is whole and the counters agree.
+      TaskStore reloaded(freshReg);
+      EXPECT_NO_THROW(reloaded.LoadTaskCounter()) << what;
+      EXPECT_EQ(reloaded.Count(), s.Count()) << what;
+      for (int n = 1; n <= reloaded.Count(); ++n) {
+        const TaskRecord t = reloaded.ReadTask(n);
+        EXPECT_FALSE(t.schedule.empty() || t.type.empty() || t.enabled.empty()) << what << ", task " << n;
+      }
+      if (!refused) break;  // k is past the operation's last write
+    }
+  }
 }
 
 TEST_F(TaskStoreTest, WrongTypesRaiseTheFrameworkErrors) {

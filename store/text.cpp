@@ -11,6 +11,20 @@ std::string FirstChars(const std::string& gbk, std::size_t count) {
   return gbk.substr(0, pos);
 }
 
+std::string QuoteForMessage(const std::string& gbk) {
+  std::string quoted = FirstChars(gbk, kQuotedChars);
+  const bool cut = quoted.size() < gbk.size();
+  for (std::size_t i = 0; i < quoted.size(); ++i) {
+    const unsigned char b = static_cast<unsigned char>(quoted[i]);
+    if (IsGbkLeadByte(b) && i + 1 < quoted.size()) {
+      ++i;  // a trail byte is never a control character
+    } else if (b < 0x20 || b == 0x7F) {
+      quoted[i] = '?';
+    }
+  }
+  return cut ? quoted + "…" : quoted;
+}
+
 PathParts SplitPath(const std::string& gbk) {
   std::size_t cut = std::string::npos;  // index of the last separator
   for (std::size_t i = 0; i < gbk.size();) {

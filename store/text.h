@@ -15,6 +15,12 @@ inline bool IsGbkLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
 // The first `count` characters of a GBK text (characters, not bytes).
 std::string FirstChars(const std::string& gbk, std::size_t count);
 
+// A stored text as a message quotes it: at most kQuotedChars characters,
+// then "…" when there was more, and a control character shown as '?', so a
+// damaged or huge value gives a short, one-line message.
+inline constexpr std::size_t kQuotedChars = 32;
+std::string QuoteForMessage(const std::string& gbk);
+
 // A path split at its last '\' or ':' that is not the trail byte of a
 // double-byte character. `dir` runs up to and including that separator (empty
 // when there is none); `name` is everything after it (the whole text when

@@ -14,6 +14,25 @@ TEST(GbkText, FirstCharsCountsCharactersNotBytes) {
   EXPECT_EQ(FirstChars(std::string("\xC3", 1), 2), std::string("\xC3", 1));  // a lone lead byte is one character
 }
 
+TEST(GbkText, QuotedStoredTextsStayShortAndOnOneLine) {
+  const std::string chinese40 = [] {
+    std::string s;
+    for (int i = 0; i < 40; ++i) s += "提";
+    return s;
+  }();
+  const struct {
+    std::string text, quoted;
+  } cases[] = {
+      {"每天8时30分", "每天8时30分"},
+      {std::string(32, 'x'), std::string(32, 'x')},
+      {std::string(6000, 'x'), std::string(32, 'x') + "…"},
+      {chinese40, chinese40.substr(0, 64) + "…"},  // characters, not bytes
+      {"a\nb\tc\x7f", "a?b?c?"},
+      {"\xCC\x5C\x0A", "\xCC\x5C?"},  // a trail byte 0x5C stays; a lone newline does not
+  };
+  for (const auto& c : cases) EXPECT_EQ(QuoteForMessage(c.text), c.quoted) << c.text.size();
+}
+
 TEST(GbkText, SplitPathAtLastBackslashOrColon) {
   const struct {
     std::string path, dir, name;

@@ -17,6 +17,7 @@ class KeyHandle : public RegistryKey {
   bool SetString(const std::string& n, const std::string& t) override { return k_.SetString(n, t); }
   bool SetDword(const std::string& n, std::uint32_t v) override { return k_.SetDword(n, v); }
   bool Delete(const std::string& n) override { return k_.Delete(n); }
+  std::vector<std::string> ValueNames() override { return k_.ValueNames(); }
 
  private:
   FakeRegistryKey& k_;
@@ -29,21 +30,35 @@ std::optional<RegValue> FakeRegistryKey::Query(const std::string& name) {
   return it->second;
 }
 
+bool FakeRegistryKey::Refuses(const std::string& name) {
+  ++writesTried;
+  return failWrites.count(name) > 0 || writesTried == failWriteNumber;
+}
+
 bool FakeRegistryKey::SetString(const std::string& name, const std::string& text) {
-  if (failWrites.count(name)) return false;
+  if (Refuses(name)) return false;
   values[name] = {RegType::String, text + '\0'};
   writeLog.push_back(name + "=" + text);
   return true;
 }
 
 bool FakeRegistryKey::SetDword(const std::string& name, std::uint32_t value) {
-  if (failWrites.count(name)) return false;
+  if (Refuses(name)) return false;
   values[name] = {RegType::Dword, DwordBytes(value)};
   writeLog.push_back(name + "=#" + std::to_string(static_cast<std::int32_t>(value)));
   return true;
 }
 
-bool FakeRegistryKey::Delete(const std::string& name) { return values.erase(name) > 0; }
+bool FakeRegistryKey::Delete(const std::string& name) {
+  if (Refuses(name)) return false;
+  return values.erase(name) > 0;
+}
+
+std::vector<std::string> FakeRegistryKey::ValueNames() {
+  std::vector<std::string> names;
+  for (const auto& v : values) names.push_back(v.first);
+  return names;
+}
 
 void FakeRegistryKey::PlantDword(const std::string& name, std::uint32_t v) { Plant(name, RegType::Dword, DwordBytes(v)); }
 

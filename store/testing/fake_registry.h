@@ -22,6 +22,7 @@ class FakeRegistryKey : public RegistryKey {
   bool SetString(const std::string& name, const std::string& text) override;
   bool SetDword(const std::string& name, std::uint32_t value) override;
   bool Delete(const std::string& name) override;
+  std::vector<std::string> ValueNames() override;
 
   // Test controls.
   void Plant(const std::string& name, RegType type, const std::string& bytes) { values[name] = {type, bytes}; }
@@ -29,9 +30,16 @@ class FakeRegistryKey : public RegistryKey {
   void PlantDword(const std::string& name, std::uint32_t v);
   // The next writes of these names fail (each stays failing until cleared).
   std::set<std::string> failWrites;
+  // Writes and deletes tried so far; the one whose count equals
+  // failWriteNumber (1 = the first) fails, the others go through.
+  int writesTried = 0;
+  int failWriteNumber = 0;
   // Every write that went through, in order, as "name=text" or "name=#number".
   std::vector<std::string> writeLog;
   std::map<std::string, RegValue> values;
+
+ private:
+  bool Refuses(const std::string& name);
 };
 
 class FakeRegistryRoot : public RegistryRoot {

@@ -224,6 +224,15 @@ WT_TEST(ValuesOfTheWrongTypeAreReported) {
   CHECK_EQ(again.store.AddTask("每天10时0分", "提醒", ""), 2);
   CheckStoredDword("TaskNum", 2);
   CHECK_EQ(again.store.ReadField(TaskField::Schedule, 1), std::string("每天9时0分"));  // task 1 untouched
+
+  // A counter below the highest stored task (found by enumerating the key's
+  // values) never hides the tasks above it, even past an empty number.
+  RawSet("A5", REG_SZ, std::string("每天11时0分") + '\0');
+  RawSet("TaskNum", REG_DWORD, Bytes({1, 0, 0, 0}));
+  Agent third;
+  CHECK_THROWS_WITH(third.store.LoadTaskCounter(), "值 1 小于最大任务号 5，按 5 计");
+  CHECK_EQ(third.store.Count(), 5);
+  CHECK_EQ(third.store.AddTask("每天12时0分", "提醒", ""), 6);
 }
 
 WT_TEST(LongTextsRoundTrip) {

@@ -79,6 +79,20 @@ class Win32RegistryKey : public RegistryKey {
     return RegDeleteValueA(key_, name.c_str()) == ERROR_SUCCESS;
   }
 
+  std::vector<std::string> ValueNames() override {
+    std::vector<std::string> names;
+    if (!key_) return names;
+    char name[16384];  // the longest value name the registry allows, and its NUL
+    for (DWORD i = 0;; ++i) {
+      DWORD length = sizeof name;
+      const LONG rc = RegEnumValueA(key_, i, name, &length, nullptr, nullptr, nullptr, nullptr);
+      if (rc == ERROR_MORE_DATA) continue;  // a name that does not fit cannot be a task value's
+      if (rc != ERROR_SUCCESS) break;
+      names.emplace_back(name, length);
+    }
+    return names;
+  }
+
  private:
   static RegValue Value(DWORD type, const BYTE* data, DWORD size) {
     RegValue v;
