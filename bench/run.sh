@@ -3,6 +3,8 @@
 #
 #   bash bench/run.sh            # full form (about 40 minutes)
 #   bash bench/run.sh --short    # short form for the test run (about 3 minutes)
+#   bash bench/run.sh [--short] tick footprint wakeups size memory
+#                                # only the parts named
 #
 # Runs under Wine the build this machine can run (tools/wine-test-env.sh:
 # win32, or win64 where 32-bit programs cannot run), each part in a fresh
@@ -31,7 +33,12 @@
 # figure with a target.
 set -u
 SHORT=""
-[ "${1:-}" = "--short" ] && SHORT=1
+if [ "${1:-}" = "--short" ]; then
+  SHORT=1
+  shift
+fi
+PARTS=("$@")
+[ ${#PARTS[@]} -gt 0 ] || PARTS=(tick footprint wakeups size memory)
 SCENARIO=bench
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
 wine_arch_detect || exit 1
@@ -242,11 +249,16 @@ bench_memory() {
 }
 
 echo "bench: $ORDAVI_WINE_ARCH build on $(nproc) cores, $(uname -r), $(wine --version)"
-bench_tick
-bench_footprint_startup
-bench_wakeups
-bench_size
-bench_memory
+for part in "${PARTS[@]}"; do
+  case "$part" in
+    tick) bench_tick ;;
+    footprint) bench_footprint_startup ;;
+    wakeups) bench_wakeups ;;
+    size) bench_size ;;
+    memory) bench_memory ;;
+    *) echo "bench: no part '$part' (tick footprint wakeups size memory)" >&2; exit 2 ;;
+  esac
+done
 
 echo
 echo "| figure | Ordavi | floor | ratio / difference | target |"

@@ -240,7 +240,9 @@ TEST_F(TaskStoreTest, ARefusedWriteLeavesEveryTaskWholeAndTheCounterRight) {
       }
       fresh.failWriteNumber = 0;
       const std::string what = std::string(op.first) + ", write " + std::to_string(k) + " refused";
-      if (refused) EXPECT_EQ(fresh.values, before) << what;  // all undone
+      if (refused) {
+        EXPECT_EQ(fresh.values, before) << what;  // all undone
+      }
       // Either way every task is whole and the counters agree.
       TaskStore reloaded(freshReg);
       EXPECT_NO_THROW(reloaded.LoadTaskCounter()) << what;

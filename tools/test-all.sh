@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test of Ordavi: installs what is missing (as root), builds the
-# host core with its unit tests and both Windows targets, then runs the unit
-# tests, the check of the shipped 32-bit build, the Win32 adapter tests under
+# host core with its unit tests (also under the sanitizers) and both Windows
+# targets, then runs the unit tests, the check of the shipped 32-bit build, the Win32 adapter tests under
 # Wine and the end-to-end scenarios of Ordavi.exe under Wine and Xvfb, all
 # through ctest.
 #
@@ -20,6 +20,12 @@ cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j "$jobs"
 cmake --preset host -DORDAVI_WINDOWS_BUILDS="$PWD/build" >/dev/null
 cmake --build --preset host -j "$jobs"
+cmake --preset host-sanitize >/dev/null
+cmake --build --preset host-sanitize -j "$jobs"
+
+# The core's unit tests once more under AddressSanitizer and
+# UndefinedBehaviorSanitizer (any finding fails the run).
+ctest --preset host-sanitize
 
 source tools/wine-test-env.sh
 wine_arch_detect
