@@ -27,6 +27,10 @@ cmake --build --preset host-sanitize -j "$jobs"
 # UndefinedBehaviorSanitizer (any finding fails the run).
 ctest --preset host-sanitize
 
+# A short run of each fuzz target from its seeds (bash tools/fuzz.sh 1800
+# is the long run).
+bash tools/fuzz.sh 20
+
 source tools/wine-test-env.sh
 wine_arch_detect
 if [ "$ORDAVI_WINE_ARCH" = win32 ]; then

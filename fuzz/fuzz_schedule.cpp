@@ -1,0 +1,68 @@
+// Any bytes as a schedule text, at any moment, idle time and uptime, under
+// several short date formats: the field scan, the kind and every matcher must
+// either answer or raise the framework's conversion error.
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz/input.h"
+#include "schedule/schedule.h"
+#include "store/errors.h"
+
+namespace {
+
+using namespace ordavi;
+
+struct Clock : SystemClock {
+  std::uint32_t tick = 0, lastInput = 0;
+  std::uint32_t TickCount() override { return tick; }
+  std::uint32_t LastInputTick() override { return lastInput; }
+};
+struct Dates : DateFormatSource {
+  std::string format;
+  std::string ShortDateFormat() override { return format; }
+};
+
+const char* const kFormats[] = {"yyyy/M/d", "yyyy-MM-dd", "M/d/yyyy", "d.M.yyyy", "yy/M/d", "dd/MM/yy", "", "y"};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  fuzz::Input in(data, size);
+  Clock clock;
+  clock.tick = in.U32();
+  clock.lastInput = in.U32();
+  Dates dates;
+  dates.format = kFormats[in.Byte() % (sizeof kFormats / sizeof kFormats[0])];
+  ScheduleNow now;
+  now.year = static_cast<std::uint16_t>(1990 + in.Byte());
+  now.month = static_cast<std::uint16_t>(1 + in.Byte() % 12);
+  now.day = static_cast<std::uint16_t>(1 + in.Byte() % 31);
+  now.dayOfWeek = static_cast<std::uint16_t>(in.Byte() % 7);
+  now.hour = static_cast<std::uint16_t>(in.Byte() % 24);
+  now.minute = static_cast<std::uint16_t>(in.Byte() % 60);
+  now.second = static_cast<std::uint16_t>(in.Byte() % 60);
+  const std::string text = in.Rest();
+
+  Matchers matchers(clock, dates);
+  ScanFields(text, "时分");
+  const auto kind = KindOf(text);
+  for (ScheduleKind k : {ScheduleKind::Idle, ScheduleKind::AfterBoot, ScheduleKind::Once, ScheduleKind::Daily,
+                         ScheduleKind::Weekly, ScheduleKind::Monthly, ScheduleKind::Yearly}) {
+    try {
+      const MatchResult r = matchers.Match(k, now, text);
+      if (kind && *kind == k && r.due && r.fields.empty()) __builtin_trap();  // due needs its fields
+    } catch (const FrameworkError&) {
+      // a field that does not convert: the tick skips the task and says so
+    }
+  }
+  try {
+    const Date d = StrToDate(text, dates.format);
+    DateToStr(d, dates.format);
+  } catch (const FrameworkError&) {
+  }
+  try {
+    StrToInt(text);
+  } catch (const FrameworkError&) {
+  }
+  return 0;
+}

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Fuzzes the portable core with libFuzzer (clang, with AddressSanitizer and
+# UndefinedBehaviorSanitizer): the schedule field scan and every matcher
+# (fuzz_schedule), the task store over a registry holding anything
+# (fuzz_store) and the options load and minutes text (fuzz_options).
+#
+#   bash tools/fuzz.sh            # each target 20 s: the short run of the test command
+#   bash tools/fuzz.sh 1800       # each target 30 minutes: the long run
+#
+# Each target starts from its seeds in fuzz/corpus/<target> (made from the
+# grammar; every input that once found a fault is kept there) and keeps what
+# it learns in build/fuzz/corpus/<target>. A finding stops the run with its
+# input in build/fuzz/ and a non-zero exit: fix the fault, then add the input
+# to fuzz/corpus/<target>.
+#
+# clang has no GBK execution character set, so the sources are first
+# transcoded to GBK into build/fuzz/src: their Chinese literals then hold the
+# same bytes as in the GCC builds (-fexec-charset=GBK).
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$ROOT"
+SECONDS_EACH="${1:-20}"
+TARGETS=(fuzz_schedule fuzz_store fuzz_options)
+OUT="$ROOT/build/fuzz"
+SRC="$OUT/src"
+
+command -v clang++ >/dev/null || { echo "fuzz: clang++ is missing (tools/install-deps.sh installs it)" >&2; exit 1; }
+
+rm -rf "$SRC"
+mkdir -p "$SRC" "$OUT/obj"
+while IFS= read -r f; do
+  mkdir -p "$SRC/$(dirname "$f")"
+  iconv -f UTF-8 -t GBK "$f" >"$SRC/$f"
+done < <(git ls-files --cached --others --exclude-standard 'store/*.cpp' 'store/*.h' 'schedule/*.cpp' 'schedule/*.h' 'fuzz/*.cpp' 'fuzz/*.h' |
+  grep -v -e '/win32/' -e '_test\.cpp$')
+
+FLAGS=(-std=c++17 -g -O1 -fno-omit-frame-pointer -Wno-invalid-source-encoding -I "$SRC")
+CORE=(store/text.cpp store/errors.cpp store/registry.cpp store/tasks.cpp store/options.cpp store/task_types.cpp
+  store/testing/fake_registry.cpp schedule/schedule.cpp)
+objs=()
+for f in "${CORE[@]}"; do
+  o="$OUT/obj/$(echo "$f" | tr / _).o"
+  clang++ "${FLAGS[@]}" -fsanitize=fuzzer-no-link,address,undefined -c "$SRC/$f" -o "$o"
+  objs+=("$o")
+done
+
+status=0
+for t in "${TARGETS[@]}"; do
+  clang++ "${FLAGS[@]}" -fsanitize=fuzzer,address,undefined "$SRC/fuzz/$t.cpp" "${objs[@]}" -o "$OUT/$t"
+  mkdir -p "$OUT/corpus/$t"
+  echo "fuzz: $t for $SECONDS_EACH s"
+  if ! "$OUT/$t" -max_total_time="$SECONDS_EACH" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    -artifact_prefix="$OUT/$t-" "$OUT/corpus/$t" "fuzz/corpus/$t" >"$OUT/$t.log" 2>&1; then
+    echo "fuzz: $t found a fault; its input is in $OUT/$t-*"
+    tail -n 40 "$OUT/$t.log"
+    status=1
+  else
+    grep -E 'stat::number_of_executed_units|stat::new_units_added' "$OUT/$t.log" | tr '\n' ' '
+    echo
+  fi
+done
+exit $status
