@@ -64,6 +64,7 @@ TaskRecord TaskStore::ReadTask(int n) {
 int TaskStore::AddTask(const std::string& schedule, const std::string& type, const std::string& param) {
   // The counter follows TaskNum only once the write went through, so a refused
   // write leaves memory and registry in agreement.
+  if (counter_ >= kMaxTasks) throw FrameworkError("已有" + Decimal(kMaxTasks) + "个任务，不能再添加");
   const std::int32_t n = counter_ + 1;
   reg_.WriteInteger(kTaskNum, n);
   counter_ = n;
