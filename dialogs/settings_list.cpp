@@ -62,6 +62,11 @@ std::optional<std::size_t> SettingsList::RowOf(int task) const {
   return std::nullopt;
 }
 
+std::optional<std::size_t> SettingsList::StateComboRow() const {
+  if (!combo_.visible) return std::nullopt;
+  return RowOf(combo_.task);
+}
+
 void SettingsList::RemoveRow(std::size_t index) {
   rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(index));
   // The selection stays on its task: it is cleared only with its own row.

@@ -54,6 +54,8 @@ class SettingsList {
 
   const std::vector<TaskRecord>& rows() const { return rows_; }
   const StateCombo& stateCombo() const { return combo_; }
+  // The row the visible state combo covers; nothing when it is hidden.
+  std::optional<std::size_t> StateComboRow() const;
 
   // The row the user selected, by its position in the list; nothing selected
   // when empty.

@@ -18,6 +18,7 @@
 //   driver getsz NAME                       hex bytes of a value (RegQueryValueExA), then its type
 //   driver running EXE                      a process with that executable name runs (exact case)
 //   driver now                              the local time: year month day hour minute second
+//   driver ctl|items|lv|lvcell CLASS CAPTION ...  child controls of a window (controls.cpp)
 //
 // CAPTION "*" matches any caption. Exit code 0 on success, 1 when the window
 // was not found, 2 on bad usage.
@@ -29,6 +30,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "e2e/controls.h"
 
 namespace {
 
@@ -232,6 +235,11 @@ int main(int argc, char** argv) {
     if (!q.second) return 1;
     PostMessageA(q.second, BM_CLICK, 0, 0);
     return 0;
+  }
+  if (IsControlCommand(cmd)) {
+    auto v = Find(cls, caption);
+    if (v.empty()) return 1;
+    return ControlCommand(v.back(), cmd, argc - 4, argv + 4);
   }
   if (cmd == "close") {
     auto v = Find(cls, caption);
