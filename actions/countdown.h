@@ -3,9 +3,9 @@
 // looping a wave sound, and can be cut short (do it now) or cancelled.
 //
 // Countdown is the core of the main window in its countdown role. The window
-// turns its timer and button events into Timer2Timer, BitBtn1Click and
-// BitBtn2Click, and applies what the countdown asks of its CountdownView.
-// The countdown is Running while Timer2 is on.
+// turns its timer and button events into OnSecond, DoItNow and
+// Cancel, and applies what the countdown asks of its CountdownView.
+// The countdown is Running while its CountdownSecond timer is on.
 #pragma once
 
 #include <cstdint>
@@ -17,16 +17,16 @@
 
 namespace ordavi {
 
-// Port: the countdown window (TForm1 with Label1, Label2, PgBar1, BitBtn1 and
-// BitBtn2).
+// Port: the countdown window (the main window showing its countdown panel:
+// the message, the seconds left, the progress bar, do-it-now and cancel).
 class CountdownView {
  public:
   virtual ~CountdownView() = default;
   virtual void SetWindowCaption(const std::string& text) = 0;
-  virtual void SetLabel1(const std::string& text) = 0;
-  virtual void SetLabel2(const std::string& text) = 0;
-  virtual void SetButton1Caption(const std::string& text) = 0;  // do it now
-  virtual void SetButton2Caption(const std::string& text) = 0;  // cancel
+  virtual void SetMessage(const std::string& text) = 0;
+  virtual void SetSecondsLeft(const std::string& text) = 0;
+  virtual void SetDoItNowCaption(const std::string& text) = 0;  // do it now
+  virtual void SetCancelCaption(const std::string& text) = 0;  // cancel
   // The progress bar: minimum 0, `maximum`, `position` (0..maximum).
   virtual void SetProgress(std::int32_t position, std::int32_t maximum) = 0;
   // Shown on top of other windows, with the focus on the cancel button.
@@ -55,7 +55,7 @@ class SoundPlayer {
 class CountdownSystem {
  public:
   virtual ~CountdownSystem() = default;
-  // Monitoring off, as the tray menu's monitoring item does it: n1 unchecked,
+  // Monitoring off, as the tray menu's monitoring item does it: unchecked,
   // icon DISSHUT, tip "Ordavi-禁用".
   virtual void SwitchMonitoringOff() = 0;
   // Ask every ordinary top-level window of other programs to close.
@@ -80,15 +80,15 @@ class Countdown : public CountdownControl {
   const std::string& PendingAction() const { return pendingAction_; }
   std::int32_t Position() const { return position_; }
 
-  void MyChangeCaption(const std::string& word);
-  void Timer2Timer();   // one second has passed
-  void BitBtn1Click();  // do it now
-  void BitBtn2Click();  // cancel (also Esc)
+  void ShowCaptionsFor(const std::string& word);
+  void OnSecond();   // one second has passed
+  void DoItNow();  // do it now
+  void Cancel();  // cancel (also Esc)
   // Carries out what PendingAction names now; any other word does nothing.
   void RunPendingAction();
 
  private:
-  std::int32_t Maximum() const { return options_.tishi > 0 ? options_.tishi : 0; }
+  std::int32_t Maximum() const { return options_.countdownSeconds > 0 ? options_.countdownSeconds : 0; }
   void ShowPosition();
   void Finish();
 

@@ -16,10 +16,10 @@ using Log = std::vector<std::string>;
 // The countdown window as the user sees it, and every call to the outside.
 struct FakeWindow : CountdownView, SoundPlayer, CountdownSystem, PowerSystem {
   void SetWindowCaption(const std::string& t) override { caption = t; }
-  void SetLabel1(const std::string& t) override { label1 = t; }
-  void SetLabel2(const std::string& t) override { label2 = t; }
-  void SetButton1Caption(const std::string& t) override { button1 = t; }
-  void SetButton2Caption(const std::string& t) override { button2 = t; }
+  void SetMessage(const std::string& t) override { label1 = t; }
+  void SetSecondsLeft(const std::string& t) override { label2 = t; }
+  void SetDoItNowCaption(const std::string& t) override { button1 = t; }
+  void SetCancelCaption(const std::string& t) override { button2 = t; }
   void SetProgress(std::int32_t p, std::int32_t m) override {
     position = p;
     maximum = m;
@@ -51,8 +51,8 @@ struct FakeWindow : CountdownView, SoundPlayer, CountdownSystem, PowerSystem {
 class CountdownTest : public ::testing::Test {
  protected:
   CountdownTest() {
-    timers.OnFire(MainTimer::Timer2, [this] { countdown.Timer2Timer(); });
-    timers.SetTimerEnabled(MainTimer::Timer1, true);  // the tick runs when a task starts a countdown
+    timers.OnFire(MainTimer::CountdownSecond, [this] { countdown.OnSecond(); });
+    timers.SetTimerEnabled(MainTimer::TaskTick, true);  // the tick runs when a task starts a countdown
   }
   void Start(const std::string& word) {
     countdown.SetPendingAction(word);
@@ -67,12 +67,12 @@ class CountdownTest : public ::testing::Test {
 };
 
 TEST_F(CountdownTest, CaptionsNameTheWord) {
-  countdown.MyChangeCaption("关机");
+  countdown.ShowCaptionsFor("关机");
   EXPECT_EQ(w.button1, "立即关机");
   EXPECT_EQ(w.button2, "取消关机");
   EXPECT_EQ(w.label1, "要想取消关机，请按下<取消关机>按钮:剩余");
   EXPECT_EQ(w.caption, "Windows 正在准备关机...");
-  countdown.MyChangeCaption("断开拨号");
+  countdown.ShowCaptionsFor("断开拨号");
   EXPECT_EQ(w.label1, "要想取消断开拨号，请按下<取消断开拨号>按钮:剩余");
   EXPECT_EQ(w.caption, "Windows 正在准备断开拨号...");
 }
@@ -81,7 +81,7 @@ TEST_F(CountdownTest, SixtySecondsCountDownThenTheActionFollowsInTheLastTick) {
   Start("关机");
   EXPECT_TRUE(w.shown);
   EXPECT_TRUE(countdown.CountdownRunning());
-  EXPECT_FALSE(On(MainTimer::Timer1));
+  EXPECT_FALSE(On(MainTimer::TaskTick));
   EXPECT_EQ(w.label2, "");  // nothing until the first tick
   EXPECT_EQ(w.maximum, 60);
   timers.Advance(1000);
@@ -96,13 +96,13 @@ TEST_F(CountdownTest, SixtySecondsCountDownThenTheActionFollowsInTheLastTick) {
   EXPECT_FALSE(w.shown);
   EXPECT_EQ(w.position, 0);
   EXPECT_EQ(countdown.Position(), 0);
-  EXPECT_TRUE(On(MainTimer::Timer1));
+  EXPECT_TRUE(On(MainTimer::TaskTick));
   EXPECT_FALSE(countdown.CountdownRunning());
   EXPECT_EQ(countdown.PendingAction(), "关机");  // the word stays
 }
 
 TEST_F(CountdownTest, ZeroSecondsCompletesOnTheFirstTick) {
-  options.tishi = 0;
+  options.countdownSeconds = 0;
   Start("重启");
   EXPECT_EQ(w.maximum, 0);
   timers.Advance(999);
@@ -114,7 +114,7 @@ TEST_F(CountdownTest, ZeroSecondsCompletesOnTheFirstTick) {
 }
 
 TEST_F(CountdownTest, Label2KeepsThePreviousCountdownsTextUntilTheFirstTick) {
-  options.tishi = 2;
+  options.countdownSeconds = 2;
   Start("注销");
   timers.Advance(2000);
   EXPECT_EQ(w.label2, "0 秒");
@@ -127,14 +127,14 @@ TEST_F(CountdownTest, Label2KeepsThePreviousCountdownsTextUntilTheFirstTick) {
 TEST_F(CountdownTest, ShorterCountdownSetWhileRunningCompletesAtTheHeldMaximum) {
   Start("关机");
   timers.Advance(30 * 1000);
-  options.tishi = 10;  // the settings dialog saved a shorter wait
+  options.countdownSeconds = 10;  // the settings dialog saved a shorter wait
   timers.Advance(1000);
   EXPECT_EQ(w.label2, "0 秒");
   EXPECT_EQ(w.calls, Log{"ExitWindowsEx 12"});
 }
 
 TEST_F(CountdownTest, SecondStartWhileRunningKeepsCountingWithTheNewWord) {
-  options.soundpath = "C:\\w.wav";
+  options.soundPath = "C:\\w.wav";
   Start("重启");
   timers.Advance(20 * 1000);
   Start("快速关机");
@@ -146,8 +146,8 @@ TEST_F(CountdownTest, SecondStartWhileRunningKeepsCountingWithTheNewWord) {
 }
 
 TEST_F(CountdownTest, SoundLoopsDuringTheCountdownAndStopsWhenItCompletes) {
-  options.soundpath = "D:\\声音\\alarm.wav";
-  options.tishi = 3;
+  options.soundPath = "D:\\声音\\alarm.wav";
+  options.countdownSeconds = 3;
   Start("待机");
   EXPECT_EQ(w.calls, Log{"PlaySoundA(D:\\声音\\alarm.wav,00020009)"});
   timers.Advance(3000);
@@ -156,36 +156,36 @@ TEST_F(CountdownTest, SoundLoopsDuringTheCountdownAndStopsWhenItCompletes) {
 
 TEST_F(CountdownTest, NoSoundPathNoSoundCallsExceptTheCancel) {
   Start("关机");
-  countdown.BitBtn1Click();
+  countdown.DoItNow();
   EXPECT_EQ(w.calls, Log{"ExitWindowsEx 12"});
   w.calls.clear();
   Start("关机");
-  countdown.BitBtn2Click();
+  countdown.Cancel();
   EXPECT_EQ(w.calls, (Log{"PlaySoundA(,00000000)", "monitoring off"}));
 }
 
 TEST_F(CountdownTest, DoItNowPlaysOnceThenActsAndRestartsTheTick) {
-  options.soundpath = "C:\\a.wav";
+  options.soundPath = "C:\\a.wav";
   Start("快速重启");
   timers.Advance(5000);
-  countdown.BitBtn1Click();
+  countdown.DoItNow();
   EXPECT_EQ(w.calls, (Log{"PlaySoundA(C:\\a.wav,00020009)", "PlaySoundA(C:\\a.wav,00000000)", "NtShutdownSystem 1"}));
   EXPECT_FALSE(w.shown);
   EXPECT_EQ(countdown.Position(), 0);
-  EXPECT_TRUE(On(MainTimer::Timer1));
-  EXPECT_FALSE(On(MainTimer::Timer2));
+  EXPECT_TRUE(On(MainTimer::TaskTick));
+  EXPECT_FALSE(On(MainTimer::CountdownSecond));
 }
 
 TEST_F(CountdownTest, CancelSwitchesMonitoringOffAndDoesNothing) {
-  options.soundpath = "C:\\a.wav";
+  options.soundPath = "C:\\a.wav";
   Start("关机");
   timers.Advance(10 * 1000);
-  countdown.BitBtn2Click();
+  countdown.Cancel();
   EXPECT_EQ(w.calls, (Log{"PlaySoundA(C:\\a.wav,00020009)", "PlaySoundA(C:\\a.wav,00000000)", "monitoring off"}));
   EXPECT_FALSE(w.shown);
   EXPECT_EQ(w.position, 0);
-  EXPECT_FALSE(On(MainTimer::Timer1));
-  EXPECT_FALSE(On(MainTimer::Timer2));
+  EXPECT_FALSE(On(MainTimer::TaskTick));
+  EXPECT_FALSE(On(MainTimer::CountdownSecond));
   timers.Advance(5 * 60 * 1000);
   EXPECT_EQ(w.calls.size(), 3u);
   // The next countdown starts from zero.
@@ -207,13 +207,13 @@ TEST_F(CountdownTest, ProgramsAreAskedToCloseOnlyBeforeStandbyOrHibernateWithShu
     FakeWindow fw;
     FakeTimers t;
     Options o;
-    o.shutapp = c.shutapp;
+    o.closeProgramsFirst = c.shutapp;
     Countdown cd{o, fw, t, fw, fw, fw};
     cd.SetPendingAction(c.word);
     cd.StartCountdown(c.word);
     EXPECT_EQ(fw.calls == Log{"CloseAllPrograms"}, c.closes) << c.word << " " << c.shutapp;
     // Programs asked to close stay asked when the countdown is cancelled.
-    cd.BitBtn2Click();
+    cd.Cancel();
     EXPECT_EQ(!fw.calls.empty() && fw.calls.front() == "CloseAllPrograms", c.closes);
   }
 }

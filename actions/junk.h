@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "schedule/tick.h"
+#include "schedule/local_clock.h"
 
 namespace ordavi {
 

@@ -35,8 +35,7 @@ void SetAdapterState(const std::string& name, bool enable, ShellPort& shell, Not
     notices.ShowNotice(RefusedAdapterNotice(name));
     return;
   }
-  const std::string windir = shell.WindowsDirectory();
-  shell.Execute(ShellOwner::MainWindow, std::string("open"), "cmd.exe", *params, windir, 0);
+  shell.RunHidden("cmd.exe", *params, shell.WindowsDirectory());
 }
 
 }  // namespace ordavi

@@ -7,28 +7,10 @@
 #include <optional>
 #include <string>
 
+#include "actions/notices.h"
+#include "actions/shell.h"
+
 namespace ordavi {
-
-// Port: where the agent's own reports go (a new notice window each time).
-class NoticeSink {
- public:
-  virtual ~NoticeSink() = default;
-  virtual void ShowNotice(const std::string& text) = 0;
-};
-
-// Which window a shell call names as its owner.
-enum class ShellOwner { None, MainWindow };
-
-// Port: starting programs and documents through the shell.
-class ShellPort {
- public:
-  virtual ~ShellPort() = default;
-  // ShellExecuteA; an absent verb, parameter or directory is passed as NULL.
-  virtual void Execute(ShellOwner owner, const std::optional<std::string>& verb, const std::string& file,
-                            const std::optional<std::string>& params, const std::optional<std::string>& dir,
-                            int show) = 0;
-  virtual std::string WindowsDirectory() = 0;
-};
 
 // Port: the platform's dial-up calls.
 class DialupSystem {

@@ -27,17 +27,15 @@ struct FakeRas : DialupSystem {
 
 struct FakeShell : ShellPort {
   struct Call {
-    ShellOwner owner;
-    std::optional<std::string> verb;
-    std::string file;
-    std::optional<std::string> params, dir;
-    int show;
+    std::string file, params, dir;
   };
   std::vector<Call> calls;
-  void Execute(ShellOwner o, const std::optional<std::string>& v, const std::string& f,
-                    const std::optional<std::string>& p, const std::optional<std::string>& d, int s) override {
-    calls.push_back({o, v, f, p, d, s});
+  void RunHidden(const std::string& f, const std::string& p, const std::string& d) override {
+    calls.push_back({f, p, d});
   }
+  void OpenFileHidden(const std::string&, const std::string&) override { ADD_FAILURE(); }
+  void OpenHelpFile(const std::string&) override { ADD_FAILURE(); }
+  void ShowWebPage(const std::string&) override { ADD_FAILURE(); }
   std::string WindowsDirectory() override { return "C:\\windows"; }
 };
 
@@ -82,12 +80,9 @@ TEST(SetAdapterState, RunsNetshHiddenInTheWindowsDirectory) {
     EXPECT_TRUE(n.shown.empty());
     ASSERT_EQ(shell.calls.size(), 1u);
     const auto& call = shell.calls[0];
-    EXPECT_EQ(call.owner, ShellOwner::MainWindow);
-    EXPECT_EQ(call.verb, std::optional<std::string>("open"));
     EXPECT_EQ(call.file, "cmd.exe");
-    EXPECT_EQ(call.params, std::optional<std::string>(c.params));
-    EXPECT_EQ(call.dir, std::optional<std::string>("C:\\windows"));
-    EXPECT_EQ(call.show, 0);
+    EXPECT_EQ(call.params, c.params);
+    EXPECT_EQ(call.dir, "C:\\windows");
   }
 }
 

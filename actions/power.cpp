@@ -1,6 +1,6 @@
 #include "actions/power.h"
 
-#include "store/words.h"
+#include "store/task_types.h"
 
 namespace ordavi {
 
@@ -23,14 +23,8 @@ void PerformPowerAction(PowerAction action, PowerSystem& sys) {
 }
 
 std::optional<PowerAction> PowerActionForWord(const std::string& word) {
-  if (word == words::kLogOff) return PowerAction::LogOff;
-  if (word == words::kStandby) return PowerAction::Standby;
-  if (word == words::kHibernate) return PowerAction::Hibernate;
-  if (word == words::kRestart) return PowerAction::Restart;
-  if (word == words::kShutDown) return PowerAction::ShutDown;
-  if (word == words::kFastRestart) return PowerAction::FastRestart;
-  if (word == words::kFastShutdown) return PowerAction::FastShutdown;
-  return std::nullopt;
+  const TaskType* type = FindCountdownType(word);
+  return type ? type->power : std::nullopt;
 }
 
 }  // namespace ordavi

@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-namespace ordavi {
+#include "store/task_types.h"
 
-enum class PowerAction { LogOff, Standby, Hibernate, Restart, ShutDown, FastRestart, FastShutdown };
+namespace ordavi {
 
 // Port: the platform calls behind the power actions.
 class PowerSystem {
@@ -23,7 +23,8 @@ class PowerSystem {
 void PerformPowerAction(PowerAction action, PowerSystem& sys);
 
 // The power action a pending word of the countdown names ("注销", "待机",
-// "休眠", "重启", "关机", "快速重启", "快速关机"); none for any other word.
+// "休眠", "重启", "关机", "快速重启", "快速关机"), from the task-type table;
+// none for any other word.
 std::optional<PowerAction> PowerActionForWord(const std::string& word);
 
 }  // namespace ordavi

@@ -22,49 +22,47 @@ std::optional<std::string> BootTimeNotice(std::uint32_t tickMs, std::int32_t kai
   return text + Decimal(s) + "秒。";
 }
 
-HotkeyCaptions CaptionsFor(std::int32_t rejian, const std::string& userName) {
-  if (rejian != 0) {
+HotkeyCaptions CaptionsFor(std::int32_t ctrlHotkeys, const std::string& userName) {
+  if (ctrlHotkeys != 0) {
     return {"注销(&L) Ctrl+F8 " + userName, "待机(&W) Ctrl+F9", "快速重启(&I) Ctrl+F10", "快速关机(&Q) Ctrl+F11"};
   }
-  return {std::string(DesignCaption(MenuItem::n6)) + " " + userName, DesignCaption(MenuItem::n7),
-          DesignCaption(MenuItem::n18), DesignCaption(MenuItem::n19)};
+  return {std::string(DesignCaption(MenuItem::LogOff)) + " " + userName, DesignCaption(MenuItem::Standby),
+          DesignCaption(MenuItem::FastRestart), DesignCaption(MenuItem::FastShutdown)};
 }
 
-void Agent::FormCreate() {
+void Agent::Start() {
   const StartupSystem::Version v = p_.system.GetVersion();
   if (v.major >= 5 || v.platformId == 2) p_.system.EnableShutdownPrivilege();
   if (!p_.system.IsAdministrator()) p_.notices.ShowNotice(kNotAdminNotice);
   p_.system.RaisePriority();
-  p_.timers.SetTimerEnabled(MainTimer::Timer2, false);
+  p_.timers.SetTimerEnabled(MainTimer::CountdownSecond, false);
   LoadStoredState();
   ShowBootTimeNotice();
   taskbarCreated_ = p_.window.RegisterTaskbarCreated();
   tray_ = {kMainIcon, kTipEnabled};
   p_.tray.Notify(TrayOp::Add, tray_);
-  p_.window.SetProgressMax(options_.tishi);
+  p_.window.SetProgressMax(stored_.options.countdownSeconds);
   p_.window.MakeTopmost();
   RegisterHotkeys();
   monitoring_ = true;
-  p_.window.SetMenuChecked(MenuItem::n1, true);
-  p_.timers.SetTimerEnabled(MainTimer::Timer1, true);
+  p_.window.SetMenuChecked(MenuItem::Monitoring, true);
+  p_.timers.SetTimerEnabled(MainTimer::TaskTick, true);
 }
 
 // The options and the task counter. A stored value that cannot be used is
 // reported once and replaced by its default in memory, so the tray icon, the
 // hotkeys and the tick still come up.
 void Agent::LoadStoredState() {
-  options_ = Options{};
-  programKey_ = p_.registry.OpenKey(kProgramKeyPath);
-  reg_ = std::make_unique<Registry>(*programKey_);
-  tasks_ = std::make_unique<TaskStore>(*reg_);
-  const std::vector<OptionProblem> problems = LoadOptions(*reg_, options_, [this] { tasks_->LoadTaskCounter(); });
+  stored_.options = Options{};
+  const std::vector<OptionProblem> problems =
+      LoadOptions(stored_.registry, stored_.options, [this] { stored_.tasks.LoadTaskCounter(); });
   if (!problems.empty()) p_.notices.ShowNotice(OptionProblemsNotice(problems));
 }
 
 void Agent::ShowBootTimeNotice() {
   std::int32_t kaiji = 0;
   try {
-    kaiji = reg_->ReadInteger(kKaijiValue);
+    kaiji = stored_.registry.ReadInteger(kKaijiValue);
   } catch (const FrameworkError&) {
     return;  // already reported by LoadStoredState
   }
@@ -77,41 +75,36 @@ void Agent::RegisterHotkeys() {
     if (atom == 0) atom = p_.hotkeys.AddAtom(kHotkeyAtomNames[i]);
     hotkeyIds_[i] = atom;
   }
-  const std::uint32_t modifiers = options_.rejian != 0 ? kModControl : 0;
-  if (options_.rejian != 0) {
+  const std::uint32_t modifiers = stored_.options.ctrlHotkeys != 0 ? kModControl : 0;
+  if (stored_.options.ctrlHotkeys != 0) {
     for (int i = 0; i < 4; ++i) p_.hotkeys.RegisterHotKey(hotkeyIds_[i], modifiers, kHotkeyKeys[i]);
   }
-  const HotkeyCaptions c = CaptionsFor(options_.rejian, p_.system.UserName());
-  p_.window.SetMenuCaption(MenuItem::n6, c.n6);
-  p_.window.SetMenuCaption(MenuItem::n7, c.n7);
-  p_.window.SetMenuCaption(MenuItem::n18, c.n18);
-  p_.window.SetMenuCaption(MenuItem::n19, c.n19);
-  if (options_.rejian == 0) {
+  const HotkeyCaptions c = CaptionsFor(stored_.options.ctrlHotkeys, p_.system.UserName());
+  p_.window.SetMenuCaption(MenuItem::LogOff, c.logOff);
+  p_.window.SetMenuCaption(MenuItem::Standby, c.standby);
+  p_.window.SetMenuCaption(MenuItem::FastRestart, c.fastRestart);
+  p_.window.SetMenuCaption(MenuItem::FastShutdown, c.fastShutdown);
+  if (stored_.options.ctrlHotkeys == 0) {
     for (int i = 0; i < 4; ++i) p_.hotkeys.RegisterHotKey(hotkeyIds_[i], modifiers, kHotkeyKeys[i]);
   }
 }
 
-void Agent::FormClose() {
-  p_.tray.Notify(TrayOp::Delete, tray_);
-  tasks_.reset();
-  reg_.reset();
-  programKey_.reset();
-}
+void Agent::OnMainWindowClosing() { p_.tray.Notify(TrayOp::Delete, tray_); }
 
-void Agent::FormDestroy() {
+void Agent::OnMainWindowDestroyed() {
   for (std::uint16_t id : hotkeyIds_) p_.hotkeys.UnregisterHotKey(id);
   for (std::uint16_t id : hotkeyIds_) p_.hotkeys.DeleteAtom(id);
 }
 
-void Agent::WndProc(std::uint32_t message) {
+void Agent::OnWindowMessage(std::uint32_t message) {
   if (taskbarCreated_ != 0 && message == taskbarCreated_) p_.tray.Notify(TrayOp::Add, tray_);
 }
 
-bool Agent::TrayIconMessage(std::uint32_t mouseMessage) const {
+bool Agent::OpensMenu(std::uint32_t mouseMessage) const {
   return mouseMessage == kWmLButtonDown || mouseMessage == kWmRButtonDown;
 }
 
-bool Agent::HotKeyMessage(std::uint32_t id) {
+bool Agent::OnHotkey(std::uint32_t id) {
   bool handled = false;
   for (int i = 0; i < 4; ++i) {
     if (id == hotkeyIds_[i]) {
@@ -127,7 +120,7 @@ void Agent::SetTrayIcon(const char* icon, const char* tip) {
   p_.tray.Notify(TrayOp::Modify, tray_);
 }
 
-void Agent::N1Click() {
+void Agent::ToggleMonitoring() {
   if (monitoring_) {
     SwitchMonitoringOff();
   } else {
@@ -136,39 +129,38 @@ void Agent::N1Click() {
 }
 
 void Agent::SwitchMonitoringOn() {
-  p_.timers.SetTimerEnabled(MainTimer::Timer1, true);
+  p_.timers.SetTimerEnabled(MainTimer::TaskTick, true);
   monitoring_ = true;
-  p_.window.SetMenuChecked(MenuItem::n1, true);
+  p_.window.SetMenuChecked(MenuItem::Monitoring, true);
   SetTrayIcon(kEnabledIcon, kTipEnabled);
 }
 
 void Agent::SwitchMonitoringOff() {
-  p_.timers.SetTimerEnabled(MainTimer::Timer1, false);
+  p_.timers.SetTimerEnabled(MainTimer::TaskTick, false);
   monitoring_ = false;
-  p_.window.SetMenuChecked(MenuItem::n1, false);
+  p_.window.SetMenuChecked(MenuItem::Monitoring, false);
   SetTrayIcon(kDisabledIcon, kTipDisabled);
 }
 
-void Agent::MenuClick(MenuItem item) {
+void Agent::OnMenuCommand(MenuItem item) {
+  // Every command acts at once, whether monitoring is on or off.
   switch (item) {
-    case MenuItem::n1: N1Click(); break;
-    case MenuItem::n6: PerformPowerAction(PowerAction::LogOff, p_.power); break;
-    case MenuItem::n7: PerformPowerAction(PowerAction::Standby, p_.power); break;
-    case MenuItem::n8: PerformPowerAction(PowerAction::Hibernate, p_.power); break;
-    case MenuItem::n9: PerformPowerAction(PowerAction::Restart, p_.power); break;
-    case MenuItem::n10: PerformPowerAction(PowerAction::ShutDown, p_.power); break;
-    case MenuItem::n18: PerformPowerAction(PowerAction::FastRestart, p_.power); break;
-    case MenuItem::n19: PerformPowerAction(PowerAction::FastShutdown, p_.power); break;
-    case MenuItem::n15: p_.window.OpenAbout(); break;
-    case MenuItem::n16:
-      p_.shell.Execute(ShellOwner::MainWindow, std::nullopt,
-                            SplitPath(p_.system.ExePath()).dir + kHelpFileName, std::string(), std::string(), 1);
-      break;
-    case MenuItem::N20:
-      p_.shell.Execute(ShellOwner::None, std::string("open"), kDownloadPage, std::nullopt, std::nullopt, 1);
-      break;
-    case MenuItem::n17: p_.window.Close(); break;
-    default: break;  // settings, device and junk commands are handled by their own parts
+    case MenuItem::Monitoring: ToggleMonitoring(); break;
+    case MenuItem::LogOff: PerformPowerAction(PowerAction::LogOff, p_.power); break;
+    case MenuItem::Standby: PerformPowerAction(PowerAction::Standby, p_.power); break;
+    case MenuItem::Hibernate: PerformPowerAction(PowerAction::Hibernate, p_.power); break;
+    case MenuItem::Restart: PerformPowerAction(PowerAction::Restart, p_.power); break;
+    case MenuItem::ShutDown: PerformPowerAction(PowerAction::ShutDown, p_.power); break;
+    case MenuItem::OpenCdDoor: OpenCdDoor(p_.devices); break;
+    case MenuItem::CloseCdDoor: CloseCdDoor(p_.devices); break;
+    case MenuItem::MonitorOff: MonitorOff(p_.devices); break;
+    case MenuItem::FastRestart: PerformPowerAction(PowerAction::FastRestart, p_.power); break;
+    case MenuItem::FastShutdown: PerformPowerAction(PowerAction::FastShutdown, p_.power); break;
+    case MenuItem::About: p_.window.OpenAbout(); break;
+    case MenuItem::Help: p_.shell.OpenHelpFile(SplitPath(p_.system.ExePath()).dir + kHelpFileName); break;
+    case MenuItem::Update: p_.shell.ShowWebPage(kDownloadPage); break;
+    case MenuItem::Exit: p_.window.Close(); break;
+    default: break;  // settings and junk cleaning are handled by their own parts; separators do nothing
   }
 }
 

@@ -5,15 +5,17 @@
 #include <map>
 #include <vector>
 
-#include "store/testing/fake_registry.h"
+#include "app/testing/fake_stored_state.h"
 
 namespace ordavi {
 namespace {
 
 using testing::FakeRegistryRoot;
+using testing::FakeStoredState;
 
 // One recorder behind every port, logging each call in order.
-struct Recorder : StartupSystem, TrayPort, HotkeyPort, MainWindowPort, TimerPort, NoticeSink, ShellPort, PowerSystem {
+struct Recorder : StartupSystem, TrayPort, HotkeyPort, MainWindowPort, TimerPort, NoticeSink, ShellPort, PowerSystem,
+                  DeviceSystem {
   std::vector<std::string> log;
   Version version{5, 2};
   bool admin = true;
@@ -58,12 +60,12 @@ struct Recorder : StartupSystem, TrayPort, HotkeyPort, MainWindowPort, TimerPort
     notices.push_back(t);
     Log("notice " + t);
   }
-  void Execute(ShellOwner o, const std::optional<std::string>& verb, const std::string& file,
-                    const std::optional<std::string>& params, const std::optional<std::string>& dir, int show) override {
-    auto opt = [](const std::optional<std::string>& s) { return s ? "\"" + *s + "\"" : std::string("NULL"); };
-    Log("shell " + std::to_string(static_cast<int>(o)) + " " + opt(verb) + " " + file + " " + opt(params) + " " +
-        opt(dir) + " " + std::to_string(show));
+  void OpenFileHidden(const std::string& path, const std::string& dir) override { Log("open " + path + " in " + dir); }
+  void RunHidden(const std::string& f, const std::string& p, const std::string& d) override {
+    Log("run " + f + " " + p + " in " + d);
   }
+  void OpenHelpFile(const std::string& path) override { Log("help " + path); }
+  void ShowWebPage(const std::string& url) override { Log("page " + url); }
   std::string WindowsDirectory() override { return "C:\\windows"; }
   void ExitWindowsEx(std::uint32_t f, std::uint32_t r) override {
     Log("exitwindows " + std::to_string(f) + " " + std::to_string(r));
@@ -72,12 +74,15 @@ struct Recorder : StartupSystem, TrayPort, HotkeyPort, MainWindowPort, TimerPort
     Log("powerstate " + std::to_string(s) + " " + std::to_string(f));
   }
   void NtShutdownSystem(std::int32_t a) override { Log("ntshutdown " + std::to_string(a)); }
+  void SendMciCommand(const std::string& c) override { Log("mci " + c); }
+  void BroadcastMonitorPower(std::int32_t state) override { Log("monitorpower " + std::to_string(state)); }
 };
 
 struct AgentTest : ::testing::Test {
   Recorder r;
-  FakeRegistryRoot root;
-  Agent agent{AgentPorts{r, root, r, r, r, r, r, r, r}};
+  FakeStoredState stored;
+  FakeRegistryRoot& root = stored.root;
+  Agent agent{AgentPorts{r, r, r, r, r, r, r, r, r}, stored.state()};
   Registry Program() { return Registry(root.Key(kProgramKeyPath)); }
   std::vector<std::string> LogWith(const std::string& prefix) {
     std::vector<std::string> v;
@@ -89,7 +94,7 @@ struct AgentTest : ::testing::Test {
 };
 
 TEST_F(AgentTest, FirstStartOnAnEmptyRegistry) {
-  agent.FormCreate();
+  agent.Start();
   Registry reg = Program();
   EXPECT_EQ(reg.ReadInteger("shutapp"), 0);
   EXPECT_EQ(reg.ReadString("soundpath"), "");
@@ -101,26 +106,26 @@ TEST_F(AgentTest, FirstStartOnAnEmptyRegistry) {
                        "privilege", "priority", "tray0 MAINICON Ordavi-启用", "topmost",
                        "hotkey 49153 0 119", "hotkey 49154 0 120", "hotkey 49155 0 121", "hotkey 49156 0 122"}));
   EXPECT_EQ(r.progressMax, 60);
-  EXPECT_TRUE(r.timers[MainTimer::Timer1]);
-  EXPECT_FALSE(r.timers[MainTimer::Timer2]);
-  EXPECT_TRUE(r.checks[MenuItem::n1]);
+  EXPECT_TRUE(r.timers[MainTimer::TaskTick]);
+  EXPECT_FALSE(r.timers[MainTimer::CountdownSecond]);
+  EXPECT_TRUE(r.checks[MenuItem::Monitoring]);
   EXPECT_TRUE(agent.MonitoringOn());
-  EXPECT_EQ(r.captions[MenuItem::n6], "注销(&L)  F8 alice");
-  EXPECT_EQ(r.captions[MenuItem::n7], "待机(&W)  F9");
-  EXPECT_EQ(r.captions[MenuItem::n18], "快速重启(&I)  F10");
-  EXPECT_EQ(r.captions[MenuItem::n19], "快速关机(&Q)  F11");
+  EXPECT_EQ(r.captions[MenuItem::LogOff], "注销(&L)  F8 alice");
+  EXPECT_EQ(r.captions[MenuItem::Standby], "待机(&W)  F9");
+  EXPECT_EQ(r.captions[MenuItem::FastRestart], "快速重启(&I)  F10");
+  EXPECT_EQ(r.captions[MenuItem::FastShutdown], "快速关机(&Q)  F11");
 }
 
 TEST_F(AgentTest, CtrlHotkeysForAnyNonZeroRejianAndExistingAtomsReused) {
   root.Key(kProgramKeyPath).PlantDword("rejian", 5);
   r.atoms["MyHotkeyF9"] = 0xC0AA;
-  agent.FormCreate();
+  agent.Start();
   EXPECT_EQ(LogWith("hotkey"), (std::vector<std::string>{"hotkey 49153 2 119", "hotkey 49322 2 120",
                                                          "hotkey 49154 2 121", "hotkey 49155 2 122"}));
-  EXPECT_EQ(r.captions[MenuItem::n6], "注销(&L) Ctrl+F8 alice");
-  EXPECT_EQ(r.captions[MenuItem::n7], "待机(&W) Ctrl+F9");
-  EXPECT_EQ(r.captions[MenuItem::n18], "快速重启(&I) Ctrl+F10");
-  EXPECT_EQ(r.captions[MenuItem::n19], "快速关机(&Q) Ctrl+F11");
+  EXPECT_EQ(r.captions[MenuItem::LogOff], "注销(&L) Ctrl+F8 alice");
+  EXPECT_EQ(r.captions[MenuItem::Standby], "待机(&W) Ctrl+F9");
+  EXPECT_EQ(r.captions[MenuItem::FastRestart], "快速重启(&I) Ctrl+F10");
+  EXPECT_EQ(r.captions[MenuItem::FastShutdown], "快速关机(&Q) Ctrl+F11");
 }
 
 TEST_F(AgentTest, PrivilegeOnlyOnNtFamily) {
@@ -128,9 +133,9 @@ TEST_F(AgentTest, PrivilegeOnlyOnNtFamily) {
   for (const Case& c : {Case{4, 1, false}, Case{4, 2, true}, Case{5, 1, true}, Case{10, 2, true}}) {
     Recorder rec;
     rec.version = {c.major, c.platform};
-    FakeRegistryRoot fresh;
-    Agent a{AgentPorts{rec, fresh, rec, rec, rec, rec, rec, rec, rec}};
-    a.FormCreate();
+    FakeStoredState fresh;
+    Agent a{AgentPorts{rec, rec, rec, rec, rec, rec, rec, rec, rec}, fresh.state()};
+    a.Start();
     EXPECT_EQ(!rec.log.empty() && rec.log[0] == "privilege", c.called) << c.major << "/" << c.platform;
   }
 }
@@ -155,7 +160,7 @@ TEST_F(AgentTest, NoticesAtStartInOrderWithBootTimeOnTop) {
   root.Key(kProgramKeyPath).PlantDword("kaiji", 1);
   r.admin = false;
   r.tick = 61500;
-  agent.FormCreate();
+  agent.Start();
   EXPECT_EQ(r.notices, (std::vector<std::string>{"以管理员身份运行失败，某些功能如禁启用网卡功能或无效",
                                                  "本次开机时间：1分1秒。"}));
 }
@@ -165,87 +170,102 @@ TEST_F(AgentTest, BadStoredOptionsAreReportedOnceAndStartUpCompletes) {
   key.PlantDword("tishi", 0xFFFFFFF6);  // -10
   key.PlantString("rejian", "1");
   key.PlantString("kaiji", "1");
-  agent.FormCreate();
+  agent.Start();
   ASSERT_EQ(r.notices.size(), 1u);
   EXPECT_NE(r.notices[0].find("tishi"), std::string::npos);
   EXPECT_NE(r.notices[0].find("rejian"), std::string::npos);
   EXPECT_NE(r.notices[0].find("kaiji"), std::string::npos);
-  EXPECT_EQ(agent.options().tishi, 60);
+  EXPECT_EQ(stored.options.countdownSeconds, 60);
   EXPECT_EQ(r.progressMax, 60);
   EXPECT_EQ(LogWith("hotkey").size(), 4u);
   EXPECT_EQ(LogWith("tray0").size(), 1u);
-  EXPECT_TRUE(r.timers[MainTimer::Timer1]);
+  EXPECT_TRUE(r.timers[MainTimer::TaskTick]);
   EXPECT_EQ(Program().ReadInteger("tishi"), -10);  // left as stored
 }
 
 TEST_F(AgentTest, ClosingRemovesIconThenReleasesHotkeysAndAtoms) {
-  agent.FormCreate();
+  agent.Start();
   r.log.clear();
-  agent.MenuClick(MenuItem::n17);
+  agent.OnMenuCommand(MenuItem::Exit);
   EXPECT_EQ(r.log, (std::vector<std::string>{"close"}));
-  agent.FormClose();
-  EXPECT_EQ(agent.registry(), nullptr);
-  agent.FormDestroy();
+  agent.OnMainWindowClosing();
+  agent.OnMainWindowDestroyed();
   EXPECT_EQ(r.log, (std::vector<std::string>{"close", "tray2 MAINICON Ordavi-启用", "unhotkey 49153", "unhotkey 49154",
                                              "unhotkey 49155", "unhotkey 49156", "deleteatom 49153",
                                              "deleteatom 49154", "deleteatom 49155", "deleteatom 49156"}));
 }
 
 TEST_F(AgentTest, MonitoringSwitchesTickIconTipAndCheck) {
-  agent.FormCreate();
+  agent.Start();
   r.log.clear();
-  agent.N1Click();
-  EXPECT_FALSE(r.timers[MainTimer::Timer1]);
-  EXPECT_FALSE(r.checks[MenuItem::n1]);
-  agent.WndProc(0xC100);  // taskbar restarted while off
-  agent.WndProc(0x0401);  // any other message
-  agent.N1Click();
-  EXPECT_TRUE(r.timers[MainTimer::Timer1]);
-  EXPECT_TRUE(r.checks[MenuItem::n1]);
+  agent.ToggleMonitoring();
+  EXPECT_FALSE(r.timers[MainTimer::TaskTick]);
+  EXPECT_FALSE(r.checks[MenuItem::Monitoring]);
+  agent.OnWindowMessage(0xC100);  // taskbar restarted while off
+  agent.OnWindowMessage(0x0401);  // any other message
+  agent.ToggleMonitoring();
+  EXPECT_TRUE(r.timers[MainTimer::TaskTick]);
+  EXPECT_TRUE(r.checks[MenuItem::Monitoring]);
   EXPECT_EQ(r.log, (std::vector<std::string>{"tray1 DISSHUT Ordavi-禁用", "tray0 DISSHUT Ordavi-禁用",
                                              "tray1 ENASHUT Ordavi-启用"}));
 }
 
 TEST_F(AgentTest, HotkeysAndMenuRunTheirPowerActions) {
-  agent.FormCreate();
-  agent.N1Click();  // monitoring off does not stop them
+  agent.Start();
+  agent.ToggleMonitoring();  // monitoring off does not stop them
   r.log.clear();
-  for (std::uint32_t id : {49153u, 49154u, 49155u, 49156u}) EXPECT_TRUE(agent.HotKeyMessage(id));
-  EXPECT_FALSE(agent.HotKeyMessage(7));
+  for (std::uint32_t id : {49153u, 49154u, 49155u, 49156u}) EXPECT_TRUE(agent.OnHotkey(id));
+  EXPECT_FALSE(agent.OnHotkey(7));
   EXPECT_EQ(r.log, (std::vector<std::string>{"exitwindows 4 0", "powerstate -1 -1", "ntshutdown 1", "ntshutdown 2"}));
   r.log.clear();
-  for (MenuItem m : {MenuItem::n6, MenuItem::n7, MenuItem::n8, MenuItem::n9, MenuItem::n10, MenuItem::n18,
-                     MenuItem::n19}) {
-    agent.MenuClick(m);
+  for (MenuItem m : {MenuItem::LogOff, MenuItem::Standby, MenuItem::Hibernate, MenuItem::Restart, MenuItem::ShutDown, MenuItem::FastRestart,
+                     MenuItem::FastShutdown}) {
+    agent.OnMenuCommand(m);
   }
   EXPECT_EQ(r.log, (std::vector<std::string>{"exitwindows 4 0", "powerstate -1 -1", "powerstate 0 -1",
                                              "exitwindows 6 0", "exitwindows 12 0", "ntshutdown 1", "ntshutdown 2"}));
 }
 
+TEST_F(AgentTest, DeviceCommandsActWithMonitoringOnOrOff) {
+  agent.Start();
+  for (bool monitoring : {true, false}) {
+    if (agent.MonitoringOn() != monitoring) agent.ToggleMonitoring();
+    r.log.clear();
+    agent.OnMenuCommand(MenuItem::OpenCdDoor);
+    agent.OnMenuCommand(MenuItem::OpenCdDoor);  // an open door gets the same command again
+    agent.OnMenuCommand(MenuItem::CloseCdDoor);
+    agent.OnMenuCommand(MenuItem::MonitorOff);
+    EXPECT_EQ(r.log, (std::vector<std::string>{"mci Set cdaudio door open wait", "mci Set cdaudio door open wait",
+                                               "mci Set cdaudio door closed wait", "monitorpower 2"}))
+        << monitoring;
+    EXPECT_TRUE(r.notices.empty());
+    EXPECT_EQ(agent.MonitoringOn(), monitoring);
+  }
+}
+
 TEST_F(AgentTest, AboutHelpAndUpdateCommands) {
-  agent.FormCreate();
+  agent.Start();
   r.log.clear();
-  agent.MenuClick(MenuItem::n15);
-  agent.MenuClick(MenuItem::n16);
-  agent.MenuClick(MenuItem::N20);
+  agent.OnMenuCommand(MenuItem::About);
+  agent.OnMenuCommand(MenuItem::Help);
+  agent.OnMenuCommand(MenuItem::Update);
   EXPECT_EQ(r.log, (std::vector<std::string>{
-                       "about", "shell 1 NULL C:\\工具\\Ordavi.CHM \"\" \"\" 1",
-                       "shell 0 \"open\" https://ordavi.velmora.example/download NULL NULL 1"}));
+                       "about", "help C:\\工具\\Ordavi.CHM", "page https://ordavi.velmora.example/download"}));
 }
 
 TEST_F(AgentTest, TrayClicksOpenTheMenuOnButtonPressOnly) {
   struct Case { std::uint32_t msg; bool opens; };
   for (const Case& c : {Case{0x0201, true}, Case{0x0204, true}, Case{0x0200, false}, Case{0x0202, false},
                         Case{0x0203, false}, Case{0x0207, false}}) {
-    EXPECT_EQ(agent.TrayIconMessage(c.msg), c.opens) << c.msg;
+    EXPECT_EQ(agent.OpensMenu(c.msg), c.opens) << c.msg;
   }
 }
 
 TEST(PopupMenu, CaptionsWithKeysHaveTwoBlanks) {
   EXPECT_EQ(kPopupMenuSize, 20u);
-  EXPECT_STREQ(DesignCaption(MenuItem::n6), "注销(&L)  F8");
-  EXPECT_STREQ(DesignCaption(MenuItem::n19), "快速关机(&Q)  F11");
-  EXPECT_EQ(kPopupMenu[12].item, MenuItem::L1);
+  EXPECT_STREQ(DesignCaption(MenuItem::LogOff), "注销(&L)  F8");
+  EXPECT_STREQ(DesignCaption(MenuItem::FastShutdown), "快速关机(&Q)  F11");
+  EXPECT_EQ(kPopupMenu[12].item, MenuItem::CleanJunk);
   EXPECT_STREQ(kPopupMenu[19].caption, "退出(&X)");
 }
 

@@ -2,14 +2,10 @@
 
 namespace ordavi {
 
-namespace {
-constexpr int kSwHide = 0;
-}
-
 void AgentTickActions::ShowNotice(const std::string& text) { notices_.ShowNotice(text); }
 
 void AgentTickActions::OpenFile(const std::string& path, const std::string& dir) {
-  shell_.Execute(ShellOwner::None, std::string("open"), path, std::nullopt, dir, kSwHide);
+  shell_.OpenFileHidden(path, dir);
 }
 
 void AgentTickActions::CloseProgramByName(const std::string& name) { ordavi::CloseProgramByName(name, processes_); }
@@ -22,8 +18,16 @@ void AgentTickActions::SetAdapterState(const std::string& name, bool enable) {
 
 void AgentTickActions::CleanJunk(bool openLog) { junk_.CleanJunk(openLog); }
 
-void AgentCountdownSystem::CloseAllPrograms() { ordavi::CloseAllPrograms(windows_, mainWindow_); }
+void AgentCountdownSystem::CloseAllPrograms() { ordavi::CloseAllPrograms(windows_, mainWindow_()); }
 
 void AgentCountdownSystem::HangUpDialup() { ordavi::HangUpDialup(dialup_, notices_); }
+
+void AgentEvents::OnMenuCommand(MenuItem item) {
+  if (item == MenuItem::CleanJunk) {
+    junk_.CleanJunk(true);  // the menu shows the log afterwards
+  } else {
+    agent_.OnMenuCommand(item);
+  }
+}
 
 }  // namespace ordavi

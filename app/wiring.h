@@ -1,9 +1,10 @@
-// The forwarders that join the task tick and the countdown to the rest of the
-// agent: each turns a port call of the tick or the countdown into the call of
-// the part that owns the behaviour (the agent core, the action modules). They
-// hold no state and take no decision of their own.
+// The forwarders that join the agent's parts: each turns a port call of the
+// tick or the countdown, or an event of the main window, into the call of the
+// part that owns the behaviour (the agent core, the tick, the countdown, the
+// action modules). They hold no state and take no decision of their own.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "actions/close_all.h"
@@ -12,6 +13,7 @@
 #include "actions/network.h"
 #include "actions/processes.h"
 #include "app/agent.h"
+#include "app/main_window_events.h"
 #include "schedule/tick.h"
 
 namespace ordavi {
@@ -24,7 +26,6 @@ class AgentTickActions : public TickActions {
       : notices_(notices), shell_(shell), processes_(processes), dialup_(dialup), junk_(junk) {}
 
   void ShowNotice(const std::string& text) override;
-  // ShellExecuteA(NULL, "open", path, NULL, dir, SW_HIDE).
   void OpenFile(const std::string& path, const std::string& dir) override;
   void CloseProgramByName(const std::string& name) override;
   void DialDefaultConnection() override;
@@ -55,9 +56,10 @@ class AgentTickGuards : public TickGuards {
 // other programs (before a standby or hibernate), the dial-up hang-up.
 class AgentCountdownSystem : public CountdownSystem {
  public:
-  AgentCountdownSystem(Agent& agent, WindowSystem& windows, WindowId mainWindow, DialupSystem& dialup,
-                       NoticeSink& notices)
-      : agent_(agent), windows_(windows), mainWindow_(mainWindow), dialup_(dialup), notices_(notices) {}
+  // `mainWindow` gives the main window once it exists.
+  AgentCountdownSystem(Agent& agent, WindowSystem& windows, std::function<WindowId()> mainWindow,
+                       DialupSystem& dialup, NoticeSink& notices)
+      : agent_(agent), windows_(windows), mainWindow_(std::move(mainWindow)), dialup_(dialup), notices_(notices) {}
 
   void SwitchMonitoringOff() override { agent_.SwitchMonitoringOff(); }
   void CloseAllPrograms() override;
@@ -66,9 +68,34 @@ class AgentCountdownSystem : public CountdownSystem {
  private:
   Agent& agent_;
   WindowSystem& windows_;
-  WindowId mainWindow_;
+  std::function<WindowId()> mainWindow_;
   DialupSystem& dialup_;
   NoticeSink& notices_;
+};
+
+// The main window's events, routed to the part each belongs to.
+class AgentEvents : public MainWindowEvents {
+ public:
+  AgentEvents(Agent& agent, TaskTick& tick, Countdown& countdown, JunkCleaner& junk)
+      : agent_(agent), tick_(tick), countdown_(countdown), junk_(junk) {}
+
+  void OnTaskTick() override { tick_.RunPass(); }
+  void OnTickPauseEnd() override { tick_.EndPause(); }
+  void OnCountdownSecond() override { countdown_.OnSecond(); }
+  void OnDoItNow() override { countdown_.DoItNow(); }
+  void OnCancelCountdown() override { countdown_.Cancel(); }
+  void OnMenuCommand(MenuItem item) override;
+  bool OpensMenu(std::uint32_t mouseMessage) override { return agent_.OpensMenu(mouseMessage); }
+  bool OnHotkey(std::uint32_t id) override { return agent_.OnHotkey(id); }
+  void OnWindowMessage(std::uint32_t message) override { agent_.OnWindowMessage(message); }
+  void OnClosing() override { agent_.OnMainWindowClosing(); }
+  void OnDestroyed() override { agent_.OnMainWindowDestroyed(); }
+
+ private:
+  Agent& agent_;
+  TaskTick& tick_;
+  Countdown& countdown_;
+  JunkCleaner& junk_;
 };
 
 }  // namespace ordavi

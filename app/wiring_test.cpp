@@ -6,12 +6,13 @@
 #include <vector>
 
 #include "schedule/testing/fake_timers.h"
-#include "store/testing/fake_registry.h"
+#include "app/testing/fake_stored_state.h"
 
 namespace ordavi {
 namespace {
 
 using testing::FakeRegistryRoot;
+using testing::FakeStoredState;
 using testing::FakeTimers;
 using Log = std::vector<std::string>;
 
@@ -21,7 +22,7 @@ constexpr std::uint64_t kMinute = 60 * kSecond;
 // Every port of the agent, the tick and the countdown, recording the calls
 // that leave the agent. The local time starts at 08:29:05 and runs with the
 // fake timers.
-struct System : StartupSystem, TrayPort, HotkeyPort, MainWindowPort, NoticeSink, ShellPort, PowerSystem,
+struct System : StartupSystem, TrayPort, HotkeyPort, MainWindowPort, NoticeSink, ShellPort, PowerSystem, DeviceSystem,
                 CountdownView, SoundPlayer, ProcessSystem, DialupSystem, WindowSystem, JunkSystem, LocalClock {
   explicit System(FakeTimers& t) : timers(t) {}
   void Record(const std::string& s) { log.push_back(s); }
@@ -46,17 +47,19 @@ struct System : StartupSystem, TrayPort, HotkeyPort, MainWindowPort, NoticeSink,
   void MakeTopmost() override {}
   void SetMenuCaption(MenuItem, const std::string&) override {}
   void SetMenuChecked(MenuItem i, bool c) override {
-    if (i == MenuItem::n1) monitoringChecked = c;
+    if (i == MenuItem::Monitoring) monitoringChecked = c;
   }
   void OpenAbout() override {}
   void Close() override {}
   void ShowNotice(const std::string& t) override { Record("notice " + t); }
-  void Execute(ShellOwner o, const std::optional<std::string>& verb, const std::string& file,
-               const std::optional<std::string>& params, const std::optional<std::string>& dir, int show) override {
-    auto opt = [](const std::optional<std::string>& s) { return s ? "\"" + *s + "\"" : std::string("NULL"); };
-    Record(std::string("shell ") + (o == ShellOwner::None ? "NULL " : "main ") + opt(verb) + " " + file + " " +
-        opt(params) + " " + opt(dir) + " " + std::to_string(show));
+  void OpenFileHidden(const std::string& path, const std::string& dir) override {
+    Record("open hidden " + path + " in " + dir);
   }
+  void RunHidden(const std::string& f, const std::string& p, const std::string& d) override {
+    Record("run hidden " + f + " " + p + " in " + d);
+  }
+  void OpenHelpFile(const std::string& path) override { Record("help " + path); }
+  void ShowWebPage(const std::string& url) override { Record("page " + url); }
   std::string WindowsDirectory() override { return "C:\\windows"; }
   void ExitWindowsEx(std::uint32_t f, std::uint32_t r) override {
     Record("ExitWindowsEx " + std::to_string(f) + " " + std::to_string(r));
@@ -65,11 +68,13 @@ struct System : StartupSystem, TrayPort, HotkeyPort, MainWindowPort, NoticeSink,
     Record("SetSystemPowerState " + std::to_string(s) + " " + std::to_string(f));
   }
   void NtShutdownSystem(std::int32_t a) override { Record("NtShutdownSystem " + std::to_string(a)); }
+  void SendMciCommand(const std::string& c) override { Record("mci " + c); }
+  void BroadcastMonitorPower(std::int32_t state) override { Record("monitor power " + std::to_string(state)); }
   void SetWindowCaption(const std::string& t) override { caption = t; }
-  void SetLabel1(const std::string&) override {}
-  void SetLabel2(const std::string&) override {}
-  void SetButton1Caption(const std::string&) override {}
-  void SetButton2Caption(const std::string&) override {}
+  void SetMessage(const std::string&) override {}
+  void SetSecondsLeft(const std::string&) override {}
+  void SetDoItNowCaption(const std::string&) override {}
+  void SetCancelCaption(const std::string&) override {}
   void SetProgress(std::int32_t, std::int32_t) override {}
   void Show() override { shown = true; }
   void Hide() override { shown = false; }
@@ -130,13 +135,13 @@ struct NoInput : SystemClock {
 class ComposedAgentTest : public ::testing::Test {
  protected:
   ComposedAgentTest() {
-    timers.OnFire(MainTimer::Timer1, [this] { tick->Timer1Timer(); });
-    timers.OnFire(MainTimer::Timer2, [this] { countdown.Timer2Timer(); });
-    timers.OnFire(MainTimer::Timer3, [this] { tick->Timer3Timer(); });
+    timers.OnFire(MainTimer::TaskTick, [this] { tick->RunPass(); });
+    timers.OnFire(MainTimer::CountdownSecond, [this] { countdown.OnSecond(); });
+    timers.OnFire(MainTimer::TickPause, [this] { tick->EndPause(); });
   }
   // Plants the tasks, all due at 08:30, and starts the agent.
   void Start(const std::vector<std::pair<std::string, std::string>>& tasks) {
-    auto& key = root.Key(kProgramKeyPath);
+    auto& key = stored.key;
     int n = 0;
     for (const auto& [type, param] : tasks) {
       ++n;
@@ -146,22 +151,22 @@ class ComposedAgentTest : public ::testing::Test {
       key.PlantString("D" + std::to_string(n), "启用");
     }
     key.PlantDword("TaskNum", static_cast<std::uint32_t>(n));
-    agent.FormCreate();
-    tick = std::make_unique<TaskTick>(*agent.tasks(), matchers, sys, timers, actions, countdown, guards);
+    agent.Start();
+    tick = std::make_unique<TaskTick>(stored.tasks, matchers, sys, timers, actions, countdown, guards);
   }
 
   FakeTimers timers;
   System sys{timers};
-  FakeRegistryRoot root;
-  Agent agent{AgentPorts{sys, root, sys, sys, sys, timers, sys, sys, sys}};
+  FakeStoredState stored;
+  Agent agent{AgentPorts{sys, sys, sys, sys, timers, sys, sys, sys, sys}, stored.state()};
   NoInput input;
   FixedDates dates;
   Matchers matchers{input, dates};
   JunkCleaner junk{sys, sys, "C:\\Ordavi\\"};
   AgentTickActions actions{sys, sys, sys, sys, junk};
   AgentTickGuards guards{agent};
-  AgentCountdownSystem countdownSystem{agent, sys, System::kMain, sys, sys};
-  Countdown countdown{agent.options(), sys, timers, sys, countdownSystem, sys};
+  AgentCountdownSystem countdownSystem{agent, sys, [] { return System::kMain; }, sys, sys};
+  Countdown countdown{stored.options, sys, timers, sys, countdownSystem, sys};
   std::unique_ptr<TaskTick> tick;
 };
 
@@ -174,14 +179,14 @@ TEST_F(ComposedAgentTest, ImmediateTasksReachTheirSystemCallsInOnePass) {
          {"清理系统垃圾", ""}});
   timers.Advance(60 * kSecond);  // the pass at 08:30:05
   EXPECT_EQ(sys.log, (Log{"notice 喝水",
-                          "shell NULL \"open\" C:\\文档\\a.txt NULL \"C:\\文档\\\" 0",  // hidden, no owner
+                          "open hidden C:\\文档\\a.txt in C:\\文档\\",
                           "terminate 7", "terminate 9", "autodial",
                           "run cmd.exe /c \"\"C:\\Ordavi\\QLLJ.bat\" > \"C:\\Ordavi\\清理系统垃圾列表202435_8305.txt\"\""}));
 }
 
 TEST_F(ComposedAgentTest, CancelledCountdownSwitchesMonitoringOffUntilTheUserSwitchesItOn) {
   Start({{"提醒", "待机前"}, {"待机计算机", ""}});
-  agent.options().shutapp = 1;
+  stored.options.closeProgramsFirst = 1;
   timers.Advance(60 * kSecond);
   // Standby with shutapp 1 asks the other program's window to close, not the agent's own.
   EXPECT_EQ(sys.log, (Log{"notice 待机前", "WM_CLOSE 32"}));
@@ -189,17 +194,17 @@ TEST_F(ComposedAgentTest, CancelledCountdownSwitchesMonitoringOffUntilTheUserSwi
   EXPECT_EQ(sys.caption, "Windows 正在准备待机...");
 
   timers.Advance(3 * kSecond);
-  countdown.BitBtn2Click();
+  countdown.Cancel();
   EXPECT_FALSE(sys.shown);
   EXPECT_FALSE(agent.MonitoringOn());
   EXPECT_FALSE(sys.monitoringChecked);
   EXPECT_EQ(sys.log.back(), "tray DISSHUT Ordavi-禁用");
   timers.Advance(10 * kMinute);  // past the countdown's end and the pause's
   EXPECT_EQ(sys.log.size(), 3u);  // no power call, no further task
-  EXPECT_FALSE(timers.TimerEnabled(MainTimer::Timer1));
+  EXPECT_FALSE(timers.TimerEnabled(MainTimer::TaskTick));
 
-  agent.MenuClick(MenuItem::n1);
-  EXPECT_TRUE(timers.TimerEnabled(MainTimer::Timer1));
+  agent.OnMenuCommand(MenuItem::Monitoring);
+  EXPECT_TRUE(timers.TimerEnabled(MainTimer::TaskTick));
   EXPECT_EQ(sys.log.back(), "tray ENASHUT Ordavi-启用");
 }
 
@@ -215,27 +220,28 @@ TEST_F(ComposedAgentTest, CountdownEndsInThePowerActionOrTheHangUp) {
   for (const auto& c : cases) {
     FakeTimers t;
     System s{t};
-    FakeRegistryRoot r;
-    Agent a{AgentPorts{s, r, s, s, s, t, s, s, s}};
+    FakeStoredState st;
+    FakeRegistryRoot& r = st.root;
+    Agent a{AgentPorts{s, s, s, s, t, s, s, s, s}, st.state()};
     AgentTickGuards g{a};
     JunkCleaner j{s, s, "C:\\"};
     AgentTickActions act{s, s, s, s, j};
-    AgentCountdownSystem cs{a, s, System::kMain, s, s};
-    Countdown cd{a.options(), s, t, s, cs, s};
+    AgentCountdownSystem cs{a, s, [] { return System::kMain; }, s, s};
+    Countdown cd{st.options, s, t, s, cs, s};
     r.Key(kProgramKeyPath).PlantDword("tishi", 5);
     r.Key(kProgramKeyPath).PlantString("A1", "每天8时30分");
     r.Key(kProgramKeyPath).PlantString("B1", c.type);
     r.Key(kProgramKeyPath).PlantString("D1", "启用");
     r.Key(kProgramKeyPath).PlantDword("TaskNum", 1);
-    a.FormCreate();
-    TaskTick tk{*a.tasks(), matchers, s, t, act, cd, g};
-    t.OnFire(MainTimer::Timer1, [&] { tk.Timer1Timer(); });
-    t.OnFire(MainTimer::Timer2, [&] { cd.Timer2Timer(); });
+    a.Start();
+    TaskTick tk{st.tasks, matchers, s, t, act, cd, g};
+    t.OnFire(MainTimer::TaskTick, [&] { tk.RunPass(); });
+    t.OnFire(MainTimer::CountdownSecond, [&] { cd.OnSecond(); });
     t.Advance(64 * kSecond);  // the countdown started at 08:30:05 has one second left
     EXPECT_TRUE(s.log.empty()) << c.type;
     t.Advance(1 * kSecond);
     EXPECT_EQ(s.log, c.last) << c.type;
-    EXPECT_TRUE(t.TimerEnabled(MainTimer::Timer1)) << c.type;
+    EXPECT_TRUE(t.TimerEnabled(MainTimer::TaskTick)) << c.type;
   }
 }
 

@@ -8,8 +8,11 @@
 //   driver count CLASS CAPTION              number of visible windows
 //   driver info CLASS CAPTION               the window and its child controls
 //   driver hidden CLASS                     a hidden window of the class exists
-//   driver post CLASS MSG WPARAM LPARAM     posts to the first window of the class
-//   driver click CLASS CAPTION BUTTONTEXT   BM_CLICK on a button of a visible window
+//   driver post CLASS MSG WPARAM LPARAM     posts to the first window of the class; a MSG
+//                                           that is not a number names a registered message
+//   driver where CLASS CAPTION CONTROLTEXT   screen position "x y" of the centre of
+//                                           a child control with that text (for a
+//                                           real mouse click by xdotool)
 //   driver close CLASS CAPTION              posts WM_CLOSE to every such window
 //   driver peek CLASS ADDRESS LENGTH        hex bytes of the window's process memory
 //   driver show CLASS / driver hide CLASS   shows or hides the first window of the class
@@ -25,6 +28,7 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -97,9 +101,9 @@ BOOL CALLBACK PrintChild(HWND h, LPARAM parent) {
   return TRUE;
 }
 
-BOOL CALLBACK FindButton(HWND h, LPARAM p) {
+BOOL CALLBACK FindControl(HWND h, LPARAM p) {
   auto* q = reinterpret_cast<std::pair<std::string, HWND>*>(p);
-  if (ClassOf(h) == "Button" && TextOf(h) == q->first) {
+  if (TextOf(h) == q->first) {
     q->second = h;
     return FALSE;
   }
@@ -158,7 +162,7 @@ bool Running(const std::string& exe) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: driver wait|gone|count|info|hidden|post|click|close ...\n");
+  std::fprintf(stderr, "usage: driver wait|gone|count|info|hidden|post|where|close|peek|show|hide|setsz|setdword|getsz|running|now ...\n");
   return 2;
 }
 
@@ -222,18 +226,22 @@ int main(int argc, char** argv) {
     if (argc < 6) return Usage();
     auto v = Find(cls, "*", false);
     if (v.empty()) return 1;
-    PostMessageA(v[0], std::strtoul(argv[3], nullptr, 0), std::strtoul(argv[4], nullptr, 0),
-                 std::strtol(argv[5], nullptr, 0));
+    char* end = nullptr;
+    UINT msg = std::strtoul(argv[3], &end, 0);
+    if (*end != '\0') msg = RegisterWindowMessageA(argv[3]);  // "TaskbarCreated"
+    PostMessageA(v[0], msg, std::strtoul(argv[4], nullptr, 0), std::strtol(argv[5], nullptr, 0));
     return 0;
   }
-  if (cmd == "click") {
+  if (cmd == "where") {
     if (argc < 5) return Usage();
     auto v = Find(cls, caption);
     if (v.empty()) return 1;
     std::pair<std::string, HWND> q{argv[4], nullptr};
-    EnumChildWindows(v.back(), FindButton, reinterpret_cast<LPARAM>(&q));
-    if (!q.second) return 1;
-    PostMessageA(q.second, BM_CLICK, 0, 0);
+    EnumChildWindows(v.back(), FindControl, reinterpret_cast<LPARAM>(&q));
+    if (!q.second || !IsWindowVisible(q.second)) return 1;
+    RECT r;
+    GetWindowRect(q.second, &r);
+    std::printf("%ld %ld\n", (r.left + r.right) / 2, (r.top + r.bottom) / 2);
     return 0;
   }
   if (IsControlCommand(cmd)) {
@@ -263,7 +271,7 @@ int main(int argc, char** argv) {
     if (!process) return 1;
     std::vector<unsigned char> bytes(std::strtoul(argv[4], nullptr, 0));
     SIZE_T read = 0;
-    const BOOL ok = ReadProcessMemory(process, reinterpret_cast<void*>(std::strtoul(argv[3], nullptr, 16)),
+    const BOOL ok = ReadProcessMemory(process, reinterpret_cast<void*>(static_cast<std::uintptr_t>(std::strtoull(argv[3], nullptr, 16))),
                                       bytes.data(), bytes.size(), &read);
     CloseHandle(process);
     if (!ok) return 1;

@@ -6,7 +6,7 @@
 
 #include "actions/network.h"
 #include "actions/win32/win32_network.h"
-#include "app/win32/Unit6.h"
+#include "app/win32/notice_window.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_STANDARD_CLASSES};

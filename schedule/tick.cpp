@@ -1,6 +1,7 @@
 #include "schedule/tick.h"
 
 #include "store/errors.h"
+#include "store/task_types.h"
 #include "store/text.h"
 #include "store/words.h"
 
@@ -8,27 +9,11 @@ namespace ordavi {
 
 std::uint32_t TimerIntervalMs(MainTimer timer) {
   switch (timer) {
-    case MainTimer::Timer1: return kTimer1IntervalMs;
-    case MainTimer::Timer2: return kTimer2IntervalMs;
-    case MainTimer::Timer3: return kTimer3IntervalMs;
+    case MainTimer::TaskTick: return kTaskTickIntervalMs;
+    case MainTimer::CountdownSecond: return kCountdownSecondIntervalMs;
+    case MainTimer::TickPause: return kTickPauseIntervalMs;
   }
-  return kTimer1IntervalMs;
-}
-
-std::string PendingWordForType(const std::string& typeWord) {
-  static const struct {
-    const char* type;
-    const char* pending;
-  } kCountdownTypes[] = {
-      {words::kHangUp, words::kHangUp},           {words::kLogOffPc, words::kLogOff},
-      {words::kStandbyPc, words::kStandby},       {words::kHibernatePc, words::kHibernate},
-      {words::kRestartPc, words::kRestart},       {words::kShutDownPc, words::kShutDown},
-      {words::kFastRestart, words::kFastRestart}, {words::kFastShutdown, words::kFastShutdown},
-  };
-  for (const auto& t : kCountdownTypes) {
-    if (typeWord == t.type) return t.pending;
-  }
-  return std::string();
+  return kTaskTickIntervalMs;
 }
 
 std::string FaultyScheduleNotice(int taskNumber, const std::string& scheduleText) {
@@ -39,7 +24,7 @@ std::string UnreadableTaskNotice(int taskNumber, const std::string& valueName) {
   return "任务" + Decimal(taskNumber) + "的“" + valueName + "”无法读取，已跳过，请修改";
 }
 
-void TaskTick::Timer1Timer() {
+void TaskTick::RunPass() {
   const ScheduleNow now = clock_.LocalTime();
   const std::int32_t count = store_.Count();
   for (int n = 1; n <= count; ++n) {
@@ -92,48 +77,52 @@ bool TaskTick::IsDue(int n, const ScheduleNow& now, const std::string& schedule)
 void TaskTick::Dispatch(int n) {
   const std::optional<std::string> typeText = Read(TaskField::Type, n);
   if (!typeText) return;
-  const std::string& type = *typeText;
-  const bool withParam = type == words::kRemind || type == words::kOpenFile || type == words::kCloseProgram ||
-                         type == words::kDisableAdapter || type == words::kEnableAdapter;
+  const TaskType* type = FindTaskType(*typeText);
+  if (!type) return;  // a word that names no action
   std::optional<std::string> param;
-  if (withParam) {
+  if (type->needsParameter) {
     param = Read(TaskField::Param, n);
     if (!param) return;
   }
-  if (type == words::kRemind) {
-    actions_.ShowNotice(*param);
-  } else if (type == words::kOpenFile) {
-    actions_.OpenFile(*param, SplitPath(*param).dir);
-  } else if (type == words::kCloseProgram) {
-    actions_.CloseProgramByName(SplitPath(*param).name);
-  } else if (type == words::kDial) {
-    actions_.DialDefaultConnection();
-  } else if (type == words::kDisableAdapter) {
-    actions_.SetAdapterState(*param, false);
-  } else if (type == words::kEnableAdapter) {
-    actions_.SetAdapterState(*param, true);
-  } else if (type == words::kCleanJunk) {
-    actions_.CleanJunk(false);
-  } else {
-    const std::string pending = PendingWordForType(type);
-    if (!pending.empty()) {
-      countdown_.SetPendingAction(pending);
-      countdown_.StartCountdown(pending);
-    }
-    return;  // a countdown type, or a word that names no action
+  switch (type->run) {
+    case TaskRun::Countdown:
+      countdown_.SetPendingAction(type->countdownWord);
+      countdown_.StartCountdown(type->countdownWord);
+      return;
+    case TaskRun::Junk:
+      // The cleaning blocks the thread without pumping messages; the pause
+      // counts from its end.
+      actions_.CleanJunk(false);
+      Pause();
+      return;
+    case TaskRun::Immediate:
+      Pause();
+      RunImmediate(type->action, param.value_or(std::string()));
+      return;
   }
-  Pause();
+}
+
+void TaskTick::RunImmediate(TaskAction action, const std::string& param) {
+  switch (action) {
+    case TaskAction::Remind: actions_.ShowNotice(param); break;
+    case TaskAction::OpenFile: actions_.OpenFile(param, SplitPath(param).dir); break;
+    case TaskAction::CloseProgram: actions_.CloseProgramByName(SplitPath(param).name); break;
+    case TaskAction::Dial: actions_.DialDefaultConnection(); break;
+    case TaskAction::DisableAdapter: actions_.SetAdapterState(param, false); break;
+    case TaskAction::EnableAdapter: actions_.SetAdapterState(param, true); break;
+    default: break;  // the countdown and junk types are not immediate
+  }
 }
 
 void TaskTick::Pause() {
-  timers_.SetTimerEnabled(MainTimer::Timer1, false);
-  timers_.SetTimerEnabled(MainTimer::Timer3, true);
+  timers_.SetTimerEnabled(MainTimer::TaskTick, false);
+  timers_.SetTimerEnabled(MainTimer::TickPause, true);
 }
 
-void TaskTick::Timer3Timer() {
+void TaskTick::EndPause() {
   const bool mayRun = guards_.MonitoringOn() && !guards_.SettingsDialogOpen() && !countdown_.CountdownRunning();
-  if (mayRun) timers_.SetTimerEnabled(MainTimer::Timer1, true);
-  timers_.SetTimerEnabled(MainTimer::Timer3, false);
+  if (mayRun) timers_.SetTimerEnabled(MainTimer::TaskTick, true);
+  timers_.SetTimerEnabled(MainTimer::TickPause, false);
 }
 
 }  // namespace ordavi

@@ -2,12 +2,13 @@
 // enabled task against the local time and dispatches the due ones.
 //
 // The tick lives in one of three states, given by the main window's timers:
-// Running (Timer1 on), Paused (Timer1 off, Timer3 on: a task has just run at
-// once, and its schedule stays due for the rest of its minute) and Stopped
-// (both off: a countdown runs, monitoring is off or the settings dialog is
-// open). TaskTick is driven by the timer events Timer1Timer and Timer3Timer
-// and switches the timers through the TimerPort; everything it does to the
-// system goes through TickActions and CountdownControl.
+// Running (TaskTick on), Paused (TaskTick off, TickPause on: a task has just
+// run at once, and its schedule stays due for the rest of its minute) and
+// Stopped (both off: a countdown runs, monitoring is off or the settings
+// dialog is open). TaskTick is driven by the timer events RunPass and
+// EndPause and switches the timers through the TimerPort; everything it does
+// to the system goes through TickActions and CountdownControl. What a type
+// word means comes from the one task-type table (store/task_types.h).
 #pragma once
 
 #include <cstdint>
@@ -16,37 +17,13 @@
 #include <set>
 #include <string>
 
+#include "schedule/local_clock.h"
 #include "schedule/schedule.h"
+#include "schedule/timers.h"
+#include "store/task_types.h"
 #include "store/tasks.h"
 
 namespace ordavi {
-
-// The three timers of the main window.
-enum class MainTimer { Timer1, Timer2, Timer3 };
-
-inline constexpr std::uint32_t kTimer1IntervalMs = 10000;  // task tick
-inline constexpr std::uint32_t kTimer2IntervalMs = 1000;   // countdown tick
-inline constexpr std::uint32_t kTimer3IntervalMs = 60000;  // tick pause
-std::uint32_t TimerIntervalMs(MainTimer timer);
-
-// Port: the main window's timers. Switching a timer on starts its interval
-// afresh; switching on a timer that is already on changes nothing (so an
-// adapter over SetTimer must not call it again for a running timer, since
-// that would restart the interval). A timer that falls due while the thread is
-// busy gives one event afterwards, not one per missed interval.
-class TimerPort {
- public:
-  virtual ~TimerPort() = default;
-  virtual void SetTimerEnabled(MainTimer timer, bool on) = 0;
-  virtual bool TimerEnabled(MainTimer timer) const = 0;
-};
-
-// Port: the local date and time (GetLocalTime).
-class LocalClock {
- public:
-  virtual ~LocalClock() = default;
-  virtual ScheduleNow LocalTime() = 0;
-};
 
 // Port: the actions a due task of an immediate type or of the junk-cleaning
 // type runs.
@@ -81,10 +58,6 @@ class TickGuards {
   virtual bool SettingsDialogOpen() const = 0;  // the settings dialog is open
 };
 
-// The pending action word of a countdown type word ("关闭计算机" gives "关机");
-// empty for any other word.
-std::string PendingWordForType(const std::string& typeWord);
-
 // The notice shown once for a task whose schedule text cannot be converted.
 std::string FaultyScheduleNotice(int taskNumber, const std::string& scheduleText);
 // The notice shown once for a task one of whose values cannot be read (a value
@@ -106,17 +79,21 @@ class TaskTick {
   // One pass of the task tick: the local time is taken once, then tasks 1 to
   // the task counter are tested and dispatched in number order. A due task
   // does not end the pass.
-  void Timer1Timer();
-  // The end of the tick pause: Timer3 goes off, and Timer1 goes on again only
+  void RunPass();
+  // The end of the tick pause: TickPause goes off, and TaskTick goes on again only
   // when nothing else has stopped the tick since (monitoring switched off, a
   // countdown running, the settings dialog open). Each of those switches
-  // Timer1 on again itself when it ends.
-  void Timer3Timer();
+  // TaskTick on again itself when it ends.
+  void EndPause();
 
  private:
   bool IsDue(int n, const ScheduleNow& now, const std::string& schedule);
-  // Runs task n; skips it when its type or parameter cannot be read.
+  // Runs task n; skips it when its type or parameter cannot be read. An
+  // immediate action runs with the tick already paused, so an action that
+  // pumps messages (dialling waits in a modal loop) cannot let the next pass
+  // run the same task again in its minute.
   void Dispatch(int n);
+  void RunImmediate(TaskAction action, const std::string& param);
   // A field of task n, or nothing when the registry refuses to give it.
   std::optional<std::string> Read(TaskField field, int n);
   void Pause();

@@ -56,12 +56,21 @@ struct Recorder : TickActions, CountdownView, SoundPlayer, CountdownSystem, Powe
   explicit Recorder(FakeTimers& t) : timers(t) {}
   void Log(const std::string& s) { log.push_back(s); }
 
-  void ShowNotice(const std::string& text) override { Log("notice " + text); }
-  void OpenFile(const std::string& path, const std::string& dir) override { Log("open " + path + " in " + dir); }
-  void CloseProgramByName(const std::string& name) override { Log("close " + name); }
-  void DialDefaultConnection() override { Log("dial"); }
+  void ShowNotice(const std::string& text) override { Act("notice " + text); }
+  void OpenFile(const std::string& path, const std::string& dir) override { Act("open " + path + " in " + dir); }
+  void CloseProgramByName(const std::string& name) override { Act("close " + name); }
+  void DialDefaultConnection() override { Act("dial"); }
   void SetAdapterState(const std::string& name, bool enable) override {
-    Log("adapter " + name + (enable ? " on" : " off"));
+    Act("adapter " + name + (enable ? " on" : " off"));
+  }
+  // An immediate action; with pumpMs set it runs a message loop that long
+  // (as dialling does), so the timers go on firing inside it.
+  void Act(const std::string& s) {
+    Log(s);
+    if (pumpMs == 0) return;
+    const std::uint64_t ms = pumpMs;
+    pumpMs = 0;
+    timers.Advance(ms);
   }
   void CleanJunk(bool openLog) override {
     Log(openLog ? "junk+log" : "junk");
@@ -69,10 +78,10 @@ struct Recorder : TickActions, CountdownView, SoundPlayer, CountdownSystem, Powe
   }
 
   void SetWindowCaption(const std::string&) override {}
-  void SetLabel1(const std::string&) override {}
-  void SetLabel2(const std::string&) override {}
-  void SetButton1Caption(const std::string& text) override { Log("countdown " + text); }
-  void SetButton2Caption(const std::string&) override {}
+  void SetMessage(const std::string&) override {}
+  void SetSecondsLeft(const std::string&) override {}
+  void SetDoItNowCaption(const std::string& text) override { Log("countdown " + text); }
+  void SetCancelCaption(const std::string&) override {}
   void SetProgress(std::int32_t, std::int32_t) override {}
   void Show() override {}
   void Hide() override {}
@@ -91,18 +100,19 @@ struct Recorder : TickActions, CountdownView, SoundPlayer, CountdownSystem, Powe
   FakeTimers& timers;
   std::vector<std::string> log;
   std::uint64_t junkMs = 0;
+  std::uint64_t pumpMs = 0;
   bool monitoring = true;
   bool settingsOpen = false;
 };
 
-// The main window's tick and countdown wired to fake timers, as TForm1 wires
+// The main window's tick and countdown wired to fake timers, as the main window wires
 // them to its window timers.
 class TickTest : public ::testing::Test {
  protected:
   TickTest() {
-    timers.OnFire(MainTimer::Timer1, [this] { tick.Timer1Timer(); });
-    timers.OnFire(MainTimer::Timer2, [this] { countdown.Timer2Timer(); });
-    timers.OnFire(MainTimer::Timer3, [this] { tick.Timer3Timer(); });
+    timers.OnFire(MainTimer::TaskTick, [this] { tick.RunPass(); });
+    timers.OnFire(MainTimer::CountdownSecond, [this] { countdown.OnSecond(); });
+    timers.OnFire(MainTimer::TickPause, [this] { tick.EndPause(); });
   }
 
   void Add(const std::string& schedule, const std::string& type, const std::string& param = "",
@@ -110,16 +120,16 @@ class TickTest : public ::testing::Test {
     const int n = store.AddTask(schedule, type, param);
     if (!enabled) store.SetTaskEnabled(n, "禁用");
   }
-  // Start-up: the counter is loaded and Timer1 runs.
+  // Start-up: the counter is loaded and the task tick runs.
   void Start() {
     store.LoadTaskCounter();
-    timers.SetTimerEnabled(MainTimer::Timer1, true);
+    timers.SetTimerEnabled(MainTimer::TaskTick, true);
   }
   // The times (seconds after 08:29:05) of the task tick's passes.
   std::vector<std::uint64_t> Passes() const {
     std::vector<std::uint64_t> out;
     for (const auto& e : timers.fired) {
-      if (e.timer == MainTimer::Timer1) out.push_back(e.at / kSecond);
+      if (e.timer == MainTimer::TaskTick) out.push_back(e.at / kSecond);
     }
     return out;
   }
@@ -153,8 +163,8 @@ TEST_F(TickTest, DailyTaskRunsOnceInItsMinuteAndTheNextPassComesSeventySecondsLa
   EXPECT_EQ(passes[5], 60u);
   EXPECT_EQ(passes[6], 130u);
   EXPECT_EQ(passes[7], 140u);
-  EXPECT_TRUE(On(MainTimer::Timer1));
-  EXPECT_FALSE(On(MainTimer::Timer3));
+  EXPECT_TRUE(On(MainTimer::TaskTick));
+  EXPECT_FALSE(On(MainTimer::TickPause));
 }
 
 TEST_F(TickTest, DispatchesEachTypeWordAndPausesOnlyAfterImmediateTypes) {
@@ -191,11 +201,32 @@ TEST_F(TickTest, DispatchesEachTypeWordAndPausesOnlyAfterImmediateTypes) {
     TaskTick tk{s, matchers, lc, t, rc, cd, rc};
     s.LoadTaskCounter();
     s.AddTask("每天8时30分", c.type, c.param);
-    t.SetTimerEnabled(MainTimer::Timer1, true);
-    tk.Timer1Timer();
+    t.SetTimerEnabled(MainTimer::TaskTick, true);
+    tk.RunPass();
     EXPECT_EQ(rc.log, c.expected) << c.type;
-    EXPECT_EQ(t.TimerEnabled(MainTimer::Timer3), c.pauses) << c.type;
-    EXPECT_EQ(t.TimerEnabled(MainTimer::Timer1), !c.pauses && !cd.CountdownRunning()) << c.type;
+    EXPECT_EQ(t.TimerEnabled(MainTimer::TickPause), c.pauses) << c.type;
+    EXPECT_EQ(t.TimerEnabled(MainTimer::TaskTick), !c.pauses && !cd.CountdownRunning()) << c.type;
+  }
+}
+
+TEST_F(TickTest, AnImmediateActionThatPumpsMessagesRunsOnceInItsMinute) {
+  for (const char* type : {"提醒", "打开文件", "关闭程序", "拨号连接", "禁用网卡", "启用网卡"}) {
+    FakeRegistryKey k;
+    Registry r{k};
+    TaskStore s{r};
+    FakeTimers t;
+    FakeLocalClock lc{t};
+    Recorder rc{t};
+    Countdown cd{options, rc, t, rc, rc, rc};
+    TaskTick tk{s, matchers, lc, t, rc, cd, rc};
+    t.OnFire(MainTimer::TaskTick, [&] { tk.RunPass(); });
+    t.OnFire(MainTimer::TickPause, [&] { tk.EndPause(); });
+    s.LoadTaskCounter();
+    s.AddTask("每天8时30分", type, "x");
+    t.SetTimerEnabled(MainTimer::TaskTick, true);
+    rc.pumpMs = 40 * kSecond;   // the pass at 08:30:05 acts until 08:30:45
+    t.Advance(3 * kMinute);
+    EXPECT_EQ(rc.log.size(), 1u) << type;
   }
 }
 
@@ -207,9 +238,13 @@ TEST_F(TickTest, CountdownTypesSetTheirPendingWord) {
       {"断开拨号", "断开拨号"}, {"注销计算机", "注销"}, {"待机计算机", "待机"}, {"休眠计算机", "休眠"},
       {"重启计算机", "重启"},   {"关闭计算机", "关机"}, {"快速重启", "快速重启"}, {"快速关机", "快速关机"},
   };
-  for (const auto& c : cases) EXPECT_EQ(PendingWordForType(c.type), c.pending);
-  EXPECT_EQ(PendingWordForType("提醒"), "");
-  EXPECT_EQ(PendingWordForType("清理系统垃圾"), "");
+  auto pending = [](const char* type) {
+    const TaskType* t = FindTaskType(type);
+    return std::string(t && t->countdownWord ? t->countdownWord : "");
+  };
+  for (const auto& c : cases) EXPECT_EQ(pending(c.type), c.pending);
+  EXPECT_EQ(pending("提醒"), "");
+  EXPECT_EQ(pending("清理系统垃圾"), "");
 }
 
 TEST_F(TickTest, OnlyEnabledTasksWithAKnownKindAndAScheduleAreTested) {
@@ -219,7 +254,7 @@ TEST_F(TickTest, OnlyEnabledTasksWithAKnownKindAndAScheduleAreTested) {
   Add("", "提醒", "empty schedule");
   Add("每天8时29分", "提醒", "due");
   store.SetTaskEnabled(2, "启用 ");  // not exactly the enabled word
-  tick.Timer1Timer();
+  tick.RunPass();
   EXPECT_EQ(rec.log, Log{"notice due"});
 }
 
@@ -229,12 +264,12 @@ TEST_F(TickTest, PassTestsOnlyTasksUpToTheCounter) {
   key.PlantString("A2", "每天8时29分");  // left behind beyond TaskNum
   key.PlantString("B2", "提醒");
   key.PlantString("D2", "启用");
-  tick.Timer1Timer();
+  tick.RunPass();
   EXPECT_EQ(rec.log, Log{"notice one"});
 }
 
 TEST_F(TickTest, ReminderThenShutdownInOnePassPausesAndCountsDown) {
-  options.tishi = 60;
+  options.countdownSeconds = 60;
   store.LoadTaskCounter();
   Add("每天8时30分", "提醒", "关机提醒");
   Add("每天8时30分", "关闭计算机");
@@ -243,15 +278,15 @@ TEST_F(TickTest, ReminderThenShutdownInOnePassPausesAndCountsDown) {
   EXPECT_EQ(rec.log, (Log{"notice 关机提醒", "countdown 立即关机"}));
   EXPECT_EQ(countdown.PendingAction(), "关机");
   EXPECT_TRUE(countdown.CountdownRunning());
-  EXPECT_FALSE(On(MainTimer::Timer1));
-  EXPECT_TRUE(On(MainTimer::Timer3));
+  EXPECT_FALSE(On(MainTimer::TaskTick));
+  EXPECT_TRUE(On(MainTimer::TickPause));
   timers.Advance(60 * kSecond);
   EXPECT_EQ(rec.log.back(), "ExitWindowsEx 12");
-  EXPECT_FALSE(On(MainTimer::Timer3));
+  EXPECT_FALSE(On(MainTimer::TickPause));
 }
 
 TEST_F(TickTest, ShutdownThenReminderInOnePassShutsDownAtTheEndOfTheCountdown) {
-  options.tishi = 90;
+  options.countdownSeconds = 90;
   store.LoadTaskCounter();
   Add("每天8时30分", "关闭计算机");
   Add("每天8时30分", "提醒", "晚安");
@@ -260,16 +295,16 @@ TEST_F(TickTest, ShutdownThenReminderInOnePassShutsDownAtTheEndOfTheCountdown) {
   EXPECT_EQ(rec.log, (Log{"countdown 立即关机", "notice 晚安"}));
   // The pause ends while the countdown runs: the tick stays off.
   timers.Advance(60 * kSecond);
-  EXPECT_FALSE(On(MainTimer::Timer1));
-  EXPECT_FALSE(On(MainTimer::Timer3));
+  EXPECT_FALSE(On(MainTimer::TaskTick));
+  EXPECT_FALSE(On(MainTimer::TickPause));
   EXPECT_EQ(Passes().size(), 6u);
   timers.Advance(30 * kSecond);
   EXPECT_EQ(rec.log.back(), "ExitWindowsEx 12");
-  EXPECT_TRUE(On(MainTimer::Timer1));
+  EXPECT_TRUE(On(MainTimer::TaskTick));
 }
 
 TEST_F(TickTest, TheLastCountdownTaskOfAPassDecidesTheAction) {
-  options.tishi = 5;
+  options.countdownSeconds = 5;
   store.LoadTaskCounter();
   Add("每天8时30分", "重启计算机");
   Add("每天8时30分", "快速关机");
@@ -285,9 +320,9 @@ TEST_F(TickTest, NoCatchingUpForAMinuteThatPassedWhileTheTickWasStopped) {
   Add("每天8时30分", "提醒", "missed");
   Start();
   timers.Advance(30 * kSecond);
-  timers.SetTimerEnabled(MainTimer::Timer1, false);  // monitoring off at 08:29:35
+  timers.SetTimerEnabled(MainTimer::TaskTick, false);  // monitoring off at 08:29:35
   timers.Advance(95 * kSecond);
-  timers.SetTimerEnabled(MainTimer::Timer1, true);  // on again at 08:31:10
+  timers.SetTimerEnabled(MainTimer::TaskTick, true);  // on again at 08:31:10
   timers.Advance(5 * kMinute);
   EXPECT_TRUE(rec.log.empty());
 }
@@ -347,11 +382,11 @@ TEST_F(TickTest, TheEndOfAPauseSwitchesTheTickOnOnlyWhenNothingElseStoppedIt) {
     Countdown cd{options, rc, t, rc, rc, rc};
     TaskTick tk{store, matchers, local, t, rc, cd, rc};
     if (c.countdown) cd.StartCountdown("关机");
-    t.SetTimerEnabled(MainTimer::Timer1, false);
-    t.SetTimerEnabled(MainTimer::Timer3, true);
-    tk.Timer3Timer();
-    EXPECT_EQ(t.TimerEnabled(MainTimer::Timer1), c.tickOn) << c.what;
-    EXPECT_FALSE(t.TimerEnabled(MainTimer::Timer3)) << c.what;
+    t.SetTimerEnabled(MainTimer::TaskTick, false);
+    t.SetTimerEnabled(MainTimer::TickPause, true);
+    tk.EndPause();
+    EXPECT_EQ(t.TimerEnabled(MainTimer::TaskTick), c.tickOn) << c.what;
+    EXPECT_FALSE(t.TimerEnabled(MainTimer::TickPause)) << c.what;
   }
 }
 
@@ -362,10 +397,10 @@ TEST_F(TickTest, CancelledCountdownKeepsTheTickOffEvenAfterThePauseEnds) {
   Start();
   timers.Advance(60 * kSecond);
   timers.Advance(10 * kSecond);
-  countdown.BitBtn2Click();
+  countdown.Cancel();
   EXPECT_FALSE(rec.monitoring);
   timers.Advance(10 * kMinute);
-  EXPECT_FALSE(On(MainTimer::Timer1));
+  EXPECT_FALSE(On(MainTimer::TaskTick));
   EXPECT_EQ(Passes().size(), 6u);
 }
 
@@ -374,20 +409,20 @@ TEST_F(TickTest, FaultyScheduleIsSkippedAndReportedOncePerText) {
   Add("空闲分钟", "提醒", "never");      // no minutes
   Add("一次24-3-5日8时29分", "提醒");     // another date format
   Add("每天8时29分", "提醒", "still runs");
-  tick.Timer1Timer();
+  tick.RunPass();
   EXPECT_EQ(rec.log, (Log{"notice " + FaultyScheduleNotice(1, "空闲分钟"),
                           "notice " + FaultyScheduleNotice(2, "一次24-3-5日8时29分"), "notice still runs"}));
   rec.log.clear();
-  tick.Timer1Timer();
+  tick.RunPass();
   EXPECT_EQ(rec.log, Log{"notice still runs"});
   rec.log.clear();
 
   // A changed text is reported again, once; so is the old text once more.
   store.ModifyTask(1, "空闲x分钟", "提醒", "never");
-  tick.Timer1Timer();
-  tick.Timer1Timer();
+  tick.RunPass();
+  tick.RunPass();
   store.ModifyTask(1, "空闲分钟", "提醒", "never");
-  tick.Timer1Timer();
+  tick.RunPass();
   EXPECT_EQ(rec.log, (Log{"notice " + FaultyScheduleNotice(1, "空闲x分钟"), "notice still runs", "notice still runs",
                           "notice " + FaultyScheduleNotice(1, "空闲分钟"), "notice still runs"}));
 
@@ -395,7 +430,7 @@ TEST_F(TickTest, FaultyScheduleIsSkippedAndReportedOncePerText) {
   rec.log.clear();
   store.SetTaskEnabled(2, "禁用");
   TaskTick restarted{store, matchers, local, timers, rec, countdown, rec};
-  restarted.Timer1Timer();
+  restarted.RunPass();
   EXPECT_EQ(rec.log, (Log{"notice " + FaultyScheduleNotice(1, "空闲分钟"), "notice still runs"}));
 }
 
@@ -424,14 +459,14 @@ TEST_F(TickTest, ValueOfTheWrongTypeSkipsItsTaskAndIsReportedOnceUntilItCanBeRea
     s.AddTask("每天8时29分", "提醒", "second");
     k.Plant(c.value, RegType::Dword, dword);
 
-    tk.Timer1Timer();
-    tk.Timer1Timer();
+    tk.RunPass();
+    tk.RunPass();
     EXPECT_EQ(rc.log, (Log{"notice " + UnreadableTaskNotice(1, c.value), "notice second", "notice second"}))
         << c.value;
 
     rc.log.clear();
     k.PlantString(c.value, c.fixed);
-    tk.Timer1Timer();
+    tk.RunPass();
     Log expected = c.whenFixed;
     expected.push_back("notice second");
     EXPECT_EQ(rc.log, expected) << c.value;
@@ -439,8 +474,8 @@ TEST_F(TickTest, ValueOfTheWrongTypeSkipsItsTaskAndIsReportedOnceUntilItCanBeRea
     // Broken again after a pass that could read it: reported again, once.
     rc.log.clear();
     k.Plant(c.value, RegType::Binary, "\x05");
-    tk.Timer1Timer();
-    tk.Timer1Timer();
+    tk.RunPass();
+    tk.RunPass();
     EXPECT_EQ(rc.log, (Log{"notice " + UnreadableTaskNotice(1, c.value), "notice second", "notice second"}))
         << c.value;
   }
@@ -451,12 +486,12 @@ TEST_F(TickTest, UnreadableTypeOrParameterIsNoticedOnlyWhenTheTaskIsDue) {
   Add("每天9时0分", "提醒", "later");
   key.Plant("B1", RegType::Dword, std::string(4, '\0'));
   key.Plant("C1", RegType::Dword, std::string(4, '\0'));
-  tick.Timer1Timer();
+  tick.RunPass();
   EXPECT_TRUE(rec.log.empty());
   // A countdown type reads no parameter: a broken C does not hold it up.
   Add("每天8时29分", "关闭计算机");
   key.Plant("C2", RegType::Dword, std::string(4, '\0'));
-  tick.Timer1Timer();
+  tick.RunPass();
   EXPECT_EQ(rec.log, Log{"countdown 立即关机"});
 }
 

@@ -9,9 +9,17 @@
 
 namespace ordavi {
 
+// What went wrong, so callers can tell errors apart without reading texts.
+enum class ErrorKind { SetData, GetData, InvalidType, NotInteger, NotDate, NotFloat, Other };
+
 class FrameworkError : public std::runtime_error {
  public:
-  explicit FrameworkError(const std::string& text) : std::runtime_error(text) {}
+  explicit FrameworkError(const std::string& text, ErrorKind kind = ErrorKind::Other)
+      : std::runtime_error(text), kind_(kind) {}
+  ErrorKind kind() const { return kind_; }
+
+ private:
+  ErrorKind kind_;
 };
 
 FrameworkError SetDataError(const std::string& valueName);      // Failed to set data for '%s'

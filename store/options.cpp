@@ -14,11 +14,12 @@ namespace ordavi {
 namespace {
 
 // What a failed read or write of one option means to the user.
-std::string DetailOf(const std::string& name, const FrameworkError& e) {
-  const std::string text = e.what();
-  if (text == InvalidTypeError(name).what()) return "类型错误";
-  if (text == SetDataError(name).what()) return "无法写入";
-  return text;
+std::string DetailOf(const FrameworkError& e) {
+  switch (e.kind()) {
+    case ErrorKind::InvalidType: return "类型错误";
+    case ErrorKind::SetData: return "无法写入";
+    default: return e.what();
+  }
 }
 
 // Reads an integer option into `target` when it exists, or writes `target`
@@ -38,7 +39,7 @@ void LoadInteger(Registry& reg, const char* name, std::int32_t& target, bool (*v
       reg.WriteInteger(name, target);
     }
   } catch (const FrameworkError& e) {
-    problems.push_back({name, DetailOf(name, e)});
+    problems.push_back({name, DetailOf(e)});
   }
 }
 
@@ -52,25 +53,25 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 std::vector<OptionProblem> LoadOptions(Registry& reg, Options& opts, const std::function<void()>& loadTaskCounter) {
   std::vector<OptionProblem> problems;
-  LoadInteger(reg, kShutappValue, opts.shutapp, nullptr, problems);
+  LoadInteger(reg, kShutappValue, opts.closeProgramsFirst, nullptr, problems);
   try {
     if (reg.ValueExists(kSoundpathValue)) {
-      opts.soundpath = reg.ReadString(kSoundpathValue);
+      opts.soundPath = reg.ReadString(kSoundpathValue);
     } else {
-      reg.WriteString(kSoundpathValue, opts.soundpath);
+      reg.WriteString(kSoundpathValue, opts.soundPath);
     }
   } catch (const FrameworkError& e) {
-    problems.push_back({kSoundpathValue, DetailOf(kSoundpathValue, e)});
+    problems.push_back({kSoundpathValue, DetailOf(e)});
   }
-  LoadInteger(reg, kTishiValue, opts.tishi, NonNegative, problems);
+  LoadInteger(reg, kTishiValue, opts.countdownSeconds, NonNegative, problems);
   try {
     loadTaskCounter();
   } catch (const FrameworkError& e) {
-    problems.push_back({"TaskNum", DetailOf("TaskNum", e)});
+    problems.push_back({"TaskNum", DetailOf(e)});
   }
   std::int32_t kaiji = 0;  // only checked here; start-up reads it again
   LoadInteger(reg, kKaijiValue, kaiji, nullptr, problems);
-  LoadInteger(reg, kRejianValue, opts.rejian, nullptr, problems);
+  LoadInteger(reg, kRejianValue, opts.ctrlHotkeys, nullptr, problems);
   return problems;
 }
 
@@ -141,8 +142,8 @@ OptionsForm ShowOptions(Registry& program, RegistryRoot& root, const Options& op
   form.minutes = MinutesText(program.ReadInteger(kTishiValue), decimalSeparator);
   form.closeApps = program.ReadInteger(kShutappValue) != 0;
   form.bootTime = program.ReadInteger(kKaijiValue) != 0;
-  form.soundPath = opts.soundpath;
-  form.ctrlKeys = opts.rejian != 0;
+  form.soundPath = opts.soundPath;
+  form.ctrlKeys = opts.ctrlHotkeys != 0;
   auto runKey = root.OpenKey(kRunKeyPath);
   Registry run(*runKey);
   form.autostart = run.ValueExists(kAutostartValue) && run.ReadString(kAutostartValue) == exePath;
@@ -155,18 +156,18 @@ void SaveOptions(Registry& program, RegistryRoot& root, const OptionsForm& form,
   // Converted (and range-checked) before anything is written, so a bad text
   // leaves both the registry and the in-memory copies untouched.
   const std::int32_t tishi = form.minutes.empty() ? 60 : ParseMinutes(form.minutes, decimalSeparator);
-  opts.tishi = tishi;
+  opts.countdownSeconds = tishi;
   program.WriteInteger(kKaijiValue, form.bootTime ? 1 : 0);
-  setProgressMax(opts.tishi);
-  program.WriteInteger(kTishiValue, opts.tishi);
-  if (form.soundPath != opts.soundpath) {
-    opts.soundpath = form.soundPath;
-    program.WriteString(kSoundpathValue, opts.soundpath);
+  setProgressMax(opts.countdownSeconds);
+  program.WriteInteger(kTishiValue, opts.countdownSeconds);
+  if (form.soundPath != opts.soundPath) {
+    opts.soundPath = form.soundPath;
+    program.WriteString(kSoundpathValue, opts.soundPath);
   }
-  opts.shutapp = form.closeApps ? 1 : 0;
-  program.WriteInteger(kShutappValue, opts.shutapp);
-  opts.rejian = form.ctrlKeys ? 1 : 0;
-  program.WriteInteger(kRejianValue, opts.rejian);
+  opts.closeProgramsFirst = form.closeApps ? 1 : 0;
+  program.WriteInteger(kShutappValue, opts.closeProgramsFirst);
+  opts.ctrlHotkeys = form.ctrlKeys ? 1 : 0;
+  program.WriteInteger(kRejianValue, opts.ctrlHotkeys);
   auto runKey = root.OpenKey(kRunKeyPath);
   Registry run(*runKey);
   if (run.ValueExists(kAutostartValue)) run.DeleteValue(kAutostartValue);

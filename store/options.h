@@ -27,10 +27,10 @@ inline constexpr const char* kAutostartValue = "Ormile";
 // The in-memory copies, with their initial values (also the defaults written
 // for absent values).
 struct Options {
-  std::int32_t shutapp = 0;   // 1: close programs before a standby/hibernate countdown
-  std::string soundpath;      // wave file looped during a countdown; empty: none
-  std::int32_t tishi = 60;    // countdown length in seconds
-  std::int32_t rejian = 0;    // non-zero: hotkeys with Ctrl
+  std::int32_t closeProgramsFirst = 0;  // shutapp; 1: close programs before a standby/hibernate countdown
+  std::string soundPath;               // soundpath: wave file looped during a countdown; empty: none
+  std::int32_t countdownSeconds = 60;  // tishi: countdown length in seconds
+  std::int32_t ctrlHotkeys = 0;        // rejian: non-zero: hotkeys with Ctrl
 };
 
 // A stored value start-up could not use. The in-memory copy keeps its

@@ -24,8 +24,8 @@ TEST(LoadOptions, EmptyKeyGetsAllDefaultsInOrder) {
   EXPECT_TRUE(problems.empty());
   EXPECT_EQ(key.writeLog,
             (std::vector<std::string>{"shutapp=#0", "soundpath=", "tishi=#60", "TaskNum=#0", "kaiji=#0", "rejian=#0"}));
-  EXPECT_EQ(opts.tishi, 60);
-  EXPECT_EQ(opts.soundpath, "");
+  EXPECT_EQ(opts.countdownSeconds, 60);
+  EXPECT_EQ(opts.soundPath, "");
 }
 
 TEST(LoadOptions, StoredValuesAreReadAndNothingIsWritten) {
@@ -39,10 +39,10 @@ TEST(LoadOptions, StoredValuesAreReadAndNothingIsWritten) {
   Options opts;
   EXPECT_TRUE(LoadOptions(reg, opts, [] {}).empty());
   EXPECT_TRUE(key.writeLog.empty());
-  EXPECT_EQ(opts.shutapp, 1);
-  EXPECT_EQ(opts.soundpath, "C:\\声音\\a.wav");
-  EXPECT_EQ(opts.tishi, 0);
-  EXPECT_EQ(opts.rejian, 5);
+  EXPECT_EQ(opts.closeProgramsFirst, 1);
+  EXPECT_EQ(opts.soundPath, "C:\\声音\\a.wav");
+  EXPECT_EQ(opts.countdownSeconds, 0);
+  EXPECT_EQ(opts.ctrlHotkeys, 5);
 }
 
 TEST(LoadOptions, UnusableValuesKeepDefaultsAndTheSequenceGoesOn) {
@@ -57,10 +57,10 @@ TEST(LoadOptions, UnusableValuesKeepDefaultsAndTheSequenceGoesOn) {
   bool counterLoaded = false;
   auto problems = LoadOptions(reg, opts, [&] { counterLoaded = true; });
   EXPECT_TRUE(counterLoaded);
-  EXPECT_EQ(opts.shutapp, 1);
-  EXPECT_EQ(opts.soundpath, "");
-  EXPECT_EQ(opts.tishi, 60);
-  EXPECT_EQ(opts.rejian, 0);
+  EXPECT_EQ(opts.closeProgramsFirst, 1);
+  EXPECT_EQ(opts.soundPath, "");
+  EXPECT_EQ(opts.countdownSeconds, 60);
+  EXPECT_EQ(opts.ctrlHotkeys, 0);
   ASSERT_EQ(problems.size(), 4u);
   EXPECT_EQ(problems[0].name, "soundpath");
   EXPECT_EQ(problems[1].name, "tishi");
@@ -123,8 +123,8 @@ struct OptionsFixture : ::testing::Test {
     prog.PlantDword("tishi", 100);
     prog.PlantDword("shutapp", 0);
     prog.PlantDword("kaiji", 2);
-    opts.tishi = 100;
-    opts.soundpath = "a.wav";
+    opts.countdownSeconds = 100;
+    opts.soundPath = "a.wav";
   }
   void Save(const OptionsForm& f) { SaveOptions(reg, root, f, opts, kExe, '.', [&](std::int32_t m) { barMax = m; }); }
 };
@@ -164,10 +164,10 @@ TEST_F(OptionsFixture, SaveUpdatesInMemoryCopies) {
   f.closeApps = true;
   f.ctrlKeys = true;
   Save(f);
-  EXPECT_EQ(opts.tishi, 60);
-  EXPECT_EQ(opts.soundpath, "b.wav");
-  EXPECT_EQ(opts.shutapp, 1);
-  EXPECT_EQ(opts.rejian, 1);
+  EXPECT_EQ(opts.countdownSeconds, 60);
+  EXPECT_EQ(opts.soundPath, "b.wav");
+  EXPECT_EQ(opts.closeProgramsFirst, 1);
+  EXPECT_EQ(opts.ctrlHotkeys, 1);
   EXPECT_EQ(reg.ReadString("soundpath"), "b.wav");
   EXPECT_EQ(reg.ReadInteger("kaiji"), 0);
 }
@@ -180,7 +180,7 @@ TEST_F(OptionsFixture, BadMinutesWriteNothing) {
     EXPECT_NE(ErrorOf([&] { Save(f); }), "(no error)");
     EXPECT_TRUE(prog.writeLog.empty());
     EXPECT_TRUE(run.writeLog.empty());
-    EXPECT_EQ(opts.tishi, 100);
+    EXPECT_EQ(opts.countdownSeconds, 100);
     EXPECT_EQ(barMax, -99);
   }
 }

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building and testing Ordavi needs on a Debian machine:
 # CMake, GCC, GoogleTest, MinGW-w64 (i686 and x86-64), Wine with 32-bit
-# support, Xvfb, xdotool, ImageMagick and the fonts for readable screenshots.
+# support (the 64-bit loader too, for machines that cannot run 32-bit
+# programs), Xvfb, xdotool, ImageMagick, icoutils (to read the resources of
+# the built program) and the fonts for readable screenshots.
 # Does nothing when everything is already there.
 set -euo pipefail
 
@@ -19,11 +21,14 @@ have i686-w64-mingw32-windres || need+=(binutils-mingw-w64-i686)
 have Xvfb || need+=(xvfb)
 have xdotool || need+=(xdotool)
 have import || need+=(imagemagick)
+have wrestool || need+=(icoutils)
+have perl || need+=(perl)
 have iconv || need+=(libc-bin)
 pkg_ok fonts-wqy-microhei || need+=(fonts-wqy-microhei)
 pkg_ok fonts-wine || need+=(fonts-wine)
 pkg_ok locales || need+=(locales)
 pkg_ok wine32:i386 || need+=(wine wine32:i386)
+pkg_ok wine64 || need+=(wine64)
 have wine || need+=(wine)
 
 if [ ${#need[@]} -gt 0 ]; then
@@ -37,7 +42,7 @@ if [ ${#need[@]} -gt 0 ]; then
     dpkg --add-architecture i386
   fi
   apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${need[@]}" wine64 >/dev/null
+  apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
 
 # Wine takes its ANSI code page and date format from the locale: zh_CN.UTF-8

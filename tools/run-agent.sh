@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Builds Ordavi.exe (the shipped 32-bit build) and runs it under Wine on this
-# Linux machine: a private 32-bit prefix in build/run-prefix (kept between
-# runs, so tasks and options persist), LC_ALL=zh_CN.UTF-8 (code page 936), in
-# a Wine virtual desktop with a taskbar and notification area. Without a
-# display it starts a private Xvfb and writes a screenshot of the desktop to
-# build/screenshots/run-agent.png. Installs what is missing first (as root).
+# Builds Ordavi.exe and runs it under Wine on this Linux machine: a private
+# prefix in build/run-prefix/<arch> (kept between runs, so tasks and options
+# persist), LC_ALL=zh_CN.UTF-8 (code page 936), in a Wine virtual desktop with
+# a taskbar and notification area. Without a display it starts a private Xvfb
+# and writes a screenshot of the desktop to build/screenshots/run-agent.png.
+# Installs what is missing first (as root).
+#
+# The shipped 32-bit build runs where this machine can run 32-bit programs;
+# elsewhere the 64-bit build of the same sources runs on the 64-bit Wine
+# (ORDAVI_WINE_ARCH=win32 or win64 forces either).
 #
 #   bash tools/run-agent.sh            # runs until the agent ends or Ctrl+C
 #   ORDAVI_RUN_SECONDS=20 bash tools/run-agent.sh   # stop after 20 s
@@ -13,20 +17,21 @@ ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$ROOT"
 
 bash tools/install-deps.sh
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j2 --target Ordavi
-
 source tools/wine-test-env.sh
-_wine_base_env
-export WINEPREFIX="$ROOT/build/run-prefix"
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "run-agent: creating the Wine prefix $WINEPREFIX (once)"
-  wine_template_ensure
-  mkdir -p "$WINEPREFIX"
-  cp -a "$ORDAVI_WINE_TEMPLATE/prefix/." "$WINEPREFIX/"
+wine_arch_detect
+if [ "$ORDAVI_WINE_ARCH" = win32 ]; then
+  echo "run-agent: running the win32 build (the shipped 32-bit program)"
+else
+  echo "run-agent: running the win64 build: this machine cannot run 32-bit programs (or ORDAVI_WINE_ARCH=win64)"
 fi
+cmake --preset "$ORDAVI_WINE_ARCH" >/dev/null
+cmake --build --preset "$ORDAVI_WINE_ARCH" -j2 --target Ordavi
+
+prefix="$ROOT/build/run-prefix/$ORDAVI_WINE_ARCH"
+[ -f "$prefix/system.reg" ] || echo "run-agent: creating the Wine prefix $prefix (once)"
+wine_prefix_keep "$prefix"
 mkdir -p "$WINEPREFIX/drive_c/Ordavi"
-cp build/win32/app/win32/Ordavi.exe "$WINEPREFIX/drive_c/Ordavi/Ordavi.exe"
+cp "$(wine_build_dir)/app/win32/Ordavi.exe" "$(wine_build_dir)/app/win32/QLLJ.bat" "$WINEPREFIX/drive_c/Ordavi/"
 
 stop() {
   wineserver -k 2>/dev/null || true

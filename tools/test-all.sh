@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
 # Runs every test of Ordavi: installs what is missing (as root), builds the
 # host core with its unit tests and both Windows targets, then runs the unit
-# tests, the Win32 adapter tests under Wine and the end-to-end scenarios of the
-# shipped Ordavi.exe under Wine and Xvfb, all through ctest.
+# tests, the check of the shipped 32-bit build, the Win32 adapter tests under
+# Wine and the end-to-end scenarios of Ordavi.exe under Wine and Xvfb, all
+# through ctest.
+#
+# The Wine part runs the win32 build where this machine can run 32-bit
+# programs and the win64 build where it cannot (tools/wine-test-env.sh);
+# ORDAVI_WINE_ARCH=win32 or win64 forces either.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,7 +18,16 @@ cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j "$jobs"
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j "$jobs"
-cmake --preset host -DORDAVI_WIN32_BUILD="$PWD/build/win32" >/dev/null
+cmake --preset host -DORDAVI_WINDOWS_BUILDS="$PWD/build" >/dev/null
 cmake --build --preset host -j "$jobs"
+
+source tools/wine-test-env.sh
+wine_arch_detect
+if [ "$ORDAVI_WINE_ARCH" = win32 ]; then
+  echo "Wine tests run against the win32 build (build/win32) on the 32-bit Wine loader"
+else
+  echo "Wine tests run against the win64 build (build/win64) on the 64-bit Wine loader" \
+    "(this machine cannot run 32-bit programs, or ORDAVI_WINE_ARCH=win64 was set)"
+fi
 
 ctest --preset host --timeout 600

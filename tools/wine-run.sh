@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Runs one Windows program in a fresh, private 32-bit Wine prefix and returns
-# its exit code. The prefix, the Wine settings and the cleanup come from
-# tools/wine-test-env.sh (see there).
+# Runs one Windows program in a fresh, private Wine prefix and returns its
+# exit code. The prefix, the Wine settings, the choice of the 32-bit or the
+# 64-bit path and the cleanup come from tools/wine-test-env.sh (see there).
 #
 #   bash tools/wine-run.sh [--display] path/to/program.exe [args...]
+#   bash tools/wine-run.sh [--display] --in-build store/win32/x.exe [args...]
 #
-# --display starts a private Xvfb for programs that open windows.
+# --display starts a private Xvfb for programs that open windows. --in-build
+# takes the program from the build of the chosen path (build/win32 or
+# build/win64).
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/wine-test-env.sh"
 
@@ -14,12 +17,17 @@ if [ "${1:-}" = "--display" ]; then
   display=--display
   shift
 fi
+wine_arch_detect || exit 1
+if [ "${1:-}" = "--in-build" ]; then
+  shift
+  [ $# -ge 1 ] && set -- "$(wine_build_dir)/$1" "${@:2}"
+fi
 if [ $# -lt 1 ]; then
   echo "usage: $0 [--display] program.exe [args...]" >&2
   exit 2
 fi
 if [ ! -f "$1" ]; then
-  echo "wine-run: no such program: $1 (build the win32 preset first)" >&2
+  echo "wine-run: no such program: $1 (build the $ORDAVI_WINE_ARCH preset first)" >&2
   exit 2
 fi
 

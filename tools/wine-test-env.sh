@@ -1,17 +1,30 @@
 # Wine environment for Ordavi's Win32 tests and end-to-end scenarios.
 #
-# Every test gets a FRESH, private, 32-bit Wine prefix under /tmp, copied in a
+# Every test gets a FRESH, private Wine prefix under /tmp, copied in a
 # fraction of a second from a template prefix that is created once (wineboot)
-# and cached in build/wine-template. Creation takes a lock, so parallel ctest
-# runs wait for one another instead of racing; the template is rebuilt by
-# itself when the installed Wine changes.
+# and cached in build/wine-template/<arch>. Creation takes a lock, so parallel
+# ctest runs wait for one another instead of racing; the template is rebuilt
+# by itself when the installed Wine changes.
+#
+# Which Wine: the shipped 32-bit build runs on the 32-bit loader wherever the
+# machine can run 32-bit programs. Some kernels refuse them ("Exec format
+# error" from /usr/lib/wine/wine); there the tests run the win64 build of the
+# same sources on the 64-bit loader, in a 64-bit prefix. wine_arch_detect
+# decides once and exports ORDAVI_WINE_ARCH, so a whole test run (and every
+# program it starts) takes the same path; setting ORDAVI_WINE_ARCH=win32 or
+# win64 beforehand forces one. The `wine` shell function below calls the
+# chosen loader: the `wine` wrapper itself would always pick the 32-bit one
+# when it is installed.
 #
 # Source it and call the pieces you need:
 #
 #   source tools/wine-test-env.sh
 #   wine_env_setup --display     # fresh prefix (+ Xvfb with --display); cleanup on EXIT
+#   wine_build_dir               # build/win32 or build/win64: the build to run
 #   wine_run_bg pid Ordavi.exe   # start a program in the background, pid in $pid
 #   wine_reg_query 'HKLM\Software\Velmora\Ordavi' TaskNum
+#   wine_prefix_keep DIR         # a prefix kept between runs instead of a fresh one
+#   wine_xvfb_start              # a private Xvfb; DISPLAY exported
 #   wine_run test.exe args       # run in the foreground, return its exit code
 #   wine_cleanup                 # also runs by itself at EXIT
 #
@@ -21,7 +34,9 @@
 #
 # What wine_env_setup exports:
 #   WINEPREFIX        the private prefix (a new directory /tmp/ordavi-wine.*)
-#   WINEARCH=win32    32-bit, like the shipped build
+#   ORDAVI_WINE_ARCH  win32 or win64 (see above)
+#   WINEARCH          the same: the prefix's architecture
+#   WINELOADER        the 64-bit loader, in the win64 case
 #   LC_ALL=zh_CN.UTF-8  ANSI code page 936 (GBK), short date format yyyy/M/d
 #   WINEDEBUG         -all, unless the caller set it (e.g. +relay)
 #   WINEDLLOVERRIDES  no Mono/Gecko install prompts, no menu entries on the
@@ -30,7 +45,8 @@
 #   WINE_XVFB_PID     the Xvfb process (with --display)
 #
 # Settings (environment):
-#   ORDAVI_WINE_TEMPLATE  where the template lives (default build/wine-template)
+#   ORDAVI_WINE_ARCH      win32 or win64: force the path instead of detecting it
+#   ORDAVI_WINE_TEMPLATE  where the template lives (default build/wine-template/<arch>)
 #   ORDAVI_WINE_KEEP=1    keep the prefix after the test (its path is printed)
 #   ORDAVI_WINE_SCREEN    Xvfb screen, default 1024x768x24
 #   ORDAVI_WINE_TIMEOUT   seconds wine_run lets a program run (default 300;
@@ -40,7 +56,6 @@
 # ends with an error code instead of waiting for a click.
 
 _WINE_ENV_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-: "${ORDAVI_WINE_TEMPLATE:=$_WINE_ENV_ROOT/build/wine-template}"
 : "${ORDAVI_WINE_SCREEN:=1024x768x24}"
 : "${ORDAVI_WINE_TIMEOUT:=300}"
 
@@ -51,17 +66,63 @@ _WINE_PREFIX_OWNED=""
 
 _wine_log() { echo "wine-test-env: $*" >&2; }
 
+# Decides, once, which Wine and which build the tests run on; exports
+# ORDAVI_WINE_ARCH and the template's place.
+wine_arch_detect() {
+  case "${ORDAVI_WINE_ARCH:-}" in
+    win32 | win64) ;;
+    "")
+      if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+        ORDAVI_WINE_ARCH=win32
+      else
+        ORDAVI_WINE_ARCH=win64
+      fi
+      ;;
+    *)
+      _wine_log "ORDAVI_WINE_ARCH must be win32 or win64, not '$ORDAVI_WINE_ARCH'"
+      return 1
+      ;;
+  esac
+  export ORDAVI_WINE_ARCH
+  : "${ORDAVI_WINE_TEMPLATE:=$_WINE_ENV_ROOT/build/wine-template/$ORDAVI_WINE_ARCH}"
+  export ORDAVI_WINE_TEMPLATE
+}
+
+# The build directory whose programs run here: build/win32 or build/win64
+# (under ORDAVI_WINDOWS_BUILDS when set, else the checkout's build/).
+wine_build_dir() {
+  echo "${ORDAVI_WINDOWS_BUILDS:-$_WINE_ENV_ROOT/build}/$ORDAVI_WINE_ARCH"
+}
+
+# The loader of the chosen architecture. Called by every `wine ...` below and
+# in the scripts that source this file.
+wine() {
+  if [ "$ORDAVI_WINE_ARCH" = win64 ]; then
+    /usr/lib/wine/wine64 "$@"
+  else
+    command wine "$@"
+  fi
+}
+_wine_loader() {
+  if [ "$ORDAVI_WINE_ARCH" = win64 ]; then echo /usr/lib/wine/wine64; else echo wine; fi
+}
+
 # What the template depends on: the Wine build and its wine.inf (Wine updates
 # a prefix in place when wine.inf changes, which must never happen to the
 # template's shared files).
 _wine_template_key() {
   local inf
   inf=$(ls /usr/share/wine/wine.inf /usr/share/wine/wine/wine.inf 2>/dev/null | head -n1)
-  echo "$(wine --version 2>/dev/null) $(stat -c %Y "$inf" 2>/dev/null) ordavi-template-1"
+  echo "$(wine --version 2>/dev/null) $(stat -c %Y "$inf" 2>/dev/null) $ORDAVI_WINE_ARCH ordavi-template-2"
 }
 
 _wine_base_env() {
-  export WINEARCH=win32
+  export WINEARCH="$ORDAVI_WINE_ARCH"
+  if [ "$ORDAVI_WINE_ARCH" = win64 ]; then
+    export WINELOADER=/usr/lib/wine/wine64
+  else
+    unset WINELOADER
+  fi
   export LC_ALL=zh_CN.UTF-8
   export WINEDEBUG="${WINEDEBUG:--all}"
   local ours="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -75,6 +136,7 @@ _wine_base_env() {
 # Creates the template prefix when it is missing or stale. Safe to call from
 # several processes at once.
 wine_template_ensure() {
+  wine_arch_detect || return 1
   local tpl="$ORDAVI_WINE_TEMPLATE" key
   key=$(_wine_template_key)
   if [ -f "$tpl/key" ] && [ "$(cat "$tpl/key")" = "$key" ]; then return 0; fi
@@ -90,7 +152,7 @@ wine_template_ensure() {
       unset DISPLAY
       _wine_base_env
       export WINEPREFIX="$work/prefix" WINEDEBUG=-all
-      wineboot -i >/dev/null 2>&1
+      wine wineboot -i >/dev/null 2>&1
       # No crash dialog: a crashing program ends instead of waiting for a click.
       wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
       wineserver -w
@@ -119,11 +181,25 @@ wine_prefix_new() {
   (
     flock -s 9
     cd "$src" &&
-      tar --exclude=./drive_c/windows/system32 --exclude=./drive_c/windows/winsxs -cf - . | tar -C "$dst" -xf - &&
-      cp -al drive_c/windows/system32 drive_c/windows/winsxs "$dst/drive_c/windows/"
+      local shared=(drive_c/windows/system32 drive_c/windows/winsxs)
+    [ -d drive_c/windows/syswow64 ] && shared+=(drive_c/windows/syswow64)
+    tar "${shared[@]/#/--exclude=./}" -cf - . | tar -C "$dst" -xf - &&
+      cp -al "${shared[@]}" "$dst/drive_c/windows/"
   ) 9>"$ORDAVI_WINE_TEMPLATE.lock" || { _wine_log "copying the template failed"; return 1; }
   _wine_base_env
   export WINEPREFIX="$dst"
+}
+
+# wine_prefix_keep DIR: DIR becomes the prefix, kept between runs (it is
+# made from the template when it has no registry yet); exports the same
+# settings as a fresh prefix. No cleanup removes it.
+wine_prefix_keep() {
+  wine_template_ensure || return 1
+  if [ ! -f "$1/system.reg" ]; then
+    mkdir -p "$1" && cp -a "$ORDAVI_WINE_TEMPLATE/prefix/." "$1/" || return 1
+  fi
+  _wine_base_env
+  export WINEPREFIX="$1"
 }
 
 # Starts a private Xvfb on a free display (chosen by Xvfb itself) and exports
@@ -152,6 +228,7 @@ wine_xvfb_start() {
 # should call wine_cleanup from it.
 wine_env_setup() {
   local display=""
+  wine_arch_detect || return 1
   [ "${1:-}" = "--display" ] && display=1
   trap wine_cleanup EXIT
   trap 'exit 130' INT
@@ -172,7 +249,7 @@ wine_env_setup() {
 # once instead of after the program ends; its standard input stays the
 # caller's.
 wine_run() {
-  timeout -k 10 "$ORDAVI_WINE_TIMEOUT" wine "$@" <&0 &
+  timeout -k 10 "$ORDAVI_WINE_TIMEOUT" "$(_wine_loader)" "$@" <&0 &
   local pid=$!
   WINE_BG_PIDS+=("$pid")
   wait "$pid"

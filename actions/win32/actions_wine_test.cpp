@@ -119,7 +119,7 @@ WT_TEST(JunkRunnerReportsAProcessThatCannotStart) {
 }
 
 WT_TEST(ShippedScriptEmptiesTheTempFolderOnly) {
-  REQUIRE(CopyFileA((AgentDirectory() + "QLLJ.bat").c_str(), (kWorkDir + "QLLJ.bat").c_str(), FALSE));
+  REQUIRE(CopyFileA((SplitPath(SelfPath()).dir + "QLLJ.bat").c_str(), (kWorkDir + "QLLJ.bat").c_str(), FALSE));
   char temp[MAX_PATH + 1] = {};
   GetTempPathA(MAX_PATH, temp);
   const std::string tempDir = temp;
@@ -141,7 +141,7 @@ WT_TEST(ShippedScriptEmptiesTheTempFolderOnly) {
 }
 
 WT_TEST(ShippedScriptWithUnsetFoldersRemovesNothing) {
-  REQUIRE(CopyFileA((AgentDirectory() + "QLLJ.bat").c_str(), (kWorkDir + "QLLJ.bat").c_str(), FALSE));
+  REQUIRE(CopyFileA((SplitPath(SelfPath()).dir + "QLLJ.bat").c_str(), (kWorkDir + "QLLJ.bat").c_str(), FALSE));
   // Junk-like files in the current directory and in a root must survive when
   // every variable the script uses is unset.
   WriteAll(kWorkDir + "current.tmp", "keep");
@@ -174,9 +174,9 @@ WT_TEST(OpenFileUsesTheDirectoryPartAsWorkingDirectory) {
   const std::string script = kWorkDir + "mark.bat";
   WriteAll(script, "@echo opened> marker.txt\r\n");
   DeleteFileA((kWorkDir + "marker.txt").c_str());
-  // The same call an open-file task makes: no owner, "open", hidden.
+  // The same call an open-file task makes.
   Win32Shell shell([] { return HWND(nullptr); });
-  shell.Execute(ShellOwner::None, std::string("open"), script, std::nullopt, SplitPath(script).dir, SW_HIDE);
+  shell.OpenFileHidden(script, SplitPath(script).dir);
   bool seen = false;
   for (int i = 0; i < 100 && !seen; ++i) {
     Sleep(100);

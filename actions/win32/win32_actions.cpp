@@ -4,7 +4,6 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 
-#include "store/text.h"
 
 namespace ordavi {
 
@@ -92,11 +91,11 @@ bool Win32JunkSystem::RunHiddenAndWait(const std::string& commandLine) {
 }
 
 void Win32JunkSystem::OpenLog(const std::string& logPath, const std::string& dir) {
-  ShellExecuteA(owner_, "open", logPath.c_str(), "", dir.c_str(), SW_SHOWNORMAL);
+  ShellExecuteA(owner_ ? owner_() : nullptr, "open", logPath.c_str(), "", dir.c_str(), SW_SHOWNORMAL);
 }
 
 void Win32SoundPlayer::Play(const std::string& name, std::uint32_t flags) {
-  PlaySoundA(name.c_str(), reinterpret_cast<HMODULE>(window_), flags);
+  PlaySoundA(name.c_str(), reinterpret_cast<HMODULE>(window_()), flags);
 }
 
 void Win32SoundPlayer::Stop() { PlaySoundA(nullptr, nullptr, 0); }
@@ -115,13 +114,5 @@ ScheduleNow Win32LocalClock::LocalTime() {
   now.millisecond = st.wMilliseconds;
   return now;
 }
-
-std::string ExecutablePath() {
-  char path[MAX_PATH + 1] = {};
-  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return std::string(path, n);
-}
-
-std::string AgentDirectory() { return SplitPath(ExecutablePath()).dir; }
 
 }  // namespace ordavi

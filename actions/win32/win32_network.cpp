@@ -1,5 +1,6 @@
 #include "actions/win32/win32_network.h"
 
+#include <mmsystem.h>
 #include <ras.h>
 #include <shellapi.h>
 #include <wininet.h>
@@ -15,7 +16,7 @@ char g_windowsDir[255];
 DialupSystem::Connections Win32DialupSystem::EnumConnections() {
   RasConn412 list[kRecords] = {};
   list[0].dwSize = sizeof(RasConn412);
-  DWORD size = sizeof(list);  // 4 120 in the 32-bit build
+  DWORD size = sizeof(list);  // 4 120 in the 32-bit build, 4 240 in the 64-bit build
   DWORD count = 0;
   Connections c;
   c.status = RasEnumConnectionsA(reinterpret_cast<LPRASCONNA>(list), &size, &count);
@@ -30,18 +31,36 @@ std::uint32_t Win32DialupSystem::HangUp(std::uintptr_t handle) {
 
 void Win32DialupSystem::AutodialDefault() { InternetAutodial(INTERNET_AUTODIAL_FORCE_UNATTENDED, mainWindow_()); }
 
-void Win32Shell::Execute(ShellOwner owner, const std::optional<std::string>& verb, const std::string& file,
-                              const std::optional<std::string>& params, const std::optional<std::string>& dir,
-                              int show) {
-  auto c = [](const std::optional<std::string>& s) { return s ? s->c_str() : nullptr; };
-  ::ShellExecuteA(owner == ShellOwner::MainWindow ? mainWindow_() : nullptr, c(verb), file.c_str(), c(params), c(dir),
-                show);
+void Win32Shell::OpenFileHidden(const std::string& path, const std::string& dir) {
+  ShellExecuteA(nullptr, "open", path.c_str(), nullptr, dir.c_str(), SW_HIDE);
+}
+
+void Win32Shell::RunHidden(const std::string& program, const std::string& params, const std::string& dir) {
+  ShellExecuteA(mainWindow_(), "open", program.c_str(), params.c_str(), dir.c_str(), SW_HIDE);
+}
+
+void Win32Shell::OpenHelpFile(const std::string& path) {
+  ShellExecuteA(mainWindow_(), nullptr, path.c_str(), "", "", SW_SHOWNORMAL);
+}
+
+void Win32Shell::ShowWebPage(const std::string& url) {
+  ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 std::string Win32Shell::WindowsDirectory() {
   g_windowsDir[0] = '\0';
   GetWindowsDirectoryA(g_windowsDir, sizeof g_windowsDir);
   return g_windowsDir;
+}
+
+void Win32DeviceSystem::SendMciCommand(const std::string& command) {
+  mciSendStringA(command.c_str(), nullptr, 0, mainWindow_());
+}
+
+void Win32DeviceSystem::BroadcastMonitorPower(std::int32_t state) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(HWND_BROADCAST, WM_SYSCOMMAND, SC_MONITORPOWER, state, SMTO_ABORTIFHUNG,
+                      kBroadcastTimeoutMs, &result);
 }
 
 }  // namespace ordavi

@@ -1,4 +1,4 @@
-// Dial-up and shell adapters over the Win32 API.
+// Dial-up, shell and device adapters over the Win32 API.
 #pragma once
 
 #include <windows.h>
@@ -6,11 +6,14 @@
 #include <cstddef>
 #include <functional>
 
+#include "actions/devices.h"
 #include "actions/network.h"
 
 namespace ordavi {
 
-// The platform's earliest RASCONNA layout: 412 bytes in the 32-bit build.
+// The platform's earliest RASCONNA layout, sized by the platform's own
+// alignment: 412 bytes in the 32-bit build, 424 in the 64-bit build (an
+// 8-byte handle, aligned), which is the size rasapi32 expects there.
 struct RasConn412 {
   DWORD dwSize;
   HANDLE hrasconn;
@@ -18,7 +21,9 @@ struct RasConn412 {
   CHAR szDeviceType[17];
   CHAR szDeviceName[129];
 };
-#if !defined(_WIN64)
+#if defined(_WIN64)
+static_assert(sizeof(RasConn412) == 424, "earliest RASCONNA layout, 64-bit");
+#else
 static_assert(sizeof(RasConn412) == 412, "earliest RASCONNA layout");
 #endif
 
@@ -33,13 +38,33 @@ class Win32DialupSystem : public DialupSystem {
   std::function<HWND()> mainWindow_;
 };
 
+// ShellExecuteA for each purpose, with its fixed owner, verb and show state.
 class Win32Shell : public ShellPort {
  public:
   explicit Win32Shell(std::function<HWND()> mainWindow) : mainWindow_(std::move(mainWindow)) {}
-  void Execute(ShellOwner owner, const std::optional<std::string>& verb, const std::string& file,
-                    const std::optional<std::string>& params, const std::optional<std::string>& dir,
-                    int show) override;
+  // NULL owner, "open", no parameters, SW_HIDE.
+  void OpenFileHidden(const std::string& path, const std::string& dir) override;
+  // The main window as owner, "open", SW_HIDE.
+  void RunHidden(const std::string& program, const std::string& params, const std::string& dir) override;
+  // The main window as owner, default verb, "" parameters and directory, SW_SHOWNORMAL.
+  void OpenHelpFile(const std::string& path) override;
+  // NULL owner, "open", no parameters or directory, SW_SHOWNORMAL.
+  void ShowWebPage(const std::string& url) override;
   std::string WindowsDirectory() override;
+
+ private:
+  std::function<HWND()> mainWindow_;
+};
+
+// mciSendStringA with no return buffer and the main window as callback
+// window; the monitor command as SendMessageTimeoutA to every top-level
+// window, passing over any that does not answer within kBroadcastTimeoutMs.
+class Win32DeviceSystem : public DeviceSystem {
+ public:
+  static constexpr unsigned kBroadcastTimeoutMs = 3000;
+  explicit Win32DeviceSystem(std::function<HWND()> mainWindow) : mainWindow_(std::move(mainWindow)) {}
+  void SendMciCommand(const std::string& command) override;
+  void BroadcastMonitorPower(std::int32_t state) override;
 
  private:
   std::function<HWND()> mainWindow_;

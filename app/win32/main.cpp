@@ -1,33 +1,76 @@
-// Process entry of Ordavi.exe: creates the hidden main window, runs start-up
-// and the message loop until the main window is closed. No command-line
-// arguments are read.
+// Process entry of Ordavi.exe, and the composition root: it owns the shared
+// registry accessor, the task store and the options, builds the Win32
+// adapters and the core objects over them, creates the hidden main window,
+// runs start-up and then the message loop until the main window is closed.
+// No command-line arguments are read.
 #include <windows.h>
 #include <commctrl.h>
 
+#include "actions/countdown.h"
+#include "actions/junk.h"
+#include "actions/win32/win32_actions.h"
 #include "actions/win32/win32_network.h"
 #include "actions/win32/win32_power.h"
+#include "actions/win32/win32_windows.h"
 #include "app/agent.h"
-#include "app/win32/Unit1.h"
-#include "app/win32/agent_wiring.h"
-#include "app/win32/Unit6.h"
+#include "app/win32/main_window.h"
+#include "app/win32/notice_window.h"
 #include "app/win32/win32_startup.h"
+#include "app/wiring.h"
+#include "schedule/tick.h"
+#include "schedule/win32/win32_clock.h"
+#include "store/text.h"
 #include "store/win32/win32_registry.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  using namespace ordavi;
-  INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&icc);
+namespace {
 
-  TForm1 form1;
-  if (!form1.Create()) return 1;
+int RunAgent() {
+  using namespace ordavi;
+  // What the process keeps for its whole life.
+  Win32RegistryRoot registryRoot;
+  const std::unique_ptr<RegistryKey> programKey = registryRoot.OpenKey(kProgramKeyPath);
+  Registry registry(*programKey);
+  TaskStore tasks(registry);
+  Options options;
+
+  // The main window's parts exist before the window; the adapters ask for its
+  // handle when they act.
+  MainWindow window;
+  auto mainHandle = [&window] { return window.handle(); };
+
   Win32StartupSystem system;
-  Win32RegistryRoot registry;
   NoticeWindows notices;
-  Win32Shell shell([&form1] { return form1.Handle(); });
+  Win32Shell shell(mainHandle);
   Win32PowerSystem power;
-  Agent agent(AgentPorts{system, registry, form1, form1, form1, form1, notices, shell, power});
-  form1.Start(agent);
-  AgentWiring wiring(form1, agent, notices, shell, power);  // the task tick, the countdown, junk cleaning
+  Win32DeviceSystem devices(mainHandle);
+  Agent agent(AgentPorts{system, window.tray(), window.hotkeys(), window, window.timers(), notices, shell, power,
+                         devices},
+              StoredState{registry, tasks, options});
+
+  // The task tick, the countdown and junk cleaning.
+  Win32SystemClock systemClock;
+  Win32DateFormatSource dateFormat;
+  Matchers matchers(systemClock, dateFormat);
+  Win32LocalClock localClock;
+  Win32ProcessSystem processes;
+  Win32DialupSystem dialup(mainHandle);
+  Win32WindowSystem windows;
+  Win32JunkSystem junkSystem(mainHandle);
+  Win32SoundPlayer sound(mainHandle);
+  JunkCleaner junk(junkSystem, localClock, SplitPath(system.ExePath()).dir);
+  AgentTickActions tickActions(notices, shell, processes, dialup, junk);
+  AgentTickGuards guards(agent);
+  AgentCountdownSystem countdownSystem(
+      agent, windows, [&window] { return reinterpret_cast<WindowId>(window.handle()); }, dialup, notices);
+  Countdown countdown(options, window.countdownPanel(), window.timers(), sound, countdownSystem, power);
+  TaskTick tick(tasks, matchers, localClock, window.timers(), tickActions, countdown, guards);
+  AgentEvents events(agent, tick, countdown, junk);
+
+  if (!window.Create(events)) return 1;
+  ui::Guard([&] {
+    agent.Start();
+    return LRESULT{0};
+  });
 
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
@@ -38,4 +81,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     DispatchMessageA(&msg);
   }
   return static_cast<int>(msg.wParam);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
+  return RunAgent();
 }

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "actions/win32/win32_actions.h"
 #include "actions/win32/win32_power.h"
 
 namespace ordavi {
@@ -67,6 +66,10 @@ std::string Win32StartupSystem::UserName() {
   return g_userName;
 }
 
-std::string Win32StartupSystem::ExePath() { return ExecutablePath(); }
+std::string Win32StartupSystem::ExePath() {
+  char path[MAX_PATH + 1] = {};
+  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return std::string(path, n);
+}
 
 }  // namespace ordavi

@@ -1,0 +1,26 @@
+// Port: what the agent hands to the shell. Each call is one ShellExecuteA;
+// its result is not checked.
+#pragma once
+
+#include <string>
+
+namespace ordavi {
+
+class ShellPort {
+ public:
+  virtual ~ShellPort() = default;
+  // An "打开文件" task: the file opened with its program, hidden, with `dir`
+  // as working directory, owned by no window.
+  virtual void OpenFileHidden(const std::string& path, const std::string& dir) = 0;
+  // A command run hidden on behalf of the main window ("open" `program` with
+  // `params`, working directory `dir`).
+  virtual void RunHidden(const std::string& program, const std::string& params, const std::string& dir) = 0;
+  // The help file shown for the main window (default verb, empty parameters
+  // and directory).
+  virtual void OpenHelpFile(const std::string& path) = 0;
+  // A web page opened in the user's browser, owned by no window.
+  virtual void ShowWebPage(const std::string& url) = 0;
+  virtual std::string WindowsDirectory() = 0;
+};
+
+}  // namespace ordavi

@@ -1,0 +1,32 @@
+// What the main window's messages mean to the agent. The Win32 main window
+// turns each message it receives into one of these calls and decides nothing
+// itself; app/wiring.h routes them to the agent, the task tick, the countdown
+// and junk cleaning.
+#pragma once
+
+#include <cstdint>
+
+#include "app/menu.h"
+
+namespace ordavi {
+
+class MainWindowEvents {
+ public:
+  virtual ~MainWindowEvents() = default;
+  virtual void OnTaskTick() = 0;          // the task tick's timer
+  virtual void OnTickPauseEnd() = 0;      // the tick pause's timer
+  virtual void OnCountdownSecond() = 0;   // the countdown's timer
+  virtual void OnDoItNow() = 0;           // the countdown's do-it-now button
+  virtual void OnCancelCountdown() = 0;   // the countdown's cancel button (also Esc)
+  virtual void OnMenuCommand(MenuItem item) = 0;
+  // The tray icon's callback: true when the popup menu is to be opened.
+  virtual bool OpensMenu(std::uint32_t mouseMessage) = 0;
+  // WM_HOTKEY: true (message result 1) when the identifier is one of ours.
+  virtual bool OnHotkey(std::uint32_t id) = 0;
+  // Any other message, after its default handling.
+  virtual void OnWindowMessage(std::uint32_t message) = 0;
+  virtual void OnClosing() = 0;    // the window closes, ending the agent
+  virtual void OnDestroyed() = 0;  // the window is destroyed
+};
+
+}  // namespace ordavi

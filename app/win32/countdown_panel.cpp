@@ -1,0 +1,89 @@
+#include "app/win32/countdown_panel.h"
+
+#include "app/win32/window.h"
+
+namespace ordavi {
+
+namespace {
+constexpr int kMessageLabel = 111, kSecondsLabel = 112, kProgressBar = 113;
+constexpr int kGlyphSize = 18;
+
+// A button image list from a 36x18 glyph: the coloured image for every state
+// but the disabled one, which gets the grey outline. Olive is transparent.
+HIMAGELIST LoadGlyph(const char* name) {
+  HIMAGELIST strip = ImageList_LoadImageA(GetModuleHandleA(nullptr), name, kGlyphSize, 0, RGB(128, 128, 0),
+                                          IMAGE_BITMAP, LR_CREATEDIBSECTION);
+  if (!strip) return nullptr;
+  HIMAGELIST list = ImageList_Create(kGlyphSize, kGlyphSize, ILC_COLOR24 | ILC_MASK, 6, 0);
+  HICON enabled = ImageList_GetIcon(strip, 0, ILD_TRANSPARENT);
+  HICON disabled = ImageList_GetIcon(strip, 1, ILD_TRANSPARENT);
+  // PBS_NORMAL, PBS_HOT, PBS_PRESSED, PBS_DISABLED, PBS_DEFAULTED, PBS_STYLUSHOT
+  for (HICON icon : {enabled, enabled, enabled, disabled, enabled, enabled}) ImageList_AddIcon(list, icon);
+  DestroyIcon(enabled);
+  DestroyIcon(disabled);
+  ImageList_Destroy(strip);
+  return list;
+}
+
+void SetGlyph(HWND button, HIMAGELIST list) {
+  if (!list) return;
+  BUTTON_IMAGELIST bil = {};
+  bil.himl = list;
+  bil.uAlign = BUTTON_IMAGELIST_ALIGN_LEFT;
+  bil.margin = {4, 0, 0, 0};
+  SendMessageA(button, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&bil));
+}
+
+}  // namespace
+
+CountdownPanel::~CountdownPanel() {
+  if (okGlyph_) ImageList_Destroy(okGlyph_);
+  if (cancelGlyph_) ImageList_Destroy(cancelGlyph_);
+  if (formFont_) DeleteObject(formFont_);
+  if (songTi_) DeleteObject(songTi_);
+}
+
+void CountdownPanel::CreateControls() {
+  formFont_ = ui::Font("MS Sans Serif", -13);
+  songTi_ = ui::SongTi(-13);
+  SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_), FALSE);
+  // The cancel button is created first: it is first in the tab order and has the focus.
+  cancel_ = ui::CreateChild(window_, "BUTTON", kCancelButton, 232, 94, 105, 25, WS_TABSTOP | BS_DEFPUSHBUTTON, songTi_,
+                  "取消关机");
+  doItNow_ = ui::CreateChild(window_, "BUTTON", kDoItNowButton, 64, 94, 105, 25, WS_TABSTOP, songTi_, "立即关机");
+  progress_ = ui::CreateChild(window_, PROGRESS_CLASSA, kProgressBar, 8, 56, 385, 17, 0, nullptr, "");
+  message_ = ui::CreateChild(window_, "STATIC", kMessageLabel, 16, 16, 263, 13, SS_LEFT | SS_NOPREFIX, songTi_,
+                   "要想取消关机,请按下<取消关机>按钮,剩余 :");
+  secondsLeft_ = ui::CreateChild(window_, "STATIC", kSecondsLabel, 336, 16, 1, 1, SS_LEFT | SS_NOPREFIX, songTi_, "");
+  ui::FitLabel(secondsLeft_);
+  SetWindowPos(secondsLeft_, nullptr, 0, 0, 7, 13, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  okGlyph_ = LoadGlyph("BITBTN1GLYPH");
+  cancelGlyph_ = LoadGlyph("BITBTN2GLYPH");
+  SetGlyph(doItNow_, okGlyph_);
+  SetGlyph(cancel_, cancelGlyph_);
+  SetProgress(0, 100);
+}
+
+void CountdownPanel::SetProgressMax(std::int32_t maximum) { SendMessageA(progress_, PBM_SETRANGE32, 0, maximum); }
+
+void CountdownPanel::SetWindowCaption(const std::string& text) { SetWindowTextA(window_, text.c_str()); }
+void CountdownPanel::SetMessage(const std::string& text) { SetWindowTextA(message_, text.c_str()); }
+void CountdownPanel::SetSecondsLeft(const std::string& text) { ui::SetLabel(secondsLeft_, text); }
+void CountdownPanel::SetDoItNowCaption(const std::string& text) { SetWindowTextA(doItNow_, text.c_str()); }
+void CountdownPanel::SetCancelCaption(const std::string& text) { SetWindowTextA(cancel_, text.c_str()); }
+
+void CountdownPanel::SetProgress(std::int32_t position, std::int32_t maximum) {
+  SendMessageA(progress_, PBM_SETRANGE32, 0, maximum);
+  SendMessageA(progress_, PBM_SETPOS, position, 0);
+}
+
+void CountdownPanel::Show() {
+  ::ShowWindow(window_, SW_SHOWNORMAL);
+  SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  SetForegroundWindow(window_);
+  SetFocus(cancel_);
+}
+
+void CountdownPanel::Hide() { ::ShowWindow(window_, SW_HIDE); }
+
+}  // namespace ordavi

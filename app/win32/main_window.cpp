@@ -1,0 +1,166 @@
+#include "app/win32/main_window.h"
+
+#include "app/win32/about_box.h"
+
+namespace ordavi {
+
+namespace {
+constexpr const char* kClassName = "TForm1";
+constexpr const char* kDesignCaption = "正在关闭 Windows...";
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;  // single border, system menu only
+constexpr int kClientWidth = 401, kClientHeight = 136;
+
+UINT MenuId(MenuItem item) {
+  for (std::size_t i = 0; i < kPopupMenuSize; ++i) {
+    if (kPopupMenu[i].item == item) return kMenuCommandBase + static_cast<UINT>(i);
+  }
+  return 0;
+}
+
+bool IsSeparator(const MenuEntry& e) { return e.caption[0] == '-' && e.caption[1] == '\0'; }
+
+// Lets "TaskbarCreated" reach the window of an agent that runs elevated, which
+// a non-elevated shell may not otherwise send it to. The filter functions are
+// looked up at run time, so systems without them still start.
+void AllowThroughMessageFilter(HWND window, UINT message) {
+  HMODULE user32 = GetModuleHandleA("user32.dll");
+  if (!user32) return;
+  using ForWindowFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+  using ForProcessFn = BOOL(WINAPI*)(UINT, DWORD);
+  constexpr DWORD kMsgFltAllow = 1;  // MSGFLT_ALLOW and MSGFLT_ADD
+  // GetProcAddress returns a generic function pointer; the cast goes through
+  // void* so compilers do not warn about the differing signature.
+  auto forWindow = reinterpret_cast<ForWindowFn>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilterEx")));
+  if (forWindow && forWindow(window, message, kMsgFltAllow, nullptr)) return;
+  auto forProcess = reinterpret_cast<ForProcessFn>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilter")));
+  if (forProcess) forProcess(message, kMsgFltAllow);
+}
+}  // namespace
+
+MainWindow::~MainWindow() {
+  if (popupMenu_) DestroyMenu(popupMenu_);
+}
+
+bool MainWindow::Create(MainWindowEvents& events) {
+  events_ = &events;
+  return CreateCentred(kClassName, kDesignCaption, kStyle, WS_EX_CONTROLPARENT, kClientWidth, kClientHeight) !=
+         nullptr;
+}
+
+LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CREATE:
+      OnCreate();
+      return 0;
+    case WM_TIMER:
+      OnTimer(wParam);
+      return 0;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam));
+      return 0;
+    case DM_GETDEFID:
+      return MAKELONG(CountdownPanel::kCancelButton, DC_HASDEFID);  // Enter cancels unless the focus is elsewhere
+    case WM_HOTKEY:
+      if (events_->OnHotkey(static_cast<std::uint32_t>(wParam))) return 1;
+      return Default(msg, wParam, lParam);
+    case kTrayCallbackMessage:
+      OnTrayCallback(lParam);
+      return 0;
+    case WM_CLOSE:
+      events_->OnClosing();
+      DestroyWindow(hwnd_);
+      return 0;
+    case WM_DESTROY:
+      timers_.StopAll();
+      events_->OnDestroyed();
+      PostQuitMessage(0);
+      return 0;
+    default: {
+      const LRESULT r = Default(msg, wParam, lParam);
+      events_->OnWindowMessage(msg);  // the taskbar's restart re-adds the icon
+      return r;
+    }
+  }
+}
+
+void MainWindow::OnCreate() {
+  countdownPanel_.CreateControls();
+  CreatePopupMenu();
+  // The design state of the timers; start-up stops the countdown's.
+  timers_.SetTimerEnabled(MainTimer::TaskTick, true);
+  timers_.SetTimerEnabled(MainTimer::CountdownSecond, true);
+}
+
+void MainWindow::CreatePopupMenu() {
+  popupMenu_ = ::CreatePopupMenu();
+  for (std::size_t i = 0; i < kPopupMenuSize; ++i) {
+    const MenuEntry& e = kPopupMenu[i];
+    if (IsSeparator(e)) {
+      AppendMenuA(popupMenu_, MF_SEPARATOR, 0, nullptr);
+    } else {
+      const UINT checked = e.item == MenuItem::Monitoring ? MF_CHECKED : 0;
+      AppendMenuA(popupMenu_, MF_STRING | checked, kMenuCommandBase + i, e.caption);
+    }
+  }
+}
+
+void MainWindow::OnTimer(UINT_PTR id) {
+  if (id == WindowTimers::IdOf(MainTimer::TaskTick)) events_->OnTaskTick();
+  if (id == WindowTimers::IdOf(MainTimer::CountdownSecond)) events_->OnCountdownSecond();
+  if (id == WindowTimers::IdOf(MainTimer::TickPause)) events_->OnTickPauseEnd();
+}
+
+void MainWindow::OnCommand(WORD id) {
+  if (id == CountdownPanel::kDoItNowButton) {
+    events_->OnDoItNow();
+  } else if (id == CountdownPanel::kCancelButton || id == IDOK) {
+    events_->OnCancelCountdown();
+  } else if (id >= kMenuCommandBase && id < kMenuCommandBase + kPopupMenuSize) {
+    events_->OnMenuCommand(kPopupMenu[id - kMenuCommandBase].item);
+  }
+}
+
+void MainWindow::OnTrayCallback(LPARAM mouseMessage) {
+  if (!events_->OpensMenu(static_cast<std::uint32_t>(mouseMessage))) return;
+  SetForegroundWindow(hwnd_);  // so the menu closes when the user clicks elsewhere
+  POINT at;
+  GetCursorPos(&at);
+  MSG m;
+  while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+    if (m.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(m.wParam));
+      return;
+    }
+    TranslateMessage(&m);
+    DispatchMessageA(&m);
+  }
+  const UINT cmd = TrackPopupMenu(popupMenu_, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd_, nullptr);
+  PostMessageA(hwnd_, WM_NULL, 0, 0);
+  if (cmd != 0) OnCommand(static_cast<WORD>(cmd));
+}
+
+std::uint32_t MainWindow::RegisterTaskbarCreated() {
+  const UINT message = RegisterWindowMessageA("TaskbarCreated");
+  if (message != 0) AllowThroughMessageFilter(hwnd_, message);
+  return message;
+}
+
+void MainWindow::MakeTopmost() { SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE); }
+
+void MainWindow::SetMenuCaption(MenuItem item, const std::string& caption) {
+  const UINT id = MenuId(item);
+  const UINT checked = GetMenuState(popupMenu_, id, MF_BYCOMMAND) & MF_CHECKED;
+  ModifyMenuA(popupMenu_, id, MF_BYCOMMAND | MF_STRING | checked, id, caption.c_str());
+}
+
+void MainWindow::SetMenuChecked(MenuItem item, bool checked) {
+  CheckMenuItem(popupMenu_, MenuId(item), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void MainWindow::OpenAbout() { AboutBox::Open(); }
+
+void MainWindow::Close() { PostMessageA(hwnd_, WM_CLOSE, 0, 0); }
+
+}  // namespace ordavi

@@ -1,0 +1,99 @@
+// The one window base of the agent's windows (main window, notice, About box,
+// and the dialogs): class registration, the instance attached to its window at
+// WM_NCCREATE (GWLP_USERDATA), the error-box guard at the dispatch boundary,
+// and the font and layout helpers the windows build their controls with.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace ordavi {
+
+namespace ui {
+
+// A font by face name and height (negative: character height in pixels).
+HFONT Font(const char* face, int height);
+HFONT SongTi(int height);  // "宋体"
+
+// Outer size of a window whose client area is `w` x `h`.
+SIZE OuterSize(int w, int h, DWORD style, DWORD exStyle);
+// Top-left corner that centres a window of that outer size on the screen.
+POINT CentredOnScreen(SIZE outer);
+
+// A child control of a given class, place, size, style and font (null: the
+// system font), visible.
+HWND CreateChild(HWND parent, const char* className, int id, int x, int y, int w, int h, DWORD style, HFONT font,
+                 const std::string& text = std::string(), DWORD exStyle = 0);
+
+// Resizes a label to fit its current text, as an auto-sized label does.
+void FitLabel(HWND label);
+void SetLabel(HWND label, const std::string& text);
+
+// Shows the standard error box: caption "Ordavi", error icon, the message
+// with a full stop appended when its last character sorts after ".". The
+// same text is shown once until its box is closed.
+void ShowErrorBox(const std::string& message);
+
+// Runs a handler at the message-dispatch boundary: no exception escapes it.
+template <typename F>
+LRESULT Guard(F&& f, LRESULT onError = 0) {
+  try {
+    return f();
+  } catch (const std::exception& e) {
+    ShowErrorBox(e.what());
+  } catch (...) {
+    ShowErrorBox("Unexpected error");
+  }
+  return onError;
+}
+
+}  // namespace ui
+
+class Window {
+ public:
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+  HWND handle() const { return hwnd_; }
+
+ protected:
+  // A window that frees itself once destroyed (notices, About boxes, the
+  // dialogs: each use creates a new one with new), or one its owner keeps.
+  enum class Lifetime { Owned, FreedWhenDestroyed };
+  explicit Window(Lifetime lifetime) : lifetime_(lifetime) {}
+  virtual ~Window();
+
+  // Registers `className` once (application icon, arrow cursor, button-face
+  // background) and creates the window at `at` with the outer size `outer`.
+  // A self-freeing window that could not be created is freed here.
+  HWND CreateTopLevel(const char* className, const char* caption, DWORD style, DWORD exStyle, POINT at, SIZE outer);
+  // The same, centred on the screen, with a client area of `clientW` x `clientH`.
+  HWND CreateCentred(const char* className, const char* caption, DWORD style, DWORD exStyle, int clientW,
+                     int clientH);
+
+  // Every message of the window, inside the error-box guard.
+  virtual LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) = 0;
+  LRESULT Default(UINT msg, WPARAM wParam, LPARAM lParam) { return DefWindowProcA(hwnd_, msg, wParam, lParam); }
+
+  // Controls. Fonts made with OwnFont live as long as the window object.
+  HFONT OwnFont(HFONT font);
+  void SetFont(HFONT font) { SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE); }
+  // A static text that sizes itself to its text, like an auto-sized label.
+  HWND CreateLabel(int id, int x, int y, const std::string& text, HFONT font);
+  HWND CreateButton(int id, int x, int y, int w, int h, const std::string& text, HFONT font, DWORD extraStyle = 0);
+  // Any other child control of a given class, size and font.
+  HWND CreateControl(const char* className, int id, int x, int y, int w, int h, DWORD style, HFONT font,
+                     const std::string& text = std::string(), DWORD exStyle = 0);
+
+  HWND hwnd_ = nullptr;
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+  Lifetime lifetime_;
+  bool attached_ = false;
+  std::vector<HFONT> fonts_;
+};
+
+}  // namespace ordavi

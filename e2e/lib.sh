@@ -1,0 +1,194 @@
+# Helpers of the end-to-end scenarios (sourced by e2e/scenarios.sh): a fresh
+# prefix with the agent and the driver, checks, the driver, the registry, the
+# relay trace and screenshots. Works the same on the 32-bit and the 64-bit
+# path of tools/wine-test-env.sh.
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+SHOTS="$ROOT/build/screenshots"
+mkdir -p "$SHOTS"
+source "$ROOT/tools/wine-test-env.sh"
+
+KEY='HKLM\Software\Velmora\Ordavi'
+
+# Command ids of the tray menu's items: 1000 + the item's place in the menu,
+# separators counted (see the main window's menu).
+MENU_MONITORING=1000
+MENU_SETTINGS=1002
+MENU_LOG_OFF=1004
+MENU_STANDBY=1005
+MENU_HIBERNATE=1006
+MENU_RESTART=1007
+MENU_SHUT_DOWN=1008
+MENU_OPEN_CD=1009
+MENU_CLOSE_CD=1010
+MENU_MONITOR_OFF=1011
+MENU_CLEAN_JUNK=1012
+MENU_FAST_RESTART=1013
+MENU_FAST_SHUTDOWN=1014
+MENU_UPDATE=1016
+MENU_ABOUT=1017
+MENU_HELP=1018
+MENU_EXIT=1019
+WM_COMMAND=0x0111
+
+# The calls the relay trace shows. UnregisterHotKey and the timers are
+# forwarded to win32u in this Wine, so their win32u names are listed too.
+RELAY='winmm.mciSendStringA;user32.SendMessageTimeoutA;user32.ChangeWindowMessageFilterEx;user32.ChangeWindowMessageFilter;user32.TrackPopupMenu;user32.LoadIconA;shell32.ShellExecuteA;user32.SetTimer;user32.KillTimer;win32u.NtUserSetTimer;win32u.NtUserKillTimer;user32.ExitWindowsEx;kernel32.SetSystemPowerState;ntdll.NtShutdownSystem;kernel32.CreateProcessA;kernel32.GetVersionExA;advapi32.AdjustTokenPrivileges;kernel32.SetPriorityClass;user32.RegisterWindowMessageA;shell32.Shell_NotifyIconA;kernel32.GlobalFindAtomA;kernel32.GlobalAddAtomA;kernel32.GlobalDeleteAtom;user32.RegisterHotKey;user32.UnregisterHotKey;win32u.NtUserUnregisterHotKey;user32.SetWindowPos'
+
+# --- Checks and the end of a scenario
+
+failures=0
+pass() { echo "ok   - $*"; }
+fail() { echo "FAIL - $*"; failures=$((failures + 1)); }
+# check DESCRIPTION COMMAND...: passes when the command succeeds.
+check() {
+  local what="$1"
+  shift
+  if "$@"; then pass "$what"; else fail "$what"; fi
+}
+# has TEXT REGEX: TEXT holds a line matching the extended regular expression.
+has() { printf '%s\n' "$1" | grep -qE -- "$2"; }
+# has_text TEXT STRING: TEXT holds STRING as it stands.
+has_text() { printf '%s\n' "$1" | grep -qF -- "$2"; }
+# quiet COMMAND...: runs it without its output.
+quiet() { "$@" >/dev/null; }
+# eventually SECONDS COMMAND...: the command succeeds within that time.
+eventually() {
+  local until=$(($(date +%s) + $1))
+  shift
+  until "$@"; do
+    [ "$(date +%s)" -ge "$until" ] && return 1
+    sleep 0.5
+  done
+}
+not() { ! "$@"; }
+
+finish() {
+  if [ "$failures" -gt 0 ]; then
+    echo "$SCENARIO: $failures check(s) failed"
+    [ -f "$WORK/agent.log" ] && { echo "--- agent trace (last lines)"; tail -n 40 "$WORK/agent.log"; }
+    exit 1
+  fi
+  echo "$SCENARIO: all checks passed ($ORDAVI_WINE_ARCH build)"
+  exit 0
+}
+
+# --- The driver, screenshots, the registry
+
+drv() { wine 'C:\e2e_driver.exe' "$@" 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+shot() { import -window root "$SHOTS/$1.png" && echo "screenshot: build/screenshots/$1.png"; }
+reg_dword() { wine_reg_query "$KEY" "$1" | awk -v n="$1" '$1 == n && $2 == "REG_DWORD" { print $3 }'; }
+reg_sz_empty() { wine_reg_query "$KEY" "$1" | grep -qE "^ +$1 +REG_SZ *$"; }
+gbk_hex() { printf '%s' "$1" | iconv -f UTF-8 -t GBK | od -An -tx1 | tr -s ' \n' ' ' | sed 's/^ //; s/ $//'; }
+
+# press CLASS CAPTION BUTTONTEXT: a left click at the button's place on the
+# screen, as a user presses it.
+press() {
+  local at
+  at=$(drv where "$1" "$2" "$3") || return 1
+  # shellcheck disable=SC2086
+  xdotool mousemove $at click 1
+}
+
+# menu_command ID: the tray menu's item with that command id is chosen.
+menu_command() { quiet drv post TForm1 "$WM_COMMAND" "$1" 0; }
+
+# --- The prefix and the agent
+
+# Fresh prefix and display; the agent, the driver and the probe copied in.
+setup() {
+  wine_env_setup --display || exit 1
+  BUILD="$(wine_build_dir)"
+  WORK="$WINEPREFIX/e2e"
+  mkdir -p "$WORK"
+  cp "$BUILD/app/win32/Ordavi.exe" "$WINEPREFIX/drive_c/Ordavi.exe" || exit 1
+  cp "$BUILD/e2e/e2e_driver.exe" "$BUILD/e2e/notice_probe.exe" "$WINEPREFIX/drive_c/" || exit 1
+  wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /d "$RELAY" /f >/dev/null 2>&1
+}
+
+start_agent() {
+  WINEDEBUG="${AGENT_WINEDEBUG:-+relay}" wine_run_bg AGENT_PID explorer /desktop=shell,1024x768 'C:\Ordavi.exe' 2>"$WORK/agent.log"
+  if eventually 30 quiet drv hidden TForm1; then
+    sleep 2  # start-up is complete once the hotkeys are registered
+    return 0
+  fi
+  fail "the agent's main window TForm1 exists"
+  finish
+}
+
+# plant_task N SCHEDULE TYPE PARAM: task N, enabled, written through
+# RegSetValueExA so that the stored bytes are GBK like the agent's own.
+plant_task() {
+  drv setsz "A$1" "$2" && drv setsz "B$1" "$3" && drv setsz "C$1" "$4" && drv setsz "D$1" 启用
+}
+
+# The coming minute of the prefix's local clock: sets DUE_H, DUE_M (no zero
+# padding, as a schedule text writes them), DUE_YMD (year month day run
+# together, as the junk log name writes them) and DUE_WAIT, the seconds until
+# that minute begins.
+coming_minute() {
+  local y mo d h mi s next
+  read -r y mo d h mi s < <(drv now)
+  next=$(date -u -d "$(printf '%04d-%02d-%02d %02d:%02d:00' "$y" "$mo" "$d" "$h" "$mi") UTC + 60 seconds" '+%Y %-m %-d %-H %-M')
+  read -r y mo d DUE_H DUE_M <<<"$next"
+  DUE_YMD="$y$mo$d"
+  DUE_WAIT=$((60 - s))
+  echo "now $h:$mi:$s, tasks due at $DUE_H:$DUE_M"
+}
+
+# --- The relay trace
+#
+# Lines are read in one form for both builds: thread and timestamp prefixes
+# and the return address go, module names are lower case, and every argument
+# is cut to its low 32 bits (8 hex digits). A 64-bit Wine prints each argument
+# as a whole register, so a handle of -1 reads ffffffffffffffff and a 32-bit
+# number may carry leftover high bits; cut, both read as the 32-bit build's.
+_relay_norm() {
+  perl -ne '
+    next unless /^(?:([0-9]+\.[0-9]+):)?[0-9a-f]{4}:(Call [A-Za-z0-9_]+\..*)$/;
+    my ($t, $l) = ($1, $2);
+    $l =~ s/ ret=[0-9a-f]+$//;
+    $l =~ s/^Call ([A-Za-z0-9_]+)\./"Call " . lc($1) . "."/e;
+    $l =~ s/(?<=[(,])[0-9a-f]*?([0-9a-f]{8})(?=[ ,)])/$1/g;
+    $l = "$t $l" if $ENV{RELAY_TIMED};
+    print "$l\n" unless $ENV{RELAY_TIMED} && !defined $t;'
+}
+# calls REGEX: the normalised calls matching REGEX (module names lower case).
+calls() { _relay_norm <"$WORK/agent.log" | grep -E "^Call $1"; }
+# timed_calls REGEX: the same with the timestamp (seconds) first; needs
+# WINEDEBUG=+timestamp,+relay.
+timed_calls() { RELAY_TIMED=1 _relay_norm <"$WORK/agent.log" | grep -E "^[0-9.]+ Call $1"; }
+# The seconds of a timed call line.
+stamp() { cut -d' ' -f1; }
+
+# The address of the tray icon record, from the first NIM_ADD call, as the
+# whole pointer (not cut to 32 bits).
+tray_record_address() {
+  grep -aE ':Call shell32\.Shell_NotifyIconA\(0+,[0-9a-f]+\)' "$WORK/agent.log" | head -n1 |
+    sed -E 's/.*Shell_NotifyIconA\(0+,([0-9a-f]+)\).*/\1/'
+}
+
+# The tray icon record's first layout: 88 bytes in the 32-bit build, 104 in
+# the 64-bit build (handles of 8 bytes, aligned). TRAY_HEAD is the regex of
+# its leading fields (cbSize, hWnd, uID 100, uFlags 7, WM_USER+1), TRAY_TIP
+# the 1-based byte position of the 64-byte tip.
+if [ "${ORDAVI_WINE_ARCH:-}" = win64 ]; then
+  TRAY_SIZE=104
+  TRAY_HEAD='^68 00 00 00 00 00 00 00 (.. ){8}64 00 00 00 07 00 00 00 01 04 00 00 '
+  TRAY_TIP=41
+else
+  TRAY_SIZE=88
+  TRAY_HEAD='^58 00 00 00 (.. ){4}64 00 00 00 07 00 00 00 01 04 00 00 '
+  TRAY_TIP=25
+fi
+# tray_record ADDRESS: the record's bytes, space separated on one line.
+tray_record() { drv peek TForm1 "$1" "$TRAY_SIZE" | tr '\n' ' ' | tr -s ' '; }
+# tray_tip RECORD: the 64 bytes of its tip.
+tray_tip() { echo "$1" | cut -d' ' -f"$TRAY_TIP-$((TRAY_TIP + 63))"; }
+# tip_bytes TEXT: the tip field holding TEXT, zero-padded to 64 bytes.
+tip_bytes() {
+  local hex n
+  hex=$(gbk_hex "$1")
+  n=$(echo "$hex" | wc -w)
+  echo "$hex$(printf ' 00%.0s' $(seq 1 $((64 - n))))"
+}

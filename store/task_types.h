@@ -1,0 +1,42 @@
+// The fifteen task types: what each stored type word (value B) means to the
+// task tick, the countdown and the task editor. This is the one place a type
+// word is looked up.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace ordavi {
+
+// The seven power actions, each one fixed platform call (actions/power.h).
+enum class PowerAction { LogOff, Standby, Hibernate, Restart, ShutDown, FastRestart, FastShutdown };
+
+// What a due task of the type does.
+enum class TaskAction {
+  Remind, OpenFile, CloseProgram, HangUp, Dial, LogOff, Standby, Hibernate, Restart, ShutDown,
+  FastRestart, FastShutdown, CleanJunk, DisableAdapter, EnableAdapter
+};
+
+// How the tick runs it: at once (then the tick pauses), through the shutdown
+// countdown, or as junk cleaning (the tick waits for it, then pauses).
+enum class TaskRun { Immediate, Countdown, Junk };
+
+struct TaskType {
+  const char* word;           // the stored type word, compared exactly
+  TaskAction action;
+  TaskRun run;
+  bool needsParameter;        // value C is read and used
+  const char* countdownWord;  // the countdown's pending word ("关机"); null unless run is Countdown
+  std::optional<PowerAction> power;  // what the countdown ends in, for the power types
+  // The task editor's caption and suggestions for the type's parameter go here.
+};
+
+// In the order of the task editor's type list.
+extern const TaskType kTaskTypes[15];
+
+// The type of a stored type word; null for a word that names no type.
+const TaskType* FindTaskType(const std::string& word);
+// The countdown type whose pending word is `word`; null for any other word.
+const TaskType* FindCountdownType(const std::string& word);
+
+}  // namespace ordavi
