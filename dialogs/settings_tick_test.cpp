@@ -28,19 +28,19 @@ TEST(SettingsTickHold, ClosingTheLastDialogRestoresWhatTheTickWouldDo) {
     FakeCountdown countdown;
     bool monitoring = c.monitoring;
     SettingsTickHold hold(timers, countdown, [&] { return monitoring; });
-    timers.SetTimerEnabled(MainTimer::Timer1, c.monitoring && !c.countdown && !c.pausePending);
-    timers.SetTimerEnabled(MainTimer::Timer3, c.pausePending);
+    timers.SetTimerEnabled(MainTimer::TaskTick, c.monitoring && !c.countdown && !c.pausePending);
+    timers.SetTimerEnabled(MainTimer::TickPause, c.pausePending);
     countdown.running = c.countdown;
 
     hold.DialogOpened();
     hold.DialogOpened();  // a second dialog, opened while the first is open
-    EXPECT_FALSE(timers.TimerEnabled(MainTimer::Timer1)) << c.what;
+    EXPECT_FALSE(timers.TimerEnabled(MainTimer::TaskTick)) << c.what;
     hold.DialogClosed();
     EXPECT_TRUE(hold.AnyOpen()) << c.what;
-    EXPECT_FALSE(timers.TimerEnabled(MainTimer::Timer1)) << c.what << ": one dialog is still open";
+    EXPECT_FALSE(timers.TimerEnabled(MainTimer::TaskTick)) << c.what << ": one dialog is still open";
     hold.DialogClosed();
     EXPECT_FALSE(hold.AnyOpen());
-    EXPECT_EQ(timers.TimerEnabled(MainTimer::Timer1), c.timer1AfterClose) << c.what;
+    EXPECT_EQ(timers.TimerEnabled(MainTimer::TaskTick), c.timer1AfterClose) << c.what;
   }
 }
 

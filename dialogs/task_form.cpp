@@ -7,27 +7,11 @@
 
 namespace ordavi {
 
-const char* const kEditorTypeWords[kEditorTypeCount] = {
-    words::kRemind,      words::kOpenFile,    words::kCloseProgram, words::kHangUp,      words::kDial,
-    words::kLogOffPc,    words::kStandbyPc,   words::kHibernatePc,  words::kRestartPc,   words::kShutDownPc,
-    words::kFastRestart, words::kFastShutdown, words::kCleanJunk,   words::kDisableAdapter, words::kEnableAdapter,
-};
-
 namespace {
 
-constexpr const char* kOpenFileHint = "可以打开mp3文件，程序，网址，电影视频等";
-constexpr const char* kCloseProgramHint = "在此输入程序的文件名或按浏览。";
-constexpr const char* kRemindCaption = "提醒语：";
-constexpr const char* kFileCaption = "文件:";
-constexpr const char* kProgramCaption = "程序：";
-constexpr const char* kPropertyCaption = "属性：";
-constexpr const char* kLocalConnection = "本地连接";
-constexpr const char* kEthernet = "以太网";
-
-constexpr int kRemindIndex = 0, kOpenFileIndex = 1, kCloseProgramIndex = 2;
-
 bool IsAdapterType(const std::string& type) {
-  return type == words::kDisableAdapter || type == words::kEnableAdapter;
+  const TaskType* t = FindTaskType(type);
+  return t && (t->action == TaskAction::DisableAdapter || t->action == TaskAction::EnableAdapter);
 }
 
 std::string TimeText(const TimeOfDay& t) { return Decimal(t.hour) + "时" + Decimal(t.minute) + "分"; }
@@ -62,42 +46,34 @@ int LongestMonth(int month) {
 
 }  // namespace
 
-int EditorTypeIndex(const std::string& typeWord) {
-  for (int i = 0; i < kEditorTypeCount; ++i) {
-    if (typeWord == kEditorTypeWords[i]) return i;
-  }
-  return kRemindIndex;
+const TaskType& EditorType(const std::string& typeWord) {
+  const TaskType* t = FindTaskType(typeWord);
+  return t ? *t : kTaskTypes[0];
 }
 
 ParamHints HintsForPickedType(const std::string& typeWord, std::uint32_t osMajor) {
+  const TaskType& t = EditorType(typeWord);
   ParamHints h;
-  h.caption = kPropertyCaption;
-  if (typeWord == words::kRemind) {
-    h.caption = kRemindCaption;
-    h.items = {"下班时间到。", "要去上班啰。", "该吃饭了。", "该休息一下了。", "放学了。"};
-    h.text = h.items.front();
-  } else if (typeWord == words::kOpenFile) {
-    h.caption = kFileCaption;
-    h.text = h.tooltip = kOpenFileHint;
-  } else if (typeWord == words::kCloseProgram) {
-    h.caption = kProgramCaption;
-    h.text = h.tooltip = kCloseProgramHint;
+  h.caption = t.paramCaption;
+  for (const char* const* s = t.suggestions; s && *s; ++s) h.items.push_back(*s);
+  if (t.instruction) {
+    h.text = h.tooltip = t.instruction;
   } else if (IsAdapterType(typeWord)) {
-    h.items = {kLocalConnection, kEthernet};
-    h.text = osMajor >= 10 ? kEthernet : kLocalConnection;
+    // The adapter names list the connection's name before Windows 10, then
+    // the one Windows 10 gave it ("本地连接", "以太网").
+    h.text = osMajor >= 10 ? h.items.back() : h.items.front();
+  } else if (!h.items.empty()) {
+    h.text = h.items.front();
   }
   return h;
 }
 
 ParamHints HintsForStoredTask(const std::string& typeWord, const std::string& param) {
+  const TaskType& t = EditorType(typeWord);
   ParamHints h;
+  h.caption = t.paramCaption;
+  if (t.instruction) h.tooltip = t.instruction;
   h.text = param;
-  switch (EditorTypeIndex(typeWord)) {
-    case kRemindIndex: h.caption = kRemindCaption; break;
-    case kOpenFileIndex: h.caption = kFileCaption; h.tooltip = kOpenFileHint; break;
-    case kCloseProgramIndex: h.caption = kProgramCaption; h.tooltip = kCloseProgramHint; break;
-    default: h.caption = kPropertyCaption; break;
-  }
   return h;
 }
 
@@ -164,7 +140,7 @@ std::string ComposeSchedule(TaskForm& f, const std::string& shortDateFormat) {
 
 void FillTaskForm(TaskForm& f, const TaskRecord& task, Matchers& matchers, const ScheduleNow& now,
                   const std::string& shortDateFormat) {
-  f.type = kEditorTypeWords[EditorTypeIndex(task.type)];
+  f.type = EditorType(task.type).word;
   f.param = task.param;
   const std::optional<ScheduleKind> kind = KindOf(task.schedule);
   if (!kind) return;

@@ -12,16 +12,14 @@
 
 #include "dialogs/settings_list.h"
 #include "schedule/schedule.h"
+#include "store/task_types.h"
 #include "store/tasks.h"
 
 namespace ordavi {
 
-inline constexpr int kEditorTypeCount = 15;
-// The type words in the order of the editor's type list.
-extern const char* const kEditorTypeWords[kEditorTypeCount];
-// The position of a stored type word in that list; 0 ("提醒") for a word that
-// is not one of the fifteen.
-int EditorTypeIndex(const std::string& typeWord);
+// The type the editor selects for a stored type word: the word's own type,
+// or the first of the list ("提醒") for a word that names none.
+const TaskType& EditorType(const std::string& typeWord);
 
 // The parameter row: the caption beside the box, the box's list, its text and
 // its tooltip (empty: none).
@@ -39,7 +37,7 @@ inline constexpr const char* kInitialParamCaption = "提醒语:";
 // major version (10 and later call the wired connection "以太网").
 ParamHints HintsForPickedType(const std::string& typeWord, std::uint32_t osMajor);
 // What the parameter row shows when a stored task fills the editor: caption
-// and tooltip by the type's list position, no list, the stored parameter.
+// and tooltip of EditorType, no list, the stored parameter.
 ParamHints HintsForStoredTask(const std::string& typeWord, const std::string& param);
 
 struct TimeOfDay {

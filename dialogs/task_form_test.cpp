@@ -226,8 +226,8 @@ TEST(ParamHints, StoredTaskGetsCaptionAndTooltipByItsListPosition) {
     EXPECT_EQ(h.text, "stored");
     EXPECT_TRUE(h.items.empty());
   }
-  EXPECT_EQ(EditorTypeIndex("启用网卡"), 14);
-  EXPECT_EQ(EditorTypeIndex("关闭计算机"), 9);
+  EXPECT_EQ(std::string(EditorType("启用网卡").word), "启用网卡");
+  EXPECT_EQ(std::string(EditorType("").word), "提醒");
 }
 
 TEST(EditorTexts, UptimeAndDigitFilter) {

@@ -191,8 +191,12 @@ int ComboItems(HWND window, const std::string& cls, const std::string& which) {
   if (!h) return 1;
   const int n = static_cast<int>(SendMessageA(h, CB_GETCOUNT, 0, 0));
   for (int i = 0; i < n; ++i) {
-    char buf[1024] = {};
-    SendMessageA(h, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf));
+    // Asked for in UTF-16: across processes Wine hands the ANSI form of this
+    // message over garbled.
+    wchar_t wide[1024] = {};
+    SendMessageW(h, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wide));
+    char buf[2048] = {};
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, buf, sizeof buf, nullptr, nullptr);
     std::printf("%s\n", buf);
   }
   return 0;

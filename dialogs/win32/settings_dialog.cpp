@@ -260,6 +260,8 @@ LRESULT SettingsDialog::OnNotify(const NMHDR& header) {
   } else if (header.code == NM_CLICK) {
     list_.ClickList(services_.tasks);
     PlaceStateCombo();
+  } else if (header.code == LVN_ENDSCROLL) {
+    PlaceStateCombo();  // the combo follows its row
   }
   return 0;
 }

@@ -160,7 +160,9 @@ void TaskEditor::CreateControls() {
   const int boxX = 84;
   CreateLabel(kControl, kMargin, kTypeY + kLabelDrop, "任务类型:", font_);
   type_ = CreateControl("COMBOBOX", kType, boxX, kTypeY, 150, 300, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, font_);
-  SetComboItems(type_, std::vector<std::string>(kEditorTypeWords, kEditorTypeWords + kEditorTypeCount));
+  std::vector<std::string> typeWords;
+  for (const TaskType& t : kTaskTypes) typeWords.push_back(t.word);
+  SetComboItems(type_, typeWords);
 
   const int browseW = 58;
   const int browseX = kClientWidth - kMargin - browseW;
