@@ -199,10 +199,20 @@ void SettingsDialog::PlaceStateCombo() {
   cell.left = LVIR_BOUNDS;
   SendMessageA(listView_, LVM_GETSUBITEMRECT, *row, reinterpret_cast<LPARAM>(&cell));
   // The selection field covers the cell and its grid lines, just tall enough
-  // for the text; the list drops below it.
-  SetWindowPos(stateCombo_, HWND_TOP, cell.left, cell.top - 2, cell.right - cell.left, 80, SWP_NOACTIVATE);
-  SendMessageA(stateCombo_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), cell.bottom - cell.top - 2);
-  SendMessageA(stateCombo_, CB_SETCURSEL, static_cast<WPARAM>(list_.stateCombo().item), 0);
+  // for the text; the list drops below it. A combo already in place is left
+  // alone, so that a choice made in its open list does not close the list.
+  RECT now = {};
+  GetWindowRect(stateCombo_, &now);
+  MapWindowPoints(nullptr, listView_, reinterpret_cast<POINT*>(&now), 2);
+  if (!IsWindowVisible(stateCombo_) || now.left != cell.left || now.top != cell.top - 2 ||
+      now.right != cell.right) {
+    SetWindowPos(stateCombo_, HWND_TOP, cell.left, cell.top - 2, cell.right - cell.left, 80, SWP_NOACTIVATE);
+    SendMessageA(stateCombo_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), cell.bottom - cell.top - 2);
+  }
+  const WPARAM item = static_cast<WPARAM>(list_.stateCombo().item);
+  if (static_cast<WPARAM>(SendMessageA(stateCombo_, CB_GETCURSEL, 0, 0)) != item) {
+    SendMessageA(stateCombo_, CB_SETCURSEL, item, 0);
+  }
   ShowWindow(stateCombo_, SW_SHOW);
 }
 
