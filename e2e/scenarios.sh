@@ -510,6 +510,8 @@ stored() {
   done
   echo "$out"
 }
+# box_says CAPTION TEXT: a message box with that caption shows that text.
+box_says() { has_text "$(drv info '#32770' "$1")" "\"$2\""; }
 # sz_bytes NAME: the value's bytes as RegQueryValueExA gives them, and its type.
 sz_bytes() { drv getsz "$1"; }
 # set_time N HH MM: the N-th time picker of the editor (from 0, DateTimePicker2
@@ -651,7 +653,9 @@ scenario_settings_tasks() {
 
 # The options: Enter right after opening cancels; 1.5 minutes and autostart
 # stored on OK and shown again; autostart cleared deletes Ormile; with
-# monitoring off, closing the dialog leaves the tick off.
+# monitoring off, closing the dialog leaves the tick off. Also the refusals:
+# a delete with no row selected, an editor's OK with no kind chosen; and an
+# editor closes with its dialog.
 scenario_settings_options() {
   setup
   start_agent
@@ -661,6 +665,24 @@ scenario_settings_options() {
   check "Enter right after opening closes the dialog" eventually 5 quiet drv gone TForm3 '*' 1
   check "nothing stored: tishi 60" [ "$(reg_dword tishi)" = 0x3c ]
   check "nothing stored: no Ormile" not has "$(wine_reg_query "$run" Ormile)" Ormile
+
+  open_settings
+  press TForm3 '*' '删除(&D)'
+  check "删除 with no row selected: the box 错误 \"请选择要删除的任务\"" eventually 5 box_says 错误 请选择要删除的任务
+  press '#32770' '错误' '确定'
+  eventually 5 quiet drv gone '#32770' '错误' 1
+  press TForm3 '*' '添加(&A)'
+  eventually 10 quiet drv wait TForm5 '任务' 1
+  press TForm5 '*' '确定(&O)'
+  check "OK with no kind chosen: the box 提示 \"请选择时间\"" eventually 5 box_says 提示 请选择时间
+  shot e2e-task-editor-no-kind
+  press '#32770' '提示' '确定'
+  eventually 5 quiet drv gone '#32770' '提示' 1
+  check "the editor stays open" quiet drv wait TForm5 '任务' 1
+  check "nothing stored: TaskNum 0" [ "$(reg_dword TaskNum)" = 0x0 ]
+  quiet drv close TForm3 '设置'
+  check "closing the dialog closes its editor" eventually 5 quiet drv gone TForm5 '*' 1
+
   open_settings
   check "the wait box shows 1 (minutes)" has "$(drv ctl TForm3 '*' Edit '#1')" '"1"'
   click_ctl TForm3 '*' Edit '#1'
@@ -669,6 +691,11 @@ scenario_settings_options() {
   check "the wait box shows 1.5" has "$(drv ctl TForm3 '*' Edit '#1')" '"1.5"'
   click_ctl TForm3 '*' Button '开机启动Ordavi(&S)'
   click_ctl TForm3 '*' Button '待机前关闭所有程序(&P)'
+  press TForm3 '*' '浏览'
+  check "浏览 opens the file dialog 声音提示选择" eventually 10 quiet drv wait '#32770' '声音提示选择' 1
+  shot e2e-settings-sound-file
+  xdotool key Escape
+  eventually 5 quiet drv gone '#32770' '声音提示选择' 1
   shot e2e-settings-options
   press TForm3 '*' '确定(&O)'
   check "OK closes the dialog" eventually 5 quiet drv gone TForm3 '*' 1
