@@ -12,7 +12,8 @@
 #include <string>
 
 #include "actions/power.h"
-#include "schedule/tick.h"
+#include "schedule/countdown_control.h"
+#include "schedule/timers.h"
 #include "store/options.h"
 
 namespace ordavi {

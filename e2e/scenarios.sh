@@ -318,6 +318,8 @@ last_timer1_call() {
 # The name of the icon last loaded by name (MAINICON, ENASHUT, DISSHUT).
 last_icon() { calls user32.LoadIconA | sed -nE 's/.*"([A-Z]+)"\)$/\1/p' | tail -n1; }
 nim_adds() { calls shell32.Shell_NotifyIconA | grep -c '(00000000,'; }
+# tray_shows ADDRESS ICON TIP: the icon last loaded and the tip in the record.
+tray_shows() { [ "$(last_icon)" = "$2" ] && [ "$(tray_tip "$(tray_record "$1")")" = "$(tip_bytes "$3")" ]; }
 
 # The icon's callback opens the menu on a button press only; the device
 # commands and the power items that leave the session running act with
@@ -370,8 +372,7 @@ Call winmm.mciSendStringA(\"Set cdaudio door closed wait\",00000000,00000000,$ma
   # Monitoring off: DISSHUT, "Ordavi-禁用", the tick stopped.
   menu_command "$MENU_MONITORING"
   sleep 1
-  check "monitoring off: icon DISSHUT ($(last_icon))" [ "$(last_icon)" = DISSHUT ]
-  check "monitoring off: tip \"Ordavi-禁用\"" [ "$(tray_tip "$(tray_record "$addr")")" = "$(tip_bytes 'Ordavi-禁用')" ]
+  check "monitoring off: icon DISSHUT, tip \"Ordavi-禁用\" ($(last_icon))" tray_shows "$addr" DISSHUT 'Ordavi-禁用'
   check "monitoring off: the icon modified (NIM_MODIFY on the record)" \
     has "$(calls shell32.Shell_NotifyIconA)" "\\(00000001,0*${addr: -8}\\)"
   check "monitoring off: the tick stopped ($(last_timer1_call))" has "$(last_timer1_call)" 'KillTimer'
@@ -386,8 +387,7 @@ Call winmm.mciSendStringA(\"Set cdaudio door closed wait\",00000000,00000000,$ma
   quiet drv post TForm1 TaskbarCreated 0 0
   sleep 1
   check "TaskbarCreated: the icon added again (NIM_ADD)" [ "$(nim_adds)" = 2 ]
-  check "TaskbarCreated: still DISSHUT with \"Ordavi-禁用\"" \
-    eval '[ "$(last_icon)" = DISSHUT ] && [ "$(tray_tip "$(tray_record "$addr")")" = "$(tip_bytes "Ordavi-禁用")" ]'
+  check "TaskbarCreated: still DISSHUT with \"Ordavi-禁用\"" tray_shows "$addr" DISSHUT 'Ordavi-禁用'
   shot e2e-monitoring-off
 
   # Power items with monitoring off; the ones that end the Wine session are
@@ -410,8 +410,7 @@ Call ntdll.NtShutdownSystem(00000002)" ]
   # Monitoring on again: ENASHUT (not MAINICON), "Ordavi-启用", the tick runs.
   menu_command "$MENU_MONITORING"
   sleep 1
-  check "monitoring on: icon ENASHUT ($(last_icon))" [ "$(last_icon)" = ENASHUT ]
-  check "monitoring on: tip \"Ordavi-启用\"" [ "$(tray_tip "$(tray_record "$addr")")" = "$(tip_bytes 'Ordavi-启用')" ]
+  check "monitoring on: icon ENASHUT, tip \"Ordavi-启用\" ($(last_icon))" tray_shows "$addr" ENASHUT 'Ordavi-启用'
   check "monitoring on: the tick every 10 s again ($(last_timer1_call))" \
     has "$(last_timer1_call)" 'SetTimer\([0-9a-f]+,00000001,00002710,'
   shot e2e-monitoring-on

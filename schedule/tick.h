@@ -17,6 +17,7 @@
 #include <set>
 #include <string>
 
+#include "schedule/countdown_control.h"
 #include "schedule/local_clock.h"
 #include "schedule/schedule.h"
 #include "schedule/timers.h"
@@ -38,15 +39,6 @@ class TickActions {
   virtual void SetAdapterState(const std::string& name, bool enable) = 0;
   // Returns when the cleaning script has ended.
   virtual void CleanJunk(bool openLog) = 0;
-};
-
-// Port: the shutdown countdown as the tick sees it (implemented by Countdown).
-class CountdownControl {
- public:
-  virtual ~CountdownControl() = default;
-  virtual void SetPendingAction(const std::string& word) = 0;
-  virtual void StartCountdown(const std::string& word) = 0;
-  virtual bool CountdownRunning() const = 0;
 };
 
 // Port: the states owned by other windows that decide whether the tick may

@@ -96,10 +96,16 @@ Window::~Window() {
 HWND Window::CreateTopLevel(const char* className, const char* caption, DWORD style, DWORD exStyle, POINT at,
                             SIZE outer) {
   RegisterClassOnce(className, Procedure);
+  // A self-freeing window whose creation fails after WM_NCCREATE is freed by
+  // its WM_NCDESTROY, which tells so here; one that failed before is freed here.
+  const Lifetime lifetime = lifetime_;
+  bool freed = false;
+  freedDuringCreation_ = &freed;
   HWND hwnd = CreateWindowExA(exStyle, className, caption, style, at.x, at.y, outer.cx, outer.cy, nullptr, nullptr,
                               GetModuleHandleA(nullptr), this);
-  // A window that got as far as WM_NCCREATE has been freed by WM_NCDESTROY.
-  if (!hwnd && lifetime_ == Lifetime::FreedWhenDestroyed && !attached_) delete this;
+  if (freed) return nullptr;
+  freedDuringCreation_ = nullptr;
+  if (!hwnd && lifetime == Lifetime::FreedWhenDestroyed) delete this;
   return hwnd;
 }
 
@@ -114,7 +120,6 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
     auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     self->hwnd_ = hwnd;
-    self->attached_ = true;
   }
   auto* self = reinterpret_cast<Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
@@ -123,7 +128,10 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
     self->hwnd_ = nullptr;
     // Nothing refers to a closed notice, About box or dialog: it goes at once.
-    if (self->lifetime_ == Lifetime::FreedWhenDestroyed) delete self;
+    if (self->lifetime_ == Lifetime::FreedWhenDestroyed) {
+      if (self->freedDuringCreation_) *self->freedDuringCreation_ = true;
+      delete self;
+    }
   }
   return result;
 }

@@ -92,7 +92,7 @@ class Window {
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
   Lifetime lifetime_;
-  bool attached_ = false;
+  bool* freedDuringCreation_ = nullptr;
   std::vector<HFONT> fonts_;
 };
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "schedule/tick.h"
+#include "schedule/timers.h"
 
 namespace ordavi::testing {
 

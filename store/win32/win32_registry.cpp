@@ -35,24 +35,25 @@ class Win32RegistryKey : public RegistryKey {
 
   std::optional<RegValue> Query(const std::string& name) override {
     if (!key_) return std::nullopt;
-    // The size asked for first may be an over-estimate for strings (the ANSI
-    // call converts from the stored wide text), so the size of the second
-    // call is the one kept. The loop covers a value that grows in between.
+    // One call reads every value that fits a small buffer: the task tick
+    // reads two values of every task on each pass, and each call is a round
+    // trip to the registry. A larger value is read again with the size the
+    // first call reported; that size may be an over-estimate for strings (the
+    // ANSI call converts from the stored wide text), so the size of the
+    // successful call is the one kept. The loop covers a value that grows in
+    // between.
     DWORD type = 0;
-    DWORD size = 0;
-    LONG rc = RegQueryValueExA(key_, name.c_str(), nullptr, &type, nullptr, &size);
-    if (rc != ERROR_SUCCESS) return std::nullopt;
+    BYTE small[256];
+    DWORD size = sizeof small;
+    LONG rc = RegQueryValueExA(key_, name.c_str(), nullptr, &type, small, &size);
+    if (rc == ERROR_SUCCESS) return Value(type, small, size);
+    if (rc != ERROR_MORE_DATA) return std::nullopt;
     std::vector<BYTE> buf;
     for (int attempt = 0; attempt < 4; ++attempt) {
       buf.resize(size + 1);
       DWORD got = static_cast<DWORD>(buf.size());
       rc = RegQueryValueExA(key_, name.c_str(), nullptr, &type, buf.data(), &got);
-      if (rc == ERROR_SUCCESS) {
-        RegValue v;
-        v.type = TypeOf(type);
-        v.data.assign(reinterpret_cast<const char*>(buf.data()), got);
-        return v;
-      }
+      if (rc == ERROR_SUCCESS) return Value(type, buf.data(), got);
       if (rc != ERROR_MORE_DATA) return std::nullopt;
       size = got;
     }
@@ -79,6 +80,13 @@ class Win32RegistryKey : public RegistryKey {
   }
 
  private:
+  static RegValue Value(DWORD type, const BYTE* data, DWORD size) {
+    RegValue v;
+    v.type = TypeOf(type);
+    v.data.assign(reinterpret_cast<const char*>(data), size);
+    return v;
+  }
+
   HKEY key_;
 };
 

@@ -1,0 +1,259 @@
+#!/usr/bin/env bash
+# What the resident agent costs, against its floor: prints one table.
+#
+#   bash bench/run.sh            # full form (about 40 minutes)
+#   bash bench/run.sh --short    # short form for the test run (about 3 minutes)
+#
+# Runs under Wine the build this machine can run (tools/wine-test-env.sh:
+# win32, or win64 where 32-bit programs cannot run), each part in a fresh
+# prefix on a private Xvfb inside a Wine virtual desktop with a notification
+# area. Build the Windows presets first (tools/test-all.sh does). Every figure
+# is measured side by side with its floor in the same run:
+#
+#   tick pass    TaskTick over N stored tasks, none due, against the bare
+#                RegQueryValueExA of A n and D n in a tight loop (tick_bench)
+#   footprint    the idle agent against an empty window program built with the
+#                same toolchain (bench/empty_window.cpp): private and resident
+#                memory of the whole Wine process (Linux /proc), kernel
+#                handles, windows, threads
+#   start-up     process creation to the tray icon being there, against the
+#                empty program's creation to its window (bench_probe)
+#   wake-ups     messages the idle agent's loop takes (GetMessageA returns in
+#                Wine's relay trace) and its CPU time, per minute, monitoring
+#                on and off
+#   size         the shipped Ordavi.exe
+#   memory       footprint of an agent with a reminder due every minute (each
+#                notice closed) and a countdown started and cancelled every
+#                five minutes, at its start and after 1, 10 and 30 minutes
+#
+# The short form (N = 10 and 100, shorter windows, one minute of memory over
+# time) checks only that every figure was measured: it never compares a
+# figure with a target.
+set -u
+SHORT=""
+[ "${1:-}" = "--short" ] && SHORT=1
+SCENARIO=bench
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
+wine_arch_detect || exit 1
+
+if [ -n "$SHORT" ]; then
+  TICK_NS=(10 100); TICK_SAMPLES=5; STARTUPS=3; IDLE_SECONDS=30; MEMORY_MINUTES=(1)
+else
+  TICK_NS=(10 100 1000 10000); TICK_SAMPLES=15; STARTUPS=11; IDLE_SECONDS=60; MEMORY_MINUTES=(1 10 30)
+fi
+
+TABLE=()
+missing=0
+row() { TABLE+=("$(printf '| %s | %s | %s | %s | %s |' "$@")"); }
+need() {  # need NAME VALUE: a figure that must have been measured
+  if [ -z "$2" ] || ! [[ "$2" =~ ^-?[0-9]+(\.[0-9]+)?$ ]]; then
+    echo "bench: $1 was not measured" >&2
+    missing=$((missing + 1))
+  fi
+}
+median() { sort -g | awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)] }'; }
+minmax() { sort -g | awk 'NR == 1 { lo = $1 } { hi = $1 } END { if (NR) printf "%s–%s", lo, hi }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b }'; }
+
+# A fresh prefix with the agent, the driver and the benchmark programs.
+bench_setup() {
+  setup
+  cp "$BUILD/bench/bench_probe.exe" "$BUILD/bench/empty_window.exe" "$BUILD/bench/tick_bench.exe" \
+    "$WINEPREFIX/drive_c/" || exit 1
+}
+probe() { wine 'C:\bench_probe.exe' "$@" 2>/dev/null | tr -d '\r'; }
+
+# The Linux process of a Windows program of this prefix (Wine names it by
+# its Windows path).
+unix_pid() {
+  local p
+  for p in $(pgrep -f "^C:\\\\$1"); do
+    if tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
+      echo "$p"
+      return 0
+    fi
+  done
+  return 1
+}
+# private_kb / rss_kb / cpu_ms UNIXPID
+private_kb() { awk '/^Private_(Clean|Dirty):/ { s += $2 } END { print s }' "/proc/$1/smaps_rollup"; }
+rss_kb() { awk '/^Rss:/ { print $2 }' "/proc/$1/smaps_rollup"; }
+cpu_ms() { awk -v hz="$(getconf CLK_TCK)" '{ printf "%.0f", ($14 + $15) * 1000 / hz }' "/proc/$1/stat"; }
+# field NAME LINE: the number after NAME in a probe line.
+field() { echo "$2" | awk -v n="$1" '{ for (i = 1; i < NF; i++) if ($i == n) { print $(i + 1); exit } }'; }
+
+# --- 1. Tick pass
+
+bench_tick() {
+  bench_setup
+  local n line
+  for n in "${TICK_NS[@]}"; do
+    line=$(wine 'C:\tick_bench.exe' "$n" "$TICK_SAMPLES" 2>/dev/null | tr -d '\r')
+    echo "$line"
+    need "tick pass N=$n" "$(field ratio "$line")"
+    row "tick pass, N = $n" "$(field pass_us "$line") µs" "$(field floor_us "$line") µs" \
+      "$(field ratio "$line") ($(echo "$line" | awk '{ print $(NF-1) "–" $NF }'))" "≤ 1.3 at N = 1000"
+  done
+  wine_cleanup
+}
+
+# --- 2. Footprint, 3. start-up
+
+bench_footprint_startup() {
+  bench_setup
+  AGENT_WINEDEBUG=-all start_agent
+  wine_run_bg EMPTY_PID explorer /desktop=shell,1024x768 'C:\empty_window.exe' 2>/dev/null
+  eventually 20 quiet probe footprint OrdaviBenchEmpty
+  sleep 5  # both settle
+  local agent empty a e
+  agent=$(unix_pid Ordavi.exe)
+  empty=$(unix_pid empty_window.exe)
+  a=$(probe footprint TForm1)
+  e=$(probe footprint OrdaviBenchEmpty)
+  echo "agent: $a"
+  echo "empty: $e"
+  local ap ep ar er
+  ap=$(private_kb "$agent"); ep=$(private_kb "$empty")
+  ar=$(rss_kb "$agent"); er=$(rss_kb "$empty")
+  need "agent private memory" "$ap"; need "empty private memory" "$ep"
+  row "private memory (Wine process)" "$ap KB" "$ep KB" "+$((ap - ep)) KB" "≤ +1024 KB"
+  row "resident memory (Wine process)" "$ar KB" "$er KB" "+$((ar - er)) KB" ""
+  local f
+  for f in handles windows threads; do
+    need "agent $f" "$(field "$f" "$a")"
+    row "$f" "$(field "$f" "$a")" "$(field "$f" "$e")" "" ""
+  done
+  row "GDI / USER objects" "$(field gdi "$a") / $(field user "$a")" "$(field gdi "$e") / $(field user "$e")" \
+    "not counted by Wine (GetGuiResources)" ""
+
+  # Start-up, alternately, with the first agent still resident (its files are
+  # in the cache for both, as after any log-on).
+  local i la le agent_ms=() empty_ms=() ratios=()
+  for i in $(seq 1 "$STARTUPS"); do
+    le=$(field startup_ms "$(probe startup 'C:\empty_window.exe' OrdaviBenchEmpty window)")
+    la=$(field startup_ms "$(probe startup 'C:\Ordavi.exe' TForm1 tray)")
+    [ -n "$la" ] && [ -n "$le" ] || continue
+    agent_ms+=("$la"); empty_ms+=("$le"); ratios+=("$(ratio "$la" "$le")")
+  done
+  echo "start-up ms: agent ${agent_ms[*]:-}; empty ${empty_ms[*]:-}"
+  local am em rm
+  am=$(printf '%s\n' "${agent_ms[@]:-}" | median); em=$(printf '%s\n' "${empty_ms[@]:-}" | median)
+  rm=$(printf '%s\n' "${ratios[@]:-}" | median)
+  need "start-up" "$rm"
+  row "start-up (to tray icon / to window)" "$am ms" "$em ms" "$rm ($(printf '%s\n' "${ratios[@]:-}" | minmax))" "≤ 1.3"
+  wine_cleanup
+}
+
+# --- 4. Idle wake-ups
+
+# Messages the agent's loop took between two tick counts, from the trace.
+messages_between() {
+  grep -aE '^[0-9]+\.[0-9]+:[0-9a-f]+:Ret +user32\.GetMessageA' "$WORK/agent.log" |
+    awk -F: -v a="$1" -v b="$2" '{ t = $1 * 1000 } t >= a && t < b { n++ } END { print n + 0 }'
+}
+
+bench_wakeups() {
+  bench_setup
+  wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /d 'user32.GetMessageA' /f >/dev/null 2>&1
+  AGENT_WINEDEBUG=+timestamp,+relay start_agent
+  sleep 3
+  local pid state t0 t1 c0 c1 msgs cpu
+  pid=$(unix_pid Ordavi.exe)
+  for state in on off; do
+    if [ "$state" = off ]; then
+      menu_command "$MENU_MONITORING"
+      sleep 2
+    fi
+    t0=$(probe tick); c0=$(cpu_ms "$pid")
+    sleep "$IDLE_SECONDS"
+    t1=$(probe tick); c1=$(cpu_ms "$pid")
+    msgs=$(messages_between "$t0" "$t1")
+    msgs=$(awk -v m="$msgs" -v a="$t0" -v b="$t1" 'BEGIN { printf "%.1f", m * 60000 / (b - a) }')
+    cpu=$(awk -v c="$((c1 - c0))" -v a="$t0" -v b="$t1" 'BEGIN { printf "%.0f", c * 60000 / (b - a) }')
+    need "wake-ups, monitoring $state" "$msgs"
+    need "CPU time, monitoring $state" "$cpu"
+    row "idle, monitoring $state: messages / min" "$msgs" "" "" "$([ "$state" = on ] && echo 6 || echo 0)"
+    row "idle, monitoring $state: CPU / min" "$cpu ms" "" "" ""
+  done
+  wine_cleanup
+}
+
+# --- 5. Size
+
+bench_size() {
+  local exe="$ROOT/build/win32/app/win32/Ordavi.exe" size stripped
+  size=$(stat -c %s "$exe" 2>/dev/null)
+  stripped=$(i686-w64-mingw32-strip -o /tmp/ordavi-bench-stripped.exe "$exe" 2>/dev/null &&
+    stat -c %s /tmp/ordavi-bench-stripped.exe)
+  rm -f /tmp/ordavi-bench-stripped.exe
+  need "size" "$size"
+  row "Ordavi.exe as built (win32, release)" "$((size / 1024)) KB" "" "" "≤ 512 KB"
+  [ "$stripped" != "$size" ] && row "Ordavi.exe stripped" "$((stripped / 1024)) KB" "" "" ""
+}
+
+# --- 6. Memory over time
+
+bench_memory() {
+  bench_setup
+  local last=${MEMORY_MINUTES[-1]}
+  drv setdword tishi 20
+  # Task k is due k minutes from now: a countdown every fifth minute, a
+  # reminder in every other one.
+  local y mo d h mi s k when n=0
+  read -r y mo d h mi s < <(drv now)
+  for k in $(seq 1 $((last + 1))); do
+    when=$(date -u -d "$(printf '%04d-%02d-%02d %02d:%02d:00' "$y" "$mo" "$d" "$h" "$mi") UTC + $k minutes" '+每天%-H时%-M分')
+    n=$((n + 1))
+    if [ $((k % 5)) = 0 ]; then plant_task "$n" "$when" 关闭计算机 ""; else plant_task "$n" "$when" 提醒 "提醒$k"; fi
+  done
+  drv setdword TaskNum "$n"
+  AGENT_WINEDEBUG=-all start_agent
+  sleep 3
+  local pid start notices=0 countdowns=0 minute next
+  pid=$(unix_pid Ordavi.exe)
+  start=$(date +%s)
+  local p0 r0 h0 w0 fp
+  fp=$(probe footprint TForm1)
+  p0=$(private_kb "$pid"); r0=$(rss_kb "$pid"); h0=$(field handles "$fp"); w0=$(field windows "$fp")
+  need "memory at start" "$p0"
+  row "agent at start" "private $p0 KB, resident $r0 KB" "handles $h0, windows $w0" "" ""
+  for minute in "${MEMORY_MINUTES[@]}"; do
+    next=$((start + minute * 60))
+    while [ "$(date +%s)" -lt "$next" ]; do
+      if [ "$(drv count TForm6 '提示')" != 0 ]; then
+        quiet drv close TForm6 '提示' && notices=$((notices + 1))
+      fi
+      if [ "$(drv count TForm1 '*')" != 0 ]; then
+        press TForm1 '*' '取消关机' && countdowns=$((countdowns + 1))
+        sleep 1
+        menu_command "$MENU_MONITORING"  # the cancel switched monitoring off
+      fi
+      sleep 2
+    done
+    fp=$(probe footprint TForm1)
+    local p r
+    p=$(private_kb "$pid"); r=$(rss_kb "$pid")
+    need "memory after $minute min" "$p"
+    row "agent after $minute min ($notices notices closed, $countdowns countdowns cancelled)" \
+      "private $p KB (+$((p - p0))), resident $r KB" "handles $(field handles "$fp"), windows $(field windows "$fp")" \
+      "" "no growth"
+  done
+  wine_cleanup
+}
+
+echo "bench: $ORDAVI_WINE_ARCH build on $(nproc) cores, $(uname -r), $(wine --version)"
+bench_tick
+bench_footprint_startup
+bench_wakeups
+bench_size
+bench_memory
+
+echo
+echo "| figure | Ordavi | floor | ratio / difference | target |"
+echo "|---|---|---|---|---|"
+printf '%s\n' "${TABLE[@]}"
+if [ "$missing" -gt 0 ]; then
+  echo "bench: $missing figure(s) not measured"
+  exit 1
+fi
+echo "bench: every figure measured"
