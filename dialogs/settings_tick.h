@@ -8,7 +8,8 @@
 
 #include <functional>
 
-#include "schedule/tick.h"
+#include "schedule/countdown_control.h"
+#include "schedule/timers.h"
 
 namespace ordavi {
 
