@@ -19,13 +19,13 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-std::string ClassName(HWND h) {
+std::string ClassOf(HWND h) {
   char buf[256] = {};
   GetClassNameA(h, buf, sizeof buf);
   return buf;
 }
+
+namespace {
 
 std::string Text(HWND h) {
   char buf[1024] = {};
@@ -43,7 +43,7 @@ struct ChildQuery {
 
 BOOL CALLBACK MatchChild(HWND h, LPARAM p) {
   auto* q = reinterpret_cast<ChildQuery*>(p);
-  if (ClassName(h) != q->cls) return TRUE;
+  if (ClassOf(h) != q->cls) return TRUE;
   const bool hit = q->id >= 0      ? GetDlgCtrlID(h) == q->id
                    : q->index >= 0 ? q->seen++ == q->index
                                    : Text(h) == q->which;

@@ -51,12 +51,6 @@ std::string TextOf(HWND h) {
   return buf;
 }
 
-std::string ClassOf(HWND h) {
-  char buf[256] = {};
-  GetClassNameA(h, buf, sizeof buf);
-  return buf;
-}
-
 BOOL CALLBACK Match(HWND h, LPARAM p) {
   auto* q = reinterpret_cast<Query*>(p);
   if (q->visibleOnly && !IsWindowVisible(h)) return TRUE;

@@ -1,6 +1,7 @@
 #include "dialogs/win32/dialog_controls.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 
 namespace ordavi::dialogs {
 
@@ -135,6 +136,21 @@ void FilterTypedKeys(HWND edit, KeyFilter accepts) {
 
 void ForwardCommandsTo(HWND parent, HWND target) {
   SetWindowSubclass(parent, ForwardProc, kForwardId, reinterpret_cast<DWORD_PTR>(target));
+}
+
+std::optional<std::string> ChooseFile(HWND owner, const char* filter, const char* title, const char* folder) {
+  char file[MAX_PATH] = "";
+  OPENFILENAMEA ofn = {};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = filter;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof file;
+  ofn.lpstrInitialDir = folder;
+  ofn.lpstrTitle = title;
+  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
+  if (!GetOpenFileNameA(&ofn)) return std::nullopt;
+  return std::string(file);
 }
 
 void ShowUserMessage(const UserMessage& message) {

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,11 @@ void FilterTypedKeys(HWND edit, KeyFilter accepts);
 // A control that sends its notifications to `target` instead of its parent
 // (the state combo sits inside the list view).
 void ForwardCommandsTo(HWND parent, HWND target);
+
+// The system's file-open dialog owned by `owner`: the full path of the file
+// the user confirms, nothing when cancelled. A null filter, title or folder
+// leaves the dialog's own.
+std::optional<std::string> ChooseFile(HWND owner, const char* filter, const char* title, const char* folder);
 
 // The message box of a refused input: owned by no window, one OK button.
 void ShowUserMessage(const UserMessage& message);

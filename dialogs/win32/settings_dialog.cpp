@@ -1,7 +1,6 @@
 #include "dialogs/win32/settings_dialog.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
 
 #include "dialogs/win32/dialog_controls.h"
 #include "dialogs/win32/task_editor.h"
@@ -294,18 +293,10 @@ void SettingsDialog::DeleteClick() {
 }
 
 void SettingsDialog::BrowseSoundClick() {
-  char file[MAX_PATH] = "";
-  const std::string dir = SplitPath(services_.exePath).dir;
-  OPENFILENAMEA ofn = {};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = hwnd_;
-  ofn.lpstrFilter = "wav文件(*.wav)\0*.wav\0";
-  ofn.lpstrFile = file;
-  ofn.nMaxFile = sizeof file;
-  ofn.lpstrInitialDir = dir.c_str();
-  ofn.lpstrTitle = "声音提示选择";
-  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
-  if (GetOpenFileNameA(&ofn)) SetText(soundPath_, file);
+  const std::string dir = SplitPath(services_.exePath).dir;  // the program's folder
+  if (const auto file = ChooseFile(hwnd_, "wav文件(*.wav)\0*.wav\0", "声音提示选择", dir.c_str())) {
+    SetText(soundPath_, *file);
+  }
 }
 
 void SettingsDialog::OkClick() {

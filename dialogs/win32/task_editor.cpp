@@ -1,7 +1,6 @@
 #include "dialogs/win32/task_editor.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
 
 #include <string>
 #include <vector>
@@ -274,14 +273,7 @@ LRESULT TaskEditor::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 void TaskEditor::TypeChange() { ShowHints(HintsForPickedType(TextOf(type_), owner_.services().osMajor)); }
 
 void TaskEditor::BrowseClick() {
-  char file[MAX_PATH] = "";
-  OPENFILENAMEA ofn = {};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = hwnd_;
-  ofn.lpstrFile = file;
-  ofn.nMaxFile = sizeof file;
-  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
-  if (GetOpenFileNameA(&ofn)) SetText(param_, file);
+  if (const auto file = ChooseFile(hwnd_, nullptr, nullptr, nullptr)) SetText(param_, *file);
 }
 
 void TaskEditor::OkClick() {
