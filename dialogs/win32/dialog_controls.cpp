@@ -15,9 +15,31 @@ LRESULT CALLBACK KeyFilterProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, U
   return DefSubclassProc(h, msg, wParam, lParam);
 }
 
+struct Forwarding {
+  HWND target;
+  UINT scrolled;
+};
+
 LRESULT CALLBACK ForwardProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
-  if (msg == WM_COMMAND) return SendMessageA(reinterpret_cast<HWND>(data), msg, wParam, lParam);
-  return DefSubclassProc(h, msg, wParam, lParam);
+  const auto* f = reinterpret_cast<const Forwarding*>(data);
+  switch (msg) {
+    case WM_COMMAND: return SendMessageA(f->target, msg, wParam, lParam);
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+    case WM_MOUSEWHEEL:
+    case WM_KEYDOWN: {
+      const LRESULT r = DefSubclassProc(h, msg, wParam, lParam);
+      SendMessageA(f->target, f->scrolled, 0, 0);
+      return r;
+    }
+    case WM_NCDESTROY: {
+      RemoveWindowSubclass(h, ForwardProc, kForwardId);
+      const LRESULT r = DefSubclassProc(h, msg, wParam, lParam);
+      delete f;
+      return r;
+    }
+    default: return DefSubclassProc(h, msg, wParam, lParam);
+  }
 }
 
 }  // namespace
@@ -134,8 +156,8 @@ void FilterTypedKeys(HWND edit, KeyFilter accepts) {
   SetWindowSubclass(edit, KeyFilterProc, kKeyFilterId, reinterpret_cast<DWORD_PTR>(accepts));
 }
 
-void ForwardCommandsTo(HWND parent, HWND target) {
-  SetWindowSubclass(parent, ForwardProc, kForwardId, reinterpret_cast<DWORD_PTR>(target));
+void ForwardCommandsTo(HWND parent, HWND target, UINT scrolled) {
+  SetWindowSubclass(parent, ForwardProc, kForwardId, reinterpret_cast<DWORD_PTR>(new Forwarding{target, scrolled}));
 }
 
 std::optional<std::string> ChooseFile(HWND owner, const char* filter, const char* title, const char* folder) {

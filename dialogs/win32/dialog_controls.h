@@ -50,9 +50,11 @@ void SetTooltip(HWND tooltips, HWND control, const std::string& text);
 using KeyFilter = bool (*)(char);
 void FilterTypedKeys(HWND edit, KeyFilter accepts);
 
-// A control that sends its notifications to `target` instead of its parent
-// (the state combo sits inside the list view).
-void ForwardCommandsTo(HWND parent, HWND target);
+// The children of `parent` send their notifications to `target` instead (the
+// state combo sits inside the list view), and `target` is sent `scrolled`
+// whenever `parent` may have scrolled its content (scroll bars, mouse wheel,
+// keys), since scrolling leaves the children where they are.
+void ForwardCommandsTo(HWND parent, HWND target, UINT scrolled);
 
 // The system's file-open dialog owned by `owner`: the full path of the file
 // the user confirms, nothing when cancelled. A null filter, title or folder

@@ -34,6 +34,9 @@ enum : int {
   kLabel = 140,
 };
 
+// Sent by the list when it may have scrolled.
+constexpr UINT kListScrolled = WM_APP + 1;
+
 struct Column {
   const char* caption;
   int width;
@@ -98,7 +101,7 @@ void SettingsDialog::CreateControls() {
                                 GetModuleHandleA(nullptr), nullptr);
   SendMessageA(stateCombo_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   SetComboItems(stateCombo_, {"启用", "禁用"});
-  ForwardCommandsTo(listView_, hwnd_);
+  ForwardCommandsTo(listView_, hwnd_, kListScrolled);
 
   int x = kMargin;
   for (const auto& [id, caption] : {std::pair<int, const char*>{kAdd, "添加(&A)"}, {kModify, "修改(&M)"},
@@ -197,6 +200,16 @@ void SettingsDialog::PlaceStateCombo() {
   cell.top = 4;  // sub-item 4, "是否启用"
   cell.left = LVIR_BOUNDS;
   SendMessageA(listView_, LVM_GETSUBITEMRECT, *row, reinterpret_cast<LPARAM>(&cell));
+  // A row scrolled out of sight takes its combo along; it shows again when the
+  // row comes back.
+  RECT items = {}, header = {};
+  GetClientRect(listView_, &items);
+  GetWindowRect(reinterpret_cast<HWND>(SendMessageA(listView_, LVM_GETHEADER, 0, 0)), &header);
+  items.top = header.bottom - header.top;
+  if (cell.top < items.top || cell.bottom > items.bottom) {
+    ShowWindow(stateCombo_, SW_HIDE);
+    return;
+  }
   // The selection field covers the cell and its grid lines, just tall enough
   // for the text; the list drops below it. A combo already in place is left
   // alone, so that a choice made in its open list does not close the list.
@@ -226,6 +239,9 @@ LRESULT SettingsDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_NOTIFY:
       return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case kListScrolled:
+      PlaceStateCombo();  // the combo follows its row
+      return 0;
     case DM_GETDEFID:
       return MAKELRESULT(kCancel, DC_HASDEFID);
     case WM_CLOSE:
@@ -269,8 +285,6 @@ LRESULT SettingsDialog::OnNotify(const NMHDR& header) {
   } else if (header.code == NM_CLICK) {
     list_.ClickList(services_.tasks);
     PlaceStateCombo();
-  } else if (header.code == LVN_ENDSCROLL) {
-    PlaceStateCombo();  // the combo follows its row
   }
   return 0;
 }
