@@ -629,6 +629,11 @@ scenario_settings_tasks() {
   check "添加(&A) opens an empty task editor" eventually 10 quiet drv wait TForm5 '任务' 1
   check "uptime text 已开机时间:H时M分S秒" has "$(drv info TForm5 '任务')" 'Static id [0-9]+ "已开机时间:[0-9]+时[0-9]+分[0-9]+秒"'
   check "no kind chosen yet" has "$(drv ctl TForm5 '*' Button '每天')" 'checked 0'
+  click_ctl TForm5 '*' Edit '#0'
+  xdotool type 'a-5'
+  check "the idle-minutes box takes digits only" has "$(drv ctl TForm5 '*' Edit '#0')" '"5"'
+  xdotool key BackSpace
+  check "Backspace still deletes" has "$(drv ctl TForm5 '*' Edit '#0')" 'Edit id [0-9]+ "" '
   press TForm5 '*' '每天'
   set_time 2 22 30
   pick_type 13  # 禁用网卡: the adapter names are offered
