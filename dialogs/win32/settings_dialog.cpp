@@ -76,10 +76,9 @@ void SettingsDialog::CreateControls() {
   font_ = OwnFont(ui::SongTi(-13));
   SetFont(font_);
   tips_ = CreateTooltips(hwnd_);
-  const int rowY = kBottomButtonsY;
   // Cancel comes first in the tab order, so it has the focus at opening.
-  HWND cancel = CreateButton(kCancel, kClientWidth - kMargin - kButtonW, rowY, kButtonW, kButtonH, "取消(&C)", font_,
-                             BS_DEFPUSHBUTTON);
+  HWND cancel = CreateButton(kCancel, kClientWidth - kMargin - kButtonW, kBottomButtonsY, kButtonW, kButtonH,
+                             "取消(&C)", font_, BS_DEFPUSHBUTTON);
   SetTooltip(tips_, cancel, "取消本次操作");
 
   listView_ = CreateControl(WC_LISTVIEWA, kTaskList, 0, 0, kClientWidth, kListHeight,
@@ -140,7 +139,8 @@ void SettingsDialog::CreateControls() {
   FilterTypedKeys(minutes_, AcceptsMinutesKey);
   CreateLabel(kLabel, minutesX + 66, waitY + 4, "分钟", font_);
 
-  HWND ok = CreateButton(kOk, kClientWidth - kMargin - 2 * kButtonW - 6, rowY, kButtonW, kButtonH, "确定(&O)", font_);
+  HWND ok = CreateButton(kOk, kClientWidth - kMargin - 2 * kButtonW - 6, kBottomButtonsY, kButtonW, kButtonH,
+                         "确定(&O)", font_);
   SetTooltip(tips_, ok, "仅对本机设置");
 }
 
