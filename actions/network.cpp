@@ -25,9 +25,11 @@ std::optional<std::string> AdapterCommand(const std::string& name, bool enable) 
   return std::string("/c  netsh int set int name=") + '"' + name + '"' + (enable ? " admin=enable" : " admin=disable");
 }
 
-std::string RefusedAdapterNotice(const std::string& name) {
-  return "网卡连接名称\"" + QuoteForMessage(name) + "\"含有不能放入命令行的字符（\" % ! 或控制字符），未执行禁用/启用网卡";
+std::string AdapterNameProblem(const std::string& name) {
+  return "网卡连接名称\"" + QuoteForMessage(name) + "\"含有不能放入命令行的字符（\" % ! 或控制字符）";
 }
+
+std::string RefusedAdapterNotice(const std::string& name) { return AdapterNameProblem(name) + "，未执行禁用/启用网卡"; }
 
 void SetAdapterState(const std::string& name, bool enable, ShellPort& shell, NoticeSink& notices) {
   const std::optional<std::string> params = AdapterCommand(name, enable);

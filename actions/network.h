@@ -41,6 +41,9 @@ void DialDefaultConnection(DialupSystem& ras);
 // interpreter: a double quote, '%', '!', or a control character.
 std::optional<std::string> AdapterCommand(const std::string& name, bool enable);
 
+// What is wrong with an adapter name AdapterCommand refuses (no full stop), so
+// that the editor's refusal and the run-time notice say the same.
+std::string AdapterNameProblem(const std::string& name);
 // The notice for a refused adapter name.
 std::string RefusedAdapterNotice(const std::string& name);
 

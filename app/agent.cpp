@@ -32,6 +32,7 @@ HotkeyCaptions CaptionsFor(std::int32_t ctrlHotkeys, const std::string& userName
 
 void Agent::Start() {
   const StartupSystem::Version v = p_.system.GetVersion();
+  osMajor_ = v.major;
   if (v.major >= 5 || v.platformId == 2) p_.system.EnableShutdownPrivilege();
   if (!p_.system.IsAdministrator()) p_.notices.ShowNotice(kNotAdminNotice);
   p_.system.RaisePriority();

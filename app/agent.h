@@ -79,6 +79,8 @@ class Agent {
   void SwitchMonitoringOn();
   void SwitchMonitoringOff();
   bool MonitoringOn() const { return monitoring_; }
+  // The operating system's major version, read at start.
+  std::uint32_t OsMajorVersion() const { return osMajor_; }
 
   const TrayIconState& trayIcon() const { return tray_; }
 
@@ -94,6 +96,7 @@ class Agent {
   std::uint32_t taskbarCreated_ = 0;
   std::array<std::uint16_t, 4> hotkeyIds_{};
   bool monitoring_ = true;
+  std::uint32_t osMajor_ = 0;
 };
 
 }  // namespace ordavi

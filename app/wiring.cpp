@@ -25,6 +25,8 @@ void AgentCountdownSystem::HangUpDialup() { ordavi::HangUpDialup(dialup_, notice
 void AgentEvents::OnMenuCommand(MenuItem item) {
   if (item == MenuItem::CleanJunk) {
     junk_.CleanJunk(true);  // the menu shows the log afterwards
+  } else if (item == MenuItem::Settings) {
+    openSettings_();
   } else {
     agent_.OnMenuCommand(item);
   }

@@ -14,6 +14,7 @@
 #include "actions/processes.h"
 #include "app/agent.h"
 #include "app/main_window_events.h"
+#include "dialogs/settings_tick.h"
 #include "schedule/tick.h"
 
 namespace ordavi {
@@ -41,15 +42,16 @@ class AgentTickActions : public TickActions {
 };
 
 // Whether the tick may run again when its pause ends: the agent's monitoring
-// state, and the settings dialog (not part of the agent yet, so never open).
+// state, and whether a settings dialog is open.
 class AgentTickGuards : public TickGuards {
  public:
-  explicit AgentTickGuards(const Agent& agent) : agent_(agent) {}
+  AgentTickGuards(const Agent& agent, const SettingsTickHold& settings) : agent_(agent), settings_(settings) {}
   bool MonitoringOn() const override { return agent_.MonitoringOn(); }
-  bool SettingsDialogOpen() const override { return false; }
+  bool SettingsDialogOpen() const override { return settings_.AnyOpen(); }
 
  private:
   const Agent& agent_;
+  const SettingsTickHold& settings_;
 };
 
 // What the countdown asks of the agent: monitoring off (on cancel), closing
@@ -76,8 +78,10 @@ class AgentCountdownSystem : public CountdownSystem {
 // The main window's events, routed to the part each belongs to.
 class AgentEvents : public MainWindowEvents {
  public:
-  AgentEvents(Agent& agent, TaskTick& tick, Countdown& countdown, JunkCleaner& junk)
-      : agent_(agent), tick_(tick), countdown_(countdown), junk_(junk) {}
+  // `openSettings` opens a new settings dialog (tray item 设置).
+  AgentEvents(Agent& agent, TaskTick& tick, Countdown& countdown, JunkCleaner& junk,
+              std::function<void()> openSettings)
+      : agent_(agent), tick_(tick), countdown_(countdown), junk_(junk), openSettings_(std::move(openSettings)) {}
 
   void OnTaskTick() override { tick_.RunPass(); }
   void OnTickPauseEnd() override { tick_.EndPause(); }
@@ -96,6 +100,7 @@ class AgentEvents : public MainWindowEvents {
   TaskTick& tick_;
   Countdown& countdown_;
   JunkCleaner& junk_;
+  std::function<void()> openSettings_;
 };
 
 }  // namespace ordavi

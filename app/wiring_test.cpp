@@ -164,9 +164,10 @@ class ComposedAgentTest : public ::testing::Test {
   Matchers matchers{input, dates};
   JunkCleaner junk{sys, sys, "C:\\Ordavi\\"};
   AgentTickActions actions{sys, sys, sys, sys, junk};
-  AgentTickGuards guards{agent};
   AgentCountdownSystem countdownSystem{agent, sys, [] { return System::kMain; }, sys, sys};
   Countdown countdown{stored.options, sys, timers, sys, countdownSystem, sys};
+  SettingsTickHold settings{timers, countdown, [this] { return agent.MonitoringOn(); }};
+  AgentTickGuards guards{agent, settings};
   std::unique_ptr<TaskTick> tick;
 };
 
@@ -208,6 +209,29 @@ TEST_F(ComposedAgentTest, CancelledCountdownSwitchesMonitoringOffUntilTheUserSwi
   EXPECT_EQ(sys.log.back(), "tray ENASHUT Ordavi-启用");
 }
 
+TEST_F(ComposedAgentTest, SettingsOpenHoldTheTickAndClosingThemNeverRunsATaskTwiceInItsMinute) {
+  Start({{"提醒", "喝水"}});
+  timers.Advance(60 * kSecond);  // the pass at 08:30:05 runs the reminder and pauses the tick
+  EXPECT_EQ(sys.log, (Log{"notice 喝水"}));
+  settings.DialogOpened();
+  timers.Advance(10 * kSecond);
+  settings.DialogClosed();  // at 08:30:15: the pause starts the tick at 08:31:05
+  EXPECT_FALSE(timers.TimerEnabled(MainTimer::TaskTick));
+  timers.Advance(kMinute);
+  EXPECT_EQ(sys.log, (Log{"notice 喝水"}));
+  EXPECT_TRUE(timers.TimerEnabled(MainTimer::TaskTick));
+
+  // A task due while a dialog is open does not run, not even when the pause
+  // ends meanwhile.
+  stored.key.PlantString("A1", "每天8时32分");
+  settings.DialogOpened();  // at 08:31:15
+  timers.Advance(2 * kMinute);
+  settings.DialogClosed();  // at 08:33:15
+  EXPECT_TRUE(timers.TimerEnabled(MainTimer::TaskTick));
+  timers.Advance(kMinute);
+  EXPECT_EQ(sys.log, (Log{"notice 喝水"}));
+}
+
 TEST_F(ComposedAgentTest, CountdownEndsInThePowerActionOrTheHangUp) {
   const struct {
     const char* type;
@@ -223,11 +247,12 @@ TEST_F(ComposedAgentTest, CountdownEndsInThePowerActionOrTheHangUp) {
     FakeStoredState st;
     FakeRegistryRoot& r = st.root;
     Agent a{AgentPorts{s, s, s, s, t, s, s, s, s}, st.state()};
-    AgentTickGuards g{a};
     JunkCleaner j{s, s, "C:\\"};
     AgentTickActions act{s, s, s, s, j};
     AgentCountdownSystem cs{a, s, [] { return System::kMain; }, s, s};
     Countdown cd{st.options, s, t, s, cs, s};
+    SettingsTickHold h{t, cd, [&a] { return a.MonitoringOn(); }};
+    AgentTickGuards g{a, h};
     r.Key(kProgramKeyPath).PlantDword("tishi", 5);
     r.Key(kProgramKeyPath).PlantString("A1", "每天8时30分");
     r.Key(kProgramKeyPath).PlantString("B1", c.type);

@@ -21,6 +21,7 @@
 //   driver getsz NAME                       hex bytes of a value (RegQueryValueExA), then its type
 //   driver running EXE                      a process with that executable name runs (exact case)
 //   driver now                              the local time: year month day hour minute second
+//   driver ctl|items|lv|lvcell CLASS CAPTION ...  child controls of a window (controls.cpp)
 //
 // CAPTION "*" matches any caption. Exit code 0 on success, 1 when the window
 // was not found, 2 on bad usage.
@@ -34,6 +35,8 @@
 #include <string>
 #include <vector>
 
+#include "e2e/controls.h"
+
 namespace {
 
 struct Query {
@@ -45,12 +48,6 @@ struct Query {
 std::string TextOf(HWND h) {
   char buf[512] = {};
   GetWindowTextA(h, buf, sizeof buf);
-  return buf;
-}
-
-std::string ClassOf(HWND h) {
-  char buf[256] = {};
-  GetClassNameA(h, buf, sizeof buf);
   return buf;
 }
 
@@ -240,6 +237,11 @@ int main(int argc, char** argv) {
     GetWindowRect(q.second, &r);
     std::printf("%ld %ld\n", (r.left + r.right) / 2, (r.top + r.bottom) / 2);
     return 0;
+  }
+  if (IsControlCommand(cmd)) {
+    auto v = Find(cls, caption);
+    if (v.empty()) return 1;
+    return ControlCommand(v.back(), cmd, argc - 4, argv + 4);
   }
   if (cmd == "close") {
     auto v = Find(cls, caption);

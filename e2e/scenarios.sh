@@ -11,7 +11,7 @@
 #   bash e2e/scenarios.sh --list       the scenarios, one a line
 set -u
 SCENARIOS=(first_start hotkeys_ctrl close_agent bad_option notices_about due_tasks countdown_shutdown
-  countdown_cancel unreadable_task junk_menu tray_menu power_menu)
+  countdown_cancel unreadable_task junk_menu tray_menu power_menu settings_tasks settings_options)
 SCENARIO="${1:?scenario or --list}"
 if [ "$SCENARIO" = --list ]; then
   printf '%s\n' "${SCENARIOS[@]}"
@@ -308,8 +308,12 @@ scenario_countdown_cancel() {
 WM_TRAY=0x0401  # the tray icon's callback message, WM_USER + 1
 menu_open() { [ "$(drv count '#32768' '*')" -gt 0 ]; }
 # Timer1 (the task tick, id 1, 10 000 ms) switched on or off, the last call.
+# Only the main window's (the one that registered the hotkeys) count: the
+# controls of other windows have timers of id 1 too.
 last_timer1_call() {
-  calls '(user32.SetTimer|win32u.NtUserSetTimer|user32.KillTimer|win32u.NtUserKillTimer)\([0-9a-f]+,00000001' | tail -n1
+  local main
+  main=$(calls user32.RegisterHotKey | head -n1 | sed -E 's/.*\(([0-9a-f]+),.*/\1/')
+  calls "(user32.SetTimer|win32u.NtUserSetTimer|user32.KillTimer|win32u.NtUserKillTimer)\\($main,00000001" | tail -n1
 }
 # The name of the icon last loaded by name (MAINICON, ENASHUT, DISSHUT).
 last_icon() { calls user32.LoadIconA | sed -nE 's/.*"([A-Z]+)"\)$/\1/p' | tail -n1; }
@@ -464,6 +468,262 @@ scenario_junk_menu() {
   check "the editor shows that log" has_text "$(drv wait Notepad '*' 1)" "$(basename "${logs[0]}" .txt)"
   sleep 1
   shot e2e-junk-menu-log
+}
+
+# --- The settings dialog and the task editor
+
+# open_settings: the tray menu's 设置(&S) clicked with the mouse. Its place is
+# worked out from the menu's height: 17 items and 3 separators of half an
+# item's height, inside a 2-pixel frame; 设置 is the second item, after one
+# separator.
+open_settings() {
+  quiet drv post TForm1 $WM_TRAY 0 0x0201
+  eventually 5 menu_open || return 1
+  local x y w h item
+  read -r x y w h < <(drv wait '#32768' '*' 1 | sed -nE 's/.* at (-?[0-9]+),(-?[0-9]+) outer ([0-9]+)x([0-9]+) .*/\1 \2 \3 \4/p')
+  item=$(((h - 4) * 2 / 37))
+  xdotool mousemove $((x + w / 2)) $((y + 2 + 2 * item)) click 1
+  eventually 10 quiet drv wait TForm3 '设置' 1
+}
+# click_at OUTPUT: a left click at the "center X,Y" a driver command printed.
+click_at() {
+  local xy
+  xy=$(echo "$1" | sed -nE 's/.* center ([0-9]+),([0-9]+).*/\1 \2/p')
+  [ -n "$xy" ] || return 1
+  # shellcheck disable=SC2086
+  xdotool mousemove $xy click 1
+}
+# click_ctl CLASS CAPTION CTLCLASS WHICH: a click on a child control (WHICH as
+# for the driver's ctl: its text or #N).
+click_ctl() { click_at "$(drv ctl "$@")"; }
+# click_cell ROW COLUMN: a click on a cell of the settings list.
+click_cell() { click_at "$(drv lvcell TForm3 '*' "$1" "$2")"; }
+# rows: the settings list's rows, "label|时间|任务|任务属性|是否启用" a line.
+rows() { drv lv TForm3 '*' | sed -nE 's/^row [0-9]+ "(.*)".*/\1/p'; }
+# stored N: task N as the registry holds it, in the form of a row.
+stored() {
+  local n=$1 out="$1" f v
+  for f in A B C D; do
+    v=$(wine_reg_query "$KEY" "$f$n" | sed -nE "s/^ +$f$n +REG_SZ +//p")
+    out="$out|$v"
+  done
+  echo "$out"
+}
+# box_says CAPTION TEXT: a message box with that caption shows that text.
+box_says() { has_text "$(drv info '#32770' "$1")" "\"$2\""; }
+# sz_bytes NAME: the value's bytes as RegQueryValueExA gives them, and its type.
+sz_bytes() { drv getsz "$1"; }
+# set_time N HH MM: the N-th time picker of the editor (from 0, DateTimePicker2
+# being #1) set by clicking its hour and typing, as a user does.
+set_time() {
+  local at
+  at=$(drv ctl TForm5 '*' SysDateTimePick32 "#$1" | sed -nE 's/.* screen ([0-9]+),([0-9]+) .*/\1 \2/p')
+  # shellcheck disable=SC2086
+  set -- $at "$2" "$3"
+  xdotool mousemove $(($1 + 10)) $(($2 + 10)) click 1
+  xdotool type "$3"
+  xdotool key Right
+  xdotool type "$4"
+}
+# pick_type N: the editor's type box opened with a click, the N-th type (from
+# 0) chosen with the keyboard.
+pick_type() {
+  click_ctl TForm5 '*' ComboBox '#4'
+  sleep 0.3
+  xdotool key Home
+  local i
+  for ((i = 0; i < $1; i++)); do xdotool key Down; done
+  xdotool key Return
+  sleep 0.3
+}
+
+# Tasks through the settings dialog and the editor, with real clicks and keys:
+# the list as stored, a disabled task modified (it stays disabled and moves to
+# the bottom), a delete in the middle (store and rows renumbered alike), the
+# state combo over a row, a daily task added (its exact bytes, its row at the
+# bottom), and the task tick held while the dialog is open.
+scenario_settings_tasks() {
+  setup
+  plant_task 1 "每天8时30分" 提醒 "该喝水了"
+  plant_task 2 "每周7日22时0分" 关闭计算机 ""
+  drv setsz D2 禁用
+  plant_task 3 "每月1日9时0分" 提醒 "交房租"
+  plant_task 4 "空闲15分钟" 关闭程序 'C:\Tools\tool.exe'
+  drv setdword TaskNum 4
+  # Wine plays Windows 10 here; only a program whose manifest names Windows 10
+  # is told so (others read 6.2).
+  wine reg add 'HKCU\Software\Wine' /v Version /d win10 /f >/dev/null 2>&1
+  start_agent
+  check "设置(&S) in the tray menu opens the settings dialog" open_settings
+  local dlg lv
+  dlg=$(drv info TForm3 '设置')
+  check "TForm3 \"设置\": client 458x349, caption and close box only" \
+    has "$dlg" '^window TForm3 "设置" .* client 458x349 style 14c80000'
+  check "取消(&C) has the focus" has "$(drv ctl TForm3 '*' Button '取消(&C)')" ' focus$'
+  check "the task tick stopped when the dialog opened" has "$(last_timer1_call)" 'KillTimer'
+  lv=$(drv lv TForm3 '*')
+  check "list: report view, one row at a time, grid lines, whole-row selection" \
+    has "$lv" '^listview report 1 singlesel 1 gridlines 1 fullrow 1$'
+  check "columns 序号 40, 时间 120, 任务 90, 任务属性 130, 是否启用 70" [ "$(echo "$lv" | grep '^column' | tr '\n' ';')" = \
+    'column 0 "序号" width 40;column 1 "时间" width 120;column 2 "任务" width 90;column 3 "任务属性" width 130;column 4 "是否启用" width 70;' ]
+  check "rows as stored" [ "$(rows)" = "1|每天8时30分|提醒|该喝水了|启用
+2|每周7日22时0分|关闭计算机||禁用
+3|每月1日9时0分|提醒|交房租|启用
+4|空闲15分钟|关闭程序|C:\\Tools\\tool.exe|启用" ]
+  shot e2e-settings-dialog
+
+  # Modify the disabled task 2 without changing it: Sunday shows as 0.
+  click_cell 1 1
+  press TForm3 '*' '修改(&M)'
+  check "修改(&M) opens the task editor" eventually 10 quiet drv wait TForm5 '任务' 1
+  local ed
+  ed=$(drv info TForm5 '任务')
+  check "TForm5 \"任务\": client 422x296" has "$ed" '^window TForm5 "任务" .* client 422x296 style 14c80000'
+  check "每周 selected" has "$(drv ctl TForm5 '*' Button '每周')" 'checked 1'
+  check "the weekday box shows 0 for the stored 7" has "$(drv ctl TForm5 '*' ComboBox '#0')" '"0"'
+  check "type 关闭计算机 selected" has "$(drv ctl TForm5 '*' ComboBox '#4')" '"关闭计算机"'
+  check "parameter caption 属性：" quiet drv ctl TForm5 '*' Static '属性：'
+  shot e2e-task-editor-modify
+  press TForm5 '*' '确定(&O)'
+  check "OK closes the editor" eventually 5 quiet drv gone TForm5 '*' 1
+  check "task 2 stays disabled, Sunday stored as 0" [ "$(stored 2)" = "2|每周0日22时0分|关闭计算机||禁用" ]
+  check "its row moved to the bottom" [ "$(rows | tr '\n' ';')" = \
+    "1|每天8时30分|提醒|该喝水了|启用;3|每月1日9时0分|提醒|交房租|启用;4|空闲15分钟|关闭程序|C:\\Tools\\tool.exe|启用;2|每周0日22时0分|关闭计算机||禁用;" ]
+
+  # Delete the middle row, task 3: task 4 becomes 3.
+  click_cell 1 1
+  press TForm3 '*' '删除(&D)'
+  sleep 1
+  check "TaskNum 3" [ "$(reg_dword TaskNum)" = 0x3 ]
+  check "A4 to D4 gone" not has "$(wine_reg_query "$KEY")" ' [ABCD]4 '
+  check "rows renumbered with the store" [ "$(rows | tr '\n' ';')" = \
+    "1|每天8时30分|提醒|该喝水了|启用;3|空闲15分钟|关闭程序|C:\\Tools\\tool.exe|启用;2|每周0日22时0分|关闭计算机||禁用;" ]
+  local r label
+  while read -r r; do
+    label=${r%%|*}
+    check "row $label matches task $label in the store" [ "$r" = "$(stored "$label")" ]
+  done < <(rows)
+
+  # The state combo over task 2's "是否启用" cell (row 2): enable, then disable.
+  click_cell 2 4
+  local combo
+  combo=$(drv ctl TForm3 '*' ComboBox '#0')
+  check "the state combo covers the cell, showing 禁用" has "$combo" '"禁用" .*visible 1'
+  check "it sits on the cell" [ "$(echo "$combo" | sed -E 's/.* center ([0-9]+),([0-9]+).*/\1 \2/')" = \
+    "$(drv lvcell TForm3 '*' 2 4 | sed -E 's/.* center ([0-9]+),([0-9]+).*/\1 \2/')" ]
+  click_at "$combo"
+  sleep 0.5
+  shot e2e-settings-state-combo
+  xdotool key Up Return
+  sleep 0.5
+  check "启用 stored for task 2 and shown at once" \
+    [ "$(stored 2)|$(rows | sed -n 3p)" = "2|每周0日22时0分|关闭计算机||启用|2|每周0日22时0分|关闭计算机||启用" ]
+  click_at "$(drv ctl TForm3 '*' ComboBox '#0')"
+  sleep 0.5
+  xdotool key Down Return
+  sleep 0.5
+  check "禁用 stored and shown" [ "$(stored 2)|$(rows | sed -n 3p)" = "2|每周0日22时0分|关闭计算机||禁用|2|每周0日22时0分|关闭计算机||禁用" ]
+
+  # Add a daily task at 22:30 that shuts the computer down.
+  press TForm3 '*' '添加(&A)'
+  check "添加(&A) opens an empty task editor" eventually 10 quiet drv wait TForm5 '任务' 1
+  check "uptime text 已开机时间:H时M分S秒" has "$(drv info TForm5 '任务')" 'Static id [0-9]+ "已开机时间:[0-9]+时[0-9]+分[0-9]+秒"'
+  check "no kind chosen yet" has "$(drv ctl TForm5 '*' Button '每天')" 'checked 0'
+  click_ctl TForm5 '*' Edit '#0'
+  xdotool type 'a-5'
+  check "the idle-minutes box takes digits only" has "$(drv ctl TForm5 '*' Edit '#0')" '"5"'
+  xdotool key BackSpace
+  check "Backspace still deletes" has "$(drv ctl TForm5 '*' Edit '#0')" 'Edit id [0-9]+ "" '
+  press TForm5 '*' '每天'
+  set_time 2 22 30
+  pick_type 13  # 禁用网卡: the adapter names are offered
+  check "禁用网卡 offers 本地连接 and 以太网" [ "$(drv items TForm5 '*' ComboBox '#5' | tr '\n' ' ')" = "本地连接 以太网 " ]
+  check "以太网 suggested: the agent read version 10" has "$(drv ctl TForm5 '*' ComboBox '#5')" '"以太网"'
+  pick_type 9  # 关闭计算机
+  check "关闭计算机 leaves the parameter empty" has "$(drv ctl TForm5 '*' ComboBox '#5')" 'ComboBox id [0-9]+ "" '
+  shot e2e-task-editor-add
+  press TForm5 '*' '确定(&O)'
+  check "OK closes the editor" eventually 5 quiet drv gone TForm5 '*' 1
+  check "TaskNum 4" [ "$(reg_dword TaskNum)" = 0x4 ]
+  check "A4 is exactly 每天22时30分 in GBK with one NUL, REG_SZ" [ "$(sz_bytes A4)" = "$(gbk_hex '每天22时30分') 00 type 1" ]
+  check "task 4 stored enabled" [ "$(stored 4)" = "4|每天22时30分|关闭计算机||启用" ]
+  check "its row at the bottom" [ "$(rows | tail -n1)" = "4|每天22时30分|关闭计算机||启用" ]
+  shot e2e-settings-after-add
+
+  press TForm3 '*' '取消(&C)'
+  check "取消(&C) closes the dialog" eventually 5 quiet drv gone TForm3 '*' 1
+  check "the task tick runs again (SetTimer id 1, 10 s)" has "$(last_timer1_call)" 'SetTimer\([0-9a-f]+,00000001,00002710,'
+}
+
+# The options: Enter right after opening cancels; 1.5 minutes and autostart
+# stored on OK and shown again; autostart cleared deletes Ormile; with
+# monitoring off, closing the dialog leaves the tick off. Also the refusals:
+# a delete with no row selected, an editor's OK with no kind chosen; and an
+# editor closes with its dialog.
+scenario_settings_options() {
+  setup
+  start_agent
+  local run='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
+  open_settings
+  xdotool key Return
+  check "Enter right after opening closes the dialog" eventually 5 quiet drv gone TForm3 '*' 1
+  check "nothing stored: tishi 60" [ "$(reg_dword tishi)" = 0x3c ]
+  check "nothing stored: no Ormile" not has "$(wine_reg_query "$run" Ormile)" Ormile
+
+  open_settings
+  press TForm3 '*' '删除(&D)'
+  check "删除 with no row selected: the box 错误 \"请选择要删除的任务\"" eventually 5 box_says 错误 请选择要删除的任务
+  press '#32770' '错误' '确定'
+  eventually 5 quiet drv gone '#32770' '错误' 1
+  press TForm3 '*' '添加(&A)'
+  eventually 10 quiet drv wait TForm5 '任务' 1
+  press TForm5 '*' '确定(&O)'
+  check "OK with no kind chosen: the box 提示 \"请选择时间\"" eventually 5 box_says 提示 请选择时间
+  shot e2e-task-editor-no-kind
+  press '#32770' '提示' '确定'
+  eventually 5 quiet drv gone '#32770' '提示' 1
+  check "the editor stays open" quiet drv wait TForm5 '任务' 1
+  check "nothing stored: TaskNum 0" [ "$(reg_dword TaskNum)" = 0x0 ]
+  quiet drv close TForm3 '设置'
+  check "closing the dialog closes its editor" eventually 5 quiet drv gone TForm5 '*' 1
+
+  open_settings
+  check "the wait box shows 1 (minutes)" has "$(drv ctl TForm3 '*' Edit '#1')" '"1"'
+  click_ctl TForm3 '*' Edit '#1'
+  xdotool key ctrl+a BackSpace
+  xdotool type 'x-1.5'  # the box takes digits and "." only
+  check "the wait box shows 1.5" has "$(drv ctl TForm3 '*' Edit '#1')" '"1.5"'
+  click_ctl TForm3 '*' Button '开机启动Ordavi(&S)'
+  click_ctl TForm3 '*' Button '待机前关闭所有程序(&P)'
+  press TForm3 '*' '浏览'
+  check "浏览 opens the file dialog 声音提示选择" eventually 10 quiet drv wait '#32770' '声音提示选择' 1
+  shot e2e-settings-sound-file
+  xdotool key Escape
+  eventually 5 quiet drv gone '#32770' '声音提示选择' 1
+  shot e2e-settings-options
+  press TForm3 '*' '确定(&O)'
+  check "OK closes the dialog" eventually 5 quiet drv gone TForm3 '*' 1
+  check "tishi 90" [ "$(reg_dword tishi)" = 0x5a ]
+  check "shutapp 1" [ "$(reg_dword shutapp)" = 0x1 ]
+  check "Ormile under Run holds the executable's path" \
+    has "$(wine_reg_query "$run" Ormile)" '^ +Ormile +REG_SZ +C:\\Ordavi\.exe$'
+  open_settings
+  check "shown again: 1.5" has "$(drv ctl TForm3 '*' Edit '#1')" '"1.5"'
+  check "shown again: autostart checked" has "$(drv ctl TForm3 '*' Button '开机启动Ordavi(&S)')" 'checked 1'
+  click_ctl TForm3 '*' Button '开机启动Ordavi(&S)'
+  press TForm3 '*' '确定(&O)'
+  eventually 5 quiet drv gone TForm3 '*' 1
+  check "autostart cleared: Ormile deleted" not has "$(wine_reg_query "$run" Ormile)" Ormile
+
+  # Monitoring off before opening: closing the dialog keeps the tick off.
+  menu_command "$MENU_MONITORING"
+  sleep 1
+  open_settings
+  press TForm3 '*' '取消(&C)'
+  eventually 5 quiet drv gone TForm3 '*' 1
+  sleep 1
+  check "monitoring off stays off: the tick is not restarted ($(last_timer1_call))" has "$(last_timer1_call)" 'KillTimer'
+  check "the icon stays DISSHUT" [ "$(last_icon)" = DISSHUT ]
 }
 
 case " ${SCENARIOS[*]} " in

@@ -138,15 +138,29 @@ std::int32_t ParseMinutes(const std::string& text, char decimalSeparator) {
 
 OptionsForm ShowOptions(Registry& program, RegistryRoot& root, const Options& opts, const std::string& exePath,
                         char decimalSeparator) {
+  // A value that cannot be read shows what the agent uses instead, so every
+  // control is filled: an OK would otherwise store blank controls over all
+  // the options. Start-up has already reported such a value.
+  const auto stored = [&program](const char* name, std::int32_t inUse) {
+    try {
+      return program.ReadInteger(name);
+    } catch (const FrameworkError&) {
+      return inUse;
+    }
+  };
   OptionsForm form;
-  form.minutes = MinutesText(program.ReadInteger(kTishiValue), decimalSeparator);
-  form.closeApps = program.ReadInteger(kShutappValue) != 0;
-  form.bootTime = program.ReadInteger(kKaijiValue) != 0;
+  form.minutes = MinutesText(stored(kTishiValue, opts.countdownSeconds), decimalSeparator);
+  form.closeApps = stored(kShutappValue, opts.closeProgramsFirst) != 0;
+  form.bootTime = stored(kKaijiValue, 0) != 0;
   form.soundPath = opts.soundPath;
   form.ctrlKeys = opts.ctrlHotkeys != 0;
   auto runKey = root.OpenKey(kRunKeyPath);
   Registry run(*runKey);
-  form.autostart = run.ValueExists(kAutostartValue) && run.ReadString(kAutostartValue) == exePath;
+  try {
+    form.autostart = run.ValueExists(kAutostartValue) && run.ReadString(kAutostartValue) == exePath;
+  } catch (const FrameworkError&) {
+    form.autostart = false;  // not an entry that starts the agent
+  }
   return form;
 }
 

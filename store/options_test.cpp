@@ -145,6 +145,20 @@ TEST_F(OptionsFixture, ShowThenSaveUnchangedKeepsEverything) {
   EXPECT_EQ(Registry(run).ReadString("Ormile"), kExe);
 }
 
+TEST_F(OptionsFixture, UnreadableValuesShowWhatTheAgentUsesSoThatEveryControlIsFilled) {
+  prog.PlantString("tishi", "90");  // wrong type: the agent counts with its in-memory 100
+  prog.PlantString("shutapp", "1");
+  prog.values.erase("kaiji");
+  opts.closeProgramsFirst = 1;
+  run.PlantDword("Ormile", 1);
+  OptionsForm f = ShowOptions(reg, root, opts, kExe, '.');
+  EXPECT_EQ(f.minutes, "1.66666666666667");
+  EXPECT_TRUE(f.closeApps);
+  EXPECT_FALSE(f.bootTime);
+  EXPECT_FALSE(f.autostart);
+  EXPECT_EQ(f.soundPath, "a.wav");
+}
+
 TEST_F(OptionsFixture, AutostartOfAnotherPathShowsClearedAndIsReplacedOrDeleted) {
   run.PlantString("Ormile", "D:\\old\\Ordavi.exe");
   OptionsForm f = ShowOptions(reg, root, opts, kExe, '.');

@@ -8,24 +8,48 @@ namespace {
 using A = TaskAction;
 using R = TaskRun;
 using P = PowerAction;
+
+constexpr const char* kReminders[] = {"下班时间到。", "要去上班啰。", "该吃饭了。", "该休息一下了。", "放学了。", nullptr};
+constexpr const char* kAdapterNames[] = {"本地连接", "以太网", nullptr};
+constexpr const char* kRemindCaption = "提醒语：";
+constexpr const char* kFileCaption = "文件:";
+constexpr const char* kProgramCaption = "程序：";
+constexpr const char* kPropertyCaption = "属性：";
+constexpr const char* kOpenFileHint = "可以打开mp3文件，程序，网址，电影视频等";
+constexpr const char* kCloseProgramHint = "在此输入程序的文件名或按浏览。";
 }  // namespace
 
 const TaskType kTaskTypes[15] = {
-    {words::kRemind, A::Remind, R::Immediate, true, nullptr, std::nullopt},
-    {words::kOpenFile, A::OpenFile, R::Immediate, true, nullptr, std::nullopt},
-    {words::kCloseProgram, A::CloseProgram, R::Immediate, true, nullptr, std::nullopt},
-    {words::kHangUp, A::HangUp, R::Countdown, false, words::kHangUp, std::nullopt},
-    {words::kDial, A::Dial, R::Immediate, false, nullptr, std::nullopt},
-    {words::kLogOffPc, A::LogOff, R::Countdown, false, words::kLogOff, P::LogOff},
-    {words::kStandbyPc, A::Standby, R::Countdown, false, words::kStandby, P::Standby},
-    {words::kHibernatePc, A::Hibernate, R::Countdown, false, words::kHibernate, P::Hibernate},
-    {words::kRestartPc, A::Restart, R::Countdown, false, words::kRestart, P::Restart},
-    {words::kShutDownPc, A::ShutDown, R::Countdown, false, words::kShutDown, P::ShutDown},
-    {words::kFastRestart, A::FastRestart, R::Countdown, false, words::kFastRestart, P::FastRestart},
-    {words::kFastShutdown, A::FastShutdown, R::Countdown, false, words::kFastShutdown, P::FastShutdown},
-    {words::kCleanJunk, A::CleanJunk, R::Junk, false, nullptr, std::nullopt},
-    {words::kDisableAdapter, A::DisableAdapter, R::Immediate, true, nullptr, std::nullopt},
-    {words::kEnableAdapter, A::EnableAdapter, R::Immediate, true, nullptr, std::nullopt},
+    {words::kRemind, A::Remind, R::Immediate, true, nullptr, std::nullopt,
+     kRemindCaption, kReminders, nullptr},
+    {words::kOpenFile, A::OpenFile, R::Immediate, true, nullptr, std::nullopt,
+     kFileCaption, nullptr, kOpenFileHint},
+    {words::kCloseProgram, A::CloseProgram, R::Immediate, true, nullptr, std::nullopt,
+     kProgramCaption, nullptr, kCloseProgramHint},
+    {words::kHangUp, A::HangUp, R::Countdown, false, words::kHangUp, std::nullopt,
+     kPropertyCaption, nullptr, nullptr},
+    {words::kDial, A::Dial, R::Immediate, false, nullptr, std::nullopt,
+     kPropertyCaption, nullptr, nullptr},
+    {words::kLogOffPc, A::LogOff, R::Countdown, false, words::kLogOff, P::LogOff,
+     kPropertyCaption, nullptr, nullptr},
+    {words::kStandbyPc, A::Standby, R::Countdown, false, words::kStandby, P::Standby,
+     kPropertyCaption, nullptr, nullptr},
+    {words::kHibernatePc, A::Hibernate, R::Countdown, false, words::kHibernate, P::Hibernate,
+     kPropertyCaption, nullptr, nullptr},
+    {words::kRestartPc, A::Restart, R::Countdown, false, words::kRestart, P::Restart,
+     kPropertyCaption, nullptr, nullptr},
+    {words::kShutDownPc, A::ShutDown, R::Countdown, false, words::kShutDown, P::ShutDown,
+     kPropertyCaption, nullptr, nullptr},
+    {words::kFastRestart, A::FastRestart, R::Countdown, false, words::kFastRestart, P::FastRestart,
+     kPropertyCaption, nullptr, nullptr},
+    {words::kFastShutdown, A::FastShutdown, R::Countdown, false, words::kFastShutdown, P::FastShutdown,
+     kPropertyCaption, nullptr, nullptr},
+    {words::kCleanJunk, A::CleanJunk, R::Junk, false, nullptr, std::nullopt,
+     kPropertyCaption, nullptr, nullptr},
+    {words::kDisableAdapter, A::DisableAdapter, R::Immediate, true, nullptr, std::nullopt,
+     kPropertyCaption, kAdapterNames, nullptr},
+    {words::kEnableAdapter, A::EnableAdapter, R::Immediate, true, nullptr, std::nullopt,
+     kPropertyCaption, kAdapterNames, nullptr},
 };
 
 const TaskType* FindTaskType(const std::string& word) {

@@ -28,7 +28,13 @@ struct TaskType {
   bool needsParameter;        // value C is read and used
   const char* countdownWord;  // the countdown's pending word ("关机"); null unless run is Countdown
   std::optional<PowerAction> power;  // what the countdown ends in, for the power types
-  // The task editor's caption and suggestions for the type's parameter go here.
+  // The task editor's parameter row for the type: the caption beside the box,
+  // the suggestions the box lists once the type is picked (null-terminated;
+  // null: none), and an instruction that is both the box's starting text and
+  // its tooltip (null: none).
+  const char* paramCaption;
+  const char* const* suggestions;
+  const char* instruction;
 };
 
 // In the order of the task editor's type list.

@@ -142,6 +142,8 @@ TaskRecord TaskStore::ReadTask(int n) {
 int TaskStore::AddTask(const std::string& schedule, const std::string& type, const std::string& param) {
   // The counter follows TaskNum only once every write went through; a refused
   // write undoes the others, so the new task is stored whole or not at all.
+  // Beyond the highest number start-up accepts, nothing is written.
+  if (counter_ >= kMaxTasks) throw FrameworkError("已有" + Decimal(kMaxTasks) + "个任务，不能再添加");
   const std::int32_t n = counter_ + 1;
   StoredValues before(reg_);
   before.Remember(kTaskNum);

@@ -44,7 +44,9 @@ class TaskStore {
   TaskRecord ReadTask(int n);
   std::string ReadField(TaskField field, int n);
 
-  // Appends a task, enabled; returns its number.
+  // Appends a task, enabled; returns its number. Beyond kMaxTasks nothing is
+  // written and a FrameworkError says why: start-up would not accept the
+  // counter.
   int AddTask(const std::string& schedule, const std::string& type, const std::string& param);
   // Rewrites A, B and C of task n; returns the enabled word afterwards (an
   // empty one becomes "启用", any other is kept).

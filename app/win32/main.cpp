@@ -17,6 +17,7 @@
 #include "app/win32/notice_window.h"
 #include "app/win32/win32_startup.h"
 #include "app/wiring.h"
+#include "dialogs/win32/settings_dialog.h"
 #include "schedule/tick.h"
 #include "schedule/win32/win32_clock.h"
 #include "store/text.h"
@@ -59,18 +60,33 @@ int RunAgent() {
   Win32SoundPlayer sound(mainHandle);
   JunkCleaner junk(junkSystem, localClock, SplitPath(system.ExePath()).dir);
   AgentTickActions tickActions(notices, shell, processes, dialup, junk);
-  AgentTickGuards guards(agent);
   AgentCountdownSystem countdownSystem(
       agent, windows, [&window] { return reinterpret_cast<WindowId>(window.handle()); }, dialup, notices);
   Countdown countdown(options, window.countdownPanel(), window.timers(), sound, countdownSystem, power);
+  SettingsTickHold settingsHold(window.timers(), countdown, [&agent] { return agent.MonitoringOn(); });
+  AgentTickGuards guards(agent, settingsHold);
   TaskTick tick(tasks, matchers, localClock, window.timers(), tickActions, countdown, guards);
-  AgentEvents events(agent, tick, countdown, junk);
+
+  // The settings dialogs and their task editors.
+  SettingsServices settings{tasks,
+                            registry,
+                            registryRoot,
+                            options,
+                            system.ExePath(),
+                            [&window](std::int32_t max) { window.SetProgressMax(max); },
+                            settingsHold,
+                            0,  // the system's major version, once start-up has read it
+                            systemClock,
+                            dateFormat,
+                            localClock};
+  AgentEvents events(agent, tick, countdown, junk, [&settings] { SettingsDialog::Open(settings); });
 
   if (!window.Create(events)) return 1;
   ui::Guard([&] {
     agent.Start();
     return LRESULT{0};
   });
+  settings.osMajor = agent.OsMajorVersion();
 
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -147,7 +147,9 @@ HWND Window::CreateControl(const char* className, int id, int x, int y, int w, i
 }
 
 HWND Window::CreateLabel(int id, int x, int y, const std::string& text, HFONT font) {
-  HWND label = CreateControl("STATIC", id, x, y, 1, 1, SS_LEFT | SS_NOPREFIX, font, text);
+  // No word wrap: the label is exactly as wide as its text, and Wine's line
+  // breaking would otherwise drop a character of some Chinese texts ("程序：").
+  HWND label = CreateControl("STATIC", id, x, y, 1, 1, SS_LEFTNOWORDWRAP | SS_NOPREFIX, font, text);
   ui::FitLabel(label);
   return label;
 }

@@ -1,0 +1,105 @@
+// The task editor as plain data: the state of its controls (TaskForm), the
+// schedule text composed from it, the checks made before a task is stored,
+// filling the form from a stored task, the parameter suggestions of each type
+// and the uptime text. The window only moves these values in and out of its
+// controls.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "dialogs/settings_list.h"
+#include "schedule/schedule.h"
+#include "store/task_types.h"
+#include "store/tasks.h"
+
+namespace ordavi {
+
+// The type the editor selects for a stored type word: the word's own type,
+// or the first of the list ("提醒") for a word that names none.
+const TaskType& EditorType(const std::string& typeWord);
+
+// The parameter row: the caption beside the box, the box's list, its text and
+// its tooltip (empty: none).
+struct ParamHints {
+  std::string caption;
+  std::vector<std::string> items;
+  std::string text;
+  std::string tooltip;
+};
+// The caption the parameter row has before any type is picked.
+inline constexpr const char* kInitialParamCaption = "提醒语:";
+
+// What the parameter row shows after the user picks `typeWord`; whatever was
+// typed into the box before is replaced. `osMajor` is the operating system's
+// major version (10 and later call the wired connection "以太网").
+ParamHints HintsForPickedType(const std::string& typeWord, std::uint32_t osMajor);
+// What the parameter row shows when a stored task fills the editor: caption
+// and tooltip of EditorType, no list, the stored parameter.
+ParamHints HintsForStoredTask(const std::string& typeWord, const std::string& param);
+
+struct TimeOfDay {
+  int hour = 0;
+  int minute = 0;
+};
+
+// The editor's controls.
+struct TaskForm {
+  std::optional<ScheduleKind> kind;  // the selected radio button
+  std::string idleMinutes;           // Edit1
+  Date onceDate{2009, 1, 19};        // DateTimePicker1
+  TimeOfDay onceTime;                // DateTimePicker2
+  TimeOfDay dailyTime;               // DateTimePicker3
+  std::string weekday = "1";         // ComboBox1
+  TimeOfDay weeklyTime;              // DateTimePicker4
+  std::string monthDay = "1";        // ComboBox2
+  TimeOfDay monthlyTime;             // DateTimePicker5
+  std::string month = "1";           // ComboBox3
+  std::string yearDay = "1";         // ComboBox4
+  TimeOfDay yearlyTime;              // DateTimePicker6
+  std::string bootHours;             // Edit3
+  std::string bootMinutes;           // Edit4
+  std::string type;                  // ComboBox5 text (empty: none picked)
+  std::string param;                 // ComboBox6 text
+};
+
+// A new editor's form: nothing selected, the once date today.
+TaskForm NewTaskForm(const ScheduleNow& today);
+
+// The typed-key filter of the idle-minutes and boot boxes: digits and
+// Backspace pass, anything else is discarded.
+bool AcceptsDigitKey(char c);
+
+// "已开机时间:26时3分4秒" for a tick count of 93 784 000 ms.
+std::string UptimeText(std::uint32_t tickMs);
+
+// Why the form cannot be stored (caption "提示", information icon): no kind
+// chosen, a number box of the chosen kind that the schedule evaluation could
+// never read, a yearly date no year has, or an adapter name that cannot be
+// put on the netsh command line. Nothing when it can be stored.
+std::optional<UserMessage> CheckTaskForm(const TaskForm& form);
+
+// The schedule text of the chosen kind. For the boot kind an empty box
+// becomes "0", in the form as well. `shortDateFormat` renders the once date.
+std::string ComposeSchedule(TaskForm& form, const std::string& shortDateFormat);
+
+// Fills the form from a stored task: type and parameter, then the kind's
+// radio button and fields, as the kind's matcher cuts them at `now`. A field
+// that does not convert raises its conversion error and leaves the form
+// filled up to that point.
+void FillTaskForm(TaskForm& form, const TaskRecord& task, Matchers& matchers, const ScheduleNow& now,
+                  const std::string& shortDateFormat);
+
+// The editor's OK: checks the form, composes the schedule text and stores the
+// task through the settings list (which moves its row to the bottom). Either
+// `refusal` is set and nothing was written, or `stored` is the task's row.
+struct EditorOkResult {
+  std::optional<UserMessage> refusal;
+  std::optional<TaskRecord> stored;
+};
+EditorOkResult EditorOk(SettingsList& list, int editorId, TaskStore& store, TaskForm& form,
+                        const std::string& shortDateFormat);
+
+}  // namespace ordavi

@@ -1,0 +1,290 @@
+#include "dialogs/task_form.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "store/testing/error_of.h"
+#include "store/testing/fake_registry.h"
+
+namespace ordavi {
+namespace {
+
+using testing::ErrorOf;
+using testing::FakeRegistryKey;
+
+struct FakeClock : SystemClock {
+  std::uint32_t TickCount() override { return 0; }
+  std::uint32_t LastInputTick() override { return 0; }
+};
+struct FixedDateFormat : DateFormatSource {
+  std::string ShortDateFormat() override { return "yyyy/M/d"; }
+};
+
+TaskForm FormOf(ScheduleKind kind, const std::function<void(TaskForm&)>& set = {}) {
+  TaskForm f;
+  f.kind = kind;
+  if (set) set(f);
+  return f;
+}
+
+TEST(ComposeSchedule, EachKindInItsGrammar) {
+  struct Case {
+    TaskForm form;
+    const char* format;
+    const char* text;
+  };
+  const Case cases[] = {
+      {FormOf(ScheduleKind::Idle, [](TaskForm& f) { f.idleMinutes = "15"; }), "yyyy/M/d", "空闲15分钟"},
+      {FormOf(ScheduleKind::Daily, [](TaskForm& f) { f.dailyTime = {8, 5}; }), "yyyy/M/d", "每天8时5分"},
+      {FormOf(ScheduleKind::Once, [](TaskForm& f) { f.onceDate = {2026, 12, 7}, f.onceTime = {22, 30}; }),
+       "yyyy-MM-dd", "一次2026-12-07日22时30分"},
+      {FormOf(ScheduleKind::Once, [](TaskForm& f) { f.onceDate = {2026, 12, 7}; }), "yyyy/M/d", "一次2026/12/7日0时0分"},
+      {FormOf(ScheduleKind::Weekly, [](TaskForm& f) { f.weekday = "0", f.weeklyTime = {23, 59}; }), "yyyy/M/d",
+       "每周0日23时59分"},
+      {FormOf(ScheduleKind::Monthly, [](TaskForm& f) { f.monthDay = "31", f.monthlyTime = {9, 0}; }), "yyyy/M/d",
+       "每月31日9时0分"},
+      {FormOf(ScheduleKind::Yearly, [](TaskForm& f) { f.month = "12", f.yearDay = "31", f.yearlyTime = {23, 59}; }),
+       "yyyy/M/d", "每年12月31日23时59分"},
+      {FormOf(ScheduleKind::AfterBoot, [](TaskForm& f) { f.bootHours = "30"; }), "yyyy/M/d", "开机30时0分"},
+  };
+  for (const Case& c : cases) {
+    TaskForm f = c.form;
+    EXPECT_EQ(ComposeSchedule(f, c.format), c.text);
+  }
+  // Empty boot boxes become "0", and the boxes show it.
+  TaskForm boot = FormOf(ScheduleKind::AfterBoot);
+  EXPECT_EQ(ComposeSchedule(boot, "yyyy/M/d"), "开机0时0分");
+  EXPECT_EQ(boot.bootHours, "0");
+  EXPECT_EQ(boot.bootMinutes, "0");
+}
+
+TEST(CheckTaskForm, RefusesWhatTheScheduleEvaluationCouldNeverRead) {
+  struct Case {
+    TaskForm form;
+    const char* message;  // nullptr: accepted
+  };
+  const auto weekday = [](const char* w) { return FormOf(ScheduleKind::Weekly, [=](TaskForm& f) { f.weekday = w; }); };
+  const auto yearly = [](const char* m, const char* d) {
+    return FormOf(ScheduleKind::Yearly, [=](TaskForm& f) { f.month = m, f.yearDay = d; });
+  };
+  const auto adapter = [](const char* type, const char* name) {
+    return FormOf(ScheduleKind::Daily, [=](TaskForm& f) { f.type = type, f.param = name; });
+  };
+  const Case cases[] = {
+      {TaskForm(), "请选择时间"},
+      {FormOf(ScheduleKind::Idle), "请在“空闲”后填写分钟数（只能是数字）"},
+      {FormOf(ScheduleKind::Idle, [](TaskForm& f) { f.idleMinutes = "1a"; }), "请在“空闲”后填写分钟数（只能是数字）"},
+      {FormOf(ScheduleKind::Idle, [](TaskForm& f) { f.idleMinutes = "99999999999"; }),
+       "请在“空闲”后填写分钟数（只能是数字）"},
+      {FormOf(ScheduleKind::Idle, [](TaskForm& f) { f.idleMinutes = "0"; }), nullptr},
+      {FormOf(ScheduleKind::AfterBoot), nullptr},
+      {FormOf(ScheduleKind::AfterBoot, [](TaskForm& f) { f.bootHours = "x"; }), "“开机”后的小时数只能是数字"},
+      {FormOf(ScheduleKind::AfterBoot, [](TaskForm& f) { f.bootMinutes = "-5"; }), "“开机”后的分钟数只能是数字"},
+      {weekday("0"), nullptr},
+      {weekday("7"), nullptr},
+      {weekday("8"), "“每周”的星期应为0到7的数字（0和7都是星期日）"},
+      {weekday("一"), "“每周”的星期应为0到7的数字（0和7都是星期日）"},
+      {FormOf(ScheduleKind::Monthly, [](TaskForm& f) { f.monthDay = "31"; }), nullptr},
+      {FormOf(ScheduleKind::Monthly, [](TaskForm& f) { f.monthDay = "0"; }), "“每月”的日期应为1到31的数字"},
+      {FormOf(ScheduleKind::Monthly, [](TaskForm& f) { f.monthDay = ""; }), "“每月”的日期应为1到31的数字"},
+      {yearly("13", "1"), "“每年”的月份应为1到12的数字"},
+      {yearly("1", "32"), "“每年”的日期应为1到31的数字"},
+      {yearly("2", "29"), nullptr},
+      {yearly("2", "30"), "“每年”的日期2月30日不存在"},
+      {yearly("4", "31"), "“每年”的日期4月31日不存在"},
+      {yearly("12", "31"), nullptr},
+      {FormOf(ScheduleKind::Once), nullptr},
+      {adapter("禁用网卡", "本地连接 2"), nullptr},
+      {adapter("启用网卡", "a & b (c)"), nullptr},
+      {adapter("启用网卡", "50%"), "网卡连接名称\"50%\"含有不能放入命令行的字符（\" % ! 或控制字符）"},
+      {adapter("禁用网卡", "x\"y"), "网卡连接名称\"x\"y\"含有不能放入命令行的字符（\" % ! 或控制字符）"},
+      {adapter("提醒", "100%!"), nullptr},
+  };
+  for (const Case& c : cases) {
+    const std::optional<UserMessage> m = CheckTaskForm(c.form);
+    if (!c.message) {
+      EXPECT_FALSE(m.has_value()) << m->text;
+      continue;
+    }
+    ASSERT_TRUE(m.has_value()) << c.message;
+    EXPECT_EQ(m->text, c.message);
+    EXPECT_EQ(m->caption, "提示");
+    EXPECT_EQ(m->icon, MessageIcon::Information);
+  }
+}
+
+class FillTest : public ::testing::Test {
+ protected:
+  FakeClock clock;
+  FixedDateFormat dates;
+  Matchers matchers{clock, dates};
+  ScheduleNow now;
+
+  TaskForm Fill(const std::string& schedule, const std::string& type = "提醒", const std::string& param = "") {
+    TaskForm f;
+    TaskRecord r;
+    r.schedule = schedule;
+    r.type = type;
+    r.param = param;
+    FillTaskForm(f, r, matchers, now, "yyyy/M/d");
+    return f;
+  }
+};
+
+TEST_F(FillTest, StoredTasksComposeBackToTheirText) {
+  // A weekly Sunday stored as 7 is shown, and so stored again, as 0.
+  const std::pair<const char*, const char*> cases[] = {
+      {"空闲15分钟", "空闲15分钟"},
+      {"开机1时30分", "开机1时30分"},
+      {"一次2024/3/5日8时30分", "一次2024/3/5日8时30分"},
+      {"每天08时05分", "每天8时5分"},
+      {"每周7日22时0分", "每周0日22时0分"},
+      {"每周3日6时0分", "每周3日6时0分"},
+      {"每月31日9时0分", "每月31日9时0分"},
+      {"每年2月29日23时59分", "每年2月29日23时59分"},
+  };
+  for (const auto& [stored, composed] : cases) {
+    TaskForm f = Fill(stored);
+    EXPECT_EQ(ComposeSchedule(f, "yyyy/M/d"), composed);
+  }
+  TaskForm once = Fill("一次2024/3/5日8时30分");
+  EXPECT_EQ(once.kind, ScheduleKind::Once);
+  EXPECT_EQ(once.onceDate.month, 3);
+  EXPECT_EQ(once.onceTime.minute, 30);
+}
+
+TEST_F(FillTest, TypeAndParameterAndUnknownKinds) {
+  TaskForm f = Fill("每天1时0分", "清理系统垃圾", "kept");
+  EXPECT_EQ(f.type, "清理系统垃圾");
+  EXPECT_EQ(f.param, "kept");
+  EXPECT_EQ(Fill("每天1时0分", "别的").type, "提醒");  // a word not in the list selects 提醒
+  EXPECT_EQ(Fill("每天1时0分", "").type, "提醒");
+  EXPECT_FALSE(Fill("某天1时0分").kind.has_value());
+}
+
+TEST_F(FillTest, AFieldThatDoesNotConvertStopsTheFillWhereItIs) {
+  TaskForm f;
+  TaskRecord r;
+  r.schedule = "每天x时5分";
+  r.type = "关闭程序";
+  r.param = "a.exe";
+  EXPECT_EQ(ErrorOf([&] { FillTaskForm(f, r, matchers, now, "yyyy/M/d"); }), "'x' is not a valid integer value");
+  EXPECT_EQ(f.type, "关闭程序");
+  EXPECT_EQ(f.param, "a.exe");
+  EXPECT_FALSE(f.kind.has_value());
+  EXPECT_EQ(ErrorOf([&] { Fill("一次2024/13/5日8时30分"); }), "'2024/13/5' is not a valid date");
+  EXPECT_EQ(ErrorOf([&] { Fill("空闲分钟"); }), "'' is not a valid integer value");
+}
+
+TEST(ParamHints, PickedTypeSetsCaptionListTextAndTooltip) {
+  const ParamHints remind = HintsForPickedType("提醒", 6);
+  EXPECT_EQ(remind.caption, "提醒语：");
+  EXPECT_EQ(remind.items,
+            (std::vector<std::string>{"下班时间到。", "要去上班啰。", "该吃饭了。", "该休息一下了。", "放学了。"}));
+  EXPECT_EQ(remind.text, "下班时间到。");
+  EXPECT_EQ(remind.tooltip, "");
+
+  struct Case {
+    const char* type;
+    std::uint32_t major;
+    const char* caption;
+    const char* text;
+    const char* tooltip;
+    std::size_t items;
+  };
+  for (const Case& c : {
+           Case{"打开文件", 6, "文件:", "可以打开mp3文件，程序，网址，电影视频等", "可以打开mp3文件，程序，网址，电影视频等", 0},
+           Case{"关闭程序", 6, "程序：", "在此输入程序的文件名或按浏览。", "在此输入程序的文件名或按浏览。", 0},
+           Case{"禁用网卡", 6, "属性：", "本地连接", "", 2},
+           Case{"启用网卡", 10, "属性：", "以太网", "", 2},
+           Case{"关闭计算机", 10, "属性：", "", "", 0},
+           Case{"清理系统垃圾", 6, "属性：", "", "", 0},
+       }) {
+    const ParamHints h = HintsForPickedType(c.type, c.major);
+    EXPECT_EQ(h.caption, c.caption) << c.type;
+    EXPECT_EQ(h.text, c.text) << c.type;
+    EXPECT_EQ(h.tooltip, c.tooltip) << c.type;
+    EXPECT_EQ(h.items.size(), c.items) << c.type;
+  }
+  EXPECT_EQ(HintsForPickedType("禁用网卡", 6).items, (std::vector<std::string>{"本地连接", "以太网"}));
+}
+
+TEST(ParamHints, StoredTaskGetsCaptionAndTooltipByItsListPosition) {
+  struct Case {
+    const char* type;
+    const char* caption;
+    const char* tooltip;
+  };
+  for (const Case& c : {Case{"提醒", "提醒语：", ""}, Case{"不认识", "提醒语：", ""},
+                        Case{"打开文件", "文件:", "可以打开mp3文件，程序，网址，电影视频等"},
+                        Case{"关闭程序", "程序：", "在此输入程序的文件名或按浏览。"},
+                        Case{"清理系统垃圾", "属性：", ""}, Case{"启用网卡", "属性：", ""}}) {
+    const ParamHints h = HintsForStoredTask(c.type, "stored");
+    EXPECT_EQ(h.caption, c.caption) << c.type;
+    EXPECT_EQ(h.tooltip, c.tooltip) << c.type;
+    EXPECT_EQ(h.text, "stored");
+    EXPECT_TRUE(h.items.empty());
+  }
+  EXPECT_EQ(std::string(EditorType("启用网卡").word), "启用网卡");
+  EXPECT_EQ(std::string(EditorType("").word), "提醒");
+}
+
+TEST(EditorTexts, UptimeAndDigitFilter) {
+  for (const auto& [ms, text] : {std::pair<std::uint32_t, const char*>{3599999, "已开机时间:0时59分59秒"},
+                                 {93784000, "已开机时间:26时3分4秒"},
+                                 {176400000, "已开机时间:49时0分0秒"},
+                                 {0xFFFFFFFF, "已开机时间:1193时2分47秒"}}) {
+    EXPECT_EQ(UptimeText(ms), text);
+  }
+  for (char c : std::string("0123456789\b")) EXPECT_TRUE(AcceptsDigitKey(c)) << int(c);
+  for (char c : std::string("a-.+ \x16\xC3")) EXPECT_FALSE(AcceptsDigitKey(c)) << int(c);
+}
+
+class EditorOkTest : public ::testing::Test {
+ protected:
+  FakeRegistryKey key;
+  Registry reg{key};
+  TaskStore store{reg};
+  SettingsList list;
+};
+
+TEST_F(EditorOkTest, ANewTaskGetsTheNextNumberAndItsRowAtTheBottom) {
+  key.PlantDword("TaskNum", 7);
+  store.LoadTaskCounter();
+  TaskForm f = NewTaskForm(ScheduleNow{2026, 12, 1, 7});
+  EXPECT_EQ(f.onceDate.day, 7);
+  f.kind = ScheduleKind::Daily;
+  f.dailyTime = {22, 30};
+  f.type = "关闭计算机";
+  const EditorOkResult r = EditorOk(list, list.OpenAddEditor(), store, f, "yyyy/M/d");
+  ASSERT_FALSE(r.refusal.has_value());
+  EXPECT_EQ(r.stored->number, 8);
+  EXPECT_EQ(reg.ReadInteger("TaskNum"), 8);
+  EXPECT_EQ(key.values["A8"].data, std::string("每天22时30分") + '\0');
+  EXPECT_EQ(reg.ReadString("D8"), "启用");
+  EXPECT_EQ(reg.ReadString("C8"), "");
+  ASSERT_EQ(list.rows().size(), 1u);
+  EXPECT_EQ(list.rows().back().number, 8);
+}
+
+TEST_F(EditorOkTest, ARefusedFormOrAFullStoreWritesNothing) {
+  store.LoadTaskCounter();
+  key.writeLog.clear();
+  const int editor = list.OpenAddEditor();
+  TaskForm f;
+  EXPECT_EQ(EditorOk(list, editor, store, f, "yyyy/M/d").refusal->text, "请选择时间");
+  EXPECT_TRUE(key.writeLog.empty());
+  EXPECT_TRUE(list.rows().empty());
+
+  key.PlantDword("TaskNum", 10000);
+  store.LoadTaskCounter();
+  f.kind = ScheduleKind::Daily;
+  EXPECT_EQ(ErrorOf([&] { EditorOk(list, editor, store, f, "yyyy/M/d"); }), "已有10000个任务，不能再添加");
+  EXPECT_TRUE(key.writeLog.empty());
+  EXPECT_EQ(store.Count(), 10000);
+  EXPECT_TRUE(list.rows().empty());
+}
+
+}  // namespace
+}  // namespace ordavi

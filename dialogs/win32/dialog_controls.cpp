@@ -1,0 +1,183 @@
+#include "dialogs/win32/dialog_controls.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+namespace ordavi::dialogs {
+
+namespace {
+
+constexpr UINT_PTR kKeyFilterId = 1;
+constexpr UINT_PTR kForwardId = 2;
+
+LRESULT CALLBACK KeyFilterProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+  if (msg == WM_CHAR && !reinterpret_cast<KeyFilter>(data)(static_cast<char>(wParam))) return 0;
+  return DefSubclassProc(h, msg, wParam, lParam);
+}
+
+struct Forwarding {
+  HWND target;
+  UINT scrolled;
+};
+
+LRESULT CALLBACK ForwardProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+  const auto* f = reinterpret_cast<const Forwarding*>(data);
+  switch (msg) {
+    case WM_COMMAND: return SendMessageA(f->target, msg, wParam, lParam);
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+    case WM_MOUSEWHEEL:
+    case WM_KEYDOWN: {
+      const LRESULT r = DefSubclassProc(h, msg, wParam, lParam);
+      SendMessageA(f->target, f->scrolled, 0, 0);
+      return r;
+    }
+    case WM_NCDESTROY: {
+      RemoveWindowSubclass(h, ForwardProc, kForwardId);
+      const LRESULT r = DefSubclassProc(h, msg, wParam, lParam);
+      delete f;
+      return r;
+    }
+    default: return DefSubclassProc(h, msg, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+void InitDialogControls() {
+  INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES | ICC_BAR_CLASSES |
+                                              ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
+}
+
+std::string TextOf(HWND control) {
+  const int n = GetWindowTextLengthA(control);
+  std::string text(static_cast<std::size_t>(n) + 1, '\0');
+  const int got = GetWindowTextA(control, &text[0], n + 1);
+  text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+  return text;
+}
+
+void SetText(HWND control, const std::string& text) { SetWindowTextA(control, text.c_str()); }
+
+bool Checked(HWND button) { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void SetChecked(HWND button, bool checked) {
+  SendMessageA(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void SetComboItems(HWND combo, const std::vector<std::string>& items) {
+  SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+  for (const std::string& item : items) SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+}
+
+void SelectComboText(HWND combo, const std::string& text) {
+  const int count = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
+  int found = CB_ERR;
+  for (int i = 0; i < count && found == CB_ERR; ++i) {
+    const int n = static_cast<int>(SendMessageA(combo, CB_GETLBTEXTLEN, i, 0));
+    std::string item(static_cast<std::size_t>(n > 0 ? n : 0) + 1, '\0');
+    SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&item[0]));
+    item.resize(static_cast<std::size_t>(n > 0 ? n : 0));
+    if (item == text) found = i;
+  }
+  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
+  if ((GetWindowLongA(combo, GWL_STYLE) & 3) != CBS_DROPDOWNLIST) SetText(combo, text);
+}
+
+TimeOfDayValue PickerTime(HWND picker) {
+  SYSTEMTIME t = {};
+  SendMessageA(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&t));
+  return {t.wHour, t.wMinute};
+}
+
+void SetPickerTime(HWND picker, int hour, int minute) {
+  SYSTEMTIME t = {};
+  SendMessageA(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&t));
+  if (t.wYear == 0) {  // a picker keeps a whole date; any valid one will do
+    t.wYear = 2009;
+    t.wMonth = 1;
+    t.wDay = 19;
+  }
+  t.wHour = static_cast<WORD>(hour);
+  t.wMinute = static_cast<WORD>(minute);
+  t.wSecond = 0;
+  t.wMilliseconds = 0;
+  SendMessageA(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&t));
+}
+
+Date PickerDate(HWND picker) {
+  SYSTEMTIME t = {};
+  SendMessageA(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&t));
+  return {t.wYear, t.wMonth, t.wDay};
+}
+
+void SetPickerDate(HWND picker, const Date& date) {
+  SYSTEMTIME t = {};
+  t.wYear = static_cast<WORD>(date.year);
+  t.wMonth = static_cast<WORD>(date.month);
+  t.wDay = static_cast<WORD>(date.day);
+  SendMessageA(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&t));
+}
+
+HWND CreateTooltips(HWND owner) {
+  HWND tips = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+  SendMessageA(tips, TTM_SETMAXTIPWIDTH, 0, 400);
+  return tips;
+}
+
+namespace {
+void SetToolFor(HWND tips, HWND owner, HWND control, const std::string& text) {
+  TOOLINFOA ti = {};
+  ti.cbSize = sizeof ti;
+  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  ti.hwnd = owner;
+  ti.uId = reinterpret_cast<UINT_PTR>(control);
+  SendMessageA(tips, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+  if (text.empty()) return;
+  ti.lpszText = const_cast<char*>(text.c_str());
+  SendMessageA(tips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+}
+}  // namespace
+
+void SetTooltip(HWND tooltips, HWND control, const std::string& text) {
+  HWND owner = GetParent(control);
+  SetToolFor(tooltips, owner, control, text);
+  COMBOBOXINFO info = {};
+  info.cbSize = sizeof info;
+  if (GetComboBoxInfo(control, &info) && info.hwndItem && info.hwndItem != control) {
+    SetToolFor(tooltips, owner, info.hwndItem, text);
+  }
+}
+
+void FilterTypedKeys(HWND edit, KeyFilter accepts) {
+  SetWindowSubclass(edit, KeyFilterProc, kKeyFilterId, reinterpret_cast<DWORD_PTR>(accepts));
+}
+
+void ForwardCommandsTo(HWND parent, HWND target, UINT scrolled) {
+  SetWindowSubclass(parent, ForwardProc, kForwardId, reinterpret_cast<DWORD_PTR>(new Forwarding{target, scrolled}));
+}
+
+std::optional<std::string> ChooseFile(HWND owner, const char* filter, const char* title, const char* folder) {
+  char file[MAX_PATH] = "";
+  OPENFILENAMEA ofn = {};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = filter;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof file;
+  ofn.lpstrInitialDir = folder;
+  ofn.lpstrTitle = title;
+  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
+  if (!GetOpenFileNameA(&ofn)) return std::nullopt;
+  return std::string(file);
+}
+
+void ShowUserMessage(const UserMessage& message) {
+  const UINT icon = message.icon == MessageIcon::Error ? MB_ICONERROR : MB_ICONINFORMATION;
+  MessageBoxA(nullptr, message.text.c_str(), message.caption.c_str(), MB_OK | icon);
+}
+
+}  // namespace ordavi::dialogs

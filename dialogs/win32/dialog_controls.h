@@ -1,0 +1,67 @@
+// Control helpers shared by the settings dialog and the task editor: texts and
+// check marks, combo box lists, time and date pickers, tooltips, typed-key
+// filters and the message boxes of the dialogs.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "dialogs/settings_list.h"
+#include "schedule/schedule.h"
+
+namespace ordavi::dialogs {
+
+// Registers the common controls the dialogs use (list view, date and time
+// pickers, tooltips); cheap when already done.
+void InitDialogControls();
+
+std::string TextOf(HWND control);
+void SetText(HWND control, const std::string& text);
+bool Checked(HWND button);
+void SetChecked(HWND button, bool checked);
+
+// A combo box's list, replaced by `items`.
+void SetComboItems(HWND combo, const std::vector<std::string>& items);
+// The list item whose text is exactly `text` becomes the selection (none
+// when there is no such item); an editable box shows the text in any case.
+void SelectComboText(HWND combo, const std::string& text);
+
+// Hours and minutes of a time picker, and the date of a date picker.
+struct TimeOfDayValue {
+  int hour = 0;
+  int minute = 0;
+};
+TimeOfDayValue PickerTime(HWND picker);
+void SetPickerTime(HWND picker, int hour, int minute);
+Date PickerDate(HWND picker);
+void SetPickerDate(HWND picker, const Date& date);
+
+// A tooltip window for `owner`'s controls; `Tooltip` gives a control its tip
+// (an empty text removes it). An editable combo box's inner edit box gets the
+// same tip, since the mouse rests on it.
+HWND CreateTooltips(HWND owner);
+void SetTooltip(HWND tooltips, HWND control, const std::string& text);
+
+// Typed characters that `accepts` refuses are discarded before the control
+// sees them.
+using KeyFilter = bool (*)(char);
+void FilterTypedKeys(HWND edit, KeyFilter accepts);
+
+// The children of `parent` send their notifications to `target` instead (the
+// state combo sits inside the list view), and `target` is sent `scrolled`
+// whenever `parent` may have scrolled its content (scroll bars, mouse wheel,
+// keys), since scrolling leaves the children where they are.
+void ForwardCommandsTo(HWND parent, HWND target, UINT scrolled);
+
+// The system's file-open dialog owned by `owner`: the full path of the file
+// the user confirms, nothing when cancelled. A null filter, title or folder
+// leaves the dialog's own.
+std::optional<std::string> ChooseFile(HWND owner, const char* filter, const char* title, const char* folder);
+
+// The message box of a refused input: owned by no window, one OK button.
+void ShowUserMessage(const UserMessage& message);
+
+}  // namespace ordavi::dialogs

@@ -1,0 +1,329 @@
+#include "dialogs/win32/settings_dialog.h"
+
+#include <commctrl.h>
+
+#include "dialogs/win32/dialog_controls.h"
+#include "dialogs/win32/task_editor.h"
+#include "store/text.h"
+
+namespace ordavi {
+
+using namespace dialogs;
+
+namespace {
+
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+constexpr int kClientWidth = 458, kClientHeight = 349;
+
+// Control ids. OK and Cancel carry the standard ids, so Esc cancels.
+enum : int {
+  kOk = IDOK,          // Button1 "确定(&O)"
+  kCancel = IDCANCEL,  // Button2 "取消(&C)", the default button
+  kBrowseSound = 103,  // Button3 "浏览"
+  kAdd = 104,          // Button4
+  kModify = 105,       // Button5
+  kDelete = 106,       // Button6
+  kMinutes = 115,      // Edit5
+  kSoundPath = 118,    // Edit8
+  kBootTime = 121,     // CheckBox1
+  kAutostart = 122,    // CheckBox2
+  kCtrlKeys = 123,     // CheckBox3
+  kCloseApps = 125,    // CheckBox5
+  kTaskList = 130,     // ListView1
+  kStateCombo = 131,   // ComboBox1
+  kLabel = 140,
+};
+
+// Sent by the list when it may have scrolled.
+constexpr UINT kListScrolled = WM_APP + 1;
+
+struct Column {
+  const char* caption;
+  int width;
+};
+constexpr Column kColumns[] = {{"序号", 40}, {"时间", 120}, {"任务", 90}, {"任务属性", 130}, {"是否启用", 70}};
+
+// Layout at 96 DPI: the list across the top, the task buttons under it, the
+// options in two columns, OK and Cancel at the bottom right.
+constexpr int kListHeight = 182;
+constexpr int kMargin = 8;
+constexpr int kButtonW = 75, kButtonH = 25;
+constexpr int kTaskButtonsY = kListHeight + 6;
+constexpr int kRuleY = kTaskButtonsY + kButtonH + 8;
+constexpr int kOptionsY = kRuleY + 10;
+constexpr int kCheckX = 12, kCheckW = 200, kCheckH = 17, kCheckPitch = 22;
+constexpr int kRightX = 236;
+constexpr int kEditH = 21;
+constexpr int kBottomButtonsY = kClientHeight - kMargin - kButtonH;
+
+}  // namespace
+
+HWND SettingsDialog::Open(const SettingsServices& services) {
+  InitDialogControls();
+  auto* dialog = new SettingsDialog(services);
+  HWND hwnd = dialog->CreateCentred("TForm3", "设置", kStyle, WS_EX_CONTROLPARENT, kClientWidth, kClientHeight);
+  if (!hwnd) return nullptr;
+  ShowWindow(hwnd, SW_SHOWNORMAL);
+  SetFocus(GetDlgItem(hwnd, kCancel));
+  ui::Guard([dialog] {
+    dialog->Fill();
+    return LRESULT{0};
+  });
+  return hwnd;
+}
+
+void SettingsDialog::CreateControls() {
+  font_ = OwnFont(ui::SongTi(-13));
+  SetFont(font_);
+  tips_ = CreateTooltips(hwnd_);
+  // Cancel comes first in the tab order, so it has the focus at opening.
+  HWND cancel = CreateButton(kCancel, kClientWidth - kMargin - kButtonW, kBottomButtonsY, kButtonW, kButtonH,
+                             "取消(&C)", font_, BS_DEFPUSHBUTTON);
+  SetTooltip(tips_, cancel, "取消本次操作");
+
+  listView_ = CreateControl(WC_LISTVIEWA, kTaskList, 0, 0, kClientWidth, kListHeight,
+                            WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, font_, "", WS_EX_CLIENTEDGE);
+  SendMessageA(listView_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT,
+               LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+  for (int i = 0; i < 5; ++i) {
+    LVCOLUMNA col = {};
+    col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    col.pszText = const_cast<char*>(kColumns[i].caption);
+    col.cx = kColumns[i].width;
+    col.iSubItem = i;
+    SendMessageA(listView_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
+  }
+  // The state combo lives inside the list, over one row's "是否启用" cell;
+  // the list hands its notifications on to the dialog.
+  stateCombo_ = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | CBS_DROPDOWNLIST | WS_VSCROLL, 0, 0, kColumns[4].width,
+                                80, listView_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStateCombo)),
+                                GetModuleHandleA(nullptr), nullptr);
+  SendMessageA(stateCombo_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  SetComboItems(stateCombo_, {"启用", "禁用"});
+  ForwardCommandsTo(listView_, hwnd_, kListScrolled);
+
+  int x = kMargin;
+  for (const auto& [id, caption] : {std::pair<int, const char*>{kAdd, "添加(&A)"}, {kModify, "修改(&M)"},
+                                    {kDelete, "删除(&D)"}}) {
+    CreateButton(id, x, kTaskButtonsY, kButtonW, kButtonH, caption, font_);
+    x += kButtonW + 6;
+  }
+  CreateControl("STATIC", kLabel, kMargin, kRuleY, kClientWidth - 2 * kMargin, 2, SS_ETCHEDHORZ, nullptr);
+
+  const DWORD check = WS_TABSTOP | BS_AUTOCHECKBOX;
+  int y = kOptionsY;
+  autostart_ = CreateControl("BUTTON", kAutostart, kCheckX, y, kCheckW, kCheckH, check, font_, "开机启动Ordavi(&S)");
+  closeApps_ = CreateControl("BUTTON", kCloseApps, kCheckX, y += kCheckPitch, kCheckW, kCheckH, check, font_,
+                             "待机前关闭所有程序(&P)");
+  SetTooltip(tips_, closeApps_, "待机休眠前关闭应用程序");
+  bootTime_ = CreateControl("BUTTON", kBootTime, kCheckX, y += kCheckPitch, kCheckW, kCheckH, check, font_,
+                            "显示开机时间(&T)");
+  ctrlKeys_ = CreateControl("BUTTON", kCtrlKeys, kCheckX, y += kCheckPitch, kCheckW, kCheckH, check, font_,
+                            "使用Ctrl热键(&R)");
+  SetTooltip(tips_, ctrlKeys_, "是否在热键F9、F10、F11前加Ctrl键，使用该键防止软件热键冲突。");
+
+  const int browseW = 50;
+  const int soundW = kClientWidth - kMargin - browseW - 4 - kRightX;
+  CreateLabel(kLabel, kRightX, kOptionsY + 2, "关机前声音提示:", font_);
+  soundPath_ = CreateControl("EDIT", kSoundPath, kRightX, kOptionsY + 20, soundW, kEditH, WS_TABSTOP | ES_AUTOHSCROLL,
+                             font_, "", WS_EX_CLIENTEDGE);
+  HWND browse = CreateButton(kBrowseSound, kClientWidth - kMargin - browseW, kOptionsY + 19, browseW, 23, "浏览", font_);
+  SetTooltip(tips_, browse, "设置关机前声音提示的音频文件，仅支持wav文件。");
+  const int waitY = kOptionsY + 52;
+  HWND waitLabel = CreateLabel(kLabel, kRightX, waitY + 4, "关机前等待:", font_);
+  RECT r;
+  GetWindowRect(waitLabel, &r);
+  const int minutesX = kRightX + (r.right - r.left) + 6;
+  minutes_ = CreateControl("EDIT", kMinutes, minutesX, waitY, 60, kEditH, WS_TABSTOP | ES_AUTOHSCROLL, font_, "",
+                           WS_EX_CLIENTEDGE);
+  FilterTypedKeys(minutes_, AcceptsMinutesKey);
+  CreateLabel(kLabel, minutesX + 66, waitY + 4, "分钟", font_);
+
+  HWND ok = CreateButton(kOk, kClientWidth - kMargin - 2 * kButtonW - 6, kBottomButtonsY, kButtonW, kButtonH,
+                         "确定(&O)", font_);
+  SetTooltip(tips_, ok, "仅对本机设置");
+}
+
+void SettingsDialog::Fill() {
+  list_.Load(services_.tasks);
+  ShowRows();
+  const OptionsForm form = ShowOptions(services_.program, services_.root, services_.options, services_.exePath,
+                                       kMinutesDecimalPoint);
+  SetText(minutes_, form.minutes);
+  SetText(soundPath_, form.soundPath);
+  SetChecked(closeApps_, form.closeApps);
+  SetChecked(bootTime_, form.bootTime);
+  SetChecked(ctrlKeys_, form.ctrlKeys);
+  SetChecked(autostart_, form.autostart);
+}
+
+void SettingsDialog::ShowRows() {
+  syncing_ = true;
+  const auto& rows = list_.rows();
+  int count = static_cast<int>(SendMessageA(listView_, LVM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+    const TaskRecord& r = rows[static_cast<std::size_t>(i)];
+    const std::string cells[5] = {Decimal(r.number), r.schedule, r.type, r.param, r.enabled};
+    for (int c = 0; c < 5; ++c) {
+      LVITEMA item = {};
+      item.mask = LVIF_TEXT;
+      item.iItem = i;
+      item.iSubItem = c;
+      item.pszText = const_cast<char*>(cells[c].c_str());
+      if (c == 0 && i >= count) {
+        SendMessageA(listView_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        ++count;
+      } else {
+        SendMessageA(listView_, LVM_SETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
+      }
+    }
+  }
+  while (count > static_cast<int>(rows.size())) SendMessageA(listView_, LVM_DELETEITEM, --count, 0);
+  for (int i = 0; i < count; ++i) {
+    const bool selected = list_.selected() == static_cast<std::size_t>(i);
+    LVITEMA state = {};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    state.state = selected ? LVIS_SELECTED | LVIS_FOCUSED : 0;
+    SendMessageA(listView_, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&state));
+  }
+  syncing_ = false;
+  PlaceStateCombo();
+}
+
+void SettingsDialog::PlaceStateCombo() {
+  const std::optional<std::size_t> row = list_.StateComboRow();
+  if (!row) {
+    ShowWindow(stateCombo_, SW_HIDE);
+    return;
+  }
+  RECT cell = {};
+  cell.top = 4;  // sub-item 4, "是否启用"
+  cell.left = LVIR_BOUNDS;
+  SendMessageA(listView_, LVM_GETSUBITEMRECT, *row, reinterpret_cast<LPARAM>(&cell));
+  // A row scrolled out of sight takes its combo along; it shows again when the
+  // row comes back.
+  RECT items = {}, header = {};
+  GetClientRect(listView_, &items);
+  GetWindowRect(reinterpret_cast<HWND>(SendMessageA(listView_, LVM_GETHEADER, 0, 0)), &header);
+  items.top = header.bottom - header.top;
+  if (cell.top < items.top || cell.bottom > items.bottom) {
+    ShowWindow(stateCombo_, SW_HIDE);
+    return;
+  }
+  // The selection field covers the cell and its grid lines, just tall enough
+  // for the text; the list drops below it. A combo already in place is left
+  // alone, so that a choice made in its open list does not close the list.
+  RECT now = {};
+  GetWindowRect(stateCombo_, &now);
+  MapWindowPoints(nullptr, listView_, reinterpret_cast<POINT*>(&now), 2);
+  if (!IsWindowVisible(stateCombo_) || now.left != cell.left || now.top != cell.top - 2 ||
+      now.right != cell.right) {
+    SetWindowPos(stateCombo_, HWND_TOP, cell.left, cell.top - 2, cell.right - cell.left, 80, SWP_NOACTIVATE);
+    SendMessageA(stateCombo_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), cell.bottom - cell.top - 2);
+  }
+  const WPARAM item = static_cast<WPARAM>(list_.stateCombo().item);
+  if (static_cast<WPARAM>(SendMessageA(stateCombo_, CB_GETCURSEL, 0, 0)) != item) {
+    SendMessageA(stateCombo_, CB_SETCURSEL, item, 0);
+  }
+  ShowWindow(stateCombo_, SW_SHOW);
+}
+
+LRESULT SettingsDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CREATE:
+      services_.tickHold.DialogOpened();
+      CreateControls();
+      return 0;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+      return 0;
+    case WM_NOTIFY:
+      return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case kListScrolled:
+      PlaceStateCombo();  // the combo follows its row
+      return 0;
+    case DM_GETDEFID:
+      return MAKELRESULT(kCancel, DC_HASDEFID);
+    case WM_CLOSE:
+      DestroyWindow(hwnd_);
+      return 0;
+    case WM_DESTROY:
+      services_.tickHold.DialogClosed();
+      return 0;
+    default:
+      return Default(msg, wParam, lParam);
+  }
+}
+
+void SettingsDialog::OnCommand(int id, int code, HWND) {
+  switch (id) {
+    case kAdd: AddClick(); break;
+    case kModify: ModifyClick(); break;
+    case kDelete: DeleteClick(); break;
+    case kBrowseSound: BrowseSoundClick(); break;
+    case kOk: OkClick(); break;
+    case kCancel: PostMessageA(hwnd_, WM_CLOSE, 0, 0); break;
+    case kStateCombo:
+      if (code == CBN_SELCHANGE) {
+        list_.PickState(services_.tasks, TextOf(stateCombo_));
+        ShowRows();
+      }
+      break;
+    default: break;
+  }
+}
+
+LRESULT SettingsDialog::OnNotify(const NMHDR& header) {
+  if (header.hwndFrom != listView_) return 0;
+  if (header.code == LVN_ITEMCHANGED && !syncing_) {
+    const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+    if (change.uChanged & LVIF_STATE) {
+      const int selected = static_cast<int>(SendMessageA(listView_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                                         LVNI_SELECTED));
+      list_.Select(selected >= 0 ? std::optional<std::size_t>(static_cast<std::size_t>(selected)) : std::nullopt);
+    }
+  } else if (header.code == NM_CLICK) {
+    list_.ClickList(services_.tasks);
+    PlaceStateCombo();
+  }
+  return 0;
+}
+
+void SettingsDialog::AddClick() { TaskEditor::OpenForAdd(*this, list_.OpenAddEditor()); }
+
+void SettingsDialog::ModifyClick() {
+  const SettingsList::ModifyOpening opening = list_.OpenModifyEditor();
+  if (opening.refusal) {
+    ShowUserMessage(*opening.refusal);
+    return;
+  }
+  TaskEditor::OpenForModify(*this, opening.editorId, opening.task);
+}
+
+void SettingsDialog::DeleteClick() {
+  const std::optional<UserMessage> refusal = list_.DeleteSelected(services_.tasks);
+  ShowRows();
+  if (refusal) ShowUserMessage(*refusal);
+}
+
+void SettingsDialog::BrowseSoundClick() {
+  const std::string dir = SplitPath(services_.exePath).dir;  // the program's folder
+  if (const auto file = ChooseFile(hwnd_, "wav文件(*.wav)\0*.wav\0", "声音提示选择", dir.c_str())) {
+    SetText(soundPath_, *file);
+  }
+}
+
+void SettingsDialog::OkClick() {
+  OptionsForm form;
+  form.minutes = TextOf(minutes_);
+  form.soundPath = TextOf(soundPath_);
+  form.closeApps = Checked(closeApps_);
+  form.bootTime = Checked(bootTime_);
+  form.ctrlKeys = Checked(ctrlKeys_);
+  form.autostart = Checked(autostart_);
+  SaveOptions(services_.program, services_.root, form, services_.options, services_.exePath, kMinutesDecimalPoint,
+              services_.setProgressMax);
+  PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+}
+
+}  // namespace ordavi

@@ -1,0 +1,81 @@
+// The settings dialog (window class "TForm3"): the task list with its task
+// buttons and state combo, and the program options. Each opening creates a
+// new, modeless dialog; the task editors opened from it are its owned windows
+// and close with it. What the list shows and every store operation is decided
+// by SettingsList; this window mirrors it in its controls.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "app/win32/window.h"
+#include "dialogs/settings_list.h"
+#include "dialogs/settings_tick.h"
+#include "schedule/schedule.h"
+#include "schedule/tick.h"
+#include "store/options.h"
+#include "store/registry.h"
+#include "store/tasks.h"
+
+namespace ordavi {
+
+// What the dialogs work on, owned by the composition root.
+struct SettingsServices {
+  TaskStore& tasks;
+  Registry& program;   // the program's key
+  RegistryRoot& root;  // for the autostart value under the Run key
+  Options& options;    // the in-memory copies
+  std::string exePath;
+  std::function<void(std::int32_t)> setProgressMax;  // the countdown's progress bar
+  SettingsTickHold& tickHold;
+  std::uint32_t osMajor;  // read at start-up
+  SystemClock& clock;     // tick count: uptime text, idle and boot schedules
+  DateFormatSource& dates;
+  LocalClock& localTime;
+};
+
+class TaskEditor;
+
+class SettingsDialog : public Window {
+ public:
+  // Stops the task tick, then creates, fills and shows a new dialog. A dialog
+  // already open stays as it is.
+  static HWND Open(const SettingsServices& services);
+
+  // Called by an editor of this dialog when its OK has stored a task, or when
+  // it closes.
+  void ShowRows();
+  SettingsList& list() { return list_; }
+  const SettingsServices& services() const { return services_; }
+
+ private:
+  explicit SettingsDialog(const SettingsServices& services)
+      : Window(Lifetime::FreedWhenDestroyed), services_(services) {}
+
+  LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  void CreateControls();
+  void Fill();
+  void OnCommand(int id, int code, HWND control);
+  LRESULT OnNotify(const NMHDR& header);
+  void PlaceStateCombo();
+
+  void AddClick();
+  void ModifyClick();
+  void DeleteClick();
+  void BrowseSoundClick();
+  void OkClick();
+
+  SettingsServices services_;
+  SettingsList list_;
+  bool syncing_ = false;  // rows are being shown: selection notices are the dialog's own
+  HFONT font_ = nullptr;
+  HWND tips_ = nullptr;
+  HWND listView_ = nullptr, stateCombo_ = nullptr;
+  HWND autostart_ = nullptr, closeApps_ = nullptr, bootTime_ = nullptr, ctrlKeys_ = nullptr;
+  HWND soundPath_ = nullptr, minutes_ = nullptr;
+};
+
+}  // namespace ordavi

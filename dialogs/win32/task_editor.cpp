@@ -1,0 +1,300 @@
+#include "dialogs/win32/task_editor.h"
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "dialogs/win32/dialog_controls.h"
+#include "dialogs/win32/settings_dialog.h"
+#include "store/text.h"
+
+namespace ordavi {
+
+using namespace dialogs;
+
+namespace {
+
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+constexpr int kClientWidth = 422, kClientHeight = 296;
+
+// Control ids. Cancel carries IDCANCEL, so Esc cancels; no control has IDOK,
+// so Enter alone stores nothing.
+enum : int {
+  kBrowse = 201,       // Button1 "浏览"
+  kOk = 202,           // Button2 "确定(&O)"
+  kCancel = IDCANCEL,  // Button3 "取消(&C)"
+  kFirstRadio = 210,   // RadioButton1..7
+  kType = 225,         // ComboBox5
+  kParam = 226,        // ComboBox6
+  kControl = 230,      // boxes, pickers and labels nobody refers to by id
+};
+
+// The radio buttons from top to bottom and the kinds they choose.
+constexpr struct {
+  const char* caption;
+  ScheduleKind kind;
+} kRows[7] = {{"空闲", ScheduleKind::Idle},     {"一次", ScheduleKind::Once},    {"每天", ScheduleKind::Daily},
+              {"每周", ScheduleKind::Weekly},   {"每月", ScheduleKind::Monthly}, {"每年", ScheduleKind::Yearly},
+              {"开机", ScheduleKind::AfterBoot}};
+
+// Layout at 96 DPI: the radio buttons in the left column, the day and number
+// boxes in the middle column, every time picker in one right-hand column.
+constexpr int kMargin = 12;
+constexpr int kRadioW = 52, kRadioH = 17;
+constexpr int kFieldX = 72;
+constexpr int kNumberW = 46;
+constexpr int kSecondNumberX = kFieldX + kNumberW + 20;
+constexpr int kTimeX = 212, kTimeW = 64;
+constexpr int kBoxH = 21;
+constexpr int kFirstRowY = 10, kRowPitch = 26;
+constexpr int kRuleY = kFirstRowY + 7 * kRowPitch + 4;
+constexpr int kTypeY = kRuleY + 10;
+constexpr int kParamY = kTypeY + 28;
+constexpr int kButtonW = 75, kButtonH = 25;
+constexpr int kButtonsY = kClientHeight - 8 - kButtonH;
+constexpr int kLabelDrop = 4;  // a label's top below the top of the box beside it
+
+std::vector<std::string> Numbers(int from, int to) {
+  std::vector<std::string> v;
+  for (int i = from; i <= to; ++i) v.push_back(Decimal(i));
+  return v;
+}
+
+}  // namespace
+
+TaskEditor* TaskEditor::Create(SettingsDialog& owner, int editorId) {
+  auto* editor = new TaskEditor(owner, editorId);
+  HWND hwnd = editor->CreateCentred("TForm5", "任务", kStyle, WS_EX_CONTROLPARENT, kClientWidth, kClientHeight);
+  if (!hwnd) {
+    owner.list().CloseEditor(editorId);
+    return nullptr;
+  }
+  // An editor belongs to its settings dialog and closes with it.
+  SetWindowLongPtrA(hwnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner.handle()));
+  editor->ShowForm(TaskForm());
+  ShowWindow(hwnd, SW_SHOWNORMAL);
+  return editor;
+}
+
+void TaskEditor::OpenForAdd(SettingsDialog& owner, int editorId) {
+  TaskEditor* editor = Create(owner, editorId);
+  if (editor) editor->ShowForm(NewTaskForm(owner.services().localTime.LocalTime()));
+}
+
+void TaskEditor::OpenForModify(SettingsDialog& owner, int editorId, int task) {
+  TaskEditor* editor = Create(owner, editorId);
+  if (editor) editor->FillFromStore(task);
+}
+
+void TaskEditor::CreateControls() {
+  font_ = OwnFont(ui::SongTi(-13));
+  SetFont(font_);
+  tips_ = CreateTooltips(hwnd_);
+  const DWORD box = WS_TABSTOP | ES_AUTOHSCROLL;
+  const DWORD numberCombo = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL;
+  const auto timePicker = [&](int y) {
+    HWND p = CreateControl(DATETIMEPICK_CLASSA, kControl, kTimeX, y, kTimeW, kBoxH, WS_TABSTOP | DTS_TIMEFORMAT, font_);
+    SendMessageA(p, DTM_SETFORMATA, 0, reinterpret_cast<LPARAM>("HH:mm"));
+    SetPickerTime(p, 0, 0);
+    SetTooltip(tips_, p, "时：分");
+    return p;
+  };
+  const auto numberBox = [&](int x, int y, int from, int to) {
+    HWND c = CreateControl("COMBOBOX", kControl, x, y, kNumberW, 200, numberCombo, font_);
+    SetComboItems(c, Numbers(from, to));
+    return c;
+  };
+  const auto label = [&](int x, int y, const char* text) { CreateLabel(kControl, x, y + kLabelDrop, text, font_); };
+
+  for (int i = 0; i < 7; ++i) {
+    const int y = kFirstRowY + i * kRowPitch;
+    const DWORD group = i == 0 ? WS_GROUP | WS_TABSTOP : 0;
+    radios_[i] = CreateControl("BUTTON", kFirstRadio + i, kMargin, y + 2, kRadioW, kRadioH, BS_AUTORADIOBUTTON | group,
+                               font_, kRows[i].caption);
+    switch (kRows[i].kind) {
+      case ScheduleKind::Idle:
+        idleMinutes_ = CreateControl("EDIT", kControl, kFieldX, y, 60, kBoxH, box, font_, "", WS_EX_CLIENTEDGE);
+        FilterTypedKeys(idleMinutes_, AcceptsDigitKey);
+        label(kFieldX + 64, y, "分钟");
+        break;
+      case ScheduleKind::Once:
+        onceDate_ = CreateControl(DATETIMEPICK_CLASSA, kControl, kFieldX, y, kTimeX - 8 - kFieldX, kBoxH,
+                                  WS_TABSTOP | DTS_SHORTDATEFORMAT, font_);
+        onceTime_ = timePicker(y);
+        break;
+      case ScheduleKind::Daily: dailyTime_ = timePicker(y); break;
+      case ScheduleKind::Weekly:
+        weekday_ = numberBox(kFieldX, y, 1, 7);
+        label(kFieldX + kNumberW + 4, y, "日");
+        weeklyTime_ = timePicker(y);
+        break;
+      case ScheduleKind::Monthly:
+        monthDay_ = numberBox(kFieldX, y, 1, 31);
+        label(kFieldX + kNumberW + 4, y, "日");
+        monthlyTime_ = timePicker(y);
+        break;
+      case ScheduleKind::Yearly:
+        month_ = numberBox(kFieldX, y, 1, 12);
+        label(kFieldX + kNumberW + 4, y, "月");
+        yearDay_ = numberBox(kSecondNumberX, y, 1, 31);
+        label(kSecondNumberX + kNumberW + 4, y, "日");
+        yearlyTime_ = timePicker(y);
+        break;
+      case ScheduleKind::AfterBoot:
+        bootHours_ = CreateControl("EDIT", kControl, kFieldX, y, kNumberW, kBoxH, box, font_, "", WS_EX_CLIENTEDGE);
+        FilterTypedKeys(bootHours_, AcceptsDigitKey);
+        label(kFieldX + kNumberW + 4, y, "时");
+        bootMinutes_ = CreateControl("EDIT", kControl, kSecondNumberX, y, kNumberW, kBoxH, box, font_, "",
+                                     WS_EX_CLIENTEDGE);
+        FilterTypedKeys(bootMinutes_, AcceptsDigitKey);
+        label(kSecondNumberX + kNumberW + 4, y, "分");
+        uptime_ = CreateLabel(kControl, kTimeX, y + kLabelDrop,
+                              UptimeText(owner_.services().clock.TickCount()), font_);
+        break;
+    }
+  }
+  CreateControl("STATIC", kControl, kMargin, kRuleY, kClientWidth - 2 * kMargin, 2, SS_ETCHEDHORZ | WS_GROUP, nullptr);
+
+  const int boxX = 84;
+  CreateLabel(kControl, kMargin, kTypeY + kLabelDrop, "任务类型:", font_);
+  type_ = CreateControl("COMBOBOX", kType, boxX, kTypeY, 150, 300, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, font_);
+  std::vector<std::string> typeWords;
+  for (const TaskType& t : kTaskTypes) typeWords.push_back(t.word);
+  SetComboItems(type_, typeWords);
+
+  const int browseW = 58;
+  const int browseX = kClientWidth - kMargin - browseW;
+  paramCaption_ = CreateLabel(kControl, kMargin, kParamY + kLabelDrop, kInitialParamCaption, font_);
+  param_ = CreateControl("COMBOBOX", kParam, boxX, kParamY, browseX - 6 - boxX, 200,
+                         WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, font_);
+  CreateButton(kBrowse, browseX, kParamY - 1, browseW, 23, "浏览", font_);
+
+  CreateButton(kOk, kClientWidth - kMargin - 2 * kButtonW - 6, kButtonsY, kButtonW, kButtonH, "确定(&O)", font_);
+  CreateButton(kCancel, kClientWidth - kMargin - kButtonW, kButtonsY, kButtonW, kButtonH, "取消(&C)", font_);
+}
+
+TaskForm TaskEditor::ReadForm() const {
+  TaskForm f;
+  for (int i = 0; i < 7; ++i) {
+    if (Checked(radios_[i])) f.kind = kRows[i].kind;
+  }
+  const auto time = [](HWND picker) {
+    const TimeOfDayValue t = PickerTime(picker);
+    return TimeOfDay{t.hour, t.minute};
+  };
+  f.idleMinutes = TextOf(idleMinutes_);
+  f.onceDate = PickerDate(onceDate_);
+  f.onceTime = time(onceTime_);
+  f.dailyTime = time(dailyTime_);
+  f.weekday = TextOf(weekday_);
+  f.weeklyTime = time(weeklyTime_);
+  f.monthDay = TextOf(monthDay_);
+  f.monthlyTime = time(monthlyTime_);
+  f.month = TextOf(month_);
+  f.yearDay = TextOf(yearDay_);
+  f.yearlyTime = time(yearlyTime_);
+  f.bootHours = TextOf(bootHours_);
+  f.bootMinutes = TextOf(bootMinutes_);
+  f.type = TextOf(type_);
+  f.param = TextOf(param_);
+  return f;
+}
+
+void TaskEditor::ShowForm(const TaskForm& f) {
+  for (int i = 0; i < 7; ++i) SetChecked(radios_[i], f.kind == kRows[i].kind);
+  const auto time = [](HWND picker, const TimeOfDay& t) { SetPickerTime(picker, t.hour, t.minute); };
+  SetText(idleMinutes_, f.idleMinutes);
+  SetPickerDate(onceDate_, f.onceDate);
+  time(onceTime_, f.onceTime);
+  time(dailyTime_, f.dailyTime);
+  SelectComboText(weekday_, f.weekday);
+  time(weeklyTime_, f.weeklyTime);
+  SelectComboText(monthDay_, f.monthDay);
+  time(monthlyTime_, f.monthlyTime);
+  SelectComboText(month_, f.month);
+  SelectComboText(yearDay_, f.yearDay);
+  time(yearlyTime_, f.yearlyTime);
+  SetText(bootHours_, f.bootHours);
+  SetText(bootMinutes_, f.bootMinutes);
+  SelectComboText(type_, f.type);
+  SetText(param_, f.param);
+}
+
+void TaskEditor::ShowHints(const ParamHints& hints) {
+  ui::SetLabel(paramCaption_, hints.caption);
+  SetComboItems(param_, hints.items);
+  SetText(param_, hints.text);
+  SetTooltip(tips_, param_, hints.tooltip);
+}
+
+void TaskEditor::FillFromStore(int task) {
+  const TaskRecord stored = owner_.services().tasks.ReadTask(task);
+  ShowHints(HintsForStoredTask(stored.type, stored.param));
+  const SettingsServices& s = owner_.services();
+  Matchers matchers(s.clock, s.dates);
+  TaskForm form;
+  try {
+    FillTaskForm(form, stored, matchers, s.localTime.LocalTime(), s.dates.ShortDateFormat());
+  } catch (...) {
+    ShowForm(form);  // filled up to the field that did not convert
+    throw;
+  }
+  ShowForm(form);
+}
+
+LRESULT TaskEditor::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CREATE:
+      CreateControls();
+      return 0;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case kType:
+          if (HIWORD(wParam) == CBN_SELCHANGE) TypeChange();
+          break;
+        case kBrowse: BrowseClick(); break;
+        case kOk: OkClick(); break;
+        case kCancel: PostMessageA(hwnd_, WM_CLOSE, 0, 0); break;
+        default: break;
+      }
+      return 0;
+    case WM_CLOSE:
+      DestroyWindow(hwnd_);
+      return 0;
+    case WM_DESTROY:
+      owner_.list().CloseEditor(editorId_);
+      return 0;
+    default:
+      return Default(msg, wParam, lParam);
+  }
+}
+
+void TaskEditor::TypeChange() { ShowHints(HintsForPickedType(TextOf(type_), owner_.services().osMajor)); }
+
+void TaskEditor::BrowseClick() {
+  if (const auto file = ChooseFile(hwnd_, nullptr, nullptr, nullptr)) SetText(param_, *file);
+}
+
+void TaskEditor::OkClick() {
+  const SettingsServices& s = owner_.services();
+  TaskForm form = ReadForm();
+  EditorOkResult result;
+  try {
+    result = EditorOk(owner_.list(), editorId_, s.tasks, form, s.dates.ShortDateFormat());
+  } catch (...) {
+    // The boot boxes show the "0" an empty box became, also when the store
+    // refused the task and the editor stays open.
+    SetText(bootHours_, form.bootHours);
+    SetText(bootMinutes_, form.bootMinutes);
+    throw;
+  }
+  if (result.refusal) {
+    ShowUserMessage(*result.refusal);
+    return;
+  }
+  owner_.ShowRows();
+  PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+}
+
+}  // namespace ordavi

@@ -1,0 +1,53 @@
+// The task editor (window class "TForm5"): when a task runs (seven schedule
+// kinds with their boxes and pickers) and what it does (type and parameter).
+// Opened from a settings dialog, as its owned window, to add a task or to
+// rewrite one; its controls are read into a TaskForm and everything else is
+// decided by the editor model (dialogs/task_form.h).
+#pragma once
+
+#include <windows.h>
+
+#include "app/win32/window.h"
+#include "dialogs/task_form.h"
+
+namespace ordavi {
+
+class SettingsDialog;
+
+class TaskEditor : public Window {
+ public:
+  // An empty editor whose once date is today.
+  static void OpenForAdd(SettingsDialog& owner, int editorId);
+  // An editor filled from stored task `task`. A stored text that does not
+  // convert raises its error after the editor has opened, filled up to there.
+  static void OpenForModify(SettingsDialog& owner, int editorId, int task);
+
+ private:
+  TaskEditor(SettingsDialog& owner, int editorId)
+      : Window(Lifetime::FreedWhenDestroyed), owner_(owner), editorId_(editorId) {}
+  static TaskEditor* Create(SettingsDialog& owner, int editorId);
+
+  LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  void CreateControls();
+  TaskForm ReadForm() const;
+  void ShowForm(const TaskForm& form);
+  void ShowHints(const ParamHints& hints);
+  void FillFromStore(int task);
+
+  void TypeChange();
+  void BrowseClick();
+  void OkClick();
+
+  SettingsDialog& owner_;
+  int editorId_;
+  HFONT font_ = nullptr;
+  HWND tips_ = nullptr;
+  HWND radios_[7] = {};
+  HWND idleMinutes_ = nullptr, onceDate_ = nullptr, onceTime_ = nullptr, dailyTime_ = nullptr;
+  HWND weekday_ = nullptr, weeklyTime_ = nullptr, monthDay_ = nullptr, monthlyTime_ = nullptr;
+  HWND month_ = nullptr, yearDay_ = nullptr, yearlyTime_ = nullptr;
+  HWND bootHours_ = nullptr, bootMinutes_ = nullptr, uptime_ = nullptr;
+  HWND type_ = nullptr, paramCaption_ = nullptr, param_ = nullptr;
+};
+
+}  // namespace ordavi
