@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "actions/win32/win32_actions.h"
+#include "bench/clock.h"
 #include "schedule/tick.h"
 #include "schedule/win32/win32_clock.h"
 #include "store/registry.h"
@@ -56,17 +57,6 @@ struct Guards : TickGuards {
   bool MonitoringOn() const override { return true; }
   bool SettingsDialogOpen() const override { return false; }
 };
-
-double Now() {
-  static LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1e6 / static_cast<double>(freq.QuadPart);
-}
 
 struct Stats {
   double median, min, max;
@@ -135,13 +125,13 @@ int main(int argc, char** argv) {
   FloorPass(key, n);
   std::vector<double> pass, floor, ratio;
   for (int s = 0; s < samples; ++s) {
-    double a = Now();
+    double a = NowMs();
     for (int p = 0; p < passes; ++p) tick.RunPass();
-    double b = Now();
+    double b = NowMs();
     for (int p = 0; p < passes; ++p) FloorPass(key, n);
-    double c = Now();
-    pass.push_back((b - a) / passes);
-    floor.push_back((c - b) / passes);
+    double c = NowMs();
+    pass.push_back((b - a) * 1000.0 / passes);  // microseconds
+    floor.push_back((c - b) * 1000.0 / passes);
     ratio.push_back((b - a) / (c - b));
   }
   RegCloseKey(key);

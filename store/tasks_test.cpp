@@ -19,6 +19,20 @@ class TaskStoreTest : public ::testing::Test {
   TaskStore store{reg};
 
   std::string Str(const std::string& name) { return reg.ReadString(name); }
+
+  // Plants TaskNum and loads a fresh store from it: it reports `error` and
+  // keeps `count` as its counter.
+  void ExpectDamagedCounter(RegType type, const std::string& bytes, const char* error, int count) {
+    key.Plant("TaskNum", type, bytes);
+    TaskStore fresh(reg);
+    try {
+      fresh.LoadTaskCounter();
+      ADD_FAILURE() << error;
+    } catch (const FrameworkError& e) {
+      EXPECT_STREQ(e.what(), error);
+    }
+    EXPECT_EQ(fresh.Count(), count) << error;
+  }
   bool Has(const std::string& name) { return key.values.count(name) > 0; }
   void AddThree() {
     store.LoadTaskCounter();
@@ -156,15 +170,7 @@ TEST_F(TaskStoreTest, AnUnusableCounterIsReportedAndReplacedByTheStoredTasks) {
       {RegType::Dword, std::string("\xFF\xFF\xFF\x7F", 4), "值 2147483647 超出范围"},
   };
   for (const auto& c : cases) {
-    key.Plant("TaskNum", c.type, c.bytes);
-    TaskStore fresh(reg);
-    try {
-      fresh.LoadTaskCounter();
-      ADD_FAILURE() << c.error;
-    } catch (const FrameworkError& e) {
-      EXPECT_STREQ(e.what(), c.error);
-    }
-    EXPECT_EQ(fresh.Count(), 3) << c.error;
+    ExpectDamagedCounter(c.type, c.bytes, c.error, 3);
     EXPECT_EQ(key.values["TaskNum"].data, c.bytes);  // left as stored until the next change
   }
   TaskStore fresh(reg);
@@ -192,17 +198,7 @@ TEST_F(TaskStoreTest, ADamagedCounterNeverHidesAStoredTask) {
       {RegType::Dword, std::string("\x02\0\0\0", 4), "值 2 小于最大任务号 4，按 4 计"},
       {RegType::Dword, std::string("\xFF\xFF\xFF\x7F", 4), "值 2147483647 超出范围"},
   };
-  for (const auto& c : cases) {
-    key.Plant("TaskNum", c.type, c.bytes);
-    TaskStore fresh(reg);
-    try {
-      fresh.LoadTaskCounter();
-      ADD_FAILURE() << c.error;
-    } catch (const FrameworkError& e) {
-      EXPECT_STREQ(e.what(), c.error);
-    }
-    EXPECT_EQ(fresh.Count(), 4) << c.error;
-  }
+  for (const auto& c : cases) ExpectDamagedCounter(c.type, c.bytes, c.error, 4);
   key.PlantDword("TaskNum", 7);  // above the stored tasks: kept, the slots are empty
   TaskStore fresh(reg);
   fresh.LoadTaskCounter();
