@@ -2,7 +2,8 @@
 # Fuzzes the portable core with libFuzzer (clang, with AddressSanitizer and
 # UndefinedBehaviorSanitizer): the schedule field scan and every matcher
 # (fuzz_schedule), the task store over a registry holding anything
-# (fuzz_store) and the options load and minutes text (fuzz_options).
+# (fuzz_store), the options load and minutes text (fuzz_options) and the
+# task editor's checks and composition (fuzz_editor).
 #
 #   bash tools/fuzz.sh            # each target 20 s: the short run of the test command
 #   bash tools/fuzz.sh 1800       # each target 30 minutes: the long run
@@ -20,7 +21,7 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$ROOT"
 SECONDS_EACH="${1:-20}"
-TARGETS=(fuzz_schedule fuzz_store fuzz_options)
+TARGETS=(fuzz_schedule fuzz_store fuzz_options fuzz_editor)
 OUT="$ROOT/build/fuzz"
 SRC="$OUT/src"
 
@@ -31,12 +32,14 @@ mkdir -p "$SRC" "$OUT/obj"
 while IFS= read -r f; do
   mkdir -p "$SRC/$(dirname "$f")"
   iconv -f UTF-8 -t GBK "$f" >"$SRC/$f"
-done < <(git ls-files --cached --others --exclude-standard 'store/*.cpp' 'store/*.h' 'schedule/*.cpp' 'schedule/*.h' 'fuzz/*.cpp' 'fuzz/*.h' |
+done < <(git ls-files --cached --others --exclude-standard 'store/*.cpp' 'store/*.h' 'schedule/*.cpp' 'schedule/*.h' 'actions/*.cpp' 'actions/*.h' 'dialogs/*.cpp' 'dialogs/*.h' \
+  'fuzz/*.cpp' 'fuzz/*.h' |
   grep -v -e '/win32/' -e '_test\.cpp$')
 
 FLAGS=(-std=c++17 -g -O1 -fno-omit-frame-pointer -Wno-invalid-source-encoding -I "$SRC")
 CORE=(store/text.cpp store/errors.cpp store/registry.cpp store/tasks.cpp store/options.cpp store/task_types.cpp
-  store/testing/fake_registry.cpp schedule/schedule.cpp)
+  store/testing/fake_registry.cpp schedule/schedule.cpp actions/network.cpp dialogs/task_form.cpp
+  dialogs/settings_list.cpp)
 objs=()
 for f in "${CORE[@]}"; do
   o="$OUT/obj/$(echo "$f" | tr / _).o"
