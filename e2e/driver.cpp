@@ -19,6 +19,8 @@
 //   driver setsz NAME TEXT                  REG_SZ in the agent's key (RegSetValueExA: ANSI bytes)
 //   driver setdword NAME NUMBER             REG_DWORD in the agent's key
 //   driver getsz NAME                       hex bytes of a value (RegQueryValueExA), then its type
+//   driver setraw NAME TYPE HEX             any type (a number) with any bytes ("-" for none)
+//   driver setfill NAME PREFIX COUNT        REG_SZ: PREFIX, then COUNT bytes 'x', then one NUL
 //   driver running EXE                      a process with that executable name runs (exact case)
 //   driver now                              the local time: year month day hour minute second
 //   driver ctl|items|lv|lvcell CLASS CAPTION ...  child controls of a window (controls.cpp)
@@ -131,6 +133,17 @@ int Registry(const std::string& cmd, int argc, char** argv) {
   } else if (cmd == "setdword" && argc >= 4) {
     const DWORD v = std::strtoul(argv[3], nullptr, 0);
     rc = RegSetValueExA(key, argv[2], 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v);
+  } else if (cmd == "setraw" && argc >= 5) {
+    std::string bytes;
+    for (const char* h = argv[4]; h[0] && h[1] && h[0] != '-'; h += 2) {
+      bytes += static_cast<char>(std::strtoul(std::string(h, 2).c_str(), nullptr, 16));
+    }
+    rc = RegSetValueExA(key, argv[2], 0, std::strtoul(argv[3], nullptr, 0),
+                        reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
+  } else if (cmd == "setfill" && argc >= 5) {
+    std::string text = std::string(argv[3]) + std::string(std::strtoul(argv[4], nullptr, 0), 'x');
+    rc = RegSetValueExA(key, argv[2], 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                        static_cast<DWORD>(text.size() + 1));
   } else if (cmd == "getsz") {
     BYTE data[1024];
     DWORD type = 0, size = sizeof data;
@@ -156,7 +169,7 @@ bool Running(const std::string& exe) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: driver wait|gone|count|info|hidden|post|where|close|peek|show|hide|setsz|setdword|getsz|running|now ...\n");
+  std::fprintf(stderr, "usage: driver wait|gone|count|info|hidden|post|where|close|peek|show|hide|setsz|setdword|getsz|setraw|setfill|running|now ...\n");
   return 2;
 }
 
@@ -167,7 +180,9 @@ int main(int argc, char** argv) {
   if (argc < 3 && std::strcmp(argv[1], "now") != 0) return Usage();
   JoinShellDesktop();
   const std::string cmd = argv[1], cls = argc > 2 ? argv[2] : "";
-  if (cmd == "setsz" || cmd == "setdword" || cmd == "getsz") return Registry(cmd, argc, argv);
+  if (cmd == "setsz" || cmd == "setdword" || cmd == "getsz" || cmd == "setraw" || cmd == "setfill") {
+    return Registry(cmd, argc, argv);
+  }
   if (cmd == "running") return Running(argv[2]) ? 0 : 1;
   if (cmd == "now") {
     SYSTEMTIME t;

@@ -75,7 +75,7 @@ finish() {
 
 # --- The driver, screenshots, the registry
 
-drv() { wine 'C:\e2e_driver.exe' "$@" 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+drv() { wine 'C:\e2e_driver.exe' "$@" 2>/dev/null | iconv -c -f GBK -t UTF-8 | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 shot() { import -window root "$SHOTS/$1.png" && echo "screenshot: build/screenshots/$1.png"; }
 reg_dword() { wine_reg_query "$KEY" "$1" | awk -v n="$1" '$1 == n && $2 == "REG_DWORD" { print $3 }'; }
 reg_sz_empty() { wine_reg_query "$KEY" "$1" | grep -qE "^ +$1 +REG_SZ *$"; }

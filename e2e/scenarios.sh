@@ -10,7 +10,7 @@
 #   bash e2e/scenarios.sh SCENARIO     run one
 #   bash e2e/scenarios.sh --list       the scenarios, one a line
 set -u
-SCENARIOS=(first_start hotkeys_ctrl close_agent bad_option notices_about due_tasks countdown_shutdown
+SCENARIOS=(damaged_store first_start hotkeys_ctrl close_agent bad_option notices_about due_tasks countdown_shutdown
   countdown_cancel unreadable_task junk_menu tray_menu power_menu settings_tasks settings_options)
 SCENARIO="${1:?scenario or --list}"
 if [ "$SCENARIO" = --list ]; then
@@ -451,6 +451,66 @@ scenario_unreadable_task() {
   check "still one notice after three passes" [ "$(drv count TForm6 '提示')" = 1 ]
   check "no error box" [ "$(drv count '#32770' '*')" = 0 ]
   shot e2e-unreadable-task
+}
+
+# A store damaged in many ways at once, with a TaskNum below the highest
+# stored task: the agent starts and stays, runs the good tasks (also those
+# above TaskNum), gives one short notice per problem and never another for it,
+# and rewrites no stored value.
+scenario_damaged_store() {
+  setup
+
+  hex() { printf '%s' "$1" | iconv -f UTF-8 -t GBK | od -An -tx1 | tr -d ' \n'; }
+  drv setdword TaskNum 3                                    # below the highest stored task, 11
+  plant_task 1 "空闲0分钟" 提醒 "好任务一"
+  plant_task 2 "每天0时0分" 提醒 "x"
+  drv setdword A2 2                                         # schedule of the wrong type
+  # 3: a number with no value at all
+  plant_task 4 "空闲0分钟" "" ""
+  drv setfill B4 "" 1048576                                 # a 1 MiB type word
+  plant_task 5 "每天0时0分" 提醒 "x"
+  drv setraw A5 1 "$(hex 每天)8120ff$(hex 时0分)00"          # bytes that are not GBK
+  plant_task 6 "一次2026-12-08日10时0分" 提醒 "x"             # a date in another format
+  drv setsz A7 "每天0时0分"                                  # B, C and D missing
+  plant_task 8 "空闲0分钟" 提醒 "好任务二"
+  plant_task 9 "每天0时0分" 提醒 "x"
+  drv setraw D9 3 c6f4d3c3                                  # enabled word as binary
+  plant_task 10 "空闲0分钟" 提醒 "x"
+  drv setdword C10 10                                       # parameter of the wrong type
+  plant_task 11 "每天0时0分" 提醒 "x"
+  drv setsz A11 "$(printf '每天%0100d时0分' 0 | tr 0 x)"
+  drv setsz tishi abc                                       # options: each damaged
+  drv setraw shutapp 3 01
+  drv setraw kaiji 4 0100                                   # a DWORD of two bytes
+  drv setdword soundpath 1
+  drv setsz rejian 1
+  local before
+  before=$(wine_reg_query "$KEY" | md5sum)
+  start_agent
+  sleep 15  # the first pass
+  local notices texts
+  notices=$(drv info TForm6 '提示')
+  texts=$(echo "$notices" | sed -nE 's/^child Static id 1 "(.*)" at .*/\1/p')
+  echo "$texts"
+  check "the agent stays resident" quiet drv hidden TForm1
+  check "one notice names every unusable option and the counter" \
+    eval 'has "$texts" "^设置值无效，已用默认值：shutapp（类型错误）；soundpath（类型错误）；tishi（类型错误）；TaskNum（值 3 小于最大任务号 11，按 11 计）；kaiji（.*）；rejian（类型错误）$"'
+  check "good task 1 ran" has_text "$texts" "好任务一"
+  check "good task 8, above TaskNum, ran" has_text "$texts" "好任务二"
+  check "unreadable values named once each (A2, D9, C10)" \
+    eval 'has_text "$texts" "任务2的“A2”无法读取，已跳过，请修改" && has_text "$texts" "任务9的“D9”无法读取，已跳过，请修改" && has_text "$texts" "任务10的“C10”无法读取，已跳过，请修改"'
+  check "texts that do not convert named once each (5, 6, 11)" \
+    eval 'has_text "$texts" "任务5的时间“每天" && has_text "$texts" "任务6的时间“一次2026-12-08日10时0分”无法识别，已跳过，请修改"'
+  check "a long text is quoted to 32 characters and an ellipsis" \
+    has_text "$texts" "任务11的时间“每天$(printf 'x%.0s' $(seq 1 30))…”无法识别，已跳过，请修改"
+  check "nine notices in all" [ "$(echo "$texts" | grep -c .)" = 9 ]
+  shot e2e-damaged-store
+  # Past the tick pause and two more passes: nothing is reported twice.
+  sleep 80
+  check "still nine notices after the pause and two more passes" [ "$(drv count TForm6 '提示')" = 9 ]
+  check "no error box" [ "$(drv count '#32770' '*')" = 0 ]
+  check "the agent still answers its menu" eval 'menu_command "$MENU_ABOUT" && quiet drv wait TForm2 "关于..." 10'
+  check "no stored value was rewritten" [ "$(wine_reg_query "$KEY" | md5sum)" = "$before" ]
 }
 
 # The tray menu's 清理系统垃圾 item: the cleaning runs, then its log opens.
