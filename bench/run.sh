@@ -65,30 +65,9 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b }'; }
 # A fresh prefix with the agent, the driver and the benchmark programs.
 bench_setup() {
   setup
-  cp "$BUILD/bench/bench_probe.exe" "$BUILD/bench/empty_window.exe" "$BUILD/bench/tick_bench.exe" \
-    "$WINEPREFIX/drive_c/" || exit 1
+  copy_probe
+  cp "$BUILD/bench/empty_window.exe" "$BUILD/bench/tick_bench.exe" "$WINEPREFIX/drive_c/" || exit 1
 }
-probe() { wine 'C:\bench_probe.exe' "$@" 2>/dev/null | tr -d '\r'; }
-
-# The Linux process of a Windows program of this prefix (Wine names it by
-# its Windows path).
-unix_pid() {
-  local p
-  for p in $(pgrep -f "^C:\\\\$1"); do
-    if tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
-      echo "$p"
-      return 0
-    fi
-  done
-  return 1
-}
-# private_kb / rss_kb / cpu_ms UNIXPID
-private_kb() { awk '/^Private_(Clean|Dirty):/ { s += $2 } END { print s }' "/proc/$1/smaps_rollup"; }
-rss_kb() { awk '/^Rss:/ { print $2 }' "/proc/$1/smaps_rollup"; }
-cpu_ms() { awk -v hz="$(getconf CLK_TCK)" '{ printf "%.0f", ($14 + $15) * 1000 / hz }' "/proc/$1/stat"; }
-# field NAME LINE: the number after NAME in a probe line.
-field() { echo "$2" | awk -v n="$1" '{ for (i = 1; i < NF; i++) if ($i == n) { print $(i + 1); exit } }'; }
-
 # --- 1. Tick pass
 
 bench_tick() {
@@ -204,44 +183,25 @@ bench_memory() {
   bench_setup
   local last=${MEMORY_MINUTES[-1]}
   drv setdword tishi 20
-  # Task k is due k minutes from now: a countdown every fifth minute, a
-  # reminder in every other one.
-  local y mo d h mi s k when n=0
-  read -r y mo d h mi s < <(drv now)
-  for k in $(seq 1 $((last + 1))); do
-    when=$(date -u -d "$(printf '%04d-%02d-%02d %02d:%02d:00' "$y" "$mo" "$d" "$h" "$mi") UTC + $k minutes" '+每天%-H时%-M分')
-    n=$((n + 1))
-    if [ $((k % 5)) = 0 ]; then plant_task "$n" "$when" 关闭计算机 ""; else plant_task "$n" "$when" 提醒 "提醒$k"; fi
-  done
-  drv setdword TaskNum "$n"
+  plant_minutes 1 $((last + 1))
+  drv setdword TaskNum "$PLANTED_LAST"
   AGENT_WINEDEBUG=-all start_agent
   sleep 3
-  local pid start notices=0 countdowns=0 minute next
+  local pid start minute
   pid=$(unix_pid Ordavi.exe)
   start=$(date +%s)
-  local p0 r0 h0 w0 fp
+  local p0 r0 fp
   fp=$(probe footprint TForm1)
-  p0=$(private_kb "$pid"); r0=$(rss_kb "$pid"); h0=$(field handles "$fp"); w0=$(field windows "$fp")
+  p0=$(private_kb "$pid"); r0=$(rss_kb "$pid")
   need "memory at start" "$p0"
-  row "agent at start" "private $p0 KB, resident $r0 KB" "handles $h0, windows $w0" "" ""
+  row "agent at start" "private $p0 KB, resident $r0 KB" "handles $(field handles "$fp"), windows $(field windows "$fp")" "" ""
   for minute in "${MEMORY_MINUTES[@]}"; do
-    next=$((start + minute * 60))
-    while [ "$(date +%s)" -lt "$next" ]; do
-      if [ "$(drv count TForm6 '提示')" != 0 ]; then
-        quiet drv close TForm6 '提示' && notices=$((notices + 1))
-      fi
-      if [ "$(drv count TForm1 '*')" != 0 ]; then
-        press TForm1 '*' '取消关机' && countdowns=$((countdowns + 1))
-        sleep 1
-        menu_command "$MENU_MONITORING"  # the cancel switched monitoring off
-      fi
-      sleep 2
-    done
+    keep_agent_going $((start + minute * 60))
     fp=$(probe footprint TForm1)
     local p r
     p=$(private_kb "$pid"); r=$(rss_kb "$pid")
     need "memory after $minute min" "$p"
-    row "agent after $minute min ($notices notices closed, $countdowns countdowns cancelled)" \
+    row "agent after $minute min ($(echo "$NOTICES_SEEN" | grep -c .) notices closed, $COUNTDOWNS countdowns cancelled)" \
       "private $p KB (+$((p - p0))), resident $r KB" "handles $(field handles "$fp"), windows $(field windows "$fp")" \
       "" "no growth"
   done

@@ -21,6 +21,7 @@
 //   driver getsz NAME                       hex bytes of a value (RegQueryValueExA), then its type
 //   driver setraw NAME TYPE HEX             any type (a number) with any bytes ("-" for none)
 //   driver setfill NAME PREFIX COUNT        REG_SZ: PREFIX, then COUNT bytes 'x', then one NUL
+//   driver settasks FIRST LAST A B C        tasks FIRST..LAST, enabled, each with these texts
 //   driver running EXE                      a process with that executable name runs (exact case)
 //   driver now                              the local time: year month day hour minute second
 //   driver ctl|items|lv|lvcell CLASS CAPTION ...  child controls of a window (controls.cpp)
@@ -144,6 +145,17 @@ int Registry(const std::string& cmd, int argc, char** argv) {
     std::string text = std::string(argv[3]) + std::string(std::strtoul(argv[4], nullptr, 0), 'x');
     rc = RegSetValueExA(key, argv[2], 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                         static_cast<DWORD>(text.size() + 1));
+  } else if (cmd == "settasks" && argc >= 7) {
+    rc = ERROR_SUCCESS;
+    for (long n = std::strtol(argv[2], nullptr, 10); n <= std::strtol(argv[3], nullptr, 10) && rc == ERROR_SUCCESS;
+         ++n) {
+      const char* texts[] = {argv[4], argv[5], argv[6], "启用"};
+      for (int f = 0; f < 4 && rc == ERROR_SUCCESS; ++f) {
+        const std::string name = std::string(1, static_cast<char>('A' + f)) + std::to_string(n);
+        rc = RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(texts[f]),
+                            static_cast<DWORD>(std::strlen(texts[f]) + 1));
+      }
+    }
   } else if (cmd == "getsz") {
     BYTE data[1024];
     DWORD type = 0, size = sizeof data;
@@ -169,7 +181,7 @@ bool Running(const std::string& exe) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: driver wait|gone|count|info|hidden|post|where|close|peek|show|hide|setsz|setdword|getsz|setraw|setfill|running|now ...\n");
+  std::fprintf(stderr, "usage: driver wait|gone|count|info|hidden|post|where|close|peek|show|hide|setsz|setdword|getsz|setraw|setfill|settasks|running|now ...\n");
   return 2;
 }
 
@@ -180,7 +192,8 @@ int main(int argc, char** argv) {
   if (argc < 3 && std::strcmp(argv[1], "now") != 0) return Usage();
   JoinShellDesktop();
   const std::string cmd = argv[1], cls = argc > 2 ? argv[2] : "";
-  if (cmd == "setsz" || cmd == "setdword" || cmd == "getsz" || cmd == "setraw" || cmd == "setfill") {
+  if (cmd == "setsz" || cmd == "setdword" || cmd == "getsz" || cmd == "setraw" || cmd == "setfill" ||
+      cmd == "settasks") {
     return Registry(cmd, argc, argv);
   }
   if (cmd == "running") return Running(argv[2]) ? 0 : 1;

@@ -192,3 +192,68 @@ tip_bytes() {
   n=$(echo "$hex" | wc -w)
   echo "$hex$(printf ' 00%.0s' $(seq 1 $((64 - n))))"
 }
+
+# --- Measuring the running agent (benchmarks and the soak)
+
+# The benchmark probe (bench/probe.cpp), copied into the prefix by
+# copy_probe.
+copy_probe() { cp "$BUILD/bench/bench_probe.exe" "$WINEPREFIX/drive_c/" || exit 1; }
+probe() { wine 'C:\bench_probe.exe' "$@" 2>/dev/null | tr -d '\r'; }
+
+# The Linux process of a Windows program of this prefix (Wine names it by
+# its Windows path).
+unix_pid() {
+  local p
+  for p in $(pgrep -f "^C:\\\\$1"); do
+    if tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
+      echo "$p"
+      return 0
+    fi
+  done
+  return 1
+}
+# private_kb / rss_kb / cpu_ms UNIXPID: the whole Wine process, from Linux.
+private_kb() { awk '/^Private_(Clean|Dirty):/ { s += $2 } END { print s }' "/proc/$1/smaps_rollup"; }
+rss_kb() { awk '/^Rss:/ { print $2 }' "/proc/$1/smaps_rollup"; }
+cpu_ms() { awk -v hz="$(getconf CLK_TCK)" '{ printf "%.0f", ($14 + $15) * 1000 / hz }' "/proc/$1/stat"; }
+# field NAME LINE: the number after NAME in a probe line.
+field() { echo "$2" | awk -v n="$1" '{ for (i = 1; i < NF; i++) if ($i == n) { print $(i + 1); exit } }'; }
+
+# plant_minutes FIRST COUNT: tasks FIRST.. FIRST+COUNT-1 due one a minute
+# from the coming minute on: a reminder "提醒<k>" in most, a shutdown
+# countdown in every fifth. Sets PLANTED_LAST to the last task number.
+plant_minutes() {
+  local y mo d h mi s k when n=$(($1 - 1))
+  read -r y mo d h mi s < <(drv now)
+  for k in $(seq 1 "$2"); do
+    when=$(date -u -d "$(printf '%04d-%02d-%02d %02d:%02d:00' "$y" "$mo" "$d" "$h" "$mi") UTC + $k minutes" '+每天%-H时%-M分')
+    n=$((n + 1))
+    if [ $((k % 5)) = 0 ]; then plant_task "$n" "$when" 关闭计算机 ""; else plant_task "$n" "$when" 提醒 "提醒$k"; fi
+  done
+  PLANTED_LAST=$n
+}
+
+# keep_agent_going UNTIL: until that time (seconds since the epoch) closes
+# each notice as it comes, its text appended to NOTICES_SEEN (one a line),
+# and presses 取消关机 on each countdown; after a cancel (which switches
+# monitoring off) it switches monitoring on again late in that minute, so
+# the countdown task is not due again. COUNTDOWNS counts the cancels.
+NOTICES_SEEN=""
+COUNTDOWNS=0
+keep_agent_going() {
+  local texts s
+  while [ "$(date +%s)" -lt "$1" ]; do
+    if [ "$(drv count TForm6 '提示')" != 0 ]; then
+      texts=$(drv info TForm6 '提示' | sed -nE 's/^child Static id 1 "(.*)" at .*/\1/p')
+      quiet drv close TForm6 '提示'
+      NOTICES_SEEN+="$texts"$'\n'
+    fi
+    if [ "$(drv count TForm1 '*')" != 0 ] && press TForm1 '*' '取消关机'; then
+      COUNTDOWNS=$((COUNTDOWNS + 1))
+      s=$(drv now | cut -d' ' -f6)
+      [ "$s" -lt 52 ] && sleep $((52 - s))
+      menu_command "$MENU_MONITORING"
+    fi
+    sleep 1
+  done
+}

@@ -11,7 +11,7 @@
 #   bash e2e/scenarios.sh --list       the scenarios, one a line
 set -u
 SCENARIOS=(damaged_store first_start hotkeys_ctrl close_agent bad_option notices_about due_tasks countdown_shutdown
-  countdown_cancel unreadable_task junk_menu tray_menu power_menu settings_tasks settings_options)
+  countdown_cancel unreadable_task junk_menu soak tray_menu power_menu settings_tasks settings_options)
 SCENARIO="${1:?scenario or --list}"
 if [ "$SCENARIO" = --list ]; then
   printf '%s\n' "${SCENARIOS[@]}"
@@ -511,6 +511,55 @@ scenario_damaged_store() {
   check "no error box" [ "$(drv count '#32770' '*')" = 0 ]
   check "the agent still answers its menu" eval 'menu_command "$MENU_ABOUT" && quiet drv wait TForm2 "关于..." 10'
   check "no stored value was rewritten" [ "$(wine_reg_query "$KEY" | md5sum)" = "$before" ]
+}
+
+# 1000 stored tasks and SOAK_MINUTES (3; 30 for the long run) of agent time:
+# a reminder due every minute (each notice closed), a countdown started and
+# cancelled every fifth minute, monitoring switched off and on. Every
+# reminder appears exactly once; handles, windows and memory stay flat.
+scenario_soak() {
+  local minutes=${SOAK_MINUTES:-3}
+  setup
+  copy_probe
+  drv setdword tishi 20
+  plant_minutes 1 $((minutes + 1))
+  local h
+  h=$((($(drv now | cut -d' ' -f4) + 12) % 24))
+  drv settasks $((PLANTED_LAST + 1)) 1000 "每天${h}时0分" 提醒 "从不"
+  drv setdword TaskNum 1000
+  AGENT_WINEDEBUG=-all start_agent
+  sleep 3
+  local pid start fp0 p0 r0
+  pid=$(unix_pid Ordavi.exe)
+  start=$(date +%s)
+  fp0=$(probe footprint TForm1); p0=$(private_kb "$pid"); r0=$(rss_kb "$pid")
+  echo "start: private $p0 KB, resident $r0 KB, $fp0"
+  # Monitoring off and on once, late in the first minute.
+  keep_agent_going $((start + 40))
+  local s
+  s=$(drv now | cut -d' ' -f6)
+  [ "$s" -lt 52 ] && keep_agent_going $(($(date +%s) + 52 - s))
+  menu_command "$MENU_MONITORING"
+  sleep 1
+  menu_command "$MENU_MONITORING"
+  keep_agent_going $((start + minutes * 60 + 20))
+  local fp1 p1 r1
+  fp1=$(probe footprint TForm1); p1=$(private_kb "$pid"); r1=$(rss_kb "$pid")
+  echo "end:   private $p1 KB, resident $r1 KB, $fp1"
+  echo "notices seen:"; echo "$NOTICES_SEEN" | grep . | sort | uniq -c
+  local k missing=""
+  for k in $(seq 1 $((minutes - 1))); do
+    [ $((k % 5)) = 0 ] && continue
+    [ "$(echo "$NOTICES_SEEN" | grep -cx "提醒$k")" = 1 ] || missing+=" 提醒$k"
+  done
+  check "every reminder of the run appeared exactly once${missing:+ (not:$missing)}" [ -z "$missing" ]
+  check "no reminder appeared twice" [ -z "$(echo "$NOTICES_SEEN" | grep . | sort | uniq -d)" ]
+  check "no other notice" [ -z "$(echo "$NOTICES_SEEN" | grep . | grep -v '^提醒[0-9]*$')" ]
+  check "every fifth minute's countdown was cancelled ($COUNTDOWNS)" [ "$COUNTDOWNS" -ge $((minutes / 5)) ]
+  check "handles flat ($(field handles "$fp0") → $(field handles "$fp1"))" [ "$(field handles "$fp1")" = "$(field handles "$fp0")" ]
+  check "windows flat ($(field windows "$fp0") → $(field windows "$fp1"))" [ "$(field windows "$fp1")" = "$(field windows "$fp0")" ]
+  check "private memory flat within 1 MB (+$((p1 - p0)) KB)" [ $((p1 - p0)) -le 1024 ]
+  check "the agent still runs" quiet drv hidden TForm1
 }
 
 # The tray menu's 清理系统垃圾 item: the cleaning runs, then its log opens.

@@ -116,6 +116,10 @@ void TaskTick::RunImmediate(TaskAction action, const std::string& param) {
 
 void TaskTick::Pause() {
   timers_.SetTimerEnabled(MainTimer::TaskTick, false);
+  // A pause already running (monitoring was switched on again during it) is
+  // started afresh: it must last a full minute from this task, or it would
+  // end within the task's own minute and the task would run again.
+  timers_.SetTimerEnabled(MainTimer::TickPause, false);
   timers_.SetTimerEnabled(MainTimer::TickPause, true);
 }
 

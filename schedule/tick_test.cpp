@@ -230,6 +230,20 @@ TEST_F(TickTest, AnImmediateActionThatPumpsMessagesRunsOnceInItsMinute) {
   }
 }
 
+// Monitoring switched off and on during the pause after one reminder starts
+// the tick at once; the next minute's reminder then pauses it again, for a
+// full minute from that reminder, not until the end of the first pause.
+TEST_F(TickTest, EachReminderRunsOnceWhenMonitoringComesBackDuringAPause) {
+  Start();
+  Add("每天8时30分", "提醒", "one");
+  Add("每天8时31分", "提醒", "two");
+  timers.Advance(105 * kSecond);  // 08:30:50: "one" ran at 08:30:05, the pause runs
+  timers.SetTimerEnabled(MainTimer::TaskTick, false);  // monitoring off and on again
+  timers.SetTimerEnabled(MainTimer::TaskTick, true);
+  timers.Advance(3 * kMinute);
+  EXPECT_EQ(rec.log, (std::vector<std::string>{"notice one", "notice two"}));
+}
+
 TEST_F(TickTest, CountdownTypesSetTheirPendingWord) {
   const struct {
     const char* type;
