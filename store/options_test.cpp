@@ -201,3 +201,39 @@ TEST_F(OptionsFixture, BadMinutesWriteNothing) {
 
 }  // namespace
 }  // namespace ordavi
+
+namespace ordavi {
+namespace {
+
+// A registry that refuses one write, for every write of a save: the refusal
+// is reported, and every option can still be read at the next start.
+TEST_F(OptionsFixture, ARefusedWriteDuringASaveIsReportedAndEveryOptionStaysReadable) {
+  OptionsForm f;
+  f.minutes = "1.5";
+  f.soundPath = "C:\\b.wav";
+  f.closeApps = f.bootTime = f.ctrlKeys = f.autostart = true;
+  for (int k = 1;; ++k) {
+    FakeRegistryRoot fresh;
+    FakeRegistryKey& p = fresh.Key(kProgramKeyPath);
+    FakeRegistryKey& r = fresh.Key(kRunKeyPath);
+    Registry freshReg(p);
+    Options o;
+    p.failWriteNumber = k;
+    r.failWriteNumber = k;  // each key counts its own writes
+    bool refused = false;
+    try {
+      SaveOptions(freshReg, fresh, f, o, kExe, '.', [](std::int32_t) {});
+    } catch (const FrameworkError&) {
+      refused = true;
+    }
+    const bool aWriteWasRefused = p.writesTried >= k || r.writesTried >= k;
+    p.failWriteNumber = r.failWriteNumber = 0;
+    EXPECT_EQ(refused, aWriteWasRefused) << "write " << k;  // the user is told
+    Options loaded;
+    EXPECT_TRUE(LoadOptions(freshReg, loaded, [] {}).empty()) << "write " << k;
+    if (!aWriteWasRefused) break;  // past the save's last write
+  }
+}
+
+}  // namespace
+}  // namespace ordavi
