@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include "actions/win32/system_library.h"
+
 namespace ordavi::dialogs {
 
 namespace {
@@ -171,7 +173,11 @@ std::optional<std::string> ChooseFile(HWND owner, const char* filter, const char
   ofn.lpstrInitialDir = folder;
   ofn.lpstrTitle = title;
   ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
-  if (!GetOpenFileNameA(&ofn)) return std::nullopt;
+  // comdlg32 (and the printing DLLs it brings) is loaded when a file is
+  // first chosen, not at the agent's start.
+  using GetOpenFileNameFn = BOOL(WINAPI*)(LPOPENFILENAMEA);
+  const auto open = SystemProc<GetOpenFileNameFn>("comdlg32.dll", "GetOpenFileNameA");
+  if (!open || !open(&ofn)) return std::nullopt;
   return std::string(file);
 }
 
