@@ -127,13 +127,17 @@ plant_task() {
 # together, as the junk log name writes them) and DUE_WAIT, the seconds until
 # that minute begins.
 coming_minute() {
-  local y mo d h mi s next
+  local y mo d h mi s
   read -r y mo d h mi s < <(drv now)
-  next=$(date -u -d "$(printf '%04d-%02d-%02d %02d:%02d:00' "$y" "$mo" "$d" "$h" "$mi") UTC + 60 seconds" '+%Y %-m %-d %-H %-M')
-  read -r y mo d DUE_H DUE_M <<<"$next"
-  DUE_YMD="$y$mo$d"
+  read -r DUE_YMD DUE_H DUE_M <<<"$(minutes_after "$y" "$mo" "$d" "$h" "$mi" 1 '+%Y%-m%-d %-H %-M')"
   DUE_WAIT=$((60 - s))
   echo "now $h:$mi:$s, tasks due at $DUE_H:$DUE_M"
+}
+
+# minutes_after Y MO D H MI K FORMAT: the minute K minutes after that one,
+# in date's FORMAT.
+minutes_after() {
+  date -u -d "$(printf '%04d-%02d-%02d %02d:%02d:00' "$1" "$2" "$3" "$4" "$5") UTC + $6 minutes" "$7"
 }
 
 # --- The relay trace
@@ -226,7 +230,7 @@ plant_minutes() {
   local y mo d h mi s k when n=$(($1 - 1))
   read -r y mo d h mi s < <(drv now)
   for k in $(seq 1 "$2"); do
-    when=$(date -u -d "$(printf '%04d-%02d-%02d %02d:%02d:00' "$y" "$mo" "$d" "$h" "$mi") UTC + $k minutes" '+每天%-H时%-M分')
+    when=$(minutes_after "$y" "$mo" "$d" "$h" "$mi" "$k" '+每天%-H时%-M分')
     n=$((n + 1))
     if [ $((k % 5)) = 0 ]; then plant_task "$n" "$when" 关闭计算机 ""; else plant_task "$n" "$when" 提醒 "提醒$k"; fi
   done

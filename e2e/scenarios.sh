@@ -460,7 +460,6 @@ scenario_unreadable_task() {
 scenario_damaged_store() {
   setup
 
-  hex() { printf '%s' "$1" | iconv -f UTF-8 -t GBK | od -An -tx1 | tr -d ' \n'; }
   drv setdword TaskNum 3                                    # below the highest stored task, 11
   plant_task 1 "空闲0分钟" 提醒 "好任务一"
   plant_task 2 "每天0时0分" 提醒 "x"
@@ -469,7 +468,7 @@ scenario_damaged_store() {
   plant_task 4 "空闲0分钟" "" ""
   drv setfill B4 "" 1048576                                 # a 1 MiB type word
   plant_task 5 "每天0时0分" 提醒 "x"
-  drv setraw A5 1 "$(hex 每天)8120ff$(hex 时0分)00"          # bytes that are not GBK
+  drv setraw A5 1 "$(gbk_hex 每天 | tr -d ' ')8120ff$(gbk_hex 时0分 | tr -d ' ')00"          # bytes that are not GBK
   plant_task 6 "一次2026-12-08日10时0分" 提醒 "x"             # a date in another format
   drv setsz A7 "每天0时0分"                                  # B, C and D missing
   plant_task 8 "空闲0分钟" 提醒 "好任务二"

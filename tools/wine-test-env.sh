@@ -96,13 +96,7 @@ wine_build_dir() {
 
 # The loader of the chosen architecture. Called by every `wine ...` below and
 # in the scripts that source this file.
-wine() {
-  if [ "$ORDAVI_WINE_ARCH" = win64 ]; then
-    /usr/lib/wine/wine64 "$@"
-  else
-    command wine "$@"
-  fi
-}
+wine() { command "$(_wine_loader)" "$@"; }
 _wine_loader() {
   if [ "$ORDAVI_WINE_ARCH" = win64 ]; then echo /usr/lib/wine/wine64; else echo wine; fi
 }
