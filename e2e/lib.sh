@@ -106,8 +106,12 @@ setup() {
   wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /d "$RELAY" /f >/dev/null 2>&1
 }
 
+# start_agent [COMMAND...]: the agent (by default C:\Ordavi.exe) in the
+# virtual desktop, with the relay trace unless AGENT_WINEDEBUG says otherwise.
 start_agent() {
-  WINEDEBUG="${AGENT_WINEDEBUG:-+relay}" wine_run_bg AGENT_PID explorer /desktop=shell,1024x768 'C:\Ordavi.exe' 2>"$WORK/agent.log"
+  local command=("$@")
+  [ $# -eq 0 ] && command=('C:\Ordavi.exe')
+  WINEDEBUG="${AGENT_WINEDEBUG:-+relay}" wine_run_bg AGENT_PID explorer /desktop=shell,1024x768 "${command[@]}" 2>"$WORK/agent.log"
   if eventually 30 quiet drv hidden TForm1; then
     sleep 2  # start-up is complete once the hotkeys are registered
     return 0

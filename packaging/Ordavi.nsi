@@ -1,0 +1,186 @@
+; The installer of Ordavi: installs Ordavi.exe, QLLJ.bat and Ordavi.CHM into
+; one folder under Program Files, with Start-menu shortcuts, an entry in the
+; list of installed programs and an uninstaller.
+;
+; makensis -INPUTCHARSET UTF8 -DVERSION=x.y.z -DFILES=<folder with the three
+;   files> -DICON=<mainicon.ico> -DOUTFILE=<installer path> Ordavi.nsi
+;
+; Both run silently with /S. The uninstaller keeps the tasks, the options and
+; the autostart value unless the user agrees to remove them (silently: only
+; with /REMOVEDATA).
+;
+; Ordavi is a 32-bit program and so is this installer: on 64-bit Windows both
+; see the same (32-bit) view of HKEY_LOCAL_MACHINE\Software, so the uninstaller
+; finds the program's key where the program wrote it.
+
+Unicode true
+SetCompressor /SOLID lzma
+RequestExecutionLevel admin
+ManifestSupportedOS all
+
+!include MUI2.nsh
+!include FileFunc.nsh
+!include LogicLib.nsh
+
+!define PRODUCT "Ordavi"
+!define PUBLISHER "Velmora 软件工作室"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Ordavi"
+!define DATA_KEY "Software\Velmora\Ordavi"
+!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+!define STARTMENU "$SMPROGRAMS\Ordavi"
+
+Name "Ordavi 定时任务 ${VERSION}"
+Caption "Ordavi 定时任务 ${VERSION} 安装"
+UninstallCaption "Ordavi 定时任务 卸载"
+OutFile "${OUTFILE}"
+InstallDir "$PROGRAMFILES\Ordavi"
+InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
+BrandingText "Ordavi ${VERSION}"
+
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey /LANG=2052 "ProductName" "Ordavi 定时任务"
+VIAddVersionKey /LANG=2052 "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=2052 "FileDescription" "Ordavi 定时任务 安装程序"
+VIAddVersionKey /LANG=2052 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=2052 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=2052 "LegalCopyright" "版权所有 (C) ${PUBLISHER}"
+
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_ABORTWARNING
+!define MUI_WELCOMEPAGE_TEXT "将要安装 Ordavi 定时任务 ${VERSION}。$\r$\n$\r$\nOrdavi 常驻任务栏通知区域，按您设定的时间或空闲时间自动提醒、打开文件、关闭程序、关机、重启、休眠、清理垃圾、禁用或启用网卡。$\r$\n$\r$\n正在运行的 Ordavi 会先被关闭。点击“下一步”继续。"
+!define MUI_FINISHPAGE_RUN "$INSTDIR\Ordavi.exe"
+!define MUI_FINISHPAGE_RUN_TEXT "立即运行 Ordavi"
+!define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\Ordavi.CHM"
+!define MUI_FINISHPAGE_SHOWREADME_TEXT "查看帮助"
+!define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
+
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "SimpChinese"
+
+; Asks every running Ordavi started from $INSTDIR to close, the way the tray
+; menu's 退出 does (WM_CLOSE to its main window, class TForm1), and waits up
+; to ten seconds for it to end. Windows of other programs that happen to use
+; the same class are left alone: the window's process must be
+; $INSTDIR\Ordavi.exe. Aborts when the program does not end, so no file is
+; left half replaced or half removed.
+!macro END_RUNNING_ORDAVI PREFIX
+Function ${PREFIX}EndRunningOrdavi
+  StrCpy $R9 0
+  ${Do}
+    StrCpy $R1 0
+    StrCpy $R0 0
+    ${Do}
+      System::Call 'user32::FindWindowExW(p 0, p R0, w "TForm1", p 0) p .R0'
+      ${If} $R0 = 0
+        ${Break}
+      ${EndIf}
+      System::Call 'user32::GetWindowThreadProcessId(p R0, *i .r1)'
+      System::Call 'kernel32::OpenProcess(i 0x1000, i 0, i r1) p .r2'
+      ${If} $2 != 0
+        System::Call 'kernel32::QueryFullProcessImageNameW(p r2, i 0, w .r3, *i ${NSIS_MAX_STRLEN})'
+        System::Call 'kernel32::CloseHandle(p r2)'
+        ${If} $3 == "$INSTDIR\Ordavi.exe"
+          StrCpy $R1 1
+          ${If} $R9 = 0
+            System::Call 'user32::PostMessageW(p R0, i 0x10, p 0, p 0)'
+          ${EndIf}
+        ${EndIf}
+      ${EndIf}
+    ${Loop}
+    ${If} $R1 = 0
+      ${Break}
+    ${EndIf}
+    IntOp $R9 $R9 + 1
+    ${If} $R9 > 40
+      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Ordavi 仍在运行，无法继续。$\r$\n请在托盘菜单中选择“退出”，然后点击“重试”。" /SD IDCANCEL IDRETRY retry
+      Abort "Ordavi 仍在运行"
+      retry:
+      StrCpy $R9 0
+    ${EndIf}
+    Sleep 250
+  ${Loop}
+FunctionEnd
+!macroend
+!insertmacro END_RUNNING_ORDAVI ""
+!insertmacro END_RUNNING_ORDAVI "un."
+
+; Marks a shortcut "run as administrator" (SLDF_RUNAS_USER, bit 0x20 of the
+; link flags' second byte at offset 0x15), so that Explorer asks for
+; elevation when it is opened.
+!macro SHORTCUT_RUNS_AS_ADMINISTRATOR LINK
+  FileOpen $0 "${LINK}" a
+  FileSeek $0 0x15 SET
+  FileReadByte $0 $1
+  IntOp $1 $1 | 0x20
+  FileSeek $0 0x15 SET
+  FileWriteByte $0 $1
+  FileClose $0
+!macroend
+
+Section "Ordavi" SecMain
+  SectionIn RO
+  Call EndRunningOrdavi
+  SetOutPath "$INSTDIR"
+  File "${FILES}\Ordavi.exe"
+  File "${FILES}\QLLJ.bat"
+  File "${FILES}\Ordavi.CHM"
+  WriteUninstaller "$INSTDIR\uninst.exe"
+
+  SetShellVarContext all
+  CreateDirectory "${STARTMENU}"
+  CreateShortCut "${STARTMENU}\Ordavi.lnk" "$INSTDIR\Ordavi.exe" "" "$INSTDIR\Ordavi.exe" 0 SW_SHOWNORMAL "" "Ordavi 定时任务（以管理员身份运行）"
+  !insertmacro SHORTCUT_RUNS_AS_ADMINISTRATOR "${STARTMENU}\Ordavi.lnk"
+  CreateShortCut "${STARTMENU}\Ordavi 帮助.lnk" "$INSTDIR\Ordavi.CHM"
+  CreateShortCut "${STARTMENU}\卸载 Ordavi.lnk" "$INSTDIR\uninst.exe"
+
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Ordavi 定时任务"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Ordavi.exe,0"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "HelpLink" "$INSTDIR\Ordavi.CHM"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninst.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninst.exe" /S'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+SectionEnd
+
+Section "Uninstall"
+  Call un.EndRunningOrdavi
+  Delete "$INSTDIR\Ordavi.exe"
+  Delete "$INSTDIR\QLLJ.bat"
+  Delete "$INSTDIR\Ordavi.CHM"
+  Delete "$INSTDIR\uninst.exe"
+  RMDir "$INSTDIR"
+
+  SetShellVarContext all
+  Delete "${STARTMENU}\Ordavi.lnk"
+  Delete "${STARTMENU}\Ordavi 帮助.lnk"
+  Delete "${STARTMENU}\卸载 Ordavi.lnk"
+  RMDir "${STARTMENU}"
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+
+  ; The tasks and options stay for a later installation unless the user asks
+  ; for them to go (silently: /REMOVEDATA).
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/REMOVEDATA" $1
+  ${IfNot} ${Errors}
+    Goto remove_data
+  ${EndIf}
+  MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "是否同时删除 Ordavi 的全部任务、选项和开机自动运行设置？$\r$\n$\r$\n选择“否”将保留它们，重新安装后仍可使用。" /SD IDNO IDYES remove_data
+  Goto done
+  remove_data:
+  DeleteRegKey HKLM "${DATA_KEY}"
+  DeleteRegKey /ifempty HKLM "Software\Velmora"
+  DeleteRegValue HKLM "${RUN_KEY}" "Ormile"
+  done:
+SectionEnd
