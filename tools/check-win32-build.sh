@@ -2,7 +2,9 @@
 # Checks the shipped 32-bit Ordavi.exe without running it, so that it is
 # checked on every machine, also on one that cannot run 32-bit programs:
 # a 32-bit Windows GUI program, statically linked (no MinGW runtime DLL among
-# its imports), with its icons, button glyphs, version and manifest.
+# its imports), with its icons, button glyphs, version and manifest; and the
+# help file Ordavi.CHM beside it, holding every page of help/ with its
+# contents and index in GBK.
 #
 #   bash tools/check-win32-build.sh [path/to/Ordavi.exe]
 set -u
@@ -33,6 +35,32 @@ for name in BITBTN1GLYPH BITBTN2GLYPH; do
 done
 check "version resource" grep -q -- '--type=16 ' <<<"$resources"
 check "manifest asks for common controls 6" grep -q 'Microsoft.Windows.Common-Controls' <<<"$manifest"
+check "manifest asks for no elevation (asInvoker)" grep -q 'requestedExecutionLevel level="asInvoker"' <<<"$manifest"
+
+CHM="$(dirname "$EXE")/Ordavi.CHM"
+HELP_SRC="$(cd "$(dirname "$0")/.." && pwd)/help"
+check "Ordavi.CHM beside Ordavi.exe" test -s "$CHM"
+if [ -s "$CHM" ]; then
+  listing=$(chmls -n list "$CHM" 2>/dev/null)
+  tmp=$(mktemp -d)
+  for page in "$HELP_SRC"/*.html; do
+    name=$(basename "$page")
+    check "help page $name in Ordavi.CHM" grep -qx "/$name" <<<"$listing"
+  done
+  for name in toc.hhc index.hhk; do
+    chmls extract "$CHM" "/$name" "$tmp/$name" >/dev/null 2>&1
+    check "help $name in Ordavi.CHM, in GBK" eval 'iconv -f GBK -t UTF-8 "$tmp/$name" >"$tmp/$name.utf8"'
+  done
+  for page in "$HELP_SRC"/*.html; do
+    name=$(basename "$page")
+    check "the contents lead to $name" grep -q "value=\"$name\"" "$tmp/toc.hhc.utf8"
+  done
+  check "the index lists 清理系统垃圾" grep -q 'value="清理系统垃圾"' "$tmp/index.hhk.utf8"
+  chmls extract "$CHM" /index.html "$tmp/index.html" >/dev/null 2>&1
+  check "the first page is GBK and says so (charset=gb2312)" \
+    eval 'iconv -f GBK -t UTF-8 "$tmp/index.html" | grep -q "charset=gb2312" && iconv -f GBK -t UTF-8 "$tmp/index.html" | grep -q "<title>Ordavi 是什么</title>"'
+  rm -rf "$tmp"
+fi
 
 if [ "$failures" -gt 0 ]; then
   echo "$failures check(s) of the win32 build failed"

@@ -3,8 +3,8 @@
 # CMake, GCC, GoogleTest, MinGW-w64 (i686 and x86-64), Wine with 32-bit
 # support (the 64-bit loader too, for machines that cannot run 32-bit
 # programs), Xvfb, xdotool, ImageMagick, icoutils (to read the resources of
-# the built program), clang with libFuzzer and the fonts for readable
-# screenshots.
+# the built program), clang with libFuzzer, the CHM compiler (chmcmd, for
+# the help file) and the fonts for readable screenshots.
 # Does nothing when everything is already there.
 set -euo pipefail
 
@@ -23,6 +23,7 @@ have Xvfb || need+=(xvfb)
 have xdotool || need+=(xdotool)
 have import || need+=(imagemagick)
 have wrestool || need+=(icoutils)
+have chmcmd || need+=(fp-utils-3.2.2)
 have perl || need+=(perl)
 have clang++ || need+=(clang)
 [ -n "$(ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a 2>/dev/null)" ] || need+=(libclang-rt-dev)

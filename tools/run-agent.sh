@@ -25,13 +25,14 @@ else
   echo "run-agent: running the win64 build: this machine cannot run 32-bit programs (or ORDAVI_WINE_ARCH=win64)"
 fi
 cmake --preset "$ORDAVI_WINE_ARCH" >/dev/null
-cmake --build --preset "$ORDAVI_WINE_ARCH" -j2 --target Ordavi
+cmake --build --preset "$ORDAVI_WINE_ARCH" -j2 --target Ordavi ordavi_help
 
 prefix="$ROOT/build/run-prefix/$ORDAVI_WINE_ARCH"
 [ -f "$prefix/system.reg" ] || echo "run-agent: creating the Wine prefix $prefix (once)"
 wine_prefix_keep "$prefix"
 mkdir -p "$WINEPREFIX/drive_c/Ordavi"
-cp "$(wine_build_dir)/app/win32/Ordavi.exe" "$(wine_build_dir)/app/win32/QLLJ.bat" "$WINEPREFIX/drive_c/Ordavi/"
+cp "$(wine_build_dir)/app/win32/Ordavi.exe" "$(wine_build_dir)/app/win32/QLLJ.bat" \
+  "$(wine_build_dir)/app/win32/Ordavi.CHM" "$WINEPREFIX/drive_c/Ordavi/"
 
 stop() {
   wineserver -k 2>/dev/null || true

@@ -111,7 +111,10 @@ std::unique_ptr<RegistryKey> Win32RegistryRoot::OpenKey(const std::string& path)
   HKEY key = nullptr;
   if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, sub.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                       &key, nullptr) != ERROR_SUCCESS) {
-    key = nullptr;
+    // Without administrator rights a key under HKEY_LOCAL_MACHINE opens for
+    // reading only: the tasks and options are still read and run, and every
+    // write fails and is reported as a refused write.
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, sub.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) key = nullptr;
   }
   return std::make_unique<Win32RegistryKey>(key);
 }
