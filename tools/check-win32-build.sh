@@ -4,7 +4,7 @@
 # a 32-bit Windows GUI program, statically linked (no MinGW runtime DLL among
 # its imports), with its icons, button glyphs, version and manifest; and the
 # help file Ordavi.CHM beside it, holding every page of help/ with its
-# contents and index in GBK.
+# contents and index in GBK; the installer and the portable zip in dist/.
 #
 #   bash tools/check-win32-build.sh [path/to/Ordavi.exe]
 set -u
@@ -34,6 +34,10 @@ for name in BITBTN1GLYPH BITBTN2GLYPH; do
   check "glyph $name" grep -q -- "--type=2 --name='$name'" <<<"$resources"
 done
 check "version resource" grep -q -- '--type=16 ' <<<"$resources"
+VERSION=$(cat "$(cd "$(dirname "$0")/.." && pwd)/VERSION")
+version_texts=$(wrestool -x --raw --type=16 "$EXE" 2>/dev/null | iconv -c -f UTF-16LE -t UTF-8 | tr -s '\0' ' ')
+check "version resource: file and product version $VERSION, Chinese description" \
+  eval 'grep -q "FileVersion.*$VERSION" <<<"$version_texts" && grep -q "ProductVersion.*$VERSION" <<<"$version_texts" && grep -q "定时任务" <<<"$version_texts"'
 check "manifest asks for common controls 6" grep -q 'Microsoft.Windows.Common-Controls' <<<"$manifest"
 check "manifest asks for no elevation (asInvoker)" grep -q 'requestedExecutionLevel level="asInvoker"' <<<"$manifest"
 
@@ -60,6 +64,26 @@ if [ -s "$CHM" ]; then
   check "the first page is GBK and says so (charset=gb2312)" \
     eval 'iconv -f GBK -t UTF-8 "$tmp/index.html" | grep -q "charset=gb2312" && iconv -f GBK -t UTF-8 "$tmp/index.html" | grep -q "<title>Ordavi 是什么</title>"'
   rm -rf "$tmp"
+fi
+
+DIST="$(dirname "$EXE")/../../dist"
+installer="$DIST/Ordavi-Setup-$VERSION.exe"
+portable="$DIST/Ordavi-$VERSION-portable.zip"
+check "the installer $(basename "$installer")" test -s "$installer"
+if [ -s "$installer" ]; then
+  contents=$(7z l "$installer" 2>/dev/null)
+  check "the installer is a 32-bit Windows program" eval 'i686-w64-mingw32-objdump -f "$installer" | grep -q "file format pei-i386"'
+  for name in Ordavi.exe QLLJ.bat Ordavi.CHM uninst.exe; do
+    check "the installer holds $name" grep -qE " $name\$" <<<"$contents"
+  done
+fi
+check "the portable zip $(basename "$portable")" test -s "$portable"
+if [ -s "$portable" ]; then
+  check "the portable zip holds exactly the program, the junk script, the help and the read-me in Ordavi/" \
+    eval '[ "$(unzip -Z1 "$portable" | sort | tr "\n" " ")" = "Ordavi/ Ordavi/Ordavi.CHM Ordavi/Ordavi.exe Ordavi/QLLJ.bat Ordavi/README.txt " ]'
+  check "its program is this build" eval 'unzip -p "$portable" Ordavi/Ordavi.exe | cmp -s - "$EXE"'
+  check "its read-me is UTF-8 with a byte-order mark and CRLF line ends" \
+    eval 'unzip -p "$portable" Ordavi/README.txt | head -c 3 | od -An -tx1 | grep -q "ef bb bf" && unzip -p "$portable" Ordavi/README.txt | head -1 | grep -q $'"'"'\r$'"'"''
 fi
 
 if [ "$failures" -gt 0 ]; then

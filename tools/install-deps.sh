@@ -4,7 +4,8 @@
 # support (the 64-bit loader too, for machines that cannot run 32-bit
 # programs), Xvfb, xdotool, ImageMagick, icoutils (to read the resources of
 # the built program), clang with libFuzzer, the CHM compiler (chmcmd, for
-# the help file) and the fonts for readable screenshots.
+# the help file), NSIS, zip and 7-Zip (the installer and the portable zip,
+# and reading them back) and the fonts for readable screenshots.
 # Does nothing when everything is already there.
 set -euo pipefail
 
@@ -24,6 +25,10 @@ have xdotool || need+=(xdotool)
 have import || need+=(imagemagick)
 have wrestool || need+=(icoutils)
 have chmcmd || need+=(fp-utils-3.2.2)
+have makensis || need+=(nsis)
+have zip || need+=(zip)
+have unzip || need+=(unzip)
+have 7z || need+=(p7zip-full)
 have perl || need+=(perl)
 have clang++ || need+=(clang)
 [ -n "$(ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a 2>/dev/null)" ] || need+=(libclang-rt-dev)
