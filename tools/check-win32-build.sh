@@ -33,6 +33,7 @@ for name in BITBTN1GLYPH BITBTN2GLYPH; do
 done
 check "version resource" grep -q -- '--type=16 ' <<<"$resources"
 check "manifest asks for common controls 6" grep -q 'Microsoft.Windows.Common-Controls' <<<"$manifest"
+check "manifest declares the program DPI aware" grep -q '<dpiAware[^>]*>true</dpiAware>' <<<"$manifest"
 
 if [ "$failures" -gt 0 ]; then
   echo "$failures check(s) of the win32 build failed"
