@@ -6,7 +6,8 @@
 //   driver wait CLASS CAPTION [SECONDS]     a visible window appears; prints it
 //   driver gone CLASS CAPTION [SECONDS]     no such window is left
 //   driver count CLASS CAPTION              number of visible windows
-//   driver info CLASS CAPTION               the window and its child controls
+//   driver info CLASS CAPTION               the window and its child controls (" hidden"
+//                                           after a control that is not visible)
 //   driver hidden CLASS                     a hidden window of the class exists
 //   driver post CLASS MSG WPARAM LPARAM     posts to the first window of the class; a MSG
 //                                           that is not a number names a registered message
@@ -92,9 +93,9 @@ BOOL CALLBACK PrintChild(HWND h, LPARAM parent) {
   RECT r;
   GetWindowRect(h, &r);
   MapWindowPoints(nullptr, reinterpret_cast<HWND>(parent), reinterpret_cast<POINT*>(&r), 2);
-  std::printf("child %s id %d \"%s\" at %ld,%ld size %ldx%ld%s\n", ClassOf(h).c_str(), GetDlgCtrlID(h),
+  std::printf("child %s id %d \"%s\" at %ld,%ld size %ldx%ld%s%s\n", ClassOf(h).c_str(), GetDlgCtrlID(h),
               TextOf(h).c_str(), r.left, r.top, r.right - r.left, r.bottom - r.top,
-              (GetFocus() == h) ? " focus" : "");
+              (GetFocus() == h) ? " focus" : "", IsWindowVisible(h) ? "" : " hidden");
   return TRUE;
 }
 

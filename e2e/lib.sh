@@ -77,9 +77,40 @@ finish() {
 
 drv() { wine 'C:\e2e_driver.exe' "$@" 2>/dev/null | iconv -c -f GBK -t UTF-8 | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 shot() { import -window root "$SHOTS/$1.png" && echo "screenshot: build/screenshots/$1.png"; }
+# shot_window NAME INFO: a screenshot of the window whose "drv info" is INFO
+# (its outer rectangle, as it shows on the screen).
+shot_window() {
+  local geometry
+  geometry=$(echo "$2" | sed -nE '1s/^window .* at (-?[0-9]+),(-?[0-9]+) outer ([0-9]+)x([0-9]+) .*/\3x\4+\1+\2/p')
+  [ -n "$geometry" ] || return 1
+  import -window root -crop "$geometry" +repage "$SHOTS/$1.png" && echo "screenshot: build/screenshots/$1.png"
+}
 reg_dword() { wine_reg_query "$KEY" "$1" | awk -v n="$1" '$1 == n && $2 == "REG_DWORD" { print $3 }'; }
 reg_sz_empty() { wine_reg_query "$KEY" "$1" | grep -qE "^ +$1 +REG_SZ *$"; }
 gbk_hex() { printf '%s' "$1" | iconv -f UTF-8 -t GBK | od -An -tx1 | tr -s ' \n' ' ' | sed 's/^ //; s/ $//'; }
+
+# layout_faults INFO: the visible child controls in a "drv info" that reach
+# outside the window's client area, or that partly cover another control, one
+# a line; nothing when every control has its own place. A control wholly
+# inside another (a combo box's edit field, a list's header) is part of it.
+layout_faults() {
+  printf '%s\n' "$1" | grep -v ' hidden$' | sed -nE \
+    -e 's/^window .* client ([0-9]+)x([0-9]+) .*/client \1 \2/p' \
+    -e 's/^child ([^ ]+) id (-?[0-9]+) "(.*)" at (-?[0-9]+),(-?[0-9]+) size ([0-9]+)x([0-9]+).*/\4 \5 \6 \7 \1 "\3"/p' |
+    awk '
+      $1 == "client" { cw = $2; ch = $3; next }
+      $3 > 0 && $4 > 0 {
+        n++; x[n] = $1; y[n] = $2; r[n] = $1 + $3; b[n] = $2 + $4
+        name[n] = $0; sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ /, "", name[n])
+        if (x[n] < 0 || y[n] < 0 || r[n] > cw || b[n] > ch) print name[n] " reaches outside the " cw "x" ch " client area"
+      }
+      function inside(i, j) { return x[i] >= x[j] && y[i] >= y[j] && r[i] <= r[j] && b[i] <= b[j] }
+      END {
+        for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++)
+          if (x[i] < r[j] && x[j] < r[i] && y[i] < b[j] && y[j] < b[i] && !inside(i, j) && !inside(j, i))
+            print name[i] " and " name[j] " overlap"
+      }'
+}
 
 # press CLASS CAPTION BUTTONTEXT: a left click at the button's place on the
 # screen, as a user presses it.
@@ -107,11 +138,14 @@ setup() {
 }
 
 # start_agent [COMMAND...]: the agent (by default C:\Ordavi.exe) in the
-# virtual desktop, with the relay trace unless AGENT_WINEDEBUG says otherwise.
+# "shell" virtual desktop of E2E_DESKTOP pixels (1024x768 unless a scenario
+# needs a larger screen; Xvfb's is ORDAVI_WINE_SCREEN), with the relay trace
+# unless AGENT_WINEDEBUG says otherwise.
 start_agent() {
   local command=("$@")
   [ $# -eq 0 ] && command=('C:\Ordavi.exe')
-  WINEDEBUG="${AGENT_WINEDEBUG:-+relay}" wine_run_bg AGENT_PID explorer /desktop=shell,1024x768 "${command[@]}" 2>"$WORK/agent.log"
+  WINEDEBUG="${AGENT_WINEDEBUG:-+relay}" wine_run_bg AGENT_PID explorer "/desktop=shell,${E2E_DESKTOP:-1024x768}" \
+    "${command[@]}" 2>"$WORK/agent.log"
   if eventually 30 quiet drv hidden TForm1; then
     sleep 2  # start-up is complete once the hotkeys are registered
     return 0

@@ -11,7 +11,7 @@
 #   bash e2e/scenarios.sh --list       the scenarios, one a line
 set -u
 SCENARIOS=(damaged_store first_start hotkeys_ctrl close_agent bad_option notices_about due_tasks countdown_shutdown
-  countdown_cancel unreadable_task junk_menu soak tray_menu power_menu settings_tasks settings_options install)
+  countdown_cancel unreadable_task junk_menu soak tray_menu power_menu settings_tasks settings_options high_dpi install)
 SCENARIO="${1:?scenario or --list}"
 if [ "$SCENARIO" = --list ]; then
   printf '%s\n' "${SCENARIOS[@]}"
@@ -905,6 +905,121 @@ scenario_install() {
   quiet wine "C:\\Program Files\\Ordavi\\uninst.exe" /S /REMOVEDATA
   check "asked to, the uninstaller removes the program's key and the autostart value" \
     eventually 30 eval '! quiet wine_reg_query "$KEY" && ! quiet wine_reg_query "$run" Ormile && ! test -e "$dir"'
+}
+
+# --- High DPI
+
+# px N: a 96-DPI length N in pixels at $DPI, rounded to the nearest as the
+# agent rounds.
+px() { echo $((($1 * DPI + 48) / 96)); }
+# sized INFO WHICH W H: the window's client or outer size (WHICH) is W x H at
+# 96 DPI scaled to $DPI, within 2 pixels.
+sized() {
+  echo "$1" | sed -nE "1s/^window .* $2 ([0-9]+)x([0-9]+) .*/\1 \2/p" | awk -v w="$(px "$3")" -v h="$(px "$4")" \
+    'NF { found = 1; ok = ($1 - w) ^ 2 <= 4 && ($2 - h) ^ 2 <= 4 } END { exit !(found && ok) }'
+}
+# placed INFO TEXT X Y W H: the control with that text has the place and
+# size of X,Y W x H at 96 DPI scaled to $DPI (its edges scaled).
+placed() {
+  local x y
+  x=$(px "$3") y=$(px "$4")
+  has_text "$1" "\"$2\" at $x,$y size $(($(px $(($3 + $5))) - x))x$(($(px $(($4 + $6))) - y))"
+}
+# laid_out WHAT INFO: a check that every control of the window has its own
+# place inside it; the faults are listed when there are any.
+laid_out() {
+  local faults
+  faults=$(layout_faults "$2")
+  check "$1: every control inside the window, none covering another" [ -z "$faults" ]
+  [ -z "$faults" ] || echo "$faults"
+}
+
+# The windows as a user with a display of 96, 144 and 192 DPI sees them:
+# the countdown, a notice, the About box, the settings dialog and the task
+# editor keep their 96-DPI proportions, their text grows with the DPI, and
+# every control keeps its own place. Each DPI has its own agent start, on a
+# desktop of 1024x768 scaled alike, as a screen of that pixel density has.
+# Two tasks due whenever the user has been idle less than a minute bring up
+# a notice and the countdown at the first pass. Screenshots dpi<N>-*.png.
+scenario_high_dpi() {
+  ORDAVI_WINE_SCREEN=2048x1536x24
+  setup
+  local info lv name name96="" combo cell
+  for DPI in 96 144 192; do
+    echo "--- $DPI DPI"
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$DPI" /f >/dev/null 2>&1
+    quiet drv settasks 1 1 空闲0分钟 提醒 该喝水了，起来走一走
+    quiet drv settasks 2 2 空闲0分钟 关闭计算机 ""
+    drv setdword TaskNum 2
+    E2E_DESKTOP="$(px 1024)x$(px 768)" AGENT_WINEDEBUG=-all start_agent
+    xdotool mousemove 10 10 mousemove 20 20  # the user is not idle
+
+    check "$DPI: the countdown opens at the first pass" quiet drv wait TForm1 'Windows 正在准备关机...' 20
+    sleep 1
+    info=$(drv info TForm1 '*')
+    check "$DPI: countdown client 401x136 scaled" sized "$info" client 401 136
+    check "$DPI: 取消关机 at 232,94 105x25 scaled" placed "$info" 取消关机 232 94 105 25
+    laid_out "$DPI: countdown" "$info"
+    shot_window "dpi$DPI-countdown" "$info"
+    press TForm1 'Windows 正在准备关机...' '取消关机'
+
+    check "$DPI: the notice is open" quiet drv wait TForm6 '提示' 5
+    info=$(drv info TForm6 '提示')
+    check "$DPI: notice outer 400x169 scaled" sized "$info" outer 400 169
+    check "$DPI: notice 确定 at 160,96 75x25 scaled" placed "$info" 确定 160 96 75 25
+    laid_out "$DPI: notice" "$info"
+    shot_window "dpi$DPI-notice" "$info"
+    quiet drv close TForm6 '提示'
+
+    menu_command "$MENU_ABOUT"
+    quiet drv wait TForm2 '关于...' 10
+    sleep 0.5
+    info=$(drv info TForm2 '关于...')
+    check "$DPI: About client 311x253 scaled" sized "$info" client 311 253
+    check "$DPI: About 确定(&O) at 112,216 75x25 scaled" placed "$info" '确定(&O)' 112 216 75 25
+    laid_out "$DPI: About" "$info"
+    # The text grows with the DPI: the fitted 名称 label, measured at 96 DPI.
+    name=$(echo "$info" | sed -nE 's/.*"名称: +Ordavi" at [0-9]+,[0-9]+ size ([0-9]+)x([0-9]+).*/\1 \2/p')
+    [ "$DPI" = 96 ] && name96=$name
+    check "$DPI: About text scaled: 名称 label $name, at 96 DPI $name96" \
+      awk -v a="$name" -v b="$name96" -v s="$DPI" 'BEGIN { split(a, g); split(b, w); f = s / 96
+        exit !(g[1] >= w[1] * f * 0.9 && g[1] <= w[1] * f * 1.1 && g[2] >= w[2] * f * 0.9 && g[2] <= w[2] * f * 1.1) }'
+    shot_window "dpi$DPI-about" "$info"
+    quiet drv close TForm2 '关于...'
+
+    menu_command "$MENU_SETTINGS"
+    quiet drv wait TForm3 '设置' 10
+    sleep 0.5
+    info=$(drv info TForm3 '设置')
+    check "$DPI: settings client 458x349 scaled" sized "$info" client 458 349
+    lv=$(drv lv TForm3 '*' | grep '^column' | sed -E 's/.* width ([0-9]+)$/\1/' | tr '\n' ' ')
+    check "$DPI: list columns 40 120 90 130 70 scaled ($lv)" \
+      [ "$lv" = "$(px 40) $(px 120) $(px 90) $(px 130) $(px 70) " ]
+    laid_out "$DPI: settings" "$info"
+    # The state combo over the first row's "是否启用" cell.
+    click_cell 0 4
+    sleep 0.5
+    combo=$(drv ctl TForm3 '*' ComboBox '#0' | sed -nE 's/.* center ([0-9]+),([0-9]+) .*visible 1.*/\1 \2/p')
+    cell=$(drv lvcell TForm3 '*' 0 4 | sed -E 's/.* center ([0-9]+),([0-9]+).*/\1 \2/')
+    check "$DPI: the state combo shows on its cell (centres $combo and $cell)" eval '[ -n "$combo" ] && [ "$combo" = "$cell" ]'
+    shot_window "dpi$DPI-settings" "$info"
+
+    press TForm3 '*' '添加(&A)'
+    quiet drv wait TForm5 '任务' 10
+    sleep 0.5
+    info=$(drv info TForm5 '任务')
+    check "$DPI: task editor client 422x296 scaled" sized "$info" client 422 296
+    laid_out "$DPI: task editor" "$info"
+    shot_window "dpi$DPI-editor" "$info"
+    shot "dpi$DPI-desktop"  # with the taskbar and the tray icon
+    press TForm5 '*' '取消(&C)'
+    quiet drv close TForm3 '设置'
+
+    menu_command "$MENU_EXIT"
+    check "$DPI: the agent ends" quiet drv gone TForm1 '*' 10
+    wineserver -k 2>/dev/null
+    wineserver -w 2>/dev/null
+  done
 }
 
 case " ${SCENARIOS[*]} " in

@@ -39,6 +39,7 @@ version_texts=$(wrestool -x --raw --type=16 "$EXE" 2>/dev/null | iconv -c -f UTF
 check "version resource: file and product version $VERSION, Chinese description" \
   eval 'grep -q "FileVersion.*$VERSION" <<<"$version_texts" && grep -q "ProductVersion.*$VERSION" <<<"$version_texts" && grep -q "定时任务" <<<"$version_texts"'
 check "manifest asks for common controls 6" grep -q 'Microsoft.Windows.Common-Controls' <<<"$manifest"
+check "manifest declares the program DPI aware" grep -q '<dpiAware[^>]*>true</dpiAware>' <<<"$manifest"
 check "manifest asks for no elevation (asInvoker)" grep -q 'requestedExecutionLevel level="asInvoker"' <<<"$manifest"
 
 CHM="$(dirname "$EXE")/Ordavi.CHM"

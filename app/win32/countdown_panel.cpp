@@ -6,15 +6,61 @@ namespace ordavi {
 
 namespace {
 constexpr int kMessageLabel = 111, kSecondsLabel = 112, kProgressBar = 113;
-constexpr int kGlyphSize = 18;
+constexpr int kGlyphSize = 18;  // at 96 DPI
+constexpr COLORREF kGlyphTransparent = RGB(128, 128, 0);  // olive
 
-// A button image list from a 36x18 glyph: the coloured image for every state
-// but the disabled one, which gets the grey outline. Olive is transparent.
+// The glyph strip (two square images side by side) stretched to `size`
+// pixels a side, as a 24-bit bitmap. Nearest-neighbour stretching keeps every
+// pixel one of the strip's own colours, so the transparent olive stays exact.
+HBITMAP LoadGlyphStrip(const char* name, int size) {
+  HBITMAP source = static_cast<HBITMAP>(
+      LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  if (!source) return nullptr;
+  BITMAP sourceInfo = {};
+  GetObjectA(source, sizeof sourceInfo, &sourceInfo);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = 2 * size;
+  info.bmiHeader.biHeight = size;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP strip = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC from = CreateCompatibleDC(nullptr), to = CreateCompatibleDC(nullptr);
+  bool drawn = false;
+  if (strip && from && to) {
+    HGDIOBJ oldFrom = SelectObject(from, source), oldTo = SelectObject(to, strip);
+    SetStretchBltMode(to, COLORONCOLOR);
+    drawn = StretchBlt(to, 0, 0, 2 * size, size, from, 0, 0, sourceInfo.bmWidth, sourceInfo.bmHeight, SRCCOPY) != 0;
+    SelectObject(from, oldFrom);
+    SelectObject(to, oldTo);
+  }
+  if (from) DeleteDC(from);
+  if (to) DeleteDC(to);
+  DeleteObject(source);
+  if (!drawn && strip) {  // no glyph rather than a black one
+    DeleteObject(strip);
+    return nullptr;
+  }
+  return strip;
+}
+
+// A button image list from a 36x18 glyph, scaled to the screen's DPI: the
+// coloured image for every state but the disabled one, which gets the grey
+// outline. Olive is transparent.
 HIMAGELIST LoadGlyph(const char* name) {
-  HIMAGELIST strip = ImageList_LoadImageA(GetModuleHandleA(nullptr), name, kGlyphSize, 0, RGB(128, 128, 0),
-                                          IMAGE_BITMAP, LR_CREATEDIBSECTION);
-  if (!strip) return nullptr;
-  HIMAGELIST list = ImageList_Create(kGlyphSize, kGlyphSize, ILC_COLOR24 | ILC_MASK, 6, 0);
+  const int size = ui::Scaled(kGlyphSize);
+  HBITMAP bitmap = LoadGlyphStrip(name, size);
+  if (!bitmap) return nullptr;
+  HIMAGELIST strip = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 2, 0);
+  const int added = strip ? ImageList_AddMasked(strip, bitmap, kGlyphTransparent) : -1;
+  DeleteObject(bitmap);
+  if (added < 0) {
+    if (strip) ImageList_Destroy(strip);
+    return nullptr;
+  }
+  HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 6, 0);
   HICON enabled = ImageList_GetIcon(strip, 0, ILD_TRANSPARENT);
   HICON disabled = ImageList_GetIcon(strip, 1, ILD_TRANSPARENT);
   // PBS_NORMAL, PBS_HOT, PBS_PRESSED, PBS_DISABLED, PBS_DEFAULTED, PBS_STYLUSHOT
@@ -30,7 +76,7 @@ void SetGlyph(HWND button, HIMAGELIST list) {
   BUTTON_IMAGELIST bil = {};
   bil.himl = list;
   bil.uAlign = BUTTON_IMAGELIST_ALIGN_LEFT;
-  bil.margin = {4, 0, 0, 0};
+  bil.margin = {ui::Scaled(4), 0, 0, 0};
   SendMessageA(button, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&bil));
 }
 
@@ -56,7 +102,7 @@ void CountdownPanel::CreateControls() {
                    "要想取消关机,请按下<取消关机>按钮,剩余 :");
   secondsLeft_ = ui::CreateChild(window_, "STATIC", kSecondsLabel, 336, 16, 1, 1, SS_LEFT | SS_NOPREFIX, songTi_, "");
   ui::FitLabel(secondsLeft_);
-  SetWindowPos(secondsLeft_, nullptr, 0, 0, 7, 13, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(secondsLeft_, nullptr, 0, 0, ui::Scaled(7), ui::Scaled(13), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   okGlyph_ = LoadGlyph("BITBTN1GLYPH");
   cancelGlyph_ = LoadGlyph("BITBTN2GLYPH");
   SetGlyph(doItNow_, okGlyph_);

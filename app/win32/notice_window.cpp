@@ -4,13 +4,14 @@ namespace ordavi {
 
 namespace {
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX;
-constexpr int kWidth = 400, kHeight = 169;  // outer size
+constexpr int kWidth = 400, kHeight = 169;  // outer size at 96 DPI
 constexpr int kTextLabel = 1;
 }  // namespace
 
 HWND NoticeWindow::Show(const std::string& text) {
   auto* notice = new NoticeWindow();
-  HWND hwnd = notice->Open("TForm6", "提示", kStyle, ui::CentredOnScreen({kWidth, kHeight}), {kWidth, kHeight});
+  const SIZE outer = ui::Scaled(SIZE{kWidth, kHeight});
+  HWND hwnd = notice->Open("TForm6", "提示", kStyle, ui::CentredOnScreen(outer), outer);
   if (!hwnd) return nullptr;
   SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
   ui::SetLabel(notice->text_, text);

@@ -8,18 +8,32 @@ namespace ordavi {
 
 namespace ui {
 
+int ScreenDpi() {
+  static const int dpi = [] {
+    HDC screen = GetDC(nullptr);
+    const int d = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    return d > 0 ? d : USER_DEFAULT_SCREEN_DPI;
+  }();
+  return dpi;
+}
+
+int Scaled(int length) { return MulDiv(length, ScreenDpi(), USER_DEFAULT_SCREEN_DPI); }
+int Unscaled(int pixels) { return MulDiv(pixels, USER_DEFAULT_SCREEN_DPI, ScreenDpi()); }
+SIZE Scaled(SIZE size) { return {Scaled(size.cx), Scaled(size.cy)}; }
+
 HFONT Font(const char* face, int height) {
-  return CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+  return CreateFontA(Scaled(height), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
 }
 
 HFONT SongTi(int height) {
-  return CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+  return CreateFontA(Scaled(height), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "宋体");
 }
 
 SIZE OuterSize(int w, int h, DWORD style, DWORD exStyle) {
-  RECT r = {0, 0, w, h};
+  RECT r = {0, 0, Scaled(w), Scaled(h)};
   AdjustWindowRectEx(&r, style, FALSE, exStyle);
   return {r.right - r.left, r.bottom - r.top};
 }
@@ -31,7 +45,9 @@ POINT CentredOnScreen(SIZE outer) {
 
 HWND CreateChild(HWND parent, const char* className, int id, int x, int y, int w, int h, DWORD style, HFONT font,
                  const std::string& text, DWORD exStyle) {
-  HWND c = CreateWindowExA(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
+  const int left = Scaled(x), top = Scaled(y);
+  HWND c = CreateWindowExA(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, left, top,
+                           Scaled(x + w) - left, Scaled(y + h) - top, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
   if (font) SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return c;

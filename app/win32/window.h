@@ -2,6 +2,12 @@
 // and the dialogs): class registration, the instance attached to its window at
 // WM_NCCREATE (GWLP_USERDATA), the error-box guard at the dispatch boundary,
 // and the font and layout helpers the windows build their controls with.
+//
+// Every window is laid out for 96 DPI. The helpers here take those 96-DPI
+// lengths (places, sizes, font heights) and turn them into pixels of the
+// screen's DPI, so a window keeps its proportions and its text fits at any
+// DPI; only lengths measured on the screen (a label's fitted width, a list
+// cell's rectangle) are pixels already.
 #pragma once
 
 #include <windows.h>
@@ -13,17 +19,27 @@ namespace ordavi {
 
 namespace ui {
 
-// A font by face name and height (negative: character height in pixels).
+// The screen's DPI (LOGPIXELSY of the screen), read once: the process is
+// system-DPI aware, so it does not change while the agent runs.
+int ScreenDpi();
+// A 96-DPI length in pixels of the screen, and a length in pixels back in
+// 96-DPI units (rounded to the nearest).
+int Scaled(int length);
+int Unscaled(int pixels);
+SIZE Scaled(SIZE size);
+
+// A font by face name and 96-DPI height (negative: character height).
 HFONT Font(const char* face, int height);
 HFONT SongTi(int height);  // "宋体"
 
-// Outer size of a window whose client area is `w` x `h`.
+// Outer size in pixels of a window whose client area is `w` x `h` at 96 DPI.
 SIZE OuterSize(int w, int h, DWORD style, DWORD exStyle);
 // Top-left corner that centres a window of that outer size on the screen.
 POINT CentredOnScreen(SIZE outer);
 
-// A child control of a given class, place, size, style and font (null: the
-// system font), visible.
+// A child control of a given class, 96-DPI place and size, style and font
+// (null: the system font), visible. The right and bottom edges are scaled
+// rather than the size, so controls that meet at 96 DPI still meet.
 HWND CreateChild(HWND parent, const char* className, int id, int x, int y, int w, int h, DWORD style, HFONT font,
                  const std::string& text = std::string(), DWORD exStyle = 0);
 
@@ -65,10 +81,12 @@ class Window {
   virtual ~Window();
 
   // Registers `className` once (application icon, arrow cursor, button-face
-  // background) and creates the window at `at` with the outer size `outer`.
+  // background) and creates the window at `at` with the outer size `outer`
+  // (screen pixels).
   // A self-freeing window that could not be created is freed here.
   HWND CreateTopLevel(const char* className, const char* caption, DWORD style, DWORD exStyle, POINT at, SIZE outer);
-  // The same, centred on the screen, with a client area of `clientW` x `clientH`.
+  // The same, centred on the screen, with a client area of `clientW` x
+  // `clientH` at 96 DPI.
   HWND CreateCentred(const char* className, const char* caption, DWORD style, DWORD exStyle, int clientW,
                      int clientH);
 
@@ -76,7 +94,8 @@ class Window {
   virtual LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) = 0;
   LRESULT Default(UINT msg, WPARAM wParam, LPARAM lParam) { return DefWindowProcA(hwnd_, msg, wParam, lParam); }
 
-  // Controls. Fonts made with OwnFont live as long as the window object.
+  // Controls, placed in 96-DPI units. Fonts made with OwnFont live as long as
+  // the window object.
   HFONT OwnFont(HFONT font);
   void SetFont(HFONT font) { SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE); }
   // A static text that sizes itself to its text, like an auto-sized label.

@@ -4,6 +4,7 @@
 #include <commdlg.h>
 
 #include "actions/win32/system_library.h"
+#include "app/win32/window.h"
 
 namespace ordavi::dialogs {
 
@@ -126,7 +127,7 @@ HWND CreateTooltips(HWND owner) {
   HWND tips = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
                               GetModuleHandleA(nullptr), nullptr);
-  SendMessageA(tips, TTM_SETMAXTIPWIDTH, 0, 400);
+  SendMessageA(tips, TTM_SETMAXTIPWIDTH, 0, ui::Scaled(400));
   return tips;
 }
 

@@ -42,6 +42,8 @@ struct Column {
   int width;
 };
 constexpr Column kColumns[] = {{"序号", 40}, {"时间", 120}, {"任务", 90}, {"任务属性", 130}, {"是否启用", 70}};
+// The state combo's height with its list dropped.
+constexpr int kStateComboDropH = 80;
 
 // Layout at 96 DPI: the list across the top, the task buttons under it, the
 // options in two columns, OK and Cancel at the bottom right.
@@ -89,14 +91,14 @@ void SettingsDialog::CreateControls() {
     LVCOLUMNA col = {};
     col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
     col.pszText = const_cast<char*>(kColumns[i].caption);
-    col.cx = kColumns[i].width;
+    col.cx = ui::Scaled(kColumns[i].width);
     col.iSubItem = i;
     SendMessageA(listView_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
   }
   // The state combo lives inside the list, over one row's "是否启用" cell;
   // the list hands its notifications on to the dialog.
-  stateCombo_ = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | CBS_DROPDOWNLIST | WS_VSCROLL, 0, 0, kColumns[4].width,
-                                80, listView_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStateCombo)),
+  stateCombo_ = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | CBS_DROPDOWNLIST | WS_VSCROLL, 0, 0,
+                                ui::Scaled(kColumns[4].width), ui::Scaled(kStateComboDropH), listView_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStateCombo)),
                                 GetModuleHandleA(nullptr), nullptr);
   SendMessageA(stateCombo_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   SetComboItems(stateCombo_, {"启用", "禁用"});
@@ -133,7 +135,7 @@ void SettingsDialog::CreateControls() {
   HWND waitLabel = CreateLabel(kLabel, kRightX, waitY + 4, "关机前等待:", font_);
   RECT r;
   GetWindowRect(waitLabel, &r);
-  const int minutesX = kRightX + (r.right - r.left) + 6;
+  const int minutesX = kRightX + ui::Unscaled(r.right - r.left) + 6;  // the label's width is in pixels
   minutes_ = CreateControl("EDIT", kMinutes, minutesX, waitY, 60, kEditH, WS_TABSTOP | ES_AUTOHSCROLL, font_, "",
                            WS_EX_CLIENTEDGE);
   FilterTypedKeys(minutes_, AcceptsMinutesKey);
@@ -218,7 +220,8 @@ void SettingsDialog::PlaceStateCombo() {
   MapWindowPoints(nullptr, listView_, reinterpret_cast<POINT*>(&now), 2);
   if (!IsWindowVisible(stateCombo_) || now.left != cell.left || now.top != cell.top - 2 ||
       now.right != cell.right) {
-    SetWindowPos(stateCombo_, HWND_TOP, cell.left, cell.top - 2, cell.right - cell.left, 80, SWP_NOACTIVATE);
+    SetWindowPos(stateCombo_, HWND_TOP, cell.left, cell.top - 2, cell.right - cell.left, ui::Scaled(kStateComboDropH),
+                 SWP_NOACTIVATE);
     SendMessageA(stateCombo_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), cell.bottom - cell.top - 2);
   }
   const WPARAM item = static_cast<WPARAM>(list_.stateCombo().item);
