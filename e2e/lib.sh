@@ -5,7 +5,7 @@
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 SHOTS="$ROOT/build/screenshots"
-mkdir -p "$SHOTS"
+mkdir -p "$SHOTS/readme"
 source "$ROOT/tools/wine-test-env.sh"
 
 KEY='HKLM\Software\Velmora\Ordavi'

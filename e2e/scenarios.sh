@@ -11,7 +11,7 @@
 #   bash e2e/scenarios.sh --list       the scenarios, one a line
 set -u
 SCENARIOS=(damaged_store first_start hotkeys_ctrl close_agent bad_option notices_about due_tasks countdown_shutdown
-  countdown_cancel unreadable_task junk_menu soak tray_menu power_menu settings_tasks settings_options high_dpi install)
+  countdown_cancel unreadable_task junk_menu soak tray_menu power_menu settings_tasks settings_options high_dpi install readme_pictures)
 SCENARIO="${1:?scenario or --list}"
 if [ "$SCENARIO" = --list ]; then
   printf '%s\n' "${SCENARIOS[@]}"
@@ -869,7 +869,7 @@ scenario_install() {
   local pages
   wine_run_bg pages explorer /desktop=shell,1024x768 "C:\\$installer" 2>/dev/null
   check "the installer opens its welcome page" eventually 30 quiet drv where '#32770' "Ordavi 定时任务 $version 安装" '下一步(&N) >'
-  shot installer-welcome
+  shot_window readme/installer "$(drv info '#32770' "Ordavi 定时任务 $version 安装")"
   quiet wine taskkill /f /im "$installer"
 
   quiet wine "C:\\$installer" /S
@@ -1020,6 +1020,65 @@ scenario_high_dpi() {
     wineserver -k 2>/dev/null
     wineserver -w 2>/dev/null
   done
+}
+
+# The pictures of the README, from the real program: a reminder and the
+# countdown (two tasks due while the user is not idle), then, with a task
+# list such as a user keeps, the tray menu opened by a click on the icon, the
+# settings dialog, the task editor with a task to modify, and the About box.
+# tools/readme-pictures.sh copies them from build/screenshots/readme/.
+scenario_readme_pictures() {
+  setup
+  local info
+  quiet drv settasks 1 1 空闲0分钟 提醒 该休息一下了，起来走一走。
+  quiet drv settasks 2 2 空闲0分钟 关闭计算机 ""
+  drv setdword TaskNum 2
+  AGENT_WINEDEBUG=-all start_agent
+  xdotool mousemove 10 10 mousemove 20 20  # the user is not idle
+  check "the countdown opens" quiet drv wait TForm1 'Windows 正在准备关机...' 20
+  sleep 2
+  shot_window readme/countdown "$(drv info TForm1 '*')"
+  press TForm1 'Windows 正在准备关机...' '取消关机'
+  check "the reminder opens" quiet drv wait TForm6 '提示' 5
+  shot_window readme/notice "$(drv info TForm6 '提示')"
+  quiet drv close TForm6 '提示'
+  menu_command "$MENU_EXIT"
+  quiet drv gone TForm1 '*' 10
+
+  quiet drv settasks 1 1 每天22时30分 关闭计算机 ""
+  quiet drv settasks 2 2 每周5日17时30分 提醒 周报写好了吗？
+  quiet drv settasks 3 3 空闲30分钟 待机计算机 ""
+  quiet drv settasks 4 4 每月1日9时0分 清理系统垃圾 ""
+  quiet drv settasks 5 5 开机0时5分 打开文件 'C:\Users\Public\Music\早安.mp3'
+  quiet drv setsz D3 禁用
+  drv setdword TaskNum 5
+  AGENT_WINEDEBUG=-all start_agent
+  xdotool mousemove 1012 757 click 1  # the clock icon in the notification area
+  check "a click on the icon opens the menu" eventually 5 menu_open
+  sleep 0.5
+  import -window root -crop 170x356+854+412 +repage "$SHOTS/readme/tray-menu.png"
+  xdotool key Escape
+  eventually 5 not menu_open
+
+  menu_command "$MENU_SETTINGS"
+  check "the settings dialog opens" quiet drv wait TForm3 '设置' 10
+  sleep 0.5
+  check "it lists the five tasks" [ "$(rows | wc -l)" = 5 ]
+  click_cell 1 1
+  sleep 0.5
+  shot_window readme/settings "$(drv info TForm3 '设置')"
+  press TForm3 '*' '修改(&M)'
+  check "the task editor opens on the weekly reminder" quiet drv wait TForm5 '任务' 10
+  sleep 0.5
+  shot_window readme/task-editor "$(drv info TForm5 '任务')"
+  press TForm5 '*' '取消(&C)'
+  quiet drv close TForm3 '设置'
+
+  menu_command "$MENU_ABOUT"
+  quiet drv wait TForm2 '关于...' 10
+  sleep 0.5
+  shot_window readme/about "$(drv info TForm2 '关于...')"
+  quiet drv close TForm2 '关于...'
 }
 
 case " ${SCENARIOS[*]} " in
