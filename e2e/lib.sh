@@ -137,6 +137,10 @@ setup() {
   wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /d "$RELAY" /f >/dev/null 2>&1
 }
 
+# desktop: explorer's argument for the "shell" virtual desktop, in which the
+# agent and every program that must see its windows run.
+desktop() { printf '/desktop=shell,%s' "${E2E_DESKTOP:-1024x768}"; }
+
 # start_agent [COMMAND...]: the agent (by default C:\Ordavi.exe) in the
 # "shell" virtual desktop of E2E_DESKTOP pixels (1024x768 unless a scenario
 # needs a larger screen; Xvfb's is ORDAVI_WINE_SCREEN), with the relay trace
@@ -144,8 +148,7 @@ setup() {
 start_agent() {
   local command=("$@")
   [ $# -eq 0 ] && command=('C:\Ordavi.exe')
-  WINEDEBUG="${AGENT_WINEDEBUG:-+relay}" wine_run_bg AGENT_PID explorer "/desktop=shell,${E2E_DESKTOP:-1024x768}" \
-    "${command[@]}" 2>"$WORK/agent.log"
+  WINEDEBUG="${AGENT_WINEDEBUG:-+relay}" wine_run_bg AGENT_PID explorer "$(desktop)" "${command[@]}" 2>"$WORK/agent.log"
   if eventually 30 quiet drv hidden TForm1; then
     sleep 2  # start-up is complete once the hotkeys are registered
     return 0
@@ -159,6 +162,17 @@ start_agent() {
 plant_task() {
   drv setsz "A$1" "$2" && drv setsz "B$1" "$3" && drv setsz "C$1" "$4" && drv setsz "D$1" 启用
 }
+
+# plant_due_at_first_pass TEXT: two tasks due whenever the user has been idle
+# less than a minute, a reminder with TEXT and a shutdown, so that a notice
+# and the countdown open at the agent's first pass (move the mouse with
+# not_idle once it has started).
+plant_due_at_first_pass() {
+  quiet drv settasks 1 1 空闲0分钟 提醒 "$1"
+  quiet drv settasks 2 2 空闲0分钟 关闭计算机 ""
+  drv setdword TaskNum 2
+}
+not_idle() { xdotool mousemove 10 10 mousemove 20 20; }
 
 # The coming minute of the prefix's local clock: sets DUE_H, DUE_M (no zero
 # padding, as a schedule text writes them), DUE_YMD (year month day run

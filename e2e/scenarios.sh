@@ -134,7 +134,7 @@ scenario_notices_about() {
   shot e2e-about
   quiet drv close TForm2 '关于...'
   # The dial-up hang-up with no connection, over the real rasapi32.
-  wine_run_bg PROBE_PID explorer /desktop=shell,1024x768 'C:\notice_probe.exe' 2>/dev/null
+  wine_run_bg PROBE_PID explorer "$(desktop)" 'C:\notice_probe.exe' 2>/dev/null
   quiet drv wait TForm6 '提示' 15
   sleep 1
   local notice
@@ -851,7 +851,7 @@ scenario_settings_options() {
 scenario_install() {
   wine_arch_detect || exit 1
   if [ "$ORDAVI_WINE_ARCH" != win32 ]; then
-    echo "install: the installer is a 32-bit program and this machine runs none; not run"
+    echo "install: the installer is a 32-bit program and the Wine tests take the 64-bit path here; not run"
     exit 77
   fi
   setup
@@ -867,7 +867,7 @@ scenario_install() {
 
   # The first page, as a user sees it, then the installer is left.
   local pages
-  wine_run_bg pages explorer /desktop=shell,1024x768 "C:\\$installer" 2>/dev/null
+  wine_run_bg pages explorer "$(desktop)" "C:\\$installer" 2>/dev/null
   check "the installer opens its welcome page" eventually 30 quiet drv where '#32770' "Ordavi 定时任务 $version 安装" '下一步(&N) >'
   shot_window readme/installer "$(drv info '#32770' "Ordavi 定时任务 $version 安装")"
   quiet wine taskkill /f /im "$installer"
@@ -892,7 +892,7 @@ scenario_install() {
   quiet wine reg add "$run" /v Ormile /t REG_SZ /d 'C:\Program Files\Ordavi\Ordavi.exe' /f
   shot e2e-install-running
 
-  quiet wine explorer /desktop=shell,1024x768 "C:\\Program Files\\Ordavi\\uninst.exe" /S
+  quiet wine explorer "$(desktop)" "C:\\Program Files\\Ordavi\\uninst.exe" /S
   check "the silent uninstall ends the running agent" quiet drv gone TForm1 '*' 30
   check "its files and folder are removed" eventually 30 not test -e "$dir"
   check "its shortcuts are removed" not test -e "$menu"
@@ -948,11 +948,9 @@ scenario_high_dpi() {
   for DPI in 96 144 192; do
     echo "--- $DPI DPI"
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$DPI" /f >/dev/null 2>&1
-    quiet drv settasks 1 1 空闲0分钟 提醒 该喝水了，起来走一走
-    quiet drv settasks 2 2 空闲0分钟 关闭计算机 ""
-    drv setdword TaskNum 2
+    plant_due_at_first_pass 该喝水了，起来走一走
     E2E_DESKTOP="$(px 1024)x$(px 768)" AGENT_WINEDEBUG=-all start_agent
-    xdotool mousemove 10 10 mousemove 20 20  # the user is not idle
+    not_idle
 
     check "$DPI: the countdown opens at the first pass" quiet drv wait TForm1 'Windows 正在准备关机...' 20
     sleep 1
@@ -1030,11 +1028,9 @@ scenario_high_dpi() {
 scenario_readme_pictures() {
   setup
   local info
-  quiet drv settasks 1 1 空闲0分钟 提醒 该休息一下了，起来走一走。
-  quiet drv settasks 2 2 空闲0分钟 关闭计算机 ""
-  drv setdword TaskNum 2
+  plant_due_at_first_pass 该休息一下了，起来走一走。
   AGENT_WINEDEBUG=-all start_agent
-  xdotool mousemove 10 10 mousemove 20 20  # the user is not idle
+  not_idle
   check "the countdown opens" quiet drv wait TForm1 'Windows 正在准备关机...' 20
   sleep 2
   shot_window readme/countdown "$(drv info TForm1 '*')"

@@ -8,7 +8,8 @@
 #
 #   bash tools/check-win32-build.sh [path/to/Ordavi.exe]
 set -u
-EXE="${1:-$(cd "$(dirname "$0")/.." && pwd)/build/win32/app/win32/Ordavi.exe}"
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+EXE="${1:-$ROOT/build/win32/app/win32/Ordavi.exe}"
 failures=0
 check() {
   local what="$1"
@@ -34,7 +35,7 @@ for name in BITBTN1GLYPH BITBTN2GLYPH; do
   check "glyph $name" grep -q -- "--type=2 --name='$name'" <<<"$resources"
 done
 check "version resource" grep -q -- '--type=16 ' <<<"$resources"
-VERSION=$(cat "$(cd "$(dirname "$0")/.." && pwd)/VERSION")
+VERSION=$(cat "$ROOT/VERSION")
 version_texts=$(wrestool -x --raw --type=16 "$EXE" 2>/dev/null | iconv -c -f UTF-16LE -t UTF-8 | tr -s '\0' ' ')
 check "version resource: file and product version $VERSION, Chinese description" \
   eval 'grep -q "FileVersion.*$VERSION" <<<"$version_texts" && grep -q "ProductVersion.*$VERSION" <<<"$version_texts" && grep -q "定时任务" <<<"$version_texts"'
@@ -43,7 +44,7 @@ check "manifest declares the program DPI aware" grep -q '<dpiAware[^>]*>true</dp
 check "manifest asks for no elevation (asInvoker)" grep -q 'requestedExecutionLevel level="asInvoker"' <<<"$manifest"
 
 CHM="$(dirname "$EXE")/Ordavi.CHM"
-HELP_SRC="$(cd "$(dirname "$0")/.." && pwd)/help"
+HELP_SRC="$ROOT/help"
 check "Ordavi.CHM beside Ordavi.exe" test -s "$CHM"
 if [ -s "$CHM" ]; then
   listing=$(chmls -n list "$CHM" 2>/dev/null)
