@@ -23,11 +23,11 @@
 #include "actions/win32/win32_actions.h"
 #include "bench/clock.h"
 #include "schedule/tick.h"
-#include "schedule/win32/win32_clock.h"
 #include "store/registry.h"
 #include "store/tasks.h"
 #include "store/win32/win32_registry.h"
 #include "store/words.h"
+#include "ui/win32/win32_clock.h"
 
 namespace {
 

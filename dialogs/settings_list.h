@@ -12,19 +12,10 @@
 #include <vector>
 
 #include "store/tasks.h"
+#include "ui/user_message.h"
 
 namespace ordavi {
 
-// A message box owned by no window, with a single OK button.
-enum class MessageIcon { Information, Error };
-struct UserMessage {
-  std::string text;
-  std::string caption;
-  MessageIcon icon = MessageIcon::Information;
-};
-
-inline constexpr const char* kInfoCaption = "提示";
-inline constexpr const char* kErrorCaption = "错误";
 inline constexpr const char* kSelectTaskToDelete = "请选择要删除的任务";
 inline constexpr const char* kSelectTaskToModify = "请选择要修改的任务";
 

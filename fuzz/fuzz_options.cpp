@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "dialogs/options_form.h"
 #include "fuzz/input.h"
 #include "store/errors.h"
 #include "store/options.h"

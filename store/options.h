@@ -49,35 +49,4 @@ std::vector<OptionProblem> LoadOptions(Registry& reg, Options& opts, const std::
 // The one notice text that tells the user about all problems of LoadOptions.
 std::string OptionProblemsNotice(const std::vector<OptionProblem>& problems);
 
-// The option controls of the settings dialog.
-struct OptionsForm {
-  std::string minutes;     // Edit5: countdown length in minutes
-  std::string soundPath;   // Edit8
-  bool closeApps = false;  // CheckBox5
-  bool bootTime = false;   // CheckBox1 (kaiji)
-  bool ctrlKeys = false;   // CheckBox3 (rejian)
-  bool autostart = false;  // CheckBox2 (Ormile)
-};
-
-// Seconds shown as minutes: general notation, up to 15 significant digits, no
-// trailing zeros, the locale's decimal separator (60 -> "1", 100 ->
-// "1.66666666666667").
-std::string MinutesText(std::int32_t seconds, char decimalSeparator);
-
-// Minutes text to whole seconds, rounded half to even. Throws FloatError for
-// a text that is not a number, and a range error for a negative result or one
-// beyond 32 bits (the progress bar cannot take it).
-std::int32_t ParseMinutes(const std::string& text, char decimalSeparator);
-
-// Fills the dialog's option controls from the registry and the in-memory copies.
-OptionsForm ShowOptions(Registry& program, RegistryRoot& root, const Options& opts, const std::string& exePath,
-                        char decimalSeparator);
-
-// Stores the controls' values, updates the in-memory copies and the progress
-// bar maximum (setProgressMax), and maintains the autostart value. Nothing is
-// written when the minutes text does not convert.
-void SaveOptions(Registry& program, RegistryRoot& root, const OptionsForm& form, Options& opts,
-                 const std::string& exePath, char decimalSeparator,
-                 const std::function<void(std::int32_t)>& setProgressMax);
-
 }  // namespace ordavi

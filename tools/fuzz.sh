@@ -39,7 +39,7 @@ done < <(git ls-files --cached --others --exclude-standard 'store/*.cpp' 'store/
 FLAGS=(-std=c++17 -g -O1 -fno-omit-frame-pointer -Wno-invalid-source-encoding -I "$SRC")
 CORE=(store/text.cpp store/errors.cpp store/registry.cpp store/tasks.cpp store/options.cpp store/task_types.cpp
   store/testing/fake_registry.cpp schedule/schedule.cpp actions/network.cpp dialogs/task_form.cpp
-  dialogs/settings_list.cpp)
+  dialogs/settings_list.cpp dialogs/options_form.cpp)
 objs=()
 for f in "${CORE[@]}"; do
   o="$OUT/obj/$(echo "$f" | tr / _).o"

@@ -4,7 +4,7 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 
-#include "actions/win32/system_library.h"
+#include "ui/win32/system_library.h"
 
 namespace ordavi {
 
@@ -102,21 +102,6 @@ void Win32SoundPlayer::Stop() {
   // Nothing can be playing before winmm was loaded for a sound.
   if (!GetModuleHandleA("winmm.dll")) return;
   if (const auto play = PlaySoundProc()) play(nullptr, nullptr, 0);
-}
-
-ScheduleNow Win32LocalClock::LocalTime() {
-  SYSTEMTIME st;
-  GetLocalTime(&st);
-  ScheduleNow now;
-  now.year = st.wYear;
-  now.month = st.wMonth;
-  now.dayOfWeek = st.wDayOfWeek;
-  now.day = st.wDay;
-  now.hour = st.wHour;
-  now.minute = st.wMinute;
-  now.second = st.wSecond;
-  now.millisecond = st.wMilliseconds;
-  return now;
 }
 
 }  // namespace ordavi

@@ -1,6 +1,6 @@
 // Win32 adapters of the tick's and the countdown's actions: the process
-// snapshot behind CloseProgramByName, the junk-cleaning runner, the countdown
-// sound and the local time.
+// snapshot behind CloseProgramByName, the junk-cleaning runner and the
+// countdown sound.
 #pragma once
 
 #include <windows.h>
@@ -11,7 +11,6 @@
 #include "actions/countdown.h"
 #include "actions/junk.h"
 #include "actions/processes.h"
-#include "schedule/local_clock.h"
 
 namespace ordavi {
 
@@ -49,11 +48,6 @@ class Win32SoundPlayer : public SoundPlayer {
 
  private:
   WindowSource window_;
-};
-
-class Win32LocalClock : public LocalClock {
- public:
-  ScheduleNow LocalTime() override;  // GetLocalTime
 };
 
 }  // namespace ordavi

@@ -4,7 +4,7 @@
 #include <shellapi.h>
 #include <wininet.h>
 
-#include "actions/win32/system_library.h"
+#include "ui/win32/system_library.h"
 
 namespace ordavi {
 

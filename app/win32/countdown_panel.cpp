@@ -1,6 +1,6 @@
 #include "app/win32/countdown_panel.h"
 
-#include "app/win32/window.h"
+#include "ui/win32/window.h"
 
 namespace ordavi {
 

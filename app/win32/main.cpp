@@ -19,9 +19,9 @@
 #include "app/wiring.h"
 #include "dialogs/win32/settings_dialog.h"
 #include "schedule/tick.h"
-#include "schedule/win32/win32_clock.h"
 #include "store/text.h"
 #include "store/win32/win32_registry.h"
+#include "ui/win32/win32_clock.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "app/win32/main_window.h"
 
-#include "actions/win32/system_library.h"
 #include "app/win32/about_box.h"
+#include "ui/win32/system_library.h"
 
 namespace ordavi {
 

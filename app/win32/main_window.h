@@ -16,8 +16,8 @@
 #include "app/win32/countdown_panel.h"
 #include "app/win32/global_hotkeys.h"
 #include "app/win32/tray_icon.h"
-#include "app/win32/window.h"
 #include "app/win32/window_timers.h"
+#include "ui/win32/window.h"
 
 namespace ordavi {
 

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "app/win32/window.h"
+#include "ui/win32/window.h"
 
 namespace ordavi {
 

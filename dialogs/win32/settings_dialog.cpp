@@ -2,13 +2,13 @@
 
 #include <commctrl.h>
 
-#include "dialogs/win32/dialog_controls.h"
 #include "dialogs/win32/task_editor.h"
 #include "store/text.h"
+#include "ui/win32/dialog_controls.h"
 
 namespace ordavi {
 
-using namespace dialogs;
+using namespace ui;
 
 namespace {
 
@@ -149,7 +149,7 @@ void SettingsDialog::CreateControls() {
 void SettingsDialog::Fill() {
   list_.Load(services_.tasks);
   ShowRows();
-  const OptionsForm form = ShowOptions(services_.program, services_.root, services_.options, services_.exePath,
+  const OptionsForm form = ReadOptionsForm(services_.program, services_.root, services_.options, services_.exePath,
                                        kMinutesDecimalPoint);
   SetText(minutes_, form.minutes);
   SetText(soundPath_, form.soundPath);
@@ -324,8 +324,8 @@ void SettingsDialog::OkClick() {
   form.bootTime = Checked(bootTime_);
   form.ctrlKeys = Checked(ctrlKeys_);
   form.autostart = Checked(autostart_);
-  SaveOptions(services_.program, services_.root, form, services_.options, services_.exePath, kMinutesDecimalPoint,
-              services_.setProgressMax);
+  SaveOptionsForm(services_.program, services_.root, form, services_.options, services_.exePath, kMinutesDecimalPoint,
+                  services_.setProgressMax);
   PostMessageA(hwnd_, WM_CLOSE, 0, 0);
 }
 

@@ -11,7 +11,7 @@
 #include <functional>
 #include <string>
 
-#include "app/win32/window.h"
+#include "dialogs/options_form.h"
 #include "dialogs/settings_list.h"
 #include "dialogs/settings_tick.h"
 #include "schedule/schedule.h"
@@ -19,6 +19,7 @@
 #include "store/options.h"
 #include "store/registry.h"
 #include "store/tasks.h"
+#include "ui/win32/window.h"
 
 namespace ordavi {
 

@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/win32/dialog_controls.h"
 #include "dialogs/win32/settings_dialog.h"
 #include "store/text.h"
+#include "ui/win32/dialog_controls.h"
 
 namespace ordavi {
 
-using namespace dialogs;
+using namespace ui;
 
 namespace {
 

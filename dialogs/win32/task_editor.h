@@ -7,8 +7,8 @@
 
 #include <windows.h>
 
-#include "app/win32/window.h"
 #include "dialogs/task_form.h"
+#include "ui/win32/window.h"
 
 namespace ordavi {
 

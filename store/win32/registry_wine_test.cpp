@@ -9,11 +9,11 @@
 #include <string>
 
 #include "schedule/schedule.h"
-#include "schedule/win32/win32_clock.h"
 #include "store/registry.h"
 #include "store/tasks.h"
 #include "store/win32/win32_registry.h"
 #include "tools/winetest/winetest.h"
+#include "ui/win32/win32_clock.h"
 
 using namespace ordavi;
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/settings_list.h"
 #include "schedule/schedule.h"
+#include "ui/user_message.h"
 
-namespace ordavi::dialogs {
+namespace ordavi::ui {
 
 // Registers the common controls the dialogs use (list view, date and time
 // pickers, tooltips); cheap when already done.
@@ -64,4 +64,4 @@ std::optional<std::string> ChooseFile(HWND owner, const char* filter, const char
 // The message box of a refused input: owned by no window, one OK button.
 void ShowUserMessage(const UserMessage& message);
 
-}  // namespace ordavi::dialogs
+}  // namespace ordavi::ui

@@ -1,4 +1,4 @@
-#include "schedule/win32/win32_clock.h"
+#include "ui/win32/win32_clock.h"
 
 #include <windows.h>
 
@@ -21,6 +21,21 @@ std::uint32_t Win32SystemClock::LastInputTick() {
   info.dwTime = 0;
   GetLastInputInfo(&info);  // on failure dwTime stays 0: the idle time is then the uptime
   return info.dwTime;
+}
+
+ScheduleNow Win32LocalClock::LocalTime() {
+  SYSTEMTIME st;
+  GetLocalTime(&st);
+  ScheduleNow now;
+  now.year = st.wYear;
+  now.month = st.wMonth;
+  now.dayOfWeek = st.wDayOfWeek;
+  now.day = st.wDay;
+  now.hour = st.wHour;
+  now.minute = st.wMinute;
+  now.second = st.wSecond;
+  now.millisecond = st.wMilliseconds;
+  return now;
 }
 
 std::string Win32DateFormatSource::ShortDateFormat() {

@@ -1,4 +1,4 @@
-#include "actions/win32/system_library.h"
+#include "ui/win32/system_library.h"
 
 #include <string>
 

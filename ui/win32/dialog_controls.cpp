@@ -1,12 +1,12 @@
-#include "dialogs/win32/dialog_controls.h"
+#include "ui/win32/dialog_controls.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
 
-#include "actions/win32/system_library.h"
-#include "app/win32/window.h"
+#include "ui/win32/system_library.h"
+#include "ui/win32/window.h"
 
-namespace ordavi::dialogs {
+namespace ordavi::ui {
 
 namespace {
 
@@ -187,4 +187,4 @@ void ShowUserMessage(const UserMessage& message) {
   MessageBoxA(nullptr, message.text.c_str(), message.caption.c_str(), MB_OK | icon);
 }
 
-}  // namespace ordavi::dialogs
+}  // namespace ordavi::ui

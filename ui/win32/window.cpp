@@ -1,4 +1,4 @@
-#include "app/win32/window.h"
+#include "ui/win32/window.h"
 
 #include <set>
 
