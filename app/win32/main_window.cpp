@@ -85,9 +85,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 void MainWindow::OnCreate() {
   countdownPanel_.CreateControls();
   CreatePopupMenu();
-  // The design state of the timers; start-up stops the countdown's.
-  timers_.SetTimerEnabled(MainTimer::TaskTick, true);
-  timers_.SetTimerEnabled(MainTimer::CountdownSecond, true);
+  timers_.StartAsCreated();
 }
 
 void MainWindow::CreatePopupMenu() {
@@ -104,9 +102,7 @@ void MainWindow::CreatePopupMenu() {
 }
 
 void MainWindow::OnTimer(UINT_PTR id) {
-  if (id == WindowTimers::IdOf(MainTimer::TaskTick)) events_->OnTaskTick();
-  if (id == WindowTimers::IdOf(MainTimer::CountdownSecond)) events_->OnCountdownSecond();
-  if (id == WindowTimers::IdOf(MainTimer::TickPause)) events_->OnTickPauseEnd();
+  WindowTimers::Fire(id, *events_);
 }
 
 void MainWindow::OnCommand(WORD id) {

@@ -234,7 +234,7 @@ void SettingsDialog::PlaceStateCombo() {
 LRESULT SettingsDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_CREATE:
-      services_.tickHold.DialogOpened();
+      services_.tickState.SettingsDialogOpened();
       CreateControls();
       return 0;
     case WM_COMMAND:
@@ -251,7 +251,7 @@ LRESULT SettingsDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       DestroyWindow(hwnd_);
       return 0;
     case WM_DESTROY:
-      services_.tickHold.DialogClosed();
+      services_.tickState.SettingsDialogClosed();
       return 0;
     default:
       return Default(msg, wParam, lParam);

@@ -13,9 +13,9 @@
 
 #include "dialogs/options_form.h"
 #include "dialogs/settings_list.h"
-#include "dialogs/settings_tick.h"
+#include "schedule/local_clock.h"
 #include "schedule/schedule.h"
-#include "schedule/tick.h"
+#include "schedule/tick_state.h"
 #include "store/options.h"
 #include "store/registry.h"
 #include "store/tasks.h"
@@ -31,7 +31,7 @@ struct SettingsServices {
   Options& options;    // the in-memory copies
   std::string exePath;
   std::function<void(std::int32_t)> setProgressMax;  // the countdown's progress bar
-  SettingsTickHold& tickHold;
+  TickRunState& tickState;  // held while any settings dialog is open
   std::uint32_t osMajor;  // read at start-up
   SystemClock& clock;     // tick count: uptime text, idle and boot schedules
   DateFormatSource& dates;
