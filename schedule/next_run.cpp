@@ -9,21 +9,7 @@ namespace ordavi {
 
 namespace {
 
-// First GBK bytes of the unit characters that end the fields (as the
-// matchers cut them).
-constexpr char kDaySep = '\xC8';     // 日
-constexpr char kHourSep = '\xCA';    // 时
-constexpr char kMinuteSep = '\xB7';  // 分, 分钟
-constexpr char kMonthSep = '\xD4';   // 月
-constexpr std::size_t kKindBytes = 4;
 constexpr int kYearsAhead = 8;
-
-bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
-
-int DaysInMonth(int y, int m) {
-  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return m == 2 && IsLeapYear(y) ? 29 : kDays[m - 1];
-}
 
 // Days since 1970-01-01 of a date of the proleptic Gregorian calendar.
 long long DaysFromCivil(int y, int m, int d) {
@@ -106,12 +92,12 @@ int DayOfWeek(int year, int month, int day) {
 NextRun NextRunOf(const std::string& schedule, const ScheduleNow& from, std::uint32_t uptimeMinutes,
                   const std::string& shortDateFormat) {
   const std::optional<ScheduleKind> kind = KindOf(schedule);
-  if (!kind || schedule.size() <= kKindBytes) return Never(kNeverUnreadable);
+  if (!kind || schedule.size() <= kKindWordBytes) return Never(kNeverUnreadable);
   const LocalMinute start{from.year, from.month, from.day, from.hour, from.minute};
 
   switch (*kind) {
     case ScheduleKind::Idle: {
-      const auto n = Numbers(ScanFields(schedule, {kMinuteSep}));
+      const auto n = Numbers(ScanFields(schedule, {kMinuteUnit}));
       if (!n) return Never(kNeverUnreadable);
       if ((*n)[0] < 0) return Never(kNeverNoSuchTime);
       NextRun r;
@@ -120,7 +106,7 @@ NextRun NextRunOf(const std::string& schedule, const ScheduleNow& from, std::uin
       return r;
     }
     case ScheduleKind::AfterBoot: {
-      const auto n = Numbers(ScanFields(schedule, {kHourSep, kMinuteSep}));
+      const auto n = Numbers(ScanFields(schedule, {kHourUnit, kMinuteUnit}));
       if (!n) return Never(kNeverUnreadable);
       // The matcher's signed 32-bit total of hours and minutes.
       const auto total = static_cast<std::int32_t>(static_cast<std::uint32_t>((*n)[0]) * 60u +
@@ -134,7 +120,7 @@ NextRun NextRunOf(const std::string& schedule, const ScheduleNow& from, std::uin
       return At(AddMinutes(start, static_cast<long long>(total) - uptimeMinutes));
     }
     case ScheduleKind::Once: {
-      const std::vector<std::string> fields = ScanFields(schedule, {kDaySep, kHourSep, kMinuteSep});
+      const std::vector<std::string> fields = ScanFields(schedule, {kDayUnit, kHourUnit, kMinuteUnit});
       Date d;
       try {
         d = StrToDate(fields[0], shortDateFormat);
@@ -149,7 +135,7 @@ NextRun NextRunOf(const std::string& schedule, const ScheduleNow& from, std::uin
       return At(at);
     }
     case ScheduleKind::Daily: {
-      const auto n = Numbers(ScanFields(schedule, {kHourSep, kMinuteSep}));
+      const auto n = Numbers(ScanFields(schedule, {kHourUnit, kMinuteUnit}));
       if (!n) return Never(kNeverUnreadable);
       if (!TimeExists((*n)[0], (*n)[1])) return Never(kNeverNoSuchTime);
       LocalMinute at = start;
@@ -159,7 +145,7 @@ NextRun NextRunOf(const std::string& schedule, const ScheduleNow& from, std::uin
       return At(at);
     }
     case ScheduleKind::Weekly: {
-      std::vector<std::string> fields = ScanFields(schedule, {kDaySep, kHourSep, kMinuteSep});
+      std::vector<std::string> fields = ScanFields(schedule, {kDayUnit, kHourUnit, kMinuteUnit});
       if (fields[0] == "7") fields[0] = "0";  // Sunday is day 0 of the clock, as the matcher reads it
       const auto n = Numbers(fields);
       if (!n) return Never(kNeverUnreadable);
@@ -173,7 +159,7 @@ NextRun NextRunOf(const std::string& schedule, const ScheduleNow& from, std::uin
       return At(at);
     }
     case ScheduleKind::Monthly: {
-      const auto n = Numbers(ScanFields(schedule, {kDaySep, kHourSep, kMinuteSep}));
+      const auto n = Numbers(ScanFields(schedule, {kDayUnit, kHourUnit, kMinuteUnit}));
       if (!n) return Never(kNeverUnreadable);
       if ((*n)[0] < 1 || (*n)[0] > 31 || !TimeExists((*n)[1], (*n)[2])) return Never(kNeverNoSuchTime);
       // A month without that day is passed over, as the matcher never sees it.
@@ -192,7 +178,7 @@ NextRun NextRunOf(const std::string& schedule, const ScheduleNow& from, std::uin
       return Never(kNeverNoSuchTime);
     }
     case ScheduleKind::Yearly: {
-      const auto n = Numbers(ScanFields(schedule, {kMonthSep, kDaySep, kHourSep, kMinuteSep}));
+      const auto n = Numbers(ScanFields(schedule, {kMonthUnit, kDayUnit, kHourUnit, kMinuteUnit}));
       if (!n) return Never(kNeverUnreadable);
       if ((*n)[0] < 1 || (*n)[0] > 12 || (*n)[1] < 1 || (*n)[1] > 31 || !TimeExists((*n)[2], (*n)[3])) {
         return Never(kNeverNoSuchTime);
