@@ -20,7 +20,7 @@ struct FakeSystemClock : SystemClock {
   std::uint32_t LastInputTick() override { return lastInput; }
 
   const FakeTimers* timers = nullptr;
-  std::uint64_t tick = 0;
+  std::uint32_t tick = 0;
   std::uint32_t lastInput = 0;
 };
 
