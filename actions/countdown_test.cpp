@@ -34,7 +34,7 @@ class CountdownTest : public ::testing::Test {
   FakeTimers timers;
   TickRunState tick{timers};
   FakeCountdownView view;  // the countdown window as the user sees it
-  Log calls;                // every call to the outside
+  Log calls;               // every call to the outside
   FakeSound sound{calls};
   FakeCountdownSystem system{calls};
   FakePower power{calls};
@@ -110,15 +110,14 @@ TEST_F(CountdownTest, ShorterCountdownSetWhileRunningCompletesAtTheHeldMaximum) 
 }
 
 TEST_F(CountdownTest, SecondStartWhileRunningKeepsCountingWithTheNewWord) {
-  options.soundPath = "C:\\view.wav";
+  options.soundPath = "C:\\w.wav";
   Start("重启");
   timers.Advance(20 * 1000);
   Start("快速关机");
   EXPECT_EQ(view.doItNow, "立即快速关机");
   EXPECT_EQ(countdown.Position(), 20);
   timers.Advance(40 * 1000);
-  EXPECT_EQ(calls, (Log{"Play(C:\\view.wav,00020009)", "Play(C:\\view.wav,00020009)", "Stop()",
-                          "NtShutdownSystem(2)"}));
+  EXPECT_EQ(calls, (Log{"Play(C:\\w.wav,00020009)", "Play(C:\\w.wav,00020009)", "Stop()", "NtShutdownSystem(2)"}));
 }
 
 TEST_F(CountdownTest, SoundLoopsDuringTheCountdownAndStopsWhenItCompletes) {

@@ -22,7 +22,7 @@ TEST(CloseProgramByName, EndsEveryInstanceWhateverTheAsciiCase) {
   };
   CloseProgramByName("TOOL.EXE", sys);
   EXPECT_EQ(sys.log, (CallLog{"TerminateProcess(100)", "TerminateProcess(300)", "TerminateProcess(400)",
-                             "TerminateProcess(500)"}));
+                              "TerminateProcess(500)"}));
 }
 
 TEST(ProcessMatches, FileNamePartThenWholeText) {

@@ -51,9 +51,10 @@ TEST_F(AgentTest, FirstStartOnAnEmptyRegistry) {
   EXPECT_EQ(reg.ReadInteger("TaskNum"), 0);
   EXPECT_EQ(reg.ReadInteger("kaiji"), 0);
   EXPECT_EQ(reg.ReadInteger("rejian"), 0);
-  EXPECT_EQ(r.log, (std::vector<std::string>{
-                       "EnableShutdownPrivilege()", "RaisePriority()", "Notify(Add,MAINICON,Ordavi-启用)", "MakeTopmost()",
-                       "RegisterHotKey(49153,0,119)", "RegisterHotKey(49154,0,120)", "RegisterHotKey(49155,0,121)", "RegisterHotKey(49156,0,122)"}));
+  EXPECT_EQ(r.log, (std::vector<std::string>{"EnableShutdownPrivilege()", "RaisePriority()",
+                                             "Notify(Add,MAINICON,Ordavi-启用)", "MakeTopmost()",
+                                             "RegisterHotKey(49153,0,119)", "RegisterHotKey(49154,0,120)",
+                                             "RegisterHotKey(49155,0,121)", "RegisterHotKey(49156,0,122)"}));
   EXPECT_EQ(r.window.progressMax, 60);
   EXPECT_TRUE(timers.TimerEnabled(MainTimer::TaskTick));
   EXPECT_FALSE(timers.TimerEnabled(MainTimer::CountdownSecond));
@@ -69,8 +70,9 @@ TEST_F(AgentTest, CtrlHotkeysForAnyNonZeroRejianAndExistingAtomsReused) {
   root.Key(kProgramKeyPath).PlantDword("rejian", 5);
   r.hotkeys.atoms["MyHotkeyF9"] = 0xC0AA;
   agent.Start();
-  EXPECT_EQ(LogWith("RegisterHotKey"), (std::vector<std::string>{"RegisterHotKey(49153,2,119)", "RegisterHotKey(49322,2,120)",
-                                                         "RegisterHotKey(49154,2,121)", "RegisterHotKey(49155,2,122)"}));
+  EXPECT_EQ(LogWith("RegisterHotKey"),
+            (std::vector<std::string>{"RegisterHotKey(49153,2,119)", "RegisterHotKey(49322,2,120)",
+                                      "RegisterHotKey(49154,2,121)", "RegisterHotKey(49155,2,122)"}));
   EXPECT_EQ(r.window.captions[MenuItem::LogOff], "注销(&L) Ctrl+F8 alice");
   EXPECT_EQ(r.window.captions[MenuItem::Standby], "待机(&W) Ctrl+F9");
   EXPECT_EQ(r.window.captions[MenuItem::FastRestart], "快速重启(&I) Ctrl+F10");
@@ -142,7 +144,8 @@ TEST_F(AgentTest, ClosingRemovesIconThenReleasesHotkeysAndAtoms) {
   EXPECT_EQ(r.log, (std::vector<std::string>{"Close()"}));
   agent.OnMainWindowClosing();
   agent.OnMainWindowDestroyed();
-  EXPECT_EQ(r.log, (std::vector<std::string>{"Close()", "Notify(Delete,MAINICON,Ordavi-启用)", "UnregisterHotKey(49153)", "UnregisterHotKey(49154)",
+  EXPECT_EQ(r.log, (std::vector<std::string>{"Close()", "Notify(Delete,MAINICON,Ordavi-启用)",
+                                             "UnregisterHotKey(49153)", "UnregisterHotKey(49154)",
                                              "UnregisterHotKey(49155)", "UnregisterHotKey(49156)", "DeleteAtom(49153)",
                                              "DeleteAtom(49154)", "DeleteAtom(49155)", "DeleteAtom(49156)"}));
 }
@@ -168,14 +171,16 @@ TEST_F(AgentTest, HotkeysAndMenuRunTheirPowerActions) {
   r.log.clear();
   for (std::uint32_t id : {49153u, 49154u, 49155u, 49156u}) EXPECT_TRUE(agent.OnHotkey(id));
   EXPECT_FALSE(agent.OnHotkey(7));
-  EXPECT_EQ(r.log, (std::vector<std::string>{"ExitWindowsEx(4,0)", "SetSystemPowerState(-1,-1)", "NtShutdownSystem(1)", "NtShutdownSystem(2)"}));
+  EXPECT_EQ(r.log, (std::vector<std::string>{"ExitWindowsEx(4,0)", "SetSystemPowerState(-1,-1)", "NtShutdownSystem(1)",
+                                             "NtShutdownSystem(2)"}));
   r.log.clear();
   for (MenuItem m : {MenuItem::LogOff, MenuItem::Standby, MenuItem::Hibernate, MenuItem::Restart, MenuItem::ShutDown, MenuItem::FastRestart,
                      MenuItem::FastShutdown}) {
     agent.OnMenuCommand(m);
   }
-  EXPECT_EQ(r.log, (std::vector<std::string>{"ExitWindowsEx(4,0)", "SetSystemPowerState(-1,-1)", "SetSystemPowerState(0,-1)",
-                                             "ExitWindowsEx(6,0)", "ExitWindowsEx(12,0)", "NtShutdownSystem(1)", "NtShutdownSystem(2)"}));
+  EXPECT_EQ(r.log, (std::vector<std::string>{"ExitWindowsEx(4,0)", "SetSystemPowerState(-1,-1)",
+                                             "SetSystemPowerState(0,-1)", "ExitWindowsEx(6,0)", "ExitWindowsEx(12,0)",
+                                             "NtShutdownSystem(1)", "NtShutdownSystem(2)"}));
 }
 
 TEST_F(AgentTest, DeviceCommandsActWithMonitoringOnOrOff) {
@@ -187,8 +192,9 @@ TEST_F(AgentTest, DeviceCommandsActWithMonitoringOnOrOff) {
     agent.OnMenuCommand(MenuItem::OpenCdDoor);  // an open door gets the same command again
     agent.OnMenuCommand(MenuItem::CloseCdDoor);
     agent.OnMenuCommand(MenuItem::MonitorOff);
-    EXPECT_EQ(r.log, (std::vector<std::string>{"SendMciCommand(Set cdaudio door open wait)", "SendMciCommand(Set cdaudio door open wait)",
-                                               "SendMciCommand(Set cdaudio door closed wait)", "BroadcastMonitorPower(2)"}))
+    EXPECT_EQ(r.log, (std::vector<std::string>{
+                         "SendMciCommand(Set cdaudio door open wait)", "SendMciCommand(Set cdaudio door open wait)",
+                         "SendMciCommand(Set cdaudio door closed wait)", "BroadcastMonitorPower(2)"}))
         << monitoring;
     EXPECT_TRUE(Notices().empty());
     EXPECT_EQ(agent.MonitoringOn(), monitoring);
@@ -201,8 +207,8 @@ TEST_F(AgentTest, AboutHelpAndUpdateCommands) {
   agent.OnMenuCommand(MenuItem::About);
   agent.OnMenuCommand(MenuItem::Help);
   agent.OnMenuCommand(MenuItem::Update);
-  EXPECT_EQ(r.log, (std::vector<std::string>{
-                       "OpenAbout()", "OpenHelpFile(C:\\工具\\Ordavi.CHM)", "ShowWebPage(https://ordavi.velmora.example/download)"}));
+  EXPECT_EQ(r.log, (std::vector<std::string>{"OpenAbout()", "OpenHelpFile(C:\\工具\\Ordavi.CHM)",
+                                             "ShowWebPage(https://ordavi.velmora.example/download)"}));
 }
 
 TEST_F(AgentTest, TrayClicksOpenTheMenuOnButtonPressOnly) {

@@ -114,7 +114,8 @@ TEST_F(ComposedAgentTest, ImmediateTasksReachTheirSystemCallsInOnePass) {
   EXPECT_EQ(sys.log, (Log{"ShowNotice(喝水)",
                           "OpenFileHidden(C:\\文档\\a.txt,C:\\文档\\)",
                           "TerminateProcess(7)", "TerminateProcess(9)", "AutodialDefault()",
-                          "RunHiddenAndWait(cmd.exe /c \"\"C:\\Ordavi\\QLLJ.bat\" > \"C:\\Ordavi\\清理系统垃圾列表202435_8305.txt\"\")"}));
+                          "RunHiddenAndWait(cmd.exe /c \"\"C:\\Ordavi\\QLLJ.bat\" > "
+                          "\"C:\\Ordavi\\清理系统垃圾列表202435_8305.txt\"\")"}));
 }
 
 TEST_F(ComposedAgentTest, CancelledCountdownSwitchesMonitoringOffUntilTheUserSwitchesItOn) {

@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "store/errors.h"
 #include "schedule/testing/fake_clocks.h"
+#include "store/errors.h"
 #include "store/testing/error_of.h"
 
 namespace ordavi {

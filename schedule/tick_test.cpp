@@ -172,7 +172,7 @@ TEST_F(TickTest, AnImmediateActionThatPumpsMessagesRunsOnceInItsMinute) {
     s.LoadTaskCounter();
     s.AddTask("每天8时30分", type, "x");
     rc.state.Start();
-    rc.actions.pumpMs = 40 * kSecond;   // the pass at 08:30:05 acts until 08:30:45
+    rc.actions.pumpMs = 40 * kSecond;  // the pass at 08:30:05 acts until 08:30:45
     t.Advance(3 * kMinute);
     EXPECT_EQ(rc.log.size(), 1u) << type;
   }
@@ -370,8 +370,9 @@ TEST_F(TickTest, FaultyScheduleIsSkippedAndReportedOncePerText) {
   Add("一次24-3-5日8时29分", "提醒");     // another date format
   Add("每天8时29分", "提醒", "still runs");
   tick.RunPass();
-  EXPECT_EQ(rec.log, (Log{"ShowNotice(" + FaultyScheduleNotice(1, "空闲分钟") + ")",
-                          "ShowNotice(" + FaultyScheduleNotice(2, "一次24-3-5日8时29分") + ")", "ShowNotice(still runs)"}));
+  EXPECT_EQ(rec.log,
+            (Log{"ShowNotice(" + FaultyScheduleNotice(1, "空闲分钟") + ")",
+                 "ShowNotice(" + FaultyScheduleNotice(2, "一次24-3-5日8时29分") + ")", "ShowNotice(still runs)"}));
   rec.log.clear();
   tick.RunPass();
   EXPECT_EQ(rec.log, Log{"ShowNotice(still runs)"});
@@ -383,8 +384,9 @@ TEST_F(TickTest, FaultyScheduleIsSkippedAndReportedOncePerText) {
   tick.RunPass();
   store.ModifyTask(1, "空闲分钟", "提醒", "never");
   tick.RunPass();
-  EXPECT_EQ(rec.log, (Log{"ShowNotice(" + FaultyScheduleNotice(1, "空闲x分钟") + ")", "ShowNotice(still runs)", "ShowNotice(still runs)",
-                          "ShowNotice(" + FaultyScheduleNotice(1, "空闲分钟") + ")", "ShowNotice(still runs)"}));
+  EXPECT_EQ(rec.log, (Log{"ShowNotice(" + FaultyScheduleNotice(1, "空闲x分钟") + ")", "ShowNotice(still runs)",
+                          "ShowNotice(still runs)", "ShowNotice(" + FaultyScheduleNotice(1, "空闲分钟") + ")",
+                          "ShowNotice(still runs)"}));
 
   // A fresh agent reports it again; a disabled faulty task is never converted.
   rec.log.clear();
@@ -420,7 +422,8 @@ TEST_F(TickTest, ValueOfTheWrongTypeSkipsItsTaskAndIsReportedOnceUntilItCanBeRea
 
     tk.RunPass();
     tk.RunPass();
-    EXPECT_EQ(rc.log, (Log{"ShowNotice(" + UnreadableTaskNotice(1, c.value) + ")", "ShowNotice(second)", "ShowNotice(second)"}))
+    EXPECT_EQ(rc.log,
+              (Log{"ShowNotice(" + UnreadableTaskNotice(1, c.value) + ")", "ShowNotice(second)", "ShowNotice(second)"}))
         << c.value;
 
     rc.log.clear();
@@ -435,7 +438,8 @@ TEST_F(TickTest, ValueOfTheWrongTypeSkipsItsTaskAndIsReportedOnceUntilItCanBeRea
     k.Plant(c.value, RegType::Binary, "\x05");
     tk.RunPass();
     tk.RunPass();
-    EXPECT_EQ(rc.log, (Log{"ShowNotice(" + UnreadableTaskNotice(1, c.value) + ")", "ShowNotice(second)", "ShowNotice(second)"}))
+    EXPECT_EQ(rc.log,
+              (Log{"ShowNotice(" + UnreadableTaskNotice(1, c.value) + ")", "ShowNotice(second)", "ShowNotice(second)"}))
         << c.value;
   }
 }
