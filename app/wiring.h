@@ -79,6 +79,11 @@ class AgentEvents : public MainWindowEvents {
   void OnCountdownSecond() override { countdown_.OnSecond(); }
   void OnDoItNow() override { countdown_.DoItNow(); }
   void OnCancelCountdown() override { countdown_.Cancel(); }
+  // The close box cancels a running countdown, as its cancel button does;
+  // with no countdown (the window is hidden) it does nothing.
+  void OnCloseBox() override {
+    if (countdown_.CountdownRunning()) countdown_.Cancel();
+  }
   void OnMenuCommand(MenuItem item) override;
   bool OpensMenu(std::uint32_t mouseMessage) override { return agent_.OpensMenu(mouseMessage); }
   bool OnHotkey(std::uint32_t id) override { return agent_.OnHotkey(id); }

@@ -65,7 +65,13 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case kTrayCallbackMessage:
       OnTrayCallback(lParam);
       return 0;
-    case WM_CLOSE:
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_CLOSE) {
+        events_->OnCloseBox();
+        return 0;
+      }
+      return Default(msg, wParam, lParam);
+    case WM_CLOSE:  // the tray menu's exit, or another program asking the agent to end
       events_->OnClosing();
       DestroyWindow(hwnd_);
       return 0;

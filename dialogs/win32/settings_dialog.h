@@ -42,8 +42,9 @@ class TaskEditor;
 
 class SettingsDialog : public Window {
  public:
-  // Stops the task tick, then creates, fills and shows a new dialog. A dialog
-  // already open stays as it is.
+  // Stops the task tick, then creates, fills and shows the dialog. There is
+  // one at a time: while it is open, it and its task editors come to the
+  // front instead.
   static HWND Open(const SettingsServices& services);
 
   // Called by an editor of this dialog when its OK has stored a task, or when
