@@ -21,7 +21,7 @@ class Recording {
   Recording& operator=(const Recording&) = delete;
 
  private:
-  CallLog own_;
+  CallLog own_;  // declared before `log`, which may refer to it
 
  public:
   CallLog& log;
