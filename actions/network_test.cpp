@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
+#include <string>
 
 #include "actions/testing/fake_dialup.h"
 #include "actions/testing/fake_notices.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include <string>
 #include <vector>
 
 #include "app/testing/fake_agent_ports.h"
