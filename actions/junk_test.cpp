@@ -5,8 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "actions/testing/fake_junk_system.h"
+#include "schedule/testing/fake_clocks.h"
+
 namespace ordavi {
 namespace {
+
+using testing::FakeJunkSystem;
+using testing::FakeLocalClock;
 
 ScheduleNow At(int y, int mo, int d, int h, int mi, int s) {
   ScheduleNow n;
@@ -39,38 +45,27 @@ TEST(JunkCommandLine, QuotesBothPathsInsideOuterQuotes) {
             "cmd.exe /c \"\"C:\\Program Files\\Ordavi\\QLLJ.bat\" > \"C:\\Program Files\\Ordavi\\log.txt\"\"");
 }
 
-struct FakeJunkSystem : JunkSystem, LocalClock {
-  bool RunHiddenAndWait(const std::string& commandLine) override {
-    calls.push_back("run " + commandLine);
-    return starts;
-  }
-  void OpenLog(const std::string& logPath, const std::string& dir) override {
-    calls.push_back("open " + logPath + " in " + dir);
-  }
-  ScheduleNow LocalTime() override { return At(2024, 3, 5, 8, 7, 9); }
-  std::vector<std::string> calls;
-  bool starts = true;
-};
-
 TEST(CleanJunk, TheLogIsOpenedOnlyWhenAskedAndOnlyAfterTheScriptRan) {
   const std::string dir = "D:\\工具\\";
   const std::string log = dir + "清理系统垃圾列表202435_879.txt";
-  const std::string run = "run " + JunkCommandLine(dir, log);
+  const std::string run = "RunHiddenAndWait(" + JunkCommandLine(dir, log) + ")";
   const struct {
     bool openLog;
     bool starts;
     std::vector<std::string> calls;
   } cases[] = {
-      {true, true, {run, "open " + log + " in " + dir}},
+      {true, true, {run, "OpenLog(" + log + "," + dir + ")"}},
       {false, true, {run}},
       {true, false, {run}},  // the process could not be started: nothing more
   };
   for (const auto& c : cases) {
     FakeJunkSystem sys;
-    sys.starts = c.starts;
-    JunkCleaner cleaner{sys, sys, dir};
+    sys.scriptStarts = c.starts;
+    FakeLocalClock clock;  // 2024-03-05
+    clock.startSecondOfDay = 8 * 3600 + 7 * 60 + 9;
+    JunkCleaner cleaner{sys, clock, dir};
     cleaner.CleanJunk(c.openLog);
-    EXPECT_EQ(sys.calls, c.calls);
+    EXPECT_EQ(sys.log, c.calls);
   }
 }
 

@@ -8,10 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "schedule/testing/fake_clocks.h"
 #include "store/errors.h"
 
 namespace ordavi {
 namespace {
+
+using testing::FakeSystemClock;
+using testing::FixedDateFormat;
 
 constexpr const char* kFormat = "yyyy/M/d";
 
@@ -26,14 +30,6 @@ ScheduleNow NowAt(const LocalMinute& t) {
   now.second = 17;
   return now;
 }
-
-struct NoClock : SystemClock {
-  std::uint32_t TickCount() override { return 0; }
-  std::uint32_t LastInputTick() override { return 0; }
-};
-struct FixedDates : DateFormatSource {
-  std::string ShortDateFormat() override { return kFormat; }
-};
 
 // Table: schedule, the minute the search starts, the answer as the user reads
 // it (Tuesday 5 March 2024, 08:29).
@@ -91,8 +87,9 @@ TEST(NextRun, AgreesWithTheMatchersMinuteByMinute) {
   auto hour = [&] { return rng() % 4 ? number(0, 23) : pick({"24", "08", "x", "-1", ""}); };
   auto minute = [&] { return rng() % 4 ? number(0, 59) : pick({"60", "05", "+5", ""}); };
 
-  NoClock clock;
-  FixedDates dates;
+  FakeSystemClock clock;
+  FixedDateFormat dates;
+  dates.format = kFormat;
   Matchers matchers(clock, dates);
   auto due = [&](ScheduleKind kind, const LocalMinute& t, const std::string& text) {
     try {

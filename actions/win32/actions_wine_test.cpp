@@ -14,6 +14,7 @@
 #include "actions/processes.h"
 #include "actions/win32/win32_actions.h"
 #include "actions/win32/win32_network.h"
+#include "schedule/testing/fake_clocks.h"
 #include "store/text.h"
 #include "tools/winetest/winetest.h"
 
@@ -56,17 +57,9 @@ HANDLE StartSleeper(const std::string& exeName) {
   return pi.hProcess;
 }
 
-struct FixedClock : LocalClock {
-  ScheduleNow LocalTime() override {
-    ScheduleNow n;
-    n.year = 2024;
-    n.month = 3;
-    n.day = 5;
-    n.hour = 8;
-    n.minute = 7;
-    n.second = 9;
-    return n;
-  }
+// 2024-03-05 08:07:09.
+struct FixedClock : testing::FakeLocalClock {
+  FixedClock() { startSecondOfDay = 8 * 3600 + 7 * 60 + 9; }
 };
 
 const std::string kLogName = "清理系统垃圾列表202435_879.txt";
