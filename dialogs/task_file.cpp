@@ -1,5 +1,7 @@
 #include "dialogs/task_file.h"
 
+#include <cstdint>
+
 #include "actions/network.h"
 #include "dialogs/task_form.h"
 #include "schedule/schedule.h"
@@ -165,6 +167,20 @@ std::optional<std::string> ConvertSchedule(const std::string& text, const std::s
   if (const std::optional<UserMessage> refusal = CheckTaskForm(form)) {
     problem = refusal->text;
     return std::nullopt;
+  }
+  if (*kind == ScheduleKind::Once) {
+    // A format with a two-digit year cannot hold every date: 1999 would come
+    // back as 2099.
+    bool holds = false;
+    try {
+      const Date back = StrToDate(DateToStr(form.onceDate, toFormat), toFormat);
+      holds = back.year == form.onceDate.year && back.month == form.onceDate.month && back.day == form.onceDate.day;
+    } catch (const FrameworkError&) {
+    }
+    if (!holds) {
+      problem = "日期" + Quoted(f[0]) + "无法用短日期格式" + toFormat + "表示";
+      return std::nullopt;
+    }
   }
   // Numbers are stored in plain decimal, as the matchers compare them ("07"
   // as a weekday would never be Sunday).

@@ -192,6 +192,7 @@ TEST(TaskFile, ALineItCannotReadIsReportedWithItsNumberAndNothingIsImported) {
     std::string file;
     int line;
     const char* says;  // part of the message (GBK)
+    const char* format = kSlashes;  // of the reading PC
   };
   const Case cases[] = {
       {"", 1, "不是Ordavi任务文件"},
@@ -208,6 +209,7 @@ TEST(TaskFile, ALineItCannotReadIsReportedWithItsNumberAndNothingIsImported) {
       {File({u8"[任务]", u8"时间=一次24-3-5日8时0分", u8"类型=提醒"}), 3, "年-月-日"},
       {File({u8"[任务]", u8"时间=一次2023-2-29日8时0分", u8"类型=提醒"}), 3, "年-月-日"},
       {File({u8"[任务]", u8"时间=每周8日8时0分", u8"类型=提醒"}), 3, "星期"},
+      {File({u8"[任务]", u8"时间=一次1999-12-31日8时0分", u8"类型=提醒"}), 3, "M/d/yy", "M/d/yy"},
       {File({u8"[任务]", u8"时间=每年2月30日8时0分", u8"类型=提醒"}), 3, "不存在"},
       {File({u8"[任务]", u8"时间=空闲分钟", u8"类型=提醒"}), 3, "空闲"},
       {File({u8"[任务]", u8"时间=每天8时0分", u8"类型=关机"}), 4, "应为提醒、打开文件"},
@@ -230,7 +232,7 @@ TEST(TaskFile, ALineItCannotReadIsReportedWithItsNumberAndNothingIsImported) {
       {File({u8"[选项]", u8"[选项]"}), 3, "只能有一节"},
   };
   for (const Case& c : cases) {
-    Pc pc(kSlashes);
+    Pc pc(c.format);
     pc.store.AddTask("每天1时1分", "提醒", "mine");
     const auto before = pc.key.values;
     for (bool replace : {true, false}) {
