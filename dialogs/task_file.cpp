@@ -68,9 +68,10 @@ bool Blank(const std::string& s) { return s.find_first_not_of(" \t") == std::str
 
 std::string Quoted(const std::string& gbk) { return "“" + QuoteForMessage(gbk) + "”"; }
 
-std::string TypeList() {
+// The type words from `first` up to (not including) `end`, joined by "、".
+std::string TypeList(std::size_t first = 0, std::size_t end = 15) {
   std::string list;
-  for (const TaskType& t : kTaskTypes) list += std::string(list.empty() ? "" : "、") + t.word;
+  for (std::size_t i = first; i < end; ++i) list += std::string(list.empty() ? "" : "、") + kTaskTypes[i].word;
   return list;
 }
 
@@ -223,7 +224,8 @@ std::vector<std::string> HeaderLines() {
       "; 等号后直到行尾都是值（不去掉空格）：",
       ";   时间=  空闲15分钟、开机0时5分、一次2024-03-05日8时30分（日期总是 年-月-日）、",
       ";          每天22时30分、每周7日22时0分（1到7为星期一到星期日）、每月1日9时0分、每年12月31日23时59分",
-      ";   类型=  " + TypeList(),
+      ";   类型=  " + TypeList(0, 8) + "、",
+      ";          " + TypeList(8, 15),
       ";   参数=  提醒语、要打开的文件、要关闭的程序或网卡的名称；其他类型不用",
       ";   状态=  启用 或 禁用（不写为启用）",
       "; [选项] 一节：shutapp=1 待机或休眠前关闭所有程序，soundpath= 关机前播放的声音文件，",
