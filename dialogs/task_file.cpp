@@ -95,7 +95,7 @@ std::optional<std::string> ConvertSchedule(const std::string& text, const std::s
     return std::nullopt;
   }
   std::vector<std::string> f;
-  std::size_t pos = FirstChars(text, 2).size();
+  std::size_t pos = kKindWordBytes;  // KindOf found the whole kind word
   for (const KindUnits& k : Units()) {
     if (k.kind != *kind) continue;
     for (const std::string& unit : k.units) {
