@@ -1,6 +1,9 @@
 #include "app/command_line.h"
 
+#include "schedule/next_run.h"
+#include "store/errors.h"
 #include "store/text.h"
+#include "store/words.h"
 
 namespace ordavi {
 
@@ -129,6 +132,32 @@ CommandOutcome RunImport(const Command& command, CommandStore& store, FileAccess
   }
   if (r.optionsImported) text += "，并导入了选项";
   return Outcome(kExitDone, store.codec, text + "。");
+}
+
+CommandOutcome RunList(CommandStore& store, const ScheduleNow& now, std::uint32_t uptimeMinutes) {
+  std::string text;
+  int listed = 0;
+  try {
+    for (int n = 1; n <= store.tasks.Count(); ++n) {
+      const TaskRecord t = store.tasks.ReadTask(n);
+      if (t.schedule.empty()) continue;
+      ++listed;
+      std::string line = Decimal(n) + "  " + (t.enabled.empty() ? "-" : t.enabled) + "  " + t.schedule + "  " +
+                         (t.type.empty() ? "-" : t.type);
+      if (!t.param.empty()) line += "  " + QuoteForMessage(t.param);
+      if (t.enabled == words::kEnabled) {
+        line += "  下次运行：" +
+                NextRunText(NextRunOf(t.schedule, now, uptimeMinutes, store.shortDateFormat), now, store.shortDateFormat);
+      } else {
+        line += "  （未启用）";
+      }
+      text += line + "\r\n";
+    }
+  } catch (const FrameworkError& e) {
+    return Outcome(kExitRefused, store.codec, text + "无法读取任务：" + e.what());
+  }
+  if (listed == 0) text = "没有任务。\r\n";
+  return {kExitDone, Utf8(store.codec, text)};
 }
 
 }  // namespace ordavi

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "dialogs/task_file.h"
+#include "schedule/schedule.h"
 #include "store/options.h"
 #include "store/tasks.h"
 #include "store/unicode.h"
@@ -78,5 +79,9 @@ struct CommandStore {
 
 CommandOutcome RunExport(const Command& command, CommandStore& store, FileAccess& files);
 CommandOutcome RunImport(const Command& command, CommandStore& store, FileAccess& files);
+// One line per task (slots without a schedule left out): number, enabled
+// word, schedule, type, parameter and the next run as of `now`; a disabled
+// task says so instead of a next run.
+CommandOutcome RunList(CommandStore& store, const ScheduleNow& now, std::uint32_t uptimeMinutes);
 
 }  // namespace ordavi

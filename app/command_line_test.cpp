@@ -125,5 +125,33 @@ TEST(CommandLine, ExportThenImportTellTheConsoleWhatHappened) {
   EXPECT_EQ(out.output, std::string(u8"未导入，无法读取文件：not found\r\n"));
 }
 
+TEST(CommandLine, ListShowsEveryTaskWithItsNextRun) {
+  testing::IconvGbkCodec codec;
+  testing::FakeRegistryKey key;
+  Registry reg(key);
+  TaskStore tasks(reg);
+  tasks.LoadTaskCounter();
+  CommandStore store{tasks, reg, codec, "yyyy/M/d"};
+  ScheduleNow now;
+  now.year = 2026;
+  now.month = 12;
+  now.day = 8;
+  now.dayOfWeek = 2;
+  now.hour = 21;
+  EXPECT_EQ(RunList(store, now, 100).output, std::string(u8"没有任务。\r\n"));
+  tasks.AddTask("每天22时30分", "关闭计算机", "");
+  tasks.AddTask("每天8时0分", "提醒", "起床\r\n了");
+  tasks.SetTaskEnabled(2, "禁用");
+  tasks.AddTask("一次2020/1/1日8时0分", "提醒", "");
+  const CommandOutcome out = RunList(store, now, 100);
+  EXPECT_EQ(out.exitCode, kExitDone);
+  EXPECT_EQ(out.output.rfind(u8"1  启用  每天22时30分  关闭计算机  下次运行：今天 22:30\r\n"
+                             u8"2  禁用  每天8时0分  提醒  起床??了  （未启用）\r\n"
+                             u8"3  启用  一次2020/1/1日8时0分  提醒  下次运行：不会运行",
+                             0),
+            0u)
+      << out.output;
+}
+
 }  // namespace
 }  // namespace ordavi
