@@ -26,7 +26,7 @@ RegType TypeOf(DWORD type) {
 // One open key; a null handle stands for a key the platform refused to open.
 class Win32RegistryKey : public RegistryKey {
  public:
-  explicit Win32RegistryKey(HKEY key) : key_(key) {}
+  Win32RegistryKey(HKEY key, bool writable) : key_(key), writable_(key && writable) {}
   ~Win32RegistryKey() override {
     if (key_) RegCloseKey(key_);
   }
@@ -79,6 +79,8 @@ class Win32RegistryKey : public RegistryKey {
     return RegDeleteValueA(key_, name.c_str()) == ERROR_SUCCESS;
   }
 
+  bool Writable() const override { return writable_; }
+
   std::vector<std::string> ValueNames() override {
     std::vector<std::string> names;
     if (!key_) return names;
@@ -102,6 +104,7 @@ class Win32RegistryKey : public RegistryKey {
   }
 
   HKEY key_;
+  bool writable_;
 };
 
 }  // namespace
@@ -109,14 +112,16 @@ class Win32RegistryKey : public RegistryKey {
 std::unique_ptr<RegistryKey> Win32RegistryRoot::OpenKey(const std::string& path) {
   const std::string sub = !path.empty() && path[0] == '\\' ? path.substr(1) : path;
   HKEY key = nullptr;
+  bool writable = true;
   if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, sub.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                       &key, nullptr) != ERROR_SUCCESS) {
     // Without administrator rights a key under HKEY_LOCAL_MACHINE opens for
     // reading only: the tasks and options are still read and run, and every
     // write fails and is reported as a refused write.
+    writable = false;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, sub.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) key = nullptr;
   }
-  return std::make_unique<Win32RegistryKey>(key);
+  return std::make_unique<Win32RegistryKey>(key, writable);
 }
 
 }  // namespace ordavi

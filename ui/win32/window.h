@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "store/errors.h"
+
 namespace ordavi {
 
 namespace ui {
@@ -57,6 +59,8 @@ template <typename F>
 LRESULT Guard(F&& f, LRESULT onError = 0) {
   try {
     return f();
+  } catch (const FrameworkError& e) {
+    ShowErrorBox(UserErrorText(e));
   } catch (const std::exception& e) {
     ShowErrorBox(e.what());
   } catch (...) {
