@@ -60,6 +60,8 @@ class Registry {
   explicit Registry(RegistryKey& key) : key_(key) {}
 
   bool ValueExists(const std::string& name);
+  // The value as stored (type and bytes), or nothing when absent.
+  std::optional<RegValue> Raw(const std::string& name) { return key_.Query(name); }
   // A REG_DWORD as a signed 32-bit integer. Absent: GetDataError; another
   // type: InvalidTypeError.
   std::int32_t ReadInteger(const std::string& name);
