@@ -1128,10 +1128,17 @@ scenario_readme_pictures() {
   quiet drv settasks 5 5 开机0时5分 打开文件 'C:\Users\Public\Music\早安.mp3'
   quiet drv setsz D3 禁用
   drv setdword TaskNum 5
+  # A user name as on a Windows PC rather than the Linux "root": Wine takes
+  # $USER when its server starts. (Wine's GetUserNameA cuts a Chinese name
+  # to its first character, which Windows does not, so the name is ASCII.)
+  wineserver -k 2>/dev/null
+  wineserver -w 2>/dev/null
+  export USER=zhangwei LOGNAME=zhangwei
   AGENT_WINEDEBUG=-all start_agent
   xdotool mousemove 1012 757 click 1  # the clock icon in the notification area
   check "a click on the icon opens the menu" eventually 5 menu_open
-  sleep 0.5
+  xdotool mousemove 700 500  # off the icon, so its tooltip does not cover the menu
+  sleep 1.5
   import -window root -crop 170x356+854+412 +repage "$SHOTS/readme/tray-menu.png"
   xdotool key Escape
   eventually 5 not menu_open
