@@ -80,8 +80,10 @@ std::string TaskValueName(TaskField field, int n) { return std::string(1, static
 void TaskStore::LoadTaskCounter() {
   const std::optional<RegValue> stored = reg_.Raw(kTaskNum);
   if (!stored) {
-    counter_ = 0;
-    reg_.WriteInteger(kTaskNum, 0);
+    // Absent: 0 on a first start; tasks stored without a counter are not
+    // hidden (nor overwritten by the next new task).
+    counter_ = HighestStoredTask();
+    reg_.WriteInteger(kTaskNum, counter_);
     lastStored_ = reg_.Raw(kTaskNum);
     followed_ = true;
     return;
