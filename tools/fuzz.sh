@@ -33,7 +33,7 @@ while IFS= read -r f; do
   mkdir -p "$SRC/$(dirname "$f")"
   iconv -f UTF-8 -t GBK "$f" >"$SRC/$f"
 done < <(git ls-files --cached --others --exclude-standard 'store/*.cpp' 'store/*.h' 'schedule/*.cpp' 'schedule/*.h' 'actions/*.cpp' 'actions/*.h' 'dialogs/*.cpp' 'dialogs/*.h' \
-  'fuzz/*.cpp' 'fuzz/*.h' |
+  'fuzz/*.cpp' 'fuzz/*.h' 'ui/*.h' |
   grep -v -e '/win32/' -e '_test\.cpp$')
 
 FLAGS=(-std=c++17 -g -O1 -fno-omit-frame-pointer -Wno-invalid-source-encoding -I "$SRC")

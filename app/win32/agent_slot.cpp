@@ -198,6 +198,9 @@ bool Win32AgentSlot::EndRunningAgentAndClaim() {
 void Win32AgentSlot::AskRunningAgentToOpenSettings() {
   HANDLE settings = OpenEventW(EVENT_MODIFY_STATE, FALSE, kSessionSettings);
   if (!settings) return;
+  // This start came from the user, so it may pass the right to come to the
+  // front on: the running agent's dialog then opens in front, not behind.
+  AllowSetForegroundWindow(ASFW_ANY);
   SetEvent(settings);
   CloseHandle(settings);
 }
