@@ -143,6 +143,21 @@ std::int32_t TaskStore::FollowCounter() {
   return counter_;
 }
 
+// After a change, the next FollowCounter looks the stored task numbers over
+// again: a refused change may have left the values otherwise than before (a
+// value that could not be read cannot be put back) with TaskNum's bytes the
+// same.
+class TaskStore::ChangeScope {
+ public:
+  explicit ChangeScope(TaskStore& store) : store_(store) { store_.Resync(); }
+  ~ChangeScope() { store_.followed_ = false; }
+  ChangeScope(const ChangeScope&) = delete;
+  ChangeScope& operator=(const ChangeScope&) = delete;
+
+ private:
+  TaskStore& store_;
+};
+
 void TaskStore::Resync() {
   std::optional<FrameworkError> problem;
   const std::optional<RegValue> stored = reg_.Raw(kTaskNum);
@@ -186,7 +201,7 @@ int TaskStore::AddTask(const std::string& schedule, const std::string& type, con
   // The counter follows TaskNum only once every write went through; a refused
   // write undoes the others, so the new task is stored whole or not at all.
   // Beyond the highest number start-up accepts, nothing is written.
-  Resync();
+  ChangeScope change(*this);
   if (counter_ >= kMaxTasks) throw FrameworkError("已有" + Decimal(kMaxTasks) + "个任务，不能再添加");
   const std::int32_t n = counter_ + 1;
   StoredValues before(reg_);
@@ -209,7 +224,7 @@ std::string TaskStore::ModifyTask(int n, const std::string& schedule, const std:
   // would lose the schedule if a later write were refused), and a refused
   // write puts the old texts back: a task never runs its old action at its
   // new time.
-  Resync();
+  ChangeScope change(*this);
   if (n < 1 || n > counter_) throw FrameworkError(NoSuchTaskText(n));
   const std::string old = ReadField(TaskField::Enabled, n);
   StoredValues before(reg_);
@@ -224,7 +239,7 @@ std::string TaskStore::ModifyTask(int n, const std::string& schedule, const std:
 }
 
 void TaskStore::DeleteTask(int k) {
-  Resync();
+  ChangeScope change(*this);
   const std::int32_t c = counter_;
   if (k < 1 || k > c) return;  // no such task: deleting it must not remove the last one
   // Every value from task k up is rewritten; a refused write or delete puts
@@ -248,7 +263,7 @@ void TaskStore::DeleteTask(int k) {
 }
 
 void TaskStore::SetTaskEnabled(int n, const std::string& word) {
-  Resync();
+  ChangeScope change(*this);
   if (n < 1 || n > counter_) throw FrameworkError(NoSuchTaskText(n));
   reg_.WriteString(TaskValueName(TaskField::Enabled, n), word);
 }

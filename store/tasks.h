@@ -80,6 +80,7 @@ class TaskStore {
   // Before a change: the counter from TaskNum and the task values as they
   // are now.
   void Resync();
+  class ChangeScope;
   // The highest task number (up to kMaxTasks) that has any value stored.
   std::int32_t HighestStoredTask();
 
