@@ -101,27 +101,11 @@ WPARAM MenuCommand(MenuItem item) {
   return 0;
 }
 
-// What a wait posts when its object is signalled.
-struct Request {
-  HWND window;
-  WPARAM command;
-};
-Request g_requests[3];
-
-void CALLBACK PostRequest(void* context, BOOLEAN) {
-  const Request* r = static_cast<const Request*>(context);
-  PostMessageW(r->window, WM_COMMAND, r->command, 0);
-}
-
 }  // namespace
 
 Win32AgentSlot::Win32AgentSlot() : folderKey_(FolderKey()) {}
 
 Win32AgentSlot::~Win32AgentSlot() {
-  for (HANDLE& w : waits_) {
-    if (w) UnregisterWaitEx(w, INVALID_HANDLE_VALUE);  // no callback runs afterwards
-    w = nullptr;
-  }
   for (HANDLE* h : {&administrator_, &settings_, &exit_, &installationRunning_, &installationClose_, &sessionSlot_}) {
     Close(*h);
   }
@@ -216,19 +200,26 @@ void Win32AgentSlot::HoldSlot() {
 }
 
 void Win32AgentSlot::Listen(HWND mainWindow) {
-  const struct {
-    HANDLE object;
-    MenuItem item;
-    ULONG flags;
-  } listens[3] = {{settings_, MenuItem::Settings, WT_EXECUTEDEFAULT},
-                  {exit_, MenuItem::Exit, WT_EXECUTEONLYONCE},
-                  {installationClose_, MenuItem::Exit, WT_EXECUTEONLYONCE}};
-  for (int i = 0; i < 3; ++i) {
-    if (!listens[i].object) continue;
-    g_requests[i] = {mainWindow, MenuCommand(listens[i].item)};
-    RegisterWaitForSingleObject(&waits_[i], listens[i].object, PostRequest, &g_requests[i], INFINITE,
-                                listens[i].flags);
+  window_ = mainWindow;
+  const std::pair<HANDLE, MenuItem> listens[] = {
+      {settings_, MenuItem::Settings}, {exit_, MenuItem::Exit}, {installationClose_, MenuItem::Exit}};
+  for (const auto& [object, item] : listens) {
+    if (!object) continue;
+    waits_.push_back(object);
+    commands_.push_back(MenuCommand(item));
   }
+}
+
+void Win32AgentSlot::OnSignalled(DWORD index) {
+  if (index >= waits_.size()) return;
+  const WPARAM command = commands_[index];
+  // 退出 is asked for once: the installer's event stays set until its files
+  // are in place.
+  if (command == MenuCommand(MenuItem::Exit)) {
+    waits_.erase(waits_.begin() + index);
+    commands_.erase(commands_.begin() + index);
+  }
+  PostMessageW(window_, WM_COMMAND, command, 0);
 }
 
 }  // namespace ordavi

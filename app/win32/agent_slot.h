@@ -14,14 +14,17 @@
 //
 // <folder> is the folder of Ordavi.exe in lower case, "\" written as "/"
 // (the installer names it the same way). The events reach the agent whatever
-// desktop it runs on; a system wait thread posts the matching tray menu
-// command to the main window, so the agent acts on its own thread, exactly as
-// if the user had chosen the menu item.
+// desktop it runs on. The agent's message loop waits on them beside its
+// messages (no thread of its own) and posts the matching tray menu command
+// to the main window, so the agent acts exactly as if the user had chosen the
+// menu item. While a modal loop runs (a message box, the open tray menu) a
+// request waits for its end.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "app/single_agent.h"
 
@@ -44,6 +47,11 @@ class Win32AgentSlot : public AgentSlotPort {
   // Once the main window exists: the requests of a second start and of the
   // installer reach it as its tray menu commands 设置 and 退出.
   void Listen(HWND mainWindow);
+  // The objects the message loop waits on beside its messages, and what it
+  // does when the one at `index` is signalled.
+  DWORD WaitCount() const { return static_cast<DWORD>(waits_.size()); }
+  const HANDLE* WaitObjects() const { return waits_.empty() ? nullptr : waits_.data(); }
+  void OnSignalled(DWORD index);
 
  private:
   // This process is the session's agent: the objects through which the
@@ -54,7 +62,9 @@ class Win32AgentSlot : public AgentSlotPort {
   HANDLE sessionSlot_ = nullptr;
   HANDLE administrator_ = nullptr, settings_ = nullptr, exit_ = nullptr;
   HANDLE installationRunning_ = nullptr, installationClose_ = nullptr;
-  HANDLE waits_[3] = {};
+  HWND window_ = nullptr;
+  std::vector<HANDLE> waits_;
+  std::vector<WPARAM> commands_;  // the menu command of each wait
 };
 
 }  // namespace ordavi

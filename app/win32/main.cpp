@@ -50,9 +50,11 @@ int RunAgent() {
   Win32Shell shell(mainHandle);
   Win32PowerSystem power;
   Win32DeviceSystem devices(mainHandle);
+  // The one owner of the task tick's timers.
+  TickRunState tickState(window.timers());
   Agent agent(AgentPorts{system, window.tray(), window.hotkeys(), window, window.timers(), notices, shell, power,
                          devices},
-              StoredState{registry, tasks, options});
+              StoredState{registry, tasks, options}, tickState);
 
   // The task tick, the countdown and junk cleaning.
   Win32SystemClock systemClock;
@@ -68,10 +70,8 @@ int RunAgent() {
   AgentTickActions tickActions(notices, shell, processes, dialup, junk);
   AgentCountdownSystem countdownSystem(
       agent, windows, [&window] { return reinterpret_cast<WindowId>(window.handle()); }, dialup, notices);
-  Countdown countdown(options, window.countdownPanel(), window.timers(), sound, countdownSystem, power);
-  SettingsTickHold settingsHold(window.timers(), countdown, [&agent] { return agent.MonitoringOn(); });
-  AgentTickGuards guards(agent, settingsHold);
-  TaskTick tick(tasks, matchers, localClock, window.timers(), tickActions, countdown, guards);
+  Countdown countdown(options, window.countdownPanel(), window.timers(), tickState, sound, countdownSystem, power);
+  TaskTick tick(tasks, matchers, localClock, tickState, tickActions, countdown);
 
   // The settings dialogs and their task editors.
   SettingsServices settings{tasks,
@@ -80,12 +80,12 @@ int RunAgent() {
                             options,
                             system.ExePath(),
                             [&window](std::int32_t max) { window.SetProgressMax(max); },
-                            settingsHold,
+                            tickState,
                             0,  // the system's major version, once start-up has read it
                             systemClock,
                             dateFormat,
                             localClock};
-  AgentEvents events(agent, tick, countdown, junk, [&settings] { SettingsDialog::Open(settings); });
+  AgentEvents events(agent, tick, tickState, countdown, junk, [&settings] { SettingsDialog::Open(settings); });
 
   if (!window.Create(events)) return 1;
   ui::Guard([&] {
@@ -96,14 +96,23 @@ int RunAgent() {
   slot.Listen(window.handle());  // a second start's 设置, a take-over's or the installer's 退出
 
   MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    // Tab, Enter and Esc work in every window as in a dialog.
-    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-    if (root && IsDialogMessageA(root, &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+  for (;;) {
+    // The session's and the installer's requests are waited on beside the
+    // messages, on this thread.
+    const DWORD woke = MsgWaitForMultipleObjects(slot.WaitCount(), slot.WaitObjects(), FALSE, INFINITE, QS_ALLINPUT);
+    if (woke < WAIT_OBJECT_0 + slot.WaitCount()) {
+      slot.OnSignalled(woke - WAIT_OBJECT_0);
+      continue;
+    }
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+      if (GetMessageA(&msg, nullptr, 0, 0) <= 0) return static_cast<int>(msg.wParam);
+      // Tab, Enter and Esc work in every window as in a dialog.
+      HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+      if (root && IsDialogMessageA(root, &msg)) continue;
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
   }
-  return static_cast<int>(msg.wParam);
 }
 
 }  // namespace
