@@ -22,6 +22,12 @@ std::optional<std::string> BootTimeNotice(std::uint32_t tickMs, std::int32_t kai
   return text + Decimal(s) + "秒。";
 }
 
+std::optional<std::string> RightsNotice(bool administrator, bool keyWritable) {
+  if (!keyWritable) return std::string(kReadOnlyNotice);
+  if (!administrator) return std::string(kNotAdminNotice);
+  return std::nullopt;
+}
+
 HotkeyCaptions CaptionsFor(std::int32_t ctrlHotkeys, const std::string& userName) {
   if (ctrlHotkeys != 0) {
     return {"注销(&L) Ctrl+F8 " + userName, "待机(&W) Ctrl+F9", "快速重启(&I) Ctrl+F10", "快速关机(&Q) Ctrl+F11"};
@@ -34,7 +40,9 @@ void Agent::Start() {
   const StartupSystem::Version v = p_.system.GetVersion();
   osMajor_ = v.major;
   if (v.major >= 5 || v.platformId == 2) p_.system.EnableShutdownPrivilege();
-  if (!p_.system.IsAdministrator()) p_.notices.ShowNotice(kNotAdminNotice);
+  if (auto text = RightsNotice(p_.system.IsAdministrator(), stored_.registry.Writable())) {
+    p_.notices.ShowNotice(*text);
+  }
   p_.system.RaisePriority();
   p_.timers.SetTimerEnabled(MainTimer::CountdownSecond, false);
   LoadStoredState();

@@ -28,6 +28,14 @@ namespace ordavi {
 
 inline constexpr const char* kAppTitle = "Ordavi";
 inline constexpr const char* kNotAdminNotice = "以管理员身份运行失败，某些功能如禁启用网卡功能或无效";
+// Shown instead when the program's key opened for reading only, also for an
+// administrator whose rights are not in force (started at log-on with UAC on).
+inline constexpr const char* kReadOnlyNotice =
+    "以管理员身份运行失败，任务和设置只能读取，不能保存，某些功能如禁启用网卡功能或无效。"
+    "要修改任务或设置，请退出后从开始菜单的“Ordavi”快捷方式启动。";
+// The start-up notice about rights, if one is due: the key read-only (writes
+// would all be refused) or the Administrators group missing.
+std::optional<std::string> RightsNotice(bool administrator, bool keyWritable);
 inline constexpr const char* kHelpFileName = "Ordavi.CHM";
 
 // The boot-time notice for a system up `tickMs` milliseconds, when `kaiji` asks

@@ -50,16 +50,26 @@ TEST_F(AgentTest, FirstStartOnAnEmptyRegistry) {
   EXPECT_EQ(reg.ReadInteger("tishi"), 60);
   EXPECT_EQ(reg.ReadInteger("TaskNum"), 0);
   EXPECT_EQ(reg.ReadInteger("kaiji"), 0);
-  EXPECT_EQ(reg.ReadInteger("rejian"), 0);
+  EXPECT_EQ(reg.ReadInteger("rejian"), 1);  // hotkeys need Ctrl from the first start
   EXPECT_EQ(r.log, (std::vector<std::string>{"EnableShutdownPrivilege()", "RaisePriority()",
                                              "Notify(Add,MAINICON,Ordavi-启用)", "MakeTopmost()",
-                                             "RegisterHotKey(49153,0,119)", "RegisterHotKey(49154,0,120)",
-                                             "RegisterHotKey(49155,0,121)", "RegisterHotKey(49156,0,122)"}));
+                                             "RegisterHotKey(49153,2,119)", "RegisterHotKey(49154,2,120)",
+                                             "RegisterHotKey(49155,2,121)", "RegisterHotKey(49156,2,122)"}));
   EXPECT_EQ(r.window.progressMax, 60);
   EXPECT_TRUE(timers.TimerEnabled(MainTimer::TaskTick));
   EXPECT_FALSE(timers.TimerEnabled(MainTimer::CountdownSecond));
   EXPECT_TRUE(r.window.checks[MenuItem::Monitoring]);
   EXPECT_TRUE(agent.MonitoringOn());
+  EXPECT_EQ(r.window.captions[MenuItem::LogOff], "注销(&L) Ctrl+F8 alice");
+}
+
+TEST_F(AgentTest, AStoredRejianZeroIsKeptWithBareKeysAndDesignCaptions) {
+  root.Key(kProgramKeyPath).PlantDword("rejian", 0);
+  agent.Start();
+  EXPECT_EQ(Program().ReadInteger("rejian"), 0);
+  EXPECT_EQ(LogWith("RegisterHotKey"),
+            (std::vector<std::string>{"RegisterHotKey(49153,0,119)", "RegisterHotKey(49154,0,120)",
+                                      "RegisterHotKey(49155,0,121)", "RegisterHotKey(49156,0,122)"}));
   EXPECT_EQ(r.window.captions[MenuItem::LogOff], "注销(&L)  F8 alice");
   EXPECT_EQ(r.window.captions[MenuItem::Standby], "待机(&W)  F9");
   EXPECT_EQ(r.window.captions[MenuItem::FastRestart], "快速重启(&I)  F10");
@@ -107,6 +117,24 @@ TEST(BootTimeNotice, TextsAndLimits) {
       EXPECT_FALSE(text) << c.ms << "/" << c.kaiji;
     }
   }
+}
+
+// An administrator whose rights are not in force (UAC, started at log-on)
+// has the group but a key opened for reading only: the notice still comes,
+// and says that nothing can be saved.
+TEST(RightsNotice, ComesWheneverTheKeyIsReadOnlyOrTheGroupIsMissing) {
+  struct Case { bool admin, writable; const char* text; };
+  for (const Case& c : {Case{true, true, nullptr}, Case{false, true, kNotAdminNotice},
+                        Case{true, false, kReadOnlyNotice}, Case{false, false, kReadOnlyNotice}}) {
+    const auto text = RightsNotice(c.admin, c.writable);
+    EXPECT_EQ(text.value_or("(none)"), c.text ? c.text : "(none)") << c.admin << c.writable;
+  }
+}
+
+TEST_F(AgentTest, AReadOnlyKeyGivesTheNoticeEvenToAnAdministrator) {
+  root.Key(kProgramKeyPath).writable = false;
+  agent.Start();
+  EXPECT_EQ(Notices(), (std::vector<std::string>{kReadOnlyNotice}));
 }
 
 TEST_F(AgentTest, NoticesAtStartInOrderWithBootTimeOnTop) {

@@ -5,6 +5,8 @@
 #   bash bench/run.sh --short    # short form for the test run (about 3 minutes)
 #   bash bench/run.sh [--short] tick footprint wakeups size memory
 #                                # only the parts named
+#   BENCH_TICK_NS="10 1000" bash bench/run.sh tick
+#                                # the tick pass at these N only
 #
 # Runs under Wine the build this machine can run (tools/wine-test-env.sh:
 # win32, or win64 where 32-bit programs cannot run), each part in a fresh
@@ -19,7 +21,8 @@
 #                memory of the whole Wine process (Linux /proc), kernel
 #                handles, windows, threads
 #   start-up     process creation to the tray icon being there, against the
-#                empty program's creation to its window (bench_probe)
+#                empty program's creation to its window (bench_probe), with
+#                no other agent running
 #   wake-ups     messages the idle agent's loop takes (GetMessageA returns in
 #                Wine's relay trace) and its CPU time, per minute, monitoring
 #                on and off
@@ -48,6 +51,8 @@ if [ -n "$SHORT" ]; then
 else
   TICK_NS=(10 100 1000 10000); TICK_SAMPLES=15; STARTUPS=11; IDLE_SECONDS=60; MEMORY_MINUTES=(1 10 30)
 fi
+# BENCH_TICK_NS="10 1000" measures the tick pass at these numbers of tasks only.
+[ -z "${BENCH_TICK_NS:-}" ] || read -r -a TICK_NS <<<"$BENCH_TICK_NS"
 
 TABLE=()
 missing=0
@@ -112,8 +117,11 @@ bench_footprint_startup() {
   row "GDI / USER objects" "$(field gdi "$a") / $(field user "$a")" "$(field gdi "$e") / $(field user "$e")" \
     "not counted by Wine (GetGuiResources)" ""
 
-  # Start-up, alternately, with the first agent still resident (its files are
-  # in the cache for both, as after any log-on).
+  # Start-up, alternately, after the first agent ended (its files stay in
+  # the cache for both, as after any log-on): a start while an agent runs
+  # hands over to it and adds no tray icon.
+  menu_command "$MENU_EXIT"
+  eventually 15 quiet drv gone TForm1 '*' 1
   local i la le agent_ms=() empty_ms=() ratios=()
   for i in $(seq 1 "$STARTUPS"); do
     le=$(field startup_ms "$(probe startup 'C:\empty_window.exe' OrdaviBenchEmpty window)")

@@ -19,6 +19,12 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
+std::string AutostartCommand(const std::string& exePath) { return "\"" + exePath + "\""; }
+
+bool IsAutostartOf(const std::string& stored, const std::string& exePath) {
+  return stored == exePath || stored == AutostartCommand(exePath);
+}
+
 std::string MinutesText(std::int32_t seconds, char decimalSeparator) {
   char buf[64];
   std::snprintf(buf, sizeof buf, "%.15g", static_cast<double>(seconds) / 60.0);
@@ -92,7 +98,7 @@ OptionsForm ReadOptionsForm(Registry& program, RegistryRoot& root, const Options
   auto runKey = root.OpenKey(kRunKeyPath);
   Registry run(*runKey);
   try {
-    form.autostart = run.ValueExists(kAutostartValue) && run.ReadString(kAutostartValue) == exePath;
+    form.autostart = run.ValueExists(kAutostartValue) && IsAutostartOf(run.ReadString(kAutostartValue), exePath);
   } catch (const FrameworkError&) {
     form.autostart = false;  // not an entry that starts the agent
   }
@@ -104,23 +110,28 @@ void SaveOptionsForm(Registry& program, RegistryRoot& root, const OptionsForm& f
                  const std::function<void(std::int32_t)>& setProgressMax) {
   // Converted (and range-checked) before anything is written, so a bad text
   // leaves both the registry and the in-memory copies untouched.
-  const std::int32_t tishi = form.minutes.empty() ? 60 : ParseMinutes(form.minutes, decimalSeparator);
-  opts.countdownSeconds = tishi;
+  // The in-memory copies change only once every write went through: a
+  // refused save leaves the agent counting with what it had.
+  Options next = opts;
+  next.countdownSeconds = form.minutes.empty() ? 60 : ParseMinutes(form.minutes, decimalSeparator);
   program.WriteInteger(kKaijiValue, form.bootTime ? 1 : 0);
-  setProgressMax(opts.countdownSeconds);
-  program.WriteInteger(kTishiValue, opts.countdownSeconds);
+  program.WriteInteger(kTishiValue, next.countdownSeconds);
   if (form.soundPath != opts.soundPath) {
-    opts.soundPath = form.soundPath;
-    program.WriteString(kSoundpathValue, opts.soundPath);
+    next.soundPath = form.soundPath;
+    program.WriteString(kSoundpathValue, next.soundPath);
   }
-  opts.closeProgramsFirst = form.closeApps ? 1 : 0;
-  program.WriteInteger(kShutappValue, opts.closeProgramsFirst);
-  opts.ctrlHotkeys = form.ctrlKeys ? 1 : 0;
-  program.WriteInteger(kRejianValue, opts.ctrlHotkeys);
+  next.closeProgramsFirst = form.closeApps ? 1 : 0;
+  program.WriteInteger(kShutappValue, next.closeProgramsFirst);
+  next.ctrlHotkeys = form.ctrlKeys ? 1 : 0;
+  program.WriteInteger(kRejianValue, next.ctrlHotkeys);
   auto runKey = root.OpenKey(kRunKeyPath);
   Registry run(*runKey);
-  if (run.ValueExists(kAutostartValue)) run.DeleteValue(kAutostartValue);
-  if (form.autostart) run.WriteString(kAutostartValue, exePath);
+  // A delete that is refused would leave autostart on after the box was
+  // cleared: it is reported like a refused write.
+  if (run.ValueExists(kAutostartValue) && !run.DeleteValue(kAutostartValue)) throw SetDataError(kAutostartValue);
+  if (form.autostart) run.WriteString(kAutostartValue, AutostartCommand(exePath));
+  opts = next;
+  setProgressMax(opts.countdownSeconds);
 }
 
 }  // namespace ordavi

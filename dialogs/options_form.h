@@ -22,6 +22,18 @@ struct OptionsForm {
   bool autostart = false;  // CheckBox2 (Ormile)
 };
 
+// The line the settings dialog shows from its opening when the program's key
+// opened for reading only: nothing the user changes there can be stored.
+inline constexpr const char* kCannotSaveLine = "本次运行无写入权限，更改不能保存";
+
+// The autostart value's text: the program's full path in double quotes, so a
+// path with blanks ("C:\Program Files\...") can never start another program
+// ("C:\Program.exe").
+std::string AutostartCommand(const std::string& exePath);
+// Whether a stored autostart text starts this program: the quoted path, or the
+// bare path an earlier version wrote (rewritten quoted at the next save).
+bool IsAutostartOf(const std::string& stored, const std::string& exePath);
+
 // Seconds shown as minutes: general notation, up to 15 significant digits, no
 // trailing zeros, the locale's decimal separator (60 -> "1", 100 ->
 // "1.66666666666667").
@@ -36,9 +48,11 @@ std::int32_t ParseMinutes(const std::string& text, char decimalSeparator);
 OptionsForm ReadOptionsForm(Registry& program, RegistryRoot& root, const Options& opts,
                             const std::string& exePath, char decimalSeparator);
 
-// Stores the controls' values, updates the in-memory copies and the progress
-// bar maximum (setProgressMax), and maintains the autostart value. Nothing is
-// written when the minutes text does not convert.
+// Stores the controls' values, then updates the in-memory copies and the
+// progress bar maximum (setProgressMax), and maintains the autostart value.
+// Nothing is written when the minutes text does not convert; a refused write
+// or a refused delete of the autostart value raises SetDataError and leaves
+// the in-memory copies and the progress bar as they were.
 void SaveOptionsForm(Registry& program, RegistryRoot& root, const OptionsForm& form, Options& opts,
                      const std::string& exePath, char decimalSeparator,
                      const std::function<void(std::int32_t)>& setProgressMax);

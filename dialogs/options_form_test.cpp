@@ -14,6 +14,7 @@ using testing::FakeRegistryKey;
 using testing::FakeRegistryRoot;
 
 const char* const kExe = "C:\\Program Files\\Ordavi\\Ordavi.exe";
+const char* const kQuotedExe = "\"C:\\Program Files\\Ordavi\\Ordavi.exe\"";
 
 TEST(Minutes, ShownWithFifteenSignificantDigits) {
   struct Case { std::int32_t seconds; char sep; const char* text; };
@@ -60,7 +61,7 @@ struct OptionsFixture : ::testing::Test {
 };
 
 TEST_F(OptionsFixture, ShowThenSaveUnchangedKeepsEverything) {
-  run.PlantString("Ormile", kExe);
+  run.PlantString("Ormile", kQuotedExe);
   OptionsForm f = ReadOptionsForm(reg, root, opts, kExe, '.');
   EXPECT_EQ(f.minutes, "1.66666666666667");
   EXPECT_FALSE(f.closeApps);
@@ -71,8 +72,23 @@ TEST_F(OptionsFixture, ShowThenSaveUnchangedKeepsEverything) {
   EXPECT_EQ(reg.ReadInteger("tishi"), 100);
   EXPECT_EQ(barMax, 100);
   EXPECT_EQ(reg.ReadInteger("kaiji"), 1);
-  EXPECT_EQ(prog.writeLog, (std::vector<std::string>{"kaiji=#1", "tishi=#100", "shutapp=#0", "rejian=#0"}));
-  EXPECT_EQ(Registry(run).ReadString("Ormile"), kExe);
+  EXPECT_EQ(prog.writeLog, (std::vector<std::string>{"kaiji=#1", "tishi=#100", "shutapp=#0", "rejian=#1"}));
+  EXPECT_EQ(Registry(run).ReadString("Ormile"), kQuotedExe);
+}
+
+// An unquoted path (as earlier versions wrote it) still counts as on and is
+// stored quoted at the next save; any other text counts as off.
+TEST_F(OptionsFixture, AutostartIsStoredQuotedAndAnOldUnquotedValueIsRewritten) {
+  struct Case { const char* stored; bool on; };
+  for (const Case& c : {Case{kExe, true}, Case{kQuotedExe, true}, Case{"\"D:\\Ordavi.exe\"", false},
+                        Case{"C:\\Program", false}}) {
+    run.PlantString("Ormile", c.stored);
+    OptionsForm f = ReadOptionsForm(reg, root, opts, kExe, '.');
+    EXPECT_EQ(f.autostart, c.on) << c.stored;
+    f.autostart = true;
+    Save(f);
+    EXPECT_EQ(Registry(run).ReadString("Ormile"), kQuotedExe) << c.stored;
+  }
 }
 
 TEST_F(OptionsFixture, UnreadableValuesShowWhatTheAgentUsesSoThatEveryControlIsFilled) {
@@ -98,7 +114,7 @@ TEST_F(OptionsFixture, AutostartOfAnotherPathShowsClearedAndIsReplacedOrDeleted)
   run.PlantString("Ormile", "D:\\old\\Ordavi.exe");
   f.autostart = true;
   Save(f);
-  EXPECT_EQ(Registry(run).ReadString("Ormile"), kExe);
+  EXPECT_EQ(Registry(run).ReadString("Ormile"), kQuotedExe);
 }
 
 TEST_F(OptionsFixture, SaveUpdatesInMemoryCopies) {
@@ -142,17 +158,31 @@ TEST_F(OptionsFixture, ARefusedWriteDuringASaveIsReportedAndEveryOptionStaysRead
     FakeRegistryKey& r = fresh.Key(kRunKeyPath);
     Registry freshReg(p);
     Options o;
+    o.soundPath = "a.wav";
+    const Options before = o;
+    std::int32_t bar = -1;
+    r.PlantString("Ormile", kExe);  // its delete is refused in one round
     p.failWriteNumber = k;
     r.failWriteNumber = k;  // each key counts its own writes
     bool refused = false;
     try {
-      SaveOptionsForm(freshReg, fresh, f, o, kExe, '.', [](std::int32_t) {});
+      SaveOptionsForm(freshReg, fresh, f, o, kExe, '.', [&](std::int32_t m) { bar = m; });
     } catch (const FrameworkError&) {
       refused = true;
     }
     const bool aWriteWasRefused = p.writesTried >= k || r.writesTried >= k;
     p.failWriteNumber = r.failWriteNumber = 0;
     EXPECT_EQ(refused, aWriteWasRefused) << "write " << k;  // the user is told
+    if (refused) {  // the agent goes on with what it had
+      EXPECT_EQ(o.countdownSeconds, before.countdownSeconds) << "write " << k;
+      EXPECT_EQ(o.soundPath, before.soundPath) << "write " << k;
+      EXPECT_EQ(o.closeProgramsFirst, before.closeProgramsFirst) << "write " << k;
+      EXPECT_EQ(o.ctrlHotkeys, before.ctrlHotkeys) << "write " << k;
+      EXPECT_EQ(bar, -1) << "write " << k;
+    } else {
+      EXPECT_EQ(o.countdownSeconds, 90);
+      EXPECT_EQ(bar, 90);
+    }
     Options loaded;
     EXPECT_TRUE(LoadOptions(freshReg, loaded, [] {}).empty()) << "write " << k;
     if (!aWriteWasRefused) break;  // past the save's last write

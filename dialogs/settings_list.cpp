@@ -34,7 +34,8 @@ void SettingsList::Load(TaskStore& store) {
   rows_.clear();
   selected_.reset();
   combo_ = StateCombo();
-  for (int n = 1; n <= store.Count(); ++n) {
+  const std::int32_t count = store.FollowCounter();  // the tasks stored now
+  for (int n = 1; n <= count; ++n) {
     TaskRecord r;
     r.number = n;
     r.schedule = ReadOrEmpty(store, TaskField::Schedule, n);

@@ -38,6 +38,14 @@ UserMessage Refusal(const std::string& text) { return {text, kInfoCaption, Messa
 
 TimeOfDay TimeFrom(const std::string& hour, const std::string& minute) { return {StrToInt(hour), StrToInt(minute)}; }
 
+// A number typed with leading zeros, without them ("07" -> "7", "00" -> "0").
+// Other texts are left for the checks to refuse.
+std::string WithoutLeadingZeros(const std::string& text) {
+  if (!NumberIn(text)) return text;
+  const std::size_t first = text.find_first_not_of('0');
+  return first == std::string::npos ? std::string("0") : text.substr(first);
+}
+
 // Days a month can have in some year (29 for February).
 int LongestMonth(int month) {
   static const int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -123,6 +131,10 @@ std::optional<UserMessage> CheckTaskForm(const TaskForm& f) {
 }
 
 std::string ComposeSchedule(TaskForm& f, const std::string& shortDateFormat) {
+  f.weekday = WithoutLeadingZeros(f.weekday);
+  f.monthDay = WithoutLeadingZeros(f.monthDay);
+  f.month = WithoutLeadingZeros(f.month);
+  f.yearDay = WithoutLeadingZeros(f.yearDay);
   switch (*f.kind) {
     case ScheduleKind::Idle: return words::kIdle + f.idleMinutes + "分钟";
     case ScheduleKind::AfterBoot:
@@ -142,6 +154,7 @@ void FillTaskForm(TaskForm& f, const TaskRecord& task, Matchers& matchers, const
                   const std::string& shortDateFormat) {
   f.type = EditorType(task.type).word;
   f.param = task.param;
+  f.onceDate = {now.year, now.month, now.day};
   const std::optional<ScheduleKind> kind = KindOf(task.schedule);
   if (!kind) return;
   const std::vector<std::string> x = matchers.Match(*kind, now, task.schedule).fields;
@@ -173,11 +186,24 @@ void FillTaskForm(TaskForm& f, const TaskRecord& task, Matchers& matchers, const
   }
 }
 
+bool OnceInThePast(const TaskForm& f, const ScheduleNow& now) {
+  if (f.kind != ScheduleKind::Once) return false;
+  const auto at = [](int y, int mo, int d, int h, int mi) {
+    return (((static_cast<long long>(y) * 13 + mo) * 32 + d) * 24 + h) * 60 + mi;
+  };
+  return at(f.onceDate.year, f.onceDate.month, f.onceDate.day, f.onceTime.hour, f.onceTime.minute) <
+         at(now.year, now.month, now.day, now.hour, now.minute);
+}
+
 EditorOkResult EditorOk(SettingsList& list, int editorId, TaskStore& store, TaskForm& form,
-                        const std::string& shortDateFormat) {
+                        const std::string& shortDateFormat, const ScheduleNow& now, bool pastConfirmed) {
   EditorOkResult result;
   result.refusal = CheckTaskForm(form);
   if (result.refusal) return result;
+  if (!pastConfirmed && OnceInThePast(form, now)) {
+    result.question = kOnceInThePastQuestion;
+    return result;
+  }
   const std::string schedule = ComposeSchedule(form, shortDateFormat);
   result.stored = list.CommitEditor(editorId, store, schedule, form.type, form.param);
   return result;

@@ -82,24 +82,36 @@ std::string UptimeText(std::uint32_t tickMs);
 std::optional<UserMessage> CheckTaskForm(const TaskForm& form);
 
 // The schedule text of the chosen kind. For the boot kind an empty box
-// becomes "0", in the form as well. `shortDateFormat` renders the once date.
+// becomes "0", and a weekday, day or month typed with leading zeros ("07")
+// loses them (the schedule evaluation compares these as text), in the form as
+// well. `shortDateFormat` renders the once date.
 std::string ComposeSchedule(TaskForm& form, const std::string& shortDateFormat);
 
-// Fills the form from a stored task: type and parameter, then the kind's
-// radio button and fields, as the kind's matcher cuts them at `now`. A field
+// Fills the form from a stored task: type and parameter, the once date today
+// (for a task of another kind), then the kind's radio button and fields, as
+// the kind's matcher cuts them at `now`. A field
 // that does not convert raises its conversion error and leaves the form
 // filled up to that point.
 void FillTaskForm(TaskForm& form, const TaskRecord& task, Matchers& matchers, const ScheduleNow& now,
                   const std::string& shortDateFormat);
 
+// Whether a once task's date and minute lie before the minute of `now`: such a
+// task would never run.
+bool OnceInThePast(const TaskForm& form, const ScheduleNow& now);
+// The question OK asks about such a task (是/否, 否 the default).
+inline constexpr const char* kOnceInThePastQuestion = "该“一次”任务的日期和时间已经过去，永远不会执行。仍然保存吗？";
+
 // The editor's OK: checks the form, composes the schedule text and stores the
 // task through the settings list (which moves its row to the bottom). Either
-// `refusal` is set and nothing was written, or `stored` is the task's row.
+// `refusal` is set and nothing was written, or `question` is set (a once task
+// in the past, not yet confirmed: nothing was written; OK again with
+// `pastConfirmed` when the user says 是), or `stored` is the task's row.
 struct EditorOkResult {
   std::optional<UserMessage> refusal;
+  std::optional<std::string> question;
   std::optional<TaskRecord> stored;
 };
 EditorOkResult EditorOk(SettingsList& list, int editorId, TaskStore& store, TaskForm& form,
-                        const std::string& shortDateFormat);
+                        const std::string& shortDateFormat, const ScheduleNow& now, bool pastConfirmed);
 
 }  // namespace ordavi

@@ -47,6 +47,19 @@ TEST(ComposeSchedule, EachKindInItsGrammar) {
     TaskForm f = c.form;
     EXPECT_EQ(ComposeSchedule(f, c.format), c.text);
   }
+  // Leading zeros in the weekday, day and month boxes would make a task that
+  // is never due (the schedule evaluation compares these as text): they are
+  // dropped, and the boxes show the number stored.
+  TaskForm weekly = FormOf(ScheduleKind::Weekly, [](TaskForm& f) { f.weekday = "07"; });
+  EXPECT_EQ(ComposeSchedule(weekly, "yyyy/M/d"), "每周7日0时0分");
+  EXPECT_EQ(weekly.weekday, "7");
+  TaskForm sunday = FormOf(ScheduleKind::Weekly, [](TaskForm& f) { f.weekday = "00"; });
+  EXPECT_EQ(ComposeSchedule(sunday, "yyyy/M/d"), "每周0日0时0分");
+  TaskForm monthly = FormOf(ScheduleKind::Monthly, [](TaskForm& f) { f.monthDay = "001"; });
+  EXPECT_EQ(ComposeSchedule(monthly, "yyyy/M/d"), "每月1日0时0分");
+  TaskForm yearly = FormOf(ScheduleKind::Yearly, [](TaskForm& f) { f.month = "03", f.yearDay = "09"; });
+  EXPECT_EQ(ComposeSchedule(yearly, "yyyy/M/d"), "每年3月9日0时0分");
+  EXPECT_EQ(yearly.month + "/" + yearly.yearDay, "3/9");
   // Empty boot boxes become "0", and the boxes show it.
   TaskForm boot = FormOf(ScheduleKind::AfterBoot);
   EXPECT_EQ(ComposeSchedule(boot, "yyyy/M/d"), "开机0时0分");
@@ -149,6 +162,15 @@ TEST_F(FillTest, StoredTasksComposeBackToTheirText) {
   EXPECT_EQ(once.onceTime.minute, 30);
 }
 
+// A task of another kind shows the once-date picker at today, as Add does.
+TEST_F(FillTest, TheOnceDateIsTodayForATaskOfAnotherKind) {
+  now = ScheduleNow{2026, 12, 2, 8, 10, 0};
+  TaskForm daily = Fill("每天1时0分");
+  EXPECT_EQ(daily.onceDate.year * 10000 + daily.onceDate.month * 100 + daily.onceDate.day, 20261208);
+  TaskForm once = Fill("一次2024/3/5日8时30分");
+  EXPECT_EQ(once.onceDate.year * 10000 + once.onceDate.month * 100 + once.onceDate.day, 20240305);
+}
+
 TEST_F(FillTest, TypeAndParameterAndUnknownKinds) {
   TaskForm f = Fill("每天1时0分", "清理系统垃圾", "kept");
   EXPECT_EQ(f.type, "清理系统垃圾");
@@ -236,6 +258,9 @@ TEST(EditorTexts, UptimeAndDigitFilter) {
   for (char c : std::string("a-.+ \x16\xC3")) EXPECT_FALSE(AcceptsDigitKey(c)) << int(c);
 }
 
+// 8 December 2026, 10:15.
+const ScheduleNow kNow{2026, 12, 2, 8, 10, 15, 30, 0};
+
 class EditorOkTest : public ::testing::Test {
  protected:
   FakeRegistryKey key;
@@ -252,7 +277,7 @@ TEST_F(EditorOkTest, ANewTaskGetsTheNextNumberAndItsRowAtTheBottom) {
   f.kind = ScheduleKind::Daily;
   f.dailyTime = {22, 30};
   f.type = "关闭计算机";
-  const EditorOkResult r = EditorOk(list, list.OpenAddEditor(), store, f, "yyyy/M/d");
+  const EditorOkResult r = EditorOk(list, list.OpenAddEditor(), store, f, "yyyy/M/d", kNow, false);
   ASSERT_FALSE(r.refusal.has_value());
   EXPECT_EQ(r.stored->number, 8);
   EXPECT_EQ(reg.ReadInteger("TaskNum"), 8);
@@ -268,17 +293,42 @@ TEST_F(EditorOkTest, ARefusedFormOrAFullStoreWritesNothing) {
   key.writeLog.clear();
   const int editor = list.OpenAddEditor();
   TaskForm f;
-  EXPECT_EQ(EditorOk(list, editor, store, f, "yyyy/M/d").refusal->text, "请选择时间");
+  EXPECT_EQ(EditorOk(list, editor, store, f, "yyyy/M/d", kNow, false).refusal->text, "请选择时间");
   EXPECT_TRUE(key.writeLog.empty());
   EXPECT_TRUE(list.rows().empty());
 
   key.PlantDword("TaskNum", 10000);
   store.LoadTaskCounter();
   f.kind = ScheduleKind::Daily;
-  EXPECT_EQ(ErrorOf([&] { EditorOk(list, editor, store, f, "yyyy/M/d"); }), "已有10000个任务，不能再添加");
+  EXPECT_EQ(ErrorOf([&] { EditorOk(list, editor, store, f, "yyyy/M/d", kNow, false); }), "已有10000个任务，不能再添加");
   EXPECT_TRUE(key.writeLog.empty());
   EXPECT_EQ(store.Count(), 10000);
   EXPECT_TRUE(list.rows().empty());
+}
+
+// A once date and minute already past asks once (nothing written until the
+// user says 是); the minute of now and later minutes are stored at once.
+TEST_F(EditorOkTest, AOnceTaskInThePastIsStoredOnlyAfterTheUserConfirms) {
+  store.LoadTaskCounter();
+  struct Case { Date date; TimeOfDay time; bool asks; };
+  for (const Case& c : {Case{{2026, 12, 8}, {10, 14}, true}, Case{{2025, 12, 31}, {23, 59}, true},
+                        Case{{2026, 12, 7}, {23, 59}, true}, Case{{2026, 12, 8}, {10, 15}, false},
+                        Case{{2026, 12, 9}, {0, 0}, false}, Case{{2027, 1, 1}, {0, 0}, false}}) {
+    TaskForm f = FormOf(ScheduleKind::Once, [&](TaskForm& t) { t.onceDate = c.date, t.onceTime = c.time; });
+    const std::int32_t before = store.Count();
+    const int editor = list.OpenAddEditor();
+    const EditorOkResult r = EditorOk(list, editor, store, f, "yyyy/M/d", kNow, false);
+    EXPECT_EQ(r.question.has_value(), c.asks) << c.date.day << " " << c.time.hour << ":" << c.time.minute;
+    EXPECT_EQ(r.stored.has_value(), !c.asks);
+    if (!c.asks) continue;
+    EXPECT_EQ(*r.question, kOnceInThePastQuestion);
+    EXPECT_EQ(store.Count(), before);  // nothing written yet
+    const EditorOkResult confirmed = EditorOk(list, editor, store, f, "yyyy/M/d", kNow, true);
+    ASSERT_TRUE(confirmed.stored.has_value());
+    EXPECT_EQ(store.Count(), before + 1);
+  }
+  TaskForm daily = FormOf(ScheduleKind::Daily, [](TaskForm& t) { t.onceDate = {2000, 1, 1}; });
+  EXPECT_FALSE(EditorOk(list, list.OpenAddEditor(), store, daily, "yyyy/M/d", kNow, false).question);
 }
 
 }  // namespace

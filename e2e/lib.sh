@@ -134,6 +134,12 @@ setup() {
   mkdir -p "$WORK"
   cp "$BUILD/app/win32/Ordavi.exe" "$WINEPREFIX/drive_c/Ordavi.exe" || exit 1
   cp "$BUILD/e2e/e2e_driver.exe" "$BUILD/e2e/notice_probe.exe" "$WINEPREFIX/drive_c/" || exit 1
+  # The caption buttons' glyphs come from the Marlett font, which Wine ships
+  # but does not put into a new prefix: without it they show as "0 1 r".
+  local marlett
+  for marlett in /usr/share/wine/fonts/marlett.ttf /usr/lib/wine/fonts/marlett.ttf /opt/wine*/share/wine/fonts/marlett.ttf; do
+    [ -f "$marlett" ] && cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/" && break
+  done
   wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /d "$RELAY" /f >/dev/null 2>&1
 }
 

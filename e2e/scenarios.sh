@@ -11,7 +11,8 @@
 #   bash e2e/scenarios.sh --list       the scenarios, one a line
 set -u
 SCENARIOS=(damaged_store first_start hotkeys_ctrl close_agent bad_option notices_about due_tasks countdown_shutdown
-  countdown_cancel countdown_close unreadable_task junk_menu soak tray_menu power_menu settings_tasks settings_options high_dpi install readme_pictures)
+  countdown_cancel countdown_close unreadable_task junk_menu soak tray_menu power_menu settings_tasks settings_options
+  daily_use high_dpi install readme_pictures)
 SCENARIO="${1:?scenario or --list}"
 if [ "$SCENARIO" = --list ]; then
   printf '%s\n' "${SCENARIOS[@]}"
@@ -28,7 +29,7 @@ scenario_first_start() {
   check "tishi 60" [ "$(reg_dword tishi)" = 0x3c ]
   check "TaskNum 0" [ "$(reg_dword TaskNum)" = 0x0 ]
   check "kaiji 0" [ "$(reg_dword kaiji)" = 0x0 ]
-  check "rejian 0" [ "$(reg_dword rejian)" = 0x0 ]
+  check "rejian 1: the hotkeys need Ctrl" [ "$(reg_dword rejian)" = 0x1 ]
   check "privilege: AdjustTokenPrivileges with BufferLength 16" \
     has "$(calls advapi32.AdjustTokenPrivileges)" '\([0-9a-f]+,00000000,[0-9a-f]+,00000010,00000000,'
   check "SetPriorityClass(current process, 0x80)" has "$(calls kernel32.SetPriorityClass)" '\(ffffffff,00000080\)'
@@ -42,7 +43,7 @@ scenario_first_start() {
     [ "$atoms" = "MyHotkeyF8 MyHotkeyF9 MyHotkeyF10 MyHotkeyF11 " ]
   local hk
   hk=$(calls 'user32.RegisterHotKey' | sed -E 's/.*\([0-9a-f]+,[0-9a-f]+,([0-9a-f]+),([0-9a-f]+)\)/\1:\2/' | tr '\n' ' ')
-  check "RegisterHotKey without modifiers for F8..F11 ($hk)" [ "$hk" = "00000000:00000077 00000000:00000078 00000000:00000079 00000000:0000007a " ]
+  check "RegisterHotKey with MOD_CONTROL for F8..F11 ($hk)" [ "$hk" = "00000002:00000077 00000002:00000078 00000002:00000079 00000002:0000007a " ]
   local addr rec
   addr=$(tray_record_address)
   check "Shell_NotifyIconA(NIM_ADD, record) called" [ -n "$addr" ]
@@ -71,14 +72,15 @@ scenario_first_start() {
   xdotool key Escape
 }
 
+# A stored rejian 0 (an earlier version's first start) is kept: bare keys.
 scenario_hotkeys_ctrl() {
   setup
-  wine reg add "$KEY" /v rejian /t REG_DWORD /d 1 /f >/dev/null 2>&1
+  wine reg add "$KEY" /v rejian /t REG_DWORD /d 0 /f >/dev/null 2>&1
   start_agent
   local hk
   hk=$(calls 'user32.RegisterHotKey' | sed -E 's/.*\([0-9a-f]+,[0-9a-f]+,([0-9a-f]+),([0-9a-f]+)\)/\1:\2/' | tr '\n' ' ')
-  check "RegisterHotKey with MOD_CONTROL for F8..F11 ($hk)" [ "$hk" = "00000002:00000077 00000002:00000078 00000002:00000079 00000002:0000007a " ]
-  check "rejian kept at 1" [ "$(reg_dword rejian)" = 0x1 ]
+  check "RegisterHotKey without modifiers for F8..F11 ($hk)" [ "$hk" = "00000000:00000077 00000000:00000078 00000000:00000079 00000000:0000007a " ]
+  check "rejian kept at 0" [ "$(reg_dword rejian)" = 0x0 ]
 }
 
 scenario_close_agent() {
@@ -855,8 +857,8 @@ scenario_settings_options() {
   check "OK closes the dialog" eventually 5 quiet drv gone TForm3 '*' 1
   check "tishi 90" [ "$(reg_dword tishi)" = 0x5a ]
   check "shutapp 1" [ "$(reg_dword shutapp)" = 0x1 ]
-  check "Ormile under Run holds the executable's path" \
-    has "$(wine_reg_query "$run" Ormile)" '^ +Ormile +REG_SZ +C:\\Ordavi\.exe$'
+  check "Ormile under Run holds the executable's path in double quotes" \
+    has "$(wine_reg_query "$run" Ormile)" '^ +Ormile +REG_SZ +"C:\\Ordavi\.exe"$'
   open_settings
   check "shown again: 1.5" has "$(drv ctl TForm3 '*' Edit '#1')" '"1.5"'
   check "shown again: autostart checked" has "$(drv ctl TForm3 '*' Button '开机启动Ordavi(&S)')" 'checked 1'
@@ -939,6 +941,84 @@ scenario_install() {
   quiet wine "C:\\Program Files\\Ordavi\\uninst.exe" /S /REMOVEDATA
   check "asked to, the uninstaller removes the program's key and the autostart value" \
     eventually 30 eval '! quiet wine_reg_query "$KEY" && ! quiet wine_reg_query "$run" Ormile && ! test -e "$dir"'
+}
+
+# --- Daily use
+
+# agents: the Ordavi.exe processes of this prefix.
+agents() { pgrep -f '^C:\\Ordavi\.exe' | while read -r p; do
+  tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && echo "$p"; done | wc -l; }
+
+# As a new user meets it: the hotkeys need Ctrl from the first start, so a
+# bare F11 (full screen in a browser) or F10 powers nothing off; a second
+# start (autostart plus the Start-menu shortcut) leaves one agent and one
+# tray icon and brings up the running agent's settings dialog; a task added
+# with `reg` while the agent runs is run at its minute, and a task added
+# afterwards through the editor gets the next number instead of overwriting
+# it; the editor asks before storing a once task in the past and stores a
+# weekday typed as 07 without its zero.
+scenario_daily_use() {
+  setup
+  start_agent
+  check "first start: rejian 1" [ "$(reg_dword rejian)" = 0x1 ]
+  check "the hotkeys are registered with Ctrl" \
+    [ "$(calls 'user32.RegisterHotKey' | grep -c ',00000002,0000007[7-9a]')" = 4 ]
+  xdotool key F11 F10
+  sleep 2
+  check "a bare F11 or F10 makes no power call" \
+    [ -z "$(calls '(user32.ExitWindowsEx|kernel32.SetSystemPowerState|ntdll.NtShutdownSystem)')" ]
+  check "the agent still runs" quiet drv hidden TForm1
+
+  # A second start with the same rights.
+  local second
+  WINEDEBUG=-all wine_run_bg second explorer "$(desktop)" 'C:\Ordavi.exe' 2>/dev/null
+  check "the second start brings up the running agent's settings dialog" eventually 20 quiet drv wait TForm3 '设置' 1
+  check "the second start ends by itself" eventually 20 eval '[ "$(agents)" = 1 ]'
+  check "one main window" [ "$(drv info TForm1 '*' | grep -c '^window TForm1')" = 1 ]
+  check "one tray icon: the first agent added it once" [ "$(calls shell32.Shell_NotifyIconA | grep -c '(00000000,')" = 1 ]
+  sleep 1
+  shot e2e-second-start
+  press TForm3 '*' '取消(&C)'
+  eventually 5 quiet drv gone TForm3 '*' 1
+
+  # A task added with reg while the agent runs, due at the coming minute.
+  coming_minute
+  quiet wine reg add "$KEY" /v A1 /t REG_SZ /d "每天${DUE_H}时${DUE_M}分" /f
+  quiet wine reg add "$KEY" /v B1 /t REG_SZ /d 提醒 /f
+  quiet wine reg add "$KEY" /v C1 /t REG_SZ /d 导入的任务到点了 /f
+  quiet wine reg add "$KEY" /v D1 /t REG_SZ /d 启用 /f
+  quiet wine reg add "$KEY" /v TaskNum /t REG_DWORD /d 1 /f
+  sleep "$DUE_WAIT"
+  check "the task added with reg runs at its minute" eventually 20 quiet drv wait TForm6 '提示' 1
+  check "its reminder text" has_text "$(drv info TForm6 '提示')" '"导入的任务到点了"'
+  quiet drv close TForm6 '提示'
+
+  # Then a task through the editor.
+  open_settings
+  check "the list shows the task added with reg" [ "$(rows)" = "1|每天${DUE_H}时${DUE_M}分|提醒|导入的任务到点了|启用" ]
+  press TForm3 '*' '添加(&A)'
+  eventually 10 quiet drv wait TForm5 '任务' 1
+  press TForm5 '*' '一次'
+  set_time 1 0 0  # today 00:00, already past
+  pick_type 0
+  press TForm5 '*' '确定(&O)'
+  check "a once task in the past: one question" eventually 5 box_says 提示 '该“一次”任务的日期和时间已经过去，永远不会执行。仍然保存吗？'
+  shot e2e-once-in-the-past
+  xdotool key Return  # 否, the default
+  check "否 stores nothing and the editor stays open" \
+    eval 'eventually 5 quiet drv gone "#32770" 提示 1 && [ "$(reg_dword TaskNum)" = 0x1 ] && quiet drv wait TForm5 任务 1'
+  press TForm5 '*' '每周'
+  click_ctl TForm5 '*' ComboBox '#0'
+  xdotool key ctrl+a
+  xdotool type 07
+  xdotool key Tab
+  press TForm5 '*' '确定(&O)'
+  check "OK closes the editor" eventually 5 quiet drv gone TForm5 '*' 1
+  check "the editor's task is number 2" [ "$(reg_dword TaskNum)" = 0x2 ]
+  check "the task added with reg is kept" [ "$(stored 1)" = "1|每天${DUE_H}时${DUE_M}分|提醒|导入的任务到点了|启用" ]
+  check "weekday 07 stored as 7" [ "$(stored 2)" = "2|每周7日0时0分|提醒|下班时间到。|启用" ]
+  shot e2e-daily-use-list
+  press TForm3 '*' '取消(&C)'
 }
 
 # --- High DPI
@@ -1082,10 +1162,17 @@ scenario_readme_pictures() {
   quiet drv settasks 5 5 开机0时5分 打开文件 'C:\Users\Public\Music\早安.mp3'
   quiet drv setsz D3 禁用
   drv setdword TaskNum 5
+  # A user name as on a Windows PC rather than the Linux "root": Wine takes
+  # $USER when its server starts. (Wine's GetUserNameA cuts a Chinese name
+  # to its first character, which Windows does not, so the name is ASCII.)
+  wineserver -k 2>/dev/null
+  wineserver -w 2>/dev/null
+  export USER=zhangwei LOGNAME=zhangwei
   AGENT_WINEDEBUG=-all start_agent
   xdotool mousemove 1012 757 click 1  # the clock icon in the notification area
   check "a click on the icon opens the menu" eventually 5 menu_open
-  sleep 0.5
+  xdotool mousemove 700 500  # off the icon, so its tooltip does not cover the menu
+  sleep 1.5
   import -window root -crop 170x356+854+412 +repage "$SHOTS/readme/tray-menu.png"
   xdotool key Escape
   eventually 5 not menu_open

@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     key.writesTried = 0;
     key.failWriteNumber = in.Byte() % 12;
     const auto before = key.values;
-    const std::int32_t count = store.Count();
+    const std::int32_t count = store.FollowCounter();  // the tasks stored now
     try {
       switch (op) {
         case 0: store.AddTask(in.Text(), in.Text(), in.Text()); break;

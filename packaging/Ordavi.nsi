@@ -21,6 +21,7 @@ ManifestSupportedOS all
 !include MUI2.nsh
 !include FileFunc.nsh
 !include LogicLib.nsh
+!include WordFunc.nsh
 
 !define PRODUCT "Ordavi"
 !define PUBLISHER "Velmora 软件工作室"
@@ -64,16 +65,37 @@ VIAddVersionKey /LANG=2052 "LegalCopyright" "版权所有 (C) ${PUBLISHER}"
 !insertmacro MUI_LANGUAGE "SimpChinese"
 
 ; Asks every running Ordavi started from $INSTDIR to close, the way the tray
-; menu's 退出 does (WM_CLOSE to its main window, class TForm1), and waits up
-; to ten seconds for it to end. Windows of other programs that happen to use
-; the same class are left alone: the window's process must be
-; $INSTDIR\Ordavi.exe. Aborts when the program does not end, so no file is
-; left half replaced or half removed.
+; menu's 退出 does, and waits for all of them to end, in every desktop and
+; every user session:
+; - the event Global\Ordavi-Close:<folder> is set (and stays set until the
+;   files are in place, so an Ordavi started meanwhile ends at once); every
+;   agent started from <folder> waits on it and then ends as 退出 does;
+; - each such agent holds the mutex Global\Ordavi-Running:<folder>: while it
+;   exists, one still runs;
+; - an Ordavi of an earlier version only has its main window (class TForm1)
+;   on this desktop: it gets WM_CLOSE when the window's process is
+;   $INSTDIR\Ordavi.exe.
+; <folder> is $INSTDIR in lower case with "/" for "\", as the agent names it.
+; Aborts when one does not end, so no file, shortcut or uninstall entry is
+; removed or replaced while an agent runs.
+Var CloseEvent
 !macro END_RUNNING_ORDAVI PREFIX
 Function ${PREFIX}EndRunningOrdavi
+  StrCpy $R2 "$INSTDIR"
+  System::Call 'user32::CharLowerW(w R2 R2)'
+  ${WordReplace} "$R2" "\" "/" "+" $R2
+  StrCpy $R2 $R2 200
+  System::Call 'kernel32::CreateEventW(p 0, i 1, i 0, w "Global\Ordavi-Close:$R2") p .R3'
+  StrCpy $CloseEvent $R3
+  System::Call 'kernel32::SetEvent(p R3)'
   StrCpy $R9 0
   ${Do}
     StrCpy $R1 0
+    System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "Global\Ordavi-Running:$R2") p .R4'
+    ${If} $R4 != 0
+      System::Call 'kernel32::CloseHandle(p R4)'
+      StrCpy $R1 1
+    ${EndIf}
     StrCpy $R0 0
     ${Do}
       System::Call 'user32::FindWindowExW(p 0, p R0, w "TForm1", p 0) p .R0'
@@ -98,13 +120,20 @@ Function ${PREFIX}EndRunningOrdavi
     ${EndIf}
     IntOp $R9 $R9 + 1
     ${If} $R9 > 40
-      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Ordavi 仍在运行，无法继续。$\r$\n请在托盘菜单中选择“退出”，然后点击“重试”。" /SD IDCANCEL IDRETRY retry
+      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Ordavi 仍在运行，无法继续。$\r$\n请在托盘菜单中选择“退出”（其他用户的 Ordavi 也要退出），然后点击“重试”。" /SD IDCANCEL IDRETRY retry
       Abort "Ordavi 仍在运行"
       retry:
       StrCpy $R9 0
     ${EndIf}
     Sleep 250
   ${Loop}
+FunctionEnd
+
+; The files are in place: Ordavi may start again.
+Function ${PREFIX}AllowOrdavi
+  System::Call 'kernel32::ResetEvent(p $CloseEvent)'
+  System::Call 'kernel32::CloseHandle(p $CloseEvent)'
+  StrCpy $CloseEvent 0
 FunctionEnd
 !macroend
 !insertmacro END_RUNNING_ORDAVI ""
@@ -151,6 +180,7 @@ Section "Ordavi" SecMain
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+  Call AllowOrdavi
 SectionEnd
 
 Section "Uninstall"
@@ -183,4 +213,5 @@ Section "Uninstall"
   DeleteRegKey /ifempty HKLM "Software\Velmora"
   DeleteRegValue HKLM "${RUN_KEY}" "Ormile"
   done:
+  Call un.AllowOrdavi
 SectionEnd

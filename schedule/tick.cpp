@@ -17,7 +17,7 @@ std::string UnreadableTaskNotice(int taskNumber, const std::string& valueName) {
 
 void TaskTick::RunPass() {
   const ScheduleNow now = clock_.LocalTime();
-  const std::int32_t count = store_.Count();
+  const std::int32_t count = store_.FollowCounter();  // TaskNum as it is now
   for (int n = 1; n <= count; ++n) {
     const std::optional<std::string> schedule = Read(TaskField::Schedule, n);
     if (!schedule) continue;

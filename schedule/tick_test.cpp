@@ -220,12 +220,24 @@ TEST_F(TickTest, OnlyEnabledTasksWithAKnownKindAndAScheduleAreTested) {
   EXPECT_EQ(rec.log, Log{"ShowNotice(due)"});
 }
 
-TEST_F(TickTest, PassTestsOnlyTasksUpToTheCounter) {
+// Each pass reads TaskNum as it is now: a task another program added (a
+// `reg import`) runs at its minute, and one it removed no longer does.
+TEST_F(TickTest, APassTestsTheTasksStoredNowUpToTaskNum) {
   store.LoadTaskCounter();
   Add("每天8时29分", "提醒", "one");
-  key.PlantString("A2", "每天8时29分");  // left behind beyond TaskNum
+  tick.RunPass();
+  EXPECT_EQ(rec.log, Log{"ShowNotice(one)"});
+  rec.log.clear();
+  key.PlantString("A2", "每天8时29分");
   key.PlantString("B2", "提醒");
+  key.PlantString("C2", "two");
   key.PlantString("D2", "启用");
+  key.PlantDword("TaskNum", 2);
+  tick.RunPass();
+  EXPECT_EQ(rec.log, (Log{"ShowNotice(one)", "ShowNotice(two)"}));
+  rec.log.clear();
+  for (const char* name : {"A2", "B2", "C2", "D2"}) key.values.erase(name);
+  key.PlantDword("TaskNum", 1);
   tick.RunPass();
   EXPECT_EQ(rec.log, Log{"ShowNotice(one)"});
 }

@@ -26,6 +26,11 @@ FrameworkError FloatError(const std::string& t) {
   return Quoted(ErrorKind::NotFloat, "", t, " is not a valid floating point value");
 }
 
+std::string UserErrorText(const FrameworkError& error) {
+  if (error.kind() == ErrorKind::SetData) return std::string(kRefusedSaveText) + "\n" + error.what();
+  return error.what();
+}
+
 std::string ErrorBoxText(const std::string& message) {
   if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
   return message;

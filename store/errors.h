@@ -33,4 +33,11 @@ FrameworkError FloatError(const std::string& text);             // '%s' is not a
 // when its last character sorts after ".".
 std::string ErrorBoxText(const std::string& message);
 
+// What the user reads for an error: a refused registry write says first, in
+// Chinese, that the change was not saved and what to do, then the framework's
+// text; every other error is its framework text.
+inline constexpr const char* kRefusedSaveText =
+    "更改未能保存：本次运行没有写入权限。请退出 Ordavi，再从开始菜单的“Ordavi”快捷方式（以管理员身份）启动。";
+std::string UserErrorText(const FrameworkError& error);
+
 }  // namespace ordavi

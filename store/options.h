@@ -33,7 +33,10 @@ struct Options {
   std::int32_t closeProgramsFirst = 0;  // shutapp; 1: close programs before a standby/hibernate countdown
   std::string soundPath;               // soundpath: wave file looped during a countdown; empty: none
   std::int32_t countdownSeconds = 60;  // tishi: countdown length in seconds
-  std::int32_t ctrlHotkeys = 0;        // rejian: non-zero: hotkeys with Ctrl
+  // rejian: non-zero: hotkeys with Ctrl. A first start stores 1: a bare F11
+  // (every browser's full-screen key) would otherwise power the machine off
+  // without saving. A stored value is kept as it is.
+  std::int32_t ctrlHotkeys = 1;
 };
 
 // A stored value start-up could not use. The in-memory copy keeps its

@@ -23,7 +23,7 @@ TEST(LoadOptions, EmptyKeyGetsAllDefaultsInOrder) {
   auto problems = LoadOptions(reg, opts, [&] { reg.WriteInteger("TaskNum", 0); });
   EXPECT_TRUE(problems.empty());
   EXPECT_EQ(key.writeLog,
-            (std::vector<std::string>{"shutapp=#0", "soundpath=", "tishi=#60", "TaskNum=#0", "kaiji=#0", "rejian=#0"}));
+            (std::vector<std::string>{"shutapp=#0", "soundpath=", "tishi=#60", "TaskNum=#0", "kaiji=#0", "rejian=#1"}));
   EXPECT_EQ(opts.countdownSeconds, 60);
   EXPECT_EQ(opts.soundPath, "");
 }
@@ -60,7 +60,7 @@ TEST(LoadOptions, UnusableValuesKeepDefaultsAndTheSequenceGoesOn) {
   EXPECT_EQ(opts.closeProgramsFirst, 1);
   EXPECT_EQ(opts.soundPath, "");
   EXPECT_EQ(opts.countdownSeconds, 60);
-  EXPECT_EQ(opts.ctrlHotkeys, 0);
+  EXPECT_EQ(opts.ctrlHotkeys, 1);  // the safe default: hotkeys need Ctrl
   ASSERT_EQ(problems.size(), 4u);
   EXPECT_EQ(problems[0].name, "soundpath");
   EXPECT_EQ(problems[1].name, "tishi");

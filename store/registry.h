@@ -43,6 +43,9 @@ class RegistryKey {
   virtual bool Delete(const std::string& name) = 0;
   // The names of the values the key holds, in no particular order.
   virtual std::vector<std::string> ValueNames() = 0;
+  // False when the key could be opened for reading only (no rights to write
+  // it): every write will be refused.
+  virtual bool Writable() const { return true; }
 };
 
 // Opens keys under HKEY_LOCAL_MACHINE, creating them when missing. May return
@@ -58,6 +61,8 @@ class Registry {
   explicit Registry(RegistryKey& key) : key_(key) {}
 
   bool ValueExists(const std::string& name);
+  // The value as stored (type and bytes), or nothing when absent.
+  std::optional<RegValue> Raw(const std::string& name) { return key_.Query(name); }
   // A REG_DWORD as a signed 32-bit integer. Absent: GetDataError; another
   // type: InvalidTypeError.
   std::int32_t ReadInteger(const std::string& name);
@@ -68,6 +73,7 @@ class Registry {
   void WriteString(const std::string& name, const std::string& text);
   bool DeleteValue(const std::string& name);
   std::vector<std::string> ValueNames() { return key_.ValueNames(); }
+  bool Writable() const { return key_.Writable(); }
 
  private:
   RegistryKey& key_;

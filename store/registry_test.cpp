@@ -59,5 +59,14 @@ TEST(ErrorBox, FullStopOnlyAfterCharactersSortingAfterDot) {
   EXPECT_EQ(ErrorBoxText(""), "");
 }
 
+// A refused write is a refused save: the user reads why in Chinese first and
+// the framework's text after it; other errors keep their text alone.
+TEST(ErrorBox, ARefusedSaveSaysSoInChineseFirst) {
+  EXPECT_EQ(UserErrorText(SetDataError("TaskNum")),
+            std::string(kRefusedSaveText) + "\nFailed to set data for 'TaskNum'");
+  EXPECT_EQ(UserErrorText(InvalidTypeError("A1")), "Invalid data type for 'A1'");
+  EXPECT_EQ(UserErrorText(FloatError("1.2.3")), "'1.2.3' is not a valid floating point value");
+}
+
 }  // namespace
 }  // namespace ordavi

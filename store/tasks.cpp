@@ -80,37 +80,95 @@ void AllOrNothing(StoredValues& before, Writes&& writes) {
 std::string TaskValueName(TaskField field, int n) { return std::string(1, static_cast<char>(field)) + Decimal(n); }
 
 void TaskStore::LoadTaskCounter() {
-  if (!reg_.ValueExists(kTaskNum)) {
-    counter_ = 0;
-    reg_.WriteInteger(kTaskNum, 0);
+  const std::optional<RegValue> stored = reg_.Raw(kTaskNum);
+  if (!stored) {
+    // Absent: 0 on a first start; tasks stored without a counter are not
+    // hidden (nor overwritten by the next new task).
+    counter_ = HighestStoredTask();
+    reg_.WriteInteger(kTaskNum, counter_);
+    lastStored_ = reg_.Raw(kTaskNum);
+    followed_ = true;
     return;
   }
-  std::int32_t stored = 0;
-  try {
-    stored = reg_.ReadInteger(kTaskNum);
-  } catch (const FrameworkError&) {
-    // Unreadable: the highest stored task stands in, so that no stored task
-    // is hidden and a new task never overwrites one, and the bad value is
-    // reported. The value itself is left as it is until the next add or
-    // delete writes it anew.
-    counter_ = HighestStoredTask();
-    throw;
+  std::optional<FrameworkError> problem;
+  counter_ = CounterFor(stored, problem);
+  lastStored_ = stored;
+  followed_ = true;
+  if (problem) throw *problem;
+}
+
+std::int32_t TaskStore::CounterFor(const std::optional<RegValue>& stored, std::optional<FrameworkError>& problem) {
+  // An absent or unreadable counter: the highest stored task stands in, so
+  // that no stored task is hidden and a new task never overwrites one, and
+  // the bad value is reported. The value itself is left as it is until the
+  // next add or delete writes it anew.
+  if (!stored) return HighestStoredTask();
+  if (stored->type != RegType::Dword) {
+    problem = InvalidTypeError(kTaskNum);
+    return HighestStoredTask();
   }
-  if (stored < 0 || stored > kMaxTasks) {
+  if (stored->data.size() != 4) {
+    problem = GetDataError(kTaskNum);
+    return HighestStoredTask();
+  }
+  std::uint32_t u = 0;
+  for (int i = 3; i >= 0; --i) u = (u << 8) | static_cast<unsigned char>(stored->data[static_cast<std::size_t>(i)]);
+  const std::int32_t value = static_cast<std::int32_t>(u);
+  if (value < 0 || value > kMaxTasks) {
     // A negative counter would make the next task number 0 or less; a huge one
     // would make every tick pass walk millions of empty slots.
-    counter_ = HighestStoredTask();
-    throw FrameworkError("值 " + Decimal(stored) + " 超出范围");
+    problem = FrameworkError("值 " + Decimal(value) + " 超出范围");
+    return HighestStoredTask();
   }
   // A counter below the highest stored task would hide the tasks above it
   // and let the next new task overwrite one of them.
   const std::int32_t highest = HighestStoredTask();
-  counter_ = stored < highest ? highest : stored;
-  if (stored < highest) {
-    throw FrameworkError("值 " + Decimal(stored) + " 小于最大任务号 " + Decimal(highest) + "，按 " + Decimal(highest) +
-                         " 计");
+  if (value < highest) {
+    problem = FrameworkError("值 " + Decimal(value) + " 小于最大任务号 " + Decimal(highest) + "，按 " + Decimal(highest) +
+                             " 计");
+    return highest;
   }
+  return value;
 }
+
+std::int32_t TaskStore::FollowCounter() {
+  try {
+    const std::optional<RegValue> stored = reg_.Raw(kTaskNum);
+    if (followed_ && stored == lastStored_) return counter_;
+    std::optional<FrameworkError> problem;  // reported once, at start-up
+    counter_ = CounterFor(stored, problem);
+    lastStored_ = stored;
+    followed_ = true;
+  } catch (const FrameworkError&) {
+    // The value names could not be listed: the last counter stays.
+  }
+  return counter_;
+}
+
+// After a change, the next FollowCounter looks the stored task numbers over
+// again: a refused change may have left the values otherwise than before (a
+// value that could not be read cannot be put back) with TaskNum's bytes the
+// same.
+class TaskStore::ChangeScope {
+ public:
+  explicit ChangeScope(TaskStore& store) : store_(store) { store_.Resync(); }
+  ~ChangeScope() { store_.followed_ = false; }
+  ChangeScope(const ChangeScope&) = delete;
+  ChangeScope& operator=(const ChangeScope&) = delete;
+
+ private:
+  TaskStore& store_;
+};
+
+void TaskStore::Resync() {
+  std::optional<FrameworkError> problem;
+  const std::optional<RegValue> stored = reg_.Raw(kTaskNum);
+  counter_ = CounterFor(stored, problem);
+  lastStored_ = stored;
+  followed_ = true;
+}
+
+std::string TaskStore::NoSuchTaskText(int n) { return "任务" + Decimal(n) + "已不存在（任务已在别处被修改），未作更改"; }
 
 std::int32_t TaskStore::HighestStoredTask() {
   std::int32_t highest = 0;
@@ -145,6 +203,7 @@ int TaskStore::AddTask(const std::string& schedule, const std::string& type, con
   // The counter follows TaskNum only once every write went through; a refused
   // write undoes the others, so the new task is stored whole or not at all.
   // Beyond the highest number start-up accepts, nothing is written.
+  ChangeScope change(*this);
   if (counter_ >= kMaxTasks) throw FrameworkError("已有" + Decimal(kMaxTasks) + "个任务，不能再添加");
   const std::int32_t n = counter_ + 1;
   StoredValues before(reg_);
@@ -167,6 +226,8 @@ std::string TaskStore::ModifyTask(int n, const std::string& schedule, const std:
   // would lose the schedule if a later write were refused), and a refused
   // write puts the old texts back: a task never runs its old action at its
   // new time.
+  ChangeScope change(*this);
+  if (n < 1 || n > counter_) throw FrameworkError(NoSuchTaskText(n));
   const std::string old = ReadField(TaskField::Enabled, n);
   StoredValues before(reg_);
   for (TaskField f : kAllFields) before.Remember(TaskValueName(f, n));
@@ -180,6 +241,7 @@ std::string TaskStore::ModifyTask(int n, const std::string& schedule, const std:
 }
 
 void TaskStore::DeleteTask(int k) {
+  ChangeScope change(*this);
   const std::int32_t c = counter_;
   if (k < 1 || k > c) return;  // no such task: deleting it must not remove the last one
   // Every value from task k up is rewritten; a refused write or delete puts
@@ -203,11 +265,15 @@ void TaskStore::DeleteTask(int k) {
 }
 
 void TaskStore::SetTaskEnabled(int n, const std::string& word) {
+  ChangeScope change(*this);
+  if (n < 1 || n > counter_) throw FrameworkError(NoSuchTaskText(n));
   reg_.WriteString(TaskValueName(TaskField::Enabled, n), word);
 }
 
 void TaskStore::ImportTasks(const std::vector<TaskRecord>& tasks, bool replace,
                             const std::vector<ValueToWrite>& alsoWrite) {
+  // Like every change, the import works on the task count stored now.
+  ChangeScope change(*this);
   const std::int32_t first = replace ? 1 : counter_ + 1;
   if (tasks.size() > static_cast<std::size_t>(kMaxTasks - (first - 1))) {
     throw FrameworkError("最多" + Decimal(kMaxTasks) + "个任务，不能导入" + Decimal(static_cast<long long>(tasks.size())) +

@@ -3,13 +3,18 @@
 // Task n (1..task counter, without gaps) is four REG_SZ values: A n schedule
 // text, B n type word, C n parameter text, D n enabled word ("启用"/"禁用").
 // TaskNum (REG_DWORD) holds the number of tasks. The only task state held in
-// memory is the task counter, the copy of TaskNum loaded at start-up.
+// memory is the task counter, the copy of TaskNum as last read. The store
+// follows the key as it is, not as it was at start: every add, modify, delete
+// and enable/disable first reads TaskNum again, and the tick reads it on every
+// pass (FollowCounter), so tasks written by another program, another user's
+// agent or a `reg import` are seen and never overwritten.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "store/errors.h"
 #include "store/registry.h"
 
 namespace ordavi {
@@ -49,20 +54,30 @@ class TaskStore {
   // the highest stored task (so that no stored task is hidden and none is
   // overwritten by the next new one), so the agent can report it and go on.
   void LoadTaskCounter();
+  // The counter as last read.
   std::int32_t Count() const { return counter_; }
+  // Reads TaskNum as it is now, with the rules of LoadTaskCounter for a
+  // damaged one, and returns the counter; never writes and never throws. An
+  // unchanged TaskNum costs one registry read: the stored task numbers are
+  // looked over only when its bytes differ from the last read. For a task
+  // tick pass and the settings list.
+  std::int32_t FollowCounter();
 
   TaskRecord ReadTask(int n);
   std::string ReadField(TaskField field, int n);
 
-  // Appends a task, enabled; returns its number. Beyond kMaxTasks nothing is
-  // written and a FrameworkError says why: start-up would not accept the
-  // counter.
+  // Appends a task, enabled, after the highest task stored now; returns its
+  // number. Beyond kMaxTasks nothing is written and a FrameworkError says
+  // why: start-up would not accept the counter.
   int AddTask(const std::string& schedule, const std::string& type, const std::string& param);
   // Rewrites A, B and C of task n; returns the enabled word afterwards (an
-  // empty one becomes "启用", any other is kept).
+  // empty one becomes "启用", any other is kept). A task number beyond the
+  // tasks stored now writes nothing and raises a FrameworkError.
   std::string ModifyTask(int n, const std::string& schedule, const std::string& type, const std::string& param);
   // Removes task k; later tasks move down by one.
   void DeleteTask(int k);
+  // Writes D n; a task number beyond the tasks stored now writes nothing and
+  // raises a FrameworkError.
   void SetTaskEnabled(int n, const std::string& word);
 
   // Stores `tasks` (schedule, type, parameter and enabled word each; their
@@ -73,12 +88,25 @@ class TaskStore {
   // kMaxTasks are refused before anything is written.
   void ImportTasks(const std::vector<TaskRecord>& tasks, bool replace, const std::vector<ValueToWrite>& alsoWrite);
 
+  // The message for a task that is no longer stored.
+  static std::string NoSuchTaskText(int n);
+
  private:
+  // The counter a stored TaskNum stands for, by the damaged-counter rules;
+  // `problem` gets the reason when the stored value cannot be used as it is.
+  std::int32_t CounterFor(const std::optional<RegValue>& stored, std::optional<FrameworkError>& problem);
+  // Before a change: the counter from TaskNum and the task values as they
+  // are now.
+  void Resync();
+  class ChangeScope;
   // The highest task number (up to kMaxTasks) that has any value stored.
   std::int32_t HighestStoredTask();
 
   Registry& reg_;
   std::int32_t counter_ = 0;
+  // TaskNum as it was when counter_ was last worked out from it.
+  std::optional<RegValue> lastStored_;
+  bool followed_ = false;
 };
 
 }  // namespace ordavi

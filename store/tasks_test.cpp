@@ -5,11 +5,13 @@
 #include <functional>
 
 #include "store/errors.h"
+#include "store/testing/error_of.h"
 #include "store/testing/fake_registry.h"
 
 namespace ordavi {
 namespace {
 
+using testing::ErrorOf;
 using testing::FakeRegistryKey;
 
 class TaskStoreTest : public ::testing::Test {
@@ -203,6 +205,64 @@ TEST_F(TaskStoreTest, ADamagedCounterNeverHidesAStoredTask) {
   TaskStore fresh(reg);
   fresh.LoadTaskCounter();
   EXPECT_EQ(fresh.Count(), 7);
+}
+
+// Two stores over one key stand for two agents (or an agent and a `reg
+// import`): each change works on the tasks stored at that moment, so neither
+// overwrites nor renumbers what the other wrote.
+TEST_F(TaskStoreTest, EveryChangeFollowsTheKeyAsItIsNow) {
+  TaskStore other(reg);
+  store.LoadTaskCounter();
+  other.LoadTaskCounter();
+  EXPECT_EQ(store.AddTask("每天1时0分", "提醒", "mine"), 1);
+  EXPECT_EQ(other.AddTask("每天2时0分", "提醒", "theirs"), 2);  // not over task 1
+  EXPECT_EQ(store.AddTask("每天3时0分", "提醒", "mine again"), 3);
+  EXPECT_EQ(reg.ReadInteger("TaskNum"), 3);
+  other.DeleteTask(1);  // tasks 2 and 3 move down
+  EXPECT_EQ(store.ReadTask(1).param, "theirs");
+  key.writeLog.clear();
+  // Task 3 is gone for everyone: changing it writes nothing and says why.
+  EXPECT_EQ(ErrorOf([&] { store.SetTaskEnabled(3, "禁用"); }), TaskStore::NoSuchTaskText(3));
+  EXPECT_EQ(ErrorOf([&] { store.ModifyTask(3, "每天4时0分", "提醒", "x"); }), TaskStore::NoSuchTaskText(3));
+  store.DeleteTask(3);
+  EXPECT_TRUE(key.writeLog.empty());
+  EXPECT_EQ(reg.ReadInteger("TaskNum"), 2);
+  store.DeleteTask(2);  // the last task as stored now
+  EXPECT_EQ(reg.ReadInteger("TaskNum"), 1);
+  EXPECT_EQ(other.ReadTask(1).param, "theirs");
+  // Tasks written beside a stale TaskNum are not overwritten either.
+  key.PlantString("A2", "每天5时0分");
+  key.PlantString("D2", "启用");
+  EXPECT_EQ(store.AddTask("每天6时0分", "提醒", "after"), 3);
+  EXPECT_EQ(store.ReadTask(2).schedule, "每天5时0分");
+}
+
+// The tick reads TaskNum on every pass with the rules of start-up, and never
+// writes it.
+TEST_F(TaskStoreTest, FollowCounterAppliesTheDamagedCounterRulesWithoutWriting) {
+  AddThree();
+  key.writeLog.clear();
+  const struct {
+    std::optional<RegValue> stored;
+    std::int32_t counter;
+  } cases[] = {
+      {RegValue{RegType::Dword, std::string("\x05\0\0\0", 4)}, 5},
+      {RegValue{RegType::Dword, std::string("\x01\0\0\0", 4)}, 3},  // below the stored tasks
+      {RegValue{RegType::String, std::string("9\0", 2)}, 3},
+      {RegValue{RegType::Dword, std::string("\xFF\xFF\xFF\xFF", 4)}, 3},
+      {std::nullopt, 3},
+      {RegValue{RegType::Dword, std::string("\x02\0\0\0", 4)}, 3},
+  };
+  for (const auto& c : cases) {
+    if (c.stored) {
+      key.values["TaskNum"] = *c.stored;
+    } else {
+      key.values.erase("TaskNum");
+    }
+    EXPECT_EQ(store.FollowCounter(), c.counter);
+    EXPECT_EQ(store.FollowCounter(), c.counter);  // unchanged: the same answer
+  }
+  EXPECT_TRUE(key.writeLog.empty());
 }
 
 // A registry that refuses one write, for every write of every operation:

@@ -13,6 +13,8 @@
 #include "actions/win32/win32_power.h"
 #include "actions/win32/win32_windows.h"
 #include "app/agent.h"
+#include "app/single_agent.h"
+#include "app/win32/agent_slot.h"
 #include "app/win32/main_window.h"
 #include "app/win32/notice_window.h"
 #include "app/win32/win32_startup.h"
@@ -27,6 +29,10 @@ namespace {
 
 int RunAgent() {
   using namespace ordavi;
+  // One agent per session: decided before any window or tray icon exists.
+  Win32AgentSlot slot;
+  if (!StartAsTheSessionAgent(slot)) return 0;
+
   // What the process keeps for its whole life.
   Win32RegistryRoot registryRoot;
   const std::unique_ptr<RegistryKey> programKey = registryRoot.OpenKey(kProgramKeyPath);
@@ -87,16 +93,26 @@ int RunAgent() {
     return LRESULT{0};
   });
   settings.osMajor = agent.OsMajorVersion();
+  slot.Listen(window.handle());  // a second start's 设置, a take-over's or the installer's 退出
 
   MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    // Tab, Enter and Esc work in every window as in a dialog.
-    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-    if (root && IsDialogMessageA(root, &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+  for (;;) {
+    // The session's and the installer's requests are waited on beside the
+    // messages, on this thread.
+    const DWORD woke = MsgWaitForMultipleObjects(slot.WaitCount(), slot.WaitObjects(), FALSE, INFINITE, QS_ALLINPUT);
+    if (woke < WAIT_OBJECT_0 + slot.WaitCount()) {
+      slot.OnSignalled(woke - WAIT_OBJECT_0);
+      continue;
+    }
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+      if (GetMessageA(&msg, nullptr, 0, 0) <= 0) return static_cast<int>(msg.wParam);
+      // Tab, Enter and Esc work in every window as in a dialog.
+      HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+      if (root && IsDialogMessageA(root, &msg)) continue;
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
   }
-  return static_cast<int>(msg.wParam);
 }
 
 }  // namespace

@@ -150,6 +150,10 @@ void SettingsDialog::CreateControls() {
   FilterTypedKeys(minutes_, AcceptsMinutesKey);
   CreateLabel(kLabel, minutesX + 66, waitY + 4, "分钟", font_);
 
+  if (!services_.program.Writable()) {
+    // Said at once, before the user types anything that could not be stored.
+    CreateLabel(kLabel, kMargin, kBottomButtonsY + 6, kCannotSaveLine, font_);
+  }
   HWND ok = CreateButton(kOk, kClientWidth - kMargin - 2 * kButtonW - 6, kBottomButtonsY, kButtonW, kButtonH,
                          "确定(&O)", font_);
   SetTooltip(tips_, ok, "仅对本机设置");

@@ -201,6 +201,15 @@ TaskForm TaskEditor::ReadForm() const {
   return f;
 }
 
+void TaskEditor::ShowComposedBoxes(const TaskForm& f) {
+  SetText(bootHours_, f.bootHours);
+  SetText(bootMinutes_, f.bootMinutes);
+  SelectComboText(weekday_, f.weekday);
+  SelectComboText(monthDay_, f.monthDay);
+  SelectComboText(month_, f.month);
+  SelectComboText(yearDay_, f.yearDay);
+}
+
 void TaskEditor::ShowForm(const TaskForm& f) {
   for (int i = 0; i < 7; ++i) SetChecked(radios_[i], f.kind == kRows[i].kind);
   const auto time = [](HWND picker, const TimeOfDay& t) { SetPickerTime(picker, t.hour, t.minute); };
@@ -281,18 +290,25 @@ void TaskEditor::OkClick() {
   TaskForm form = ReadForm();
   EditorOkResult result;
   try {
-    result = EditorOk(owner_.list(), editorId_, s.tasks, form, s.dates.ShortDateFormat());
+    const ScheduleNow now = s.localTime.LocalTime();
+    result = EditorOk(owner_.list(), editorId_, s.tasks, form, s.dates.ShortDateFormat(), now, false);
+    // A once task in the past is stored only when the user says so; 否 is
+    // the default button.
+    if (result.question && MessageBoxA(hwnd_, result.question->c_str(), kInfoCaption,
+                                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES) {
+      result = EditorOk(owner_.list(), editorId_, s.tasks, form, s.dates.ShortDateFormat(), now, true);
+    }
   } catch (...) {
     // The boot boxes show the "0" an empty box became, also when the store
     // refused the task and the editor stays open.
-    SetText(bootHours_, form.bootHours);
-    SetText(bootMinutes_, form.bootMinutes);
+    ShowComposedBoxes(form);
     throw;
   }
   if (result.refusal) {
     ShowUserMessage(*result.refusal);
     return;
   }
+  if (!result.stored) return;  // 否: the editor stays open as it was
   owner_.ShowRows();
   PostMessageA(hwnd_, WM_CLOSE, 0, 0);
 }

@@ -31,6 +31,9 @@ class TaskEditor : public Window {
   void CreateControls();
   TaskForm ReadForm() const;
   void ShowForm(const TaskForm& form);
+  // The boxes whose text composing the schedule may have changed (an empty
+  // boot box became "0", leading zeros dropped).
+  void ShowComposedBoxes(const TaskForm& form);
   void ShowHints(const ParamHints& hints);
   void FillFromStore(int task);
 

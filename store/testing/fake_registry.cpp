@@ -18,6 +18,7 @@ class KeyHandle : public RegistryKey {
   bool SetDword(const std::string& n, std::uint32_t v) override { return k_.SetDword(n, v); }
   bool Delete(const std::string& n) override { return k_.Delete(n); }
   std::vector<std::string> ValueNames() override { return k_.ValueNames(); }
+  bool Writable() const override { return k_.Writable(); }
 
  private:
   FakeRegistryKey& k_;

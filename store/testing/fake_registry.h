@@ -23,6 +23,7 @@ class FakeRegistryKey : public RegistryKey {
   bool SetDword(const std::string& name, std::uint32_t value) override;
   bool Delete(const std::string& name) override;
   std::vector<std::string> ValueNames() override;
+  bool Writable() const override { return writable; }
 
   // Test controls.
   void Plant(const std::string& name, RegType type, const std::string& bytes) { values[name] = {type, bytes}; }
@@ -37,6 +38,9 @@ class FakeRegistryKey : public RegistryKey {
   // Every write that went through, in order, as "name=text" or "name=#number".
   std::vector<std::string> writeLog;
   std::map<std::string, RegValue> values;
+  // What Writable reports (a key opened for reading only); writes are refused
+  // through failWrites / failWriteNumber as usual.
+  bool writable = true;
 
  private:
   bool Refuses(const std::string& name);

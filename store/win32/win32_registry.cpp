@@ -34,7 +34,7 @@ RegType TypeOf(DWORD type) {
 // what the ANSI functions store on a system whose code page is 936.
 class Win32RegistryKey : public RegistryKey {
  public:
-  explicit Win32RegistryKey(HKEY key) : key_(key) {}
+  Win32RegistryKey(HKEY key, bool writable) : key_(key), writable_(key && writable) {}
   ~Win32RegistryKey() override {
     if (key_) RegCloseKey(key_);
   }
@@ -86,6 +86,8 @@ class Win32RegistryKey : public RegistryKey {
     return RegDeleteValueW(key_, WideFromGbk(name).c_str()) == ERROR_SUCCESS;
   }
 
+  bool Writable() const override { return writable_; }
+
   std::vector<std::string> ValueNames() override {
     std::vector<std::string> names;
     if (!key_) return names;
@@ -117,6 +119,7 @@ class Win32RegistryKey : public RegistryKey {
   }
 
   HKEY key_;
+  bool writable_;
 };
 
 }  // namespace
@@ -124,14 +127,16 @@ class Win32RegistryKey : public RegistryKey {
 std::unique_ptr<RegistryKey> Win32RegistryRoot::OpenKey(const std::string& path) {
   const std::wstring sub = WideFromGbk(!path.empty() && path[0] == '\\' ? path.substr(1) : path);
   HKEY key = nullptr;
+  bool writable = true;
   if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, sub.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                       &key, nullptr) != ERROR_SUCCESS) {
     // Without administrator rights a key under HKEY_LOCAL_MACHINE opens for
     // reading only: the tasks and options are still read and run, and every
     // write fails and is reported as a refused write.
+    writable = false;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, sub.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) key = nullptr;
   }
-  return std::make_unique<Win32RegistryKey>(key);
+  return std::make_unique<Win32RegistryKey>(key, writable);
 }
 
 }  // namespace ordavi

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "store/errors.h"
+
 namespace ordavi {
 
 namespace ui {
@@ -61,6 +63,8 @@ template <typename F>
 LRESULT Guard(F&& f, LRESULT onError = 0) {
   try {
     return f();
+  } catch (const FrameworkError& e) {
+    ShowErrorBox(UserErrorText(e));
   } catch (const std::exception& e) {
     ShowErrorBox(e.what());
   } catch (...) {

@@ -1,0 +1,225 @@
+#include "app/win32/agent_slot.h"
+
+#include <sddl.h>
+
+#include "app/menu.h"
+
+namespace ordavi {
+
+namespace {
+
+constexpr const wchar_t* kSessionSlot = L"Local\\Ordavi-Agent";
+constexpr const wchar_t* kSessionAdministrator = L"Local\\Ordavi-Agent-Administrator";
+constexpr const wchar_t* kSessionSettings = L"Local\\Ordavi-Agent-Settings";
+constexpr const wchar_t* kSessionExit = L"Local\\Ordavi-Agent-Exit";
+constexpr const wchar_t* kInstallationRunning = L"Global\\Ordavi-Running:";
+constexpr const wchar_t* kInstallationClose = L"Global\\Ordavi-Close:";
+// How long a take-over waits for the running agent to end.
+constexpr DWORD kTakeOverWaitMs = 20000;
+
+// The folder of Ordavi.exe as the installer names it: lower case, "/" for "\",
+// at most 200 characters (an object name is limited to MAX_PATH).
+std::wstring FolderKey() {
+  wchar_t path[MAX_PATH + 1] = {};
+  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path, n);
+  const std::size_t slash = folder.find_last_of(L'\\');
+  folder = slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash);
+  CharLowerBuffW(folder.data(), static_cast<DWORD>(folder.size()));
+  for (wchar_t& c : folder) {
+    if (c == L'\\') c = L'/';
+  }
+  return folder.substr(0, 200);
+}
+
+// A security descriptor from its text form, freed with the object.
+class Security {
+ public:
+  explicit Security(const std::wstring& sddl) {
+    ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &sd_, nullptr);
+    attributes_ = {sizeof attributes_, sd_, FALSE};
+  }
+  ~Security() {
+    if (sd_) LocalFree(sd_);
+  }
+  SECURITY_ATTRIBUTES* get() { return sd_ ? &attributes_ : nullptr; }
+
+ private:
+  PSECURITY_DESCRIPTOR sd_ = nullptr;
+  SECURITY_ATTRIBUTES attributes_{};
+};
+
+// The session's objects: the user, the system and administrators may use
+// them, at medium integrity, so a start without administrator rights still
+// reaches an elevated agent of the same user.
+std::wstring SessionSddl() {
+  std::wstring user;
+  HANDLE token = nullptr;
+  if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+    BYTE buffer[256];
+    DWORD length = 0;
+    if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &length)) {
+      wchar_t* text = nullptr;
+      if (ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text)) {
+        user = text;
+        LocalFree(text);
+      }
+    }
+    CloseHandle(token);
+  }
+  std::wstring sddl = L"D:(A;;GA;;;SY)(A;;GA;;;BA)";
+  if (!user.empty()) sddl += L"(A;;GA;;;" + user + L")";
+  return sddl + L"S:(ML;;NW;;;ME)";
+}
+
+// The installation's objects: every user's agent may hold and wait on them
+// (SYNCHRONIZE); only the system and administrators may set them.
+constexpr const wchar_t* kInstallationSddl = L"D:(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x00100000;;;WD)S:(ML;;NW;;;LW)";
+
+// An object that exists already may refuse this process full access: then it
+// is opened for waiting only.
+HANDLE CreateOrOpenMutex(SECURITY_ATTRIBUTES* security, const std::wstring& name) {
+  HANDLE h = CreateMutexW(security, FALSE, name.c_str());
+  if (!h && GetLastError() == ERROR_ACCESS_DENIED) h = OpenMutexW(SYNCHRONIZE, FALSE, name.c_str());
+  return h;
+}
+HANDLE CreateOrOpenEvent(SECURITY_ATTRIBUTES* security, bool manualReset, const std::wstring& name) {
+  HANDLE h = CreateEventW(security, manualReset, FALSE, name.c_str());
+  if (!h && GetLastError() == ERROR_ACCESS_DENIED) h = OpenEventW(SYNCHRONIZE, FALSE, name.c_str());
+  return h;
+}
+
+void Close(HANDLE& h) {
+  if (h) CloseHandle(h);
+  h = nullptr;
+}
+
+WPARAM MenuCommand(MenuItem item) {
+  for (std::size_t i = 0; i < kPopupMenuSize; ++i) {
+    if (kPopupMenu[i].item == item) return kMenuCommandBase + i;
+  }
+  return 0;
+}
+
+}  // namespace
+
+Win32AgentSlot::Win32AgentSlot() : folderKey_(FolderKey()) {}
+
+Win32AgentSlot::~Win32AgentSlot() {
+  for (HANDLE* h : {&administrator_, &settings_, &exit_, &installationRunning_, &installationClose_, &sessionSlot_}) {
+    Close(*h);
+  }
+}
+
+bool Win32AgentSlot::InstallationClosing() {
+  HANDLE close = OpenEventW(SYNCHRONIZE, FALSE, (kInstallationClose + folderKey_).c_str());
+  if (!close) return false;
+  const bool set = WaitForSingleObject(close, 0) == WAIT_OBJECT_0;
+  CloseHandle(close);
+  return set;
+}
+
+bool Win32AgentSlot::ClaimSession() {
+  Security security(SessionSddl());
+  sessionSlot_ = CreateMutexW(security.get(), TRUE, kSessionSlot);
+  const DWORD error = GetLastError();
+  if (!sessionSlot_) {
+    if (error != ERROR_ACCESS_DENIED) {  // no slot to be had: run as before
+      HoldSlot();
+      return true;
+    }
+    sessionSlot_ = OpenMutexW(SYNCHRONIZE, FALSE, kSessionSlot);
+    if (!sessionSlot_) return false;
+  } else if (error != ERROR_ALREADY_EXISTS) {
+    HoldSlot();
+    return true;
+  }
+  // The mutex exists. Another start that is handing over may hold it too:
+  // only an owner is an agent.
+  const DWORD wait = WaitForSingleObject(sessionSlot_, 0);
+  if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) {
+    HoldSlot();
+    return true;
+  }
+  return false;
+}
+
+bool Win32AgentSlot::HasAdministratorRights() {
+  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+  PSID admins = nullptr;
+  BOOL member = FALSE;
+  if (AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                               &admins)) {
+    // Only a group in force counts: a UAC administrator started without
+    // elevation has it for deny only.
+    if (!CheckTokenMembership(nullptr, admins, &member)) member = FALSE;
+    FreeSid(admins);
+  }
+  return member != FALSE;
+}
+
+bool Win32AgentSlot::RunningAgentHasAdministratorRights() {
+  HANDLE flag = OpenEventW(SYNCHRONIZE, FALSE, kSessionAdministrator);
+  if (flag) {
+    CloseHandle(flag);
+    return true;
+  }
+  return GetLastError() == ERROR_ACCESS_DENIED;  // there, but not for us
+}
+
+bool Win32AgentSlot::EndRunningAgentAndClaim() {
+  HANDLE exit = OpenEventW(EVENT_MODIFY_STATE, FALSE, kSessionExit);
+  if (!exit) return false;
+  SetEvent(exit);
+  CloseHandle(exit);
+  // The running agent's end abandons the slot, and this process owns it.
+  const DWORD wait = WaitForSingleObject(sessionSlot_, kTakeOverWaitMs);
+  if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) return false;
+  HoldSlot();
+  return true;
+}
+
+void Win32AgentSlot::AskRunningAgentToOpenSettings() {
+  HANDLE settings = OpenEventW(EVENT_MODIFY_STATE, FALSE, kSessionSettings);
+  if (!settings) return;
+  // This start came from the user, so it may pass the right to come to the
+  // front on: the running agent's dialog then opens in front, not behind.
+  AllowSetForegroundWindow(ASFW_ANY);
+  SetEvent(settings);
+  CloseHandle(settings);
+}
+
+void Win32AgentSlot::HoldSlot() {
+  Security session(SessionSddl());
+  if (HasAdministratorRights()) administrator_ = CreateEventW(session.get(), TRUE, FALSE, kSessionAdministrator);
+  settings_ = CreateEventW(session.get(), FALSE, FALSE, kSessionSettings);
+  exit_ = CreateEventW(session.get(), FALSE, FALSE, kSessionExit);
+  Security installation(kInstallationSddl);
+  installationRunning_ = CreateOrOpenMutex(installation.get(), kInstallationRunning + folderKey_);
+  installationClose_ = CreateOrOpenEvent(installation.get(), true, kInstallationClose + folderKey_);
+}
+
+void Win32AgentSlot::Listen(HWND mainWindow) {
+  window_ = mainWindow;
+  const std::pair<HANDLE, MenuItem> listens[] = {
+      {settings_, MenuItem::Settings}, {exit_, MenuItem::Exit}, {installationClose_, MenuItem::Exit}};
+  for (const auto& [object, item] : listens) {
+    if (!object) continue;
+    waits_.push_back(object);
+    commands_.push_back(MenuCommand(item));
+  }
+}
+
+void Win32AgentSlot::OnSignalled(DWORD index) {
+  if (index >= waits_.size()) return;
+  const WPARAM command = commands_[index];
+  // 退出 is asked for once: the installer's event stays set until its files
+  // are in place.
+  if (command == MenuCommand(MenuItem::Exit)) {
+    waits_.erase(waits_.begin() + index);
+    commands_.erase(commands_.begin() + index);
+  }
+  PostMessageW(window_, WM_COMMAND, command, 0);
+}
+
+}  // namespace ordavi

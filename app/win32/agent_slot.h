@@ -1,0 +1,70 @@
+// The session's agent slot and the ways to reach a running agent, over named
+// kernel objects:
+//
+//   Local\Ordavi-Agent                 mutex, owned by the session's agent
+//   Local\Ordavi-Agent-Administrator   event, exists while that agent has
+//                                      administrator rights
+//   Local\Ordavi-Agent-Settings        event: "do what 设置 does"
+//   Local\Ordavi-Agent-Exit            event: "do what 退出 does"
+//   Global\Ordavi-Running:<folder>     mutex, held by every agent started from
+//                                      <folder>, in every session
+//   Global\Ordavi-Close:<folder>       event, set by the installer and the
+//                                      uninstaller of <folder>: every agent
+//                                      started from there ends as 退出 does
+//
+// <folder> is the folder of Ordavi.exe in lower case, "\" written as "/"
+// (the installer names it the same way). The events reach the agent whatever
+// desktop it runs on. The agent's message loop waits on them beside its
+// messages (no thread of its own) and posts the matching tray menu command
+// to the main window, so the agent acts exactly as if the user had chosen the
+// menu item. While a modal loop runs (a message box, the open tray menu) a
+// request waits for its end.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/single_agent.h"
+
+namespace ordavi {
+
+class Win32AgentSlot : public AgentSlotPort {
+ public:
+  Win32AgentSlot();
+  ~Win32AgentSlot() override;
+  Win32AgentSlot(const Win32AgentSlot&) = delete;
+  Win32AgentSlot& operator=(const Win32AgentSlot&) = delete;
+
+  bool InstallationClosing() override;
+  bool ClaimSession() override;
+  bool HasAdministratorRights() override;
+  bool RunningAgentHasAdministratorRights() override;
+  bool EndRunningAgentAndClaim() override;
+  void AskRunningAgentToOpenSettings() override;
+
+  // Once the main window exists: the requests of a second start and of the
+  // installer reach it as its tray menu commands 设置 and 退出.
+  void Listen(HWND mainWindow);
+  // The objects the message loop waits on beside its messages, and what it
+  // does when the one at `index` is signalled.
+  DWORD WaitCount() const { return static_cast<DWORD>(waits_.size()); }
+  const HANDLE* WaitObjects() const { return waits_.empty() ? nullptr : waits_.data(); }
+  void OnSignalled(DWORD index);
+
+ private:
+  // This process is the session's agent: the objects through which the
+  // others find and reach it.
+  void HoldSlot();
+
+  std::wstring folderKey_;
+  HANDLE sessionSlot_ = nullptr;
+  HANDLE administrator_ = nullptr, settings_ = nullptr, exit_ = nullptr;
+  HANDLE installationRunning_ = nullptr, installationClose_ = nullptr;
+  HWND window_ = nullptr;
+  std::vector<HANDLE> waits_;
+  std::vector<WPARAM> commands_;  // the menu command of each wait
+};
+
+}  // namespace ordavi
