@@ -19,6 +19,21 @@ using Log = std::vector<std::string>;
 constexpr std::uint64_t kSecond = 1000;
 constexpr std::uint64_t kMinute = 60 * kSecond;
 
+// Junk cleaning finds no temporary folder and runs elevated from a safe folder.
+struct NoTempFolders : TempFolderSystem, FolderSecuritySystem {
+  std::optional<std::string> Environment(const std::string&) override { return std::nullopt; }
+  std::string FullPath(const std::string& p) override { return p; }
+  std::string AgentFolder() override { return "C:\\Ordavi"; }
+  OpenedFolder OpenFolder(const std::string&) override { return {}; }
+  std::optional<std::vector<std::string>> List(std::uint64_t) override { return std::nullopt; }
+  OpenedEntry Open(std::uint64_t, const std::string&) override { return {}; }
+  bool Delete(std::uint64_t) override { return false; }
+  void Close(std::uint64_t) override {}
+  bool RunsElevated() override { return true; }
+  std::string OwnUserSid() override { return "S-1-5-21-1"; }
+  std::optional<SecurityFacts> ReadSecurity(const std::string&) override { return std::nullopt; }
+};
+
 // Every port of the agent, the tick and the countdown, recording the calls
 // that leave the agent. The local time starts at 08:29:05 and runs with the
 // fake timers.
@@ -94,6 +109,12 @@ struct System : StartupSystem, TrayPort, HotkeyPort, MainWindowPort, NoticeSink,
   std::uint32_t ProcessOf(WindowId w) override { return w == kMain ? 100 : 200; }
   int TitleLength(WindowId) override { return 5; }
   void PostClose(WindowId w) override { Record("WM_CLOSE " + std::to_string(w)); }
+  bool WriteLog(const std::string& path, const std::string&, bool append) override {
+    if (!append) Record("junk log " + path);
+    return true;
+  }
+  std::optional<std::string> ReadScript(const std::string&) override { return std::string("@echo mine"); }
+  std::string SystemFolder() override { return "C:\\Windows\\system32\\"; }
   bool RunHiddenAndWait(const std::string& commandLine) override {
     Record("run " + commandLine);
     return true;
@@ -162,7 +183,8 @@ class ComposedAgentTest : public ::testing::Test {
   NoInput input;
   FixedDates dates;
   Matchers matchers{input, dates};
-  JunkCleaner junk{sys, sys, "C:\\Ordavi\\"};
+  NoTempFolders folders;
+  JunkCleaner junk{JunkPorts{sys, folders, folders, sys, sys}, "C:\\Ordavi\\Ordavi.exe"};
   AgentTickActions actions{sys, sys, sys, sys, junk};
   AgentCountdownSystem countdownSystem{agent, sys, [] { return System::kMain; }, sys, sys};
   Countdown countdown{stored.options, sys, timers, sys, countdownSystem, sys};
@@ -182,7 +204,9 @@ TEST_F(ComposedAgentTest, ImmediateTasksReachTheirSystemCallsInOnePass) {
   EXPECT_EQ(sys.log, (Log{"notice 喝水",
                           "open hidden C:\\文档\\a.txt in C:\\文档\\",
                           "terminate 7", "terminate 9", "autodial",
-                          "run cmd.exe /c \"\"C:\\Ordavi\\QLLJ.bat\" > \"C:\\Ordavi\\清理系统垃圾列表202435_8305.txt\"\""}));
+                          "junk log C:\\Ordavi\\清理系统垃圾列表202435_8305.txt",
+                          "run \"C:\\Windows\\system32\\cmd.exe\" /D /c \"\"C:\\Ordavi\\QLLJ.bat\" >> "
+                          "\"C:\\Ordavi\\清理系统垃圾列表202435_8305.txt\"\""}));
 }
 
 TEST_F(ComposedAgentTest, CancelledCountdownSwitchesMonitoringOffUntilTheUserSwitchesItOn) {
@@ -247,7 +271,8 @@ TEST_F(ComposedAgentTest, CountdownEndsInThePowerActionOrTheHangUp) {
     FakeStoredState st;
     FakeRegistryRoot& r = st.root;
     Agent a{AgentPorts{s, s, s, s, t, s, s, s, s}, st.state()};
-    JunkCleaner j{s, s, "C:\\"};
+    NoTempFolders folders;
+    JunkCleaner j{JunkPorts{s, folders, folders, s, s}, "C:\\Ordavi.exe"};
     AgentTickActions act{s, s, s, s, j};
     AgentCountdownSystem cs{a, s, [] { return System::kMain; }, s, s};
     Countdown cd{st.options, s, t, s, cs, s};

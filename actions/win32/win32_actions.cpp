@@ -66,6 +66,54 @@ void Win32ProcessSystem::TerminateProcess(std::uint32_t pid) {
   CloseHandle(h);
 }
 
+namespace {
+std::wstring FromCodePage(const std::string& text, UINT codePage) {
+  if (text.empty()) return {};
+  const int n = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring w(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &w[0], n);
+  return w;
+}
+}  // namespace
+
+bool Win32JunkSystem::WriteLog(const std::string& logPath, const std::string& utf8Text, bool append) {
+  const std::wstring text = FromCodePage(utf8Text, CP_UTF8);
+  std::string bytes;
+  if (!text.empty()) {
+    const int n = WideCharToMultiByte(936, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    bytes.resize(static_cast<std::size_t>(n));
+    WideCharToMultiByte(936, 0, text.data(), static_cast<int>(text.size()), &bytes[0], n, nullptr, nullptr);
+  }
+  const HANDLE h = CreateFileW(FromCodePage(logPath, 936).c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE,
+                               FILE_SHARE_READ, nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                               nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const BOOL ok = bytes.empty() || WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(h);
+  return ok && written == bytes.size();
+}
+
+std::optional<std::string> Win32JunkSystem::ReadScript(const std::string& path) {
+  const HANDLE h = CreateFileW(FromCodePage(path, 936).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string text(64 * 1024, '\0');
+  DWORD got = 0;
+  ReadFile(h, &text[0], static_cast<DWORD>(text.size()), &got, nullptr);
+  CloseHandle(h);
+  text.resize(got);
+  return text;
+}
+
+std::string Win32JunkSystem::SystemFolder() {
+  char dir[MAX_PATH + 1] = {};
+  const UINT n = GetSystemDirectoryA(dir, MAX_PATH);
+  std::string s(dir, n < MAX_PATH ? n : 0);
+  if (!s.empty() && s.back() != '\\') s += '\\';
+  return s;
+}
+
 bool Win32JunkSystem::RunHiddenAndWait(const std::string& commandLine) {
   STARTUPINFOA si{};
   si.cb = sizeof si;  // 68
