@@ -59,6 +59,6 @@ bool AgentFolderOpenToOthers(FolderSecuritySystem& system, const std::string& ex
 // Said once at start, and when the user asks for a cleaning from the menu,
 // while the agent runs with administrator rights from such a folder.
 inline constexpr const char* kOpenFolderNotice =
-    "Ordavi所在文件夹可被其他用户修改，已停用清理垃圾，请把它装到Program Files";
+    "程序文件夹他人可改，已停用清理，请移到Program Files";
 
 }  // namespace ordavi

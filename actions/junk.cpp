@@ -45,10 +45,10 @@ void JunkCleaner::CleanJunk(bool openLog) {
   std::string log = "Ordavi junk cleaning, started " + Stamp(started) + "\r\n";
   const CleaningTotals t = CleanTempFolders(p_.folders, log);
   log += "\r\nRemoved: " + Decimal(t.files) + " files, " + Decimal(t.folders) +
-         " folders. Kept because in use: " + Decimal(t.kept) + ".\r\n";
+         " folders. Kept: " + Decimal(t.kept) + " (in use, or holding a link).\r\n";
   if (!p_.system.WriteLog(logPath, log, false)) return;
   RunScript(logPath);
-  p_.system.WriteLog(logPath, "Finished " + Stamp(p_.clock.LocalTime()) + "\r\n", true);
+  p_.system.WriteLog(logPath, "\r\nFinished " + Stamp(p_.clock.LocalTime()) + "\r\n", true);
   if (openLog) p_.system.OpenLog(logPath, agentDir_);
 }
 

@@ -90,7 +90,7 @@ class FolderCleaner {
             Line("  removed folder: \"" + name + "\\\"");
           } else {
             ++totals.kept;
-            Line("  kept in part, in use: \"" + name + "\\\"");
+            Line("  kept in part: \"" + name + "\\\"");
           }
           break;
         }

@@ -83,7 +83,7 @@ class TempFolderSystem {
 struct CleaningTotals {
   int files = 0;    // files removed directly inside a temporary folder
   int folders = 0;  // folders removed directly inside a temporary folder, with all they held
-  int kept = 0;     // entries that stayed because the system refused (in use)
+  int kept = 0;     // entries that stayed: the system refused (in use), or a folder holds a link
 };
 
 // The folders cleaned, in this order, each at most once: TEMP, TMP,

@@ -148,7 +148,7 @@ TEST(CleanTempFolders, RemovesFilesAndFoldersButNeverEntersOrRemovesALink) {
       "  link, left alone: \"junction\"",
       "  kept, in use: \"locked.tmp\"",
       "  link, left alone: \"mixed\\link\"",
-      "  kept in part, in use: \"mixed\\\"",
+      "  kept in part: \"mixed\\\"",
       "  removed folder: \"setup\\\"",
       "  not where it was listed (a link or moved), left alone: \"swapped\"",
       "  skipped: TMP is not set",

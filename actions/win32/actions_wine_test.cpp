@@ -201,7 +201,7 @@ WT_TEST(CleaningRunsTheUsersScriptByTheInterpretersFullPathAndKeepsItsOutput) {
   RealJunk junk;
   const std::string log = WithFolders({}, [&] { junk.Cleaner().CleanJunk(false); });
   CHECK(log.rfind("Ordavi junk cleaning, started 2024-03-05 08:07:09\r\n", 0) == 0);
-  CHECK(Has(log, "\r\nQLLJ.bat:\r\nscript ran\r\nFinished "));
+  CHECK(Has(log, "\r\nQLLJ.bat:\r\nscript ran\r\n\r\nFinished "));
 }
 
 WT_TEST(JunkRunnerReportsAProcessThatCannotStart) {
@@ -290,7 +290,7 @@ WT_TEST(LinksInsideTheTempFolderAreNeverFollowed) {
   CHECK(Has(log, "left alone: \"folderlink\""));
   CHECK(Has(log, "left alone: \"filelink.txt\""));
   CHECK(Has(log, "left alone: \"holder\\innerlink\""));
-  CHECK(Has(log, "  kept in part, in use: \"holder\\\""));
+  CHECK(Has(log, "  kept in part: \"holder\\\""));
 }
 
 WT_TEST(AnEntrySwappedForALinkAfterTheListingIsLeftAlone) {
@@ -334,6 +334,9 @@ WT_TEST(ATempComponentInTheMiddleDoesNotMakeATemporaryFolder) {
   CHECK(Has(log, "  full path \"C:\\tmp\\project\"\r\n  skipped: its last part is not Temp or Tmp\r\n\r\n  skipped: LOCALAPPDATA"));
 }
 
+// Wine 8's cmd ignores AutoRun altogether (with or without /D), so under Wine
+// this shows only that the log stays free of it; what keeps Windows' cmd from
+// running it is the /D of the command line (unit test, relay trace).
 WT_TEST(TheUsersCommandProcessorAutoRunDoesNotRunInTheCleaning) {
   HKEY key = nullptr;
   REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Command Processor", 0, nullptr, 0, KEY_ALL_ACCESS,
