@@ -977,6 +977,22 @@ scenario_install() {
   quiet wine "C:\\Program Files\\Ordavi\\uninst.exe" /S /REMOVEDATA
   check "asked to, the uninstaller removes the program's key and the autostart value" \
     eventually 30 eval '! quiet wine_reg_query "$KEY" && ! quiet wine_reg_query "$run" Ormile && ! test -e "$dir"'
+
+  # A folder of the user's choice: a drive's root and a folder holding other
+  # files are refused (their rights would change too); a new folder is given
+  # the rights of Program Files (Wine's icacls only says it did so).
+  local c="$WINEPREFIX/drive_c" code
+  mkdir -p "$c/Shared"
+  echo mine >"$c/Shared/notes.txt"
+  # (NSIS itself refuses a root; the installer's own check is a second guard.)
+  quiet wine "C:\\$installer" /S '/D=C:\'
+  check "silent install into a drive's root installs nothing" [ ! -e "$c/uninst.exe" ]
+  wine "C:\\$installer" /S '/D=C:\Shared' >/dev/null 2>&1
+  code=$?
+  check "silent install into a folder with other files refused (exit $code)" \
+    eval '[ "$code" = 2 ] && [ ! -e "$c/Shared/Ordavi.exe" ] && [ "$(cat "$c/Shared/notes.txt")" = mine ]'
+  wine "C:\\$installer" /S '/D=C:\Tools\Ordavi' >/dev/null 2>&1
+  check "silent install into a new folder of one's own" eventually 30 test -f "$c/Tools/Ordavi/uninst.exe"
 }
 
 # --- High DPI
