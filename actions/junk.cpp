@@ -42,11 +42,14 @@ void JunkCleaner::CleanJunk(bool openLog) {
   }
   const ScheduleNow started = p_.clock.LocalTime();
   const std::string logPath = agentDir_ + JunkLogName(started);
-  std::string log = "Ordavi junk cleaning, started " + Stamp(started) + "\r\n";
+  // Where no log can be written (an agent without administrator rights in a
+  // folder only administrators may change), nothing is cleaned.
+  if (!p_.system.WriteLog(logPath, "Ordavi junk cleaning, started " + Stamp(started) + "\r\n", false)) return;
+  std::string log;
   const CleaningTotals t = CleanTempFolders(p_.folders, log);
   log += "\r\nRemoved: " + Decimal(t.files) + " files, " + Decimal(t.folders) +
          " folders. Kept: " + Decimal(t.kept) + " (in use, or holding a link).\r\n";
-  if (!p_.system.WriteLog(logPath, log, false)) return;
+  p_.system.WriteLog(logPath, log, true);
   RunScript(logPath);
   p_.system.WriteLog(logPath, "\r\nFinished " + Stamp(p_.clock.LocalTime()) + "\r\n", true);
   if (openLog) p_.system.OpenLog(logPath, agentDir_);

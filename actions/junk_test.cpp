@@ -63,7 +63,10 @@ struct FakeJunkSystem : JunkSystem, TempFolderSystem, FolderSecuritySystem, Loca
     calls.push_back("open " + logPath + " in " + dir);
   }
   // The folders: none is set, so nothing is touched.
-  std::optional<std::string> Environment(const std::string&) override { return std::nullopt; }
+  std::optional<std::string> Environment(const std::string&) override {
+    ++folderLookups;
+    return std::nullopt;
+  }
   std::string FullPath(const std::string& p) override { return p; }
   std::string AgentFolder() override { return "D:\\工具"; }
   OpenedFolder OpenFolder(const std::string&) override { return {}; }
@@ -89,6 +92,7 @@ struct FakeJunkSystem : JunkSystem, TempFolderSystem, FolderSecuritySystem, Loca
   bool writable = true;
   bool elevated = true;
   bool othersMayWrite = false;
+  int folderLookups = 0;
 };
 
 TEST(CleanJunk, WritesTheLogRunsTheUsersScriptAndOpensTheLogOnlyWhenAsked) {
@@ -102,14 +106,15 @@ TEST(CleanJunk, WritesTheLogRunsTheUsersScriptAndOpensTheLogOnlyWhenAsked) {
     bool writable;
     std::vector<std::string> calls;
   } cases[] = {
-      {true, std::nullopt, true, {"write " + log, "add " + log, "open " + log + " in " + dir}},
-      {false, std::nullopt, true, {"write " + log, "add " + log}},
+      {true, std::nullopt, true, {"write " + log, "add " + log, "add " + log, "open " + log + " in " + dir}},
+      {false, std::nullopt, true, {"write " + log, "add " + log, "add " + log}},
       {false, std::string("@echo mine\r\n"), true,
-       {"write " + log, "read " + dir + "QLLJ.bat", "add " + log, run, "add " + log}},
+       {"write " + log, "add " + log, "read " + dir + "QLLJ.bat", "add " + log, run, "add " + log}},
       // The earlier script, which cleaned by itself, is not run again.
       {true, earlier, true,
-       {"write " + log, "read " + dir + "QLLJ.bat", "add " + log, "add " + log, "open " + log + " in " + dir}},
-      // No log can be written: nothing is run and nothing opened.
+       {"write " + log, "add " + log, "read " + dir + "QLLJ.bat", "add " + log, "add " + log,
+        "open " + log + " in " + dir}},
+      // No log can be written: nothing is cleaned, run or opened.
       {true, std::string("@echo mine\r\n"), false, {}},
   };
   for (const auto& c : cases) {
@@ -119,6 +124,7 @@ TEST(CleanJunk, WritesTheLogRunsTheUsersScriptAndOpensTheLogOnlyWhenAsked) {
     JunkCleaner cleaner{sys.Ports(), dir + "Ordavi.exe"};
     cleaner.CleanJunk(c.openLog);
     EXPECT_EQ(sys.calls, c.calls);
+    EXPECT_EQ(sys.folderLookups != 0, c.writable);
   }
   FakeJunkSystem sys;
   JunkCleaner{sys.Ports(), dir + "Ordavi.exe"}.CleanJunk(false);
