@@ -321,6 +321,20 @@ WT_TEST(AnEntrySwappedForALinkAfterTheListingIsLeftAlone) {
   CHECK(Has(log, "left alone: \"victim.tmp\""));
 }
 
+WT_TEST(AReadOnlyFileWithAnotherNameOutsideKeepsItsAttribute) {
+  MakeOutside();
+  const std::string t = "C:\\hard\\Temp\\";
+  MakeDirs(t.substr(0, t.size() - 1));
+  WriteAll(kOutside + "guarded.txt", "keep");
+  SetFileAttributesA((kOutside + "guarded.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  REQUIRE(CreateHardLinkA((t + "second-name.tmp").c_str(), (kOutside + "guarded.txt").c_str(), nullptr));
+  RealJunk junk;
+  const std::string log = WithFolders({{"TEMP", "C:\\hard\\Temp"}}, [&] { junk.Cleaner().CleanJunk(false); });
+  CHECK_EQ(ReadAll(kOutside + "guarded.txt"), std::string("keep"));
+  CHECK(GetFileAttributesA((kOutside + "guarded.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+  CHECK(Has(log, "  kept, in use: \"second-name.tmp\""));
+}
+
 WT_TEST(ATempComponentInTheMiddleDoesNotMakeATemporaryFolder) {
   MakeDirs("C:\\tmp\\project\\src");
   WriteAll("C:\\tmp\\project\\main.cpp", "keep");

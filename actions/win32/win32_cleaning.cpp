@@ -219,9 +219,14 @@ bool Win32TempFolderSystem::Delete(std::uint64_t entry) {
   FILE_DISPOSITION_INFO dispose{TRUE};
   if (SetFileInformationByHandle(h, FileDispositionInfo, &dispose, sizeof dispose)) return true;
   // A read-only file is removed too (as "del /f" did): its attribute is
-  // cleared through the same handle first.
+  // cleared through the same handle first. Not for a file with further
+  // names (hard links): the attribute belongs to the file, which lives on
+  // under its other names, perhaps outside.
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!GetFileInformationByHandle(h, &info) || !(info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) return false;
+  if (!GetFileInformationByHandle(h, &info) || !(info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ||
+      info.nNumberOfLinks > 1) {
+    return false;
+  }
   FILE_BASIC_INFO basic{};
   basic.FileAttributes = info.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY;
   if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
