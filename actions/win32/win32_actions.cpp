@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 
+#include "store/win32/gbk_text.h"
 #include "ui/win32/system_library.h"
 
 namespace ordavi {
@@ -66,25 +67,15 @@ void Win32ProcessSystem::TerminateProcess(std::uint32_t pid) {
   CloseHandle(h);
 }
 
-namespace {
-std::wstring FromCodePage(const std::string& text, UINT codePage) {
-  if (text.empty()) return {};
-  const int n = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring w(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &w[0], n);
-  return w;
-}
-}  // namespace
-
 bool Win32JunkSystem::WriteLog(const std::string& logPath, const std::string& utf8Text, bool append) {
-  const std::wstring text = FromCodePage(utf8Text, CP_UTF8);
-  std::string bytes;
-  if (!text.empty()) {
-    const int n = WideCharToMultiByte(936, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    bytes.resize(static_cast<std::size_t>(n));
-    WideCharToMultiByte(936, 0, text.data(), static_cast<int>(text.size()), &bytes[0], n, nullptr, nullptr);
+  std::wstring text;
+  if (!utf8Text.empty()) {
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8Text.data(), static_cast<int>(utf8Text.size()), nullptr, 0);
+    text.resize(static_cast<std::size_t>(n));
+    MultiByteToWideChar(CP_UTF8, 0, utf8Text.data(), static_cast<int>(utf8Text.size()), &text[0], n);
   }
-  const HANDLE h = CreateFileW(FromCodePage(logPath, 936).c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE,
+  const std::string bytes = GbkFromWide(text);
+  const HANDLE h = CreateFileW(WideFromGbk(logPath).c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE,
                                FILE_SHARE_READ, nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
@@ -95,7 +86,7 @@ bool Win32JunkSystem::WriteLog(const std::string& logPath, const std::string& ut
 }
 
 std::optional<std::string> Win32JunkSystem::ReadScript(const std::string& path) {
-  const HANDLE h = CreateFileW(FromCodePage(path, 936).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  const HANDLE h = CreateFileW(WideFromGbk(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return std::nullopt;
   std::string text(64 * 1024, '\0');

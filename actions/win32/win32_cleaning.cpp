@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "store/win32/gbk_text.h"
+
 namespace ordavi {
 
 namespace {
@@ -310,7 +312,7 @@ SecurityFacts SecurityFactsOf(PSECURITY_DESCRIPTOR descriptor) {
 }
 
 std::optional<SecurityFacts> Win32FolderSecuritySystem::ReadSecurity(const std::string& path) {
-  const std::wstring w = Wide(path, 936);
+  const std::wstring w = WideFromGbk(path);
   if (GetFileAttributesW(w.c_str()) == INVALID_FILE_ATTRIBUTES) return std::nullopt;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   if (GetNamedSecurityInfoW(w.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
