@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include "actions/testing/fake_folder_security.h"
 
 namespace ordavi {
 namespace {
@@ -47,34 +47,23 @@ TEST(OpenToOthers, OnlyAdministratorsSystemAndTheUserItselfMayChangeIt) {
   for (const auto& c : cases) EXPECT_EQ(OpenToOthers(c.facts, kMe), c.open) << c.what;
 }
 
-struct FakeSecurity : FolderSecuritySystem {
-  bool RunsElevated() override { return true; }
-  std::string OwnUserSid() override { return kMe; }
-  std::optional<SecurityFacts> ReadSecurity(const std::string& path) override {
-    asked.push_back(path);
-    const auto it = files.find(path);
-    if (it == files.end()) return std::nullopt;
-    return it->second;
-  }
-  std::map<std::string, SecurityFacts> files;
-  std::vector<std::string> asked;
-};
+using testing::FakeFolderSecurity;
 
 TEST(AgentFolderOpenToOthers, WeighsTheFolderTheProgramAndTheFilesItRunsOrOpens) {
   const SecurityFacts safe{kAdmins, true, {Allow(kAdmins, kFullControl), Allow(kUsers, kReadExecute)}};
   const SecurityFacts open{kAdmins, true, {Allow(kUsers, kModify)}};
   const std::vector<std::string> files = {"D:\\Ordavi", "D:\\Ordavi\\Ordavi.exe", "D:\\Ordavi\\QLLJ.bat",
                                           "D:\\Ordavi\\Ordavi.CHM"};
-  FakeSecurity all;
+  FakeFolderSecurity all;
+  all.ownUser = kMe;
   for (const auto& f : files) all.files[f] = safe;
   EXPECT_FALSE(AgentFolderOpenToOthers(all, "D:\\Ordavi\\Ordavi.exe"));
-  EXPECT_EQ(all.asked, files);
   for (const auto& f : files) {
-    FakeSecurity one;
+    FakeFolderSecurity one;
     for (const auto& g : files) one.files[g] = g == f ? open : safe;
     EXPECT_TRUE(AgentFolderOpenToOthers(one, "D:\\Ordavi\\Ordavi.exe")) << f;
   }
-  FakeSecurity missingFiles;  // files that are not there cannot be planted through
+  FakeFolderSecurity missingFiles;  // files that are not there cannot be planted through
   missingFiles.files["D:\\Ordavi"] = safe;
   missingFiles.files["D:\\Ordavi\\Ordavi.exe"] = safe;
   EXPECT_FALSE(AgentFolderOpenToOthers(missingFiles, "D:\\Ordavi\\Ordavi.exe"));

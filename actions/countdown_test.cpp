@@ -5,60 +5,27 @@
 #include <string>
 #include <vector>
 
+#include "actions/testing/fake_countdown_ports.h"
+#include "actions/testing/fake_power.h"
 #include "schedule/testing/fake_timers.h"
 #include "store/testing/countdown_types.h"
 
 namespace ordavi {
 namespace {
 
+using testing::CallLog;
+using testing::FakeCountdownSystem;
+using testing::FakeCountdownView;
+using testing::FakePower;
+using testing::FakeSound;
 using testing::FakeTimers;
-using Log = std::vector<std::string>;
-
-// The countdown window as the user sees it, and every call to the outside.
-struct FakeWindow : CountdownView, SoundPlayer, CountdownSystem, PowerSystem {
-  void SetWindowCaption(const std::string& t) override { caption = t; }
-  void SetMessage(const std::string& t) override { label1 = t; }
-  void SetSecondsLeft(const std::string& t) override { label2 = t; }
-  void SetDoItNowCaption(const std::string& t) override { button1 = t; }
-  void SetCancelCaption(const std::string& t) override { button2 = t; }
-  void SetProgress(std::int32_t p, std::int32_t m) override {
-    position = p;
-    maximum = m;
-  }
-  void Show() override { shown = true; }
-  void Hide() override { shown = false; }
-
-  void Play(const std::string& name, std::uint32_t flags) override {
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(flags));
-    calls.push_back("PlaySoundA(" + name + "," + hex + ")");
-  }
-  void Stop() override { calls.push_back("PlaySoundA(NULL)"); }
-  // As the agent does it: monitoring off holds the tick.
-  void SwitchMonitoringOff() override {
-    calls.push_back("monitoring off");
-    if (tick) tick->MonitoringSwitchedOff();
-  }
-  void CloseAllPrograms() override { calls.push_back("CloseAllPrograms"); }
-  void HangUpDialup() override { calls.push_back("HangUpDialup"); }
-  void ExitWindowsEx(std::uint32_t f, std::uint32_t) override { calls.push_back("ExitWindowsEx " + std::to_string(f)); }
-  void SetSystemPowerState(std::int32_t s, std::int32_t f) override {
-    calls.push_back("SetSystemPowerState " + std::to_string(s) + "," + std::to_string(f));
-  }
-  void NtShutdownSystem(std::int32_t a) override { calls.push_back("NtShutdownSystem " + std::to_string(a)); }
-
-  std::string caption, label1, label2, button1, button2;
-  std::int32_t position = -1, maximum = -1;
-  bool shown = false;
-  Log calls;
-  TickRunState* tick = nullptr;
-};
+using Log = CallLog;
 
 class CountdownTest : public ::testing::Test {
  protected:
   CountdownTest() {
     timers.OnFire(MainTimer::CountdownSecond, [this] { countdown.OnSecond(); });
-    w.tick = &tick;
+    system.tick = &tick;
     tick.Start();  // the tick runs when a task starts a countdown
   }
   void Start(const std::string& word) { countdown.StartCountdown(*testing::CountdownTypeOf(word)); }
@@ -66,40 +33,44 @@ class CountdownTest : public ::testing::Test {
 
   FakeTimers timers;
   TickRunState tick{timers};
-  FakeWindow w;
+  FakeCountdownView view;  // the countdown window as the user sees it
+  Log calls;               // every call to the outside
+  FakeSound sound{calls};
+  FakeCountdownSystem system{calls};
+  FakePower power{calls};
   Options options;
-  Countdown countdown{options, w, timers, tick, w, w, w};
+  Countdown countdown{options, view, timers, tick, sound, system, power};
 };
 
 TEST_F(CountdownTest, CaptionsNameTheWord) {
   countdown.ShowCaptionsFor("关机");
-  EXPECT_EQ(w.button1, "立即关机");
-  EXPECT_EQ(w.button2, "取消关机");
-  EXPECT_EQ(w.label1, "要想取消关机，请按下<取消关机>按钮:剩余");
-  EXPECT_EQ(w.caption, "Windows 正在准备关机...");
+  EXPECT_EQ(view.doItNow, "立即关机");
+  EXPECT_EQ(view.cancel, "取消关机");
+  EXPECT_EQ(view.message, "要想取消关机，请按下<取消关机>按钮:剩余");
+  EXPECT_EQ(view.caption, "Windows 正在准备关机...");
   countdown.ShowCaptionsFor("断开拨号");
-  EXPECT_EQ(w.label1, "要想取消断开拨号，请按下<取消断开拨号>按钮:剩余");
-  EXPECT_EQ(w.caption, "Windows 正在准备断开拨号...");
+  EXPECT_EQ(view.message, "要想取消断开拨号，请按下<取消断开拨号>按钮:剩余");
+  EXPECT_EQ(view.caption, "Windows 正在准备断开拨号...");
 }
 
 TEST_F(CountdownTest, SixtySecondsCountDownThenTheActionFollowsInTheLastTick) {
   Start("关机");
-  EXPECT_TRUE(w.shown);
+  EXPECT_TRUE(view.shown);
   EXPECT_TRUE(countdown.CountdownRunning());
   EXPECT_FALSE(On(MainTimer::TaskTick));
-  EXPECT_EQ(w.label2, "");  // nothing until the first tick
-  EXPECT_EQ(w.maximum, 60);
+  EXPECT_EQ(view.secondsLeft, "");  // nothing until the first tick
+  EXPECT_EQ(view.maximum, 60);
   timers.Advance(1000);
-  EXPECT_EQ(w.label2, "59 秒");
-  EXPECT_EQ(w.position, 1);
+  EXPECT_EQ(view.secondsLeft, "59 秒");
+  EXPECT_EQ(view.position, 1);
   timers.Advance(58 * 1000);
-  EXPECT_EQ(w.label2, "1 秒");
-  EXPECT_TRUE(w.calls.empty());
+  EXPECT_EQ(view.secondsLeft, "1 秒");
+  EXPECT_TRUE(calls.empty());
   timers.Advance(1000);
-  EXPECT_EQ(w.label2, "0 秒");
-  EXPECT_EQ(w.calls, Log{"ExitWindowsEx 12"});
-  EXPECT_FALSE(w.shown);
-  EXPECT_EQ(w.position, 0);
+  EXPECT_EQ(view.secondsLeft, "0 秒");
+  EXPECT_EQ(calls, Log{"ExitWindowsEx(12,0)"});
+  EXPECT_FALSE(view.shown);
+  EXPECT_EQ(view.position, 0);
   EXPECT_EQ(countdown.Position(), 0);
   EXPECT_TRUE(On(MainTimer::TaskTick));
   EXPECT_FALSE(countdown.CountdownRunning());
@@ -109,24 +80,24 @@ TEST_F(CountdownTest, SixtySecondsCountDownThenTheActionFollowsInTheLastTick) {
 TEST_F(CountdownTest, ZeroSecondsCompletesOnTheFirstTick) {
   options.countdownSeconds = 0;
   Start("重启");
-  EXPECT_EQ(w.maximum, 0);
+  EXPECT_EQ(view.maximum, 0);
   timers.Advance(999);
-  EXPECT_TRUE(w.calls.empty());
+  EXPECT_TRUE(calls.empty());
   timers.Advance(1);
-  EXPECT_EQ(w.label2, "0 秒");
-  EXPECT_EQ(w.position, 0);
-  EXPECT_EQ(w.calls, Log{"ExitWindowsEx 6"});
+  EXPECT_EQ(view.secondsLeft, "0 秒");
+  EXPECT_EQ(view.position, 0);
+  EXPECT_EQ(calls, Log{"ExitWindowsEx(6,0)"});
 }
 
 TEST_F(CountdownTest, Label2KeepsThePreviousCountdownsTextUntilTheFirstTick) {
   options.countdownSeconds = 2;
   Start("注销");
   timers.Advance(2000);
-  EXPECT_EQ(w.label2, "0 秒");
+  EXPECT_EQ(view.secondsLeft, "0 秒");
   Start("注销");
-  EXPECT_EQ(w.label2, "0 秒");
+  EXPECT_EQ(view.secondsLeft, "0 秒");
   timers.Advance(1000);
-  EXPECT_EQ(w.label2, "1 秒");
+  EXPECT_EQ(view.secondsLeft, "1 秒");
 }
 
 TEST_F(CountdownTest, ShorterCountdownSetWhileRunningCompletesAtTheHeldMaximum) {
@@ -134,8 +105,8 @@ TEST_F(CountdownTest, ShorterCountdownSetWhileRunningCompletesAtTheHeldMaximum) 
   timers.Advance(30 * 1000);
   options.countdownSeconds = 10;  // the settings dialog saved a shorter wait
   timers.Advance(1000);
-  EXPECT_EQ(w.label2, "0 秒");
-  EXPECT_EQ(w.calls, Log{"ExitWindowsEx 12"});
+  EXPECT_EQ(view.secondsLeft, "0 秒");
+  EXPECT_EQ(calls, Log{"ExitWindowsEx(12,0)"});
 }
 
 TEST_F(CountdownTest, SecondStartWhileRunningKeepsCountingWithTheNewWord) {
@@ -143,30 +114,29 @@ TEST_F(CountdownTest, SecondStartWhileRunningKeepsCountingWithTheNewWord) {
   Start("重启");
   timers.Advance(20 * 1000);
   Start("快速关机");
-  EXPECT_EQ(w.button1, "立即快速关机");
+  EXPECT_EQ(view.doItNow, "立即快速关机");
   EXPECT_EQ(countdown.Position(), 20);
   timers.Advance(40 * 1000);
-  EXPECT_EQ(w.calls, (Log{"PlaySoundA(C:\\w.wav,00020009)", "PlaySoundA(C:\\w.wav,00020009)", "PlaySoundA(NULL)",
-                          "NtShutdownSystem 2"}));
+  EXPECT_EQ(calls, (Log{"Play(C:\\w.wav,00020009)", "Play(C:\\w.wav,00020009)", "Stop()", "NtShutdownSystem(2)"}));
 }
 
 TEST_F(CountdownTest, SoundLoopsDuringTheCountdownAndStopsWhenItCompletes) {
   options.soundPath = "D:\\声音\\alarm.wav";
   options.countdownSeconds = 3;
   Start("待机");
-  EXPECT_EQ(w.calls, Log{"PlaySoundA(D:\\声音\\alarm.wav,00020009)"});
+  EXPECT_EQ(calls, Log{"Play(D:\\声音\\alarm.wav,00020009)"});
   timers.Advance(3000);
-  EXPECT_EQ(w.calls, (Log{"PlaySoundA(D:\\声音\\alarm.wav,00020009)", "PlaySoundA(NULL)", "SetSystemPowerState -1,-1"}));
+  EXPECT_EQ(calls, (Log{"Play(D:\\声音\\alarm.wav,00020009)", "Stop()", "SetSystemPowerState(-1,-1)"}));
 }
 
 TEST_F(CountdownTest, NoSoundPathNoSoundCallsExceptTheCancel) {
   Start("关机");
   countdown.DoItNow();
-  EXPECT_EQ(w.calls, Log{"ExitWindowsEx 12"});
-  w.calls.clear();
+  EXPECT_EQ(calls, Log{"ExitWindowsEx(12,0)"});
+  calls.clear();
   Start("关机");
   countdown.Cancel();
-  EXPECT_EQ(w.calls, (Log{"PlaySoundA(,00000000)", "monitoring off"}));
+  EXPECT_EQ(calls, (Log{"Play(,00000000)", "SwitchMonitoringOff()"}));
 }
 
 TEST_F(CountdownTest, DoItNowPlaysOnceThenActsAndRestartsTheTick) {
@@ -174,8 +144,8 @@ TEST_F(CountdownTest, DoItNowPlaysOnceThenActsAndRestartsTheTick) {
   Start("快速重启");
   timers.Advance(5000);
   countdown.DoItNow();
-  EXPECT_EQ(w.calls, (Log{"PlaySoundA(C:\\a.wav,00020009)", "PlaySoundA(C:\\a.wav,00000000)", "NtShutdownSystem 1"}));
-  EXPECT_FALSE(w.shown);
+  EXPECT_EQ(calls, (Log{"Play(C:\\a.wav,00020009)", "Play(C:\\a.wav,00000000)", "NtShutdownSystem(1)"}));
+  EXPECT_FALSE(view.shown);
   EXPECT_EQ(countdown.Position(), 0);
   EXPECT_TRUE(On(MainTimer::TaskTick));
   EXPECT_FALSE(On(MainTimer::CountdownSecond));
@@ -186,17 +156,17 @@ TEST_F(CountdownTest, CancelSwitchesMonitoringOffAndDoesNothing) {
   Start("关机");
   timers.Advance(10 * 1000);
   countdown.Cancel();
-  EXPECT_EQ(w.calls, (Log{"PlaySoundA(C:\\a.wav,00020009)", "PlaySoundA(C:\\a.wav,00000000)", "monitoring off"}));
-  EXPECT_FALSE(w.shown);
-  EXPECT_EQ(w.position, 0);
+  EXPECT_EQ(calls, (Log{"Play(C:\\a.wav,00020009)", "Play(C:\\a.wav,00000000)", "SwitchMonitoringOff()"}));
+  EXPECT_FALSE(view.shown);
+  EXPECT_EQ(view.position, 0);
   EXPECT_FALSE(On(MainTimer::TaskTick));
   EXPECT_FALSE(On(MainTimer::CountdownSecond));
   timers.Advance(5 * 60 * 1000);
-  EXPECT_EQ(w.calls.size(), 3u);
+  EXPECT_EQ(calls.size(), 3u);
   // The next countdown starts from zero.
   Start("关机");
   timers.Advance(1000);
-  EXPECT_EQ(w.label2, "59 秒");
+  EXPECT_EQ(view.secondsLeft, "59 秒");
 }
 
 TEST_F(CountdownTest, ProgramsAreAskedToCloseOnlyBeforeStandbyOrHibernateWithShutappOne) {
@@ -209,17 +179,21 @@ TEST_F(CountdownTest, ProgramsAreAskedToCloseOnlyBeforeStandbyOrHibernateWithShu
       {"关机", 1, false}, {"注销", 1, false}, {"断开拨号", 1, false}, {"快速关机", 1, false},
   };
   for (const auto& c : cases) {
-    FakeWindow fw;
+    FakeCountdownView v;
+    Log log;
+    FakeSound s{log};
+    FakeCountdownSystem sys{log};
+    FakePower p{log};
     FakeTimers t;
     TickRunState ts{t};
     Options o;
     o.closeProgramsFirst = c.shutapp;
-    Countdown cd{o, fw, t, ts, fw, fw, fw};
+    Countdown cd{o, v, t, ts, s, sys, p};
     cd.StartCountdown(*testing::CountdownTypeOf(c.word));
-    EXPECT_EQ(fw.calls == Log{"CloseAllPrograms"}, c.closes) << c.word << " " << c.shutapp;
+    EXPECT_EQ(log == Log{"CloseAllPrograms()"}, c.closes) << c.word << " " << c.shutapp;
     // Programs asked to close stay asked when the countdown is cancelled.
     cd.Cancel();
-    EXPECT_EQ(!fw.calls.empty() && fw.calls.front() == "CloseAllPrograms", c.closes);
+    EXPECT_EQ(!log.empty() && log.front() == "CloseAllPrograms()", c.closes);
   }
 }
 
@@ -228,31 +202,31 @@ TEST_F(CountdownTest, RunPendingActionCarriesOutExactlyTheNamedWord) {
     const char* word;
     Log calls;
   } cases[] = {
-      {"注销", {"ExitWindowsEx 4"}},
-      {"待机", {"SetSystemPowerState -1,-1"}},
-      {"休眠", {"SetSystemPowerState 0,-1"}},
-      {"重启", {"ExitWindowsEx 6"}},
-      {"关机", {"ExitWindowsEx 12"}},
-      {"断开拨号", {"HangUpDialup"}},
-      {"快速重启", {"NtShutdownSystem 1"}},
-      {"快速关机", {"NtShutdownSystem 2"}},
+      {"注销", {"ExitWindowsEx(4,0)"}},
+      {"待机", {"SetSystemPowerState(-1,-1)"}},
+      {"休眠", {"SetSystemPowerState(0,-1)"}},
+      {"重启", {"ExitWindowsEx(6,0)"}},
+      {"关机", {"ExitWindowsEx(12,0)"}},
+      {"断开拨号", {"HangUpDialup()"}},
+      {"快速重启", {"NtShutdownSystem(1)"}},
+      {"快速关机", {"NtShutdownSystem(2)"}},
       {"", {}},
       {"关闭计算机", {}},
       {"关机 ", {}},
   };
   // Nothing is pending before the first countdown.
   countdown.RunPendingAction();
-  EXPECT_TRUE(w.calls.empty());
+  EXPECT_TRUE(calls.empty());
   for (const auto& c : cases) {
     // A word that names no countdown type cannot become the pending action.
     const TaskType* type = testing::CountdownTypeOf(c.word);
-    w.calls.clear();
+    calls.clear();
     if (type) {
       countdown.StartCountdown(*type);
-      w.calls.clear();
+      calls.clear();
       countdown.RunPendingAction();
     }
-    EXPECT_EQ(w.calls, c.calls) << c.word;
+    EXPECT_EQ(calls, c.calls) << c.word;
   }
 }
 

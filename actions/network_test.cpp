@@ -2,72 +2,45 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
+#include <string>
 
+#include "actions/testing/fake_dialup.h"
+#include "actions/testing/fake_notices.h"
+#include "actions/testing/fake_shell.h"
 #include "store/text.h"
 
 namespace ordavi {
 namespace {
 
-struct Notices : NoticeSink {
-  std::vector<std::string> shown;
-  void ShowNotice(const std::string& t) override { shown.push_back(t); }
-};
-
-struct FakeRas : DialupSystem {
-  Connections list;
-  std::uint32_t hangUpResult = 0;
-  std::vector<std::uintptr_t> hungUp;
-  int autodials = 0;
-  Connections EnumConnections() override { return list; }
-  std::uint32_t HangUp(std::uintptr_t h) override {
-    hungUp.push_back(h);
-    return hangUpResult;
-  }
-  void AutodialDefault() override { ++autodials; }
-};
-
-struct FakeShell : ShellPort {
-  struct Call {
-    std::string file, params, dir;
-  };
-  std::vector<Call> calls;
-  void RunHidden(const std::string& f, const std::string& p, const std::string& d) override {
-    calls.push_back({f, p, d});
-  }
-  void OpenFileHidden(const std::string&, const std::string&) override { ADD_FAILURE(); }
-  void OpenHelpFile(const std::string&) override { ADD_FAILURE(); }
-  void ShowWebPage(const std::string&) override { ADD_FAILURE(); }
-  std::string WindowsDirectory() override { return "C:\\windows"; }
-};
+using testing::CallLog;
+using testing::FakeDialup;
+using testing::FakeNotices;
+using testing::FakeShell;
 
 TEST(HangUpDialup, OutcomesAndNotices) {
   struct Case {
     std::uint32_t status, count, hangUpResult;
-    std::vector<std::string> notices;
-    std::size_t hangUps;
+    CallLog notices;
+    CallLog hangUps;
   };
-  for (const Case& c : {Case{0, 0, 0, {"没有可用的拨号连接"}, 0},
-                        Case{0, 2, 0, {"断开成功"}, 1},  // only the first of two
-                        Case{0, 1, 668, {"断开失败"}, 1},
-                        Case{603, 11, 0, {}, 0}}) {       // buffer too small: silent
-    FakeRas ras;
-    ras.list = {c.status, c.count, 0x1234};
+  for (const Case& c : {Case{0, 0, 0, {"ShowNotice(没有可用的拨号连接)"}, {}},
+                        Case{0, 2, 0, {"ShowNotice(断开成功)"}, {"HangUp(0x1234)"}},  // only the first of two
+                        Case{0, 1, 668, {"ShowNotice(断开失败)"}, {"HangUp(0x1234)"}},
+                        Case{603, 11, 0, {}, {}}}) {  // buffer too small: silent
+    FakeDialup ras;
+    ras.connections = {c.status, c.count, 0x1234};
     ras.hangUpResult = c.hangUpResult;
-    Notices n;
+    FakeNotices n;
     HangUpDialup(ras, n);
-    EXPECT_EQ(n.shown, c.notices) << c.status << "/" << c.count;
-    ASSERT_EQ(ras.hungUp.size(), c.hangUps);
-    if (c.hangUps) {
-      EXPECT_EQ(ras.hungUp[0], 0x1234u);
-    }
+    EXPECT_EQ(n.log, c.notices) << c.status << "/" << c.count;
+    EXPECT_EQ(ras.log, c.hangUps) << c.status << "/" << c.count;
   }
 }
 
 TEST(DialDefaultConnection, AutodialsOnce) {
-  FakeRas ras;
+  FakeDialup ras;
   DialDefaultConnection(ras);
-  EXPECT_EQ(ras.autodials, 1);
+  EXPECT_EQ(ras.log, CallLog{"AutodialDefault()"});
 }
 
 TEST(SetAdapterState, RunsNetshHiddenInTheWindowsDirectory) {
@@ -77,26 +50,23 @@ TEST(SetAdapterState, RunsNetshHiddenInTheWindowsDirectory) {
                         Case{"", true, "/c  netsh int set int name=\"\" admin=enable"},
                         Case{"a&b|c>d", false, "/c  netsh int set int name=\"a&b|c>d\" admin=disable"}}) {
     FakeShell shell;
-    Notices n;
+    FakeNotices n;
     SetAdapterState(c.name, c.enable, shell, n);
-    EXPECT_TRUE(n.shown.empty());
-    ASSERT_EQ(shell.calls.size(), 1u);
-    const auto& call = shell.calls[0];
-    EXPECT_EQ(call.file, "cmd.exe");
-    EXPECT_EQ(call.params, c.params);
-    EXPECT_EQ(call.dir, "C:\\windows");
+    EXPECT_TRUE(n.log.empty());
+    EXPECT_EQ(shell.log, CallLog{"RunHidden(cmd.exe," + std::string(c.params) + ",C:\\windows)"});
   }
 }
 
 TEST(SetAdapterState, NamesThatWouldBreakTheCommandAreRefused) {
   for (const char* name : {"x\" & shutdown -s & \"", "%PATH%", "a!b!", "a\r\nb", "tab\there"}) {
     FakeShell shell;
-    Notices n;
+    FakeNotices n;
     SetAdapterState(name, false, shell, n);
-    EXPECT_TRUE(shell.calls.empty()) << name;
-    ASSERT_EQ(n.shown.size(), 1u);
-    EXPECT_EQ(n.shown[0], RefusedAdapterNotice(name));
-    EXPECT_NE(n.shown[0].find(QuoteForMessage(name)), std::string::npos);  // control characters shown as ?
+    EXPECT_TRUE(shell.log.empty()) << name;
+    ASSERT_EQ(n.log.size(), 1u);
+    EXPECT_EQ(n.log[0], "ShowNotice(" + RefusedAdapterNotice(name) + ")");
+    // control characters shown as ?
+    EXPECT_NE(n.log[0].find(QuoteForMessage(name)), std::string::npos);
   }
 }
 

@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
+#include "actions/testing/fake_power.h"
 #include "store/testing/countdown_types.h"
 
 namespace ordavi {
 namespace {
+
+using testing::CallLog;
+using testing::FakePower;
 
 // The power action the countdown ends in for a pending word, from the
 // task-type table.
@@ -16,17 +19,6 @@ std::optional<PowerAction> PowerActionForWord(const std::string& word) {
   const TaskType* type = testing::CountdownTypeOf(word);
   return type ? type->power : std::nullopt;
 }
-
-struct RecordingPower : PowerSystem {
-  std::vector<std::string> calls;
-  void ExitWindowsEx(std::uint32_t f, std::uint32_t r) override {
-    calls.push_back("ExitWindowsEx(" + std::to_string(f) + "," + std::to_string(r) + ")");
-  }
-  void SetSystemPowerState(std::int32_t s, std::int32_t f) override {
-    calls.push_back("SetSystemPowerState(" + std::to_string(s) + "," + std::to_string(f) + ")");
-  }
-  void NtShutdownSystem(std::int32_t a) override { calls.push_back("NtShutdownSystem(" + std::to_string(a) + ")"); }
-};
 
 TEST(PowerAction, EachActionIsExactlyOneCallWithFixedArguments) {
   const struct {
@@ -39,11 +31,11 @@ TEST(PowerAction, EachActionIsExactlyOneCallWithFixedArguments) {
       {"快速关机", "NtShutdownSystem(2)"},
   };
   for (const auto& c : cases) {
-    RecordingPower sys;
+    FakePower sys;
     const auto action = PowerActionForWord(c.word);
     ASSERT_TRUE(action.has_value()) << c.call;
     PerformPowerAction(*action, sys);
-    EXPECT_EQ(sys.calls, std::vector<std::string>{c.call});
+    EXPECT_EQ(sys.log, CallLog{c.call});
   }
 }
 

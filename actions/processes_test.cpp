@@ -5,25 +5,24 @@
 #include <string>
 #include <vector>
 
+#include "actions/testing/fake_processes.h"
+
 namespace ordavi {
 namespace {
 
-struct FakeProcesses : ProcessSystem {
-  std::optional<std::vector<ProcessEntry>> ListProcesses() override { return list; }
-  void TerminateProcess(std::uint32_t pid) override { ended.push_back(pid); }
-  std::optional<std::vector<ProcessEntry>> list;
-  std::vector<std::uint32_t> ended;
-};
+using testing::CallLog;
+using testing::FakeProcesses;
 
 TEST(CloseProgramByName, EndsEveryInstanceWhateverTheAsciiCase) {
   FakeProcesses sys;
-  sys.list = std::vector<ProcessEntry>{
+  sys.processes = std::vector<ProcessEntry>{
       {4, "System"},        {100, "tool.exe"}, {200, "explorer.exe"},
       {300, "Tool.Exe"},    {400, "TOOL.EXE"}, {500, "C:\\Apps\\tool.exe"},
       {600, "tools.exe"},   {700, "tool.exe "},
   };
   CloseProgramByName("TOOL.EXE", sys);
-  EXPECT_EQ(sys.ended, (std::vector<std::uint32_t>{100, 300, 400, 500}));
+  EXPECT_EQ(sys.log, (CallLog{"TerminateProcess(100)", "TerminateProcess(300)", "TerminateProcess(400)",
+                              "TerminateProcess(500)"}));
 }
 
 TEST(ProcessMatches, FileNamePartThenWholeText) {
@@ -53,10 +52,10 @@ TEST(ProcessMatches, FileNamePartThenWholeText) {
 TEST(CloseProgramByName, NothingHappensWithoutASnapshotOrWithAnEmptyName) {
   FakeProcesses sys;
   CloseProgramByName("tool.exe", sys);  // no snapshot functions
-  EXPECT_TRUE(sys.ended.empty());
-  sys.list = std::vector<ProcessEntry>{{1, ""}, {2, "C:\\dir\\"}};
+  EXPECT_TRUE(sys.log.empty());
+  sys.processes = std::vector<ProcessEntry>{{1, ""}, {2, "C:\\dir\\"}};
   CloseProgramByName("", sys);
-  EXPECT_TRUE(sys.ended.empty());
+  EXPECT_TRUE(sys.log.empty());
 }
 
 }  // namespace

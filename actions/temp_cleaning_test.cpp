@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <set>
 #include <string>
 #include <vector>
+
+#include "actions/testing/fake_temp_folders.h"
 
 namespace ordavi {
 namespace {
@@ -45,68 +45,8 @@ TEST(JudgeTempFolderPath, OnlyAFolderNamedTempOrTmpThatDoesNotHoldTheAgent) {
   EXPECT_EQ(JudgeTempFolderPath("C:\\Tools\\Temp", "C:\\Tools\\Temp2"), TempPathVerdict::Clean);
 }
 
-// A file system of paths: what each entry is when opened through a handle,
-// and whether the system refuses to delete it.
-struct FakeFolders : TempFolderSystem {
-  struct Node {
-    EntryKind kind;
-    bool refuses = false;
-  };
-  std::map<std::string, std::string> env;
-  std::map<std::string, Node> nodes;          // full path -> what opening it finds
-  std::set<std::string> linkedFolders;        // OpenFolder says Linked
-  std::map<std::uint64_t, std::string> open;  // id -> path
-  std::uint64_t next = 1;
-  std::vector<std::string> deleted;
-
-  std::optional<std::string> Environment(const std::string& name) override {
-    const auto it = env.find(name);
-    if (it == env.end()) return std::nullopt;
-    return it->second;
-  }
-  std::string FullPath(const std::string& path) override { return path; }
-  std::string AgentFolder() override { return "C:\\Program Files\\Ordavi"; }
-  OpenedFolder OpenFolder(const std::string& path) override {
-    if (linkedFolders.count(path)) return {FolderOpen::Linked, 0};
-    const auto it = nodes.find(path);
-    if (it == nodes.end()) return {FolderOpen::Missing, 0};
-    open[next] = path;
-    return {FolderOpen::Opened, next++};
-  }
-  std::optional<std::vector<std::string>> List(std::uint64_t folder) override {
-    const std::string prefix = open.at(folder) + "\\";
-    std::vector<std::string> names;
-    for (const auto& n : nodes) {
-      if (n.first.compare(0, prefix.size(), prefix) == 0 && n.first.find('\\', prefix.size()) == std::string::npos) {
-        names.push_back(n.first.substr(prefix.size()));
-      }
-    }
-    return names;
-  }
-  OpenedEntry Open(std::uint64_t folder, const std::string& name) override {
-    const std::string path = open.at(folder) + "\\" + name;
-    const auto it = nodes.find(path);
-    if (it == nodes.end() || it->second.kind == EntryKind::Gone) return {};
-    if (it->second.kind == EntryKind::InUse) return {EntryKind::InUse, 0};
-    open[next] = path;
-    return {it->second.kind, next++};
-  }
-  bool Delete(std::uint64_t entry) override {
-    const std::string path = open.at(entry);
-    const Node& n = nodes.at(path);
-    EXPECT_TRUE(n.kind == EntryKind::File || n.kind == EntryKind::Folder) << "deleting " << path;
-    if (n.refuses) return false;
-    for (const auto& other : nodes) {
-      if (other.first.compare(0, path.size() + 1, path + "\\") == 0) return false;  // not empty
-    }
-    nodes.erase(path);
-    deleted.push_back(path);
-    return true;
-  }
-  void Close(std::uint64_t id) override { EXPECT_EQ(open.erase(id), 1u); }
-
-  void Add(const std::string& path, EntryKind kind, bool refuses = false) { nodes[path] = {kind, refuses}; }
-};
+using testing::FakeTempFolders;
+using Fs = FakeTempFolders;
 
 std::vector<std::string> Lines(const std::string& log) {
   std::vector<std::string> lines;
@@ -118,7 +58,7 @@ std::vector<std::string> Lines(const std::string& log) {
 }
 
 TEST(CleanTempFolders, RemovesFilesAndFoldersButNeverEntersOrRemovesALink) {
-  FakeFolders fs;
+  Fs fs;
   const std::string t = "C:\\Users\\u\\AppData\\Local\\Temp";
   fs.env["TEMP"] = t;
   fs.Add(t, EntryKind::Folder);
@@ -184,7 +124,7 @@ TEST(CleanTempFolders, SkipsEachFolderThatIsNotATemporaryFolderOfItsOwn) {
       {"SystemRoot", "C:\\Program Files\\Ordavi\\..", "not a full local path"},
   };
   for (const auto& c : cases) {
-    FakeFolders fs;
+    Fs fs;
     fs.env[c.variable] = c.value;
     fs.Add("D:\\tmp\\project", EntryKind::Folder);
     fs.Add("D:\\tmp\\project\\main.cpp", EntryKind::File);
@@ -194,12 +134,12 @@ TEST(CleanTempFolders, SkipsEachFolderThatIsNotATemporaryFolderOfItsOwn) {
     std::string log;
     CleanTempFolders(fs, log);
     EXPECT_NE(log.find(std::string("  skipped: ") + c.why + "\r\n"), std::string::npos) << c.value << "\n" << log;
-    EXPECT_TRUE(fs.deleted.empty()) << c.value;
+    EXPECT_TRUE(fs.log.empty()) << c.value;
   }
 }
 
 TEST(CleanTempFolders, CleansAFolderNamedTwiceOnlyOnce) {
-  FakeFolders fs;
+  Fs fs;
   fs.env["TEMP"] = "C:\\Windows\\Temp";
   fs.env["TMP"] = "c:\\windows\\TEMP";
   fs.env["SystemRoot"] = "C:\\Windows";
@@ -207,14 +147,14 @@ TEST(CleanTempFolders, CleansAFolderNamedTwiceOnlyOnce) {
   fs.Add("C:\\Windows\\Temp\\a", EntryKind::File);
   std::string log;
   CleanTempFolders(fs, log);
-  EXPECT_EQ(fs.deleted, std::vector<std::string>{"C:\\Windows\\Temp\\a"});
+  EXPECT_EQ(fs.log, std::vector<std::string>{"Delete(C:\\Windows\\Temp\\a)"});
   std::size_t skips = 0;
   for (std::size_t at = 0; (at = log.find("skipped: already cleaned", at)) != std::string::npos; ++at) ++skips;
   EXPECT_EQ(skips, 2u);
 }
 
 TEST(CleanTempFolders, LeavesWhatLiesDeeperThanTheLimit) {
-  FakeFolders fs;
+  Fs fs;
   std::string path = "C:\\Temp";
   fs.env["TEMP"] = path;
   fs.Add(path, EntryKind::Folder);

@@ -2,89 +2,37 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include <string>
 #include <vector>
 
+#include "app/testing/fake_agent_ports.h"
 #include "app/testing/fake_stored_state.h"
+#include "schedule/testing/fake_timers.h"
 
 namespace ordavi {
 namespace {
 
+using testing::FakeAgentPorts;
 using testing::FakeRegistryRoot;
 using testing::FakeStoredState;
+using testing::FakeTimers;
 
-// One recorder behind every port, logging each call in order.
-struct Recorder : StartupSystem, TrayPort, HotkeyPort, MainWindowPort, TimerPort, NoticeSink, ShellPort, PowerSystem,
-                  DeviceSystem {
-  std::vector<std::string> log;
-  Version version{5, 2};
-  bool admin = true;
-  std::uint32_t tick = 3600000;
-  std::string user = "alice";
-  std::map<std::string, std::uint16_t> atoms;
-  std::uint16_t nextAtom = 0xC001;
-  std::map<MenuItem, std::string> captions;
-  std::map<MenuItem, bool> checks;
-  std::map<MainTimer, bool> timers;
-  std::vector<std::string> notices;
-  int32_t progressMax = -1;
-
-  void Log(const std::string& s) { log.push_back(s); }
-  Version GetVersion() override { return version; }
-  void EnableShutdownPrivilege() override { Log("privilege"); }
-  bool IsAdministrator() override { return admin; }
-  void RaisePriority() override { Log("priority"); }
-  std::uint32_t TickCount() override { return tick; }
-  std::string UserName() override { return user; }
-  std::string ExePath() override { return "C:\\工具\\Ordavi.exe"; }
-  void Notify(TrayOp op, const TrayIconState& s) override {
-    Log("tray" + std::to_string(static_cast<int>(op)) + " " + s.icon + " " + s.tip);
-  }
-  std::uint16_t FindAtom(const std::string& n) override { return atoms.count(n) ? atoms[n] : 0; }
-  std::uint16_t AddAtom(const std::string& n) override { return atoms[n] = nextAtom++; }
-  void DeleteAtom(std::uint16_t a) override { Log("deleteatom " + std::to_string(a)); }
-  void RegisterHotKey(std::uint32_t id, std::uint32_t mods, std::uint32_t key) override {
-    Log("hotkey " + std::to_string(id) + " " + std::to_string(mods) + " " + std::to_string(key));
-  }
-  void UnregisterHotKey(std::uint32_t id) override { Log("unhotkey " + std::to_string(id)); }
-  std::uint32_t RegisterTaskbarCreated() override { return 0xC100; }
-  void SetProgressMax(std::int32_t m) override { progressMax = m; }
-  void MakeTopmost() override { Log("topmost"); }
-  void SetMenuCaption(MenuItem i, const std::string& c) override { captions[i] = c; }
-  void SetMenuChecked(MenuItem i, bool c) override { checks[i] = c; }
-  void OpenAbout() override { Log("about"); }
-  void Close() override { Log("close"); }
-  void SetTimerEnabled(MainTimer t, bool on) override { timers[t] = on; }
-  bool TimerEnabled(MainTimer t) const override { return timers.count(t) && timers.at(t); }
-  void ShowNotice(const std::string& t) override {
-    notices.push_back(t);
-    Log("notice " + t);
-  }
-  void OpenFileHidden(const std::string& path, const std::string& dir) override { Log("open " + path + " in " + dir); }
-  void RunHidden(const std::string& f, const std::string& p, const std::string& d) override {
-    Log("run " + f + " " + p + " in " + d);
-  }
-  void OpenHelpFile(const std::string& path) override { Log("help " + path); }
-  void ShowWebPage(const std::string& url) override { Log("page " + url); }
-  std::string WindowsDirectory() override { return "C:\\windows"; }
-  void ExitWindowsEx(std::uint32_t f, std::uint32_t r) override {
-    Log("exitwindows " + std::to_string(f) + " " + std::to_string(r));
-  }
-  void SetSystemPowerState(std::int32_t s, std::int32_t f) override {
-    Log("powerstate " + std::to_string(s) + " " + std::to_string(f));
-  }
-  void NtShutdownSystem(std::int32_t a) override { Log("ntshutdown " + std::to_string(a)); }
-  void SendMciCommand(const std::string& c) override { Log("mci " + c); }
-  void BroadcastMonitorPower(std::int32_t state) override { Log("monitorpower " + std::to_string(state)); }
-};
-
+// Every port of the agent on one log.
 struct AgentTest : ::testing::Test {
-  Recorder r;
+  FakeTimers timers;
+  FakeAgentPorts r{timers};
   FakeStoredState stored;
   FakeRegistryRoot& root = stored.root;
-  TickRunState tick{r};
-  Agent agent{AgentPorts{r, r, r, r, r, r, r, r, r}, stored.state(), tick};
+  TickRunState tick{timers};
+  Agent agent{r.ports(), stored.state(), tick};
   Registry Program() { return Registry(root.Key(kProgramKeyPath)); }
+  // The texts of the notices shown, in order.
+  std::vector<std::string> Notices() {
+    const std::string call = "ShowNotice(";
+    std::vector<std::string> v;
+    for (auto& s : LogWith(call)) v.push_back(s.substr(call.size(), s.size() - call.size() - 1));
+    return v;
+  }
   std::vector<std::string> LogWith(const std::string& prefix) {
     std::vector<std::string> v;
     for (auto& s : r.log) {
@@ -103,42 +51,45 @@ TEST_F(AgentTest, FirstStartOnAnEmptyRegistry) {
   EXPECT_EQ(reg.ReadInteger("TaskNum"), 0);
   EXPECT_EQ(reg.ReadInteger("kaiji"), 0);
   EXPECT_EQ(reg.ReadInteger("rejian"), 0);
-  EXPECT_EQ(r.log, (std::vector<std::string>{
-                       "privilege", "priority", "tray0 MAINICON Ordavi-启用", "topmost",
-                       "hotkey 49153 0 119", "hotkey 49154 0 120", "hotkey 49155 0 121", "hotkey 49156 0 122"}));
-  EXPECT_EQ(r.progressMax, 60);
-  EXPECT_TRUE(r.timers[MainTimer::TaskTick]);
-  EXPECT_FALSE(r.timers[MainTimer::CountdownSecond]);
-  EXPECT_TRUE(r.checks[MenuItem::Monitoring]);
+  EXPECT_EQ(r.log, (std::vector<std::string>{"EnableShutdownPrivilege()", "RaisePriority()",
+                                             "Notify(Add,MAINICON,Ordavi-启用)", "MakeTopmost()",
+                                             "RegisterHotKey(49153,0,119)", "RegisterHotKey(49154,0,120)",
+                                             "RegisterHotKey(49155,0,121)", "RegisterHotKey(49156,0,122)"}));
+  EXPECT_EQ(r.window.progressMax, 60);
+  EXPECT_TRUE(timers.TimerEnabled(MainTimer::TaskTick));
+  EXPECT_FALSE(timers.TimerEnabled(MainTimer::CountdownSecond));
+  EXPECT_TRUE(r.window.checks[MenuItem::Monitoring]);
   EXPECT_TRUE(agent.MonitoringOn());
-  EXPECT_EQ(r.captions[MenuItem::LogOff], "注销(&L)  F8 alice");
-  EXPECT_EQ(r.captions[MenuItem::Standby], "待机(&W)  F9");
-  EXPECT_EQ(r.captions[MenuItem::FastRestart], "快速重启(&I)  F10");
-  EXPECT_EQ(r.captions[MenuItem::FastShutdown], "快速关机(&Q)  F11");
+  EXPECT_EQ(r.window.captions[MenuItem::LogOff], "注销(&L)  F8 alice");
+  EXPECT_EQ(r.window.captions[MenuItem::Standby], "待机(&W)  F9");
+  EXPECT_EQ(r.window.captions[MenuItem::FastRestart], "快速重启(&I)  F10");
+  EXPECT_EQ(r.window.captions[MenuItem::FastShutdown], "快速关机(&Q)  F11");
 }
 
 TEST_F(AgentTest, CtrlHotkeysForAnyNonZeroRejianAndExistingAtomsReused) {
   root.Key(kProgramKeyPath).PlantDword("rejian", 5);
-  r.atoms["MyHotkeyF9"] = 0xC0AA;
+  r.hotkeys.atoms["MyHotkeyF9"] = 0xC0AA;
   agent.Start();
-  EXPECT_EQ(LogWith("hotkey"), (std::vector<std::string>{"hotkey 49153 2 119", "hotkey 49322 2 120",
-                                                         "hotkey 49154 2 121", "hotkey 49155 2 122"}));
-  EXPECT_EQ(r.captions[MenuItem::LogOff], "注销(&L) Ctrl+F8 alice");
-  EXPECT_EQ(r.captions[MenuItem::Standby], "待机(&W) Ctrl+F9");
-  EXPECT_EQ(r.captions[MenuItem::FastRestart], "快速重启(&I) Ctrl+F10");
-  EXPECT_EQ(r.captions[MenuItem::FastShutdown], "快速关机(&Q) Ctrl+F11");
+  EXPECT_EQ(LogWith("RegisterHotKey"),
+            (std::vector<std::string>{"RegisterHotKey(49153,2,119)", "RegisterHotKey(49322,2,120)",
+                                      "RegisterHotKey(49154,2,121)", "RegisterHotKey(49155,2,122)"}));
+  EXPECT_EQ(r.window.captions[MenuItem::LogOff], "注销(&L) Ctrl+F8 alice");
+  EXPECT_EQ(r.window.captions[MenuItem::Standby], "待机(&W) Ctrl+F9");
+  EXPECT_EQ(r.window.captions[MenuItem::FastRestart], "快速重启(&I) Ctrl+F10");
+  EXPECT_EQ(r.window.captions[MenuItem::FastShutdown], "快速关机(&Q) Ctrl+F11");
 }
 
 TEST_F(AgentTest, PrivilegeOnlyOnNtFamily) {
   struct Case { std::uint32_t major, platform; bool called; };
   for (const Case& c : {Case{4, 1, false}, Case{4, 2, true}, Case{5, 1, true}, Case{10, 2, true}}) {
-    Recorder rec;
-    rec.version = {c.major, c.platform};
+    FakeTimers t;
+    FakeAgentPorts rec{t};
+    rec.system.version = {c.major, c.platform};
     FakeStoredState fresh;
-    TickRunState tick{rec};
-    Agent a{AgentPorts{rec, rec, rec, rec, rec, rec, rec, rec, rec}, fresh.state(), tick};
+    TickRunState tick{t};
+    Agent a{rec.ports(), fresh.state(), tick};
     a.Start();
-    EXPECT_EQ(!rec.log.empty() && rec.log[0] == "privilege", c.called) << c.major << "/" << c.platform;
+    EXPECT_EQ(!rec.log.empty() && rec.log[0] == "EnableShutdownPrivilege()", c.called) << c.major << "/" << c.platform;
   }
 }
 
@@ -160,10 +111,10 @@ TEST(BootTimeNotice, TextsAndLimits) {
 
 TEST_F(AgentTest, NoticesAtStartInOrderWithBootTimeOnTop) {
   root.Key(kProgramKeyPath).PlantDword("kaiji", 1);
-  r.admin = false;
-  r.tick = 61500;
+  r.system.administrator = false;
+  r.system.tickCount = 61500;
   agent.Start();
-  EXPECT_EQ(r.notices, (std::vector<std::string>{"以管理员身份运行失败，某些功能如禁启用网卡功能或无效",
+  EXPECT_EQ(Notices(), (std::vector<std::string>{"以管理员身份运行失败，某些功能如禁启用网卡功能或无效",
                                                  "本次开机时间：1分1秒。"}));
 }
 
@@ -173,15 +124,16 @@ TEST_F(AgentTest, BadStoredOptionsAreReportedOnceAndStartUpCompletes) {
   key.PlantString("rejian", "1");
   key.PlantString("kaiji", "1");
   agent.Start();
-  ASSERT_EQ(r.notices.size(), 1u);
-  EXPECT_NE(r.notices[0].find("tishi"), std::string::npos);
-  EXPECT_NE(r.notices[0].find("rejian"), std::string::npos);
-  EXPECT_NE(r.notices[0].find("kaiji"), std::string::npos);
+  const auto notices = Notices();
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_NE(notices[0].find("tishi"), std::string::npos);
+  EXPECT_NE(notices[0].find("rejian"), std::string::npos);
+  EXPECT_NE(notices[0].find("kaiji"), std::string::npos);
   EXPECT_EQ(stored.options.countdownSeconds, 60);
-  EXPECT_EQ(r.progressMax, 60);
-  EXPECT_EQ(LogWith("hotkey").size(), 4u);
-  EXPECT_EQ(LogWith("tray0").size(), 1u);
-  EXPECT_TRUE(r.timers[MainTimer::TaskTick]);
+  EXPECT_EQ(r.window.progressMax, 60);
+  EXPECT_EQ(LogWith("RegisterHotKey").size(), 4u);
+  EXPECT_EQ(LogWith("Notify(Add").size(), 1u);
+  EXPECT_TRUE(timers.TimerEnabled(MainTimer::TaskTick));
   EXPECT_EQ(Program().ReadInteger("tishi"), -10);  // left as stored
 }
 
@@ -189,27 +141,28 @@ TEST_F(AgentTest, ClosingRemovesIconThenReleasesHotkeysAndAtoms) {
   agent.Start();
   r.log.clear();
   agent.OnMenuCommand(MenuItem::Exit);
-  EXPECT_EQ(r.log, (std::vector<std::string>{"close"}));
+  EXPECT_EQ(r.log, (std::vector<std::string>{"Close()"}));
   agent.OnMainWindowClosing();
   agent.OnMainWindowDestroyed();
-  EXPECT_EQ(r.log, (std::vector<std::string>{"close", "tray2 MAINICON Ordavi-启用", "unhotkey 49153", "unhotkey 49154",
-                                             "unhotkey 49155", "unhotkey 49156", "deleteatom 49153",
-                                             "deleteatom 49154", "deleteatom 49155", "deleteatom 49156"}));
+  EXPECT_EQ(r.log, (std::vector<std::string>{"Close()", "Notify(Delete,MAINICON,Ordavi-启用)",
+                                             "UnregisterHotKey(49153)", "UnregisterHotKey(49154)",
+                                             "UnregisterHotKey(49155)", "UnregisterHotKey(49156)", "DeleteAtom(49153)",
+                                             "DeleteAtom(49154)", "DeleteAtom(49155)", "DeleteAtom(49156)"}));
 }
 
 TEST_F(AgentTest, MonitoringSwitchesTickIconTipAndCheck) {
   agent.Start();
   r.log.clear();
   agent.ToggleMonitoring();
-  EXPECT_FALSE(r.timers[MainTimer::TaskTick]);
-  EXPECT_FALSE(r.checks[MenuItem::Monitoring]);
+  EXPECT_FALSE(timers.TimerEnabled(MainTimer::TaskTick));
+  EXPECT_FALSE(r.window.checks[MenuItem::Monitoring]);
   agent.OnWindowMessage(0xC100);  // taskbar restarted while off
   agent.OnWindowMessage(0x0401);  // any other message
   agent.ToggleMonitoring();
-  EXPECT_TRUE(r.timers[MainTimer::TaskTick]);
-  EXPECT_TRUE(r.checks[MenuItem::Monitoring]);
-  EXPECT_EQ(r.log, (std::vector<std::string>{"tray1 DISSHUT Ordavi-禁用", "tray0 DISSHUT Ordavi-禁用",
-                                             "tray1 ENASHUT Ordavi-启用"}));
+  EXPECT_TRUE(timers.TimerEnabled(MainTimer::TaskTick));
+  EXPECT_TRUE(r.window.checks[MenuItem::Monitoring]);
+  EXPECT_EQ(r.log, (std::vector<std::string>{"Notify(Modify,DISSHUT,Ordavi-禁用)", "Notify(Add,DISSHUT,Ordavi-禁用)",
+                                             "Notify(Modify,ENASHUT,Ordavi-启用)"}));
 }
 
 TEST_F(AgentTest, HotkeysAndMenuRunTheirPowerActions) {
@@ -218,14 +171,16 @@ TEST_F(AgentTest, HotkeysAndMenuRunTheirPowerActions) {
   r.log.clear();
   for (std::uint32_t id : {49153u, 49154u, 49155u, 49156u}) EXPECT_TRUE(agent.OnHotkey(id));
   EXPECT_FALSE(agent.OnHotkey(7));
-  EXPECT_EQ(r.log, (std::vector<std::string>{"exitwindows 4 0", "powerstate -1 -1", "ntshutdown 1", "ntshutdown 2"}));
+  EXPECT_EQ(r.log, (std::vector<std::string>{"ExitWindowsEx(4,0)", "SetSystemPowerState(-1,-1)", "NtShutdownSystem(1)",
+                                             "NtShutdownSystem(2)"}));
   r.log.clear();
   for (MenuItem m : {MenuItem::LogOff, MenuItem::Standby, MenuItem::Hibernate, MenuItem::Restart, MenuItem::ShutDown, MenuItem::FastRestart,
                      MenuItem::FastShutdown}) {
     agent.OnMenuCommand(m);
   }
-  EXPECT_EQ(r.log, (std::vector<std::string>{"exitwindows 4 0", "powerstate -1 -1", "powerstate 0 -1",
-                                             "exitwindows 6 0", "exitwindows 12 0", "ntshutdown 1", "ntshutdown 2"}));
+  EXPECT_EQ(r.log, (std::vector<std::string>{"ExitWindowsEx(4,0)", "SetSystemPowerState(-1,-1)",
+                                             "SetSystemPowerState(0,-1)", "ExitWindowsEx(6,0)", "ExitWindowsEx(12,0)",
+                                             "NtShutdownSystem(1)", "NtShutdownSystem(2)"}));
 }
 
 TEST_F(AgentTest, DeviceCommandsActWithMonitoringOnOrOff) {
@@ -237,10 +192,11 @@ TEST_F(AgentTest, DeviceCommandsActWithMonitoringOnOrOff) {
     agent.OnMenuCommand(MenuItem::OpenCdDoor);  // an open door gets the same command again
     agent.OnMenuCommand(MenuItem::CloseCdDoor);
     agent.OnMenuCommand(MenuItem::MonitorOff);
-    EXPECT_EQ(r.log, (std::vector<std::string>{"mci Set cdaudio door open wait", "mci Set cdaudio door open wait",
-                                               "mci Set cdaudio door closed wait", "monitorpower 2"}))
+    EXPECT_EQ(r.log, (std::vector<std::string>{
+                         "SendMciCommand(Set cdaudio door open wait)", "SendMciCommand(Set cdaudio door open wait)",
+                         "SendMciCommand(Set cdaudio door closed wait)", "BroadcastMonitorPower(2)"}))
         << monitoring;
-    EXPECT_TRUE(r.notices.empty());
+    EXPECT_TRUE(Notices().empty());
     EXPECT_EQ(agent.MonitoringOn(), monitoring);
   }
 }
@@ -251,8 +207,8 @@ TEST_F(AgentTest, AboutHelpAndUpdateCommands) {
   agent.OnMenuCommand(MenuItem::About);
   agent.OnMenuCommand(MenuItem::Help);
   agent.OnMenuCommand(MenuItem::Update);
-  EXPECT_EQ(r.log, (std::vector<std::string>{
-                       "about", "help C:\\工具\\Ordavi.CHM", "page https://ordavi.velmora.example/download"}));
+  EXPECT_EQ(r.log, (std::vector<std::string>{"OpenAbout()", "OpenHelpFile(C:\\工具\\Ordavi.CHM)",
+                                             "ShowWebPage(https://ordavi.velmora.example/download)"}));
 }
 
 TEST_F(AgentTest, TrayClicksOpenTheMenuOnButtonPressOnly) {

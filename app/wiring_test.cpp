@@ -5,150 +5,67 @@
 #include <string>
 #include <vector>
 
+#include "actions/testing/fake_countdown_ports.h"
+#include "actions/testing/fake_dialup.h"
+#include "actions/testing/fake_folder_security.h"
+#include "actions/testing/fake_junk_system.h"
+#include "actions/testing/fake_processes.h"
+#include "actions/testing/fake_temp_folders.h"
+#include "actions/testing/fake_windows.h"
+#include "app/testing/fake_agent_ports.h"
 #include "app/testing/fake_stored_state.h"
+#include "schedule/testing/fake_clocks.h"
 #include "schedule/testing/fake_timers.h"
 
 namespace ordavi {
 namespace {
 
+using testing::CallLog;
+using testing::FakeAgentPorts;
+using testing::FakeCountdownView;
+using testing::FakeDialup;
+using testing::FakeFolderSecurity;
+using testing::FakeJunkSystem;
+using testing::FakeLocalClock;
+using testing::FakeProcesses;
 using testing::FakeRegistryRoot;
+using testing::FakeSound;
 using testing::FakeStoredState;
+using testing::FakeSystemClock;
+using testing::FakeTempFolders;
 using testing::FakeTimers;
-using Log = std::vector<std::string>;
+using testing::FakeWindows;
+using testing::FixedDateFormat;
+using Log = CallLog;
 
 constexpr std::uint64_t kSecond = 1000;
 constexpr std::uint64_t kMinute = 60 * kSecond;
 
-// Junk cleaning finds no temporary folder and runs elevated from a safe folder.
-struct NoTempFolders : TempFolderSystem, FolderSecuritySystem {
-  std::optional<std::string> Environment(const std::string&) override { return std::nullopt; }
-  std::string FullPath(const std::string& p) override { return p; }
-  std::string AgentFolder() override { return "C:\\Ordavi"; }
-  OpenedFolder OpenFolder(const std::string&) override { return {}; }
-  std::optional<std::vector<std::string>> List(std::uint64_t) override { return std::nullopt; }
-  OpenedEntry Open(std::uint64_t, const std::string&) override { return {}; }
-  bool Delete(std::uint64_t) override { return false; }
-  void Close(std::uint64_t) override {}
-  bool RunsElevated() override { return true; }
-  std::string OwnUserSid() override { return "S-1-5-21-1"; }
-  std::optional<SecurityFacts> ReadSecurity(const std::string&) override { return std::nullopt; }
-};
+constexpr WindowId kMainWindow = 0x10, kOtherWindow = 0x20;
 
-// Every port of the agent, the tick and the countdown, recording the calls
-// that leave the agent. The local time starts at 08:29:05 and runs with the
-// fake timers.
-struct System : StartupSystem, TrayPort, HotkeyPort, MainWindowPort, NoticeSink, ShellPort, PowerSystem, DeviceSystem,
-                CountdownView, SoundPlayer, ProcessSystem, DialupSystem, WindowSystem, JunkSystem, LocalClock {
-  explicit System(FakeTimers& t) : timers(t) {}
-  void Record(const std::string& s) { log.push_back(s); }
+// Every port of the agent, the tick and the countdown; the calls that leave
+// the agent go to one log. The local time starts at 08:29:05 and runs with
+// the fake timers.
+struct FakeSystem {
+  explicit FakeSystem(FakeTimers& timers) : agent(timers), clock(timers) {
+    agent.system.exePath = "C:\\Ordavi\\Ordavi.exe";
+    windows.windows[kMainWindow].process = 100;
+    windows.windows[kOtherWindow].process = 200;
+  }
+  // What start-up did is the agent test's business.
+  void ForgetStartUp() { log.clear(); }
 
-  Version GetVersion() override { return {5, 2}; }
-  void EnableShutdownPrivilege() override {}
-  bool IsAdministrator() override { return true; }
-  void RaisePriority() override {}
-  std::uint32_t TickCount() override { return 3600000; }
-  std::string UserName() override { return "alice"; }
-  std::string ExePath() override { return "C:\\Ordavi\\Ordavi.exe"; }
-  void Notify(TrayOp op, const TrayIconState& s) override {
-    if (op == TrayOp::Modify) Record("tray " + s.icon + " " + s.tip);
-  }
-  std::uint16_t FindAtom(const std::string&) override { return 0; }
-  std::uint16_t AddAtom(const std::string&) override { return ++atom; }
-  void DeleteAtom(std::uint16_t) override {}
-  void RegisterHotKey(std::uint32_t, std::uint32_t, std::uint32_t) override {}
-  void UnregisterHotKey(std::uint32_t) override {}
-  std::uint32_t RegisterTaskbarCreated() override { return 0xC100; }
-  void SetProgressMax(std::int32_t) override {}
-  void MakeTopmost() override {}
-  void SetMenuCaption(MenuItem, const std::string&) override {}
-  void SetMenuChecked(MenuItem i, bool c) override {
-    if (i == MenuItem::Monitoring) monitoringChecked = c;
-  }
-  void OpenAbout() override {}
-  void Close() override {}
-  void ShowNotice(const std::string& t) override { Record("notice " + t); }
-  void OpenFileHidden(const std::string& path, const std::string& dir) override {
-    Record("open hidden " + path + " in " + dir);
-  }
-  void RunHidden(const std::string& f, const std::string& p, const std::string& d) override {
-    Record("run hidden " + f + " " + p + " in " + d);
-  }
-  void OpenHelpFile(const std::string& path) override { Record("help " + path); }
-  void ShowWebPage(const std::string& url) override { Record("page " + url); }
-  std::string WindowsDirectory() override { return "C:\\windows"; }
-  void ExitWindowsEx(std::uint32_t f, std::uint32_t r) override {
-    Record("ExitWindowsEx " + std::to_string(f) + " " + std::to_string(r));
-  }
-  void SetSystemPowerState(std::int32_t s, std::int32_t f) override {
-    Record("SetSystemPowerState " + std::to_string(s) + " " + std::to_string(f));
-  }
-  void NtShutdownSystem(std::int32_t a) override { Record("NtShutdownSystem " + std::to_string(a)); }
-  void SendMciCommand(const std::string& c) override { Record("mci " + c); }
-  void BroadcastMonitorPower(std::int32_t state) override { Record("monitor power " + std::to_string(state)); }
-  void SetWindowCaption(const std::string& t) override { caption = t; }
-  void SetMessage(const std::string&) override {}
-  void SetSecondsLeft(const std::string&) override {}
-  void SetDoItNowCaption(const std::string&) override {}
-  void SetCancelCaption(const std::string&) override {}
-  void SetProgress(std::int32_t, std::int32_t) override {}
-  void Show() override { shown = true; }
-  void Hide() override { shown = false; }
-  void Play(const std::string&, std::uint32_t) override {}
-  void Stop() override {}
-  std::optional<std::vector<ProcessEntry>> ListProcesses() override { return processes; }
-  void TerminateProcess(std::uint32_t pid) override { Record("terminate " + std::to_string(pid)); }
-  Connections EnumConnections() override { return {}; }
-  std::uint32_t HangUp(std::uintptr_t) override { return 0; }
-  void AutodialDefault() override { Record("autodial"); }
-  std::vector<WindowId> TopLevelWindows() override { return {kMain, kOther}; }
-  bool IsVisible(WindowId) override { return true; }
-  bool IsIconic(WindowId) override { return false; }
-  WindowId Owner(WindowId) override { return 0; }
-  WindowId DesktopWindow() override { return 1; }
-  std::uint32_t ExStyle(WindowId) override { return 0; }
-  std::uint32_t ProcessOf(WindowId w) override { return w == kMain ? 100 : 200; }
-  int TitleLength(WindowId) override { return 5; }
-  void PostClose(WindowId w) override { Record("WM_CLOSE " + std::to_string(w)); }
-  bool WriteLog(const std::string& path, const std::string&, bool append) override {
-    if (!append) Record("junk log " + path);
-    return true;
-  }
-  std::optional<std::string> ReadScript(const std::string&) override { return std::string("@echo mine"); }
-  std::string SystemFolder() override { return "C:\\Windows\\system32\\"; }
-  bool RunHiddenAndWait(const std::string& commandLine) override {
-    Record("run " + commandLine);
-    return true;
-  }
-  void OpenLog(const std::string& logPath, const std::string&) override { Record("open log " + logPath); }
-  ScheduleNow LocalTime() override {
-    const std::uint64_t s = 8 * 3600 + 29 * 60 + 5 + timers.Now() / 1000;
-    ScheduleNow now;
-    now.year = 2024;
-    now.month = 3;
-    now.day = 5;
-    now.dayOfWeek = 2;
-    now.hour = static_cast<std::uint16_t>(s / 3600);
-    now.minute = static_cast<std::uint16_t>(s % 3600 / 60);
-    now.second = static_cast<std::uint16_t>(s % 60);
-    return now;
-  }
-
-  static constexpr WindowId kMain = 0x10, kOther = 0x20;
-  FakeTimers& timers;
-  std::vector<std::string> log;
-  std::uint16_t atom = 0xC000;
-  bool monitoringChecked = false;
-  bool shown = false;
-  std::string caption;
-  std::vector<ProcessEntry> processes;
-};
-
-struct FixedDates : DateFormatSource {
-  std::string ShortDateFormat() override { return "yyyy/M/d"; }
-};
-struct NoInput : SystemClock {
-  std::uint32_t TickCount() override { return 0; }
-  std::uint32_t LastInputTick() override { return 0; }
+  FakeAgentPorts agent;
+  CallLog& log = agent.log;
+  FakeProcesses processes{log};
+  FakeDialup dialup{log};
+  FakeWindows windows{log};
+  FakeJunkSystem junk{log};
+  FakeTempFolders tempFolders{log};  // no temporary folder is set
+  FakeFolderSecurity folderSecurity;
+  FakeCountdownView view;
+  FakeSound sound;
+  FakeLocalClock clock;
 };
 
 // The agent with its tick and countdown joined by the forwarders, as the
@@ -173,39 +90,44 @@ class ComposedAgentTest : public ::testing::Test {
     }
     key.PlantDword("TaskNum", static_cast<std::uint32_t>(n));
     agent.Start();
-    tick = std::make_unique<TaskTick>(stored.tasks, matchers, sys, tickState, actions, countdown);
+    sys.ForgetStartUp();
+    tick = std::make_unique<TaskTick>(stored.tasks, matchers, sys.clock, tickState, actions, countdown);
   }
 
   FakeTimers timers;
-  System sys{timers};
+  FakeSystem sys{timers};
   FakeStoredState stored;
   TickRunState tickState{timers};
-  Agent agent{AgentPorts{sys, sys, sys, sys, timers, sys, sys, sys, sys}, stored.state(), tickState};
-  NoInput input;
-  FixedDates dates;
+  Agent agent{sys.agent.ports(), stored.state(), tickState};
+  FakeSystemClock input;  // no input since boot
+  FixedDateFormat dates;
   Matchers matchers{input, dates};
-  NoTempFolders folders;
-  JunkCleaner junk{JunkPorts{sys, folders, folders, sys, sys}, "C:\\Ordavi\\Ordavi.exe"};
-  AgentTickActions actions{sys, sys, sys, sys, junk};
-  AgentCountdownSystem countdownSystem{agent, sys, [] { return System::kMain; }, sys, sys};
-  Countdown countdown{stored.options, sys, timers, tickState, sys, countdownSystem, sys};
+  JunkCleaner junk{JunkPorts{sys.junk, sys.tempFolders, sys.folderSecurity, sys.clock, sys.agent.notices},
+                   "C:\\Ordavi\\Ordavi.exe"};
+  AgentTickActions actions{sys.agent.notices, sys.agent.shell, sys.processes, sys.dialup, junk};
+  AgentCountdownSystem countdownSystem{agent, sys.windows, [] { return kMainWindow; }, sys.dialup, sys.agent.notices};
+  Countdown countdown{stored.options, sys.view, timers, tickState, sys.sound, countdownSystem, sys.agent.power};
   std::unique_ptr<TaskTick> tick;
 };
 
 TEST_F(ComposedAgentTest, ImmediateTasksReachTheirSystemCallsInOnePass) {
-  sys.processes = {{7, "tool.EXE"}, {8, "other.exe"}, {9, "TOOL.exe"}};
+  sys.processes.processes = {{{7, "tool.EXE"}, {8, "other.exe"}, {9, "TOOL.exe"}}};
   Start({{"提醒", "喝水"},
          {"打开文件", "C:\\文档\\a.txt"},
          {"关闭程序", "D:\\bin\\Tool.Exe"},
          {"拨号连接", ""},
          {"清理系统垃圾", ""}});
+  sys.junk.script = "@echo mine";
   timers.Advance(60 * kSecond);  // the pass at 08:30:05
-  EXPECT_EQ(sys.log, (Log{"notice 喝水",
-                          "open hidden C:\\文档\\a.txt in C:\\文档\\",
-                          "terminate 7", "terminate 9", "autodial",
-                          "junk log C:\\Ordavi\\清理系统垃圾列表202435_8305.txt",
-                          "run \"C:\\Windows\\system32\\cmd.exe\" /D /c \"\"C:\\Ordavi\\QLLJ.bat\" >> "
-                          "\"C:\\Ordavi\\清理系统垃圾列表202435_8305.txt\"\""}));
+  const std::string junkLog = "C:\\Ordavi\\清理系统垃圾列表202435_8305.txt";
+  EXPECT_EQ(sys.log, (Log{"ShowNotice(喝水)",
+                          "OpenFileHidden(C:\\文档\\a.txt,C:\\文档\\)",
+                          "TerminateProcess(7)", "TerminateProcess(9)", "AutodialDefault()",
+                          "WriteLog(" + junkLog + ",new)", "WriteLog(" + junkLog + ",add)",
+                          "WriteLog(" + junkLog + ",add)",
+                          "RunHiddenAndWait(\"C:\\Windows\\system32\\cmd.exe\" /D /c \"\"C:\\Ordavi\\QLLJ.bat\" >> \"" +
+                              junkLog + "\"\")",
+                          "WriteLog(" + junkLog + ",add)"}));
 }
 
 TEST_F(ComposedAgentTest, CancelledCountdownSwitchesMonitoringOffUntilTheUserSwitchesItOn) {
@@ -213,35 +135,35 @@ TEST_F(ComposedAgentTest, CancelledCountdownSwitchesMonitoringOffUntilTheUserSwi
   stored.options.closeProgramsFirst = 1;
   timers.Advance(60 * kSecond);
   // Standby with shutapp 1 asks the other program's window to close, not the agent's own.
-  EXPECT_EQ(sys.log, (Log{"notice 待机前", "WM_CLOSE 32"}));
-  EXPECT_TRUE(sys.shown);
-  EXPECT_EQ(sys.caption, "Windows 正在准备待机...");
+  EXPECT_EQ(sys.log, (Log{"ShowNotice(待机前)", "PostClose(32)"}));
+  EXPECT_TRUE(sys.view.shown);
+  EXPECT_EQ(sys.view.caption, "Windows 正在准备待机...");
 
   timers.Advance(3 * kSecond);
   countdown.Cancel();
-  EXPECT_FALSE(sys.shown);
+  EXPECT_FALSE(sys.view.shown);
   EXPECT_FALSE(agent.MonitoringOn());
-  EXPECT_FALSE(sys.monitoringChecked);
-  EXPECT_EQ(sys.log.back(), "tray DISSHUT Ordavi-禁用");
+  EXPECT_FALSE(sys.agent.window.checks[MenuItem::Monitoring]);
+  EXPECT_EQ(sys.log.back(), "Notify(Modify,DISSHUT,Ordavi-禁用)");
   timers.Advance(10 * kMinute);  // past the countdown's end and the pause's
   EXPECT_EQ(sys.log.size(), 3u);  // no power call, no further task
   EXPECT_FALSE(timers.TimerEnabled(MainTimer::TaskTick));
 
   agent.OnMenuCommand(MenuItem::Monitoring);
   EXPECT_TRUE(timers.TimerEnabled(MainTimer::TaskTick));
-  EXPECT_EQ(sys.log.back(), "tray ENASHUT Ordavi-启用");
+  EXPECT_EQ(sys.log.back(), "Notify(Modify,ENASHUT,Ordavi-启用)");
 }
 
 TEST_F(ComposedAgentTest, SettingsOpenHoldTheTickAndClosingThemNeverRunsATaskTwiceInItsMinute) {
   Start({{"提醒", "喝水"}});
   timers.Advance(60 * kSecond);  // the pass at 08:30:05 runs the reminder and pauses the tick
-  EXPECT_EQ(sys.log, (Log{"notice 喝水"}));
+  EXPECT_EQ(sys.log, (Log{"ShowNotice(喝水)"}));
   tickState.SettingsDialogOpened();
   timers.Advance(10 * kSecond);
   tickState.SettingsDialogClosed();  // at 08:30:15: the pause starts the tick at 08:31:05
   EXPECT_FALSE(timers.TimerEnabled(MainTimer::TaskTick));
   timers.Advance(kMinute);
-  EXPECT_EQ(sys.log, (Log{"notice 喝水"}));
+  EXPECT_EQ(sys.log, (Log{"ShowNotice(喝水)"}));
   EXPECT_TRUE(timers.TimerEnabled(MainTimer::TaskTick));
 
   // A task due while a dialog is open does not run, not even when the pause
@@ -252,7 +174,7 @@ TEST_F(ComposedAgentTest, SettingsOpenHoldTheTickAndClosingThemNeverRunsATaskTwi
   tickState.SettingsDialogClosed();  // at 08:33:15
   EXPECT_TRUE(timers.TimerEnabled(MainTimer::TaskTick));
   timers.Advance(kMinute);
-  EXPECT_EQ(sys.log, (Log{"notice 喝水"}));
+  EXPECT_EQ(sys.log, (Log{"ShowNotice(喝水)"}));
 }
 
 TEST_F(ComposedAgentTest, CountdownEndsInThePowerActionOrTheHangUp) {
@@ -260,29 +182,29 @@ TEST_F(ComposedAgentTest, CountdownEndsInThePowerActionOrTheHangUp) {
     const char* type;
     Log last;
   } cases[] = {
-      {"关闭计算机", {"ExitWindowsEx 12 0"}},
-      {"休眠计算机", {"SetSystemPowerState 0 -1"}},
-      {"断开拨号", {"notice 没有可用的拨号连接"}},
+      {"关闭计算机", {"ExitWindowsEx(12,0)"}},
+      {"休眠计算机", {"SetSystemPowerState(0,-1)"}},
+      {"断开拨号", {"ShowNotice(没有可用的拨号连接)"}},
   };
   for (const auto& c : cases) {
     FakeTimers t;
-    System s{t};
+    FakeSystem s{t};
     FakeStoredState st;
     FakeRegistryRoot& r = st.root;
     TickRunState ts{t};
-    Agent a{AgentPorts{s, s, s, s, t, s, s, s, s}, st.state(), ts};
-    NoTempFolders folders;
-    JunkCleaner j{JunkPorts{s, folders, folders, s, s}, "C:\\Ordavi.exe"};
-    AgentTickActions act{s, s, s, s, j};
-    AgentCountdownSystem cs{a, s, [] { return System::kMain; }, s, s};
-    Countdown cd{st.options, s, t, ts, s, cs, s};
+    Agent a{s.agent.ports(), st.state(), ts};
+    JunkCleaner j{JunkPorts{s.junk, s.tempFolders, s.folderSecurity, s.clock, s.agent.notices}, "C:\\Ordavi.exe"};
+    AgentTickActions act{s.agent.notices, s.agent.shell, s.processes, s.dialup, j};
+    AgentCountdownSystem cs{a, s.windows, [] { return kMainWindow; }, s.dialup, s.agent.notices};
+    Countdown cd{st.options, s.view, t, ts, s.sound, cs, s.agent.power};
     r.Key(kProgramKeyPath).PlantDword("tishi", 5);
     r.Key(kProgramKeyPath).PlantString("A1", "每天8时30分");
     r.Key(kProgramKeyPath).PlantString("B1", c.type);
     r.Key(kProgramKeyPath).PlantString("D1", "启用");
     r.Key(kProgramKeyPath).PlantDword("TaskNum", 1);
     a.Start();
-    TaskTick tk{st.tasks, matchers, s, ts, act, cd};
+    s.ForgetStartUp();
+    TaskTick tk{st.tasks, matchers, s.clock, ts, act, cd};
     t.OnFire(MainTimer::TaskTick, [&] { tk.RunPass(); });
     t.OnFire(MainTimer::CountdownSecond, [&] { cd.OnSecond(); });
     t.Advance(64 * kSecond);  // the countdown started at 08:30:05 has one second left

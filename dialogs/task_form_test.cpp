@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "schedule/testing/fake_clocks.h"
 #include "store/testing/error_of.h"
 #include "store/testing/fake_registry.h"
 
@@ -12,14 +13,8 @@ namespace {
 
 using testing::ErrorOf;
 using testing::FakeRegistryKey;
-
-struct FakeClock : SystemClock {
-  std::uint32_t TickCount() override { return 0; }
-  std::uint32_t LastInputTick() override { return 0; }
-};
-struct FixedDateFormat : DateFormatSource {
-  std::string ShortDateFormat() override { return "yyyy/M/d"; }
-};
+using testing::FakeSystemClock;
+using testing::FixedDateFormat;
 
 TaskForm FormOf(ScheduleKind kind, const std::function<void(TaskForm&)>& set = {}) {
   TaskForm f;
@@ -116,7 +111,7 @@ TEST(CheckTaskForm, RefusesWhatTheScheduleEvaluationCouldNeverRead) {
 
 class FillTest : public ::testing::Test {
  protected:
-  FakeClock clock;
+  FakeSystemClock clock;
   FixedDateFormat dates;
   Matchers matchers{clock, dates};
   ScheduleNow now;

@@ -8,20 +8,12 @@
 
 #include "dialogs/task_form.h"
 #include "fuzz/input.h"
+#include "schedule/testing/fake_clocks.h"
 #include "store/errors.h"
 
 namespace {
 
 using namespace ordavi;
-
-struct Clock : SystemClock {
-  std::uint32_t TickCount() override { return 3600000; }
-  std::uint32_t LastInputTick() override { return 0; }
-};
-struct Dates : DateFormatSource {
-  std::string format;
-  std::string ShortDateFormat() override { return format; }
-};
 
 const char* const kFormats[] = {"yyyy/M/d", "yyyy-MM-dd", "M/d/yyyy", "d.M.yyyy"};
 const ScheduleKind kKinds[] = {ScheduleKind::Idle,   ScheduleKind::AfterBoot, ScheduleKind::Once,  ScheduleKind::Daily,
@@ -33,7 +25,7 @@ TimeOfDay Time(fuzz::Input& in) { return {in.Byte() % 24, in.Byte() % 60}; }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Input in(data, size);
-  Dates dates;
+  testing::FixedDateFormat dates;
   dates.format = kFormats[in.Byte() % 4];
   TaskForm form;
   const std::uint8_t k = in.Byte();
@@ -65,7 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string text = ComposeSchedule(form, dates.format);
   const auto kind = KindOf(text);
   if (!kind || *kind != *form.kind) __builtin_trap();
-  Clock clock;
+  testing::FakeSystemClock clock;
+  clock.tick = 3600000;
   Matchers matchers(clock, dates);
   ScheduleNow now;
   now.year = 2026, now.month = 12, now.day = 8, now.dayOfWeek = 2, now.hour = 10;

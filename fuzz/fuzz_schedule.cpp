@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "fuzz/input.h"
+#include "schedule/testing/fake_clocks.h"
 #include "schedule/schedule.h"
 #include "store/errors.h"
 
@@ -12,26 +13,16 @@ namespace {
 
 using namespace ordavi;
 
-struct Clock : SystemClock {
-  std::uint32_t tick = 0, lastInput = 0;
-  std::uint32_t TickCount() override { return tick; }
-  std::uint32_t LastInputTick() override { return lastInput; }
-};
-struct Dates : DateFormatSource {
-  std::string format;
-  std::string ShortDateFormat() override { return format; }
-};
-
 const char* const kFormats[] = {"yyyy/M/d", "yyyy-MM-dd", "M/d/yyyy", "d.M.yyyy", "yy/M/d", "dd/MM/yy", "", "y"};
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Input in(data, size);
-  Clock clock;
+  testing::FakeSystemClock clock;
   clock.tick = in.U32();
   clock.lastInput = in.U32();
-  Dates dates;
+  testing::FixedDateFormat dates;
   dates.format = kFormats[in.Byte() % (sizeof kFormats / sizeof kFormats[0])];
   ScheduleNow now;
   now.year = static_cast<std::uint16_t>(1990 + in.Byte());

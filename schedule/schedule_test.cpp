@@ -4,23 +4,15 @@
 
 #include <functional>
 
+#include "schedule/testing/fake_clocks.h"
 #include "store/errors.h"
 #include "store/testing/error_of.h"
 
 namespace ordavi {
 namespace {
 
-struct FakeClock : SystemClock {
-  std::uint32_t tick = 0;
-  std::uint32_t lastInput = 0;
-  std::uint32_t TickCount() override { return tick; }
-  std::uint32_t LastInputTick() override { return lastInput; }
-};
-
-struct FixedDateFormat : DateFormatSource {
-  std::string format = "yyyy/M/d";
-  std::string ShortDateFormat() override { return format; }
-};
+using testing::FakeSystemClock;
+using testing::FixedDateFormat;
 
 // 2024-03-05 is a Tuesday.
 ScheduleNow At(int y, int mo, int d, int dow, int h, int mi, int s = 0) {
@@ -39,7 +31,7 @@ using testing::ErrorOf;
 
 class MatchersTest : public ::testing::Test {
  protected:
-  FakeClock clock;
+  FakeSystemClock clock;
   FixedDateFormat dates;
   Matchers m{clock, dates};
 

@@ -6,6 +6,10 @@
 #include <vector>
 
 #include "actions/countdown.h"
+#include "actions/testing/fake_countdown_ports.h"
+#include "actions/testing/fake_power.h"
+#include "schedule/testing/fake_clocks.h"
+#include "schedule/testing/fake_tick_ports.h"
 #include "schedule/testing/fake_timers.h"
 #include "store/testing/countdown_types.h"
 #include "store/testing/fake_registry.h"
@@ -13,98 +17,39 @@
 namespace ordavi {
 namespace {
 
+using testing::CallLog;
+using testing::FakeCountdownSystem;
+using testing::FakeCountdownView;
+using testing::FakeLocalClock;
+using testing::FakePower;
 using testing::FakeRegistryKey;
+using testing::FakeSound;
+using testing::FakeSystemClock;
+using testing::FakeTickActions;
 using testing::FakeTimers;
+using testing::FixedDateFormat;
+using testing::RecordingCountdownControl;
 
 constexpr std::uint64_t kSecond = 1000;
 constexpr std::uint64_t kMinute = 60 * kSecond;
 
-// The local time runs with the fake timers' clock from Tuesday 5 March 2024,
-// 08:29:05.
-struct FakeLocalClock : LocalClock {
-  explicit FakeLocalClock(FakeTimers& t) : timers(t) {}
-  ScheduleNow LocalTime() override {
-    const std::uint64_t s = startSecondOfDay + timers.Now() / 1000;
-    ScheduleNow now;
-    now.year = 2024;
-    now.month = 3;
-    now.day = static_cast<std::uint16_t>(5 + s / 86400);
-    now.dayOfWeek = static_cast<std::uint16_t>((2 + s / 86400) % 7);
-    now.hour = static_cast<std::uint16_t>(s % 86400 / 3600);
-    now.minute = static_cast<std::uint16_t>(s % 3600 / 60);
-    now.second = static_cast<std::uint16_t>(s % 60);
-    return now;
+// The tick's ports: the actions and the countdown's calls on one log, the
+// countdown over them, and the tick run state, on fake timers; wired as the
+// main window wires them.
+struct TickPorts {
+  TickPorts(FakeTimers& t, const Options& options)
+      : actions(log, t), state(t), countdown{options, view, t, state, sound, countdownSystem, power} {
+    countdownSystem.tick = &state;
   }
-  FakeTimers& timers;
-  std::uint64_t startSecondOfDay = 8 * 3600 + 29 * 60 + 5;
-};
-
-struct FakeSystemClock : SystemClock {
-  explicit FakeSystemClock(FakeTimers& t) : timers(t) {}
-  std::uint32_t TickCount() override { return static_cast<std::uint32_t>(bootTick + timers.Now()); }
-  std::uint32_t LastInputTick() override { return lastInput; }
-  FakeTimers& timers;
-  std::uint64_t bootTick = 3600 * kSecond;
-  std::uint32_t lastInput = 3600 * kSecond;
-};
-
-struct FixedDates : DateFormatSource {
-  std::string ShortDateFormat() override { return "yyyy/M/d"; }
-};
-
-// Records every action, and the countdown's power and dial-up calls, in one log.
-struct Recorder : TickActions, CountdownView, SoundPlayer, CountdownSystem, PowerSystem {
-  explicit Recorder(FakeTimers& t) : timers(t) {}
-  void Log(const std::string& s) { log.push_back(s); }
-
-  void ShowNotice(const std::string& text) override { Act("notice " + text); }
-  void OpenFile(const std::string& path, const std::string& dir) override { Act("open " + path + " in " + dir); }
-  void CloseProgramByName(const std::string& name) override { Act("close " + name); }
-  void DialDefaultConnection() override { Act("dial"); }
-  void SetAdapterState(const std::string& name, bool enable) override {
-    Act("adapter " + name + (enable ? " on" : " off"));
-  }
-  // An immediate action; with pumpMs set it runs a message loop that long
-  // (as dialling does), so the timers go on firing inside it.
-  void Act(const std::string& s) {
-    Log(s);
-    if (pumpMs == 0) return;
-    const std::uint64_t ms = pumpMs;
-    pumpMs = 0;
-    timers.Advance(ms);
-  }
-  void CleanJunk(bool openLog) override {
-    Log(openLog ? "junk+log" : "junk");
-    timers.Busy(junkMs);
-  }
-
-  void SetWindowCaption(const std::string&) override {}
-  void SetMessage(const std::string&) override {}
-  void SetSecondsLeft(const std::string&) override {}
-  void SetDoItNowCaption(const std::string& text) override { Log("countdown " + text); }
-  void SetCancelCaption(const std::string&) override {}
-  void SetProgress(std::int32_t, std::int32_t) override {}
-  void Show() override {}
-  void Hide() override {}
-  void Play(const std::string&, std::uint32_t) override {}
-  void Stop() override {}
-  // As the agent does it: monitoring off holds the tick.
-  void SwitchMonitoringOff() override {
-    monitoring = false;
-    if (state) state->MonitoringSwitchedOff();
-  }
-  void CloseAllPrograms() override { Log("close all"); }
-  void HangUpDialup() override { Log("hang up"); }
-  void ExitWindowsEx(std::uint32_t flags, std::uint32_t) override { Log("ExitWindowsEx " + std::to_string(flags)); }
-  void SetSystemPowerState(std::int32_t s, std::int32_t) override { Log("SetSystemPowerState " + std::to_string(s)); }
-  void NtShutdownSystem(std::int32_t a) override { Log("NtShutdownSystem " + std::to_string(a)); }
-
-  FakeTimers& timers;
-  std::vector<std::string> log;
-  std::uint64_t junkMs = 0;
-  std::uint64_t pumpMs = 0;
-  bool monitoring = true;
-  TickRunState* state = nullptr;
+  CallLog log;
+  FakeTickActions actions;
+  FakeCountdownView view;
+  FakeSound sound;
+  FakeCountdownSystem countdownSystem{log};
+  FakePower power{log};
+  TickRunState state;
+  Countdown countdown;
+  RecordingCountdownControl countdownCalls{log, countdown};
 };
 
 // The main window's tick and countdown wired to fake timers, as the main window wires
@@ -115,7 +60,8 @@ class TickTest : public ::testing::Test {
     timers.OnFire(MainTimer::TaskTick, [this] { tick.RunPass(); });
     timers.OnFire(MainTimer::CountdownSecond, [this] { countdown.OnSecond(); });
     timers.OnFire(MainTimer::TickPause, [this] { state.EndPause(); });
-    rec.state = &state;
+    system.tick = 3600 * kSecond;
+    system.lastInput = 3600 * kSecond;
   }
 
   void Add(const std::string& schedule, const std::string& type, const std::string& param = "",
@@ -144,23 +90,23 @@ class TickTest : public ::testing::Test {
   TaskStore store{reg};
   FakeLocalClock local{timers};
   FakeSystemClock system{timers};
-  FixedDates dates;
+  FixedDateFormat dates;
   Matchers matchers{system, dates};
-  Recorder rec{timers};
   Options options;
-  TickRunState state{timers};
-  Countdown countdown{options, rec, timers, state, rec, rec, rec};
-  TaskTick tick{store, matchers, local, state, rec, countdown};
+  TickPorts rec{timers, options};
+  TickRunState& state = rec.state;
+  Countdown& countdown = rec.countdown;
+  TaskTick tick{store, matchers, local, state, rec.actions, rec.countdownCalls};
 };
 
-using Log = std::vector<std::string>;
+using Log = CallLog;
 
 TEST_F(TickTest, DailyTaskRunsOnceInItsMinuteAndTheNextPassComesSeventySecondsLater) {
   store.LoadTaskCounter();
   Add("每天8时30分", "提醒", "喝水");
   Start();  // passes at 08:29:15, :25, ... 08:30:05
   timers.Advance(5 * kMinute);
-  EXPECT_EQ(rec.log, Log{"notice 喝水"});
+  EXPECT_EQ(rec.log, Log{"ShowNotice(喝水)"});
   const auto passes = Passes();
   // The pass at 08:30:05 (60 s after start) ran it; the next one is 70 s later.
   ASSERT_GE(passes.size(), 8u);
@@ -178,17 +124,17 @@ TEST_F(TickTest, DispatchesEachTypeWordAndPausesOnlyAfterImmediateTypes) {
     Log expected;
     bool pauses;
   } cases[] = {
-      {"提醒", "下班了", {"notice 下班了"}, true},
-      {"打开文件", "C:\\文档\\报表.xls", {"open C:\\文档\\报表.xls in C:\\文档\\"}, true},
-      {"打开文件", "notes.txt", {"open notes.txt in "}, true},  // no directory part: empty working directory
-      {"打开文件", "D:x.txt", {"open D:x.txt in D:"}, true},
-      {"关闭程序", "C:\\Program Files\\Tool\\TOOL.EXE", {"close TOOL.EXE"}, true},
-      {"拨号连接", "ignored", {"dial"}, true},
-      {"禁用网卡", "本地连接", {"adapter 本地连接 off"}, true},
-      {"启用网卡", "以太网", {"adapter 以太网 on"}, true},
-      {"清理系统垃圾", "", {"junk"}, true},
-      {"关闭计算机", "", {"countdown 立即关机"}, false},
-      {"断开拨号", "", {"countdown 立即断开拨号"}, false},
+      {"提醒", "下班了", {"ShowNotice(下班了)"}, true},
+      {"打开文件", "C:\\文档\\报表.xls", {"OpenFile(C:\\文档\\报表.xls,C:\\文档\\)"}, true},
+      {"打开文件", "notes.txt", {"OpenFile(notes.txt,)"}, true},  // no directory part: empty working directory
+      {"打开文件", "D:x.txt", {"OpenFile(D:x.txt,D:)"}, true},
+      {"关闭程序", "C:\\Program Files\\Tool\\TOOL.EXE", {"CloseProgramByName(TOOL.EXE)"}, true},
+      {"拨号连接", "ignored", {"DialDefaultConnection()"}, true},
+      {"禁用网卡", "本地连接", {"SetAdapterState(本地连接,false)"}, true},
+      {"启用网卡", "以太网", {"SetAdapterState(以太网,true)"}, true},
+      {"清理系统垃圾", "", {"CleanJunk(false)"}, true},
+      {"关闭计算机", "", {"StartCountdown(关机)"}, false},
+      {"断开拨号", "", {"StartCountdown(断开拨号)"}, false},
       {"", "x", {}, false},
       {"提醒 ", "x", {}, false},  // type words compare exactly
       {"关机", "x", {}, false},   // a pending word is not a type word
@@ -200,18 +146,15 @@ TEST_F(TickTest, DispatchesEachTypeWordAndPausesOnlyAfterImmediateTypes) {
     FakeTimers t;
     FakeLocalClock lc{t};
     lc.startSecondOfDay = 8 * 3600 + 30 * 60;
-    Recorder rc{t};
-    TickRunState ts{t};
-    rc.state = &ts;
-    Countdown cd{options, rc, t, ts, rc, rc, rc};
-    TaskTick tk{s, matchers, lc, ts, rc, cd};
+    TickPorts rc{t, options};
+    TaskTick tk{s, matchers, lc, rc.state, rc.actions, rc.countdownCalls};
     s.LoadTaskCounter();
     s.AddTask("每天8时30分", c.type, c.param);
-    ts.Start();
+    rc.state.Start();
     tk.RunPass();
     EXPECT_EQ(rc.log, c.expected) << c.type;
     EXPECT_EQ(t.TimerEnabled(MainTimer::TickPause), c.pauses) << c.type;
-    EXPECT_EQ(t.TimerEnabled(MainTimer::TaskTick), !c.pauses && !cd.CountdownRunning()) << c.type;
+    EXPECT_EQ(t.TimerEnabled(MainTimer::TaskTick), !c.pauses && !rc.countdown.CountdownRunning()) << c.type;
   }
 }
 
@@ -222,17 +165,14 @@ TEST_F(TickTest, AnImmediateActionThatPumpsMessagesRunsOnceInItsMinute) {
     TaskStore s{r};
     FakeTimers t;
     FakeLocalClock lc{t};
-    Recorder rc{t};
-    TickRunState ts{t};
-    rc.state = &ts;
-    Countdown cd{options, rc, t, ts, rc, rc, rc};
-    TaskTick tk{s, matchers, lc, ts, rc, cd};
+    TickPorts rc{t, options};
+    TaskTick tk{s, matchers, lc, rc.state, rc.actions, rc.countdownCalls};
     t.OnFire(MainTimer::TaskTick, [&] { tk.RunPass(); });
-    t.OnFire(MainTimer::TickPause, [&] { ts.EndPause(); });
+    t.OnFire(MainTimer::TickPause, [&] { rc.state.EndPause(); });
     s.LoadTaskCounter();
     s.AddTask("每天8时30分", type, "x");
-    ts.Start();
-    rc.pumpMs = 40 * kSecond;   // the pass at 08:30:05 acts until 08:30:45
+    rc.state.Start();
+    rc.actions.pumpMs = 40 * kSecond;  // the pass at 08:30:05 acts until 08:30:45
     t.Advance(3 * kMinute);
     EXPECT_EQ(rc.log.size(), 1u) << type;
   }
@@ -249,7 +189,7 @@ TEST_F(TickTest, EachReminderRunsOnceWhenMonitoringComesBackDuringAPause) {
   state.MonitoringSwitchedOff();  // monitoring off and on again
   state.MonitoringSwitchedOn();
   timers.Advance(3 * kMinute);
-  EXPECT_EQ(rec.log, (std::vector<std::string>{"notice one", "notice two"}));
+  EXPECT_EQ(rec.log, (std::vector<std::string>{"ShowNotice(one)", "ShowNotice(two)"}));
 }
 
 TEST_F(TickTest, CountdownTypesSetTheirPendingWord) {
@@ -277,7 +217,7 @@ TEST_F(TickTest, OnlyEnabledTasksWithAKnownKindAndAScheduleAreTested) {
   Add("每天8时29分", "提醒", "due");
   store.SetTaskEnabled(2, "启用 ");  // not exactly the enabled word
   tick.RunPass();
-  EXPECT_EQ(rec.log, Log{"notice due"});
+  EXPECT_EQ(rec.log, Log{"ShowNotice(due)"});
 }
 
 TEST_F(TickTest, PassTestsOnlyTasksUpToTheCounter) {
@@ -287,7 +227,7 @@ TEST_F(TickTest, PassTestsOnlyTasksUpToTheCounter) {
   key.PlantString("B2", "提醒");
   key.PlantString("D2", "启用");
   tick.RunPass();
-  EXPECT_EQ(rec.log, Log{"notice one"});
+  EXPECT_EQ(rec.log, Log{"ShowNotice(one)"});
 }
 
 TEST_F(TickTest, ReminderThenShutdownInOnePassPausesAndCountsDown) {
@@ -297,13 +237,13 @@ TEST_F(TickTest, ReminderThenShutdownInOnePassPausesAndCountsDown) {
   Add("每天8时30分", "关闭计算机");
   Start();
   timers.Advance(60 * kSecond);  // the pass at 08:30:05
-  EXPECT_EQ(rec.log, (Log{"notice 关机提醒", "countdown 立即关机"}));
+  EXPECT_EQ(rec.log, (Log{"ShowNotice(关机提醒)", "StartCountdown(关机)"}));
   EXPECT_EQ(countdown.PendingAction(), "关机");
   EXPECT_TRUE(countdown.CountdownRunning());
   EXPECT_FALSE(On(MainTimer::TaskTick));
   EXPECT_TRUE(On(MainTimer::TickPause));
   timers.Advance(60 * kSecond);
-  EXPECT_EQ(rec.log.back(), "ExitWindowsEx 12");
+  EXPECT_EQ(rec.log.back(), "ExitWindowsEx(12,0)");
   EXPECT_FALSE(On(MainTimer::TickPause));
 }
 
@@ -314,14 +254,14 @@ TEST_F(TickTest, ShutdownThenReminderInOnePassShutsDownAtTheEndOfTheCountdown) {
   Add("每天8时30分", "提醒", "晚安");
   Start();
   timers.Advance(60 * kSecond);
-  EXPECT_EQ(rec.log, (Log{"countdown 立即关机", "notice 晚安"}));
+  EXPECT_EQ(rec.log, (Log{"StartCountdown(关机)", "ShowNotice(晚安)"}));
   // The pause ends while the countdown runs: the tick stays off.
   timers.Advance(60 * kSecond);
   EXPECT_FALSE(On(MainTimer::TaskTick));
   EXPECT_FALSE(On(MainTimer::TickPause));
   EXPECT_EQ(Passes().size(), 6u);
   timers.Advance(30 * kSecond);
-  EXPECT_EQ(rec.log.back(), "ExitWindowsEx 12");
+  EXPECT_EQ(rec.log.back(), "ExitWindowsEx(12,0)");
   EXPECT_TRUE(On(MainTimer::TaskTick));
 }
 
@@ -334,7 +274,7 @@ TEST_F(TickTest, TheLastCountdownTaskOfAPassDecidesTheAction) {
   timers.Advance(60 * kSecond);
   EXPECT_EQ(countdown.PendingAction(), "快速关机");
   timers.Advance(5 * kSecond);
-  EXPECT_EQ(rec.log, (Log{"countdown 立即重启", "countdown 立即快速关机", "NtShutdownSystem 2"}));
+  EXPECT_EQ(rec.log, (Log{"StartCountdown(重启)", "StartCountdown(快速关机)", "NtShutdownSystem(2)"}));
 }
 
 TEST_F(TickTest, NoCatchingUpForAMinuteThatPassedWhileTheTickWasStopped) {
@@ -356,18 +296,18 @@ TEST_F(TickTest, ALatePassInTheMinuteMakesThePauseCoverTheWholeNextMinute) {
   Add("每天8时31分", "提醒", "lost");
   Start();
   timers.Advance(3 * kMinute);
-  EXPECT_EQ(rec.log, Log{"notice late"});  // at 08:30:55; the next pass is at 08:32:05
+  EXPECT_EQ(rec.log, Log{"ShowNotice(late)"});  // at 08:30:55; the next pass is at 08:32:05
   EXPECT_EQ(Passes()[1], 80u);
 }
 
 TEST_F(TickTest, JunkCleaningPausesFromItsEndAndLaterTasksUseThePassTime) {
-  rec.junkMs = 3 * kMinute;
+  rec.actions.junkMs = 3 * kMinute;
   store.LoadTaskCounter();
   Add("每天8时30分", "清理系统垃圾");
   Add("每天8时30分", "提醒", "after");
   Start();
   timers.Advance(60 * kSecond);  // the pass at 08:30:05 ends at 08:33:05
-  EXPECT_EQ(rec.log, (Log{"junk", "notice after"}));
+  EXPECT_EQ(rec.log, (Log{"CleanJunk(false)", "ShowNotice(after)"}));
   timers.Advance(5 * kMinute);
   EXPECT_EQ(rec.log.size(), 2u);
   // The pause ends 60 s after the cleaning ended; the tick comes 10 s later.
@@ -375,15 +315,15 @@ TEST_F(TickTest, JunkCleaningPausesFromItsEndAndLaterTasksUseThePassTime) {
 }
 
 TEST_F(TickTest, IdleTaskRunsOncePerIdlePeriod) {
-  system.lastInput = static_cast<std::uint32_t>(system.bootTick);  // last input at the start
+  system.lastInput = static_cast<std::uint32_t>(system.tick);  // last input at the start
   store.LoadTaskCounter();
   Add("空闲1分钟", "提醒", "idle");
   Start();
   timers.Advance(4 * kMinute);
-  EXPECT_EQ(rec.log, Log{"notice idle"});  // at 60 s; after the pause the idle time is 2 minutes
-  system.lastInput = static_cast<std::uint32_t>(system.bootTick + timers.Now());
+  EXPECT_EQ(rec.log, Log{"ShowNotice(idle)"});  // at 60 s; after the pause the idle time is 2 minutes
+  system.lastInput = static_cast<std::uint32_t>(system.tick + timers.Now());
   timers.Advance(3 * kMinute);
-  EXPECT_EQ(rec.log, (Log{"notice idle", "notice idle"}));
+  EXPECT_EQ(rec.log, (Log{"ShowNotice(idle)", "ShowNotice(idle)"}));
 }
 
 TEST_F(TickTest, TheEndOfAPauseSwitchesTheTickOnOnlyWhenNothingElseStoppedIt) {
@@ -398,16 +338,13 @@ TEST_F(TickTest, TheEndOfAPauseSwitchesTheTickOnOnlyWhenNothingElseStoppedIt) {
   };
   for (const auto& c : cases) {
     FakeTimers t;
-    Recorder rc{t};
-    TickRunState ts{t};
-    rc.state = &ts;
-    Countdown cd{options, rc, t, ts, rc, rc, rc};
-    ts.Start();
-    ts.StartPause();
-    if (!c.monitoring) ts.MonitoringSwitchedOff();
-    if (c.settingsOpen) ts.SettingsDialogOpened();
-    if (c.countdown) cd.StartCountdown(*testing::CountdownTypeOf("关机"));
-    ts.EndPause();
+    TickPorts rc{t, options};
+    rc.state.Start();
+    rc.state.StartPause();
+    if (!c.monitoring) rc.state.MonitoringSwitchedOff();
+    if (c.settingsOpen) rc.state.SettingsDialogOpened();
+    if (c.countdown) rc.countdown.StartCountdown(*testing::CountdownTypeOf("关机"));
+    rc.state.EndPause();
     EXPECT_EQ(t.TimerEnabled(MainTimer::TaskTick), c.tickOn) << c.what;
     EXPECT_FALSE(t.TimerEnabled(MainTimer::TickPause)) << c.what;
   }
@@ -421,7 +358,7 @@ TEST_F(TickTest, CancelledCountdownKeepsTheTickOffEvenAfterThePauseEnds) {
   timers.Advance(60 * kSecond);
   timers.Advance(10 * kSecond);
   countdown.Cancel();
-  EXPECT_FALSE(rec.monitoring);
+  EXPECT_EQ(rec.log.back(), "SwitchMonitoringOff()");
   timers.Advance(10 * kMinute);
   EXPECT_FALSE(On(MainTimer::TaskTick));
   EXPECT_EQ(Passes().size(), 6u);
@@ -433,11 +370,12 @@ TEST_F(TickTest, FaultyScheduleIsSkippedAndReportedOncePerText) {
   Add("一次24-3-5日8时29分", "提醒");     // another date format
   Add("每天8时29分", "提醒", "still runs");
   tick.RunPass();
-  EXPECT_EQ(rec.log, (Log{"notice " + FaultyScheduleNotice(1, "空闲分钟"),
-                          "notice " + FaultyScheduleNotice(2, "一次24-3-5日8时29分"), "notice still runs"}));
+  EXPECT_EQ(rec.log,
+            (Log{"ShowNotice(" + FaultyScheduleNotice(1, "空闲分钟") + ")",
+                 "ShowNotice(" + FaultyScheduleNotice(2, "一次24-3-5日8时29分") + ")", "ShowNotice(still runs)"}));
   rec.log.clear();
   tick.RunPass();
-  EXPECT_EQ(rec.log, Log{"notice still runs"});
+  EXPECT_EQ(rec.log, Log{"ShowNotice(still runs)"});
   rec.log.clear();
 
   // A changed text is reported again, once; so is the old text once more.
@@ -446,15 +384,16 @@ TEST_F(TickTest, FaultyScheduleIsSkippedAndReportedOncePerText) {
   tick.RunPass();
   store.ModifyTask(1, "空闲分钟", "提醒", "never");
   tick.RunPass();
-  EXPECT_EQ(rec.log, (Log{"notice " + FaultyScheduleNotice(1, "空闲x分钟"), "notice still runs", "notice still runs",
-                          "notice " + FaultyScheduleNotice(1, "空闲分钟"), "notice still runs"}));
+  EXPECT_EQ(rec.log, (Log{"ShowNotice(" + FaultyScheduleNotice(1, "空闲x分钟") + ")", "ShowNotice(still runs)",
+                          "ShowNotice(still runs)", "ShowNotice(" + FaultyScheduleNotice(1, "空闲分钟") + ")",
+                          "ShowNotice(still runs)"}));
 
   // A fresh agent reports it again; a disabled faulty task is never converted.
   rec.log.clear();
   store.SetTaskEnabled(2, "禁用");
-  TaskTick restarted{store, matchers, local, state, rec, countdown};
+  TaskTick restarted{store, matchers, local, state, rec.actions, rec.countdownCalls};
   restarted.RunPass();
-  EXPECT_EQ(rec.log, (Log{"notice " + FaultyScheduleNotice(1, "空闲分钟"), "notice still runs"}));
+  EXPECT_EQ(rec.log, (Log{"ShowNotice(" + FaultyScheduleNotice(1, "空闲分钟") + ")", "ShowNotice(still runs)"}));
 }
 
 TEST_F(TickTest, ValueOfTheWrongTypeSkipsItsTaskAndIsReportedOnceUntilItCanBeReadAgain) {
@@ -464,21 +403,18 @@ TEST_F(TickTest, ValueOfTheWrongTypeSkipsItsTaskAndIsReportedOnceUntilItCanBeRea
     const char* fixed;  // the text it gets afterwards
     Log whenFixed;      // what task 1 does once it can be read
   } cases[] = {
-      {"A1", "每天8时29分", {"notice first"}},
-      {"B1", "提醒", {"notice first"}},
-      {"C1", "first", {"notice first"}},
-      {"D1", "启用", {"notice first"}},
+      {"A1", "每天8时29分", {"ShowNotice(first)"}},
+      {"B1", "提醒", {"ShowNotice(first)"}},
+      {"C1", "first", {"ShowNotice(first)"}},
+      {"D1", "启用", {"ShowNotice(first)"}},
   };
   for (const auto& c : cases) {
     FakeRegistryKey k;
     Registry r{k};
     TaskStore s{r};
     FakeTimers t;
-    Recorder rc{t};
-    TickRunState ts{t};
-    rc.state = &ts;
-    Countdown cd{options, rc, t, ts, rc, rc, rc};
-    TaskTick tk{s, matchers, local, ts, rc, cd};
+    TickPorts rc{t, options};
+    TaskTick tk{s, matchers, local, rc.state, rc.actions, rc.countdownCalls};
     s.LoadTaskCounter();
     s.AddTask("每天8时29分", "提醒", "first");
     s.AddTask("每天8时29分", "提醒", "second");
@@ -486,14 +422,15 @@ TEST_F(TickTest, ValueOfTheWrongTypeSkipsItsTaskAndIsReportedOnceUntilItCanBeRea
 
     tk.RunPass();
     tk.RunPass();
-    EXPECT_EQ(rc.log, (Log{"notice " + UnreadableTaskNotice(1, c.value), "notice second", "notice second"}))
+    EXPECT_EQ(rc.log,
+              (Log{"ShowNotice(" + UnreadableTaskNotice(1, c.value) + ")", "ShowNotice(second)", "ShowNotice(second)"}))
         << c.value;
 
     rc.log.clear();
     k.PlantString(c.value, c.fixed);
     tk.RunPass();
     Log expected = c.whenFixed;
-    expected.push_back("notice second");
+    expected.push_back("ShowNotice(second)");
     EXPECT_EQ(rc.log, expected) << c.value;
 
     // Broken again after a pass that could read it: reported again, once.
@@ -501,7 +438,8 @@ TEST_F(TickTest, ValueOfTheWrongTypeSkipsItsTaskAndIsReportedOnceUntilItCanBeRea
     k.Plant(c.value, RegType::Binary, "\x05");
     tk.RunPass();
     tk.RunPass();
-    EXPECT_EQ(rc.log, (Log{"notice " + UnreadableTaskNotice(1, c.value), "notice second", "notice second"}))
+    EXPECT_EQ(rc.log,
+              (Log{"ShowNotice(" + UnreadableTaskNotice(1, c.value) + ")", "ShowNotice(second)", "ShowNotice(second)"}))
         << c.value;
   }
 }
@@ -517,7 +455,7 @@ TEST_F(TickTest, UnreadableTypeOrParameterIsNoticedOnlyWhenTheTaskIsDue) {
   Add("每天8时29分", "关闭计算机");
   key.Plant("C2", RegType::Dword, std::string(4, '\0'));
   tick.RunPass();
-  EXPECT_EQ(rec.log, Log{"countdown 立即关机"});
+  EXPECT_EQ(rec.log, Log{"StartCountdown(关机)"});
 }
 
 }  // namespace

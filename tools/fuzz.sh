@@ -32,7 +32,7 @@ mkdir -p "$SRC" "$OUT/obj"
 while IFS= read -r f; do
   mkdir -p "$SRC/$(dirname "$f")"
   iconv -f UTF-8 -t GBK "$f" >"$SRC/$f"
-done < <(git ls-files --cached --others --exclude-standard 'store/*.cpp' 'store/*.h' 'schedule/*.cpp' 'schedule/*.h' 'actions/*.cpp' 'actions/*.h' 'dialogs/*.cpp' 'dialogs/*.h' \
+done < <(git ls-files --cached --others --exclude-standard 'store/*.cpp' 'store/*.h' 'schedule/*.cpp' 'schedule/*.h' 'actions/*.cpp' 'actions/*.h' 'dialogs/*.cpp' 'dialogs/*.h' 'ui/*.h' \
   'fuzz/*.cpp' 'fuzz/*.h' |
   grep -v -e '/win32/' -e '_test\.cpp$')
 

@@ -17,9 +17,11 @@
 
 #include "actions/junk.h"
 #include "actions/processes.h"
+#include "actions/testing/fake_notices.h"
 #include "actions/win32/win32_actions.h"
 #include "actions/win32/win32_cleaning.h"
 #include "actions/win32/win32_network.h"
+#include "schedule/testing/fake_clocks.h"
 #include "store/text.h"
 #include "tools/winetest/winetest.h"
 
@@ -62,25 +64,13 @@ HANDLE StartSleeper(const std::string& exeName) {
   return pi.hProcess;
 }
 
-struct FixedClock : LocalClock {
-  ScheduleNow LocalTime() override {
-    ScheduleNow n;
-    n.year = 2024;
-    n.month = 3;
-    n.day = 5;
-    n.hour = 8;
-    n.minute = 7;
-    n.second = 9;
-    return n;
-  }
+// 2024-03-05 08:07:09.
+struct FixedClock : testing::FakeLocalClock {
+  FixedClock() { startSecondOfDay = 8 * 3600 + 7 * 60 + 9; }
 };
 
 const std::string kLogName = "清理系统垃圾列表202435_879.txt";
 
-struct NoticeRecorder : NoticeSink {
-  void ShowNotice(const std::string& text) override { texts.push_back(text); }
-  std::vector<std::string> texts;
-};
 
 WT_TEST(ProcessSnapshotListsRunningProgramsByFileName) {
   Win32ProcessSystem sys;
@@ -117,7 +107,7 @@ struct RealJunk {
   Win32TempFolderSystem folders;
   Win32FolderSecuritySystem security;
   FixedClock clock;
-  NoticeRecorder notices;
+  testing::FakeNotices notices;
   JunkCleaner Cleaner(const std::string& dir = kWorkDir) {
     return JunkCleaner(JunkPorts{system, folders, security, clock, notices}, dir + "Ordavi.exe");
   }
@@ -419,7 +409,7 @@ WT_TEST(TheAgentsOwnFolderIsReadThroughTheSystem) {
   // the descriptor cases' part.
   RealJunk junk;
   junk.Cleaner().CheckAgentFolder();
-  CHECK(junk.notices.texts.empty());
+  CHECK(junk.notices.log.empty());
 }
 
 WT_TEST(OpenFileUsesTheDirectoryPartAsWorkingDirectory) {

@@ -1,0 +1,28 @@
+// The shell port for unit tests: logs "OpenFileHidden(path,dir)",
+// "RunHidden(program,params,dir)", "OpenHelpFile(path)", "ShowWebPage(url)".
+#pragma once
+
+#include <string>
+
+#include "actions/shell.h"
+#include "store/testing/call_log.h"
+
+namespace ordavi::testing {
+
+class FakeShell : public Recording, public ShellPort {
+ public:
+  using Recording::Recording;
+  void OpenFileHidden(const std::string& path, const std::string& dir) override {
+    Record("OpenFileHidden", {path, dir});
+  }
+  void RunHidden(const std::string& program, const std::string& params, const std::string& dir) override {
+    Record("RunHidden", {program, params, dir});
+  }
+  void OpenHelpFile(const std::string& path) override { Record("OpenHelpFile", {path}); }
+  void ShowWebPage(const std::string& url) override { Record("ShowWebPage", {url}); }
+  std::string WindowsDirectory() override { return windowsDirectory; }
+
+  std::string windowsDirectory = "C:\\windows";
+};
+
+}  // namespace ordavi::testing

@@ -1,0 +1,54 @@
+// The clocks and the date format for unit tests. Given fake timers, the
+// clocks run on with the timers' clock; without, they stand still.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "schedule/local_clock.h"
+#include "schedule/schedule.h"
+#include "schedule/testing/fake_timers.h"
+
+namespace ordavi::testing {
+
+// GetTickCount is `tick` when the timers' clock is at zero; the last input
+// is at `lastInput`.
+struct FakeSystemClock : SystemClock {
+  FakeSystemClock() = default;
+  explicit FakeSystemClock(const FakeTimers& t) : timers(&t) {}
+  std::uint32_t TickCount() override { return static_cast<std::uint32_t>(tick + (timers ? timers->Now() : 0)); }
+  std::uint32_t LastInputTick() override { return lastInput; }
+
+  const FakeTimers* timers = nullptr;
+  std::uint32_t tick = 0;
+  std::uint32_t lastInput = 0;
+};
+
+struct FixedDateFormat : DateFormatSource {
+  std::string ShortDateFormat() override { return format; }
+  std::string format = "yyyy/M/d";
+};
+
+// The local time: Tuesday 5 March 2024 at `startSecondOfDay` (08:29:05 unless
+// set) when the timers' clock is at zero.
+struct FakeLocalClock : LocalClock {
+  FakeLocalClock() = default;
+  explicit FakeLocalClock(const FakeTimers& t) : timers(&t) {}
+  ScheduleNow LocalTime() override {
+    const std::uint64_t s = startSecondOfDay + (timers ? timers->Now() / 1000 : 0);
+    ScheduleNow now;
+    now.year = 2024;
+    now.month = 3;
+    now.day = static_cast<std::uint16_t>(5 + s / 86400);
+    now.dayOfWeek = static_cast<std::uint16_t>((2 + s / 86400) % 7);
+    now.hour = static_cast<std::uint16_t>(s % 86400 / 3600);
+    now.minute = static_cast<std::uint16_t>(s % 3600 / 60);
+    now.second = static_cast<std::uint16_t>(s % 60);
+    return now;
+  }
+
+  const FakeTimers* timers = nullptr;
+  std::uint64_t startSecondOfDay = 8 * 3600 + 29 * 60 + 5;
+};
+
+}  // namespace ordavi::testing
