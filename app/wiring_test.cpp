@@ -154,6 +154,24 @@ TEST_F(ComposedAgentTest, CancelledCountdownSwitchesMonitoringOffUntilTheUserSwi
   EXPECT_EQ(sys.log.back(), "Notify(Modify,ENASHUT,Ordavi-启用)");
 }
 
+// The countdown window's close box says "no", as its cancel button does, and
+// the agent stays; with no countdown running the close box does nothing.
+TEST_F(ComposedAgentTest, TheCloseBoxCancelsARunningCountdownAndNothingElse) {
+  Start({{"关闭计算机", ""}});
+  AgentEvents events(agent, *tick, tickState, countdown, junk, [] {});
+  events.OnCloseBox();
+  EXPECT_TRUE(agent.MonitoringOn());
+  EXPECT_TRUE(sys.log.empty());
+  timers.Advance(60 * kSecond);  // the countdown starts at 08:30:05
+  ASSERT_TRUE(countdown.CountdownRunning());
+  events.OnCloseBox();
+  EXPECT_FALSE(countdown.CountdownRunning());
+  EXPECT_FALSE(sys.view.shown);
+  EXPECT_FALSE(agent.MonitoringOn());
+  timers.Advance(10 * kMinute);
+  EXPECT_EQ(sys.log, Log{"Notify(Modify,DISSHUT,Ordavi-禁用)"});  // no power call
+}
+
 TEST_F(ComposedAgentTest, SettingsOpenHoldTheTickAndClosingThemNeverRunsATaskTwiceInItsMinute) {
   Start({{"提醒", "喝水"}});
   timers.Advance(60 * kSecond);  // the pass at 08:30:05 runs the reminder and pauses the tick

@@ -74,4 +74,37 @@ std::string OptionProblemsNotice(const std::vector<OptionProblem>& problems) {
   return text;
 }
 
+OptionValues ReadOptionValues(Registry& reg) {
+  OptionValues v;
+  const auto number = [&reg](const char* name, std::int32_t& target) {
+    if (reg.ValueExists(name)) target = reg.ReadInteger(name);
+  };
+  number(kShutappValue, v.shutapp);
+  v.soundpath = reg.ReadString(kSoundpathValue);
+  number(kTishiValue, v.tishi);
+  number(kKaijiValue, v.kaiji);
+  number(kRejianValue, v.rejian);
+  return v;
+}
+
+std::vector<ValueToWrite> OptionWrites(const OptionChanges& c) {
+  std::vector<ValueToWrite> writes;
+  const auto number = [&writes](const char* name, const std::optional<std::int32_t>& v) {
+    if (v) writes.push_back({name, true, *v, std::string()});
+  };
+  number(kShutappValue, c.shutapp);
+  if (c.soundpath) writes.push_back({kSoundpathValue, false, 0, *c.soundpath});
+  number(kTishiValue, c.tishi);
+  number(kKaijiValue, c.kaiji);
+  number(kRejianValue, c.rejian);
+  return writes;
+}
+
+void ApplyOptionChanges(const OptionChanges& c, Options& opts) {
+  if (c.shutapp) opts.closeProgramsFirst = *c.shutapp;
+  if (c.soundpath) opts.soundPath = *c.soundpath;
+  if (c.tishi) opts.countdownSeconds = *c.tishi;
+  if (c.rejian) opts.ctrlHotkeys = *c.rejian;
+}
+
 }  // namespace ordavi

@@ -12,7 +12,10 @@
 #include <string>
 #include <vector>
 
+#include <optional>
+
 #include "store/registry.h"
+#include "store/tasks.h"
 
 namespace ordavi {
 
@@ -48,5 +51,35 @@ std::vector<OptionProblem> LoadOptions(Registry& reg, Options& opts, const std::
 
 // The one notice text that tells the user about all problems of LoadOptions.
 std::string OptionProblemsNotice(const std::vector<OptionProblem>& problems);
+
+// The five option values of the program's key, as the task file carries
+// them. Autostart is not one of them: it is the path of this PC's executable,
+// kept under the Run key, and belongs to the installation.
+struct OptionValues {
+  std::int32_t shutapp = 0;
+  std::string soundpath;
+  std::int32_t tishi = 60;
+  std::int32_t kaiji = 0;
+  std::int32_t rejian = 0;
+};
+
+// Reads the five values; an absent one reads as its default, one of the
+// wrong type raises its FrameworkError.
+OptionValues ReadOptionValues(Registry& reg);
+
+// Options a task file sets; an option the file does not name stays as it is.
+struct OptionChanges {
+  std::optional<std::int32_t> shutapp;
+  std::optional<std::string> soundpath;
+  std::optional<std::int32_t> tishi;
+  std::optional<std::int32_t> kaiji;
+  std::optional<std::int32_t> rejian;
+  bool Empty() const { return !shutapp && !soundpath && !tishi && !kaiji && !rejian; }
+};
+
+// The registry writes of the changes, in the order LoadOptions takes them.
+std::vector<ValueToWrite> OptionWrites(const OptionChanges& changes);
+// The in-memory copies after the changes were stored (kaiji has none).
+void ApplyOptionChanges(const OptionChanges& changes, Options& opts);
 
 }  // namespace ordavi

@@ -19,10 +19,11 @@ class StoredValues {
  public:
   explicit StoredValues(Registry& reg) : reg_(reg) {}
 
-  void Remember(const std::string& name) {
-    Saved v{name, reg_.ValueExists(name), false, 0, std::string()};
+  // `number`: the value is a REG_DWORD (TaskNum always is).
+  void Remember(const std::string& name, bool number = false) {
+    Saved v{name, reg_.ValueExists(name), false, number || name == kTaskNum, 0, std::string()};
     try {
-      if (v.existed && name == kTaskNum) {
+      if (v.existed && v.isNumber) {
         v.number = reg_.ReadInteger(name);
       } else if (v.existed) {
         v.text = reg_.ReadString(name);
@@ -39,7 +40,7 @@ class StoredValues {
         if (it->unreadable) continue;
         if (!it->existed) {
           reg_.DeleteValue(it->name);
-        } else if (it->name == kTaskNum) {
+        } else if (it->isNumber) {
           reg_.WriteInteger(it->name, it->number);
         } else {
           reg_.WriteString(it->name, it->text);
@@ -54,6 +55,7 @@ class StoredValues {
     std::string name;
     bool existed;
     bool unreadable;
+    bool isNumber;
     std::int32_t number;
     std::string text;
   };
@@ -202,6 +204,55 @@ void TaskStore::DeleteTask(int k) {
 
 void TaskStore::SetTaskEnabled(int n, const std::string& word) {
   reg_.WriteString(TaskValueName(TaskField::Enabled, n), word);
+}
+
+void TaskStore::ImportTasks(const std::vector<TaskRecord>& tasks, bool replace,
+                            const std::vector<ValueToWrite>& alsoWrite) {
+  const std::int32_t first = replace ? 1 : counter_ + 1;
+  if (tasks.size() > static_cast<std::size_t>(kMaxTasks - (first - 1))) {
+    throw FrameworkError("最多" + Decimal(kMaxTasks) + "个任务，不能导入" + Decimal(static_cast<long long>(tasks.size())) +
+                         "个");
+  }
+  const std::int32_t last = first - 1 + static_cast<std::int32_t>(tasks.size());
+  // With replace, every slot the old list had (or a damaged key still holds)
+  // above the new last task is removed.
+  std::int32_t oldTop = counter_;
+  if (replace) {
+    const std::int32_t highest = HighestStoredTask();
+    if (highest > oldTop) oldTop = highest;
+  }
+  const std::int32_t top = last > oldTop ? last : oldTop;
+  StoredValues before(reg_);
+  before.Remember(kTaskNum);
+  for (int i = first; i <= top; ++i) {
+    for (TaskField f : kAllFields) before.Remember(TaskValueName(f, i));
+  }
+  for (const ValueToWrite& v : alsoWrite) before.Remember(v.name, v.isNumber);
+  AllOrNothing(before, [&] {
+    int n = first;
+    for (const TaskRecord& t : tasks) {
+      reg_.WriteString(TaskValueName(TaskField::Schedule, n), t.schedule);
+      reg_.WriteString(TaskValueName(TaskField::Type, n), t.type);
+      reg_.WriteString(TaskValueName(TaskField::Param, n), t.param);
+      reg_.WriteString(TaskValueName(TaskField::Enabled, n), t.enabled);
+      ++n;
+    }
+    for (int i = last + 1; replace && i <= oldTop; ++i) {
+      for (TaskField f : kAllFields) {
+        const std::string name = TaskValueName(f, i);
+        if (reg_.ValueExists(name) && !reg_.DeleteValue(name)) throw SetDataError(name);
+      }
+    }
+    reg_.WriteInteger(kTaskNum, last);
+    for (const ValueToWrite& v : alsoWrite) {
+      if (v.isNumber) {
+        reg_.WriteInteger(v.name, v.number);
+      } else {
+        reg_.WriteString(v.name, v.text);
+      }
+    }
+  });
+  counter_ = last;
 }
 
 }  // namespace ordavi

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "store/registry.h"
 
@@ -19,6 +20,15 @@ struct TaskRecord {
   std::string type;      // B
   std::string param;     // C
   std::string enabled;   // D
+};
+
+// A value written in the same all-or-nothing step as imported tasks (an
+// option): a number (REG_DWORD) or a text (REG_SZ).
+struct ValueToWrite {
+  std::string name;
+  bool isNumber = false;
+  std::int32_t number = 0;
+  std::string text;
 };
 
 enum class TaskField : char { Schedule = 'A', Type = 'B', Param = 'C', Enabled = 'D' };
@@ -54,6 +64,14 @@ class TaskStore {
   // Removes task k; later tasks move down by one.
   void DeleteTask(int k);
   void SetTaskEnabled(int n, const std::string& word);
+
+  // Stores `tasks` (schedule, type, parameter and enabled word each; their
+  // numbers are ignored) in one step: with `replace` they become the whole
+  // task list and every slot above them is removed, otherwise they follow the
+  // existing tasks. `alsoWrite` is written in the same step. A refused write
+  // puts back every value the step touched and is reported; more tasks than
+  // kMaxTasks are refused before anything is written.
+  void ImportTasks(const std::vector<TaskRecord>& tasks, bool replace, const std::vector<ValueToWrite>& alsoWrite);
 
  private:
   // The highest task number (up to kMaxTasks) that has any value stored.

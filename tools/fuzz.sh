@@ -3,7 +3,8 @@
 # UndefinedBehaviorSanitizer): the schedule field scan and every matcher
 # (fuzz_schedule), the task store over a registry holding anything
 # (fuzz_store), the options load and minutes text (fuzz_options) and the
-# task editor's checks and composition (fuzz_editor).
+# task editor's checks and composition (fuzz_editor) and any bytes as a task
+# file (fuzz_task_file).
 #
 #   bash tools/fuzz.sh            # each target 20 s: the short run of the test command
 #   bash tools/fuzz.sh 1800       # each target 30 minutes: the long run
@@ -21,7 +22,7 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$ROOT"
 SECONDS_EACH="${1:-20}"
-TARGETS=(fuzz_schedule fuzz_store fuzz_options fuzz_editor)
+TARGETS=(fuzz_schedule fuzz_store fuzz_options fuzz_editor fuzz_task_file)
 OUT="$ROOT/build/fuzz"
 SRC="$OUT/src"
 
@@ -32,14 +33,14 @@ mkdir -p "$SRC" "$OUT/obj"
 while IFS= read -r f; do
   mkdir -p "$SRC/$(dirname "$f")"
   iconv -f UTF-8 -t GBK "$f" >"$SRC/$f"
-done < <(git ls-files --cached --others --exclude-standard 'store/*.cpp' 'store/*.h' 'schedule/*.cpp' 'schedule/*.h' 'actions/*.cpp' 'actions/*.h' 'dialogs/*.cpp' 'dialogs/*.h' 'ui/*.h' \
+done < <(git ls-files --cached --others --exclude-standard 'store/*.cpp' 'store/*.h' 'schedule/*.cpp' 'schedule/*.h' 'ui/*.h' 'actions/*.cpp' 'actions/*.h' 'dialogs/*.cpp' 'dialogs/*.h' \
   'fuzz/*.cpp' 'fuzz/*.h' |
   grep -v -e '/win32/' -e '_test\.cpp$')
 
 FLAGS=(-std=c++17 -g -O1 -fno-omit-frame-pointer -Wno-invalid-source-encoding -I "$SRC")
-CORE=(store/text.cpp store/errors.cpp store/registry.cpp store/tasks.cpp store/options.cpp store/task_types.cpp
-  store/testing/fake_registry.cpp schedule/schedule.cpp actions/network.cpp dialogs/task_form.cpp
-  dialogs/settings_list.cpp dialogs/options_form.cpp)
+CORE=(store/text.cpp store/unicode.cpp store/errors.cpp store/registry.cpp store/tasks.cpp store/options.cpp
+  store/task_types.cpp store/testing/fake_registry.cpp store/testing/iconv_gbk_codec.cpp schedule/schedule.cpp
+  actions/network.cpp dialogs/task_form.cpp dialogs/settings_list.cpp dialogs/options_form.cpp dialogs/task_file.cpp)
 objs=()
 for f in "${CORE[@]}"; do
   o="$OUT/obj/$(echo "$f" | tr / _).o"

@@ -45,4 +45,16 @@ std::optional<std::string> GbkFromWideExactly(const std::wstring& wide) {
   return gbk;
 }
 
+// wchar_t is the UTF-16 unit on Windows.
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t");
+
+std::u16string Win32GbkCodec::Utf16FromGbk(const std::string& gbk) {
+  const std::wstring wide = WideFromGbk(gbk);
+  return std::u16string(wide.begin(), wide.end());
+}
+
+std::optional<std::string> Win32GbkCodec::GbkFromUtf16(const std::u16string& text) {
+  return GbkFromWideExactly(std::wstring(text.begin(), text.end()));
+}
+
 }  // namespace ordavi

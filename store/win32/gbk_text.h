@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "store/unicode.h"
+
 namespace ordavi {
 
 std::wstring WideFromGbk(const std::string& gbk);
@@ -16,5 +18,12 @@ std::wstring WideFromGbk(const std::string& gbk);
 std::string GbkFromWide(const std::wstring& wide);
 // Nothing when a character cannot be held in GBK.
 std::optional<std::string> GbkFromWideExactly(const std::wstring& wide);
+
+// The core's GBK port over the same conversions (the task file).
+class Win32GbkCodec : public GbkCodec {
+ public:
+  std::u16string Utf16FromGbk(const std::string& gbk) override;
+  std::optional<std::string> GbkFromUtf16(const std::u16string& text) override;
+};
 
 }  // namespace ordavi

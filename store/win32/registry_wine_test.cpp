@@ -338,6 +338,11 @@ WT_TEST(TheEdgeConvertsEveryFixedWordBothWays) {
     CHECK(!GbkFromWideExactly(text).has_value());
     CHECK(GbkFromWide(text).find('?') != std::string::npos);
   }
+  // The core's port gives the same, with UTF-16 as char16_t.
+  Win32GbkCodec codec;
+  CHECK(codec.Utf16FromGbk(words::kCleanJunk) == std::u16string(u"清理系统垃圾"));
+  CHECK(codec.GbkFromUtf16(u"快速关机") == std::optional<std::string>(words::kFastShutdown));
+  CHECK(!codec.GbkFromUtf16(u"\uD55C").has_value());  // Hangul
   CHECK_EQ(GbkFromWide(L""), std::string());
   CHECK(WideFromGbk("") == std::wstring());
 }

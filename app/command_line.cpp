@@ -1,0 +1,163 @@
+#include "app/command_line.h"
+
+#include "schedule/next_run.h"
+#include "store/errors.h"
+#include "store/text.h"
+#include "store/words.h"
+
+namespace ordavi {
+
+namespace {
+
+struct Switch {
+  const char* name;
+  std::optional<CommandKind> command;  // nothing: /replace
+  bool takesFile;
+};
+const Switch kSwitches[] = {
+    {"export", CommandKind::Export, true}, {"import", CommandKind::Import, true},
+    {"list", CommandKind::List, false},     {"cancel", CommandKind::Cancel, false},
+    {"quit", CommandKind::Quit, false},     {"?", CommandKind::Usage, false},
+    {"h", CommandKind::Usage, false},       {"help", CommandKind::Usage, false},
+    {"replace", std::nullopt, false},
+};
+
+// The switch an argument names, if it is one.
+const Switch* SwitchOf(const std::string& arg) {
+  std::string name;
+  if (arg.compare(0, 2, "--") == 0) {
+    name = arg.substr(2);
+  } else if (!arg.empty() && (arg[0] == '/' || arg[0] == '-')) {
+    name = arg.substr(1);
+  } else {
+    return nullptr;
+  }
+  for (char& c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 0x20 : c);
+  for (const Switch& s : kSwitches) {
+    if (name == s.name) return &s;
+  }
+  return nullptr;
+}
+
+bool LooksLikeSwitch(const std::string& arg) { return !arg.empty() && (arg[0] == '/' || arg[0] == '-'); }
+
+ParsedCommandLine Refused(const std::string& why, const std::string& arg) {
+  ParsedCommandLine p;
+  p.command.kind = CommandKind::Usage;
+  p.error = why;
+  p.argument = arg;
+  return p;
+}
+
+std::string Utf8(GbkCodec& codec, const std::string& gbk) { return Utf8FromGbk(codec, gbk).value_or(std::string()); }
+
+// A core message (GBK) as console output.
+CommandOutcome Outcome(int code, GbkCodec& codec, const std::string& gbk) { return {code, Utf8(codec, gbk) + "\r\n"}; }
+
+}  // namespace
+
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
+  ParsedCommandLine p;
+  bool haveCommand = false;
+  bool replace = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const Switch* s = SwitchOf(arg);
+    if (!s) {
+      if (LooksLikeSwitch(arg)) return Refused("不认识的参数：", arg);
+      return Refused("多余的参数：", arg);
+    }
+    if (!s->command) {
+      replace = true;
+      continue;
+    }
+    if (haveCommand) return Refused("只能给一个命令，多出：", arg);
+    haveCommand = true;
+    p.command.kind = *s->command;
+    if (s->takesFile) {
+      if (i + 1 >= args.size() || SwitchOf(args[i + 1])) return Refused("缺少文件名，应跟在后面：", arg);
+      p.command.file = args[++i];
+    }
+  }
+  if (replace && p.command.kind != CommandKind::Import) return Refused("/replace 只能与 /import 一起用", "");
+  p.command.replace = replace;
+  return p;
+}
+
+std::string UsageText() {
+  return "用法：Ordavi.exe [命令]\r\n"
+         "  （不带命令）                启动 Ordavi，在通知区域显示图标\r\n"
+         "  /export 文件名              把全部任务和选项导出到文件（UTF-8 文本，可用记事本查看和修改）\r\n"
+         "  /import 文件名              从文件导入任务，添加到现有任务之后\r\n"
+         "  /import 文件名 /replace     用文件中的任务替换全部任务，并导入文件中的选项\r\n"
+         "  /list                       列出全部任务及下次运行的时间\r\n"
+         "  /cancel                     取消正在进行的关机倒计时\r\n"
+         "  /quit                       退出正在运行的 Ordavi\r\n"
+         "  /?                          显示本说明\r\n"
+         "命令不分大小写，也可以用 - 开头（如 -export）。文件中有一行读不懂时什么也不导入，并指出是第几行。\r\n"
+         "退出代码：0 完成，1 未执行（会说明原因），2 参数有误。\r\n";
+}
+
+CommandOutcome UsageOutcome(const ParsedCommandLine& parsed, GbkCodec& codec) {
+  if (parsed.error.empty()) return {kExitDone, Utf8(codec, UsageText())};
+  std::string why = Utf8(codec, parsed.error);
+  if (!parsed.argument.empty()) why += Utf8(codec, "“") + parsed.argument + Utf8(codec, "”");
+  return {kExitBadArguments, why + "\r\n" + Utf8(codec, UsageText())};
+}
+
+CommandOutcome RunExport(const Command& command, CommandStore& store, FileAccess& files) {
+  const TaskFileExport file = WriteTaskFile(store.tasks, store.registry, store.codec, store.shortDateFormat);
+  if (!file.refusal.empty()) return Outcome(kExitRefused, store.codec, "未导出：" + file.refusal);
+  std::string error;
+  if (!files.WriteAll(command.file, file.bytes, error)) {
+    return {kExitRefused, Utf8(store.codec, "未导出，无法写入文件：") + error + "\r\n"};
+  }
+  int count = 0;
+  for (int n = 1; n <= store.tasks.Count(); ++n) {
+    if (!store.tasks.ReadField(TaskField::Schedule, n).empty()) ++count;
+  }
+  return Outcome(kExitDone, store.codec, "已导出" + Decimal(count) + "个任务和选项。");
+}
+
+CommandOutcome RunImport(const Command& command, CommandStore& store, FileAccess& files) {
+  std::string error;
+  const std::optional<std::string> bytes = files.ReadAll(command.file, error);
+  if (!bytes) return {kExitRefused, Utf8(store.codec, "未导入，无法读取文件：") + error + "\r\n"};
+  const TaskFileImport r = ImportTaskFile(*bytes, store.codec, store.shortDateFormat, store.tasks, command.replace);
+  if (!r.refusal.empty()) return Outcome(kExitRefused, store.codec, "未导入任何内容：" + r.refusal);
+  std::string text = command.replace ? "已用文件中的" + Decimal(r.imported) + "个任务替换全部任务"
+                                     : "已添加" + Decimal(r.imported) + "个任务";
+  if (!command.replace && r.imported > 0) {
+    text += "（第" + Decimal(r.firstNumber) + "到" + Decimal(r.firstNumber + r.imported - 1) + "个）";
+  }
+  if (r.optionsImported) text += "，并导入了选项";
+  return Outcome(kExitDone, store.codec, text + "。");
+}
+
+CommandOutcome RunList(CommandStore& store, const ScheduleNow& now, std::uint32_t uptimeMinutes) {
+  std::string text;
+  int listed = 0;
+  try {
+    for (int n = 1; n <= store.tasks.Count(); ++n) {
+      const TaskRecord t = store.tasks.ReadTask(n);
+      if (t.schedule.empty()) continue;
+      ++listed;
+      std::string line = Decimal(n) + "  " + (t.enabled.empty() ? "-" : t.enabled) + "  " + t.schedule + "  " +
+                         (t.type.empty() ? "-" : t.type);
+      if (!t.param.empty()) line += "  " + QuoteForMessage(t.param);
+      if (t.enabled == words::kEnabled) {
+        line += "  下次运行：" +
+                NextRunText(NextRunOf(t.schedule, now, uptimeMinutes, store.shortDateFormat), now, store.shortDateFormat);
+      } else {
+        line += "  （未启用）";
+      }
+      text += line + "\r\n";
+    }
+  } catch (const FrameworkError& e) {
+    return Outcome(kExitRefused, store.codec, text + "无法读取任务：" + e.what());
+  }
+  if (listed == 0) text = "没有任务。\r\n";
+  return {kExitDone, Utf8(store.codec, text)};
+}
+
+}  // namespace ordavi

@@ -1,0 +1,87 @@
+// The command line of Ordavi.exe: what a script asks for, what the console
+// is told and the exit code. The program stays a GUI program; the shell
+// writes `output` to the console that started it, when there is one.
+//
+// Arguments and output are UTF-8, so that a file name of any characters
+// reaches the file system exactly; the core's GBK texts are converted
+// through the GbkCodec port.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "dialogs/task_file.h"
+#include "schedule/schedule.h"
+#include "store/options.h"
+#include "store/tasks.h"
+#include "store/unicode.h"
+
+namespace ordavi {
+
+enum class CommandKind { RunAgent, Usage, Export, Import, List, Cancel, Quit };
+
+struct Command {
+  CommandKind kind = CommandKind::RunAgent;
+  std::string file;      // Export, Import (UTF-8, as given)
+  bool replace = false;  // Import
+};
+
+// Exit codes.
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitRefused = 1;       // the command was understood and refused, with a reason
+inline constexpr int kExitBadArguments = 2;  // nothing was done
+
+struct ParsedCommandLine {
+  Command command;
+  // Set when the arguments were refused: why (GBK) and the argument it is
+  // about (UTF-8; may be empty).
+  std::string error;
+  std::string argument;
+};
+
+// Switches are case-insensitive and start with '/', '-' or "--":
+//   (nothing)                  run the agent
+//   /export FILE               write the task file
+//   /import FILE [/replace]    read it: add the tasks, or replace all tasks and the options
+//   /list  /cancel  /quit      list the tasks; cancel the agent's countdown; end the agent
+//   /?  /h  /help              the usage
+// A switch nobody knows, a missing or extra file name, two commands, or
+// /replace without /import refuse the whole line.
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// The usage (GBK), lines ended by CRLF.
+std::string UsageText();
+
+struct CommandOutcome {
+  int exitCode = kExitDone;
+  std::string output;  // UTF-8, lines ended by CRLF
+};
+
+// The usage for /?, or the reason and the usage for refused arguments.
+CommandOutcome UsageOutcome(const ParsedCommandLine& parsed, GbkCodec& codec);
+
+// Port: whole files, by a UTF-8 name. `error` is the system's reason (UTF-8).
+class FileAccess {
+ public:
+  virtual ~FileAccess() = default;
+  virtual std::optional<std::string> ReadAll(const std::string& path, std::string& error) = 0;
+  virtual bool WriteAll(const std::string& path, const std::string& bytes, std::string& error) = 0;
+};
+
+// What the command line needs of the store.
+struct CommandStore {
+  TaskStore& tasks;
+  Registry& registry;
+  GbkCodec& codec;
+  std::string shortDateFormat;
+};
+
+CommandOutcome RunExport(const Command& command, CommandStore& store, FileAccess& files);
+CommandOutcome RunImport(const Command& command, CommandStore& store, FileAccess& files);
+// One line per task (slots without a schedule left out): number, enabled
+// word, schedule, type, parameter and the next run as of `now`; a disabled
+// task says so instead of a next run.
+CommandOutcome RunList(CommandStore& store, const ScheduleNow& now, std::uint32_t uptimeMinutes);
+
+}  // namespace ordavi

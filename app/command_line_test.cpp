@@ -1,0 +1,157 @@
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "store/testing/fake_registry.h"
+#include "store/testing/iconv_gbk_codec.h"
+
+namespace ordavi {
+namespace {
+
+TEST(CommandLine, ArgumentsBecomeOneCommandOrARefusal) {
+  struct Case {
+    std::vector<std::string> args;
+    CommandKind kind;
+    std::string file;
+    bool replace;
+    std::string refusedArgument;  // "-" when accepted
+  };
+  using K = CommandKind;
+  const Case cases[] = {
+      {{}, K::RunAgent, "", false, "-"},
+      {{"/export", "C:\\备份\\ordavi.txt"}, K::Export, "C:\\备份\\ordavi.txt", false, "-"},
+      {{"/EXPORT", "a.txt"}, K::Export, "a.txt", false, "-"},
+      {{"-import", "\\\\server\\share\\ordavi.txt", "/Replace"}, K::Import, "\\\\server\\share\\ordavi.txt", true, "-"},
+      {{"/replace", "--import", "a.txt"}, K::Import, "a.txt", true, "-"},
+      {{"/import", "-a.txt"}, K::Import, "-a.txt", false, "-"},  // a file name may start with '-'
+      {{"/list"}, K::List, "", false, "-"},
+      {{"-Cancel"}, K::Cancel, "", false, "-"},
+      {{"/quit"}, K::Quit, "", false, "-"},
+      {{"/?"}, K::Usage, "", false, "-"},
+      {{"--help"}, K::Usage, "", false, "-"},
+      {{"/SetTime"}, K::Usage, "", false, "/SetTime"},
+      {{"/"}, K::Usage, "", false, "/"},
+      {{"a.txt"}, K::Usage, "", false, "a.txt"},
+      {{"/export"}, K::Usage, "", false, "/export"},
+      {{"/import", "/replace"}, K::Usage, "", false, "/import"},
+      {{"/export", "a.txt", "b.txt"}, K::Usage, "", false, "b.txt"},
+      {{"/list", "/quit"}, K::Usage, "", false, "/quit"},
+      {{"/export", "a.txt", "/replace"}, K::Usage, "", false, ""},
+      {{"/list", "/replace"}, K::Usage, "", false, ""},
+  };
+  for (const Case& c : cases) {
+    const ParsedCommandLine p = ParseCommandLine(c.args);
+    const std::string what = c.args.empty() ? "(none)" : c.args[0] + " ...";
+    EXPECT_EQ(p.command.kind, c.kind) << what;
+    EXPECT_EQ(p.command.file, c.file) << what;
+    EXPECT_EQ(p.command.replace, c.replace) << what;
+    EXPECT_EQ(p.error.empty(), c.refusedArgument == "-") << what;
+    if (!p.error.empty()) {
+      EXPECT_EQ(p.argument, c.refusedArgument) << what;
+    }
+  }
+}
+
+TEST(CommandLine, UsageIsChineseAndBadArgumentsExitWithTwo) {
+  testing::IconvGbkCodec codec;
+  const CommandOutcome help = UsageOutcome(ParseCommandLine({"/?"}), codec);
+  EXPECT_EQ(help.exitCode, kExitDone);
+  EXPECT_EQ(help.output.rfind(u8"用法：Ordavi.exe", 0), 0u);
+  for (const char* sw : {"/export", "/import", "/replace", "/list", "/cancel", "/quit", "/?"}) {
+    EXPECT_NE(help.output.find(sw), std::string::npos) << sw;
+  }
+  const CommandOutcome bad = UsageOutcome(ParseCommandLine({u8"/导出"}), codec);
+  EXPECT_EQ(bad.exitCode, kExitBadArguments);
+  EXPECT_EQ(bad.output.substr(0, bad.output.find("\r\n")), std::string(u8"不认识的参数：“/导出”"));
+  EXPECT_NE(bad.output.find(help.output), std::string::npos);
+}
+
+class MemoryFiles : public FileAccess {
+ public:
+  std::map<std::string, std::string> files;
+  std::optional<std::string> ReadAll(const std::string& path, std::string& error) override {
+    if (!files.count(path)) {
+      error = "not found";
+      return std::nullopt;
+    }
+    return files[path];
+  }
+  bool WriteAll(const std::string& path, const std::string& bytes, std::string& error) override {
+    if (path.find("readonly") != std::string::npos) {
+      error = "access denied";
+      return false;
+    }
+    files[path] = bytes;
+    return true;
+  }
+};
+
+TEST(CommandLine, ExportThenImportTellTheConsoleWhatHappened) {
+  testing::IconvGbkCodec codec;
+  testing::FakeRegistryKey key;
+  Registry reg(key);
+  TaskStore tasks(reg);
+  tasks.LoadTaskCounter();
+  tasks.AddTask("每天22时30分", "关闭计算机", "");
+  tasks.AddTask("一次2024/3/5日8时0分", "提醒", "x");
+  CommandStore store{tasks, reg, codec, "yyyy/M/d"};
+  MemoryFiles files;
+
+  CommandOutcome out = RunExport({CommandKind::Export, "a.txt", false}, store, files);
+  EXPECT_EQ(out.exitCode, kExitDone);
+  EXPECT_EQ(out.output, std::string(u8"已导出2个任务和选项。\r\n"));
+  out = RunExport({CommandKind::Export, "readonly.txt", false}, store, files);
+  EXPECT_EQ(out.exitCode, kExitRefused);
+  EXPECT_EQ(out.output, std::string(u8"未导出，无法写入文件：access denied\r\n"));
+
+  out = RunImport({CommandKind::Import, "a.txt", false}, store, files);
+  EXPECT_EQ(out.output, std::string(u8"已添加2个任务（第3到4个）。\r\n"));
+  out = RunImport({CommandKind::Import, "a.txt", true}, store, files);
+  EXPECT_EQ(out.exitCode, kExitDone);
+  EXPECT_EQ(out.output, std::string(u8"已用文件中的2个任务替换全部任务，并导入了选项。\r\n"));
+  EXPECT_EQ(tasks.Count(), 2);
+
+  files.files["bad.txt"] = files.files["a.txt"] + u8"[任务]\r\n时间=每天8时0分\r\n类型=关机\r\n";
+  const auto before = key.values;
+  out = RunImport({CommandKind::Import, "bad.txt", true}, store, files);
+  EXPECT_EQ(out.exitCode, kExitRefused);
+  EXPECT_EQ(out.output.rfind(u8"未导入任何内容：第", 0), 0u);
+  EXPECT_NE(out.output.find(u8"行：类型“关机”"), std::string::npos);
+  EXPECT_EQ(key.values, before);
+  out = RunImport({CommandKind::Import, "missing.txt", false}, store, files);
+  EXPECT_EQ(out.exitCode, kExitRefused);
+  EXPECT_EQ(out.output, std::string(u8"未导入，无法读取文件：not found\r\n"));
+}
+
+TEST(CommandLine, ListShowsEveryTaskWithItsNextRun) {
+  testing::IconvGbkCodec codec;
+  testing::FakeRegistryKey key;
+  Registry reg(key);
+  TaskStore tasks(reg);
+  tasks.LoadTaskCounter();
+  CommandStore store{tasks, reg, codec, "yyyy/M/d"};
+  ScheduleNow now;
+  now.year = 2026;
+  now.month = 12;
+  now.day = 8;
+  now.dayOfWeek = 2;
+  now.hour = 21;
+  EXPECT_EQ(RunList(store, now, 100).output, std::string(u8"没有任务。\r\n"));
+  tasks.AddTask("每天22时30分", "关闭计算机", "");
+  tasks.AddTask("每天8时0分", "提醒", "起床\r\n了");
+  tasks.SetTaskEnabled(2, "禁用");
+  tasks.AddTask("一次2020/1/1日8时0分", "提醒", "");
+  const CommandOutcome out = RunList(store, now, 100);
+  EXPECT_EQ(out.exitCode, kExitDone);
+  EXPECT_EQ(out.output.rfind(u8"1  启用  每天22时30分  关闭计算机  下次运行：今天 22:30\r\n"
+                             u8"2  禁用  每天8时0分  提醒  起床??了  （未启用）\r\n"
+                             u8"3  启用  一次2020/1/1日8时0分  提醒  下次运行：不会运行",
+                             0),
+            0u)
+      << out.output;
+}
+
+}  // namespace
+}  // namespace ordavi

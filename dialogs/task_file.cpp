@@ -1,0 +1,497 @@
+#include "dialogs/task_file.h"
+
+#include <cstdint>
+
+#include "actions/network.h"
+#include "dialogs/task_form.h"
+#include "schedule/schedule.h"
+#include "store/errors.h"
+#include "store/task_types.h"
+#include "store/text.h"
+#include "store/words.h"
+
+namespace ordavi {
+
+namespace {
+
+constexpr const char* kVersionPrefix = "Ordavi 任务文件 版本 ";
+constexpr const char* kTaskSection = "[任务]";
+constexpr const char* kOptionsSection = "[选项]";
+constexpr const char* kScheduleKey = "时间";
+constexpr const char* kTypeKey = "类型";
+constexpr const char* kParamKey = "参数";
+constexpr const char* kEnabledKey = "状态";
+constexpr const char* kBom = "\xEF\xBB\xBF";
+
+// The unit characters that end each field of a kind, in order.
+struct KindUnits {
+  ScheduleKind kind;
+  std::vector<std::string> units;
+};
+const std::vector<KindUnits>& Units() {
+  static const std::vector<KindUnits> kUnits = {
+      {ScheduleKind::Idle, {"分钟"}},
+      {ScheduleKind::AfterBoot, {"时", "分"}},
+      {ScheduleKind::Once, {"日", "时", "分"}},
+      {ScheduleKind::Daily, {"时", "分"}},
+      {ScheduleKind::Weekly, {"日", "时", "分"}},
+      {ScheduleKind::Monthly, {"日", "时", "分"}},
+      {ScheduleKind::Yearly, {"月", "日", "时", "分"}},
+  };
+  return kUnits;
+}
+
+bool Digits(const std::string& s) {
+  if (s.empty()) return false;
+  for (char c : s) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+// A time field as the pickers give it: digits, at most `high`.
+bool TimePart(const std::string& text, int high, int& value) {
+  if (!Digits(text) || text.size() > 2) return false;
+  value = StrToInt(text);
+  return value <= high;
+}
+
+bool HasControl(const std::string& gbk) {
+  for (char c : gbk) {
+    const unsigned char b = static_cast<unsigned char>(c);
+    if ((b < 0x20 && b != '\t') || b == 0x7F) return true;
+  }
+  return false;
+}
+
+bool Blank(const std::string& s) { return s.find_first_not_of(" \t") == std::string::npos; }
+
+std::string Quoted(const std::string& gbk) { return "“" + QuoteForMessage(gbk) + "”"; }
+
+// The type words from `first` up to (not including) `end`, joined by "、".
+std::string TypeList(std::size_t first = 0, std::size_t end = 15) {
+  std::string list;
+  for (std::size_t i = first; i < end; ++i) list += std::string(list.empty() ? "" : "、") + kTaskTypes[i].word;
+  return list;
+}
+
+// Refuses a type word that names no type; the empty word (no type picked in
+// the editor) is kept.
+bool KnownType(const std::string& word) { return word.empty() || FindTaskType(word); }
+
+std::string AdapterProblem(const std::string& type, const std::string& param) {
+  const TaskType* t = FindTaskType(type);
+  if (!t || (t->action != TaskAction::DisableAdapter && t->action != TaskAction::EnableAdapter)) return std::string();
+  return AdapterCommand(param, true) ? std::string() : AdapterNameProblem(param);
+}
+
+}  // namespace
+
+std::optional<std::string> ConvertSchedule(const std::string& text, const std::string& fromFormat,
+                                           const std::string& toFormat, std::string& problem) {
+  const std::optional<ScheduleKind> kind = KindOf(text);
+  if (!kind) {
+    problem = "时间" + Quoted(text) + "应以空闲、开机、一次、每天、每周、每月或每年开头";
+    return std::nullopt;
+  }
+  std::vector<std::string> f;
+  std::size_t pos = kKindWordBytes;  // KindOf found the whole kind word
+  for (const KindUnits& k : Units()) {
+    if (k.kind != *kind) continue;
+    for (const std::string& unit : k.units) {
+      const std::size_t p = text.find(unit, pos);
+      if (p == std::string::npos) {
+        problem = "时间" + Quoted(text) + "不完整";
+        return std::nullopt;
+      }
+      f.push_back(text.substr(pos, p - pos));
+      pos = p + unit.size();
+    }
+  }
+  if (pos != text.size()) {
+    problem = "时间" + Quoted(text) + "的末尾多了" + Quoted(text.substr(pos));
+    return std::nullopt;
+  }
+  TaskForm form;
+  form.kind = kind;
+  TimeOfDay* time = nullptr;
+  std::size_t timeAt = 0;  // index of the hour field
+  switch (*kind) {
+    case ScheduleKind::Idle: form.idleMinutes = f[0]; break;
+    case ScheduleKind::AfterBoot:
+      form.bootHours = f[0];
+      form.bootMinutes = f[1];
+      break;
+    case ScheduleKind::Once:
+      try {
+        // The file's dates always have a four-digit year.
+        if (fromFormat == kFileDateFormat && f[0].find('-') != 4) throw DateError(f[0]);
+        form.onceDate = StrToDate(f[0], fromFormat);
+      } catch (const FrameworkError&) {
+        problem = "日期" + Quoted(f[0]) + "不是" + (fromFormat == kFileDateFormat ? "年-月-日" : fromFormat) +
+                  "格式的日期";
+        return std::nullopt;
+      }
+      time = &form.onceTime;
+      timeAt = 1;
+      break;
+    case ScheduleKind::Daily:
+      time = &form.dailyTime;
+      break;
+    case ScheduleKind::Weekly:
+      form.weekday = f[0];
+      time = &form.weeklyTime;
+      timeAt = 1;
+      break;
+    case ScheduleKind::Monthly:
+      form.monthDay = f[0];
+      time = &form.monthlyTime;
+      timeAt = 1;
+      break;
+    case ScheduleKind::Yearly:
+      form.month = f[0];
+      form.yearDay = f[1];
+      time = &form.yearlyTime;
+      timeAt = 2;
+      break;
+  }
+  if (time) {
+    if (!TimePart(f[timeAt], 23, time->hour)) {
+      problem = "时间" + Quoted(text) + "的小时应为0到23";
+      return std::nullopt;
+    }
+    if (!TimePart(f[timeAt + 1], 59, time->minute)) {
+      problem = "时间" + Quoted(text) + "的分钟应为0到59";
+      return std::nullopt;
+    }
+  }
+  if (const std::optional<UserMessage> refusal = CheckTaskForm(form)) {
+    problem = refusal->text;
+    return std::nullopt;
+  }
+  if (*kind == ScheduleKind::Once) {
+    // A format with a two-digit year cannot hold every date: 1999 would come
+    // back as 2099.
+    bool holds = false;
+    try {
+      const Date back = StrToDate(DateToStr(form.onceDate, toFormat), toFormat);
+      holds = back.year == form.onceDate.year && back.month == form.onceDate.month && back.day == form.onceDate.day;
+    } catch (const FrameworkError&) {
+    }
+    if (!holds) {
+      problem = "日期" + Quoted(f[0]) + "无法用短日期格式" + toFormat + "表示";
+      return std::nullopt;
+    }
+  }
+  // Numbers are stored in plain decimal, as the matchers compare them ("07"
+  // as a weekday would never be Sunday).
+  for (std::string* n : {&form.idleMinutes, &form.bootHours, &form.bootMinutes, &form.weekday, &form.monthDay,
+                         &form.month, &form.yearDay}) {
+    if (Digits(*n)) *n = Decimal(StrToInt(*n));
+  }
+  return ComposeSchedule(form, toFormat);
+}
+
+// ---- writing ----
+
+namespace {
+
+class FileWriter {
+ public:
+  explicit FileWriter(GbkCodec& codec) : codec_(codec) { bytes_ = kBom; }
+
+  // False when the line's bytes are not GBK.
+  bool Line(const std::string& gbk) {
+    const std::optional<std::string> utf8 = Utf8FromGbk(codec_, gbk);
+    if (!utf8) return false;
+    bytes_ += *utf8 + "\r\n";
+    return true;
+  }
+  std::string& Bytes() { return bytes_; }
+
+ private:
+  GbkCodec& codec_;
+  std::string bytes_;
+};
+
+std::vector<std::string> HeaderLines() {
+  return {
+      kVersionPrefix + Decimal(kTaskFileVersion),
+      "; 这是 Ordavi 的任务和选项，可以用记事本查看和修改。修改后请以 UTF-8 编码保存，",
+      "; 再在 Ordavi 设置中按“导入…”，或在命令行运行 Ordavi.exe /import 文件名 [/replace]。",
+      "; 第一行是文件的版本，不要修改。以 ; 或 # 开头的行和空行不读。",
+      "; 每个任务一节，从 [任务] 一行开始，任务按在文件中的先后编号。每行“名称=值”，",
+      "; 等号后直到行尾都是值（不去掉空格）：",
+      ";   时间=  空闲15分钟、开机0时5分、一次2024-03-05日8时30分（日期总是 年-月-日）、",
+      ";          每天22时30分、每周7日22时0分（1到7为星期一到星期日）、每月1日9时0分、每年12月31日23时59分",
+      ";   类型=  " + TypeList(0, 8) + "、",
+      ";          " + TypeList(8, 15),
+      ";   参数=  提醒语、要打开的文件、要关闭的程序或网卡的名称；其他类型不用",
+      ";   状态=  启用 或 禁用（不写为启用）",
+      "; [选项] 一节：shutapp=1 待机或休眠前关闭所有程序，soundpath= 关机前播放的声音文件，",
+      "; tishi= 关机前等待的秒数，kaiji=1 显示开机时间，rejian=1 使用Ctrl热键；没写的选项不变。",
+      "; 导入时选“替换全部任务”才导入选项；“添加到现有任务之后”只添加任务。",
+  };
+}
+
+}  // namespace
+
+TaskFileExport WriteTaskFile(TaskStore& store, Registry& reg, GbkCodec& codec, const std::string& shortDateFormat) {
+  TaskFileExport out;
+  FileWriter w(codec);
+  for (const std::string& line : HeaderLines()) w.Line(line);
+  try {
+    for (int n = 1; n <= store.Count(); ++n) {
+      const TaskRecord t = store.ReadTask(n);
+      if (t.schedule.empty()) continue;  // a slot the list and the tick skip too
+      const std::string who = "任务" + Decimal(n) + "：";
+      std::string problem;
+      const std::optional<std::string> schedule = ConvertSchedule(t.schedule, shortDateFormat, kFileDateFormat, problem);
+      if (!schedule) {
+        out.refusal = who + problem;
+        return out;
+      }
+      if (!KnownType(t.type)) {
+        out.refusal = who + "类型" + Quoted(t.type) + "不是Ordavi的任务类型";
+        return out;
+      }
+      if (HasControl(t.type) || HasControl(t.param)) {
+        out.refusal = who + "参数含有换行等控制字符，文件中无法保存";
+        return out;
+      }
+      const std::string enabled = t.enabled == words::kEnabled ? words::kEnabled : words::kDisabled;
+      w.Line("");
+      w.Line(kTaskSection);
+      w.Line(std::string(kScheduleKey) + "=" + *schedule);
+      w.Line(std::string(kTypeKey) + "=" + t.type);
+      if (!w.Line(std::string(kParamKey) + "=" + t.param)) {
+        out.refusal = who + "参数含有不是GBK的字节";
+        return out;
+      }
+      w.Line(std::string(kEnabledKey) + "=" + enabled);
+    }
+    OptionValues o = ReadOptionValues(reg);
+    // As the agent reads them: shutapp and kaiji act only on 1, rejian on
+    // anything but 0, a negative tishi is not used.
+    w.Line("");
+    w.Line(kOptionsSection);
+    w.Line(std::string(kShutappValue) + "=" + (o.shutapp == 1 ? "1" : "0"));
+    if (!w.Line(std::string(kSoundpathValue) + "=" + o.soundpath) || HasControl(o.soundpath)) {
+      out.refusal = "选项soundpath含有文件中无法保存的字符";
+      return out;
+    }
+    w.Line(std::string(kTishiValue) + "=" + Decimal(o.tishi < 0 ? 60 : o.tishi));
+    w.Line(std::string(kKaijiValue) + "=" + (o.kaiji == 1 ? "1" : "0"));
+    w.Line(std::string(kRejianValue) + "=" + (o.rejian != 0 ? "1" : "0"));
+  } catch (const FrameworkError& e) {
+    out.refusal = e.what();
+    return out;
+  }
+  out.bytes = std::move(w.Bytes());
+  return out;
+}
+
+// ---- reading ----
+
+namespace {
+
+struct PendingTask {
+  int line = 0;  // of its [任务]
+  int lines[4] = {0, 0, 0, 0};  // of 时间, 类型, 参数, 状态
+  std::string values[4];
+};
+
+const char* const kTaskKeys[4] = {kScheduleKey, kTypeKey, kParamKey, kEnabledKey};
+
+class FileReader {
+ public:
+  FileReader(GbkCodec& codec, const std::string& format) : codec_(codec), format_(format) {}
+
+  TaskFileRead Read(const std::string& bytes) {
+    std::size_t start = bytes.compare(0, 3, kBom) == 0 ? 3 : 0;
+    int number = 0;
+    while (start < bytes.size() || number == 0) {
+      std::size_t end = bytes.find('\n', start);
+      if (end == std::string::npos) end = bytes.size();
+      std::string raw = bytes.substr(start, end - start);
+      if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+      start = end + 1;
+      ++number;
+      if (!Line(number, raw)) return Failed();
+    }
+    if (!EndTask()) return Failed();
+    TaskFileRead r;
+    r.content = std::move(content_);
+    return r;
+  }
+
+ private:
+  bool Fail(int line, const std::string& text) {
+    errorLine_ = line;
+    error_ = "第" + Decimal(line) + "行：" + text;
+    return false;
+  }
+  TaskFileRead Failed() {
+    TaskFileRead r;
+    r.errorLine = errorLine_;
+    r.error = error_;
+    return r;
+  }
+
+  bool Line(int number, const std::string& utf8) {
+    const std::optional<std::string> gbk = GbkFromUtf8(codec_, utf8);
+    if (!gbk) {
+      if (!Utf16FromUtf8(utf8)) return Fail(number, "不是UTF-8文本，请用记事本以UTF-8编码保存");
+      return Fail(number, "含有GBK无法表示的字符");
+    }
+    const std::string& line = *gbk;
+    if (HasControl(line)) return Fail(number, "含有控制字符");
+    if (number == 1) return Version(line);
+    if (Blank(line) || line[0] == ';' || line[0] == '#') return true;
+    if (line[0] == '[') return Section(number, line);
+    const std::size_t eq = line.find('=');
+    if (eq == std::string::npos) return Fail(number, "应为“名称=值”、[任务]或[选项]");
+    const std::string key = line.substr(0, eq);
+    const std::string value = line.substr(eq + 1);
+    if (section_ == Sect::Task) return TaskValue(number, key, value);
+    if (section_ == Sect::Options) return OptionValue(number, key, value);
+    return Fail(number, "“名称=值”应在[任务]或[选项]之下");
+  }
+
+  bool Version(const std::string& line) {
+    const std::string prefix = kVersionPrefix;
+    if (line.compare(0, prefix.size(), prefix) != 0 || !Digits(line.substr(prefix.size())) ||
+        line.size() - prefix.size() > 6) {
+      return Fail(1, "不是Ordavi任务文件：第一行应为“" + prefix + Decimal(kTaskFileVersion) + "”");
+    }
+    const int version = StrToInt(line.substr(prefix.size()));
+    if (version < 1 || version > kTaskFileVersion) {
+      return Fail(1, "文件版本" + Decimal(version) + "不是本程序能读的版本（1到" + Decimal(kTaskFileVersion) +
+                         "），请用新版Ordavi导入");
+    }
+    return true;
+  }
+
+  bool Section(int number, const std::string& line) {
+    if (!EndTask()) return false;
+    if (line == kTaskSection) {
+      section_ = Sect::Task;
+      task_ = PendingTask();
+      task_.line = number;
+      return true;
+    }
+    if (line == kOptionsSection) {
+      if (sawOptions_) return Fail(number, "[选项]只能有一节");
+      sawOptions_ = true;
+      section_ = Sect::Options;
+      return true;
+    }
+    return Fail(number, "不认识的节" + Quoted(line) + "，应为[任务]或[选项]");
+  }
+
+  bool TaskValue(int number, const std::string& key, const std::string& value) {
+    for (int i = 0; i < 4; ++i) {
+      if (key != kTaskKeys[i]) continue;
+      if (task_.lines[i]) return Fail(number, "这个任务已有“" + key + "=”（第" + Decimal(task_.lines[i]) + "行）");
+      task_.lines[i] = number;
+      task_.values[i] = value;
+      return true;
+    }
+    return Fail(number, "[任务]中没有" + Quoted(key) + "这一项，应为时间、类型、参数或状态");
+  }
+
+  // Checks and keeps the task of the section that just ended.
+  bool EndTask() {
+    if (section_ != Sect::Task) return true;
+    section_ = Sect::None;
+    const PendingTask& t = task_;
+    if (!t.lines[0]) return Fail(t.line, "这个任务缺少“时间=”");
+    if (!t.lines[1]) return Fail(t.line, "这个任务缺少“类型=”");
+    std::string problem;
+    const std::optional<std::string> schedule = ConvertSchedule(t.values[0], kFileDateFormat, format_, problem);
+    if (!schedule) return Fail(t.lines[0], problem);
+    if (!KnownType(t.values[1])) {
+      return Fail(t.lines[1], "类型" + Quoted(t.values[1]) + "应为" + TypeList() + "之一");
+    }
+    const std::string adapter = AdapterProblem(t.values[1], t.values[2]);
+    if (!adapter.empty()) return Fail(t.lines[2] ? t.lines[2] : t.lines[1], adapter);
+    std::string enabled = words::kEnabled;
+    if (t.lines[3]) {
+      enabled = t.values[3];
+      if (enabled != words::kEnabled && enabled != words::kDisabled) {
+        return Fail(t.lines[3], "状态" + Quoted(enabled) + "应为启用或禁用");
+      }
+    }
+    content_.tasks.push_back({static_cast<int>(content_.tasks.size()) + 1, *schedule, t.values[1], t.values[2], enabled});
+    return true;
+  }
+
+  bool OptionValue(int number, const std::string& key, const std::string& value) {
+    OptionChanges& o = content_.options;
+    std::optional<std::int32_t>* flag = key == kShutappValue ? &o.shutapp
+                                        : key == kKaijiValue  ? &o.kaiji
+                                        : key == kRejianValue ? &o.rejian
+                                                              : nullptr;
+    const bool twice = (flag && flag->has_value()) || (key == kSoundpathValue && o.soundpath) ||
+                       (key == kTishiValue && o.tishi);
+    if (twice) return Fail(number, "[选项]已有“" + key + "=”");
+    if (flag) {
+      if (value != "0" && value != "1") return Fail(number, key + "应为0或1");
+      *flag = value == "1" ? 1 : 0;
+      return true;
+    }
+    if (key == kTishiValue) {
+      if (!Digits(value) || value.size() > 10 || std::stoll(value) > INT32_MAX) {
+        return Fail(number, "tishi应为关机前等待的秒数（0到2147483647）");
+      }
+      o.tishi = StrToInt(value);
+      return true;
+    }
+    if (key == kSoundpathValue) {
+      o.soundpath = value;
+      return true;
+    }
+    return Fail(number, "[选项]中没有" + Quoted(key) + "这一项，应为shutapp、soundpath、tishi、kaiji或rejian");
+  }
+
+  enum class Sect { None, Task, Options };
+  GbkCodec& codec_;
+  const std::string format_;
+  Sect section_ = Sect::None;
+  bool sawOptions_ = false;
+  PendingTask task_;
+  TaskFileContent content_;
+  int errorLine_ = 0;
+  std::string error_;
+};
+
+}  // namespace
+
+TaskFileRead ReadTaskFile(const std::string& bytes, GbkCodec& codec, const std::string& shortDateFormat) {
+  return FileReader(codec, shortDateFormat).Read(bytes);
+}
+
+TaskFileImport ImportTaskFile(const std::string& bytes, GbkCodec& codec, const std::string& shortDateFormat,
+                              TaskStore& store, bool replace) {
+  TaskFileImport result;
+  TaskFileRead file = ReadTaskFile(bytes, codec, shortDateFormat);
+  if (!file.content) {
+    result.refusal = file.error;
+    result.errorLine = file.errorLine;
+    return result;
+  }
+  const OptionChanges options = replace ? file.content->options : OptionChanges();
+  try {
+    store.ImportTasks(file.content->tasks, replace, OptionWrites(options));
+  } catch (const FrameworkError& e) {
+    result.refusal = e.what();
+    return result;
+  }
+  result.imported = static_cast<int>(file.content->tasks.size());
+  result.firstNumber = store.Count() - result.imported + 1;
+  result.optionsImported = !options.Empty();
+  result.options = options;
+  return result;
+}
+
+}  // namespace ordavi

@@ -1,0 +1,77 @@
+// The task file: every task and the options as UTF-8 text that Notepad shows
+// and edits, for moving tasks between PCs and for backups.
+//
+//   Ordavi 任务文件 版本 1          the version line, always the first
+//   ; ...                           comment lines (; or #) and blank lines
+//   [任务]                          one section per task, numbered in file order
+//   时间=每天22时30分               the schedule; a once-date is yyyy-mm-dd
+//   类型=关闭计算机                 one of the fifteen type words (or empty)
+//   参数=                           verbatim up to the end of the line
+//   状态=启用                       启用 or 禁用 (absent: 启用)
+//   [选项]                          at most one: shutapp, soundpath, tishi,
+//   tishi=60                        kaiji, rejian; an absent one is not changed
+//
+// Written with a BOM and CRLF; read with or without the BOM, with CRLF or LF.
+// Reading is strict: the first line it cannot read is reported with its
+// number, and then nothing is imported. A schedule is taken only when the
+// task editor could have written it; it is stored as the editor writes it,
+// with the once-date in the short date format of the PC it is imported on.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "store/options.h"
+#include "store/tasks.h"
+#include "store/unicode.h"
+
+namespace ordavi {
+
+inline constexpr int kTaskFileVersion = 1;
+// How a once-date is written in the file, whatever the PC's format.
+inline constexpr const char* kFileDateFormat = "yyyy-MM-dd";
+
+// A schedule text read with its once-date in `fromFormat`, written as the
+// editor writes it with the date in `toFormat`. Nothing, and `problem` says
+// why (GBK, no full stop), when the editor could not have written it.
+std::optional<std::string> ConvertSchedule(const std::string& text, const std::string& fromFormat,
+                                           const std::string& toFormat, std::string& problem);
+
+// The file of the store's tasks (1..counter, slots without a schedule left
+// out) and options. A task the file cannot carry (a once-date that is not in
+// `shortDateFormat`, a type word that names no type, a line break in a text)
+// refuses the whole export, naming the task.
+struct TaskFileExport {
+  std::string bytes;    // UTF-8 with BOM, CRLF
+  std::string refusal;  // GBK; empty when written
+};
+TaskFileExport WriteTaskFile(TaskStore& store, Registry& reg, GbkCodec& codec, const std::string& shortDateFormat);
+
+struct TaskFileContent {
+  std::vector<TaskRecord> tasks;  // schedule texts in the reading PC's format
+  OptionChanges options;
+};
+struct TaskFileRead {
+  std::optional<TaskFileContent> content;
+  int errorLine = 0;      // 1-based; set with `error`
+  std::string error;      // GBK: "第3行：..."; empty when read
+};
+TaskFileRead ReadTaskFile(const std::string& bytes, GbkCodec& codec, const std::string& shortDateFormat);
+
+// Reads the file and stores it: `replace` makes its tasks the whole list and
+// takes its options; otherwise its tasks follow the existing ones and the
+// options are left alone (they belong to the PC the tasks are added to).
+// Nothing is stored when the file has an error or a write is refused.
+struct TaskFileImport {
+  std::string refusal;     // GBK; empty when imported
+  int errorLine = 0;       // the file's line, when the file was refused
+  int imported = 0;        // tasks stored
+  int firstNumber = 0;     // the number of the first of them
+  bool optionsImported = false;
+  OptionChanges options;   // what was stored, for the in-memory copies
+};
+TaskFileImport ImportTaskFile(const std::string& bytes, GbkCodec& codec, const std::string& shortDateFormat,
+                              TaskStore& store, bool replace);
+
+}  // namespace ordavi

@@ -1,0 +1,312 @@
+#include "dialogs/task_file.h"
+
+#include <gtest/gtest.h>
+
+#include "store/errors.h"
+#include "store/testing/fake_registry.h"
+#include "store/testing/iconv_gbk_codec.h"
+
+namespace ordavi {
+
+static bool operator==(const TaskRecord& a, const TaskRecord& b) {
+  return a.number == b.number && a.schedule == b.schedule && a.type == b.type && a.param == b.param &&
+         a.enabled == b.enabled;
+}
+
+namespace {
+
+using testing::FakeRegistryKey;
+
+constexpr const char* kSlashes = "yyyy/M/d";  // a Chinese Windows
+constexpr const char* kDashes = "yyyy-MM-dd";
+
+// A task file as a user writes it in Notepad: the version line, then `body`
+// (UTF-8 lines), CRLF.
+std::string File(std::initializer_list<const char*> body) {
+  std::string f = "\xEF\xBB\xBF";
+  f += u8"Ordavi 任务文件 版本 1\r\n";
+  for (const char* line : body) f += std::string(line) + "\r\n";
+  return f;
+}
+
+struct Pc {
+  explicit Pc(const char* format) : dateFormat(format) { store.LoadTaskCounter(); }
+  FakeRegistryKey key;
+  Registry reg{key};
+  TaskStore store{reg};
+  testing::IconvGbkCodec codec;
+  std::string dateFormat;
+
+  std::string Export() {
+    const TaskFileExport e = WriteTaskFile(store, reg, codec, dateFormat);
+    EXPECT_EQ(e.refusal, "");
+    return e.bytes;
+  }
+  TaskFileImport Import(const std::string& bytes, bool replace) {
+    return ImportTaskFile(bytes, codec, dateFormat, store, replace);
+  }
+  std::vector<TaskRecord> Tasks() {
+    std::vector<TaskRecord> all;
+    for (int n = 1; n <= store.Count(); ++n) all.push_back(store.ReadTask(n));
+    return all;
+  }
+};
+
+
+// Every schedule kind and every task type, each as the editor stores it on
+// a PC whose short date format is yyyy/M/d, and as it must arrive on one
+// with yyyy-MM-dd.
+struct Row {
+  const char* schedule;
+  const char* type;
+  const char* param;
+  const char* scheduleOnDashes;
+};
+const Row kEveryKindAndType[] = {
+    {"每天22时30分", "提醒", "下班时间到。", "每天22时30分"},
+    {"一次2024/3/5日8时0分", "打开文件", "D:\\音乐\\歌.mp3", "一次2024-03-05日8时0分"},
+    {"每周7日22时0分", "关闭程序", "C:\\t\\tool.exe", "每周7日22时0分"},
+    {"每周0日1时1分", "断开拨号", "", "每周0日1时1分"},
+    {"每月31日9时0分", "拨号连接", "", "每月31日9时0分"},
+    {"每年2月29日23时59分", "注销计算机", "", "每年2月29日23时59分"},
+    {"空闲15分钟", "待机计算机", "", "空闲15分钟"},
+    {"开机0时5分", "休眠计算机", "", "开机0时5分"},
+    {"开机100时0分", "重启计算机", "", "开机100时0分"},
+    {"一次2030/12/31日23时59分", "关闭计算机", "", "一次2030-12-31日23时59分"},
+    {"每天0时0分", "快速重启", "", "每天0时0分"},
+    {"每天12时5分", "快速关机", "  spaces kept  ", "每天12时5分"},
+    {"每月1日0时0分", "清理系统垃圾", "", "每月1日0时0分"},
+    {"每天8时30分", "禁用网卡", "本地连接", "每天8时30分"},
+    {"每天8时31分", "启用网卡", "以太网", "每天8时31分"},
+    {"每天8时32分", "", "", "每天8时32分"},  // no type picked in the editor
+};
+
+TEST(TaskFile, EveryKindAndTypeMovesToAPcWithAnotherDateFormat) {
+  Pc from(kSlashes);
+  for (const Row& r : kEveryKindAndType) from.store.AddTask(r.schedule, r.type, r.param);
+  from.store.SetTaskEnabled(3, "禁用");
+  from.key.PlantDword("tishi", 90);
+  from.key.PlantString("soundpath", "C:\\声音\\钟.wav");
+  from.key.PlantDword("rejian", 1);
+  const std::string file = from.Export();
+
+  Pc to(kDashes);
+  to.store.AddTask("每天1时1分", "提醒", "replaced");
+  const TaskFileImport result = to.Import(file, true);
+  ASSERT_EQ(result.refusal, "");
+  EXPECT_EQ(result.imported, 16);
+  EXPECT_TRUE(result.optionsImported);
+  std::vector<TaskRecord> expected;
+  for (const Row& r : kEveryKindAndType) {
+    expected.push_back({static_cast<int>(expected.size()) + 1, r.scheduleOnDashes, r.type, r.param, "启用"});
+  }
+  expected[2].enabled = "禁用";
+  EXPECT_EQ(to.Tasks(), expected);
+  EXPECT_EQ(to.reg.ReadInteger("TaskNum"), 16);
+  EXPECT_EQ(to.reg.ReadInteger("tishi"), 90);
+  EXPECT_EQ(to.reg.ReadString("soundpath"), "C:\\声音\\钟.wav");
+  EXPECT_EQ(to.reg.ReadInteger("rejian"), 1);
+  EXPECT_EQ(to.reg.ReadInteger("shutapp"), 0);
+
+  // And back again: the same file.
+  EXPECT_EQ(to.Export(), file);
+}
+
+TEST(TaskFile, IsUtf8TextWithBomAndCrlfThatNotepadShows) {
+  Pc pc(kSlashes);
+  pc.store.AddTask("一次2024/3/5日8时30分", "关闭计算机", "");
+  pc.store.AddTask("每天22时0分", "提醒", "下班");
+  pc.store.SetTaskEnabled(2, "禁用");
+  const std::string file = pc.Export();
+  EXPECT_EQ(file.substr(0, 3), "\xEF\xBB\xBF");
+  EXPECT_EQ(file.substr(3, file.find("\r\n") - 3), u8"Ordavi 任务文件 版本 1");
+  EXPECT_EQ(file.find('\n'), file.find("\r\n") + 1);
+  std::size_t lf = 0, crlf = 0;
+  for (std::size_t i = 0; i < file.size(); ++i) {
+    if (file[i] == '\n') ++lf;
+    if (file[i] == '\n' && i > 0 && file[i - 1] == '\r') ++crlf;
+  }
+  EXPECT_EQ(lf, crlf);
+  const std::string tasks = file.substr(file.find(u8"\r\n\r\n[任务]"));
+  EXPECT_EQ(tasks, std::string(u8"\r\n\r\n[任务]\r\n时间=一次2024-03-05日8时30分\r\n类型=关闭计算机\r\n参数=\r\n状态=启用\r\n"
+                               u8"\r\n[任务]\r\n时间=每天22时0分\r\n类型=提醒\r\n参数=下班\r\n状态=禁用\r\n"
+                               u8"\r\n[选项]\r\nshutapp=0\r\nsoundpath=\r\ntishi=60\r\nkaiji=0\r\nrejian=0\r\n"));
+}
+
+TEST(TaskFile, ExportAndReplaceLeaveTheKeyByteForByte) {
+  Pc pc(kSlashes);
+  for (const Row& r : kEveryKindAndType) pc.store.AddTask(r.schedule, r.type, r.param);
+  pc.store.SetTaskEnabled(5, "禁用");
+  pc.key.PlantDword("shutapp", 1);
+  pc.key.PlantString("soundpath", "");
+  pc.key.PlantDword("tishi", 0);
+  pc.key.PlantDword("kaiji", 1);
+  pc.key.PlantDword("rejian", 0);
+  const auto before = pc.key.values;
+  ASSERT_EQ(pc.Import(pc.Export(), true).refusal, "");
+  EXPECT_EQ(pc.key.values, before);
+}
+
+TEST(TaskFile, AddingKeepsTheTasksAndOptionsAndNumbersTheNewOnesAfterThem) {
+  Pc pc(kSlashes);
+  pc.store.AddTask("每天1时1分", "提醒", "mine");
+  pc.key.PlantDword("tishi", 30);
+  const TaskFileImport r = pc.Import(File({u8"[任务]", u8"时间=一次2025-1-9日7时5分", u8"类型=关闭计算机",
+                                           u8"[选项]", u8"tishi=600"}),
+                                     false);
+  ASSERT_EQ(r.refusal, "");
+  EXPECT_EQ(r.imported, 1);
+  EXPECT_EQ(r.firstNumber, 2);
+  EXPECT_FALSE(r.optionsImported);
+  EXPECT_EQ(pc.Tasks(), (std::vector<TaskRecord>{{1, "每天1时1分", "提醒", "mine", "启用"},
+                                                  {2, "一次2025/1/9日7时5分", "关闭计算机", "", "启用"}}));
+  EXPECT_EQ(pc.reg.ReadInteger("tishi"), 30);
+}
+
+TEST(TaskFile, ReplacingWithFewerTasksRemovesTheRestAndOnlyNamedOptionsChange) {
+  Pc pc(kSlashes);
+  for (int i = 0; i < 3; ++i) pc.store.AddTask("每天1时1分", "提醒", "old");
+  pc.key.PlantDword("tishi", 30);
+  pc.key.PlantDword("rejian", 1);
+  const TaskFileImport r =
+      pc.Import(File({u8"; 08 and 007 are read as 8 and 7", u8"[任务]", u8"时间=每周007日08时05分", u8"类型=快速关机",
+                      u8"状态=禁用", u8"", u8"[选项]", u8"tishi=120"}),
+                false);
+  ASSERT_EQ(r.refusal, "");
+  Options opts;
+  const TaskFileImport replaced = pc.Import(File({u8"[选项]", u8"tishi=120", u8"[任务]", u8"时间=每周007日08时05分",
+                                                  u8"类型=快速关机", u8"状态=禁用"}),
+                                            true);
+  ASSERT_EQ(replaced.refusal, "");
+  EXPECT_EQ(pc.Tasks(), (std::vector<TaskRecord>{{1, "每周7日8时5分", "快速关机", "", "禁用"}}));
+  for (const char* gone : {"A2", "B2", "C2", "D2", "A4", "D4"}) EXPECT_EQ(pc.key.values.count(gone), 0u) << gone;
+  EXPECT_EQ(pc.reg.ReadInteger("tishi"), 120);
+  EXPECT_EQ(pc.reg.ReadInteger("rejian"), 1);  // not in the file: unchanged
+  ApplyOptionChanges(replaced.options, opts);
+  EXPECT_EQ(opts.countdownSeconds, 120);
+  EXPECT_EQ(opts.ctrlHotkeys, 0);
+}
+
+TEST(TaskFile, ALineItCannotReadIsReportedWithItsNumberAndNothingIsImported) {
+  struct Case {
+    std::string file;
+    int line;
+    const char* says;  // part of the message (GBK)
+    const char* format = kSlashes;  // of the reading PC
+  };
+  const Case cases[] = {
+      {"", 1, "不是Ordavi任务文件"},
+      {u8"[任务]\r\n时间=每天8时0分\r\n", 1, "第一行应为"},
+      {File({}).replace(File({}).find('1'), 1, "2"), 1, "文件版本2"},
+      {File({u8"时间=每天8时0分"}), 2, "应在[任务]或[选项]之下"},
+      {File({u8"[任务]", u8"时间=每天8时0分", u8"类型=提醒", u8"[任务]", u8"时间=每天24时0分", u8"类型=提醒"}), 6,
+       "小时应为0到23"},
+      {File({u8"[任务]", u8"时间=每天8时60分", u8"类型=提醒"}), 3, "分钟应为0到59"},
+      {File({u8"[任务]", u8"时间=每天8时", u8"类型=提醒"}), 3, "不完整"},
+      {File({u8"[任务]", u8"时间=每天8时0分 ", u8"类型=提醒"}), 3, "末尾多了"},
+      {File({u8"[任务]", u8"时间=每日8时0分", u8"类型=提醒"}), 3, "开头"},
+      {File({u8"[任务]", u8"时间=一次2024/3/5日8时0分", u8"类型=提醒"}), 3, "年-月-日"},
+      {File({u8"[任务]", u8"时间=一次24-3-5日8时0分", u8"类型=提醒"}), 3, "年-月-日"},
+      {File({u8"[任务]", u8"时间=一次2023-2-29日8时0分", u8"类型=提醒"}), 3, "年-月-日"},
+      {File({u8"[任务]", u8"时间=每周8日8时0分", u8"类型=提醒"}), 3, "星期"},
+      {File({u8"[任务]", u8"时间=一次1999-12-31日8时0分", u8"类型=提醒"}), 3, "M/d/yy", "M/d/yy"},
+      {File({u8"[任务]", u8"时间=每年2月30日8时0分", u8"类型=提醒"}), 3, "不存在"},
+      {File({u8"[任务]", u8"时间=空闲分钟", u8"类型=提醒"}), 3, "空闲"},
+      {File({u8"[任务]", u8"时间=每天8时0分", u8"类型=关机"}), 4, "应为提醒、打开文件"},
+      {File({u8"[任务]", u8"时间=每天8时0分", u8"类型=禁用网卡", u8"参数=a\"b"}), 5, ""},
+      {File({u8"[任务]", u8"时间=每天8时0分", u8"类型=提醒", u8"状态=开"}), 5, "应为启用或禁用"},
+      {File({u8"[任务]", u8"时间=每天8时0分", u8"时间=每天9时0分", u8"类型=提醒"}), 4, "已有"},
+      {File({u8"[任务]", u8"时间=每天8时0分", u8"名称=x"}), 4, "没有"},
+      {File({u8"[任务]", u8"类型=提醒"}), 2, "缺少“时间=”"},
+      {File({u8"[任务]", u8"时间=每天8时0分"}), 2, "缺少“类型=”"},
+      {File({u8"[任务]", u8"时间=每天8时0分", u8"类型=提醒", u8"[计划]"}), 5, "不认识的节"},
+      {File({u8"[任务]", u8"时间=每天8时0分", u8"类型=提醒", u8"只有文字"}), 5, "名称=值"},
+      {File({u8"[任务]", u8"时间=每天8时0分", u8"类型=提醒", u8"参数=\xF0\x9F\x98\x80"}), 5, "GBK无法表示"},
+      {File({u8"[任务]", u8"时间=每天8时0分", u8"类型=提醒", "参数=\xC3\xBF"}), 5, "不是UTF-8"},
+      {File({u8"[任务]", u8"时间=每天8时0分", u8"类型=提醒", u8"参数=a\rb"}), 5, "控制字符"},
+      {File({u8"[选项]", u8"shutapp=2"}), 3, "应为0或1"},
+      {File({u8"[选项]", u8"tishi=-1"}), 3, "tishi"},
+      {File({u8"[选项]", u8"tishi=2147483648"}), 3, "tishi"},
+      {File({u8"[选项]", u8"tishi=1", u8"tishi=2"}), 4, "已有"},
+      {File({u8"[选项]", u8"Ormile=C:\\x.exe"}), 3, "没有"},
+      {File({u8"[选项]", u8"[选项]"}), 3, "只能有一节"},
+  };
+  for (const Case& c : cases) {
+    Pc pc(c.format);
+    pc.store.AddTask("每天1时1分", "提醒", "mine");
+    const auto before = pc.key.values;
+    for (bool replace : {true, false}) {
+      const TaskFileImport r = pc.Import(c.file, replace);
+      EXPECT_EQ(r.errorLine, c.line) << c.file;
+      EXPECT_EQ(r.refusal.rfind("第" + std::to_string(c.line) + "行：", 0), 0u) << c.file;
+      EXPECT_NE(r.refusal.find(c.says), std::string::npos) << r.refusal << " / " << c.says;
+      EXPECT_EQ(pc.key.values, before) << c.file;
+      EXPECT_EQ(pc.store.Count(), 1);
+    }
+  }
+}
+
+TEST(TaskFile, ReadsWhatNotepadMayHaveChanged) {
+  // Saved without a BOM, with LF line ends, no line end at the end, comments
+  // and blank lines anywhere, an empty file of tasks.
+  Pc pc(kDashes);
+  const TaskFileImport r = pc.Import(
+      u8"Ordavi 任务文件 版本 1\n# note\n\n[任务]\n; inside\n类型=提醒\n时间=一次2024-03-05日8时30分\n参数=a=b", true);
+  ASSERT_EQ(r.refusal, "");
+  EXPECT_EQ(pc.Tasks(), (std::vector<TaskRecord>{{1, "一次2024-03-05日8时30分", "提醒", "a=b", "启用"}}));
+  EXPECT_EQ(pc.Import(File({}), true).refusal, "");
+  EXPECT_EQ(pc.store.Count(), 0);
+}
+
+TEST(TaskFile, ARefusedWriteAtAnyStepLeavesTheStoreAsItWas) {
+  for (bool replace : {true, false}) {
+    for (int k = 1;; ++k) {
+      Pc pc(kSlashes);
+      for (int i = 0; i < 3; ++i) pc.store.AddTask("每天1时" + std::to_string(i) + "分", "提醒", "old");
+      pc.key.PlantDword("tishi", 30);
+      const auto before = pc.key.values;
+      pc.key.writesTried = 0;
+      pc.key.failWriteNumber = k;
+      const TaskFileImport r = pc.Import(File({u8"[任务]", u8"时间=每天8时0分", u8"类型=提醒", u8"[任务]",
+                                               u8"时间=空闲5分钟", u8"类型=待机计算机", u8"[选项]", u8"tishi=9",
+                                               u8"soundpath=x.wav"}),
+                                         replace);
+      if (r.refusal.empty()) {
+        EXPECT_GT(k, 5);  // there were writes to refuse
+        break;
+      }
+      EXPECT_EQ(r.refusal.rfind("Failed to set data", 0), 0u) << k;
+      pc.key.failWriteNumber = 0;
+      EXPECT_EQ(pc.key.values, before) << "write " << k << (replace ? " replace" : " add");
+      EXPECT_EQ(pc.store.Count(), 3);
+    }
+  }
+}
+
+TEST(TaskFile, ExportRefusesATaskTheFileCannotCarryAndNamesIt) {
+  struct Case {
+    const char* schedule;
+    const char* type;
+    const char* param;
+    const char* says;
+  };
+  const Case cases[] = {
+      {"一次2024-3-5日8时0分", "提醒", "", "yyyy/M/d"},  // written on a PC with another format
+      {"每天25时0分", "提醒", "", "小时"},
+      {"每天8时0分", "关机", "", "类型"},
+      {"每天8时0分", "提醒", "a\r\nb", "换行"},
+      {"每天8时0分", "提醒", "ab\xC3", "GBK"},
+  };
+  for (const Case& c : cases) {
+    Pc pc(kSlashes);
+    pc.store.AddTask("每天1时1分", "提醒", "");
+    pc.store.AddTask(c.schedule, c.type, c.param);
+    const TaskFileExport e = WriteTaskFile(pc.store, pc.reg, pc.codec, pc.dateFormat);
+    EXPECT_EQ(e.bytes, "") << c.schedule;
+    EXPECT_EQ(e.refusal.rfind("任务2：", 0), 0u) << e.refusal;
+    EXPECT_NE(e.refusal.find(c.says), std::string::npos) << c.schedule;
+  }
+}
+
+}  // namespace
+}  // namespace ordavi

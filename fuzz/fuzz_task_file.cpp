@@ -1,0 +1,68 @@
+// Any bytes as a task file, on a PC with one of several short date formats,
+// added or replacing, with a refused write at some step. The file is either
+// refused with a line number and the store left as it was, or imported so
+// that exporting again gives a file that reads back as the same tasks and,
+// imported once more, exports to the very same bytes.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "dialogs/task_file.h"
+#include "fuzz/input.h"
+#include "store/testing/fake_registry.h"
+#include "store/testing/iconv_gbk_codec.h"
+
+namespace {
+
+using namespace ordavi;
+
+const char* const kFormats[] = {"yyyy/M/d", "yyyy-MM-dd", "dd.MM.yyyy", "M/d/yy"};
+
+bool SameTasks(TaskStore& store, const std::vector<TaskRecord>& tasks) {
+  if (store.Count() != static_cast<std::int32_t>(tasks.size())) return false;
+  for (int n = 1; n <= store.Count(); ++n) {
+    const TaskRecord r = store.ReadTask(n);
+    const TaskRecord& t = tasks[n - 1];
+    if (r.schedule != t.schedule || r.type != t.type || r.param != t.param || r.enabled != t.enabled) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  fuzz::Input in(data, size);
+  const std::uint8_t choice = in.Byte();
+  const std::string format = kFormats[choice % 4];
+  const bool replace = (choice & 4) != 0;
+  const int failAt = (choice >> 3) % 8;  // 0: no write refused
+  const std::string bytes = in.Rest();
+
+  static testing::IconvGbkCodec codec;
+  testing::FakeRegistryKey key;
+  Registry reg(key);
+  TaskStore store(reg);
+  store.LoadTaskCounter();
+  store.AddTask("每天1时1分", "提醒", "mine");
+  const auto before = key.values;
+  key.writesTried = 0;
+  key.failWriteNumber = failAt;
+  const TaskFileImport r = ImportTaskFile(bytes, codec, format, store, replace);
+  key.failWriteNumber = 0;
+  if (!r.refusal.empty()) {
+    if (key.values != before || store.Count() != 1) __builtin_trap();
+    const TaskFileRead read = ReadTaskFile(bytes, codec, format);
+    if (read.content ? r.errorLine != 0 : r.errorLine < 1) __builtin_trap();
+    return 0;
+  }
+  const TaskFileExport once = WriteTaskFile(store, reg, codec, format);
+  if (!once.refusal.empty()) __builtin_trap();
+  const TaskFileRead again = ReadTaskFile(once.bytes, codec, format);
+  if (!again.content) __builtin_trap();
+  const std::vector<TaskRecord>& tasks = again.content->tasks;
+  if (!SameTasks(store, tasks)) __builtin_trap();
+  if (!ImportTaskFile(once.bytes, codec, format, store, true).refusal.empty()) __builtin_trap();
+  const TaskFileExport twice = WriteTaskFile(store, reg, codec, format);
+  if (twice.bytes != once.bytes) __builtin_trap();
+  return 0;
+}
