@@ -7,8 +7,10 @@
 
 #include "actions/testing/fake_countdown_ports.h"
 #include "actions/testing/fake_dialup.h"
+#include "actions/testing/fake_folder_security.h"
 #include "actions/testing/fake_junk_system.h"
 #include "actions/testing/fake_processes.h"
+#include "actions/testing/fake_temp_folders.h"
 #include "actions/testing/fake_windows.h"
 #include "app/testing/fake_agent_ports.h"
 #include "app/testing/fake_stored_state.h"
@@ -22,6 +24,7 @@ using testing::CallLog;
 using testing::FakeAgentPorts;
 using testing::FakeCountdownView;
 using testing::FakeDialup;
+using testing::FakeFolderSecurity;
 using testing::FakeJunkSystem;
 using testing::FakeLocalClock;
 using testing::FakeProcesses;
@@ -29,6 +32,7 @@ using testing::FakeRegistryRoot;
 using testing::FakeSound;
 using testing::FakeStoredState;
 using testing::FakeSystemClock;
+using testing::FakeTempFolders;
 using testing::FakeTimers;
 using testing::FakeWindows;
 using testing::FixedDateFormat;
@@ -57,6 +61,8 @@ struct FakeSystem {
   FakeDialup dialup{log};
   FakeWindows windows{log};
   FakeJunkSystem junk{log};
+  FakeTempFolders tempFolders{log};  // no temporary folder is set
+  FakeFolderSecurity folderSecurity;
   FakeCountdownView view;
   FakeSound sound;
   FakeLocalClock clock;
@@ -96,7 +102,8 @@ class ComposedAgentTest : public ::testing::Test {
   FakeSystemClock input;  // no input since boot
   FixedDateFormat dates;
   Matchers matchers{input, dates};
-  JunkCleaner junk{sys.junk, sys.clock, "C:\\Ordavi\\"};
+  JunkCleaner junk{JunkPorts{sys.junk, sys.tempFolders, sys.folderSecurity, sys.clock, sys.agent.notices},
+                   "C:\\Ordavi\\Ordavi.exe"};
   AgentTickActions actions{sys.agent.notices, sys.agent.shell, sys.processes, sys.dialup, junk};
   AgentCountdownSystem countdownSystem{agent, sys.windows, [] { return kMainWindow; }, sys.dialup, sys.agent.notices};
   Countdown countdown{stored.options, sys.view, timers, tickState, sys.sound, countdownSystem, sys.agent.power};
@@ -110,12 +117,17 @@ TEST_F(ComposedAgentTest, ImmediateTasksReachTheirSystemCallsInOnePass) {
          {"关闭程序", "D:\\bin\\Tool.Exe"},
          {"拨号连接", ""},
          {"清理系统垃圾", ""}});
+  sys.junk.script = "@echo mine";
   timers.Advance(60 * kSecond);  // the pass at 08:30:05
+  const std::string junkLog = "C:\\Ordavi\\清理系统垃圾列表202435_8305.txt";
   EXPECT_EQ(sys.log, (Log{"ShowNotice(喝水)",
                           "OpenFileHidden(C:\\文档\\a.txt,C:\\文档\\)",
                           "TerminateProcess(7)", "TerminateProcess(9)", "AutodialDefault()",
-                          "RunHiddenAndWait(cmd.exe /c \"\"C:\\Ordavi\\QLLJ.bat\" > "
-                          "\"C:\\Ordavi\\清理系统垃圾列表202435_8305.txt\"\")"}));
+                          "WriteLog(" + junkLog + ",new)", "WriteLog(" + junkLog + ",add)",
+                          "WriteLog(" + junkLog + ",add)",
+                          "RunHiddenAndWait(\"C:\\Windows\\system32\\cmd.exe\" /D /c \"\"C:\\Ordavi\\QLLJ.bat\" >> \"" +
+                              junkLog + "\"\")",
+                          "WriteLog(" + junkLog + ",add)"}));
 }
 
 TEST_F(ComposedAgentTest, CancelledCountdownSwitchesMonitoringOffUntilTheUserSwitchesItOn) {
@@ -199,7 +211,7 @@ TEST_F(ComposedAgentTest, CountdownEndsInThePowerActionOrTheHangUp) {
     FakeRegistryRoot& r = st.root;
     TickRunState ts{t};
     Agent a{s.agent.ports(), st.state(), ts};
-    JunkCleaner j{s.junk, s.clock, "C:\\"};
+    JunkCleaner j{JunkPorts{s.junk, s.tempFolders, s.folderSecurity, s.clock, s.agent.notices}, "C:\\Ordavi.exe"};
     AgentTickActions act{s.agent.notices, s.agent.shell, s.processes, s.dialup, j};
     AgentCountdownSystem cs{a, s.windows, [] { return kMainWindow; }, s.dialup, s.agent.notices};
     Countdown cd{st.options, s.view, t, ts, s.sound, cs, s.agent.power};

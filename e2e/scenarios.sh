@@ -11,8 +11,8 @@
 #   bash e2e/scenarios.sh --list       the scenarios, one a line
 set -u
 SCENARIOS=(damaged_store first_start hotkeys_ctrl close_agent bad_option notices_about due_tasks countdown_shutdown
-  countdown_cancel countdown_close unreadable_task junk_menu soak tray_menu power_menu settings_tasks settings_options
-  daily_use high_dpi install readme_pictures)
+  countdown_cancel countdown_close unreadable_task junk_menu junk_safety soak tray_menu power_menu settings_tasks
+  settings_options daily_use high_dpi install readme_pictures)
 SCENARIO="${1:?scenario or --list}"
 if [ "$SCENARIO" = --list ]; then
   printf '%s\n' "${SCENARIOS[@]}"
@@ -206,8 +206,8 @@ scenario_due_tasks() {
   local cp
   cp=$(calls 'kernel32.CreateProcessA' | grep -F 'QLLJ.bat')
   echo "$cp"
-  check "CreateProcessA runs QLLJ.bat beside Ordavi.exe at idle priority (0x40)" \
-    eval 'has_text "$cp" "C:\\\\QLLJ.bat" && has "$cp" ",00000040,"'
+  check "CreateProcessA runs QLLJ.bat beside Ordavi.exe through cmd.exe's full path with /D, at idle priority (0x40)" \
+    eval 'has_text "$cp" "C:\\\\QLLJ.bat" && has_text "$cp" "cmd.exe\\\" /D" && has "$cp" ",00000040,"'
   if [ -n "$temp" ]; then
     check "the log lists the removed temporary file" grep -qi 'ordavi-e2e-junk.tmp' "${logs[0]}"
     check "the temporary file is gone" [ ! -e "$temp/ordavi-e2e-junk.tmp" ]
@@ -618,6 +618,78 @@ scenario_junk_menu() {
   shot e2e-junk-menu-log
 }
 
+# Junk cleaning where a user has set traps for the elevated agent: links as
+# the temporary folder and inside it, TMP naming a project below a "tmp"
+# folder, a command-processor AutoRun that prints names (Wine's cmd ignores
+# AutoRun; the /D is checked in the relay trace). The folder outside
+# stays whole and the log says what was removed and what was left alone.
+# (An entry swapped for a link while the cleaning runs needs a hook between
+# listing and opening: that case is in the adapter's Wine test.) Then the
+# notice an agent with administrator rights gives in a folder others can
+# change, with the descriptor of a folder made in a drive's root.
+scenario_junk_safety() {
+  setup
+  cp "$BUILD/app/win32/QLLJ.bat" "$WINEPREFIX/drive_c/" || exit 1
+  wine reg add 'HKCR\.txt' /ve /d txtfile /f >/dev/null 2>&1
+  local c="$WINEPREFIX/drive_c" temp local_app
+  temp=$(find "$c/users" -mindepth 2 -maxdepth 2 -type d -name Temp | head -n1)
+  [ -n "$temp" ] || { fail "the user's Temp folder exists in the prefix"; finish; }
+  local_app="$(dirname "$temp")/AppData/Local"
+  mkdir -p "$c/precious/sub" "$temp/holder" "$c/tmp/project" "$local_app"
+  echo keep >"$c/precious/keep.txt"
+  echo keep >"$c/precious/sub/deep.txt"
+  echo keep >"$c/tmp/project/main.cpp"
+  echo junk >"$temp/ordavi-junk.tmp"
+  echo junk >"$temp/holder/inner.tmp"
+  # This Wine makes neither junctions nor Windows symbolic links; its Unix
+  # links are what a user can plant, and they reach the agent.
+  ln -s "$c/precious" "$temp/folderlink"
+  ln -s "$c/precious/keep.txt" "$temp/filelink.txt"
+  ln -s "$c/precious/sub" "$temp/holder/innerlink"
+  rm -rf "$local_app/Temp"
+  ln -s "$c/precious" "$local_app/Temp"
+  wine reg add 'HKCU\Environment' /v TMP /d 'C:\tmp\project' /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Microsoft\Command Processor' /v AutoRun /d 'echo AUTORUN-keep.txt' /f >/dev/null 2>&1
+  start_agent
+  menu_command "$MENU_CLEAN_JUNK"
+  check "the log opens in the text editor" quiet drv wait Notepad '*' 60
+  local logs=("$c"/清理系统垃圾列表*.txt) log
+  log=$(iconv -f GBK -t UTF-8 "${logs[0]}" 2>/dev/null | tr -d '\r')
+  echo "--- junk log"; echo "$log"
+  check "the folder outside is whole" \
+    eval '[ "$(cat "$c/precious/keep.txt" "$c/precious/sub/deep.txt")" = "$(printf "keep\nkeep")" ]'
+  check "the project below C:\\tmp is whole" [ "$(cat "$c/tmp/project/main.cpp")" = keep ]
+  check "the junk file and folder are gone" eval '[ ! -e "$temp/ordavi-junk.tmp" ] && [ ! -e "$temp/holder/inner.tmp" ]'
+  check "the links are still there" eval '[ -L "$temp/folderlink" ] && [ -L "$temp/filelink.txt" ] && [ -L "$temp/holder/innerlink" ]'
+  check "log: the junk file removed" has_text "$log" '  removed: "ordavi-junk.tmp"'
+  check "log: links inside left alone" \
+    eval 'has_text "$log" "left alone: \"folderlink\"" && has_text "$log" "left alone: \"filelink.txt\"" && has_text "$log" "left alone: \"holder\\innerlink\""'
+  check "log: TMP below a tmp folder skipped" has_text "$log" "$(printf 'Folder "C:\\tmp\\project"\n  full path "C:\\tmp\\project"\n  skipped: its last part is not Temp or Tmp')"
+  check "log: LOCALAPPDATA\\Temp, a link, skipped" \
+    has "$log" 'AppData\\Local\\Temp"
+  skipped: it or a folder above it is a link'
+  check "log: no AutoRun output" not has_text "$log" AUTORUN
+  check "log: ends with the time it finished" has "$log" '^Finished [0-9-]+ [0-9:]+$'
+  local cp
+  cp=$(calls 'kernel32.CreateProcessA' | grep -F 'QLLJ.bat')
+  echo "$cp"
+  check "QLLJ.bat runs through cmd.exe named by its full path, with /D, at idle priority" \
+    eval 'has_text "$cp" "system32\\\\cmd.exe\\\" /D /c" && has "$cp" ",00000040,"'
+  sleep 1
+  shot e2e-junk-safety-log
+  quiet drv close Notepad '*'
+  wine_run_bg PROBE_PID explorer "$(desktop)" 'C:\notice_probe.exe' --open-folder 2>/dev/null
+  check "a notice opens for the folder others can change" quiet drv wait TForm6 '提示' 15
+  sleep 1
+  local notice
+  notice=$(drv info TForm6 '提示')
+  echo "$notice"
+  check "notice: what is wrong and what to do" \
+    has_text "$notice" 'Static id 1 "程序文件夹他人可改，已停用清理，请移到Program Files" at 48,48'
+  shot e2e-open-folder-notice
+  press TForm6 '提示' '确定'
+}
+
 # --- The settings dialog and the task editor
 
 # open_settings: the tray menu's 设置(&S) clicked with the mouse. Its place is
@@ -941,6 +1013,22 @@ scenario_install() {
   quiet wine "C:\\Program Files\\Ordavi\\uninst.exe" /S /REMOVEDATA
   check "asked to, the uninstaller removes the program's key and the autostart value" \
     eventually 30 eval '! quiet wine_reg_query "$KEY" && ! quiet wine_reg_query "$run" Ormile && ! test -e "$dir"'
+
+  # A folder of the user's choice: a drive's root and a folder holding other
+  # files are refused (their rights would change too); a new folder is given
+  # the rights of Program Files (Wine's icacls only says it did so).
+  local c="$WINEPREFIX/drive_c" code
+  mkdir -p "$c/Shared"
+  echo mine >"$c/Shared/notes.txt"
+  # (NSIS itself refuses a root; the installer's own check is a second guard.)
+  quiet wine "C:\\$installer" /S '/D=C:\'
+  check "silent install into a drive's root installs nothing" [ ! -e "$c/uninst.exe" ]
+  wine "C:\\$installer" /S '/D=C:\Shared' >/dev/null 2>&1
+  code=$?
+  check "silent install into a folder with other files refused (exit $code)" \
+    eval '[ "$code" = 2 ] && [ ! -e "$c/Shared/Ordavi.exe" ] && [ "$(cat "$c/Shared/notes.txt")" = mine ]'
+  wine "C:\\$installer" /S '/D=C:\Tools\Ordavi' >/dev/null 2>&1
+  check "silent install into a new folder of one's own" eventually 30 test -f "$c/Tools/Ordavi/uninst.exe"
 }
 
 # --- Daily use

@@ -1,5 +1,6 @@
 ; The installer of Ordavi: installs Ordavi.exe, QLLJ.bat and Ordavi.CHM into
-; one folder under Program Files, with Start-menu shortcuts, an entry in the
+; one folder under Program Files (or another folder, which it makes one that
+; only administrators can change), with Start-menu shortcuts, an entry in the
 ; list of installed programs and an uninstaller.
 ;
 ; makensis -INPUTCHARSET UTF8 -DVERSION=x.y.z -DFILES=<folder with the three
@@ -57,6 +58,7 @@ VIAddVersionKey /LANG=2052 "LegalCopyright" "版权所有 (C) ${PUBLISHER}"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
 
 !insertmacro MUI_PAGE_WELCOME
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE InstallFolderLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -139,6 +141,62 @@ FunctionEnd
 !insertmacro END_RUNNING_ORDAVI ""
 !insertmacro END_RUNNING_ORDAVI "un."
 
+; The agent usually runs with administrator rights and runs or opens the files
+; beside it, so its folder must be one that only administrators and the
+; system can change. Program Files is such a folder and keeps its own rights.
+; Any other folder is given the same rights (administrators and the system
+; full control, users read and run, owned by the administrators); a drive's
+; root, or a folder that already holds files other than an earlier Ordavi's,
+; is refused instead, since changing its rights would change theirs too.
+; InstallFolderProblem leaves in $R0 the reason to refuse $INSTDIR, or "".
+; $R1 is 1 when $INSTDIR lies below Program Files.
+Function InstallFolderProblem
+  StrCpy $R0 ""
+  StrCpy $R1 0
+  ${ForEach} $R2 1 2 + 1
+    ${If} $R2 == 1
+      StrCpy $R3 "$PROGRAMFILES\"
+    ${Else}
+      StrCpy $R3 "$PROGRAMFILES64\"
+    ${EndIf}
+    StrLen $R4 $R3
+    StrCpy $R5 $INSTDIR $R4
+    ${If} $R5 == $R3  ; case-blind, as file names are
+      StrCpy $R1 1
+    ${EndIf}
+  ${Next}
+  ${If} $R1 == 1
+    Return
+  ${EndIf}
+  StrLen $R4 $INSTDIR
+  ${If} $R4 <= 3
+    StrCpy $R0 "请选择一个单独的文件夹，不要直接安装到磁盘的根目录。"
+    Return
+  ${EndIf}
+  ${IfNot} ${FileExists} "$INSTDIR\*.*"
+  ${OrIf} ${FileExists} "$INSTDIR\Ordavi.exe"
+    Return
+  ${EndIf}
+  FindFirst $R6 $R5 "$INSTDIR\*.*"
+  ${DoWhile} $R5 != ""
+    ${If} $R5 != "."
+    ${AndIf} $R5 != ".."
+      StrCpy $R0 "所选文件夹中已有其他文件。Ordavi 会把安装文件夹设为只有管理员能修改，请选择一个新的或空的文件夹，或使用默认位置。"
+      ${Break}
+    ${EndIf}
+    FindNext $R6 $R5
+  ${Loop}
+  FindClose $R6
+FunctionEnd
+
+Function InstallFolderLeave
+  Call InstallFolderProblem
+  ${If} $R0 != ""
+    MessageBox MB_OK|MB_ICONSTOP $R0
+    Abort
+  ${EndIf}
+FunctionEnd
+
 ; Marks a shortcut "run as administrator" (SLDF_RUNAS_USER, bit 0x20 of the
 ; link flags' second byte at offset 0x15), so that Explorer asks for
 ; elevation when it is opened.
@@ -155,7 +213,26 @@ FunctionEnd
 Section "Ordavi" SecMain
   SectionIn RO
   Call EndRunningOrdavi
+  Call InstallFolderProblem
+  ${If} $R0 != ""
+    MessageBox MB_OK|MB_ICONSTOP $R0 /SD IDOK
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
   SetOutPath "$INSTDIR"
+  ${If} $R1 != 1
+    nsExec::Exec '"$SYSDIR\icacls.exe" "$INSTDIR" /setowner *S-1-5-32-544 /Q'
+    Pop $R2
+    nsExec::Exec '"$SYSDIR\icacls.exe" "$INSTDIR" /inheritance:r /grant:r *S-1-5-18:(OI)(CI)F *S-1-5-32-544:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX /Q'
+    Pop $R3
+    ${If} $R2 != 0
+    ${OrIf} $R3 != 0
+      MessageBox MB_OK|MB_ICONSTOP "无法把 $INSTDIR 设为只有管理员能修改（例如它在 FAT 格式的磁盘上），请选择其他位置。" /SD IDOK
+      RMDir "$INSTDIR"
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+  ${EndIf}
   File "${FILES}\Ordavi.exe"
   File "${FILES}\QLLJ.bat"
   File "${FILES}\Ordavi.CHM"

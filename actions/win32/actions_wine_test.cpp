@@ -1,10 +1,15 @@
 // The Win32 adapters of the task actions, run under Wine with
 // LC_ALL=zh_CN.UTF-8 (ANSI code page 936) in a fresh private prefix:
-// CloseProgramByName over a real process snapshot, junk cleaning with the
-// shipped QLLJ.bat in a directory with a blank and Chinese in its name,
-// and opening a file with its directory as working directory.
+// CloseProgramByName over a real process snapshot, junk cleaning (the
+// temporary folders, links as or above or inside them, an entry swapped for
+// a link while the cleaning runs, the user's QLLJ.bat in a directory with a
+// blank and Chinese in its name, the command processor's AutoRun, access
+// lists of the agent's folder), and opening a file with its directory as
+// working directory.
 #include <windows.h>
+#include <sddl.h>
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -12,7 +17,9 @@
 
 #include "actions/junk.h"
 #include "actions/processes.h"
+#include "actions/testing/fake_notices.h"
 #include "actions/win32/win32_actions.h"
+#include "actions/win32/win32_cleaning.h"
 #include "actions/win32/win32_network.h"
 #include "schedule/testing/fake_clocks.h"
 #include "store/text.h"
@@ -64,7 +71,6 @@ struct FixedClock : testing::FakeLocalClock {
 
 const std::string kLogName = "清理系统垃圾列表202435_879.txt";
 
-}  // namespace
 
 WT_TEST(ProcessSnapshotListsRunningProgramsByFileName) {
   Win32ProcessSystem sys;
@@ -95,53 +101,22 @@ WT_TEST(CloseProgramByNameEndsEveryInstanceAndNothingElse) {
   for (HANDLE h : {a, b, other}) CloseHandle(h);
 }
 
-WT_TEST(JunkCleanerRunsTheScriptFromADirectoryWithABlankAndKeepsItsOutput) {
-  WriteAll(kWorkDir + "QLLJ.bat", "@echo off\r\necho script ran\r\n");
-  Win32JunkSystem sys;
+// The real adapters of junk cleaning, with the agent's folder `dir`.
+struct RealJunk {
+  Win32JunkSystem system;
+  Win32TempFolderSystem folders;
+  Win32FolderSecuritySystem security;
   FixedClock clock;
-  JunkCleaner cleaner{sys, clock, kWorkDir};
-  DeleteFileA((kWorkDir + kLogName).c_str());
-  cleaner.CleanJunk(false);  // returns only when the script has ended
-  CHECK_EQ(ReadAll(kWorkDir + kLogName), std::string("script ran\r\n"));
-}
+  testing::FakeNotices notices;
+  JunkCleaner Cleaner(const std::string& dir = kWorkDir) {
+    return JunkCleaner(JunkPorts{system, folders, security, clock, notices}, dir + "Ordavi.exe");
+  }
+};
 
-WT_TEST(JunkRunnerReportsAProcessThatCannotStart) {
-  Win32JunkSystem sys;
-  CHECK(!sys.RunHiddenAndWait("C:\\no such dir\\none.exe"));
-  CHECK(sys.RunHiddenAndWait("cmd.exe /c exit 3"));
-}
-
-WT_TEST(ShippedScriptEmptiesTheTempFolderOnly) {
-  REQUIRE(CopyFileA((SplitPath(SelfPath()).dir + "QLLJ.bat").c_str(), (kWorkDir + "QLLJ.bat").c_str(), FALSE));
-  char temp[MAX_PATH + 1] = {};
-  GetTempPathA(MAX_PATH, temp);
-  const std::string tempDir = temp;
-  CreateDirectoryA((tempDir + "ordavi junk folder").c_str(), nullptr);
-  WriteAll(tempDir + "ordavi junk folder\\inner.tmp", "x");
-  WriteAll(tempDir + "ordavi_junk.tmp", "x");
-  WriteAll(kWorkDir + "precious.tmp", "keep");
-
-  Win32JunkSystem sys;
-  FixedClock clock;
-  JunkCleaner{sys, clock, kWorkDir}.CleanJunk(false);
-  CHECK(!Exists(tempDir + "ordavi_junk.tmp"));
-  CHECK(!Exists(tempDir + "ordavi junk folder"));
-  CHECK(Exists(kWorkDir + "precious.tmp"));
-  CHECK(Exists(kWorkDir + "QLLJ.bat"));
-  const std::string log = ReadAll(kWorkDir + kLogName);
-  CHECK(log.find("removed: \"ordavi_junk.tmp\"") != std::string::npos);
-  CHECK(log.find("removed folder: \"ordavi junk folder\\\"") != std::string::npos);
-}
-
-WT_TEST(ShippedScriptWithUnsetFoldersRemovesNothing) {
-  REQUIRE(CopyFileA((SplitPath(SelfPath()).dir + "QLLJ.bat").c_str(), (kWorkDir + "QLLJ.bat").c_str(), FALSE));
-  // Junk-like files in the current directory and in a root must survive when
-  // every variable the script uses is unset.
-  WriteAll(kWorkDir + "current.tmp", "keep");
-  WriteAll("C:\\root.tmp", "keep");
-  char oldDir[MAX_PATH + 1] = {};
-  GetCurrentDirectoryA(MAX_PATH, oldDir);
-  SetCurrentDirectoryA(kWorkDir.c_str());
+// Runs `cleaning` with only the environment variables given set among those
+// the cleaning reads, and returns the log.
+template <typename Fn>
+std::string WithFolders(const std::vector<std::pair<const char*, std::string>>& set, Fn cleaning) {
   const char* vars[] = {"TEMP", "TMP", "LOCALAPPDATA", "USERPROFILE", "SystemRoot"};
   std::vector<std::string> saved;
   for (const char* v : vars) {
@@ -150,17 +125,291 @@ WT_TEST(ShippedScriptWithUnsetFoldersRemovesNothing) {
     saved.push_back(buf);
     SetEnvironmentVariableA(v, nullptr);
   }
-  Win32JunkSystem sys;
-  FixedClock clock;
-  JunkCleaner{sys, clock, kWorkDir}.CleanJunk(false);
+  for (const auto& s : set) SetEnvironmentVariableA(s.first, s.second.c_str());
+  DeleteFileA((kWorkDir + kLogName).c_str());
+  cleaning();
   for (std::size_t i = 0; i < saved.size(); ++i) SetEnvironmentVariableA(vars[i], saved[i].c_str());
-  SetCurrentDirectoryA(oldDir);
+  return ReadAll(kWorkDir + kLogName);
+}
 
+bool Has(const std::string& log, const std::string& text) { return log.find(text) != std::string::npos; }
+
+// The Unix path of a path in the prefix (Wine's own export).
+std::string UnixPath(const std::string& windowsPath) {
+  using Fn = char*(CDECL*)(LPCWSTR);
+  const auto fn = reinterpret_cast<Fn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  const std::wstring w(windowsPath.begin(), windowsPath.end());
+  char* p = fn ? fn(w.c_str()) : nullptr;
+  if (!p) return {};
+  std::string s = p;
+  HeapFree(GetProcessHeap(), 0, p);
+  return s;
+}
+
+// A link `link` -> `target`. This Wine cannot make junctions
+// (FSCTL_SET_REPARSE_POINT fails with ERROR_NOT_SUPPORTED) and its
+// CreateSymbolicLinkW makes nothing, so the link is a Unix symbolic link,
+// made by /bin/ln, as a user with a shell in the prefix would make one.
+bool MakeLink(const std::string& link, const std::string& target) {
+  std::string cmd = "/bin/ln -sfn " + UnixPath(target) + " " + UnixPath(link);
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA("Z:\\bin\\ln", &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  WaitForSingleObject(pi.hProcess, 10000);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  // Wine does not wait for a Unix program's end here: wait for the link.
+  for (int i = 0; i < 100 && !Exists(link); ++i) Sleep(50);
+  if (!Exists(link)) std::printf("  ln failed: %s\n", cmd.c_str());
+  return Exists(link);
+}
+
+// A folder outside every temporary folder, holding what must survive.
+const std::string kOutside = "C:\\precious\\";
+void MakeOutside() {
+  CreateDirectoryA(kOutside.c_str(), nullptr);
+  CreateDirectoryA((kOutside + "sub").c_str(), nullptr);
+  WriteAll(kOutside + "keep.txt", "keep");
+  WriteAll(kOutside + "sub\\deep.txt", "keep");
+}
+bool OutsideWhole() {
+  return ReadAll(kOutside + "keep.txt") == "keep" && ReadAll(kOutside + "sub\\deep.txt") == "keep";
+}
+
+void MakeDirs(const std::string& path) {
+  for (std::size_t i = 3; i <= path.size(); ++i) {
+    if (i == path.size() || path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+  }
+}
+
+}  // namespace
+
+WT_TEST(CleaningRunsTheUsersScriptByTheInterpretersFullPathAndKeepsItsOutput) {
+  WriteAll(kWorkDir + "QLLJ.bat", "@echo off\r\necho script ran\r\n");
+  RealJunk junk;
+  const std::string log = WithFolders({}, [&] { junk.Cleaner().CleanJunk(false); });
+  CHECK(log.rfind("Ordavi junk cleaning, started 2024-03-05 08:07:09\r\n", 0) == 0);
+  CHECK(Has(log, "\r\nQLLJ.bat:\r\nscript ran\r\n\r\nFinished "));
+}
+
+WT_TEST(JunkRunnerReportsAProcessThatCannotStart) {
+  Win32JunkSystem sys;
+  CHECK(!sys.RunHiddenAndWait("C:\\no such dir\\none.exe"));
+  CHECK(sys.RunHiddenAndWait("cmd.exe /c exit 3"));
+}
+
+WT_TEST(CleaningEmptiesTheTempFolderOnly) {
+  REQUIRE(CopyFileA((SplitPath(SelfPath()).dir + "QLLJ.bat").c_str(), (kWorkDir + "QLLJ.bat").c_str(), FALSE));
+  char temp[MAX_PATH + 1] = {};
+  GetTempPathA(MAX_PATH, temp);
+  const std::string tempDir = temp;
+  CreateDirectoryA((tempDir + "ordavi junk folder").c_str(), nullptr);
+  WriteAll(tempDir + "ordavi junk folder\\inner.tmp", "x");
+  WriteAll(tempDir + "ordavi_junk.tmp", "x");
+  WriteAll(tempDir + "read-only.tmp", "x");
+  SetFileAttributesA((tempDir + "read-only.tmp").c_str(), FILE_ATTRIBUTE_READONLY);
+  WriteAll(kWorkDir + "precious.tmp", "keep");
+
+  RealJunk junk;
+  junk.Cleaner().CleanJunk(false);
+  CHECK(!Exists(tempDir + "ordavi_junk.tmp"));
+  CHECK(!Exists(tempDir + "read-only.tmp"));
+  CHECK(!Exists(tempDir + "ordavi junk folder"));
+  CHECK(Exists(tempDir));
+  CHECK(Exists(kWorkDir + "precious.tmp"));
+  CHECK(Exists(kWorkDir + "QLLJ.bat"));
+  const std::string log = ReadAll(kWorkDir + kLogName);
+  CHECK(Has(log, "  removed: \"ordavi_junk.tmp\""));
+  CHECK(Has(log, "  removed folder: \"ordavi junk folder\\\""));
+  CHECK(Has(log, "\r\nFinished "));
+}
+
+WT_TEST(CleaningWithUnsetFoldersRemovesNothing) {
+  // Junk-like files in the current directory and in a root must survive when
+  // every variable the cleaning uses is unset.
+  WriteAll(kWorkDir + "current.tmp", "keep");
+  WriteAll("C:\\root.tmp", "keep");
+  char oldDir[MAX_PATH + 1] = {};
+  GetCurrentDirectoryA(MAX_PATH, oldDir);
+  SetCurrentDirectoryA(kWorkDir.c_str());
+  RealJunk junk;
+  const std::string log = WithFolders({}, [&] { junk.Cleaner().CleanJunk(false); });
+  SetCurrentDirectoryA(oldDir);
   CHECK(Exists(kWorkDir + "current.tmp"));
   CHECK(Exists("C:\\root.tmp"));
-  const std::string log = ReadAll(kWorkDir + kLogName);
-  CHECK(log.find("skipped: TEMP is not set") != std::string::npos);
-  CHECK(log.find("Removed: 0 files, 0 folders") != std::string::npos);
+  CHECK(Has(log, "skipped: TEMP is not set"));
+  CHECK(Has(log, "Removed: 0 files, 0 folders"));
+}
+
+WT_TEST(ALinkAsTheTempFolderOrAboveItIsNotCleaned) {
+  MakeOutside();
+  MakeDirs("C:\\linked\\outer");
+  WriteAll(kOutside + "Temp", "");  // a plain file named Temp, never reached
+  CreateDirectoryA((kOutside + "Tmp").c_str(), nullptr);
+  WriteAll(kOutside + "Tmp\\inner.txt", "keep");
+  REQUIRE(MakeLink("C:\\linked\\Temp", kOutside));           // the folder itself
+  REQUIRE(MakeLink("C:\\linked\\above", "C:\\precious"));     // a folder above it
+  RealJunk junk;
+  const std::string log = WithFolders({{"TEMP", "C:\\linked\\Temp"}, {"TMP", "C:\\linked\\above\\Tmp"}},
+                                      [&] { junk.Cleaner().CleanJunk(false); });
+  CHECK(OutsideWhole());
+  CHECK_EQ(ReadAll(kOutside + "Tmp\\inner.txt"), std::string("keep"));
+  CHECK(Has(log, "Folder \"C:\\linked\\Temp\"\r\n  full path \"C:\\linked\\Temp\"\r\n  skipped: it or a folder above it is a link"));
+  CHECK(Has(log, "Folder \"C:\\linked\\above\\Tmp\"\r\n  full path \"C:\\linked\\above\\Tmp\"\r\n  skipped: it or a folder above it is a link"));
+}
+
+WT_TEST(LinksInsideTheTempFolderAreNeverFollowed) {
+  MakeOutside();
+  const std::string t = "C:\\links\\Temp\\";
+  MakeDirs(t + "holder");
+  WriteAll(t + "junk.tmp", "x");
+  WriteAll(t + "holder\\junk2.tmp", "x");
+  REQUIRE(MakeLink(t + "folderlink", kOutside));
+  REQUIRE(MakeLink(t + "filelink.txt", kOutside + "keep.txt"));
+  REQUIRE(MakeLink(t + "holder\\innerlink", kOutside + "sub"));
+  RealJunk junk;
+  const std::string log = WithFolders({{"TEMP", "C:\\links\\Temp"}}, [&] { junk.Cleaner().CleanJunk(false); });
+  CHECK(OutsideWhole());
+  CHECK(!Exists(t + "junk.tmp"));
+  CHECK(!Exists(t + "holder\\junk2.tmp"));
+  CHECK(Has(log, "  removed: \"junk.tmp\""));
+  // Wine opens its Unix links' targets even when asked not to; the handle then
+  // lies elsewhere, and that is what the cleaning sees.
+  CHECK(Has(log, "left alone: \"folderlink\""));
+  CHECK(Has(log, "left alone: \"filelink.txt\""));
+  CHECK(Has(log, "left alone: \"holder\\innerlink\""));
+  CHECK(Has(log, "  kept in part: \"holder\\\""));
+}
+
+WT_TEST(AnEntrySwappedForALinkAfterTheListingIsLeftAlone) {
+  MakeOutside();
+  const std::string t = "C:\\race\\Temp\\";
+  MakeDirs(t + "victim");
+  WriteAll(t + "victim\\a.tmp", "x");
+  WriteAll(t + "victim.tmp", "x");
+  WriteAll(t + "plain.tmp", "x");
+  RealJunk junk;
+  bool swapped = false;
+  // Between the listing and the opening of each entry, as a racing user
+  // would: the folder and the file are replaced by links to the outside.
+  junk.folders.afterListing = [&](const std::string& folder) {
+    if (swapped || folder != "C:\\race\\Temp") return;
+    swapped = true;
+    MoveFileA((t + "victim").c_str(), "C:\\race\\moved-victim");
+    DeleteFileA((t + "victim.tmp").c_str());
+    MakeLink(t + "victim", kOutside);
+    MakeLink(t + "victim.tmp", kOutside + "keep.txt");
+  };
+  const std::string log = WithFolders({{"TEMP", "C:\\race\\Temp"}}, [&] { junk.Cleaner().CleanJunk(false); });
+  CHECK(swapped);
+  CHECK(OutsideWhole());
+  CHECK(!Exists(t + "plain.tmp"));
+  CHECK(Has(log, "  removed: \"plain.tmp\""));
+  CHECK(Has(log, "left alone: \"victim\""));
+  CHECK(Has(log, "left alone: \"victim.tmp\""));
+}
+
+WT_TEST(AReadOnlyFileWithAnotherNameOutsideKeepsItsAttribute) {
+  MakeOutside();
+  const std::string t = "C:\\hard\\Temp\\";
+  MakeDirs(t.substr(0, t.size() - 1));
+  WriteAll(kOutside + "guarded.txt", "keep");
+  SetFileAttributesA((kOutside + "guarded.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  REQUIRE(CreateHardLinkA((t + "second-name.tmp").c_str(), (kOutside + "guarded.txt").c_str(), nullptr));
+  RealJunk junk;
+  const std::string log = WithFolders({{"TEMP", "C:\\hard\\Temp"}}, [&] { junk.Cleaner().CleanJunk(false); });
+  CHECK_EQ(ReadAll(kOutside + "guarded.txt"), std::string("keep"));
+  CHECK(GetFileAttributesA((kOutside + "guarded.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+  CHECK(Has(log, "  kept, in use: \"second-name.tmp\""));
+}
+
+WT_TEST(ATempComponentInTheMiddleDoesNotMakeATemporaryFolder) {
+  MakeDirs("C:\\tmp\\project\\src");
+  WriteAll("C:\\tmp\\project\\main.cpp", "keep");
+  WriteAll("C:\\tmp\\project\\src\\a.cpp", "keep");
+  RealJunk junk;
+  const std::string log = WithFolders({{"TEMP", "C:\\tmp\\project"}, {"TMP", "C:\\tmp\\project\\src\\..\\"}},
+                                      [&] { junk.Cleaner().CleanJunk(false); });
+  CHECK_EQ(ReadAll("C:\\tmp\\project\\main.cpp"), std::string("keep"));
+  CHECK_EQ(ReadAll("C:\\tmp\\project\\src\\a.cpp"), std::string("keep"));
+  CHECK(Has(log, "Folder \"C:\\tmp\\project\"\r\n  full path \"C:\\tmp\\project\"\r\n  skipped: its last part is not Temp or Tmp"));
+  CHECK(Has(log, "  full path \"C:\\tmp\\project\"\r\n  skipped: its last part is not Temp or Tmp\r\n\r\n  skipped: LOCALAPPDATA"));
+}
+
+// Wine 8's cmd ignores AutoRun altogether (with or without /D), so under Wine
+// this shows only that the log stays free of it; what keeps Windows' cmd from
+// running it is the /D of the command line (unit test, relay trace).
+WT_TEST(TheUsersCommandProcessorAutoRunDoesNotRunInTheCleaning) {
+  HKEY key = nullptr;
+  REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Command Processor", 0, nullptr, 0, KEY_ALL_ACCESS,
+                          nullptr, &key, nullptr) == ERROR_SUCCESS);
+  const char autorun[] = "echo AUTORUN-NAME.tmp";
+  RegSetValueExA(key, "AutoRun", 0, REG_SZ, reinterpret_cast<const BYTE*>(autorun), sizeof autorun);
+  WriteAll(kWorkDir + "QLLJ.bat", "@echo off\r\necho script ran\r\n");
+  RealJunk junk;
+  const std::string log = WithFolders({}, [&] { junk.Cleaner().CleanJunk(false); });
+  RegDeleteValueA(key, "AutoRun");
+  RegCloseKey(key);
+  CHECK(Has(log, "script ran"));
+  CHECK(!Has(log, "AUTORUN"));
+}
+
+namespace {
+SecurityFacts FactsOf(const wchar_t* sddl) {
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &sd, nullptr)) return {};
+  SecurityFacts facts = SecurityFactsOf(sd);
+  LocalFree(sd);
+  return facts;
+}
+}  // namespace
+
+WT_TEST(AccessListsAreReadAsTheFolderCheckWeighsThem) {
+  // This Wine keeps no access lists on files, so the descriptors are built
+  // here, as Windows shows them for the folders in question; the judgement's
+  // own cases are in the unit tests.
+  const std::string me = "S-1-5-21-1-2-3-1001";
+  // Program Files\Ordavi, as the installer leaves it.
+  CHECK(!OpenToOthers(FactsOf(L"O:S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"
+                              L"D:(A;OICIID;FA;;;SY)(A;OICIID;FA;;;BA)(A;OICIID;0x1200a9;;;BU)(A;OICIIOID;GA;;;CO)"),
+                      me));
+  // D:\Ordavi, made in a drive's root: Authenticated Users may modify.
+  const SecurityFacts root =
+      FactsOf(L"O:BAD:(A;OICIID;FA;;;BA)(A;OICIID;0x1301bf;;;AU)(A;OICIIOID;GA;;;CO)(D;;WD;;;BU)");
+  CHECK(OpenToOthers(root, me));
+  REQUIRE(root.rules.size() == 4);
+  CHECK_EQ(root.owner, std::string("S-1-5-32-544"));
+  CHECK_EQ(root.rules[1].sid, std::string("S-1-5-11"));
+  CHECK_EQ(root.rules[1].mask, static_cast<std::uint32_t>(0x1301bf));
+  CHECK(root.rules[1].allow && !root.rules[1].inheritOnly);
+  CHECK(root.rules[2].inheritOnly);
+  CHECK(!root.rules[3].allow);
+  // No access list at all, as on a FAT drive: built by hand, since this
+  // Wine's SDDL parser does not know NO_ACCESS_CONTROL.
+  SECURITY_DESCRIPTOR nullDacl;
+  InitializeSecurityDescriptor(&nullDacl, SECURITY_DESCRIPTOR_REVISION);
+  SetSecurityDescriptorDacl(&nullDacl, TRUE, nullptr, FALSE);
+  CHECK(!SecurityFactsOf(&nullDacl).hasDacl);
+}
+
+WT_TEST(TheAgentsOwnFolderIsReadThroughTheSystem) {
+  Win32FolderSecuritySystem security;
+  // Wine runs programs with administrator rights and reports its files as
+  // owned by the user, who alone may write them.
+  CHECK(security.RunsElevated());
+  CHECK(security.OwnUserSid().rfind("S-1-5-21-", 0) == 0);
+  CHECK(!security.ReadSecurity(kWorkDir + "no such file").has_value());
+  const auto facts = security.ReadSecurity(kWorkDir.substr(0, kWorkDir.size() - 1));
+  REQUIRE(facts.has_value());
+  CHECK_EQ(facts->owner, security.OwnUserSid());
+  CHECK(!AgentFolderOpenToOthers(security, kWorkDir + "Ordavi.exe"));
+  // So the cleaning runs; a folder others could change is the unit tests' and
+  // the descriptor cases' part.
+  RealJunk junk;
+  junk.Cleaner().CheckAgentFolder();
+  CHECK(junk.notices.log.empty());
 }
 
 WT_TEST(OpenFileUsesTheDirectoryPartAsWorkingDirectory) {

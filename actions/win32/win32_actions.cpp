@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 
+#include "store/win32/gbk_text.h"
 #include "ui/win32/system_library.h"
 
 namespace ordavi {
@@ -64,6 +65,44 @@ void Win32ProcessSystem::TerminateProcess(std::uint32_t pid) {
   if (!h) return;
   ::TerminateProcess(h, 0);
   CloseHandle(h);
+}
+
+bool Win32JunkSystem::WriteLog(const std::string& logPath, const std::string& utf8Text, bool append) {
+  std::wstring text;
+  if (!utf8Text.empty()) {
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8Text.data(), static_cast<int>(utf8Text.size()), nullptr, 0);
+    text.resize(static_cast<std::size_t>(n));
+    MultiByteToWideChar(CP_UTF8, 0, utf8Text.data(), static_cast<int>(utf8Text.size()), &text[0], n);
+  }
+  const std::string bytes = GbkFromWide(text);
+  const HANDLE h = CreateFileW(WideFromGbk(logPath).c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE,
+                               FILE_SHARE_READ, nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                               nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const BOOL ok = bytes.empty() || WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(h);
+  return ok && written == bytes.size();
+}
+
+std::optional<std::string> Win32JunkSystem::ReadScript(const std::string& path) {
+  const HANDLE h = CreateFileW(WideFromGbk(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string text(64 * 1024, '\0');
+  DWORD got = 0;
+  ReadFile(h, &text[0], static_cast<DWORD>(text.size()), &got, nullptr);
+  CloseHandle(h);
+  text.resize(got);
+  return text;
+}
+
+std::string Win32JunkSystem::SystemFolder() {
+  char dir[MAX_PATH + 1] = {};
+  const UINT n = GetSystemDirectoryA(dir, MAX_PATH);
+  std::string s(dir, n < MAX_PATH ? n : 0);
+  if (!s.empty() && s.back() != '\\') s += '\\';
+  return s;
 }
 
 bool Win32JunkSystem::RunHiddenAndWait(const std::string& commandLine) {

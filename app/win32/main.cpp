@@ -9,6 +9,7 @@
 #include "actions/countdown.h"
 #include "actions/junk.h"
 #include "actions/win32/win32_actions.h"
+#include "actions/win32/win32_cleaning.h"
 #include "actions/win32/win32_network.h"
 #include "actions/win32/win32_power.h"
 #include "actions/win32/win32_windows.h"
@@ -65,8 +66,10 @@ int RunAgent() {
   Win32DialupSystem dialup(mainHandle);
   Win32WindowSystem windows;
   Win32JunkSystem junkSystem(mainHandle);
+  Win32TempFolderSystem tempFolders;
+  Win32FolderSecuritySystem folderSecurity;
   Win32SoundPlayer sound(mainHandle);
-  JunkCleaner junk(junkSystem, localClock, SplitPath(system.ExePath()).dir);
+  JunkCleaner junk(JunkPorts{junkSystem, tempFolders, folderSecurity, localClock, notices}, system.ExePath());
   AgentTickActions tickActions(notices, shell, processes, dialup, junk);
   AgentCountdownSystem countdownSystem(
       agent, windows, [&window] { return reinterpret_cast<WindowId>(window.handle()); }, dialup, notices);
@@ -90,6 +93,7 @@ int RunAgent() {
   if (!window.Create(events)) return 1;
   ui::Guard([&] {
     agent.Start();
+    junk.CheckAgentFolder();
     return LRESULT{0};
   });
   settings.osMajor = agent.OsMajorVersion();

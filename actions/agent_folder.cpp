@@ -1,0 +1,48 @@
+#include "actions/agent_folder.h"
+
+#include "store/text.h"
+
+namespace ordavi {
+
+namespace {
+
+bool AlwaysTrusted(const std::string& sid, const std::string& ownUser) {
+  static const char* const kTrusted[] = {
+      "S-1-5-32-544",  // Administrators
+      "S-1-5-18",      // SYSTEM
+      "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464",  // TrustedInstaller
+  };
+  for (const char* t : kTrusted) {
+    if (sid == t) return true;
+  }
+  return !ownUser.empty() && sid == ownUser;
+}
+
+}  // namespace
+
+bool OpenToOthers(const SecurityFacts& facts, const std::string& ownUser) {
+  if (!facts.hasDacl) return true;
+  const bool ownerTrusted = AlwaysTrusted(facts.owner, ownUser);
+  if (!ownerTrusted) return true;
+  for (const AccessRule& r : facts.rules) {
+    if (!r.allow || r.inheritOnly || (r.mask & kChangeRights) == 0) continue;
+    if (r.sid == "S-1-3-4") continue;  // OWNER RIGHTS: the owner, trusted above
+    if (!AlwaysTrusted(r.sid, ownUser)) return true;
+  }
+  return false;
+}
+
+bool AgentFolderOpenToOthers(FolderSecuritySystem& system, const std::string& exePath) {
+  const PathParts parts = SplitPath(exePath);
+  const std::string own = system.OwnUserSid();
+  const std::string folder = parts.dir.size() > 3 && parts.dir.back() == '\\'
+                                 ? parts.dir.substr(0, parts.dir.size() - 1)
+                                 : parts.dir;
+  for (const std::string& path : {folder, exePath, parts.dir + "QLLJ.bat", parts.dir + "Ordavi.CHM"}) {
+    const auto facts = system.ReadSecurity(path);
+    if (facts && OpenToOthers(*facts, own)) return true;
+  }
+  return false;
+}
+
+}  // namespace ordavi
