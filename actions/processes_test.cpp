@@ -2,16 +2,32 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
 namespace ordavi {
 namespace {
 
+// A process table: each id's image as the opened handle shows it (by default
+// the snapshot's own text), so a test can give an id to another program
+// between the snapshot and the opening.
 struct FakeProcesses : ProcessSystem {
   std::optional<std::vector<ProcessEntry>> ListProcesses() override { return list; }
-  void TerminateProcess(std::uint32_t pid) override { ended.push_back(pid); }
+  void TerminateProcess(std::uint32_t pid, const ImageCheck& isTheProgram) override {
+    std::optional<std::string> image;
+    const auto now = imageNow.find(pid);
+    if (now != imageNow.end()) {
+      image = now->second;
+    } else if (list) {
+      for (const ProcessEntry& p : *list) {
+        if (p.pid == pid) image = p.exeFile;
+      }
+    }
+    if (isTheProgram(image)) ended.push_back(pid);
+  }
   std::optional<std::vector<ProcessEntry>> list;
+  std::map<std::uint32_t, std::optional<std::string>> imageNow;
   std::vector<std::uint32_t> ended;
 };
 
@@ -24,6 +40,22 @@ TEST(CloseProgramByName, EndsEveryInstanceWhateverTheAsciiCase) {
   };
   CloseProgramByName("TOOL.EXE", sys);
   EXPECT_EQ(sys.ended, (std::vector<std::uint32_t>{100, 300, 400, 500}));
+}
+
+// Between the snapshot and the opening, a process may end and its id go to
+// another program: only a handle whose image still is the program is ended.
+TEST(CloseProgramByName, AReusedProcessIdDoesNotEndAnotherProgram) {
+  FakeProcesses sys;
+  sys.list = std::vector<ProcessEntry>{{100, "tool.exe"}, {200, "tool.exe"}, {300, "tool.exe"},
+                                       {400, "tool.exe"}, {500, "tool.exe"}, {600, "tool.exe"}};
+  sys.imageNow = {{100, std::string("C:\\Windows\\System32\\lsass.exe")},   // id reused by another program
+                  {200, std::string("\\Device\\HarddiskVolume2\\Apps\\TOOL.exe")},  // the program, by its device path
+                  {300, std::nullopt},                                       // image cannot be told
+                  {400, std::string("")},
+                  {500, std::string("C:\\Apps\\tool.exe\\evil.exe")},
+                  {600, std::string("D:\\记事本\\tool.exe")}};
+  CloseProgramByName("TOOL.EXE", sys);
+  EXPECT_EQ(sys.ended, (std::vector<std::uint32_t>{200, 600}));
 }
 
 TEST(ProcessMatches, FileNamePartThenWholeText) {

@@ -81,7 +81,7 @@ struct System : StartupSystem, TrayPort, HotkeyPort, MainWindowPort, NoticeSink,
   void Play(const std::string&, std::uint32_t) override {}
   void Stop() override {}
   std::optional<std::vector<ProcessEntry>> ListProcesses() override { return processes; }
-  void TerminateProcess(std::uint32_t pid) override { Record("terminate " + std::to_string(pid)); }
+  void TerminateProcess(std::uint32_t pid, const ImageCheck&) override { Record("terminate " + std::to_string(pid)); }
   Connections EnumConnections() override { return {}; }
   std::uint32_t HangUp(std::uintptr_t) override { return 0; }
   void AutodialDefault() override { Record("autodial"); }

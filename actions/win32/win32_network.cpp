@@ -4,6 +4,10 @@
 #include <shellapi.h>
 #include <wininet.h>
 
+#include <optional>
+#include <string>
+
+#include "store/text.h"
 #include "ui/win32/system_library.h"
 
 namespace ordavi {
@@ -47,8 +51,51 @@ void Win32Shell::OpenFileHidden(const std::string& path, const std::string& dir)
   ShellExecuteA(nullptr, "open", path.c_str(), nullptr, dir.c_str(), SW_HIDE);
 }
 
+namespace {
+// GBK text as UTF-16, and back; nothing when it does not convert whole.
+std::optional<std::wstring> FromGbk(const std::string& gbk) {
+  if (gbk.empty()) return std::wstring();
+  const int n = MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
+  if (n <= 0) return std::nullopt;
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, gbk.data(), static_cast<int>(gbk.size()), &wide[0], n);
+  return wide;
+}
+std::optional<std::string> ToGbk(const std::wstring& wide) {
+  if (wide.empty()) return std::string();
+  BOOL lossy = FALSE;
+  const int n = WideCharToMultiByte(936, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, &lossy);
+  if (n <= 0 || lossy) return std::nullopt;
+  std::string gbk(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(936, 0, wide.data(), static_cast<int>(wide.size()), &gbk[0], n, nullptr, nullptr);
+  return gbk;
+}
+}  // namespace
+
 void Win32Shell::RunHidden(const std::string& program, const std::string& params, const std::string& dir) {
-  ShellExecuteA(mainWindow_(), "open", program.c_str(), params.c_str(), dir.c_str(), SW_HIDE);
+  wchar_t systemDir[MAX_PATH];
+  const UINT n = GetSystemDirectoryW(systemDir, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return;
+  const auto dirText = ToGbk(std::wstring(systemDir, n));
+  if (!dirText) return;
+  const bool separated = !dirText->empty() && dirText->back() == '\\';
+  const auto application = FromGbk(*dirText + (separated ? "" : "\\") + program);
+  auto commandLine = FromGbk(SystemProgramCommandLine(*dirText, program, params));
+  const auto workDir = FromGbk(dir);
+  // Text that does not convert whole is not run: it would not be what the
+  // core checked.
+  if (!application || !commandLine || !workDir) return;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION pi{};
+  commandLine->push_back(L'\0');  // CreateProcessW may write into its command line
+  if (CreateProcessW(application->c_str(), &(*commandLine)[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                     workDir->empty() ? nullptr : workDir->c_str(), &si, &pi)) {
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
 }
 
 void Win32Shell::OpenHelpFile(const std::string& path) {
