@@ -33,7 +33,7 @@ WM_COMMAND=0x0111
 
 # The calls the relay trace shows. UnregisterHotKey and the timers are
 # forwarded to win32u in this Wine, so their win32u names are listed too.
-RELAY='winmm.mciSendStringA;user32.SendMessageTimeoutA;user32.ChangeWindowMessageFilterEx;user32.ChangeWindowMessageFilter;user32.TrackPopupMenu;user32.LoadIconA;shell32.ShellExecuteA;user32.SetTimer;user32.KillTimer;win32u.NtUserSetTimer;win32u.NtUserKillTimer;user32.ExitWindowsEx;kernel32.SetSystemPowerState;ntdll.NtShutdownSystem;kernel32.CreateProcessA;kernel32.GetVersionExA;advapi32.AdjustTokenPrivileges;kernel32.SetPriorityClass;user32.RegisterWindowMessageA;shell32.Shell_NotifyIconA;kernel32.GlobalFindAtomA;kernel32.GlobalAddAtomA;kernel32.GlobalDeleteAtom;user32.RegisterHotKey;user32.UnregisterHotKey;win32u.NtUserUnregisterHotKey;user32.SetWindowPos'
+RELAY='winmm.mciSendStringA;user32.SendMessageTimeoutA;user32.ChangeWindowMessageFilterEx;user32.ChangeWindowMessageFilter;user32.TrackPopupMenu;user32.LoadIconA;shell32.ShellExecuteA;user32.SetTimer;user32.KillTimer;win32u.NtUserSetTimer;win32u.NtUserKillTimer;user32.ExitWindowsEx;kernel32.SetSystemPowerState;ntdll.NtShutdownSystem;kernel32.CreateProcessA;kernel32.GetVersionExA;advapi32.AdjustTokenPrivileges;kernel32.SetPriorityClass;user32.RegisterWindowMessageA;shell32.Shell_NotifyIconA;kernel32.GlobalFindAtomA;kernel32.GlobalAddAtomA;kernel32.GlobalDeleteAtom;user32.RegisterHotKey;user32.UnregisterHotKey;win32u.NtUserUnregisterHotKey;user32.SetWindowPos;kernel32.CreateProcessW;kernel32.SetDllDirectoryA;kernel32.SetDefaultDllDirectories;kernelbase.SetDefaultDllDirectories;kernel32.SetCurrentDirectoryA'
 
 # --- Checks and the end of a scenario
 

@@ -29,6 +29,16 @@ scenario_first_start() {
   check "TaskNum 0" [ "$(reg_dword TaskNum)" = 0x0 ]
   check "kaiji 0" [ "$(reg_dword kaiji)" = 0x0 ]
   check "rejian 0" [ "$(reg_dword rejian)" = 0x0 ]
+  # Before anything else: DLLs from the system directory only, and the
+  # current directory moved there.
+  local search
+  search=$(calls '(kernel32|kernelbase)\.(SetDllDirectoryA|SetDefaultDllDirectories|SetCurrentDirectoryA)' | head -n 3)
+  echo "$search"
+  check "first: SetDllDirectoryA(\"\")" has "$(echo "$search" | sed -n 1p)" 'SetDllDirectoryA\([0-9a-f]+ ""\)'
+  check "then: SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)" \
+    has "$(echo "$search" | sed -n 2p)" 'SetDefaultDllDirectories\(00000800\)'
+  check "then: the current directory is the system directory" \
+    has "$(echo "$search" | sed -n 3p)" 'SetCurrentDirectoryA\([0-9a-f]+ "C:\\\\windows\\\\system32"\)'
   check "privilege: AdjustTokenPrivileges with BufferLength 16" \
     has "$(calls advapi32.AdjustTokenPrivileges)" '\([0-9a-f]+,00000000,[0-9a-f]+,00000010,00000000,'
   check "SetPriorityClass(current process, 0x80)" has "$(calls kernel32.SetPriorityClass)" '\(ffffffff,00000080\)'
@@ -174,7 +184,8 @@ scenario_due_tasks() {
   # The program's name in another ASCII case than the running executable's.
   plant_task 2 "$when" 关闭程序 'C:\Tools\sleepytool.EXE'
   plant_task 3 "$when" 清理系统垃圾 ""
-  drv setdword TaskNum 3
+  plant_task 4 "$when" 禁用网卡 "本地连接 2"
+  drv setdword TaskNum 4
   check_planted_bytes A1 "$when"
   check_planted_bytes B1 提醒
   start_agent
@@ -206,6 +217,16 @@ scenario_due_tasks() {
   echo "$cp"
   check "CreateProcessA runs QLLJ.bat beside Ordavi.exe at idle priority (0x40)" \
     eval 'has_text "$cp" "C:\\\\QLLJ.bat" && has "$cp" ",00000040,"'
+  # The adapter task: netsh.exe of the system directory by its full path,
+  # the name converted from GBK (本地连接 2), hidden, no console.
+  local netsh
+  netsh=$(calls 'kernel32.CreateProcessW' | grep -F 'netsh')
+  echo "$netsh"
+  check "CreateProcessW names C:\\windows\\system32\\netsh.exe as the program" \
+    has_text "$netsh" ' L"C:\\windows\\system32\\netsh.exe",'
+  check "its command line: the quoted full path, int set int name=\"本地连接 2\" admin=disable" \
+    has_text "$netsh" ' L"\"C:\\windows\\system32\\netsh.exe\" int set int name=\"\672c\5730\8fde\63a5 2\" admin=disable",'
+  check "CREATE_NO_WINDOW, in the Windows directory" has "$netsh" ',08000000,00000000,[0-9a-f]+ L"C:\\\\windows",'
   if [ -n "$temp" ]; then
     check "the log lists the removed temporary file" grep -qi 'ordavi-e2e-junk.tmp' "${logs[0]}"
     check "the temporary file is gone" [ ! -e "$temp/ordavi-e2e-junk.tmp" ]
