@@ -119,7 +119,9 @@ void SaveOptionsForm(Registry& program, RegistryRoot& root, const OptionsForm& f
   program.WriteInteger(kRejianValue, opts.ctrlHotkeys);
   auto runKey = root.OpenKey(kRunKeyPath);
   Registry run(*runKey);
-  if (run.ValueExists(kAutostartValue)) run.DeleteValue(kAutostartValue);
+  // A refused delete is reported like a refused write: unticked, autostart
+  // would otherwise stay on without a word.
+  if (run.ValueExists(kAutostartValue) && !run.DeleteValue(kAutostartValue)) throw SetDataError(kAutostartValue);
   if (form.autostart) run.WriteString(kAutostartValue, exePath);
 }
 
