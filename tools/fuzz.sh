@@ -2,8 +2,11 @@
 # Fuzzes the portable core with libFuzzer (clang, with AddressSanitizer and
 # UndefinedBehaviorSanitizer): the schedule field scan and every matcher
 # (fuzz_schedule), the task store over a registry holding anything
-# (fuzz_store), the options load and minutes text (fuzz_options) and the
-# task editor's checks and composition (fuzz_editor).
+# (fuzz_store), the options load and minutes text (fuzz_options), the
+# task editor's checks and composition (fuzz_editor), and the texts a stored
+# parameter becomes on its way to the system: the adapter command line parsed
+# back by the rules of CommandLineToArgvW, the processes close-program ends,
+# and the quoted text of a message (fuzz_command).
 #
 #   bash tools/fuzz.sh            # each target 20 s: the short run of the test command
 #   bash tools/fuzz.sh 1800       # each target 30 minutes: the long run
@@ -21,7 +24,7 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$ROOT"
 SECONDS_EACH="${1:-20}"
-TARGETS=(fuzz_schedule fuzz_store fuzz_options fuzz_editor)
+TARGETS=(fuzz_schedule fuzz_store fuzz_options fuzz_editor fuzz_command)
 OUT="$ROOT/build/fuzz"
 SRC="$OUT/src"
 
@@ -32,13 +35,13 @@ mkdir -p "$SRC" "$OUT/obj"
 while IFS= read -r f; do
   mkdir -p "$SRC/$(dirname "$f")"
   iconv -f UTF-8 -t GBK "$f" >"$SRC/$f"
-done < <(git ls-files --cached --others --exclude-standard 'store/*.cpp' 'store/*.h' 'schedule/*.cpp' 'schedule/*.h' 'actions/*.cpp' 'actions/*.h' 'dialogs/*.cpp' 'dialogs/*.h' \
+done < <(git ls-files --cached --others --exclude-standard 'store/*.cpp' 'store/*.h' 'schedule/*.cpp' 'schedule/*.h' 'actions/*.cpp' 'actions/*.h' 'dialogs/*.cpp' 'dialogs/*.h' 'ui/*.h' \
   'fuzz/*.cpp' 'fuzz/*.h' |
   grep -v -e '/win32/' -e '_test\.cpp$')
 
 FLAGS=(-std=c++17 -g -O1 -fno-omit-frame-pointer -Wno-invalid-source-encoding -I "$SRC")
 CORE=(store/text.cpp store/errors.cpp store/registry.cpp store/tasks.cpp store/options.cpp store/task_types.cpp
-  store/testing/fake_registry.cpp schedule/schedule.cpp actions/network.cpp dialogs/task_form.cpp
+  store/testing/fake_registry.cpp schedule/schedule.cpp actions/network.cpp actions/processes.cpp dialogs/task_form.cpp
   dialogs/settings_list.cpp dialogs/options_form.cpp)
 objs=()
 for f in "${CORE[@]}"; do
