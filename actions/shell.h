@@ -16,8 +16,7 @@ class ShellPort {
   // (never searched for) with `params`, hidden, in the working directory
   // `dir`; not waited for.
   virtual void RunHidden(const std::string& program, const std::string& params, const std::string& dir) = 0;
-  // The help file shown for the main window (default verb, empty parameters
-  // and directory).
+  // The help file shown in the system's help viewer.
   virtual void OpenHelpFile(const std::string& path) = 0;
   // A web page opened in the user's browser, owned by no window.
   virtual void ShowWebPage(const std::string& url) = 0;

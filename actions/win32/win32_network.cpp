@@ -70,35 +70,51 @@ std::optional<std::string> ToGbk(const std::wstring& wide) {
   WideCharToMultiByte(936, 0, wide.data(), static_cast<int>(wide.size()), &gbk[0], n, nullptr, nullptr);
   return gbk;
 }
-}  // namespace
 
-void Win32Shell::RunHidden(const std::string& program, const std::string& params, const std::string& dir) {
-  wchar_t systemDir[MAX_PATH];
-  const UINT n = GetSystemDirectoryW(systemDir, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return;
-  const auto dirText = ToGbk(std::wstring(systemDir, n));
-  if (!dirText) return;
+using DirectoryFn = UINT(WINAPI*)(LPWSTR, UINT);
+
+// Starts `program` of the directory `directoryOf` names by its full path:
+// the path is the application name (nothing is searched for) and, quoted,
+// the first word of the command line, `params` the rest.
+bool StartByFullPath(DirectoryFn directoryOf, const std::string& program, const std::string& params,
+                     const std::string& dir, WORD show, DWORD flags) {
+  wchar_t programDir[MAX_PATH];
+  const UINT n = directoryOf(programDir, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return false;
+  const auto dirText = ToGbk(std::wstring(programDir, n));
+  if (!dirText) return false;
   const bool separated = !dirText->empty() && dirText->back() == '\\';
   const auto application = FromGbk(*dirText + (separated ? "" : "\\") + program);
   auto commandLine = FromGbk(SystemProgramCommandLine(*dirText, program, params));
   const auto workDir = FromGbk(dir);
   // Text that does not convert whole is not run: it would not be what the
   // core checked.
-  if (!application || !commandLine || !workDir) return;
+  if (!application || !commandLine || !workDir) return false;
   STARTUPINFOW si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESHOWWINDOW;
-  si.wShowWindow = SW_HIDE;
+  si.wShowWindow = show;
   PROCESS_INFORMATION pi{};
   commandLine->push_back(L'\0');  // CreateProcessW may write into its command line
-  if (CreateProcessW(application->c_str(), &(*commandLine)[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                     workDir->empty() ? nullptr : workDir->c_str(), &si, &pi)) {
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+  if (!CreateProcessW(application->c_str(), &(*commandLine)[0], nullptr, nullptr, FALSE, flags, nullptr,
+                      workDir->empty() ? nullptr : workDir->c_str(), &si, &pi)) {
+    return false;
   }
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return true;
+}
+}  // namespace
+
+void Win32Shell::RunHidden(const std::string& program, const std::string& params, const std::string& dir) {
+  StartByFullPath(GetSystemDirectoryW, program, params, dir, SW_HIDE, CREATE_NO_WINDOW);
 }
 
 void Win32Shell::OpenHelpFile(const std::string& path) {
+  // The help viewer of the Windows directory, not whatever program the
+  // user's file association names for .chm (an elevated agent would start
+  // that one elevated). Only where it is missing does the shell choose.
+  if (StartByFullPath(GetWindowsDirectoryW, "hh.exe", '"' + path + '"', "", SW_SHOWNORMAL, 0)) return;
   ShellExecuteA(mainWindow_(), nullptr, path.c_str(), "", "", SW_SHOWNORMAL);
 }
 

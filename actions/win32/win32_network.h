@@ -49,7 +49,9 @@ class Win32Shell : public ShellPort {
   // "<full path>" <params> as its command line (converted from GBK), a hidden
   // window, no console; the handles are closed at once.
   void RunHidden(const std::string& program, const std::string& params, const std::string& dir) override;
-  // The main window as owner, default verb, "" parameters and directory, SW_SHOWNORMAL.
+  // hh.exe of the Windows directory by its full path with the quoted file,
+  // SW_SHOWNORMAL; where it cannot be started, ShellExecuteA with the main
+  // window as owner, default verb, "" parameters and directory.
   void OpenHelpFile(const std::string& path) override;
   // NULL owner, "open", no parameters or directory, SW_SHOWNORMAL.
   void ShowWebPage(const std::string& url) override;
