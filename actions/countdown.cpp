@@ -2,7 +2,6 @@
 
 #include "store/task_types.h"
 #include "store/text.h"
-#include "store/words.h"
 
 namespace ordavi {
 
@@ -16,19 +15,21 @@ void Countdown::ShowCaptionsFor(const std::string& word) {
 
 bool Countdown::CountdownRunning() const { return timers_.TimerEnabled(MainTimer::CountdownSecond); }
 
-void Countdown::StartCountdown(const std::string& word) {
+void Countdown::StartCountdown(const TaskType& type) {
+  pending_ = &type;
   // A countdown already running keeps its position: only the captions and
   // the sound start anew.
-  ShowCaptionsFor(word);
+  ShowCaptionsFor(type.countdownWord ? type.countdownWord : "");
   timers_.SetTimerEnabled(MainTimer::CountdownSecond, true);
-  timers_.SetTimerEnabled(MainTimer::TaskTick, false);
+  tick_.CountdownStarted();
   ShowPosition();
   view_.Show();
   if (!options_.soundPath.empty()) {
     sound_.Play(options_.soundPath, kSndLoopedFile);
     looping_ = true;
   }
-  if (options_.closeProgramsFirst == 1 && (word == words::kStandby || word == words::kHibernate)) {
+  const bool sleeps = type.power == PowerAction::Standby || type.power == PowerAction::Hibernate;
+  if (options_.closeProgramsFirst == 1 && sleeps) {
     system_.CloseAllPrograms();
   }
 }
@@ -66,28 +67,29 @@ void Countdown::Finish() {
   position_ = 0;
   ShowPosition();
   view_.Hide();
-  timers_.SetTimerEnabled(MainTimer::TaskTick, true);
+  tick_.CountdownEnded();
   timers_.SetTimerEnabled(MainTimer::CountdownSecond, false);
   RunPendingAction();
 }
 
 void Countdown::Cancel() {
-  timers_.SetTimerEnabled(MainTimer::TaskTick, false);
   timers_.SetTimerEnabled(MainTimer::CountdownSecond, false);
   sound_.Play(options_.soundPath, kSndSync);
   looping_ = false;
   position_ = 0;
   ShowPosition();
   view_.Hide();
+  // Monitoring goes off before the countdown lets go of the tick, so the tick
+  // stays off throughout.
   system_.SwitchMonitoringOff();
+  tick_.CountdownEnded();
 }
 
 void Countdown::RunPendingAction() {
-  const TaskType* type = FindCountdownType(pendingAction_);
-  if (!type) return;
-  if (type->power) {
-    PerformPowerAction(*type->power, power_);
-  } else if (type->action == TaskAction::HangUp) {
+  if (!pending_) return;
+  if (pending_->power) {
+    PerformPowerAction(*pending_->power, power_);
+  } else if (pending_->action == TaskAction::HangUp) {
     system_.HangUpDialup();
   }
 }

@@ -5,7 +5,8 @@
 // Countdown is the core of the main window in its countdown role. The window
 // turns its timer and button events into OnSecond, DoItNow and
 // Cancel, and applies what the countdown asks of its CountdownView.
-// The countdown is Running while its CountdownSecond timer is on.
+// The countdown is Running while its CountdownSecond timer is on, and holds
+// the task tick (TickRunState) for as long.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +14,7 @@
 
 #include "actions/power.h"
 #include "schedule/countdown_control.h"
+#include "schedule/tick_state.h"
 #include "schedule/timers.h"
 #include "store/options.h"
 
@@ -68,24 +70,24 @@ class Countdown : public CountdownControl {
  public:
   // `options` are the agent's in-memory options (tishi, soundpath, shutapp),
   // read at the moment they are needed, so a saved change counts at once.
-  Countdown(const Options& options, CountdownView& view, TimerPort& timers, SoundPlayer& sound,
+  Countdown(const Options& options, CountdownView& view, TimerPort& timers, TickRunState& tick, SoundPlayer& sound,
             CountdownSystem& system, PowerSystem& power)
-      : options_(options), view_(view), timers_(timers), sound_(sound), system_(system), power_(power) {}
+      : options_(options), view_(view), timers_(timers), tick_(tick), sound_(sound), system_(system), power_(power) {}
 
-  // CountdownControl: the tick sets the pending word, then starts the
-  // countdown with it.
-  void SetPendingAction(const std::string& word) override { pendingAction_ = word; }
-  void StartCountdown(const std::string& word) override;
-  bool CountdownRunning() const override;
+  // CountdownControl: `type` becomes the pending action, and the countdown
+  // starts with its word ("关机").
+  void StartCountdown(const TaskType& type) override;
+  bool CountdownRunning() const;
 
-  const std::string& PendingAction() const { return pendingAction_; }
+  // The pending action's word; empty before the first countdown.
+  std::string PendingAction() const { return pending_ ? pending_->countdownWord : ""; }
   std::int32_t Position() const { return position_; }
 
   void ShowCaptionsFor(const std::string& word);
   void OnSecond();   // one second has passed
   void DoItNow();  // do it now
   void Cancel();  // cancel (also Esc)
-  // Carries out what PendingAction names now; any other word does nothing.
+  // Carries out the pending action now; nothing before the first countdown.
   void RunPendingAction();
 
  private:
@@ -96,10 +98,11 @@ class Countdown : public CountdownControl {
   const Options& options_;
   CountdownView& view_;
   TimerPort& timers_;
+  TickRunState& tick_;
   SoundPlayer& sound_;
   CountdownSystem& system_;
   PowerSystem& power_;
-  std::string pendingAction_;
+  const TaskType* pending_ = nullptr;  // a countdown type of the task-type table
   std::int32_t position_ = 0;
   bool looping_ = false;  // a looped sound started by StartCountdown may still play
 };

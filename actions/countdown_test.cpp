@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "schedule/testing/fake_timers.h"
+#include "store/testing/countdown_types.h"
 
 namespace ordavi {
 namespace {
@@ -33,7 +34,11 @@ struct FakeWindow : CountdownView, SoundPlayer, CountdownSystem, PowerSystem {
     calls.push_back("PlaySoundA(" + name + "," + hex + ")");
   }
   void Stop() override { calls.push_back("PlaySoundA(NULL)"); }
-  void SwitchMonitoringOff() override { calls.push_back("monitoring off"); }
+  // As the agent does it: monitoring off holds the tick.
+  void SwitchMonitoringOff() override {
+    calls.push_back("monitoring off");
+    if (tick) tick->MonitoringSwitchedOff();
+  }
   void CloseAllPrograms() override { calls.push_back("CloseAllPrograms"); }
   void HangUpDialup() override { calls.push_back("HangUpDialup"); }
   void ExitWindowsEx(std::uint32_t f, std::uint32_t) override { calls.push_back("ExitWindowsEx " + std::to_string(f)); }
@@ -46,24 +51,24 @@ struct FakeWindow : CountdownView, SoundPlayer, CountdownSystem, PowerSystem {
   std::int32_t position = -1, maximum = -1;
   bool shown = false;
   Log calls;
+  TickRunState* tick = nullptr;
 };
 
 class CountdownTest : public ::testing::Test {
  protected:
   CountdownTest() {
     timers.OnFire(MainTimer::CountdownSecond, [this] { countdown.OnSecond(); });
-    timers.SetTimerEnabled(MainTimer::TaskTick, true);  // the tick runs when a task starts a countdown
+    w.tick = &tick;
+    tick.Start();  // the tick runs when a task starts a countdown
   }
-  void Start(const std::string& word) {
-    countdown.SetPendingAction(word);
-    countdown.StartCountdown(word);
-  }
+  void Start(const std::string& word) { countdown.StartCountdown(*testing::CountdownTypeOf(word)); }
   bool On(MainTimer t) const { return timers.TimerEnabled(t); }
 
   FakeTimers timers;
+  TickRunState tick{timers};
   FakeWindow w;
   Options options;
-  Countdown countdown{options, w, timers, w, w, w};
+  Countdown countdown{options, w, timers, tick, w, w, w};
 };
 
 TEST_F(CountdownTest, CaptionsNameTheWord) {
@@ -206,11 +211,11 @@ TEST_F(CountdownTest, ProgramsAreAskedToCloseOnlyBeforeStandbyOrHibernateWithShu
   for (const auto& c : cases) {
     FakeWindow fw;
     FakeTimers t;
+    TickRunState ts{t};
     Options o;
     o.closeProgramsFirst = c.shutapp;
-    Countdown cd{o, fw, t, fw, fw, fw};
-    cd.SetPendingAction(c.word);
-    cd.StartCountdown(c.word);
+    Countdown cd{o, fw, t, ts, fw, fw, fw};
+    cd.StartCountdown(*testing::CountdownTypeOf(c.word));
     EXPECT_EQ(fw.calls == Log{"CloseAllPrograms"}, c.closes) << c.word << " " << c.shutapp;
     // Programs asked to close stay asked when the countdown is cancelled.
     cd.Cancel();
@@ -235,10 +240,18 @@ TEST_F(CountdownTest, RunPendingActionCarriesOutExactlyTheNamedWord) {
       {"关闭计算机", {}},
       {"关机 ", {}},
   };
+  // Nothing is pending before the first countdown.
+  countdown.RunPendingAction();
+  EXPECT_TRUE(w.calls.empty());
   for (const auto& c : cases) {
+    // A word that names no countdown type cannot become the pending action.
+    const TaskType* type = testing::CountdownTypeOf(c.word);
     w.calls.clear();
-    countdown.SetPendingAction(c.word);
-    countdown.RunPendingAction();
+    if (type) {
+      countdown.StartCountdown(*type);
+      w.calls.clear();
+      countdown.RunPendingAction();
+    }
     EXPECT_EQ(w.calls, c.calls) << c.word;
   }
 }

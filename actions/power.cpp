@@ -22,9 +22,4 @@ void PerformPowerAction(PowerAction action, PowerSystem& sys) {
   }
 }
 
-std::optional<PowerAction> PowerActionForWord(const std::string& word) {
-  const TaskType* type = FindCountdownType(word);
-  return type ? type->power : std::nullopt;
-}
-
 }  // namespace ordavi

@@ -22,9 +22,4 @@ class PowerSystem {
 
 void PerformPowerAction(PowerAction action, PowerSystem& sys);
 
-// The power action a pending word of the countdown names ("注销", "待机",
-// "休眠", "重启", "关机", "快速重启", "快速关机"), from the task-type table;
-// none for any other word.
-std::optional<PowerAction> PowerActionForWord(const std::string& word);
-
 }  // namespace ordavi

@@ -5,8 +5,17 @@
 #include <string>
 #include <vector>
 
+#include "store/testing/countdown_types.h"
+
 namespace ordavi {
 namespace {
+
+// The power action the countdown ends in for a pending word, from the
+// task-type table.
+std::optional<PowerAction> PowerActionForWord(const std::string& word) {
+  const TaskType* type = testing::CountdownTypeOf(word);
+  return type ? type->power : std::nullopt;
+}
 
 struct RecordingPower : PowerSystem {
   std::vector<std::string> calls;

@@ -45,9 +45,8 @@ void Agent::Start() {
   p_.window.SetProgressMax(stored_.options.countdownSeconds);
   p_.window.MakeTopmost();
   RegisterHotkeys();
-  monitoring_ = true;
   p_.window.SetMenuChecked(MenuItem::Monitoring, true);
-  p_.timers.SetTimerEnabled(MainTimer::TaskTick, true);
+  tick_.Start();
 }
 
 // The options and the task counter. A stored value that cannot be used is
@@ -122,7 +121,7 @@ void Agent::SetTrayIcon(const char* icon, const char* tip) {
 }
 
 void Agent::ToggleMonitoring() {
-  if (monitoring_) {
+  if (MonitoringOn()) {
     SwitchMonitoringOff();
   } else {
     SwitchMonitoringOn();
@@ -130,15 +129,13 @@ void Agent::ToggleMonitoring() {
 }
 
 void Agent::SwitchMonitoringOn() {
-  p_.timers.SetTimerEnabled(MainTimer::TaskTick, true);
-  monitoring_ = true;
+  tick_.MonitoringSwitchedOn();
   p_.window.SetMenuChecked(MenuItem::Monitoring, true);
   SetTrayIcon(kEnabledIcon, kTipEnabled);
 }
 
 void Agent::SwitchMonitoringOff() {
-  p_.timers.SetTimerEnabled(MainTimer::TaskTick, false);
-  monitoring_ = false;
+  tick_.MonitoringSwitchedOff();
   p_.window.SetMenuChecked(MenuItem::Monitoring, false);
   SetTrayIcon(kDisabledIcon, kTipDisabled);
 }

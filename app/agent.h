@@ -18,6 +18,7 @@
 #include "app/menu.h"
 #include "app/startup_system.h"
 #include "app/tray.h"
+#include "schedule/tick_state.h"
 #include "schedule/timers.h"
 #include "store/options.h"
 #include "store/registry.h"
@@ -56,7 +57,9 @@ struct StoredState {
 
 class Agent {
  public:
-  Agent(const AgentPorts& ports, const StoredState& stored) : p_(ports), stored_(stored) {}
+  // Monitoring is the tick's run state without the hold of monitoring off.
+  Agent(const AgentPorts& ports, const StoredState& stored, TickRunState& tick)
+      : p_(ports), stored_(stored), tick_(tick) {}
 
   // Start-up, once, when the main window has been created.
   void Start();
@@ -78,7 +81,7 @@ class Agent {
   void ToggleMonitoring();
   void SwitchMonitoringOn();
   void SwitchMonitoringOff();
-  bool MonitoringOn() const { return monitoring_; }
+  bool MonitoringOn() const { return !tick_.HeldBy(TickStop::MonitoringOff); }
   // The operating system's major version, read at start.
   std::uint32_t OsMajorVersion() const { return osMajor_; }
 
@@ -92,10 +95,10 @@ class Agent {
 
   AgentPorts p_;
   StoredState stored_;
+  TickRunState& tick_;
   TrayIconState tray_;
   std::uint32_t taskbarCreated_ = 0;
   std::array<std::uint16_t, 4> hotkeyIds_{};
-  bool monitoring_ = true;
   std::uint32_t osMajor_ = 0;
 };
 

@@ -82,7 +82,8 @@ struct AgentTest : ::testing::Test {
   Recorder r;
   FakeStoredState stored;
   FakeRegistryRoot& root = stored.root;
-  Agent agent{AgentPorts{r, r, r, r, r, r, r, r, r}, stored.state()};
+  TickRunState tick{r};
+  Agent agent{AgentPorts{r, r, r, r, r, r, r, r, r}, stored.state(), tick};
   Registry Program() { return Registry(root.Key(kProgramKeyPath)); }
   std::vector<std::string> LogWith(const std::string& prefix) {
     std::vector<std::string> v;
@@ -134,7 +135,8 @@ TEST_F(AgentTest, PrivilegeOnlyOnNtFamily) {
     Recorder rec;
     rec.version = {c.major, c.platform};
     FakeStoredState fresh;
-    Agent a{AgentPorts{rec, rec, rec, rec, rec, rec, rec, rec, rec}, fresh.state()};
+    TickRunState tick{rec};
+    Agent a{AgentPorts{rec, rec, rec, rec, rec, rec, rec, rec, rec}, fresh.state(), tick};
     a.Start();
     EXPECT_EQ(!rec.log.empty() && rec.log[0] == "privilege", c.called) << c.major << "/" << c.platform;
   }

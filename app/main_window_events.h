@@ -18,6 +18,9 @@ class MainWindowEvents {
   virtual void OnCountdownSecond() = 0;   // the countdown's timer
   virtual void OnDoItNow() = 0;           // the countdown's do-it-now button
   virtual void OnCancelCountdown() = 0;   // the countdown's cancel button (also Esc)
+  // The window's close box, Alt+F4 or the system menu's close: the user
+  // means "no" to the countdown; only the tray menu's exit ends the agent.
+  virtual void OnCloseBox() = 0;
   virtual void OnMenuCommand(MenuItem item) = 0;
   // The tray icon's callback: true when the popup menu is to be opened.
   virtual bool OpensMenu(std::uint32_t mouseMessage) = 0;

@@ -24,7 +24,7 @@ void AgentCountdownSystem::HangUpDialup() { ordavi::HangUpDialup(dialup_, notice
 
 void AgentEvents::OnMenuCommand(MenuItem item) {
   if (item == MenuItem::CleanJunk) {
-    junk_.CleanJunk(true);  // the menu shows the log afterwards
+    tickState_.WhileCleaningJunk([this] { junk_.CleanJunk(true); });  // the menu shows the log afterwards
   } else if (item == MenuItem::Settings) {
     openSettings_();
   } else {

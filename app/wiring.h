@@ -14,7 +14,6 @@
 #include "actions/processes.h"
 #include "app/agent.h"
 #include "app/main_window_events.h"
-#include "dialogs/settings_tick.h"
 #include "schedule/tick.h"
 
 namespace ordavi {
@@ -39,19 +38,6 @@ class AgentTickActions : public TickActions {
   ProcessSystem& processes_;
   DialupSystem& dialup_;
   JunkCleaner& junk_;
-};
-
-// Whether the tick may run again when its pause ends: the agent's monitoring
-// state, and whether a settings dialog is open.
-class AgentTickGuards : public TickGuards {
- public:
-  AgentTickGuards(const Agent& agent, const SettingsTickHold& settings) : agent_(agent), settings_(settings) {}
-  bool MonitoringOn() const override { return agent_.MonitoringOn(); }
-  bool SettingsDialogOpen() const override { return settings_.AnyOpen(); }
-
- private:
-  const Agent& agent_;
-  const SettingsTickHold& settings_;
 };
 
 // What the countdown asks of the agent: monitoring off (on cancel), closing
@@ -79,15 +65,25 @@ class AgentCountdownSystem : public CountdownSystem {
 class AgentEvents : public MainWindowEvents {
  public:
   // `openSettings` opens a new settings dialog (tray item 设置).
-  AgentEvents(Agent& agent, TaskTick& tick, Countdown& countdown, JunkCleaner& junk,
+  AgentEvents(Agent& agent, TaskTick& tick, TickRunState& tickState, Countdown& countdown, JunkCleaner& junk,
               std::function<void()> openSettings)
-      : agent_(agent), tick_(tick), countdown_(countdown), junk_(junk), openSettings_(std::move(openSettings)) {}
+      : agent_(agent),
+        tick_(tick),
+        tickState_(tickState),
+        countdown_(countdown),
+        junk_(junk),
+        openSettings_(std::move(openSettings)) {}
 
   void OnTaskTick() override { tick_.RunPass(); }
-  void OnTickPauseEnd() override { tick_.EndPause(); }
+  void OnTickPauseEnd() override { tickState_.EndPause(); }
   void OnCountdownSecond() override { countdown_.OnSecond(); }
   void OnDoItNow() override { countdown_.DoItNow(); }
   void OnCancelCountdown() override { countdown_.Cancel(); }
+  // The close box cancels a running countdown, as its cancel button does;
+  // with no countdown (the window is hidden) it does nothing.
+  void OnCloseBox() override {
+    if (countdown_.CountdownRunning()) countdown_.Cancel();
+  }
   void OnMenuCommand(MenuItem item) override;
   bool OpensMenu(std::uint32_t mouseMessage) override { return agent_.OpensMenu(mouseMessage); }
   bool OnHotkey(std::uint32_t id) override { return agent_.OnHotkey(id); }
@@ -98,6 +94,7 @@ class AgentEvents : public MainWindowEvents {
  private:
   Agent& agent_;
   TaskTick& tick_;
+  TickRunState& tickState_;
   Countdown& countdown_;
   JunkCleaner& junk_;
   std::function<void()> openSettings_;

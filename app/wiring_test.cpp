@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "schedule/testing/fake_timers.h"
 #include "app/testing/fake_stored_state.h"
+#include "schedule/testing/fake_timers.h"
 
 namespace ordavi {
 namespace {
@@ -137,7 +137,7 @@ class ComposedAgentTest : public ::testing::Test {
   ComposedAgentTest() {
     timers.OnFire(MainTimer::TaskTick, [this] { tick->RunPass(); });
     timers.OnFire(MainTimer::CountdownSecond, [this] { countdown.OnSecond(); });
-    timers.OnFire(MainTimer::TickPause, [this] { tick->EndPause(); });
+    timers.OnFire(MainTimer::TickPause, [this] { tickState.EndPause(); });
   }
   // Plants the tasks, all due at 08:30, and starts the agent.
   void Start(const std::vector<std::pair<std::string, std::string>>& tasks) {
@@ -152,22 +152,21 @@ class ComposedAgentTest : public ::testing::Test {
     }
     key.PlantDword("TaskNum", static_cast<std::uint32_t>(n));
     agent.Start();
-    tick = std::make_unique<TaskTick>(stored.tasks, matchers, sys, timers, actions, countdown, guards);
+    tick = std::make_unique<TaskTick>(stored.tasks, matchers, sys, tickState, actions, countdown);
   }
 
   FakeTimers timers;
   System sys{timers};
   FakeStoredState stored;
-  Agent agent{AgentPorts{sys, sys, sys, sys, timers, sys, sys, sys, sys}, stored.state()};
+  TickRunState tickState{timers};
+  Agent agent{AgentPorts{sys, sys, sys, sys, timers, sys, sys, sys, sys}, stored.state(), tickState};
   NoInput input;
   FixedDates dates;
   Matchers matchers{input, dates};
   JunkCleaner junk{sys, sys, "C:\\Ordavi\\"};
   AgentTickActions actions{sys, sys, sys, sys, junk};
   AgentCountdownSystem countdownSystem{agent, sys, [] { return System::kMain; }, sys, sys};
-  Countdown countdown{stored.options, sys, timers, sys, countdownSystem, sys};
-  SettingsTickHold settings{timers, countdown, [this] { return agent.MonitoringOn(); }};
-  AgentTickGuards guards{agent, settings};
+  Countdown countdown{stored.options, sys, timers, tickState, sys, countdownSystem, sys};
   std::unique_ptr<TaskTick> tick;
 };
 
@@ -213,9 +212,9 @@ TEST_F(ComposedAgentTest, SettingsOpenHoldTheTickAndClosingThemNeverRunsATaskTwi
   Start({{"提醒", "喝水"}});
   timers.Advance(60 * kSecond);  // the pass at 08:30:05 runs the reminder and pauses the tick
   EXPECT_EQ(sys.log, (Log{"notice 喝水"}));
-  settings.DialogOpened();
+  tickState.SettingsDialogOpened();
   timers.Advance(10 * kSecond);
-  settings.DialogClosed();  // at 08:30:15: the pause starts the tick at 08:31:05
+  tickState.SettingsDialogClosed();  // at 08:30:15: the pause starts the tick at 08:31:05
   EXPECT_FALSE(timers.TimerEnabled(MainTimer::TaskTick));
   timers.Advance(kMinute);
   EXPECT_EQ(sys.log, (Log{"notice 喝水"}));
@@ -224,9 +223,9 @@ TEST_F(ComposedAgentTest, SettingsOpenHoldTheTickAndClosingThemNeverRunsATaskTwi
   // A task due while a dialog is open does not run, not even when the pause
   // ends meanwhile.
   stored.key.PlantString("A1", "每天8时32分");
-  settings.DialogOpened();  // at 08:31:15
+  tickState.SettingsDialogOpened();  // at 08:31:15
   timers.Advance(2 * kMinute);
-  settings.DialogClosed();  // at 08:33:15
+  tickState.SettingsDialogClosed();  // at 08:33:15
   EXPECT_TRUE(timers.TimerEnabled(MainTimer::TaskTick));
   timers.Advance(kMinute);
   EXPECT_EQ(sys.log, (Log{"notice 喝水"}));
@@ -246,20 +245,19 @@ TEST_F(ComposedAgentTest, CountdownEndsInThePowerActionOrTheHangUp) {
     System s{t};
     FakeStoredState st;
     FakeRegistryRoot& r = st.root;
-    Agent a{AgentPorts{s, s, s, s, t, s, s, s, s}, st.state()};
+    TickRunState ts{t};
+    Agent a{AgentPorts{s, s, s, s, t, s, s, s, s}, st.state(), ts};
     JunkCleaner j{s, s, "C:\\"};
     AgentTickActions act{s, s, s, s, j};
     AgentCountdownSystem cs{a, s, [] { return System::kMain; }, s, s};
-    Countdown cd{st.options, s, t, s, cs, s};
-    SettingsTickHold h{t, cd, [&a] { return a.MonitoringOn(); }};
-    AgentTickGuards g{a, h};
+    Countdown cd{st.options, s, t, ts, s, cs, s};
     r.Key(kProgramKeyPath).PlantDword("tishi", 5);
     r.Key(kProgramKeyPath).PlantString("A1", "每天8时30分");
     r.Key(kProgramKeyPath).PlantString("B1", c.type);
     r.Key(kProgramKeyPath).PlantString("D1", "启用");
     r.Key(kProgramKeyPath).PlantDword("TaskNum", 1);
     a.Start();
-    TaskTick tk{st.tasks, matchers, s, t, act, cd, g};
+    TaskTick tk{st.tasks, matchers, s, ts, act, cd};
     t.OnFire(MainTimer::TaskTick, [&] { tk.RunPass(); });
     t.OnFire(MainTimer::CountdownSecond, [&] { cd.OnSecond(); });
     t.Advance(64 * kSecond);  // the countdown started at 08:30:05 has one second left

@@ -33,8 +33,7 @@ namespace {
 
 using namespace ordavi;
 
-// The tick's other ports: nothing is due, so nothing here is ever called but
-// the timers and guards.
+// The tick's other ports: nothing is due, so nothing here is ever called.
 struct NoTimers : TimerPort {
   void SetTimerEnabled(MainTimer, bool) override {}
   bool TimerEnabled(MainTimer) const override { return true; }
@@ -49,13 +48,7 @@ struct NoActions : TickActions {
   void CleanJunk(bool) override { ++calls; }
 };
 struct NoCountdown : CountdownControl {
-  void SetPendingAction(const std::string&) override {}
-  void StartCountdown(const std::string&) override {}
-  bool CountdownRunning() const override { return false; }
-};
-struct Guards : TickGuards {
-  bool MonitoringOn() const override { return true; }
-  bool SettingsDialogOpen() const override { return false; }
+  void StartCountdown(const TaskType&) override {}
 };
 
 struct Stats {
@@ -112,9 +105,9 @@ int main(int argc, char** argv) {
   Win32LocalClock localClock;
   NoTimers timers;
   NoActions actions;
+  TickRunState tickState(timers);
   NoCountdown countdown;
-  Guards guards;
-  TaskTick tick(store, matchers, localClock, timers, actions, countdown, guards);
+  TaskTick tick(store, matchers, localClock, tickState, actions, countdown);
 
   HKEY key = nullptr;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProgramKeyPath + 1, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return 1;

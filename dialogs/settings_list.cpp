@@ -67,6 +67,17 @@ std::optional<std::size_t> SettingsList::StateComboRow() const {
   return RowOf(combo_.task);
 }
 
+std::optional<UserMessage> SettingsList::CheckRowIsCurrent(TaskStore& store, std::size_t row) {
+  const TaskRecord& shown = rows_[row];
+  const int n = shown.number;
+  if (ReadOrEmpty(store, TaskField::Schedule, n) == shown.schedule &&
+      ReadOrEmpty(store, TaskField::Type, n) == shown.type && ReadOrEmpty(store, TaskField::Param, n) == shown.param) {
+    return std::nullopt;
+  }
+  Load(store);
+  return UserMessage{kTasksChangedElsewhere, kInfoCaption, MessageIcon::Information};
+}
+
 void SettingsList::RemoveRow(std::size_t index) {
   rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(index));
   // The selection stays on its task: it is cleared only with its own row.
@@ -80,6 +91,7 @@ void SettingsList::RemoveRow(std::size_t index) {
 std::optional<UserMessage> SettingsList::DeleteSelected(TaskStore& store) {
   const std::optional<int> k = SelectedTask();
   if (!k) return UserMessage{kSelectTaskToDelete, kErrorCaption, MessageIcon::Error};
+  if (auto changed = CheckRowIsCurrent(store, *selected_)) return changed;
   store.DeleteTask(*k);
   for (TaskRecord& r : rows_) {
     if (r.number > *k) --r.number;
@@ -112,13 +124,17 @@ void SettingsList::ClickList(TaskStore& store) {
   combo_.visible = true;
 }
 
-void SettingsList::PickState(TaskStore& store, const std::string& word) {
-  if (!combo_.visible || (word != words::kEnabled && word != words::kDisabled)) return;
+std::optional<UserMessage> SettingsList::PickState(TaskStore& store, const std::string& word) {
+  if (!combo_.visible || (word != words::kEnabled && word != words::kDisabled)) return std::nullopt;
+  if (const auto row = RowOf(combo_.task)) {
+    if (auto changed = CheckRowIsCurrent(store, *row)) return changed;
+  }
   store.SetTaskEnabled(combo_.task, word);
   combo_.item = word == words::kEnabled ? 0 : 1;
   // The row of the task under the combo, also when the selection has moved
   // with the keyboard since the click.
   if (const auto row = RowOf(combo_.task)) rows_[*row].enabled = word;
+  return std::nullopt;
 }
 
 int SettingsList::OpenAddEditor() {
@@ -127,11 +143,15 @@ int SettingsList::OpenAddEditor() {
   return id;
 }
 
-SettingsList::ModifyOpening SettingsList::OpenModifyEditor() {
+SettingsList::ModifyOpening SettingsList::OpenModifyEditor(TaskStore& store) {
   ModifyOpening opening;
   const std::optional<int> n = SelectedTask();
   if (!n) {
     opening.refusal = UserMessage{kSelectTaskToModify, kErrorCaption, MessageIcon::Error};
+    return opening;
+  }
+  if (auto changed = CheckRowIsCurrent(store, *selected_)) {
+    opening.refusal = changed;
     return opening;
   }
   opening.editorId = nextEditor_++;

@@ -18,6 +18,9 @@ namespace ordavi {
 
 inline constexpr const char* kSelectTaskToDelete = "请选择要删除的任务";
 inline constexpr const char* kSelectTaskToModify = "请选择要修改的任务";
+// The store changed under the dialog (another program, another user's agent,
+// a registry import): the rows were read again and nothing was changed.
+inline constexpr const char* kTasksChangedElsewhere = "任务已在别处被更改，列表已重新读取，请重新选择后再操作。";
 
 // The wait box (minutes) reads "." as its decimal point whatever the locale's
 // separator, since "." is the only separator it lets the user type.
@@ -63,7 +66,13 @@ class SettingsList {
   void ClickList(TaskStore& store);
   // A word picked in the state combo: "启用" or "禁用" is stored for the task
   // under the combo and shown in its row.
-  void PickState(TaskStore& store, const std::string& word);
+  //
+  // Delete, modify and the state combo act on a task by its number, and the
+  // store may have changed since the rows were read. Each first checks that
+  // the task under the row still holds the row's schedule, type and
+  // parameter; if not, the rows are read again, nothing is changed and the
+  // returned message says so.
+  std::optional<UserMessage> PickState(TaskStore& store, const std::string& word);
 
   // Task editors. Each one remembers whether it adds a task or rewrites a
   // given one; the numbers of the tasks being rewritten follow deletes made
@@ -76,7 +85,7 @@ class SettingsList {
     int editorId = 0;
     int task = 0;
   };
-  ModifyOpening OpenModifyEditor();
+  ModifyOpening OpenModifyEditor(TaskStore& store);
   void CloseEditor(int editorId);
   // The editor's OK: stores the task (AddTask or ModifyTask), moves its row to
   // the bottom of the list, hides the state combo and forgets the editor. A
@@ -88,6 +97,9 @@ class SettingsList {
 
  private:
   std::optional<std::size_t> RowOf(int task) const;
+  // Nothing when the row still shows its stored task; otherwise the rows are
+  // read again and the message tells the user.
+  std::optional<UserMessage> CheckRowIsCurrent(TaskStore& store, std::size_t row);
   void RemoveRow(std::size_t index);
 
   std::vector<TaskRecord> rows_;

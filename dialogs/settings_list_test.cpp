@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+
 #include "store/testing/error_of.h"
 #include "store/testing/fake_registry.h"
 
@@ -83,7 +86,7 @@ TEST_F(SettingsListTest, DeleteRenumbersStoreAndRowsAlike) {
 TEST_F(SettingsListTest, DeleteAfterModifyKeepsEachLabelOnItsTask) {
   AddThree();
   SelectTask(1);
-  const auto opening = list.OpenModifyEditor();
+  const auto opening = list.OpenModifyEditor(store);
   list.CommitEditor(opening.editorId, store, "每天9时0分", "提醒", "changed");
   ASSERT_EQ(Rows().size(), 3u);  // rows 2, 3, 1
   SelectTask(2);
@@ -137,7 +140,7 @@ TEST_F(SettingsListTest, StateComboHidesAfterADeleteOrAModify) {
     if (viaDelete) {
       list.DeleteSelected(store);
     } else {
-      list.CommitEditor(list.OpenModifyEditor().editorId, store, "每天1时0分", "提醒", "");
+      list.CommitEditor(list.OpenModifyEditor(store).editorId, store, "每天1时0分", "提醒", "");
     }
     EXPECT_FALSE(list.stateCombo().visible) << viaDelete;
   }
@@ -149,12 +152,12 @@ TEST_F(SettingsListTest, EditorsStoreTheirOwnTaskWhateverHappensMeanwhile) {
   // second modify editor for task 2, task 1 deleted (task 3 becomes 2, task 2
   // becomes 1).
   SelectTask(3);
-  const auto forThree = list.OpenModifyEditor();
+  const auto forThree = list.OpenModifyEditor(store);
   EXPECT_EQ(forThree.task, 3);
   SelectTask(1);
   const int adder = list.OpenAddEditor();
   SelectTask(2);
-  const auto forTwo = list.OpenModifyEditor();
+  const auto forTwo = list.OpenModifyEditor(store);
   SelectTask(1);
   ASSERT_FALSE(list.DeleteSelected(store).has_value());
   EXPECT_EQ(list.EditorTarget(forThree.editorId), 2);
@@ -181,7 +184,7 @@ TEST_F(SettingsListTest, EditorsStoreTheirOwnTaskWhateverHappensMeanwhile) {
 TEST_F(SettingsListTest, AnEditorWhoseTaskWasDeletedAddsItsTask) {
   AddThree();
   SelectTask(2);
-  const auto opening = list.OpenModifyEditor();
+  const auto opening = list.OpenModifyEditor(store);
   list.DeleteSelected(store);
   EXPECT_EQ(RowText(list.CommitEditor(opening.editorId, store, "每天3时0分", "提醒", "")), "3|每天3时0分|提醒||启用");
   EXPECT_EQ(store.Count(), 3);
@@ -189,14 +192,14 @@ TEST_F(SettingsListTest, AnEditorWhoseTaskWasDeletedAddsItsTask) {
 
 TEST_F(SettingsListTest, ModifyNeedsASelectedRowAndWritesAMissingEnabledWord) {
   AddThree();
-  const auto refused = list.OpenModifyEditor();
+  const auto refused = list.OpenModifyEditor(store);
   ASSERT_TRUE(refused.refusal.has_value());
   EXPECT_EQ(refused.refusal->text, "请选择要修改的任务");
   EXPECT_EQ(refused.refusal->caption, "错误");
 
   key.values.erase("D1");
   SelectTask(1);
-  const auto opening = list.OpenModifyEditor();
+  const auto opening = list.OpenModifyEditor(store);
   EXPECT_EQ(list.CommitEditor(opening.editorId, store, "每天1时0分", "提醒", "").enabled, "启用");
   EXPECT_EQ(reg.ReadString("D1"), "启用");
 }
@@ -204,7 +207,7 @@ TEST_F(SettingsListTest, ModifyNeedsASelectedRowAndWritesAMissingEnabledWord) {
 TEST_F(SettingsListTest, ARefusedWriteLeavesRowsAndEditorAsTheyWere) {
   AddThree();
   SelectTask(2);
-  const auto opening = list.OpenModifyEditor();
+  const auto opening = list.OpenModifyEditor(store);
   key.failWrites = {"B2"};
   EXPECT_EQ(ErrorOf([&] { list.CommitEditor(opening.editorId, store, "每天1时0分", "提醒", ""); }),
             "Failed to set data for 'B2'");
@@ -213,6 +216,55 @@ TEST_F(SettingsListTest, ARefusedWriteLeavesRowsAndEditorAsTheyWere) {
   key.failWrites.clear();
   list.CommitEditor(opening.editorId, store, "每天1时0分", "提醒", "");
   EXPECT_EQ(Rows().back(), "2|每天1时0分|提醒||禁用");
+}
+
+// Tasks one to four; another program deletes task 2 while the rows still show
+// the old numbers. Acting on the row "three" (now task 4's slot holds
+// nothing and task 3 is "four") changes nothing: the rows are read again and
+// the user is told. A row whose task is unchanged still acts.
+TEST_F(SettingsListTest, ARowWhoseTaskChangedElsewhereIsReadAgainAndNothingChanges) {
+  using Act = std::function<std::optional<UserMessage>(SettingsList&, TaskStore&)>;
+  const struct {
+    const char* what;
+    Act act;
+  } cases[] = {
+      {"delete", [](SettingsList& l, TaskStore& s) { return l.DeleteSelected(s); }},
+      {"modify", [](SettingsList& l, TaskStore& s) { return l.OpenModifyEditor(s).refusal; }},
+      {"state combo",
+       [](SettingsList& l, TaskStore& s) {
+         l.ClickList(s);
+         return l.PickState(s, "禁用");
+       }},
+  };
+  for (const auto& c : cases) {
+    FakeRegistryKey k;
+    Registry r{k};
+    TaskStore mine{r}, elsewhere{r};
+    mine.LoadTaskCounter();
+    for (const char* text : {"one", "two", "three", "four"}) mine.AddTask("每天8时30分", "提醒", text);
+    SettingsList l;
+    l.Load(mine);
+    elsewhere.LoadTaskCounter();
+    elsewhere.DeleteTask(2);
+    const std::map<std::string, std::string> before = [&] {
+      std::map<std::string, std::string> v;
+      for (const auto& [name, value] : k.values) v[name] = value.data;
+      return v;
+    }();
+
+    l.Select(2);  // "three", shown as task 3
+    const std::optional<UserMessage> message = c.act(l, mine);
+    ASSERT_TRUE(message.has_value()) << c.what;
+    EXPECT_EQ(message->text, kTasksChangedElsewhere) << c.what;
+    EXPECT_EQ(message->caption, "提示") << c.what;
+    for (const auto& [name, value] : k.values) EXPECT_EQ(value.data, before.at(name)) << c.what << " " << name;
+    ASSERT_EQ(l.rows().size(), 3u) << c.what;  // read again: one, three, four
+    EXPECT_EQ(l.rows()[1].param, "three") << c.what;
+    EXPECT_EQ(l.rows()[1].number, 2) << c.what;
+
+    l.Select(1);  // now current: the action goes ahead
+    EXPECT_FALSE(c.act(l, mine).has_value()) << c.what;
+  }
 }
 
 TEST(MinutesKeys, OnlyDigitsPointAndBackspace) {

@@ -11,7 +11,7 @@
 #   bash e2e/scenarios.sh --list       the scenarios, one a line
 set -u
 SCENARIOS=(damaged_store first_start hotkeys_ctrl close_agent bad_option notices_about due_tasks countdown_shutdown
-  countdown_cancel unreadable_task junk_menu soak tray_menu power_menu settings_tasks settings_options high_dpi install readme_pictures)
+  countdown_cancel countdown_close unreadable_task junk_menu soak tray_menu power_menu settings_tasks settings_options high_dpi install readme_pictures)
 SCENARIO="${1:?scenario or --list}"
 if [ "$SCENARIO" = --list ]; then
   printf '%s\n' "${SCENARIOS[@]}"
@@ -333,6 +333,36 @@ scenario_countdown_cancel() {
   check "the icon was modified (NIM_MODIFY on the same record)" \
     has "$(calls shell32.Shell_NotifyIconA)" "\\(00000001,0*${addr: -8}\\)"
   shot e2e-countdown-cancelled
+}
+
+# The countdown window's close box means "no": the countdown is cancelled as
+# by its cancel button (sound, monitoring off, no power call), and the agent
+# keeps running until the tray menu's exit.
+scenario_countdown_close() {
+  setup
+  countdown_task 8
+  local addr at
+  addr=$(tray_record_address)
+  sleep 1
+  # The close box sits at the right end of the title bar.
+  at=$(drv info TForm1 'Windows 正在准备关机...' |
+    sed -nE 's/^window TForm1 .* at ([0-9]+),([0-9]+) outer ([0-9]+)x([0-9]+) .*/\1 \2 \3/p' |
+    awk '{ print $1 + $3 - 14, $2 + 12 }')
+  echo "close box at $at"
+  # shellcheck disable=SC2086
+  xdotool mousemove $at click 1
+  sleep 1
+  check "the countdown window is hidden" [ "$(drv count TForm1 '*')" = 0 ]
+  shot e2e-countdown-closed
+  sleep 12  # past the countdown's end and one tick interval more
+  check "no power action after the close box" [ -z "$(power_calls)" ]
+  check "the agent still runs (its hidden main window is there)" quiet drv hidden TForm1
+  check "the icon is still in the tray (no NIM_DELETE)" \
+    not has "$(calls shell32.Shell_NotifyIconA)" '\(00000002,'
+  check "monitoring off: tray tip \"Ordavi-禁用\"" [ "$(tray_tip "$(tray_record "$addr")")" = "$(tip_bytes 'Ordavi-禁用')" ]
+  check "the tick stays off" has "$(last_timer1_call)" 'KillTimer'
+  menu_command "$MENU_EXIT"
+  check "the tray menu's exit still ends the agent" quiet drv gone TForm1 '*' 15
 }
 
 # --- The tray menu
@@ -845,6 +875,10 @@ scenario_settings_options() {
   eventually 5 quiet drv gone '#32770' '提示' 1
   check "the editor stays open" quiet drv wait TForm5 '任务' 1
   check "nothing stored: TaskNum 0" [ "$(reg_dword TaskNum)" = 0x0 ]
+  menu_command "$MENU_SETTINGS"
+  sleep 1
+  check "设置 again: still one settings dialog and one editor" \
+    eval '[ "$(drv count TForm3 "*")" = 1 ] && [ "$(drv count TForm5 "*")" = 1 ]'
   quiet drv close TForm3 '设置'
   check "closing the dialog closes its editor" eventually 5 quiet drv gone TForm5 '*' 1
 

@@ -2,16 +2,16 @@
 // Countdown in actions/countdown.h).
 #pragma once
 
-#include <string>
+#include "store/task_types.h"
 
 namespace ordavi {
 
 class CountdownControl {
  public:
   virtual ~CountdownControl() = default;
-  virtual void SetPendingAction(const std::string& word) = 0;
-  virtual void StartCountdown(const std::string& word) = 0;
-  virtual bool CountdownRunning() const = 0;
+  // Starts the countdown for a task of a countdown type; at its end the
+  // countdown carries out what the type names.
+  virtual void StartCountdown(const TaskType& type) = 0;
 };
 
 }  // namespace ordavi

@@ -11,13 +11,6 @@ namespace ordavi {
 
 namespace {
 
-// First GBK bytes of the unit characters that end the fields.
-constexpr char kDaySep = '\xC8';     // 日
-constexpr char kHourSep = '\xCA';    // 时
-constexpr char kMinuteSep = '\xB7';  // 分, 分钟
-constexpr char kMonthSep = '\xD4';   // 月
-constexpr std::size_t kKindBytes = 4;
-
 struct KindEntry {
   ScheduleKind kind;
   const char* word;
@@ -30,19 +23,12 @@ constexpr KindEntry kKinds[] = {
     {ScheduleKind::AfterBoot, words::kAfterBoot},
 };
 
-bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
-
-int DaysInMonth(int y, int m) {
-  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return m == 2 && IsLeapYear(y) ? 29 : kDays[m - 1];
-}
-
 // Converts a field and tells whether it equals `value`; the comparison is made
 // in 64 bits so that a negative field never equals an unsigned clock value.
 bool FieldIs(const std::string& field, long long value) { return StrToInt(field) == value; }
 
 // A text holding nothing but its kind word has no fields and is never due.
-bool OnlyKindWord(const std::string& text) { return text.size() <= kKindBytes; }
+bool OnlyKindWord(const std::string& text) { return text.size() <= kKindWordBytes; }
 
 // Cuts the fields and, for a text without fields, answers "not due" at once.
 MatchResult Cut(const std::string& text, const std::string& separators, bool& done) {
@@ -53,6 +39,13 @@ MatchResult Cut(const std::string& text, const std::string& separators, bool& do
 }
 
 }  // namespace
+
+bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+int DaysInMonth(int y, int m) {
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return m == 2 && IsLeapYear(y) ? 29 : kDays[m - 1];
+}
 
 std::optional<ScheduleKind> KindOf(const std::string& scheduleText) {
   const std::string head = FirstChars(scheduleText, 2);
@@ -190,7 +183,7 @@ std::uint32_t UptimeMinutes(SystemClock& clock) { return clock.TickCount() / 100
 
 std::vector<std::string> ScanFields(const std::string& text, const std::string& separators) {
   std::vector<std::string> fields;
-  std::size_t start = kKindBytes;
+  std::size_t start = kKindWordBytes;
   bool ended = false;
   for (char sep : separators) {
     if (ended || start >= text.size()) {
@@ -212,7 +205,7 @@ std::vector<std::string> ScanFields(const std::string& text, const std::string& 
 
 MatchResult Matchers::MatchIdle(const ScheduleNow&, const std::string& text) {
   bool done = false;
-  MatchResult r = Cut(text, {kMinuteSep}, done);
+  MatchResult r = Cut(text, {kMinuteUnit}, done);
   if (done) return r;
   r.due = FieldIs(r.fields[0], IdleMinutes(clock_));
   return r;
@@ -220,7 +213,7 @@ MatchResult Matchers::MatchIdle(const ScheduleNow&, const std::string& text) {
 
 MatchResult Matchers::MatchAfterBoot(const ScheduleNow&, const std::string& text) {
   bool done = false;
-  MatchResult r = Cut(text, {kHourSep, kMinuteSep}, done);
+  MatchResult r = Cut(text, {kHourUnit, kMinuteUnit}, done);
   if (done) return r;
   const std::int32_t h = StrToInt(r.fields[0]);
   const std::int32_t m = StrToInt(r.fields[1]);
@@ -232,7 +225,7 @@ MatchResult Matchers::MatchAfterBoot(const ScheduleNow&, const std::string& text
 
 MatchResult Matchers::MatchOnce(const ScheduleNow& now, const std::string& text) {
   bool done = false;
-  MatchResult r = Cut(text, {kDaySep, kHourSep, kMinuteSep}, done);
+  MatchResult r = Cut(text, {kDayUnit, kHourUnit, kMinuteUnit}, done);
   if (done) return r;
   const Date d = StrToDate(r.fields[0], dates_.ShortDateFormat());
   r.due = d.year == now.year && d.month == now.month && d.day == now.day && FieldIs(r.fields[1], now.hour) &&
@@ -242,7 +235,7 @@ MatchResult Matchers::MatchOnce(const ScheduleNow& now, const std::string& text)
 
 MatchResult Matchers::MatchDaily(const ScheduleNow& now, const std::string& text) {
   bool done = false;
-  MatchResult r = Cut(text, {kHourSep, kMinuteSep}, done);
+  MatchResult r = Cut(text, {kHourUnit, kMinuteUnit}, done);
   if (done) return r;
   r.due = FieldIs(r.fields[0], now.hour) && FieldIs(r.fields[1], now.minute);
   return r;
@@ -250,7 +243,7 @@ MatchResult Matchers::MatchDaily(const ScheduleNow& now, const std::string& text
 
 MatchResult Matchers::MatchWeekly(const ScheduleNow& now, const std::string& text) {
   bool done = false;
-  MatchResult r = Cut(text, {kDaySep, kHourSep, kMinuteSep}, done);
+  MatchResult r = Cut(text, {kDayUnit, kHourUnit, kMinuteUnit}, done);
   if (done) return r;
   if (r.fields[0] == "7") r.fields[0] = "0";  // Sunday is day 0 of the clock
   r.due = FieldIs(r.fields[0], now.dayOfWeek) && FieldIs(r.fields[1], now.hour) && FieldIs(r.fields[2], now.minute);
@@ -259,7 +252,7 @@ MatchResult Matchers::MatchWeekly(const ScheduleNow& now, const std::string& tex
 
 MatchResult Matchers::MatchMonthly(const ScheduleNow& now, const std::string& text) {
   bool done = false;
-  MatchResult r = Cut(text, {kDaySep, kHourSep, kMinuteSep}, done);
+  MatchResult r = Cut(text, {kDayUnit, kHourUnit, kMinuteUnit}, done);
   if (done) return r;
   r.due = FieldIs(r.fields[0], now.day) && FieldIs(r.fields[1], now.hour) && FieldIs(r.fields[2], now.minute);
   return r;
@@ -267,7 +260,7 @@ MatchResult Matchers::MatchMonthly(const ScheduleNow& now, const std::string& te
 
 MatchResult Matchers::MatchYearly(const ScheduleNow& now, const std::string& text) {
   bool done = false;
-  MatchResult r = Cut(text, {kMonthSep, kDaySep, kHourSep, kMinuteSep}, done);
+  MatchResult r = Cut(text, {kMonthUnit, kDayUnit, kHourUnit, kMinuteUnit}, done);
   if (done) return r;
   r.due = FieldIs(r.fields[0], now.month) && FieldIs(r.fields[1], now.day) && FieldIs(r.fields[2], now.hour) &&
           FieldIs(r.fields[3], now.minute);

@@ -27,6 +27,17 @@ struct ScheduleNow {
 
 enum class ScheduleKind { Idle, AfterBoot, Once, Daily, Weekly, Monthly, Yearly };
 
+// First GBK bytes of the unit characters that end the fields, and the bytes
+// of the kind word the fields follow.
+inline constexpr char kDayUnit = '\xC8';     // 日
+inline constexpr char kHourUnit = '\xCA';    // 时
+inline constexpr char kMinuteUnit = '\xB7';  // 分, 分钟
+inline constexpr char kMonthUnit = '\xD4';   // 月
+inline constexpr std::size_t kKindWordBytes = 4;
+
+bool IsLeapYear(int year);
+int DaysInMonth(int year, int month);
+
 // The kind named by the first two characters of a schedule text, if any.
 std::optional<ScheduleKind> KindOf(const std::string& scheduleText);
 

@@ -7,15 +7,6 @@
 
 namespace ordavi {
 
-std::uint32_t TimerIntervalMs(MainTimer timer) {
-  switch (timer) {
-    case MainTimer::TaskTick: return kTaskTickIntervalMs;
-    case MainTimer::CountdownSecond: return kCountdownSecondIntervalMs;
-    case MainTimer::TickPause: return kTickPauseIntervalMs;
-  }
-  return kTaskTickIntervalMs;
-}
-
 std::string FaultyScheduleNotice(int taskNumber, const std::string& scheduleText) {
   return "任务" + Decimal(taskNumber) + "的时间“" + QuoteForMessage(scheduleText) + "”无法识别，已跳过，请修改";
 }
@@ -86,17 +77,18 @@ void TaskTick::Dispatch(int n) {
   }
   switch (type->run) {
     case TaskRun::Countdown:
-      countdown_.SetPendingAction(type->countdownWord);
-      countdown_.StartCountdown(type->countdownWord);
+      countdown_.StartCountdown(*type);
       return;
     case TaskRun::Junk:
       // The cleaning blocks the thread without pumping messages; the pause
       // counts from its end.
-      actions_.CleanJunk(false);
-      Pause();
+      state_.WhileCleaningJunk([this] {
+        actions_.CleanJunk(false);
+        state_.StartPause();
+      });
       return;
     case TaskRun::Immediate:
-      Pause();
+      state_.StartPause();
       RunImmediate(type->action, param.value_or(std::string()));
       return;
   }
@@ -112,21 +104,6 @@ void TaskTick::RunImmediate(TaskAction action, const std::string& param) {
     case TaskAction::EnableAdapter: actions_.SetAdapterState(param, true); break;
     default: break;  // the countdown and junk types are not immediate
   }
-}
-
-void TaskTick::Pause() {
-  timers_.SetTimerEnabled(MainTimer::TaskTick, false);
-  // A pause already running (monitoring was switched on again during it) is
-  // started afresh: it must last a full minute from this task, or it would
-  // end within the task's own minute and the task would run again.
-  timers_.SetTimerEnabled(MainTimer::TickPause, false);
-  timers_.SetTimerEnabled(MainTimer::TickPause, true);
-}
-
-void TaskTick::EndPause() {
-  const bool mayRun = guards_.MonitoringOn() && !guards_.SettingsDialogOpen() && !countdown_.CountdownRunning();
-  if (mayRun) timers_.SetTimerEnabled(MainTimer::TaskTick, true);
-  timers_.SetTimerEnabled(MainTimer::TickPause, false);
 }
 
 }  // namespace ordavi

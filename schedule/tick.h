@@ -1,14 +1,11 @@
 // The task tick: every ten seconds one pass over the task store tests each
 // enabled task against the local time and dispatches the due ones.
 //
-// The tick lives in one of three states, given by the main window's timers:
-// Running (TaskTick on), Paused (TaskTick off, TickPause on: a task has just
-// run at once, and its schedule stays due for the rest of its minute) and
-// Stopped (both off: a countdown runs, monitoring is off or the settings
-// dialog is open). TaskTick is driven by the timer events RunPass and
-// EndPause and switches the timers through the TimerPort; everything it does
-// to the system goes through TickActions and CountdownControl. What a type
-// word means comes from the one task-type table (store/task_types.h).
+// Whether the tick runs is kept by TickRunState (schedule/tick_state.h): a
+// pass that runs a task at once starts the minute's pause there, and junk
+// cleaning holds the tick while it runs. Everything the tick does to the
+// system goes through TickActions and CountdownControl. What a type word
+// means comes from the one task-type table (store/task_types.h).
 #pragma once
 
 #include <cstdint>
@@ -20,7 +17,7 @@
 #include "schedule/countdown_control.h"
 #include "schedule/local_clock.h"
 #include "schedule/schedule.h"
-#include "schedule/timers.h"
+#include "schedule/tick_state.h"
 #include "store/task_types.h"
 #include "store/tasks.h"
 
@@ -41,15 +38,6 @@ class TickActions {
   virtual void CleanJunk(bool openLog) = 0;
 };
 
-// Port: the states owned by other windows that decide whether the tick may
-// run again when a pause ends.
-class TickGuards {
- public:
-  virtual ~TickGuards() = default;
-  virtual bool MonitoringOn() const = 0;        // the tray menu's monitoring item is checked
-  virtual bool SettingsDialogOpen() const = 0;  // the settings dialog is open
-};
-
 // The notice shown once for a task whose schedule text cannot be converted.
 std::string FaultyScheduleNotice(int taskNumber, const std::string& scheduleText);
 // The notice shown once for a task one of whose values cannot be read (a value
@@ -58,25 +46,14 @@ std::string UnreadableTaskNotice(int taskNumber, const std::string& valueName);
 
 class TaskTick {
  public:
-  TaskTick(TaskStore& store, Matchers& matchers, LocalClock& clock, TimerPort& timers, TickActions& actions,
-           CountdownControl& countdown, TickGuards& guards)
-      : store_(store),
-        matchers_(matchers),
-        clock_(clock),
-        timers_(timers),
-        actions_(actions),
-        countdown_(countdown),
-        guards_(guards) {}
+  TaskTick(TaskStore& store, Matchers& matchers, LocalClock& clock, TickRunState& state, TickActions& actions,
+           CountdownControl& countdown)
+      : store_(store), matchers_(matchers), clock_(clock), state_(state), actions_(actions), countdown_(countdown) {}
 
   // One pass of the task tick: the local time is taken once, then tasks 1 to
   // the task counter are tested and dispatched in number order. A due task
   // does not end the pass.
   void RunPass();
-  // The end of the tick pause: TickPause goes off, and TaskTick goes on again only
-  // when nothing else has stopped the tick since (monitoring switched off, a
-  // countdown running, the settings dialog open). Each of those switches
-  // TaskTick on again itself when it ends.
-  void EndPause();
 
  private:
   bool IsDue(int n, const ScheduleNow& now, const std::string& schedule);
@@ -88,15 +65,13 @@ class TaskTick {
   void RunImmediate(TaskAction action, const std::string& param);
   // A field of task n, or nothing when the registry refuses to give it.
   std::optional<std::string> Read(TaskField field, int n);
-  void Pause();
 
   TaskStore& store_;
   Matchers& matchers_;
   LocalClock& clock_;
-  TimerPort& timers_;
+  TickRunState& state_;
   TickActions& actions_;
   CountdownControl& countdown_;
-  TickGuards& guards_;
   // Tasks whose schedule text could not be converted, with the text the user
   // was told about: each faulty text is reported once.
   std::map<int, std::string> reportedFaulty_;

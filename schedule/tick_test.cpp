@@ -7,6 +7,7 @@
 
 #include "actions/countdown.h"
 #include "schedule/testing/fake_timers.h"
+#include "store/testing/countdown_types.h"
 #include "store/testing/fake_registry.h"
 
 namespace ordavi {
@@ -52,7 +53,7 @@ struct FixedDates : DateFormatSource {
 };
 
 // Records every action, and the countdown's power and dial-up calls, in one log.
-struct Recorder : TickActions, CountdownView, SoundPlayer, CountdownSystem, PowerSystem, TickGuards {
+struct Recorder : TickActions, CountdownView, SoundPlayer, CountdownSystem, PowerSystem {
   explicit Recorder(FakeTimers& t) : timers(t) {}
   void Log(const std::string& s) { log.push_back(s); }
 
@@ -87,22 +88,23 @@ struct Recorder : TickActions, CountdownView, SoundPlayer, CountdownSystem, Powe
   void Hide() override {}
   void Play(const std::string&, std::uint32_t) override {}
   void Stop() override {}
-  void SwitchMonitoringOff() override { monitoring = false; }
+  // As the agent does it: monitoring off holds the tick.
+  void SwitchMonitoringOff() override {
+    monitoring = false;
+    if (state) state->MonitoringSwitchedOff();
+  }
   void CloseAllPrograms() override { Log("close all"); }
   void HangUpDialup() override { Log("hang up"); }
   void ExitWindowsEx(std::uint32_t flags, std::uint32_t) override { Log("ExitWindowsEx " + std::to_string(flags)); }
   void SetSystemPowerState(std::int32_t s, std::int32_t) override { Log("SetSystemPowerState " + std::to_string(s)); }
   void NtShutdownSystem(std::int32_t a) override { Log("NtShutdownSystem " + std::to_string(a)); }
 
-  bool MonitoringOn() const override { return monitoring; }
-  bool SettingsDialogOpen() const override { return settingsOpen; }
-
   FakeTimers& timers;
   std::vector<std::string> log;
   std::uint64_t junkMs = 0;
   std::uint64_t pumpMs = 0;
   bool monitoring = true;
-  bool settingsOpen = false;
+  TickRunState* state = nullptr;
 };
 
 // The main window's tick and countdown wired to fake timers, as the main window wires
@@ -112,7 +114,8 @@ class TickTest : public ::testing::Test {
   TickTest() {
     timers.OnFire(MainTimer::TaskTick, [this] { tick.RunPass(); });
     timers.OnFire(MainTimer::CountdownSecond, [this] { countdown.OnSecond(); });
-    timers.OnFire(MainTimer::TickPause, [this] { tick.EndPause(); });
+    timers.OnFire(MainTimer::TickPause, [this] { state.EndPause(); });
+    rec.state = &state;
   }
 
   void Add(const std::string& schedule, const std::string& type, const std::string& param = "",
@@ -123,7 +126,7 @@ class TickTest : public ::testing::Test {
   // Start-up: the counter is loaded and the task tick runs.
   void Start() {
     store.LoadTaskCounter();
-    timers.SetTimerEnabled(MainTimer::TaskTick, true);
+    state.Start();
   }
   // The times (seconds after 08:29:05) of the task tick's passes.
   std::vector<std::uint64_t> Passes() const {
@@ -145,8 +148,9 @@ class TickTest : public ::testing::Test {
   Matchers matchers{system, dates};
   Recorder rec{timers};
   Options options;
-  Countdown countdown{options, rec, timers, rec, rec, rec};
-  TaskTick tick{store, matchers, local, timers, rec, countdown, rec};
+  TickRunState state{timers};
+  Countdown countdown{options, rec, timers, state, rec, rec, rec};
+  TaskTick tick{store, matchers, local, state, rec, countdown};
 };
 
 using Log = std::vector<std::string>;
@@ -197,11 +201,13 @@ TEST_F(TickTest, DispatchesEachTypeWordAndPausesOnlyAfterImmediateTypes) {
     FakeLocalClock lc{t};
     lc.startSecondOfDay = 8 * 3600 + 30 * 60;
     Recorder rc{t};
-    Countdown cd{options, rc, t, rc, rc, rc};
-    TaskTick tk{s, matchers, lc, t, rc, cd, rc};
+    TickRunState ts{t};
+    rc.state = &ts;
+    Countdown cd{options, rc, t, ts, rc, rc, rc};
+    TaskTick tk{s, matchers, lc, ts, rc, cd};
     s.LoadTaskCounter();
     s.AddTask("每天8时30分", c.type, c.param);
-    t.SetTimerEnabled(MainTimer::TaskTick, true);
+    ts.Start();
     tk.RunPass();
     EXPECT_EQ(rc.log, c.expected) << c.type;
     EXPECT_EQ(t.TimerEnabled(MainTimer::TickPause), c.pauses) << c.type;
@@ -217,13 +223,15 @@ TEST_F(TickTest, AnImmediateActionThatPumpsMessagesRunsOnceInItsMinute) {
     FakeTimers t;
     FakeLocalClock lc{t};
     Recorder rc{t};
-    Countdown cd{options, rc, t, rc, rc, rc};
-    TaskTick tk{s, matchers, lc, t, rc, cd, rc};
+    TickRunState ts{t};
+    rc.state = &ts;
+    Countdown cd{options, rc, t, ts, rc, rc, rc};
+    TaskTick tk{s, matchers, lc, ts, rc, cd};
     t.OnFire(MainTimer::TaskTick, [&] { tk.RunPass(); });
-    t.OnFire(MainTimer::TickPause, [&] { tk.EndPause(); });
+    t.OnFire(MainTimer::TickPause, [&] { ts.EndPause(); });
     s.LoadTaskCounter();
     s.AddTask("每天8时30分", type, "x");
-    t.SetTimerEnabled(MainTimer::TaskTick, true);
+    ts.Start();
     rc.pumpMs = 40 * kSecond;   // the pass at 08:30:05 acts until 08:30:45
     t.Advance(3 * kMinute);
     EXPECT_EQ(rc.log.size(), 1u) << type;
@@ -238,8 +246,8 @@ TEST_F(TickTest, EachReminderRunsOnceWhenMonitoringComesBackDuringAPause) {
   Add("每天8时30分", "提醒", "one");
   Add("每天8时31分", "提醒", "two");
   timers.Advance(105 * kSecond);  // 08:30:50: "one" ran at 08:30:05, the pause runs
-  timers.SetTimerEnabled(MainTimer::TaskTick, false);  // monitoring off and on again
-  timers.SetTimerEnabled(MainTimer::TaskTick, true);
+  state.MonitoringSwitchedOff();  // monitoring off and on again
+  state.MonitoringSwitchedOn();
   timers.Advance(3 * kMinute);
   EXPECT_EQ(rec.log, (std::vector<std::string>{"notice one", "notice two"}));
 }
@@ -334,9 +342,9 @@ TEST_F(TickTest, NoCatchingUpForAMinuteThatPassedWhileTheTickWasStopped) {
   Add("每天8时30分", "提醒", "missed");
   Start();
   timers.Advance(30 * kSecond);
-  timers.SetTimerEnabled(MainTimer::TaskTick, false);  // monitoring off at 08:29:35
+  state.MonitoringSwitchedOff();  // at 08:29:35
   timers.Advance(95 * kSecond);
-  timers.SetTimerEnabled(MainTimer::TaskTick, true);  // on again at 08:31:10
+  state.MonitoringSwitchedOn();  // at 08:31:10
   timers.Advance(5 * kMinute);
   EXPECT_TRUE(rec.log.empty());
 }
@@ -391,14 +399,15 @@ TEST_F(TickTest, TheEndOfAPauseSwitchesTheTickOnOnlyWhenNothingElseStoppedIt) {
   for (const auto& c : cases) {
     FakeTimers t;
     Recorder rc{t};
-    rc.monitoring = c.monitoring;
-    rc.settingsOpen = c.settingsOpen;
-    Countdown cd{options, rc, t, rc, rc, rc};
-    TaskTick tk{store, matchers, local, t, rc, cd, rc};
-    if (c.countdown) cd.StartCountdown("关机");
-    t.SetTimerEnabled(MainTimer::TaskTick, false);
-    t.SetTimerEnabled(MainTimer::TickPause, true);
-    tk.EndPause();
+    TickRunState ts{t};
+    rc.state = &ts;
+    Countdown cd{options, rc, t, ts, rc, rc, rc};
+    ts.Start();
+    ts.StartPause();
+    if (!c.monitoring) ts.MonitoringSwitchedOff();
+    if (c.settingsOpen) ts.SettingsDialogOpened();
+    if (c.countdown) cd.StartCountdown(*testing::CountdownTypeOf("关机"));
+    ts.EndPause();
     EXPECT_EQ(t.TimerEnabled(MainTimer::TaskTick), c.tickOn) << c.what;
     EXPECT_FALSE(t.TimerEnabled(MainTimer::TickPause)) << c.what;
   }
@@ -443,7 +452,7 @@ TEST_F(TickTest, FaultyScheduleIsSkippedAndReportedOncePerText) {
   // A fresh agent reports it again; a disabled faulty task is never converted.
   rec.log.clear();
   store.SetTaskEnabled(2, "禁用");
-  TaskTick restarted{store, matchers, local, timers, rec, countdown, rec};
+  TaskTick restarted{store, matchers, local, state, rec, countdown};
   restarted.RunPass();
   EXPECT_EQ(rec.log, (Log{"notice " + FaultyScheduleNotice(1, "空闲分钟"), "notice still runs"}));
 }
@@ -466,8 +475,10 @@ TEST_F(TickTest, ValueOfTheWrongTypeSkipsItsTaskAndIsReportedOnceUntilItCanBeRea
     TaskStore s{r};
     FakeTimers t;
     Recorder rc{t};
-    Countdown cd{options, rc, t, rc, rc, rc};
-    TaskTick tk{s, matchers, local, t, rc, cd, rc};
+    TickRunState ts{t};
+    rc.state = &ts;
+    Countdown cd{options, rc, t, ts, rc, rc, rc};
+    TaskTick tk{s, matchers, local, ts, rc, cd};
     s.LoadTaskCounter();
     s.AddTask("每天8时29分", "提醒", "first");
     s.AddTask("每天8时29分", "提醒", "second");

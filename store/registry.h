@@ -1,8 +1,9 @@
 // The registry, as the store sees it.
 //
-// RegistryKey is the port: one open key with raw typed values. The Win32
-// adapter (store/win32/) implements it over RegQueryValueExA and friends; the
-// tests use store/testing/fake_registry.h.
+// RegistryKey is the port: one open key with raw typed values, texts as GBK
+// bytes. The Win32 adapter (store/win32/) implements it over RegQueryValueExW
+// and friends, converting texts with code page 936; the tests use
+// store/testing/fake_registry.h.
 //
 // Registry is the shared accessor on top of it. It applies the store's rules
 // for reading and writing: an absent or empty string reads as the empty text,

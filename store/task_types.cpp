@@ -59,11 +59,4 @@ const TaskType* FindTaskType(const std::string& word) {
   return nullptr;
 }
 
-const TaskType* FindCountdownType(const std::string& word) {
-  for (const TaskType& t : kTaskTypes) {
-    if (t.countdownWord && word == t.countdownWord) return &t;
-  }
-  return nullptr;
-}
-
 }  // namespace ordavi

@@ -42,7 +42,5 @@ extern const TaskType kTaskTypes[15];
 
 // The type of a stored type word; null for a word that names no type.
 const TaskType* FindTaskType(const std::string& word);
-// The countdown type whose pending word is `word`; null for any other word.
-const TaskType* FindCountdownType(const std::string& word);
 
 }  // namespace ordavi

@@ -55,14 +55,22 @@ if [ ${#need[@]} -gt 0 ]; then
 fi
 
 # Wine takes its ANSI code page and date format from the locale: zh_CN.UTF-8
-# gives code page 936 (GBK) and the short date format yyyy/M/d.
-if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+# gives code page 936 (GBK) and the short date format yyyy/M/d; en_US.UTF-8
+# (code page 1252) and ja_JP.UTF-8 (932) show what users of an English or a
+# Japanese Windows see.
+missing_locales=()
+for loc in zh_CN en_US ja_JP; do
+  locale -a 2>/dev/null | grep -qi "^$loc\.utf-\?8$" || missing_locales+=("$loc")
+done
+if [ ${#missing_locales[@]} -gt 0 ]; then
   if [ "$(id -u)" = 0 ]; then
-    sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen 2>/dev/null || true
-    grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null || echo 'zh_CN.UTF-8 UTF-8' >> /etc/locale.gen
+    for loc in "${missing_locales[@]}"; do
+      sed -i "s/^# *$loc.UTF-8 UTF-8/$loc.UTF-8 UTF-8/" /etc/locale.gen 2>/dev/null || true
+      grep -q "^$loc.UTF-8 UTF-8" /etc/locale.gen 2>/dev/null || echo "$loc.UTF-8 UTF-8" >> /etc/locale.gen
+    done
     locale-gen >/dev/null
   else
-    echo "The zh_CN.UTF-8 locale is missing; generate it as root." >&2
+    echo "The locales ${missing_locales[*]} (UTF-8) are missing; generate them as root." >&2
     exit 1
   fi
 fi

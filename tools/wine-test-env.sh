@@ -49,6 +49,8 @@
 #   ORDAVI_WINE_TEMPLATE  where the template lives (default build/wine-template/<arch>)
 #   ORDAVI_WINE_KEEP=1    keep the prefix after the test (its path is printed)
 #   ORDAVI_WINE_SCREEN    Xvfb screen, default 1024x768x24
+#   ORDAVI_WINE_LOCALE    the locale instead of zh_CN.UTF-8 (en_US.UTF-8: code
+#                         page 1252; ja_JP.UTF-8: 932)
 #   ORDAVI_WINE_TIMEOUT   seconds wine_run lets a program run (default 300;
 #                         exit code 124 when it is exceeded)
 #
@@ -117,7 +119,7 @@ _wine_base_env() {
   else
     unset WINELOADER
   fi
-  export LC_ALL=zh_CN.UTF-8
+  export LC_ALL="${ORDAVI_WINE_LOCALE:-zh_CN.UTF-8}"
   export WINEDEBUG="${WINEDEBUG:--all}"
   local ours="mscoree,mshtml=;winemenubuilder.exe=d"
   case "${WINEDLLOVERRIDES:-}" in

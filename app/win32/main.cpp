@@ -45,9 +45,11 @@ int RunAgent() {
   Win32Shell shell(mainHandle);
   Win32PowerSystem power;
   Win32DeviceSystem devices(mainHandle);
+  // The one owner of the task tick's timers.
+  TickRunState tickState(window.timers());
   Agent agent(AgentPorts{system, window.tray(), window.hotkeys(), window, window.timers(), notices, shell, power,
                          devices},
-              StoredState{registry, tasks, options});
+              StoredState{registry, tasks, options}, tickState);
 
   // The task tick, the countdown and junk cleaning.
   Win32SystemClock systemClock;
@@ -63,10 +65,8 @@ int RunAgent() {
   AgentTickActions tickActions(notices, shell, processes, dialup, junk);
   AgentCountdownSystem countdownSystem(
       agent, windows, [&window] { return reinterpret_cast<WindowId>(window.handle()); }, dialup, notices);
-  Countdown countdown(options, window.countdownPanel(), window.timers(), sound, countdownSystem, power);
-  SettingsTickHold settingsHold(window.timers(), countdown, [&agent] { return agent.MonitoringOn(); });
-  AgentTickGuards guards(agent, settingsHold);
-  TaskTick tick(tasks, matchers, localClock, window.timers(), tickActions, countdown, guards);
+  Countdown countdown(options, window.countdownPanel(), window.timers(), tickState, sound, countdownSystem, power);
+  TaskTick tick(tasks, matchers, localClock, tickState, tickActions, countdown);
 
   // The settings dialogs and their task editors.
   SettingsServices settings{tasks,
@@ -75,12 +75,12 @@ int RunAgent() {
                             options,
                             system.ExePath(),
                             [&window](std::int32_t max) { window.SetProgressMax(max); },
-                            settingsHold,
+                            tickState,
                             0,  // the system's major version, once start-up has read it
                             systemClock,
                             dateFormat,
                             localClock};
-  AgentEvents events(agent, tick, countdown, junk, [&settings] { SettingsDialog::Open(settings); });
+  AgentEvents events(agent, tick, tickState, countdown, junk, [&settings] { SettingsDialog::Open(settings); });
 
   if (!window.Create(events)) return 1;
   ui::Guard([&] {

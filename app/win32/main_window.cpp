@@ -65,7 +65,13 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case kTrayCallbackMessage:
       OnTrayCallback(lParam);
       return 0;
-    case WM_CLOSE:
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_CLOSE) {
+        events_->OnCloseBox();
+        return 0;
+      }
+      return Default(msg, wParam, lParam);
+    case WM_CLOSE:  // the tray menu's exit, or another program asking the agent to end
       events_->OnClosing();
       DestroyWindow(hwnd_);
       return 0;
@@ -85,9 +91,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 void MainWindow::OnCreate() {
   countdownPanel_.CreateControls();
   CreatePopupMenu();
-  // The design state of the timers; start-up stops the countdown's.
-  timers_.SetTimerEnabled(MainTimer::TaskTick, true);
-  timers_.SetTimerEnabled(MainTimer::CountdownSecond, true);
+  timers_.StartAsCreated();
 }
 
 void MainWindow::CreatePopupMenu() {
@@ -104,9 +108,7 @@ void MainWindow::CreatePopupMenu() {
 }
 
 void MainWindow::OnTimer(UINT_PTR id) {
-  if (id == WindowTimers::IdOf(MainTimer::TaskTick)) events_->OnTaskTick();
-  if (id == WindowTimers::IdOf(MainTimer::CountdownSecond)) events_->OnCountdownSecond();
-  if (id == WindowTimers::IdOf(MainTimer::TickPause)) events_->OnTickPauseEnd();
+  WindowTimers::Fire(id, *events_);
 }
 
 void MainWindow::OnCommand(WORD id) {

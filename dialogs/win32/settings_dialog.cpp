@@ -58,13 +58,22 @@ constexpr int kRightX = 236;
 constexpr int kEditH = 21;
 constexpr int kBottomButtonsY = kClientHeight - kMargin - kButtonH;
 
+// The settings dialog that is open, if any. Two dialogs would each keep their
+// own rows, and a delete in one would renumber the tasks the other shows.
+HWND openDialog = nullptr;
+
 }  // namespace
 
 HWND SettingsDialog::Open(const SettingsServices& services) {
+  if (openDialog && IsWindow(openDialog)) {
+    ui::BringToFront(openDialog);
+    return openDialog;
+  }
   InitDialogControls();
   auto* dialog = new SettingsDialog(services);
   HWND hwnd = dialog->CreateCentred("TForm3", "设置", kStyle, WS_EX_CONTROLPARENT, kClientWidth, kClientHeight);
   if (!hwnd) return nullptr;
+  openDialog = hwnd;
   ShowWindow(hwnd, SW_SHOWNORMAL);
   SetFocus(GetDlgItem(hwnd, kCancel));
   ui::Guard([dialog] {
@@ -234,7 +243,7 @@ void SettingsDialog::PlaceStateCombo() {
 LRESULT SettingsDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_CREATE:
-      services_.tickHold.DialogOpened();
+      services_.tickState.SettingsDialogOpened();
       CreateControls();
       return 0;
     case WM_COMMAND:
@@ -251,7 +260,8 @@ LRESULT SettingsDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       DestroyWindow(hwnd_);
       return 0;
     case WM_DESTROY:
-      services_.tickHold.DialogClosed();
+      if (openDialog == hwnd_) openDialog = nullptr;
+      services_.tickState.SettingsDialogClosed();
       return 0;
     default:
       return Default(msg, wParam, lParam);
@@ -268,8 +278,9 @@ void SettingsDialog::OnCommand(int id, int code, HWND) {
     case kCancel: PostMessageA(hwnd_, WM_CLOSE, 0, 0); break;
     case kStateCombo:
       if (code == CBN_SELCHANGE) {
-        list_.PickState(services_.tasks, TextOf(stateCombo_));
+        const std::optional<UserMessage> changed = list_.PickState(services_.tasks, TextOf(stateCombo_));
         ShowRows();
+        if (changed) ShowUserMessage(*changed);
       }
       break;
     default: break;
@@ -295,8 +306,9 @@ LRESULT SettingsDialog::OnNotify(const NMHDR& header) {
 void SettingsDialog::AddClick() { TaskEditor::OpenForAdd(*this, list_.OpenAddEditor()); }
 
 void SettingsDialog::ModifyClick() {
-  const SettingsList::ModifyOpening opening = list_.OpenModifyEditor();
+  const SettingsList::ModifyOpening opening = list_.OpenModifyEditor(services_.tasks);
   if (opening.refusal) {
+    ShowRows();  // read again when the store changed under the dialog
     ShowUserMessage(*opening.refusal);
     return;
   }

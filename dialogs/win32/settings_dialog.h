@@ -13,9 +13,9 @@
 
 #include "dialogs/options_form.h"
 #include "dialogs/settings_list.h"
-#include "dialogs/settings_tick.h"
+#include "schedule/local_clock.h"
 #include "schedule/schedule.h"
-#include "schedule/tick.h"
+#include "schedule/tick_state.h"
 #include "store/options.h"
 #include "store/registry.h"
 #include "store/tasks.h"
@@ -31,7 +31,7 @@ struct SettingsServices {
   Options& options;    // the in-memory copies
   std::string exePath;
   std::function<void(std::int32_t)> setProgressMax;  // the countdown's progress bar
-  SettingsTickHold& tickHold;
+  TickRunState& tickState;  // held while any settings dialog is open
   std::uint32_t osMajor;  // read at start-up
   SystemClock& clock;     // tick count: uptime text, idle and boot schedules
   DateFormatSource& dates;
@@ -42,8 +42,9 @@ class TaskEditor;
 
 class SettingsDialog : public Window {
  public:
-  // Stops the task tick, then creates, fills and shows a new dialog. A dialog
-  // already open stays as it is.
+  // Stops the task tick, then creates, fills and shows the dialog. There is
+  // one at a time: while it is open, it and its task editors come to the
+  // front instead.
   static HWND Open(const SettingsServices& services);
 
   // Called by an editor of this dialog when its OK has stored a task, or when

@@ -11,7 +11,9 @@
 #include "schedule/schedule.h"
 #include "store/registry.h"
 #include "store/tasks.h"
+#include "store/win32/gbk_text.h"
 #include "store/win32/win32_registry.h"
+#include "store/words.h"
 #include "tools/winetest/winetest.h"
 #include "ui/win32/win32_clock.h"
 
@@ -301,6 +303,88 @@ WT_TEST(ClockReadsTheSystemCounters) {
   // The last input cannot lie in the future.
   const std::uint32_t lastInput = clock.LastInputTick();
   CHECK(lastInput <= clock.TickCount());
+}
+
+// Every fixed word the store compares, as GBK bytes and as the UTF-16 the
+// registry holds.
+struct FixedWord {
+  const char* gbk;
+  const wchar_t* wide;
+};
+const FixedWord kFixedWords[] = {
+    {words::kEnabled, L"启用"},          {words::kDisabled, L"禁用"},       {words::kIdle, L"空闲"},
+    {words::kAfterBoot, L"开机"},        {words::kOnce, L"一次"},           {words::kDaily, L"每天"},
+    {words::kWeekly, L"每周"},           {words::kMonthly, L"每月"},        {words::kYearly, L"每年"},
+    {words::kRemind, L"提醒"},           {words::kOpenFile, L"打开文件"},   {words::kCloseProgram, L"关闭程序"},
+    {words::kHangUp, L"断开拨号"},       {words::kDial, L"拨号连接"},       {words::kLogOffPc, L"注销计算机"},
+    {words::kStandbyPc, L"待机计算机"},  {words::kHibernatePc, L"休眠计算机"}, {words::kRestartPc, L"重启计算机"},
+    {words::kShutDownPc, L"关闭计算机"}, {words::kFastRestart, L"快速重启"}, {words::kFastShutdown, L"快速关机"},
+    {words::kCleanJunk, L"清理系统垃圾"}, {words::kDisableAdapter, L"禁用网卡"}, {words::kEnableAdapter, L"启用网卡"},
+    {words::kLogOff, L"注销"},           {words::kStandby, L"待机"},        {words::kHibernate, L"休眠"},
+    {words::kRestart, L"重启"},          {words::kShutDown, L"关机"},
+};
+
+std::string WordValue(std::size_t i) { return "W" + std::to_string(i + 1); }
+
+WT_TEST(TheEdgeConvertsEveryFixedWordBothWays) {
+  CHECK_EQ(sizeof kFixedWords / sizeof kFixedWords[0], std::size_t{29});
+  for (const FixedWord& w : kFixedWords) {
+    CHECK(WideFromGbk(w.gbk) == std::wstring(w.wide));
+    CHECK_EQ(GbkFromWide(w.wide), std::string(w.gbk));
+    CHECK(GbkFromWideExactly(w.wide) == std::optional<std::string>(w.gbk));
+  }
+  // Characters GBK cannot hold: Hangul, Thai, an emoji (a surrogate pair).
+  for (const wchar_t* text : {L"提醒한", L"ก", L"\U0001F600"}) {
+    CHECK(!GbkFromWideExactly(text).has_value());
+    CHECK(GbkFromWide(text).find('?') != std::string::npos);
+  }
+  CHECK_EQ(GbkFromWide(L""), std::string());
+  CHECK(WideFromGbk("") == std::wstring());
+}
+
+// The store's texts are held as the same UTF-16 whatever the system's code
+// page, read back on a handle of the test's own with the W call.
+WT_TEST(TheKeyHoldsUtf16ConvertedFromGbk) {
+  WipeKey();
+  Agent a;
+  a.store.LoadTaskCounter();
+  a.store.AddTask("每天8时30分", words::kShutDownPc, "");
+  HKEY key = nullptr;
+  REQUIRE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Velmora\\Ordavi", 0, KEY_READ, &key) == ERROR_SUCCESS);
+  wchar_t buf[64] = {};
+  DWORD type = 0, size = sizeof buf;
+  CHECK(RegQueryValueExW(key, L"A1", nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) == ERROR_SUCCESS);
+  CHECK_EQ(static_cast<unsigned>(type), static_cast<unsigned>(REG_SZ));
+  CHECK(std::wstring(buf) == L"每天8时30分");
+  CHECK_EQ(static_cast<unsigned>(size), static_cast<unsigned>((std::wstring(L"每天8时30分").size() + 1) * 2));
+  size = sizeof buf;
+  CHECK(RegQueryValueExW(key, L"B1", nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) == ERROR_SUCCESS);
+  CHECK(std::wstring(buf) == L"关闭计算机");
+  RegCloseKey(key);
+}
+
+// Run under code page 936 only (LC_ALL=zh_CN.UTF-8): the fixed words as the
+// ANSI calls of a Chinese system store them, for the next case to read under
+// another code page in the same prefix.
+WT_TEST(PlantTheFixedWordsWithTheAnsiCallsOn936) {
+  REQUIRE(GetACP() == 936);
+  WipeKey();
+  for (std::size_t i = 0; i < sizeof kFixedWords / sizeof kFixedWords[0]; ++i) {
+    RawSet(WordValue(i).c_str(), REG_SZ, std::string(kFixedWords[i].gbk) + '\0');
+  }
+}
+
+// Under any code page (936, 1252, 932, 65001): the words planted on a 936
+// system read back as exactly their GBK bytes, and a task written now reads
+// back the same.
+WT_TEST(ReadTheFixedWordsPlantedOn936) {
+  std::printf("ANSI code page %u\n", static_cast<unsigned>(GetACP()));
+  Agent a;
+  for (std::size_t i = 0; i < sizeof kFixedWords / sizeof kFixedWords[0]; ++i) {
+    CHECK_EQ(a.reg.ReadString(WordValue(i)), std::string(kFixedWords[i].gbk));
+  }
+  a.reg.WriteString("Z1", "每周7日22时0分");
+  CHECK_EQ(a.reg.ReadString("Z1"), std::string("每周7日22时0分"));
 }
 
 int main(int argc, char** argv) { return winetest::RunAll(argc, argv); }

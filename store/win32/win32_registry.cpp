@@ -2,11 +2,16 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <vector>
+
+#include "store/win32/gbk_text.h"
 
 namespace ordavi {
 
 namespace {
+
+bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
 
 RegType TypeOf(DWORD type) {
   switch (type) {
@@ -24,6 +29,9 @@ RegType TypeOf(DWORD type) {
 }
 
 // One open key; a null handle stands for a key the platform refused to open.
+// Names and texts go through the W functions and are converted from and to
+// GBK explicitly, so the key holds the same UTF-16 on every system, exactly
+// what the ANSI functions store on a system whose code page is 936.
 class Win32RegistryKey : public RegistryKey {
  public:
   explicit Win32RegistryKey(HKEY key) : key_(key) {}
@@ -38,21 +46,19 @@ class Win32RegistryKey : public RegistryKey {
     // One call reads every value that fits a small buffer: the task tick
     // reads two values of every task on each pass, and each call is a round
     // trip to the registry. A larger value is read again with the size the
-    // first call reported; that size may be an over-estimate for strings (the
-    // ANSI call converts from the stored wide text), so the size of the
-    // successful call is the one kept. The loop covers a value that grows in
-    // between.
+    // first call reported; the loop covers a value that grows in between.
+    const std::wstring wideName = WideFromGbk(name);
     DWORD type = 0;
-    BYTE small[256];
+    BYTE small[512];
     DWORD size = sizeof small;
-    LONG rc = RegQueryValueExA(key_, name.c_str(), nullptr, &type, small, &size);
+    LONG rc = RegQueryValueExW(key_, wideName.c_str(), nullptr, &type, small, &size);
     if (rc == ERROR_SUCCESS) return Value(type, small, size);
     if (rc != ERROR_MORE_DATA) return std::nullopt;
     std::vector<BYTE> buf;
     for (int attempt = 0; attempt < 4; ++attempt) {
-      buf.resize(size + 1);
+      buf.resize(size + 2);
       DWORD got = static_cast<DWORD>(buf.size());
-      rc = RegQueryValueExA(key_, name.c_str(), nullptr, &type, buf.data(), &got);
+      rc = RegQueryValueExW(key_, wideName.c_str(), nullptr, &type, buf.data(), &got);
       if (rc == ERROR_SUCCESS) return Value(type, buf.data(), got);
       if (rc != ERROR_MORE_DATA) return std::nullopt;
       size = got;
@@ -63,41 +69,50 @@ class Win32RegistryKey : public RegistryKey {
   bool SetString(const std::string& name, const std::string& text) override {
     if (!key_) return false;
     // The text and exactly one terminating NUL.
-    return RegSetValueExA(key_, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                          static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+    const std::wstring wide = WideFromGbk(text);
+    return RegSetValueExW(key_, WideFromGbk(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                          static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
   }
 
   bool SetDword(const std::string& name, std::uint32_t value) override {
     if (!key_) return false;
     const DWORD v = value;
-    return RegSetValueExA(key_, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v) ==
-           ERROR_SUCCESS;
+    return RegSetValueExW(key_, WideFromGbk(name).c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v),
+                          sizeof v) == ERROR_SUCCESS;
   }
 
   bool Delete(const std::string& name) override {
     if (!key_) return false;
-    return RegDeleteValueA(key_, name.c_str()) == ERROR_SUCCESS;
+    return RegDeleteValueW(key_, WideFromGbk(name).c_str()) == ERROR_SUCCESS;
   }
 
   std::vector<std::string> ValueNames() override {
     std::vector<std::string> names;
     if (!key_) return names;
-    char name[16384];  // the longest value name the registry allows, and its NUL
+    std::vector<wchar_t> name(16384);  // the longest value name the registry allows, and its NUL
     for (DWORD i = 0;; ++i) {
-      DWORD length = sizeof name;
-      const LONG rc = RegEnumValueA(key_, i, name, &length, nullptr, nullptr, nullptr, nullptr);
+      DWORD length = static_cast<DWORD>(name.size());
+      const LONG rc = RegEnumValueW(key_, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
       if (rc == ERROR_MORE_DATA) continue;  // a name that does not fit cannot be a task value's
       if (rc != ERROR_SUCCESS) break;
-      names.emplace_back(name, length);
+      names.push_back(GbkFromWide(std::wstring(name.data(), length)));
     }
     return names;
   }
 
  private:
+  // A text's UTF-16 (an odd last byte dropped) becomes GBK, its NULs kept;
+  // other types keep their bytes.
   static RegValue Value(DWORD type, const BYTE* data, DWORD size) {
     RegValue v;
     v.type = TypeOf(type);
-    v.data.assign(reinterpret_cast<const char*>(data), size);
+    if (IsText(type)) {
+      std::wstring wide(size / sizeof(wchar_t), L'\0');
+      if (!wide.empty()) std::memcpy(&wide[0], data, wide.size() * sizeof(wchar_t));
+      v.data = GbkFromWide(wide);
+    } else {
+      v.data.assign(reinterpret_cast<const char*>(data), size);
+    }
     return v;
   }
 
@@ -107,14 +122,14 @@ class Win32RegistryKey : public RegistryKey {
 }  // namespace
 
 std::unique_ptr<RegistryKey> Win32RegistryRoot::OpenKey(const std::string& path) {
-  const std::string sub = !path.empty() && path[0] == '\\' ? path.substr(1) : path;
+  const std::wstring sub = WideFromGbk(!path.empty() && path[0] == '\\' ? path.substr(1) : path);
   HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, sub.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, sub.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                       &key, nullptr) != ERROR_SUCCESS) {
     // Without administrator rights a key under HKEY_LOCAL_MACHINE opens for
     // reading only: the tasks and options are still read and run, and every
     // write fails and is reported as a refused write.
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, sub.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, sub.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) key = nullptr;
   }
   return std::make_unique<Win32RegistryKey>(key);
 }

@@ -1,4 +1,6 @@
-// The registry port over the Win32 API, rooted at HKEY_LOCAL_MACHINE.
+// The registry port over the Win32 API, rooted at HKEY_LOCAL_MACHINE. Texts
+// are stored as UTF-16 converted from GBK with code page 936, whatever the
+// system's ANSI code page.
 //
 // A 32-bit build sees the 32-bit (redirected) view of HKLM\Software, as the
 // shipped program always has; no view flags are passed.

@@ -76,6 +76,13 @@ void SetLabel(HWND label, const std::string& text) {
   FitLabel(label);
 }
 
+void BringToFront(HWND window) {
+  if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+  SetForegroundWindow(window);
+  HWND last = GetLastActivePopup(window);
+  if (last && last != window && IsWindowVisible(last)) SetForegroundWindow(last);
+}
+
 void ShowErrorBox(const std::string& message) {
   // The box runs its own message loop, so timers keep firing while it is up.
   // A handler that fails the same way on every tick would otherwise pile up

@@ -47,6 +47,10 @@ HWND CreateChild(HWND parent, const char* className, int id, int x, int y, int w
 void FitLabel(HWND label);
 void SetLabel(HWND label, const std::string& text);
 
+// Brings an open window to the front (restored when minimised), together with
+// the windows it owns: the one of them used last gets the focus.
+void BringToFront(HWND window);
+
 // Shows the standard error box: caption "Ordavi", error icon, the message
 // with a full stop appended when its last character sorts after ".". The
 // same text is shown once until its box is closed.

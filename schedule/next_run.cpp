@@ -1,0 +1,216 @@
+#include "schedule/next_run.h"
+
+#include <optional>
+
+#include "store/errors.h"
+#include "store/text.h"
+
+namespace ordavi {
+
+namespace {
+
+constexpr int kYearsAhead = 8;
+
+// Days since 1970-01-01 of a date of the proleptic Gregorian calendar.
+long long DaysFromCivil(int y, int m, int d) {
+  y -= m <= 2;
+  const long long era = (y >= 0 ? y : y - 399) / 400;
+  const long long yoe = y - era * 400;
+  const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
+void CivilFromDays(long long z, int& y, int& m, int& d) {
+  z += 719468;
+  const long long era = (z >= 0 ? z : z - 146096) / 146097;
+  const long long doe = z - era * 146097;
+  const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const long long mp = (5 * doy + 2) / 153;
+  d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  y = static_cast<int>(yoe + era * 400 + (m <= 2));
+}
+
+long long Serial(const LocalMinute& t) {
+  return DaysFromCivil(t.year, t.month, t.day) * 1440 + t.hour * 60 + t.minute;
+}
+
+NextRun Never(const char* why) {
+  NextRun r;
+  r.whyNever = why;
+  return r;
+}
+
+NextRun At(const LocalMinute& t) {
+  NextRun r;
+  r.when = NextRun::When::At;
+  r.at = t;
+  return r;
+}
+
+// The fields of a text as the matchers convert them; nothing when one does not
+// convert. A matcher stops at the first field that differs, so a field after
+// it may never be converted; but such a schedule is then never due either,
+// and the answer is the same.
+std::optional<std::vector<long long>> Numbers(const std::vector<std::string>& fields) {
+  std::vector<long long> out;
+  try {
+    for (const std::string& f : fields) out.push_back(StrToInt(f));
+  } catch (const FrameworkError&) {
+    return std::nullopt;
+  }
+  return out;
+}
+
+bool TimeExists(long long hour, long long minute) { return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59; }
+
+}  // namespace
+
+long long MinutesBetween(const LocalMinute& from, const LocalMinute& to) { return Serial(to) - Serial(from); }
+
+LocalMinute AddMinutes(const LocalMinute& from, long long minutes) {
+  const long long s = Serial(from) + minutes;
+  long long days = s / 1440, rest = s % 1440;
+  if (rest < 0) {
+    rest += 1440;
+    --days;
+  }
+  LocalMinute t;
+  CivilFromDays(days, t.year, t.month, t.day);
+  t.hour = static_cast<int>(rest / 60);
+  t.minute = static_cast<int>(rest % 60);
+  return t;
+}
+
+int DayOfWeek(int year, int month, int day) {
+  const long long z = DaysFromCivil(year, month, day);  // 1970-01-01 was a Thursday
+  return static_cast<int>(((z % 7) + 7 + 4) % 7);
+}
+
+NextRun NextRunOf(const std::string& schedule, const ScheduleNow& from, std::uint32_t uptimeMinutes,
+                  const std::string& shortDateFormat) {
+  const std::optional<ScheduleKind> kind = KindOf(schedule);
+  if (!kind || schedule.size() <= kKindWordBytes) return Never(kNeverUnreadable);
+  const LocalMinute start{from.year, from.month, from.day, from.hour, from.minute};
+
+  switch (*kind) {
+    case ScheduleKind::Idle: {
+      const auto n = Numbers(ScanFields(schedule, {kMinuteUnit}));
+      if (!n) return Never(kNeverUnreadable);
+      if ((*n)[0] < 0) return Never(kNeverNoSuchTime);
+      NextRun r;
+      r.when = NextRun::When::AfterIdle;
+      r.idleMinutes = static_cast<std::int32_t>((*n)[0]);
+      return r;
+    }
+    case ScheduleKind::AfterBoot: {
+      const auto n = Numbers(ScanFields(schedule, {kHourUnit, kMinuteUnit}));
+      if (!n) return Never(kNeverUnreadable);
+      // The matcher's signed 32-bit total of hours and minutes.
+      const auto total = static_cast<std::int32_t>(static_cast<std::uint32_t>((*n)[0]) * 60u +
+                                                   static_cast<std::uint32_t>((*n)[1]));
+      if (total < 0) return Never(kNeverNoSuchTime);
+      if (static_cast<long long>(total) < static_cast<long long>(uptimeMinutes)) {
+        NextRun r;
+        r.when = NextRun::When::BootPassed;
+        return r;
+      }
+      return At(AddMinutes(start, static_cast<long long>(total) - uptimeMinutes));
+    }
+    case ScheduleKind::Once: {
+      const std::vector<std::string> fields = ScanFields(schedule, {kDayUnit, kHourUnit, kMinuteUnit});
+      Date d;
+      try {
+        d = StrToDate(fields[0], shortDateFormat);
+      } catch (const FrameworkError&) {
+        return Never(kNeverUnreadable);
+      }
+      const auto n = Numbers({fields[1], fields[2]});
+      if (!n) return Never(kNeverUnreadable);
+      if (!TimeExists((*n)[0], (*n)[1])) return Never(kNeverNoSuchTime);
+      const LocalMinute at{d.year, d.month, d.day, static_cast<int>((*n)[0]), static_cast<int>((*n)[1])};
+      if (MinutesBetween(start, at) < 0) return Never(kNeverPast);
+      return At(at);
+    }
+    case ScheduleKind::Daily: {
+      const auto n = Numbers(ScanFields(schedule, {kHourUnit, kMinuteUnit}));
+      if (!n) return Never(kNeverUnreadable);
+      if (!TimeExists((*n)[0], (*n)[1])) return Never(kNeverNoSuchTime);
+      LocalMinute at = start;
+      at.hour = static_cast<int>((*n)[0]);
+      at.minute = static_cast<int>((*n)[1]);
+      if (MinutesBetween(start, at) < 0) at = AddMinutes(at, 1440);
+      return At(at);
+    }
+    case ScheduleKind::Weekly: {
+      std::vector<std::string> fields = ScanFields(schedule, {kDayUnit, kHourUnit, kMinuteUnit});
+      if (fields[0] == "7") fields[0] = "0";  // Sunday is day 0 of the clock, as the matcher reads it
+      const auto n = Numbers(fields);
+      if (!n) return Never(kNeverUnreadable);
+      if ((*n)[0] < 0 || (*n)[0] > 6 || !TimeExists((*n)[1], (*n)[2])) return Never(kNeverNoSuchTime);
+      LocalMinute at = start;
+      at.hour = static_cast<int>((*n)[1]);
+      at.minute = static_cast<int>((*n)[2]);
+      const int ahead = static_cast<int>(((*n)[0] - DayOfWeek(start.year, start.month, start.day) + 7) % 7);
+      at = AddMinutes(at, ahead * 1440LL);
+      if (MinutesBetween(start, at) < 0) at = AddMinutes(at, 7 * 1440LL);
+      return At(at);
+    }
+    case ScheduleKind::Monthly: {
+      const auto n = Numbers(ScanFields(schedule, {kDayUnit, kHourUnit, kMinuteUnit}));
+      if (!n) return Never(kNeverUnreadable);
+      if ((*n)[0] < 1 || (*n)[0] > 31 || !TimeExists((*n)[1], (*n)[2])) return Never(kNeverNoSuchTime);
+      // A month without that day is passed over, as the matcher never sees it.
+      int y = start.year, m = start.month;
+      for (int i = 0; i <= kYearsAhead * 12; ++i) {
+        if ((*n)[0] <= DaysInMonth(y, m)) {
+          const LocalMinute at{y, m, static_cast<int>((*n)[0]), static_cast<int>((*n)[1]),
+                               static_cast<int>((*n)[2])};
+          if (MinutesBetween(start, at) >= 0) return At(at);
+        }
+        if (++m > 12) {
+          m = 1;
+          ++y;
+        }
+      }
+      return Never(kNeverNoSuchTime);
+    }
+    case ScheduleKind::Yearly: {
+      const auto n = Numbers(ScanFields(schedule, {kMonthUnit, kDayUnit, kHourUnit, kMinuteUnit}));
+      if (!n) return Never(kNeverUnreadable);
+      if ((*n)[0] < 1 || (*n)[0] > 12 || (*n)[1] < 1 || (*n)[1] > 31 || !TimeExists((*n)[2], (*n)[3])) {
+        return Never(kNeverNoSuchTime);
+      }
+      const int month = static_cast<int>((*n)[0]), day = static_cast<int>((*n)[1]);
+      for (int y = start.year; y <= start.year + kYearsAhead; ++y) {
+        if (day > DaysInMonth(y, month)) continue;  // 29 February outside a leap year
+        const LocalMinute at{y, month, day, static_cast<int>((*n)[2]), static_cast<int>((*n)[3])};
+        if (MinutesBetween(start, at) >= 0) return At(at);
+      }
+      return Never(kNeverNoSuchTime);
+    }
+  }
+  return Never(kNeverUnreadable);
+}
+
+std::string NextRunText(const NextRun& next, const ScheduleNow& now, const std::string& shortDateFormat) {
+  switch (next.when) {
+    case NextRun::When::AfterIdle: return "空闲" + Decimal(next.idleMinutes) + "分钟后";
+    case NextRun::When::BootPassed: return "已过";
+    case NextRun::When::Never: return std::string("不会运行（") + next.whyNever + "）";
+    case NextRun::When::At: break;
+  }
+  const LocalMinute& t = next.at;
+  const long long days =
+      DaysFromCivil(t.year, t.month, t.day) - DaysFromCivil(now.year, now.month, now.day);
+  std::string day = days == 0   ? std::string("今天")
+                    : days == 1 ? std::string("明天")
+                                : DateToStr(Date{t.year, t.month, t.day}, shortDateFormat);
+  std::string time = Decimal(t.hour) + ":" + (t.minute < 10 ? "0" : "") + Decimal(t.minute);
+  if (t.hour < 10) time = "0" + time;
+  return day + " " + time;
+}
+
+}  // namespace ordavi

@@ -1,0 +1,153 @@
+#include "schedule/next_run.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "store/errors.h"
+
+namespace ordavi {
+namespace {
+
+constexpr const char* kFormat = "yyyy/M/d";
+
+ScheduleNow NowAt(const LocalMinute& t) {
+  ScheduleNow now;
+  now.year = static_cast<std::uint16_t>(t.year);
+  now.month = static_cast<std::uint16_t>(t.month);
+  now.day = static_cast<std::uint16_t>(t.day);
+  now.dayOfWeek = static_cast<std::uint16_t>(DayOfWeek(t.year, t.month, t.day));
+  now.hour = static_cast<std::uint16_t>(t.hour);
+  now.minute = static_cast<std::uint16_t>(t.minute);
+  now.second = 17;
+  return now;
+}
+
+struct NoClock : SystemClock {
+  std::uint32_t TickCount() override { return 0; }
+  std::uint32_t LastInputTick() override { return 0; }
+};
+struct FixedDates : DateFormatSource {
+  std::string ShortDateFormat() override { return kFormat; }
+};
+
+// Table: schedule, the minute the search starts, the answer as the user reads
+// it (Tuesday 5 March 2024, 08:29).
+TEST(NextRun, EachKindAsTheUserReadsIt) {
+  const LocalMinute start{2024, 3, 5, 8, 29};
+  const struct {
+    const char* schedule;
+    const char* text;
+  } cases[] = {
+      {"每天8时30分", "今天 08:30"},
+      {"每天8时29分", "今天 08:29"},  // the start minute itself counts
+      {"每天8时28分", "明天 08:28"},
+      {"每天08时05分", "明天 08:05"},  // leading zeros read as the matcher reads them
+      {"每周7日22时0分", "2024/3/10 22:00"},  // 7 is Sunday
+      {"每周2日8时0分", "2024/3/12 08:00"},
+      {"每周07日22时0分", "不会运行（时间不存在）"},  // "07" is not turned into Sunday
+      {"每月31日9时0分", "2024/3/31 09:00"},
+      {"每月5日8时0分", "2024/4/5 08:00"},
+      {"每月30日8时0分", "2024/3/30 08:00"},
+      {"每年2月29日0时0分", "2028/2/29 00:00"},
+      {"每年4月31日0时0分", "不会运行（时间不存在）"},
+      {"一次2024/3/6日7时0分", "明天 07:00"},
+      {"一次2024/3/5日8时0分", "不会运行（日期已过）"},
+      {"一次2024-3-6日7时0分", "不会运行（时间无法识别）"},  // another date format
+      {"每天24时0分", "不会运行（时间不存在）"},
+      {"每天8时x分", "不会运行（时间无法识别）"},
+      {"每天", "不会运行（时间无法识别）"},
+      {"空闲15分钟", "空闲15分钟后"},
+      {"空闲-1分钟", "不会运行（时间不存在）"},
+      {"开机0时30分", "今天 08:39"},  // uptime 20 minutes: 10 minutes from now
+      {"开机0时10分", "已过"},
+      {"提醒8时30分", "不会运行（时间无法识别）"},
+  };
+  for (const auto& c : cases) {
+    const NextRun next = NextRunOf(c.schedule, NowAt(start), 20, kFormat);
+    EXPECT_EQ(NextRunText(next, NowAt(start), kFormat), c.text) << c.schedule;
+  }
+}
+
+// The next run is the first minute at or after the start at which the matcher
+// answers due, and "never" exactly when there is none: checked minute by
+// minute against the matchers for random schedules and start minutes. The
+// matcher must be due at the answer, and not due at any minute before it
+// within the window; ORDAVI_LONG_TESTS=1 widens the window to eight years
+// (about four million matcher calls a schedule, minutes of run time).
+TEST(NextRun, AgreesWithTheMatchersMinuteByMinute) {
+  const bool longRun = std::getenv("ORDAVI_LONG_TESTS") != nullptr;
+  const int schedules = longRun ? 400 : 120;
+  std::mt19937 rng(20261208);
+  auto pick = [&](std::initializer_list<const char*> options) {
+    const std::vector<const char*> v(options);
+    return std::string(v[std::uniform_int_distribution<std::size_t>(0, v.size() - 1)(rng)]);
+  };
+  auto number = [&](int lo, int hi) { return std::to_string(std::uniform_int_distribution<int>(lo, hi)(rng)); };
+  auto hour = [&] { return rng() % 4 ? number(0, 23) : pick({"24", "08", "x", "-1", ""}); };
+  auto minute = [&] { return rng() % 4 ? number(0, 59) : pick({"60", "05", "+5", ""}); };
+
+  NoClock clock;
+  FixedDates dates;
+  Matchers matchers(clock, dates);
+  auto due = [&](ScheduleKind kind, const LocalMinute& t, const std::string& text) {
+    try {
+      return matchers.Match(kind, NowAt(t), text).due;
+    } catch (const FrameworkError&) {
+      return false;  // the tick skips a text it cannot convert
+    }
+  };
+  for (int i = 0; i < schedules; ++i) {
+    std::string text;
+    const std::string time = hour() + "时" + minute() + "分";
+    switch (rng() % 5) {
+      case 0: text = "每天" + time; break;
+      case 1: text = "每周" + (rng() % 5 ? number(0, 7) : pick({"07", "8", "-0"})) + "日" + time; break;
+      case 2: text = "每月" + (rng() % 3 ? number(28, 31) : number(0, 32)) + "日" + time; break;
+      case 3: text = "每年" + number(0, 13) + "月" + (rng() % 3 ? "29" : number(1, 31)) + "日" + time; break;
+      case 4: text = "一次" + number(2023, 2031) + "/" + number(1, 12) + "/" + number(1, 30) + "日" + time; break;
+    }
+    const LocalMinute start{std::uniform_int_distribution<int>(2024, 2099)(rng),
+                            std::uniform_int_distribution<int>(1, 12)(rng),
+                            std::uniform_int_distribution<int>(1, 28)(rng),
+                            std::uniform_int_distribution<int>(0, 23)(rng),
+                            std::uniform_int_distribution<int>(0, 59)(rng)};
+    const NextRun next = NextRunOf(text, NowAt(start), 0, kFormat);
+    ASSERT_TRUE(next.when == NextRun::When::At || next.when == NextRun::When::Never) << text;
+    const ScheduleKind kind = *KindOf(text);
+    const bool never = next.when == NextRun::When::Never;
+    const std::string where = text + " from " + std::to_string(start.year) + "/" + std::to_string(start.month) + "/" +
+                              std::to_string(start.day) + " " + std::to_string(start.hour) + ":" +
+                              std::to_string(start.minute);
+    if (!never) {
+      EXPECT_TRUE(AddMinutes(next.at, 0) == next.at) << where << ": not a real minute of the calendar";
+      EXPECT_TRUE(due(kind, next.at, text)) << where;
+    }
+    const long long window = longRun ? MinutesBetween(start, LocalMinute{start.year + 8, start.month, start.day, 23, 59})
+                                     : 3 * 1440;
+    const long long until = never ? window : std::min(window, MinutesBetween(start, next.at) - 1);
+    for (long long k = 0; k <= until; ++k) {
+      if (due(kind, AddMinutes(start, k), text)) {
+        ADD_FAILURE() << where << ": due " << k << " minutes after the start, before the answer";
+        break;
+      }
+    }
+  }
+}
+
+TEST(NextRun, CalendarHelpers) {
+  EXPECT_EQ(DayOfWeek(2024, 3, 5), 2);  // a Tuesday
+  EXPECT_EQ(DayOfWeek(2000, 1, 1), 6);
+  EXPECT_EQ(DayOfWeek(2100, 3, 1), 1);
+  const LocalMinute t = AddMinutes(LocalMinute{2099, 12, 31, 23, 59}, 1);
+  EXPECT_TRUE((t == LocalMinute{2100, 1, 1, 0, 0}));
+  EXPECT_TRUE((AddMinutes(LocalMinute{2100, 3, 1, 0, 0}, -1) == LocalMinute{2100, 2, 28, 23, 59}));
+  EXPECT_EQ(MinutesBetween(LocalMinute{2024, 2, 28, 0, 0}, LocalMinute{2024, 3, 1, 0, 0}), 2 * 1440);
+}
+
+}  // namespace
+}  // namespace ordavi
