@@ -182,12 +182,16 @@ TEST_F(OptionsFixture, ARefusedWriteInEitherKeyIsReportedAndChangesNothingElse) 
       EXPECT_EQ(reported, refused) << at;  // the user is told
       for (const auto& [name, log] : newLog) {
         const bool written = std::find(p.writeLog.begin(), p.writeLog.end(), log) != p.writeLog.end();
-        if (!written) EXPECT_EQ(p.values[name].data, oldProgram.at(name).data) << name << ", " << at;
+        if (!written) {
+          EXPECT_EQ(p.values[name].data, oldProgram.at(name).data) << name << ", " << at;
+        }
       }
       // The save stops at a refused write: the program key's later values
       // are not written, and the Run key comes after them all.
       EXPECT_EQ(p.writeLog.size(), !runKey && refused ? std::size_t(k - 1) : newLog.size()) << at;
-      if (!runKey && refused) EXPECT_TRUE(r.writeLog.empty()) << at;
+      if (!runKey && refused) {
+        EXPECT_TRUE(r.writeLog.empty()) << at;
+      }
       // The Run value: the new path once written, else the old one, or none
       // when only its write after the delete was refused.
       const bool ormileWritten = r.writeLog == std::vector<std::string>{std::string("Ormile=") + kExe};

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 
+#include "store/win32/gbk_text.h"
 #include "ui/win32/system_library.h"
 
 namespace ordavi {
@@ -78,11 +79,8 @@ std::optional<std::string> Win32ProcessSystem::ImagePathOf(HANDLE process) {
     if (imageFile) n = imageFile(process, path, sizeof path / sizeof path[0]);
   }
   if (n == 0 || n >= sizeof path / sizeof path[0]) return std::nullopt;
-  const int bytes = WideCharToMultiByte(936, 0, path, static_cast<int>(n), nullptr, 0, nullptr, nullptr);
-  if (bytes <= 0) return std::nullopt;
-  std::string gbk(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(936, 0, path, static_cast<int>(n), &gbk[0], bytes, nullptr, nullptr);
-  return gbk;
+  // A character GBK cannot hold becomes '?', as in the snapshot's ANSI text.
+  return GbkFromWide(std::wstring(path, n));
 }
 
 void Win32ProcessSystem::TerminateProcess(std::uint32_t pid, const ImageCheck& isTheProgram) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "store/text.h"
+#include "store/win32/gbk_text.h"
 #include "ui/win32/system_library.h"
 
 namespace ordavi {
@@ -52,25 +53,6 @@ void Win32Shell::OpenFileHidden(const std::string& path, const std::string& dir)
 }
 
 namespace {
-// GBK text as UTF-16, and back; nothing when it does not convert whole.
-std::optional<std::wstring> FromGbk(const std::string& gbk) {
-  if (gbk.empty()) return std::wstring();
-  const int n = MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
-  if (n <= 0) return std::nullopt;
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, gbk.data(), static_cast<int>(gbk.size()), &wide[0], n);
-  return wide;
-}
-std::optional<std::string> ToGbk(const std::wstring& wide) {
-  if (wide.empty()) return std::string();
-  BOOL lossy = FALSE;
-  const int n = WideCharToMultiByte(936, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, &lossy);
-  if (n <= 0 || lossy) return std::nullopt;
-  std::string gbk(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(936, 0, wide.data(), static_cast<int>(wide.size()), &gbk[0], n, nullptr, nullptr);
-  return gbk;
-}
-
 using DirectoryFn = UINT(WINAPI*)(LPWSTR, UINT);
 
 // Starts `program` of the directory `directoryOf` names by its full path:
@@ -81,23 +63,21 @@ bool StartByFullPath(DirectoryFn directoryOf, const std::string& program, const 
   wchar_t programDir[MAX_PATH];
   const UINT n = directoryOf(programDir, MAX_PATH);
   if (n == 0 || n >= MAX_PATH) return false;
-  const auto dirText = ToGbk(std::wstring(programDir, n));
+  // A directory GBK cannot hold is not passed on as a look-alike.
+  const auto dirText = GbkFromWideExactly(std::wstring(programDir, n));
   if (!dirText) return false;
   const bool separated = !dirText->empty() && dirText->back() == '\\';
-  const auto application = FromGbk(*dirText + (separated ? "" : "\\") + program);
-  auto commandLine = FromGbk(SystemProgramCommandLine(*dirText, program, params));
-  const auto workDir = FromGbk(dir);
-  // Text that does not convert whole is not run: it would not be what the
-  // core checked.
-  if (!application || !commandLine || !workDir) return false;
+  const std::wstring application = WideFromGbk(*dirText + (separated ? "" : "\\") + program);
+  std::wstring commandLine = WideFromGbk(SystemProgramCommandLine(*dirText, program, params));
+  const std::wstring workDir = WideFromGbk(dir);
   STARTUPINFOW si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESHOWWINDOW;
   si.wShowWindow = show;
   PROCESS_INFORMATION pi{};
-  commandLine->push_back(L'\0');  // CreateProcessW may write into its command line
-  if (!CreateProcessW(application->c_str(), &(*commandLine)[0], nullptr, nullptr, FALSE, flags, nullptr,
-                      workDir->empty() ? nullptr : workDir->c_str(), &si, &pi)) {
+  commandLine.push_back(L'\0');  // CreateProcessW may write into its command line
+  if (!CreateProcessW(application.c_str(), &commandLine[0], nullptr, nullptr, FALSE, flags, nullptr,
+                      workDir.empty() ? nullptr : workDir.c_str(), &si, &pi)) {
     return false;
   }
   CloseHandle(pi.hThread);
