@@ -32,7 +32,7 @@ using namespace ordavi;
 // One character of a GBK text as the conversion to UTF-16 sees it. A lead
 // byte takes the next byte with it, whatever it is (the worst case for a
 // quote after it); the character is then never one the command-line rules
-// treat specially. `byte` is the ASCII character, or 0 for a double-byte one.
+// treat specially. `ascii` is the ASCII character, or 0 for any other one.
 struct Unit {
   std::string bytes;
   char ascii;
@@ -61,7 +61,7 @@ Units Decode(const std::string& gbk) {
 // part; 2n+1 backslashes and a quote give n backslashes and a literal quote;
 // other backslashes stand for themselves; two quotes inside a quoted part
 // give one literal quote; blanks and tabs outside quotes end an argument.
-// `outside` collects the units of arguments read outside quotes.
+// `outsideQuotes` collects the places of the characters read outside quotes.
 std::vector<Units> ParseArgs(const Units& line, std::set<std::size_t>* outsideQuotes) {
   std::vector<Units> args;
   std::size_t i = 0;
