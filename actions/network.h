@@ -36,10 +36,21 @@ void HangUpDialup(DialupSystem& ras, NoticeSink& notices);
 
 void DialDefaultConnection(DialupSystem& ras);
 
-// The cmd.exe parameter text for an adapter, or nothing when the name holds a
-// character that would escape its quotes or be expanded by the command
-// interpreter: a double quote, '%', '!', or a control character.
+// The program that switches an adapter: netsh of the system directory,
+// started by its full path, no command interpreter in between.
+inline constexpr const char* kNetshProgram = "netsh.exe";
+
+// netsh's arguments for an adapter: int set int name="<name>" admin=disable
+// (or enable). Nothing when the name would not come back whole as one
+// argument, or holds what a command interpreter would expand: a double
+// quote, '%', '!', a control character, or at its end a backslash or a lone
+// GBK lead byte (either would take the closing quote with it).
 std::optional<std::string> AdapterCommand(const std::string& name, bool enable);
+
+// The command line a system program runs with: its full path in double
+// quotes, a blank and its arguments. `systemDir` is the system directory.
+std::string SystemProgramCommandLine(const std::string& systemDir, const std::string& program,
+                                     const std::string& arguments);
 
 // What is wrong with an adapter name AdapterCommand refuses (no full stop), so
 // that the editor's refusal and the run-time notice say the same.
@@ -47,9 +58,9 @@ std::string AdapterNameProblem(const std::string& name);
 // The notice for a refused adapter name.
 std::string RefusedAdapterNotice(const std::string& name);
 
-// Runs "cmd.exe /c  netsh int set int name="<name>" admin=..." hidden, in the
-// Windows directory. A name AdapterCommand refuses runs nothing and is
-// reported instead.
+// Runs "<system directory>\netsh.exe int set int name="<name>" admin=..."
+// hidden, in the Windows directory. A name AdapterCommand refuses runs
+// nothing and is reported instead.
 void SetAdapterState(const std::string& name, bool enable, ShellPort& shell, NoticeSink& notices);
 
 }  // namespace ordavi

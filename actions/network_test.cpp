@@ -43,22 +43,26 @@ TEST(DialDefaultConnection, AutodialsOnce) {
   EXPECT_EQ(ras.log, CallLog{"AutodialDefault()"});
 }
 
-TEST(SetAdapterState, RunsNetshHiddenInTheWindowsDirectory) {
+TEST(SetAdapterState, RunsNetshOfTheSystemDirectoryHiddenInTheWindowsDirectory) {
   struct Case { const char* name; bool enable; const char* params; };
-  for (const Case& c : {Case{"本地连接", false, "/c  netsh int set int name=\"本地连接\" admin=disable"},
-                        Case{"以太网 2", true, "/c  netsh int set int name=\"以太网 2\" admin=enable"},
-                        Case{"", true, "/c  netsh int set int name=\"\" admin=enable"},
-                        Case{"a&b|c>d", false, "/c  netsh int set int name=\"a&b|c>d\" admin=disable"}}) {
+  for (const Case& c : {Case{"本地连接", false, "int set int name=\"本地连接\" admin=disable"},
+                        Case{"以太网 2", true, "int set int name=\"以太网 2\" admin=enable"},
+                        Case{"", true, "int set int name=\"\" admin=enable"},
+                        Case{"a&b|c>d", false, "int set int name=\"a&b|c>d\" admin=disable"},
+                        Case{"a\\b", false, "int set int name=\"a\\b\" admin=disable"},   // inside: literal
+                        Case{"\x81\\", true, "int set int name=\"\x81\\\" admin=enable"}}) {  // a trail byte 0x5C
     FakeShell shell;
     FakeNotices n;
     SetAdapterState(c.name, c.enable, shell, n);
     EXPECT_TRUE(n.log.empty());
-    EXPECT_EQ(shell.log, CallLog{"RunHidden(cmd.exe," + std::string(c.params) + ",C:\\windows)"});
+    // netsh.exe, a program of the system directory, started by its full path
+    EXPECT_EQ(shell.log, CallLog{"RunHidden(netsh.exe," + std::string(c.params) + ",C:\\windows)"});
   }
 }
 
 TEST(SetAdapterState, NamesThatWouldBreakTheCommandAreRefused) {
-  for (const char* name : {"x\" & shutdown -s & \"", "%PATH%", "a!b!", "a\r\nb", "tab\there"}) {
+  for (const char* name : {"x\" & shutdown -s & \"", "%PATH%", "a!b!", "a\r\nb", "tab\there",
+                           "lan\\", "a\\\\", "\xB1\xED\\", "a\x81"}) {  // backslash or lone lead byte at the end
     FakeShell shell;
     FakeNotices n;
     SetAdapterState(name, false, shell, n);
@@ -68,6 +72,12 @@ TEST(SetAdapterState, NamesThatWouldBreakTheCommandAreRefused) {
     // control characters shown as ?
     EXPECT_NE(n.log[0].find(QuoteForMessage(name)), std::string::npos);
   }
+}
+
+TEST(SystemProgramCommandLine, QuotesTheFullPath) {
+  EXPECT_EQ(SystemProgramCommandLine("C:\\Windows\\system32", "netsh.exe", "int set int name=\"x\" admin=enable"),
+            "\"C:\\Windows\\system32\\netsh.exe\" int set int name=\"x\" admin=enable");
+  EXPECT_EQ(SystemProgramCommandLine("D:\\", "netsh.exe", ""), "\"D:\\netsh.exe\" ");
 }
 
 }  // namespace

@@ -9,6 +9,10 @@ bool ProcessMatches(const std::string& exeFile, const std::string& name) {
   return AsciiUpper(SplitPath(exeFile).name) == target || AsciiUpper(exeFile) == target;
 }
 
+bool ImageIsTheProgram(const std::optional<std::string>& imagePath, const std::string& name) {
+  return imagePath && !imagePath->empty() && ProcessMatches(*imagePath, name);
+}
+
 void CloseProgramByName(const std::string& name, ProcessSystem& system) {
   // An empty name would match the odd entry with an empty file-name part,
   // which is never a program the user meant.
@@ -16,7 +20,10 @@ void CloseProgramByName(const std::string& name, ProcessSystem& system) {
   const auto processes = system.ListProcesses();
   if (!processes) return;
   for (const ProcessEntry& p : *processes) {
-    if (ProcessMatches(p.exeFile, name)) system.TerminateProcess(p.pid);
+    if (!ProcessMatches(p.exeFile, name)) continue;
+    system.TerminateProcess(p.pid, [&name](const std::optional<std::string>& image) {
+      return ImageIsTheProgram(image, name);
+    });
   }
 }
 

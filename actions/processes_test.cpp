@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,22 @@ TEST(CloseProgramByName, EndsEveryInstanceWhateverTheAsciiCase) {
   CloseProgramByName("TOOL.EXE", sys);
   EXPECT_EQ(sys.log, (CallLog{"TerminateProcess(100)", "TerminateProcess(300)", "TerminateProcess(400)",
                               "TerminateProcess(500)"}));
+}
+
+// Between the snapshot and the opening, a process may end and its id go to
+// another program: only a handle whose image still is the program is ended.
+TEST(CloseProgramByName, AReusedProcessIdDoesNotEndAnotherProgram) {
+  FakeProcesses sys;
+  sys.processes = std::vector<ProcessEntry>{{100, "tool.exe"}, {200, "tool.exe"}, {300, "tool.exe"},
+                                       {400, "tool.exe"}, {500, "tool.exe"}, {600, "tool.exe"}};
+  sys.imageNow = {{100, std::string("C:\\Windows\\System32\\lsass.exe")},   // id reused by another program
+                  {200, std::string("\\Device\\HarddiskVolume2\\Apps\\TOOL.exe")},  // the program, by its device path
+                  {300, std::nullopt},                                       // image cannot be told
+                  {400, std::string("")},
+                  {500, std::string("C:\\Apps\\tool.exe\\evil.exe")},
+                  {600, std::string("D:\\记事本\\tool.exe")}};
+  CloseProgramByName("TOOL.EXE", sys);
+  EXPECT_EQ(sys.log, (CallLog{"TerminateProcess(200)", "TerminateProcess(600)"}));
 }
 
 TEST(ProcessMatches, FileNamePartThenWholeText) {

@@ -1,5 +1,5 @@
-// Port: what the agent hands to the shell. Each call is one ShellExecuteA;
-// its result is not checked.
+// Port: what the agent hands to the shell, and the system programs it starts.
+// Results are not checked.
 #pragma once
 
 #include <string>
@@ -12,11 +12,11 @@ class ShellPort {
   // An "打开文件" task: the file opened with its program, hidden, with `dir`
   // as working directory, owned by no window.
   virtual void OpenFileHidden(const std::string& path, const std::string& dir) = 0;
-  // A command run hidden on behalf of the main window ("open" `program` with
-  // `params`, working directory `dir`).
+  // `program`, a file name of the system directory, started by its full path
+  // (never searched for) with `params`, hidden, in the working directory
+  // `dir`; not waited for.
   virtual void RunHidden(const std::string& program, const std::string& params, const std::string& dir) = 0;
-  // The help file shown for the main window (default verb, empty parameters
-  // and directory).
+  // The help file shown in the system's help viewer.
   virtual void OpenHelpFile(const std::string& path) = 0;
   // A web page opened in the user's browser, owned by no window.
   virtual void ShowWebPage(const std::string& url) = 0;

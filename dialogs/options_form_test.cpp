@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+
 #include "store/errors.h"
 #include "store/testing/error_of.h"
 #include "store/testing/fake_registry.h"
@@ -117,6 +120,15 @@ TEST_F(OptionsFixture, AutostartOfAnotherPathShowsClearedAndIsReplacedOrDeleted)
   EXPECT_EQ(Registry(run).ReadString("Ormile"), kQuotedExe);
 }
 
+TEST_F(OptionsFixture, UntickedAutostartThatCannotBeRemovedIsReported) {
+  run.PlantString("Ormile", kExe);
+  run.failWrites = {"Ormile"};  // as for a user without administrator rights
+  OptionsForm f = ReadOptionsForm(reg, root, opts, kExe, '.');
+  f.autostart = false;
+  EXPECT_EQ(ErrorOf([&] { Save(f); }), "Failed to set data for 'Ormile'");
+  EXPECT_EQ(Registry(run).ReadString("Ormile"), kExe);
+}
+
 TEST_F(OptionsFixture, SaveUpdatesInMemoryCopies) {
   OptionsForm f;
   f.minutes = "";
@@ -145,47 +157,89 @@ TEST_F(OptionsFixture, BadMinutesWriteNothing) {
   }
 }
 
-// A registry that refuses one write, for every write of a save: the refusal
-// is reported, and every option can still be read at the next start.
-TEST_F(OptionsFixture, ARefusedWriteDuringASaveIsReportedAndEveryOptionStaysReadable) {
+// A registry that refuses one write of a save, each write of either key in
+// turn (each key counts its own writes, so the Run key's are refused too):
+// the refusal is reported, exactly the writes that went through changed a
+// value, the others keep their old content, and every option stays readable.
+TEST_F(OptionsFixture, ARefusedWriteInEitherKeyIsReportedAndChangesNothingElse) {
   OptionsForm f;
   f.minutes = "1.5";
   f.soundPath = "C:\\b.wav";
   f.closeApps = f.bootTime = f.ctrlKeys = f.autostart = true;
-  for (int k = 1;; ++k) {
-    FakeRegistryRoot fresh;
-    FakeRegistryKey& p = fresh.Key(kProgramKeyPath);
-    FakeRegistryKey& r = fresh.Key(kRunKeyPath);
-    Registry freshReg(p);
-    Options o;
-    o.soundPath = "a.wav";
-    const Options before = o;
-    std::int32_t bar = -1;
-    r.PlantString("Ormile", kExe);  // its delete is refused in one round
-    p.failWriteNumber = k;
-    r.failWriteNumber = k;  // each key counts its own writes
-    bool refused = false;
-    try {
-      SaveOptionsForm(freshReg, fresh, f, o, kExe, '.', [&](std::int32_t m) { bar = m; });
-    } catch (const FrameworkError&) {
-      refused = true;
+  const std::map<std::string, std::string> newLog = {{"kaiji", "kaiji=#1"}, {"tishi", "tishi=#90"},
+                                                     {"soundpath", "soundpath=C:\\b.wav"},
+                                                     {"shutapp", "shutapp=#1"}, {"rejian", "rejian=#1"}};
+  for (const bool runKey : {false, true}) {
+    int refusals = 0;
+    for (int k = 1;; ++k) {
+      FakeRegistryRoot fresh;
+      FakeRegistryKey& p = fresh.Key(kProgramKeyPath);
+      FakeRegistryKey& r = fresh.Key(kRunKeyPath);
+      for (const char* name : {"kaiji", "shutapp", "rejian"}) p.PlantDword(name, 0);
+      p.PlantDword("tishi", 100);
+      p.PlantString("soundpath", "a.wav");
+      r.PlantString("Ormile", "D:\\old\\Ordavi.exe");
+      const auto oldProgram = p.values;
+      Registry freshReg(p);
+      Options o;
+      o.countdownSeconds = 100;
+      o.soundPath = "a.wav";
+      const Options before = o;
+      std::int32_t bar = -1;
+      FakeRegistryKey& failing = runKey ? r : p;
+      failing.failWriteNumber = k;
+      bool reported = false;
+      try {
+        SaveOptionsForm(freshReg, fresh, f, o, kExe, '.', [&](std::int32_t m) { bar = m; });
+      } catch (const FrameworkError&) {
+        reported = true;
+      }
+      const bool refused = failing.writesTried >= k;
+      failing.failWriteNumber = 0;
+      const std::string at = std::string(runKey ? "Run" : "program") + " key, write " + std::to_string(k);
+      EXPECT_EQ(reported, refused) << at;  // the user is told
+      if (reported) {  // the agent goes on with what it had
+        EXPECT_EQ(o.countdownSeconds, before.countdownSeconds) << at;
+        EXPECT_EQ(o.soundPath, before.soundPath) << at;
+        EXPECT_EQ(o.closeProgramsFirst, before.closeProgramsFirst) << at;
+        EXPECT_EQ(o.ctrlHotkeys, before.ctrlHotkeys) << at;
+        EXPECT_EQ(bar, -1) << at;
+      } else {
+        EXPECT_EQ(o.countdownSeconds, 90) << at;
+        EXPECT_EQ(bar, 90) << at;
+      }
+      for (const auto& [name, log] : newLog) {
+        const bool written = std::find(p.writeLog.begin(), p.writeLog.end(), log) != p.writeLog.end();
+        if (!written) {
+          EXPECT_EQ(p.values[name].data, oldProgram.at(name).data) << name << ", " << at;
+        }
+      }
+      // The save stops at a refused write: the program key's later values
+      // are not written, and the Run key comes after them all.
+      EXPECT_EQ(p.writeLog.size(), !runKey && refused ? std::size_t(k - 1) : newLog.size()) << at;
+      if (!runKey && refused) {
+        EXPECT_TRUE(r.writeLog.empty()) << at;
+      }
+      // The Run value: the new path once written, else the old one, or none
+      // when only its write after the delete was refused.
+      const bool ormileWritten = r.writeLog == std::vector<std::string>{std::string("Ormile=") + AutostartCommand(kExe)};
+      if (ormileWritten) {
+        EXPECT_EQ(Registry(r).ReadString("Ormile"), AutostartCommand(kExe)) << at;
+      } else if (runKey && k == 2) {
+        EXPECT_FALSE(r.values.count("Ormile")) << at;
+      } else {
+        EXPECT_EQ(Registry(r).ReadString("Ormile"), "D:\\old\\Ordavi.exe") << at;
+      }
+      Options loaded;
+      EXPECT_TRUE(LoadOptions(freshReg, loaded, [] {}).empty()) << at;
+      if (!refused) {
+        EXPECT_TRUE(ormileWritten) << at;
+        EXPECT_EQ(loaded.countdownSeconds, 90) << at;
+        break;  // past the save's last write
+      }
+      ++refusals;
     }
-    const bool aWriteWasRefused = p.writesTried >= k || r.writesTried >= k;
-    p.failWriteNumber = r.failWriteNumber = 0;
-    EXPECT_EQ(refused, aWriteWasRefused) << "write " << k;  // the user is told
-    if (refused) {  // the agent goes on with what it had
-      EXPECT_EQ(o.countdownSeconds, before.countdownSeconds) << "write " << k;
-      EXPECT_EQ(o.soundPath, before.soundPath) << "write " << k;
-      EXPECT_EQ(o.closeProgramsFirst, before.closeProgramsFirst) << "write " << k;
-      EXPECT_EQ(o.ctrlHotkeys, before.ctrlHotkeys) << "write " << k;
-      EXPECT_EQ(bar, -1) << "write " << k;
-    } else {
-      EXPECT_EQ(o.countdownSeconds, 90);
-      EXPECT_EQ(bar, 90);
-    }
-    Options loaded;
-    EXPECT_TRUE(LoadOptions(freshReg, loaded, [] {}).empty()) << "write " << k;
-    if (!aWriteWasRefused) break;  // past the save's last write
+    EXPECT_EQ(refusals, runKey ? 2 : 5) << "every write of the key was refused once";
   }
 }
 

@@ -105,8 +105,9 @@ TEST(CheckTaskForm, RefusesWhatTheScheduleEvaluationCouldNeverRead) {
       {FormOf(ScheduleKind::Once), nullptr},
       {adapter("禁用网卡", "本地连接 2"), nullptr},
       {adapter("启用网卡", "a & b (c)"), nullptr},
-      {adapter("启用网卡", "50%"), "网卡连接名称\"50%\"含有不能放入命令行的字符（\" % ! 或控制字符）"},
-      {adapter("禁用网卡", "x\"y"), "网卡连接名称\"x\"y\"含有不能放入命令行的字符（\" % ! 或控制字符）"},
+      {adapter("启用网卡", "50%"), "网卡连接名称\"50%\"含有不能放入命令行的字符（\"、%、!、控制字符或末尾的\\）"},
+      {adapter("禁用网卡", "x\"y"), "网卡连接名称\"x\"y\"含有不能放入命令行的字符（\"、%、!、控制字符或末尾的\\）"},
+      {adapter("禁用网卡", "lan\\"), "网卡连接名称\"lan\\\"含有不能放入命令行的字符（\"、%、!、控制字符或末尾的\\）"},
       {adapter("提醒", "100%!"), nullptr},
   };
   for (const Case& c : cases) {

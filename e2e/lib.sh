@@ -33,7 +33,7 @@ WM_COMMAND=0x0111
 
 # The calls the relay trace shows. UnregisterHotKey and the timers are
 # forwarded to win32u in this Wine, so their win32u names are listed too.
-RELAY='winmm.mciSendStringA;user32.SendMessageTimeoutA;user32.ChangeWindowMessageFilterEx;user32.ChangeWindowMessageFilter;user32.TrackPopupMenu;user32.LoadIconA;shell32.ShellExecuteA;user32.SetTimer;user32.KillTimer;win32u.NtUserSetTimer;win32u.NtUserKillTimer;user32.ExitWindowsEx;kernel32.SetSystemPowerState;ntdll.NtShutdownSystem;kernel32.CreateProcessA;kernel32.GetVersionExA;advapi32.AdjustTokenPrivileges;kernel32.SetPriorityClass;user32.RegisterWindowMessageA;shell32.Shell_NotifyIconA;kernel32.GlobalFindAtomA;kernel32.GlobalAddAtomA;kernel32.GlobalDeleteAtom;user32.RegisterHotKey;user32.UnregisterHotKey;win32u.NtUserUnregisterHotKey;user32.SetWindowPos'
+RELAY='winmm.mciSendStringA;user32.SendMessageTimeoutA;user32.ChangeWindowMessageFilterEx;user32.ChangeWindowMessageFilter;user32.TrackPopupMenu;user32.LoadIconA;shell32.ShellExecuteA;user32.SetTimer;user32.KillTimer;win32u.NtUserSetTimer;win32u.NtUserKillTimer;user32.ExitWindowsEx;kernel32.SetSystemPowerState;ntdll.NtShutdownSystem;kernel32.CreateProcessA;kernel32.GetVersionExA;advapi32.AdjustTokenPrivileges;kernel32.SetPriorityClass;user32.RegisterWindowMessageA;shell32.Shell_NotifyIconA;kernel32.GlobalFindAtomA;kernel32.GlobalAddAtomA;kernel32.GlobalDeleteAtom;user32.RegisterHotKey;user32.UnregisterHotKey;win32u.NtUserUnregisterHotKey;user32.SetWindowPos;kernel32.CreateProcessW;kernel32.SetDllDirectoryA;kernel32.SetDefaultDllDirectories;kernelbase.SetDefaultDllDirectories;kernel32.SetCurrentDirectoryA'
 
 # --- Checks and the end of a scenario
 
@@ -281,16 +281,28 @@ cpu_ms() { awk -v hz="$(getconf CLK_TCK)" '{ printf "%.0f", ($14 + $15) * 1000 /
 # field NAME LINE: the number after NAME in a probe line.
 field() { echo "$2" | awk -v n="$1" '{ for (i = 1; i < NF; i++) if ($i == n) { print $(i + 1); exit } }'; }
 
+# countdown_minute K: whether the K-th minute of plant_minutes holds a
+# shutdown countdown instead of a reminder: the second and every fifth, so
+# that a run of three minutes has one too.
+countdown_minute() { [ "$1" = 2 ] || [ $(($1 % 5)) = 0 ]; }
+# countdown_minutes FROM TO: how many of the minutes FROM..TO hold one.
+countdown_minutes() {
+  local k n=0
+  for k in $(seq "$1" "$2"); do countdown_minute "$k" && n=$((n + 1)); done
+  echo "$n"
+}
+
 # plant_minutes FIRST COUNT: tasks FIRST.. FIRST+COUNT-1 due one a minute
 # from the coming minute on: a reminder "提醒<k>" in most, a shutdown
-# countdown in every fifth. Sets PLANTED_LAST to the last task number.
+# countdown in those countdown_minute names. Sets PLANTED_LAST to the last
+# task number.
 plant_minutes() {
   local y mo d h mi s k when n=$(($1 - 1))
   read -r y mo d h mi s < <(drv now)
   for k in $(seq 1 "$2"); do
     when=$(minutes_after "$y" "$mo" "$d" "$h" "$mi" "$k" '+每天%-H时%-M分')
     n=$((n + 1))
-    if [ $((k % 5)) = 0 ]; then plant_task "$n" "$when" 关闭计算机 ""; else plant_task "$n" "$when" 提醒 "提醒$k"; fi
+    if countdown_minute "$k"; then plant_task "$n" "$when" 关闭计算机 ""; else plant_task "$n" "$when" 提醒 "提醒$k"; fi
   done
   PLANTED_LAST=$n
 }

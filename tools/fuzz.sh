@@ -2,9 +2,12 @@
 # Fuzzes the portable core with libFuzzer (clang, with AddressSanitizer and
 # UndefinedBehaviorSanitizer): the schedule field scan and every matcher
 # (fuzz_schedule), the task store over a registry holding anything
-# (fuzz_store), the options load and minutes text (fuzz_options) and the
-# task editor's checks and composition (fuzz_editor) and any bytes as a task
-# file (fuzz_task_file).
+# (fuzz_store), the options load and minutes text (fuzz_options), the
+# task editor's checks and composition (fuzz_editor), any bytes as a task
+# file (fuzz_task_file), and the texts a stored parameter becomes on its way
+# to the system: the adapter command line parsed back by the rules of
+# CommandLineToArgvW, the processes close-program ends, and the quoted text
+# of a message (fuzz_command).
 #
 #   bash tools/fuzz.sh            # each target 20 s: the short run of the test command
 #   bash tools/fuzz.sh 1800       # each target 30 minutes: the long run
@@ -22,7 +25,7 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$ROOT"
 SECONDS_EACH="${1:-20}"
-TARGETS=(fuzz_schedule fuzz_store fuzz_options fuzz_editor fuzz_task_file)
+TARGETS=(fuzz_schedule fuzz_store fuzz_options fuzz_editor fuzz_task_file fuzz_command)
 OUT="$ROOT/build/fuzz"
 SRC="$OUT/src"
 
@@ -40,7 +43,7 @@ done < <(git ls-files --cached --others --exclude-standard 'store/*.cpp' 'store/
 FLAGS=(-std=c++17 -g -O1 -fno-omit-frame-pointer -Wno-invalid-source-encoding -I "$SRC")
 CORE=(store/text.cpp store/unicode.cpp store/errors.cpp store/registry.cpp store/tasks.cpp store/options.cpp
   store/task_types.cpp store/testing/fake_registry.cpp store/testing/iconv_gbk_codec.cpp schedule/schedule.cpp
-  actions/network.cpp dialogs/task_form.cpp dialogs/settings_list.cpp dialogs/options_form.cpp dialogs/task_file.cpp)
+  actions/network.cpp actions/processes.cpp dialogs/task_form.cpp dialogs/settings_list.cpp dialogs/options_form.cpp dialogs/task_file.cpp)
 objs=()
 for f in "${CORE[@]}"; do
   o="$OUT/obj/$(echo "$f" | tr / _).o"

@@ -1,7 +1,12 @@
-// The process port for unit tests: lists `processes` (none: no snapshot) and
-// logs "TerminateProcess(pid)".
+// The process port for unit tests: lists `processes` (none: no snapshot);
+// ending a process shows the check the image as the opened handle gives it
+// (by default the snapshot's own text; `imageNow` gives an id to another
+// program between the snapshot and the opening) and logs
+// "TerminateProcess(pid)" when the check accepts it.
 #pragma once
 
+#include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,9 +20,21 @@ class FakeProcesses : public Recording, public ProcessSystem {
  public:
   using Recording::Recording;
   std::optional<std::vector<ProcessEntry>> ListProcesses() override { return processes; }
-  void TerminateProcess(std::uint32_t pid) override { Record("TerminateProcess", {std::to_string(pid)}); }
+  void TerminateProcess(std::uint32_t pid, const ImageCheck& isTheProgram) override {
+    std::optional<std::string> image;
+    const auto now = imageNow.find(pid);
+    if (now != imageNow.end()) {
+      image = now->second;
+    } else if (processes) {
+      for (const ProcessEntry& p : *processes) {
+        if (p.pid == pid) image = p.exeFile;
+      }
+    }
+    if (isTheProgram(image)) Record("TerminateProcess", {std::to_string(pid)});
+  }
 
   std::optional<std::vector<ProcessEntry>> processes;
+  std::map<std::uint32_t, std::optional<std::string>> imageNow;
 };
 
 }  // namespace ordavi::testing

@@ -101,6 +101,28 @@ WT_TEST(CloseProgramByNameEndsEveryInstanceAndNothingElse) {
   for (HANDLE h : {a, b, other}) CloseHandle(h);
 }
 
+// The image path is read through the very handle that would end the process,
+// and a check that refuses it leaves the process running.
+WT_TEST(ClosingAProcessChecksItsImageThroughTheOpenedHandle) {
+  HANDLE victim = StartSleeper("被查.exe");
+  REQUIRE(victim);
+  Sleep(1000);
+  const DWORD pid = GetProcessId(victim);
+  Win32ProcessSystem sys;
+  std::optional<std::string> seen;
+  sys.TerminateProcess(pid, [&seen](const std::optional<std::string>& image) {
+    seen = image;
+    return false;
+  });
+  REQUIRE(seen.has_value());
+  CHECK_EQ(SplitPath(*seen).name, std::string("被查.exe"));
+  CHECK(ImageIsTheProgram(seen, "被查.EXE"));
+  CHECK_EQ(WaitForSingleObject(victim, 500), static_cast<DWORD>(WAIT_TIMEOUT));  // refused: still running
+  sys.TerminateProcess(pid, [](const std::optional<std::string>& image) { return ImageIsTheProgram(image, "被查.exe"); });
+  CHECK_EQ(WaitForSingleObject(victim, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+  CloseHandle(victim);
+}
+
 // The real adapters of junk cleaning, with the agent's folder `dir`.
 struct RealJunk {
   Win32JunkSystem system;
@@ -412,6 +434,26 @@ WT_TEST(TheAgentsOwnFolderIsReadThroughTheSystem) {
   CHECK(junk.notices.log.empty());
 }
 
+// A system program runs from the system directory even when the current
+// directory holds a program of the same name, with its GBK arguments whole.
+WT_TEST(SystemProgramsRunByTheirFullPathWithGbkArguments) {
+  // A copy of this program named cmd.exe, which marks that it ran.
+  CopyFileA(SelfPath().c_str(), (kWorkDir + "cmd.exe").c_str(), FALSE);
+  DeleteFileA((kWorkDir + "planted.txt").c_str());
+  DeleteFileA((kWorkDir + "系统程序.txt").c_str());
+  char oldDir[MAX_PATH + 1] = {};
+  GetCurrentDirectoryA(MAX_PATH, oldDir);
+  SetCurrentDirectoryA(kWorkDir.c_str());
+  Win32Shell shell([] { return HWND(nullptr); });
+  shell.RunHidden("cmd.exe", "/D /c echo 网卡> \"" + kWorkDir + "系统程序.txt\"", kWorkDir);
+  SetCurrentDirectoryA(oldDir);
+  for (int i = 0; i < 100 && !Exists(kWorkDir + "系统程序.txt"); ++i) Sleep(100);
+  Sleep(300);
+  CHECK_EQ(ReadAll(kWorkDir + "系统程序.txt"), std::string("网卡\r\n"));
+  CHECK(!Exists(kWorkDir + "planted.txt"));
+  DeleteFileA((kWorkDir + "cmd.exe").c_str());  // later tests start cmd.exe in this folder
+}
+
 WT_TEST(OpenFileUsesTheDirectoryPartAsWorkingDirectory) {
   const std::string script = kWorkDir + "mark.bat";
   WriteAll(script, "@echo opened> marker.txt\r\n");
@@ -430,6 +472,10 @@ WT_TEST(OpenFileUsesTheDirectoryPartAsWorkingDirectory) {
 int main(int argc, char** argv) {
   if (argc > 1 && std::string(argv[1]) == "--sleep") {
     Sleep(60000);
+    return 0;
+  }
+  if (SplitPath(SelfPath()).name == "cmd.exe") {  // planted in place of the system's
+    WriteAll(kWorkDir + "planted.txt", "planted");
     return 0;
   }
   CreateDirectoryA(kWorkDir.c_str(), nullptr);

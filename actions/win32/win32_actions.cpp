@@ -60,10 +60,35 @@ std::optional<std::vector<ProcessEntry>> Win32ProcessSystem::ListProcesses() {
   return out;
 }
 
-void Win32ProcessSystem::TerminateProcess(std::uint32_t pid) {
-  HANDLE h = OpenProcess(PROCESS_TERMINATE, FALSE, pid);
+std::optional<std::string> Win32ProcessSystem::ImagePathOf(HANDLE process) {
+  // Vista and later: kernel32's QueryFullProcessImageNameW, the Win32 path.
+  // Otherwise the device path of GetProcessImageFileNameW (kernel32's K32
+  // name on 7 and later, psapi before); both end in the image's file name.
+  using QueryFullFn = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
+  using ImageFileFn = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD);
+  static const QueryFullFn queryFull = ProcOf<QueryFullFn>(GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameW");
+  wchar_t path[1024];
+  DWORD n = 0;
+  if (queryFull) {
+    DWORD size = sizeof path / sizeof path[0];
+    if (queryFull(process, 0, path, &size)) n = size;
+  }
+  if (n == 0) {
+    ImageFileFn imageFile = ProcOf<ImageFileFn>(GetModuleHandleA("kernel32.dll"), "K32GetProcessImageFileNameW");
+    if (!imageFile) imageFile = SystemProc<ImageFileFn>("psapi.dll", "GetProcessImageFileNameW");
+    if (imageFile) n = imageFile(process, path, sizeof path / sizeof path[0]);
+  }
+  if (n == 0 || n >= sizeof path / sizeof path[0]) return std::nullopt;
+  // A character GBK cannot hold becomes '?', as in the snapshot's ANSI text.
+  return GbkFromWide(std::wstring(path, n));
+}
+
+void Win32ProcessSystem::TerminateProcess(std::uint32_t pid, const ImageCheck& isTheProgram) {
+  HANDLE h = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!h) h = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, pid);
   if (!h) return;
-  ::TerminateProcess(h, 0);
+  // The same handle is checked and ended: the id cannot change hands between.
+  if (isTheProgram(ImagePathOf(h))) ::TerminateProcess(h, 0);
   CloseHandle(h);
 }
 

@@ -4,6 +4,11 @@
 #include <shellapi.h>
 #include <wininet.h>
 
+#include <optional>
+#include <string>
+
+#include "store/text.h"
+#include "store/win32/gbk_text.h"
 #include "ui/win32/system_library.h"
 
 namespace ordavi {
@@ -47,11 +52,49 @@ void Win32Shell::OpenFileHidden(const std::string& path, const std::string& dir)
   ShellExecuteA(nullptr, "open", path.c_str(), nullptr, dir.c_str(), SW_HIDE);
 }
 
+namespace {
+using DirectoryFn = UINT(WINAPI*)(LPWSTR, UINT);
+
+// Starts `program` of the directory `directoryOf` names by its full path:
+// the path is the application name (nothing is searched for) and, quoted,
+// the first word of the command line, `params` the rest.
+bool StartByFullPath(DirectoryFn directoryOf, const std::string& program, const std::string& params,
+                     const std::string& dir, WORD show, DWORD flags) {
+  wchar_t programDir[MAX_PATH];
+  const UINT n = directoryOf(programDir, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return false;
+  // A directory GBK cannot hold is not passed on as a look-alike.
+  const auto dirText = GbkFromWideExactly(std::wstring(programDir, n));
+  if (!dirText) return false;
+  const bool separated = !dirText->empty() && dirText->back() == '\\';
+  const std::wstring application = WideFromGbk(*dirText + (separated ? "" : "\\") + program);
+  std::wstring commandLine = WideFromGbk(SystemProgramCommandLine(*dirText, program, params));
+  const std::wstring workDir = WideFromGbk(dir);
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = show;
+  PROCESS_INFORMATION pi{};
+  commandLine.push_back(L'\0');  // CreateProcessW may write into its command line
+  if (!CreateProcessW(application.c_str(), &commandLine[0], nullptr, nullptr, FALSE, flags, nullptr,
+                      workDir.empty() ? nullptr : workDir.c_str(), &si, &pi)) {
+    return false;
+  }
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return true;
+}
+}  // namespace
+
 void Win32Shell::RunHidden(const std::string& program, const std::string& params, const std::string& dir) {
-  ShellExecuteA(mainWindow_(), "open", program.c_str(), params.c_str(), dir.c_str(), SW_HIDE);
+  StartByFullPath(GetSystemDirectoryW, program, params, dir, SW_HIDE, CREATE_NO_WINDOW);
 }
 
 void Win32Shell::OpenHelpFile(const std::string& path) {
+  // The help viewer of the Windows directory, not whatever program the
+  // user's file association names for .chm (an elevated agent would start
+  // that one elevated). Only where it is missing does the shell choose.
+  if (StartByFullPath(GetWindowsDirectoryW, "hh.exe", '"' + path + '"', "", SW_SHOWNORMAL, 0)) return;
   ShellExecuteA(mainWindow_(), nullptr, path.c_str(), "", "", SW_SHOWNORMAL);
 }
 

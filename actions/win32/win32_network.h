@@ -38,15 +38,20 @@ class Win32DialupSystem : public DialupSystem {
   std::function<HWND()> mainWindow_;
 };
 
-// ShellExecuteA for each purpose, with its fixed owner, verb and show state.
+// ShellExecuteA for each purpose, with its fixed owner, verb and show state;
+// system programs through CreateProcessW by their full path.
 class Win32Shell : public ShellPort {
  public:
   explicit Win32Shell(std::function<HWND()> mainWindow) : mainWindow_(std::move(mainWindow)) {}
   // NULL owner, "open", no parameters, SW_HIDE.
   void OpenFileHidden(const std::string& path, const std::string& dir) override;
-  // The main window as owner, "open", SW_HIDE.
+  // CreateProcessW with the program's full path as the application name and
+  // "<full path>" <params> as its command line (converted from GBK), a hidden
+  // window, no console; the handles are closed at once.
   void RunHidden(const std::string& program, const std::string& params, const std::string& dir) override;
-  // The main window as owner, default verb, "" parameters and directory, SW_SHOWNORMAL.
+  // hh.exe of the Windows directory by its full path with the quoted file,
+  // SW_SHOWNORMAL; where it cannot be started, ShellExecuteA with the main
+  // window as owner, default verb, "" parameters and directory.
   void OpenHelpFile(const std::string& path) override;
   // NULL owner, "open", no parameters or directory, SW_SHOWNORMAL.
   void ShowWebPage(const std::string& url) override;

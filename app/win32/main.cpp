@@ -24,6 +24,7 @@
 #include "schedule/tick.h"
 #include "store/text.h"
 #include "store/win32/win32_registry.h"
+#include "ui/win32/system_library.h"
 #include "ui/win32/win32_clock.h"
 
 namespace {
@@ -122,6 +123,7 @@ int RunAgent() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  ordavi::RestrictSearchToSystemDirectory();  // before anything is loaded or started
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
   return RunAgent();

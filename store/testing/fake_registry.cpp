@@ -33,7 +33,10 @@ std::optional<RegValue> FakeRegistryKey::Query(const std::string& name) {
 
 bool FakeRegistryKey::Refuses(const std::string& name) {
   ++writesTried;
-  return failWrites.count(name) > 0 || writesTried == failWriteNumber;
+  const bool refused = failWrites.count(name) > 0 || writesTried == failWriteNumber ||
+                       (failAlsoWriteNumber != 0 && writesTried == failAlsoWriteNumber);
+  if (refused) refusedLog.push_back(name);
+  return refused;
 }
 
 bool FakeRegistryKey::SetString(const std::string& name, const std::string& text) {

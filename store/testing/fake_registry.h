@@ -35,6 +35,11 @@ class FakeRegistryKey : public RegistryKey {
   // failWriteNumber (1 = the first) fails, the others go through.
   int writesTried = 0;
   int failWriteNumber = 0;
+  // A second write that fails the same way, for example one of the writes
+  // that undo an operation after its refused write.
+  int failAlsoWriteNumber = 0;
+  // The names of the writes and deletes that were refused, in order.
+  std::vector<std::string> refusedLog;
   // Every write that went through, in order, as "name=text" or "name=#number".
   std::vector<std::string> writeLog;
   std::map<std::string, RegValue> values;

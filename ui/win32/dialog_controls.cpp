@@ -173,7 +173,9 @@ std::optional<std::string> ChooseFile(HWND owner, const char* filter, const char
   ofn.nMaxFile = sizeof file;
   ofn.lpstrInitialDir = folder;
   ofn.lpstrTitle = title;
-  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
+  // OFN_NOCHANGEDIR: the current directory stays the system directory, so
+  // the folder the user browsed to is never searched for a program or DLL.
+  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_NOCHANGEDIR;
   // comdlg32 (and the printing DLLs it brings) is loaded when a file is
   // first chosen, not at the agent's start.
   using GetOpenFileNameFn = BOOL(WINAPI*)(LPOPENFILENAMEA);

@@ -16,4 +16,19 @@ HMODULE SystemLibrary(const char* fileName) {
   return LoadLibraryA(path.c_str());
 }
 
+bool RestrictSearchToSystemDirectory() {
+  SetDllDirectoryA("");
+  bool restricted = false;
+  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  // kernel32 is always loaded; GetModuleHandleA loads nothing.
+  if (const auto setDefault =
+          ProcOf<SetDefaultDllDirectoriesFn>(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")) {
+    restricted = setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32) != FALSE;
+  }
+  char dir[MAX_PATH];
+  const UINT n = GetSystemDirectoryA(dir, sizeof dir);
+  if (n > 0 && n < sizeof dir) SetCurrentDirectoryA(dir);
+  return restricted;
+}
+
 }  // namespace ordavi

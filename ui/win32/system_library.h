@@ -23,6 +23,17 @@ Fn ProcOf(HMODULE module, const char* name) {
 // it cannot be loaded.
 HMODULE SystemLibrary(const char* fileName);
 
+// The first thing the process does, before any DLL is loaded on demand or any
+// program is started: DLLs are searched for in the system directory only
+// (SetDllDirectoryA("") takes the current directory out of the search;
+// SetDefaultDllDirectories, looked up at run time since Vista without its
+// update lacks it, also takes the program's own folder out of the search for
+// the imports of the DLLs loaded later), and the current directory becomes
+// the system directory, so nothing a user can write is searched for a
+// program or a DLL by name. Returns whether SetDefaultDllDirectories was
+// there and took effect.
+bool RestrictSearchToSystemDirectory();
+
 // `name` of the system DLL `fileName`, loading the DLL on first use.
 template <typename Fn>
 Fn SystemProc(const char* fileName, const char* name) {

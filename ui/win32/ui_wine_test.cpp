@@ -1,0 +1,76 @@
+// The start of the process and the file picker under Wine: the DLL search is
+// restricted and the current directory moved to the system directory, and
+// choosing a file in another folder leaves the current directory alone.
+#include <windows.h>
+
+#include <cctype>
+#include <string>
+#include <thread>
+
+#include "tools/winetest/winetest.h"
+#include "ui/win32/dialog_controls.h"
+#include "ui/win32/system_library.h"
+
+using namespace ordavi;
+
+namespace {
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+std::string CurrentDirectory() {
+  char dir[MAX_PATH + 1] = {};
+  GetCurrentDirectoryA(MAX_PATH, dir);
+  return Lower(dir);
+}
+
+std::string SystemDirectory() {
+  char dir[MAX_PATH + 1] = {};
+  GetSystemDirectoryA(dir, MAX_PATH);
+  return Lower(dir);
+}
+
+}  // namespace
+
+WT_TEST(StartRestrictsTheDllSearchAndMovesToTheSystemDirectory) {
+  SetCurrentDirectoryA("C:\\");
+  CHECK(RestrictSearchToSystemDirectory());  // this Wine has SetDefaultDllDirectories
+  CHECK_EQ(CurrentDirectory(), SystemDirectory());
+  char dllDir[MAX_PATH + 1] = "unchanged";
+  GetDllDirectoryA(MAX_PATH, dllDir);
+  CHECK_EQ(std::string(dllDir), std::string());
+}
+
+// A user picks a file in another folder; the picker must not make that
+// folder the current one, where programs and DLLs would be searched for.
+WT_TEST(ChoosingAFileElsewhereKeepsTheCurrentDirectory) {
+  const std::string folder = "C:\\ordavi picked folder";
+  const std::string file = folder + "\\chosen.wav";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  HANDLE h = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  REQUIRE(h != INVALID_HANDLE_VALUE);
+  CloseHandle(h);
+  RestrictSearchToSystemDirectory();
+  const std::string before = CurrentDirectory();
+  // The user: types the file's full path into the picker and confirms.
+  std::thread user([&file] {
+    for (int i = 0; i < 200; ++i) {
+      if (HWND dialog = FindWindowA("#32770", "pick a sound")) {
+        Sleep(300);
+        SetDlgItemTextA(dialog, 0x47C, file.c_str());  // the file-name box
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        return;
+      }
+      Sleep(50);
+    }
+  });
+  const auto chosen = ui::ChooseFile(nullptr, "wav\0*.wav\0", "pick a sound", "C:\\");
+  user.join();
+  REQUIRE(chosen.has_value());
+  CHECK_EQ(Lower(*chosen), Lower(file));
+  CHECK_EQ(CurrentDirectory(), before);
+}
+
+int main(int argc, char** argv) { return winetest::RunAll(argc, argv); }
