@@ -1,6 +1,7 @@
 #include "dialogs/task_form.h"
 
 #include "actions/network.h"
+#include "schedule/next_run.h"
 #include "store/errors.h"
 #include "store/text.h"
 #include "store/words.h"
@@ -188,11 +189,8 @@ void FillTaskForm(TaskForm& f, const TaskRecord& task, Matchers& matchers, const
 
 bool OnceInThePast(const TaskForm& f, const ScheduleNow& now) {
   if (f.kind != ScheduleKind::Once) return false;
-  const auto at = [](int y, int mo, int d, int h, int mi) {
-    return (((static_cast<long long>(y) * 13 + mo) * 32 + d) * 24 + h) * 60 + mi;
-  };
-  return at(f.onceDate.year, f.onceDate.month, f.onceDate.day, f.onceTime.hour, f.onceTime.minute) <
-         at(now.year, now.month, now.day, now.hour, now.minute);
+  const LocalMinute at{f.onceDate.year, f.onceDate.month, f.onceDate.day, f.onceTime.hour, f.onceTime.minute};
+  return MinutesBetween(LocalMinute{now.year, now.month, now.day, now.hour, now.minute}, at) < 0;
 }
 
 EditorOkResult EditorOk(SettingsList& list, int editorId, TaskStore& store, TaskForm& form,

@@ -122,13 +122,7 @@ std::optional<std::string> Win32JunkSystem::ReadScript(const std::string& path) 
   return text;
 }
 
-std::string Win32JunkSystem::SystemFolder() {
-  char dir[MAX_PATH + 1] = {};
-  const UINT n = GetSystemDirectoryA(dir, MAX_PATH);
-  std::string s(dir, n < MAX_PATH ? n : 0);
-  if (!s.empty() && s.back() != '\\') s += '\\';
-  return s;
-}
+std::string Win32JunkSystem::SystemFolder() { return SystemDirectory(); }
 
 bool Win32JunkSystem::RunHiddenAndWait(const std::string& commandLine) {
   STARTUPINFOA si{};

@@ -4,13 +4,21 @@
 
 namespace ordavi {
 
+std::string SystemDirectory() {
+  char dir[MAX_PATH];
+  const UINT n = GetSystemDirectoryA(dir, sizeof dir);
+  if (n == 0 || n >= sizeof dir) return std::string();
+  std::string s(dir, n);
+  if (s.back() != '\\') s += '\\';
+  return s;
+}
+
 HMODULE SystemLibrary(const char* fileName) {
   HMODULE loaded = GetModuleHandleA(fileName);
   if (loaded) return loaded;
-  char dir[MAX_PATH];
-  const UINT n = GetSystemDirectoryA(dir, sizeof dir);
-  if (n == 0 || n >= sizeof dir) return nullptr;
-  const std::string path = std::string(dir, n) + "\\" + fileName;
+  const std::string dir = SystemDirectory();
+  if (dir.empty()) return nullptr;
+  const std::string path = dir + fileName;
   // Loaded once: the module handle stays valid for the life of the process,
   // and later calls find it through GetModuleHandleA.
   return LoadLibraryA(path.c_str());
@@ -25,9 +33,11 @@ bool RestrictSearchToSystemDirectory() {
           ProcOf<SetDefaultDllDirectoriesFn>(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")) {
     restricted = setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32) != FALSE;
   }
-  char dir[MAX_PATH];
-  const UINT n = GetSystemDirectoryA(dir, sizeof dir);
-  if (n > 0 && n < sizeof dir) SetCurrentDirectoryA(dir);
+  std::string dir = SystemDirectory();
+  if (!dir.empty()) {
+    dir.pop_back();  // as the system names it, without the separator
+    SetCurrentDirectoryA(dir.c_str());
+  }
   return restricted;
 }
 

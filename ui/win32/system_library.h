@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace ordavi {
 
 // `name` of `module`, or null. GetProcAddress returns a generic function
@@ -22,6 +24,10 @@ Fn ProcOf(HMODULE module, const char* name) {
 // loaded on the first call and kept for the life of the process; null when
 // it cannot be loaded.
 HMODULE SystemLibrary(const char* fileName);
+
+// The system directory with a trailing backslash ("C:\Windows\System32\");
+// empty when it cannot be read.
+std::string SystemDirectory();
 
 // The first thing the process does, before any DLL is loaded on demand or any
 // program is started: DLLs are searched for in the system directory only

@@ -26,7 +26,7 @@ std::string CurrentDirectory() {
   return Lower(dir);
 }
 
-std::string SystemDirectory() {
+std::string SystemDirectoryAsGiven() {
   char dir[MAX_PATH + 1] = {};
   GetSystemDirectoryA(dir, MAX_PATH);
   return Lower(dir);
@@ -37,7 +37,7 @@ std::string SystemDirectory() {
 WT_TEST(StartRestrictsTheDllSearchAndMovesToTheSystemDirectory) {
   SetCurrentDirectoryA("C:\\");
   CHECK(RestrictSearchToSystemDirectory());  // this Wine has SetDefaultDllDirectories
-  CHECK_EQ(CurrentDirectory(), SystemDirectory());
+  CHECK_EQ(CurrentDirectory(), SystemDirectoryAsGiven());
   char dllDir[MAX_PATH + 1] = "unchanged";
   GetDllDirectoryA(MAX_PATH, dllDir);
   CHECK_EQ(std::string(dllDir), std::string());
