@@ -26,6 +26,13 @@ inline constexpr const char* kTasksChangedElsewhere = "任务已在别处被更�
 // separator, since "." is the only separator it lets the user type.
 inline constexpr char kMinutesDecimalPoint = '.';
 
+// Texts are stored in GBK. A box whose text holds a character GBK cannot
+// (typed, pasted, or a picked file's path) is refused rather than stored as
+// "?": the message names the box, without its trailing colon.
+UserMessage UnstorableTextMessage(const std::string& boxName);
+UserMessage UnstorablePathMessage();
+std::string BoxName(const std::string& caption);
+
 inline constexpr char kBackspace = '\b';
 // The wait box takes digits, "." and Backspace; any other typed character is
 // discarded.

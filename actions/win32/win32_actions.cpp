@@ -125,13 +125,14 @@ std::optional<std::string> Win32JunkSystem::ReadScript(const std::string& path) 
 std::string Win32JunkSystem::SystemFolder() { return SystemDirectory(); }
 
 bool Win32JunkSystem::RunHiddenAndWait(const std::string& commandLine) {
-  STARTUPINFOA si{};
-  si.cb = sizeof si;  // 68
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
   si.dwFlags = STARTF_USESHOWWINDOW;
   si.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION pi{};
-  std::string cmd = commandLine;  // CreateProcessA may write into its command line
-  if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, IDLE_PRIORITY_CLASS, nullptr, nullptr, &si, &pi)) {
+  std::wstring cmd = WideFromGbk(commandLine);
+  cmd.push_back(L'\0');  // CreateProcessW may write into its command line
+  if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, IDLE_PRIORITY_CLASS, nullptr, nullptr, &si, &pi)) {
     return false;
   }
   WaitForSingleObject(pi.hProcess, INFINITE);
@@ -143,17 +144,18 @@ bool Win32JunkSystem::RunHiddenAndWait(const std::string& commandLine) {
 }
 
 void Win32JunkSystem::OpenLog(const std::string& logPath, const std::string& dir) {
-  ShellExecuteA(owner_ ? owner_() : nullptr, "open", logPath.c_str(), "", dir.c_str(), SW_SHOWNORMAL);
+  ShellExecuteW(owner_ ? owner_() : nullptr, L"open", WideFromGbk(logPath).c_str(), L"", WideFromGbk(dir).c_str(),
+                SW_SHOWNORMAL);
 }
 
 namespace {
 // winmm is loaded when a sound is first played (system_library.h).
-using PlaySoundFn = BOOL(WINAPI*)(LPCSTR, HMODULE, DWORD);
-PlaySoundFn PlaySoundProc() { return SystemProc<PlaySoundFn>("winmm.dll", "PlaySoundA"); }
+using PlaySoundFn = BOOL(WINAPI*)(LPCWSTR, HMODULE, DWORD);
+PlaySoundFn PlaySoundProc() { return SystemProc<PlaySoundFn>("winmm.dll", "PlaySoundW"); }
 }  // namespace
 
 void Win32SoundPlayer::Play(const std::string& name, std::uint32_t flags) {
-  if (const auto play = PlaySoundProc()) play(name.c_str(), reinterpret_cast<HMODULE>(window_()), flags);
+  if (const auto play = PlaySoundProc()) play(WideFromGbk(name).c_str(), reinterpret_cast<HMODULE>(window_()), flags);
 }
 
 void Win32SoundPlayer::Stop() {

@@ -4,6 +4,7 @@
 
 #include "dialogs/win32/task_editor.h"
 #include "store/text.h"
+#include "store/win32/gbk_text.h"
 #include "ui/win32/dialog_controls.h"
 
 namespace ordavi {
@@ -94,22 +95,23 @@ void SettingsDialog::CreateControls() {
 
   listView_ = CreateControl(WC_LISTVIEWA, kTaskList, 0, 0, kClientWidth, kListHeight,
                             WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, font_, "", WS_EX_CLIENTEDGE);
-  SendMessageA(listView_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT,
+  SendMessageW(listView_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT,
                LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
   for (int i = 0; i < 5; ++i) {
-    LVCOLUMNA col = {};
+    std::wstring caption = WideFromGbk(kColumns[i].caption);
+    LVCOLUMNW col = {};
     col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    col.pszText = const_cast<char*>(kColumns[i].caption);
+    col.pszText = &caption[0];
     col.cx = ui::Scaled(kColumns[i].width);
     col.iSubItem = i;
-    SendMessageA(listView_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
+    SendMessageW(listView_, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
   }
   // The state combo lives inside the list, over one row's "是否启用" cell;
   // the list hands its notifications on to the dialog.
-  stateCombo_ = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | CBS_DROPDOWNLIST | WS_VSCROLL, 0, 0,
+  stateCombo_ = CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | CBS_DROPDOWNLIST | WS_VSCROLL, 0, 0,
                                 ui::Scaled(kColumns[4].width), ui::Scaled(kStateComboDropH), listView_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStateCombo)),
-                                GetModuleHandleA(nullptr), nullptr);
-  SendMessageA(stateCombo_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+                                GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(stateCombo_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   SetComboItems(stateCombo_, {"启用", "禁用"});
   ForwardCommandsTo(listView_, hwnd_, kListScrolled);
 
@@ -175,31 +177,32 @@ void SettingsDialog::Fill() {
 void SettingsDialog::ShowRows() {
   syncing_ = true;
   const auto& rows = list_.rows();
-  int count = static_cast<int>(SendMessageA(listView_, LVM_GETITEMCOUNT, 0, 0));
+  int count = static_cast<int>(SendMessageW(listView_, LVM_GETITEMCOUNT, 0, 0));
   for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
     const TaskRecord& r = rows[static_cast<std::size_t>(i)];
     const std::string cells[5] = {Decimal(r.number), r.schedule, r.type, r.param, r.enabled};
     for (int c = 0; c < 5; ++c) {
-      LVITEMA item = {};
+      std::wstring cell = WideFromGbk(cells[c]);
+      LVITEMW item = {};
       item.mask = LVIF_TEXT;
       item.iItem = i;
       item.iSubItem = c;
-      item.pszText = const_cast<char*>(cells[c].c_str());
+      item.pszText = &cell[0];
       if (c == 0 && i >= count) {
-        SendMessageA(listView_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        SendMessageW(listView_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
         ++count;
       } else {
-        SendMessageA(listView_, LVM_SETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
+        SendMessageW(listView_, LVM_SETITEMTEXTW, i, reinterpret_cast<LPARAM>(&item));
       }
     }
   }
-  while (count > static_cast<int>(rows.size())) SendMessageA(listView_, LVM_DELETEITEM, --count, 0);
+  while (count > static_cast<int>(rows.size())) SendMessageW(listView_, LVM_DELETEITEM, --count, 0);
   for (int i = 0; i < count; ++i) {
     const bool selected = list_.selected() == static_cast<std::size_t>(i);
-    LVITEMA state = {};
+    LVITEMW state = {};
     state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     state.state = selected ? LVIS_SELECTED | LVIS_FOCUSED : 0;
-    SendMessageA(listView_, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&state));
+    SendMessageW(listView_, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&state));
   }
   syncing_ = false;
   PlaceStateCombo();
@@ -214,12 +217,12 @@ void SettingsDialog::PlaceStateCombo() {
   RECT cell = {};
   cell.top = 4;  // sub-item 4, "是否启用"
   cell.left = LVIR_BOUNDS;
-  SendMessageA(listView_, LVM_GETSUBITEMRECT, *row, reinterpret_cast<LPARAM>(&cell));
+  SendMessageW(listView_, LVM_GETSUBITEMRECT, *row, reinterpret_cast<LPARAM>(&cell));
   // A row scrolled out of sight takes its combo along; it shows again when the
   // row comes back.
   RECT items = {}, header = {};
   GetClientRect(listView_, &items);
-  GetWindowRect(reinterpret_cast<HWND>(SendMessageA(listView_, LVM_GETHEADER, 0, 0)), &header);
+  GetWindowRect(reinterpret_cast<HWND>(SendMessageW(listView_, LVM_GETHEADER, 0, 0)), &header);
   items.top = header.bottom - header.top;
   if (cell.top < items.top || cell.bottom > items.bottom) {
     ShowWindow(stateCombo_, SW_HIDE);
@@ -235,11 +238,11 @@ void SettingsDialog::PlaceStateCombo() {
       now.right != cell.right) {
     SetWindowPos(stateCombo_, HWND_TOP, cell.left, cell.top - 2, cell.right - cell.left, ui::Scaled(kStateComboDropH),
                  SWP_NOACTIVATE);
-    SendMessageA(stateCombo_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), cell.bottom - cell.top - 2);
+    SendMessageW(stateCombo_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), cell.bottom - cell.top - 2);
   }
   const WPARAM item = static_cast<WPARAM>(list_.stateCombo().item);
-  if (static_cast<WPARAM>(SendMessageA(stateCombo_, CB_GETCURSEL, 0, 0)) != item) {
-    SendMessageA(stateCombo_, CB_SETCURSEL, item, 0);
+  if (static_cast<WPARAM>(SendMessageW(stateCombo_, CB_GETCURSEL, 0, 0)) != item) {
+    SendMessageW(stateCombo_, CB_SETCURSEL, item, 0);
   }
   ShowWindow(stateCombo_, SW_SHOW);
 }
@@ -279,7 +282,7 @@ void SettingsDialog::OnCommand(int id, int code, HWND) {
     case kDelete: DeleteClick(); break;
     case kBrowseSound: BrowseSoundClick(); break;
     case kOk: OkClick(); break;
-    case kCancel: PostMessageA(hwnd_, WM_CLOSE, 0, 0); break;
+    case kCancel: PostMessageW(hwnd_, WM_CLOSE, 0, 0); break;
     case kStateCombo:
       if (code == CBN_SELCHANGE) {
         const std::optional<UserMessage> changed = list_.PickState(services_.tasks, TextOf(stateCombo_));
@@ -296,7 +299,7 @@ LRESULT SettingsDialog::OnNotify(const NMHDR& header) {
   if (header.code == LVN_ITEMCHANGED && !syncing_) {
     const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
     if (change.uChanged & LVIF_STATE) {
-      const int selected = static_cast<int>(SendMessageA(listView_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+      const int selected = static_cast<int>(SendMessageW(listView_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
                                                          LVNI_SELECTED));
       list_.Select(selected >= 0 ? std::optional<std::size_t>(static_cast<std::size_t>(selected)) : std::nullopt);
     }
@@ -326,23 +329,35 @@ void SettingsDialog::DeleteClick() {
 }
 
 void SettingsDialog::BrowseSoundClick() {
-  const std::string dir = SplitPath(services_.exePath).dir;  // the program's folder
-  if (const auto file = ChooseFile(hwnd_, "wav文件(*.wav)\0*.wav\0", "声音提示选择", dir.c_str())) {
-    SetText(soundPath_, *file);
+  const std::wstring dir = WideFromGbk(SplitPath(services_.exePath).dir);  // the program's folder
+  static const std::string kFilter("wav文件(*.wav)\0*.wav\0", sizeof "wav文件(*.wav)\0*.wav\0");
+  const auto file = ChooseFile(hwnd_, kFilter, "声音提示选择", dir);
+  if (!file) return;
+  // The path is stored: one GBK cannot hold is refused now, not stored as "?".
+  if (const auto path = GbkFromWideExactly(*file)) {
+    SetText(soundPath_, *path);
+  } else {
+    ShowUserMessage(UnstorablePathMessage());
   }
 }
 
 void SettingsDialog::OkClick() {
+  const std::optional<std::string> soundPath = ExactTextOf(soundPath_);
+  if (!soundPath) {
+    ShowUserMessage(UnstorableTextMessage("关机前声音提示"));
+    SetFocus(soundPath_);
+    return;
+  }
   OptionsForm form;
   form.minutes = TextOf(minutes_);
-  form.soundPath = TextOf(soundPath_);
+  form.soundPath = *soundPath;
   form.closeApps = Checked(closeApps_);
   form.bootTime = Checked(bootTime_);
   form.ctrlKeys = Checked(ctrlKeys_);
   form.autostart = Checked(autostart_);
   SaveOptionsForm(services_.program, services_.root, form, services_.options, services_.exePath, kMinutesDecimalPoint,
                   services_.setProgressMax);
-  PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+  PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
 }  // namespace ordavi
