@@ -1,5 +1,6 @@
 #include "dialogs/settings_list.h"
 
+#include "schedule/next_run.h"
 #include "store/errors.h"
 #include "store/words.h"
 
@@ -27,6 +28,12 @@ bool Readable(TaskStore& store, TaskField field, int n) {
 }
 
 }  // namespace
+
+std::string NextRunCell(const TaskRecord& row, const ScheduleNow& now, std::uint32_t uptimeMinutes,
+                        const std::string& shortDateFormat) {
+  if (row.enabled != words::kEnabled) return "不会运行（未启用）";
+  return NextRunText(NextRunOf(row.schedule, now, uptimeMinutes, shortDateFormat), now, shortDateFormat);
+}
 
 UserMessage UnstorableTextMessage(const std::string& boxName) {
   return {"“" + boxName + "”中有无法保存的字符（简体中文 GBK 字符集以外的字符），请修改后再试。", kInfoCaption,

@@ -763,8 +763,10 @@ click_at() {
 click_ctl() { click_at "$(drv ctl "$@")"; }
 # click_cell ROW COLUMN: a click on a cell of the settings list.
 click_cell() { click_at "$(drv lvcell TForm3 '*' "$1" "$2")"; }
-# rows: the settings list's rows, "label|时间|任务|任务属性|是否启用" a line.
-rows() { drv lv TForm3 '*' | sed -nE 's/^row [0-9]+ "(.*)".*/\1/p'; }
+# rows: the settings list's rows, "label|时间|任务|任务属性|是否启用" a line;
+# next_runs: their 下次运行 cells.
+rows() { drv lv TForm3 '*' | sed -nE 's/^row [0-9]+ "(.*)".*/\1/p' | cut -d'|' -f1-5; }
+next_runs() { drv lv TForm3 '*' | sed -nE 's/^row [0-9]+ "(.*)".*/\1/p' | cut -d'|' -f6; }
 # stored N: task N as the registry holds it, in the form of a row.
 stored() {
   local n=$1 out="$1" f v
@@ -822,19 +824,21 @@ scenario_settings_tasks() {
   check "设置(&S) in the tray menu opens the settings dialog" open_settings
   local dlg lv
   dlg=$(drv info TForm3 '设置')
-  check "TForm3 \"设置\": client 458x349, caption and close box only" \
-    has "$dlg" '^window TForm3 "设置" .* client 458x349 style 14c80000'
+  check "TForm3 \"设置\": client 588x349, caption and close box only" \
+    has "$dlg" '^window TForm3 "设置" .* client 588x349 style 14c80000'
   check "取消(&C) has the focus" has "$(drv ctl TForm3 '*' Button '取消(&C)')" ' focus$'
   check "the task tick stopped when the dialog opened" has "$(last_timer1_call)" 'KillTimer'
   lv=$(drv lv TForm3 '*')
   check "list: report view, one row at a time, grid lines, whole-row selection" \
     has "$lv" '^listview report 1 singlesel 1 gridlines 1 fullrow 1$'
-  check "columns 序号 40, 时间 120, 任务 90, 任务属性 130, 是否启用 70" [ "$(echo "$lv" | grep '^column' | tr '\n' ';')" = \
-    'column 0 "序号" width 40;column 1 "时间" width 120;column 2 "任务" width 90;column 3 "任务属性" width 130;column 4 "是否启用" width 70;' ]
+  check "columns 序号 40, 时间 120, 任务 90, 任务属性 130, 是否启用 70, 下次运行 130" [ "$(echo "$lv" | grep '^column' | tr '\n' ';')" = \
+    'column 0 "序号" width 40;column 1 "时间" width 120;column 2 "任务" width 90;column 3 "任务属性" width 130;column 4 "是否启用" width 70;column 5 "下次运行" width 130;' ]
   check "rows as stored" [ "$(rows)" = "1|每天8时30分|提醒|该喝水了|启用
 2|每周7日22时0分|关闭计算机||禁用
 3|每月1日9时0分|提醒|交房租|启用
 4|空闲15分钟|关闭程序|C:\\Tools\\tool.exe|启用" ]
+  check "下次运行: 8:30 today or tomorrow, not for the disabled task, after idle minutes" \
+    has "$(next_runs | tr '\n' ';')" '^(今天|明天) 08:30;不会运行（未启用）;[^;]+ 09:00;空闲15分钟后;$'
   shot e2e-settings-dialog
 
   # Modify the disabled task 2 without changing it: Sunday shows as 0.
@@ -1236,7 +1240,7 @@ scenario_high_dpi() {
     quiet drv wait TForm3 '设置' 10
     sleep 0.5
     info=$(drv info TForm3 '设置')
-    check "$DPI: settings client 458x349 scaled" sized "$info" client 458 349
+    check "$DPI: settings client 588x349 scaled" sized "$info" client 588 349
     lv=$(drv lv TForm3 '*' | grep '^column' | sed -E 's/.* width ([0-9]+)$/\1/' | tr '\n' ' ')
     check "$DPI: list columns 40 120 90 130 70 scaled ($lv)" \
       [ "$lv" = "$(px 40) $(px 120) $(px 90) $(px 130) $(px 70) " ]
@@ -1371,7 +1375,7 @@ languages_scenario() {
   dlg=$(drv info TForm3 '设置')
   check "its buttons and options in Chinese" eval 'has_text "$dlg" "\"添加(&A)\"" && has_text "$dlg" "\"开机启动Ordavi(&S)\"" && has_text "$dlg" "\"关机前声音提示:\""'
   check "its columns in Chinese" has "$(drv lv TForm3 '*')" '^column 3 "任务属性"'
-  check "its rows as stored" has "$(drv lv TForm3 '*')" '"1\|每天[0-9]+时[0-9]+分\|提醒\|该喝水了\|启用"'
+  check "its rows as stored" has "$(drv lv TForm3 '*')" '"1\|每天[0-9]+时[0-9]+分\|提醒\|该喝水了\|启用\|明天 [0-9:]+"'
   shot "e2e-languages-$1-settings"
 
   # A daily reminder typed in Chinese.

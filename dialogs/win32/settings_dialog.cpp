@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <iterator>
+
 #include "dialogs/win32/task_editor.h"
 #include "store/text.h"
 #include "store/win32/gbk_text.h"
@@ -14,7 +16,10 @@ using namespace ui;
 namespace {
 
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-constexpr int kClientWidth = 458, kClientHeight = 349;
+// The list's last column, 下次运行, widened the dialog by its width; every
+// other control keeps its place relative to the edge it is placed from.
+constexpr int kNextRunWidth = 130;
+constexpr int kClientWidth = 458 + kNextRunWidth, kClientHeight = 349;
 
 // Control ids. OK and Cancel carry the standard ids, so Esc cancels.
 enum : int {
@@ -42,7 +47,14 @@ struct Column {
   const char* caption;
   int width;
 };
-constexpr Column kColumns[] = {{"序号", 40}, {"时间", 120}, {"任务", 90}, {"任务属性", 130}, {"是否启用", 70}};
+constexpr Column kColumns[] = {{"序号", 40},     {"时间", 120},     {"任务", 90},
+                               {"任务属性", 130}, {"是否启用", 70}, {"下次运行", kNextRunWidth}};
+constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
+constexpr int kNextRunColumn = kColumnCount - 1;
+// The next-run cells are checked every few seconds and shown again when the
+// minute has changed.
+constexpr UINT_PTR kNextRunTimer = 1;
+constexpr UINT kNextRunCheckMs = 5000;
 // The state combo's height with its list dropped.
 constexpr int kStateComboDropH = 80;
 
@@ -97,7 +109,7 @@ void SettingsDialog::CreateControls() {
                             WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, font_, "", WS_EX_CLIENTEDGE);
   SendMessageW(listView_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT,
                LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-  for (int i = 0; i < 5; ++i) {
+  for (int i = 0; i < kColumnCount; ++i) {
     std::wstring caption = WideFromGbk(kColumns[i].caption);
     LVCOLUMNW col = {};
     col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
@@ -180,8 +192,8 @@ void SettingsDialog::ShowRows() {
   int count = static_cast<int>(SendMessageW(listView_, LVM_GETITEMCOUNT, 0, 0));
   for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
     const TaskRecord& r = rows[static_cast<std::size_t>(i)];
-    const std::string cells[5] = {Decimal(r.number), r.schedule, r.type, r.param, r.enabled};
-    for (int c = 0; c < 5; ++c) {
+    const std::string cells[kColumnCount] = {Decimal(r.number), r.schedule, r.type, r.param, r.enabled, ""};
+    for (int c = 0; c < kNextRunColumn; ++c) {
       std::wstring cell = WideFromGbk(cells[c]);
       LVITEMW item = {};
       item.mask = LVIF_TEXT;
@@ -197,6 +209,7 @@ void SettingsDialog::ShowRows() {
     }
   }
   while (count > static_cast<int>(rows.size())) SendMessageW(listView_, LVM_DELETEITEM, --count, 0);
+  ShowNextRuns();
   for (int i = 0; i < count; ++i) {
     const bool selected = list_.selected() == static_cast<std::size_t>(i);
     LVITEMW state = {};
@@ -206,6 +219,21 @@ void SettingsDialog::ShowRows() {
   }
   syncing_ = false;
   PlaceStateCombo();
+}
+
+void SettingsDialog::ShowNextRuns() {
+  const ScheduleNow now = services_.localTime.LocalTime();
+  const std::uint32_t uptimeMinutes = services_.clock.TickCount() / 60000;
+  const std::string dateFormat = services_.dates.ShortDateFormat();
+  const auto& rows = list_.rows();
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    std::wstring cell = WideFromGbk(NextRunCell(rows[i], now, uptimeMinutes, dateFormat));
+    LVITEMW item = {};
+    item.iSubItem = kNextRunColumn;
+    item.pszText = &cell[0];
+    SendMessageW(listView_, LVM_SETITEMTEXTW, i, reinterpret_cast<LPARAM>(&item));
+  }
+  shownMinute_ = now.hour * 60 + now.minute;
 }
 
 void SettingsDialog::PlaceStateCombo() {
@@ -252,6 +280,13 @@ LRESULT SettingsDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CREATE:
       services_.tickState.SettingsDialogOpened();
       CreateControls();
+      SetTimer(hwnd_, kNextRunTimer, kNextRunCheckMs, nullptr);
+      return 0;
+    case WM_TIMER:
+      if (wParam == kNextRunTimer) {
+        const ScheduleNow now = services_.localTime.LocalTime();
+        if (now.hour * 60 + now.minute != shownMinute_) ShowNextRuns();
+      }
       return 0;
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
@@ -267,6 +302,7 @@ LRESULT SettingsDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       DestroyWindow(hwnd_);
       return 0;
     case WM_DESTROY:
+      KillTimer(hwnd_, kNextRunTimer);
       if (openDialog == hwnd_) openDialog = nullptr;
       services_.tickState.SettingsDialogClosed();
       return 0;
