@@ -12,7 +12,7 @@
 set -u
 SCENARIOS=(damaged_store first_start hotkeys_ctrl close_agent bad_option notices_about due_tasks countdown_shutdown
   countdown_cancel countdown_close unreadable_task junk_menu junk_safety soak tray_menu power_menu settings_tasks
-  settings_options daily_use high_dpi install readme_pictures languages_en_US languages_ja_JP)
+  settings_options settings_file daily_use high_dpi install readme_pictures languages_en_US languages_ja_JP)
 SCENARIO="${1:?scenario or --list}"
 if [ "$SCENARIO" = --list ]; then
   printf '%s\n' "${SCENARIOS[@]}"
@@ -1333,6 +1333,80 @@ scenario_readme_pictures() {
   sleep 0.5
   shot_window readme/about "$(drv info TForm2 '关于...')"
   quiet drv close TForm2 '关于...'
+}
+
+# save_as CAPTION PATH: the file dialog with that caption gets PATH typed into
+# its name box and confirmed, as a user does.
+save_as() {
+  eventually 10 quiet drv wait '#32770' "$1" 1 || return 1
+  sleep 0.5
+  xdotool type --delay 20 "$2"
+  xdotool key Return
+  eventually 10 quiet drv gone '#32770' "$1" 1
+}
+
+# The settings dialog's 导出(&E)… and 导入(&I)…: the tasks and options to a
+# task file and back, as a user backs them up and restores them: replace
+# brings the list back as it was, add appends the file's tasks, and a file
+# with a bad line changes nothing and names the line.
+scenario_settings_file() {
+  setup
+  plant_task 1 "每天8时30分" 提醒 "该喝水了"
+  plant_task 2 "每周7日22时0分" 关闭计算机 ""
+  drv setsz D2 禁用
+  drv setdword TaskNum 2
+  drv setdword tishi 30
+  start_agent
+  check "the settings dialog opens" open_settings
+  local before file="$WINEPREFIX/drive_c/backup/ordavi.txt"
+  mkdir -p "$WINEPREFIX/drive_c/backup"
+  before=$(rows)
+  press TForm3 '*' '导出(&E)…'
+  check "导出 saves through the file dialog" save_as 导出任务 'C:\backup\ordavi.txt'
+  check "and says what it saved" eventually 5 box_says 提示 '已导出2个任务和选项。'
+  quiet drv close '#32770' 提示
+  check "the file: UTF-8 with BOM, the tasks and the options" \
+    eval '[ "$(head -c 3 "$file" | od -An -tx1 | tr -d " ")" = efbbbf ] && grep -q "每周7日22时0分" "$file" && grep -q "^tishi=30" "$file"'
+  echo "--- $(basename "$file")"; tr -d '\r' <"$file" | head -n 20
+
+  # The list changed, then the file imported in place of it.
+  click_cell 0 1
+  press TForm3 '*' '删除(&D)'
+  sleep 1
+  check "one task left" [ "$(rows | wc -l)" = 1 ]
+  press TForm3 '*' '导入(&I)…'
+  save_as 导入任务 'C:\backup\ordavi.txt'
+  check "the question offers replace or add" eventually 5 box_says 导入任务 \
+    "文件中有2个任务。
+
+是：用文件中的2个任务和选项替换现有的全部任务和选项
+否：把2个任务添加到现有任务之后（选项不变）
+取消：不导入"
+  shot e2e-settings-import-question
+  xdotool key y
+  check "replaced: the rows as they were" eventually 5 eval '[ "$(rows)" = "$before" ]'
+  check "and says so" eventually 5 box_says 提示 '已用文件中的2个任务替换全部任务，并导入了选项。'
+  quiet drv close '#32770' 提示
+
+  # Added after the existing tasks.
+  press TForm3 '*' '导入(&I)…'
+  save_as 导入任务 'C:\backup\ordavi.txt'
+  eventually 5 quiet drv wait '#32770' 导入任务 1
+  xdotool key n
+  check "added: four rows, the file's two at the bottom" eventually 5 eval '[ "$(rows | cut -d"|" -f2- | tr "\n" ";")" = \
+    "每天8时30分|提醒|该喝水了|启用;每周7日22时0分|关闭计算机||禁用;每天8时30分|提醒|该喝水了|启用;每周7日22时0分|关闭计算机||禁用;" ]'
+  check "and says which numbers they got" eventually 5 box_says 提示 '已添加2个任务（第3到4个）。'
+  quiet drv close '#32770' 提示
+
+  # A bad line: nothing imported, the line named.
+  printf '\xef\xbb\xbfOrdavi 任务文件 版本 1\r\n\r\n[任务]\r\n时间=每天9时0分\r\n乱码\r\n' >"$WINEPREFIX/drive_c/backup/bad.txt"
+  press TForm3 '*' '导入(&I)…'
+  save_as 导入任务 'C:\backup\bad.txt'
+  check "a bad line is named and nothing imported" eventually 5 eval 'has_text "$(drv info "#32770" 提示)" "未导入任何内容：第"'
+  shot e2e-settings-import-bad-line
+  quiet drv close '#32770' 提示
+  check "still four rows" [ "$(rows | wc -l)" = 4 ]
+  check "TaskNum 4" [ "$(reg_dword TaskNum)" = 0x4 ]
 }
 
 # --- Windows of other languages

@@ -4,10 +4,12 @@
 
 #include <iterator>
 
+#include "dialogs/task_file.h"
 #include "dialogs/win32/task_editor.h"
 #include "store/text.h"
 #include "store/win32/gbk_text.h"
 #include "ui/win32/dialog_controls.h"
+#include "ui/win32/whole_file.h"
 
 namespace ordavi {
 
@@ -29,6 +31,8 @@ enum : int {
   kAdd = 104,          // Button4
   kModify = 105,       // Button5
   kDelete = 106,       // Button6
+  kExport = 107,       // 导出(&E)…: the tasks and options to a task file
+  kImport = 108,       // 导入(&I)…: tasks (and options) from one
   kMinutes = 115,      // Edit5
   kSoundPath = 118,    // Edit8
   kBootTime = 121,     // CheckBox1
@@ -133,6 +137,15 @@ void SettingsDialog::CreateControls() {
     CreateButton(id, x, kTaskButtonsY, kButtonW, kButtonH, caption, font_);
     x += kButtonW + 6;
   }
+  // Export and import sit at the right end of the same row, under the list's
+  // new column.
+  const int fileButtonW = 85;
+  HWND exportButton = CreateButton(kExport, kClientWidth - kMargin - 2 * fileButtonW - 6, kTaskButtonsY, fileButtonW,
+                                   kButtonH, "导出(&E)…", font_);
+  SetTooltip(tips_, exportButton, "把全部任务和选项保存到一个文本文件，用于备份或复制到其他电脑");
+  HWND importButton =
+      CreateButton(kImport, kClientWidth - kMargin - fileButtonW, kTaskButtonsY, fileButtonW, kButtonH, "导入(&I)…", font_);
+  SetTooltip(tips_, importButton, "从导出的文件读入任务：替换全部任务，或添加到现有任务之后");
   CreateControl("STATIC", kLabel, kMargin, kRuleY, kClientWidth - 2 * kMargin, 2, SS_ETCHEDHORZ, nullptr);
 
   const DWORD check = WS_TABSTOP | BS_AUTOCHECKBOX;
@@ -317,6 +330,8 @@ void SettingsDialog::OnCommand(int id, int code, HWND) {
     case kModify: ModifyClick(); break;
     case kDelete: DeleteClick(); break;
     case kBrowseSound: BrowseSoundClick(); break;
+    case kExport: ExportClick(); break;
+    case kImport: ImportClick(); break;
     case kOk: OkClick(); break;
     case kCancel: PostMessageW(hwnd_, WM_CLOSE, 0, 0); break;
     case kStateCombo:
@@ -375,6 +390,61 @@ void SettingsDialog::BrowseSoundClick() {
   } else {
     ShowUserMessage(UnstorablePathMessage());
   }
+}
+
+void SettingsDialog::ExportClick() {
+  const auto file = ChooseFileToSave(hwnd_, TaskFileFilter(), "导出任务", WideFromGbk(kTaskFileName), L"txt");
+  if (!file) return;
+  Win32GbkCodec codec;
+  const TaskFileExport out = WriteTaskFile(services_.tasks, services_.program, codec, services_.dates.ShortDateFormat());
+  if (!out.refusal.empty()) {
+    ShowUserMessage({"未导出：" + out.refusal, kInfoCaption, MessageIcon::Information});
+    return;
+  }
+  std::string error;
+  if (!WriteWholeFile(*file, out.bytes, error)) {
+    ShowUserMessage({"未导出，无法写入文件：" + error, kErrorCaption, MessageIcon::Error});
+    return;
+  }
+  ShowUserMessage({ExportSummary(out), kInfoCaption, MessageIcon::Information});
+}
+
+void SettingsDialog::ImportClick() {
+  const auto file = ChooseFile(hwnd_, TaskFileFilter(), "导入任务", std::wstring());
+  if (!file) return;
+  std::string error;
+  const std::optional<std::string> bytes = ReadWholeFile(*file, error);
+  if (!bytes) {
+    ShowUserMessage({"未导入，无法读取文件：" + error, kErrorCaption, MessageIcon::Error});
+    return;
+  }
+  Win32GbkCodec codec;
+  const std::string dateFormat = services_.dates.ShortDateFormat();
+  // The file is read once before the question, so that a bad line is
+  // reported before the user chooses anything.
+  const TaskFileRead read = ReadTaskFile(*bytes, codec, dateFormat);
+  if (!read.content) {
+    ShowUserMessage({"未导入任何内容：" + read.error, kInfoCaption, MessageIcon::Information});
+    return;
+  }
+  const int answer = MessageBoxW(hwnd_, WideFromGbk(ImportQuestion(*read.content)).c_str(),
+                                 WideFromGbk("导入任务").c_str(), MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2);
+  if (answer != IDYES && answer != IDNO) return;
+  const bool replace = answer == IDYES;
+  const TaskFileImport result = ImportTaskFile(*bytes, codec, dateFormat, services_.tasks, replace);
+  if (result.optionsImported) {
+    ApplyOptionChanges(result.options, services_.options);
+    services_.setProgressMax(services_.options.countdownSeconds);
+    Fill();  // the rows and the options as now stored
+  } else {
+    list_.Load(services_.tasks);
+    ShowRows();
+  }
+  if (!result.refusal.empty()) {
+    ShowUserMessage({"未导入任何内容：" + result.refusal, kInfoCaption, MessageIcon::Information});
+    return;
+  }
+  ShowUserMessage({ImportSummary(result, replace), kInfoCaption, MessageIcon::Information});
 }
 
 void SettingsDialog::OkClick() {

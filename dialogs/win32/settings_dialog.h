@@ -70,6 +70,8 @@ class SettingsDialog : public Window {
   void ModifyClick();
   void DeleteClick();
   void BrowseSoundClick();
+  void ExportClick();
+  void ImportClick();
   void OkClick();
 
   SettingsServices services_;

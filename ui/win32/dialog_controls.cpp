@@ -179,9 +179,12 @@ void ForwardCommandsTo(HWND parent, HWND target, UINT scrolled) {
   SetWindowSubclass(parent, ForwardProc, kForwardId, reinterpret_cast<DWORD_PTR>(new Forwarding{target, scrolled}));
 }
 
-std::optional<std::wstring> ChooseFile(HWND owner, const std::string& filter, const char* title,
-                                       const std::wstring& folder) {
+namespace {
+std::optional<std::wstring> RunFileDialog(bool save, HWND owner, const std::string& filter, const char* title,
+                                          const std::wstring& folder, const std::wstring& name,
+                                          const wchar_t* defaultExtension) {
   wchar_t file[MAX_PATH] = L"";
+  if (name.size() < MAX_PATH) name.copy(file, name.size());
   // The filter's pairs are separated by NULs inside the string.
   const std::wstring wideFilter = WideFromGbk(filter);
   const std::wstring wideTitle = title ? WideFromGbk(title) : std::wstring();
@@ -193,15 +196,28 @@ std::optional<std::wstring> ChooseFile(HWND owner, const std::string& filter, co
   ofn.nMaxFile = static_cast<DWORD>(std::size(file));
   ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
   ofn.lpstrTitle = title ? wideTitle.c_str() : nullptr;
+  ofn.lpstrDefExt = defaultExtension;
   // OFN_NOCHANGEDIR: the current directory stays the system directory, so
   // the folder the user browsed to is never searched for a program or DLL.
-  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_NOCHANGEDIR;
+  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_NOCHANGEDIR |
+              (save ? OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST : 0);
   // comdlg32 (and the printing DLLs it brings) is loaded when a file is
   // first chosen, not at the agent's start.
-  using GetOpenFileNameFn = BOOL(WINAPI*)(LPOPENFILENAMEW);
-  const auto open = SystemProc<GetOpenFileNameFn>("comdlg32.dll", "GetOpenFileNameW");
-  if (!open || !open(&ofn)) return std::nullopt;
+  using FileDialogFn = BOOL(WINAPI*)(LPOPENFILENAMEW);
+  const auto run = SystemProc<FileDialogFn>("comdlg32.dll", save ? "GetSaveFileNameW" : "GetOpenFileNameW");
+  if (!run || !run(&ofn)) return std::nullopt;
   return std::wstring(file);
+}
+}  // namespace
+
+std::optional<std::wstring> ChooseFile(HWND owner, const std::string& filter, const char* title,
+                                       const std::wstring& folder) {
+  return RunFileDialog(false, owner, filter, title, folder, std::wstring(), nullptr);
+}
+
+std::optional<std::wstring> ChooseFileToSave(HWND owner, const std::string& filter, const char* title,
+                                             const std::wstring& name, const wchar_t* defaultExtension) {
+  return RunFileDialog(true, owner, filter, title, std::wstring(), name, defaultExtension);
 }
 
 void ShowUserMessage(const UserMessage& message) {

@@ -66,6 +66,11 @@ void ForwardCommandsTo(HWND parent, HWND target, UINT scrolled);
 // (GBK), leaves the dialog's own.
 std::optional<std::wstring> ChooseFile(HWND owner, const std::string& filter, const char* title,
                                        const std::wstring& folder);
+// The system's file-save dialog: `name` proposed, `defaultExtension` added to
+// a name typed without one, a file that exists replaced only when the user
+// confirms.
+std::optional<std::wstring> ChooseFileToSave(HWND owner, const std::string& filter, const char* title,
+                                             const std::wstring& name, const wchar_t* defaultExtension);
 
 // The message box of a refused input: owned by no window, one OK button.
 void ShowUserMessage(const UserMessage& message);
