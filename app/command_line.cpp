@@ -160,4 +160,22 @@ CommandOutcome RunList(CommandStore& store, const ScheduleNow& now, std::uint32_
   return {kExitDone, Utf8(store.codec, text)};
 }
 
+CommandOutcome AgentRequestOutcome(CommandKind kind, AgentReply reply, GbkCodec& codec) {
+  const bool cancel = kind == CommandKind::Cancel;
+  switch (reply) {
+    case AgentReply::NoAgent:
+      return Outcome(kExitRefused, codec, cancel ? "Ordavi 没有运行，没有可取消的关机倒计时。" : "Ordavi 没有运行。");
+    case AgentReply::NoCountdown:
+      return Outcome(kExitRefused, codec, "没有正在进行的关机倒计时。");
+    case AgentReply::Done:
+      return Outcome(kExitDone, codec,
+                     cancel ? "已取消关机倒计时。监控已停用，可在托盘菜单中选“启用监控”重新启用。" : "Ordavi 已退出。");
+    case AgentReply::NoAnswer:
+      break;
+  }
+  return Outcome(kExitDone, codec,
+                 cancel ? "已请求取消关机倒计时，Ordavi 尚未确认（它可能正显示一个对话框）。"
+                        : "已请求 Ordavi 退出，它尚未结束（它可能正显示一个对话框）。");
+}
+
 }  // namespace ordavi
