@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -202,7 +203,13 @@ ParsedCommandLine ReadCommandLine() {
 }
 
 int RunCommandLine(const ParsedCommandLine& parsed) {
-  const CommandOutcome outcome = Run(parsed);
+  CommandOutcome outcome;
+  try {
+    outcome = Run(parsed);
+  } catch (const std::exception& e) {  // the store's errors are GBK
+    Win32GbkCodec codec;
+    outcome = {kExitRefused, Utf8FromGbk(codec, e.what()).value_or(e.what()) + "\r\n"};
+  }
   WriteOutput(outcome.output);
   return outcome.exitCode;
 }
