@@ -1593,11 +1593,13 @@ scenario_command_line() {
   check "the once-date is stored in this PC's format" [ "$(stored 3)" = "3|一次${iso}日$when|提醒|换了日期格式也准时|启用" ]
   check "the options came along" [ "$(reg_dword tishi)" = 0x1e ]
   key_export "$WORK/key-1.reg"
+  echo 'an older backup' >"$WINEPREFIX/drive_c/again.txt"
   cli /export 'C:\again.txt'
   cli /import 'C:\again.txt' /replace
   key_export "$WORK/key-2.reg"
   check "/export then /import /replace leaves the key byte for byte" cmp "$WORK/key-1.reg" "$WORK/key-2.reg"
-  check "... and exports the same file again" cmp "$WORK/tasks.txt" "$WINEPREFIX/drive_c/again.txt"
+  check "... and exports the same file again over an older one, leaving nothing beside it" \
+    eval 'cmp "$WORK/tasks.txt" "$WINEPREFIX/drive_c/again.txt" && [ ! -e "$WINEPREFIX/drive_c/again.txt.part" ]'
 
   AGENT_WINEDEBUG=-all start_agent
   open_settings
