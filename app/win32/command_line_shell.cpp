@@ -14,6 +14,7 @@
 #include "store/tasks.h"
 #include "store/win32/gbk_text.h"
 #include "store/win32/win32_registry.h"
+#include "ui/win32/whole_file.h"
 #include "ui/win32/win32_clock.h"
 
 namespace ordavi {
@@ -29,21 +30,6 @@ std::string Utf8(const wchar_t* wide, std::size_t length) {
 }
 std::string Utf8(const std::wstring& wide) { return Utf8(wide.data(), wide.size()); }
 
-// The system's text for an error code, without the line break it ends with.
-std::string SystemReason(DWORD code) {
-  wchar_t* text = nullptr;
-  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::wstring reason = n && text ? std::wstring(text, n) : std::wstring();
-  if (text) LocalFree(text);
-  while (!reason.empty() && (reason.back() == L'\r' || reason.back() == L'\n' || reason.back() == L' ')) {
-    reason.pop_back();
-  }
-  if (reason.empty()) reason = L"error " + std::to_wstring(code);
-  return Utf8(reason);
-}
-
 // A file name made full against the current directory (a UNC name stays as
 // it is).
 std::string FullPath(const std::string& utf8) {
@@ -57,65 +43,48 @@ std::string FullPath(const std::string& utf8) {
   return Utf8(full);
 }
 
-// Whole files by their UTF-8 names. A file is written beside itself first
-// and then put in place, so a refused or cut write leaves an earlier file
-// whole.
+// Whole files by their UTF-8 names, through the settings dialog's helpers. A
+// file is written beside itself first and then put in place, so a refused or
+// cut write (a full disk, a lost share) leaves an earlier backup whole.
 class Win32FileAccess : public FileAccess {
  public:
   std::optional<std::string> ReadAll(const std::string& path, std::string& error) override {
-    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-      error = SystemReason(GetLastError());
-      return std::nullopt;
-    }
-    std::string bytes;
-    LARGE_INTEGER size{};
-    bool ok = GetFileSizeEx(file, &size) != FALSE;
-    if (ok && size.QuadPart > kMaxFileBytes) {
-      error = SystemReason(ERROR_FILE_TOO_LARGE);
-      ok = false;
-    } else if (ok) {
-      bytes.resize(static_cast<std::size_t>(size.QuadPart));
-      DWORD read = 0;
-      ok = bytes.empty() || ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-      if (!ok) error = SystemReason(GetLastError());
-      bytes.resize(read);
-    } else {
-      error = SystemReason(GetLastError());
-    }
-    CloseHandle(file);
-    if (!ok) return std::nullopt;
+    std::optional<std::string> bytes = ui::ReadWholeFile(Wide(path), error);
+    if (!bytes) error = Utf8FromGbk(codec_, error).value_or(error);
     return bytes;
   }
 
   bool WriteAll(const std::string& path, const std::string& bytes, std::string& error) override {
     const std::wstring target = Wide(path);
     const std::wstring part = target + L".part";
-    HANDLE file = CreateFileW(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-      error = SystemReason(GetLastError());
-      return false;
-    }
-    DWORD written = 0;
-    bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-              written == bytes.size() && FlushFileBuffers(file);
-    DWORD code = ok ? 0 : GetLastError();
-    CloseHandle(file);
+    bool ok = ui::WriteWholeFile(part, bytes, error);
     if (ok && !MoveFileExW(part.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       ok = false;
-      code = GetLastError();
+      error = SystemReason(GetLastError());
     }
     if (!ok) {
       DeleteFileW(part.c_str());
-      error = SystemReason(code);
+      error = Utf8FromGbk(codec_, error).value_or(error);
     }
     return ok;
   }
 
  private:
-  // A task file of ten thousand tasks is about a megabyte.
-  static constexpr LONGLONG kMaxFileBytes = 64LL * 1024 * 1024;
+  // The system's text for an error code (GBK, as the helpers give theirs).
+  static std::string SystemReason(DWORD code) {
+    wchar_t* text = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring reason = n && text ? std::wstring(text, n) : std::wstring();
+    if (text) LocalFree(text);
+    while (!reason.empty() && (reason.back() == L'\r' || reason.back() == L'\n' || reason.back() == L' ')) {
+      reason.pop_back();
+    }
+    return reason.empty() ? "系统错误 " + std::to_string(code) : GbkFromWide(reason);
+  }
+
+  Win32GbkCodec codec_;
 };
 
 // Output to a redirected standard output (UTF-8 bytes) or to the starting
