@@ -43,9 +43,8 @@ std::string FullPath(const std::string& utf8) {
   return Utf8(full);
 }
 
-// Whole files by their UTF-8 names, through the settings dialog's helpers. A
-// file is written beside itself first and then put in place, so a refused or
-// cut write (a full disk, a lost share) leaves an earlier backup whole.
+// Whole files by their UTF-8 names, through the settings dialog's helpers
+// (which write beside the file first, so an earlier backup stays whole).
 class Win32FileAccess : public FileAccess {
  public:
   std::optional<std::string> ReadAll(const std::string& path, std::string& error) override {
@@ -55,35 +54,12 @@ class Win32FileAccess : public FileAccess {
   }
 
   bool WriteAll(const std::string& path, const std::string& bytes, std::string& error) override {
-    const std::wstring target = Wide(path);
-    const std::wstring part = target + L".part";
-    bool ok = ui::WriteWholeFile(part, bytes, error);
-    if (ok && !MoveFileExW(part.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      ok = false;
-      error = SystemReason(GetLastError());
-    }
-    if (!ok) {
-      DeleteFileW(part.c_str());
-      error = Utf8FromGbk(codec_, error).value_or(error);
-    }
+    const bool ok = ui::WriteWholeFile(Wide(path), bytes, error);
+    if (!ok) error = Utf8FromGbk(codec_, error).value_or(error);
     return ok;
   }
 
  private:
-  // The system's text for an error code (GBK, as the helpers give theirs).
-  static std::string SystemReason(DWORD code) {
-    wchar_t* text = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring reason = n && text ? std::wstring(text, n) : std::wstring();
-    if (text) LocalFree(text);
-    while (!reason.empty() && (reason.back() == L'\r' || reason.back() == L'\n' || reason.back() == L' ')) {
-      reason.pop_back();
-    }
-    return reason.empty() ? "系统错误 " + std::to_string(code) : GbkFromWide(reason);
-  }
-
   Win32GbkCodec codec_;
 };
 
