@@ -233,7 +233,9 @@ scenario_due_tasks() {
     eval 'has_text "$cp" "C:\\\\QLLJ.bat" && has_text "$cp" "cmd.exe\\\" /D" && has "$cp" ",00000040,"'
   # The adapter task: netsh.exe of the system directory by its full path,
   # the name converted from GBK (本地连接 2), hidden, no console.
+  # It runs after the cleaning has returned, a moment after the log's end.
   local netsh
+  eventually 10 eval "calls 'kernel32.CreateProcessW' | grep -qF netsh"
   netsh=$(calls 'kernel32.CreateProcessW' | grep -F 'netsh')
   echo "$netsh"
   check "CreateProcessW names C:\\windows\\system32\\netsh.exe as the program" \
