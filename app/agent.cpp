@@ -1,6 +1,7 @@
 #include "app/agent.h"
 
 #include "app/about.h"
+#include "app/tray_tip.h"
 #include "store/errors.h"
 #include "store/text.h"
 
@@ -124,7 +125,18 @@ bool Agent::OnHotkey(std::uint32_t id) {
 }
 
 void Agent::SetTrayIcon(const char* icon, const char* tip) {
-  tray_ = {icon, tip};
+  tipFirstLine_ = tip;
+  tray_ = {icon, TipText()};
+  p_.tray.Notify(TrayOp::Modify, tray_);
+}
+
+std::string Agent::TipText() const { return TrayTip(tipFirstLine_, MonitoringOn() ? nextTask_ : std::string()); }
+
+void Agent::ShowNextTask(const std::string& line) {
+  nextTask_ = line;
+  const std::string tip = TipText();
+  if (tip == tray_.tip) return;
+  tray_.tip = tip;
   p_.tray.Notify(TrayOp::Modify, tray_);
 }
 

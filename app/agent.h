@@ -90,6 +90,9 @@ class Agent {
   void SwitchMonitoringOn();
   void SwitchMonitoringOff();
   bool MonitoringOn() const { return !tick_.HeldBy(TickStop::MonitoringOff); }
+  // The tip's second line (app/tray_tip.h), shown while monitoring is on; the
+  // icon is modified only when the tip changes.
+  void ShowNextTask(const std::string& line);
   // The operating system's major version, read at start.
   std::uint32_t OsMajorVersion() const { return osMajor_; }
 
@@ -100,11 +103,14 @@ class Agent {
   void ShowBootTimeNotice();
   void RegisterHotkeys();
   void SetTrayIcon(const char* icon, const char* tip);
+  std::string TipText() const;
 
   AgentPorts p_;
   StoredState stored_;
   TickRunState& tick_;
   TrayIconState tray_;
+  const char* tipFirstLine_ = kTipEnabled;
+  std::string nextTask_;
   std::uint32_t taskbarCreated_ = 0;
   std::array<std::uint16_t, 4> hotkeyIds_{};
   std::uint32_t osMajor_ = 0;

@@ -193,6 +193,23 @@ TEST_F(AgentTest, MonitoringSwitchesTickIconTipAndCheck) {
                                              "Notify(Modify,ENASHUT,Ordavi-启用)"}));
 }
 
+// The soonest task shows as the tip's second line while monitoring is on; the
+// icon is modified only when the tip changes.
+TEST_F(AgentTest, TipNamesTheNextTaskWhileMonitoring) {
+  agent.Start();
+  r.log.clear();
+  agent.ShowNextTask("下一个：今天 22:30 关闭计算机");
+  agent.ShowNextTask("下一个：今天 22:30 关闭计算机");
+  agent.ToggleMonitoring();
+  agent.ShowNextTask("下一个：明天 08:00 提醒");
+  agent.ToggleMonitoring();
+  agent.ShowNextTask("");
+  EXPECT_EQ(r.log, (std::vector<std::string>{"Notify(Modify,MAINICON,Ordavi-启用\n下一个：今天 22:30 关闭计算机)",
+                                             "Notify(Modify,DISSHUT,Ordavi-禁用)",
+                                             "Notify(Modify,ENASHUT,Ordavi-启用\n下一个：明天 08:00 提醒)",
+                                             "Notify(Modify,ENASHUT,Ordavi-启用)"}));
+}
+
 TEST_F(AgentTest, HotkeysAndMenuRunTheirPowerActions) {
   agent.Start();
   agent.ToggleMonitoring();  // monitoring off does not stop them

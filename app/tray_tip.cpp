@@ -47,6 +47,17 @@ std::string NextTaskLine(TaskStore& store, const ScheduleNow& now, std::uint32_t
   return "下一个：" + NextRunText(*soonest, now, shortDateFormat) + " " + type;
 }
 
+const std::string& NextTaskWatch::Line(TaskStore& store, const ScheduleNow& now, std::uint32_t uptimeMinutes,
+                                       const std::string& shortDateFormat) {
+  const long long minute = MinutesBetween(LocalMinute{2000, 1, 1, 0, 0},
+                                          LocalMinute{now.year, now.month, now.day, now.hour, now.minute});
+  if (minute != readMinute_) {
+    line_ = NextTaskLine(store, now, uptimeMinutes, shortDateFormat);
+    readMinute_ = minute;
+  }
+  return line_;
+}
+
 std::string TrayTip(const std::string& firstLine, const std::string& secondLine) {
   if (secondLine.empty()) return firstLine;
   const std::size_t used = GbkLength(firstLine) + 1;  // and the line break

@@ -21,6 +21,20 @@ inline constexpr std::size_t kTipCharacters = 63;
 std::string NextTaskLine(TaskStore& store, const ScheduleNow& now, std::uint32_t uptimeMinutes,
                          const std::string& shortDateFormat);
 
+// The soonest task, read again at most once a minute (a tick every ten
+// seconds would otherwise read every task twice).
+class NextTaskWatch {
+ public:
+  // The line as of `now`: read afresh when the minute differs from the last
+  // reading's, the last reading's otherwise.
+  const std::string& Line(TaskStore& store, const ScheduleNow& now, std::uint32_t uptimeMinutes,
+                          const std::string& shortDateFormat);
+
+ private:
+  long long readMinute_ = -1;
+  std::string line_;
+};
+
 // The first line, and the second after a line break when there is one, the
 // second cut at a character so that the tip keeps within kTipCharacters.
 std::string TrayTip(const std::string& firstLine, const std::string& secondLine);

@@ -74,7 +74,12 @@ class AgentEvents : public MainWindowEvents {
         junk_(junk),
         openSettings_(std::move(openSettings)) {}
 
-  void OnTaskTick() override { tick_.RunPass(); }
+  void OnTaskTick() override {
+    tick_.RunPass();
+    if (nextTask_) agent_.ShowNextTask(nextTask_());
+  }
+  // What the tray tip's second line says after each pass (NextTaskWatch).
+  void ShowNextTaskWith(std::function<std::string()> nextTask) { nextTask_ = std::move(nextTask); }
   void OnTickPauseEnd() override { tickState_.EndPause(); }
   void OnCountdownSecond() override { countdown_.OnSecond(); }
   void OnDoItNow() override { countdown_.DoItNow(); }
@@ -97,6 +102,7 @@ class AgentEvents : public MainWindowEvents {
   TickRunState& tickState_;
   Countdown& countdown_;
   JunkCleaner& junk_;
+  std::function<std::string()> nextTask_;
   std::function<void()> openSettings_;
 };
 

@@ -1433,7 +1433,15 @@ languages_scenario() {
   quiet drv close TForm6 '提示'
   local addr
   addr=$(tray_record_address)
-  check "tray tip \"Ordavi-启用\" in UTF-16" [ "$(tray_tip "$(tray_record "$addr")")" = "$(tip_bytes 'Ordavi-启用')" ]
+  # The tip's second line names the soonest task: the reminder, tomorrow.
+  local tip
+  tip=$(tray_tip "$(tray_record "$addr")")
+  check "tray tip \"Ordavi-启用\" and \"下一个：明天 …\" in UTF-16" \
+    has_text "$tip" "$(printf 'Ordavi-启用\n下一个：明天 ' | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 | tr -s ' \n' ' ' | sed 's/^ //; s/ $//')"
+  xdotool mousemove 1012 757  # over the icon: its tooltip
+  sleep 2
+  shot "e2e-languages-$1-tray-tip"
+  xdotool mousemove 700 500
   quiet drv post TForm1 $WM_TRAY 0 0x0204
   eventually 5 menu_open
   sleep 0.5

@@ -16,6 +16,7 @@
 #include "actions/win32/win32_windows.h"
 #include "app/agent.h"
 #include "app/single_agent.h"
+#include "app/tray_tip.h"
 #include "app/win32/agent_slot.h"
 #include "app/win32/command_line_shell.h"
 #include "app/win32/main_window.h"
@@ -92,6 +93,10 @@ int RunAgent() {
                             dateFormat,
                             localClock};
   AgentEvents events(agent, tick, tickState, countdown, junk, [&settings] { SettingsDialog::Open(settings); });
+  NextTaskWatch nextTask;
+  events.ShowNextTaskWith([&] {
+    return nextTask.Line(tasks, localClock.LocalTime(), systemClock.TickCount() / 60000, dateFormat.ShortDateFormat());
+  });
 
   if (!window.Create(events)) return 1;
   ui::Guard([&] {
