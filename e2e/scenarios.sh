@@ -61,7 +61,7 @@ scenario_first_start() {
   rec=$(tray_record "$addr")
   echo "tray record: $rec"
   check "tray record: cbSize $TRAY_SIZE, uID 100, uFlags 7, WM_USER+1" has "$rec" "$TRAY_HEAD"
-  check "tray record: tip \"Ordavi-启用\" zero-padded to 64 bytes" [ "$(tray_tip "$rec")" = "$(tip_bytes 'Ordavi-启用')" ]
+  check "tray record: tip \"Ordavi-启用\" in UTF-16, zero-padded to 64 units" [ "$(tray_tip "$rec")" = "$(tip_bytes 'Ordavi-启用')" ]
   shot e2e-first-start
   # The countdown layout of the main window, shown from outside for a look.
   local form1
