@@ -265,11 +265,25 @@ TEST_F(AgentTest, TrayClicksOpenTheMenuOnButtonPressOnly) {
 }
 
 TEST(PopupMenu, CaptionsWithKeysHaveTwoBlanks) {
-  EXPECT_EQ(kPopupMenuSize, 20u);
+  EXPECT_EQ(kPopupMenuSize, 21u);
   EXPECT_STREQ(DesignCaption(MenuItem::LogOff), "注销(&L)  F8");
   EXPECT_STREQ(DesignCaption(MenuItem::FastShutdown), "快速关机(&Q)  F11");
-  EXPECT_EQ(kPopupMenu[12].item, MenuItem::CleanJunk);
-  EXPECT_STREQ(kPopupMenu[19].caption, "退出(&X)");
+  EXPECT_EQ(kPopupMenu[13].item, MenuItem::CleanJunk);
+  EXPECT_STREQ(kPopupMenu[20].caption, "退出(&X)");
+}
+
+// Other programs post the command ids: the original items keep 1000 + their
+// original place, the run history sits after 设置 with an id of its own, and
+// no two items share one.
+TEST(PopupMenu, ItemsKeepTheirCommandIds) {
+  EXPECT_EQ(CommandIdOf(MenuItem::Monitoring), 1000u);
+  EXPECT_EQ(CommandIdOf(MenuItem::Settings), 1002u);
+  EXPECT_EQ(CommandIdOf(MenuItem::CleanJunk), 1012u);
+  EXPECT_EQ(CommandIdOf(MenuItem::Exit), 1019u);
+  EXPECT_EQ(kPopupMenu[3].item, MenuItem::RunHistory);
+  EXPECT_EQ(CommandIdOf(MenuItem::RunHistory), 1020u);
+  for (const MenuEntry& e : kPopupMenu) EXPECT_EQ(EntryOfCommand(e.id), &e) << e.caption;
+  EXPECT_EQ(EntryOfCommand(1021), nullptr);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-// The tray icon's popup menu: its items in order, with their design captions.
-// The command id of an item is 1000 + its index here (other programs post
-// these ids, so the order stays as it is).
+// The tray icon's popup menu: its items in order, with their captions and
+// command ids. Other programs post these ids, so an item keeps its id
+// wherever it stands: the first twenty have 1000 + their place in the
+// original menu, items added later get ids of their own after them.
 #pragma once
 
 #include <cstddef>
@@ -8,7 +9,7 @@
 namespace ordavi {
 
 enum class MenuItem {
-  Monitoring, SeparatorAfterMonitoring, Settings, SeparatorAfterSettings,
+  Monitoring, SeparatorAfterMonitoring, Settings, RunHistory, SeparatorAfterSettings,
   LogOff, Standby, Hibernate, Restart, ShutDown, OpenCdDoor, CloseCdDoor, MonitorOff, CleanJunk,
   FastRestart, FastShutdown, SeparatorBeforeUpdate, Update, About, Help, Exit
 };
@@ -16,24 +17,49 @@ enum class MenuItem {
 struct MenuEntry {
   MenuItem item;
   const char* caption;  // "-" is a separator
+  unsigned id;          // the command id
 };
 
 // The popup menu from top to bottom. The access keys are the letters after
 // "&"; captions naming a key have two blanks before it.
 inline constexpr MenuEntry kPopupMenu[] = {
-    {MenuItem::Monitoring, "启用监控(&E)"},      {MenuItem::SeparatorAfterMonitoring, "-"},
-    {MenuItem::Settings, "设置(&S)"},            {MenuItem::SeparatorAfterSettings, "-"},
-    {MenuItem::LogOff, "注销(&L)  F8"},          {MenuItem::Standby, "待机(&W)  F9"},
-    {MenuItem::Hibernate, "休眠(&S)"},           {MenuItem::Restart, "重启(&R)"},
-    {MenuItem::ShutDown, "关机(&U)"},            {MenuItem::OpenCdDoor, "打开光驱(&O)"},
-    {MenuItem::CloseCdDoor, "关闭光驱(&C)"},     {MenuItem::MonitorOff, "关闭显示器(&M)"},
-    {MenuItem::CleanJunk, "清理系统垃圾(&Z)"},   {MenuItem::FastRestart, "快速重启(&I)  F10"},
-    {MenuItem::FastShutdown, "快速关机(&Q)  F11"}, {MenuItem::SeparatorBeforeUpdate, "-"},
-    {MenuItem::Update, "软件更新(&P)"},          {MenuItem::About, "关于(&A)"},
-    {MenuItem::Help, "帮助(&H)"},                {MenuItem::Exit, "退出(&X)"},
+    {MenuItem::Monitoring, "启用监控(&E)", 1000},
+    {MenuItem::SeparatorAfterMonitoring, "-", 1001},
+    {MenuItem::Settings, "设置(&S)", 1002},
+    {MenuItem::RunHistory, "运行记录(&J)", 1020},
+    {MenuItem::SeparatorAfterSettings, "-", 1003},
+    {MenuItem::LogOff, "注销(&L)  F8", 1004},
+    {MenuItem::Standby, "待机(&W)  F9", 1005},
+    {MenuItem::Hibernate, "休眠(&S)", 1006},
+    {MenuItem::Restart, "重启(&R)", 1007},
+    {MenuItem::ShutDown, "关机(&U)", 1008},
+    {MenuItem::OpenCdDoor, "打开光驱(&O)", 1009},
+    {MenuItem::CloseCdDoor, "关闭光驱(&C)", 1010},
+    {MenuItem::MonitorOff, "关闭显示器(&M)", 1011},
+    {MenuItem::CleanJunk, "清理系统垃圾(&Z)", 1012},
+    {MenuItem::FastRestart, "快速重启(&I)  F10", 1013},
+    {MenuItem::FastShutdown, "快速关机(&Q)  F11", 1014},
+    {MenuItem::SeparatorBeforeUpdate, "-", 1015},
+    {MenuItem::Update, "软件更新(&P)", 1016},
+    {MenuItem::About, "关于(&A)", 1017},
+    {MenuItem::Help, "帮助(&H)", 1018},
+    {MenuItem::Exit, "退出(&X)", 1019},
 };
 inline constexpr std::size_t kPopupMenuSize = sizeof(kPopupMenu) / sizeof(kPopupMenu[0]);
-inline constexpr unsigned kMenuCommandBase = 1000;  // command id of kPopupMenu[i]
+
+// The command id of an item, and the entry of a command id (null: none).
+constexpr unsigned CommandIdOf(MenuItem item) {
+  for (const MenuEntry& e : kPopupMenu) {
+    if (e.item == item) return e.id;
+  }
+  return 0;
+}
+constexpr const MenuEntry* EntryOfCommand(unsigned id) {
+  for (const MenuEntry& e : kPopupMenu) {
+    if (e.id == id) return &e;
+  }
+  return nullptr;
+}
 
 const char* DesignCaption(MenuItem item);
 

@@ -27,6 +27,8 @@ void AgentEvents::OnMenuCommand(MenuItem item) {
     tickState_.WhileCleaningJunk([this] { junk_.CleanJunk(true); });  // the menu shows the log afterwards
   } else if (item == MenuItem::Settings) {
     openSettings_();
+  } else if (item == MenuItem::RunHistory) {
+    if (openRunHistory_) openRunHistory_();
   } else {
     agent_.OnMenuCommand(item);
   }

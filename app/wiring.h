@@ -78,6 +78,8 @@ class AgentEvents : public MainWindowEvents {
     tick_.RunPass();
     if (nextTask_) agent_.ShowNextTask(nextTask_());
   }
+  // The run history's window (tray item 运行记录).
+  void OpenRunHistoryWith(std::function<void()> open) { openRunHistory_ = std::move(open); }
   // What the tray tip's second line says after each pass (NextTaskWatch).
   void ShowNextTaskWith(std::function<std::string()> nextTask) { nextTask_ = std::move(nextTask); }
   void OnTickPauseEnd() override { tickState_.EndPause(); }
@@ -103,6 +105,7 @@ class AgentEvents : public MainWindowEvents {
   Countdown& countdown_;
   JunkCleaner& junk_;
   std::function<std::string()> nextTask_;
+  std::function<void()> openRunHistory_;
   std::function<void()> openSettings_;
 };
 

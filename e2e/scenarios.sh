@@ -749,7 +749,7 @@ open_settings() {
   eventually 5 menu_open || return 1
   local x y w h item
   read -r x y w h < <(drv wait '#32768' '*' 1 | sed -nE 's/.* at (-?[0-9]+),(-?[0-9]+) outer ([0-9]+)x([0-9]+) .*/\1 \2 \3 \4/p')
-  item=$(((h - 4) * 2 / 37))
+  item=$(((h - 4) * 2 / 39))  # an item's height: 18 items and 3 half-height separators
   xdotool mousemove $((x + w / 2)) $((y + 2 + 2 * item)) click 1
   eventually 10 quiet drv wait TForm3 '设置' 1
 }

@@ -100,12 +100,7 @@ void Close(HANDLE& h) {
   h = nullptr;
 }
 
-WPARAM MenuCommand(MenuItem item) {
-  for (std::size_t i = 0; i < kPopupMenuSize; ++i) {
-    if (kPopupMenu[i].item == item) return kMenuCommandBase + i;
-  }
-  return 0;
-}
+WPARAM MenuCommand(MenuItem item) { return CommandIdOf(item); }
 
 }  // namespace
 

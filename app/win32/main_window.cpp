@@ -12,12 +12,7 @@ constexpr const char* kDesignCaption = "正在关闭 Windows...";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;  // single border, system menu only
 constexpr int kClientWidth = 401, kClientHeight = 136;
 
-UINT MenuId(MenuItem item) {
-  for (std::size_t i = 0; i < kPopupMenuSize; ++i) {
-    if (kPopupMenu[i].item == item) return kMenuCommandBase + static_cast<UINT>(i);
-  }
-  return 0;
-}
+UINT MenuId(MenuItem item) { return CommandIdOf(item); }
 
 bool IsSeparator(const MenuEntry& e) { return e.caption[0] == '-' && e.caption[1] == '\0'; }
 
@@ -97,13 +92,12 @@ void MainWindow::OnCreate() {
 
 void MainWindow::CreatePopupMenu() {
   popupMenu_ = ::CreatePopupMenu();
-  for (std::size_t i = 0; i < kPopupMenuSize; ++i) {
-    const MenuEntry& e = kPopupMenu[i];
+  for (const MenuEntry& e : kPopupMenu) {
     if (IsSeparator(e)) {
       AppendMenuW(popupMenu_, MF_SEPARATOR, 0, nullptr);
     } else {
       const UINT checked = e.item == MenuItem::Monitoring ? MF_CHECKED : 0;
-      AppendMenuW(popupMenu_, MF_STRING | checked, kMenuCommandBase + i, WideFromGbk(e.caption).c_str());
+      AppendMenuW(popupMenu_, MF_STRING | checked, e.id, WideFromGbk(e.caption).c_str());
     }
   }
 }
@@ -117,8 +111,8 @@ void MainWindow::OnCommand(WORD id) {
     events_->OnDoItNow();
   } else if (id == CountdownPanel::kCancelButton || id == IDOK) {
     events_->OnCancelCountdown();
-  } else if (id >= kMenuCommandBase && id < kMenuCommandBase + kPopupMenuSize) {
-    events_->OnMenuCommand(kPopupMenu[id - kMenuCommandBase].item);
+  } else if (const MenuEntry* entry = EntryOfCommand(id)) {
+    events_->OnMenuCommand(entry->item);
   }
 }
 
