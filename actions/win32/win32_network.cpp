@@ -98,6 +98,10 @@ void Win32Shell::OpenHelpFile(const std::string& path) {
   ShellExecuteW(mainWindow_(), nullptr, WideFromGbk(path).c_str(), L"", L"", SW_SHOWNORMAL);
 }
 
+void Win32Shell::OpenInNotepad(const std::wstring& path) {
+  StartByFullPath(GetWindowsDirectoryW, "notepad.exe", '"' + GbkFromWide(path) + '"', "", SW_SHOWNORMAL, 0);
+}
+
 void Win32Shell::ShowWebPage(const std::string& url) {
   ShellExecuteW(nullptr, L"open", WideFromGbk(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }

@@ -50,9 +50,13 @@ class Win32Shell : public ShellPort {
   // window, no console; the handles are closed at once.
   void RunHidden(const std::string& program, const std::string& params, const std::string& dir) override;
   // hh.exe of the Windows directory by its full path with the quoted file,
-  // SW_SHOWNORMAL; where it cannot be started, ShellExecuteA with the main
+  // SW_SHOWNORMAL; where it cannot be started, ShellExecuteW with the main
   // window as owner, default verb, "" parameters and directory.
   void OpenHelpFile(const std::string& path) override;
+  // A text file of the agent's own (the run history) in notepad.exe of the
+  // Windows directory, by its full path: never the program the user's file
+  // association names, which an elevated agent would start elevated.
+  void OpenInNotepad(const std::wstring& path);
   // NULL owner, "open", no parameters or directory, SW_SHOWNORMAL.
   void ShowWebPage(const std::string& url) override;
   std::string WindowsDirectory() override;
