@@ -66,11 +66,14 @@ std::string HistoryLine(const RunRecord& r) {
 std::string MissedRemindersNotice(const std::vector<RunRecord>& reminders) {
   std::string text = kMissedRemindersTitle;
   text += "：";
-  for (std::size_t i = 0; i < reminders.size() && i < kMissedNoticeLines; ++i) {
-    text += "\r\n" + MinuteText(reminders[i].due) + "  " + QuoteForMessage(reminders[i].param);
+  for (std::size_t i = 0; i < reminders.size() && i < kMissedNoticeItems; ++i) {
+    const LocalMinute& t = reminders[i].due;
+    const std::string time = MinuteText(t).substr(11);  // "08:30"
+    text += (i ? "；" : "") + Decimal(t.month) + "月" + Decimal(t.day) + "日 " + time + " " +
+            QuoteForMessage(reminders[i].param);
   }
-  if (reminders.size() > kMissedNoticeLines) {
-    text += "\r\n……另有" + Decimal(static_cast<long long>(reminders.size() - kMissedNoticeLines)) + "条";
+  if (reminders.size() > kMissedNoticeItems) {
+    text += "……共" + Decimal(static_cast<long long>(reminders.size())) + "条，见运行记录";
   }
   return text;
 }

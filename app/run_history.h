@@ -35,12 +35,13 @@ inline constexpr const char* kLastPassFileName = "last-pass.txt";
 inline constexpr const char* kDataFolderName = "Ordavi";
 inline constexpr const char* kHistoryProblemNotice = "运行记录文件无法读写或已损坏，运行记录可能不完整。Ordavi照常运行。";
 inline constexpr const char* kMissedRemindersTitle = "错过的提醒";
-inline constexpr std::size_t kMissedNoticeLines = 20;
+inline constexpr std::size_t kMissedNoticeItems = 3;
 
 // The entry's line, GBK, without its line end.
 std::string HistoryLine(const RunRecord& record);
-// The notice for missed reminders: the title, then one line per reminder, its
-// due minute and its text (at most kMissedNoticeLines, then how many more).
+// The notice for missed reminders, one line as the notice window shows it:
+// the title, then each reminder's due day and minute and its text (the first
+// kMissedNoticeItems, then how many there are; the history lists them all).
 std::string MissedRemindersNotice(const std::vector<RunRecord>& reminders);
 
 class RunHistory {

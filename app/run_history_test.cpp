@@ -101,7 +101,7 @@ TEST(RunWatch, TasksDueWhileNoAgentRanAreMissedAndRemindersShownOnceAcrossRestar
   EXPECT_EQ(w.lastPass.content, "2024-03-05 08:29 28500000\r\n");
 
   w.StartAgentAt(91);  // ended at 08:29, started again at 10:00
-  EXPECT_EQ(w.log, CallLog{"ShowNotice(错过的提醒：\r\n2024-03-05 09:00  喝水)"});
+  EXPECT_EQ(w.log, CallLog{"ShowNotice(错过的提醒：3月5日 09:00 喝水)"});
   EXPECT_EQ(w.Entries(), (std::vector<std::string>{
                            u8"2024-03-05 09:30\t任务2\t关闭计算机\t每天9时30分\t\t错过（未运行）",
                            u8"2024-03-05 09:00\t任务1\t提醒\t每天9时0分\t喝水\t错过（未运行）",
@@ -145,7 +145,7 @@ TEST(RunWatch, WhileRunningDueRunsAreRanSkippedMissedOrLeftOutAfterAClockSetting
          t.watch.OnResume();
        },
        {u8"2024-03-05 08:31\t任务1\t提醒\t每天8时31分\t喝水\t错过（未运行）"},
-       {"ShowNotice(错过的提醒：\r\n2024-03-05 08:31  喝水)"}},
+       {"ShowNotice(错过的提醒：3月5日 08:31 喝水)"}},
       {"clock set forward an hour over its minute",
        [](AgentWorld& t) {
          t.local.startSecondOfDay += 3600;
@@ -192,6 +192,16 @@ TEST(RunWatch, CountdownsAreListedWithHowTheyEnded) {
                            u8"2024-03-05 08:30\t任务1\t关闭计算机\t每天8时30分\t\t倒计时已取消（关闭框）",
                            u8"2024-03-05 08:30\t任务1\t关闭计算机\t每天8时30分\t\t倒计时开始",
                        }));
+}
+
+TEST(RunHistory, MissedRemindersFitOneLineOfTheNotice) {
+  std::vector<RunRecord> reminders(4);
+  for (int i = 0; i < 4; ++i) {
+    reminders[i].due = {2024, 12, 31, 23, 57 + i};
+    reminders[i].param = "第" + std::to_string(i + 1) + "条\r\n";
+  }
+  EXPECT_EQ(MissedRemindersNotice(reminders),
+            "错过的提醒：12月31日 23:57 第1条??；12月31日 23:58 第2条??；12月31日 23:59 第3条??……共4条，见运行记录");
 }
 
 // Table: the history file as found, what an added entry makes of it, and

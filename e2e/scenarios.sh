@@ -363,6 +363,8 @@ scenario_countdown_close() {
     not has "$(calls shell32.Shell_NotifyIconA)" '\(00000002,'
   check "monitoring off: tray tip \"Ordavi-禁用\"" [ "$(tray_tip "$(tray_record "$addr")")" = "$(tip_bytes 'Ordavi-禁用')" ]
   check "the tick stays off" has "$(last_timer1_call)" 'KillTimer'
+  check "the run history lists the countdown cancelled with the close box" \
+    has_text "$(history_lines)" "任务1	关闭计算机	每天${DUE_H}时${DUE_M}分		倒计时已取消（关闭框）"
   menu_command "$MENU_EXIT"
   check "the tray menu's exit still ends the agent" quiet drv gone TForm1 '*' 15
 }
@@ -1371,8 +1373,8 @@ scenario_run_history() {
   echo "$notice"
   local due_text
   due_text=$(printf '%02d:%02d' "$missed_h" "$missed_m")
-  check "it says 错过的提醒 and lists 该喝水了 at $due_text" \
-    eval 'has_text "$notice" "错过的提醒" && has_text "$notice" "$due_text  该喝水了"'
+  check "one line: 错过的提醒：, the day, $due_text and 该喝水了" \
+    has "$notice" "Static id 1 \"错过的提醒：[0-9]+月[0-9]+日 $due_text 该喝水了\""
   check "one notice" [ "$(drv count TForm6 '提示')" = 1 ]
   shot e2e-missed-reminder
   local lines
