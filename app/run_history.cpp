@@ -56,11 +56,22 @@ bool Expect(const std::string& text, std::size_t& at, char c) {
   return true;
 }
 
+// A stored text shortened for one field of a line: no control byte is left,
+// also none that follows a lead byte (no GBK character holds one), so the
+// line keeps its tabs and ends where it should.
+std::string Field(const std::string& gbk) {
+  std::string text = QuoteForMessage(gbk);
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20) c = '?';
+  }
+  return text;
+}
+
 }  // namespace
 
 std::string HistoryLine(const RunRecord& r) {
-  return MinuteText(r.due) + "\t任务" + Decimal(r.taskNumber) + "\t" + QuoteForMessage(r.type) + "\t" +
-         QuoteForMessage(r.schedule) + "\t" + QuoteForMessage(r.param) + "\t" + QuoteForMessage(OutcomeText(r));
+  return MinuteText(r.due) + "\t任务" + Decimal(r.taskNumber) + "\t" + Field(r.type) + "\t" + Field(r.schedule) +
+         "\t" + Field(r.param) + "\t" + Field(OutcomeText(r));
 }
 
 std::string MissedRemindersNotice(const std::vector<RunRecord>& reminders) {
@@ -90,7 +101,11 @@ void RunHistory::Add(const RunRecord& record) {
   const std::string line = Utf8FromUtf16(codec_.Utf16FromGbk(HistoryLine(record))) + kLineEnd;
   const std::optional<std::uint64_t> size = file_.Size();
   if (!size) return ReportProblem();
-  if (!file_.Append(*size == 0 ? kBom + line : line)) return ReportProblem();
+  // A file cut in the middle of a line (a crash, a full disk) gets the rest
+  // of that line ended first, so the new entry starts a line of its own.
+  const std::string prefix = *size == 0 ? kBom : (endsWithLineEnd_ ? "" : kLineEnd);
+  if (!file_.Append(prefix + line)) return ReportProblem();
+  endsWithLineEnd_ = true;
   if (*size + line.size() > limit_) Trim();
 }
 
@@ -111,6 +126,7 @@ void RunHistory::Trim() {
     from = end + 1;
   }
   if (!file_.Replace(kBom + body.substr(from))) ReportProblem();
+  endsWithLineEnd_ = true;
 }
 
 std::vector<std::string> RunHistory::EntriesNewestFirst() {
@@ -121,6 +137,7 @@ std::vector<std::string> RunHistory::EntriesNewestFirst() {
     return out;
   }
   const std::string body = WithoutBom(*all);
+  endsWithLineEnd_ = body.empty() || body.back() == '\n';
   bool damaged = false;
   std::size_t from = 0;
   while (from < body.size()) {

@@ -68,6 +68,7 @@ class RunHistory {
   NoticeSink& notices_;
   std::uint64_t limit_;
   bool reported_ = false;
+  bool endsWithLineEnd_ = true;  // as the file was last read or written
 };
 
 struct RunWatchPorts {
