@@ -1377,6 +1377,8 @@ scenario_run_history() {
     has "$notice" "Static id 1 \"错过的提醒：[0-9]+月[0-9]+日 $due_text 该喝水了\""
   check "one notice" [ "$(drv count TForm6 '提示')" = 1 ]
   shot e2e-missed-reminder
+  mkdir -p "$SHOTS/readme"
+  shot_window readme/missed-reminder "$notice"
   local lines
   lines=$(history_lines)
   printf '%s\n' "$lines"
