@@ -23,7 +23,7 @@ struct TrayIconState {
 };
 enum class TrayOp : std::uint32_t { Add = 0, Modify = 1, Delete = 2 };  // NIM_*
 
-// Port: Shell_NotifyIconA with the one tray icon record.
+// Port: Shell_NotifyIconW with the one tray icon record.
 class TrayPort {
  public:
   virtual ~TrayPort() = default;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "schedule/schedule.h"
 #include "store/tasks.h"
 #include "ui/user_message.h"
 
@@ -25,6 +26,19 @@ inline constexpr const char* kTasksChangedElsewhere = "任务已在别处被更�
 // The wait box (minutes) reads "." as its decimal point whatever the locale's
 // separator, since "." is the only separator it lets the user type.
 inline constexpr char kMinutesDecimalPoint = '.';
+
+// The 下次运行 cell of a row: when an enabled task runs next, as the tick
+// will find it due ("今天 22:30", "空闲15分钟后", "不会运行（日期已过）"), or
+// "不会运行（未启用）". `uptimeMinutes` is the system's uptime in whole minutes.
+std::string NextRunCell(const TaskRecord& row, const ScheduleNow& now, std::uint32_t uptimeMinutes,
+                        const std::string& shortDateFormat);
+
+// Texts are stored in GBK. A box whose text holds a character GBK cannot
+// (typed, pasted, or a picked file's path) is refused rather than stored as
+// "?": the message names the box, without its trailing colon.
+UserMessage UnstorableTextMessage(const std::string& boxName);
+UserMessage UnstorablePathMessage();
+std::string BoxName(const std::string& caption);
 
 inline constexpr char kBackspace = '\b';
 // The wait box takes digits, "." and Backspace; any other typed character is

@@ -269,6 +269,7 @@ TaskFileExport WriteTaskFile(TaskStore& store, Registry& reg, GbkCodec& codec, c
         return out;
       }
       w.Line(std::string(kEnabledKey) + "=" + enabled);
+      ++out.tasks;
     }
     OptionValues o = ReadOptionValues(reg);
     // As the agent reads them: shutapp and kaiji act only on 1, rejian on
@@ -492,6 +493,30 @@ TaskFileImport ImportTaskFile(const std::string& bytes, GbkCodec& codec, const s
   result.optionsImported = !options.Empty();
   result.options = options;
   return result;
+}
+
+std::string ExportSummary(const TaskFileExport& file) { return "已导出" + Decimal(file.tasks) + "个任务和选项。"; }
+
+std::string ImportSummary(const TaskFileImport& result, bool replace) {
+  std::string text = replace ? "已用文件中的" + Decimal(result.imported) + "个任务替换全部任务"
+                             : "已添加" + Decimal(result.imported) + "个任务";
+  if (!replace && result.imported > 0) {
+    text += "（第" + Decimal(result.firstNumber) + "到" + Decimal(result.firstNumber + result.imported - 1) + "个）";
+  }
+  if (result.optionsImported) text += "，并导入了选项";
+  return text + "。";
+}
+
+std::string ImportQuestion(const TaskFileContent& content) {
+  const std::string tasks = Decimal(static_cast<int>(content.tasks.size())) + "个任务";
+  const std::string options = content.options.Empty() ? "" : "和选项";
+  return "文件中有" + tasks + "。\r\n\r\n" + "是：用文件中的" + tasks + options + "替换现有的全部任务" + options +
+         "\r\n否：把" + tasks + "添加到现有任务之后（选项不变）\r\n取消：不导入";
+}
+
+std::string TaskFileFilter() {
+  static const char kFilter[] = "Ordavi 任务文件(*.txt)\0*.txt\0所有文件(*.*)\0*.*\0";
+  return std::string(kFilter, sizeof kFilter);
 }
 
 }  // namespace ordavi

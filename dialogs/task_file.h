@@ -45,6 +45,7 @@ std::optional<std::string> ConvertSchedule(const std::string& text, const std::s
 struct TaskFileExport {
   std::string bytes;    // UTF-8 with BOM, CRLF
   std::string refusal;  // GBK; empty when written
+  int tasks = 0;        // tasks in the file
 };
 TaskFileExport WriteTaskFile(TaskStore& store, Registry& reg, GbkCodec& codec, const std::string& shortDateFormat);
 
@@ -73,5 +74,16 @@ struct TaskFileImport {
 };
 TaskFileImport ImportTaskFile(const std::string& bytes, GbkCodec& codec, const std::string& shortDateFormat,
                               TaskStore& store, bool replace);
+
+// What the user is told (GBK), in the settings dialog and on the command line.
+std::string ExportSummary(const TaskFileExport& file);  // "已导出3个任务和选项。"
+std::string ImportSummary(const TaskFileImport& result, bool replace);
+// The settings dialog's question before an import: 是 replaces every task
+// (and the options the file holds), 否 adds the tasks after the existing
+// ones, 取消 imports nothing.
+std::string ImportQuestion(const TaskFileContent& content);
+// The file dialogs' filter (GBK, pairs separated by NULs) and the proposed name.
+std::string TaskFileFilter();
+inline constexpr const char* kTaskFileName = "ordavi.txt";
 
 }  // namespace ordavi

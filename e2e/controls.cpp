@@ -9,6 +9,12 @@
 //   driver items CLASS CAPTION CTLCLASS WHICH a combo box's list items, one a line
 //   driver lv CLASS CAPTION                   the list view's columns and rows
 //   driver lvcell CLASS CAPTION ROW COLUMN    screen rectangle of a list view cell
+//   driver type CLASS CAPTION CTLCLASS WHICH TEXT
+//                                             TEXT typed into the control (an editable
+//                                             combo box's edit box) as an input method
+//                                             hands it over: one WM_CHAR per UTF-16 unit,
+//                                             posted through the agent's message loop;
+//                                             \uXXXX stands for that unit
 #include "e2e/controls.h"
 
 #include <windows.h>
@@ -19,18 +25,34 @@
 #include <string>
 #include <vector>
 
+std::string GbkOf(const std::wstring& wide) {
+  if (wide.empty()) return std::string();
+  const int n = WideCharToMultiByte(936, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string gbk(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0) WideCharToMultiByte(936, 0, wide.data(), static_cast<int>(wide.size()), &gbk[0], n, nullptr, nullptr);
+  return gbk;
+}
+
+std::wstring WideOf(const std::string& gbk) {
+  if (gbk.empty()) return std::wstring();
+  const int n = MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0) MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), &wide[0], n);
+  return wide;
+}
+
 std::string ClassOf(HWND h) {
-  char buf[256] = {};
-  GetClassNameA(h, buf, sizeof buf);
-  return buf;
+  wchar_t buf[256] = {};
+  GetClassNameW(h, buf, 256);
+  return GbkOf(buf);
 }
 
 namespace {
 
 std::string Text(HWND h) {
-  char buf[1024] = {};
-  SendMessageA(h, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf));
-  return buf;
+  wchar_t buf[1024] = {};
+  SendMessageW(h, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buf));
+  return GbkOf(buf);
 }
 
 struct ChildQuery {
@@ -106,27 +128,27 @@ constexpr SIZE_T kTextOffset = 256;
 constexpr int kTextSize = 1024;
 
 std::string CellText(HWND list, RemoteMemory& mem, int row, int column) {
-  LVITEMA item = {};
+  LVITEMW item = {};
   item.iSubItem = column;
-  item.pszText = mem.at(kTextOffset);
-  item.cchTextMax = kTextSize;
+  item.pszText = reinterpret_cast<wchar_t*>(mem.at(kTextOffset));
+  item.cchTextMax = kTextSize / 2;
   mem.Write(0, &item, sizeof item);
-  const LRESULT n = SendMessageA(list, LVM_GETITEMTEXTA, row, mem.param());
-  std::string text(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-  if (n > 0) mem.Read(kTextOffset, &text[0], static_cast<SIZE_T>(n));
-  return text;
+  const LRESULT n = SendMessageW(list, LVM_GETITEMTEXTW, row, mem.param());
+  std::wstring text(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0) mem.Read(kTextOffset, &text[0], static_cast<SIZE_T>(n) * sizeof(wchar_t));
+  return GbkOf(text);
 }
 
 std::string ColumnText(HWND list, RemoteMemory& mem, int column) {
-  LVCOLUMNA col = {};
+  LVCOLUMNW col = {};
   col.mask = LVCF_TEXT;
-  col.pszText = mem.at(kTextOffset);
-  col.cchTextMax = kTextSize;
+  col.pszText = reinterpret_cast<wchar_t*>(mem.at(kTextOffset));
+  col.cchTextMax = kTextSize / 2;
   mem.Write(0, &col, sizeof col);
-  if (!SendMessageA(list, LVM_GETCOLUMNA, column, mem.param())) return std::string();
-  char buf[kTextSize] = {};
-  mem.Read(kTextOffset, buf, sizeof buf - 1);
-  return buf;
+  if (!SendMessageW(list, LVM_GETCOLUMNW, column, mem.param())) return std::string();
+  wchar_t buf[kTextSize / 2] = {};
+  mem.Read(kTextOffset, buf, sizeof buf - sizeof(wchar_t));
+  return GbkOf(buf);
 }
 
 int ListView(HWND window) {
@@ -134,21 +156,21 @@ int ListView(HWND window) {
   if (!list) return 1;
   RemoteMemory mem(list, kTextOffset + kTextSize);
   if (!mem.ok()) return 1;
-  HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
-  const int columns = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
-  const LONG style = GetWindowLongA(list, GWL_STYLE);
-  const DWORD ex = static_cast<DWORD>(SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+  HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  const int columns = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+  const LONG style = GetWindowLongW(list, GWL_STYLE);
+  const DWORD ex = static_cast<DWORD>(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
   std::printf("listview report %d singlesel %d gridlines %d fullrow %d\n", (style & LVS_TYPEMASK) == LVS_REPORT,
               (style & LVS_SINGLESEL) != 0, (ex & LVS_EX_GRIDLINES) != 0, (ex & LVS_EX_FULLROWSELECT) != 0);
   for (int c = 0; c < columns; ++c) {
     std::printf("column %d \"%s\" width %d\n", c, ColumnText(list, mem, c).c_str(),
-                static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, c, 0)));
+                static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, c, 0)));
   }
-  const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
   for (int r = 0; r < rows; ++r) {
     std::string line;
     for (int c = 0; c < columns; ++c) line += (c ? "|" : "") + CellText(list, mem, r, c);
-    const bool selected = SendMessageA(list, LVM_GETITEMSTATE, r, LVIS_SELECTED) != 0;
+    const bool selected = SendMessageW(list, LVM_GETITEMSTATE, r, LVIS_SELECTED) != 0;
     std::printf("row %d \"%s\"%s\n", r, line.c_str(), selected ? " selected" : "");
   }
   return 0;
@@ -163,10 +185,10 @@ int ListViewCell(HWND window, int row, int column) {
   r.top = column;
   r.left = LVIR_BOUNDS;
   mem.Write(0, &r, sizeof r);
-  if (!SendMessageA(list, LVM_GETSUBITEMRECT, row, mem.param())) return 1;
+  if (!SendMessageW(list, LVM_GETSUBITEMRECT, row, mem.param())) return 1;
   mem.Read(0, &r, sizeof r);
   if (column == 0) {  // the first cell's bounds are the whole row's
-    r.right = r.left + static_cast<LONG>(SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0));
+    r.right = r.left + static_cast<LONG>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0));
   }
   MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&r), 2);
   PrintRect("cell", r);
@@ -181,7 +203,7 @@ int Control(HWND window, const std::string& cls, const std::string& which) {
   GetWindowRect(h, &r);
   std::printf("control %s id %d \"%s\" ", cls.c_str(), GetDlgCtrlID(h), Text(h).c_str());
   PrintRect("", r);
-  std::printf(" checked %d visible %d%s\n", static_cast<int>(SendMessageA(h, BM_GETCHECK, 0, 0)),
+  std::printf(" checked %d visible %d%s\n", static_cast<int>(SendMessageW(h, BM_GETCHECK, 0, 0)),
               IsWindowVisible(h) ? 1 : 0, FocusOf(window) == h ? " focus" : "");
   return 0;
 }
@@ -189,15 +211,31 @@ int Control(HWND window, const std::string& cls, const std::string& which) {
 int ComboItems(HWND window, const std::string& cls, const std::string& which) {
   HWND h = FindChild(window, cls, which);
   if (!h) return 1;
-  const int n = static_cast<int>(SendMessageA(h, CB_GETCOUNT, 0, 0));
+  const int n = static_cast<int>(SendMessageW(h, CB_GETCOUNT, 0, 0));
   for (int i = 0; i < n; ++i) {
     // Asked for in UTF-16: across processes Wine hands the ANSI form of this
     // message over garbled.
     wchar_t wide[1024] = {};
     SendMessageW(h, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wide));
-    char buf[2048] = {};
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, buf, sizeof buf, nullptr, nullptr);
-    std::printf("%s\n", buf);
+    std::printf("%s\n", GbkOf(wide).c_str());
+  }
+  return 0;
+}
+
+int Type(HWND window, const std::string& cls, const std::string& which, const std::string& text) {
+  HWND h = FindChild(window, cls, which);
+  if (!h) return 1;
+  if (HWND edit = FindWindowExW(h, nullptr, L"Edit", nullptr)) h = edit;
+  // "\\uXXXX" in TEXT stands for that UTF-16 unit (a character the driver's
+  // GBK arguments cannot carry).
+  const std::wstring wide = WideOf(text);
+  for (std::size_t i = 0; i < wide.size(); ++i) {
+    wchar_t unit = wide[i];
+    if (unit == L'\\' && i + 5 < wide.size() && wide[i + 1] == L'u') {
+      unit = static_cast<wchar_t>(std::wcstoul(wide.substr(i + 2, 4).c_str(), nullptr, 16));
+      i += 5;
+    }
+    PostMessageW(h, WM_CHAR, unit, 1);
   }
   return 0;
 }
@@ -205,7 +243,7 @@ int ComboItems(HWND window, const std::string& cls, const std::string& which) {
 }  // namespace
 
 bool IsControlCommand(const std::string& cmd) {
-  return cmd == "ctl" || cmd == "items" || cmd == "lv" || cmd == "lvcell";
+  return cmd == "ctl" || cmd == "items" || cmd == "lv" || cmd == "lvcell" || cmd == "type";
 }
 
 int ControlCommand(HWND window, const std::string& cmd, int argc, char** argv) {
@@ -214,5 +252,6 @@ int ControlCommand(HWND window, const std::string& cmd, int argc, char** argv) {
   if (cmd == "lvcell") return ListViewCell(window, std::atoi(argv[0]), std::atoi(argv[1]));
   if (cmd == "ctl") return Control(window, argv[0], argv[1]);
   if (cmd == "items") return ComboItems(window, argv[0], argv[1]);
+  if (cmd == "type" && argc >= 3) return Type(window, argv[0], argv[1], argv[2]);
   return 2;
 }

@@ -5,6 +5,12 @@
 
 #include <string>
 
+// GBK (code page 936) and UTF-16, converted explicitly: the driver's texts
+// are GBK on any system, as the agent's own, and the agent's windows are
+// read and written through the W functions.
+std::string GbkOf(const std::wstring& wide);
+std::wstring WideOf(const std::string& gbk);
+
 // A window's class name.
 std::string ClassOf(HWND h);
 

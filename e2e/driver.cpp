@@ -1,7 +1,9 @@
 // Test driver for the end-to-end scenarios: finds the agent's windows by class
 // and caption on the "shell" desktop, reports their geometry and controls,
-// and posts messages to them. Texts on the command line and in the output are
-// in the ANSI code page (GBK), like the agent's own.
+// and posts messages to them. Texts in the output are GBK, like the agent's
+// own, whatever the system's code page: the command line is read as UTF-16,
+// windows and the registry through the W functions, and every text converted
+// with code page 936.
 //
 //   driver wait CLASS CAPTION [SECONDS]     a visible window appears; prints it
 //   driver gone CLASS CAPTION [SECONDS]     no such window is left
@@ -17,19 +19,21 @@
 //   driver close CLASS CAPTION              posts WM_CLOSE to every such window
 //   driver peek CLASS ADDRESS LENGTH        hex bytes of the window's process memory
 //   driver show CLASS / driver hide CLASS   shows or hides the first window of the class
-//   driver setsz NAME TEXT                  REG_SZ in the agent's key (RegSetValueExA: ANSI bytes)
+//   driver setsz NAME TEXT                  REG_SZ in the agent's key (as the agent stores GBK TEXT)
 //   driver setdword NAME NUMBER             REG_DWORD in the agent's key
-//   driver getsz NAME                       hex bytes of a value (RegQueryValueExA), then its type
+//   driver getsz NAME                       hex bytes of a value (a string in GBK), then its type
 //   driver setraw NAME TYPE HEX             any type (a number) with any bytes ("-" for none)
 //   driver setfill NAME PREFIX COUNT        REG_SZ: PREFIX, then COUNT bytes 'x', then one NUL
 //   driver settasks FIRST LAST A B C        tasks FIRST..LAST, enabled, each with these texts
 //   driver running EXE                      a process with that executable name runs (exact case)
 //   driver now                              the local time: year month day hour minute second
+//   driver acp                              the system's ANSI code page
 //   driver ctl|items|lv|lvcell CLASS CAPTION ...  child controls of a window (controls.cpp)
 //
 // CAPTION "*" matches any caption. Exit code 0 on success, 1 when the window
 // was not found, 2 on bad usage.
 #include <windows.h>
+#include <shellapi.h>
 #include <tlhelp32.h>
 
 #include <cstdint>
@@ -50,9 +54,9 @@ struct Query {
 };
 
 std::string TextOf(HWND h) {
-  char buf[512] = {};
-  GetWindowTextA(h, buf, sizeof buf);
-  return buf;
+  wchar_t buf[512] = {};
+  GetWindowTextW(h, buf, 512);
+  return GbkOf(buf);
 }
 
 BOOL CALLBACK Match(HWND h, LPARAM p) {
@@ -83,7 +87,7 @@ void PrintWindow(HWND h) {
   RECT w, c;
   GetWindowRect(h, &w);
   GetClientRect(h, &c);
-  const LONG style = GetWindowLongA(h, GWL_STYLE), ex = GetWindowLongA(h, GWL_EXSTYLE);
+  const LONG style = GetWindowLongW(h, GWL_STYLE), ex = GetWindowLongW(h, GWL_EXSTYLE);
   std::printf("window %s \"%s\" at %ld,%ld outer %ldx%ld client %ldx%ld style %08lx exstyle %08lx\n",
               ClassOf(h).c_str(), TextOf(h).c_str(), w.left, w.top, w.right - w.left, w.bottom - w.top, c.right,
               c.bottom, static_cast<unsigned long>(style), static_cast<unsigned long>(ex));
@@ -110,15 +114,30 @@ BOOL CALLBACK FindControl(HWND h, LPARAM p) {
 
 // Under "wine explorer /desktop=shell" the agent's windows live on that desktop.
 void JoinShellDesktop() {
-  HDESK desk = OpenDesktopA("shell", 0, FALSE, GENERIC_ALL);
+  HDESK desk = OpenDesktopW(L"shell", 0, FALSE, GENERIC_ALL);
   if (desk) SetThreadDesktop(desk);
 }
 
-constexpr const char* kAgentKey = "Software\\Velmora\\Ordavi";
+constexpr const wchar_t* kAgentKey = L"Software\\Velmora\\Ordavi";
+
+bool IsString(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+
+// A value as the agent stores it: a string type's GBK bytes (its NUL counted)
+// as UTF-16, any other type's bytes as they are.
+LONG SetValue(HKEY key, const std::string& name, DWORD type, const std::string& bytes) {
+  if (!IsString(type)) {
+    return RegSetValueExW(key, WideOf(name).c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                          static_cast<DWORD>(bytes.size()));
+  }
+  const std::wstring wide = WideOf(bytes);
+  return RegSetValueExW(key, WideOf(name).c_str(), 0, type, reinterpret_cast<const BYTE*>(wide.data()),
+                        static_cast<DWORD>(wide.size() * sizeof(wchar_t)));
+}
+std::string WithNul(const char* text) { return std::string(text, std::strlen(text) + 1); }
 
 HKEY AgentKey() {
   HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kAgentKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kAgentKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
       ERROR_SUCCESS) {
     return nullptr;
   }
@@ -130,22 +149,19 @@ int Registry(const std::string& cmd, int argc, char** argv) {
   if (!key) return 1;
   LONG rc = ERROR_INVALID_PARAMETER;
   if (cmd == "setsz" && argc >= 4) {
-    rc = RegSetValueExA(key, argv[2], 0, REG_SZ, reinterpret_cast<const BYTE*>(argv[3]),
-                        static_cast<DWORD>(std::strlen(argv[3]) + 1));
+    rc = SetValue(key, argv[2], REG_SZ, WithNul(argv[3]));
   } else if (cmd == "setdword" && argc >= 4) {
     const DWORD v = std::strtoul(argv[3], nullptr, 0);
-    rc = RegSetValueExA(key, argv[2], 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v);
+    rc = SetValue(key, argv[2], REG_DWORD, std::string(reinterpret_cast<const char*>(&v), sizeof v));
   } else if (cmd == "setraw" && argc >= 5) {
     std::string bytes;
     for (const char* h = argv[4]; h[0] && h[1] && h[0] != '-'; h += 2) {
       bytes += static_cast<char>(std::strtoul(std::string(h, 2).c_str(), nullptr, 16));
     }
-    rc = RegSetValueExA(key, argv[2], 0, std::strtoul(argv[3], nullptr, 0),
-                        reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
+    rc = SetValue(key, argv[2], std::strtoul(argv[3], nullptr, 0), bytes);
   } else if (cmd == "setfill" && argc >= 5) {
     std::string text = std::string(argv[3]) + std::string(std::strtoul(argv[4], nullptr, 0), 'x');
-    rc = RegSetValueExA(key, argv[2], 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                        static_cast<DWORD>(text.size() + 1));
+    rc = SetValue(key, argv[2], REG_SZ, WithNul(text.c_str()));
   } else if (cmd == "settasks" && argc >= 7) {
     rc = ERROR_SUCCESS;
     for (long n = std::strtol(argv[2], nullptr, 10); n <= std::strtol(argv[3], nullptr, 10) && rc == ERROR_SUCCESS;
@@ -153,16 +169,17 @@ int Registry(const std::string& cmd, int argc, char** argv) {
       const char* texts[] = {argv[4], argv[5], argv[6], "启用"};
       for (int f = 0; f < 4 && rc == ERROR_SUCCESS; ++f) {
         const std::string name = std::string(1, static_cast<char>('A' + f)) + std::to_string(n);
-        rc = RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(texts[f]),
-                            static_cast<DWORD>(std::strlen(texts[f]) + 1));
+        rc = SetValue(key, name, REG_SZ, WithNul(texts[f]));
       }
     }
   } else if (cmd == "getsz") {
-    BYTE data[1024];
+    BYTE data[2048];
     DWORD type = 0, size = sizeof data;
-    rc = RegQueryValueExA(key, argv[2], nullptr, &type, data, &size);
+    rc = RegQueryValueExW(key, WideOf(argv[2]).c_str(), nullptr, &type, data, &size);
     if (rc == ERROR_SUCCESS) {
-      for (DWORD i = 0; i < size; ++i) std::printf("%02x ", data[i]);
+      std::string bytes(reinterpret_cast<const char*>(data), size);
+      if (IsString(type)) bytes = GbkOf(std::wstring(reinterpret_cast<const wchar_t*>(data), size / sizeof(wchar_t)));
+      for (unsigned char c : bytes) std::printf("%02x ", c);
       std::printf("type %lu\n", static_cast<unsigned long>(type));
     }
   }
@@ -188,9 +205,18 @@ int Usage() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main() {
+  // The arguments as typed, whatever the system's code page, in GBK.
+  int argc = 0;
+  wchar_t** wideArgs = CommandLineToArgvW(GetCommandLineW(), &argc);
+  std::vector<std::string> args;
+  for (int i = 0; i < argc; ++i) args.push_back(GbkOf(wideArgs[i]));
+  std::vector<char*> argvList;
+  for (std::string& a : args) argvList.push_back(&a[0]);
+  argvList.push_back(nullptr);
+  char** argv = argvList.data();
   if (argc < 2) return Usage();
-  if (argc < 3 && std::strcmp(argv[1], "now") != 0) return Usage();
+  if (argc < 3 && std::strcmp(argv[1], "now") != 0 && std::strcmp(argv[1], "acp") != 0) return Usage();
   JoinShellDesktop();
   const std::string cmd = argv[1], cls = argc > 2 ? argv[2] : "";
   if (cmd == "setsz" || cmd == "setdword" || cmd == "getsz" || cmd == "setraw" || cmd == "setfill" ||
@@ -198,6 +224,10 @@ int main(int argc, char** argv) {
     return Registry(cmd, argc, argv);
   }
   if (cmd == "running") return Running(argv[2]) ? 0 : 1;
+  if (cmd == "acp") {
+    std::printf("%u\n", GetACP());
+    return 0;
+  }
   if (cmd == "now") {
     SYSTEMTIME t;
     GetLocalTime(&t);
@@ -251,8 +281,8 @@ int main(int argc, char** argv) {
     if (v.empty()) return 1;
     char* end = nullptr;
     UINT msg = std::strtoul(argv[3], &end, 0);
-    if (*end != '\0') msg = RegisterWindowMessageA(argv[3]);  // "TaskbarCreated"
-    PostMessageA(v[0], msg, std::strtoul(argv[4], nullptr, 0), std::strtol(argv[5], nullptr, 0));
+    if (*end != '\0') msg = RegisterWindowMessageW(WideOf(argv[3]).c_str());  // "TaskbarCreated"
+    PostMessageW(v[0], msg, std::strtoul(argv[4], nullptr, 0), std::strtol(argv[5], nullptr, 0));
     return 0;
   }
   if (cmd == "where") {
@@ -275,7 +305,7 @@ int main(int argc, char** argv) {
   if (cmd == "close") {
     auto v = Find(cls, caption);
     if (v.empty()) return 1;
-    for (HWND h : v) PostMessageA(h, WM_CLOSE, 0, 0);
+    for (HWND h : v) PostMessageW(h, WM_CLOSE, 0, 0);
     return 0;
   }
   if (cmd == "show" || cmd == "hide") {

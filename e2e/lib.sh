@@ -33,7 +33,7 @@ WM_COMMAND=0x0111
 
 # The calls the relay trace shows. UnregisterHotKey and the timers are
 # forwarded to win32u in this Wine, so their win32u names are listed too.
-RELAY='winmm.mciSendStringA;user32.SendMessageTimeoutA;user32.ChangeWindowMessageFilterEx;user32.ChangeWindowMessageFilter;user32.TrackPopupMenu;user32.LoadIconA;shell32.ShellExecuteA;user32.SetTimer;user32.KillTimer;win32u.NtUserSetTimer;win32u.NtUserKillTimer;user32.ExitWindowsEx;kernel32.SetSystemPowerState;ntdll.NtShutdownSystem;kernel32.CreateProcessA;kernel32.GetVersionExA;advapi32.AdjustTokenPrivileges;kernel32.SetPriorityClass;user32.RegisterWindowMessageA;shell32.Shell_NotifyIconA;kernel32.GlobalFindAtomA;kernel32.GlobalAddAtomA;kernel32.GlobalDeleteAtom;user32.RegisterHotKey;user32.UnregisterHotKey;win32u.NtUserUnregisterHotKey;user32.SetWindowPos;kernel32.CreateProcessW;kernel32.SetDllDirectoryA;kernel32.SetDefaultDllDirectories;kernelbase.SetDefaultDllDirectories;kernel32.SetCurrentDirectoryA'
+RELAY='winmm.mciSendStringA;user32.SendMessageTimeoutA;user32.ChangeWindowMessageFilterEx;user32.ChangeWindowMessageFilter;user32.TrackPopupMenu;user32.LoadIconW;shell32.ShellExecuteW;user32.SetTimer;user32.KillTimer;win32u.NtUserSetTimer;win32u.NtUserKillTimer;user32.ExitWindowsEx;kernel32.SetSystemPowerState;ntdll.NtShutdownSystem;kernel32.GetVersionExA;advapi32.AdjustTokenPrivileges;kernel32.SetPriorityClass;user32.RegisterWindowMessageW;shell32.Shell_NotifyIconW;kernel32.GlobalFindAtomA;kernel32.GlobalAddAtomA;kernel32.GlobalDeleteAtom;user32.RegisterHotKey;user32.UnregisterHotKey;win32u.NtUserUnregisterHotKey;user32.SetWindowPos;kernel32.CreateProcessW;kernel32.SetDllDirectoryA;kernel32.SetDefaultDllDirectories;kernelbase.SetDefaultDllDirectories;kernel32.SetCurrentDirectoryA'
 
 # --- Checks and the end of a scenario
 
@@ -226,33 +226,33 @@ stamp() { cut -d' ' -f1; }
 # The address of the tray icon record, from the first NIM_ADD call, as the
 # whole pointer (not cut to 32 bits).
 tray_record_address() {
-  grep -aE ':Call shell32\.Shell_NotifyIconA\(0+,[0-9a-f]+\)' "$WORK/agent.log" | head -n1 |
-    sed -E 's/.*Shell_NotifyIconA\(0+,([0-9a-f]+)\).*/\1/'
+  grep -aE ':Call shell32\.Shell_NotifyIconW\(0+,[0-9a-f]+\)' "$WORK/agent.log" | head -n1 |
+    sed -E 's/.*Shell_NotifyIconW\(0+,([0-9a-f]+)\).*/\1/'
 }
 
-# The tray icon record's first layout: 88 bytes in the 32-bit build, 104 in
-# the 64-bit build (handles of 8 bytes, aligned). TRAY_HEAD is the regex of
-# its leading fields (cbSize, hWnd, uID 100, uFlags 7, WM_USER+1), TRAY_TIP
-# the 1-based byte position of the 64-byte tip.
+# The tray icon record's first Unicode layout: 152 bytes in the 32-bit build,
+# 168 in the 64-bit build (handles of 8 bytes, aligned). TRAY_HEAD is the
+# regex of its leading fields (cbSize, hWnd, uID 100, uFlags 7, WM_USER+1),
+# TRAY_TIP the 1-based byte position of the tip's 64 UTF-16 units.
 if [ "${ORDAVI_WINE_ARCH:-}" = win64 ]; then
-  TRAY_SIZE=104
-  TRAY_HEAD='^68 00 00 00 00 00 00 00 (.. ){8}64 00 00 00 07 00 00 00 01 04 00 00 '
+  TRAY_SIZE=168
+  TRAY_HEAD='^a8 00 00 00 00 00 00 00 (.. ){8}64 00 00 00 07 00 00 00 01 04 00 00 '
   TRAY_TIP=41
 else
-  TRAY_SIZE=88
-  TRAY_HEAD='^58 00 00 00 (.. ){4}64 00 00 00 07 00 00 00 01 04 00 00 '
+  TRAY_SIZE=152
+  TRAY_HEAD='^98 00 00 00 (.. ){4}64 00 00 00 07 00 00 00 01 04 00 00 '
   TRAY_TIP=25
 fi
 # tray_record ADDRESS: the record's bytes, space separated on one line.
 tray_record() { drv peek TForm1 "$1" "$TRAY_SIZE" | tr '\n' ' ' | tr -s ' '; }
-# tray_tip RECORD: the 64 bytes of its tip.
-tray_tip() { echo "$1" | cut -d' ' -f"$TRAY_TIP-$((TRAY_TIP + 63))"; }
-# tip_bytes TEXT: the tip field holding TEXT, zero-padded to 64 bytes.
+# tray_tip RECORD: the 128 bytes of its tip.
+tray_tip() { echo "$1" | cut -d' ' -f"$TRAY_TIP-$((TRAY_TIP + 127))"; }
+# tip_bytes TEXT: the tip field holding TEXT in UTF-16, zero-padded to 128 bytes.
 tip_bytes() {
   local hex n
-  hex=$(gbk_hex "$1")
+  hex=$(printf '%s' "$1" | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 | tr -s ' \n' ' ' | sed 's/^ //; s/ $//')
   n=$(echo "$hex" | wc -w)
-  echo "$hex$(printf ' 00%.0s' $(seq 1 $((64 - n))))"
+  echo "$hex$(printf ' 00%.0s' $(seq 1 $((128 - n))))"
 }
 
 # --- Measuring the running agent (benchmarks and the soak)

@@ -12,7 +12,8 @@
 set -u
 SCENARIOS=(damaged_store first_start hotkeys_ctrl close_agent bad_option notices_about due_tasks countdown_shutdown
   countdown_cancel countdown_close unreadable_task junk_menu junk_safety soak tray_menu power_menu settings_tasks
-  settings_options daily_use high_dpi install readme_pictures run_history)
+  settings_options settings_file daily_use high_dpi install readme_pictures languages_en_US languages_ja_JP
+  run_history)
 SCENARIO="${1:?scenario or --list}"
 if [ "$SCENARIO" = --list ]; then
   printf '%s\n' "${SCENARIOS[@]}"
@@ -43,8 +44,8 @@ scenario_first_start() {
   check "privilege: AdjustTokenPrivileges with BufferLength 16" \
     has "$(calls advapi32.AdjustTokenPrivileges)" '\([0-9a-f]+,00000000,[0-9a-f]+,00000010,00000000,'
   check "SetPriorityClass(current process, 0x80)" has "$(calls kernel32.SetPriorityClass)" '\(ffffffff,00000080\)'
-  check "RegisterWindowMessageA(\"TaskbarCreated\")" \
-    has "$(calls user32.RegisterWindowMessageA)" '\([0-9a-f]+ "TaskbarCreated"\)'
+  check "RegisterWindowMessageW(\"TaskbarCreated\")" \
+    has "$(calls user32.RegisterWindowMessageW)" '\([0-9a-f]+ L"TaskbarCreated"\)'
   check "main window made topmost (HWND_TOPMOST, flags 3)" \
     has "$(calls user32.SetWindowPos)" '\([0-9a-f]+,ffffffff,00000000,00000000,00000000,00000000,00000003\)'
   local atoms
@@ -56,7 +57,7 @@ scenario_first_start() {
   check "RegisterHotKey with MOD_CONTROL for F8..F11 ($hk)" [ "$hk" = "00000002:00000077 00000002:00000078 00000002:00000079 00000002:0000007a " ]
   local addr rec
   addr=$(tray_record_address)
-  check "Shell_NotifyIconA(NIM_ADD, record) called" [ -n "$addr" ]
+  check "Shell_NotifyIconW(NIM_ADD, record) called" [ -n "$addr" ]
   rec=$(tray_record "$addr")
   echo "tray record: $rec"
   check "tray record: cbSize $TRAY_SIZE, uID 100, uFlags 7, WM_USER+1" has "$rec" "$TRAY_HEAD"
@@ -101,8 +102,8 @@ scenario_close_agent() {
   menu_command "$MENU_EXIT"
   check "the agent ends when its main window closes" quiet drv gone TForm1 '*' 15
   sleep 1
-  check "icon removed: Shell_NotifyIconA(NIM_DELETE, same record)" \
-    has "$(calls shell32.Shell_NotifyIconA)" "\\(00000002,0*${addr: -8}\\)"
+  check "icon removed: Shell_NotifyIconW(NIM_DELETE, same record)" \
+    has "$(calls shell32.Shell_NotifyIconW)" "\\(00000002,0*${addr: -8}\\)"
   local ids unreg deleted
   ids=$(calls 'user32.RegisterHotKey' | sed -E 's/.*\([0-9a-f]+,([0-9a-f]+),.*/\1/' | tr '\n' ' ')
   unreg=$(calls '(user32.UnregisterHotKey|win32u.NtUserUnregisterHotKey)' | sed -E 's/.*\([0-9a-f]+,([0-9a-f]+)\)/\1/' | tr '\n' ' ')
@@ -226,9 +227,9 @@ scenario_due_tasks() {
   done
   check "junk log beside Ordavi.exe: $(basename "${logs[0]}")" [ -s "${logs[0]}" ]
   local cp
-  cp=$(calls 'kernel32.CreateProcessA' | grep -F 'QLLJ.bat')
+  cp=$(calls 'kernel32.CreateProcessW' | grep -F 'QLLJ.bat')
   echo "$cp"
-  check "CreateProcessA runs QLLJ.bat beside Ordavi.exe through cmd.exe's full path with /D, at idle priority (0x40)" \
+  check "CreateProcessW runs QLLJ.bat beside Ordavi.exe through cmd.exe's full path with /D, at idle priority (0x40)" \
     eval 'has_text "$cp" "C:\\\\QLLJ.bat" && has_text "$cp" "cmd.exe\\\" /D" && has "$cp" ",00000040,"'
   # The adapter task: netsh.exe of the system directory by its full path,
   # the name converted from GBK (本地连接 2), hidden, no console.
@@ -333,7 +334,7 @@ scenario_countdown_cancel() {
   rec=$(tray_record "$addr")
   check "tray tip \"Ordavi-禁用\"" [ "$(tray_tip "$rec")" = "$(tip_bytes 'Ordavi-禁用')" ]
   check "the icon was modified (NIM_MODIFY on the same record)" \
-    has "$(calls shell32.Shell_NotifyIconA)" "\\(00000001,0*${addr: -8}\\)"
+    has "$(calls shell32.Shell_NotifyIconW)" "\\(00000001,0*${addr: -8}\\)"
   shot e2e-countdown-cancelled
 }
 
@@ -360,7 +361,7 @@ scenario_countdown_close() {
   check "no power action after the close box" [ -z "$(power_calls)" ]
   check "the agent still runs (its hidden main window is there)" quiet drv hidden TForm1
   check "the icon is still in the tray (no NIM_DELETE)" \
-    not has "$(calls shell32.Shell_NotifyIconA)" '\(00000002,'
+    not has "$(calls shell32.Shell_NotifyIconW)" '\(00000002,'
   check "monitoring off: tray tip \"Ordavi-禁用\"" [ "$(tray_tip "$(tray_record "$addr")")" = "$(tip_bytes 'Ordavi-禁用')" ]
   check "the tick stays off" has "$(last_timer1_call)" 'KillTimer'
   check "the run history lists the countdown cancelled with the close box" \
@@ -382,8 +383,8 @@ last_timer1_call() {
   calls "(user32.SetTimer|win32u.NtUserSetTimer|user32.KillTimer|win32u.NtUserKillTimer)\\($main,00000001" | tail -n1
 }
 # The name of the icon last loaded by name (MAINICON, ENASHUT, DISSHUT).
-last_icon() { calls user32.LoadIconA | sed -nE 's/.*"([A-Z]+)"\)$/\1/p' | tail -n1; }
-nim_adds() { calls shell32.Shell_NotifyIconA | grep -c '(00000000,'; }
+last_icon() { calls user32.LoadIconW | sed -nE 's/.*"([A-Z]+)"\)$/\1/p' | tail -n1; }
+nim_adds() { calls shell32.Shell_NotifyIconW | grep -c '(00000000,'; }
 # tray_shows ADDRESS ICON TIP: the icon last loaded and the tip in the record.
 tray_shows() { [ "$(last_icon)" = "$2" ] && [ "$(tray_tip "$(tray_record "$1")")" = "$(tip_bytes "$3")" ]; }
 
@@ -440,7 +441,7 @@ Call winmm.mciSendStringA(\"Set cdaudio door closed wait\",00000000,00000000,$ma
   sleep 1
   check "monitoring off: icon DISSHUT, tip \"Ordavi-禁用\" ($(last_icon))" tray_shows "$addr" DISSHUT 'Ordavi-禁用'
   check "monitoring off: the icon modified (NIM_MODIFY on the record)" \
-    has "$(calls shell32.Shell_NotifyIconA)" "\\(00000001,0*${addr: -8}\\)"
+    has "$(calls shell32.Shell_NotifyIconW)" "\\(00000001,0*${addr: -8}\\)"
   check "monitoring off: the tick stopped ($(last_timer1_call))" has "$(last_timer1_call)" 'KillTimer'
   quiet drv post TForm1 $WM_TRAY 0 0x0204
   eventually 5 menu_open
@@ -718,7 +719,7 @@ scenario_junk_safety() {
   check "log: no AutoRun output" not has_text "$log" AUTORUN
   check "log: ends with the time it finished" has "$log" '^Finished [0-9-]+ [0-9:]+$'
   local cp
-  cp=$(calls 'kernel32.CreateProcessA' | grep -F 'QLLJ.bat')
+  cp=$(calls 'kernel32.CreateProcessW' | grep -F 'QLLJ.bat')
   echo "$cp"
   check "QLLJ.bat runs through cmd.exe named by its full path, with /D, at idle priority" \
     eval 'has_text "$cp" "system32\\\\cmd.exe\\\" /D /c" && has "$cp" ",00000040,"'
@@ -765,8 +766,10 @@ click_at() {
 click_ctl() { click_at "$(drv ctl "$@")"; }
 # click_cell ROW COLUMN: a click on a cell of the settings list.
 click_cell() { click_at "$(drv lvcell TForm3 '*' "$1" "$2")"; }
-# rows: the settings list's rows, "label|时间|任务|任务属性|是否启用" a line.
-rows() { drv lv TForm3 '*' | sed -nE 's/^row [0-9]+ "(.*)".*/\1/p'; }
+# rows: the settings list's rows, "label|时间|任务|任务属性|是否启用" a line;
+# next_runs: their 下次运行 cells.
+rows() { drv lv TForm3 '*' | sed -nE 's/^row [0-9]+ "(.*)".*/\1/p' | cut -d'|' -f1-5; }
+next_runs() { drv lv TForm3 '*' | sed -nE 's/^row [0-9]+ "(.*)".*/\1/p' | cut -d'|' -f6; }
 # stored N: task N as the registry holds it, in the form of a row.
 stored() {
   local n=$1 out="$1" f v
@@ -824,19 +827,21 @@ scenario_settings_tasks() {
   check "设置(&S) in the tray menu opens the settings dialog" open_settings
   local dlg lv
   dlg=$(drv info TForm3 '设置')
-  check "TForm3 \"设置\": client 458x349, caption and close box only" \
-    has "$dlg" '^window TForm3 "设置" .* client 458x349 style 14c80000'
+  check "TForm3 \"设置\": client 588x349, caption and close box only" \
+    has "$dlg" '^window TForm3 "设置" .* client 588x349 style 14c80000'
   check "取消(&C) has the focus" has "$(drv ctl TForm3 '*' Button '取消(&C)')" ' focus$'
   check "the task tick stopped when the dialog opened" has "$(last_timer1_call)" 'KillTimer'
   lv=$(drv lv TForm3 '*')
   check "list: report view, one row at a time, grid lines, whole-row selection" \
     has "$lv" '^listview report 1 singlesel 1 gridlines 1 fullrow 1$'
-  check "columns 序号 40, 时间 120, 任务 90, 任务属性 130, 是否启用 70" [ "$(echo "$lv" | grep '^column' | tr '\n' ';')" = \
-    'column 0 "序号" width 40;column 1 "时间" width 120;column 2 "任务" width 90;column 3 "任务属性" width 130;column 4 "是否启用" width 70;' ]
+  check "columns 序号 40, 时间 120, 任务 90, 任务属性 130, 是否启用 70, 下次运行 130" [ "$(echo "$lv" | grep '^column' | tr '\n' ';')" = \
+    'column 0 "序号" width 40;column 1 "时间" width 120;column 2 "任务" width 90;column 3 "任务属性" width 130;column 4 "是否启用" width 70;column 5 "下次运行" width 130;' ]
   check "rows as stored" [ "$(rows)" = "1|每天8时30分|提醒|该喝水了|启用
 2|每周7日22时0分|关闭计算机||禁用
 3|每月1日9时0分|提醒|交房租|启用
 4|空闲15分钟|关闭程序|C:\\Tools\\tool.exe|启用" ]
+  check "下次运行: 8:30 today or tomorrow, not for the disabled task, after idle minutes" \
+    has "$(next_runs | tr '\n' ';')" '^(今天|明天) 08:30;不会运行（未启用）;[^;]+ 09:00;空闲15分钟后;$'
   shot e2e-settings-dialog
 
   # Modify the disabled task 2 without changing it: Sunday shows as 0.
@@ -1110,7 +1115,7 @@ scenario_daily_use() {
   check "the second start brings up the running agent's settings dialog" eventually 20 quiet drv wait TForm3 '设置' 1
   check "the second start ends by itself" eventually 20 eval '[ "$(agents)" = 1 ]'
   check "one main window" [ "$(drv info TForm1 '*' | grep -c '^window TForm1')" = 1 ]
-  check "one tray icon: the first agent added it once" [ "$(calls shell32.Shell_NotifyIconA | grep -c '(00000000,')" = 1 ]
+  check "one tray icon: the first agent added it once" [ "$(calls shell32.Shell_NotifyIconW | grep -c '(00000000,')" = 1 ]
   sleep 1
   shot e2e-second-start
   press TForm3 '*' '取消(&C)'
@@ -1238,7 +1243,7 @@ scenario_high_dpi() {
     quiet drv wait TForm3 '设置' 10
     sleep 0.5
     info=$(drv info TForm3 '设置')
-    check "$DPI: settings client 458x349 scaled" sized "$info" client 458 349
+    check "$DPI: settings client 588x349 scaled" sized "$info" client 588 349
     lv=$(drv lv TForm3 '*' | grep '^column' | sed -E 's/.* width ([0-9]+)$/\1/' | tr '\n' ' ')
     check "$DPI: list columns 40 120 90 130 70 scaled ($lv)" \
       [ "$lv" = "$(px 40) $(px 120) $(px 90) $(px 130) $(px 70) " ]
@@ -1333,6 +1338,159 @@ scenario_readme_pictures() {
   quiet drv close TForm2 '关于...'
 }
 
+# save_as CAPTION PATH: the file dialog with that caption gets PATH typed into
+# its name box and confirmed, as a user does.
+save_as() {
+  eventually 10 quiet drv wait '#32770' "$1" 1 || return 1
+  sleep 0.5
+  xdotool type --delay 20 "$2"
+  xdotool key Return
+  eventually 10 quiet drv gone '#32770' "$1" 1
+}
+
+# The settings dialog's 导出(&E)… and 导入(&I)…: the tasks and options to a
+# task file and back, as a user backs them up and restores them: replace
+# brings the list back as it was, add appends the file's tasks, and a file
+# with a bad line changes nothing and names the line.
+scenario_settings_file() {
+  setup
+  plant_task 1 "每天8时30分" 提醒 "该喝水了"
+  plant_task 2 "每周7日22时0分" 关闭计算机 ""
+  drv setsz D2 禁用
+  drv setdword TaskNum 2
+  drv setdword tishi 30
+  start_agent
+  check "the settings dialog opens" open_settings
+  local before file="$WINEPREFIX/drive_c/backup/ordavi.txt"
+  mkdir -p "$WINEPREFIX/drive_c/backup"
+  before=$(rows)
+  press TForm3 '*' '导出(&E)…'
+  check "导出 saves through the file dialog" save_as 导出任务 'C:\backup\ordavi.txt'
+  check "and says what it saved" eventually 5 box_says 提示 '已导出2个任务和选项。'
+  quiet drv close '#32770' 提示
+  check "the file: UTF-8 with BOM, the tasks and the options" \
+    eval '[ "$(head -c 3 "$file" | od -An -tx1 | tr -d " ")" = efbbbf ] && grep -q "每周7日22时0分" "$file" && grep -q "^tishi=30" "$file"'
+  echo "--- $(basename "$file")"; tr -d '\r' <"$file" | head -n 20
+
+  # The list changed, then the file imported in place of it.
+  click_cell 0 1
+  press TForm3 '*' '删除(&D)'
+  sleep 1
+  check "one task left" [ "$(rows | wc -l)" = 1 ]
+  press TForm3 '*' '导入(&I)…'
+  save_as 导入任务 'C:\backup\ordavi.txt'
+  check "the question offers replace or add" eventually 5 box_says 导入任务 \
+    "文件中有2个任务。
+
+是：用文件中的2个任务和选项替换现有的全部任务和选项
+否：把2个任务添加到现有任务之后（选项不变）
+取消：不导入"
+  shot e2e-settings-import-question
+  xdotool key y
+  check "replaced: the rows as they were" eventually 5 eval '[ "$(rows)" = "$before" ]'
+  check "and says so" eventually 5 box_says 提示 '已用文件中的2个任务替换全部任务，并导入了选项。'
+  quiet drv close '#32770' 提示
+
+  # Added after the existing tasks.
+  press TForm3 '*' '导入(&I)…'
+  save_as 导入任务 'C:\backup\ordavi.txt'
+  eventually 5 quiet drv wait '#32770' 导入任务 1
+  xdotool key n
+  check "added: four rows, the file's two at the bottom" eventually 5 eval '[ "$(rows | cut -d"|" -f2- | tr "\n" ";")" = \
+    "每天8时30分|提醒|该喝水了|启用;每周7日22时0分|关闭计算机||禁用;每天8时30分|提醒|该喝水了|启用;每周7日22时0分|关闭计算机||禁用;" ]'
+  check "and says which numbers they got" eventually 5 box_says 提示 '已添加2个任务（第3到4个）。'
+  quiet drv close '#32770' 提示
+
+  # A bad line: nothing imported, the line named.
+  printf '\xef\xbb\xbfOrdavi 任务文件 版本 1\r\n\r\n[任务]\r\n时间=每天9时0分\r\n乱码\r\n' >"$WINEPREFIX/drive_c/backup/bad.txt"
+  press TForm3 '*' '导入(&I)…'
+  save_as 导入任务 'C:\backup\bad.txt'
+  check "a bad line is named and nothing imported" eventually 5 eval 'has_text "$(drv info "#32770" 提示)" "未导入任何内容：第"'
+  shot e2e-settings-import-bad-line
+  quiet drv close '#32770' 提示
+  check "still four rows" [ "$(rows | wc -l)" = 4 ]
+  check "TaskNum 4" [ "$(reg_dword TaskNum)" = 0x4 ]
+}
+
+# --- Windows of other languages
+
+# The key as a Chinese Windows leaves it (GBK through code page 936), with the
+# agent run on a Windows whose ANSI code page is another: every due task kind
+# runs at its minute (the due-tasks scenario), the notice, the tray tip, the
+# tray menu and the settings dialog show their Chinese texts (read back as
+# UTF-16), Chinese typed into the editor as an input method hands it over is
+# stored with the GBK bytes a Chinese Windows stores, and a character GBK
+# cannot hold is refused with a message naming its box.
+# The editor's parameter box emptied with the keyboard.
+clear_param_box() {
+  click_ctl TForm5 '*' ComboBox '#5'
+  xdotool key End shift+Home Delete
+}
+languages_scenario() {
+  export ORDAVI_WINE_LOCALE="$1"
+  AGENT_WINEDEBUG=+relay,trace+menu scenario_due_tasks
+  check "the agent ran under code page $2" [ "$(drv acp)" = "$2" ]
+  quiet drv close TForm6 '提示'
+  local addr
+  addr=$(tray_record_address)
+  check "tray tip \"Ordavi-启用\" in UTF-16" [ "$(tray_tip "$(tray_record "$addr")")" = "$(tip_bytes 'Ordavi-启用')" ]
+  quiet drv post TForm1 $WM_TRAY 0 0x0204
+  eventually 5 menu_open
+  sleep 0.5
+  # The items as the menu got them, from Wine's menu trace (\uXXXX units).
+  local menu
+  menu=$(grep -a 'trace:menu:InsertMenuW' "$WORK/agent.log")
+  check "tray menu items 设置(&S) and 退出(&X) in UTF-16" \
+    eval 'has_text "$menu" "str L\"\\8bbe\\7f6e(&S)\"" && has_text "$menu" "str L\"\\9000\\51fa(&X)\""'
+  shot "e2e-languages-$1-tray-menu"
+  xdotool key Escape
+  eventually 5 not menu_open
+
+  menu_command "$MENU_SETTINGS"
+  check "the settings dialog opens with its caption 设置" quiet drv wait TForm3 '设置' 10
+  local dlg
+  dlg=$(drv info TForm3 '设置')
+  check "its buttons and options in Chinese" eval 'has_text "$dlg" "\"添加(&A)\"" && has_text "$dlg" "\"开机启动Ordavi(&S)\"" && has_text "$dlg" "\"关机前声音提示:\""'
+  check "its columns in Chinese" has "$(drv lv TForm3 '*')" '^column 3 "任务属性"'
+  check "its rows as stored" has "$(drv lv TForm3 '*')" '"1\|每天[0-9]+时[0-9]+分\|提醒\|该喝水了\|启用\|明天 [0-9:]+"'
+  shot "e2e-languages-$1-settings"
+
+  # A daily reminder typed in Chinese.
+  press TForm3 '*' '添加(&A)'
+  check "the task editor opens" eventually 10 quiet drv wait TForm5 '任务' 1
+  press TForm5 '*' '每天'
+  pick_type 0
+  clear_param_box
+  quiet drv type TForm5 '*' ComboBox '#5' '下班前记得关窗户'
+  sleep 0.5
+  check "the text box shows what was typed" has "$(drv ctl TForm5 '*' ComboBox '#5')" '"下班前记得关窗户"'
+  shot "e2e-languages-$1-editor"
+  press TForm5 '*' '确定(&O)'
+  check "OK stores the task and closes the editor" eventually 5 quiet drv gone TForm5 '*' 1
+  check "TaskNum 5" [ "$(reg_dword TaskNum)" = 0x5 ]
+  check "C5 holds the GBK bytes of 下班前记得关窗户" [ "$(drv getsz C5)" = "$(gbk_hex 下班前记得关窗户) 00 type 1" ]
+  check "B5 holds the GBK bytes of 提醒" [ "$(drv getsz B5)" = "$(gbk_hex 提醒) 00 type 1" ]
+
+  # A character GBK cannot hold (Hangul 한, U+D55C) is refused, naming the box.
+  press TForm3 '*' '添加(&A)'
+  eventually 10 quiet drv wait TForm5 '任务' 1
+  press TForm5 '*' '每天'
+  pick_type 0
+  clear_param_box
+  quiet drv type TForm5 '*' ComboBox '#5' '见\uD55C'
+  sleep 0.5
+  press TForm5 '*' '确定(&O)'
+  check "a message names the box 提醒语" eventually 5 box_says 提示 \
+    '“提醒语”中有无法保存的字符（简体中文 GBK 字符集以外的字符），请修改后再试。'
+  shot "e2e-languages-$1-refused"
+  quiet drv close '#32770' 提示
+  check "nothing was stored: TaskNum 5" [ "$(reg_dword TaskNum)" = 0x5 ]
+  check "the editor stays open" quiet drv wait TForm5 '任务' 2
+  press TForm5 '*' '取消(&C)'
+  quiet drv close TForm3 '设置'
+}
+scenario_languages_en_US() { languages_scenario en_US.UTF-8 1252; }
+scenario_languages_ja_JP() { languages_scenario ja_JP.UTF-8 932; }
 
 # --- The run history and missed runs
 
@@ -1415,3 +1573,4 @@ case " ${SCENARIOS[*]} " in
   *) echo "unknown scenario $SCENARIO" >&2; exit 2 ;;
 esac
 finish
+

@@ -11,14 +11,12 @@ namespace ordavi {
 
 namespace {
 
-// The ANSI PROCESSENTRY32 (296 bytes in the 32-bit build).
-using ProcessEntryA = tagPROCESSENTRY32;
-#if !defined(_WIN64)
-static_assert(sizeof(ProcessEntryA) == 296, "PROCESSENTRY32 is 296 bytes in the 32-bit build");
-#endif
+// The Unicode process entry: executable names of any characters, converted to
+// GBK here, whatever the system's code page.
+using ProcessEntry32W = tagPROCESSENTRY32W;
 
 using SnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
-using WalkFn = BOOL(WINAPI*)(HANDLE, ProcessEntryA*);
+using WalkFn = BOOL(WINAPI*)(HANDLE, ProcessEntry32W*);
 
 struct ToolhelpFunctions {
   SnapshotFn snapshot = nullptr;
@@ -33,8 +31,8 @@ const ToolhelpFunctions& Toolhelp() {
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
     if (!kernel) return f;
     f.snapshot = ProcOf<SnapshotFn>(kernel, "CreateToolhelp32Snapshot");
-    f.first = ProcOf<WalkFn>(kernel, "Process32First");
-    f.next = ProcOf<WalkFn>(kernel, "Process32Next");
+    f.first = ProcOf<WalkFn>(kernel, "Process32FirstW");
+    f.next = ProcOf<WalkFn>(kernel, "Process32NextW");
     return f;
   }();
   return fns;
@@ -48,13 +46,14 @@ std::optional<std::vector<ProcessEntry>> Win32ProcessSystem::ListProcesses() {
   HANDLE snap = th.snapshot(TH32CS_SNAPPROCESS, 0);
   if (snap == INVALID_HANDLE_VALUE) return std::nullopt;
   std::vector<ProcessEntry> out;
-  ProcessEntryA entry{};
+  ProcessEntry32W entry{};
   entry.dwSize = sizeof entry;
   for (BOOL more = th.first(snap, &entry); more; more = th.next(snap, &entry)) {
-    // szExeFile up to its first NUL, at most its 260 bytes.
+    // szExeFile up to its first NUL, at most its 260 units; a character GBK
+    // cannot hold becomes '?', so such a name matches no stored name.
     std::size_t len = 0;
-    while (len < sizeof entry.szExeFile && entry.szExeFile[len] != '\0') ++len;
-    out.push_back({static_cast<std::uint32_t>(entry.th32ProcessID), std::string(entry.szExeFile, len)});
+    while (len < MAX_PATH && entry.szExeFile[len] != L'\0') ++len;
+    out.push_back({static_cast<std::uint32_t>(entry.th32ProcessID), GbkFromWide(std::wstring(entry.szExeFile, len))});
   }
   CloseHandle(snap);
   return out;
@@ -79,7 +78,7 @@ std::optional<std::string> Win32ProcessSystem::ImagePathOf(HANDLE process) {
     if (imageFile) n = imageFile(process, path, sizeof path / sizeof path[0]);
   }
   if (n == 0 || n >= sizeof path / sizeof path[0]) return std::nullopt;
-  // A character GBK cannot hold becomes '?', as in the snapshot's ANSI text.
+  // A character GBK cannot hold becomes '?', as in the process list.
   return GbkFromWide(std::wstring(path, n));
 }
 
@@ -125,13 +124,14 @@ std::optional<std::string> Win32JunkSystem::ReadScript(const std::string& path) 
 std::string Win32JunkSystem::SystemFolder() { return SystemDirectory(); }
 
 bool Win32JunkSystem::RunHiddenAndWait(const std::string& commandLine) {
-  STARTUPINFOA si{};
-  si.cb = sizeof si;  // 68
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
   si.dwFlags = STARTF_USESHOWWINDOW;
   si.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION pi{};
-  std::string cmd = commandLine;  // CreateProcessA may write into its command line
-  if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, IDLE_PRIORITY_CLASS, nullptr, nullptr, &si, &pi)) {
+  std::wstring cmd = WideFromGbk(commandLine);
+  cmd.push_back(L'\0');  // CreateProcessW may write into its command line
+  if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, IDLE_PRIORITY_CLASS, nullptr, nullptr, &si, &pi)) {
     return false;
   }
   WaitForSingleObject(pi.hProcess, INFINITE);
@@ -143,17 +143,18 @@ bool Win32JunkSystem::RunHiddenAndWait(const std::string& commandLine) {
 }
 
 void Win32JunkSystem::OpenLog(const std::string& logPath, const std::string& dir) {
-  ShellExecuteA(owner_ ? owner_() : nullptr, "open", logPath.c_str(), "", dir.c_str(), SW_SHOWNORMAL);
+  ShellExecuteW(owner_ ? owner_() : nullptr, L"open", WideFromGbk(logPath).c_str(), L"", WideFromGbk(dir).c_str(),
+                SW_SHOWNORMAL);
 }
 
 namespace {
 // winmm is loaded when a sound is first played (system_library.h).
-using PlaySoundFn = BOOL(WINAPI*)(LPCSTR, HMODULE, DWORD);
-PlaySoundFn PlaySoundProc() { return SystemProc<PlaySoundFn>("winmm.dll", "PlaySoundA"); }
+using PlaySoundFn = BOOL(WINAPI*)(LPCWSTR, HMODULE, DWORD);
+PlaySoundFn PlaySoundProc() { return SystemProc<PlaySoundFn>("winmm.dll", "PlaySoundW"); }
 }  // namespace
 
 void Win32SoundPlayer::Play(const std::string& name, std::uint32_t flags) {
-  if (const auto play = PlaySoundProc()) play(name.c_str(), reinterpret_cast<HMODULE>(window_()), flags);
+  if (const auto play = PlaySoundProc()) play(WideFromGbk(name).c_str(), reinterpret_cast<HMODULE>(window_()), flags);
 }
 
 void Win32SoundPlayer::Stop() {

@@ -49,7 +49,7 @@ void Win32DialupSystem::AutodialDefault() {
 }
 
 void Win32Shell::OpenFileHidden(const std::string& path, const std::string& dir) {
-  ShellExecuteA(nullptr, "open", path.c_str(), nullptr, dir.c_str(), SW_HIDE);
+  ShellExecuteW(nullptr, L"open", WideFromGbk(path).c_str(), nullptr, WideFromGbk(dir).c_str(), SW_HIDE);
 }
 
 namespace {
@@ -95,11 +95,11 @@ void Win32Shell::OpenHelpFile(const std::string& path) {
   // user's file association names for .chm (an elevated agent would start
   // that one elevated). Only where it is missing does the shell choose.
   if (StartByFullPath(GetWindowsDirectoryW, "hh.exe", '"' + path + '"', "", SW_SHOWNORMAL, 0)) return;
-  ShellExecuteA(mainWindow_(), nullptr, path.c_str(), "", "", SW_SHOWNORMAL);
+  ShellExecuteW(mainWindow_(), nullptr, WideFromGbk(path).c_str(), L"", L"", SW_SHOWNORMAL);
 }
 
 void Win32Shell::ShowWebPage(const std::string& url) {
-  ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  ShellExecuteW(nullptr, L"open", WideFromGbk(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 std::string Win32Shell::WindowsDirectory() {

@@ -1,5 +1,6 @@
 #include "app/win32/countdown_panel.h"
 
+#include "store/win32/gbk_text.h"
 #include "ui/win32/window.h"
 
 namespace ordavi {
@@ -14,10 +15,10 @@ constexpr COLORREF kGlyphTransparent = RGB(128, 128, 0);  // olive
 // pixel one of the strip's own colours, so the transparent olive stays exact.
 HBITMAP LoadGlyphStrip(const char* name, int size) {
   HBITMAP source = static_cast<HBITMAP>(
-      LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+      LoadImageW(GetModuleHandleW(nullptr), WideFromGbk(name).c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   if (!source) return nullptr;
   BITMAP sourceInfo = {};
-  GetObjectA(source, sizeof sourceInfo, &sourceInfo);
+  GetObjectW(source, sizeof sourceInfo, &sourceInfo);
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = 2 * size;
@@ -77,7 +78,7 @@ void SetGlyph(HWND button, HIMAGELIST list) {
   bil.himl = list;
   bil.uAlign = BUTTON_IMAGELIST_ALIGN_LEFT;
   bil.margin = {ui::Scaled(4), 0, 0, 0};
-  SendMessageA(button, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&bil));
+  SendMessageW(button, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&bil));
 }
 
 }  // namespace
@@ -92,7 +93,7 @@ CountdownPanel::~CountdownPanel() {
 void CountdownPanel::CreateControls() {
   formFont_ = ui::Font("MS Sans Serif", -13);
   songTi_ = ui::SongTi(-13);
-  SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_), FALSE);
+  SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_), FALSE);
   // The cancel button is created first: it is first in the tab order and has the focus.
   cancel_ = ui::CreateChild(window_, "BUTTON", kCancelButton, 232, 94, 105, 25, WS_TABSTOP | BS_DEFPUSHBUTTON, songTi_,
                   "取消关机");
@@ -110,17 +111,17 @@ void CountdownPanel::CreateControls() {
   SetProgress(0, 100);
 }
 
-void CountdownPanel::SetProgressMax(std::int32_t maximum) { SendMessageA(progress_, PBM_SETRANGE32, 0, maximum); }
+void CountdownPanel::SetProgressMax(std::int32_t maximum) { SendMessageW(progress_, PBM_SETRANGE32, 0, maximum); }
 
-void CountdownPanel::SetWindowCaption(const std::string& text) { SetWindowTextA(window_, text.c_str()); }
-void CountdownPanel::SetMessage(const std::string& text) { SetWindowTextA(message_, text.c_str()); }
+void CountdownPanel::SetWindowCaption(const std::string& text) { SetWindowTextW(window_, WideFromGbk(text).c_str()); }
+void CountdownPanel::SetMessage(const std::string& text) { SetWindowTextW(message_, WideFromGbk(text).c_str()); }
 void CountdownPanel::SetSecondsLeft(const std::string& text) { ui::SetLabel(secondsLeft_, text); }
-void CountdownPanel::SetDoItNowCaption(const std::string& text) { SetWindowTextA(doItNow_, text.c_str()); }
-void CountdownPanel::SetCancelCaption(const std::string& text) { SetWindowTextA(cancel_, text.c_str()); }
+void CountdownPanel::SetDoItNowCaption(const std::string& text) { SetWindowTextW(doItNow_, WideFromGbk(text).c_str()); }
+void CountdownPanel::SetCancelCaption(const std::string& text) { SetWindowTextW(cancel_, WideFromGbk(text).c_str()); }
 
 void CountdownPanel::SetProgress(std::int32_t position, std::int32_t maximum) {
-  SendMessageA(progress_, PBM_SETRANGE32, 0, maximum);
-  SendMessageA(progress_, PBM_SETPOS, position, 0);
+  SendMessageW(progress_, PBM_SETRANGE32, 0, maximum);
+  SendMessageW(progress_, PBM_SETPOS, position, 0);
 }
 
 void CountdownPanel::Show() {

@@ -125,13 +125,13 @@ int RunAgent() {
       slot.OnSignalled(woke - WAIT_OBJECT_0);
       continue;
     }
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-      if (GetMessageA(&msg, nullptr, 0, 0) <= 0) return static_cast<int>(msg.wParam);
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+      if (GetMessageW(&msg, nullptr, 0, 0) <= 0) return static_cast<int>(msg.wParam);
       // Tab, Enter and Esc work in every window as in a dialog.
       HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-      if (root && IsDialogMessageA(root, &msg)) continue;
+      if (root && IsDialogMessageW(root, &msg)) continue;
       TranslateMessage(&msg);
-      DispatchMessageA(&msg);
+      DispatchMessageW(&msg);
     }
   }
 }

@@ -1,6 +1,7 @@
 #include "app/win32/main_window.h"
 
 #include "app/win32/about_box.h"
+#include "store/win32/gbk_text.h"
 #include "ui/win32/system_library.h"
 
 namespace ordavi {
@@ -24,7 +25,7 @@ bool IsSeparator(const MenuEntry& e) { return e.caption[0] == '-' && e.caption[1
 // a non-elevated shell may not otherwise send it to. The filter functions are
 // looked up at run time, so systems without them still start.
 void AllowThroughMessageFilter(HWND window, UINT message) {
-  HMODULE user32 = GetModuleHandleA("user32.dll");
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
   if (!user32) return;
   using ForWindowFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
   using ForProcessFn = BOOL(WINAPI*)(UINT, DWORD);
@@ -105,10 +106,10 @@ void MainWindow::CreatePopupMenu() {
   for (std::size_t i = 0; i < kPopupMenuSize; ++i) {
     const MenuEntry& e = kPopupMenu[i];
     if (IsSeparator(e)) {
-      AppendMenuA(popupMenu_, MF_SEPARATOR, 0, nullptr);
+      AppendMenuW(popupMenu_, MF_SEPARATOR, 0, nullptr);
     } else {
       const UINT checked = e.item == MenuItem::Monitoring ? MF_CHECKED : 0;
-      AppendMenuA(popupMenu_, MF_STRING | checked, kMenuCommandBase + i, e.caption);
+      AppendMenuW(popupMenu_, MF_STRING | checked, kMenuCommandBase + i, WideFromGbk(e.caption).c_str());
     }
   }
 }
@@ -133,21 +134,21 @@ void MainWindow::OnTrayCallback(LPARAM mouseMessage) {
   POINT at;
   GetCursorPos(&at);
   MSG m;
-  while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
     if (m.message == WM_QUIT) {
       PostQuitMessage(static_cast<int>(m.wParam));
       return;
     }
     TranslateMessage(&m);
-    DispatchMessageA(&m);
+    DispatchMessageW(&m);
   }
   const UINT cmd = TrackPopupMenu(popupMenu_, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd_, nullptr);
-  PostMessageA(hwnd_, WM_NULL, 0, 0);
+  PostMessageW(hwnd_, WM_NULL, 0, 0);
   if (cmd != 0) OnCommand(static_cast<WORD>(cmd));
 }
 
 std::uint32_t MainWindow::RegisterTaskbarCreated() {
-  const UINT message = RegisterWindowMessageA("TaskbarCreated");
+  const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
   if (message != 0) AllowThroughMessageFilter(hwnd_, message);
   return message;
 }
@@ -157,7 +158,7 @@ void MainWindow::MakeTopmost() { SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, S
 void MainWindow::SetMenuCaption(MenuItem item, const std::string& caption) {
   const UINT id = MenuId(item);
   const UINT checked = GetMenuState(popupMenu_, id, MF_BYCOMMAND) & MF_CHECKED;
-  ModifyMenuA(popupMenu_, id, MF_BYCOMMAND | MF_STRING | checked, id, caption.c_str());
+  ModifyMenuW(popupMenu_, id, MF_BYCOMMAND | MF_STRING | checked, id, WideFromGbk(caption).c_str());
 }
 
 void MainWindow::SetMenuChecked(MenuItem item, bool checked) {
@@ -166,6 +167,6 @@ void MainWindow::SetMenuChecked(MenuItem item, bool checked) {
 
 void MainWindow::OpenAbout() { AboutBox::Open(); }
 
-void MainWindow::Close() { PostMessageA(hwnd_, WM_CLOSE, 0, 0); }
+void MainWindow::Close() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
 }  // namespace ordavi

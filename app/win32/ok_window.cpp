@@ -16,7 +16,7 @@ LRESULT OkWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       CreateControls();
       return 0;
     case WM_COMMAND:
-      if (LOWORD(wParam) == kOkButton || LOWORD(wParam) == IDCANCEL) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+      if (LOWORD(wParam) == kOkButton || LOWORD(wParam) == IDCANCEL) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
       return 0;
     case WM_CLOSE:
       DestroyWindow(hwnd_);

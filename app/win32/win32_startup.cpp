@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
 #include "actions/win32/win32_power.h"
+#include "store/win32/gbk_text.h"
 
 namespace ordavi {
 
@@ -61,15 +64,17 @@ void Win32StartupSystem::RaisePriority() { SetPriorityClass(GetCurrentProcess(),
 std::uint32_t Win32StartupSystem::TickCount() { return GetTickCount(); }
 
 std::string Win32StartupSystem::UserName() {
+  wchar_t name[256] = {};
   DWORD size = 255;
-  GetUserNameA(g_userName, &size);
+  if (!GetUserNameW(name, &size)) name[0] = L'\0';
+  std::snprintf(g_userName, sizeof g_userName, "%s", GbkFromWide(name).c_str());
   return g_userName;
 }
 
 std::string Win32StartupSystem::ExePath() {
-  char path[MAX_PATH + 1] = {};
-  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return std::string(path, n);
+  wchar_t path[MAX_PATH + 1] = {};
+  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return GbkFromWide(std::wstring(path, n));
 }
 
 }  // namespace ordavi

@@ -2,9 +2,14 @@
 
 #include <commctrl.h>
 
+#include <iterator>
+
+#include "dialogs/task_file.h"
 #include "dialogs/win32/task_editor.h"
 #include "store/text.h"
+#include "store/win32/gbk_text.h"
 #include "ui/win32/dialog_controls.h"
+#include "ui/win32/whole_file.h"
 
 namespace ordavi {
 
@@ -13,7 +18,10 @@ using namespace ui;
 namespace {
 
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-constexpr int kClientWidth = 458, kClientHeight = 349;
+// The list's last column, 下次运行, widened the dialog by its width; every
+// other control keeps its place relative to the edge it is placed from.
+constexpr int kNextRunWidth = 130;
+constexpr int kClientWidth = 458 + kNextRunWidth, kClientHeight = 349;
 
 // Control ids. OK and Cancel carry the standard ids, so Esc cancels.
 enum : int {
@@ -23,6 +31,8 @@ enum : int {
   kAdd = 104,          // Button4
   kModify = 105,       // Button5
   kDelete = 106,       // Button6
+  kExport = 107,       // 导出(&E)…: the tasks and options to a task file
+  kImport = 108,       // 导入(&I)…: tasks (and options) from one
   kMinutes = 115,      // Edit5
   kSoundPath = 118,    // Edit8
   kBootTime = 121,     // CheckBox1
@@ -41,7 +51,14 @@ struct Column {
   const char* caption;
   int width;
 };
-constexpr Column kColumns[] = {{"序号", 40}, {"时间", 120}, {"任务", 90}, {"任务属性", 130}, {"是否启用", 70}};
+constexpr Column kColumns[] = {{"序号", 40},     {"时间", 120},     {"任务", 90},
+                               {"任务属性", 130}, {"是否启用", 70}, {"下次运行", kNextRunWidth}};
+constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
+constexpr int kNextRunColumn = kColumnCount - 1;
+// The next-run cells are checked every few seconds and shown again when the
+// minute has changed.
+constexpr UINT_PTR kNextRunTimer = 1;
+constexpr UINT kNextRunCheckMs = 5000;
 // The state combo's height with its list dropped.
 constexpr int kStateComboDropH = 80;
 
@@ -94,22 +111,23 @@ void SettingsDialog::CreateControls() {
 
   listView_ = CreateControl(WC_LISTVIEWA, kTaskList, 0, 0, kClientWidth, kListHeight,
                             WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, font_, "", WS_EX_CLIENTEDGE);
-  SendMessageA(listView_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT,
+  SendMessageW(listView_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT,
                LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-  for (int i = 0; i < 5; ++i) {
-    LVCOLUMNA col = {};
+  for (int i = 0; i < kColumnCount; ++i) {
+    std::wstring caption = WideFromGbk(kColumns[i].caption);
+    LVCOLUMNW col = {};
     col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    col.pszText = const_cast<char*>(kColumns[i].caption);
+    col.pszText = &caption[0];
     col.cx = ui::Scaled(kColumns[i].width);
     col.iSubItem = i;
-    SendMessageA(listView_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
+    SendMessageW(listView_, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
   }
   // The state combo lives inside the list, over one row's "是否启用" cell;
   // the list hands its notifications on to the dialog.
-  stateCombo_ = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | CBS_DROPDOWNLIST | WS_VSCROLL, 0, 0,
+  stateCombo_ = CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | CBS_DROPDOWNLIST | WS_VSCROLL, 0, 0,
                                 ui::Scaled(kColumns[4].width), ui::Scaled(kStateComboDropH), listView_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStateCombo)),
-                                GetModuleHandleA(nullptr), nullptr);
-  SendMessageA(stateCombo_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+                                GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(stateCombo_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   SetComboItems(stateCombo_, {"启用", "禁用"});
   ForwardCommandsTo(listView_, hwnd_, kListScrolled);
 
@@ -119,6 +137,15 @@ void SettingsDialog::CreateControls() {
     CreateButton(id, x, kTaskButtonsY, kButtonW, kButtonH, caption, font_);
     x += kButtonW + 6;
   }
+  // Export and import sit at the right end of the same row, under the list's
+  // new column.
+  const int fileButtonW = 85;
+  HWND exportButton = CreateButton(kExport, kClientWidth - kMargin - 2 * fileButtonW - 6, kTaskButtonsY, fileButtonW,
+                                   kButtonH, "导出(&E)…", font_);
+  SetTooltip(tips_, exportButton, "把全部任务和选项保存到一个文本文件，用于备份或复制到其他电脑");
+  HWND importButton =
+      CreateButton(kImport, kClientWidth - kMargin - fileButtonW, kTaskButtonsY, fileButtonW, kButtonH, "导入(&I)…", font_);
+  SetTooltip(tips_, importButton, "从导出的文件读入任务：替换全部任务，或添加到现有任务之后");
   CreateControl("STATIC", kLabel, kMargin, kRuleY, kClientWidth - 2 * kMargin, 2, SS_ETCHEDHORZ, nullptr);
 
   const DWORD check = WS_TABSTOP | BS_AUTOCHECKBOX;
@@ -175,34 +202,51 @@ void SettingsDialog::Fill() {
 void SettingsDialog::ShowRows() {
   syncing_ = true;
   const auto& rows = list_.rows();
-  int count = static_cast<int>(SendMessageA(listView_, LVM_GETITEMCOUNT, 0, 0));
+  int count = static_cast<int>(SendMessageW(listView_, LVM_GETITEMCOUNT, 0, 0));
   for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
     const TaskRecord& r = rows[static_cast<std::size_t>(i)];
-    const std::string cells[5] = {Decimal(r.number), r.schedule, r.type, r.param, r.enabled};
-    for (int c = 0; c < 5; ++c) {
-      LVITEMA item = {};
+    const std::string cells[kColumnCount] = {Decimal(r.number), r.schedule, r.type, r.param, r.enabled, ""};
+    for (int c = 0; c < kNextRunColumn; ++c) {
+      std::wstring cell = WideFromGbk(cells[c]);
+      LVITEMW item = {};
       item.mask = LVIF_TEXT;
       item.iItem = i;
       item.iSubItem = c;
-      item.pszText = const_cast<char*>(cells[c].c_str());
+      item.pszText = &cell[0];
       if (c == 0 && i >= count) {
-        SendMessageA(listView_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        SendMessageW(listView_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
         ++count;
       } else {
-        SendMessageA(listView_, LVM_SETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
+        SendMessageW(listView_, LVM_SETITEMTEXTW, i, reinterpret_cast<LPARAM>(&item));
       }
     }
   }
-  while (count > static_cast<int>(rows.size())) SendMessageA(listView_, LVM_DELETEITEM, --count, 0);
+  while (count > static_cast<int>(rows.size())) SendMessageW(listView_, LVM_DELETEITEM, --count, 0);
+  ShowNextRuns();
   for (int i = 0; i < count; ++i) {
     const bool selected = list_.selected() == static_cast<std::size_t>(i);
-    LVITEMA state = {};
+    LVITEMW state = {};
     state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     state.state = selected ? LVIS_SELECTED | LVIS_FOCUSED : 0;
-    SendMessageA(listView_, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&state));
+    SendMessageW(listView_, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&state));
   }
   syncing_ = false;
   PlaceStateCombo();
+}
+
+void SettingsDialog::ShowNextRuns() {
+  const ScheduleNow now = services_.localTime.LocalTime();
+  const std::uint32_t uptimeMinutes = services_.clock.TickCount() / 60000;
+  const std::string dateFormat = services_.dates.ShortDateFormat();
+  const auto& rows = list_.rows();
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    std::wstring cell = WideFromGbk(NextRunCell(rows[i], now, uptimeMinutes, dateFormat));
+    LVITEMW item = {};
+    item.iSubItem = kNextRunColumn;
+    item.pszText = &cell[0];
+    SendMessageW(listView_, LVM_SETITEMTEXTW, i, reinterpret_cast<LPARAM>(&item));
+  }
+  shownMinute_ = now.hour * 60 + now.minute;
 }
 
 void SettingsDialog::PlaceStateCombo() {
@@ -214,12 +258,12 @@ void SettingsDialog::PlaceStateCombo() {
   RECT cell = {};
   cell.top = 4;  // sub-item 4, "是否启用"
   cell.left = LVIR_BOUNDS;
-  SendMessageA(listView_, LVM_GETSUBITEMRECT, *row, reinterpret_cast<LPARAM>(&cell));
+  SendMessageW(listView_, LVM_GETSUBITEMRECT, *row, reinterpret_cast<LPARAM>(&cell));
   // A row scrolled out of sight takes its combo along; it shows again when the
   // row comes back.
   RECT items = {}, header = {};
   GetClientRect(listView_, &items);
-  GetWindowRect(reinterpret_cast<HWND>(SendMessageA(listView_, LVM_GETHEADER, 0, 0)), &header);
+  GetWindowRect(reinterpret_cast<HWND>(SendMessageW(listView_, LVM_GETHEADER, 0, 0)), &header);
   items.top = header.bottom - header.top;
   if (cell.top < items.top || cell.bottom > items.bottom) {
     ShowWindow(stateCombo_, SW_HIDE);
@@ -235,11 +279,11 @@ void SettingsDialog::PlaceStateCombo() {
       now.right != cell.right) {
     SetWindowPos(stateCombo_, HWND_TOP, cell.left, cell.top - 2, cell.right - cell.left, ui::Scaled(kStateComboDropH),
                  SWP_NOACTIVATE);
-    SendMessageA(stateCombo_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), cell.bottom - cell.top - 2);
+    SendMessageW(stateCombo_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), cell.bottom - cell.top - 2);
   }
   const WPARAM item = static_cast<WPARAM>(list_.stateCombo().item);
-  if (static_cast<WPARAM>(SendMessageA(stateCombo_, CB_GETCURSEL, 0, 0)) != item) {
-    SendMessageA(stateCombo_, CB_SETCURSEL, item, 0);
+  if (static_cast<WPARAM>(SendMessageW(stateCombo_, CB_GETCURSEL, 0, 0)) != item) {
+    SendMessageW(stateCombo_, CB_SETCURSEL, item, 0);
   }
   ShowWindow(stateCombo_, SW_SHOW);
 }
@@ -249,6 +293,13 @@ LRESULT SettingsDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CREATE:
       services_.tickState.SettingsDialogOpened();
       CreateControls();
+      SetTimer(hwnd_, kNextRunTimer, kNextRunCheckMs, nullptr);
+      return 0;
+    case WM_TIMER:
+      if (wParam == kNextRunTimer) {
+        const ScheduleNow now = services_.localTime.LocalTime();
+        if (now.hour * 60 + now.minute != shownMinute_) ShowNextRuns();
+      }
       return 0;
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
@@ -264,6 +315,7 @@ LRESULT SettingsDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       DestroyWindow(hwnd_);
       return 0;
     case WM_DESTROY:
+      KillTimer(hwnd_, kNextRunTimer);
       if (openDialog == hwnd_) openDialog = nullptr;
       services_.tickState.SettingsDialogClosed();
       return 0;
@@ -278,8 +330,10 @@ void SettingsDialog::OnCommand(int id, int code, HWND) {
     case kModify: ModifyClick(); break;
     case kDelete: DeleteClick(); break;
     case kBrowseSound: BrowseSoundClick(); break;
+    case kExport: ExportClick(); break;
+    case kImport: ImportClick(); break;
     case kOk: OkClick(); break;
-    case kCancel: PostMessageA(hwnd_, WM_CLOSE, 0, 0); break;
+    case kCancel: PostMessageW(hwnd_, WM_CLOSE, 0, 0); break;
     case kStateCombo:
       if (code == CBN_SELCHANGE) {
         const std::optional<UserMessage> changed = list_.PickState(services_.tasks, TextOf(stateCombo_));
@@ -296,7 +350,7 @@ LRESULT SettingsDialog::OnNotify(const NMHDR& header) {
   if (header.code == LVN_ITEMCHANGED && !syncing_) {
     const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
     if (change.uChanged & LVIF_STATE) {
-      const int selected = static_cast<int>(SendMessageA(listView_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+      const int selected = static_cast<int>(SendMessageW(listView_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
                                                          LVNI_SELECTED));
       list_.Select(selected >= 0 ? std::optional<std::size_t>(static_cast<std::size_t>(selected)) : std::nullopt);
     }
@@ -326,23 +380,90 @@ void SettingsDialog::DeleteClick() {
 }
 
 void SettingsDialog::BrowseSoundClick() {
-  const std::string dir = SplitPath(services_.exePath).dir;  // the program's folder
-  if (const auto file = ChooseFile(hwnd_, "wav文件(*.wav)\0*.wav\0", "声音提示选择", dir.c_str())) {
-    SetText(soundPath_, *file);
+  const std::wstring dir = WideFromGbk(SplitPath(services_.exePath).dir);  // the program's folder
+  static const std::string kFilter("wav文件(*.wav)\0*.wav\0", sizeof "wav文件(*.wav)\0*.wav\0");
+  const auto file = ChooseFile(hwnd_, kFilter, "声音提示选择", dir);
+  if (!file) return;
+  // The path is stored: one GBK cannot hold is refused now, not stored as "?".
+  if (const auto path = GbkFromWideExactly(*file)) {
+    SetText(soundPath_, *path);
+  } else {
+    ShowUserMessage(UnstorablePathMessage());
   }
 }
 
+void SettingsDialog::ExportClick() {
+  const auto file = ChooseFileToSave(hwnd_, TaskFileFilter(), "导出任务", WideFromGbk(kTaskFileName), L"txt");
+  if (!file) return;
+  Win32GbkCodec codec;
+  const TaskFileExport out = WriteTaskFile(services_.tasks, services_.program, codec, services_.dates.ShortDateFormat());
+  if (!out.refusal.empty()) {
+    ShowUserMessage({"未导出：" + out.refusal, kInfoCaption, MessageIcon::Information});
+    return;
+  }
+  std::string error;
+  if (!WriteWholeFile(*file, out.bytes, error)) {
+    ShowUserMessage({"未导出，无法写入文件：" + error, kErrorCaption, MessageIcon::Error});
+    return;
+  }
+  ShowUserMessage({ExportSummary(out), kInfoCaption, MessageIcon::Information});
+}
+
+void SettingsDialog::ImportClick() {
+  const auto file = ChooseFile(hwnd_, TaskFileFilter(), "导入任务", std::wstring());
+  if (!file) return;
+  std::string error;
+  const std::optional<std::string> bytes = ReadWholeFile(*file, error);
+  if (!bytes) {
+    ShowUserMessage({"未导入，无法读取文件：" + error, kErrorCaption, MessageIcon::Error});
+    return;
+  }
+  Win32GbkCodec codec;
+  const std::string dateFormat = services_.dates.ShortDateFormat();
+  // The file is read once before the question, so that a bad line is
+  // reported before the user chooses anything.
+  const TaskFileRead read = ReadTaskFile(*bytes, codec, dateFormat);
+  if (!read.content) {
+    ShowUserMessage({"未导入任何内容：" + read.error, kInfoCaption, MessageIcon::Information});
+    return;
+  }
+  const int answer = MessageBoxW(hwnd_, WideFromGbk(ImportQuestion(*read.content)).c_str(),
+                                 WideFromGbk("导入任务").c_str(), MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2);
+  if (answer != IDYES && answer != IDNO) return;
+  const bool replace = answer == IDYES;
+  const TaskFileImport result = ImportTaskFile(*bytes, codec, dateFormat, services_.tasks, replace);
+  if (result.optionsImported) {
+    ApplyOptionChanges(result.options, services_.options);
+    services_.setProgressMax(services_.options.countdownSeconds);
+    Fill();  // the rows and the options as now stored
+  } else {
+    list_.Load(services_.tasks);
+    ShowRows();
+  }
+  if (!result.refusal.empty()) {
+    ShowUserMessage({"未导入任何内容：" + result.refusal, kInfoCaption, MessageIcon::Information});
+    return;
+  }
+  ShowUserMessage({ImportSummary(result, replace), kInfoCaption, MessageIcon::Information});
+}
+
 void SettingsDialog::OkClick() {
+  const std::optional<std::string> soundPath = ExactTextOf(soundPath_);
+  if (!soundPath) {
+    ShowUserMessage(UnstorableTextMessage("关机前声音提示"));
+    SetFocus(soundPath_);
+    return;
+  }
   OptionsForm form;
   form.minutes = TextOf(minutes_);
-  form.soundPath = TextOf(soundPath_);
+  form.soundPath = *soundPath;
   form.closeApps = Checked(closeApps_);
   form.bootTime = Checked(bootTime_);
   form.ctrlKeys = Checked(ctrlKeys_);
   form.autostart = Checked(autostart_);
   SaveOptionsForm(services_.program, services_.root, form, services_.options, services_.exePath, kMinutesDecimalPoint,
                   services_.setProgressMax);
-  PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+  PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
 }  // namespace ordavi

@@ -63,15 +63,20 @@ class SettingsDialog : public Window {
   void OnCommand(int id, int code, HWND control);
   LRESULT OnNotify(const NMHDR& header);
   void PlaceStateCombo();
+  // The 下次运行 column of every row, as of now.
+  void ShowNextRuns();
 
   void AddClick();
   void ModifyClick();
   void DeleteClick();
   void BrowseSoundClick();
+  void ExportClick();
+  void ImportClick();
   void OkClick();
 
   SettingsServices services_;
   SettingsList list_;
+  int shownMinute_ = -1;  // the minute of the day the next-run cells were shown for
   bool syncing_ = false;  // rows are being shown: selection notices are the dialog's own
   HFONT font_ = nullptr;
   HWND tips_ = nullptr;

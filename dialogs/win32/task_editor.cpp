@@ -7,6 +7,7 @@
 
 #include "dialogs/win32/settings_dialog.h"
 #include "store/text.h"
+#include "store/win32/gbk_text.h"
 #include "ui/win32/dialog_controls.h"
 
 namespace ordavi {
@@ -71,7 +72,7 @@ TaskEditor* TaskEditor::Create(SettingsDialog& owner, int editorId) {
     return nullptr;
   }
   // An editor belongs to its settings dialog and closes with it.
-  SetWindowLongPtrA(hwnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner.handle()));
+  SetWindowLongPtrW(hwnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner.handle()));
   editor->ShowForm(TaskForm());
   ShowWindow(hwnd, SW_SHOWNORMAL);
   return editor;
@@ -95,7 +96,7 @@ void TaskEditor::CreateControls() {
   const DWORD numberCombo = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL;
   const auto timePicker = [&](int y) {
     HWND p = CreateControl(DATETIMEPICK_CLASSA, kControl, kTimeX, y, kTimeW, kBoxH, WS_TABSTOP | DTS_TIMEFORMAT, font_);
-    SendMessageA(p, DTM_SETFORMATA, 0, reinterpret_cast<LPARAM>("HH:mm"));
+    SendMessageW(p, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(L"HH:mm"));
     SetPickerTime(p, 0, 0);
     SetTooltip(tips_, p, "时：分");
     return p;
@@ -264,7 +265,7 @@ LRESULT TaskEditor::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
           break;
         case kBrowse: BrowseClick(); break;
         case kOk: OkClick(); break;
-        case kCancel: PostMessageA(hwnd_, WM_CLOSE, 0, 0); break;
+        case kCancel: PostMessageW(hwnd_, WM_CLOSE, 0, 0); break;
         default: break;
       }
       return 0;
@@ -282,11 +283,25 @@ LRESULT TaskEditor::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 void TaskEditor::TypeChange() { ShowHints(HintsForPickedType(TextOf(type_), owner_.services().osMajor)); }
 
 void TaskEditor::BrowseClick() {
-  if (const auto file = ChooseFile(hwnd_, nullptr, nullptr, nullptr)) SetText(param_, *file);
+  const auto file = ChooseFile(hwnd_, std::string(), nullptr, std::wstring());
+  if (!file) return;
+  // The path is stored: one GBK cannot hold is refused now, not stored as "?".
+  if (const auto path = GbkFromWideExactly(*file)) {
+    SetText(param_, *path);
+  } else {
+    ShowUserMessage(UnstorablePathMessage());
+  }
 }
 
 void TaskEditor::OkClick() {
   const SettingsServices& s = owner_.services();
+  // The parameter is the one free text the editor stores; a character GBK
+  // cannot hold (typed or pasted) is refused, naming the box by its caption.
+  if (!ExactTextOf(param_)) {
+    ShowUserMessage(UnstorableTextMessage(BoxName(TextOf(paramCaption_))));
+    SetFocus(param_);
+    return;
+  }
   TaskForm form = ReadForm();
   EditorOkResult result;
   try {
@@ -294,8 +309,7 @@ void TaskEditor::OkClick() {
     result = EditorOk(owner_.list(), editorId_, s.tasks, form, s.dates.ShortDateFormat(), now, false);
     // A once task in the past is stored only when the user says so; 否 is
     // the default button.
-    if (result.question && MessageBoxA(hwnd_, result.question->c_str(), kInfoCaption,
-                                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES) {
+    if (result.question && AskYesNo(hwnd_, *result.question, kInfoCaption)) {
       result = EditorOk(owner_.list(), editorId_, s.tasks, form, s.dates.ShortDateFormat(), now, true);
     }
   } catch (...) {
@@ -310,7 +324,7 @@ void TaskEditor::OkClick() {
   }
   if (!result.stored) return;  // 否: the editor stays open as it was
   owner_.ShowRows();
-  PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+  PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
 }  // namespace ordavi

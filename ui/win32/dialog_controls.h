@@ -18,7 +18,11 @@ namespace ordavi::ui {
 // pickers, tooltips); cheap when already done.
 void InitDialogControls();
 
+// Texts are GBK, as the core keeps them, and reach the Unicode controls as
+// UTF-16. TextOf turns a character GBK cannot hold into "?"; ExactTextOf
+// gives nothing then, for boxes whose text is stored.
 std::string TextOf(HWND control);
+std::optional<std::string> ExactTextOf(HWND control);
 void SetText(HWND control, const std::string& text);
 bool Checked(HWND button);
 void SetChecked(HWND button, bool checked);
@@ -46,7 +50,7 @@ HWND CreateTooltips(HWND owner);
 void SetTooltip(HWND tooltips, HWND control, const std::string& text);
 
 // Typed characters that `accepts` refuses are discarded before the control
-// sees them.
+// sees them; a filter sees ASCII keys only, anything past ASCII is refused.
 using KeyFilter = bool (*)(char);
 void FilterTypedKeys(HWND edit, KeyFilter accepts);
 
@@ -57,11 +61,21 @@ void FilterTypedKeys(HWND edit, KeyFilter accepts);
 void ForwardCommandsTo(HWND parent, HWND target, UINT scrolled);
 
 // The system's file-open dialog owned by `owner`: the full path of the file
-// the user confirms, nothing when cancelled. A null filter, title or folder
-// leaves the dialog's own.
-std::optional<std::string> ChooseFile(HWND owner, const char* filter, const char* title, const char* folder);
+// the user confirms (UTF-16, any characters), nothing when cancelled. An
+// empty filter (GBK, pairs separated by NULs) or folder, or a null title
+// (GBK), leaves the dialog's own.
+std::optional<std::wstring> ChooseFile(HWND owner, const std::string& filter, const char* title,
+                                       const std::wstring& folder);
+// The system's file-save dialog: `name` proposed, `defaultExtension` added to
+// a name typed without one, a file that exists replaced only when the user
+// confirms.
+std::optional<std::wstring> ChooseFileToSave(HWND owner, const std::string& filter, const char* title,
+                                             const std::wstring& name, const wchar_t* defaultExtension);
 
 // The message box of a refused input: owned by no window, one OK button.
 void ShowUserMessage(const UserMessage& message);
+// A question with 是 and 否 (否 the default) owned by `owner`: whether the
+// user said 是.
+bool AskYesNo(HWND owner, const std::string& question, const std::string& caption);
 
 }  // namespace ordavi::ui

@@ -44,12 +44,14 @@ WT_TEST(StartRestrictsTheDllSearchAndMovesToTheSystemDirectory) {
 }
 
 // A user picks a file in another folder; the picker must not make that
-// folder the current one, where programs and DLLs would be searched for.
+// folder the current one, where programs and DLLs would be searched for. The
+// folder's name holds a character no ANSI code page of the test holds: the
+// path comes back exactly, as UTF-16.
 WT_TEST(ChoosingAFileElsewhereKeepsTheCurrentDirectory) {
-  const std::string folder = "C:\\ordavi picked folder";
-  const std::string file = folder + "\\chosen.wav";
-  CreateDirectoryA(folder.c_str(), nullptr);
-  HANDLE h = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  const std::wstring folder = L"C:\\ordavi picked \uD55C folder";
+  const std::wstring file = folder + L"\\chosen.wav";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   REQUIRE(h != INVALID_HANDLE_VALUE);
   CloseHandle(h);
   RestrictSearchToSystemDirectory();
@@ -57,19 +59,19 @@ WT_TEST(ChoosingAFileElsewhereKeepsTheCurrentDirectory) {
   // The user: types the file's full path into the picker and confirms.
   std::thread user([&file] {
     for (int i = 0; i < 200; ++i) {
-      if (HWND dialog = FindWindowA("#32770", "pick a sound")) {
+      if (HWND dialog = FindWindowW(L"#32770", L"pick a sound")) {
         Sleep(300);
-        SetDlgItemTextA(dialog, 0x47C, file.c_str());  // the file-name box
-        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        SetDlgItemTextW(dialog, 0x47C, file.c_str());  // the file-name box
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
         return;
       }
       Sleep(50);
     }
   });
-  const auto chosen = ui::ChooseFile(nullptr, "wav\0*.wav\0", "pick a sound", "C:\\");
+  const auto chosen = ui::ChooseFile(nullptr, std::string("wav\0*.wav\0", 11), "pick a sound", L"C:\\");
   user.join();
   REQUIRE(chosen.has_value());
-  CHECK_EQ(Lower(*chosen), Lower(file));
+  CHECK(CompareStringOrdinal(chosen->c_str(), -1, file.c_str(), -1, TRUE) == CSTR_EQUAL);
   CHECK_EQ(CurrentDirectory(), before);
 }
 

@@ -1,8 +1,10 @@
 #include "ui/win32/window.h"
 
+#include <iterator>
 #include <set>
 
 #include "store/errors.h"
+#include "store/win32/gbk_text.h"
 
 namespace ordavi {
 
@@ -23,13 +25,13 @@ int Unscaled(int pixels) { return MulDiv(pixels, USER_DEFAULT_SCREEN_DPI, Screen
 SIZE Scaled(SIZE size) { return {Scaled(size.cx), Scaled(size.cy)}; }
 
 HFONT Font(const char* face, int height) {
-  return CreateFontA(Scaled(height), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+  return CreateFontW(Scaled(height), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, WideFromGbk(face).c_str());
 }
 
 HFONT SongTi(int height) {
-  return CreateFontA(Scaled(height), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "宋体");
+  return CreateFontW(Scaled(height), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, WideFromGbk("宋体").c_str());
 }
 
 SIZE OuterSize(int w, int h, DWORD style, DWORD exStyle) {
@@ -46,24 +48,24 @@ POINT CentredOnScreen(SIZE outer) {
 HWND CreateChild(HWND parent, const char* className, int id, int x, int y, int w, int h, DWORD style, HFONT font,
                  const std::string& text, DWORD exStyle) {
   const int left = Scaled(x), top = Scaled(y);
-  HWND c = CreateWindowExA(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, left, top,
+  HWND c = CreateWindowExW(exStyle, WideFromGbk(className).c_str(), WideFromGbk(text).c_str(), WS_CHILD | WS_VISIBLE | style, left, top,
                            Scaled(x + w) - left, Scaled(y + h) - top, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
-  if (font) SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+  if (font) SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return c;
 }
 
 void FitLabel(HWND label) {
-  char text[1024];
-  const int n = GetWindowTextA(label, text, sizeof text);
+  wchar_t text[1024];
+  const int n = GetWindowTextW(label, text, static_cast<int>(std::size(text)));
   HDC dc = GetDC(label);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
   SIZE size = {0, 0};
   if (n > 0) {
-    GetTextExtentPoint32A(dc, text, n, &size);
+    GetTextExtentPoint32W(dc, text, n, &size);
   } else {
-    TEXTMETRICA tm;
-    GetTextMetricsA(dc, &tm);
+    TEXTMETRICW tm;
+    GetTextMetricsW(dc, &tm);
     size.cy = tm.tmHeight;
   }
   SelectObject(dc, old);
@@ -72,7 +74,7 @@ void FitLabel(HWND label) {
 }
 
 void SetLabel(HWND label, const std::string& text) {
-  SetWindowTextA(label, text.c_str());
+  SetWindowTextW(label, WideFromGbk(text).c_str());
   FitLabel(label);
 }
 
@@ -90,25 +92,25 @@ void ShowErrorBox(const std::string& message) {
   static std::set<std::string> open;
   const std::string text = ErrorBoxText(message);
   if (!open.insert(text).second) return;
-  MessageBoxA(nullptr, text.c_str(), "Ordavi", MB_OK | MB_ICONERROR);
+  MessageBoxW(nullptr, WideFromGbk(text).c_str(), L"Ordavi", MB_OK | MB_ICONERROR);
   open.erase(text);
 }
 
 }  // namespace ui
 
 namespace {
-void RegisterClassOnce(const char* name, WNDPROC proc) {
-  HINSTANCE inst = GetModuleHandleA(nullptr);
-  WNDCLASSEXA wc = {};
-  if (GetClassInfoExA(inst, name, &wc)) return;
+void RegisterClassOnce(const std::wstring& name, WNDPROC proc) {
+  HINSTANCE inst = GetModuleHandleW(nullptr);
+  WNDCLASSEXW wc = {};
+  if (GetClassInfoExW(inst, name.c_str(), &wc)) return;
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = proc;
   wc.hInstance = inst;
-  wc.hIcon = LoadIconA(inst, "MAINICON");
-  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.hIcon = LoadIconW(inst, L"MAINICON");
+  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = name;
-  RegisterClassExA(&wc);
+  wc.lpszClassName = name.c_str();
+  RegisterClassExW(&wc);
 }
 }  // namespace
 
@@ -118,14 +120,15 @@ Window::~Window() {
 
 HWND Window::CreateTopLevel(const char* className, const char* caption, DWORD style, DWORD exStyle, POINT at,
                             SIZE outer) {
-  RegisterClassOnce(className, Procedure);
+  const std::wstring wideClass = WideFromGbk(className);
+  RegisterClassOnce(wideClass, Procedure);
   // A self-freeing window whose creation fails after WM_NCCREATE is freed by
   // its WM_NCDESTROY, which tells so here; one that failed before is freed here.
   const Lifetime lifetime = lifetime_;
   bool freed = false;
   freedDuringCreation_ = &freed;
-  HWND hwnd = CreateWindowExA(exStyle, className, caption, style, at.x, at.y, outer.cx, outer.cy, nullptr, nullptr,
-                              GetModuleHandleA(nullptr), this);
+  HWND hwnd = CreateWindowExW(exStyle, wideClass.c_str(), WideFromGbk(caption).c_str(), style, at.x, at.y, outer.cx,
+                              outer.cy, nullptr, nullptr, GetModuleHandleW(nullptr), this);
   if (freed) return nullptr;
   freedDuringCreation_ = nullptr;
   if (!hwnd && lifetime == Lifetime::FreedWhenDestroyed) delete this;
@@ -140,15 +143,15 @@ HWND Window::CreateCentred(const char* className, const char* caption, DWORD sty
 
 LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCCREATE) {
-    auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     self->hwnd_ = hwnd;
   }
-  auto* self = reinterpret_cast<Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  auto* self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
   const LRESULT result = ui::Guard([&] { return self->OnMessage(msg, wParam, lParam); });
   if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     self->hwnd_ = nullptr;
     // Nothing refers to a closed notice, About box or dialog: it goes at once.
     if (self->lifetime_ == Lifetime::FreedWhenDestroyed) {

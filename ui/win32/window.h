@@ -8,6 +8,11 @@
 // screen's DPI, so a window keeps its proportions and its text fits at any
 // DPI; only lengths measured on the screen (a label's fitted width, a list
 // cell's rectangle) are pixels already.
+//
+// Texts handed to these helpers are GBK, as the core keeps them; the windows
+// are Unicode windows and every text reaches the system as UTF-16 (code page
+// 936 converted explicitly), so they show the same on a Windows of any
+// language or code page.
 #pragma once
 
 #include <windows.h>
@@ -100,12 +105,12 @@ class Window {
 
   // Every message of the window, inside the error-box guard.
   virtual LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) = 0;
-  LRESULT Default(UINT msg, WPARAM wParam, LPARAM lParam) { return DefWindowProcA(hwnd_, msg, wParam, lParam); }
+  LRESULT Default(UINT msg, WPARAM wParam, LPARAM lParam) { return DefWindowProcW(hwnd_, msg, wParam, lParam); }
 
   // Controls, placed in 96-DPI units. Fonts made with OwnFont live as long as
   // the window object.
   HFONT OwnFont(HFONT font);
-  void SetFont(HFONT font) { SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE); }
+  void SetFont(HFONT font) { SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE); }
   // A static text that sizes itself to its text, like an auto-sized label.
   HWND CreateLabel(int id, int x, int y, const std::string& text, HFONT font);
   HWND CreateButton(int id, int x, int y, int w, int h, const std::string& text, HFONT font, DWORD extraStyle = 0);

@@ -1,0 +1,19 @@
+// Whole files by a UTF-16 path (any characters: a file only read or written
+// is never stored, so its name needs no GBK): all bytes read, or all bytes
+// written in place of what the file held.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace ordavi::ui {
+
+// Files larger than this are refused when read: no task file comes near it.
+inline constexpr unsigned long kWholeFileLimit = 16ul * 1024 * 1024;
+
+// Nothing when the file cannot be read; `error` is then the system's reason
+// (GBK).
+std::optional<std::string> ReadWholeFile(const std::wstring& path, std::string& error);
+bool WriteWholeFile(const std::wstring& path, const std::string& bytes, std::string& error);
+
+}  // namespace ordavi::ui
