@@ -112,11 +112,7 @@ CommandOutcome RunExport(const Command& command, CommandStore& store, FileAccess
   if (!files.WriteAll(command.file, file.bytes, error)) {
     return {kExitRefused, Utf8(store.codec, "未导出，无法写入文件：") + error + "\r\n"};
   }
-  int count = 0;
-  for (int n = 1; n <= store.tasks.Count(); ++n) {
-    if (!store.tasks.ReadField(TaskField::Schedule, n).empty()) ++count;
-  }
-  return Outcome(kExitDone, store.codec, "已导出" + Decimal(count) + "个任务和选项。");
+  return Outcome(kExitDone, store.codec, ExportSummary(file));
 }
 
 CommandOutcome RunImport(const Command& command, CommandStore& store, FileAccess& files) {
@@ -125,13 +121,7 @@ CommandOutcome RunImport(const Command& command, CommandStore& store, FileAccess
   if (!bytes) return {kExitRefused, Utf8(store.codec, "未导入，无法读取文件：") + error + "\r\n"};
   const TaskFileImport r = ImportTaskFile(*bytes, store.codec, store.shortDateFormat, store.tasks, command.replace);
   if (!r.refusal.empty()) return Outcome(kExitRefused, store.codec, "未导入任何内容：" + r.refusal);
-  std::string text = command.replace ? "已用文件中的" + Decimal(r.imported) + "个任务替换全部任务"
-                                     : "已添加" + Decimal(r.imported) + "个任务";
-  if (!command.replace && r.imported > 0) {
-    text += "（第" + Decimal(r.firstNumber) + "到" + Decimal(r.firstNumber + r.imported - 1) + "个）";
-  }
-  if (r.optionsImported) text += "，并导入了选项";
-  return Outcome(kExitDone, store.codec, text + "。");
+  return Outcome(kExitDone, store.codec, ImportSummary(r, command.replace));
 }
 
 CommandOutcome RunList(CommandStore& store, const ScheduleNow& now, std::uint32_t uptimeMinutes) {
@@ -158,6 +148,24 @@ CommandOutcome RunList(CommandStore& store, const ScheduleNow& now, std::uint32_
   }
   if (listed == 0) text = "没有任务。\r\n";
   return {kExitDone, Utf8(store.codec, text)};
+}
+
+CommandOutcome AgentRequestOutcome(CommandKind kind, AgentReply reply, GbkCodec& codec) {
+  const bool cancel = kind == CommandKind::Cancel;
+  switch (reply) {
+    case AgentReply::NoAgent:
+      return Outcome(kExitRefused, codec, cancel ? "Ordavi 没有运行，没有可取消的关机倒计时。" : "Ordavi 没有运行。");
+    case AgentReply::NoCountdown:
+      return Outcome(kExitRefused, codec, "没有正在进行的关机倒计时。");
+    case AgentReply::Done:
+      return Outcome(kExitDone, codec,
+                     cancel ? "已取消关机倒计时。监控已停用，可在托盘菜单中选“启用监控”重新启用。" : "Ordavi 已退出。");
+    case AgentReply::NoAnswer:
+      break;
+  }
+  return Outcome(kExitDone, codec,
+                 cancel ? "已请求取消关机倒计时，Ordavi 尚未确认（它可能正显示一个对话框）。"
+                        : "已请求 Ordavi 退出，它尚未结束（它可能正显示一个对话框）。");
 }
 
 }  // namespace ordavi

@@ -84,4 +84,15 @@ CommandOutcome RunImport(const Command& command, CommandStore& store, FileAccess
 // task says so instead of a next run.
 CommandOutcome RunList(CommandStore& store, const ScheduleNow& now, std::uint32_t uptimeMinutes);
 
+// What the session's running agent answered a request of /cancel or /quit.
+enum class AgentReply {
+  NoAgent,      // no agent runs in this session
+  Done,         // the countdown was cancelled; the agent has ended
+  NoCountdown,  // /cancel: the agent runs no countdown
+  NoAnswer,     // asked, but no answer in time (a message box may be open)
+};
+// /cancel and /quit: a request that reached the agent is done (0) even
+// unanswered; no agent, or no countdown to cancel, is a refusal (1).
+CommandOutcome AgentRequestOutcome(CommandKind kind, AgentReply reply, GbkCodec& codec);
+
 }  // namespace ordavi

@@ -153,5 +153,32 @@ TEST(CommandLine, ListShowsEveryTaskWithItsNextRun) {
       << out.output;
 }
 
+TEST(CommandLine, CancelAndQuitSayWhatTheAgentAnswered) {
+  testing::IconvGbkCodec codec;
+  struct Case {
+    CommandKind kind;
+    AgentReply reply;
+    int exitCode;
+    const char* starts;
+  };
+  using K = CommandKind;
+  using R = AgentReply;
+  const Case cases[] = {
+      {K::Cancel, R::Done, kExitDone, u8"已取消关机倒计时。监控已停用"},
+      {K::Cancel, R::NoCountdown, kExitRefused, u8"没有正在进行的关机倒计时。"},
+      {K::Cancel, R::NoAgent, kExitRefused, u8"Ordavi 没有运行，没有可取消的关机倒计时。"},
+      {K::Cancel, R::NoAnswer, kExitDone, u8"已请求取消关机倒计时，Ordavi 尚未确认"},
+      {K::Quit, R::Done, kExitDone, u8"Ordavi 已退出。"},
+      {K::Quit, R::NoAgent, kExitRefused, u8"Ordavi 没有运行。"},
+      {K::Quit, R::NoAnswer, kExitDone, u8"已请求 Ordavi 退出，它尚未结束"},
+  };
+  for (const Case& c : cases) {
+    const CommandOutcome out = AgentRequestOutcome(c.kind, c.reply, codec);
+    EXPECT_EQ(out.exitCode, c.exitCode) << c.starts;
+    EXPECT_EQ(out.output.rfind(c.starts, 0), 0u) << out.output;
+    EXPECT_EQ(out.output.substr(out.output.size() - 2), "\r\n") << c.starts;
+  }
+}
+
 }  // namespace
 }  // namespace ordavi

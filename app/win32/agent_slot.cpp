@@ -12,10 +12,16 @@ constexpr const wchar_t* kSessionSlot = L"Local\\Ordavi-Agent";
 constexpr const wchar_t* kSessionAdministrator = L"Local\\Ordavi-Agent-Administrator";
 constexpr const wchar_t* kSessionSettings = L"Local\\Ordavi-Agent-Settings";
 constexpr const wchar_t* kSessionExit = L"Local\\Ordavi-Agent-Exit";
+constexpr const wchar_t* kSessionCancel = L"Local\\Ordavi-Agent-Cancel";
+constexpr const wchar_t* kSessionCancelled = L"Local\\Ordavi-Agent-Cancelled";
+constexpr const wchar_t* kSessionNoCountdown = L"Local\\Ordavi-Agent-NoCountdown";
 constexpr const wchar_t* kInstallationRunning = L"Global\\Ordavi-Running:";
 constexpr const wchar_t* kInstallationClose = L"Global\\Ordavi-Close:";
 // How long a take-over waits for the running agent to end.
 constexpr DWORD kTakeOverWaitMs = 20000;
+// How long /cancel waits for the agent's answer, and /quit for its end.
+constexpr DWORD kCancelAnswerWaitMs = 2000;
+constexpr DWORD kQuitWaitMs = 5000;
 
 // The folder of Ordavi.exe as the installer names it: lower case, "/" for "\",
 // at most 200 characters (an object name is limited to MAX_PATH).
@@ -106,7 +112,8 @@ WPARAM MenuCommand(MenuItem item) {
 Win32AgentSlot::Win32AgentSlot() : folderKey_(FolderKey()) {}
 
 Win32AgentSlot::~Win32AgentSlot() {
-  for (HANDLE* h : {&administrator_, &settings_, &exit_, &installationRunning_, &installationClose_, &sessionSlot_}) {
+  for (HANDLE* h : {&administrator_, &settings_, &exit_, &cancel_, &cancelled_, &noCountdown_, &installationRunning_,
+                    &installationClose_, &sessionSlot_}) {
     Close(*h);
   }
 }
@@ -189,11 +196,23 @@ void Win32AgentSlot::AskRunningAgentToOpenSettings() {
   CloseHandle(settings);
 }
 
+// The countdown window is shown exactly while a countdown runs. Its close box
+// cancels a running countdown as 取消关机 does and does nothing otherwise; the
+// message is handled before SendMessage returns, so the answer is known here.
+void Win32AgentSlot::CancelCountdown() {
+  const bool counting = IsWindowVisible(window_) != FALSE;
+  if (counting) SendMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
+  SetEvent(counting && !IsWindowVisible(window_) ? cancelled_ : noCountdown_);
+}
+
 void Win32AgentSlot::HoldSlot() {
   Security session(SessionSddl());
   if (HasAdministratorRights()) administrator_ = CreateEventW(session.get(), TRUE, FALSE, kSessionAdministrator);
   settings_ = CreateEventW(session.get(), FALSE, FALSE, kSessionSettings);
   exit_ = CreateEventW(session.get(), FALSE, FALSE, kSessionExit);
+  cancel_ = CreateEventW(session.get(), FALSE, FALSE, kSessionCancel);
+  cancelled_ = CreateEventW(session.get(), FALSE, FALSE, kSessionCancelled);
+  noCountdown_ = CreateEventW(session.get(), FALSE, FALSE, kSessionNoCountdown);
   Security installation(kInstallationSddl);
   installationRunning_ = CreateOrOpenMutex(installation.get(), kInstallationRunning + folderKey_);
   installationClose_ = CreateOrOpenEvent(installation.get(), true, kInstallationClose + folderKey_);
@@ -201,18 +220,24 @@ void Win32AgentSlot::HoldSlot() {
 
 void Win32AgentSlot::Listen(HWND mainWindow) {
   window_ = mainWindow;
-  const std::pair<HANDLE, MenuItem> listens[] = {
-      {settings_, MenuItem::Settings}, {exit_, MenuItem::Exit}, {installationClose_, MenuItem::Exit}};
-  for (const auto& [object, item] : listens) {
+  const std::pair<HANDLE, WPARAM> listens[] = {{settings_, MenuCommand(MenuItem::Settings)},
+                                               {exit_, MenuCommand(MenuItem::Exit)},
+                                               {installationClose_, MenuCommand(MenuItem::Exit)},
+                                               {cancel_, 0}};
+  for (const auto& [object, command] : listens) {
     if (!object) continue;
     waits_.push_back(object);
-    commands_.push_back(MenuCommand(item));
+    commands_.push_back(command);
   }
 }
 
 void Win32AgentSlot::OnSignalled(DWORD index) {
   if (index >= waits_.size()) return;
   const WPARAM command = commands_[index];
+  if (command == 0) {
+    CancelCountdown();
+    return;
+  }
   // 退出 is asked for once: the installer's event stays set until its files
   // are in place.
   if (command == MenuCommand(MenuItem::Exit)) {
@@ -220,6 +245,46 @@ void Win32AgentSlot::OnSignalled(DWORD index) {
     commands_.erase(commands_.begin() + index);
   }
   PostMessageW(window_, WM_COMMAND, command, 0);
+}
+
+AgentReply AskRunningAgentToCancelCountdown() {
+  HANDLE request = OpenEventW(EVENT_MODIFY_STATE, FALSE, kSessionCancel);
+  if (!request) return AgentReply::NoAgent;
+  HANDLE answers[2] = {OpenEventW(SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, kSessionCancelled),
+                       OpenEventW(SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, kSessionNoCountdown)};
+  AgentReply reply = AgentReply::NoAnswer;
+  if (answers[0] && answers[1]) {
+    // An answer left over from a request nobody waited for is not this one's.
+    ResetEvent(answers[0]);
+    ResetEvent(answers[1]);
+    SetEvent(request);
+    const DWORD woke = WaitForMultipleObjects(2, answers, FALSE, kCancelAnswerWaitMs);
+    if (woke == WAIT_OBJECT_0) reply = AgentReply::Done;
+    if (woke == WAIT_OBJECT_0 + 1) reply = AgentReply::NoCountdown;
+  } else {
+    SetEvent(request);
+  }
+  for (HANDLE h : answers) {
+    if (h) CloseHandle(h);
+  }
+  CloseHandle(request);
+  return reply;
+}
+
+AgentReply AskRunningAgentToQuit() {
+  HANDLE exit = OpenEventW(EVENT_MODIFY_STATE, FALSE, kSessionExit);
+  if (!exit) return AgentReply::NoAgent;
+  HANDLE slot = OpenMutexW(SYNCHRONIZE, FALSE, kSessionSlot);
+  SetEvent(exit);
+  CloseHandle(exit);
+  if (!slot) return AgentReply::NoAnswer;
+  // The agent's end releases (or abandons) the slot; having it for a moment
+  // tells that the agent is gone.
+  const DWORD wait = WaitForSingleObject(slot, kQuitWaitMs);
+  const bool ended = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+  if (ended) ReleaseMutex(slot);
+  CloseHandle(slot);
+  return ended ? AgentReply::Done : AgentReply::NoAnswer;
 }
 
 }  // namespace ordavi

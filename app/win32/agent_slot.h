@@ -6,6 +6,10 @@
 //                                      administrator rights
 //   Local\Ordavi-Agent-Settings        event: "do what 设置 does"
 //   Local\Ordavi-Agent-Exit            event: "do what 退出 does"
+//   Local\Ordavi-Agent-Cancel          event: "cancel the countdown, as
+//                                      取消关机 does" (Ordavi.exe /cancel)
+//   Local\Ordavi-Agent-Cancelled       event, the agent's answer: cancelled
+//   Local\Ordavi-Agent-NoCountdown     event, the agent's answer: no countdown
 //   Global\Ordavi-Running:<folder>     mutex, held by every agent started from
 //                                      <folder>, in every session
 //   Global\Ordavi-Close:<folder>       event, set by the installer and the
@@ -26,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/single_agent.h"
 
 namespace ordavi {
@@ -45,7 +50,8 @@ class Win32AgentSlot : public AgentSlotPort {
   void AskRunningAgentToOpenSettings() override;
 
   // Once the main window exists: the requests of a second start and of the
-  // installer reach it as its tray menu commands 设置 and 退出.
+  // installer reach it as its tray menu commands 设置 and 退出, /cancel as
+  // its close box, which cancels a running countdown as 取消关机 does.
   void Listen(HWND mainWindow);
   // The objects the message loop waits on beside its messages, and what it
   // does when the one at `index` is signalled.
@@ -57,14 +63,23 @@ class Win32AgentSlot : public AgentSlotPort {
   // This process is the session's agent: the objects through which the
   // others find and reach it.
   void HoldSlot();
+  // /cancel: the countdown cancelled if one runs, and the answer given.
+  void CancelCountdown();
 
   std::wstring folderKey_;
   HANDLE sessionSlot_ = nullptr;
   HANDLE administrator_ = nullptr, settings_ = nullptr, exit_ = nullptr;
   HANDLE installationRunning_ = nullptr, installationClose_ = nullptr;
+  HANDLE cancel_ = nullptr, cancelled_ = nullptr, noCountdown_ = nullptr;
   HWND window_ = nullptr;
   std::vector<HANDLE> waits_;
-  std::vector<WPARAM> commands_;  // the menu command of each wait
+  std::vector<WPARAM> commands_;  // the menu command of each wait; 0 for /cancel
 };
+
+// The command line's requests to this session's running agent. They claim
+// no slot and never start an agent. /cancel waits up to 2 s for the agent's
+// answer, /quit up to 5 s for its end.
+AgentReply AskRunningAgentToCancelCountdown();
+AgentReply AskRunningAgentToQuit();
 
 }  // namespace ordavi

@@ -2,7 +2,8 @@
 // registry accessor, the task store and the options, builds the Win32
 // adapters and the core objects over them, creates the hidden main window,
 // runs start-up and then the message loop until the main window is closed.
-// No command-line arguments are read.
+// With arguments it runs the command line instead (app/win32/command_line_shell.h)
+// and creates no window.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -18,6 +19,7 @@
 #include "app/run_history.h"
 #include "app/win32/agent_data.h"
 #include "app/win32/agent_slot.h"
+#include "app/win32/command_line_shell.h"
 #include "app/win32/main_window.h"
 #include "app/win32/notice_window.h"
 #include "app/win32/win32_startup.h"
@@ -139,7 +141,10 @@ int RunAgent() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // Read while the current directory is still the user's: file names are made full.
+  const ordavi::ParsedCommandLine commandLine = ordavi::ReadCommandLine();
   ordavi::RestrictSearchToSystemDirectory();  // before anything is loaded or started
+  if (commandLine.command.kind != ordavi::CommandKind::RunAgent) return ordavi::RunCommandLine(commandLine);
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
   return RunAgent();

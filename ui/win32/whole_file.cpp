@@ -48,7 +48,8 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path, std::string& 
   return bytes;
 }
 
-bool WriteWholeFile(const std::wstring& path, const std::string& bytes, std::string& error) {
+namespace {
+bool WriteInPlace(const std::wstring& path, const std::string& bytes, std::string& error) {
   const HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     error = SystemReason(GetLastError());
@@ -60,6 +61,20 @@ bool WriteWholeFile(const std::wstring& path, const std::string& bytes, std::str
   const bool closed = CloseHandle(h) != 0;
   if (ok && (written != bytes.size() || !closed)) error = SystemReason(GetLastError());
   return ok && written == bytes.size() && closed;
+}
+}  // namespace
+
+bool WriteWholeFile(const std::wstring& path, const std::string& bytes, std::string& error) {
+  // Written beside itself first and then put in place, so a refused or cut
+  // write (a full disk, a lost share) leaves the file that was there whole.
+  const std::wstring part = path + L".part";
+  bool ok = WriteInPlace(part, bytes, error);
+  if (ok && !MoveFileExW(part.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    ok = false;
+    error = SystemReason(GetLastError());
+  }
+  if (!ok) DeleteFileW(part.c_str());
+  return ok;
 }
 
 }  // namespace ordavi::ui

@@ -12,7 +12,8 @@ namespace ordavi::ui {
 inline constexpr unsigned long kWholeFileLimit = 16ul * 1024 * 1024;
 
 // Nothing when the file cannot be read; `error` is then the system's reason
-// (GBK).
+// (GBK). A file is written beside itself ("….part") and then moved in place
+// of the old one, so a failed write never leaves a half-written file.
 std::optional<std::string> ReadWholeFile(const std::wstring& path, std::string& error);
 bool WriteWholeFile(const std::wstring& path, const std::string& bytes, std::string& error);
 

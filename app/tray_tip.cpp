@@ -1,0 +1,59 @@
+#include "app/tray_tip.h"
+
+#include <optional>
+
+#include "schedule/next_run.h"
+#include "store/errors.h"
+#include "store/words.h"
+
+namespace ordavi {
+
+namespace {
+// Characters of a GBK text: a byte from 0x81 starts a two-byte character.
+std::size_t GbkLength(const std::string& text, std::size_t* cutAt = nullptr, std::size_t limit = 0) {
+  std::size_t chars = 0, i = 0;
+  while (i < text.size()) {
+    const std::size_t width = static_cast<unsigned char>(text[i]) >= 0x81 && i + 1 < text.size() ? 2 : 1;
+    if (cutAt && chars == limit) break;
+    i += width;
+    ++chars;
+  }
+  if (cutAt) *cutAt = i;
+  return chars;
+}
+}  // namespace
+
+std::string NextTaskLine(TaskStore& store, const ScheduleNow& now, std::uint32_t uptimeMinutes,
+                         const std::string& shortDateFormat) {
+  std::optional<NextRun> soonest;
+  std::string type;
+  for (int n = 1; n <= store.Count(); ++n) {
+    TaskRecord task;
+    try {
+      task = store.ReadTask(n);
+    } catch (const FrameworkError&) {
+      continue;  // the tick reports it; the tip just leaves it out
+    }
+    if (task.schedule.empty() || task.enabled != words::kEnabled) continue;
+    const NextRun next = NextRunOf(task.schedule, now, uptimeMinutes, shortDateFormat);
+    if (next.when != NextRun::When::At) continue;
+    const LocalMinute from{now.year, now.month, now.day, now.hour, now.minute};
+    if (!soonest || MinutesBetween(from, next.at) < MinutesBetween(from, soonest->at)) {
+      soonest = next;
+      type = task.type;
+    }
+  }
+  if (!soonest) return std::string();
+  return "下一个：" + NextRunText(*soonest, now, shortDateFormat) + " " + type;
+}
+
+std::string TrayTip(const std::string& firstLine, const std::string& secondLine) {
+  if (secondLine.empty()) return firstLine;
+  const std::size_t used = GbkLength(firstLine) + 1;  // and the line break
+  if (used >= kTipCharacters) return firstLine;
+  std::size_t cut = 0;
+  GbkLength(secondLine, &cut, kTipCharacters - used);
+  return firstLine + "\n" + secondLine.substr(0, cut);
+}
+
+}  // namespace ordavi

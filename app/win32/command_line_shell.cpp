@@ -1,0 +1,162 @@
+#include "app/win32/command_line_shell.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/win32/agent_slot.h"
+#include "schedule/schedule.h"
+#include "store/registry.h"
+#include "store/tasks.h"
+#include "store/win32/gbk_text.h"
+#include "store/win32/win32_registry.h"
+#include "ui/win32/whole_file.h"
+#include "ui/win32/win32_clock.h"
+
+namespace ordavi {
+
+namespace {
+
+std::wstring Wide(const std::string& utf8) {
+  const std::u16string text = Utf16FromUtf8(utf8).value_or(std::u16string());
+  return std::wstring(text.begin(), text.end());
+}
+std::string Utf8(const wchar_t* wide, std::size_t length) {
+  return Utf8FromUtf16(std::u16string(wide, wide + length));
+}
+std::string Utf8(const std::wstring& wide) { return Utf8(wide.data(), wide.size()); }
+
+// A file name made full against the current directory (a UNC name stays as
+// it is).
+std::string FullPath(const std::string& utf8) {
+  const std::wstring name = Wide(utf8);
+  const DWORD n = GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
+  if (n == 0) return utf8;
+  std::wstring full(n, L'\0');
+  const DWORD written = GetFullPathNameW(name.c_str(), n, full.data(), nullptr);
+  if (written == 0 || written >= n) return utf8;
+  full.resize(written);
+  return Utf8(full);
+}
+
+// Whole files by their UTF-8 names, through the settings dialog's helpers
+// (which write beside the file first, so an earlier backup stays whole).
+class Win32FileAccess : public FileAccess {
+ public:
+  std::optional<std::string> ReadAll(const std::string& path, std::string& error) override {
+    std::optional<std::string> bytes = ui::ReadWholeFile(Wide(path), error);
+    if (!bytes) error = Utf8FromGbk(codec_, error).value_or(error);
+    return bytes;
+  }
+
+  bool WriteAll(const std::string& path, const std::string& bytes, std::string& error) override {
+    const bool ok = ui::WriteWholeFile(Wide(path), bytes, error);
+    if (!ok) error = Utf8FromGbk(codec_, error).value_or(error);
+    return ok;
+  }
+
+ private:
+  Win32GbkCodec codec_;
+};
+
+// Output to a redirected standard output (UTF-8 bytes) or to the starting
+// program's console (UTF-16); nothing without either.
+void WriteOutput(const std::string& utf8) {
+  if (utf8.empty()) return;
+  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  const DWORD type = out && out != INVALID_HANDLE_VALUE ? GetFileType(out) : FILE_TYPE_UNKNOWN;
+  if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE) {
+    DWORD written = 0;
+    WriteFile(out, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+    return;
+  }
+  DWORD mode = 0;
+  if (type == FILE_TYPE_CHAR && !GetConsoleMode(out, &mode)) {  // NUL or a port
+    DWORD written = 0;
+    WriteFile(out, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+    return;
+  }
+  if (type != FILE_TYPE_CHAR) {
+    if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (out == INVALID_HANDLE_VALUE) return;
+  }
+  // The prompt of the console's shell is already showing: start on a line
+  // of its own.
+  const std::wstring text = L"\r\n" + Wide(utf8);
+  DWORD written = 0;
+  WriteConsoleW(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+CommandOutcome RunOnTheStore(const Command& command) {
+  Win32GbkCodec codec;
+  Win32RegistryRoot registryRoot;
+  const std::unique_ptr<RegistryKey> programKey = registryRoot.OpenKey(kProgramKeyPath);
+  Registry registry(*programKey);
+  TaskStore tasks(registry);
+  tasks.FollowCounter();
+  Win32DateFormatSource dateFormat;
+  CommandStore store{tasks, registry, codec, dateFormat.ShortDateFormat()};
+  Win32FileAccess files;
+  switch (command.kind) {
+    case CommandKind::Export:
+      return RunExport(command, store, files);
+    case CommandKind::Import:
+      return RunImport(command, store, files);
+    default: {
+      Win32LocalClock localClock;
+      Win32SystemClock systemClock;
+      return RunList(store, localClock.LocalTime(), UptimeMinutes(systemClock));
+    }
+  }
+}
+
+CommandOutcome Run(const ParsedCommandLine& parsed) {
+  Win32GbkCodec codec;
+  switch (parsed.command.kind) {
+    case CommandKind::Export:
+    case CommandKind::Import:
+    case CommandKind::List:
+      return RunOnTheStore(parsed.command);
+    case CommandKind::Cancel:
+      return AgentRequestOutcome(CommandKind::Cancel, AskRunningAgentToCancelCountdown(), codec);
+    case CommandKind::Quit:
+      return AgentRequestOutcome(CommandKind::Quit, AskRunningAgentToQuit(), codec);
+    case CommandKind::Usage:
+    case CommandKind::RunAgent:
+      break;
+  }
+  return UsageOutcome(parsed, codec);
+}
+
+}  // namespace
+
+ParsedCommandLine ReadCommandLine() {
+  std::vector<std::string> args;
+  int count = 0;
+  if (wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count)) {
+    for (int i = 1; i < count; ++i) args.push_back(Utf8(argv[i], wcslen(argv[i])));
+    LocalFree(argv);
+  }
+  ParsedCommandLine parsed = ParseCommandLine(args);
+  if (!parsed.command.file.empty()) parsed.command.file = FullPath(parsed.command.file);
+  return parsed;
+}
+
+int RunCommandLine(const ParsedCommandLine& parsed) {
+  CommandOutcome outcome;
+  try {
+    outcome = Run(parsed);
+  } catch (const std::exception& e) {  // the store's errors are GBK
+    Win32GbkCodec codec;
+    outcome = {kExitRefused, Utf8FromGbk(codec, e.what()).value_or(e.what()) + "\r\n"};
+  }
+  WriteOutput(outcome.output);
+  return outcome.exitCode;
+}
+
+}  // namespace ordavi
