@@ -50,7 +50,7 @@ void Countdown::OnSecond() {
     sound_.Stop();
     looping_ = false;
   }
-  Finish();
+  Finish(CountdownEnd::Completed);
 }
 
 void Countdown::DoItNow() {
@@ -60,19 +60,21 @@ void Countdown::DoItNow() {
     sound_.Play(options_.soundPath, kSndSync);
     looping_ = false;
   }
-  Finish();
+  Finish(CountdownEnd::Completed);
 }
 
-void Countdown::Finish() {
+void Countdown::Finish(CountdownEnd how) {
   position_ = 0;
   ShowPosition();
   view_.Hide();
   tick_.CountdownEnded();
   timers_.SetTimerEnabled(MainTimer::CountdownSecond, false);
+  // Written before the action: a shutdown may end the agent.
+  if (recorder_) recorder_->CountdownEnded(how);
   RunPendingAction();
 }
 
-void Countdown::Cancel() {
+void Countdown::Cancel(CountdownEnd how) {
   timers_.SetTimerEnabled(MainTimer::CountdownSecond, false);
   sound_.Play(options_.soundPath, kSndSync);
   looping_ = false;
@@ -83,6 +85,7 @@ void Countdown::Cancel() {
   // stays off throughout.
   system_.SwitchMonitoringOff();
   tick_.CountdownEnded();
+  if (recorder_) recorder_->CountdownEnded(how);
 }
 
 void Countdown::RunPendingAction() {

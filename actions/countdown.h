@@ -14,6 +14,7 @@
 
 #include "actions/power.h"
 #include "schedule/countdown_control.h"
+#include "schedule/run_record.h"
 #include "schedule/tick_state.h"
 #include "schedule/timers.h"
 #include "store/options.h"
@@ -86,14 +87,18 @@ class Countdown : public CountdownControl {
   void ShowCaptionsFor(const std::string& word);
   void OnSecond();   // one second has passed
   void DoItNow();  // do it now
-  void Cancel();  // cancel (also Esc)
+  // Cancel: the cancel button (also Esc and Enter) unless `how` says the
+  // close box.
+  void Cancel(CountdownEnd how = CountdownEnd::CancelButton);
+  // Where the end of each countdown is reported (the run history); none until set.
+  void SetRecorder(RunRecorder* recorder) { recorder_ = recorder; }
   // Carries out the pending action now; nothing before the first countdown.
   void RunPendingAction();
 
  private:
   std::int32_t Maximum() const { return options_.countdownSeconds > 0 ? options_.countdownSeconds : 0; }
   void ShowPosition();
-  void Finish();
+  void Finish(CountdownEnd how);
 
   const Options& options_;
   CountdownView& view_;
@@ -102,6 +107,7 @@ class Countdown : public CountdownControl {
   SoundPlayer& sound_;
   CountdownSystem& system_;
   PowerSystem& power_;
+  RunRecorder* recorder_ = nullptr;
   const TaskType* pending_ = nullptr;  // a countdown type of the task-type table
   std::int32_t position_ = 0;
   bool looping_ = false;  // a looped sound started by StartCountdown may still play

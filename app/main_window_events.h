@@ -10,6 +10,12 @@
 
 namespace ordavi {
 
+// The messages of OnPowerOrTimeChange and the power events that mean the PC
+// has resumed from standby or hibernation (PBT_APMRESUMESUSPEND after a
+// resume the user started, PBT_APMRESUMEAUTOMATIC after every resume).
+inline constexpr std::uint32_t kWmTimeChange = 0x001E, kWmPowerBroadcast = 0x0218;
+inline constexpr std::uint32_t kPbtResumeSuspend = 0x0007, kPbtResumeAutomatic = 0x0012;
+
 class MainWindowEvents {
  public:
   virtual ~MainWindowEvents() = default;
@@ -26,6 +32,9 @@ class MainWindowEvents {
   virtual bool OpensMenu(std::uint32_t mouseMessage) = 0;
   // WM_HOTKEY: true (message result 1) when the identifier is one of ours.
   virtual bool OnHotkey(std::uint32_t id) = 0;
+  // WM_POWERBROADCAST with its event, or WM_TIMECHANGE (event 0), after
+  // their default handling.
+  virtual void OnPowerOrTimeChange(std::uint32_t message, std::uint32_t event) = 0;
   // Any other message, after its default handling.
   virtual void OnWindowMessage(std::uint32_t message) = 0;
   virtual void OnClosing() = 0;    // the window closes, ending the agent

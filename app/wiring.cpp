@@ -34,4 +34,13 @@ void AgentEvents::OnMenuCommand(MenuItem item) {
   }
 }
 
+void AgentEvents::OnPowerOrTimeChange(std::uint32_t message, std::uint32_t event) {
+  if (!runs_) return;
+  if (message == kWmTimeChange) {
+    runs_->OnTimeChanged();
+  } else if (message == kWmPowerBroadcast && (event == kPbtResumeAutomatic || event == kPbtResumeSuspend)) {
+    runs_->OnResume();
+  }
+}
+
 }  // namespace ordavi

@@ -14,6 +14,7 @@
 #include "actions/processes.h"
 #include "app/agent.h"
 #include "app/main_window_events.h"
+#include "app/run_history.h"
 #include "schedule/tick.h"
 
 namespace ordavi {
@@ -64,15 +65,17 @@ class AgentCountdownSystem : public CountdownSystem {
 // The main window's events, routed to the part each belongs to.
 class AgentEvents : public MainWindowEvents {
  public:
-  // `openSettings` opens a new settings dialog (tray item 设置).
+  // `openSettings` opens a new settings dialog (tray item 设置); `runs`,
+  // when given, hears of resumes and clock changes.
   AgentEvents(Agent& agent, TaskTick& tick, TickRunState& tickState, Countdown& countdown, JunkCleaner& junk,
-              std::function<void()> openSettings)
+              std::function<void()> openSettings, RunWatch* runs = nullptr)
       : agent_(agent),
         tick_(tick),
         tickState_(tickState),
         countdown_(countdown),
         junk_(junk),
-        openSettings_(std::move(openSettings)) {}
+        openSettings_(std::move(openSettings)),
+        runs_(runs) {}
 
   void OnTaskTick() override {
     tick_.RunPass();
@@ -89,11 +92,12 @@ class AgentEvents : public MainWindowEvents {
   // The close box cancels a running countdown, as its cancel button does;
   // with no countdown (the window is hidden) it does nothing.
   void OnCloseBox() override {
-    if (countdown_.CountdownRunning()) countdown_.Cancel();
+    if (countdown_.CountdownRunning()) countdown_.Cancel(CountdownEnd::CloseBox);
   }
   void OnMenuCommand(MenuItem item) override;
   bool OpensMenu(std::uint32_t mouseMessage) override { return agent_.OpensMenu(mouseMessage); }
   bool OnHotkey(std::uint32_t id) override { return agent_.OnHotkey(id); }
+  void OnPowerOrTimeChange(std::uint32_t message, std::uint32_t event) override;
   void OnWindowMessage(std::uint32_t message) override { agent_.OnWindowMessage(message); }
   void OnClosing() override { agent_.OnMainWindowClosing(); }
   void OnDestroyed() override { agent_.OnMainWindowDestroyed(); }
@@ -107,6 +111,7 @@ class AgentEvents : public MainWindowEvents {
   std::function<std::string()> nextTask_;
   std::function<void()> openRunHistory_;
   std::function<void()> openSettings_;
+  RunWatch* runs_;
 };
 
 }  // namespace ordavi

@@ -13,9 +13,11 @@
 #include "actions/testing/fake_temp_folders.h"
 #include "actions/testing/fake_windows.h"
 #include "app/testing/fake_agent_ports.h"
+#include "app/testing/fake_data_file.h"
 #include "app/testing/fake_stored_state.h"
 #include "schedule/testing/fake_clocks.h"
 #include "schedule/testing/fake_timers.h"
+#include "store/testing/iconv_gbk_codec.h"
 
 namespace ordavi {
 namespace {
@@ -231,6 +233,36 @@ TEST_F(ComposedAgentTest, CountdownEndsInThePowerActionOrTheHangUp) {
     EXPECT_EQ(s.log, c.last) << c.type;
     EXPECT_TRUE(t.TimerEnabled(MainTimer::TaskTick)) << c.type;
   }
+}
+
+// The main window's power and time messages reach the run watch: only a
+// resume looks for the minutes the PC slept through, once.
+TEST_F(ComposedAgentTest, AResumeReachesTheRunWatchOtherPowerAndTimeMessagesDoNot) {
+  Start({{"提醒", "喝水"}});
+  FakeSystemClock counter{timers};
+  testing::FakeUtcClock utc{timers};
+  testing::FakeDataFile historyFile, lastPass;
+  testing::IconvGbkCodec codec;
+  RunHistory history(historyFile, codec, sys.agent.notices);
+  RunWatch runs(RunWatchPorts{stored.tasks, sys.clock, utc, counter, dates, tickState, sys.agent.notices, lastPass},
+                history);
+  AgentEvents events(agent, *tick, tickState, countdown, junk, [] {}, &runs);
+  runs.Start();
+  timers.Busy(3 * kMinute);  // standby from 08:29:05 over the reminder's minute
+  const struct {
+    std::uint32_t message, event;
+    std::size_t entries;
+  } cases[] = {
+      {kWmTimeChange, 0, 0},                       // no clock was set
+      {kWmPowerBroadcast, 0x0004, 0},              // PBT_APMSUSPEND
+      {kWmPowerBroadcast, kPbtResumeAutomatic, 1},  // the resume: 08:30 was missed
+      {kWmPowerBroadcast, kPbtResumeSuspend, 1},   // the second resume message finds nothing new
+  };
+  for (const auto& c : cases) {
+    events.OnPowerOrTimeChange(c.message, c.event);
+    EXPECT_EQ(history.EntriesNewestFirst().size(), c.entries) << c.message << " " << c.event;
+  }
+  EXPECT_EQ(sys.log, Log{"ShowNotice(错过的提醒：3月5日 08:30 喝水)"});
 }
 
 }  // namespace

@@ -15,7 +15,9 @@
 # is measured side by side with its floor in the same run:
 #
 #   tick pass    TaskTick over N stored tasks, none due, against the bare
-#                RegQueryValueExA of A n and D n in a tight loop (tick_bench)
+#                RegQueryValueExA of A n and D n in a tight loop (tick_bench);
+#                and at N = 10 the pass with the run history against the
+#                pass alone, idle and with one task run (tick_bench 10 S history)
 #   footprint    the idle agent against an empty window program built with the
 #                same toolchain (bench/empty_window.cpp): private and resident
 #                memory of the whole Wine process (Linux /proc), kernel
@@ -85,6 +87,17 @@ bench_tick() {
     row "tick pass, N = $n" "$(field pass_us "$line") µs" "$(field floor_us "$line") µs" \
       "$(field ratio "$line") ($(echo "$line" | awk '{ print $(NF-1) "–" $NF }'))" "≤ 1.3 at N = 1000"
   done
+  # The run history: an idle pass writes nothing, a pass that runs a task
+  # appends one line; each against the same pass without the history.
+  local kind
+  while read -r line; do
+    echo "$line"
+    kind=$(echo "$line" | awk '{ print $4 }')
+    need "history $kind" "$(field ratio "$line")"
+    row "tick pass with the run history, N = 10, ${kind%_us} (entries after: $(field lines "$line"))" \
+      "$(field "$kind" "$line") µs" "$(field floor_us "$line") µs" \
+      "$(field ratio "$line") ($(echo "$line" | awk '{ print $(NF-1) "–" $NF }'))" "—"
+  done < <(wine 'C:\tick_bench.exe' 10 "$TICK_SAMPLES" history 2>/dev/null | tr -d '\r')
   wine_cleanup
 }
 

@@ -12,6 +12,19 @@
 //
 // The ratio of each sample pair is taken, so the two share the machine's
 // noise of that moment.
+//
+//   tick_bench N SAMPLES history
+//
+// The run history's cost instead: passes over the N tasks with the run watch
+// and the history file in local application data, against the same passes
+// without them; once with nothing due (an idle pass writes nothing), once
+// with task 1 due in every pass (a reminder whose minute is now: each pass
+// appends one line). Prints two lines:
+//
+//   history N <n> idle_us <median> <min> <max> floor_us ... lines <k> ratio ...
+//   history N <n> ran_us <median> <min> <max> floor_us ... lines <k> ratio ...
+//
+// with the number of entries in the file after each.
 #include <windows.h>
 
 #include <algorithm>
@@ -21,10 +34,13 @@
 #include <vector>
 
 #include "actions/win32/win32_actions.h"
+#include "app/run_history.h"
+#include "app/win32/agent_data.h"
 #include "bench/clock.h"
 #include "schedule/tick.h"
 #include "store/registry.h"
 #include "store/tasks.h"
+#include "store/win32/gbk_text.h"
 #include "store/win32/win32_registry.h"
 #include "store/words.h"
 #include "ui/win32/win32_clock.h"
@@ -72,6 +88,68 @@ void FloorPass(HKEY key, int n) {
   }
 }
 
+struct NoNotices : NoticeSink {
+  void ShowNotice(const std::string&) override {}
+};
+
+std::string DueNow(bool due) {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  const int hour = due ? t.wHour : (t.wHour + 12) % 24;
+  return std::string(words::kDaily) + std::to_string(hour) + "时" + std::to_string(due ? t.wMinute : 0) + "分";
+}
+
+void PrintStats(int n, const char* figure, const std::vector<double>& with, const std::vector<double>& without,
+                const std::vector<double>& ratio, std::size_t lines) {
+  const Stats p = Of(with), f = Of(without), r = Of(ratio);
+  std::printf("history N %d %s %.1f %.1f %.1f floor_us %.1f %.1f %.1f lines %zu ratio %.2f %.2f %.2f\n", n, figure,
+              p.median, p.min, p.max, f.median, f.min, f.max, lines, r.median, r.min, r.max);
+}
+
+// Passes with the run watch against passes without it, task 1 due or not.
+int HistoryBench(Registry& reg, TaskStore& store, int n, int samples) {
+  Win32SystemClock systemClock;
+  Win32DateFormatSource dateFormat;
+  Matchers matchers(systemClock, dateFormat);
+  Win32LocalClock localClock;
+  Win32UtcClock utcClock;
+  NoTimers timers;
+  NoActions actions;
+  NoNotices notices;
+  TickRunState tickState(timers);
+  NoCountdown countdown;
+  Win32DataFile historyFile(kHistoryFileName), lastPassFile(kLastPassFileName);
+  historyFile.Clear();
+  Win32GbkCodec codec;
+  RunHistory history(historyFile, codec, notices);
+  RunWatch watch(RunWatchPorts{store, localClock, utcClock, systemClock, dateFormat, tickState, notices, lastPassFile},
+                 history);
+  watch.Start();
+  TaskTick bare(store, matchers, localClock, tickState, actions, countdown);
+  TaskTick recorded(store, matchers, localClock, tickState, actions, countdown);
+  recorded.SetRecorder(&watch);
+  const int passes = 200;
+  for (bool due : {false, true}) {
+    std::vector<double> with, without, ratio;
+    for (int s = 0; s < samples; ++s) {
+      reg.WriteString(TaskValueName(TaskField::Schedule, 1), DueNow(due));  // due for the rest of this minute
+      recorded.RunPass();
+      bare.RunPass();
+      const double a = NowMs();
+      for (int p = 0; p < passes; ++p) recorded.RunPass();
+      const double b = NowMs();
+      for (int p = 0; p < passes; ++p) bare.RunPass();
+      const double c = NowMs();
+      with.push_back((b - a) * 1000.0 / passes);
+      without.push_back((c - b) * 1000.0 / passes);
+      ratio.push_back((b - a) / (c - b));
+    }
+    // The entries written so far: none after the idle passes.
+    PrintStats(n, due ? "ran_us" : "idle_us", with, without, ratio, history.EntriesNewestFirst().size());
+  }
+  return actions.calls > 0 ? 0 : 1;  // the due task must have run
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -98,6 +176,7 @@ int main(int argc, char** argv) {
   reg.WriteInteger("TaskNum", n);
   TaskStore store(reg);
   store.LoadTaskCounter();
+  if (argc > 3 && std::string(argv[3]) == "history") return HistoryBench(reg, store, n, samples);
 
   Win32SystemClock systemClock;
   Win32DateFormatSource dateFormat;

@@ -13,7 +13,7 @@ set -u
 SCENARIOS=(damaged_store first_start hotkeys_ctrl close_agent bad_option notices_about due_tasks countdown_shutdown
   countdown_cancel countdown_close unreadable_task junk_menu junk_safety soak tray_menu power_menu settings_tasks
   settings_options settings_file daily_use high_dpi install readme_pictures languages_en_US languages_ja_JP
-  command_line command_line_cancel)
+  command_line command_line_cancel run_history)
 SCENARIO="${1:?scenario or --list}"
 if [ "$SCENARIO" = --list ]; then
   printf '%s\n' "${SCENARIOS[@]}"
@@ -366,6 +366,8 @@ scenario_countdown_close() {
     not has "$(calls shell32.Shell_NotifyIconW)" '\(00000002,'
   check "monitoring off: tray tip \"Ordavi-禁用\"" [ "$(tray_tip "$(tray_record "$addr")")" = "$(tip_bytes 'Ordavi-禁用')" ]
   check "the tick stays off" has "$(last_timer1_call)" 'KillTimer'
+  check "the run history lists the countdown cancelled with the close box" \
+    has_text "$(history_lines)" "任务1	关闭计算机	每天${DUE_H}时${DUE_M}分		倒计时已取消（关闭框）"
   menu_command "$MENU_EXIT"
   check "the tray menu's exit still ends the agent" quiet drv gone TForm1 '*' 15
 }
@@ -1665,6 +1667,82 @@ scenario_command_line_cancel() {
   cli /cancel
   check "a second /cancel: nothing to cancel, exit 1" said 1 "没有正在进行的关机倒计时。"
   check "the agent runs on" quiet drv hidden TForm1
+}
+
+# --- The run history and missed runs
+
+# The history file in the prefix's local application data (UTF-8 with a BOM).
+history_file() { find "$WINEPREFIX/drive_c/users" -path '*/Ordavi/run-history.txt' 2>/dev/null | head -n1; }
+history_lines() { local f; f=$(history_file); [ -n "$f" ] && sed '1s/^\xEF\xBB\xBF//; s/\r$//' "$f"; }
+end_agent() {
+  menu_command "$MENU_EXIT"
+  check "the agent ends" quiet drv gone TForm1 '*' 15
+  sleep 1
+}
+
+# An agent ended before a reminder's minute and a shutdown's and started after
+# it: the missed reminder is shown once in one notice (not again after a
+# second restart), both are listed as missed and the shutdown does not run;
+# then a reminder due at the next minute runs and is listed as ran.
+scenario_run_history() {
+  setup
+  start_agent  # the first start ever: nothing remembered, nothing reported
+  sleep 3
+  check "first start: no notice" [ "$(drv count TForm6 '提示')" = 0 ]
+  coming_minute
+  if [ "$DUE_WAIT" -lt 20 ]; then  # too close: the agent must end before the minute
+    sleep "$DUE_WAIT"
+    coming_minute
+  fi
+  local missed_h=$DUE_H missed_m=$DUE_M
+  plant_task 1 "每天${missed_h}时${missed_m}分" 提醒 "该喝水了"
+  plant_task 2 "每天${missed_h}时${missed_m}分" 关闭计算机 ""
+  drv setdword TaskNum 2
+  end_agent
+  echo "agent ended; waiting past $missed_h:$missed_m"
+  sleep $((DUE_WAIT + 62))
+  AGENT_WINEDEBUG=+timestamp,+relay start_agent
+  check "a notice of the missed reminder opens at start" quiet drv wait TForm6 '提示' 15
+  local notice
+  notice=$(drv info TForm6 '提示')
+  echo "$notice"
+  local due_text
+  due_text=$(printf '%02d:%02d' "$missed_h" "$missed_m")
+  check "one line: 错过的提醒：, the day, $due_text and 该喝水了" \
+    has "$notice" "Static id 1 \"错过的提醒：[0-9]+月[0-9]+日 $due_text 该喝水了\""
+  check "one notice" [ "$(drv count TForm6 '提示')" = 1 ]
+  shot e2e-missed-reminder
+  mkdir -p "$SHOTS/readme"
+  shot_window readme/missed-reminder "$notice"
+  local lines
+  lines=$(history_lines)
+  printf '%s\n' "$lines"
+  check "the history file starts with a BOM and ends its lines with CRLF" \
+    eval '[ "$(head -c3 "$(history_file)" | od -An -tx1 | tr -d " ")" = efbbbf ] && grep -q $'"'"'\r$'"'"' "$(history_file)"'
+  check "it lists the reminder as missed" has_text "$lines" "$due_text	任务1	提醒	每天${missed_h}时${missed_m}分	该喝水了	错过（未运行）"
+  check "it lists the shutdown as missed" has_text "$lines" "$due_text	任务2	关闭计算机	每天${missed_h}时${missed_m}分		错过（未运行）"
+  sleep 12  # a tick pass or more
+  check "the missed shutdown does not run: no countdown" [ "$(drv count TForm1 '*')" = 0 ]
+  check "no power call" [ -z "$(power_calls)" ]
+  quiet drv close TForm6 '提示'
+
+  end_agent
+  start_agent  # a second restart: shown once only
+  sleep 3
+  check "after a second restart: no notice" [ "$(drv count TForm6 '提示')" = 0 ]
+  check "and no new entry" [ "$(history_lines | wc -l)" = 2 ]
+
+  coming_minute
+  plant_task 3 "每天${DUE_H}时${DUE_M}分" 提醒 "下一分钟"
+  drv setdword TaskNum 3
+  check "the reminder due at the next minute opens" quiet drv wait TForm6 '提示' $((DUE_WAIT + 20))
+  sleep 1
+  shot e2e-reminder-ran
+  lines=$(history_lines)
+  printf '%s\n' "$lines"
+  check "the history lists it as ran" \
+    has_text "$lines" "$(printf '%02d:%02d' "$DUE_H" "$DUE_M")	任务3	提醒	每天${DUE_H}时${DUE_M}分	下一分钟	已运行：已显示提醒"
+  check "three entries" [ "$(history_lines | wc -l)" = 3 ]
 }
 
 case " ${SCENARIOS[*]} " in

@@ -17,6 +17,7 @@ std::string UnreadableTaskNotice(int taskNumber, const std::string& valueName) {
 
 void TaskTick::RunPass() {
   const ScheduleNow now = clock_.LocalTime();
+  if (recorder_) recorder_->PassStarting(now);
   const std::int32_t count = store_.FollowCounter();  // TaskNum as it is now
   for (int n = 1; n <= count; ++n) {
     const std::optional<std::string> schedule = Read(TaskField::Schedule, n);
@@ -26,7 +27,7 @@ void TaskTick::RunPass() {
     if (schedule->empty()) continue;
     if (*enabled != words::kEnabled) continue;
     if (!IsDue(n, now, *schedule)) continue;
-    Dispatch(n);
+    Dispatch(n, now, *schedule);
   }
 }
 
@@ -65,7 +66,7 @@ bool TaskTick::IsDue(int n, const ScheduleNow& now, const std::string& schedule)
   }
 }
 
-void TaskTick::Dispatch(int n) {
+void TaskTick::Dispatch(int n, const ScheduleNow& now, const std::string& schedule) {
   const std::optional<std::string> typeText = Read(TaskField::Type, n);
   if (!typeText) return;
   const TaskType* type = FindTaskType(*typeText);
@@ -75,8 +76,22 @@ void TaskTick::Dispatch(int n) {
     param = Read(TaskField::Param, n);
     if (!param) return;
   }
+  RunRecord record;
+  if (recorder_) {
+    record.due = MinuteOf(now);
+    record.taskNumber = n;
+    record.type = *typeText;
+    record.schedule = schedule;
+    record.param = param.value_or(std::string());
+  }
+  // The ports return nothing, so the entry says what was asked of the
+  // system; a reminder's text is the notice shown.
   switch (type->run) {
     case TaskRun::Countdown:
+      if (recorder_) {
+        record.outcome = RunOutcome::CountdownStarted;
+        recorder_->TaskDue(record);
+      }
       countdown_.StartCountdown(*type);
       return;
     case TaskRun::Junk:
@@ -86,10 +101,18 @@ void TaskTick::Dispatch(int n) {
         actions_.CleanJunk(false);
         state_.StartPause();
       });
+      if (recorder_) {
+        record.detail = "清理已结束";
+        recorder_->TaskDue(record);
+      }
       return;
     case TaskRun::Immediate:
       state_.StartPause();
       RunImmediate(type->action, param.value_or(std::string()));
+      if (recorder_) {
+        if (type->action == TaskAction::Remind) record.detail = "已显示提醒";
+        recorder_->TaskDue(record);
+      }
       return;
   }
 }

@@ -16,6 +16,7 @@
 
 #include "schedule/countdown_control.h"
 #include "schedule/local_clock.h"
+#include "schedule/run_record.h"
 #include "schedule/schedule.h"
 #include "schedule/tick_state.h"
 #include "store/task_types.h"
@@ -55,13 +56,17 @@ class TaskTick {
   // does not end the pass.
   void RunPass();
 
+  // Where each pass and each due task are reported (the run history); none
+  // until set.
+  void SetRecorder(RunRecorder* recorder) { recorder_ = recorder; }
+
  private:
   bool IsDue(int n, const ScheduleNow& now, const std::string& schedule);
   // Runs task n; skips it when its type or parameter cannot be read. An
   // immediate action runs with the tick already paused, so an action that
   // pumps messages (dialling waits in a modal loop) cannot let the next pass
   // run the same task again in its minute.
-  void Dispatch(int n);
+  void Dispatch(int n, const ScheduleNow& now, const std::string& schedule);
   void RunImmediate(TaskAction action, const std::string& param);
   // A field of task n, or nothing when the registry refuses to give it.
   std::optional<std::string> Read(TaskField field, int n);
@@ -72,6 +77,7 @@ class TaskTick {
   TickRunState& state_;
   TickActions& actions_;
   CountdownControl& countdown_;
+  RunRecorder* recorder_ = nullptr;
   // Tasks whose schedule text could not be converted, with the text the user
   // was told about: each faulty text is reported once.
   std::map<int, std::string> reportedFaulty_;

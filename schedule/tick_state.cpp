@@ -29,6 +29,7 @@ const char* TickStopText(TickStop reason) {
 
 void TickRunState::Start() {
   held_ = 0;
+  heldSinceAsked_ = 0;
   openDialogs_ = 0;
   Apply();
 }
@@ -84,8 +85,20 @@ std::string TickRunState::Describe() const {
   return text;
 }
 
+std::string TickRunState::TakeHeldSinceLastAsked() {
+  std::string text;
+  for (TickStop r : kAllReasons) {
+    if ((heldSinceAsked_ & Bit(r)) == 0) continue;
+    if (!text.empty()) text += "、";
+    text += TickStopText(r);
+  }
+  heldSinceAsked_ = held_;
+  return text;
+}
+
 void TickRunState::Hold(TickStop reason) {
   held_ |= Bit(reason);
+  heldSinceAsked_ |= held_;
   Apply();
 }
 

@@ -72,6 +72,10 @@ class TickRunState {
   std::vector<TickStop> Reasons() const;
   // "运行中", or "已停止：" and the reasons' texts joined by "、".
   std::string Describe() const;
+  // The texts of every reason that held the tick at any time since the last
+  // call (joined by "、", empty when none did); the run history asks at each
+  // pass, to say why the minutes no pass saw were skipped.
+  std::string TakeHeldSinceLastAsked();
 
  private:
   static std::uint8_t Bit(TickStop r) { return static_cast<std::uint8_t>(r); }
@@ -82,6 +86,7 @@ class TickRunState {
 
   TimerPort& timers_;
   std::uint8_t held_ = 0;
+  std::uint8_t heldSinceAsked_ = 0;
   int openDialogs_ = 0;
 };
 

@@ -25,7 +25,7 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$ROOT"
 SECONDS_EACH="${1:-20}"
-TARGETS=(fuzz_schedule fuzz_store fuzz_options fuzz_editor fuzz_task_file fuzz_command)
+TARGETS=(fuzz_schedule fuzz_store fuzz_options fuzz_editor fuzz_task_file fuzz_command fuzz_history)
 OUT="$ROOT/build/fuzz"
 SRC="$OUT/src"
 
@@ -37,12 +37,13 @@ while IFS= read -r f; do
   mkdir -p "$SRC/$(dirname "$f")"
   iconv -f UTF-8 -t GBK "$f" >"$SRC/$f"
 done < <(git ls-files --cached --others --exclude-standard 'store/*.cpp' 'store/*.h' 'schedule/*.cpp' 'schedule/*.h' 'ui/*.h' 'actions/*.cpp' 'actions/*.h' 'dialogs/*.cpp' 'dialogs/*.h' \
-  'fuzz/*.cpp' 'fuzz/*.h' |
+  'app/*.cpp' 'app/*.h' 'fuzz/*.cpp' 'fuzz/*.h' |
   grep -v -e '/win32/' -e '_test\.cpp$')
 
 FLAGS=(-std=c++17 -g -O1 -fno-omit-frame-pointer -Wno-invalid-source-encoding -I "$SRC")
 CORE=(store/text.cpp store/unicode.cpp store/errors.cpp store/registry.cpp store/tasks.cpp store/options.cpp
   store/task_types.cpp store/testing/fake_registry.cpp store/testing/iconv_gbk_codec.cpp schedule/schedule.cpp schedule/next_run.cpp
+  schedule/missed_runs.cpp schedule/tick_state.cpp app/run_history.cpp
   actions/network.cpp actions/processes.cpp dialogs/task_form.cpp dialogs/settings_list.cpp dialogs/options_form.cpp dialogs/task_file.cpp)
 objs=()
 for f in "${CORE[@]}"; do

@@ -9,6 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 rm -f build/screenshots/readme/*.png
 bash e2e/scenarios.sh readme_pictures
+bash e2e/scenarios.sh run_history  # the missed reminder's notice (a restart over a minute)
 # The installer is a 32-bit program: where it cannot run, its picture stays.
 bash e2e/scenarios.sh install || [ $? = 77 ]
 mkdir -p docs/pictures

@@ -16,9 +16,12 @@
 #include "actions/win32/win32_windows.h"
 #include "app/agent.h"
 #include "app/single_agent.h"
+#include "app/run_history.h"
 #include "app/tray_tip.h"
+#include "app/win32/agent_data.h"
 #include "app/win32/agent_slot.h"
 #include "app/win32/command_line_shell.h"
+#include "app/win32/history_window.h"
 #include "app/win32/main_window.h"
 #include "app/win32/notice_window.h"
 #include "app/win32/win32_startup.h"
@@ -26,6 +29,7 @@
 #include "dialogs/win32/settings_dialog.h"
 #include "schedule/tick.h"
 #include "store/text.h"
+#include "store/win32/gbk_text.h"
 #include "store/win32/win32_registry.h"
 #include "ui/win32/system_library.h"
 #include "ui/win32/win32_clock.h"
@@ -80,6 +84,17 @@ int RunAgent() {
   Countdown countdown(options, window.countdownPanel(), window.timers(), tickState, sound, countdownSystem, power);
   TaskTick tick(tasks, matchers, localClock, tickState, tickActions, countdown);
 
+  // The run history and the missed runs, in the user's local application data.
+  Win32DataFile historyFile(kHistoryFileName);
+  Win32DataFile lastPassFile(kLastPassFileName);
+  Win32GbkCodec gbkCodec;
+  Win32UtcClock utcClock;
+  RunHistory history(historyFile, gbkCodec, notices);
+  RunWatch runWatch(
+      RunWatchPorts{tasks, localClock, utcClock, systemClock, dateFormat, tickState, notices, lastPassFile}, history);
+  tick.SetRecorder(&runWatch);
+  countdown.SetRecorder(&runWatch);
+
   // The settings dialogs and their task editors.
   SettingsServices settings{tasks,
                             registry,
@@ -92,16 +107,21 @@ int RunAgent() {
                             systemClock,
                             dateFormat,
                             localClock};
-  AgentEvents events(agent, tick, tickState, countdown, junk, [&settings] { SettingsDialog::Open(settings); });
+  AgentEvents events(agent, tick, tickState, countdown, junk, [&settings] { SettingsDialog::Open(settings); },
+                     &runWatch);
   NextTaskWatch nextTask;
   events.ShowNextTaskWith([&] {
     return nextTask.Line(tasks, localClock.LocalTime(), systemClock.TickCount() / 60000, dateFormat.ShortDateFormat());
+  });
+  events.OpenRunHistoryWith([&] {
+    RunHistoryWindow::Open(history, [&shell, &historyFile] { shell.OpenInNotepad(historyFile.path()); });
   });
 
   if (!window.Create(events)) return 1;
   ui::Guard([&] {
     agent.Start();
     junk.CheckAgentFolder();
+    runWatch.Start();  // tasks due while no agent ran
     return LRESULT{0};
   });
   settings.osMajor = agent.OsMajorVersion();

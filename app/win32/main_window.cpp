@@ -67,6 +67,12 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       return Default(msg, wParam, lParam);
+    case WM_POWERBROADCAST:
+    case WM_TIMECHANGE: {
+      const LRESULT r = Default(msg, wParam, lParam);
+      events_->OnPowerOrTimeChange(msg, msg == WM_POWERBROADCAST ? static_cast<std::uint32_t>(wParam) : 0);
+      return r;
+    }
     case WM_CLOSE:  // the tray menu's exit, or another program asking the agent to end
       events_->OnClosing();
       DestroyWindow(hwnd_);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "schedule/local_clock.h"
+#include "schedule/missed_runs.h"
 #include "schedule/schedule.h"
 #include "schedule/testing/fake_timers.h"
 
@@ -49,6 +50,16 @@ struct FakeLocalClock : LocalClock {
 
   const FakeTimers* timers = nullptr;
   std::uint64_t startSecondOfDay = 8 * 3600 + 29 * 60 + 5;
+};
+
+// The UTC minute: `minute` plus the timers' clock, when given.
+struct FakeUtcClock : UtcClock {
+  FakeUtcClock() = default;
+  explicit FakeUtcClock(const FakeTimers& t) : timers(&t) {}
+  long long UtcMinute() override { return minute + static_cast<long long>(timers ? timers->Now() / 60000 : 0); }
+
+  const FakeTimers* timers = nullptr;
+  long long minute = 28500000;
 };
 
 }  // namespace ordavi::testing

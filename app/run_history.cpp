@@ -1,0 +1,299 @@
+#include "app/run_history.h"
+
+#include <algorithm>
+
+#include "store/errors.h"
+#include "store/text.h"
+#include "store/words.h"
+
+namespace ordavi {
+
+namespace {
+
+constexpr const char* kBom = "\xEF\xBB\xBF";
+constexpr const char* kLineEnd = "\r\n";
+
+std::string OutcomeText(const RunRecord& r) {
+  switch (r.outcome) {
+    case RunOutcome::Ran: return r.detail.empty() ? "已运行" : "已运行：" + r.detail;
+    case RunOutcome::CountdownStarted: return "倒计时开始";
+    case RunOutcome::CountdownCancelled: return "倒计时已取消（" + r.detail + "）";
+    case RunOutcome::CountdownCompleted: return "倒计时结束，已执行（" + r.detail + "）";
+    case RunOutcome::Skipped: return "已跳过（" + r.detail + "）";
+    case RunOutcome::Missed: return "错过（未运行）";
+  }
+  return "";
+}
+
+// True for a line that starts as an entry does: "yyyy-mm-dd hh:mm" and a tab.
+bool LooksLikeEntry(const std::string& line) {
+  static const char kPattern[] = "dddd-dd-dd dd:dd\t";
+  if (line.size() < sizeof kPattern - 1) return false;
+  for (std::size_t i = 0; i + 1 < sizeof kPattern; ++i) {
+    const char c = line[i];
+    if (kPattern[i] == 'd' ? (c < '0' || c > '9') : c != kPattern[i]) return false;
+  }
+  return true;
+}
+
+std::string WithoutBom(const std::string& text) {
+  return text.compare(0, 3, kBom) == 0 ? text.substr(3) : text;
+}
+
+bool ParseNumber(const std::string& text, std::size_t& at, std::size_t digits, long long& out) {
+  out = 0;
+  std::size_t n = 0;
+  while (at < text.size() && text[at] >= '0' && text[at] <= '9' && (digits == 0 || n < digits)) {
+    if (++n > 12) return false;
+    out = out * 10 + (text[at++] - '0');
+  }
+  return n > 0 && (digits == 0 || n == digits);
+}
+
+bool Expect(const std::string& text, std::size_t& at, char c) {
+  if (at >= text.size() || text[at] != c) return false;
+  ++at;
+  return true;
+}
+
+// A stored text shortened for one field of a line: no control byte is left,
+// also none that follows a lead byte (no GBK character holds one), so the
+// line keeps its tabs and ends where it should.
+std::string Field(const std::string& gbk) {
+  std::string text = QuoteForMessage(gbk);
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20) c = '?';
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string HistoryLine(const RunRecord& r) {
+  return MinuteText(r.due) + "\t任务" + Decimal(r.taskNumber) + "\t" + Field(r.type) + "\t" + Field(r.schedule) +
+         "\t" + Field(r.param) + "\t" + Field(OutcomeText(r));
+}
+
+std::string MissedRemindersNotice(const std::vector<RunRecord>& reminders) {
+  std::string text = kMissedRemindersTitle;
+  text += "：";
+  for (std::size_t i = 0; i < reminders.size() && i < kMissedNoticeItems; ++i) {
+    const LocalMinute& t = reminders[i].due;
+    const std::string time = MinuteText(t).substr(11);  // "08:30"
+    text += (i ? "；" : "") + Decimal(t.month) + "月" + Decimal(t.day) + "日 " + time + " " +
+            QuoteForMessage(reminders[i].param);
+  }
+  if (reminders.size() > kMissedNoticeItems) {
+    text += "……共" + Decimal(static_cast<long long>(reminders.size())) + "条，见运行记录";
+  }
+  return text;
+}
+
+void RunHistory::ReportProblem() {
+  if (reported_) return;
+  reported_ = true;
+  notices_.ShowNotice(kHistoryProblemNotice);
+}
+
+void RunHistory::Add(const RunRecord& record) {
+  // Bytes that are not GBK (a damaged stored value) become U+FFFD, so every
+  // line written is UTF-8.
+  const std::string line = Utf8FromUtf16(codec_.Utf16FromGbk(HistoryLine(record))) + kLineEnd;
+  const std::optional<std::uint64_t> size = file_.Size();
+  if (!size) return ReportProblem();
+  // A file cut in the middle of a line (a crash, a full disk) gets the rest
+  // of that line ended first, so the new entry starts a line of its own.
+  const std::string prefix = *size == 0 ? kBom : (endsWithLineEnd_ ? "" : kLineEnd);
+  if (!file_.Append(prefix + line)) return ReportProblem();
+  endsWithLineEnd_ = true;
+  if (*size + line.size() > limit_) Trim();
+}
+
+// The oldest whole lines go until the file is an eighth below the limit, so
+// the file is rewritten once per many entries, not on every one.
+void RunHistory::Trim() {
+  const std::optional<std::string> all = file_.ReadAll();
+  if (!all) return ReportProblem();
+  const std::string body = WithoutBom(*all);
+  const std::uint64_t target = limit_ - limit_ / 8;
+  std::size_t from = 0;
+  while (body.size() - from + 3 > target) {
+    const std::size_t end = body.find('\n', from);
+    if (end == std::string::npos) {
+      from = body.size();
+      break;
+    }
+    from = end + 1;
+  }
+  if (!file_.Replace(kBom + body.substr(from))) ReportProblem();
+  endsWithLineEnd_ = true;
+}
+
+std::vector<std::string> RunHistory::EntriesNewestFirst() {
+  std::vector<std::string> out;
+  const std::optional<std::string> all = file_.ReadAll();
+  if (!all) {
+    ReportProblem();
+    return out;
+  }
+  const std::string body = WithoutBom(*all);
+  endsWithLineEnd_ = body.empty() || body.back() == '\n';
+  bool damaged = false;
+  std::size_t from = 0;
+  while (from < body.size()) {
+    std::size_t end = body.find('\n', from);
+    if (end == std::string::npos) end = body.size();
+    std::string line = body.substr(from, end - from);
+    from = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    if (!Utf16FromUtf8(line) || !LooksLikeEntry(line)) {
+      damaged = true;
+      continue;
+    }
+    out.push_back(std::move(line));
+  }
+  if (damaged) ReportProblem();
+  std::reverse(out.begin(), out.end());
+  return out;
+}
+
+bool RunHistory::Clear() {
+  if (file_.Clear()) return true;
+  ReportProblem();
+  return false;
+}
+
+std::string LastPassText(const ClockSample& s) { return MinuteText(s.local) + " " + Decimal(s.utcMinute) + kLineEnd; }
+
+std::optional<ClockSample> ParseLastPass(const std::string& text) {
+  ClockSample s;
+  long long v[6];
+  std::size_t at = 0;
+  if (!ParseNumber(text, at, 4, v[0]) || !Expect(text, at, '-') || !ParseNumber(text, at, 2, v[1]) ||
+      !Expect(text, at, '-') || !ParseNumber(text, at, 2, v[2]) || !Expect(text, at, ' ') ||
+      !ParseNumber(text, at, 2, v[3]) || !Expect(text, at, ':') || !ParseNumber(text, at, 2, v[4]) ||
+      !Expect(text, at, ' ') || !ParseNumber(text, at, 0, v[5])) {
+    return std::nullopt;
+  }
+  if (v[1] < 1 || v[1] > 12 || v[2] < 1 || v[2] > DaysInMonth(static_cast<int>(v[0]), static_cast<int>(v[1])) ||
+      v[3] > 23 || v[4] > 59) {
+    return std::nullopt;
+  }
+  s.local = {static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]), static_cast<int>(v[3]),
+             static_cast<int>(v[4])};
+  s.utcMinute = v[5];
+  return s;
+}
+
+ClockSample RunWatch::Sample(const LocalMinute& local) {
+  return ClockSample{local, p_.utc.UtcMinute(), p_.counter.TickCount()};
+}
+
+void RunWatch::Start() {
+  history_.Check();
+  const ClockSample now = Sample(MinuteOf(p_.local.LocalTime()));
+  std::optional<ClockSample> remembered;
+  const std::optional<std::string> text = p_.lastPass.ReadAll();
+  if (!text) {
+    history_.ReportProblem();
+  } else if (!text->empty()) {
+    remembered = ParseLastPass(*text);
+    if (!remembered) history_.ReportProblem();  // treated as a first start
+  }
+  // A clock set back while no agent ran reports nothing.
+  if (remembered && now.utcMinute > remembered->utcMinute) {
+    if (auto range = UnseenMinutes(remembered->local, now.local)) RecordUnseen(*range, RunOutcome::Missed, "");
+  }
+  last_.reset();
+  countdown_.reset();
+  Remember(now);
+}
+
+void RunWatch::OnResume() {
+  const ClockSample now = Sample(MinuteOf(p_.local.LocalTime()));
+  p_.tick.TakeHeldSinceLastAsked();  // a sleeping PC is why, whatever held the tick
+  if (last_ && !ClockWasSet(*last_, now)) {
+    if (auto range = UnseenMinutes(last_->local, now.local)) RecordUnseen(*range, RunOutcome::Missed, "");
+  }
+  Remember(now);
+}
+
+void RunWatch::OnTimeChanged() {
+  const ClockSample now = Sample(MinuteOf(p_.local.LocalTime()));
+  if (last_ && ClockWasSet(*last_, now)) Remember(now);
+}
+
+void RunWatch::PassStarting(const ScheduleNow& passNow) {
+  const ClockSample now = Sample(MinuteOf(passNow));
+  const std::string held = p_.tick.TakeHeldSinceLastAsked();
+  if (last_ && !ClockWasSet(*last_, now)) {
+    if (auto range = UnseenMinutes(last_->local, now.local)) {
+      // Minutes the agent lived through with the tick held were skipped; with
+      // nothing holding it, the thread or the PC was not running.
+      RecordUnseen(*range, held.empty() ? RunOutcome::Missed : RunOutcome::Skipped, held);
+    }
+  }
+  Remember(now);
+}
+
+void RunWatch::TaskDue(const RunRecord& record) {
+  history_.Add(record);
+  if (record.outcome == RunOutcome::CountdownStarted) countdown_ = record;
+}
+
+void RunWatch::CountdownEnded(CountdownEnd how) {
+  if (!countdown_) return;  // a cancel command without a countdown of a task
+  RunRecord r = *countdown_;
+  countdown_.reset();
+  switch (how) {
+    case CountdownEnd::Completed: r.outcome = RunOutcome::CountdownCompleted, r.detail = "时间到"; break;
+    case CountdownEnd::DoneNow: r.outcome = RunOutcome::CountdownCompleted, r.detail = "立即执行"; break;
+    case CountdownEnd::CancelButton: r.outcome = RunOutcome::CountdownCancelled, r.detail = "取消按钮或Esc"; break;
+    case CountdownEnd::CloseBox: r.outcome = RunOutcome::CountdownCancelled, r.detail = "关闭框"; break;
+  }
+  history_.Add(r);
+}
+
+void RunWatch::RecordUnseen(const MinuteRange& range, RunOutcome outcome, const std::string& detail) {
+  std::vector<RunRecord> found;
+  const std::string format = p_.dates.ShortDateFormat();
+  const std::int32_t count = p_.tasks.FollowCounter();
+  for (int n = 1; n <= count; ++n) {
+    TaskRecord task;
+    try {
+      task = p_.tasks.ReadTask(n);
+    } catch (const FrameworkError&) {
+      continue;  // the tick reports unreadable values
+    }
+    if (task.enabled != words::kEnabled) continue;
+    for (const LocalMinute& due : DueMinutesIn(task.schedule, range, format)) {
+      RunRecord r;
+      r.due = due;
+      r.taskNumber = n;
+      r.type = task.type;
+      r.schedule = task.schedule;
+      r.param = task.param;
+      r.outcome = outcome;
+      r.detail = detail;
+      found.push_back(std::move(r));
+    }
+  }
+  // In the order they were due, as the tick would have met them.
+  std::stable_sort(found.begin(), found.end(),
+                   [](const RunRecord& a, const RunRecord& b) { return MinutesBetween(b.due, a.due) < 0; });
+  std::vector<RunRecord> reminders;
+  for (const RunRecord& r : found) {
+    history_.Add(r);
+    if (outcome == RunOutcome::Missed && r.type == words::kRemind) reminders.push_back(r);
+  }
+  if (!reminders.empty()) p_.notices.ShowNotice(MissedRemindersNotice(reminders));
+}
+
+void RunWatch::Remember(const ClockSample& sample) {
+  const bool newMinute = !last_ || !(last_->local == sample.local) || last_->utcMinute != sample.utcMinute;
+  last_ = sample;
+  if (newMinute && !p_.lastPass.Replace(LastPassText(sample))) history_.ReportProblem();
+}
+
+}  // namespace ordavi

@@ -1,0 +1,124 @@
+// The run history: one line per due task in a UTF-8 text file (readable in
+// Notepad: a byte-order mark at the start, CRLF line ends), at most about
+// kHistoryLimitBytes (the oldest whole lines are dropped); and RunWatch, which
+// fills it from the tick, the countdown, the agent's start and the PC's
+// resume, and finds the runs no pass saw (schedule/missed_runs.h).
+//
+// A line: the due minute, the task's number, its type word, its schedule and
+// parameter (shortened), and what happened, separated by tabs:
+//   2024-03-05 08:30<TAB>任务3<TAB>提醒<TAB>每天8时30分<TAB>喝水<TAB>已运行：已显示提醒
+//
+// A history file that cannot be written or read, or holds lines that are not
+// entries (not UTF-8, garbage), never stops the agent: the user is told once
+// per agent life, and such lines are left out of what is shown.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "actions/notices.h"
+#include "app/data_file.h"
+#include "schedule/local_clock.h"
+#include "schedule/missed_runs.h"
+#include "schedule/run_record.h"
+#include "schedule/tick_state.h"
+#include "store/tasks.h"
+#include "store/unicode.h"
+
+namespace ordavi {
+
+inline constexpr std::uint64_t kHistoryLimitBytes = 1024 * 1024;
+inline constexpr const char* kHistoryFileName = "run-history.txt";
+inline constexpr const char* kLastPassFileName = "last-pass.txt";
+inline constexpr const char* kDataFolderName = "Ordavi";
+inline constexpr const char* kHistoryProblemNotice = "运行记录文件无法读写或已损坏，运行记录可能不完整。Ordavi照常运行。";
+inline constexpr const char* kMissedRemindersTitle = "错过的提醒";
+inline constexpr std::size_t kMissedNoticeItems = 3;
+
+// The entry's line, GBK, without its line end.
+std::string HistoryLine(const RunRecord& record);
+// The notice for missed reminders, one line as the notice window shows it:
+// the title, then each reminder's due day and minute and its text (the first
+// kMissedNoticeItems, then how many there are; the history lists them all).
+std::string MissedRemindersNotice(const std::vector<RunRecord>& reminders);
+
+class RunHistory {
+ public:
+  RunHistory(DataFile& file, GbkCodec& codec, NoticeSink& notices, std::uint64_t limitBytes = kHistoryLimitBytes)
+      : file_(file), codec_(codec), notices_(notices), limit_(limitBytes) {}
+
+  // Appends the entry's line; trims the file when it has grown past the limit.
+  void Add(const RunRecord& record);
+  // The entries for display, newest first, as UTF-8 lines without line ends.
+  std::vector<std::string> EntriesNewestFirst();
+  // Empties the history.
+  bool Clear();
+  // Reads the file once and reports a damaged one (at start).
+  void Check() { EntriesNewestFirst(); }
+  // Tells the user, once per agent life, that the file cannot be used.
+  void ReportProblem();
+
+ private:
+  void Trim();
+
+  DataFile& file_;
+  GbkCodec& codec_;
+  NoticeSink& notices_;
+  std::uint64_t limit_;
+  bool reported_ = false;
+  bool endsWithLineEnd_ = true;  // as the file was last read or written
+};
+
+struct RunWatchPorts {
+  TaskStore& tasks;
+  LocalClock& local;
+  UtcClock& utc;
+  SystemClock& counter;
+  DateFormatSource& dates;
+  TickRunState& tick;
+  NoticeSink& notices;
+  DataFile& lastPass;  // the minute of the last pass, kept across agent lives
+};
+
+// The last-pass file's content ("2024-03-05 08:30 28504290\r\n": the local
+// minute and the UTC minute), and back; nothing for a damaged file.
+std::string LastPassText(const ClockSample& sample);
+std::optional<ClockSample> ParseLastPass(const std::string& text);
+
+class RunWatch : public RunRecorder {
+ public:
+  RunWatch(const RunWatchPorts& ports, RunHistory& history) : p_(ports), history_(history) {}
+
+  // The agent has started: tasks due since the remembered last pass (at most
+  // kMissedDaysBack days) are recorded as missed, reminders shown in one
+  // notice. The first start ever remembers nothing and reports nothing.
+  void Start();
+  // The PC has resumed from standby or hibernation (both resume messages may
+  // come; the second finds nothing new).
+  void OnResume();
+  // WM_TIMECHANGE: a clock the user set is taken as the new last pass, so the
+  // minutes jumped over are not missed.
+  void OnTimeChanged();
+
+  // RunRecorder
+  void PassStarting(const ScheduleNow& now) override;
+  void TaskDue(const RunRecord& record) override;
+  void CountdownEnded(CountdownEnd how) override;
+
+ private:
+  ClockSample Sample(const LocalMinute& local);
+  // Records each enabled clock task due in `range`; `outcome` Missed also
+  // shows the missed reminders.
+  void RecordUnseen(const MinuteRange& range, RunOutcome outcome, const std::string& detail);
+  // The last pass becomes `sample`; the file is written when its minute is new.
+  void Remember(const ClockSample& sample);
+
+  RunWatchPorts p_;
+  RunHistory& history_;
+  std::optional<ClockSample> last_;     // the last pass of this agent life
+  std::optional<RunRecord> countdown_;  // the task whose countdown runs
+};
+
+}  // namespace ordavi

@@ -1,0 +1,161 @@
+#include "app/win32/history_window.h"
+
+#include <commctrl.h>
+
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "store/unicode.h"
+#include "store/win32/gbk_text.h"
+#include "ui/win32/dialog_controls.h"
+
+namespace ordavi {
+
+namespace {
+
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr int kClientWidth = 660, kClientHeight = 360;
+constexpr int kMargin = 8, kButtonW = 90, kButtonH = 25;
+constexpr int kListHeight = kClientHeight - 2 * kMargin - kButtonH;
+
+enum : int {
+  kList = 301,
+  kOpenFile = 302,
+  kClear = 303,
+  kClose = IDCANCEL,  // Esc closes
+};
+
+// The columns, in the order of an entry's tab-separated fields.
+struct Column {
+  const char* caption;
+  int width;
+};
+constexpr Column kColumns[] = {{"到期时间", 110}, {"任务", 50}, {"类型", 80}, {"时间", 110}, {"参数", 100}, {"结果", 190}};
+
+HWND openWindow = nullptr;
+
+// An entry's line as UTF-16 (the history keeps only lines that are UTF-8).
+std::wstring WideFromUtf8(const std::string& utf8) {
+  const std::optional<std::u16string> text = Utf16FromUtf8(utf8);
+  return text ? std::wstring(text->begin(), text->end()) : std::wstring();
+}
+
+std::vector<std::wstring> Fields(const std::wstring& line) {
+  std::vector<std::wstring> fields(1);
+  for (wchar_t c : line) {
+    if (c == L'\t') {
+      fields.emplace_back();
+    } else {
+      fields.back() += c;
+    }
+  }
+  return fields;
+}
+
+}  // namespace
+
+HWND RunHistoryWindow::Open(RunHistory& history, std::function<void()> openFile) {
+  if (openWindow && IsWindow(openWindow)) {
+    SendMessageW(openWindow, WM_APP, 0, 0);  // read the file again
+    ui::BringToFront(openWindow);
+    return openWindow;
+  }
+  ui::InitDialogControls();
+  auto* window = new RunHistoryWindow(history, std::move(openFile));
+  HWND hwnd = window->CreateCentred("OrdaviRunHistory", "运行记录", kStyle, WS_EX_CONTROLPARENT, kClientWidth,
+                                    kClientHeight);
+  if (!hwnd) return nullptr;
+  openWindow = hwnd;
+  ShowWindow(hwnd, SW_SHOWNORMAL);
+  SetFocus(GetDlgItem(hwnd, kClose));
+  ui::Guard([window] {
+    window->ShowEntries();
+    return LRESULT{0};
+  });
+  return hwnd;
+}
+
+void RunHistoryWindow::CreateControls() {
+  font_ = OwnFont(ui::SongTi(-13));
+  SetFont(font_);
+  list_ = CreateControl(WC_LISTVIEWA, kList, 0, 0, kClientWidth, kListHeight + kMargin,
+                        WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER, font_, "",
+                        WS_EX_CLIENTEDGE);
+  SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT,
+               LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+  for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
+    std::wstring caption = WideFromGbk(kColumns[i].caption);
+    LVCOLUMNW col = {};
+    col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    col.pszText = &caption[0];
+    col.cx = ui::Scaled(kColumns[i].width);
+    col.iSubItem = i;
+    SendMessageW(list_, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
+  }
+  const int y = kClientHeight - kMargin - kButtonH;
+  CreateButton(kOpenFile, kMargin, y, kButtonW, kButtonH, "打开文件(&F)", font_);
+  CreateButton(kClear, kMargin + kButtonW + 6, y, kButtonW, kButtonH, "清除记录(&D)", font_);
+  CreateButton(kClose, kClientWidth - kMargin - kButtonW, y, kButtonW, kButtonH, "关闭(&C)", font_, BS_DEFPUSHBUTTON);
+}
+
+void RunHistoryWindow::ShowEntries() {
+  SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
+  int row = 0;
+  for (const std::string& entry : history_.EntriesNewestFirst()) {
+    const std::vector<std::wstring> fields = Fields(WideFromUtf8(entry));
+    for (int c = 0; c < static_cast<int>(std::size(kColumns)) && c < static_cast<int>(fields.size()); ++c) {
+      std::wstring text = fields[static_cast<std::size_t>(c)];
+      LVITEMW item = {};
+      item.mask = LVIF_TEXT;
+      item.iItem = row;
+      item.iSubItem = c;
+      item.pszText = &text[0];
+      SendMessageW(list_, c == 0 ? LVM_INSERTITEMW : LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    }
+    ++row;
+  }
+  SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list_, nullptr, TRUE);
+}
+
+void RunHistoryWindow::ClearClick() {
+  if (!ui::AskYesNo(hwnd_, "清除全部运行记录吗？", "运行记录")) return;
+  if (!history_.Clear()) history_.ReportProblem();
+  ShowEntries();
+}
+
+LRESULT RunHistoryWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CREATE:
+      CreateControls();
+      return 0;
+    case WM_APP:
+      ShowEntries();
+      return 0;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case kOpenFile:
+          if (openFile_) openFile_();
+          break;
+        case kClear: ClearClick(); break;
+        case kClose: PostMessageW(hwnd_, WM_CLOSE, 0, 0); break;
+        default: break;
+      }
+      return 0;
+    case DM_GETDEFID:
+      return MAKELRESULT(kClose, DC_HASDEFID);
+    case WM_CLOSE:
+      DestroyWindow(hwnd_);
+      return 0;
+    case WM_DESTROY:
+      if (openWindow == hwnd_) openWindow = nullptr;
+      return 0;
+    default:
+      return Default(msg, wParam, lParam);
+  }
+}
+
+}  // namespace ordavi

@@ -1,0 +1,59 @@
+#include "schedule/missed_runs.h"
+
+#include <cstdlib>
+
+namespace ordavi {
+
+namespace {
+
+std::string TwoDigits(int v) { return std::string(1, static_cast<char>('0' + v / 10 % 10)) + static_cast<char>('0' + v % 10); }
+
+ScheduleNow AsScheduleNow(const LocalMinute& t) {
+  ScheduleNow now;
+  now.year = static_cast<std::uint16_t>(t.year);
+  now.month = static_cast<std::uint16_t>(t.month);
+  now.day = static_cast<std::uint16_t>(t.day);
+  now.dayOfWeek = static_cast<std::uint16_t>(DayOfWeek(t.year, t.month, t.day));
+  now.hour = static_cast<std::uint16_t>(t.hour);
+  now.minute = static_cast<std::uint16_t>(t.minute);
+  return now;
+}
+
+}  // namespace
+
+bool ClockWasSet(const ClockSample& before, const ClockSample& after) {
+  // The counter wraps after 49.7 days; unsigned subtraction measures any gap shorter than that.
+  const long long counted = static_cast<std::uint32_t>(after.tickMs - before.tickMs) / 60000;
+  const long long utc = after.utcMinute - before.utcMinute;
+  return std::llabs(utc - counted) > kClockSlackMinutes;
+}
+
+std::optional<MinuteRange> UnseenMinutes(const LocalMinute& seen, const LocalMinute& now) {
+  if (MinutesBetween(seen, now) < 2) return std::nullopt;
+  MinuteRange r{AddMinutes(seen, 1), AddMinutes(now, -1)};
+  const LocalMinute oldest = AddMinutes(now, -kMissedDaysBack * 1440);
+  if (MinutesBetween(r.first, oldest) > 0) r.first = oldest;
+  return r;
+}
+
+std::vector<LocalMinute> DueMinutesIn(const std::string& schedule, const MinuteRange& range,
+                                      const std::string& shortDateFormat) {
+  std::vector<LocalMinute> out;
+  const std::optional<ScheduleKind> kind = KindOf(schedule);
+  if (!kind || *kind == ScheduleKind::Idle || *kind == ScheduleKind::AfterBoot) return out;
+  LocalMinute from = range.first;
+  while (MinutesBetween(from, range.last) >= 0) {
+    const NextRun next = NextRunOf(schedule, AsScheduleNow(from), 0, shortDateFormat);
+    if (next.when != NextRun::When::At || MinutesBetween(next.at, range.last) < 0) break;
+    out.push_back(next.at);
+    from = AddMinutes(next.at, 1);
+  }
+  return out;
+}
+
+std::string MinuteText(const LocalMinute& t) {
+  return std::to_string(t.year) + "-" + TwoDigits(t.month) + "-" + TwoDigits(t.day) + " " + TwoDigits(t.hour) +
+         ":" + TwoDigits(t.minute);
+}
+
+}  // namespace ordavi

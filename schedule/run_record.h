@@ -1,0 +1,56 @@
+// What became of a due task, as the tick and the countdown report it, and
+// the port they report it to (the run history, app/run_watch.h). The tick
+// and the countdown work the same without it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "schedule/next_run.h"
+#include "schedule/schedule.h"
+
+namespace ordavi {
+
+enum class RunOutcome : std::uint8_t {
+  Ran,                 // an immediate action or junk cleaning ran
+  CountdownStarted,    // a countdown type's countdown began
+  CountdownCancelled,  // ... and the user cancelled it (see CountdownEnd)
+  CountdownCompleted,  // ... and its action was carried out
+  Skipped,             // due in a minute the tick was held (the reasons in `detail`)
+  Missed,              // due in a minute no pass saw: the agent was not running, or the PC slept
+};
+
+// How a countdown ended.
+enum class CountdownEnd : std::uint8_t {
+  Completed,    // the seconds ran out
+  DoneNow,      // the do-it-now button
+  CancelButton, // the cancel button, Esc or Enter (one command reaches the window for all three)
+  CloseBox,     // the window's close box, Alt+F4 or the system menu's close
+};
+
+// One entry. Texts are GBK, as stored.
+struct RunRecord {
+  LocalMinute due;
+  int taskNumber = 0;
+  std::string type;      // the stored type word ("提醒")
+  std::string schedule;  // the schedule text
+  std::string param;     // the parameter, empty for types without one
+  RunOutcome outcome = RunOutcome::Ran;
+  std::string detail;    // the result where one is known, or why it was skipped
+};
+
+// Port: where the tick and the countdown report.
+class RunRecorder {
+ public:
+  virtual ~RunRecorder() = default;
+  // A pass begins at `now`, before any task is tested.
+  virtual void PassStarting(const ScheduleNow& now) = 0;
+  // A due task was dispatched (ran or started its countdown).
+  virtual void TaskDue(const RunRecord& record) = 0;
+  // The running countdown ended.
+  virtual void CountdownEnded(CountdownEnd how) = 0;
+};
+
+inline LocalMinute MinuteOf(const ScheduleNow& now) { return {now.year, now.month, now.day, now.hour, now.minute}; }
+
+}  // namespace ordavi
