@@ -3,7 +3,7 @@
 #
 #   bash bench/run.sh            # full form (about 40 minutes)
 #   bash bench/run.sh --short    # short form for the test run (about 3 minutes)
-#   bash bench/run.sh [--short] tick footprint wakeups size memory
+#   bash bench/run.sh [--short] tick settings footprint wakeups size memory
 #                                # only the parts named
 #   BENCH_TICK_NS="10 1000" bash bench/run.sh tick
 #                                # the tick pass at these N only
@@ -18,6 +18,9 @@
 #                RegQueryValueExA of A n and D n in a tight loop (tick_bench);
 #                and at N = 10 the pass with the run history against the
 #                pass alone, idle and with one task run (tick_bench 10 S history)
+#   settings     opening the settings dialog over 1000 stored tasks (100 in
+#                the short form) with its 下次运行 column filled, against the
+#                same dialog with the column left empty (settings_bench)
 #   footprint    the idle agent against an empty window program built with the
 #                same toolchain (bench/empty_window.cpp): private and resident
 #                memory of the whole Wine process (Linux /proc), kernel
@@ -43,15 +46,15 @@ if [ "${1:-}" = "--short" ]; then
   shift
 fi
 PARTS=("$@")
-[ ${#PARTS[@]} -gt 0 ] || PARTS=(tick footprint wakeups size memory)
+[ ${#PARTS[@]} -gt 0 ] || PARTS=(tick settings footprint wakeups size memory)
 SCENARIO=bench
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
 wine_arch_detect || exit 1
 
 if [ -n "$SHORT" ]; then
-  TICK_NS=(10 100); TICK_SAMPLES=5; STARTUPS=3; IDLE_SECONDS=30; MEMORY_MINUTES=(1)
+  SETTINGS_N=100; TICK_NS=(10 100); TICK_SAMPLES=5; STARTUPS=3; IDLE_SECONDS=30; MEMORY_MINUTES=(1)
 else
-  TICK_NS=(10 100 1000 10000); TICK_SAMPLES=15; STARTUPS=11; IDLE_SECONDS=60; MEMORY_MINUTES=(1 10 30)
+  SETTINGS_N=1000; TICK_NS=(10 100 1000 10000); TICK_SAMPLES=15; STARTUPS=11; IDLE_SECONDS=60; MEMORY_MINUTES=(1 10 30)
 fi
 # BENCH_TICK_NS="10 1000" measures the tick pass at these numbers of tasks only.
 [ -z "${BENCH_TICK_NS:-}" ] || read -r -a TICK_NS <<<"$BENCH_TICK_NS"
@@ -73,7 +76,8 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b }'; }
 bench_setup() {
   setup
   copy_probe
-  cp "$BUILD/bench/empty_window.exe" "$BUILD/bench/tick_bench.exe" "$WINEPREFIX/drive_c/" || exit 1
+  cp "$BUILD/bench/empty_window.exe" "$BUILD/bench/tick_bench.exe" "$BUILD/bench/settings_bench.exe" \
+    "$WINEPREFIX/drive_c/" || exit 1
 }
 # --- 1. Tick pass
 
@@ -98,6 +102,20 @@ bench_tick() {
       "$(field "$kind" "$line") µs" "$(field floor_us "$line") µs" \
       "$(field ratio "$line") ($(echo "$line" | awk '{ print $(NF-1) "–" $NF }'))" "—"
   done < <(wine 'C:\tick_bench.exe' 10 "$TICK_SAMPLES" history 2>/dev/null | tr -d '\r')
+  wine_cleanup
+}
+
+# --- The settings dialog's 下次运行 column
+
+bench_settings() {
+  bench_setup
+  local line
+  line=$(wine 'C:\settings_bench.exe' "$SETTINGS_N" "$TICK_SAMPLES" 2>/dev/null | tr -d '\r')
+  echo "$line"
+  need "settings dialog N=$SETTINGS_N" "$(field ratio "$line")"
+  row "settings dialog opened over N = $SETTINGS_N tasks, with 下次运行 against without" \
+    "$(field with_us "$line") µs" "$(field floor_us "$line") µs" \
+    "$(field ratio "$line") ($(echo "$line" | awk '{ print $(NF-1) "–" $NF }'))" "≤ 1.3 at N = 1000"
   wine_cleanup
 }
 
@@ -233,11 +251,12 @@ echo "bench: $ORDAVI_WINE_ARCH build on $(nproc) cores, $(uname -r), $(wine --ve
 for part in "${PARTS[@]}"; do
   case "$part" in
     tick) bench_tick ;;
+    settings) bench_settings ;;
     footprint) bench_footprint_startup ;;
     wakeups) bench_wakeups ;;
     size) bench_size ;;
     memory) bench_memory ;;
-    *) echo "bench: no part '$part' (tick footprint wakeups size memory)" >&2; exit 2 ;;
+    *) echo "bench: no part '$part' (tick settings footprint wakeups size memory)" >&2; exit 2 ;;
   esac
 done
 

@@ -14,6 +14,7 @@ KEY='HKLM\Software\Velmora\Ordavi'
 # separators counted (see the main window's menu).
 MENU_MONITORING=1000
 MENU_SETTINGS=1002
+MENU_RUN_HISTORY=1020  # added after 设置 with an id of its own
 MENU_LOG_OFF=1004
 MENU_STANDBY=1005
 MENU_HIBERNATE=1006

@@ -337,6 +337,8 @@ scenario_countdown_cancel() {
   check "tray tip \"Ordavi-禁用\"" [ "$(tray_tip "$rec")" = "$(tip_bytes 'Ordavi-禁用')" ]
   check "the icon was modified (NIM_MODIFY on the same record)" \
     has "$(calls shell32.Shell_NotifyIconW)" "\\(00000001,0*${addr: -8}\\)"
+  check "the run history lists the cancel by the button" \
+    has_text "$(history_lines)" "任务1	关闭计算机	每天${DUE_H}时${DUE_M}分		倒计时已取消（取消按钮或Esc）"
   shot e2e-countdown-cancelled
 }
 
@@ -1743,6 +1745,32 @@ scenario_run_history() {
   check "the history lists it as ran" \
     has_text "$lines" "$(printf '%02d:%02d' "$DUE_H" "$DUE_M")	任务3	提醒	每天${DUE_H}时${DUE_M}分	下一分钟	已运行：已显示提醒"
   check "three entries" [ "$(history_lines | wc -l)" = 3 ]
+  quiet drv close TForm6 '提示'
+
+  # The tray menu's 运行记录: the entries newest first; 清除记录 empties it.
+  menu_command "$MENU_RUN_HISTORY"
+  check "运行记录(&J) opens the run history's window" quiet drv wait OrdaviRunHistory '运行记录' 10
+  local list
+  list=$(drv lv OrdaviRunHistory '*')
+  echo "$list"
+  check "its columns" has "$list" '^column 5 "结果"'
+  check "three rows, the reminder that ran first, the missed ones after" eval \
+    '[ "$(echo "$list" | grep -c "^row")" = 3 ] && has "$(echo "$list" | grep "^row 0")" "任务3\|提醒\|.*\|已运行：已显示提醒" &&
+     has "$(echo "$list" | grep "^row 2")" "错过（未运行）"'
+  sleep 0.5
+  shot_window readme/run-history "$(drv info OrdaviRunHistory '运行记录')"
+  menu_command "$MENU_SETTINGS"
+  check "the menu's other ids are as they were: 设置 still opens the settings" quiet drv wait TForm3 '设置' 10
+  quiet drv close TForm3 '设置'
+  menu_command "$MENU_RUN_HISTORY"  # brings the open one to the front
+  check "still one run history window" [ "$(drv count OrdaviRunHistory '*')" = 1 ]
+  press OrdaviRunHistory '*' '清除记录(&D)'
+  check "清除 asks first" eventually 5 box_says 运行记录 '清除全部运行记录吗？'
+  xdotool key y
+  check "the list is empty" eventually 5 eval '[ "$(drv lv OrdaviRunHistory "*" | grep -c "^row")" = 0 ]'
+  check "and the file holds no entry" [ "$(history_lines | grep -c .)" = 0 ]
+  press OrdaviRunHistory '*' '关闭(&C)'
+  check "关闭 closes it" eventually 5 quiet drv gone OrdaviRunHistory '*' 1
 }
 
 case " ${SCENARIOS[*]} " in

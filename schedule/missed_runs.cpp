@@ -8,17 +8,6 @@ namespace {
 
 std::string TwoDigits(int v) { return std::string(1, static_cast<char>('0' + v / 10 % 10)) + static_cast<char>('0' + v % 10); }
 
-ScheduleNow AsScheduleNow(const LocalMinute& t) {
-  ScheduleNow now;
-  now.year = static_cast<std::uint16_t>(t.year);
-  now.month = static_cast<std::uint16_t>(t.month);
-  now.day = static_cast<std::uint16_t>(t.day);
-  now.dayOfWeek = static_cast<std::uint16_t>(DayOfWeek(t.year, t.month, t.day));
-  now.hour = static_cast<std::uint16_t>(t.hour);
-  now.minute = static_cast<std::uint16_t>(t.minute);
-  return now;
-}
-
 }  // namespace
 
 bool ClockWasSet(const ClockSample& before, const ClockSample& after) {
@@ -43,7 +32,7 @@ std::vector<LocalMinute> DueMinutesIn(const std::string& schedule, const MinuteR
   if (!kind || *kind == ScheduleKind::Idle || *kind == ScheduleKind::AfterBoot) return out;
   LocalMinute from = range.first;
   while (MinutesBetween(from, range.last) >= 0) {
-    const NextRun next = NextRunOf(schedule, AsScheduleNow(from), 0, shortDateFormat);
+    const NextRun next = NextRunOf(schedule, ScheduleNowAt(from), 0, shortDateFormat);
     if (next.when != NextRun::When::At || MinutesBetween(next.at, range.last) < 0) break;
     out.push_back(next.at);
     from = AddMinutes(next.at, 1);

@@ -213,4 +213,15 @@ std::string NextRunText(const NextRun& next, const ScheduleNow& now, const std::
   return day + " " + time;
 }
 
+ScheduleNow ScheduleNowAt(const LocalMinute& t) {
+  ScheduleNow now;
+  now.year = static_cast<std::uint16_t>(t.year);
+  now.month = static_cast<std::uint16_t>(t.month);
+  now.day = static_cast<std::uint16_t>(t.day);
+  now.dayOfWeek = static_cast<std::uint16_t>(DayOfWeek(t.year, t.month, t.day));
+  now.hour = static_cast<std::uint16_t>(t.hour);
+  now.minute = static_cast<std::uint16_t>(t.minute);
+  return now;
+}
+
 }  // namespace ordavi

@@ -49,6 +49,10 @@ NextRun NextRunOf(const std::string& schedule, const ScheduleNow& from, std::uin
 // short date format and the time, "空闲15分钟后", "已过" or "不会运行（…）".
 std::string NextRunText(const NextRun& next, const ScheduleNow& now, const std::string& shortDateFormat);
 
+// The clock reading of a minute (its day of the week worked out), as the
+// matchers take it.
+ScheduleNow ScheduleNowAt(const LocalMinute& minute);
+
 // Minutes from the first to the second minute (negative when it lies before).
 long long MinutesBetween(const LocalMinute& from, const LocalMinute& to);
 // The minute `minutes` after `from`.

@@ -20,13 +20,7 @@ using testing::FixedDateFormat;
 constexpr const char* kFormat = "yyyy/M/d";
 
 ScheduleNow NowAt(const LocalMinute& t) {
-  ScheduleNow now;
-  now.year = static_cast<std::uint16_t>(t.year);
-  now.month = static_cast<std::uint16_t>(t.month);
-  now.day = static_cast<std::uint16_t>(t.day);
-  now.dayOfWeek = static_cast<std::uint16_t>(DayOfWeek(t.year, t.month, t.day));
-  now.hour = static_cast<std::uint16_t>(t.hour);
-  now.minute = static_cast<std::uint16_t>(t.minute);
+  ScheduleNow now = ScheduleNowAt(t);
   now.second = 17;
   return now;
 }

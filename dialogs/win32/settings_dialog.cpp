@@ -235,6 +235,7 @@ void SettingsDialog::ShowRows() {
 }
 
 void SettingsDialog::ShowNextRuns() {
+  if (!services_.showNextRuns) return;
   const ScheduleNow now = services_.localTime.LocalTime();
   const std::uint32_t uptimeMinutes = services_.clock.TickCount() / 60000;
   const std::string dateFormat = services_.dates.ShortDateFormat();
