@@ -58,6 +58,8 @@ else
 fi
 # BENCH_TICK_NS="10 1000" measures the tick pass at these numbers of tasks only.
 [ -z "${BENCH_TICK_NS:-}" ] || read -r -a TICK_NS <<<"$BENCH_TICK_NS"
+# BENCH_SETTINGS_N=1000 opens the settings dialog over that many tasks.
+[ -z "${BENCH_SETTINGS_N:-}" ] || SETTINGS_N=$BENCH_SETTINGS_N
 
 TABLE=()
 missing=0
