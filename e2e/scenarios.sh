@@ -1317,7 +1317,7 @@ scenario_readme_pictures() {
   check "a click on the icon opens the menu" eventually 5 menu_open
   xdotool mousemove 700 500  # off the icon, so its tooltip does not cover the menu
   sleep 1.5
-  import -window root -crop 170x356+854+412 +repage "$SHOTS/readme/tray-menu.png"
+  import -window root -crop 170x374+854+394 +repage "$SHOTS/readme/tray-menu.png"
   xdotool key Escape
   eventually 5 not menu_open
 
