@@ -1735,8 +1735,18 @@ scenario_run_history() {
   check "and no new entry" [ "$(history_lines | wc -l)" = 2 ]
 
   coming_minute
+  if [ "$DUE_WAIT" -lt 25 ]; then  # time to open and close the settings before the minute
+    sleep "$DUE_WAIT"
+    coming_minute
+  fi
   plant_task 3 "每天${DUE_H}时${DUE_M}分" 提醒 "下一分钟"
   drv setdword TaskNum 3
+  menu_command "$MENU_SETTINGS"
+  quiet drv wait TForm3 '设置' 10
+  check "before its minute the settings list says today" \
+    [ "$(next_runs | sed -n 3p)" = "今天 $(printf '%02d:%02d' "$DUE_H" "$DUE_M")" ]
+  quiet drv close TForm3 '设置'
+  eventually 5 quiet drv gone TForm3 '*' 1
   check "the reminder due at the next minute opens" quiet drv wait TForm6 '提示' $((DUE_WAIT + 20))
   sleep 1
   shot e2e-reminder-ran
@@ -1761,6 +1771,8 @@ scenario_run_history() {
   shot_window readme/run-history "$(drv info OrdaviRunHistory '运行记录')"
   menu_command "$MENU_SETTINGS"
   check "the menu's other ids are as they were: 设置 still opens the settings" quiet drv wait TForm3 '设置' 10
+  check "the settings list gives the reminder that ran its next run: tomorrow" \
+    [ "$(next_runs | sed -n 3p)" = "明天 $(printf '%02d:%02d' "$DUE_H" "$DUE_M")" ]
   quiet drv close TForm3 '设置'
   menu_command "$MENU_RUN_HISTORY"  # brings the open one to the front
   check "still one run history window" [ "$(drv count OrdaviRunHistory '*')" = 1 ]
