@@ -25,6 +25,10 @@ std::size_t GbkLength(const std::string& text, std::size_t* cutAt = nullptr, std
 
 std::string NextTaskLine(TaskStore& store, const ScheduleNow& now, std::uint32_t uptimeMinutes,
                          const std::string& shortDateFormat) {
+  // The tip is worked out after a pass, which has run whatever was due in
+  // this minute: the search starts at the next one.
+  const LocalMinute nowMinute{now.year, now.month, now.day, now.hour, now.minute};
+  const ScheduleNow from = ScheduleNowAt(AddMinutes(nowMinute, 1));
   std::optional<NextRun> soonest;
   std::string type;
   for (int n = 1; n <= store.Count(); ++n) {
@@ -35,10 +39,9 @@ std::string NextTaskLine(TaskStore& store, const ScheduleNow& now, std::uint32_t
       continue;  // the tick reports it; the tip just leaves it out
     }
     if (task.schedule.empty() || task.enabled != words::kEnabled) continue;
-    const NextRun next = NextRunOf(task.schedule, now, uptimeMinutes, shortDateFormat);
+    const NextRun next = NextRunOf(task.schedule, from, uptimeMinutes + 1, shortDateFormat);
     if (next.when != NextRun::When::At) continue;
-    const LocalMinute from{now.year, now.month, now.day, now.hour, now.minute};
-    if (!soonest || MinutesBetween(from, next.at) < MinutesBetween(from, soonest->at)) {
+    if (!soonest || MinutesBetween(nowMinute, next.at) < MinutesBetween(nowMinute, soonest->at)) {
       soonest = next;
       type = task.type;
     }

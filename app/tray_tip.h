@@ -14,8 +14,9 @@ namespace ordavi {
 // The tip record holds 63 characters and its NUL.
 inline constexpr std::size_t kTipCharacters = 63;
 
-// "下一个：今天 22:30 关闭计算机": the enabled task whose next clock time is
-// the soonest (idle tasks have none, after-boot tasks past their minute and
+// "下一个：今天 22:30 关闭计算机": the enabled task whose next clock time
+// after the minute of `now` (the pass before has run this minute's) is the
+// soonest (idle tasks have none, after-boot tasks past their minute and
 // tasks that never run are left out; an unreadable task is skipped); empty
 // when there is none.
 std::string NextTaskLine(TaskStore& store, const ScheduleNow& now, std::uint32_t uptimeMinutes,
