@@ -388,11 +388,13 @@ void SettingsDialog::DeleteClick() {
 void SettingsDialog::BrowseSoundClick() {
   const std::wstring dir = WideFromGbk(SplitPath(services_.exePath).dir);  // the program's folder
   static const std::string kFilter("wav文件(*.wav)\0*.wav\0", sizeof "wav文件(*.wav)\0*.wav\0");
-  const auto file = ChooseFile(hwnd_, kFilter, "声音提示选择", dir);
-  if (!file) return;
-  // The path is stored: one GBK cannot hold is refused now, not stored as "?".
-  if (const auto path = GbkFromWideExactly(*file)) {
-    SetText(soundPath_, *path);
+  PutPickedPath(soundPath_, ChooseFile(hwnd_, kFilter, "声音提示选择", dir));
+}
+
+void PutPickedPath(HWND box, const std::optional<std::wstring>& picked) {
+  if (!picked) return;
+  if (const auto path = GbkFromWideExactly(*picked)) {
+    SetText(box, *path);
   } else {
     ShowUserMessage(UnstorablePathMessage());
   }

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "dialogs/options_form.h"
@@ -42,6 +43,11 @@ struct SettingsServices {
 };
 
 class TaskEditor;
+
+// A picked file's path put into `box`, where it will be stored: a path GBK
+// cannot hold is refused with a message now, not stored as "?". Nothing
+// happens when no file was picked.
+void PutPickedPath(HWND box, const std::optional<std::wstring>& picked);
 
 class SettingsDialog : public Window {
  public:

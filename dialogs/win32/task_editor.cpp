@@ -283,14 +283,7 @@ LRESULT TaskEditor::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 void TaskEditor::TypeChange() { ShowHints(HintsForPickedType(TextOf(type_), owner_.services().osMajor)); }
 
 void TaskEditor::BrowseClick() {
-  const auto file = ChooseFile(hwnd_, std::string(), nullptr, std::wstring());
-  if (!file) return;
-  // The path is stored: one GBK cannot hold is refused now, not stored as "?".
-  if (const auto path = GbkFromWideExactly(*file)) {
-    SetText(param_, *path);
-  } else {
-    ShowUserMessage(UnstorablePathMessage());
-  }
+  PutPickedPath(param_, ChooseFile(hwnd_, std::string(), nullptr, std::wstring()));
 }
 
 void TaskEditor::OkClick() {
