@@ -45,9 +45,11 @@ std::string UnescapedLiterals(const std::string& line) {
       continue;
     } else if (c != '\\' || i + 1 == line.size()) {
       bytes += c;
-    } else if (line[++i] == 'x') {
+    } else if (line[++i] == 'x') {  // one byte: one or two hex digits
       int value = 0;
-      for (int digit; i + 1 < line.size() && (digit = HexDigit(line[i + 1])) >= 0; ++i) value = value * 16 + digit;
+      for (int n = 0, digit; n < 2 && i + 1 < line.size() && (digit = HexDigit(line[i + 1])) >= 0; ++n, ++i) {
+        value = value * 16 + digit;
+      }
       bytes += static_cast<char>(value);
     } else {
       bytes += Unescaped(line[i]);

@@ -22,6 +22,8 @@ TEST(ReadableFailureTest, GbkBecomesUtf8AndEscapedBytesAreShownAsText) {
       // Escaped quotes, backslashes and control bytes, the last line unended.
       {"Which is: \"\\xB9\\xD8\\r\\n\\\"\\\\\\0x\"",
        u8"Which is: \"\\xB9\\xD8\\r\\n\\\"\\\\\\0x\"\nas text:  \"关\\x0D\\x0A\"\\\\x00x\""},
+      // A one-digit escape, closed before a letter that is a hex digit.
+      {"Which is: \"\\x5\" \"A\\xB9\\xD8\"", u8"Which is: \"\\x5\" \"A\\xB9\\xD8\"\nas text:  \"\\x05A关\""},
       // A wide string's escapes are not bytes; plain ASCII stays as it is.
       {"  Which is: L\"\\x6BCF\"\nValue of: Has(log, \"a\")\n  Actual: false",
        "  Which is: L\"\\x6BCF\"\nValue of: Has(log, \"a\")\n  Actual: false"},
