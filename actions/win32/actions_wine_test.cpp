@@ -47,6 +47,15 @@ void WriteAll(const std::string& path, const std::string& text) {
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+// Whether the file exists and its writer has closed it (it opens with no
+// sharing): only then is everything written there to read.
+bool WrittenAndClosed(const std::string& path) {
+  const HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(h);
+  return true;
+}
+
 std::string SelfPath() {
   char buf[MAX_PATH + 1] = {};
   GetModuleFileNameA(nullptr, buf, MAX_PATH);
@@ -438,8 +447,7 @@ TEST(Shell, SystemProgramsRunByTheirFullPathWithGbkArguments) {
   Win32Shell shell([] { return HWND(nullptr); });
   shell.RunHidden("cmd.exe", "/D /c echo 网卡> \"" + kWorkDir + "系统程序.txt\"", kWorkDir);
   SetCurrentDirectoryA(oldDir);
-  for (int i = 0; i < 100 && !Exists(kWorkDir + "系统程序.txt"); ++i) Sleep(100);
-  Sleep(300);
+  for (int i = 0; i < 100 && !WrittenAndClosed(kWorkDir + "系统程序.txt"); ++i) Sleep(100);
   EXPECT_EQ(ReadAll(kWorkDir + "系统程序.txt"), std::string("网卡\r\n"));
   EXPECT_FALSE(Exists(kWorkDir + "planted.txt"));
   DeleteFileA((kWorkDir + "cmd.exe").c_str());  // later tests start cmd.exe in this folder
