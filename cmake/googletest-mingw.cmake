@@ -32,11 +32,15 @@ if(NOT EXISTS ${ORDAVI_GOOGLETEST_SOURCE}/src/gtest-all.cc)
   return()
 endif()
 
-# gtest-all.cc includes every other source file of the framework.
-add_library(ordavi_gtest STATIC EXCLUDE_FROM_ALL ${ORDAVI_GOOGLETEST_SOURCE}/src/gtest-all.cc)
+# gtest-all.cc includes every other source file of the framework. The folder
+# googletest-win32 holds the framework's customisation header (found first)
+# and the one class it supplies for the win32 thread model's C++ library.
+add_library(ordavi_gtest STATIC EXCLUDE_FROM_ALL ${ORDAVI_GOOGLETEST_SOURCE}/src/gtest-all.cc
+                                                 ${CMAKE_CURRENT_LIST_DIR}/googletest-win32/notification.cpp)
 target_include_directories(ordavi_gtest PRIVATE ${ORDAVI_GOOGLETEST_SOURCE})
 # SYSTEM: the framework's headers take no part in the tests' warnings.
-target_include_directories(ordavi_gtest SYSTEM PUBLIC ${ORDAVI_GOOGLETEST_SOURCE}/include)
+target_include_directories(ordavi_gtest SYSTEM BEFORE PUBLIC ${CMAKE_CURRENT_LIST_DIR}/googletest-win32
+                                                             ${ORDAVI_GOOGLETEST_SOURCE}/include)
 add_library(GTest::gtest ALIAS ordavi_gtest)
 
 # What the test programs share: readable failures and their main().

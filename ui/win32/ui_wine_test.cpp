@@ -7,7 +7,6 @@
 
 #include <cctype>
 #include <string>
-#include <thread>
 
 #include "ui/win32/dialog_controls.h"
 #include "ui/win32/system_library.h"
@@ -54,20 +53,27 @@ TEST(FilePicker, ChoosingAFileElsewhereKeepsTheCurrentDirectory) {
   CloseHandle(h);
   RestrictSearchToSystemDirectory();
   const std::string before = CurrentDirectory();
-  // The user: types the file's full path into the picker and confirms.
-  std::thread user([&file] {
-    for (int i = 0; i < 200; ++i) {
-      if (HWND dialog = FindWindowW(L"#32770", L"pick a sound")) {
-        Sleep(300);
-        SetDlgItemTextW(dialog, 0x47C, file.c_str());  // the file-name box
-        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-        return;
+  // The user, on a thread of its own: types the file's full path into the
+  // picker and confirms.
+  struct User {
+    static DWORD WINAPI Run(void* file) {
+      for (int i = 0; i < 200; ++i) {
+        if (HWND dialog = FindWindowW(L"#32770", L"pick a sound")) {
+          Sleep(300);
+          SetDlgItemTextW(dialog, 0x47C, static_cast<const std::wstring*>(file)->c_str());  // the file-name box
+          PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+          return 0;
+        }
+        Sleep(50);
       }
-      Sleep(50);
+      return 0;
     }
-  });
+  };
+  HANDLE user = CreateThread(nullptr, 0, &User::Run, const_cast<std::wstring*>(&file), 0, nullptr);
+  ASSERT_NE(user, nullptr);
   const auto chosen = ui::ChooseFile(nullptr, std::string("wav\0*.wav\0", 11), "pick a sound", L"C:\\");
-  user.join();
+  WaitForSingleObject(user, INFINITE);
+  CloseHandle(user);
   ASSERT_TRUE(chosen.has_value());
   EXPECT_EQ(CompareStringOrdinal(chosen->c_str(), -1, file.c_str(), -1, TRUE), CSTR_EQUAL);
   EXPECT_EQ(CurrentDirectory(), before);
