@@ -13,14 +13,14 @@ void Countdown::ShowCaptionsFor(const std::string& word) {
   view_.SetWindowCaption("Windows 正在准备" + word + "...");
 }
 
-bool Countdown::CountdownRunning() const { return timers_.TimerEnabled(MainTimer::CountdownSecond); }
-
 void Countdown::StartCountdown(const TaskType& type) {
+  if (running_ && recorder_) recorder_->CountdownEnded(CountdownEnd::Replaced);
   pending_ = &type;
+  running_ = true;
   // A countdown already running keeps its position: only the captions and
   // the sound start anew.
   ShowCaptionsFor(type.countdownWord ? type.countdownWord : "");
-  timers_.SetTimerEnabled(MainTimer::CountdownSecond, true);
+  timers_.StartTimer(MainTimer::CountdownSecond, kCountdownSecondIntervalMs);
   tick_.CountdownStarted();
   ShowPosition();
   view_.Show();
@@ -60,7 +60,7 @@ void Countdown::DoItNow() {
     sound_.Play(options_.soundPath, kSndSync);
     looping_ = false;
   }
-  Finish(CountdownEnd::Completed);
+  Finish(CountdownEnd::DoneNow);
 }
 
 void Countdown::Finish(CountdownEnd how) {
@@ -68,14 +68,19 @@ void Countdown::Finish(CountdownEnd how) {
   ShowPosition();
   view_.Hide();
   tick_.CountdownEnded();
-  timers_.SetTimerEnabled(MainTimer::CountdownSecond, false);
+  Stop();
   // Written before the action: a shutdown may end the agent.
   if (recorder_) recorder_->CountdownEnded(how);
   RunPendingAction();
 }
 
+void Countdown::Stop() {
+  running_ = false;
+  timers_.StopTimer(MainTimer::CountdownSecond);
+}
+
 void Countdown::Cancel(CountdownEnd how) {
-  timers_.SetTimerEnabled(MainTimer::CountdownSecond, false);
+  Stop();
   sound_.Play(options_.soundPath, kSndSync);
   looping_ = false;
   position_ = 0;

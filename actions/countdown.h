@@ -5,8 +5,9 @@
 // Countdown is the core of the main window in its countdown role. The window
 // turns its timer and button events into OnSecond, DoItNow and
 // Cancel, and applies what the countdown asks of its CountdownView.
-// The countdown is Running while its CountdownSecond timer is on, and holds
-// the task tick (TickRunState) for as long.
+// The countdown owns its timer (CountdownSecond, every second), which runs
+// exactly while the countdown does, and holds the task tick (TickRunState)
+// for as long.
 #pragma once
 
 #include <cstdint>
@@ -37,6 +38,8 @@ class CountdownView {
   virtual void Show() = 0;
   virtual void Hide() = 0;
 };
+
+inline constexpr std::uint32_t kCountdownSecondIntervalMs = 1000;
 
 // Sound flags of PlaySoundA.
 inline constexpr std::uint32_t kSndSync = 0x00000000;
@@ -76,9 +79,10 @@ class Countdown : public CountdownControl {
       : options_(options), view_(view), timers_(timers), tick_(tick), sound_(sound), system_(system), power_(power) {}
 
   // CountdownControl: `type` becomes the pending action, and the countdown
-  // starts with its word ("关机").
+  // starts with its word ("关机"). A countdown already running is taken
+  // over: its task's action will not be carried out (reported as Replaced).
   void StartCountdown(const TaskType& type) override;
-  bool CountdownRunning() const;
+  bool CountdownRunning() const { return running_; }
 
   // The pending action's word; empty before the first countdown.
   std::string PendingAction() const { return pending_ ? pending_->countdownWord : ""; }
@@ -88,7 +92,7 @@ class Countdown : public CountdownControl {
   void OnSecond();   // one second has passed
   void DoItNow();  // do it now
   // Cancel: the cancel button (also Esc and Enter) unless `how` says the
-  // close box.
+  // close box or the command line.
   void Cancel(CountdownEnd how = CountdownEnd::CancelButton);
   // Where the end of each countdown is reported (the run history); none until set.
   void SetRecorder(RunRecorder* recorder) { recorder_ = recorder; }
@@ -99,6 +103,7 @@ class Countdown : public CountdownControl {
   std::int32_t Maximum() const { return options_.countdownSeconds > 0 ? options_.countdownSeconds : 0; }
   void ShowPosition();
   void Finish(CountdownEnd how);
+  void Stop();  // the countdown and its timer
 
   const Options& options_;
   CountdownView& view_;
@@ -110,6 +115,7 @@ class Countdown : public CountdownControl {
   RunRecorder* recorder_ = nullptr;
   const TaskType* pending_ = nullptr;  // a countdown type of the task-type table
   std::int32_t position_ = 0;
+  bool running_ = false;
   bool looping_ = false;  // a looped sound started by StartCountdown may still play
 };
 

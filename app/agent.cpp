@@ -45,7 +45,6 @@ void Agent::Start() {
     p_.notices.ShowNotice(*text);
   }
   p_.system.RaisePriority();
-  p_.timers.SetTimerEnabled(MainTimer::CountdownSecond, false);
   LoadStoredState();
   ShowBootTimeNotice();
   taskbarCreated_ = p_.window.RegisterTaskbarCreated();

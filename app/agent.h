@@ -19,7 +19,6 @@
 #include "app/startup_system.h"
 #include "app/tray.h"
 #include "schedule/tick_state.h"
-#include "schedule/timers.h"
 #include "store/options.h"
 #include "store/registry.h"
 #include "store/tasks.h"
@@ -47,7 +46,6 @@ struct AgentPorts {
   TrayPort& tray;
   HotkeyPort& hotkeys;
   MainWindowPort& window;
-  TimerPort& timers;
   NoticeSink& notices;
   ShellPort& shell;
   PowerSystem& power;

@@ -20,7 +20,7 @@ using testing::FakeTimers;
 // Every port of the agent on one log.
 struct AgentTest : ::testing::Test {
   FakeTimers timers;
-  FakeAgentPorts r{timers};
+  FakeAgentPorts r;
   FakeStoredState stored;
   FakeRegistryRoot& root = stored.root;
   TickRunState tick{timers};
@@ -93,7 +93,7 @@ TEST_F(AgentTest, PrivilegeOnlyOnNtFamily) {
   struct Case { std::uint32_t major, platform; bool called; };
   for (const Case& c : {Case{4, 1, false}, Case{4, 2, true}, Case{5, 1, true}, Case{10, 2, true}}) {
     FakeTimers t;
-    FakeAgentPorts rec{t};
+    FakeAgentPorts rec;
     rec.system.version = {c.major, c.platform};
     FakeStoredState fresh;
     TickRunState tick{t};

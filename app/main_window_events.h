@@ -15,6 +15,8 @@ namespace ordavi {
 // resume the user started, PBT_APMRESUMEAUTOMATIC after every resume).
 inline constexpr std::uint32_t kWmTimeChange = 0x001E, kWmPowerBroadcast = 0x0218;
 inline constexpr std::uint32_t kPbtResumeSuspend = 0x0007, kPbtResumeAutomatic = 0x0012;
+// Sent to the main window by the agent slot for Ordavi.exe /cancel (WM_APP + 1).
+inline constexpr std::uint32_t kCancelCountdownMessage = 0x8001;
 
 class MainWindowEvents {
  public:
@@ -27,6 +29,8 @@ class MainWindowEvents {
   // The window's close box, Alt+F4 or the system menu's close: the user
   // means "no" to the countdown; only the tray menu's exit ends the agent.
   virtual void OnCloseBox() = 0;
+  // kCancelCountdownMessage: /cancel, which means "no" as the close box does.
+  virtual void OnCancelFromCommandLine() = 0;
   virtual void OnMenuCommand(MenuItem item) = 0;
   // The tray icon's callback: true when the popup menu is to be opened.
   virtual bool OpensMenu(std::uint32_t mouseMessage) = 0;

@@ -40,22 +40,6 @@ std::string WithoutBom(const std::string& text) {
   return text.compare(0, 3, kBom) == 0 ? text.substr(3) : text;
 }
 
-bool ParseNumber(const std::string& text, std::size_t& at, std::size_t digits, long long& out) {
-  out = 0;
-  std::size_t n = 0;
-  while (at < text.size() && text[at] >= '0' && text[at] <= '9' && (digits == 0 || n < digits)) {
-    if (++n > 12) return false;
-    out = out * 10 + (text[at++] - '0');
-  }
-  return n > 0 && (digits == 0 || n == digits);
-}
-
-bool Expect(const std::string& text, std::size_t& at, char c) {
-  if (at >= text.size() || text[at] != c) return false;
-  ++at;
-  return true;
-}
-
 // A stored text shortened for one field of a line: no control byte is left,
 // also none that follows a lead byte (no GBK character holds one), so the
 // line keeps its tabs and ends where it should.
@@ -164,80 +148,39 @@ bool RunHistory::Clear() {
   return false;
 }
 
-std::string LastPassText(const ClockSample& s) { return MinuteText(s.local) + " " + Decimal(s.utcMinute) + kLineEnd; }
-
-std::optional<ClockSample> ParseLastPass(const std::string& text) {
-  ClockSample s;
-  long long v[6];
-  std::size_t at = 0;
-  if (!ParseNumber(text, at, 4, v[0]) || !Expect(text, at, '-') || !ParseNumber(text, at, 2, v[1]) ||
-      !Expect(text, at, '-') || !ParseNumber(text, at, 2, v[2]) || !Expect(text, at, ' ') ||
-      !ParseNumber(text, at, 2, v[3]) || !Expect(text, at, ':') || !ParseNumber(text, at, 2, v[4]) ||
-      !Expect(text, at, ' ') || !ParseNumber(text, at, 0, v[5])) {
-    return std::nullopt;
-  }
-  if (v[1] < 1 || v[1] > 12 || v[2] < 1 || v[2] > DaysInMonth(static_cast<int>(v[0]), static_cast<int>(v[1])) ||
-      v[3] > 23 || v[4] > 59) {
-    return std::nullopt;
-  }
-  s.local = {static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]), static_cast<int>(v[3]),
-             static_cast<int>(v[4])};
-  s.utcMinute = v[5];
-  return s;
-}
-
-ClockSample RunWatch::Sample(const LocalMinute& local) {
-  return ClockSample{local, p_.utc.UtcMinute(), p_.counter.TickCount()};
-}
-
 void RunWatch::Start() {
   history_.Check();
-  const ClockSample now = Sample(MinuteOf(p_.local.LocalTime()));
-  std::optional<ClockSample> remembered;
+  std::optional<SettledMinute> remembered;
   const std::optional<std::string> text = p_.lastPass.ReadAll();
   if (!text) {
     history_.ReportProblem();
   } else if (!text->empty()) {
-    remembered = ParseLastPass(*text);
+    remembered = ParseSettledMinute(*text);
     if (!remembered) history_.ReportProblem();  // treated as a first start
+    kept_ = *text;
   }
-  // A clock set back while no agent ran reports nothing.
-  if (remembered && now.utcMinute > remembered->utcMinute) {
-    if (auto range = UnseenMinutes(remembered->local, now.local)) RecordUnseen(*range, RunOutcome::Missed, "");
-  }
-  last_.reset();
   countdown_.reset();
-  Remember(now);
+  RecordUnseen(p_.minutes.Start(remembered));
+  Keep();
 }
 
 void RunWatch::OnResume() {
-  const ClockSample now = Sample(MinuteOf(p_.local.LocalTime()));
-  p_.tick.TakeHeldSinceLastAsked();  // a sleeping PC is why, whatever held the tick
-  if (last_ && !ClockWasSet(*last_, now)) {
-    if (auto range = UnseenMinutes(last_->local, now.local)) RecordUnseen(*range, RunOutcome::Missed, "");
-  }
-  Remember(now);
+  RecordUnseen(p_.minutes.Resumed());
+  Keep();
 }
 
 void RunWatch::OnTimeChanged() {
-  const ClockSample now = Sample(MinuteOf(p_.local.LocalTime()));
-  if (last_ && ClockWasSet(*last_, now)) Remember(now);
+  p_.minutes.TimeChanged();
+  Keep();
 }
 
-void RunWatch::PassStarting(const ScheduleNow& passNow) {
-  const ClockSample now = Sample(MinuteOf(passNow));
-  const std::string held = p_.tick.TakeHeldSinceLastAsked();
-  if (last_ && !ClockWasSet(*last_, now)) {
-    if (auto range = UnseenMinutes(last_->local, now.local)) {
-      // Minutes the agent lived through with the tick held were skipped; with
-      // nothing holding it, the thread or the PC was not running.
-      RecordUnseen(*range, held.empty() ? RunOutcome::Missed : RunOutcome::Skipped, held);
-    }
-  }
-  Remember(now);
+void RunWatch::PassStarting(const std::vector<UnseenSpan>& unseen) {
+  RecordUnseen(unseen);
+  Keep();
 }
 
 void RunWatch::TaskDue(const RunRecord& record) {
+  Keep();  // the task has had its turn in this minute, also for the next agent life
   history_.Add(record);
   if (record.outcome == RunOutcome::CountdownStarted) countdown_ = record;
 }
@@ -251,11 +194,14 @@ void RunWatch::CountdownEnded(CountdownEnd how) {
     case CountdownEnd::DoneNow: r.outcome = RunOutcome::CountdownCompleted, r.detail = "立即执行"; break;
     case CountdownEnd::CancelButton: r.outcome = RunOutcome::CountdownCancelled, r.detail = "取消按钮或Esc"; break;
     case CountdownEnd::CloseBox: r.outcome = RunOutcome::CountdownCancelled, r.detail = "关闭框"; break;
+    case CountdownEnd::CommandLine: r.outcome = RunOutcome::CountdownCancelled, r.detail = "命令行/cancel"; break;
+    case CountdownEnd::Replaced: r.outcome = RunOutcome::CountdownCancelled, r.detail = "另一任务的倒计时接替"; break;
   }
   history_.Add(r);
 }
 
-void RunWatch::RecordUnseen(const MinuteRange& range, RunOutcome outcome, const std::string& detail) {
+void RunWatch::RecordUnseen(const std::vector<UnseenSpan>& unseen) {
+  if (unseen.empty()) return;
   std::vector<RunRecord> found;
   const std::string format = p_.dates.ShortDateFormat();
   const std::int32_t count = p_.tasks.FollowCounter();
@@ -267,16 +213,18 @@ void RunWatch::RecordUnseen(const MinuteRange& range, RunOutcome outcome, const 
       continue;  // the tick reports unreadable values
     }
     if (task.enabled != words::kEnabled) continue;
-    for (const LocalMinute& due : DueMinutesIn(task.schedule, range, format)) {
-      RunRecord r;
-      r.due = due;
-      r.taskNumber = n;
-      r.type = task.type;
-      r.schedule = task.schedule;
-      r.param = task.param;
-      r.outcome = outcome;
-      r.detail = detail;
-      found.push_back(std::move(r));
+    for (const UnseenSpan& span : unseen) {
+      for (const LocalMinute& due : DueMinutesIn(task.schedule, span.range, format)) {
+        RunRecord r;
+        r.due = due;
+        r.taskNumber = n;
+        r.type = task.type;
+        r.schedule = task.schedule;
+        r.param = task.param;
+        r.outcome = span.outcome;
+        r.detail = span.detail;
+        found.push_back(std::move(r));
+      }
     }
   }
   // In the order they were due, as the tick would have met them.
@@ -285,15 +233,16 @@ void RunWatch::RecordUnseen(const MinuteRange& range, RunOutcome outcome, const 
   std::vector<RunRecord> reminders;
   for (const RunRecord& r : found) {
     history_.Add(r);
-    if (outcome == RunOutcome::Missed && r.type == words::kRemind) reminders.push_back(r);
+    if (r.outcome == RunOutcome::Missed && r.type == words::kRemind) reminders.push_back(r);
   }
   if (!reminders.empty()) p_.notices.ShowNotice(MissedRemindersNotice(reminders));
 }
 
-void RunWatch::Remember(const ClockSample& sample) {
-  const bool newMinute = !last_ || !(last_->local == sample.local) || last_->utcMinute != sample.utcMinute;
-  last_ = sample;
-  if (newMinute && !p_.lastPass.Replace(LastPassText(sample))) history_.ReportProblem();
+void RunWatch::Keep() {
+  const std::string text = SettledMinuteText(p_.minutes.Settled());
+  if (text == kept_) return;
+  kept_ = text;  // a file that cannot be written is tried again at the next change
+  if (!p_.lastPass.Replace(text)) history_.ReportProblem();
 }
 
 }  // namespace ordavi

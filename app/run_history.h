@@ -2,7 +2,9 @@
 // Notepad: a byte-order mark at the start, CRLF line ends), at most about
 // kHistoryLimitBytes (the oldest whole lines are dropped); and RunWatch, which
 // fills it from the tick, the countdown, the agent's start and the PC's
-// resume, and finds the runs no pass saw (schedule/missed_runs.h).
+// resume, with the tasks due in the minutes no pass saw (which minutes, and
+// what each was, SeenMinutes decides: schedule/seen_minutes.h), and keeps
+// SeenMinutes' record across agent lives in the last-pass file.
 //
 // A line: the due minute, the task's number, its type word, its schedule and
 // parameter (shortened), and what happened, separated by tabs:
@@ -20,10 +22,9 @@
 
 #include "actions/notices.h"
 #include "app/data_file.h"
-#include "schedule/local_clock.h"
 #include "schedule/missed_runs.h"
 #include "schedule/run_record.h"
-#include "schedule/tick_state.h"
+#include "schedule/seen_minutes.h"
 #include "store/tasks.h"
 #include "store/unicode.h"
 
@@ -73,26 +74,18 @@ class RunHistory {
 
 struct RunWatchPorts {
   TaskStore& tasks;
-  LocalClock& local;
-  UtcClock& utc;
-  SystemClock& counter;
   DateFormatSource& dates;
-  TickRunState& tick;
+  SeenMinutes& minutes;
   NoticeSink& notices;
-  DataFile& lastPass;  // the minute of the last pass, kept across agent lives
+  DataFile& lastPass;  // SeenMinutes' record (SettledMinuteText), kept across agent lives
 };
-
-// The last-pass file's content ("2024-03-05 08:30 28504290\r\n": the local
-// minute and the UTC minute), and back; nothing for a damaged file.
-std::string LastPassText(const ClockSample& sample);
-std::optional<ClockSample> ParseLastPass(const std::string& text);
 
 class RunWatch : public RunRecorder {
  public:
   RunWatch(const RunWatchPorts& ports, RunHistory& history) : p_(ports), history_(history) {}
 
-  // The agent has started: tasks due since the remembered last pass (at most
-  // kMissedDaysBack days) are recorded as missed, reminders shown in one
+  // The agent has started: tasks due since the remembered last minute (at
+  // most kMissedDaysBack days) are recorded as missed, reminders shown in one
   // notice. The first start ever remembers nothing and reports nothing.
   void Start();
   // The PC has resumed from standby or hibernation (both resume messages may
@@ -103,21 +96,20 @@ class RunWatch : public RunRecorder {
   void OnTimeChanged();
 
   // RunRecorder
-  void PassStarting(const ScheduleNow& now) override;
+  void PassStarting(const std::vector<UnseenSpan>& unseen) override;
   void TaskDue(const RunRecord& record) override;
   void CountdownEnded(CountdownEnd how) override;
 
  private:
-  ClockSample Sample(const LocalMinute& local);
-  // Records each enabled clock task due in `range`; `outcome` Missed also
-  // shows the missed reminders.
-  void RecordUnseen(const MinuteRange& range, RunOutcome outcome, const std::string& detail);
-  // The last pass becomes `sample`; the file is written when its minute is new.
-  void Remember(const ClockSample& sample);
+  // Records each enabled clock task due in the spans, in the order they were
+  // due; the missed reminders are also shown in one notice.
+  void RecordUnseen(const std::vector<UnseenSpan>& unseen);
+  // Writes SeenMinutes' record when it has changed.
+  void Keep();
 
   RunWatchPorts p_;
   RunHistory& history_;
-  std::optional<ClockSample> last_;     // the last pass of this agent life
+  std::string kept_;                    // the last-pass file as last read or written
   std::optional<RunRecord> countdown_;  // the task whose countdown runs
 };
 

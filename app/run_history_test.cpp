@@ -59,6 +59,16 @@ struct AgentWorld {
     state.Start();
     watch.Start();
   }
+  // The agent ends (its window's timers go with it) ...
+  void EndAgent() {
+    for (MainTimer t : {MainTimer::TaskTick, MainTimer::CountdownSecond, MainTimer::TickPause}) timers.StopTimer(t);
+  }
+  // ... and a new one starts with the same files, the clocks running on.
+  void RestartAgent() {
+    EndAgent();
+    state.Start();
+    watch.Start();
+  }
   std::vector<std::string> Entries() { return history.EntriesNewestFirst(); }
 
   FakeTimers timers;
@@ -77,14 +87,15 @@ struct AgentWorld {
   testing::FakeSound sound;
   testing::FakeCountdownSystem countdownSystem{log};
   testing::FakePower power{log};
-  TickRunState state{timers};
+  SeenMinutes minutes{local, utc, system};
+  TickRunState state{timers, &minutes};
   Countdown countdown{options, view, timers, state, sound, countdownSystem, power};
-  TaskTick tick{store, matchers, local, state, actions, countdown};
+  TaskTick tick{store, matchers, local, state, minutes, actions, countdown};
   FakeNotices notices{log};
   FakeDataFile historyFile, lastPass;
   testing::IconvGbkCodec codec;
   RunHistory history{historyFile, codec, notices};
-  RunWatch watch{RunWatchPorts{store, local, utc, system, dates, state, notices, lastPass}, history};
+  RunWatch watch{RunWatchPorts{store, dates, minutes, notices, lastPass}, history};
 };
 
 TEST(RunWatch, TasksDueWhileNoAgentRanAreMissedAndRemindersShownOnceAcrossRestarts) {
@@ -98,7 +109,7 @@ TEST(RunWatch, TasksDueWhileNoAgentRanAreMissedAndRemindersShownOnceAcrossRestar
   w.StartAgentAt(0);  // the first start ever: nothing remembered, nothing reported
   EXPECT_EQ(w.log, CallLog{});
   EXPECT_TRUE(w.Entries().empty());
-  EXPECT_EQ(w.lastPass.content, "2024-03-05 08:29 28500000\r\n");
+  EXPECT_EQ(w.lastPass.content, "2024-03-05 08:28 28499999\r\n");  // 08:29 is left to the first pass
 
   w.StartAgentAt(91);  // ended at 08:29, started again at 10:00
   EXPECT_EQ(w.log, CallLog{"ShowNotice(错过的提醒：3月5日 09:00 喝水)"});
@@ -146,6 +157,49 @@ TEST(RunWatch, WhileRunningDueRunsAreRanSkippedMissedOrLeftOutAfterAClockSetting
        },
        {u8"2024-03-05 08:31\t任务1\t提醒\t每天8时31分\t喝水\t错过（未运行）"},
        {"ShowNotice(错过的提醒：3月5日 08:31 喝水)"}},
+      {"monitoring off, then standby over its minute",
+       [](AgentWorld& t) {
+         t.state.MonitoringSwitchedOff();
+         t.timers.Busy(3 * kMinute);
+         t.watch.OnResume();
+         t.state.MonitoringSwitchedOn();
+       },
+       {u8"2024-03-05 08:31\t任务1\t提醒\t每天8时31分\t喝水\t已跳过（监控已关闭）"},
+       {}},
+      {"a hold that ended before a standby; the overdue pass comes before the resume message",
+       [](AgentWorld& t) {
+         t.state.SettingsDialogOpened();
+         t.state.SettingsDialogClosed();
+         t.timers.Busy(3 * kMinute);
+         t.timers.Advance(1);
+         t.watch.OnResume();
+       },
+       {u8"2024-03-05 08:31\t任务1\t提醒\t每天8时31分\t喝水\t错过（未运行）"},
+       {"ShowNotice(错过的提醒：3月5日 08:31 喝水)"}},
+      {"a hold that ended before a standby; the resume message comes first",
+       [](AgentWorld& t) {
+         t.state.SettingsDialogOpened();
+         t.state.SettingsDialogClosed();
+         t.timers.Busy(3 * kMinute);
+         t.watch.OnResume();
+       },
+       {u8"2024-03-05 08:31\t任务1\t提醒\t每天8时31分\t喝水\t错过（未运行）"},
+       {"ShowNotice(错过的提醒：3月5日 08:31 喝水)"}},
+      {"the agent restarted within its minute after it ran",
+       [](AgentWorld& t) {
+         t.timers.Advance(70 * kSecond);  // 08:31:10: the pass at 08:31:05 ran it
+         t.RestartAgent();
+       },
+       {u8"2024-03-05 08:31\t任务1\t提醒\t每天8时31分\t喝水\t已运行：已显示提醒"},
+       {"ShowNotice(喝水)"}},
+      {"the agent ended, and started again in the last seconds of its minute",
+       [](AgentWorld& t) {
+         t.EndAgent();
+         t.timers.Busy(112 * kSecond);  // 08:31:52; the first pass comes at 08:32:02
+         t.RestartAgent();
+       },
+       {u8"2024-03-05 08:31\t任务1\t提醒\t每天8时31分\t喝水\t错过（未运行）"},
+       {"ShowNotice(错过的提醒：3月5日 08:31 喝水)"}},
       {"clock set forward an hour over its minute",
        [](AgentWorld& t) {
          t.local.startSecondOfDay += 3600;
@@ -175,21 +229,35 @@ TEST(RunWatch, WhileRunningDueRunsAreRanSkippedMissedOrLeftOutAfterAClockSetting
   }
 }
 
-TEST(RunWatch, CountdownsAreListedWithHowTheyEnded) {
+// Each countdown once in its minute, however soon it ends, with how it ended.
+TEST(RunWatch, CountdownsAreListedOnceWithHowTheyEnded) {
   AgentWorld w;
   w.Add("每天8时30分", "关闭计算机");
-  w.Add("每天8时35分", "重启计算机");
+  w.Add("每天8时30分", "断开拨号");  // takes the shutdown's countdown over in the same pass
+  w.Add("每天8时32分", "重启计算机");
+  w.Add("每天8时34分", "关闭计算机");
+  w.Add("每天8时36分", "重启计算机");
   w.StartAgentAt(0);
-  w.timers.Advance(70 * kSecond);  // 08:30:15: the shutdown countdown runs
+  w.timers.Advance(70 * kSecond);  // 08:30:15: the hang-up's countdown runs
   ASSERT_TRUE(w.view.shown);
+  w.countdown.DoItNow();  // the tick runs again within the minute
+  w.timers.Advance(2 * kMinute);
   w.countdown.Cancel(CountdownEnd::CloseBox);  // monitoring goes off
-  w.timers.Advance(kMinute);
   w.state.MonitoringSwitchedOn();
-  w.timers.Advance(4 * kMinute + 25 * kSecond);  // 08:35:40: the restart countdown has run out
+  w.timers.Advance(2 * kMinute);
+  w.countdown.Cancel(CountdownEnd::CommandLine);
+  w.state.MonitoringSwitchedOn();
+  w.timers.Advance(2 * kMinute + 25 * kSecond);  // 08:36:40: the restart countdown has run out
   EXPECT_EQ(w.Entries(), (std::vector<std::string>{
-                           u8"2024-03-05 08:35\t任务2\t重启计算机\t每天8时35分\t\t倒计时结束，已执行（时间到）",
-                           u8"2024-03-05 08:35\t任务2\t重启计算机\t每天8时35分\t\t倒计时开始",
-                           u8"2024-03-05 08:30\t任务1\t关闭计算机\t每天8时30分\t\t倒计时已取消（关闭框）",
+                           u8"2024-03-05 08:36\t任务5\t重启计算机\t每天8时36分\t\t倒计时结束，已执行（时间到）",
+                           u8"2024-03-05 08:36\t任务5\t重启计算机\t每天8时36分\t\t倒计时开始",
+                           u8"2024-03-05 08:34\t任务4\t关闭计算机\t每天8时34分\t\t倒计时已取消（命令行/cancel）",
+                           u8"2024-03-05 08:34\t任务4\t关闭计算机\t每天8时34分\t\t倒计时开始",
+                           u8"2024-03-05 08:32\t任务3\t重启计算机\t每天8时32分\t\t倒计时已取消（关闭框）",
+                           u8"2024-03-05 08:32\t任务3\t重启计算机\t每天8时32分\t\t倒计时开始",
+                           u8"2024-03-05 08:30\t任务2\t断开拨号\t每天8时30分\t\t倒计时结束，已执行（立即执行）",
+                           u8"2024-03-05 08:30\t任务2\t断开拨号\t每天8时30分\t\t倒计时开始",
+                           u8"2024-03-05 08:30\t任务1\t关闭计算机\t每天8时30分\t\t倒计时已取消（另一任务的倒计时接替）",
                            u8"2024-03-05 08:30\t任务1\t关闭计算机\t每天8时30分\t\t倒计时开始",
                        }));
 }

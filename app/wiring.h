@@ -94,6 +94,9 @@ class AgentEvents : public MainWindowEvents {
   void OnCloseBox() override {
     if (countdown_.CountdownRunning()) countdown_.Cancel(CountdownEnd::CloseBox);
   }
+  void OnCancelFromCommandLine() override {
+    if (countdown_.CountdownRunning()) countdown_.Cancel(CountdownEnd::CommandLine);
+  }
   void OnMenuCommand(MenuItem item) override;
   bool OpensMenu(std::uint32_t mouseMessage) override { return agent_.OpensMenu(mouseMessage); }
   bool OnHotkey(std::uint32_t id) override { return agent_.OnHotkey(id); }

@@ -49,7 +49,7 @@ constexpr WindowId kMainWindow = 0x10, kOtherWindow = 0x20;
 // the agent go to one log. The local time starts at 08:29:05 and runs with
 // the fake timers.
 struct FakeSystem {
-  explicit FakeSystem(FakeTimers& timers) : agent(timers), clock(timers) {
+  explicit FakeSystem(FakeTimers& timers) : clock(timers), utc(timers), counter(timers) {
     agent.system.exePath = "C:\\Ordavi\\Ordavi.exe";
     windows.windows[kMainWindow].process = 100;
     windows.windows[kOtherWindow].process = 200;
@@ -68,6 +68,8 @@ struct FakeSystem {
   FakeCountdownView view;
   FakeSound sound;
   FakeLocalClock clock;
+  testing::FakeUtcClock utc;
+  FakeSystemClock counter;
 };
 
 // The agent with its tick and countdown joined by the forwarders, as the
@@ -93,13 +95,14 @@ class ComposedAgentTest : public ::testing::Test {
     key.PlantDword("TaskNum", static_cast<std::uint32_t>(n));
     agent.Start();
     sys.ForgetStartUp();
-    tick = std::make_unique<TaskTick>(stored.tasks, matchers, sys.clock, tickState, actions, countdown);
+    tick = std::make_unique<TaskTick>(stored.tasks, matchers, sys.clock, tickState, minutes, actions, countdown);
   }
 
   FakeTimers timers;
   FakeSystem sys{timers};
   FakeStoredState stored;
-  TickRunState tickState{timers};
+  SeenMinutes minutes{sys.clock, sys.utc, sys.counter};
+  TickRunState tickState{timers, &minutes};
   Agent agent{sys.agent.ports(), stored.state(), tickState};
   FakeSystemClock input;  // no input since boot
   FixedDateFormat dates;
@@ -224,7 +227,8 @@ TEST_F(ComposedAgentTest, CountdownEndsInThePowerActionOrTheHangUp) {
     r.Key(kProgramKeyPath).PlantDword("TaskNum", 1);
     a.Start();
     s.ForgetStartUp();
-    TaskTick tk{st.tasks, matchers, s.clock, ts, act, cd};
+    SeenMinutes sm{s.clock, s.utc, s.counter};
+    TaskTick tk{st.tasks, matchers, s.clock, ts, sm, act, cd};
     t.OnFire(MainTimer::TaskTick, [&] { tk.RunPass(); });
     t.OnFire(MainTimer::CountdownSecond, [&] { cd.OnSecond(); });
     t.Advance(64 * kSecond);  // the countdown started at 08:30:05 has one second left
@@ -239,13 +243,10 @@ TEST_F(ComposedAgentTest, CountdownEndsInThePowerActionOrTheHangUp) {
 // resume looks for the minutes the PC slept through, once.
 TEST_F(ComposedAgentTest, AResumeReachesTheRunWatchOtherPowerAndTimeMessagesDoNot) {
   Start({{"提醒", "喝水"}});
-  FakeSystemClock counter{timers};
-  testing::FakeUtcClock utc{timers};
   testing::FakeDataFile historyFile, lastPass;
   testing::IconvGbkCodec codec;
   RunHistory history(historyFile, codec, sys.agent.notices);
-  RunWatch runs(RunWatchPorts{stored.tasks, sys.clock, utc, counter, dates, tickState, sys.agent.notices, lastPass},
-                history);
+  RunWatch runs(RunWatchPorts{stored.tasks, dates, minutes, sys.agent.notices, lastPass}, history);
   AgentEvents events(agent, *tick, tickState, countdown, junk, [] {}, &runs);
   runs.Start();
   timers.Busy(3 * kMinute);  // standby from 08:29:05 over the reminder's minute

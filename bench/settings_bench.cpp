@@ -33,8 +33,8 @@ namespace {
 using namespace ordavi;
 
 struct NoTimers : TimerPort {
-  void SetTimerEnabled(MainTimer, bool) override {}
-  bool TimerEnabled(MainTimer) const override { return true; }
+  void StartTimer(MainTimer, std::uint32_t) override {}
+  void StopTimer(MainTimer) override {}
 };
 
 struct Stats {

@@ -51,8 +51,8 @@ using namespace ordavi;
 
 // The tick's other ports: nothing is due, so nothing here is ever called.
 struct NoTimers : TimerPort {
-  void SetTimerEnabled(MainTimer, bool) override {}
-  bool TimerEnabled(MainTimer) const override { return true; }
+  void StartTimer(MainTimer, std::uint32_t) override {}
+  void StopTimer(MainTimer) override {}
 };
 struct NoActions : TickActions {
   int calls = 0;
@@ -116,17 +116,17 @@ int HistoryBench(Registry& reg, TaskStore& store, int n, int samples) {
   NoTimers timers;
   NoActions actions;
   NoNotices notices;
-  TickRunState tickState(timers);
+  SeenMinutes minutes(localClock, utcClock, systemClock);
+  TickRunState tickState(timers, &minutes);
   NoCountdown countdown;
   Win32DataFile historyFile(kHistoryFileName), lastPassFile(kLastPassFileName);
   historyFile.Clear();
   Win32GbkCodec codec;
   RunHistory history(historyFile, codec, notices);
-  RunWatch watch(RunWatchPorts{store, localClock, utcClock, systemClock, dateFormat, tickState, notices, lastPassFile},
-                 history);
+  RunWatch watch(RunWatchPorts{store, dateFormat, minutes, notices, lastPassFile}, history);
   watch.Start();
-  TaskTick bare(store, matchers, localClock, tickState, actions, countdown);
-  TaskTick recorded(store, matchers, localClock, tickState, actions, countdown);
+  TaskTick bare(store, matchers, localClock, tickState, minutes, actions, countdown);
+  TaskTick recorded(store, matchers, localClock, tickState, minutes, actions, countdown);
   recorded.SetRecorder(&watch);
   const int passes = 200;
   for (bool due : {false, true}) {
@@ -184,9 +184,11 @@ int main(int argc, char** argv) {
   Win32LocalClock localClock;
   NoTimers timers;
   NoActions actions;
+  Win32UtcClock utcClock;
+  SeenMinutes minutes(localClock, utcClock, systemClock);
   TickRunState tickState(timers);
   NoCountdown countdown;
-  TaskTick tick(store, matchers, localClock, tickState, actions, countdown);
+  TaskTick tick(store, matchers, localClock, tickState, minutes, actions, countdown);
 
   HKEY key = nullptr;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProgramKeyPath + 1, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return 1;

@@ -34,10 +34,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   r.param = in.Text();
   const std::string content = in.Rest();
 
-  if (auto s = ParseLastPass(content)) {
-    if (s->local.month < 1 || s->local.month > 12 || s->local.day < 1 || s->local.hour > 23 || s->local.minute > 59) {
-      __builtin_trap();
-    }
+  if (auto s = ParseSettledMinute(content)) {
+    const LocalMinute& m = s->sample.local;
+    if (m.month < 1 || m.month > 12 || m.day < 1 || m.hour > 23 || m.minute > 59) __builtin_trap();
+    if (ParseSettledMinute(SettledMinuteText(*s))->ran != s->ran) __builtin_trap();  // read back as written
   }
 
   testing::FakeDataFile file;

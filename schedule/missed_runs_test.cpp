@@ -72,25 +72,27 @@ TEST(MissedRuns, UnseenMinutesBetweenPasses) {
 // other than the counter (which runs on through standby).
 TEST(MissedRuns, ClockSetByTheUserIsToldApartFromTimePassing) {
   constexpr std::uint32_t kMin = 60000;
-  const LocalMinute at{2024, 3, 5, 8, 0};
+  const LocalMinute at{2024, 3, 31, 1, 59};
   const struct {
     const char* what;
-    long long utcGap;
+    long long localGap, utcGap;
     std::uint32_t tickBefore, tickGap;
     bool set;
   } cases[] = {
-      {"one pass later", 0, 5000, 10000, false},
-      {"standby of three hours", 180, 5000, 180 * kMin + 700, false},
-      {"hibernation across the counter's wrap", 600, 0xFFFF0000u, 600 * kMin, false},
-      {"set forward an hour", 61, 5000, 1 * kMin, true},
-      {"set back an hour", -59, 5000, 1 * kMin, true},
-      {"set forward by a minute is within the slack", 2, 5000, 1 * kMin, false},
-      // Daylight saving time moves the local minute only: UTC runs with the counter.
-      {"daylight saving time begins or ends", 1, 5000, 1 * kMin, false},
+      {"one pass later", 0, 0, 5000, 10000, false},
+      {"standby of three hours", 180, 180, 5000, 180 * kMin + 700, false},
+      {"hibernation across the counter's wrap", 600, 600, 0xFFFF0000u, 600 * kMin, false},
+      {"set forward an hour", 61, 61, 5000, 1 * kMin, true},
+      {"set back an hour", -59, -59, 5000, 1 * kMin, true},
+      {"set forward by a minute is within the slack", 2, 2, 5000, 1 * kMin, false},
+      // Daylight saving time moves the local minute only (01:59 to 03:00, or
+      // back to 01:00): UTC runs with the counter.
+      {"daylight saving time begins", 61, 1, 5000, 1 * kMin, false},
+      {"daylight saving time ends", -59, 1, 5000, 1 * kMin, false},
   };
   for (const auto& c : cases) {
     const ClockSample before{at, 28000000, c.tickBefore};
-    const ClockSample after{at, 28000000 + c.utcGap, c.tickBefore + c.tickGap};
+    const ClockSample after{AddMinutes(at, c.localGap), 28000000 + c.utcGap, c.tickBefore + c.tickGap};
     EXPECT_EQ(ClockWasSet(before, after), c.set) << c.what;
   }
 }

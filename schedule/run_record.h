@@ -1,10 +1,11 @@
 // What became of a due task, as the tick and the countdown report it, and
-// the port they report it to (the run history, app/run_watch.h). The tick
+// the port they report it to (the run history, app/run_history.h). The tick
 // and the countdown work the same without it.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "schedule/next_run.h"
 #include "schedule/schedule.h"
@@ -26,6 +27,8 @@ enum class CountdownEnd : std::uint8_t {
   DoneNow,      // the do-it-now button
   CancelButton, // the cancel button, Esc or Enter (one command reaches the window for all three)
   CloseBox,     // the window's close box, Alt+F4 or the system menu's close
+  CommandLine,  // Ordavi.exe /cancel
+  Replaced,     // another task's countdown took it over; its action was not carried out
 };
 
 // One entry. Texts are GBK, as stored.
@@ -39,12 +42,15 @@ struct RunRecord {
   std::string detail;    // the result where one is known, or why it was skipped
 };
 
+struct UnseenSpan;
+
 // Port: where the tick and the countdown report.
 class RunRecorder {
  public:
   virtual ~RunRecorder() = default;
-  // A pass begins at `now`, before any task is tested.
-  virtual void PassStarting(const ScheduleNow& now) = 0;
+  // A pass begins, before any task is tested; `unseen` are the minutes
+  // before it that no pass saw (schedule/seen_minutes.h).
+  virtual void PassStarting(const std::vector<UnseenSpan>& unseen) = 0;
   // A due task was dispatched (ran or started its countdown).
   virtual void TaskDue(const RunRecord& record) = 0;
   // The running countdown ended.

@@ -17,7 +17,8 @@ std::string UnreadableTaskNotice(int taskNumber, const std::string& valueName) {
 
 void TaskTick::RunPass() {
   const ScheduleNow now = clock_.LocalTime();
-  if (recorder_) recorder_->PassStarting(now);
+  const std::vector<UnseenSpan> unseen = minutes_.PassAt(now);
+  if (recorder_) recorder_->PassStarting(unseen);
   const std::int32_t count = store_.FollowCounter();  // TaskNum as it is now
   for (int n = 1; n <= count; ++n) {
     const std::optional<std::string> schedule = Read(TaskField::Schedule, n);
@@ -76,6 +77,7 @@ void TaskTick::Dispatch(int n, const ScheduleNow& now, const std::string& schedu
     param = Read(TaskField::Param, n);
     if (!param) return;
   }
+  if (!minutes_.TakeTurn(n)) return;
   RunRecord record;
   if (recorder_) {
     record.due = MinuteOf(now);
@@ -84,15 +86,16 @@ void TaskTick::Dispatch(int n, const ScheduleNow& now, const std::string& schedu
     record.schedule = schedule;
     record.param = param.value_or(std::string());
   }
-  // The ports return nothing, so the entry says what was asked of the
+  // The ports return nothing, so the entry says what is asked of the
   // system; a reminder's text is the notice shown.
   switch (type->run) {
     case TaskRun::Countdown:
+      // Started first, so a countdown it takes over is reported ended first.
+      countdown_.StartCountdown(*type);
       if (recorder_) {
         record.outcome = RunOutcome::CountdownStarted;
         recorder_->TaskDue(record);
       }
-      countdown_.StartCountdown(*type);
       return;
     case TaskRun::Junk:
       // The cleaning blocks the thread without pumping messages; the pause
@@ -108,11 +111,13 @@ void TaskTick::Dispatch(int n, const ScheduleNow& now, const std::string& schedu
       return;
     case TaskRun::Immediate:
       state_.StartPause();
-      RunImmediate(type->action, param.value_or(std::string()));
+      // Reported first: dialling pumps messages, so the agent may be ended
+      // before the action returns, and the next one must know it ran.
       if (recorder_) {
         if (type->action == TaskAction::Remind) record.detail = "已显示提醒";
         recorder_->TaskDue(record);
       }
+      RunImmediate(type->action, param.value_or(std::string()));
       return;
   }
 }

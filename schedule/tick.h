@@ -3,7 +3,11 @@
 //
 // Whether the tick runs is kept by TickRunState (schedule/tick_state.h): a
 // pass that runs a task at once starts the minute's pause there, and junk
-// cleaning holds the tick while it runs. Everything the tick does to the
+// cleaning holds the tick while it runs. Which minutes the tick has seen, and
+// which tasks ran in the pass's minute, are kept by SeenMinutes
+// (schedule/seen_minutes.h): a task runs once per due minute, also when the
+// pause is cut short, a countdown ends within the minute or the agent was
+// restarted in it. Everything the tick does to the
 // system goes through TickActions and CountdownControl. What a type word
 // means comes from the one task-type table (store/task_types.h).
 #pragma once
@@ -18,6 +22,7 @@
 #include "schedule/local_clock.h"
 #include "schedule/run_record.h"
 #include "schedule/schedule.h"
+#include "schedule/seen_minutes.h"
 #include "schedule/tick_state.h"
 #include "store/task_types.h"
 #include "store/tasks.h"
@@ -47,9 +52,15 @@ std::string UnreadableTaskNotice(int taskNumber, const std::string& valueName);
 
 class TaskTick {
  public:
-  TaskTick(TaskStore& store, Matchers& matchers, LocalClock& clock, TickRunState& state, TickActions& actions,
-           CountdownControl& countdown)
-      : store_(store), matchers_(matchers), clock_(clock), state_(state), actions_(actions), countdown_(countdown) {}
+  TaskTick(TaskStore& store, Matchers& matchers, LocalClock& clock, TickRunState& state, SeenMinutes& minutes,
+           TickActions& actions, CountdownControl& countdown)
+      : store_(store),
+        matchers_(matchers),
+        clock_(clock),
+        state_(state),
+        minutes_(minutes),
+        actions_(actions),
+        countdown_(countdown) {}
 
   // One pass of the task tick: the local time is taken once, then tasks 1 to
   // the task counter are tested and dispatched in number order. A due task
@@ -62,7 +73,8 @@ class TaskTick {
 
  private:
   bool IsDue(int n, const ScheduleNow& now, const std::string& schedule);
-  // Runs task n; skips it when its type or parameter cannot be read. An
+  // Runs task n unless it ran in this minute already; skips it when its type
+  // or parameter cannot be read. An
   // immediate action runs with the tick already paused, so an action that
   // pumps messages (dialling waits in a modal loop) cannot let the next pass
   // run the same task again in its minute.
@@ -75,6 +87,7 @@ class TaskTick {
   Matchers& matchers_;
   LocalClock& clock_;
   TickRunState& state_;
+  SeenMinutes& minutes_;
   TickActions& actions_;
   CountdownControl& countdown_;
   RunRecorder* recorder_ = nullptr;

@@ -1,20 +1,13 @@
 #include "schedule/tick_state.h"
 
+#include "schedule/seen_minutes.h"
+
 namespace ordavi {
 
 namespace {
 constexpr TickStop kAllReasons[] = {TickStop::MonitoringOff, TickStop::Countdown, TickStop::SettingsOpen,
                                     TickStop::Pause, TickStop::JunkCleaning};
 }  // namespace
-
-std::uint32_t TimerIntervalMs(MainTimer timer) {
-  switch (timer) {
-    case MainTimer::TaskTick: return kTaskTickIntervalMs;
-    case MainTimer::CountdownSecond: return kCountdownSecondIntervalMs;
-    case MainTimer::TickPause: return kTickPauseIntervalMs;
-  }
-  return kTaskTickIntervalMs;
-}
 
 const char* TickStopText(TickStop reason) {
   switch (reason) {
@@ -29,7 +22,6 @@ const char* TickStopText(TickStop reason) {
 
 void TickRunState::Start() {
   held_ = 0;
-  heldSinceAsked_ = 0;
   openDialogs_ = 0;
   Apply();
 }
@@ -37,7 +29,7 @@ void TickRunState::Start() {
 void TickRunState::MonitoringSwitchedOn() {
   held_ &= static_cast<std::uint8_t>(~(Bit(TickStop::MonitoringOff) | Bit(TickStop::Pause)));
   Apply();
-  timers_.SetTimerEnabled(MainTimer::TickPause, false);
+  timers_.StopTimer(MainTimer::TickPause);
 }
 
 void TickRunState::MonitoringSwitchedOff() { Hold(TickStop::MonitoringOff); }
@@ -57,48 +49,29 @@ void TickRunState::SettingsDialogClosed() {
 
 void TickRunState::StartPause() {
   Hold(TickStop::Pause);
-  timers_.SetTimerEnabled(MainTimer::TickPause, false);
-  timers_.SetTimerEnabled(MainTimer::TickPause, true);
+  timers_.StopTimer(MainTimer::TickPause);
+  timers_.StartTimer(MainTimer::TickPause, kTickPauseIntervalMs);
 }
 
 void TickRunState::EndPause() {
   Release(TickStop::Pause);
-  timers_.SetTimerEnabled(MainTimer::TickPause, false);
+  timers_.StopTimer(MainTimer::TickPause);
 }
 
-std::vector<TickStop> TickRunState::Reasons() const {
-  std::vector<TickStop> out;
-  for (TickStop r : kAllReasons) {
-    if (HeldBy(r)) out.push_back(r);
-  }
-  return out;
-}
-
-std::string TickRunState::Describe() const {
-  if (Running()) return "运行中";
-  std::string text = "已停止：";
-  const std::vector<TickStop> reasons = Reasons();
-  for (std::size_t i = 0; i < reasons.size(); ++i) {
-    if (i > 0) text += "、";
-    text += TickStopText(reasons[i]);
-  }
-  return text;
-}
-
-std::string TickRunState::TakeHeldSinceLastAsked() {
+std::string HeldText(std::uint8_t held) {
   std::string text;
   for (TickStop r : kAllReasons) {
-    if ((heldSinceAsked_ & Bit(r)) == 0) continue;
+    if ((held & static_cast<std::uint8_t>(r)) == 0) continue;
     if (!text.empty()) text += "、";
     text += TickStopText(r);
   }
-  heldSinceAsked_ = held_;
   return text;
 }
 
+std::string TickRunState::Describe() const { return Running() ? "运行中" : "已停止：" + HeldText(held_); }
+
 void TickRunState::Hold(TickStop reason) {
   held_ |= Bit(reason);
-  heldSinceAsked_ |= held_;
   Apply();
 }
 
@@ -107,6 +80,13 @@ void TickRunState::Release(TickStop reason) {
   Apply();
 }
 
-void TickRunState::Apply() { timers_.SetTimerEnabled(MainTimer::TaskTick, Running()); }
+void TickRunState::Apply() {
+  if (Running()) {
+    timers_.StartTimer(MainTimer::TaskTick, kTaskTickIntervalMs);
+  } else {
+    timers_.StopTimer(MainTimer::TaskTick);
+  }
+  if (minutes_) minutes_->HoldsChanged(held_);
+}
 
 }  // namespace ordavi

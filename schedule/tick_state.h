@@ -1,6 +1,7 @@
 // Whether the task tick runs, and if not, why. This is the one place that
-// switches the tick's two timers (TaskTick and TickPause); everything else
-// that stops the tick holds a reason here and releases it when it is over.
+// switches the tick's two timers (TaskTick every 10 s, TickPause after one
+// minute); everything else that stops the tick holds a reason here and
+// releases it when it is over. Nothing runs the tick before Start.
 //
 // The tick runs exactly when no reason holds it, with one exception the
 // user's own choice gives: switching monitoring on also ends a pending pause,
@@ -16,7 +17,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "schedule/timers.h"
 
@@ -32,12 +32,19 @@ enum class TickStop : std::uint8_t {
 
 // A short Chinese phrase for the reason, for the user ("设置窗口已打开").
 const char* TickStopText(TickStop reason);
+// The phrases of the reasons in `held` (TickStop bits), joined by "、".
+std::string HeldText(std::uint8_t held);
+
+inline constexpr std::uint32_t kTaskTickIntervalMs = 10000;
+inline constexpr std::uint32_t kTickPauseIntervalMs = 60000;
+
+class SeenMinutes;
 
 class TickRunState {
  public:
   // Nothing holds the tick yet; the timers are left as they are until the
-  // first call.
-  explicit TickRunState(TimerPort& timers) : timers_(timers) {}
+  // first call. Each change of the holds is told to `minutes`, when given.
+  explicit TickRunState(TimerPort& timers, SeenMinutes* minutes = nullptr) : timers_(timers), minutes_(minutes) {}
 
   // Start-up: monitoring on, nothing else holds the tick, so it runs.
   void Start();
@@ -68,25 +75,19 @@ class TickRunState {
 
   bool Running() const { return held_ == 0; }
   bool HeldBy(TickStop reason) const { return (held_ & Bit(reason)) != 0; }
-  // Every reason that holds the tick now, in the order of the enum.
-  std::vector<TickStop> Reasons() const;
   // "运行中", or "已停止：" and the reasons' texts joined by "、".
   std::string Describe() const;
-  // The texts of every reason that held the tick at any time since the last
-  // call (joined by "、", empty when none did); the run history asks at each
-  // pass, to say why the minutes no pass saw were skipped.
-  std::string TakeHeldSinceLastAsked();
 
  private:
   static std::uint8_t Bit(TickStop r) { return static_cast<std::uint8_t>(r); }
   void Hold(TickStop reason);
   void Release(TickStop reason);
-  // Makes TaskTick follow the reasons.
+  // Makes TaskTick follow the reasons, and tells the minutes.
   void Apply();
 
   TimerPort& timers_;
+  SeenMinutes* minutes_;
   std::uint8_t held_ = 0;
-  std::uint8_t heldSinceAsked_ = 0;
   int openDialogs_ = 0;
 };
 

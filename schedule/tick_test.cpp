@@ -34,13 +34,18 @@ constexpr std::uint64_t kSecond = 1000;
 constexpr std::uint64_t kMinute = 60 * kSecond;
 
 // The tick's ports: the actions and the countdown's calls on one log, the
-// countdown over them, and the tick run state, on fake timers; wired as the
-// main window wires them.
+// countdown over them, the tick run state and the minutes seen, on fake
+// timers; wired as the main window wires them.
 struct TickPorts {
   TickPorts(FakeTimers& t, const Options& options)
-      : actions(log, t), state(t), countdown{options, view, t, state, sound, countdownSystem, power} {
+      : clock(t), utc(t), counter(t), actions(log, t), state(t, &minutes),
+        countdown{options, view, t, state, sound, countdownSystem, power} {
     countdownSystem.tick = &state;
   }
+  FakeLocalClock clock;
+  testing::FakeUtcClock utc;
+  FakeSystemClock counter;
+  SeenMinutes minutes{clock, utc, counter};
   CallLog log;
   FakeTickActions actions;
   FakeCountdownView view;
@@ -83,6 +88,11 @@ class TickTest : public ::testing::Test {
     return out;
   }
   bool On(MainTimer t) const { return timers.TimerEnabled(t); }
+  // A pass on the next day, when a task of a fixed minute is due again.
+  void PassNextDay(TaskTick& t) {
+    local.startSecondOfDay += 86400;
+    t.RunPass();
+  }
 
   FakeTimers timers;
   FakeRegistryKey key;
@@ -96,7 +106,7 @@ class TickTest : public ::testing::Test {
   TickPorts rec{timers, options};
   TickRunState& state = rec.state;
   Countdown& countdown = rec.countdown;
-  TaskTick tick{store, matchers, local, state, rec.actions, rec.countdownCalls};
+  TaskTick tick{store, matchers, local, state, rec.minutes, rec.actions, rec.countdownCalls};
 };
 
 using Log = CallLog;
@@ -147,7 +157,7 @@ TEST_F(TickTest, DispatchesEachTypeWordAndPausesOnlyAfterImmediateTypes) {
     FakeLocalClock lc{t};
     lc.startSecondOfDay = 8 * 3600 + 30 * 60;
     TickPorts rc{t, options};
-    TaskTick tk{s, matchers, lc, rc.state, rc.actions, rc.countdownCalls};
+    TaskTick tk{s, matchers, lc, rc.state, rc.minutes, rc.actions, rc.countdownCalls};
     s.LoadTaskCounter();
     s.AddTask("每天8时30分", c.type, c.param);
     rc.state.Start();
@@ -166,7 +176,7 @@ TEST_F(TickTest, AnImmediateActionThatPumpsMessagesRunsOnceInItsMinute) {
     FakeTimers t;
     FakeLocalClock lc{t};
     TickPorts rc{t, options};
-    TaskTick tk{s, matchers, lc, rc.state, rc.actions, rc.countdownCalls};
+    TaskTick tk{s, matchers, lc, rc.state, rc.minutes, rc.actions, rc.countdownCalls};
     t.OnFire(MainTimer::TaskTick, [&] { tk.RunPass(); });
     t.OnFire(MainTimer::TickPause, [&] { rc.state.EndPause(); });
     s.LoadTaskCounter();
@@ -234,10 +244,11 @@ TEST_F(TickTest, APassTestsTheTasksStoredNowUpToTaskNum) {
   key.PlantString("D2", "启用");
   key.PlantDword("TaskNum", 2);
   tick.RunPass();
-  EXPECT_EQ(rec.log, (Log{"ShowNotice(one)", "ShowNotice(two)"}));
+  EXPECT_EQ(rec.log, Log{"ShowNotice(two)"});  // task 1 has run in this minute
   rec.log.clear();
   for (const char* name : {"A2", "B2", "C2", "D2"}) key.values.erase(name);
   key.PlantDword("TaskNum", 1);
+  local.startSecondOfDay += 86400;  // the next day
   tick.RunPass();
   EXPECT_EQ(rec.log, Log{"ShowNotice(one)"});
 }
@@ -386,16 +397,16 @@ TEST_F(TickTest, FaultyScheduleIsSkippedAndReportedOncePerText) {
             (Log{"ShowNotice(" + FaultyScheduleNotice(1, "空闲分钟") + ")",
                  "ShowNotice(" + FaultyScheduleNotice(2, "一次24-3-5日8时29分") + ")", "ShowNotice(still runs)"}));
   rec.log.clear();
-  tick.RunPass();
+  PassNextDay(tick);
   EXPECT_EQ(rec.log, Log{"ShowNotice(still runs)"});
   rec.log.clear();
 
   // A changed text is reported again, once; so is the old text once more.
   store.ModifyTask(1, "空闲x分钟", "提醒", "never");
-  tick.RunPass();
-  tick.RunPass();
+  PassNextDay(tick);
+  PassNextDay(tick);
   store.ModifyTask(1, "空闲分钟", "提醒", "never");
-  tick.RunPass();
+  PassNextDay(tick);
   EXPECT_EQ(rec.log, (Log{"ShowNotice(" + FaultyScheduleNotice(1, "空闲x分钟") + ")", "ShowNotice(still runs)",
                           "ShowNotice(still runs)", "ShowNotice(" + FaultyScheduleNotice(1, "空闲分钟") + ")",
                           "ShowNotice(still runs)"}));
@@ -403,8 +414,8 @@ TEST_F(TickTest, FaultyScheduleIsSkippedAndReportedOncePerText) {
   // A fresh agent reports it again; a disabled faulty task is never converted.
   rec.log.clear();
   store.SetTaskEnabled(2, "禁用");
-  TaskTick restarted{store, matchers, local, state, rec.actions, rec.countdownCalls};
-  restarted.RunPass();
+  TaskTick restarted{store, matchers, local, state, rec.minutes, rec.actions, rec.countdownCalls};
+  PassNextDay(restarted);
   EXPECT_EQ(rec.log, (Log{"ShowNotice(" + FaultyScheduleNotice(1, "空闲分钟") + ")", "ShowNotice(still runs)"}));
 }
 
@@ -426,21 +437,21 @@ TEST_F(TickTest, ValueOfTheWrongTypeSkipsItsTaskAndIsReportedOnceUntilItCanBeRea
     TaskStore s{r};
     FakeTimers t;
     TickPorts rc{t, options};
-    TaskTick tk{s, matchers, local, rc.state, rc.actions, rc.countdownCalls};
+    TaskTick tk{s, matchers, local, rc.state, rc.minutes, rc.actions, rc.countdownCalls};
     s.LoadTaskCounter();
     s.AddTask("每天8时29分", "提醒", "first");
     s.AddTask("每天8时29分", "提醒", "second");
     k.Plant(c.value, RegType::Dword, dword);
 
     tk.RunPass();
-    tk.RunPass();
+    PassNextDay(tk);
     EXPECT_EQ(rc.log,
               (Log{"ShowNotice(" + UnreadableTaskNotice(1, c.value) + ")", "ShowNotice(second)", "ShowNotice(second)"}))
         << c.value;
 
     rc.log.clear();
     k.PlantString(c.value, c.fixed);
-    tk.RunPass();
+    PassNextDay(tk);
     Log expected = c.whenFixed;
     expected.push_back("ShowNotice(second)");
     EXPECT_EQ(rc.log, expected) << c.value;
@@ -448,8 +459,8 @@ TEST_F(TickTest, ValueOfTheWrongTypeSkipsItsTaskAndIsReportedOnceUntilItCanBeRea
     // Broken again after a pass that could read it: reported again, once.
     rc.log.clear();
     k.Plant(c.value, RegType::Binary, "\x05");
-    tk.RunPass();
-    tk.RunPass();
+    PassNextDay(tk);
+    PassNextDay(tk);
     EXPECT_EQ(rc.log,
               (Log{"ShowNotice(" + UnreadableTaskNotice(1, c.value) + ")", "ShowNotice(second)", "ShowNotice(second)"}))
         << c.value;

@@ -1,4 +1,7 @@
-// The main window's three timers and the port that switches them.
+// The main window's three timers and the port that switches them. Each timer
+// has one owner, which alone switches it and knows its interval: the task
+// tick and its pause belong to TickRunState (schedule/tick_state.h), the
+// countdown's second to Countdown (actions/countdown.h).
 #pragma once
 
 #include <cstdint>
@@ -6,15 +9,10 @@
 namespace ordavi {
 
 enum class MainTimer {
-  TaskTick,         // every 10 s one pass of the task tick; running means monitoring
-  CountdownSecond,  // every second of the shutdown countdown
-  TickPause,        // one minute after a task ran at once, the task tick goes on again
+  TaskTick,         // one pass of the task tick; running means monitoring
+  CountdownSecond,  // each second of the shutdown countdown
+  TickPause,        // after a task ran at once, the task tick goes on again
 };
-
-inline constexpr std::uint32_t kTaskTickIntervalMs = 10000;
-inline constexpr std::uint32_t kCountdownSecondIntervalMs = 1000;
-inline constexpr std::uint32_t kTickPauseIntervalMs = 60000;
-std::uint32_t TimerIntervalMs(MainTimer timer);
 
 // Port: the main window's timers. Switching a timer on starts its interval
 // afresh; switching on a timer that is already on changes nothing (so an
@@ -24,8 +22,8 @@ std::uint32_t TimerIntervalMs(MainTimer timer);
 class TimerPort {
  public:
   virtual ~TimerPort() = default;
-  virtual void SetTimerEnabled(MainTimer timer, bool on) = 0;
-  virtual bool TimerEnabled(MainTimer timer) const = 0;
+  virtual void StartTimer(MainTimer timer, std::uint32_t intervalMs) = 0;
+  virtual void StopTimer(MainTimer timer) = 0;
 };
 
 }  // namespace ordavi

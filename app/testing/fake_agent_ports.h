@@ -80,17 +80,15 @@ class FakeMainWindow : public Recording, public MainWindowPort {
   std::map<MenuItem, bool> checks;
 };
 
-// Every port of the agent but its timers, on one log.
+// Every port of the agent, on one log.
 struct FakeAgentPorts {
-  explicit FakeAgentPorts(TimerPort& t) : timers(t) {}
-  AgentPorts ports() { return {system, tray, hotkeys, window, timers, notices, shell, power, devices}; }
+  AgentPorts ports() { return {system, tray, hotkeys, window, notices, shell, power, devices}; }
 
   CallLog log;
   FakeStartupSystem system{log};
   FakeTray tray{log};
   FakeHotkeys hotkeys{log};
   FakeMainWindow window{log};
-  TimerPort& timers;
   FakeNotices notices{log};
   FakeShell shell{log};
   FakePower power{log};

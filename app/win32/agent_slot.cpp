@@ -2,6 +2,7 @@
 
 #include <sddl.h>
 
+#include "app/main_window_events.h"
 #include "app/menu.h"
 
 namespace ordavi {
@@ -191,12 +192,13 @@ void Win32AgentSlot::AskRunningAgentToOpenSettings() {
   CloseHandle(settings);
 }
 
-// The countdown window is shown exactly while a countdown runs. Its close box
-// cancels a running countdown as 取消关机 does and does nothing otherwise; the
-// message is handled before SendMessage returns, so the answer is known here.
+// The countdown window is shown exactly while a countdown runs. The message
+// cancels a running countdown as the close box does and does nothing
+// otherwise; it is handled before SendMessage returns, so the answer is known
+// here.
 void Win32AgentSlot::CancelCountdown() {
   const bool counting = IsWindowVisible(window_) != FALSE;
-  if (counting) SendMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
+  if (counting) SendMessageW(window_, kCancelCountdownMessage, 0, 0);
   SetEvent(counting && !IsWindowVisible(window_) ? cancelled_ : noCountdown_);
 }
 

@@ -59,17 +59,20 @@ int RunAgent() {
   Win32Shell shell(mainHandle);
   Win32PowerSystem power;
   Win32DeviceSystem devices(mainHandle);
-  // The one owner of the task tick's timers.
-  TickRunState tickState(window.timers());
-  Agent agent(AgentPorts{system, window.tray(), window.hotkeys(), window, window.timers(), notices, shell, power,
+  // The clocks; which minutes the tick has seen; the one owner of the task
+  // tick's timers, which tells it of each hold.
+  Win32SystemClock systemClock;
+  Win32DateFormatSource dateFormat;
+  Win32LocalClock localClock;
+  Win32UtcClock utcClock;
+  SeenMinutes seenMinutes(localClock, utcClock, systemClock);
+  TickRunState tickState(window.timers(), &seenMinutes);
+  Agent agent(AgentPorts{system, window.tray(), window.hotkeys(), window, notices, shell, power,
                          devices},
               StoredState{registry, tasks, options}, tickState);
 
   // The task tick, the countdown and junk cleaning.
-  Win32SystemClock systemClock;
-  Win32DateFormatSource dateFormat;
   Matchers matchers(systemClock, dateFormat);
-  Win32LocalClock localClock;
   Win32ProcessSystem processes;
   Win32DialupSystem dialup(mainHandle);
   Win32WindowSystem windows;
@@ -82,16 +85,14 @@ int RunAgent() {
   AgentCountdownSystem countdownSystem(
       agent, windows, [&window] { return reinterpret_cast<WindowId>(window.handle()); }, dialup, notices);
   Countdown countdown(options, window.countdownPanel(), window.timers(), tickState, sound, countdownSystem, power);
-  TaskTick tick(tasks, matchers, localClock, tickState, tickActions, countdown);
+  TaskTick tick(tasks, matchers, localClock, tickState, seenMinutes, tickActions, countdown);
 
   // The run history and the missed runs, in the user's local application data.
   Win32DataFile historyFile(kHistoryFileName);
   Win32DataFile lastPassFile(kLastPassFileName);
   Win32GbkCodec gbkCodec;
-  Win32UtcClock utcClock;
   RunHistory history(historyFile, gbkCodec, notices);
-  RunWatch runWatch(
-      RunWatchPorts{tasks, localClock, utcClock, systemClock, dateFormat, tickState, notices, lastPassFile}, history);
+  RunWatch runWatch(RunWatchPorts{tasks, dateFormat, seenMinutes, notices, lastPassFile}, history);
   tick.SetRecorder(&runWatch);
   countdown.SetRecorder(&runWatch);
 

@@ -67,6 +67,9 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       return Default(msg, wParam, lParam);
+    case kCancelCountdownMessage:
+      events_->OnCancelFromCommandLine();
+      return 0;
     case WM_POWERBROADCAST:
     case WM_TIMECHANGE: {
       const LRESULT r = Default(msg, wParam, lParam);
@@ -93,7 +96,6 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 void MainWindow::OnCreate() {
   countdownPanel_.CreateControls();
   CreatePopupMenu();
-  timers_.StartAsCreated();
 }
 
 void MainWindow::CreatePopupMenu() {

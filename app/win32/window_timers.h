@@ -14,27 +14,21 @@ class WindowTimers : public TimerPort {
   // `window` is the main window's handle, read at each call.
   explicit WindowTimers(const HWND& window) : window_(window) {}
 
-  void SetTimerEnabled(MainTimer timer, bool on) override {
-    bool& state = on_[static_cast<int>(timer)];
-    if (state == on) return;  // switching a running timer on again must not restart its interval
-    state = on;
-    if (on) {
-      SetTimer(window_, IdOf(timer), TimerIntervalMs(timer), nullptr);
-    } else {
-      KillTimer(window_, IdOf(timer));
-    }
+  void StartTimer(MainTimer timer, std::uint32_t intervalMs) override {
+    bool& on = on_[static_cast<int>(timer)];
+    if (on) return;  // switching a running timer on again must not restart its interval
+    on = true;
+    SetTimer(window_, IdOf(timer), intervalMs, nullptr);
   }
-  bool TimerEnabled(MainTimer timer) const override { return on_[static_cast<int>(timer)]; }
-  // The state the window is created in: the task tick's and the countdown's
-  // timers on; start-up then stops the countdown's.
-  void StartAsCreated() {
-    SetTimerEnabled(MainTimer::TaskTick, true);
-    SetTimerEnabled(MainTimer::CountdownSecond, true);
+  void StopTimer(MainTimer timer) override {
+    bool& on = on_[static_cast<int>(timer)];
+    if (!on) return;
+    on = false;
+    KillTimer(window_, IdOf(timer));
   }
+  // The window is destroyed: no timer outlives it.
   void StopAll() {
-    for (MainTimer t : {MainTimer::TaskTick, MainTimer::CountdownSecond, MainTimer::TickPause}) {
-      SetTimerEnabled(t, false);
-    }
+    for (MainTimer t : {MainTimer::TaskTick, MainTimer::CountdownSecond, MainTimer::TickPause}) StopTimer(t);
   }
 
   // The WM_TIMER id of each timer: 1, 2, 3.

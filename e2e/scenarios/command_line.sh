@@ -159,6 +159,8 @@ scenario_command_line_cancel() {
   echo "/cancel returned after $took s (Wine's start of the program included)"
   check "/cancel: exit 0, cancelled" said 0 "已取消关机倒计时。"
   check "the countdown window is hidden when /cancel returns" [ "$(drv count TForm1 '*')" = 0 ]
+  check "the run history says how it ended: 倒计时已取消（命令行/cancel）" \
+    has_text "$(history_lines)" "任务1	关闭计算机	空闲0分钟		倒计时已取消（命令行/cancel）"
   sleep 10  # past the countdown's end
   check "no power action after the cancel" [ -z "$(power_calls)" ]
   check "monitoring is off: tray tip \"Ordavi-禁用\"" [ "$(tray_tip "$(tray_record "$addr")")" = "$(tip_bytes 'Ordavi-禁用')" ]

@@ -12,7 +12,9 @@ end_agent() {
 # An agent ended before a reminder's minute and a shutdown's and started after
 # it: the missed reminder is shown once in one notice (not again after a
 # second restart), both are listed as missed and the shutdown does not run;
-# then a reminder due at the next minute runs and is listed as ran.
+# then a reminder due at the next minute runs and is listed as ran, and an
+# agent ended and started again within that minute neither shows nor lists
+# it again.
 scenario_run_history() {
   setup
   start_agent  # the first start ever: nothing remembered, nothing reported
@@ -77,12 +79,22 @@ scenario_run_history() {
   check "the reminder due at the next minute opens" quiet drv wait TForm6 '提示' $((DUE_WAIT + 20))
   sleep 1
   shot e2e-reminder-ran
+  # Ended with /quit and started again within the reminder's minute: the new
+  # agent's first pass (10 s after its start) finds the reminder due, but it
+  # has run in this minute.
+  quiet drv close TForm6 '提示'
+  cli /quit
+  start_agent
+  sleep 9
+  local again_m
+  read -r _ _ _ _ again_m _ < <(drv now)
+  check "restarted with /quit, and the first pass came within the reminder's minute" [ "$again_m" = "$DUE_M" ]
+  check "the reminder is not shown again" [ "$(drv count TForm6 '提示')" = 0 ]
   lines=$(history_lines)
   printf '%s\n' "$lines"
-  check "the history lists it as ran" \
-    has_text "$lines" "$(printf '%02d:%02d' "$DUE_H" "$DUE_M")	任务3	提醒	每天${DUE_H}时${DUE_M}分	下一分钟	已运行：已显示提醒"
+  check "the history lists it as ran, once" [ "$(printf '%s\n' "$lines" | grep -cF \
+    "$(printf '%02d:%02d' "$DUE_H" "$DUE_M")	任务3	提醒	每天${DUE_H}时${DUE_M}分	下一分钟	已运行：已显示提醒")" = 1 ]
   check "three entries" [ "$(history_lines | wc -l)" = 3 ]
-  quiet drv close TForm6 '提示'
 
   # The tray menu's 运行记录: the entries newest first; 清除记录 empties it.
   menu_command "$MENU_RUN_HISTORY"

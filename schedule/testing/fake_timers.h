@@ -16,12 +16,15 @@ namespace ordavi::testing {
 
 class FakeTimers : public TimerPort {
  public:
-  void SetTimerEnabled(MainTimer timer, bool on) override {
+  void StartTimer(MainTimer timer, std::uint32_t intervalMs) override {
     State& s = state_[timer];
-    if (on && !s.on) s.due = now_ + TimerIntervalMs(timer);
-    s.on = on;
+    if (s.on) return;
+    s.on = true;
+    s.intervalMs = intervalMs;
+    s.due = now_ + intervalMs;
   }
-  bool TimerEnabled(MainTimer timer) const override {
+  void StopTimer(MainTimer timer) override { state_[timer].on = false; }
+  bool TimerEnabled(MainTimer timer) const {
     const auto it = state_.find(timer);
     return it != state_.end() && it->second.on;
   }
@@ -45,7 +48,7 @@ class FakeTimers : public TimerPort {
       if (!found) break;
       if (due > now_) now_ = due;
       State& s = state_[next];
-      s.due = now_ + TimerIntervalMs(next);
+      s.due = now_ + s.intervalMs;
       fired.push_back({now_, next});
       if (s.handler) s.handler();
     }
@@ -65,6 +68,7 @@ class FakeTimers : public TimerPort {
  private:
   struct State {
     bool on = false;
+    std::uint32_t intervalMs = 0;
     std::uint64_t due = 0;
     std::function<void()> handler;
   };

@@ -1,0 +1,36 @@
+#include "schedule/seen_minutes.h"
+
+#include <gtest/gtest.h>
+
+namespace ordavi {
+namespace {
+
+// Table: the text the last agent life left, what a new one reads from it,
+// and the text it writes back.
+TEST(SeenMinutes, TheRememberedMinuteAndItsTasksReadBackAsWritten) {
+  const struct {
+    const char* text;
+    const char* ran;       // the tasks read, "-" for a text refused as damaged
+    const char* written;   // the text written for what was read
+  } cases[] = {
+      {"2024-03-05 08:30 28504290\r\n", "", "2024-03-05 08:30 28504290\r\n"},  // as earlier versions wrote it
+      {"2024-03-05 08:30 28504290 3,1,12\r\n", "1,3,12,", "2024-03-05 08:30 28504290 1,3,12\r\n"},
+      {"2024-03-05 08:30 28504290 7", "7,", "2024-03-05 08:30 28504290 7\r\n"},
+      {"2024-03-05 08:30 28504290 1,\r\n", "-", ""},
+      {"2024-03-05 08:30 28504290 x\r\n", "-", ""},
+      {"2024-03-05 08:30 28504290 9999999999\r\n", "-", ""},
+      {"2024-02-30 08:30 28504290\r\n", "-", ""},
+  };
+  for (const auto& c : cases) {
+    const std::optional<SettledMinute> s = ParseSettledMinute(c.text);
+    std::string ran = s ? "" : "-";
+    if (s) {
+      for (int n : s->ran) ran += std::to_string(n) + ",";
+    }
+    EXPECT_EQ(ran, c.ran) << c.text;
+    EXPECT_EQ(s ? SettledMinuteText(*s) : "", c.written) << c.text;
+  }
+}
+
+}  // namespace
+}  // namespace ordavi
