@@ -4,7 +4,6 @@
 
 #include <functional>
 
-#include "schedule/testing/fake_clocks.h"
 #include "store/testing/error_of.h"
 #include "store/testing/fake_registry.h"
 
@@ -13,8 +12,6 @@ namespace {
 
 using testing::ErrorOf;
 using testing::FakeRegistryKey;
-using testing::FakeSystemClock;
-using testing::FixedDateFormat;
 
 TaskForm FormOf(ScheduleKind kind, const std::function<void(TaskForm&)>& set = {}) {
   TaskForm f;
@@ -125,9 +122,6 @@ TEST(CheckTaskForm, RefusesWhatTheScheduleEvaluationCouldNeverRead) {
 
 class FillTest : public ::testing::Test {
  protected:
-  FakeSystemClock clock;
-  FixedDateFormat dates;
-  Matchers matchers{clock, dates};
   ScheduleNow now;
 
   TaskForm Fill(const std::string& schedule, const std::string& type = "提醒", const std::string& param = "") {
@@ -136,19 +130,20 @@ class FillTest : public ::testing::Test {
     r.schedule = schedule;
     r.type = type;
     r.param = param;
-    FillTaskForm(f, r, matchers, now, "yyyy/M/d");
+    FillTaskForm(f, r, now, "yyyy/M/d");
     return f;
   }
 };
 
 TEST_F(FillTest, StoredTasksComposeBackToTheirText) {
-  // A weekly Sunday stored as 7 is shown, and so stored again, as 0.
+  // A weekly Sunday stored as 7 is shown as 7 (the list's last item).
   const std::pair<const char*, const char*> cases[] = {
       {"空闲15分钟", "空闲15分钟"},
       {"开机1时30分", "开机1时30分"},
       {"一次2024/3/5日8时30分", "一次2024/3/5日8时30分"},
       {"每天08时05分", "每天8时5分"},
-      {"每周7日22时0分", "每周0日22时0分"},
+      {"每周7日22时0分", "每周7日22时0分"},
+      {"每周07日22时0分", "每周7日22时0分"},  // the box's number: what the user sees is Sunday
       {"每周3日6时0分", "每周3日6时0分"},
       {"每月31日9时0分", "每月31日9时0分"},
       {"每年2月29日23时59分", "每年2月29日23时59分"},
@@ -187,7 +182,7 @@ TEST_F(FillTest, AFieldThatDoesNotConvertStopsTheFillWhereItIs) {
   r.schedule = "每天x时5分";
   r.type = "关闭程序";
   r.param = "a.exe";
-  EXPECT_EQ(ErrorOf([&] { FillTaskForm(f, r, matchers, now, "yyyy/M/d"); }), "'x' is not a valid integer value");
+  EXPECT_EQ(ErrorOf([&] { FillTaskForm(f, r, now, "yyyy/M/d"); }), "'x' is not a valid integer value");
   EXPECT_EQ(f.type, "关闭程序");
   EXPECT_EQ(f.param, "a.exe");
   EXPECT_FALSE(f.kind.has_value());
