@@ -68,7 +68,9 @@ namespace {
 std::string KindWords() {
   std::string list;
   const std::size_t n = sizeof kScheduleKinds / sizeof kScheduleKinds[0];
-  for (std::size_t i = 0; i < n; ++i) list += std::string(i == 0 ? "" : i + 1 == n ? "或" : "、") + kScheduleKinds[i].word;
+  for (std::size_t i = 0; i < n; ++i) {
+    list += std::string(i == 0 ? "" : i + 1 == n ? "或" : "、") + kScheduleKinds[i].word;
+  }
   return list;
 }
 
@@ -88,17 +90,19 @@ std::optional<std::string> Rewritten(const ScheduleReading& r, const std::string
   return same ? std::optional<std::string>(text) : std::nullopt;
 }
 
+std::string DateProblem(const std::string& date, const std::string& fromFormat) {
+  return "日期" + Quoted(date) + "不是" + (fromFormat == kFileDateFormat ? "年-月-日" : fromFormat) + "格式的日期";
+}
+
 // Why the tick never finds a reading due, naming the field.
 std::string NeverProblem(const std::string& text, const ScheduleReading& r, const std::string& fromFormat) {
   if (r.badField < 0) return "时间" + Quoted(text) + "应以" + KindWords() + "开头";
   const ScheduleKindRow& row = RowOf(*r.kind);
   const std::size_t i = static_cast<std::size_t>(r.badField);
   const ScheduleField field = row.fields[i].field;
-  if (field == ScheduleField::Date) {
-    return "日期" + Quoted(r.texts[i]) + "不是" + (fromFormat == kFileDateFormat ? "年-月-日" : fromFormat) +
-           "格式的日期";
-  }
-  if (field == ScheduleField::Day && i > 0 && row.fields[i - 1].field == ScheduleField::Month && r.values[i] >= 1 && r.values[i] <= 31) {
+  if (field == ScheduleField::Date) return DateProblem(r.texts[i], fromFormat);
+  const bool dayOfMonth = field == ScheduleField::Day && i > 0 && row.fields[i - 1].field == ScheduleField::Month;
+  if (dayOfMonth && r.values[i] >= 1 && r.values[i] <= 31) {  // in range, but not in that month
     return "时间" + Quoted(text) + "的日期" + r.texts[i - 1] + "月" + r.texts[i] + "日不存在";
   }
   return "时间" + Quoted(text) + "的" + FieldRuleText(field);
@@ -111,13 +115,13 @@ std::optional<std::string> ConvertSchedule(const std::string& text, const std::s
   const ScheduleReading r = ReadSchedule(text, fromFormat);
   if (r.kind && !r.exact) {
     const std::string cut = ScheduleText(*r.kind, r.texts);
-    problem = text.compare(0, cut.size(), cut) == 0 ? "时间" + Quoted(text) + "的末尾多了" + Quoted(text.substr(cut.size()))
-                                                    : "时间" + Quoted(text) + "不完整";
+    const bool trailing = text.compare(0, cut.size(), cut) == 0;
+    problem = "时间" + Quoted(text) + (trailing ? "的末尾多了" + Quoted(text.substr(cut.size())) : "不完整");
     return std::nullopt;
   }
   // The file's dates always have a four-digit year.
   if (r.kind == ScheduleKind::Once && fromFormat == kFileDateFormat && r.texts[0].find('-') != 4) {
-    problem = "日期" + Quoted(r.texts[0]) + "不是年-月-日格式的日期";
+    problem = DateProblem(r.texts[0], fromFormat);
     return std::nullopt;
   }
   if (r.never) {

@@ -6,15 +6,22 @@
 
 namespace ordavi {
 
+namespace {
+
+using F = ScheduleField;
+constexpr FieldRule kHour{F::Hour, "时"}, kMinute{F::Minute, "分"};
+
+}  // namespace
+
+// The order in which the tick compares the kind words, and the editor's rows.
 const ScheduleKindRow kScheduleKinds[7] = {
-    {ScheduleKind::Idle, words::kIdle, 1, {{ScheduleField::IdleMinutes, "分钟"}}},
-    {ScheduleKind::Once, words::kOnce, 3, {{ScheduleField::Date, "日"}, {ScheduleField::Hour, "时"}, {ScheduleField::Minute, "分"}}},
-    {ScheduleKind::Daily, words::kDaily, 2, {{ScheduleField::Hour, "时"}, {ScheduleField::Minute, "分"}}},
-    {ScheduleKind::Weekly, words::kWeekly, 3, {{ScheduleField::Weekday, "日"}, {ScheduleField::Hour, "时"}, {ScheduleField::Minute, "分"}}},
-    {ScheduleKind::Monthly, words::kMonthly, 3, {{ScheduleField::Day, "日"}, {ScheduleField::Hour, "时"}, {ScheduleField::Minute, "分"}}},
-    {ScheduleKind::Yearly, words::kYearly, 4,
-     {{ScheduleField::Month, "月"}, {ScheduleField::Day, "日"}, {ScheduleField::Hour, "时"}, {ScheduleField::Minute, "分"}}},
-    {ScheduleKind::AfterBoot, words::kAfterBoot, 2, {{ScheduleField::BootHours, "时"}, {ScheduleField::BootMinutes, "分"}}},
+    {ScheduleKind::Idle, words::kIdle, 1, {{F::IdleMinutes, "分钟"}}},
+    {ScheduleKind::Once, words::kOnce, 3, {{F::Date, "日"}, kHour, kMinute}},
+    {ScheduleKind::Daily, words::kDaily, 2, {kHour, kMinute}},
+    {ScheduleKind::Weekly, words::kWeekly, 3, {{F::Weekday, "日"}, kHour, kMinute}},
+    {ScheduleKind::Monthly, words::kMonthly, 3, {{F::Day, "日"}, kHour, kMinute}},
+    {ScheduleKind::Yearly, words::kYearly, 4, {{F::Month, "月"}, {F::Day, "日"}, kHour, kMinute}},
+    {ScheduleKind::AfterBoot, words::kAfterBoot, 2, {{F::BootHours, "时"}, {F::BootMinutes, "分"}}},
 };
 
 const ScheduleKindRow& RowOf(ScheduleKind kind) {
