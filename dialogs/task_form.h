@@ -77,8 +77,9 @@ std::string UptimeText(std::uint32_t tickMs);
 
 // Why the form cannot be stored (caption "提示", information icon): no kind
 // chosen, a number box of the chosen kind that the schedule evaluation could
-// never read, a yearly date no year has, or an adapter name that cannot be
-// put on the netsh command line. Nothing when it can be stored.
+// never read, an idle or after-boot time past the counter's last minute, a
+// yearly date no year has, or an adapter name that cannot be put on the netsh
+// command line. Nothing when it can be stored.
 std::optional<UserMessage> CheckTaskForm(const TaskForm& form);
 
 // The schedule text of the chosen kind, written by the grammar

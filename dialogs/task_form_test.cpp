@@ -84,6 +84,14 @@ TEST(CheckTaskForm, RefusesWhatTheScheduleEvaluationCouldNeverRead) {
        "请在“空闲”后填写分钟数（只能是数字）"},
       {FormOf(ScheduleKind::Idle, [](TaskForm& f) { f.idleMinutes = "0"; }), nullptr},
       {FormOf(ScheduleKind::AfterBoot), nullptr},
+      // The counters' last minute: 49.7 days after the tick count's zero.
+      {FormOf(ScheduleKind::Idle, [](TaskForm& f) { f.idleMinutes = "71582"; }), nullptr},
+      {FormOf(ScheduleKind::Idle, [](TaskForm& f) { f.idleMinutes = "71583"; }), "“空闲”的分钟数不能超过71582（约49.7天）"},
+      {FormOf(ScheduleKind::AfterBoot, [](TaskForm& f) { f.bootHours = "1193", f.bootMinutes = "2"; }), nullptr},
+      {FormOf(ScheduleKind::AfterBoot, [](TaskForm& f) { f.bootHours = "1193", f.bootMinutes = "3"; }),
+       "“开机”后的时间不能超过1193时2分（约49.7天）"},
+      {FormOf(ScheduleKind::AfterBoot, [](TaskForm& f) { f.bootHours = "71582789"; }),  // 32-bit total: 44
+       "“开机”后的时间不能超过1193时2分（约49.7天）"},
       {FormOf(ScheduleKind::AfterBoot, [](TaskForm& f) { f.bootHours = "x"; }), "“开机”后的小时数只能是数字"},
       {FormOf(ScheduleKind::AfterBoot, [](TaskForm& f) { f.bootMinutes = "-5"; }), "“开机”后的分钟数只能是数字"},
       {weekday("0"), nullptr},
