@@ -163,10 +163,13 @@ void FillTaskForm(TaskForm& f, const TaskRecord& task, const ScheduleNow& now, c
   if (!kind) return;
   const std::vector<std::string> x = CutFields(*kind, task.schedule);
   const bool onlyKindWord = task.schedule.size() <= kKindWordBytes;
+  const ScheduleKindRow& row = RowOf(*kind);
   TaskForm filled = f;
   std::size_t i = 0;
   for (const FieldSlot& slot : SlotsOf(filled, *kind)) {
-    const std::string& field = x[i++];
+    const bool weekday = row.fields[i].field == ScheduleField::Weekday;
+    const std::string field = weekday ? WeekdayText(x[i]) : x[i];  // a stored 7 shows as 0
+    ++i;
     if (slot.text) {
       if (!onlyKindWord) StrToInt(field);  // a box shows only a number the tick reads
       *slot.text = field;

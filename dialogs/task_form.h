@@ -91,9 +91,9 @@ std::string ComposeSchedule(TaskForm& form, const std::string& shortDateFormat);
 
 // Fills the form from a stored task: type and parameter, the once date today
 // (for a task of another kind), then the kind's radio button and fields, as
-// the grammar cuts them (a number box shows the stored text). A field that
-// does not convert raises its conversion error and leaves the form with the
-// type and parameter filled in, and nothing else changed.
+// the grammar cuts them (a number box shows the stored text, a weekday 7 as
+// 0). A field that does not convert raises its conversion error and leaves
+// the form with the type and parameter filled in, and nothing else changed.
 void FillTaskForm(TaskForm& form, const TaskRecord& task, const ScheduleNow& now, const std::string& shortDateFormat);
 
 // Whether a once task's date and minute lie before the minute of `now`: such a

@@ -144,13 +144,13 @@ class FillTest : public ::testing::Test {
 };
 
 TEST_F(FillTest, StoredTasksComposeBackToTheirText) {
-  // A weekly Sunday stored as 7 is shown as 7 (the list's last item).
+  // A weekly Sunday stored as 7 is shown, and so stored again, as 0.
   const std::pair<const char*, const char*> cases[] = {
       {"空闲15分钟", "空闲15分钟"},
       {"开机1时30分", "开机1时30分"},
       {"一次2024/3/5日8时30分", "一次2024/3/5日8时30分"},
       {"每天08时05分", "每天8时5分"},
-      {"每周7日22时0分", "每周7日22时0分"},
+      {"每周7日22时0分", "每周0日22时0分"},
       {"每周07日22时0分", "每周7日22时0分"},  // the box's number: what the user sees is Sunday
       {"每周3日6时0分", "每周3日6时0分"},
       {"每月31日9时0分", "每月31日9时0分"},

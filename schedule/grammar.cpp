@@ -198,7 +198,9 @@ std::int32_t BootTotal(std::int32_t hours, std::int32_t minutes) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(hours) * 60u + static_cast<std::uint32_t>(minutes));
 }
 
-std::int32_t WeekdayValue(const std::string& text) { return text == "7" ? 0 : StrToInt(text); }
+std::string WeekdayText(const std::string& text) { return text == "7" ? std::string("0") : text; }
+
+std::int32_t WeekdayValue(const std::string& text) { return StrToInt(WeekdayText(text)); }
 
 std::optional<std::int32_t> DigitsValue(const std::string& text) {
   if (text.empty()) return std::nullopt;

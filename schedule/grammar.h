@@ -87,9 +87,12 @@ std::string DateToStr(const Date& date, const std::string& format);
 inline constexpr std::int32_t kLastCounterMinute = 71582;  // 0xFFFFFFFF / 60000
 // The after-boot total as the matcher works it out: signed 32-bit, wrapping.
 std::int32_t BootTotal(std::int32_t hours, std::int32_t minutes);
-// A weekday field's day of the clock: the exact text "7" is Sunday (0), any
-// other text its integer value (so "07" is 7, which no day has). Throws the
-// conversion error of a text that is no integer.
+// A weekday field as the clock numbers days: the exact text "7" becomes "0"
+// (Sunday), any other text stays as it is (so "07" converts to 7, which no
+// day has).
+std::string WeekdayText(const std::string& text);
+// The weekday's day of the clock; throws the conversion error of a text that
+// is no integer.
 std::int32_t WeekdayValue(const std::string& text);
 // A number the editor writes: ASCII digits only, within 32 bits.
 std::optional<std::int32_t> DigitsValue(const std::string& text);

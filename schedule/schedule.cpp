@@ -72,7 +72,8 @@ MatchResult Matchers::MatchWeekly(const ScheduleNow& now, const std::string& tex
   bool done = false;
   MatchResult r = Cut(ScheduleKind::Weekly, text, done);
   if (done) return r;
-  r.due = WeekdayValue(r.fields[0]) == now.dayOfWeek && FieldIs(r.fields[1], now.hour) && FieldIs(r.fields[2], now.minute);
+  r.fields[0] = WeekdayText(r.fields[0]);  // Sunday is day 0 of the clock
+  r.due = FieldIs(r.fields[0], now.dayOfWeek) && FieldIs(r.fields[1], now.hour) && FieldIs(r.fields[2], now.minute);
   return r;
 }
 

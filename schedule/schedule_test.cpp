@@ -122,7 +122,7 @@ TEST_F(MatchersTest, WeeklyTreatsSevenAndZeroAsSunday) {
   EXPECT_TRUE(Due("每周1日22时0分", monday));
   EXPECT_FALSE(Due("每周07日22时0分", sunday));  // only the exact text "7" means Sunday
   EXPECT_FALSE(Due("每周07日22时0分", At(2024, 3, 16, 6, 22, 0)));
-  EXPECT_EQ(Fields("每周7日22时0分"), (std::vector<std::string>{"7", "22", "0"}));
+  EXPECT_EQ(Fields("每周7日22时0分"), (std::vector<std::string>{"0", "22", "0"}));
   EXPECT_EQ(Fields("每周07日22时0分"), (std::vector<std::string>{"07", "22", "0"}));
 }
 
