@@ -3,8 +3,7 @@
 #include <cstdint>
 
 #include "actions/network.h"
-#include "dialogs/task_form.h"
-#include "schedule/schedule.h"
+#include "schedule/grammar.h"
 #include "store/errors.h"
 #include "store/task_types.h"
 #include "store/text.h"
@@ -18,28 +17,11 @@ constexpr const char* kVersionPrefix = "Ordavi 任务文件 版本 ";
 constexpr const char* kTaskSection = "[任务]";
 constexpr const char* kOptionsSection = "[选项]";
 constexpr const char* kScheduleKey = "时间";
+constexpr const char* kVerbatimScheduleKey = "原样时间";
 constexpr const char* kTypeKey = "类型";
 constexpr const char* kParamKey = "参数";
 constexpr const char* kEnabledKey = "状态";
 constexpr const char* kBom = "\xEF\xBB\xBF";
-
-// The unit characters that end each field of a kind, in order.
-struct KindUnits {
-  ScheduleKind kind;
-  std::vector<std::string> units;
-};
-const std::vector<KindUnits>& Units() {
-  static const std::vector<KindUnits> kUnits = {
-      {ScheduleKind::Idle, {"分钟"}},
-      {ScheduleKind::AfterBoot, {"时", "分"}},
-      {ScheduleKind::Once, {"日", "时", "分"}},
-      {ScheduleKind::Daily, {"时", "分"}},
-      {ScheduleKind::Weekly, {"日", "时", "分"}},
-      {ScheduleKind::Monthly, {"日", "时", "分"}},
-      {ScheduleKind::Yearly, {"月", "日", "时", "分"}},
-  };
-  return kUnits;
-}
 
 bool Digits(const std::string& s) {
   if (s.empty()) return false;
@@ -47,13 +29,6 @@ bool Digits(const std::string& s) {
     if (c < '0' || c > '9') return false;
   }
   return true;
-}
-
-// A time field as the pickers give it: digits, at most `high`.
-bool TimePart(const std::string& text, int high, int& value) {
-  if (!Digits(text) || text.size() > 2) return false;
-  value = StrToInt(text);
-  return value <= high;
 }
 
 bool HasControl(const std::string& gbk) {
@@ -87,109 +62,75 @@ std::string AdapterProblem(const std::string& type, const std::string& param) {
 
 }  // namespace
 
+namespace {
+
+// The kind words, joined by "、" and "或", in the table's order.
+std::string KindWords() {
+  std::string list;
+  const std::size_t n = sizeof kScheduleKinds / sizeof kScheduleKinds[0];
+  for (std::size_t i = 0; i < n; ++i) {
+    list += std::string(i == 0 ? "" : i + 1 == n ? "或" : "、") + kScheduleKinds[i].word;
+  }
+  return list;
+}
+
+// The text of a reading with plain numbers and the date in `toFormat`, when
+// it reads back in `toFormat` as the same fields (a two-digit year cannot
+// hold every date: 1999 would come back as 2099).
+std::optional<std::string> Rewritten(const ScheduleReading& r, const std::string& toFormat) {
+  const ScheduleKindRow& row = RowOf(*r.kind);
+  std::vector<std::string> fields;
+  for (std::size_t i = 0; i < row.count; ++i) {
+    fields.push_back(row.fields[i].field == ScheduleField::Date ? DateToStr(r.date, toFormat) : PlainNumber(r.texts[i]));
+  }
+  const std::string text = ScheduleText(*r.kind, fields);
+  const ScheduleReading back = ReadSchedule(text, toFormat);
+  const bool same = !back.never && back.values == r.values && back.date.year == r.date.year &&
+                    back.date.month == r.date.month && back.date.day == r.date.day;
+  return same ? std::optional<std::string>(text) : std::nullopt;
+}
+
+std::string DateProblem(const std::string& date, const std::string& fromFormat) {
+  return "日期" + Quoted(date) + "不是" + (fromFormat == kFileDateFormat ? "年-月-日" : fromFormat) + "格式的日期";
+}
+
+// Why the tick never finds a reading due, naming the field.
+std::string NeverProblem(const std::string& text, const ScheduleReading& r, const std::string& fromFormat) {
+  if (r.badField < 0) return "时间" + Quoted(text) + "应以" + KindWords() + "开头";
+  const ScheduleKindRow& row = RowOf(*r.kind);
+  const std::size_t i = static_cast<std::size_t>(r.badField);
+  const ScheduleField field = row.fields[i].field;
+  if (field == ScheduleField::Date) return DateProblem(r.texts[i], fromFormat);
+  const bool dayOfMonth = field == ScheduleField::Day && i > 0 && row.fields[i - 1].field == ScheduleField::Month;
+  if (dayOfMonth && r.values[i] >= 1 && r.values[i] <= 31) {  // in range, but not in that month
+    return "时间" + Quoted(text) + "的日期" + r.texts[i - 1] + "月" + r.texts[i] + "日不存在";
+  }
+  return "时间" + Quoted(text) + "的" + FieldRuleText(field);
+}
+
+}  // namespace
+
 std::optional<std::string> ConvertSchedule(const std::string& text, const std::string& fromFormat,
                                            const std::string& toFormat, std::string& problem) {
-  const std::optional<ScheduleKind> kind = KindOf(text);
-  if (!kind) {
-    problem = "时间" + Quoted(text) + "应以空闲、开机、一次、每天、每周、每月或每年开头";
+  const ScheduleReading r = ReadSchedule(text, fromFormat);
+  if (r.kind && !r.exact) {
+    const std::string cut = ScheduleText(*r.kind, r.texts);
+    const bool trailing = text.compare(0, cut.size(), cut) == 0;
+    problem = "时间" + Quoted(text) + (trailing ? "的末尾多了" + Quoted(text.substr(cut.size())) : "不完整");
     return std::nullopt;
   }
-  std::vector<std::string> f;
-  std::size_t pos = kKindWordBytes;  // KindOf found the whole kind word
-  for (const KindUnits& k : Units()) {
-    if (k.kind != *kind) continue;
-    for (const std::string& unit : k.units) {
-      const std::size_t p = text.find(unit, pos);
-      if (p == std::string::npos) {
-        problem = "时间" + Quoted(text) + "不完整";
-        return std::nullopt;
-      }
-      f.push_back(text.substr(pos, p - pos));
-      pos = p + unit.size();
-    }
-  }
-  if (pos != text.size()) {
-    problem = "时间" + Quoted(text) + "的末尾多了" + Quoted(text.substr(pos));
+  // The file's dates always have a four-digit year.
+  if (r.kind == ScheduleKind::Once && fromFormat == kFileDateFormat && r.texts[0].find('-') != 4) {
+    problem = DateProblem(r.texts[0], fromFormat);
     return std::nullopt;
   }
-  TaskForm form;
-  form.kind = kind;
-  TimeOfDay* time = nullptr;
-  std::size_t timeAt = 0;  // index of the hour field
-  switch (*kind) {
-    case ScheduleKind::Idle: form.idleMinutes = f[0]; break;
-    case ScheduleKind::AfterBoot:
-      form.bootHours = f[0];
-      form.bootMinutes = f[1];
-      break;
-    case ScheduleKind::Once:
-      try {
-        // The file's dates always have a four-digit year.
-        if (fromFormat == kFileDateFormat && f[0].find('-') != 4) throw DateError(f[0]);
-        form.onceDate = StrToDate(f[0], fromFormat);
-      } catch (const FrameworkError&) {
-        problem = "日期" + Quoted(f[0]) + "不是" + (fromFormat == kFileDateFormat ? "年-月-日" : fromFormat) +
-                  "格式的日期";
-        return std::nullopt;
-      }
-      time = &form.onceTime;
-      timeAt = 1;
-      break;
-    case ScheduleKind::Daily:
-      time = &form.dailyTime;
-      break;
-    case ScheduleKind::Weekly:
-      form.weekday = f[0];
-      time = &form.weeklyTime;
-      timeAt = 1;
-      break;
-    case ScheduleKind::Monthly:
-      form.monthDay = f[0];
-      time = &form.monthlyTime;
-      timeAt = 1;
-      break;
-    case ScheduleKind::Yearly:
-      form.month = f[0];
-      form.yearDay = f[1];
-      time = &form.yearlyTime;
-      timeAt = 2;
-      break;
-  }
-  if (time) {
-    if (!TimePart(f[timeAt], 23, time->hour)) {
-      problem = "时间" + Quoted(text) + "的小时应为0到23";
-      return std::nullopt;
-    }
-    if (!TimePart(f[timeAt + 1], 59, time->minute)) {
-      problem = "时间" + Quoted(text) + "的分钟应为0到59";
-      return std::nullopt;
-    }
-  }
-  if (const std::optional<UserMessage> refusal = CheckTaskForm(form)) {
-    problem = refusal->text;
+  if (r.never) {
+    problem = NeverProblem(text, r, fromFormat);
     return std::nullopt;
   }
-  if (*kind == ScheduleKind::Once) {
-    // A format with a two-digit year cannot hold every date: 1999 would come
-    // back as 2099.
-    bool holds = false;
-    try {
-      const Date back = StrToDate(DateToStr(form.onceDate, toFormat), toFormat);
-      holds = back.year == form.onceDate.year && back.month == form.onceDate.month && back.day == form.onceDate.day;
-    } catch (const FrameworkError&) {
-    }
-    if (!holds) {
-      problem = "日期" + Quoted(f[0]) + "无法用短日期格式" + toFormat + "表示";
-      return std::nullopt;
-    }
-  }
-  // Numbers are stored in plain decimal, as the matchers compare them ("07"
-  // as a weekday would never be Sunday).
-  for (std::string* n : {&form.idleMinutes, &form.bootHours, &form.bootMinutes, &form.weekday, &form.monthDay,
-                         &form.month, &form.yearDay}) {
-    if (Digits(*n)) *n = Decimal(StrToInt(*n));
-  }
-  return ComposeSchedule(form, toFormat);
+  const std::optional<std::string> rewritten = Rewritten(r, toFormat);
+  if (!rewritten) problem = "日期" + Quoted(r.texts[0]) + "无法用短日期格式" + toFormat + "表示";
+  return rewritten;
 }
 
 // ---- writing ----
@@ -228,6 +169,7 @@ std::vector<std::string> HeaderLines() {
       ";          " + TypeList(8, 15),
       ";   参数=  提醒语、要打开的文件、要关闭的程序或网卡的名称；其他类型不用",
       ";   状态=  启用 或 禁用（不写为启用）",
+      ";   原样时间=  代替“时间=”：不会运行的时间，导入时不检查，按原样保存",
       "; [选项] 一节：shutapp=1 待机或休眠前关闭所有程序，soundpath= 关机前播放的声音文件，",
       "; tishi= 关机前等待的秒数，kaiji=1 显示开机时间，rejian=1 使用Ctrl热键；没写的选项不变。",
       "; 导入时选“替换全部任务”才导入选项；“添加到现有任务之后”只添加任务。",
@@ -245,10 +187,13 @@ TaskFileExport WriteTaskFile(TaskStore& store, Registry& reg, GbkCodec& codec, c
       const TaskRecord t = store.ReadTask(n);
       if (t.schedule.empty()) continue;  // a slot the list and the tick skip too
       const std::string who = "任务" + Decimal(n) + "：";
-      std::string problem;
-      const std::optional<std::string> schedule = ConvertSchedule(t.schedule, shortDateFormat, kFileDateFormat, problem);
-      if (!schedule) {
-        out.refusal = who + problem;
+      // A text the tick never finds due is carried as it is stored, under its
+      // own key, so that importing it never makes a task run.
+      const ScheduleReading reading = ReadSchedule(t.schedule, shortDateFormat);
+      const std::optional<std::string> schedule =
+          reading.never ? std::nullopt : Rewritten(reading, kFileDateFormat);
+      if (!schedule && HasControl(t.schedule)) {
+        out.refusal = who + "时间含有换行等控制字符，文件中无法保存";
         return out;
       }
       if (!KnownType(t.type)) {
@@ -262,7 +207,16 @@ TaskFileExport WriteTaskFile(TaskStore& store, Registry& reg, GbkCodec& codec, c
       const std::string enabled = t.enabled == words::kEnabled ? words::kEnabled : words::kDisabled;
       w.Line("");
       w.Line(kTaskSection);
-      w.Line(std::string(kScheduleKey) + "=" + *schedule);
+      if (schedule) {
+        w.Line(std::string(kScheduleKey) + "=" + *schedule);
+      } else {
+        w.Line("; 这个任务不会运行（" + std::string(reading.never ? reading.never : kNeverUnreadable) +
+               "），导入时按原样保存");
+        if (!w.Line(std::string(kVerbatimScheduleKey) + "=" + t.schedule)) {
+          out.refusal = who + "时间含有不是GBK的字节";
+          return out;
+        }
+      }
       w.Line(std::string(kTypeKey) + "=" + t.type);
       if (!w.Line(std::string(kParamKey) + "=" + t.param)) {
         out.refusal = who + "参数含有不是GBK的字节";
@@ -298,8 +252,9 @@ namespace {
 
 struct PendingTask {
   int line = 0;  // of its [任务]
-  int lines[4] = {0, 0, 0, 0};  // of 时间, 类型, 参数, 状态
+  int lines[4] = {0, 0, 0, 0};  // of 时间 (or 原样时间), 类型, 参数, 状态
   std::string values[4];
+  bool verbatim = false;  // the schedule came as 原样时间: stored as it is
 };
 
 const char* const kTaskKeys[4] = {kScheduleKey, kTypeKey, kParamKey, kEnabledKey};
@@ -391,14 +346,19 @@ class FileReader {
   }
 
   bool TaskValue(int number, const std::string& key, const std::string& value) {
+    const bool verbatim = key == kVerbatimScheduleKey;
     for (int i = 0; i < 4; ++i) {
-      if (key != kTaskKeys[i]) continue;
-      if (task_.lines[i]) return Fail(number, "这个任务已有“" + key + "=”（第" + Decimal(task_.lines[i]) + "行）");
+      if (key != kTaskKeys[i] && !(verbatim && i == 0)) continue;
+      if (task_.lines[i]) {
+        const std::string had = i == 0 && task_.verbatim ? kVerbatimScheduleKey : kTaskKeys[i];
+        return Fail(number, "这个任务已有“" + had + "=”（第" + Decimal(task_.lines[i]) + "行）");
+      }
       task_.lines[i] = number;
       task_.values[i] = value;
+      if (i == 0) task_.verbatim = verbatim;
       return true;
     }
-    return Fail(number, "[任务]中没有" + Quoted(key) + "这一项，应为时间、类型、参数或状态");
+    return Fail(number, "[任务]中没有" + Quoted(key) + "这一项，应为时间、原样时间、类型、参数或状态");
   }
 
   // Checks and keeps the task of the section that just ended.
@@ -409,8 +369,10 @@ class FileReader {
     if (!t.lines[0]) return Fail(t.line, "这个任务缺少“时间=”");
     if (!t.lines[1]) return Fail(t.line, "这个任务缺少“类型=”");
     std::string problem;
-    const std::optional<std::string> schedule = ConvertSchedule(t.values[0], kFileDateFormat, format_, problem);
-    if (!schedule) return Fail(t.lines[0], problem);
+    std::optional<std::string> schedule = t.values[0];
+    if (!t.verbatim) schedule = ConvertSchedule(t.values[0], kFileDateFormat, format_, problem);
+    if (t.verbatim && t.values[0].empty()) problem = "原样时间不能为空";
+    if (!problem.empty()) return Fail(t.lines[0], problem);
     if (!KnownType(t.values[1])) {
       return Fail(t.lines[1], "类型" + Quoted(t.values[1]) + "应为" + TypeList() + "之一");
     }

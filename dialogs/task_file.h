@@ -8,14 +8,19 @@
 //   类型=关闭计算机                 one of the fifteen type words (or empty)
 //   参数=                           verbatim up to the end of the line
 //   状态=启用                       启用 or 禁用 (absent: 启用)
+//   原样时间=每周07日22时0分        instead of 时间: a text the tick never runs,
+//                                   stored as it is, unchecked
 //   [选项]                          at most one: shutapp, soundpath, tishi,
 //   tishi=60                        kaiji, rejian; an absent one is not changed
 //
 // Written with a BOM and CRLF; read with or without the BOM, with CRLF or LF.
 // Reading is strict: the first line it cannot read is reported with its
-// number, and then nothing is imported. A schedule is taken only when the
-// task editor could have written it; it is stored as the editor writes it,
-// with the once-date in the short date format of the PC it is imported on.
+// number, and then nothing is imported. A 时间 is taken only when it is
+// exactly a kind word, fields and units and the tick can find it due; it is
+// stored with plain numbers and the once-date in the short date format of the
+// PC it is imported on, so it runs at the same minutes. Export writes every
+// schedule the tick can find due that way, and any other (one the grammar
+// cannot read, one never due) as 原样时间 with a comment saying why.
 #pragma once
 
 #include <optional>
@@ -32,16 +37,17 @@ inline constexpr int kTaskFileVersion = 1;
 // How a once-date is written in the file, whatever the PC's format.
 inline constexpr const char* kFileDateFormat = "yyyy-MM-dd";
 
-// A schedule text read with its once-date in `fromFormat`, written as the
-// editor writes it with the date in `toFormat`. Nothing, and `problem` says
-// why (GBK, no full stop), when the editor could not have written it.
+// A schedule text read with its once-date in `fromFormat`, written with plain
+// numbers and the date in `toFormat`. Nothing, and `problem` says why (GBK, no
+// full stop), when it is not exactly its kind word, fields and units, when the
+// tick could never find it due, or when `toFormat` cannot hold its date.
 std::optional<std::string> ConvertSchedule(const std::string& text, const std::string& fromFormat,
                                            const std::string& toFormat, std::string& problem);
 
 // The file of the store's tasks (1..counter, slots without a schedule left
-// out) and options. A task the file cannot carry (a once-date that is not in
-// `shortDateFormat`, a type word that names no type, a line break in a text)
-// refuses the whole export, naming the task.
+// out) and options. A task the file cannot carry (a type word that names no
+// type, a line break in a text) refuses the whole export, naming the task; a
+// schedule is always carried, as 原样时间 when the tick never finds it due.
 struct TaskFileExport {
   std::string bytes;    // UTF-8 with BOM, CRLF
   std::string refusal;  // GBK; empty when written

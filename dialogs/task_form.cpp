@@ -15,42 +15,38 @@ bool IsAdapterType(const std::string& type) {
   return t && (t->action == TaskAction::DisableAdapter || t->action == TaskAction::EnableAdapter);
 }
 
-std::string TimeText(const TimeOfDay& t) { return Decimal(t.hour) + "时" + Decimal(t.minute) + "分"; }
-
-// A number box as the schedule evaluation reads it: ASCII digits within 32 bits.
-std::optional<std::int32_t> NumberIn(const std::string& text) {
-  if (text.empty()) return std::nullopt;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-  }
-  try {
-    return StrToInt(text);
-  } catch (const FrameworkError&) {
-    return std::nullopt;
-  }
-}
-
 bool NumberBetween(const std::string& text, int low, int high) {
-  const std::optional<std::int32_t> v = NumberIn(text);
+  const std::optional<std::int32_t> v = DigitsValue(text);
   return v && *v >= low && *v <= high;
 }
 
 UserMessage Refusal(const std::string& text) { return {text, kInfoCaption, MessageIcon::Information}; }
 
-TimeOfDay TimeFrom(const std::string& hour, const std::string& minute) { return {StrToInt(hour), StrToInt(minute)}; }
+// The control behind one field of a schedule text: a number box (its text),
+// a time picker's hour or minute, or the date picker.
+struct FieldSlot {
+  std::string* text = nullptr;
+  int* number = nullptr;
+  Date* date = nullptr;
+};
+FieldSlot Text(std::string& s) { return {&s, nullptr, nullptr}; }
+FieldSlot Hour(TimeOfDay& t) { return {nullptr, &t.hour, nullptr}; }
+FieldSlot Minute(TimeOfDay& t) { return {nullptr, &t.minute, nullptr}; }
 
-// A number typed with leading zeros, without them ("07" -> "7", "00" -> "0").
-// Other texts are left for the checks to refuse.
-std::string WithoutLeadingZeros(const std::string& text) {
-  if (!NumberIn(text)) return text;
-  const std::size_t first = text.find_first_not_of('0');
-  return first == std::string::npos ? std::string("0") : text.substr(first);
-}
-
-// Days a month can have in some year (29 for February).
-int LongestMonth(int month) {
-  static const int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return kDays[month - 1];
+// The editor's page of each kind: its controls in the order of the kind's
+// fields in the grammar's table.
+std::vector<FieldSlot> SlotsOf(TaskForm& f, ScheduleKind kind) {
+  switch (kind) {
+    case ScheduleKind::Idle: return {Text(f.idleMinutes)};
+    case ScheduleKind::AfterBoot: return {Text(f.bootHours), Text(f.bootMinutes)};
+    case ScheduleKind::Once: return {{nullptr, nullptr, &f.onceDate}, Hour(f.onceTime), Minute(f.onceTime)};
+    case ScheduleKind::Daily: return {Hour(f.dailyTime), Minute(f.dailyTime)};
+    case ScheduleKind::Weekly: return {Text(f.weekday), Hour(f.weeklyTime), Minute(f.weeklyTime)};
+    case ScheduleKind::Monthly: return {Text(f.monthDay), Hour(f.monthlyTime), Minute(f.monthlyTime)};
+    case ScheduleKind::Yearly:
+      return {Text(f.month), Text(f.yearDay), Hour(f.yearlyTime), Minute(f.yearlyTime)};
+  }
+  return {};
 }
 
 }  // namespace
@@ -103,13 +99,25 @@ std::optional<UserMessage> CheckTaskForm(const TaskForm& f) {
   if (!f.kind) return Refusal("请选择时间");
   switch (*f.kind) {
     case ScheduleKind::Idle:
-      if (!NumberIn(f.idleMinutes)) return Refusal("请在“空闲”后填写分钟数（只能是数字）");
+      if (!DigitsValue(f.idleMinutes)) return Refusal("请在“空闲”后填写分钟数（只能是数字）");
+      // The idle counter never reaches a later minute.
+      if (*DigitsValue(f.idleMinutes) > kLastCounterMinute) {
+        return Refusal("“空闲”的分钟数不能超过" + Decimal(kLastCounterMinute) + "（约49.7天）");
+      }
       break;
-    case ScheduleKind::AfterBoot:
+    case ScheduleKind::AfterBoot: {
       // Empty boxes are stored as 0.
-      if (!f.bootHours.empty() && !NumberIn(f.bootHours)) return Refusal("“开机”后的小时数只能是数字");
-      if (!f.bootMinutes.empty() && !NumberIn(f.bootMinutes)) return Refusal("“开机”后的分钟数只能是数字");
+      const std::optional<std::int32_t> h = f.bootHours.empty() ? 0 : DigitsValue(f.bootHours);
+      const std::optional<std::int32_t> m = f.bootMinutes.empty() ? 0 : DigitsValue(f.bootMinutes);
+      if (!h) return Refusal("“开机”后的小时数只能是数字");
+      if (!m) return Refusal("“开机”后的分钟数只能是数字");
+      // The uptime counter starts again from 0 before it reaches a later minute.
+      if (*h * 60LL + *m > kLastCounterMinute) {
+        return Refusal("“开机”后的时间不能超过" + Decimal(kLastCounterMinute / 60) + "时" +
+                       Decimal(kLastCounterMinute % 60) + "分（约49.7天）");
+      }
       break;
+    }
     case ScheduleKind::Weekly:
       if (!NumberBetween(f.weekday, 0, 7)) return Refusal("“每周”的星期应为0到7的数字（0和7都是星期日）");
       break;
@@ -132,59 +140,47 @@ std::optional<UserMessage> CheckTaskForm(const TaskForm& f) {
 }
 
 std::string ComposeSchedule(TaskForm& f, const std::string& shortDateFormat) {
-  f.weekday = WithoutLeadingZeros(f.weekday);
-  f.monthDay = WithoutLeadingZeros(f.monthDay);
-  f.month = WithoutLeadingZeros(f.month);
-  f.yearDay = WithoutLeadingZeros(f.yearDay);
-  switch (*f.kind) {
-    case ScheduleKind::Idle: return words::kIdle + f.idleMinutes + "分钟";
-    case ScheduleKind::AfterBoot:
-      if (f.bootHours.empty()) f.bootHours = "0";
-      if (f.bootMinutes.empty()) f.bootMinutes = "0";
-      return words::kAfterBoot + f.bootHours + "时" + f.bootMinutes + "分";
-    case ScheduleKind::Once: return words::kOnce + DateToStr(f.onceDate, shortDateFormat) + "日" + TimeText(f.onceTime);
-    case ScheduleKind::Daily: return words::kDaily + TimeText(f.dailyTime);
-    case ScheduleKind::Weekly: return words::kWeekly + f.weekday + "日" + TimeText(f.weeklyTime);
-    case ScheduleKind::Monthly: return words::kMonthly + f.monthDay + "日" + TimeText(f.monthlyTime);
-    case ScheduleKind::Yearly: return words::kYearly + f.month + "月" + f.yearDay + "日" + TimeText(f.yearlyTime);
+  std::vector<std::string> fields;
+  for (const FieldSlot& slot : SlotsOf(f, *f.kind)) {
+    if (slot.text) {
+      // The box shows the number as stored; an empty boot box is 0.
+      *slot.text = slot.text->empty() ? std::string("0") : PlainNumber(*slot.text);
+      fields.push_back(*slot.text);
+    } else if (slot.number) {
+      fields.push_back(Decimal(*slot.number));
+    } else {
+      fields.push_back(DateToStr(*slot.date, shortDateFormat));
+    }
   }
-  return std::string();
+  return ScheduleText(*f.kind, fields);
 }
 
-void FillTaskForm(TaskForm& f, const TaskRecord& task, Matchers& matchers, const ScheduleNow& now,
-                  const std::string& shortDateFormat) {
+void FillTaskForm(TaskForm& f, const TaskRecord& task, const ScheduleNow& now, const std::string& shortDateFormat) {
   f.type = EditorType(task.type).word;
   f.param = task.param;
   f.onceDate = {now.year, now.month, now.day};
   const std::optional<ScheduleKind> kind = KindOf(task.schedule);
   if (!kind) return;
-  const std::vector<std::string> x = matchers.Match(*kind, now, task.schedule).fields;
-  f.kind = kind;
-  switch (*kind) {
-    case ScheduleKind::Idle: f.idleMinutes = x[0]; break;
-    case ScheduleKind::AfterBoot:
-      f.bootHours = x[0];
-      f.bootMinutes = x[1];
-      break;
-    case ScheduleKind::Once:
-      f.onceDate = StrToDate(x[0], shortDateFormat);
-      f.onceTime = TimeFrom(x[1], x[2]);
-      break;
-    case ScheduleKind::Daily: f.dailyTime = TimeFrom(x[0], x[1]); break;
-    case ScheduleKind::Weekly:
-      f.weekday = x[0];
-      f.weeklyTime = TimeFrom(x[1], x[2]);
-      break;
-    case ScheduleKind::Monthly:
-      f.monthDay = x[0];
-      f.monthlyTime = TimeFrom(x[1], x[2]);
-      break;
-    case ScheduleKind::Yearly:
-      f.month = x[0];
-      f.yearDay = x[1];
-      f.yearlyTime = TimeFrom(x[2], x[3]);
-      break;
+  const std::vector<std::string> x = CutFields(*kind, task.schedule);
+  const bool onlyKindWord = task.schedule.size() <= kKindWordBytes;
+  const ScheduleKindRow& row = RowOf(*kind);
+  TaskForm filled = f;
+  std::size_t i = 0;
+  for (const FieldSlot& slot : SlotsOf(filled, *kind)) {
+    const bool weekday = row.fields[i].field == ScheduleField::Weekday;
+    const std::string field = weekday ? WeekdayText(x[i]) : x[i];  // a stored 7 shows as 0
+    ++i;
+    if (slot.text) {
+      if (!onlyKindWord) StrToInt(field);  // a box shows only a number the tick reads
+      *slot.text = field;
+    } else if (slot.number) {
+      *slot.number = StrToInt(field);
+    } else {
+      *slot.date = StrToDate(field, shortDateFormat);
+    }
   }
+  f = filled;
+  f.kind = kind;
 }
 
 bool OnceInThePast(const TaskForm& f, const ScheduleNow& now) {

@@ -77,23 +77,24 @@ std::string UptimeText(std::uint32_t tickMs);
 
 // Why the form cannot be stored (caption "提示", information icon): no kind
 // chosen, a number box of the chosen kind that the schedule evaluation could
-// never read, a yearly date no year has, or an adapter name that cannot be
-// put on the netsh command line. Nothing when it can be stored.
+// never read, an idle or after-boot time past the counter's last minute, a
+// yearly date no year has, or an adapter name that cannot be put on the netsh
+// command line. Nothing when it can be stored.
 std::optional<UserMessage> CheckTaskForm(const TaskForm& form);
 
-// The schedule text of the chosen kind. For the boot kind an empty box
-// becomes "0", and a weekday, day or month typed with leading zeros ("07")
-// loses them (the schedule evaluation compares these as text), in the form as
-// well. `shortDateFormat` renders the once date.
+// The schedule text of the chosen kind, written by the grammar
+// (schedule/grammar.h). For the boot kind an empty box becomes "0", and a
+// number typed with leading zeros ("07") loses them (PlainNumber: the tick
+// reads a weekday "07" as no day), in the form as well. `shortDateFormat`
+// renders the once date.
 std::string ComposeSchedule(TaskForm& form, const std::string& shortDateFormat);
 
 // Fills the form from a stored task: type and parameter, the once date today
 // (for a task of another kind), then the kind's radio button and fields, as
-// the kind's matcher cuts them at `now`. A field
-// that does not convert raises its conversion error and leaves the form
-// filled up to that point.
-void FillTaskForm(TaskForm& form, const TaskRecord& task, Matchers& matchers, const ScheduleNow& now,
-                  const std::string& shortDateFormat);
+// the grammar cuts them (a number box shows the stored text, a weekday 7 as
+// 0). A field that does not convert raises its conversion error and leaves
+// the form with the type and parameter filled in, and nothing else changed.
+void FillTaskForm(TaskForm& form, const TaskRecord& task, const ScheduleNow& now, const std::string& shortDateFormat);
 
 // Whether a once task's date and minute lie before the minute of `now`: such a
 // task would never run.

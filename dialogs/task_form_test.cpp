@@ -4,7 +4,6 @@
 
 #include <functional>
 
-#include "schedule/testing/fake_clocks.h"
 #include "store/testing/error_of.h"
 #include "store/testing/fake_registry.h"
 
@@ -13,8 +12,6 @@ namespace {
 
 using testing::ErrorOf;
 using testing::FakeRegistryKey;
-using testing::FakeSystemClock;
-using testing::FixedDateFormat;
 
 TaskForm FormOf(ScheduleKind kind, const std::function<void(TaskForm&)>& set = {}) {
   TaskForm f;
@@ -87,6 +84,14 @@ TEST(CheckTaskForm, RefusesWhatTheScheduleEvaluationCouldNeverRead) {
        "请在“空闲”后填写分钟数（只能是数字）"},
       {FormOf(ScheduleKind::Idle, [](TaskForm& f) { f.idleMinutes = "0"; }), nullptr},
       {FormOf(ScheduleKind::AfterBoot), nullptr},
+      // The counters' last minute: 49.7 days after the tick count's zero.
+      {FormOf(ScheduleKind::Idle, [](TaskForm& f) { f.idleMinutes = "71582"; }), nullptr},
+      {FormOf(ScheduleKind::Idle, [](TaskForm& f) { f.idleMinutes = "71583"; }), "“空闲”的分钟数不能超过71582（约49.7天）"},
+      {FormOf(ScheduleKind::AfterBoot, [](TaskForm& f) { f.bootHours = "1193", f.bootMinutes = "2"; }), nullptr},
+      {FormOf(ScheduleKind::AfterBoot, [](TaskForm& f) { f.bootHours = "1193", f.bootMinutes = "3"; }),
+       "“开机”后的时间不能超过1193时2分（约49.7天）"},
+      {FormOf(ScheduleKind::AfterBoot, [](TaskForm& f) { f.bootHours = "71582789"; }),  // 32-bit total: 44
+       "“开机”后的时间不能超过1193时2分（约49.7天）"},
       {FormOf(ScheduleKind::AfterBoot, [](TaskForm& f) { f.bootHours = "x"; }), "“开机”后的小时数只能是数字"},
       {FormOf(ScheduleKind::AfterBoot, [](TaskForm& f) { f.bootMinutes = "-5"; }), "“开机”后的分钟数只能是数字"},
       {weekday("0"), nullptr},
@@ -125,9 +130,6 @@ TEST(CheckTaskForm, RefusesWhatTheScheduleEvaluationCouldNeverRead) {
 
 class FillTest : public ::testing::Test {
  protected:
-  FakeSystemClock clock;
-  FixedDateFormat dates;
-  Matchers matchers{clock, dates};
   ScheduleNow now;
 
   TaskForm Fill(const std::string& schedule, const std::string& type = "提醒", const std::string& param = "") {
@@ -136,7 +138,7 @@ class FillTest : public ::testing::Test {
     r.schedule = schedule;
     r.type = type;
     r.param = param;
-    FillTaskForm(f, r, matchers, now, "yyyy/M/d");
+    FillTaskForm(f, r, now, "yyyy/M/d");
     return f;
   }
 };
@@ -149,6 +151,7 @@ TEST_F(FillTest, StoredTasksComposeBackToTheirText) {
       {"一次2024/3/5日8时30分", "一次2024/3/5日8时30分"},
       {"每天08时05分", "每天8时5分"},
       {"每周7日22时0分", "每周0日22时0分"},
+      {"每周07日22时0分", "每周7日22时0分"},  // the box's number: what the user sees is Sunday
       {"每周3日6时0分", "每周3日6时0分"},
       {"每月31日9时0分", "每月31日9时0分"},
       {"每年2月29日23时59分", "每年2月29日23时59分"},
@@ -187,7 +190,7 @@ TEST_F(FillTest, AFieldThatDoesNotConvertStopsTheFillWhereItIs) {
   r.schedule = "每天x时5分";
   r.type = "关闭程序";
   r.param = "a.exe";
-  EXPECT_EQ(ErrorOf([&] { FillTaskForm(f, r, matchers, now, "yyyy/M/d"); }), "'x' is not a valid integer value");
+  EXPECT_EQ(ErrorOf([&] { FillTaskForm(f, r, now, "yyyy/M/d"); }), "'x' is not a valid integer value");
   EXPECT_EQ(f.type, "关闭程序");
   EXPECT_EQ(f.param, "a.exe");
   EXPECT_FALSE(f.kind.has_value());

@@ -78,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     task.type = form.type;
     task.param = form.param;
     try {
-      FillTaskForm(again, task, matchers, now, dates.format);
+      FillTaskForm(again, task, now, dates.format);
     } catch (const FrameworkError&) {
       __builtin_trap();
     }

@@ -1,8 +1,5 @@
 #include "schedule/next_run.h"
 
-#include <optional>
-
-#include "store/errors.h"
 #include "store/text.h"
 
 namespace ordavi {
@@ -50,22 +47,6 @@ NextRun At(const LocalMinute& t) {
   return r;
 }
 
-// The fields of a text as the matchers convert them; nothing when one does not
-// convert. A matcher stops at the first field that differs, so a field after
-// it may never be converted; but such a schedule is then never due either,
-// and the answer is the same.
-std::optional<std::vector<long long>> Numbers(const std::vector<std::string>& fields) {
-  std::vector<long long> out;
-  try {
-    for (const std::string& f : fields) out.push_back(StrToInt(f));
-  } catch (const FrameworkError&) {
-    return std::nullopt;
-  }
-  return out;
-}
-
-bool TimeExists(long long hour, long long minute) { return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59; }
-
 }  // namespace
 
 long long MinutesBetween(const LocalMinute& from, const LocalMinute& to) { return Serial(to) - Serial(from); }
@@ -91,83 +72,54 @@ int DayOfWeek(int year, int month, int day) {
 
 NextRun NextRunOf(const std::string& schedule, const ScheduleNow& from, std::uint32_t uptimeMinutes,
                   const std::string& shortDateFormat) {
-  const std::optional<ScheduleKind> kind = KindOf(schedule);
-  if (!kind || schedule.size() <= kKindWordBytes) return Never(kNeverUnreadable);
+  const ScheduleReading r = ReadSchedule(schedule, shortDateFormat);
+  if (r.never) return Never(r.never);
+  const std::vector<std::int32_t>& n = r.values;
   const LocalMinute start{from.year, from.month, from.day, from.hour, from.minute};
 
-  switch (*kind) {
+  switch (*r.kind) {
     case ScheduleKind::Idle: {
-      const auto n = Numbers(ScanFields(schedule, {kMinuteUnit}));
-      if (!n) return Never(kNeverUnreadable);
-      if ((*n)[0] < 0) return Never(kNeverNoSuchTime);
-      NextRun r;
-      r.when = NextRun::When::AfterIdle;
-      r.idleMinutes = static_cast<std::int32_t>((*n)[0]);
-      return r;
+      NextRun next;
+      next.when = NextRun::When::AfterIdle;
+      next.idleMinutes = n[0];
+      return next;
     }
     case ScheduleKind::AfterBoot: {
-      const auto n = Numbers(ScanFields(schedule, {kHourUnit, kMinuteUnit}));
-      if (!n) return Never(kNeverUnreadable);
-      // The matcher's signed 32-bit total of hours and minutes.
-      const auto total = static_cast<std::int32_t>(static_cast<std::uint32_t>((*n)[0]) * 60u +
-                                                   static_cast<std::uint32_t>((*n)[1]));
-      if (total < 0) return Never(kNeverNoSuchTime);
+      const std::int32_t total = BootTotal(n[0], n[1]);
       if (static_cast<long long>(total) < static_cast<long long>(uptimeMinutes)) {
-        NextRun r;
-        r.when = NextRun::When::BootPassed;
-        return r;
+        NextRun next;
+        next.when = NextRun::When::BootPassed;
+        return next;
       }
       return At(AddMinutes(start, static_cast<long long>(total) - uptimeMinutes));
     }
     case ScheduleKind::Once: {
-      const std::vector<std::string> fields = ScanFields(schedule, {kDayUnit, kHourUnit, kMinuteUnit});
-      Date d;
-      try {
-        d = StrToDate(fields[0], shortDateFormat);
-      } catch (const FrameworkError&) {
-        return Never(kNeverUnreadable);
-      }
-      const auto n = Numbers({fields[1], fields[2]});
-      if (!n) return Never(kNeverUnreadable);
-      if (!TimeExists((*n)[0], (*n)[1])) return Never(kNeverNoSuchTime);
-      const LocalMinute at{d.year, d.month, d.day, static_cast<int>((*n)[0]), static_cast<int>((*n)[1])};
+      const LocalMinute at{r.date.year, r.date.month, r.date.day, n[1], n[2]};
       if (MinutesBetween(start, at) < 0) return Never(kNeverPast);
       return At(at);
     }
     case ScheduleKind::Daily: {
-      const auto n = Numbers(ScanFields(schedule, {kHourUnit, kMinuteUnit}));
-      if (!n) return Never(kNeverUnreadable);
-      if (!TimeExists((*n)[0], (*n)[1])) return Never(kNeverNoSuchTime);
       LocalMinute at = start;
-      at.hour = static_cast<int>((*n)[0]);
-      at.minute = static_cast<int>((*n)[1]);
+      at.hour = n[0];
+      at.minute = n[1];
       if (MinutesBetween(start, at) < 0) at = AddMinutes(at, 1440);
       return At(at);
     }
     case ScheduleKind::Weekly: {
-      std::vector<std::string> fields = ScanFields(schedule, {kDayUnit, kHourUnit, kMinuteUnit});
-      if (fields[0] == "7") fields[0] = "0";  // Sunday is day 0 of the clock, as the matcher reads it
-      const auto n = Numbers(fields);
-      if (!n) return Never(kNeverUnreadable);
-      if ((*n)[0] < 0 || (*n)[0] > 6 || !TimeExists((*n)[1], (*n)[2])) return Never(kNeverNoSuchTime);
       LocalMinute at = start;
-      at.hour = static_cast<int>((*n)[1]);
-      at.minute = static_cast<int>((*n)[2]);
-      const int ahead = static_cast<int>(((*n)[0] - DayOfWeek(start.year, start.month, start.day) + 7) % 7);
+      at.hour = n[1];
+      at.minute = n[2];
+      const int ahead = (n[0] - DayOfWeek(start.year, start.month, start.day) + 7) % 7;
       at = AddMinutes(at, ahead * 1440LL);
       if (MinutesBetween(start, at) < 0) at = AddMinutes(at, 7 * 1440LL);
       return At(at);
     }
     case ScheduleKind::Monthly: {
-      const auto n = Numbers(ScanFields(schedule, {kDayUnit, kHourUnit, kMinuteUnit}));
-      if (!n) return Never(kNeverUnreadable);
-      if ((*n)[0] < 1 || (*n)[0] > 31 || !TimeExists((*n)[1], (*n)[2])) return Never(kNeverNoSuchTime);
       // A month without that day is passed over, as the matcher never sees it.
       int y = start.year, m = start.month;
       for (int i = 0; i <= kYearsAhead * 12; ++i) {
-        if ((*n)[0] <= DaysInMonth(y, m)) {
-          const LocalMinute at{y, m, static_cast<int>((*n)[0]), static_cast<int>((*n)[1]),
-                               static_cast<int>((*n)[2])};
+        if (n[0] <= DaysInMonth(y, m)) {
+          const LocalMinute at{y, m, n[0], n[1], n[2]};
           if (MinutesBetween(start, at) >= 0) return At(at);
         }
         if (++m > 12) {
@@ -178,15 +130,9 @@ NextRun NextRunOf(const std::string& schedule, const ScheduleNow& from, std::uin
       return Never(kNeverNoSuchTime);
     }
     case ScheduleKind::Yearly: {
-      const auto n = Numbers(ScanFields(schedule, {kMonthUnit, kDayUnit, kHourUnit, kMinuteUnit}));
-      if (!n) return Never(kNeverUnreadable);
-      if ((*n)[0] < 1 || (*n)[0] > 12 || (*n)[1] < 1 || (*n)[1] > 31 || !TimeExists((*n)[2], (*n)[3])) {
-        return Never(kNeverNoSuchTime);
-      }
-      const int month = static_cast<int>((*n)[0]), day = static_cast<int>((*n)[1]);
       for (int y = start.year; y <= start.year + kYearsAhead; ++y) {
-        if (day > DaysInMonth(y, month)) continue;  // 29 February outside a leap year
-        const LocalMinute at{y, month, day, static_cast<int>((*n)[2]), static_cast<int>((*n)[3])};
+        if (n[1] > DaysInMonth(y, n[0])) continue;  // 29 February outside a leap year
+        const LocalMinute at{y, n[0], n[1], n[2], n[3]};
         if (MinutesBetween(start, at) >= 0) return At(at);
       }
       return Never(kNeverNoSuchTime);

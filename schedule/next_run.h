@@ -32,10 +32,9 @@ struct NextRun {
   const char* whyNever = "";
 };
 
-// Why a schedule can never be due.
-inline constexpr const char* kNeverUnreadable = "时间无法识别";
+// Why a schedule can never be due: the grammar's reasons (ReadSchedule) and
+// a once-date that has passed.
 inline constexpr const char* kNeverPast = "日期已过";
-inline constexpr const char* kNeverNoSuchTime = "时间不存在";
 
 // The next run of `schedule` at or after the minute of `from`. `uptimeMinutes`
 // is the system's uptime in whole minutes (after-boot tasks) and

@@ -55,6 +55,12 @@ TEST(NextRun, EachKindAsTheUserReadsIt) {
       {"空闲-1分钟", "不会运行（时间不存在）"},
       {"开机0时30分", "今天 08:39"},  // uptime 20 minutes: 10 minutes from now
       {"开机0时10分", "已过"},
+      {"开机1193时2分", "2024/4/24 01:11"},  // the counter's last minute: 71562 minutes from now
+      {"开机1193时3分", "不会运行（超过开机计时的上限）"},
+      {"开机1200时0分", "不会运行（超过开机计时的上限）"},
+      {"开机71582789时0分", "今天 08:53"},  // the total wraps to 44 minutes
+      {"空闲71582分钟", "空闲71582分钟后"},
+      {"空闲71583分钟", "不会运行（超过开机计时的上限）"},
       {"提醒8时30分", "不会运行（时间无法识别）"},
   };
   for (const auto& c : cases) {
@@ -102,11 +108,13 @@ TEST(NextRun, AgreesWithTheMatchersMinuteByMinute) {
       case 3: text = "每年" + number(0, 13) + "月" + (rng() % 3 ? "29" : number(1, 31)) + "日" + time; break;
       case 4: text = "一次" + number(2023, 2031) + "/" + number(1, 12) + "/" + number(1, 30) + "日" + time; break;
     }
-    const LocalMinute start{std::uniform_int_distribution<int>(2024, 2099)(rng),
-                            std::uniform_int_distribution<int>(1, 12)(rng),
-                            std::uniform_int_distribution<int>(1, 28)(rng),
-                            std::uniform_int_distribution<int>(0, 23)(rng),
-                            std::uniform_int_distribution<int>(0, 59)(rng)};
+    LocalMinute start{std::uniform_int_distribution<int>(2024, 2099)(rng),
+                      std::uniform_int_distribution<int>(1, 12)(rng), 1,
+                      std::uniform_int_distribution<int>(0, 23)(rng),
+                      std::uniform_int_distribution<int>(0, 59)(rng)};
+    // Every day of the month, the last days (and 28/29 February) most often.
+    const int last = DaysInMonth(start.year, start.month);
+    start.day = rng() % 2 ? std::uniform_int_distribution<int>(1, last)(rng) : last - static_cast<int>(rng() % 3);
     const NextRun next = NextRunOf(text, NowAt(start), 0, kFormat);
     ASSERT_TRUE(next.when == NextRun::When::At || next.when == NextRun::When::Never) << text;
     const ScheduleKind kind = *KindOf(text);
@@ -124,6 +132,90 @@ TEST(NextRun, AgreesWithTheMatchersMinuteByMinute) {
     for (long long k = 0; k <= until; ++k) {
       if (due(kind, AddMinutes(start, k), text)) {
         ADD_FAILURE() << where << ": due " << k << " minutes after the start, before the answer";
+        break;
+      }
+    }
+  }
+}
+
+// The kinds the counters decide, checked against the matchers minute by
+// minute near each end of the counter and around the answer: idle schedules
+// at each idle minute, after-boot ones at each uptime from a random one on.
+// And a 29 February two months into the next year, minute by minute.
+// The counter's minutes within 400 of any of `points`, in order, once each.
+std::vector<std::int64_t> Near(std::initializer_list<std::int64_t> points) {
+  std::vector<std::int64_t> out;
+  for (std::int64_t m = 0; m <= kLastCounterMinute; ++m) {
+    for (std::int64_t p : points) {
+      if (m >= p - 400 && m <= p + 400) {
+        out.push_back(m);
+        break;
+      }
+    }
+  }
+  return out;
+}
+
+TEST(NextRun, CounterKindsAndLeapDaysAgreeWithTheMatchers) {
+  std::mt19937 rng(20261209);
+  FakeSystemClock clock;
+  FixedDateFormat dates;
+  dates.format = kFormat;
+  Matchers matchers(clock, dates);
+  const LocalMinute start{2024, 3, 5, 8, 29};
+  auto due = [&](const std::string& text, const LocalMinute& at) {
+    try {
+      return matchers.Match(*KindOf(text), NowAt(at), text).due;
+    } catch (const FrameworkError&) {
+      return false;
+    }
+  };
+  const auto atUptime = [&](std::int64_t u) { clock.tick = static_cast<std::uint32_t>(u * 60000 + 30000); };
+  for (const char* idle : {"0", "15", "015", "+3", "71582", "71583", "-1", "4294967295", "1e3"}) {
+    const std::string text = std::string("空闲") + idle + "分钟";
+    const NextRun next = NextRunOf(text, NowAt(start), 0, kFormat);
+    if (next.when == NextRun::When::AfterIdle) {
+      EXPECT_LE(next.idleMinutes, kLastCounterMinute) << text;
+    }
+    clock.lastInput = 1000;
+    for (std::int64_t m : Near({0, next.idleMinutes, kLastCounterMinute})) {
+      clock.tick = static_cast<std::uint32_t>(1000 + m * 60000 + 30000);
+      const bool expected = next.when == NextRun::When::AfterIdle && next.idleMinutes == m;
+      if (due(text, start) != expected) {
+        ADD_FAILURE() << text << ": idle " << m << " minutes";
+        break;
+      }
+    }
+  }
+  const std::vector<std::string> hours = {"0", "1", "1192", "1193", "1200", "-1", "71582789", "+2", "x"};
+  const std::vector<std::string> minutes = {"0", "2", "3", "59", "61", "-5", "05", ""};
+  for (int i = 0; i < 16; ++i) {
+    const std::string text = "开机" + hours[rng() % hours.size()] + "时" + minutes[rng() % minutes.size()] + "分";
+    const std::int64_t uptime = rng() % 2 ? rng() % 200 : kLastCounterMinute - static_cast<std::int64_t>(rng() % 200);
+    const NextRun next = NextRunOf(text, NowAt(start), static_cast<std::uint32_t>(uptime), kFormat);
+    // Never: at no uptime at all; passed: not again before the wrap.
+    const std::int64_t from = next.when == NextRun::When::Never ? 0 : uptime;
+    const std::int64_t answer =
+        next.when == NextRun::When::At ? uptime + MinutesBetween(start, next.at) : kLastCounterMinute + 1;
+    ASSERT_NE(next.when, NextRun::When::AfterIdle) << text;
+    EXPECT_LE(answer, kLastCounterMinute + 1) << text << ": a minute the counter never shows";
+    for (std::int64_t u : Near({from, answer, kLastCounterMinute})) {
+      if (u < from || u > answer) continue;
+      atUptime(u);
+      if (due(text, AddMinutes(start, u - uptime)) != (u == answer)) {
+        ADD_FAILURE() << text << " from uptime " << uptime << ": at uptime " << u;
+        break;
+      }
+    }
+  }
+  for (const char* text : {"每年2月29日0时0分", "每年2月29日23时59分"}) {
+    const LocalMinute from{2027, 12, 31, 23, 0};
+    const NextRun next = NextRunOf(text, NowAt(from), 0, kFormat);
+    ASSERT_EQ(NextRunText(next, NowAt(from), kFormat).substr(0, 9), "2028/2/29") << text;
+    const long long until = MinutesBetween(from, next.at);
+    for (long long k = 0; k <= until; ++k) {
+      if (due(text, AddMinutes(from, k)) != (k == until)) {
+        ADD_FAILURE() << text << ": " << k << " minutes after the start";
         break;
       }
     }

@@ -99,6 +99,9 @@ wine_build_dir() {
 # The loader of the chosen architecture. Called by every `wine ...` below and
 # in the scripts that source this file.
 wine() { command "$(_wine_loader)" "$@"; }
+# The system's winepath script starts the default loader, which cannot run
+# here in the win64 case; Wine's own winepath.exe through the chosen loader.
+winepath() { wine winepath.exe "$@"; }
 _wine_loader() {
   if [ "$ORDAVI_WINE_ARCH" = win64 ]; then echo /usr/lib/wine/wine64; else echo wine; fi
 }

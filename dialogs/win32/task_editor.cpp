@@ -31,13 +31,9 @@ enum : int {
   kControl = 230,      // boxes, pickers and labels nobody refers to by id
 };
 
-// The radio buttons from top to bottom and the kinds they choose.
-constexpr struct {
-  const char* caption;
-  ScheduleKind kind;
-} kRows[7] = {{"空闲", ScheduleKind::Idle},     {"一次", ScheduleKind::Once},    {"每天", ScheduleKind::Daily},
-              {"每周", ScheduleKind::Weekly},   {"每月", ScheduleKind::Monthly}, {"每年", ScheduleKind::Yearly},
-              {"开机", ScheduleKind::AfterBoot}};
+// The radio buttons from top to bottom are the grammar's kinds in the order
+// of its table, each captioned with its kind word.
+constexpr int kKindCount = static_cast<int>(sizeof kScheduleKinds / sizeof kScheduleKinds[0]);
 
 // Layout at 96 DPI: the radio buttons in the left column, the day and number
 // boxes in the middle column, every time picker in one right-hand column.
@@ -108,12 +104,12 @@ void TaskEditor::CreateControls() {
   };
   const auto label = [&](int x, int y, const char* text) { CreateLabel(kControl, x, y + kLabelDrop, text, font_); };
 
-  for (int i = 0; i < 7; ++i) {
+  for (int i = 0; i < kKindCount; ++i) {
     const int y = kFirstRowY + i * kRowPitch;
     const DWORD group = i == 0 ? WS_GROUP | WS_TABSTOP : 0;
     radios_[i] = CreateControl("BUTTON", kFirstRadio + i, kMargin, y + 2, kRadioW, kRadioH, BS_AUTORADIOBUTTON | group,
-                               font_, kRows[i].caption);
-    switch (kRows[i].kind) {
+                               font_, kScheduleKinds[i].word);
+    switch (kScheduleKinds[i].kind) {
       case ScheduleKind::Idle:
         idleMinutes_ = CreateControl("EDIT", kControl, kFieldX, y, 60, kBoxH, box, font_, "", WS_EX_CLIENTEDGE);
         FilterTypedKeys(idleMinutes_, AcceptsDigitKey);
@@ -177,8 +173,8 @@ void TaskEditor::CreateControls() {
 
 TaskForm TaskEditor::ReadForm() const {
   TaskForm f;
-  for (int i = 0; i < 7; ++i) {
-    if (Checked(radios_[i])) f.kind = kRows[i].kind;
+  for (int i = 0; i < kKindCount; ++i) {
+    if (Checked(radios_[i])) f.kind = kScheduleKinds[i].kind;
   }
   const auto time = [](HWND picker) {
     const TimeOfDayValue t = PickerTime(picker);
@@ -212,7 +208,7 @@ void TaskEditor::ShowComposedBoxes(const TaskForm& f) {
 }
 
 void TaskEditor::ShowForm(const TaskForm& f) {
-  for (int i = 0; i < 7; ++i) SetChecked(radios_[i], f.kind == kRows[i].kind);
+  for (int i = 0; i < kKindCount; ++i) SetChecked(radios_[i], f.kind == kScheduleKinds[i].kind);
   const auto time = [](HWND picker, const TimeOfDay& t) { SetPickerTime(picker, t.hour, t.minute); };
   SetText(idleMinutes_, f.idleMinutes);
   SetPickerDate(onceDate_, f.onceDate);
@@ -242,10 +238,9 @@ void TaskEditor::FillFromStore(int task) {
   const TaskRecord stored = owner_.services().tasks.ReadTask(task);
   ShowHints(HintsForStoredTask(stored.type, stored.param));
   const SettingsServices& s = owner_.services();
-  Matchers matchers(s.clock, s.dates);
   TaskForm form;
   try {
-    FillTaskForm(form, stored, matchers, s.localTime.LocalTime(), s.dates.ShortDateFormat());
+    FillTaskForm(form, stored, s.localTime.LocalTime(), s.dates.ShortDateFormat());
   } catch (...) {
     ShowForm(form);  // filled up to the field that did not convert
     throw;

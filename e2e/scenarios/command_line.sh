@@ -1,7 +1,7 @@
 # The command line.
 # (Sourced by e2e/scenarios.sh, which runs one of them; the helpers are in
 # e2e/lib.sh.)
-SCENARIOS+=(command_line command_line_cancel)
+SCENARIOS+=(command_line list_never command_line_cancel)
 
 # cli ARGS...: Ordavi.exe run with ARGS as a script runs it, its standard
 # output redirected to a file: the output (UTF-8, CR removed) in CLI_OUT,
@@ -132,6 +132,33 @@ scenario_command_line() {
     eval '[ "$(drv now | cut -d" " -f5)" = "$due_minute" ] && has_text "$(drv info TForm6 "提示")" "\"换了日期格式也准时\""'
   shot e2e-command-line-once-task
   quiet drv close TForm6 '提示'
+}
+
+# /list says what the tick will do with texts no minute matches: a weekday
+# written 07 (only 7 is Sunday) and an after-boot total past the uptime
+# counter's last minute are 不会运行, a weekday 7 runs; export and import keep
+# the two as stored, marked in the file, and never turn 07 into Sunday.
+scenario_list_never() {
+  setup
+  quiet drv settasks 1 1 每周07日22时30分 提醒 没有这一天
+  quiet drv settasks 2 2 开机1200时0分 提醒 开机计时到不了
+  quiet drv settasks 3 3 每周7日22时30分 提醒 星期日
+  drv setdword TaskNum 3
+  cli /list
+  line() { printf '%s\n' "$CLI_OUT" | grep -F -- "$1"; }
+  check "/list: the weekday 07 never runs" has_text "$(line 每周07日)" "下次运行：不会运行（时间不存在）"
+  check "/list: the boot total past the counter never runs" \
+    has_text "$(line 开机1200时0分)" "下次运行：不会运行（超过开机计时的上限）"
+  check "/list: the weekday 7 runs on a date" \
+    eval 'has_text "$(line 每周7日)" "下次运行：" && ! has_text "$(line 每周7日)" "不会运行"'
+  cli /export 'C:\never.txt'
+  check "/export carries all three, the two as stored with the reason" \
+    eval 'said 0 "已导出3个任务和选项。" && grep -q "^原样时间=每周07日22时30分" "$WINEPREFIX/drive_c/never.txt" &&
+          grep -q "^; 这个任务不会运行（超过开机计时的上限）" "$WINEPREFIX/drive_c/never.txt"'
+  cli /import 'C:\never.txt' /replace
+  check "/import /replace keeps them as stored" \
+    eval 'said 0 "替换全部任务" && [ "$(stored 1)" = "1|每周07日22时30分|提醒|没有这一天|启用" ] &&
+          [ "$(stored 2)" = "2|开机1200时0分|提醒|开机计时到不了|启用" ]'
 }
 
 # /cancel during a countdown: before any agent it says there is none; while

@@ -1,0 +1,315 @@
+#include "schedule/grammar.h"
+
+#include "store/errors.h"
+#include "store/text.h"
+#include "store/words.h"
+
+namespace ordavi {
+
+namespace {
+
+using F = ScheduleField;
+constexpr FieldRule kHour{F::Hour, "时"}, kMinute{F::Minute, "分"};
+
+}  // namespace
+
+// The order in which the tick compares the kind words, and the editor's rows.
+const ScheduleKindRow kScheduleKinds[7] = {
+    {ScheduleKind::Idle, words::kIdle, 1, {{F::IdleMinutes, "分钟"}}},
+    {ScheduleKind::Once, words::kOnce, 3, {{F::Date, "日"}, kHour, kMinute}},
+    {ScheduleKind::Daily, words::kDaily, 2, {kHour, kMinute}},
+    {ScheduleKind::Weekly, words::kWeekly, 3, {{F::Weekday, "日"}, kHour, kMinute}},
+    {ScheduleKind::Monthly, words::kMonthly, 3, {{F::Day, "日"}, kHour, kMinute}},
+    {ScheduleKind::Yearly, words::kYearly, 4, {{F::Month, "月"}, {F::Day, "日"}, kHour, kMinute}},
+    {ScheduleKind::AfterBoot, words::kAfterBoot, 2, {{F::BootHours, "时"}, {F::BootMinutes, "分"}}},
+};
+
+const ScheduleKindRow& RowOf(ScheduleKind kind) {
+  for (const ScheduleKindRow& row : kScheduleKinds) {
+    if (row.kind == kind) return row;
+  }
+  return kScheduleKinds[0];
+}
+
+std::optional<ScheduleKind> KindOf(const std::string& scheduleText) {
+  const std::string head = FirstChars(scheduleText, 2);
+  for (const ScheduleKindRow& row : kScheduleKinds) {
+    if (head == row.word) return row.kind;
+  }
+  return std::nullopt;
+}
+
+bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+int DaysInMonth(int y, int m) {
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return m == 2 && IsLeapYear(y) ? 29 : kDays[m - 1];
+}
+
+std::int32_t StrToInt(const std::string& text) {
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  if (i == text.size()) throw IntegerError(text);
+  long long value = 0;
+  for (; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c < '0' || c > '9') throw IntegerError(text);
+    value = value * 10 + (c - '0');
+    if (value > 2147483648LL) throw IntegerError(text);
+  }
+  if (negative) value = -value;
+  if (value > INT32_MAX || value < INT32_MIN) throw IntegerError(text);
+  return static_cast<std::int32_t>(value);
+}
+
+namespace {
+
+// The order of year, month and day in a date format, and its separator: the
+// first character of the format that is not a date letter or a quote.
+struct DateLayout {
+  char order[3] = {0, 0, 0};  // 'y', 'M', 'd'
+  std::string separator;
+};
+
+DateLayout LayoutOf(const std::string& format) {
+  DateLayout l;
+  int n = 0;
+  bool inQuote = false;
+  for (std::size_t i = 0; i < format.size(); ++i) {
+    const char c = format[i];
+    if (c == '\'') {
+      inQuote = !inQuote;
+      continue;
+    }
+    if (!inQuote && (c == 'y' || c == 'Y' || c == 'M' || c == 'm' || c == 'd' || c == 'D')) {
+      const char letter = (c == 'Y' || c == 'y') ? 'y' : (c == 'M' || c == 'm') ? 'M' : 'd';
+      if (n < 3 && (n == 0 || l.order[n - 1] != letter)) l.order[n++] = letter;
+      continue;
+    }
+    if (l.separator.empty() && n > 0) l.separator = std::string(1, c);
+  }
+  if (n != 3) {  // a format without all three parts: fall back to the local default
+    l.order[0] = 'y';
+    l.order[1] = 'M';
+    l.order[2] = 'd';
+  }
+  if (l.separator.empty()) l.separator = "/";
+  return l;
+}
+
+bool AllDigits(const std::string& s) {
+  if (s.empty() || s.size() > 4) return false;
+  for (char c : s) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+std::string Padded(int v, std::size_t width) {
+  std::string s = Decimal(v);
+  while (s.size() < width) s.insert(s.begin(), '0');
+  return s;
+}
+
+}  // namespace
+
+Date StrToDate(const std::string& text, const std::string& format) {
+  const DateLayout l = LayoutOf(format);
+  std::string parts[3];
+  std::size_t start = 0;
+  for (int i = 0; i < 3; ++i) {
+    const std::size_t sep = i < 2 ? text.find(l.separator, start) : std::string::npos;
+    if (i < 2 && sep == std::string::npos) throw DateError(text);
+    parts[i] = text.substr(start, sep == std::string::npos ? std::string::npos : sep - start);
+    if (!AllDigits(parts[i])) throw DateError(text);
+    start = sep + l.separator.size();
+  }
+  Date d;
+  for (int i = 0; i < 3; ++i) {
+    const int v = std::stoi(parts[i]);
+    if (l.order[i] == 'y') d.year = parts[i].size() <= 2 ? 2000 + v : v;
+    if (l.order[i] == 'M') d.month = v;
+    if (l.order[i] == 'd') d.day = v;
+  }
+  if (d.year < 1 || d.year > 9999 || d.month < 1 || d.month > 12 || d.day < 1 || d.day > DaysInMonth(d.year, d.month))
+    throw DateError(text);
+  return d;
+}
+
+std::string DateToStr(const Date& date, const std::string& format) {
+  std::string out;
+  for (std::size_t i = 0; i < format.size();) {
+    const char c = format[i];
+    if (c == '\'') {
+      const std::size_t end = format.find('\'', i + 1);
+      out += format.substr(i + 1, end == std::string::npos ? std::string::npos : end - i - 1);
+      i = end == std::string::npos ? format.size() : end + 1;
+      continue;
+    }
+    std::size_t run = 1;
+    while (i + run < format.size() && format[i + run] == c) ++run;
+    if (c == 'y') {
+      out += run >= 3 ? Padded(date.year, run == 3 ? 4 : run) : run == 2 ? Padded(date.year % 100, 2) : Decimal(date.year % 100);
+    } else if (c == 'M') {
+      out += Padded(date.month, run >= 2 ? 2 : 1);
+    } else if (c == 'd') {
+      out += Padded(date.day, run >= 2 ? 2 : 1);
+    } else {
+      out.append(run, c);
+    }
+    i += run;
+  }
+  return out;
+}
+
+std::vector<std::string> ScanFields(const std::string& text, const std::string& separators) {
+  std::vector<std::string> fields;
+  std::size_t start = kKindWordBytes;
+  bool ended = false;
+  for (char sep : separators) {
+    if (ended || start >= text.size()) {
+      fields.emplace_back();
+      ended = true;
+      continue;
+    }
+    const std::size_t p = text.find(sep, start);
+    if (p == std::string::npos) {
+      fields.push_back(text.substr(start));
+      ended = true;
+    } else {
+      fields.push_back(text.substr(start, p - start));
+      start = p + 2;  // past the two-byte unit character
+    }
+  }
+  return fields;
+}
+
+std::vector<std::string> CutFields(ScheduleKind kind, const std::string& text) {
+  const ScheduleKindRow& row = RowOf(kind);
+  std::string separators;
+  for (std::size_t i = 0; i < row.count; ++i) separators += row.fields[i].unit[0];
+  return ScanFields(text, separators);
+}
+
+int LongestMonth(int month) { return DaysInMonth(2000, month); }  // 2000 was a leap year
+
+std::int32_t BootTotal(std::int32_t hours, std::int32_t minutes) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(hours) * 60u + static_cast<std::uint32_t>(minutes));
+}
+
+std::string WeekdayText(const std::string& text) { return text == "7" ? std::string("0") : text; }
+
+std::int32_t WeekdayValue(const std::string& text) { return StrToInt(WeekdayText(text)); }
+
+std::optional<std::int32_t> DigitsValue(const std::string& text) {
+  if (text.empty()) return std::nullopt;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+  }
+  try {
+    return StrToInt(text);
+  } catch (const FrameworkError&) {
+    return std::nullopt;
+  }
+}
+
+std::string PlainNumber(const std::string& text) {
+  if (!DigitsValue(text)) return text;
+  const std::size_t first = text.find_first_not_of('0');
+  return first == std::string::npos ? std::string("0") : text.substr(first);
+}
+
+namespace {
+
+// Whether a converted value is one the tick can find due; `previous` is the
+// value of the field before (a Day's month).
+const char* NeverFor(ScheduleField field, std::int32_t v, std::int32_t previous, ScheduleField previousField) {
+  const auto outside = [v](std::int32_t low, std::int32_t high) { return v < low || v > high; };
+  switch (field) {
+    case ScheduleField::IdleMinutes:
+      if (v < 0) return kNeverNoSuchTime;
+      return v > kLastCounterMinute ? kNeverPastCounter : nullptr;
+    case ScheduleField::Month: return outside(1, 12) ? kNeverNoSuchTime : nullptr;
+    case ScheduleField::Day:
+      if (outside(1, previousField == ScheduleField::Month ? LongestMonth(previous) : 31)) return kNeverNoSuchTime;
+      return nullptr;
+    case ScheduleField::Weekday: return outside(0, 6) ? kNeverNoSuchTime : nullptr;
+    case ScheduleField::Hour: return outside(0, 23) ? kNeverNoSuchTime : nullptr;
+    case ScheduleField::Minute: return outside(0, 59) ? kNeverNoSuchTime : nullptr;
+    case ScheduleField::BootHours:
+    case ScheduleField::BootMinutes:
+    case ScheduleField::Date: return nullptr;
+  }
+  return nullptr;
+}
+
+ScheduleReading Never(ScheduleReading r, int field, const char* why) {
+  r.never = why;
+  r.badField = field;
+  return r;
+}
+
+}  // namespace
+
+ScheduleReading ReadSchedule(const std::string& text, const std::string& shortDateFormat) {
+  ScheduleReading r;
+  r.kind = KindOf(text);
+  if (!r.kind) return Never(r, -1, kNeverUnreadable);
+  const ScheduleKindRow& row = RowOf(*r.kind);
+  r.texts = CutFields(*r.kind, text);
+  r.exact = ScheduleText(*r.kind, r.texts) == text;
+  // A text holding nothing but its kind word is never due.
+  if (text.size() <= kKindWordBytes) return Never(r, 0, kNeverUnreadable);
+  r.values.assign(row.count, 0);
+  for (std::size_t i = 0; i < row.count; ++i) {
+    const ScheduleField f = row.fields[i].field;
+    try {
+      if (f == ScheduleField::Date) {
+        r.date = StrToDate(r.texts[i], shortDateFormat);
+      } else {
+        r.values[i] = f == ScheduleField::Weekday ? WeekdayValue(r.texts[i]) : StrToInt(r.texts[i]);
+      }
+    } catch (const FrameworkError&) {
+      return Never(r, static_cast<int>(i), kNeverUnreadable);
+    }
+  }
+  for (std::size_t i = 0; i < row.count; ++i) {
+    const std::int32_t previous = i > 0 ? r.values[i - 1] : 0;
+    const ScheduleField previousField = i > 0 ? row.fields[i - 1].field : row.fields[i].field;
+    if (const char* why = NeverFor(row.fields[i].field, r.values[i], previous, previousField)) {
+      return Never(r, static_cast<int>(i), why);
+    }
+  }
+  if (*r.kind == ScheduleKind::AfterBoot) {
+    const std::int32_t total = BootTotal(r.values[0], r.values[1]);
+    if (total < 0) return Never(r, 0, kNeverNoSuchTime);
+    if (total > kLastCounterMinute) return Never(r, 0, kNeverPastCounter);
+  }
+  return r;
+}
+
+std::string FieldRuleText(ScheduleField field) {
+  switch (field) {
+    case ScheduleField::IdleMinutes: return "空闲分钟数应为0到" + Decimal(kLastCounterMinute);
+    case ScheduleField::BootHours:
+    case ScheduleField::BootMinutes:
+      return "开机时间应为0时0分到" + Decimal(kLastCounterMinute / 60) + "时" + Decimal(kLastCounterMinute % 60) + "分";
+    case ScheduleField::Date: return "日期应为存在的日期";
+    case ScheduleField::Month: return "月份应为1到12";
+    case ScheduleField::Day: return "日期应为1到31，且是该月有的日子";
+    case ScheduleField::Weekday: return "星期应为0到7（0和7都是星期日）";
+    case ScheduleField::Hour: return "小时应为0到23";
+    case ScheduleField::Minute: return "分钟应为0到59";
+  }
+  return std::string();
+}
+
+std::string ScheduleText(ScheduleKind kind, const std::vector<std::string>& fields) {
+  const ScheduleKindRow& row = RowOf(kind);
+  std::string text = row.word;
+  for (std::size_t i = 0; i < row.count && i < fields.size(); ++i) text += fields[i] + row.fields[i].unit;
+  return text;
+}
+
+}  // namespace ordavi
