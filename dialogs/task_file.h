@@ -8,8 +8,8 @@
 //   类型=关闭计算机                 one of the fifteen type words (or empty)
 //   参数=                           verbatim up to the end of the line
 //   状态=启用                       启用 or 禁用 (absent: 启用)
-//   [选项]                          at most one: shutapp, soundpath, tishi,
-//   tishi=60                        kaiji, rejian; an absent one is not changed
+//   [选项]                          at most one: one line per option of
+//   tishi=60                        kOptions; an absent one is not changed
 //
 // Written with a BOM and CRLF; read with or without the BOM, with CRLF or LF.
 // Reading is strict: the first line it cannot read is reported with its
@@ -51,7 +51,7 @@ TaskFileExport WriteTaskFile(TaskStore& store, Registry& reg, GbkCodec& codec, c
 
 struct TaskFileContent {
   std::vector<TaskRecord> tasks;  // schedule texts in the reading PC's format
-  OptionChanges options;
+  OptionValues options;
 };
 struct TaskFileRead {
   std::optional<TaskFileContent> content;
@@ -70,7 +70,7 @@ struct TaskFileImport {
   int imported = 0;        // tasks stored
   int firstNumber = 0;     // the number of the first of them
   bool optionsImported = false;
-  OptionChanges options;   // what was stored, for the in-memory copies
+  OptionValues options;    // what was stored, for the in-memory copies
 };
 TaskFileImport ImportTaskFile(const std::string& bytes, GbkCodec& codec, const std::string& shortDateFormat,
                               TaskStore& store, bool replace);

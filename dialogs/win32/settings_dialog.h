@@ -90,8 +90,7 @@ class SettingsDialog : public Window {
   HFONT font_ = nullptr;
   HWND tips_ = nullptr;
   HWND listView_ = nullptr, stateCombo_ = nullptr;
-  HWND autostart_ = nullptr, closeApps_ = nullptr, bootTime_ = nullptr, ctrlKeys_ = nullptr;
-  HWND soundPath_ = nullptr, minutes_ = nullptr;
+  HWND autostart_ = nullptr, soundPath_ = nullptr;
 };
 
 }  // namespace ordavi
