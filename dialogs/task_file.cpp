@@ -517,13 +517,6 @@ std::string ImportSummary(const TaskFileImport& result, bool replace) {
   return text + "。";
 }
 
-std::string ImportQuestion(const TaskFileContent& content) {
-  const std::string tasks = Decimal(static_cast<int>(content.tasks.size())) + "个任务";
-  const std::string options = content.options.Empty() ? "" : "和选项";
-  return "文件中有" + tasks + "。\r\n\r\n" + "是：用文件中的" + tasks + options + "替换现有的全部任务" + options +
-         "\r\n否：把" + tasks + "添加到现有任务之后（选项不变）\r\n取消：不导入";
-}
-
 std::string TaskFileFilter() {
   static const char kFilter[] = "Ordavi 任务文件(*.txt)\0*.txt\0所有文件(*.*)\0*.*\0";
   return std::string(kFilter, sizeof kFilter);

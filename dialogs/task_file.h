@@ -78,10 +78,6 @@ TaskFileImport ImportTaskFile(const std::string& bytes, GbkCodec& codec, const s
 // What the user is told (GBK), in the settings dialog and on the command line.
 std::string ExportSummary(const TaskFileExport& file);  // "已导出3个任务和选项。"
 std::string ImportSummary(const TaskFileImport& result, bool replace);
-// The settings dialog's question before an import: 是 replaces every task
-// (and the options the file holds), 否 adds the tasks after the existing
-// ones, 取消 imports nothing.
-std::string ImportQuestion(const TaskFileContent& content);
 // The file dialogs' filter (GBK, pairs separated by NULs) and the proposed name.
 std::string TaskFileFilter();
 inline constexpr const char* kTaskFileName = "ordavi.txt";

@@ -4,12 +4,12 @@
 
 #include <iterator>
 
-#include "dialogs/task_file.h"
+#include "dialogs/export_import.h"
+#include "dialogs/win32/win32_file_access.h"
 #include "dialogs/win32/task_editor.h"
 #include "store/text.h"
 #include "store/win32/gbk_text.h"
 #include "ui/win32/dialog_controls.h"
-#include "ui/win32/whole_file.h"
 
 namespace ordavi {
 
@@ -417,59 +417,47 @@ void PutPickedPath(HWND box, const std::optional<std::wstring>& picked) {
   }
 }
 
+TaskFileStore SettingsDialog::FileStore(GbkCodec& codec) const {
+  return {services_.tasks, services_.program, codec, services_.dates.ShortDateFormat()};
+}
+
 void SettingsDialog::ExportClick() {
   const auto file = ChooseFileToSave(hwnd_, TaskFileFilter(), "导出任务", WideFromGbk(kTaskFileName), L"txt");
   if (!file) return;
   Win32GbkCodec codec;
-  const TaskFileExport out = WriteTaskFile(services_.tasks, services_.program, codec, services_.dates.ShortDateFormat());
-  if (!out.refusal.empty()) {
-    ShowUserMessage({"未导出：" + out.refusal, kInfoCaption, MessageIcon::Information});
-    return;
-  }
-  std::string error;
-  if (!WriteWholeFile(*file, out.bytes, error)) {
-    ShowUserMessage({"未导出，无法写入文件：" + error, kErrorCaption, MessageIcon::Error});
-    return;
-  }
-  ShowUserMessage({ExportSummary(out), kInfoCaption, MessageIcon::Information});
+  TaskFileStore store = FileStore(codec);
+  Win32FileAccess files;
+  ShowUserMessage(ExportTaskFile(store, files, Utf8FromWide(*file)).message);
 }
 
 void SettingsDialog::ImportClick() {
   const auto file = ChooseFile(hwnd_, TaskFileFilter(), "导入任务", std::wstring());
   if (!file) return;
-  std::string error;
-  const std::optional<std::string> bytes = ReadWholeFile(*file, error);
-  if (!bytes) {
-    ShowUserMessage({"未导入，无法读取文件：" + error, kErrorCaption, MessageIcon::Error});
-    return;
-  }
   Win32GbkCodec codec;
-  const std::string dateFormat = services_.dates.ShortDateFormat();
+  TaskFileStore store = FileStore(codec);
+  Win32FileAccess files;
   // The file is read once before the question, so that a bad line is
-  // reported before the user chooses anything.
-  const TaskFileRead read = ReadTaskFile(*bytes, codec, dateFormat);
-  if (!read.content) {
-    ShowUserMessage({"未导入任何内容：" + read.error, kInfoCaption, MessageIcon::Information});
+  // reported before the user chooses anything, and what is stored is what
+  // the question described.
+  UserMessage refusal;
+  const std::optional<TaskFileToImport> read = ReadFileToImport(store, files, Utf8FromWide(*file), refusal);
+  if (!read) {
+    ShowUserMessage(refusal);
     return;
   }
-  const int answer = MessageBoxW(hwnd_, WideFromGbk(ImportQuestion(*read.content)).c_str(),
+  const int answer = MessageBoxW(hwnd_, WideFromGbk(ImportQuestion(read->content)).c_str(),
                                  WideFromGbk("导入任务").c_str(), MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2);
   if (answer != IDYES && answer != IDNO) return;
-  const bool replace = answer == IDYES;
-  const TaskFileImport result = ImportTaskFile(*bytes, codec, dateFormat, services_.tasks, replace);
-  if (result.optionsImported) {
-    ApplyOptionChanges(result.options, services_.options);
+  const TaskFileOutcome out = ImportReadFile(store, *read, answer == IDYES);
+  if (!out.options.Empty()) {
+    ApplyOptionChanges(out.options, services_.options);
     services_.setProgressMax(services_.options.countdownSeconds);
     Fill();  // the rows and the options as now stored
   } else {
     list_.Load(services_.tasks);
     ShowRows();
   }
-  if (!result.refusal.empty()) {
-    ShowUserMessage({"未导入任何内容：" + result.refusal, kInfoCaption, MessageIcon::Information});
-    return;
-  }
-  ShowUserMessage({ImportSummary(result, replace), kInfoCaption, MessageIcon::Information});
+  ShowUserMessage(out.message);
 }
 
 void SettingsDialog::OkClick() {

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "dialogs/export_import.h"
 #include "dialogs/options_form.h"
 #include "dialogs/settings_list.h"
 #include "schedule/local_clock.h"
@@ -79,6 +80,9 @@ class SettingsDialog : public Window {
   void ModifyClick();
   void DeleteClick();
   void BrowseSoundClick();
+  // Export and import work on the dialog's store, the task file's text
+  // through `codec`.
+  TaskFileStore FileStore(GbkCodec& codec) const;
   void ExportClick();
   void ImportClick();
   void OkClick();
