@@ -90,17 +90,21 @@ OptionsForm ReadOptionsForm(Registry& program, RegistryRoot& root, const Options
   OptionsForm form;
   for (const OptionDescriptor& o : kOptions) {
     OptionControl& c = form.controls[IndexOf(o)];
-    std::int32_t v = o.number ? opts.*o.number : o.defaultNumber;
-    if (o.text) c.text = opts.*o.text;
-    try {
-      if (o.kind == OptionKind::Text) {
+    if (o.kind == OptionKind::Text) {
+      c.text = o.text ? opts.*o.text : std::string();
+      try {
         if (program.ValueExists(o.name)) c.text = program.ReadString(o.name);
-        continue;
+      } catch (const FrameworkError&) {
       }
+      continue;
+    }
+    const std::int32_t inUse = o.number ? opts.*o.number : o.defaultNumber;
+    std::int32_t v = inUse;
+    try {
       v = program.ReadInteger(o.name);
     } catch (const FrameworkError&) {
-      if (o.kind == OptionKind::Text) continue;
     }
+    if (o.kind == OptionKind::Seconds && (v < o.low || v > o.high)) v = inUse;  // not used either
     if (o.kind == OptionKind::Seconds) {
       c.text = MinutesText(v, decimalSeparator);
     } else {

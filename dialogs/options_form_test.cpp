@@ -95,6 +95,8 @@ TEST_F(OptionsFixture, AutostartIsStoredQuotedAndAnOldUnquotedValueIsRewritten) 
 }
 
 TEST_F(OptionsFixture, UnreadableValuesShowWhatTheAgentUsesSoThatEveryControlIsFilled) {
+  prog.PlantDword("tishi", 0xFFFFFFFB);  // -5: start-up did not use it, an OK could not store it
+  EXPECT_EQ(ReadOptionsForm(reg, root, opts, kExe, '.').Of(kTishiValue).text, "1.66666666666667");
   prog.PlantString("tishi", "90");  // wrong type: the agent counts with its in-memory 100
   prog.PlantString("shutapp", "1");
   prog.values.erase("kaiji");

@@ -18,8 +18,6 @@ std::string DetailOf(const FrameworkError& e) {
   }
 }
 
-std::string OutOfRange(std::int32_t v) { return "值 " + Decimal(v) + " 超出范围"; }
-
 // Reads one option into its in-memory copy when it is stored, or stores its
 // default when it is not.
 void LoadOne(Registry& reg, const OptionDescriptor& o, Options& opts, std::vector<OptionProblem>& problems) {
@@ -39,7 +37,7 @@ void LoadOne(Registry& reg, const OptionDescriptor& o, Options& opts, std::vecto
     }
     const std::int32_t v = reg.ReadInteger(o.name);
     if (o.kind == OptionKind::Seconds && (v < o.low || v > o.high)) {
-      problems.push_back({o.name, OutOfRange(v)});
+      problems.push_back({o.name, "值 " + Decimal(v) + " 超出范围"});
       return;
     }
     if (o.number) opts.*o.number = v;
@@ -50,6 +48,8 @@ void LoadOne(Registry& reg, const OptionDescriptor& o, Options& opts, std::vecto
 
 }  // namespace
 
+// Columns: name, kind, default, low, high, only 1 is on, in-memory number,
+// in-memory text, loaded after TaskNum, step in the dialog's OK, meaning.
 // rejian: a first start stores 1: a bare F11 (every browser's full-screen
 // key) would otherwise power the machine off without saving. A stored value
 // is kept as it is.
@@ -85,17 +85,19 @@ bool FlagIsOn(const OptionDescriptor& option, std::int32_t stored) {
 std::vector<OptionProblem> LoadOptions(Registry& reg, Options& opts, const std::function<void()>& loadTaskCounter) {
   std::vector<OptionProblem> problems;
   bool counterLoaded = false;
-  for (const OptionDescriptor& o : kOptions) {
-    if (o.afterTaskCounter && !counterLoaded) {
-      counterLoaded = true;
-      try {
-        loadTaskCounter();
-      } catch (const FrameworkError& e) {
-        problems.push_back({"TaskNum", DetailOf(e)});
-      }
+  const auto loadCounter = [&] {
+    counterLoaded = true;
+    try {
+      loadTaskCounter();
+    } catch (const FrameworkError& e) {
+      problems.push_back({"TaskNum", DetailOf(e)});
     }
+  };
+  for (const OptionDescriptor& o : kOptions) {
+    if (o.afterTaskCounter && !counterLoaded) loadCounter();
     LoadOne(reg, o, opts, problems);
   }
+  if (!counterLoaded) loadCounter();
   return problems;
 }
 
