@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstddef>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -59,8 +60,22 @@ struct OptionDescriptor {
 };
 
 // In the order start-up loads them and the task file lists them.
-inline constexpr std::size_t kOptionCount = 5;
-extern const OptionDescriptor kOptions[kOptionCount];
+// Columns: name, kind, default, low, high, only 1 is on, in-memory number,
+// in-memory text, loaded after TaskNum, step in the dialog's OK, meaning.
+// rejian: a first start stores 1: a bare F11 (every browser's full-screen
+// key) would otherwise power the machine off without saving. A stored value
+// is kept as it is.
+inline constexpr OptionDescriptor kOptions[] = {
+    {kShutappValue, OptionKind::Flag, 0, 0, 1, true, &Options::closeProgramsFirst, nullptr, false, 4,
+     "待机或休眠前关闭所有程序"},
+    {kSoundpathValue, OptionKind::Text, 0, 0, 0, false, nullptr, &Options::soundPath, false, 3, "关机前播放的声音文件"},
+    {kTishiValue, OptionKind::Seconds, 60, 0, INT32_MAX, false, &Options::countdownSeconds, nullptr, false, 2,
+     "关机前等待的秒数"},
+    {kKaijiValue, OptionKind::Flag, 0, 0, 1, true, nullptr, nullptr, true, 1, "显示开机时间"},
+    {kRejianValue, OptionKind::Flag, 1, 0, 1, false, &Options::ctrlHotkeys, nullptr, true, 5, "使用Ctrl热键"},
+};
+
+inline constexpr std::size_t kOptionCount = std::size(kOptions);
 
 // The row of a value name; null for a name that is no option.
 const OptionDescriptor* FindOption(const std::string& name);
