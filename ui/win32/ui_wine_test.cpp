@@ -3,16 +3,16 @@
 // choosing a file in another folder leaves the current directory alone.
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <cctype>
 #include <string>
 #include <thread>
 
-#include "tools/winetest/winetest.h"
 #include "ui/win32/dialog_controls.h"
 #include "ui/win32/system_library.h"
 
-using namespace ordavi;
-
+namespace ordavi {
 namespace {
 
 std::string Lower(std::string s) {
@@ -32,27 +32,25 @@ std::string SystemDirectoryAsGiven() {
   return Lower(dir);
 }
 
-}  // namespace
-
-WT_TEST(StartRestrictsTheDllSearchAndMovesToTheSystemDirectory) {
+TEST(ProcessStart, RestrictsTheDllSearchAndMovesToTheSystemDirectory) {
   SetCurrentDirectoryA("C:\\");
-  CHECK(RestrictSearchToSystemDirectory());  // this Wine has SetDefaultDllDirectories
-  CHECK_EQ(CurrentDirectory(), SystemDirectoryAsGiven());
+  EXPECT_TRUE(RestrictSearchToSystemDirectory());  // this Wine has SetDefaultDllDirectories
+  EXPECT_EQ(CurrentDirectory(), SystemDirectoryAsGiven());
   char dllDir[MAX_PATH + 1] = "unchanged";
   GetDllDirectoryA(MAX_PATH, dllDir);
-  CHECK_EQ(std::string(dllDir), std::string());
+  EXPECT_EQ(std::string(dllDir), std::string());
 }
 
 // A user picks a file in another folder; the picker must not make that
 // folder the current one, where programs and DLLs would be searched for. The
 // folder's name holds a character no ANSI code page of the test holds: the
 // path comes back exactly, as UTF-16.
-WT_TEST(ChoosingAFileElsewhereKeepsTheCurrentDirectory) {
+TEST(FilePicker, ChoosingAFileElsewhereKeepsTheCurrentDirectory) {
   const std::wstring folder = L"C:\\ordavi picked \uD55C folder";
   const std::wstring file = folder + L"\\chosen.wav";
   CreateDirectoryW(folder.c_str(), nullptr);
   HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  REQUIRE(h != INVALID_HANDLE_VALUE);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
   CloseHandle(h);
   RestrictSearchToSystemDirectory();
   const std::string before = CurrentDirectory();
@@ -70,9 +68,10 @@ WT_TEST(ChoosingAFileElsewhereKeepsTheCurrentDirectory) {
   });
   const auto chosen = ui::ChooseFile(nullptr, std::string("wav\0*.wav\0", 11), "pick a sound", L"C:\\");
   user.join();
-  REQUIRE(chosen.has_value());
-  CHECK(CompareStringOrdinal(chosen->c_str(), -1, file.c_str(), -1, TRUE) == CSTR_EQUAL);
-  CHECK_EQ(CurrentDirectory(), before);
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(CompareStringOrdinal(chosen->c_str(), -1, file.c_str(), -1, TRUE), CSTR_EQUAL);
+  EXPECT_EQ(CurrentDirectory(), before);
 }
 
-int main(int argc, char** argv) { return winetest::RunAll(argc, argv); }
+}  // namespace
+}  // namespace ordavi
