@@ -105,23 +105,23 @@ CommandOutcome UsageOutcome(const ParsedCommandLine& parsed, GbkCodec& codec) {
   return {kExitBadArguments, why + "\r\n" + Utf8(codec, UsageText())};
 }
 
+namespace {
+
+CommandOutcome Told(const TaskFileOutcome& out, GbkCodec& codec) {
+  return Outcome(out.done ? kExitDone : kExitRefused, codec, out.message.text);
+}
+
+}  // namespace
+
 CommandOutcome RunExport(const Command& command, CommandStore& store, FileAccess& files) {
-  const TaskFileExport file = WriteTaskFile(store.tasks, store.registry, store.codec, store.shortDateFormat);
-  if (!file.refusal.empty()) return Outcome(kExitRefused, store.codec, "未导出：" + file.refusal);
-  std::string error;
-  if (!files.WriteAll(command.file, file.bytes, error)) {
-    return {kExitRefused, Utf8(store.codec, "未导出，无法写入文件：") + error + "\r\n"};
-  }
-  return Outcome(kExitDone, store.codec, ExportSummary(file));
+  return Told(ExportTaskFile(store, files, command.file), store.codec);
 }
 
 CommandOutcome RunImport(const Command& command, CommandStore& store, FileAccess& files) {
-  std::string error;
-  const std::optional<std::string> bytes = files.ReadAll(command.file, error);
-  if (!bytes) return {kExitRefused, Utf8(store.codec, "未导入，无法读取文件：") + error + "\r\n"};
-  const TaskFileImport r = ImportTaskFile(*bytes, store.codec, store.shortDateFormat, store.tasks, command.replace);
-  if (!r.refusal.empty()) return Outcome(kExitRefused, store.codec, "未导入任何内容：" + r.refusal);
-  return Outcome(kExitDone, store.codec, ImportSummary(r, command.replace));
+  UserMessage refusal;
+  const std::optional<TaskFileToImport> file = ReadFileToImport(store, files, command.file, refusal);
+  if (!file) return Outcome(kExitRefused, store.codec, refusal.text);
+  return Told(ImportReadFile(store, *file, command.replace), store.codec);
 }
 
 CommandOutcome RunList(CommandStore& store, const ScheduleNow& now, std::uint32_t uptimeMinutes) {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/task_file.h"
+#include "dialogs/export_import.h"
 #include "schedule/schedule.h"
 #include "store/options.h"
 #include "store/tasks.h"
@@ -61,22 +61,11 @@ struct CommandOutcome {
 // The usage for /?, or the reason and the usage for refused arguments.
 CommandOutcome UsageOutcome(const ParsedCommandLine& parsed, GbkCodec& codec);
 
-// Port: whole files, by a UTF-8 name. `error` is the system's reason (UTF-8).
-class FileAccess {
- public:
-  virtual ~FileAccess() = default;
-  virtual std::optional<std::string> ReadAll(const std::string& path, std::string& error) = 0;
-  virtual bool WriteAll(const std::string& path, const std::string& bytes, std::string& error) = 0;
-};
-
 // What the command line needs of the store.
-struct CommandStore {
-  TaskStore& tasks;
-  Registry& registry;
-  GbkCodec& codec;
-  std::string shortDateFormat;
-};
+using CommandStore = TaskFileStore;
 
+// /export and /import: the settings dialog's export and import, told to the
+// console; /import also lists what the imported tasks start.
 CommandOutcome RunExport(const Command& command, CommandStore& store, FileAccess& files);
 CommandOutcome RunImport(const Command& command, CommandStore& store, FileAccess& files);
 // One line per task (slots without a schedule left out): number, enabled

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
+#include "dialogs/testing/memory_files.h"
 #include "store/testing/fake_registry.h"
 #include "store/testing/iconv_gbk_codec.h"
 
@@ -68,25 +67,7 @@ TEST(CommandLine, UsageIsChineseAndBadArgumentsExitWithTwo) {
   EXPECT_NE(bad.output.find(help.output), std::string::npos);
 }
 
-class MemoryFiles : public FileAccess {
- public:
-  std::map<std::string, std::string> files;
-  std::optional<std::string> ReadAll(const std::string& path, std::string& error) override {
-    if (!files.count(path)) {
-      error = "not found";
-      return std::nullopt;
-    }
-    return files[path];
-  }
-  bool WriteAll(const std::string& path, const std::string& bytes, std::string& error) override {
-    if (path.find("readonly") != std::string::npos) {
-      error = "access denied";
-      return false;
-    }
-    files[path] = bytes;
-    return true;
-  }
-};
+using testing::MemoryFiles;
 
 TEST(CommandLine, ExportThenImportTellTheConsoleWhatHappened) {
   testing::IconvGbkCodec codec;

@@ -1,10 +1,13 @@
 #include "dialogs/options_form.h"
 
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <utility>
+#include <vector>
 
 #include "store/errors.h"
 #include "store/text.h"
@@ -78,23 +81,36 @@ std::int32_t ParseMinutes(const std::string& text, char decimalSeparator) {
 }
 
 OptionsForm ReadOptionsForm(Registry& program, RegistryRoot& root, const Options& opts, const std::string& exePath,
-                        char decimalSeparator) {
-  // A value that cannot be read shows what the agent uses instead, so every
-  // control is filled: an OK would otherwise store blank controls over all
-  // the options. Start-up has already reported such a value.
-  const auto stored = [&program](const char* name, std::int32_t inUse) {
-    try {
-      return program.ReadInteger(name);
-    } catch (const FrameworkError&) {
-      return inUse;
-    }
-  };
+                            char decimalSeparator) {
+  // Each control shows the stored value, which is what the agent uses or
+  // will use at its next start. A value that cannot be read shows what the
+  // agent uses instead, so every control is filled: an OK would otherwise
+  // store blank controls over all the options. Start-up has already reported
+  // such a value.
   OptionsForm form;
-  form.minutes = MinutesText(stored(kTishiValue, opts.countdownSeconds), decimalSeparator);
-  form.closeApps = stored(kShutappValue, opts.closeProgramsFirst) != 0;
-  form.bootTime = stored(kKaijiValue, 0) != 0;
-  form.soundPath = opts.soundPath;
-  form.ctrlKeys = opts.ctrlHotkeys != 0;
+  for (const OptionDescriptor& o : kOptions) {
+    OptionControl& c = form.controls[IndexOf(o)];
+    if (o.kind == OptionKind::Text) {
+      c.text = o.text ? opts.*o.text : std::string();
+      try {
+        if (program.ValueExists(o.name)) c.text = program.ReadString(o.name);
+      } catch (const FrameworkError&) {
+      }
+      continue;
+    }
+    const std::int32_t inUse = o.number ? opts.*o.number : o.defaultNumber;
+    std::int32_t v = inUse;
+    try {
+      v = program.ReadInteger(o.name);
+    } catch (const FrameworkError&) {
+    }
+    if (o.kind == OptionKind::Seconds && (v < o.low || v > o.high)) v = inUse;  // not used either
+    if (o.kind == OptionKind::Seconds) {
+      c.text = MinutesText(v, decimalSeparator);
+    } else {
+      c.checked = v != 0;
+    }
+  }
   auto runKey = root.OpenKey(kRunKeyPath);
   Registry run(*runKey);
   try {
@@ -106,24 +122,32 @@ OptionsForm ReadOptionsForm(Registry& program, RegistryRoot& root, const Options
 }
 
 void SaveOptionsForm(Registry& program, RegistryRoot& root, const OptionsForm& form, Options& opts,
-                 const std::string& exePath, char decimalSeparator,
-                 const std::function<void(std::int32_t)>& setProgressMax) {
+                     const std::string& exePath, char decimalSeparator,
+                     const std::function<void(std::int32_t)>& setProgressMax) {
   // Converted (and range-checked) before anything is written, so a bad text
   // leaves both the registry and the in-memory copies untouched.
   // The in-memory copies change only once every write went through: a
   // refused save leaves the agent counting with what it had.
   Options next = opts;
-  next.countdownSeconds = form.minutes.empty() ? 60 : ParseMinutes(form.minutes, decimalSeparator);
-  program.WriteInteger(kKaijiValue, form.bootTime ? 1 : 0);
-  program.WriteInteger(kTishiValue, next.countdownSeconds);
-  if (form.soundPath != opts.soundPath) {
-    next.soundPath = form.soundPath;
-    program.WriteString(kSoundpathValue, next.soundPath);
+  std::vector<std::pair<int, ValueToWrite>> writes;
+  for (const OptionDescriptor& o : kOptions) {
+    const OptionControl& c = form.controls[IndexOf(o)];
+    ValueToWrite w{o.name, o.kind != OptionKind::Text, 0, std::string()};
+    switch (o.kind) {
+      case OptionKind::Flag: w.number = c.checked ? 1 : 0; break;
+      case OptionKind::Seconds: w.number = c.text.empty() ? o.defaultNumber : ParseMinutes(c.text, decimalSeparator); break;
+      case OptionKind::Text:
+        if (o.text && c.text == opts.*o.text) continue;  // an unchanged text is not written
+        w.text = c.text;
+        break;
+    }
+    if (o.number) next.*o.number = w.number;
+    if (o.text) next.*o.text = w.text;
+    writes.emplace_back(o.saveStep, std::move(w));
   }
-  next.closeProgramsFirst = form.closeApps ? 1 : 0;
-  program.WriteInteger(kShutappValue, next.closeProgramsFirst);
-  next.ctrlHotkeys = form.ctrlKeys ? 1 : 0;
-  program.WriteInteger(kRejianValue, next.ctrlHotkeys);
+  std::stable_sort(writes.begin(), writes.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (const auto& step : writes) WriteValue(program, step.second);
   auto runKey = root.OpenKey(kRunKeyPath);
   Registry run(*runKey);
   // A delete that is refused would leave autostart on after the box was

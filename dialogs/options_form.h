@@ -12,14 +12,19 @@
 
 namespace ordavi {
 
+// One option's control: a Flag's check box, the text of the others (a
+// Seconds option in minutes).
+struct OptionControl {
+  bool checked = false;
+  std::string text;
+};
+
 // The option controls of the settings dialog.
 struct OptionsForm {
-  std::string minutes;     // Edit5: countdown length in minutes
-  std::string soundPath;   // Edit8
-  bool closeApps = false;  // CheckBox5
-  bool bootTime = false;   // CheckBox1 (kaiji)
-  bool ctrlKeys = false;   // CheckBox3 (rejian)
-  bool autostart = false;  // CheckBox2 (Ormile)
+  OptionControl controls[kOptionCount];  // by the option's row in kOptions
+  bool autostart = false;                // CheckBox2 (Ormile)
+  OptionControl& Of(const char* option) { return controls[IndexOf(*FindOption(option))]; }
+  const OptionControl& Of(const char* option) const { return controls[IndexOf(*FindOption(option))]; }
 };
 
 // The line the settings dialog shows from its opening when the program's key

@@ -66,10 +66,10 @@ struct OptionsFixture : ::testing::Test {
 TEST_F(OptionsFixture, ShowThenSaveUnchangedKeepsEverything) {
   run.PlantString("Ormile", kQuotedExe);
   OptionsForm f = ReadOptionsForm(reg, root, opts, kExe, '.');
-  EXPECT_EQ(f.minutes, "1.66666666666667");
-  EXPECT_FALSE(f.closeApps);
-  EXPECT_TRUE(f.bootTime);  // any non-zero kaiji
-  EXPECT_EQ(f.soundPath, "a.wav");
+  EXPECT_EQ(f.Of(kTishiValue).text, "1.66666666666667");
+  EXPECT_FALSE(f.Of(kShutappValue).checked);
+  EXPECT_TRUE(f.Of(kKaijiValue).checked);  // any non-zero kaiji
+  EXPECT_EQ(f.Of(kSoundpathValue).text, "a.wav");
   EXPECT_TRUE(f.autostart);
   Save(f);
   EXPECT_EQ(reg.ReadInteger("tishi"), 100);
@@ -95,17 +95,39 @@ TEST_F(OptionsFixture, AutostartIsStoredQuotedAndAnOldUnquotedValueIsRewritten) 
 }
 
 TEST_F(OptionsFixture, UnreadableValuesShowWhatTheAgentUsesSoThatEveryControlIsFilled) {
+  prog.PlantDword("tishi", 0xFFFFFFFB);  // -5: start-up did not use it, an OK could not store it
+  EXPECT_EQ(ReadOptionsForm(reg, root, opts, kExe, '.').Of(kTishiValue).text, "1.66666666666667");
   prog.PlantString("tishi", "90");  // wrong type: the agent counts with its in-memory 100
   prog.PlantString("shutapp", "1");
   prog.values.erase("kaiji");
   opts.closeProgramsFirst = 1;
   run.PlantDword("Ormile", 1);
   OptionsForm f = ReadOptionsForm(reg, root, opts, kExe, '.');
-  EXPECT_EQ(f.minutes, "1.66666666666667");
-  EXPECT_TRUE(f.closeApps);
-  EXPECT_FALSE(f.bootTime);
+  EXPECT_EQ(f.Of(kTishiValue).text, "1.66666666666667");
+  EXPECT_TRUE(f.Of(kShutappValue).checked);
+  EXPECT_FALSE(f.Of(kKaijiValue).checked);
   EXPECT_FALSE(f.autostart);
-  EXPECT_EQ(f.soundPath, "a.wav");
+  EXPECT_EQ(f.Of(kSoundpathValue).text, "a.wav");
+}
+
+// Another program (an import from the command line) stored new options while
+// the agent runs: the dialog shows them, and an OK that changes nothing
+// keeps them and gives them to the agent, rather than storing its older
+// in-memory copies over them.
+TEST_F(OptionsFixture, OptionsStoredByAnotherProgramAreShownAndKept) {
+  prog.PlantDword("rejian", 0);
+  prog.PlantString("soundpath", "imported.wav");
+  prog.PlantDword("shutapp", 1);
+  OptionsForm f = ReadOptionsForm(reg, root, opts, kExe, '.');
+  EXPECT_FALSE(f.Of(kRejianValue).checked);
+  EXPECT_EQ(f.Of(kSoundpathValue).text, "imported.wav");
+  EXPECT_TRUE(f.Of(kShutappValue).checked);
+  Save(f);
+  EXPECT_EQ(reg.ReadInteger("rejian"), 0);
+  EXPECT_EQ(reg.ReadString("soundpath"), "imported.wav");
+  EXPECT_EQ(opts.ctrlHotkeys, 0);
+  EXPECT_EQ(opts.soundPath, "imported.wav");
+  EXPECT_EQ(opts.closeProgramsFirst, 1);
 }
 
 TEST_F(OptionsFixture, AutostartOfAnotherPathShowsClearedAndIsReplacedOrDeleted) {
@@ -131,10 +153,10 @@ TEST_F(OptionsFixture, UntickedAutostartThatCannotBeRemovedIsReported) {
 
 TEST_F(OptionsFixture, SaveUpdatesInMemoryCopies) {
   OptionsForm f;
-  f.minutes = "";
-  f.soundPath = "b.wav";
-  f.closeApps = true;
-  f.ctrlKeys = true;
+  f.Of(kTishiValue).text = "";
+  f.Of(kSoundpathValue).text = "b.wav";
+  f.Of(kShutappValue).checked = true;
+  f.Of(kRejianValue).checked = true;
   Save(f);
   EXPECT_EQ(opts.countdownSeconds, 60);
   EXPECT_EQ(opts.soundPath, "b.wav");
@@ -147,7 +169,7 @@ TEST_F(OptionsFixture, SaveUpdatesInMemoryCopies) {
 TEST_F(OptionsFixture, BadMinutesWriteNothing) {
   for (const char* bad : {"1.2.3", "-2"}) {
     OptionsForm f;
-    f.minutes = bad;
+    f.Of(kTishiValue).text = bad;
     f.autostart = true;
     EXPECT_NE(ErrorOf([&] { Save(f); }), "(no error)");
     EXPECT_TRUE(prog.writeLog.empty());
@@ -163,9 +185,9 @@ TEST_F(OptionsFixture, BadMinutesWriteNothing) {
 // value, the others keep their old content, and every option stays readable.
 TEST_F(OptionsFixture, ARefusedWriteInEitherKeyIsReportedAndChangesNothingElse) {
   OptionsForm f;
-  f.minutes = "1.5";
-  f.soundPath = "C:\\b.wav";
-  f.closeApps = f.bootTime = f.ctrlKeys = f.autostart = true;
+  f.Of(kTishiValue).text = "1.5";
+  f.Of(kSoundpathValue).text = "C:\\b.wav";
+  f.Of(kShutappValue).checked = f.Of(kKaijiValue).checked = f.Of(kRejianValue).checked = f.autostart = true;
   const std::map<std::string, std::string> newLog = {{"kaiji", "kaiji=#1"}, {"tishi", "tishi=#90"},
                                                      {"soundpath", "soundpath=C:\\b.wav"},
                                                      {"shutapp", "shutapp=#1"}, {"rejian", "rejian=#1"}};

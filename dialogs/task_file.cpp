@@ -156,7 +156,7 @@ class FileWriter {
 };
 
 std::vector<std::string> HeaderLines() {
-  return {
+  std::vector<std::string> lines = {
       kVersionPrefix + Decimal(kTaskFileVersion),
       "; 这是 Ordavi 的任务和选项，可以用记事本查看和修改。修改后请以 UTF-8 编码保存，",
       "; 再在 Ordavi 设置中按“导入…”，或在命令行运行 Ordavi.exe /import 文件名 [/replace]。",
@@ -170,10 +170,22 @@ std::vector<std::string> HeaderLines() {
       ";   参数=  提醒语、要打开的文件、要关闭的程序或网卡的名称；其他类型不用",
       ";   状态=  启用 或 禁用（不写为启用）",
       ";   原样时间=  代替“时间=”：不会运行的时间，导入时不检查，按原样保存",
-      "; [选项] 一节：shutapp=1 待机或休眠前关闭所有程序，soundpath= 关机前播放的声音文件，",
-      "; tishi= 关机前等待的秒数，kaiji=1 显示开机时间，rejian=1 使用Ctrl热键；没写的选项不变。",
-      "; 导入时选“替换全部任务”才导入选项；“添加到现有任务之后”只添加任务。",
+      "; [选项] 一节，没写的选项不变：",
   };
+  for (const OptionDescriptor& o : kOptions) {
+    lines.push_back(";   " + std::string(o.name) + (o.kind == OptionKind::Flag ? "=1  " : "=  ") + o.meaning);
+  }
+  lines.push_back("; 导入时选“替换全部任务”才导入选项；“添加到现有任务之后”只添加任务。");
+  return lines;
+}
+
+// The option names, "shutapp、soundpath、…或rejian".
+std::string OptionNames() {
+  std::string list;
+  for (std::size_t i = 0; i < kOptionCount; ++i) {
+    list += std::string(i == 0 ? "" : i + 1 == kOptionCount ? "或" : "、") + kOptions[i].name;
+  }
+  return list;
 }
 
 }  // namespace
@@ -225,19 +237,24 @@ TaskFileExport WriteTaskFile(TaskStore& store, Registry& reg, GbkCodec& codec, c
       w.Line(std::string(kEnabledKey) + "=" + enabled);
       ++out.tasks;
     }
-    OptionValues o = ReadOptionValues(reg);
-    // As the agent reads them: shutapp and kaiji act only on 1, rejian on
-    // anything but 0, a negative tishi is not used.
+    const OptionValues stored = ReadOptionValues(reg);
     w.Line("");
     w.Line(kOptionsSection);
-    w.Line(std::string(kShutappValue) + "=" + (o.shutapp == 1 ? "1" : "0"));
-    if (!w.Line(std::string(kSoundpathValue) + "=" + o.soundpath) || HasControl(o.soundpath)) {
-      out.refusal = "选项soundpath含有文件中无法保存的字符";
-      return out;
+    for (const OptionDescriptor& o : kOptions) {
+      // As the agent reads them: a flag is on or off, a number out of its
+      // range is not used.
+      const OptionValue& v = *stored.of[IndexOf(o)];
+      std::string value;
+      switch (o.kind) {
+        case OptionKind::Flag: value = FlagIsOn(o, v.number) ? "1" : "0"; break;
+        case OptionKind::Seconds: value = Decimal(v.number < o.low || v.number > o.high ? o.defaultNumber : v.number); break;
+        case OptionKind::Text: value = v.text; break;
+      }
+      if (!w.Line(std::string(o.name) + "=" + value) || HasControl(value)) {
+        out.refusal = "选项" + std::string(o.name) + "含有文件中无法保存的字符";
+        return out;
+      }
     }
-    w.Line(std::string(kTishiValue) + "=" + Decimal(o.tishi < 0 ? 60 : o.tishi));
-    w.Line(std::string(kKaijiValue) + "=" + (o.kaiji == 1 ? "1" : "0"));
-    w.Line(std::string(kRejianValue) + "=" + (o.rejian != 0 ? "1" : "0"));
   } catch (const FrameworkError& e) {
     out.refusal = e.what();
     return out;
@@ -310,7 +327,7 @@ class FileReader {
     const std::string key = line.substr(0, eq);
     const std::string value = line.substr(eq + 1);
     if (section_ == Sect::Task) return TaskValue(number, key, value);
-    if (section_ == Sect::Options) return OptionValue(number, key, value);
+    if (section_ == Sect::Options) return OptionLine(number, key, value);
     return Fail(number, "“名称=值”应在[任务]或[选项]之下");
   }
 
@@ -389,32 +406,25 @@ class FileReader {
     return true;
   }
 
-  bool OptionValue(int number, const std::string& key, const std::string& value) {
-    OptionChanges& o = content_.options;
-    std::optional<std::int32_t>* flag = key == kShutappValue ? &o.shutapp
-                                        : key == kKaijiValue  ? &o.kaiji
-                                        : key == kRejianValue ? &o.rejian
-                                                              : nullptr;
-    const bool twice = (flag && flag->has_value()) || (key == kSoundpathValue && o.soundpath) ||
-                       (key == kTishiValue && o.tishi);
-    if (twice) return Fail(number, "[选项]已有“" + key + "=”");
-    if (flag) {
-      if (value != "0" && value != "1") return Fail(number, key + "应为0或1");
-      *flag = value == "1" ? 1 : 0;
-      return true;
+  bool OptionLine(int number, const std::string& key, const std::string& value) {
+    const OptionDescriptor* o = FindOption(key);
+    if (!o) return Fail(number, "[选项]中没有" + Quoted(key) + "这一项，应为" + OptionNames());
+    std::optional<OptionValue>& v = content_.options.of[IndexOf(*o)];
+    if (v) return Fail(number, "[选项]已有“" + key + "=”");
+    switch (o->kind) {
+      case OptionKind::Flag:
+        if (value != "0" && value != "1") return Fail(number, key + "应为0或1");
+        v.emplace().number = value == "1" ? 1 : 0;
+        break;
+      case OptionKind::Seconds:
+        if (!Digits(value) || value.size() > 10 || std::stoll(value) < o->low || std::stoll(value) > o->high) {
+          return Fail(number, key + "应为" + o->meaning + "（" + Decimal(o->low) + "到" + Decimal(o->high) + "）");
+        }
+        v.emplace().number = StrToInt(value);
+        break;
+      case OptionKind::Text: v.emplace().text = value; break;
     }
-    if (key == kTishiValue) {
-      if (!Digits(value) || value.size() > 10 || std::stoll(value) > INT32_MAX) {
-        return Fail(number, "tishi应为关机前等待的秒数（0到2147483647）");
-      }
-      o.tishi = StrToInt(value);
-      return true;
-    }
-    if (key == kSoundpathValue) {
-      o.soundpath = value;
-      return true;
-    }
-    return Fail(number, "[选项]中没有" + Quoted(key) + "这一项，应为shutapp、soundpath、tishi、kaiji或rejian");
+    return true;
   }
 
   enum class Sect { None, Task, Options };
@@ -443,7 +453,7 @@ TaskFileImport ImportTaskFile(const std::string& bytes, GbkCodec& codec, const s
     result.errorLine = file.errorLine;
     return result;
   }
-  const OptionChanges options = replace ? file.content->options : OptionChanges();
+  const OptionValues options = replace ? file.content->options : OptionValues();
   try {
     store.ImportTasks(file.content->tasks, replace, OptionWrites(options));
   } catch (const FrameworkError& e) {
@@ -467,13 +477,6 @@ std::string ImportSummary(const TaskFileImport& result, bool replace) {
   }
   if (result.optionsImported) text += "，并导入了选项";
   return text + "。";
-}
-
-std::string ImportQuestion(const TaskFileContent& content) {
-  const std::string tasks = Decimal(static_cast<int>(content.tasks.size())) + "个任务";
-  const std::string options = content.options.Empty() ? "" : "和选项";
-  return "文件中有" + tasks + "。\r\n\r\n" + "是：用文件中的" + tasks + options + "替换现有的全部任务" + options +
-         "\r\n否：把" + tasks + "添加到现有任务之后（选项不变）\r\n取消：不导入";
 }
 
 std::string TaskFileFilter() {

@@ -10,8 +10,8 @@
 //   状态=启用                       启用 or 禁用 (absent: 启用)
 //   原样时间=每周07日22时0分        instead of 时间: a text the tick never runs,
 //                                   stored as it is, unchecked
-//   [选项]                          at most one: shutapp, soundpath, tishi,
-//   tishi=60                        kaiji, rejian; an absent one is not changed
+//   [选项]                          at most one: one line per option of
+//   tishi=60                        kOptions; an absent one is not changed
 //
 // Written with a BOM and CRLF; read with or without the BOM, with CRLF or LF.
 // Reading is strict: the first line it cannot read is reported with its
@@ -57,7 +57,7 @@ TaskFileExport WriteTaskFile(TaskStore& store, Registry& reg, GbkCodec& codec, c
 
 struct TaskFileContent {
   std::vector<TaskRecord> tasks;  // schedule texts in the reading PC's format
-  OptionChanges options;
+  OptionValues options;
 };
 struct TaskFileRead {
   std::optional<TaskFileContent> content;
@@ -76,7 +76,7 @@ struct TaskFileImport {
   int imported = 0;        // tasks stored
   int firstNumber = 0;     // the number of the first of them
   bool optionsImported = false;
-  OptionChanges options;   // what was stored, for the in-memory copies
+  OptionValues options;    // what was stored, for the in-memory copies
 };
 TaskFileImport ImportTaskFile(const std::string& bytes, GbkCodec& codec, const std::string& shortDateFormat,
                               TaskStore& store, bool replace);
@@ -84,10 +84,6 @@ TaskFileImport ImportTaskFile(const std::string& bytes, GbkCodec& codec, const s
 // What the user is told (GBK), in the settings dialog and on the command line.
 std::string ExportSummary(const TaskFileExport& file);  // "已导出3个任务和选项。"
 std::string ImportSummary(const TaskFileImport& result, bool replace);
-// The settings dialog's question before an import: 是 replaces every task
-// (and the options the file holds), 否 adds the tasks after the existing
-// ones, 取消 imports nothing.
-std::string ImportQuestion(const TaskFileContent& content);
 // The file dialogs' filter (GBK, pairs separated by NULs) and the proposed name.
 std::string TaskFileFilter();
 inline constexpr const char* kTaskFileName = "ordavi.txt";

@@ -115,6 +115,8 @@ TEST(TaskFile, EveryKindAndTypeMovesToAPcWithAnotherDateFormat) {
   EXPECT_EQ(to.Export(), file);
 }
 
+// No option is stored yet: the file holds the defaults the agent starts
+// with (hotkeys with Ctrl), not zeros.
 TEST(TaskFile, IsUtf8TextWithBomAndCrlfThatNotepadShows) {
   Pc pc(kSlashes);
   pc.store.AddTask("一次2024/3/5日8时30分", "关闭计算机", "");
@@ -133,7 +135,7 @@ TEST(TaskFile, IsUtf8TextWithBomAndCrlfThatNotepadShows) {
   const std::string tasks = file.substr(file.find(u8"\r\n\r\n[任务]"));
   EXPECT_EQ(tasks, std::string(u8"\r\n\r\n[任务]\r\n时间=一次2024-03-05日8时30分\r\n类型=关闭计算机\r\n参数=\r\n状态=启用\r\n"
                                u8"\r\n[任务]\r\n时间=每天22时0分\r\n类型=提醒\r\n参数=下班\r\n状态=禁用\r\n"
-                               u8"\r\n[选项]\r\nshutapp=0\r\nsoundpath=\r\ntishi=60\r\nkaiji=0\r\nrejian=0\r\n"));
+                               u8"\r\n[选项]\r\nshutapp=0\r\nsoundpath=\r\ntishi=60\r\nkaiji=0\r\nrejian=1\r\n"));
 }
 
 TEST(TaskFile, ExportAndReplaceLeaveTheKeyByteForByte) {
@@ -188,6 +190,33 @@ TEST(TaskFile, ReplacingWithFewerTasksRemovesTheRestAndOnlyNamedOptionsChange) {
   ApplyOptionChanges(replaced.options, opts);
   EXPECT_EQ(opts.countdownSeconds, 120);
   EXPECT_EQ(opts.ctrlHotkeys, Options{}.ctrlHotkeys);  // not in the file: unchanged
+}
+
+// A file of options only, taken with /replace: every option of the table
+// arrives with its bytes, in the key and in memory, and the tasks are gone.
+TEST(TaskFile, AnOptionsOnlyReplaceCarriesEveryOption) {
+  Pc from(kSlashes);
+  for (const OptionDescriptor& o : kOptions) {
+    if (o.kind == OptionKind::Text) {
+      from.key.PlantString(o.name, "C:\\声音\\\"钟\"\t.wav");
+    } else {
+      from.key.PlantDword(o.name, o.kind == OptionKind::Seconds ? 1234 : o.defaultNumber == 1 ? 0 : 1);
+    }
+  }
+  Pc to(kDashes);
+  to.store.AddTask("每天1时1分", "提醒", "replaced");
+  const TaskFileImport r = to.Import(from.Export(), true);
+  ASSERT_EQ(r.refusal, "");
+  EXPECT_EQ(ImportSummary(r, true), "已用文件中的0个任务替换全部任务，并导入了选项。");
+  EXPECT_EQ(to.store.Count(), 0);
+  Options fromMemory, toMemory;
+  LoadOptions(from.reg, fromMemory, [] {});
+  ApplyOptionChanges(r.options, toMemory);
+  for (const OptionDescriptor& o : kOptions) {
+    EXPECT_EQ(to.key.values[o.name], from.key.values[o.name]) << o.name;
+    if (o.number) EXPECT_EQ(toMemory.*o.number, fromMemory.*o.number) << o.name;
+    if (o.text) EXPECT_EQ(toMemory.*o.text, fromMemory.*o.text) << o.name;
+  }
 }
 
 TEST(TaskFile, ALineItCannotReadIsReportedWithItsNumberAndNothingIsImported) {

@@ -1,5 +1,7 @@
 #include "store/options.h"
 
+#include <cstdint>
+
 #include "store/errors.h"
 #include "store/text.h"
 
@@ -16,52 +18,71 @@ std::string DetailOf(const FrameworkError& e) {
   }
 }
 
-// Reads an integer option into `target` when it exists, or writes `target`
-// (its default) when it does not. `valid` decides whether a stored value may
-// be used.
-void LoadInteger(Registry& reg, const char* name, std::int32_t& target, bool (*valid)(std::int32_t),
-                 std::vector<OptionProblem>& problems) {
+// Reads one option into its in-memory copy when it is stored, or stores its
+// default when it is not.
+void LoadOne(Registry& reg, const OptionDescriptor& o, Options& opts, std::vector<OptionProblem>& problems) {
   try {
-    if (reg.ValueExists(name)) {
-      const std::int32_t v = reg.ReadInteger(name);
-      if (valid && !valid(v)) {
-        problems.push_back({name, "值 " + Decimal(v) + " 超出范围"});
-        return;
+    if (!reg.ValueExists(o.name)) {
+      if (o.kind == OptionKind::Text) {
+        reg.WriteString(o.name, std::string());
+      } else {
+        reg.WriteInteger(o.name, o.defaultNumber);
       }
-      target = v;
-    } else {
-      reg.WriteInteger(name, target);
+      return;
     }
+    if (o.kind == OptionKind::Text) {
+      const std::string v = reg.ReadString(o.name);
+      if (o.text) opts.*o.text = v;
+      return;
+    }
+    const std::int32_t v = reg.ReadInteger(o.name);
+    if (o.kind == OptionKind::Seconds && (v < o.low || v > o.high)) {
+      problems.push_back({o.name, "值 " + Decimal(v) + " 超出范围"});
+      return;
+    }
+    if (o.number) opts.*o.number = v;
   } catch (const FrameworkError& e) {
-    problems.push_back({name, DetailOf(e)});
+    problems.push_back({o.name, DetailOf(e)});
   }
 }
 
-bool NonNegative(std::int32_t v) { return v >= 0; }
-
 }  // namespace
+
+Options::Options() {
+  for (const OptionDescriptor& o : kOptions) {
+    if (o.number) this->*o.number = o.defaultNumber;
+  }
+}
+
+const OptionDescriptor* FindOption(const std::string& name) {
+  for (const OptionDescriptor& o : kOptions) {
+    if (name == o.name) return &o;
+  }
+  return nullptr;
+}
+
+std::size_t IndexOf(const OptionDescriptor& option) { return static_cast<std::size_t>(&option - kOptions); }
+
+bool FlagIsOn(const OptionDescriptor& option, std::int32_t stored) {
+  return option.onlyOneIsOn ? stored == 1 : stored != 0;
+}
 
 std::vector<OptionProblem> LoadOptions(Registry& reg, Options& opts, const std::function<void()>& loadTaskCounter) {
   std::vector<OptionProblem> problems;
-  LoadInteger(reg, kShutappValue, opts.closeProgramsFirst, nullptr, problems);
-  try {
-    if (reg.ValueExists(kSoundpathValue)) {
-      opts.soundPath = reg.ReadString(kSoundpathValue);
-    } else {
-      reg.WriteString(kSoundpathValue, opts.soundPath);
+  bool counterLoaded = false;
+  const auto loadCounter = [&] {
+    counterLoaded = true;
+    try {
+      loadTaskCounter();
+    } catch (const FrameworkError& e) {
+      problems.push_back({"TaskNum", DetailOf(e)});
     }
-  } catch (const FrameworkError& e) {
-    problems.push_back({kSoundpathValue, DetailOf(e)});
+  };
+  for (const OptionDescriptor& o : kOptions) {
+    if (o.afterTaskCounter && !counterLoaded) loadCounter();
+    LoadOne(reg, o, opts, problems);
   }
-  LoadInteger(reg, kTishiValue, opts.countdownSeconds, NonNegative, problems);
-  try {
-    loadTaskCounter();
-  } catch (const FrameworkError& e) {
-    problems.push_back({"TaskNum", DetailOf(e)});
-  }
-  std::int32_t kaiji = 0;  // only checked here; start-up reads it again
-  LoadInteger(reg, kKaijiValue, kaiji, nullptr, problems);
-  LoadInteger(reg, kRejianValue, opts.ctrlHotkeys, nullptr, problems);
+  if (!counterLoaded) loadCounter();
   return problems;
 }
 
@@ -74,37 +95,43 @@ std::string OptionProblemsNotice(const std::vector<OptionProblem>& problems) {
   return text;
 }
 
-OptionValues ReadOptionValues(Registry& reg) {
-  OptionValues v;
-  const auto number = [&reg](const char* name, std::int32_t& target) {
-    if (reg.ValueExists(name)) target = reg.ReadInteger(name);
-  };
-  number(kShutappValue, v.shutapp);
-  v.soundpath = reg.ReadString(kSoundpathValue);
-  number(kTishiValue, v.tishi);
-  number(kKaijiValue, v.kaiji);
-  number(kRejianValue, v.rejian);
-  return v;
+bool OptionValues::Empty() const {
+  for (const std::optional<OptionValue>& v : of) {
+    if (v) return false;
+  }
+  return true;
 }
 
-std::vector<ValueToWrite> OptionWrites(const OptionChanges& c) {
+OptionValues ReadOptionValues(Registry& reg) {
+  OptionValues values;
+  for (const OptionDescriptor& o : kOptions) {
+    OptionValue& v = values.of[IndexOf(o)].emplace();
+    if (o.kind == OptionKind::Text) {
+      v.text = reg.ReadString(o.name);
+    } else {
+      v.number = reg.ValueExists(o.name) ? reg.ReadInteger(o.name) : o.defaultNumber;
+    }
+  }
+  return values;
+}
+
+std::vector<ValueToWrite> OptionWrites(const OptionValues& values) {
   std::vector<ValueToWrite> writes;
-  const auto number = [&writes](const char* name, const std::optional<std::int32_t>& v) {
-    if (v) writes.push_back({name, true, *v, std::string()});
-  };
-  number(kShutappValue, c.shutapp);
-  if (c.soundpath) writes.push_back({kSoundpathValue, false, 0, *c.soundpath});
-  number(kTishiValue, c.tishi);
-  number(kKaijiValue, c.kaiji);
-  number(kRejianValue, c.rejian);
+  for (const OptionDescriptor& o : kOptions) {
+    if (const std::optional<OptionValue>& v = values.of[IndexOf(o)]) {
+      writes.push_back({o.name, o.kind != OptionKind::Text, v->number, v->text});
+    }
+  }
   return writes;
 }
 
-void ApplyOptionChanges(const OptionChanges& c, Options& opts) {
-  if (c.shutapp) opts.closeProgramsFirst = *c.shutapp;
-  if (c.soundpath) opts.soundPath = *c.soundpath;
-  if (c.tishi) opts.countdownSeconds = *c.tishi;
-  if (c.rejian) opts.ctrlHotkeys = *c.rejian;
+void ApplyOptionChanges(const OptionValues& values, Options& opts) {
+  for (const OptionDescriptor& o : kOptions) {
+    const std::optional<OptionValue>& v = values.of[IndexOf(o)];
+    if (!v) continue;
+    if (o.number) opts.*o.number = v->number;
+    if (o.text) opts.*o.text = v->text;
+  }
 }
 
 }  // namespace ordavi

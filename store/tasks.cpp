@@ -270,6 +270,14 @@ void TaskStore::SetTaskEnabled(int n, const std::string& word) {
   reg_.WriteString(TaskValueName(TaskField::Enabled, n), word);
 }
 
+void WriteValue(Registry& reg, const ValueToWrite& value) {
+  if (value.isNumber) {
+    reg.WriteInteger(value.name, value.number);
+  } else {
+    reg.WriteString(value.name, value.text);
+  }
+}
+
 void TaskStore::ImportTasks(const std::vector<TaskRecord>& tasks, bool replace,
                             const std::vector<ValueToWrite>& alsoWrite) {
   // Like every change, the import works on the task count stored now.
@@ -310,13 +318,7 @@ void TaskStore::ImportTasks(const std::vector<TaskRecord>& tasks, bool replace,
       }
     }
     reg_.WriteInteger(kTaskNum, last);
-    for (const ValueToWrite& v : alsoWrite) {
-      if (v.isNumber) {
-        reg_.WriteInteger(v.name, v.number);
-      } else {
-        reg_.WriteString(v.name, v.text);
-      }
-    }
+    for (const ValueToWrite& v : alsoWrite) WriteValue(reg_, v);
   });
   counter_ = last;
 }

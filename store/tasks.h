@@ -35,6 +35,8 @@ struct ValueToWrite {
   std::int32_t number = 0;
   std::string text;
 };
+// Stores one such value (SetDataError when refused).
+void WriteValue(Registry& reg, const ValueToWrite& value);
 
 enum class TaskField : char { Schedule = 'A', Type = 'B', Param = 'C', Enabled = 'D' };
 

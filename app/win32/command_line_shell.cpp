@@ -9,59 +9,30 @@
 #include <vector>
 
 #include "app/win32/agent_slot.h"
+#include "dialogs/win32/win32_file_access.h"
 #include "schedule/schedule.h"
 #include "store/registry.h"
 #include "store/tasks.h"
 #include "store/win32/gbk_text.h"
 #include "store/win32/win32_registry.h"
-#include "ui/win32/whole_file.h"
 #include "ui/win32/win32_clock.h"
 
 namespace ordavi {
 
 namespace {
 
-std::wstring Wide(const std::string& utf8) {
-  const std::u16string text = Utf16FromUtf8(utf8).value_or(std::u16string());
-  return std::wstring(text.begin(), text.end());
-}
-std::string Utf8(const wchar_t* wide, std::size_t length) {
-  return Utf8FromUtf16(std::u16string(wide, wide + length));
-}
-std::string Utf8(const std::wstring& wide) { return Utf8(wide.data(), wide.size()); }
-
 // A file name made full against the current directory (a UNC name stays as
 // it is).
 std::string FullPath(const std::string& utf8) {
-  const std::wstring name = Wide(utf8);
+  const std::wstring name = WideFromUtf8(utf8);
   const DWORD n = GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
   if (n == 0) return utf8;
   std::wstring full(n, L'\0');
   const DWORD written = GetFullPathNameW(name.c_str(), n, full.data(), nullptr);
   if (written == 0 || written >= n) return utf8;
   full.resize(written);
-  return Utf8(full);
+  return Utf8FromWide(full);
 }
-
-// Whole files by their UTF-8 names, through the settings dialog's helpers
-// (which write beside the file first, so an earlier backup stays whole).
-class Win32FileAccess : public FileAccess {
- public:
-  std::optional<std::string> ReadAll(const std::string& path, std::string& error) override {
-    std::optional<std::string> bytes = ui::ReadWholeFile(Wide(path), error);
-    if (!bytes) error = Utf8FromGbk(codec_, error).value_or(error);
-    return bytes;
-  }
-
-  bool WriteAll(const std::string& path, const std::string& bytes, std::string& error) override {
-    const bool ok = ui::WriteWholeFile(Wide(path), bytes, error);
-    if (!ok) error = Utf8FromGbk(codec_, error).value_or(error);
-    return ok;
-  }
-
- private:
-  Win32GbkCodec codec_;
-};
 
 // Output to a redirected standard output (UTF-8 bytes) or to the starting
 // program's console (UTF-16); nothing without either.
@@ -87,7 +58,7 @@ void WriteOutput(const std::string& utf8) {
   }
   // The prompt of the console's shell is already showing: start on a line
   // of its own.
-  const std::wstring text = L"\r\n" + Wide(utf8);
+  const std::wstring text = L"\r\n" + WideFromUtf8(utf8);
   DWORD written = 0;
   WriteConsoleW(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
@@ -139,7 +110,7 @@ ParsedCommandLine ReadCommandLine() {
   std::vector<std::string> args;
   int count = 0;
   if (wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count)) {
-    for (int i = 1; i < count; ++i) args.push_back(Utf8(argv[i], wcslen(argv[i])));
+    for (int i = 1; i < count; ++i) args.push_back(Utf8FromWide(argv[i]));
     LocalFree(argv);
   }
   ParsedCommandLine parsed = ParseCommandLine(args);

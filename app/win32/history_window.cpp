@@ -36,12 +36,6 @@ constexpr Column kColumns[] = {{"到期时间", 110}, {"任务", 50}, {"类型",
 
 HWND openWindow = nullptr;
 
-// An entry's line as UTF-16 (the history keeps only lines that are UTF-8).
-std::wstring WideFromUtf8(const std::string& utf8) {
-  const std::optional<std::u16string> text = Utf16FromUtf8(utf8);
-  return text ? std::wstring(text->begin(), text->end()) : std::wstring();
-}
-
 std::vector<std::wstring> Fields(const std::wstring& line) {
   std::vector<std::wstring> fields(1);
   for (wchar_t c : line) {

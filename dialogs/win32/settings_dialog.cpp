@@ -4,12 +4,12 @@
 
 #include <iterator>
 
-#include "dialogs/task_file.h"
+#include "dialogs/export_import.h"
+#include "dialogs/win32/win32_file_access.h"
 #include "dialogs/win32/task_editor.h"
 #include "store/text.h"
 #include "store/win32/gbk_text.h"
 #include "ui/win32/dialog_controls.h"
-#include "ui/win32/whole_file.h"
 
 namespace ordavi {
 
@@ -43,6 +43,20 @@ enum : int {
   kStateCombo = 131,   // ComboBox1
   kLabel = 140,
 };
+
+// The control of each option (kOptions), and how a refused text names it.
+struct OptionBox {
+  const char* option;
+  int id;
+  const char* boxName;  // a text box's label
+};
+constexpr OptionBox kOptionBoxes[] = {
+    {kShutappValue, kCloseApps, nullptr}, {kSoundpathValue, kSoundPath, "关机前声音提示"},
+    {kTishiValue, kMinutes, "关机前等待"},  {kKaijiValue, kBootTime, nullptr},
+    {kRejianValue, kCtrlKeys, nullptr},
+};
+
+bool IsCheckBox(const OptionBox& box) { return FindOption(box.option)->kind == OptionKind::Flag; }
 
 // Sent by the list when it may have scrolled.
 constexpr UINT kListScrolled = WM_APP + 1;
@@ -151,14 +165,14 @@ void SettingsDialog::CreateControls() {
   const DWORD check = WS_TABSTOP | BS_AUTOCHECKBOX;
   int y = kOptionsY;
   autostart_ = CreateControl("BUTTON", kAutostart, kCheckX, y, kCheckW, kCheckH, check, font_, "开机启动Ordavi(&S)");
-  closeApps_ = CreateControl("BUTTON", kCloseApps, kCheckX, y += kCheckPitch, kCheckW, kCheckH, check, font_,
+  HWND closeApps = CreateControl("BUTTON", kCloseApps, kCheckX, y += kCheckPitch, kCheckW, kCheckH, check, font_,
                              "待机前关闭所有程序(&P)");
-  SetTooltip(tips_, closeApps_, "待机休眠前关闭应用程序");
-  bootTime_ = CreateControl("BUTTON", kBootTime, kCheckX, y += kCheckPitch, kCheckW, kCheckH, check, font_,
+  SetTooltip(tips_, closeApps, "待机休眠前关闭应用程序");
+  CreateControl("BUTTON", kBootTime, kCheckX, y += kCheckPitch, kCheckW, kCheckH, check, font_,
                             "显示开机时间(&T)");
-  ctrlKeys_ = CreateControl("BUTTON", kCtrlKeys, kCheckX, y += kCheckPitch, kCheckW, kCheckH, check, font_,
-                            "使用Ctrl热键(&R)");
-  SetTooltip(tips_, ctrlKeys_, "是否在热键F9、F10、F11前加Ctrl键，使用该键防止软件热键冲突。");
+  HWND ctrlKeys = CreateControl("BUTTON", kCtrlKeys, kCheckX, y += kCheckPitch, kCheckW, kCheckH, check, font_,
+                                "使用Ctrl热键(&R)");
+  SetTooltip(tips_, ctrlKeys, "是否在热键F9、F10、F11前加Ctrl键，使用该键防止软件热键冲突。");
 
   const int browseW = 50;
   const int soundW = kClientWidth - kMargin - browseW - 4 - kRightX;
@@ -172,9 +186,9 @@ void SettingsDialog::CreateControls() {
   RECT r;
   GetWindowRect(waitLabel, &r);
   const int minutesX = kRightX + ui::Unscaled(r.right - r.left) + 6;  // the label's width is in pixels
-  minutes_ = CreateControl("EDIT", kMinutes, minutesX, waitY, 60, kEditH, WS_TABSTOP | ES_AUTOHSCROLL, font_, "",
-                           WS_EX_CLIENTEDGE);
-  FilterTypedKeys(minutes_, AcceptsMinutesKey);
+  HWND minutes = CreateControl("EDIT", kMinutes, minutesX, waitY, 60, kEditH, WS_TABSTOP | ES_AUTOHSCROLL, font_, "",
+                               WS_EX_CLIENTEDGE);
+  FilterTypedKeys(minutes, AcceptsMinutesKey);
   CreateLabel(kLabel, minutesX + 66, waitY + 4, "分钟", font_);
 
   if (!services_.program.Writable()) {
@@ -191,11 +205,14 @@ void SettingsDialog::Fill() {
   ShowRows();
   const OptionsForm form = ReadOptionsForm(services_.program, services_.root, services_.options, services_.exePath,
                                        kMinutesDecimalPoint);
-  SetText(minutes_, form.minutes);
-  SetText(soundPath_, form.soundPath);
-  SetChecked(closeApps_, form.closeApps);
-  SetChecked(bootTime_, form.bootTime);
-  SetChecked(ctrlKeys_, form.ctrlKeys);
+  for (const OptionBox& box : kOptionBoxes) {
+    const OptionControl& c = form.Of(box.option);
+    if (IsCheckBox(box)) {
+      SetChecked(GetDlgItem(hwnd_, box.id), c.checked);
+    } else {
+      SetText(GetDlgItem(hwnd_, box.id), c.text);
+    }
+  }
   SetChecked(autostart_, form.autostart);
 }
 
@@ -400,74 +417,66 @@ void PutPickedPath(HWND box, const std::optional<std::wstring>& picked) {
   }
 }
 
+TaskFileStore SettingsDialog::FileStore(GbkCodec& codec) const {
+  return {services_.tasks, services_.program, codec, services_.dates.ShortDateFormat()};
+}
+
 void SettingsDialog::ExportClick() {
   const auto file = ChooseFileToSave(hwnd_, TaskFileFilter(), "导出任务", WideFromGbk(kTaskFileName), L"txt");
   if (!file) return;
   Win32GbkCodec codec;
-  const TaskFileExport out = WriteTaskFile(services_.tasks, services_.program, codec, services_.dates.ShortDateFormat());
-  if (!out.refusal.empty()) {
-    ShowUserMessage({"未导出：" + out.refusal, kInfoCaption, MessageIcon::Information});
-    return;
-  }
-  std::string error;
-  if (!WriteWholeFile(*file, out.bytes, error)) {
-    ShowUserMessage({"未导出，无法写入文件：" + error, kErrorCaption, MessageIcon::Error});
-    return;
-  }
-  ShowUserMessage({ExportSummary(out), kInfoCaption, MessageIcon::Information});
+  TaskFileStore store = FileStore(codec);
+  Win32FileAccess files;
+  ShowUserMessage(ExportTaskFile(store, files, Utf8FromWide(*file)).message);
 }
 
 void SettingsDialog::ImportClick() {
   const auto file = ChooseFile(hwnd_, TaskFileFilter(), "导入任务", std::wstring());
   if (!file) return;
-  std::string error;
-  const std::optional<std::string> bytes = ReadWholeFile(*file, error);
-  if (!bytes) {
-    ShowUserMessage({"未导入，无法读取文件：" + error, kErrorCaption, MessageIcon::Error});
-    return;
-  }
   Win32GbkCodec codec;
-  const std::string dateFormat = services_.dates.ShortDateFormat();
+  TaskFileStore store = FileStore(codec);
+  Win32FileAccess files;
   // The file is read once before the question, so that a bad line is
-  // reported before the user chooses anything.
-  const TaskFileRead read = ReadTaskFile(*bytes, codec, dateFormat);
-  if (!read.content) {
-    ShowUserMessage({"未导入任何内容：" + read.error, kInfoCaption, MessageIcon::Information});
+  // reported before the user chooses anything, and what is stored is what
+  // the question described.
+  UserMessage refusal;
+  const std::optional<TaskFileToImport> read = ReadFileToImport(store, files, Utf8FromWide(*file), refusal);
+  if (!read) {
+    ShowUserMessage(refusal);
     return;
   }
-  const int answer = MessageBoxW(hwnd_, WideFromGbk(ImportQuestion(*read.content)).c_str(),
+  const int answer = MessageBoxW(hwnd_, WideFromGbk(ImportQuestion(read->content)).c_str(),
                                  WideFromGbk("导入任务").c_str(), MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2);
   if (answer != IDYES && answer != IDNO) return;
-  const bool replace = answer == IDYES;
-  const TaskFileImport result = ImportTaskFile(*bytes, codec, dateFormat, services_.tasks, replace);
-  if (result.optionsImported) {
-    ApplyOptionChanges(result.options, services_.options);
+  const TaskFileOutcome out = ImportReadFile(store, *read, answer == IDYES);
+  if (!out.options.Empty()) {
+    ApplyOptionChanges(out.options, services_.options);
     services_.setProgressMax(services_.options.countdownSeconds);
     Fill();  // the rows and the options as now stored
   } else {
     list_.Load(services_.tasks);
     ShowRows();
   }
-  if (!result.refusal.empty()) {
-    ShowUserMessage({"未导入任何内容：" + result.refusal, kInfoCaption, MessageIcon::Information});
-    return;
-  }
-  ShowUserMessage({ImportSummary(result, replace), kInfoCaption, MessageIcon::Information});
+  ShowUserMessage(out.message);
 }
 
 void SettingsDialog::OkClick() {
-  const std::optional<std::string> soundPath = ExactTextOf(soundPath_);
-  if (!soundPath) {
-    ShowUserMessage(UnstorableTextMessage("关机前声音提示"));
-    SetFocus(soundPath_);
-    return;
-  }
   OptionsForm form;
-  form.minutes = TextOf(minutes_);
-  form.soundPath = *soundPath;
-  form.closeApps = Checked(closeApps_);
-  form.bootTime = Checked(bootTime_);
-  form.ctrlKeys = Checked(ctrlKeys_);
+  for (const OptionBox& box : kOptionBoxes) {
+    HWND control = GetDlgItem(hwnd_, box.id);
+    OptionControl& c = form.Of(box.option);
+    if (IsCheckBox(box)) {
+      c.checked = Checked(control);
+      continue;
+    }
+    const std::optional<std::string> text = ExactTextOf(control);
+    if (!text) {
+      ShowUserMessage(UnstorableTextMessage(box.boxName));
+      SetFocus(control);
+      return;
+    }
+    c.text = *text;
+  }
   form.autostart = Checked(autostart_);
   SaveOptionsForm(services_.program, services_.root, form, services_.options, services_.exePath, kMinutesDecimalPoint,
                   services_.setProgressMax);

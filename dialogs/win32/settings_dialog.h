@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "dialogs/export_import.h"
 #include "dialogs/options_form.h"
 #include "dialogs/settings_list.h"
 #include "schedule/local_clock.h"
@@ -79,6 +80,9 @@ class SettingsDialog : public Window {
   void ModifyClick();
   void DeleteClick();
   void BrowseSoundClick();
+  // Export and import work on the dialog's store, the task file's text
+  // through `codec`.
+  TaskFileStore FileStore(GbkCodec& codec) const;
   void ExportClick();
   void ImportClick();
   void OkClick();
@@ -90,8 +94,7 @@ class SettingsDialog : public Window {
   HFONT font_ = nullptr;
   HWND tips_ = nullptr;
   HWND listView_ = nullptr, stateCombo_ = nullptr;
-  HWND autostart_ = nullptr, closeApps_ = nullptr, bootTime_ = nullptr, ctrlKeys_ = nullptr;
-  HWND soundPath_ = nullptr, minutes_ = nullptr;
+  HWND autostart_ = nullptr, soundPath_ = nullptr;
 };
 
 }  // namespace ordavi

@@ -16,7 +16,7 @@ cli() {
 # said RC TEXT: the last cli ended with RC and its output holds TEXT.
 said() { [ "$CLI_RC" = "$1" ] && has_text "$CLI_OUT" "$2"; }
 # key_export FILE: the program's key as `reg export` writes it.
-key_export() { quiet wine reg export "$KEY" "$(winepath -w "$1" 2>/dev/null)" /y; }
+key_export() { quiet wine reg export "$KEY" "$(wine winepath -w "$1" 2>/dev/null)" /y; }
 short_date() { quiet wine reg add 'HKCU\Control Panel\International' /v sShortDate /t REG_SZ /d "$1" /f; }
 
 # Moving tasks to a PC with another short date format, as an administrator
@@ -94,13 +94,14 @@ scenario_command_line() {
   line=$(grep -n '^类型=关闭计算机' "$WORK/tasks.txt" | head -n1 | cut -d: -f1)
   sed "${line}s/关闭计算机/关机/" "$WORK/tasks.txt" >"$WORK/bad.txt"
   key_export "$WORK/key-before.reg"
-  cli /import "$(winepath -w "$WORK/bad.txt")" /replace
+  cli /import "$(wine winepath -w "$WORK/bad.txt")" /replace
   key_export "$WORK/key-after.reg"
   check "a file with one bad line: exit 1, its line number" said 1 "未导入任何内容：第${line}行"
   check "... and the key is unchanged" cmp -s "$WORK/key-before.reg" "$WORK/key-after.reg"
 
-  cli /import "$(winepath -w "$WORK/tasks.txt")" /replace
+  cli /import "$(wine winepath -w "$WORK/tasks.txt")" /replace
   check "/import /replace: exit 0" said 0 "已用文件中的5个任务替换全部任务，并导入了选项。"
+  check "... and names the task that opens a file" has_text "$CLI_OUT" "开机0时5分  打开文件  “C:\Users\Public\Music\早安.mp3”"
   check "the once-date is stored in this PC's format" [ "$(stored 3)" = "3|一次${iso}日$when|提醒|换了日期格式也准时|启用" ]
   check "the options came along" [ "$(reg_dword tishi)" = 0x1e ]
   key_export "$WORK/key-1.reg"

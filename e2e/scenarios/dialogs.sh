@@ -287,6 +287,26 @@ scenario_settings_file() {
   quiet drv close '#32770' 提示
   check "still four rows" [ "$(rows | wc -l)" = 4 ]
   check "TaskNum 4" [ "$(reg_dword TaskNum)" = 0x4 ]
+
+  # Another program adds a task that starts a program while the dialog is
+  # open: 导出 writes it and counts it, and importing that file names the
+  # program before anything is chosen; 取消 imports nothing.
+  plant_task 5 "每天23时0分" 打开文件 'C:\tools\sync.exe'
+  drv setdword TaskNum 5
+  press TForm3 '*' '导出(&E)…'
+  save_as 导出任务 'C:\backup\ordavi5.txt'
+  check "导出 writes the task added since the dialog opened" eventually 5 box_says 提示 '已导出5个任务和选项。'
+  quiet drv close '#32770' 提示
+  press TForm3 '*' '导入(&I)…'
+  save_as 导入任务 'C:\backup\ordavi5.txt'
+  check "the question names what the file would start" eventually 5 eval \
+    'has_text "$(drv info "#32770" 导入任务)" "其中会打开文件、关闭程序或清理垃圾的任务：" &&
+     has_text "$(drv info "#32770" 导入任务)" "每天23时0分  打开文件  “C:" &&
+     has_text "$(drv info "#32770" 导入任务)" "sync.exe”"'
+  shot e2e-settings-import-lists-programs
+  xdotool key Escape
+  eventually 5 quiet drv gone '#32770' 导入任务 1
+  check "取消 imports nothing" [ "$(reg_dword TaskNum)" = 0x5 ]
 }
 
 # --- Daily use

@@ -57,4 +57,11 @@ std::optional<std::string> Win32GbkCodec::GbkFromUtf16(const std::u16string& tex
   return GbkFromWideExactly(std::wstring(text.begin(), text.end()));
 }
 
+std::wstring WideFromUtf8(const std::string& utf8) {
+  const std::optional<std::u16string> text = Utf16FromUtf8(utf8);
+  return text ? std::wstring(text->begin(), text->end()) : std::wstring();
+}
+
+std::string Utf8FromWide(const std::wstring& wide) { return Utf8FromUtf16(std::u16string(wide.begin(), wide.end())); }
+
 }  // namespace ordavi

@@ -19,6 +19,11 @@ std::string GbkFromWide(const std::wstring& wide);
 // Nothing when a character cannot be held in GBK.
 std::optional<std::string> GbkFromWideExactly(const std::wstring& wide);
 
+// UTF-8 (the task file's names, the command line, the run history) and
+// UTF-16; text that is not UTF-8 gives the empty text.
+std::wstring WideFromUtf8(const std::string& utf8);
+std::string Utf8FromWide(const std::wstring& wide);
+
 // The core's GBK port over the same conversions (the task file).
 class Win32GbkCodec : public GbkCodec {
  public:

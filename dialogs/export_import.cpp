@@ -1,0 +1,97 @@
+#include "dialogs/export_import.h"
+
+#include "store/task_types.h"
+#include "store/text.h"
+#include "store/words.h"
+
+namespace ordavi {
+
+namespace {
+
+TaskFileOutcome Refused(const std::string& text, MessageIcon icon = MessageIcon::Information) {
+  TaskFileOutcome out;
+  out.message = {text, icon == MessageIcon::Error ? kErrorCaption : kInfoCaption, icon};
+  return out;
+}
+
+TaskFileOutcome Done(const std::string& text) {
+  TaskFileOutcome out;
+  out.done = true;
+  out.message = {text, kInfoCaption, MessageIcon::Information};
+  return out;
+}
+
+// Whether a task of the type starts something or removes something.
+bool Starts(const std::string& typeWord) {
+  const TaskType* t = FindTaskType(typeWord);
+  return t && (t->action == TaskAction::OpenFile || t->action == TaskAction::CloseProgram ||
+               t->action == TaskAction::CleanJunk);
+}
+
+}  // namespace
+
+TaskFileOutcome ExportTaskFile(TaskFileStore& store, FileAccess& files, const std::string& path) {
+  store.tasks.FollowCounter();
+  const TaskFileExport file = WriteTaskFile(store.tasks, store.registry, store.codec, store.shortDateFormat);
+  if (!file.refusal.empty()) return Refused("未导出：" + file.refusal);
+  std::string error;
+  if (!files.WriteAll(path, file.bytes, error)) return Refused("未导出，无法写入文件：" + error, MessageIcon::Error);
+  return Done(ExportSummary(file));
+}
+
+std::optional<TaskFileToImport> ReadFileToImport(TaskFileStore& store, FileAccess& files, const std::string& path,
+                                                 UserMessage& refusal) {
+  std::string error;
+  std::optional<std::string> bytes = files.ReadAll(path, error);
+  if (!bytes) {
+    refusal = Refused("未导入，无法读取文件：" + error, MessageIcon::Error).message;
+    return std::nullopt;
+  }
+  TaskFileRead read = ReadTaskFile(*bytes, store.codec, store.shortDateFormat);
+  if (!read.content) {
+    refusal = Refused("未导入任何内容：" + read.error).message;
+    return std::nullopt;
+  }
+  return TaskFileToImport{std::move(*bytes), std::move(*read.content)};
+}
+
+TaskFileOutcome ImportReadFile(TaskFileStore& store, const TaskFileToImport& file, bool replace) {
+  const TaskFileImport result = ImportTaskFile(file.bytes, store.codec, store.shortDateFormat, store.tasks, replace);
+  if (!result.refusal.empty()) return Refused("未导入任何内容：" + result.refusal);
+  const std::string starts = WhatTheTasksStart(file.content);
+  std::string text = ImportSummary(result, replace);
+  if (!starts.empty()) text += "\r\n" + starts.substr(0, starts.size() - 2);  // without its last line end
+  TaskFileOutcome out = Done(text);
+  out.options = result.options;
+  return out;
+}
+
+std::string WhatTheTasksStart(const TaskFileContent& content) {
+  std::string lines;
+  int shown = 0, more = 0;
+  for (const TaskRecord& t : content.tasks) {
+    if (!Starts(t.type)) continue;
+    if (shown == kStartsShown) {
+      ++more;
+      continue;
+    }
+    ++shown;
+    lines += "  " + t.schedule + "  " + t.type;
+    if (!t.param.empty()) lines += "  “" + QuoteForMessage(t.param) + "”";
+    if (t.enabled != words::kEnabled) lines += "（未启用）";
+    lines += "\r\n";
+  }
+  if (shown == 0) return std::string();
+  if (more > 0) lines += "  另有" + Decimal(more) + "个这样的任务\r\n";
+  return "其中会打开文件、关闭程序或清理垃圾的任务：\r\n" + lines;
+}
+
+std::string ImportQuestion(const TaskFileContent& content) {
+  const std::string tasks = Decimal(static_cast<int>(content.tasks.size())) + "个任务";
+  const std::string options = content.options.Empty() ? "" : "和选项";
+  const std::string starts = WhatTheTasksStart(content);
+  return "文件中有" + tasks + "。\r\n\r\n" + (starts.empty() ? "" : starts + "\r\n") + "是：用文件中的" + tasks +
+         options + "替换现有的全部任务" + options + "\r\n否：把" + tasks + "添加到现有任务之后（选项不变）\r\n取消：不导入";
+}
+
+}  // namespace ordavi
