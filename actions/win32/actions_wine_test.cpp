@@ -8,6 +8,7 @@
 // working directory.
 #include <windows.h>
 #include <sddl.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <fstream>
@@ -23,9 +24,11 @@
 #include "actions/win32/win32_network.h"
 #include "schedule/testing/fake_clocks.h"
 #include "store/text.h"
+#include "tools/winetest/links.h"
 #include "tools/winetest/winetest.h"
 
 using namespace ordavi;
+using winetest::MakeLink;
 
 namespace {
 
@@ -155,38 +158,6 @@ std::string WithFolders(const std::vector<std::pair<const char*, std::string>>& 
 }
 
 bool Has(const std::string& log, const std::string& text) { return log.find(text) != std::string::npos; }
-
-// The Unix path of a path in the prefix (Wine's own export).
-std::string UnixPath(const std::string& windowsPath) {
-  using Fn = char*(CDECL*)(LPCWSTR);
-  const auto fn = reinterpret_cast<Fn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  const std::wstring w(windowsPath.begin(), windowsPath.end());
-  char* p = fn ? fn(w.c_str()) : nullptr;
-  if (!p) return {};
-  std::string s = p;
-  HeapFree(GetProcessHeap(), 0, p);
-  return s;
-}
-
-// A link `link` -> `target`. This Wine cannot make junctions
-// (FSCTL_SET_REPARSE_POINT fails with ERROR_NOT_SUPPORTED) and its
-// CreateSymbolicLinkW makes nothing, so the link is a Unix symbolic link,
-// made by /bin/ln, as a user with a shell in the prefix would make one.
-bool MakeLink(const std::string& link, const std::string& target) {
-  std::string cmd = "/bin/ln -sfn " + UnixPath(target) + " " + UnixPath(link);
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA("Z:\\bin\\ln", &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  WaitForSingleObject(pi.hProcess, 10000);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  // Wine does not wait for a Unix program's end here: wait for the link.
-  for (int i = 0; i < 100 && !Exists(link); ++i) Sleep(50);
-  if (!Exists(link)) std::printf("  ln failed: %s\n", cmd.c_str());
-  return Exists(link);
-}
 
 // A folder outside every temporary folder, holding what must survive.
 const std::string kOutside = "C:\\precious\\";
@@ -467,6 +438,54 @@ WT_TEST(OpenFileUsesTheDirectoryPartAsWorkingDirectory) {
     seen = Exists(kWorkDir + "marker.txt");
   }
   CHECK(seen);
+}
+
+// A program of the user points the text files' association at its own
+// command (on Windows in the per-user classes, writable without
+// administrator rights, which the classes root shows first; this Wine merges
+// no per-user classes, so the test writes the classes root). The cleaning's
+// log must open in the system's Notepad all the same.
+WT_TEST(TheCleaningLogOpensInNotepadNotThroughTheUsersTxtAssociation) {
+  const std::string hit = "C:\\assoc-hit.txt";
+  const std::string command = "C:\\windows\\system32\\cmd.exe /c echo hit> " + hit;
+  const char* keys[] = {"txtfile\\shell\\open\\command",
+                        "ordavi.hostile\\shell\\open\\command"};
+  for (const char* key : keys) {
+    REQUIRE(RegSetValueA(HKEY_CLASSES_ROOT, key, REG_SZ, command.c_str(), 0) == ERROR_SUCCESS);
+  }
+  REQUIRE(RegSetValueA(HKEY_CLASSES_ROOT, ".txt", REG_SZ, "ordavi.hostile", 0) == ERROR_SUCCESS);
+  REQUIRE(RegSetValueA(HKEY_CLASSES_ROOT, ".ordavitest", REG_SZ, "ordavi.hostile", 0) ==
+          ERROR_SUCCESS);
+  const auto hitWithin = [&hit](int tenths) {
+    for (int i = 0; i < tenths && !Exists(hit); ++i) Sleep(100);
+    return Exists(hit);
+  };
+  const std::string log = kWorkDir + "log.txt";
+  WriteAll(log, "log");
+  Win32JunkSystem().OpenLog(log, kWorkDir);
+  CHECK(!hitWithin(30));
+  // The same association through the shell runs the command: the setup is
+  // one the shell follows.
+  WriteAll(kWorkDir + "control.ordavitest", "");
+  ShellExecuteA(nullptr, "open", (kWorkDir + "control.ordavitest").c_str(), nullptr, nullptr, SW_HIDE);
+  CHECK(hitWithin(100));
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, "ordavi.hostile");
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, "txtfile");
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, ".txt");
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, ".ordavitest");
+}
+
+WT_TEST(AnArgumentIsQuotedAsTheCommandLineRulesReadItBack) {
+  const std::wstring cases[] = {L"C:\\Users\\a b\\log.txt", L"C:\\x\" /y", L"ends\\", L"a\\\"b", L""};
+  for (const std::wstring& arg : cases) {
+    const std::wstring line = L"notepad.exe " + QuotedArgument(arg);
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(line.c_str(), &argc);
+    REQUIRE(argv != nullptr);
+    CHECK_EQ(argc, 2);
+    CHECK(argc == 2 && std::wstring(argv[1]) == arg);
+    LocalFree(argv);
+  }
 }
 
 int main(int argc, char** argv) {

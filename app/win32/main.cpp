@@ -73,7 +73,7 @@ int RunAgent() {
   Win32ProcessSystem processes;
   Win32DialupSystem dialup(mainHandle);
   Win32WindowSystem windows;
-  Win32JunkSystem junkSystem(mainHandle);
+  Win32JunkSystem junkSystem;
   Win32TempFolderSystem tempFolders;
   Win32FolderSecuritySystem folderSecurity;
   Win32SoundPlayer sound(mainHandle);

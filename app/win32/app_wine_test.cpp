@@ -1,0 +1,156 @@
+// The agent's data files under Wine, in a fresh private prefix: written,
+// read, replaced and removed relative to the held data folder, and never
+// through a link planted as the folder, above it, as the file or as its part
+// file, nor through a folder swapped for a link while it is held.
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "app/win32/agent_data.h"
+#include "tools/winetest/links.h"
+#include "tools/winetest/winetest.h"
+
+using namespace ordavi;
+using winetest::MakeDanglingLink;
+using winetest::MakeLink;
+
+namespace {
+
+std::string Read(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void Write(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+// What must survive every refused write: a folder outside the data folder.
+const std::string kOutside = "C:\\precious\\";
+void MakeOutside() {
+  CreateDirectoryA(kOutside.c_str(), nullptr);
+  Write(kOutside + "keep.txt", "keep");
+  Write(kOutside + "run-history.txt", "keep");
+}
+bool OutsideWhole() {
+  return Read(kOutside + "keep.txt") == "keep" && Read(kOutside + "run-history.txt") == "keep" &&
+         !Exists(kOutside + "made.txt") && !Exists(kOutside + "run-history.txt.new");
+}
+
+}  // namespace
+
+WT_TEST(TheDataFolderIsTheKnownFolderNotTheEnvironmentsVariable) {
+  SetEnvironmentVariableA("LOCALAPPDATA", "C:\\planted");
+  const std::wstring folder = AgentDataFolder();
+  CHECK(folder.size() > 8);
+  CHECK(folder.find(L"planted") == std::wstring::npos);
+  CHECK(folder.compare(folder.size() - 8, 8, L"\\Ordavi\\") == 0);
+}
+
+WT_TEST(ADataFileIsMadeReadReplacedAndRemovedInItsFolder) {
+  const std::string folder = "C:\\data plain\\Ordavi\\";
+  CreateDirectoryA("C:\\data plain", nullptr);
+  Win32DataFile file("run-history.txt", Wide(folder));
+  CHECK(file.Size() == std::optional<std::uint64_t>(0));
+  CHECK(file.ReadAll() == std::optional<std::string>(""));
+  CHECK(file.Append("one\r\n"));  // makes the folder
+  CHECK(file.Append("two\r\n"));
+  CHECK(file.ReadAll() == std::optional<std::string>("one\r\ntwo\r\n"));
+  Write(folder + "run-history.txt.new", "left over");
+  CHECK(file.Replace("new\r\n"));
+  CHECK_EQ(Read(folder + "run-history.txt"), std::string("new\r\n"));
+  CHECK(!Exists(folder + "run-history.txt.new"));
+  CHECK(file.Size() == std::optional<std::uint64_t>(5));
+  // A file far past any size the agent writes: only its newest part, from a
+  // line's start.
+  std::string big(3 * 1024 * 1024, 'x');
+  for (std::size_t i = 99; i < big.size(); i += 100) big[i] = '\n';
+  Write(folder + "run-history.txt", big + "last\n");
+  const auto tail = file.ReadAll();
+  REQUIRE(tail.has_value());
+  CHECK(tail->size() <= kDataFileReadLimit);
+  CHECK(tail->size() > kDataFileReadLimit - 100);
+  CHECK(tail->compare(0, 99, std::string(99, 'x')) == 0);
+  CHECK(tail->compare(tail->size() - 5, 5, "last\n") == 0);
+  CHECK(file.Clear());
+  CHECK(!Exists(folder + "run-history.txt"));
+  CHECK(file.Clear());  // nothing there is no failure
+}
+
+// A link where the data folder, a folder above it, the file or its part file
+// should be: every write, read and removal is refused, and nothing outside
+// is read, made, changed or deleted.
+WT_TEST(LinksInTheDataFolderAreRefusedAndTheirTargetsLeftAlone) {
+  MakeOutside();
+  struct Case {
+    const char* what;
+    std::string folder;
+    bool readRefused;  // a link at the part file only touches writes
+    bool replaceRefused;  // Wine cannot tell a dangling link from no file; a
+                          // replacement takes the link's place, not its target's
+  };
+  CreateDirectoryA("C:\\d1", nullptr);
+  REQUIRE(MakeLink("C:\\d1\\Ordavi", kOutside));  // the folder itself
+  CreateDirectoryA("C:\\d2real", nullptr);
+  CreateDirectoryA("C:\\d2real\\Ordavi", nullptr);
+  REQUIRE(MakeLink("C:\\d2", "C:\\d2real"));  // a folder above it
+  CreateDirectoryA("C:\\d3", nullptr);
+  CreateDirectoryA("C:\\d3\\Ordavi", nullptr);
+  REQUIRE(MakeLink("C:\\d3\\Ordavi\\run-history.txt", kOutside + "keep.txt"));  // the file
+  CreateDirectoryA("C:\\d4", nullptr);
+  CreateDirectoryA("C:\\d4\\Ordavi", nullptr);
+  REQUIRE(MakeDanglingLink("C:\\d4\\Ordavi\\run-history.txt", kOutside + "made.txt"));  // to a file not yet there
+  CreateDirectoryA("C:\\d5", nullptr);
+  CreateDirectoryA("C:\\d5\\Ordavi", nullptr);
+  REQUIRE(MakeLink("C:\\d5\\Ordavi\\run-history.txt.new", kOutside + "keep.txt"));  // the part file
+  const Case cases[] = {
+      {"folder", "C:\\d1\\Ordavi\\", true, true},    {"above", "C:\\d2\\Ordavi\\", true, true},
+      {"file", "C:\\d3\\Ordavi\\", true, true},      {"dangling", "C:\\d4\\Ordavi\\", false, false},
+      {"part file", "C:\\d5\\Ordavi\\", false, true},
+  };
+  for (const Case& c : cases) {
+    std::printf("  %s\n", c.what);
+    Win32DataFile file("run-history.txt", Wide(c.folder));
+    if (c.readRefused) {
+      CHECK(!file.ReadAll().has_value());
+      CHECK(!file.Size().has_value());
+      CHECK(!file.Append("x"));
+      CHECK(!file.Clear());
+    }
+    if (c.replaceRefused) CHECK(!file.Replace("x"));
+    file.Replace("x");
+    CHECK(OutsideWhole());
+  }
+  Win32DataFile dangling("run-history.txt", L"C:\\d4\\Ordavi\\");
+  CHECK(!dangling.Append("x"));
+  CHECK(OutsideWhole());
+  CHECK(!Exists("C:\\d2real\\Ordavi\\run-history.txt"));
+}
+
+// The folder is held once opened: swapped for a link afterwards, nothing
+// reaches the link's target; what is written lands in the held folder or is
+// refused.
+WT_TEST(ADataFolderSwappedForALinkWhileHeldIsNotFollowed) {
+  MakeOutside();
+  CreateDirectoryA("C:\\swap", nullptr);
+  Win32DataFile file("run-history.txt", L"C:\\swap\\Ordavi\\");
+  REQUIRE(file.Append("first\r\n"));
+  REQUIRE(winetest::MoveUnix("C:\\swap\\Ordavi", "C:\\swap\\moved"));
+  REQUIRE(MakeLink("C:\\swap\\Ordavi", kOutside));
+  file.Append("second\r\n");
+  file.Replace("third\r\n");
+  file.Clear();
+  file.ReadAll();
+  CHECK(OutsideWhole());
+}
+
+int main(int argc, char** argv) { return winetest::RunAll(argc, argv); }
