@@ -150,9 +150,12 @@ int RunAgent() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // Before anything is loaded or started; only the load-time imports and the
+  // runtime's start-up code ran before.
+  ordavi::RestrictDllSearch();
   // Read while the current directory is still the user's: file names are made full.
   const ordavi::ParsedCommandLine commandLine = ordavi::ReadCommandLine();
-  ordavi::RestrictSearchToSystemDirectory();  // before anything is loaded or started
+  ordavi::MoveToSystemDirectory();
   if (commandLine.command.kind != ordavi::CommandKind::RunAgent) return ordavi::RunCommandLine(commandLine);
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);

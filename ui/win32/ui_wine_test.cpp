@@ -7,9 +7,11 @@
 #include <string>
 #include <thread>
 
+#include "tools/winetest/links.h"
 #include "tools/winetest/winetest.h"
 #include "ui/win32/dialog_controls.h"
 #include "ui/win32/system_library.h"
+#include "ui/win32/whole_file.h"
 
 using namespace ordavi;
 
@@ -32,15 +34,53 @@ std::string SystemDirectoryAsGiven() {
   return Lower(dir);
 }
 
+std::string Content(const std::wstring& path) {
+  std::string error;
+  return ui::ReadWholeFile(path, error).value_or("<none>");
+}
+
 }  // namespace
+
+// An export into a folder the user picked, which other programs can change:
+// a whole new file, a replaced one and a left-over part file are fine; a link
+// at the file, at its part file or as the folder is refused with a message,
+// and what the link points to keeps its content.
+WT_TEST(AWholeFileIsWrittenInItsFolderAndNeverThroughALink) {
+  CreateDirectoryA("C:\\picked", nullptr);
+  CreateDirectoryA("C:\\precious", nullptr);
+  std::string error;
+  REQUIRE(ui::WriteWholeFile(L"C:\\precious\\keep.txt", "keep", error));
+  CHECK(ui::WriteWholeFile(L"C:\\picked\\tasks.txt", "one", error));
+  CHECK(ui::WriteWholeFile(L"C:\\picked\\tasks.txt", "two", error));
+  CHECK(ui::WriteWholeFile(L"C:\\picked\\tasks.txt.part", "left over", error));
+  CHECK(ui::WriteWholeFile(L"C:\\picked\\tasks.txt", "three", error));
+  CHECK_EQ(Content(L"C:\\picked\\tasks.txt"), std::string("three"));
+  CHECK(GetFileAttributesW(L"C:\\picked\\tasks.txt.part") == INVALID_FILE_ATTRIBUTES);
+  REQUIRE(winetest::MakeLink("C:\\picked\\at-file.txt", "C:\\precious\\keep.txt"));
+  REQUIRE(winetest::MakeLink("C:\\picked\\at-part.txt.part", "C:\\precious\\keep.txt"));
+  REQUIRE(winetest::MakeLink("C:\\picked\\folder", "C:\\precious"));
+  for (const wchar_t* path : {L"C:\\picked\\at-file.txt", L"C:\\picked\\at-part.txt", L"C:\\picked\\folder\\keep.txt"}) {
+    error.clear();
+    CHECK(!ui::WriteWholeFile(path, "planted", error));
+    CHECK(!error.empty());
+    CHECK_EQ(Content(L"C:\\precious\\keep.txt"), std::string("keep"));
+  }
+}
 
 WT_TEST(StartRestrictsTheDllSearchAndMovesToTheSystemDirectory) {
   SetCurrentDirectoryA("C:\\");
   CHECK(RestrictSearchToSystemDirectory());  // this Wine has SetDefaultDllDirectories
   CHECK_EQ(CurrentDirectory(), SystemDirectoryAsGiven());
-  char dllDir[MAX_PATH + 1] = "unchanged";
-  GetDllDirectoryA(MAX_PATH, dllDir);
-  CHECK_EQ(std::string(dllDir), std::string());
+  // A DLL planted in a folder the user can write, made the current one, is
+  // not loaded by its name (before the restriction it was).
+  char system[MAX_PATH + 1] = {};
+  GetSystemDirectoryA(system, MAX_PATH);
+  CreateDirectoryA("C:\\planted dll", nullptr);
+  REQUIRE(CopyFileA((std::string(system) + "\\msimg32.dll").c_str(), "C:\\planted dll\\ordaviplant.dll", FALSE));
+  SetCurrentDirectoryA("C:\\planted dll");
+  HMODULE planted = LoadLibraryA("ordaviplant.dll");
+  CHECK(planted == nullptr);
+  if (planted) FreeLibrary(planted);
 }
 
 // A user picks a file in another folder; the picker must not make that
