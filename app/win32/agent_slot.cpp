@@ -3,6 +3,7 @@
 #include <sddl.h>
 
 #include "app/menu.h"
+#include "ui/win32/dialog_controls.h"
 
 namespace ordavi {
 
@@ -95,6 +96,49 @@ HANDLE CreateOrOpenEvent(SECURITY_ATTRIBUTES* security, bool manualReset, const 
   return h;
 }
 
+// Whether the Administrators group is in force in `token` (an
+// impersonation token; the process's own when null). A UAC administrator
+// started without elevation has it for deny only, which does not count.
+bool AdministratorsInForce(HANDLE token) {
+  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+  PSID admins = nullptr;
+  BOOL member = FALSE;
+  if (AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                               &admins)) {
+    if (!CheckTokenMembership(token, admins, &member)) member = FALSE;
+    FreeSid(admins);
+  }
+  return member != FALSE;
+}
+
+std::wstring FileNameOf(const std::wstring& path) {
+  const std::size_t slash = path.find_last_of(L'\\');
+  return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+// The running agent of this session, found by what it is: a process other
+// than this one, started from a program of this one's file name, that owns
+// a main window of the agent's class. 0 when there is none.
+DWORD RunningAgentProcessId() {
+  wchar_t own[MAX_PATH + 1] = {};
+  const std::wstring ownName = FileNameOf(std::wstring(own, GetModuleFileNameW(nullptr, own, MAX_PATH)));
+  for (HWND w = FindWindowExW(nullptr, nullptr, L"TForm1", nullptr); w;
+       w = FindWindowExW(nullptr, w, L"TForm1", nullptr)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid == 0 || pid == GetCurrentProcessId()) continue;
+    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process) continue;
+    wchar_t image[MAX_PATH + 1] = {};
+    DWORD size = MAX_PATH;
+    const bool read = QueryFullProcessImageNameW(process, 0, image, &size) != 0;
+    CloseHandle(process);
+    const std::wstring name = FileNameOf(std::wstring(image, read ? size : 0));
+    if (read && CompareStringOrdinal(name.c_str(), -1, ownName.c_str(), -1, TRUE) == CSTR_EQUAL) return pid;
+  }
+  return 0;
+}
+
 void Close(HANDLE& h) {
   if (h) CloseHandle(h);
   h = nullptr;
@@ -121,52 +165,54 @@ bool Win32AgentSlot::InstallationClosing() {
   return set;
 }
 
-bool Win32AgentSlot::ClaimSession() {
+SessionClaim Win32AgentSlot::ClaimSession() {
   Security security(SessionSddl());
   sessionSlot_ = CreateMutexW(security.get(), TRUE, kSessionSlot);
   const DWORD error = GetLastError();
   if (!sessionSlot_) {
-    if (error != ERROR_ACCESS_DENIED) {  // no slot to be had: run as before
-      HoldSlot();
-      return true;
+    if (error == ERROR_ACCESS_DENIED) sessionSlot_ = OpenMutexW(SYNCHRONIZE, FALSE, kSessionSlot);
+    if (!sessionSlot_) {
+      // The name is taken by an object of another kind, or the slot cannot be
+      // reached at all: running anyway could make a second agent.
+      say(kSlotRefusedNotice);
+      return SessionClaim::Refused;
     }
-    sessionSlot_ = OpenMutexW(SYNCHRONIZE, FALSE, kSessionSlot);
-    if (!sessionSlot_) return false;
   } else if (error != ERROR_ALREADY_EXISTS) {
     HoldSlot();
-    return true;
+    return SessionClaim::Claimed;
   }
   // The mutex exists. Another start that is handing over may hold it too:
   // only an owner is an agent.
   const DWORD wait = WaitForSingleObject(sessionSlot_, 0);
   if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) {
     HoldSlot();
-    return true;
+    return SessionClaim::Claimed;
   }
-  return false;
+  return SessionClaim::HeldByAnother;
 }
 
-bool Win32AgentSlot::HasAdministratorRights() {
-  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-  PSID admins = nullptr;
-  BOOL member = FALSE;
-  if (AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
-                               &admins)) {
-    // Only a group in force counts: a UAC administrator started without
-    // elevation has it for deny only.
-    if (!CheckTokenMembership(nullptr, admins, &member)) member = FALSE;
-    FreeSid(admins);
-  }
-  return member != FALSE;
+void Win32AgentSlot::ShowRefusal(const char* gbkText) {
+  ui::ShowUserMessage({gbkText, kErrorCaption, MessageIcon::Error});
 }
+
+bool Win32AgentSlot::HasAdministratorRights() { return AdministratorsInForce(nullptr); }
 
 bool Win32AgentSlot::RunningAgentHasAdministratorRights() {
-  HANDLE flag = OpenEventW(SYNCHRONIZE, FALSE, kSessionAdministrator);
-  if (flag) {
-    CloseHandle(flag);
-    return true;
+  // Read from the running agent's own token: an event or a name any program
+  // of the session could have created first says nothing.
+  const DWORD pid = RunningAgentProcessId();
+  if (pid == 0) return false;
+  bool inForce = false;
+  const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  HANDLE token = nullptr, identification = nullptr;
+  if (process && OpenProcessToken(process, TOKEN_QUERY | TOKEN_DUPLICATE, &token) &&
+      DuplicateToken(token, SecurityIdentification, &identification)) {
+    inForce = AdministratorsInForce(identification);
   }
-  return GetLastError() == ERROR_ACCESS_DENIED;  // there, but not for us
+  for (HANDLE h : {identification, token, process}) {
+    if (h) CloseHandle(h);
+  }
+  return inForce;
 }
 
 bool Win32AgentSlot::EndRunningAgentAndClaim() {
@@ -185,8 +231,8 @@ void Win32AgentSlot::AskRunningAgentToOpenSettings() {
   HANDLE settings = OpenEventW(EVENT_MODIFY_STATE, FALSE, kSessionSettings);
   if (!settings) return;
   // This start came from the user, so it may pass the right to come to the
-  // front on: the running agent's dialog then opens in front, not behind.
-  AllowSetForegroundWindow(ASFW_ANY);
+  // front on, to the running agent alone: its dialog then opens in front.
+  if (const DWORD pid = RunningAgentProcessId()) AllowSetForegroundWindow(pid);
   SetEvent(settings);
   CloseHandle(settings);
 }

@@ -3,7 +3,9 @@
 //
 //   Local\Ordavi-Agent                 mutex, owned by the session's agent
 //   Local\Ordavi-Agent-Administrator   event, exists while that agent has
-//                                      administrator rights
+//                                      administrator rights (for earlier
+//                                      versions; this one reads the running
+//                                      agent's token instead)
 //   Local\Ordavi-Agent-Settings        event: "do what 设置 does"
 //   Local\Ordavi-Agent-Exit            event: "do what 退出 does"
 //   Local\Ordavi-Agent-Cancel          event: "cancel the countdown, as
@@ -27,6 +29,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,6 +37,9 @@
 #include "app/single_agent.h"
 
 namespace ordavi {
+
+inline constexpr const char* kSlotRefusedNotice =
+    "本会话中名为Ordavi-Agent的对象不是Ordavi的，无法确定是否已有Ordavi在运行，本次不启动。";
 
 class Win32AgentSlot : public AgentSlotPort {
  public:
@@ -43,7 +49,7 @@ class Win32AgentSlot : public AgentSlotPort {
   Win32AgentSlot& operator=(const Win32AgentSlot&) = delete;
 
   bool InstallationClosing() override;
-  bool ClaimSession() override;
+  SessionClaim ClaimSession() override;
   bool HasAdministratorRights() override;
   bool RunningAgentHasAdministratorRights() override;
   bool EndRunningAgentAndClaim() override;
@@ -58,6 +64,11 @@ class Win32AgentSlot : public AgentSlotPort {
   DWORD WaitCount() const { return static_cast<DWORD>(waits_.size()); }
   const HANDLE* WaitObjects() const { return waits_.empty() ? nullptr : waits_.data(); }
   void OnSignalled(DWORD index);
+
+  // How a refused slot is told to the user: a message box unless a test
+  // listens instead.
+  std::function<void(const char* gbkText)> say = [](const char* text) { ShowRefusal(text); };
+  static void ShowRefusal(const char* gbkText);
 
  private:
   // This process is the session's agent: the objects through which the

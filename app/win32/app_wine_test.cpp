@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/win32/agent_data.h"
+#include "app/win32/agent_slot.h"
 #include "tools/winetest/links.h"
 #include "tools/winetest/winetest.h"
 
@@ -153,4 +154,52 @@ WT_TEST(ADataFolderSwappedForALinkWhileHeldIsNotFollowed) {
   CHECK(OutsideWhole());
 }
 
-int main(int argc, char** argv) { return winetest::RunAll(argc, argv); }
+// A program of the session that takes the slot's name with an object of
+// another kind must not make this start a second agent.
+WT_TEST(ASlotNameTakenByAnotherKindOfObjectIsRefusedAndSaid) {
+  const HANDLE squat = CreateEventW(nullptr, TRUE, FALSE, L"Local\\Ordavi-Agent");
+  REQUIRE(squat != nullptr);
+  Win32AgentSlot slot;
+  std::string said;
+  slot.say = [&said](const char* text) { said += text; };
+  CHECK(!StartAsTheSessionAgent(slot));
+  CHECK_EQ(said, std::string(kSlotRefusedNotice));
+  CloseHandle(squat);
+}
+
+// The running agent's rights come from its own token, not from the
+// administrator event's name, which any program of the session can create.
+WT_TEST(TheRunningAgentsRightsAreReadFromItsProcessNotFromAName) {
+  const HANDLE squat = CreateEventW(nullptr, TRUE, FALSE, L"Local\\Ordavi-Agent-Administrator");
+  REQUIRE(squat != nullptr);
+  Win32AgentSlot slot;
+  CHECK(!slot.RunningAgentHasAdministratorRights());  // no agent runs
+  // An agent of this program's name, with its main window: its token says.
+  wchar_t self[MAX_PATH + 1] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring command = L"\"" + std::wstring(self) + L"\" --agent-window";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  REQUIRE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  for (int i = 0; i < 100 && !FindWindowW(L"TForm1", nullptr); ++i) Sleep(50);
+  CHECK_EQ(slot.RunningAgentHasAdministratorRights(), slot.HasAdministratorRights());
+  TerminateProcess(pi.hProcess, 0);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  CloseHandle(squat);
+}
+
+int main(int argc, char** argv) {
+  if (argc > 1 && std::string(argv[1]) == "--agent-window") {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"TForm1";
+    RegisterClassW(&wc);
+    CreateWindowW(L"TForm1", L"", 0, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+    Sleep(30000);
+    return 0;
+  }
+  return winetest::RunAll(argc, argv);
+}
