@@ -1,5 +1,6 @@
 #include "app/win32/agent_slot.h"
 
+#include <aclapi.h>
 #include <sddl.h>
 
 #include "app/menu.h"
@@ -80,19 +81,71 @@ std::wstring SessionSddl() {
 }
 
 // The installation's objects: every user's agent may hold and wait on them
-// (SYNCHRONIZE); only the system and administrators may set them.
-constexpr const wchar_t* kInstallationSddl = L"D:(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x00100000;;;WD)S:(ML;;NW;;;LW)";
+// and read their owner and access list (SYNCHRONIZE, READ_CONTROL); only the
+// system and administrators may set them. Their owner is administrators when
+// an elevated agent makes them; an agent without the rights cannot name that
+// owner, and the OWNER RIGHTS entry leaves the owner it gets (its user) no
+// right beyond waiting, so the user cannot rewrite the list and set them.
+constexpr DWORD kWaitAndRead = SYNCHRONIZE | READ_CONTROL;
+constexpr const wchar_t* kInstallationDacl = L"D:P(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x00120000;;;WD)(A;;0x00100000;;;OW)";
+std::wstring InstallationSddl(bool administrator) {
+  return std::wstring(administrator ? L"O:BA" : L"") + kInstallationDacl + L"S:(ML;;NW;;;LW)";
+}
+
+bool IsSystemOrAdministrators(PSID sid) {
+  return sid && (IsWellKnownSid(sid, WinLocalSystemSid) || IsWellKnownSid(sid, WinBuiltinAdministratorsSid));
+}
+
+// Whether an installation object that was there already is one of Ordavi's:
+// owned by SYSTEM or administrators (the installer, an elevated agent), or
+// with no entry but SYSTEM's and administrators' allowing more than waiting
+// and reading, and the owner's own rights cut to waiting (an agent without
+// the rights made it). Another user's object is not trusted: its owner
+// could set it whenever they like.
+bool TrustedInstallationObject(HANDLE h) {
+  PSID owner = nullptr;
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  if (GetSecurityInfo(h, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
+                      &dacl, nullptr, &sd) != ERROR_SUCCESS) {
+    return false;
+  }
+  bool trusted = IsSystemOrAdministrators(owner);
+  if (!trusted && dacl) {
+    SID_IDENTIFIER_AUTHORITY creatorAuthority = SECURITY_CREATOR_SID_AUTHORITY;
+    PSID ownerRights = nullptr;
+    AllocateAndInitializeSid(&creatorAuthority, 1, SECURITY_CREATOR_OWNER_RIGHTS_RID, 0, 0, 0, 0, 0, 0, 0,
+                             &ownerRights);
+    bool ownerCut = false, othersWait = true;
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+      ACE_HEADER* header = nullptr;
+      if (!GetAce(dacl, i, reinterpret_cast<void**>(&header))) othersWait = false;
+      if (!header || header->AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
+      const auto* ace = reinterpret_cast<ACCESS_ALLOWED_ACE*>(header);
+      PSID sid = const_cast<DWORD*>(&ace->SidStart);
+      if (ownerRights && EqualSid(sid, ownerRights)) {
+        ownerCut = (ace->Mask & ~kWaitAndRead) == 0;
+      } else if (!IsSystemOrAdministrators(sid) && (ace->Mask & ~kWaitAndRead) != 0) {
+        othersWait = false;
+      }
+    }
+    trusted = ownerCut && othersWait;
+    if (ownerRights) FreeSid(ownerRights);
+  }
+  LocalFree(sd);
+  return trusted;
+}
 
 // An object that exists already may refuse this process full access: then it
-// is opened for waiting only.
+// is opened for waiting and reading its owner only.
 HANDLE CreateOrOpenMutex(SECURITY_ATTRIBUTES* security, const std::wstring& name) {
   HANDLE h = CreateMutexW(security, FALSE, name.c_str());
-  if (!h && GetLastError() == ERROR_ACCESS_DENIED) h = OpenMutexW(SYNCHRONIZE, FALSE, name.c_str());
+  if (!h && GetLastError() == ERROR_ACCESS_DENIED) h = OpenMutexW(kWaitAndRead, FALSE, name.c_str());
   return h;
 }
 HANDLE CreateOrOpenEvent(SECURITY_ATTRIBUTES* security, bool manualReset, const std::wstring& name) {
   HANDLE h = CreateEventW(security, manualReset, FALSE, name.c_str());
-  if (!h && GetLastError() == ERROR_ACCESS_DENIED) h = OpenEventW(SYNCHRONIZE, FALSE, name.c_str());
+  if (!h && GetLastError() == ERROR_ACCESS_DENIED) h = OpenEventW(kWaitAndRead, FALSE, name.c_str());
   return h;
 }
 
@@ -158,11 +211,19 @@ Win32AgentSlot::~Win32AgentSlot() {
 }
 
 bool Win32AgentSlot::InstallationClosing() {
-  HANDLE close = OpenEventW(SYNCHRONIZE, FALSE, (kInstallationClose + folderKey_).c_str());
+  HANDLE close = OpenEventW(kWaitAndRead, FALSE, (kInstallationClose + folderKey_).c_str());
   if (!close) return false;
-  const bool set = WaitForSingleObject(close, 0) == WAIT_OBJECT_0;
+  const bool trusted = TrustedInstallationObject(close);
+  const bool set = trusted && WaitForSingleObject(close, 0) == WAIT_OBJECT_0;
   CloseHandle(close);
+  if (!trusted) SayOnce(kForeignCloseEventNotice);
   return set;
+}
+
+void Win32AgentSlot::SayOnce(const char* gbkText) {
+  if (said_) return;
+  said_ = true;
+  say(gbkText);
 }
 
 SessionClaim Win32AgentSlot::ClaimSession() {
@@ -174,7 +235,7 @@ SessionClaim Win32AgentSlot::ClaimSession() {
     if (!sessionSlot_) {
       // The name is taken by an object of another kind, or the slot cannot be
       // reached at all: running anyway could make a second agent.
-      say(kSlotRefusedNotice);
+      SayOnce(kSlotRefusedNotice);
       return SessionClaim::Refused;
     }
   } else if (error != ERROR_ALREADY_EXISTS) {
@@ -254,9 +315,15 @@ void Win32AgentSlot::HoldSlot() {
   cancel_ = CreateEventW(session.get(), FALSE, FALSE, kSessionCancel);
   cancelled_ = CreateEventW(session.get(), FALSE, FALSE, kSessionCancelled);
   noCountdown_ = CreateEventW(session.get(), FALSE, FALSE, kSessionNoCountdown);
-  Security installation(kInstallationSddl);
+  Security installation(InstallationSddl(HasAdministratorRights()));
   installationRunning_ = CreateOrOpenMutex(installation.get(), kInstallationRunning + folderKey_);
   installationClose_ = CreateOrOpenEvent(installation.get(), true, kInstallationClose + folderKey_);
+  // A close event someone else made first is not waited on: its owner could
+  // end this agent at will.
+  if (installationClose_ && !TrustedInstallationObject(installationClose_)) {
+    Close(installationClose_);
+    SayOnce(kForeignCloseEventNotice);
+  }
 }
 
 void Win32AgentSlot::Listen(HWND mainWindow) {

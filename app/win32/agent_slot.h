@@ -41,6 +41,9 @@ namespace ordavi {
 inline constexpr const char* kSlotRefusedNotice =
     "本会话中名为Ordavi-Agent的对象不是Ordavi的，无法确定是否已有Ordavi在运行，本次不启动。";
 
+inline constexpr const char* kForeignCloseEventNotice =
+    "另一个用户抢先创建了Ordavi的关闭信号，已忽略它。安装程序更新Ordavi时，请先在托盘菜单中选择“退出”。";
+
 class Win32AgentSlot : public AgentSlotPort {
  public:
   Win32AgentSlot();
@@ -76,6 +79,9 @@ class Win32AgentSlot : public AgentSlotPort {
   void HoldSlot();
   // /cancel: the countdown cancelled if one runs, and the answer given.
   void CancelCountdown();
+  // Tells the user once per agent life.
+  void SayOnce(const char* gbkText);
+  bool said_ = false;
 
   std::wstring folderKey_;
   HANDLE sessionSlot_ = nullptr;

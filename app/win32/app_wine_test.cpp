@@ -3,6 +3,7 @@
 // through a link planted as the folder, above it, as the file or as its part
 // file, nor through a folder swapped for a link while it is held.
 #include <windows.h>
+#include <sddl.h>
 
 #include <fstream>
 #include <sstream>
@@ -188,6 +189,39 @@ WT_TEST(TheRunningAgentsRightsAreReadFromItsProcessNotFromAName) {
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
   CloseHandle(squat);
+}
+
+// Another user's program creates the installation's close event first, with
+// an access list of its own, and sets it: this agent neither ends on it nor
+// refuses to start; it says so once. The same event as an agent without the
+// rights makes it (its owner cut to waiting) is the installer's word.
+WT_TEST(AnInstallationCloseEventOfAnotherOwnerIsIgnoredAndSaidOnce) {
+  wchar_t self[MAX_PATH + 1] = {};
+  std::wstring folder(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+  folder.erase(folder.find_last_of(L'\\'));
+  CharLowerBuffW(&folder[0], static_cast<DWORD>(folder.size()));
+  for (wchar_t& c : folder) c = c == L'\\' ? L'/' : c;
+  const std::wstring name = L"Global\\Ordavi-Close:" + folder;
+  struct Case {
+    const wchar_t* sddl;
+    bool closing;
+  };
+  const Case cases[] = {{L"D:(A;;GA;;;WD)", false},
+                        {L"D:P(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x00120000;;;WD)(A;;0x00100000;;;OW)", true}};
+  for (const Case& c : cases) {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    REQUIRE(ConvertStringSecurityDescriptorToSecurityDescriptorW(c.sddl, SDDL_REVISION_1, &sd, nullptr));
+    SECURITY_ATTRIBUTES sa{sizeof sa, sd, FALSE};
+    const HANDLE planted = CreateEventW(&sa, TRUE, TRUE, name.c_str());
+    LocalFree(sd);
+    REQUIRE(planted != nullptr);
+    Win32AgentSlot slot;
+    std::string said;
+    slot.say = [&said](const char* text) { said += text; };
+    CHECK_EQ(slot.InstallationClosing(), c.closing);
+    CHECK_EQ(said, std::string(c.closing ? "" : kForeignCloseEventNotice));
+    CloseHandle(planted);
+  }
 }
 
 int main(int argc, char** argv) {
