@@ -341,12 +341,28 @@ WT_TEST(TheUsersCommandProcessorAutoRunDoesNotRunInTheCleaning) {
   const char autorun[] = "echo AUTORUN-NAME.tmp";
   RegSetValueExA(key, "AutoRun", 0, REG_SZ, reinterpret_cast<const BYTE*>(autorun), sizeof autorun);
   WriteAll(kWorkDir + "QLLJ.bat", "@echo off\r\necho script ran\r\n");
+  // The command line is traced too: this Wine's cmd ignores AutoRun, so only
+  // the /D on it shows that Windows' would not run it either.
+  struct Traced : Win32JunkSystem {
+    std::string commandLine;
+    bool RunHiddenAndWait(const std::string& line) override {
+      commandLine = line;
+      return Win32JunkSystem::RunHiddenAndWait(line);
+    }
+  } traced;
   RealJunk junk;
-  const std::string log = WithFolders({}, [&] { junk.Cleaner().CleanJunk(false); });
+  const std::string log = WithFolders({}, [&] {
+    JunkCleaner(JunkPorts{traced, junk.folders, junk.security, junk.clock, junk.notices}, kWorkDir + "Ordavi.exe")
+        .CleanJunk(false);
+  });
   RegDeleteValueA(key, "AutoRun");
   RegCloseKey(key);
   CHECK(Has(log, "script ran"));
   CHECK(!Has(log, "AUTORUN"));
+  char system[MAX_PATH + 1] = {};
+  GetSystemDirectoryA(system, MAX_PATH);
+  const std::string interpreter = "\"" + std::string(system) + "\\cmd.exe\" /D /c ";
+  CHECK_EQ(traced.commandLine.substr(0, interpreter.size()), interpreter);
 }
 
 namespace {
