@@ -304,6 +304,25 @@ WT_TEST(AnEntrySwappedForALinkAfterTheListingIsLeftAlone) {
   CHECK(Has(log, "left alone: \"victim.tmp\""));
 }
 
+// The folder being cleaned is held without FILE_SHARE_DELETE: a racing
+// user cannot rename it away to put a link in its place.
+WT_TEST(TheTempFolderCannotBeRenamedWhileItIsCleaned) {
+  const std::string t = "C:\\held\\Temp";
+  MakeDirs(t + "\\");
+  WriteAll(t + "\\a.tmp", "x");
+  RealJunk junk;
+  bool tried = false, renamed = true;
+  junk.folders.afterListing = [&](const std::string& folder) {
+    if (tried || folder != t) return;
+    tried = true;
+    renamed = MoveFileA(t.c_str(), "C:\\held\\away") != 0;
+  };
+  WithFolders({{"TEMP", t}}, [&] { junk.Cleaner().CleanJunk(false); });
+  CHECK(tried);
+  CHECK(!renamed);
+  CHECK(!Exists("C:\\held\\away"));
+}
+
 WT_TEST(AReadOnlyFileWithAnotherNameOutsideKeepsItsAttribute) {
   MakeOutside();
   const std::string t = "C:\\hard\\Temp\\";
