@@ -3,9 +3,11 @@
 // CloseProgramByName over a real process snapshot, junk cleaning (the
 // temporary folders, links as or above or inside them, an entry swapped for
 // a link while the cleaning runs, the user's QLLJ.bat in a directory with a
-// blank and Chinese in its name, the command processor's AutoRun, access
-// lists of the agent's folder), and opening a file with its directory as
-// working directory.
+// blank and Chinese in its name, the command processor's AutoRun and the /D
+// that keeps it out, another profile's temporary folder, the folder held
+// against renaming, access lists of the agent's folder), the cleaning's log
+// in Notepad whatever the .txt association says, and opening a file with its
+// directory as working directory.
 #include <windows.h>
 #include <sddl.h>
 #include <shellapi.h>
@@ -127,9 +129,16 @@ WT_TEST(ClosingAProcessChecksItsImageThroughTheOpenedHandle) {
 }
 
 // The real adapters of junk cleaning, with the agent's folder `dir`.
+// The tests plant their temporary folders anywhere on C:, and this Wine runs
+// every program with administrator rights; where an elevated agent's folders
+// may lie is tested on its own (TemporaryFoldersOfAnotherProfileAreNotCleaned).
+struct AnyFolderOfC : Win32TempFolderSystem {
+  std::vector<std::string> OwnFolders() override { return {"C:"}; }
+};
+
 struct RealJunk {
   Win32JunkSystem system;
-  Win32TempFolderSystem folders;
+  AnyFolderOfC folders;
   Win32FolderSecuritySystem security;
   FixedClock clock;
   testing::FakeNotices notices;
@@ -302,6 +311,31 @@ WT_TEST(AnEntrySwappedForALinkAfterTheListingIsLeftAlone) {
   CHECK(Has(log, "  removed: \"plain.tmp\""));
   CHECK(Has(log, "left alone: \"victim\""));
   CHECK(Has(log, "left alone: \"victim.tmp\""));
+}
+
+// TEMP set through the user's settings to another user's temporary folder:
+// the elevated agent leaves it alone, and cleans its own profile's.
+WT_TEST(TemporaryFoldersOfAnotherProfileAreNotCleaned) {
+  Win32TempFolderSystem real;
+  const std::vector<std::string> own = real.OwnFolders();
+  REQUIRE(own.size() == 2u);
+  char windows[MAX_PATH + 1] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  CHECK_EQ(own[1], std::string(windows));
+  const std::string other = "C:\\users\\other\\Temp";
+  const std::string mine = own[0] + "\\ordavi own\\Temp";
+  MakeDirs(other + "\\");
+  MakeDirs(mine + "\\");
+  WriteAll(other + "\\theirs.tmp", "x");
+  WriteAll(mine + "\\mine.tmp", "x");
+  RealJunk junk;
+  const std::string log = WithFolders({{"TEMP", other}, {"TMP", mine}}, [&] {
+    JunkCleaner(JunkPorts{junk.system, real, junk.security, junk.clock, junk.notices}, kWorkDir + "Ordavi.exe")
+        .CleanJunk(false);
+  });
+  CHECK(Exists(other + "\\theirs.tmp"));
+  CHECK(!Exists(mine + "\\mine.tmp"));
+  CHECK(Has(log, "skipped: not in this user's profile or the Windows folder"));
 }
 
 // The folder being cleaned is held without FILE_SHARE_DELETE: a racing

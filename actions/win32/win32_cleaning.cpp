@@ -1,6 +1,7 @@
 #include "actions/win32/win32_cleaning.h"
 
 #include <sddl.h>
+#include <shlobj.h>
 #include <aclapi.h>
 #include <winternl.h>
 
@@ -31,6 +32,9 @@ std::string Narrow(const std::wstring& text, UINT codePage) {
 
 std::wstring Utf16(const std::string& utf8) { return Wide(utf8, CP_UTF8); }
 std::string Utf8(const std::wstring& w) { return Narrow(w, CP_UTF8); }
+
+// FOLDERID_Profile.
+constexpr GUID kProfileFolder = {0x5E6C858F, 0x0E22, 0x4760, {0x9A, 0xFE, 0xEA, 0x33, 0x17, 0xB6, 0x71, 0x73}};
 
 using ui::RealPathOf;
 using ui::SamePath;
@@ -74,6 +78,17 @@ std::string Win32TempFolderSystem::AgentFolder() {
   std::wstring dir(exe.data(), n);
   dir.erase(dir.find_last_of(L'\\') == std::wstring::npos ? 0 : dir.find_last_of(L'\\'));
   return FullPath(Utf8(dir));
+}
+
+std::vector<std::string> Win32TempFolderSystem::OwnFolders() {
+  std::vector<std::string> own;
+  PWSTR profile = nullptr;
+  if (SUCCEEDED(SHGetKnownFolderPath(kProfileFolder, 0, nullptr, &profile)) && profile) own.push_back(FullPath(Utf8(profile)));
+  CoTaskMemFree(profile);
+  wchar_t windows[MAX_PATH + 1] = {};
+  const UINT n = GetWindowsDirectoryW(windows, MAX_PATH);
+  if (n > 0 && n <= MAX_PATH) own.push_back(FullPath(Utf8(std::wstring(windows, n))));
+  return own;
 }
 
 OpenedFolder Win32TempFolderSystem::OpenFolder(const std::string& fullPath) {
