@@ -1,12 +1,17 @@
-# Helpers of the end-to-end scenarios (sourced by e2e/scenarios.sh): a fresh
-# prefix with the agent and the driver, checks, the driver, the registry, the
-# relay trace and screenshots. Works the same on the 32-bit and the 64-bit
-# path of tools/wine-test-env.sh.
+# Helpers of the end-to-end scenarios, shared by the areas in e2e/scenarios/
+# (sourced by e2e/scenarios.sh): a fresh prefix with the agent and the driver,
+# checks, the driver, the registry, the relay trace, screenshots, the tray
+# menu, the settings dialog and the run history. Works the same on the 32-bit
+# and the 64-bit path of tools/wine-test-env.sh.
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 SHOTS="$ROOT/build/screenshots"
 mkdir -p "$SHOTS/readme"
 source "$ROOT/tools/wine-test-env.sh"
+# Decided before anything below depends on the build (the tray record's
+# layout), also when a scenario is run by itself rather than from the test
+# command.
+wine_arch_detect || exit 1
 
 KEY='HKLM\Software\Velmora\Ordavi'
 
@@ -332,3 +337,96 @@ keep_agent_going() {
     sleep 1
   done
 }
+
+# --- The tray menu and the task tick
+
+WM_TRAY=0x0401  # the tray icon's callback message, WM_USER + 1
+# menu_open: a popup menu is open.
+menu_open() { [ "$(drv count '#32768' '*')" -gt 0 ]; }
+
+# Timer1 (the task tick, id 1, 10 000 ms) switched on or off, the last call.
+# Only the main window's (the one that registered the hotkeys) count: the
+# controls of other windows have timers of id 1 too.
+last_timer1_call() {
+  local main
+  main=$(calls user32.RegisterHotKey | head -n1 | sed -E 's/.*\(([0-9a-f]+),.*/\1/')
+  calls "(user32.SetTimer|win32u.NtUserSetTimer|user32.KillTimer|win32u.NtUserKillTimer)\\($main,00000001" | tail -n1
+}
+
+# The name of the icon last loaded by name (MAINICON, ENASHUT, DISSHUT).
+last_icon() { calls user32.LoadIconW | sed -nE 's/.*"([A-Z]+)"\)$/\1/p' | tail -n1; }
+
+# The power calls, with their times (needs WINEDEBUG=+timestamp,+relay).
+power_calls() { timed_calls '(user32.ExitWindowsEx|kernel32.SetSystemPowerState|ntdll.NtShutdownSystem)'; }
+
+# --- The settings dialog and the task editor
+
+# open_settings: the tray menu's 设置(&S) clicked with the mouse. Its place is
+# worked out from the menu's height: 17 items and 3 separators of half an
+# item's height, inside a 2-pixel frame; 设置 is the second item, after one
+# separator.
+open_settings() {
+  quiet drv post TForm1 $WM_TRAY 0 0x0201
+  eventually 5 menu_open || return 1
+  local x y w h item
+  read -r x y w h < <(drv wait '#32768' '*' 1 | sed -nE 's/.* at (-?[0-9]+),(-?[0-9]+) outer ([0-9]+)x([0-9]+) .*/\1 \2 \3 \4/p')
+  item=$(((h - 4) * 2 / 39))  # an item's height: 18 items and 3 half-height separators
+  xdotool mousemove $((x + w / 2)) $((y + 2 + 2 * item)) click 1
+  eventually 10 quiet drv wait TForm3 '设置' 1
+}
+
+# click_at OUTPUT: a left click at the "center X,Y" a driver command printed.
+click_at() {
+  local xy
+  xy=$(echo "$1" | sed -nE 's/.* center ([0-9]+),([0-9]+).*/\1 \2/p')
+  [ -n "$xy" ] || return 1
+  # shellcheck disable=SC2086
+  xdotool mousemove $xy click 1
+}
+
+# click_ctl CLASS CAPTION CTLCLASS WHICH: a click on a child control (WHICH as
+# for the driver's ctl: its text or #N).
+click_ctl() { click_at "$(drv ctl "$@")"; }
+
+# click_cell ROW COLUMN: a click on a cell of the settings list.
+click_cell() { click_at "$(drv lvcell TForm3 '*' "$1" "$2")"; }
+
+# rows: the settings list's rows, "label|时间|任务|任务属性|是否启用" a line;
+# next_runs: their 下次运行 cells.
+rows() { drv lv TForm3 '*' | sed -nE 's/^row [0-9]+ "(.*)".*/\1/p' | cut -d'|' -f1-5; }
+next_runs() { drv lv TForm3 '*' | sed -nE 's/^row [0-9]+ "(.*)".*/\1/p' | cut -d'|' -f6; }
+
+# stored N: task N as the registry holds it, in the form of a row.
+stored() {
+  local n=$1 out="$1" f v
+  for f in A B C D; do
+    v=$(wine_reg_query "$KEY" "$f$n" | sed -nE "s/^ +$f$n +REG_SZ +//p")
+    out="$out|$v"
+  done
+  echo "$out"
+}
+
+# box_says CAPTION TEXT: a message box with that caption shows that text.
+box_says() { has_text "$(drv info '#32770' "$1")" "\"$2\""; }
+
+# pick_type N: the editor's type box opened with a click, the N-th type (from
+# 0) chosen with the keyboard.
+pick_type() {
+  click_ctl TForm5 '*' ComboBox '#4'
+  sleep 0.3
+  xdotool key Home
+  local i
+  for ((i = 0; i < $1; i++)); do xdotool key Down; done
+  xdotool key Return
+  sleep 0.3
+}
+
+# --- Agents and the run history
+
+# agents: the Ordavi.exe processes of this prefix.
+agents() { pgrep -f '^C:\\Ordavi\.exe' | while read -r p; do
+  tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && echo "$p"; done | wc -l; }
+
+# The history file in the prefix's local application data (UTF-8 with a BOM).
+history_file() { find "$WINEPREFIX/drive_c/users" -path '*/Ordavi/run-history.txt' 2>/dev/null | head -n1; }
+history_lines() { local f; f=$(history_file); [ -n "$f" ] && sed '1s/^\xEF\xBB\xBF//; s/\r$//' "$f"; }

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs what building and testing Ordavi needs on a Debian machine:
-# CMake, GCC, GoogleTest, MinGW-w64 (i686 and x86-64), Wine with 32-bit
-# support (the 64-bit loader too, for machines that cannot run 32-bit
-# programs), Xvfb, xdotool, ImageMagick, icoutils (to read the resources of
-# the built program), clang with libFuzzer, the CHM compiler (chmcmd, for
-# the help file), NSIS, zip and 7-Zip (the installer and the portable zip,
-# and reading them back) and the fonts for readable screenshots.
+# CMake, GCC, GoogleTest (and its sources, built for Windows too),
+# MinGW-w64 (i686 and x86-64), Wine with 32-bit support (the 64-bit loader
+# too, for machines that cannot run 32-bit programs), Xvfb, xdotool,
+# ImageMagick, icoutils (to read the resources of the built program), clang
+# with libFuzzer, the CHM compiler (chmcmd, for the help file), NSIS, zip and
+# 7-Zip (the installer and the portable zip, and reading them back) and the
+# fonts for readable screenshots.
 # Does nothing when everything is already there.
 set -euo pipefail
 
@@ -17,6 +18,8 @@ have cmake || need+=(cmake)
 have g++ || need+=(g++)
 have make || need+=(make)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+# GoogleTest's sources, built for Windows with the test programs run under Wine.
+[ -f /usr/src/googletest/googletest/src/gtest-all.cc ] || need+=(googletest)
 have i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686-posix)
 have x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64-posix)
 have i686-w64-mingw32-windres || need+=(binutils-mingw-w64-i686)

@@ -12,6 +12,8 @@
 #include <sddl.h>
 #include <shellapi.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -25,13 +27,14 @@
 #include "actions/win32/win32_cleaning.h"
 #include "actions/win32/win32_network.h"
 #include "schedule/testing/fake_clocks.h"
+#include "store/testing/readable_failures.h"
 #include "store/text.h"
+#include "store/win32/gbk_text.h"
 #include "tools/winetest/links.h"
-#include "tools/winetest/winetest.h"
 
-using namespace ordavi;
 using winetest::MakeLink;
 
+namespace ordavi {
 namespace {
 
 const std::string kWorkDir = "C:\\ordavi wt 目录\\";  // a blank and GBK characters
@@ -49,6 +52,15 @@ void WriteAll(const std::string& path, const std::string& text) {
 }
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Whether the file exists and its writer has closed it (it opens with no
+// sharing): only then is everything written there to read.
+bool WrittenAndClosed(const std::string& path) {
+  const HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(h);
+  return true;
+}
 
 std::string SelfPath() {
   char buf[MAX_PATH + 1] = {};
@@ -77,40 +89,40 @@ struct FixedClock : testing::FakeLocalClock {
 const std::string kLogName = "清理系统垃圾列表202435_879.txt";
 
 
-WT_TEST(ProcessSnapshotListsRunningProgramsByFileName) {
+TEST(Win32Processes, ProcessSnapshotListsRunningProgramsByFileName) {
   Win32ProcessSystem sys;
   const auto list = sys.ListProcesses();
-  REQUIRE(list.has_value());
+  ASSERT_TRUE(list.has_value());
   bool self = false;
   for (const ProcessEntry& p : *list) {
     if (p.pid == GetCurrentProcessId()) self = ProcessMatches(p.exeFile, SplitPath(SelfPath()).name);
   }
-  CHECK(self);
+  EXPECT_TRUE(self);
 }
 
-WT_TEST(CloseProgramByNameEndsEveryInstanceAndNothingElse) {
+TEST(Win32Processes, CloseProgramByNameEndsEveryInstanceAndNothingElse) {
   HANDLE a = StartSleeper("victim.exe");
   HANDLE b = StartSleeper("victim.exe");
   HANDLE other = StartSleeper("bystander.exe");
-  REQUIRE(a && b && other);
+  ASSERT_TRUE(a && b && other);
   Sleep(1500);
   Win32ProcessSystem sys;
   CloseProgramByName("Victim.EXE", sys);
-  CHECK_EQ(WaitForSingleObject(a, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
-  CHECK_EQ(WaitForSingleObject(b, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+  EXPECT_EQ(WaitForSingleObject(a, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+  EXPECT_EQ(WaitForSingleObject(b, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
   DWORD code = 1;
   GetExitCodeProcess(a, &code);
-  CHECK_EQ(code, static_cast<DWORD>(0));
-  CHECK_EQ(WaitForSingleObject(other, 500), static_cast<DWORD>(WAIT_TIMEOUT));
+  EXPECT_EQ(code, static_cast<DWORD>(0));
+  EXPECT_EQ(WaitForSingleObject(other, 500), static_cast<DWORD>(WAIT_TIMEOUT));
   TerminateProcess(other, 0);
   for (HANDLE h : {a, b, other}) CloseHandle(h);
 }
 
 // The image path is read through the very handle that would end the process,
 // and a check that refuses it leaves the process running.
-WT_TEST(ClosingAProcessChecksItsImageThroughTheOpenedHandle) {
+TEST(Win32Processes, ClosingAProcessChecksItsImageThroughTheOpenedHandle) {
   HANDLE victim = StartSleeper("被查.exe");
-  REQUIRE(victim);
+  ASSERT_TRUE(victim);
   Sleep(1000);
   const DWORD pid = GetProcessId(victim);
   Win32ProcessSystem sys;
@@ -119,16 +131,15 @@ WT_TEST(ClosingAProcessChecksItsImageThroughTheOpenedHandle) {
     seen = image;
     return false;
   });
-  REQUIRE(seen.has_value());
-  CHECK_EQ(SplitPath(*seen).name, std::string("被查.exe"));
-  CHECK(ImageIsTheProgram(seen, "被查.EXE"));
-  CHECK_EQ(WaitForSingleObject(victim, 500), static_cast<DWORD>(WAIT_TIMEOUT));  // refused: still running
+  ASSERT_TRUE(seen.has_value());
+  EXPECT_EQ(SplitPath(*seen).name, std::string("被查.exe"));
+  EXPECT_TRUE(ImageIsTheProgram(seen, "被查.EXE"));
+  EXPECT_EQ(WaitForSingleObject(victim, 500), static_cast<DWORD>(WAIT_TIMEOUT));  // refused: still running
   sys.TerminateProcess(pid, [](const std::optional<std::string>& image) { return ImageIsTheProgram(image, "被查.exe"); });
-  CHECK_EQ(WaitForSingleObject(victim, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+  EXPECT_EQ(WaitForSingleObject(victim, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
   CloseHandle(victim);
 }
 
-// The real adapters of junk cleaning, with the agent's folder `dir`.
 // The tests plant their temporary folders anywhere on C:, and this Wine runs
 // every program with administrator rights; where an elevated agent's folders
 // may lie is tested on its own (TemporaryFoldersOfAnotherProfileAreNotCleaned).
@@ -136,35 +147,42 @@ struct AnyFolderOfC : Win32TempFolderSystem {
   std::vector<std::string> OwnFolders() override { return {"C:"}; }
 };
 
-struct RealJunk {
+// The real adapters of junk cleaning, with the agent's folder kWorkDir.
+class JunkCleaning : public ::testing::Test {
+ protected:
+  JunkCleaner Cleaner() { return CleanerOver(system, folders); }
+  JunkCleaner CleanerOver(JunkSystem& junkSystem, TempFolderSystem& temp) {
+    return JunkCleaner(JunkPorts{junkSystem, temp, security, clock, notices}, kWorkDir + "Ordavi.exe");
+  }
+
+  // Cleans with only the environment variables given set among those the
+  // cleaning reads, and returns the log; over other ports when given.
+  std::string CleanWith(const std::vector<std::pair<const char*, std::string>>& set) {
+    return CleanWith(set, system, folders);
+  }
+  std::string CleanWith(const std::vector<std::pair<const char*, std::string>>& set, JunkSystem& junkSystem,
+                        TempFolderSystem& temp) {
+    const char* vars[] = {"TEMP", "TMP", "LOCALAPPDATA", "USERPROFILE", "SystemRoot"};
+    std::vector<std::string> saved;
+    for (const char* v : vars) {
+      char buf[1024] = {};
+      GetEnvironmentVariableA(v, buf, sizeof buf);
+      saved.push_back(buf);
+      SetEnvironmentVariableA(v, nullptr);
+    }
+    for (const auto& s : set) SetEnvironmentVariableA(s.first, s.second.c_str());
+    DeleteFileA((kWorkDir + kLogName).c_str());
+    CleanerOver(junkSystem, temp).CleanJunk(false);
+    for (std::size_t i = 0; i < saved.size(); ++i) SetEnvironmentVariableA(vars[i], saved[i].c_str());
+    return ReadAll(kWorkDir + kLogName);
+  }
+
   Win32JunkSystem system;
   AnyFolderOfC folders;
   Win32FolderSecuritySystem security;
   FixedClock clock;
   testing::FakeNotices notices;
-  JunkCleaner Cleaner(const std::string& dir = kWorkDir) {
-    return JunkCleaner(JunkPorts{system, folders, security, clock, notices}, dir + "Ordavi.exe");
-  }
 };
-
-// Runs `cleaning` with only the environment variables given set among those
-// the cleaning reads, and returns the log.
-template <typename Fn>
-std::string WithFolders(const std::vector<std::pair<const char*, std::string>>& set, Fn cleaning) {
-  const char* vars[] = {"TEMP", "TMP", "LOCALAPPDATA", "USERPROFILE", "SystemRoot"};
-  std::vector<std::string> saved;
-  for (const char* v : vars) {
-    char buf[1024] = {};
-    GetEnvironmentVariableA(v, buf, sizeof buf);
-    saved.push_back(buf);
-    SetEnvironmentVariableA(v, nullptr);
-  }
-  for (const auto& s : set) SetEnvironmentVariableA(s.first, s.second.c_str());
-  DeleteFileA((kWorkDir + kLogName).c_str());
-  cleaning();
-  for (std::size_t i = 0; i < saved.size(); ++i) SetEnvironmentVariableA(vars[i], saved[i].c_str());
-  return ReadAll(kWorkDir + kLogName);
-}
 
 bool Has(const std::string& log, const std::string& text) { return log.find(text) != std::string::npos; }
 
@@ -188,22 +206,21 @@ void MakeDirs(const std::string& path) {
 
 }  // namespace
 
-WT_TEST(CleaningRunsTheUsersScriptByTheInterpretersFullPathAndKeepsItsOutput) {
+TEST_F(JunkCleaning, CleaningRunsTheUsersScriptByTheInterpretersFullPathAndKeepsItsOutput) {
   WriteAll(kWorkDir + "QLLJ.bat", "@echo off\r\necho script ran\r\n");
-  RealJunk junk;
-  const std::string log = WithFolders({}, [&] { junk.Cleaner().CleanJunk(false); });
-  CHECK(log.rfind("Ordavi junk cleaning, started 2024-03-05 08:07:09\r\n", 0) == 0);
-  CHECK(Has(log, "\r\nQLLJ.bat:\r\nscript ran\r\n\r\nFinished "));
+  const std::string log = CleanWith({});
+  EXPECT_TRUE(log.rfind("Ordavi junk cleaning, started 2024-03-05 08:07:09\r\n", 0) == 0);
+  EXPECT_TRUE(Has(log, "\r\nQLLJ.bat:\r\nscript ran\r\n\r\nFinished "));
 }
 
-WT_TEST(JunkRunnerReportsAProcessThatCannotStart) {
+TEST_F(JunkCleaning, JunkRunnerReportsAProcessThatCannotStart) {
   Win32JunkSystem sys;
-  CHECK(!sys.RunHiddenAndWait("C:\\no such dir\\none.exe"));
-  CHECK(sys.RunHiddenAndWait("cmd.exe /c exit 3"));
+  EXPECT_FALSE(sys.RunHiddenAndWait("C:\\no such dir\\none.exe"));
+  EXPECT_TRUE(sys.RunHiddenAndWait("cmd.exe /c exit 3"));
 }
 
-WT_TEST(CleaningEmptiesTheTempFolderOnly) {
-  REQUIRE(CopyFileA((SplitPath(SelfPath()).dir + "QLLJ.bat").c_str(), (kWorkDir + "QLLJ.bat").c_str(), FALSE));
+TEST_F(JunkCleaning, CleaningEmptiesTheTempFolderOnly) {
+  ASSERT_TRUE(CopyFileA((SplitPath(SelfPath()).dir + "QLLJ.bat").c_str(), (kWorkDir + "QLLJ.bat").c_str(), FALSE));
   char temp[MAX_PATH + 1] = {};
   GetTempPathA(MAX_PATH, temp);
   const std::string tempDir = temp;
@@ -214,21 +231,20 @@ WT_TEST(CleaningEmptiesTheTempFolderOnly) {
   SetFileAttributesA((tempDir + "read-only.tmp").c_str(), FILE_ATTRIBUTE_READONLY);
   WriteAll(kWorkDir + "precious.tmp", "keep");
 
-  RealJunk junk;
-  junk.Cleaner().CleanJunk(false);
-  CHECK(!Exists(tempDir + "ordavi_junk.tmp"));
-  CHECK(!Exists(tempDir + "read-only.tmp"));
-  CHECK(!Exists(tempDir + "ordavi junk folder"));
-  CHECK(Exists(tempDir));
-  CHECK(Exists(kWorkDir + "precious.tmp"));
-  CHECK(Exists(kWorkDir + "QLLJ.bat"));
+  Cleaner().CleanJunk(false);
+  EXPECT_FALSE(Exists(tempDir + "ordavi_junk.tmp"));
+  EXPECT_FALSE(Exists(tempDir + "read-only.tmp"));
+  EXPECT_FALSE(Exists(tempDir + "ordavi junk folder"));
+  EXPECT_TRUE(Exists(tempDir));
+  EXPECT_TRUE(Exists(kWorkDir + "precious.tmp"));
+  EXPECT_TRUE(Exists(kWorkDir + "QLLJ.bat"));
   const std::string log = ReadAll(kWorkDir + kLogName);
-  CHECK(Has(log, "  removed: \"ordavi_junk.tmp\""));
-  CHECK(Has(log, "  removed folder: \"ordavi junk folder\\\""));
-  CHECK(Has(log, "\r\nFinished "));
+  EXPECT_TRUE(Has(log, "  removed: \"ordavi_junk.tmp\""));
+  EXPECT_TRUE(Has(log, "  removed folder: \"ordavi junk folder\\\""));
+  EXPECT_TRUE(Has(log, "\r\nFinished "));
 }
 
-WT_TEST(CleaningWithUnsetFoldersRemovesNothing) {
+TEST_F(JunkCleaning, CleaningWithUnsetFoldersRemovesNothing) {
   // Junk-like files in the current directory and in a root must survive when
   // every variable the cleaning uses is unset.
   WriteAll(kWorkDir + "current.tmp", "keep");
@@ -236,67 +252,62 @@ WT_TEST(CleaningWithUnsetFoldersRemovesNothing) {
   char oldDir[MAX_PATH + 1] = {};
   GetCurrentDirectoryA(MAX_PATH, oldDir);
   SetCurrentDirectoryA(kWorkDir.c_str());
-  RealJunk junk;
-  const std::string log = WithFolders({}, [&] { junk.Cleaner().CleanJunk(false); });
+  const std::string log = CleanWith({});
   SetCurrentDirectoryA(oldDir);
-  CHECK(Exists(kWorkDir + "current.tmp"));
-  CHECK(Exists("C:\\root.tmp"));
-  CHECK(Has(log, "skipped: TEMP is not set"));
-  CHECK(Has(log, "Removed: 0 files, 0 folders"));
+  EXPECT_TRUE(Exists(kWorkDir + "current.tmp"));
+  EXPECT_TRUE(Exists("C:\\root.tmp"));
+  EXPECT_TRUE(Has(log, "skipped: TEMP is not set"));
+  EXPECT_TRUE(Has(log, "Removed: 0 files, 0 folders"));
 }
 
-WT_TEST(ALinkAsTheTempFolderOrAboveItIsNotCleaned) {
+TEST_F(JunkCleaning, ALinkAsTheTempFolderOrAboveItIsNotCleaned) {
   MakeOutside();
   MakeDirs("C:\\linked\\outer");
   WriteAll(kOutside + "Temp", "");  // a plain file named Temp, never reached
   CreateDirectoryA((kOutside + "Tmp").c_str(), nullptr);
   WriteAll(kOutside + "Tmp\\inner.txt", "keep");
-  REQUIRE(MakeLink("C:\\linked\\Temp", kOutside));           // the folder itself
-  REQUIRE(MakeLink("C:\\linked\\above", "C:\\precious"));     // a folder above it
-  RealJunk junk;
-  const std::string log = WithFolders({{"TEMP", "C:\\linked\\Temp"}, {"TMP", "C:\\linked\\above\\Tmp"}},
-                                      [&] { junk.Cleaner().CleanJunk(false); });
-  CHECK(OutsideWhole());
-  CHECK_EQ(ReadAll(kOutside + "Tmp\\inner.txt"), std::string("keep"));
-  CHECK(Has(log, "Folder \"C:\\linked\\Temp\"\r\n  full path \"C:\\linked\\Temp\"\r\n  skipped: it or a folder above it is a link"));
-  CHECK(Has(log, "Folder \"C:\\linked\\above\\Tmp\"\r\n  full path \"C:\\linked\\above\\Tmp\"\r\n  skipped: it or a folder above it is a link"));
+  ASSERT_TRUE(MakeLink("C:\\linked\\Temp", kOutside));           // the folder itself
+  ASSERT_TRUE(MakeLink("C:\\linked\\above", "C:\\precious"));     // a folder above it
+  const std::string log = CleanWith({{"TEMP", "C:\\linked\\Temp"}, {"TMP", "C:\\linked\\above\\Tmp"}});
+  EXPECT_TRUE(OutsideWhole());
+  EXPECT_EQ(ReadAll(kOutside + "Tmp\\inner.txt"), std::string("keep"));
+  EXPECT_TRUE(Has(log, "Folder \"C:\\linked\\Temp\"\r\n  full path \"C:\\linked\\Temp\"\r\n  skipped: it or a folder above it is a link"));
+  EXPECT_TRUE(Has(log, "Folder \"C:\\linked\\above\\Tmp\"\r\n  full path \"C:\\linked\\above\\Tmp\"\r\n  skipped: it or a folder above it is a link"));
 }
 
-WT_TEST(LinksInsideTheTempFolderAreNeverFollowed) {
+TEST_F(JunkCleaning, LinksInsideTheTempFolderAreNeverFollowed) {
   MakeOutside();
   const std::string t = "C:\\links\\Temp\\";
   MakeDirs(t + "holder");
   WriteAll(t + "junk.tmp", "x");
   WriteAll(t + "holder\\junk2.tmp", "x");
-  REQUIRE(MakeLink(t + "folderlink", kOutside));
-  REQUIRE(MakeLink(t + "filelink.txt", kOutside + "keep.txt"));
-  REQUIRE(MakeLink(t + "holder\\innerlink", kOutside + "sub"));
-  RealJunk junk;
-  const std::string log = WithFolders({{"TEMP", "C:\\links\\Temp"}}, [&] { junk.Cleaner().CleanJunk(false); });
-  CHECK(OutsideWhole());
-  CHECK(!Exists(t + "junk.tmp"));
-  CHECK(!Exists(t + "holder\\junk2.tmp"));
-  CHECK(Has(log, "  removed: \"junk.tmp\""));
+  ASSERT_TRUE(MakeLink(t + "folderlink", kOutside));
+  ASSERT_TRUE(MakeLink(t + "filelink.txt", kOutside + "keep.txt"));
+  ASSERT_TRUE(MakeLink(t + "holder\\innerlink", kOutside + "sub"));
+  const std::string log = CleanWith({{"TEMP", "C:\\links\\Temp"}});
+  EXPECT_TRUE(OutsideWhole());
+  EXPECT_FALSE(Exists(t + "junk.tmp"));
+  EXPECT_FALSE(Exists(t + "holder\\junk2.tmp"));
+  EXPECT_TRUE(Has(log, "  removed: \"junk.tmp\""));
   // Wine opens its Unix links' targets even when asked not to; the handle then
   // lies elsewhere, and that is what the cleaning sees.
-  CHECK(Has(log, "left alone: \"folderlink\""));
-  CHECK(Has(log, "left alone: \"filelink.txt\""));
-  CHECK(Has(log, "left alone: \"holder\\innerlink\""));
-  CHECK(Has(log, "  kept in part: \"holder\\\""));
+  EXPECT_TRUE(Has(log, "left alone: \"folderlink\""));
+  EXPECT_TRUE(Has(log, "left alone: \"filelink.txt\""));
+  EXPECT_TRUE(Has(log, "left alone: \"holder\\innerlink\""));
+  EXPECT_TRUE(Has(log, "  kept in part: \"holder\\\""));
 }
 
-WT_TEST(AnEntrySwappedForALinkAfterTheListingIsLeftAlone) {
+TEST_F(JunkCleaning, AnEntrySwappedForALinkAfterTheListingIsLeftAlone) {
   MakeOutside();
   const std::string t = "C:\\race\\Temp\\";
   MakeDirs(t + "victim");
   WriteAll(t + "victim\\a.tmp", "x");
   WriteAll(t + "victim.tmp", "x");
   WriteAll(t + "plain.tmp", "x");
-  RealJunk junk;
   bool swapped = false;
   // Between the listing and the opening of each entry, as a racing user
   // would: the folder and the file are replaced by links to the outside.
-  junk.folders.afterListing = [&](const std::string& folder) {
+  folders.afterListing = [&](const std::string& folder) {
     if (swapped || folder != "C:\\race\\Temp") return;
     swapped = true;
     MoveFileA((t + "victim").c_str(), "C:\\race\\moved-victim");
@@ -304,93 +315,86 @@ WT_TEST(AnEntrySwappedForALinkAfterTheListingIsLeftAlone) {
     MakeLink(t + "victim", kOutside);
     MakeLink(t + "victim.tmp", kOutside + "keep.txt");
   };
-  const std::string log = WithFolders({{"TEMP", "C:\\race\\Temp"}}, [&] { junk.Cleaner().CleanJunk(false); });
-  CHECK(swapped);
-  CHECK(OutsideWhole());
-  CHECK(!Exists(t + "plain.tmp"));
-  CHECK(Has(log, "  removed: \"plain.tmp\""));
-  CHECK(Has(log, "left alone: \"victim\""));
-  CHECK(Has(log, "left alone: \"victim.tmp\""));
+  const std::string log = CleanWith({{"TEMP", "C:\\race\\Temp"}});
+  EXPECT_TRUE(swapped);
+  EXPECT_TRUE(OutsideWhole());
+  EXPECT_FALSE(Exists(t + "plain.tmp"));
+  EXPECT_TRUE(Has(log, "  removed: \"plain.tmp\""));
+  EXPECT_TRUE(Has(log, "left alone: \"victim\""));
+  EXPECT_TRUE(Has(log, "left alone: \"victim.tmp\""));
 }
 
 // TEMP set through the user's settings to another user's temporary folder:
 // the elevated agent leaves it alone, and cleans its own profile's.
-WT_TEST(TemporaryFoldersOfAnotherProfileAreNotCleaned) {
+TEST_F(JunkCleaning, TemporaryFoldersOfAnotherProfileAreNotCleaned) {
   Win32TempFolderSystem real;
   const std::vector<std::string> own = real.OwnFolders();
-  REQUIRE(own.size() == 2u);
+  ASSERT_EQ(own.size(), 2u);
   char windows[MAX_PATH + 1] = {};
   GetWindowsDirectoryA(windows, MAX_PATH);
-  CHECK_EQ(own[1], std::string(windows));
+  EXPECT_EQ(own[1], std::string(windows));
   const std::string other = "C:\\users\\other\\Temp";
   const std::string mine = own[0] + "\\ordavi own\\Temp";
-  MakeDirs(other + "\\");
-  MakeDirs(mine + "\\");
+  MakeDirs(other);
+  MakeDirs(mine);
   WriteAll(other + "\\theirs.tmp", "x");
   WriteAll(mine + "\\mine.tmp", "x");
-  RealJunk junk;
-  const std::string log = WithFolders({{"TEMP", other}, {"TMP", mine}}, [&] {
-    JunkCleaner(JunkPorts{junk.system, real, junk.security, junk.clock, junk.notices}, kWorkDir + "Ordavi.exe")
-        .CleanJunk(false);
-  });
-  CHECK(Exists(other + "\\theirs.tmp"));
-  CHECK(!Exists(mine + "\\mine.tmp"));
-  CHECK(Has(log, "skipped: not in this user's profile or the Windows folder"));
+  const std::string log = CleanWith({{"TEMP", other}, {"TMP", mine}}, system, real);
+  EXPECT_TRUE(Exists(other + "\\theirs.tmp"));
+  EXPECT_FALSE(Exists(mine + "\\mine.tmp"));
+  EXPECT_TRUE(Has(log, "skipped: not in this user's profile or the Windows folder"));
 }
 
 // The folder being cleaned is held without FILE_SHARE_DELETE: a racing
 // user cannot rename it away to put a link in its place.
-WT_TEST(TheTempFolderCannotBeRenamedWhileItIsCleaned) {
+TEST_F(JunkCleaning, TheTempFolderCannotBeRenamedWhileItIsCleaned) {
   const std::string t = "C:\\held\\Temp";
-  MakeDirs(t + "\\");
+  MakeDirs(t);
   WriteAll(t + "\\a.tmp", "x");
-  RealJunk junk;
   bool tried = false, renamed = true;
-  junk.folders.afterListing = [&](const std::string& folder) {
+  folders.afterListing = [&](const std::string& folder) {
     if (tried || folder != t) return;
     tried = true;
     renamed = MoveFileA(t.c_str(), "C:\\held\\away") != 0;
   };
-  WithFolders({{"TEMP", t}}, [&] { junk.Cleaner().CleanJunk(false); });
-  CHECK(tried);
-  CHECK(!renamed);
-  CHECK(!Exists("C:\\held\\away"));
+  CleanWith({{"TEMP", t}});
+  EXPECT_TRUE(tried);
+  EXPECT_FALSE(renamed);
+  EXPECT_FALSE(Exists("C:\\held\\away"));
 }
 
-WT_TEST(AReadOnlyFileWithAnotherNameOutsideKeepsItsAttribute) {
+TEST_F(JunkCleaning, AReadOnlyFileWithAnotherNameOutsideKeepsItsAttribute) {
   MakeOutside();
   const std::string t = "C:\\hard\\Temp\\";
   MakeDirs(t.substr(0, t.size() - 1));
   WriteAll(kOutside + "guarded.txt", "keep");
   SetFileAttributesA((kOutside + "guarded.txt").c_str(), FILE_ATTRIBUTE_READONLY);
-  REQUIRE(CreateHardLinkA((t + "second-name.tmp").c_str(), (kOutside + "guarded.txt").c_str(), nullptr));
-  RealJunk junk;
-  const std::string log = WithFolders({{"TEMP", "C:\\hard\\Temp"}}, [&] { junk.Cleaner().CleanJunk(false); });
-  CHECK_EQ(ReadAll(kOutside + "guarded.txt"), std::string("keep"));
-  CHECK(GetFileAttributesA((kOutside + "guarded.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
-  CHECK(Has(log, "  kept, in use: \"second-name.tmp\""));
+  ASSERT_TRUE(CreateHardLinkA((t + "second-name.tmp").c_str(), (kOutside + "guarded.txt").c_str(), nullptr));
+  const std::string log = CleanWith({{"TEMP", "C:\\hard\\Temp"}});
+  EXPECT_EQ(ReadAll(kOutside + "guarded.txt"), std::string("keep"));
+  EXPECT_TRUE(GetFileAttributesA((kOutside + "guarded.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+  EXPECT_TRUE(Has(log, "  kept, in use: \"second-name.tmp\""));
 }
 
-WT_TEST(ATempComponentInTheMiddleDoesNotMakeATemporaryFolder) {
+TEST_F(JunkCleaning, ATempComponentInTheMiddleDoesNotMakeATemporaryFolder) {
   MakeDirs("C:\\tmp\\project\\src");
   WriteAll("C:\\tmp\\project\\main.cpp", "keep");
   WriteAll("C:\\tmp\\project\\src\\a.cpp", "keep");
-  RealJunk junk;
-  const std::string log = WithFolders({{"TEMP", "C:\\tmp\\project"}, {"TMP", "C:\\tmp\\project\\src\\..\\"}},
-                                      [&] { junk.Cleaner().CleanJunk(false); });
-  CHECK_EQ(ReadAll("C:\\tmp\\project\\main.cpp"), std::string("keep"));
-  CHECK_EQ(ReadAll("C:\\tmp\\project\\src\\a.cpp"), std::string("keep"));
-  CHECK(Has(log, "Folder \"C:\\tmp\\project\"\r\n  full path \"C:\\tmp\\project\"\r\n  skipped: its last part is not Temp or Tmp"));
-  CHECK(Has(log, "  full path \"C:\\tmp\\project\"\r\n  skipped: its last part is not Temp or Tmp\r\n\r\n  skipped: LOCALAPPDATA"));
+  const std::string log = CleanWith({{"TEMP", "C:\\tmp\\project"}, {"TMP", "C:\\tmp\\project\\src\\..\\"}});
+  EXPECT_EQ(ReadAll("C:\\tmp\\project\\main.cpp"), std::string("keep"));
+  EXPECT_EQ(ReadAll("C:\\tmp\\project\\src\\a.cpp"), std::string("keep"));
+  EXPECT_TRUE(Has(log, "Folder \"C:\\tmp\\project\"\r\n  full path \"C:\\tmp\\project\"\r\n  skipped: its last part is not Temp or Tmp"));
+  EXPECT_TRUE(Has(log, "  full path \"C:\\tmp\\project\"\r\n  skipped: its last part is not Temp or Tmp\r\n\r\n  skipped: LOCALAPPDATA"));
 }
 
 // Wine 8's cmd ignores AutoRun altogether (with or without /D), so under Wine
 // this shows only that the log stays free of it; what keeps Windows' cmd from
 // running it is the /D of the command line (unit test, relay trace).
-WT_TEST(TheUsersCommandProcessorAutoRunDoesNotRunInTheCleaning) {
+TEST_F(JunkCleaning, TheUsersCommandProcessorAutoRunDoesNotRunInTheCleaning) {
   HKEY key = nullptr;
-  REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Command Processor", 0, nullptr, 0, KEY_ALL_ACCESS,
-                          nullptr, &key, nullptr) == ERROR_SUCCESS);
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Command Processor", 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &key, nullptr),
+            ERROR_SUCCESS);
   const char autorun[] = "echo AUTORUN-NAME.tmp";
   RegSetValueExA(key, "AutoRun", 0, REG_SZ, reinterpret_cast<const BYTE*>(autorun), sizeof autorun);
   WriteAll(kWorkDir + "QLLJ.bat", "@echo off\r\necho script ran\r\n");
@@ -403,19 +407,15 @@ WT_TEST(TheUsersCommandProcessorAutoRunDoesNotRunInTheCleaning) {
       return Win32JunkSystem::RunHiddenAndWait(line);
     }
   } traced;
-  RealJunk junk;
-  const std::string log = WithFolders({}, [&] {
-    JunkCleaner(JunkPorts{traced, junk.folders, junk.security, junk.clock, junk.notices}, kWorkDir + "Ordavi.exe")
-        .CleanJunk(false);
-  });
+  const std::string log = CleanWith({}, traced, folders);
   RegDeleteValueA(key, "AutoRun");
   RegCloseKey(key);
-  CHECK(Has(log, "script ran"));
-  CHECK(!Has(log, "AUTORUN"));
+  EXPECT_TRUE(Has(log, "script ran"));
+  EXPECT_FALSE(Has(log, "AUTORUN"));
   char system[MAX_PATH + 1] = {};
   GetSystemDirectoryA(system, MAX_PATH);
   const std::string interpreter = "\"" + std::string(system) + "\\cmd.exe\" /D /c ";
-  CHECK_EQ(traced.commandLine.substr(0, interpreter.size()), interpreter);
+  EXPECT_EQ(traced.commandLine.substr(0, interpreter.size()), interpreter);
 }
 
 namespace {
@@ -428,55 +428,53 @@ SecurityFacts FactsOf(const wchar_t* sddl) {
 }
 }  // namespace
 
-WT_TEST(AccessListsAreReadAsTheFolderCheckWeighsThem) {
+TEST(FolderAccessLists, AccessListsAreReadAsTheFolderCheckWeighsThem) {
   // This Wine keeps no access lists on files, so the descriptors are built
   // here, as Windows shows them for the folders in question; the judgement's
   // own cases are in the unit tests.
   const std::string me = "S-1-5-21-1-2-3-1001";
   // Program Files\Ordavi, as the installer leaves it.
-  CHECK(!OpenToOthers(FactsOf(L"O:S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"
-                              L"D:(A;OICIID;FA;;;SY)(A;OICIID;FA;;;BA)(A;OICIID;0x1200a9;;;BU)(A;OICIIOID;GA;;;CO)"),
-                      me));
+  EXPECT_FALSE(OpenToOthers(FactsOf(L"O:S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"
+                                    L"D:(A;OICIID;FA;;;SY)(A;OICIID;FA;;;BA)(A;OICIID;0x1200a9;;;BU)(A;OICIIOID;GA;;;CO)"),
+                            me));
   // D:\Ordavi, made in a drive's root: Authenticated Users may modify.
   const SecurityFacts root =
       FactsOf(L"O:BAD:(A;OICIID;FA;;;BA)(A;OICIID;0x1301bf;;;AU)(A;OICIIOID;GA;;;CO)(D;;WD;;;BU)");
-  CHECK(OpenToOthers(root, me));
-  REQUIRE(root.rules.size() == 4);
-  CHECK_EQ(root.owner, std::string("S-1-5-32-544"));
-  CHECK_EQ(root.rules[1].sid, std::string("S-1-5-11"));
-  CHECK_EQ(root.rules[1].mask, static_cast<std::uint32_t>(0x1301bf));
-  CHECK(root.rules[1].allow && !root.rules[1].inheritOnly);
-  CHECK(root.rules[2].inheritOnly);
-  CHECK(!root.rules[3].allow);
+  EXPECT_TRUE(OpenToOthers(root, me));
+  ASSERT_EQ(root.rules.size(), 4u);
+  EXPECT_EQ(root.owner, std::string("S-1-5-32-544"));
+  EXPECT_EQ(root.rules[1].sid, std::string("S-1-5-11"));
+  EXPECT_EQ(root.rules[1].mask, static_cast<std::uint32_t>(0x1301bf));
+  EXPECT_TRUE(root.rules[1].allow && !root.rules[1].inheritOnly);
+  EXPECT_TRUE(root.rules[2].inheritOnly);
+  EXPECT_FALSE(root.rules[3].allow);
   // No access list at all, as on a FAT drive: built by hand, since this
   // Wine's SDDL parser does not know NO_ACCESS_CONTROL.
   SECURITY_DESCRIPTOR nullDacl;
   InitializeSecurityDescriptor(&nullDacl, SECURITY_DESCRIPTOR_REVISION);
   SetSecurityDescriptorDacl(&nullDacl, TRUE, nullptr, FALSE);
-  CHECK(!SecurityFactsOf(&nullDacl).hasDacl);
+  EXPECT_FALSE(SecurityFactsOf(&nullDacl).hasDacl);
 }
 
-WT_TEST(TheAgentsOwnFolderIsReadThroughTheSystem) {
-  Win32FolderSecuritySystem security;
+TEST_F(JunkCleaning, TheAgentsOwnFolderIsReadThroughTheSystem) {
   // Wine runs programs with administrator rights and reports its files as
   // owned by the user, who alone may write them.
-  CHECK(security.RunsElevated());
-  CHECK(security.OwnUserSid().rfind("S-1-5-21-", 0) == 0);
-  CHECK(!security.ReadSecurity(kWorkDir + "no such file").has_value());
+  EXPECT_TRUE(security.RunsElevated());
+  EXPECT_TRUE(security.OwnUserSid().rfind("S-1-5-21-", 0) == 0);
+  EXPECT_FALSE(security.ReadSecurity(kWorkDir + "no such file").has_value());
   const auto facts = security.ReadSecurity(kWorkDir.substr(0, kWorkDir.size() - 1));
-  REQUIRE(facts.has_value());
-  CHECK_EQ(facts->owner, security.OwnUserSid());
-  CHECK(!AgentFolderOpenToOthers(security, kWorkDir + "Ordavi.exe"));
+  ASSERT_TRUE(facts.has_value());
+  EXPECT_EQ(facts->owner, security.OwnUserSid());
+  EXPECT_FALSE(AgentFolderOpenToOthers(security, kWorkDir + "Ordavi.exe"));
   // So the cleaning runs; a folder others could change is the unit tests' and
   // the descriptor cases' part.
-  RealJunk junk;
-  junk.Cleaner().CheckAgentFolder();
-  CHECK(junk.notices.log.empty());
+  Cleaner().CheckAgentFolder();
+  EXPECT_TRUE(notices.log.empty());
 }
 
 // A system program runs from the system directory even when the current
 // directory holds a program of the same name, with its GBK arguments whole.
-WT_TEST(SystemProgramsRunByTheirFullPathWithGbkArguments) {
+TEST(Shell, SystemProgramsRunByTheirFullPathWithGbkArguments) {
   // A copy of this program named cmd.exe, which marks that it ran.
   CopyFileA(SelfPath().c_str(), (kWorkDir + "cmd.exe").c_str(), FALSE);
   DeleteFileA((kWorkDir + "planted.txt").c_str());
@@ -487,14 +485,13 @@ WT_TEST(SystemProgramsRunByTheirFullPathWithGbkArguments) {
   Win32Shell shell([] { return HWND(nullptr); });
   shell.RunHidden("cmd.exe", "/D /c echo 网卡> \"" + kWorkDir + "系统程序.txt\"", kWorkDir);
   SetCurrentDirectoryA(oldDir);
-  for (int i = 0; i < 100 && !Exists(kWorkDir + "系统程序.txt"); ++i) Sleep(100);
-  Sleep(300);
-  CHECK_EQ(ReadAll(kWorkDir + "系统程序.txt"), std::string("网卡\r\n"));
-  CHECK(!Exists(kWorkDir + "planted.txt"));
+  for (int i = 0; i < 100 && !WrittenAndClosed(kWorkDir + "系统程序.txt"); ++i) Sleep(100);
+  EXPECT_EQ(ReadAll(kWorkDir + "系统程序.txt"), std::string("网卡\r\n"));
+  EXPECT_FALSE(Exists(kWorkDir + "planted.txt"));
   DeleteFileA((kWorkDir + "cmd.exe").c_str());  // later tests start cmd.exe in this folder
 }
 
-WT_TEST(OpenFileUsesTheDirectoryPartAsWorkingDirectory) {
+TEST(Shell, OpenFileUsesTheDirectoryPartAsWorkingDirectory) {
   const std::string script = kWorkDir + "mark.bat";
   WriteAll(script, "@echo opened> marker.txt\r\n");
   DeleteFileA((kWorkDir + "marker.txt").c_str());
@@ -506,7 +503,7 @@ WT_TEST(OpenFileUsesTheDirectoryPartAsWorkingDirectory) {
     Sleep(100);
     seen = Exists(kWorkDir + "marker.txt");
   }
-  CHECK(seen);
+  EXPECT_TRUE(seen);
 }
 
 // A program of the user points the text files' association at its own
@@ -514,17 +511,14 @@ WT_TEST(OpenFileUsesTheDirectoryPartAsWorkingDirectory) {
 // administrator rights, which the classes root shows first; this Wine merges
 // no per-user classes, so the test writes the classes root). The cleaning's
 // log must open in the system's Notepad all the same.
-WT_TEST(TheCleaningLogOpensInNotepadNotThroughTheUsersTxtAssociation) {
+TEST(Shell, TheCleaningLogOpensInNotepadNotThroughTheUsersTxtAssociation) {
   const std::string hit = "C:\\assoc-hit.txt";
   const std::string command = "C:\\windows\\system32\\cmd.exe /c echo hit> " + hit;
-  const char* keys[] = {"txtfile\\shell\\open\\command",
-                        "ordavi.hostile\\shell\\open\\command"};
-  for (const char* key : keys) {
-    REQUIRE(RegSetValueA(HKEY_CLASSES_ROOT, key, REG_SZ, command.c_str(), 0) == ERROR_SUCCESS);
+  for (const char* key : {"txtfile\\shell\\open\\command", "ordavi.hostile\\shell\\open\\command"}) {
+    ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, key, REG_SZ, command.c_str(), 0), ERROR_SUCCESS);
   }
-  REQUIRE(RegSetValueA(HKEY_CLASSES_ROOT, ".txt", REG_SZ, "ordavi.hostile", 0) == ERROR_SUCCESS);
-  REQUIRE(RegSetValueA(HKEY_CLASSES_ROOT, ".ordavitest", REG_SZ, "ordavi.hostile", 0) ==
-          ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, ".txt", REG_SZ, "ordavi.hostile", 0), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, ".ordavitest", REG_SZ, "ordavi.hostile", 0), ERROR_SUCCESS);
   const auto hitWithin = [&hit](int tenths) {
     for (int i = 0; i < tenths && !Exists(hit); ++i) Sleep(100);
     return Exists(hit);
@@ -532,32 +526,32 @@ WT_TEST(TheCleaningLogOpensInNotepadNotThroughTheUsersTxtAssociation) {
   const std::string log = kWorkDir + "log.txt";
   WriteAll(log, "log");
   Win32JunkSystem().OpenLog(log, kWorkDir);
-  CHECK(!hitWithin(30));
+  EXPECT_FALSE(hitWithin(30));
   // The same association through the shell runs the command: the setup is
   // one the shell follows.
   WriteAll(kWorkDir + "control.ordavitest", "");
   ShellExecuteA(nullptr, "open", (kWorkDir + "control.ordavitest").c_str(), nullptr, nullptr, SW_HIDE);
-  CHECK(hitWithin(100));
-  RegDeleteTreeA(HKEY_CLASSES_ROOT, "ordavi.hostile");
-  RegDeleteTreeA(HKEY_CLASSES_ROOT, "txtfile");
-  RegDeleteTreeA(HKEY_CLASSES_ROOT, ".txt");
-  RegDeleteTreeA(HKEY_CLASSES_ROOT, ".ordavitest");
+  EXPECT_TRUE(hitWithin(100));
+  for (const char* key : {"ordavi.hostile", "txtfile", ".txt", ".ordavitest"}) RegDeleteTreeA(HKEY_CLASSES_ROOT, key);
 }
 
-WT_TEST(AnArgumentIsQuotedAsTheCommandLineRulesReadItBack) {
+TEST(Shell, AnArgumentIsQuotedAsTheCommandLineRulesReadItBack) {
   const std::wstring cases[] = {L"C:\\Users\\a b\\log.txt", L"C:\\x\" /y", L"ends\\", L"a\\\"b", L""};
   for (const std::wstring& arg : cases) {
     const std::wstring line = L"notepad.exe " + QuotedArgument(arg);
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(line.c_str(), &argc);
-    REQUIRE(argv != nullptr);
-    CHECK_EQ(argc, 2);
-    CHECK(argc == 2 && std::wstring(argv[1]) == arg);
+    ASSERT_NE(argv, nullptr);
+    EXPECT_EQ(argc, 2);
+    EXPECT_TRUE(argc == 2 && std::wstring(argv[1]) == arg);
     LocalFree(argv);
   }
 }
 
+}  // namespace ordavi
+
 int main(int argc, char** argv) {
+  using namespace ordavi;
   if (argc > 1 && std::string(argv[1]) == "--sleep") {
     Sleep(60000);
     return 0;
@@ -567,5 +561,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   CreateDirectoryA(kWorkDir.c_str(), nullptr);
-  return winetest::RunAll(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  Win32GbkCodec codec;
+  ordavi::testing::PrintFailuresReadably(codec);
+  return RUN_ALL_TESTS();
 }

@@ -5,19 +5,22 @@
 #include <windows.h>
 #include <sddl.h>
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <sstream>
 #include <string>
 
 #include "app/win32/agent_data.h"
 #include "app/win32/agent_slot.h"
+#include "store/testing/readable_failures.h"
+#include "store/win32/gbk_text.h"
 #include "tools/winetest/links.h"
-#include "tools/winetest/winetest.h"
 
-using namespace ordavi;
 using winetest::MakeDanglingLink;
 using winetest::MakeLink;
 
+namespace ordavi {
 namespace {
 
 std::string Read(const std::string& path) {
@@ -50,48 +53,48 @@ bool OutsideWhole() {
 
 }  // namespace
 
-WT_TEST(TheDataFolderIsTheKnownFolderNotTheEnvironmentsVariable) {
+TEST(DataFile, TheFolderIsTheKnownFolderNotTheEnvironmentsVariable) {
   SetEnvironmentVariableA("LOCALAPPDATA", "C:\\planted");
   const std::wstring folder = AgentDataFolder();
-  CHECK(folder.size() > 8);
-  CHECK(folder.find(L"planted") == std::wstring::npos);
-  CHECK(folder.compare(folder.size() - 8, 8, L"\\Ordavi\\") == 0);
+  EXPECT_TRUE(folder.size() > 8);
+  EXPECT_TRUE(folder.find(L"planted") == std::wstring::npos);
+  EXPECT_TRUE(folder.compare(folder.size() - 8, 8, L"\\Ordavi\\") == 0);
 }
 
-WT_TEST(ADataFileIsMadeReadReplacedAndRemovedInItsFolder) {
+TEST(DataFile, IsMadeReadReplacedAndRemovedInItsFolder) {
   const std::string folder = "C:\\data plain\\Ordavi\\";
   CreateDirectoryA("C:\\data plain", nullptr);
   Win32DataFile file("run-history.txt", Wide(folder));
-  CHECK(file.Size() == std::optional<std::uint64_t>(0));
-  CHECK(file.ReadAll() == std::optional<std::string>(""));
-  CHECK(file.Append("one\r\n"));  // makes the folder
-  CHECK(file.Append("two\r\n"));
-  CHECK(file.ReadAll() == std::optional<std::string>("one\r\ntwo\r\n"));
+  EXPECT_TRUE(file.Size() == std::optional<std::uint64_t>(0));
+  EXPECT_TRUE(file.ReadAll() == std::optional<std::string>(""));
+  EXPECT_TRUE(file.Append("one\r\n"));  // makes the folder
+  EXPECT_TRUE(file.Append("two\r\n"));
+  EXPECT_TRUE(file.ReadAll() == std::optional<std::string>("one\r\ntwo\r\n"));
   Write(folder + "run-history.txt.new", "left over");
-  CHECK(file.Replace("new\r\n"));
-  CHECK_EQ(Read(folder + "run-history.txt"), std::string("new\r\n"));
-  CHECK(!Exists(folder + "run-history.txt.new"));
-  CHECK(file.Size() == std::optional<std::uint64_t>(5));
+  EXPECT_TRUE(file.Replace("new\r\n"));
+  EXPECT_EQ(Read(folder + "run-history.txt"), std::string("new\r\n"));
+  EXPECT_FALSE(Exists(folder + "run-history.txt.new"));
+  EXPECT_TRUE(file.Size() == std::optional<std::uint64_t>(5));
   // A file far past any size the agent writes: only its newest part, from a
   // line's start.
   std::string big(3 * 1024 * 1024, 'x');
   for (std::size_t i = 99; i < big.size(); i += 100) big[i] = '\n';
   Write(folder + "run-history.txt", big + "last\n");
   const auto tail = file.ReadAll();
-  REQUIRE(tail.has_value());
-  CHECK(tail->size() <= kDataFileReadLimit);
-  CHECK(tail->size() > kDataFileReadLimit - 100);
-  CHECK(tail->compare(0, 99, std::string(99, 'x')) == 0);
-  CHECK(tail->compare(tail->size() - 5, 5, "last\n") == 0);
-  CHECK(file.Clear());
-  CHECK(!Exists(folder + "run-history.txt"));
-  CHECK(file.Clear());  // nothing there is no failure
+  ASSERT_TRUE(tail.has_value());
+  EXPECT_TRUE(tail->size() <= kDataFileReadLimit);
+  EXPECT_TRUE(tail->size() > kDataFileReadLimit - 100);
+  EXPECT_TRUE(tail->compare(0, 99, std::string(99, 'x')) == 0);
+  EXPECT_TRUE(tail->compare(tail->size() - 5, 5, "last\n") == 0);
+  EXPECT_TRUE(file.Clear());
+  EXPECT_FALSE(Exists(folder + "run-history.txt"));
+  EXPECT_TRUE(file.Clear());  // nothing there is no failure
 }
 
 // A link where the data folder, a folder above it, the file or its part file
 // should be: every write, read and removal is refused, and nothing outside
 // is read, made, changed or deleted.
-WT_TEST(LinksInTheDataFolderAreRefusedAndTheirTargetsLeftAlone) {
+TEST(DataFile, LinksInTheDataFolderAreRefusedAndTheirTargetsLeftAlone) {
   MakeOutside();
   struct Case {
     const char* what;
@@ -101,19 +104,19 @@ WT_TEST(LinksInTheDataFolderAreRefusedAndTheirTargetsLeftAlone) {
                           // replacement takes the link's place, not its target's
   };
   CreateDirectoryA("C:\\d1", nullptr);
-  REQUIRE(MakeLink("C:\\d1\\Ordavi", kOutside));  // the folder itself
+  ASSERT_TRUE(MakeLink("C:\\d1\\Ordavi", kOutside));  // the folder itself
   CreateDirectoryA("C:\\d2real", nullptr);
   CreateDirectoryA("C:\\d2real\\Ordavi", nullptr);
-  REQUIRE(MakeLink("C:\\d2", "C:\\d2real"));  // a folder above it
+  ASSERT_TRUE(MakeLink("C:\\d2", "C:\\d2real"));  // a folder above it
   CreateDirectoryA("C:\\d3", nullptr);
   CreateDirectoryA("C:\\d3\\Ordavi", nullptr);
-  REQUIRE(MakeLink("C:\\d3\\Ordavi\\run-history.txt", kOutside + "keep.txt"));  // the file
+  ASSERT_TRUE(MakeLink("C:\\d3\\Ordavi\\run-history.txt", kOutside + "keep.txt"));  // the file
   CreateDirectoryA("C:\\d4", nullptr);
   CreateDirectoryA("C:\\d4\\Ordavi", nullptr);
-  REQUIRE(MakeDanglingLink("C:\\d4\\Ordavi\\run-history.txt", kOutside + "made.txt"));  // to a file not yet there
+  ASSERT_TRUE(MakeDanglingLink("C:\\d4\\Ordavi\\run-history.txt", kOutside + "made.txt"));  // to a file not yet there
   CreateDirectoryA("C:\\d5", nullptr);
   CreateDirectoryA("C:\\d5\\Ordavi", nullptr);
-  REQUIRE(MakeLink("C:\\d5\\Ordavi\\run-history.txt.new", kOutside + "keep.txt"));  // the part file
+  ASSERT_TRUE(MakeLink("C:\\d5\\Ordavi\\run-history.txt.new", kOutside + "keep.txt"));  // the part file
   const Case cases[] = {
       {"folder", "C:\\d1\\Ordavi\\", true, true},    {"above", "C:\\d2\\Ordavi\\", true, true},
       {"file", "C:\\d3\\Ordavi\\", true, true},      {"dangling", "C:\\d4\\Ordavi\\", false, false},
@@ -123,58 +126,61 @@ WT_TEST(LinksInTheDataFolderAreRefusedAndTheirTargetsLeftAlone) {
     std::printf("  %s\n", c.what);
     Win32DataFile file("run-history.txt", Wide(c.folder));
     if (c.readRefused) {
-      CHECK(!file.ReadAll().has_value());
-      CHECK(!file.Size().has_value());
-      CHECK(!file.Append("x"));
-      CHECK(!file.Clear());
+      EXPECT_FALSE(file.ReadAll().has_value());
+      EXPECT_FALSE(file.Size().has_value());
+      EXPECT_FALSE(file.Append("x"));
+      EXPECT_FALSE(file.Clear());
     }
-    if (c.replaceRefused) CHECK(!file.Replace("x"));
-    file.Replace("x");
-    CHECK(OutsideWhole());
+    if (c.replaceRefused) {
+      EXPECT_FALSE(file.Replace("x")) << c.what;
+    } else {
+      file.Replace("x");
+    }
+    EXPECT_TRUE(OutsideWhole());
   }
   Win32DataFile dangling("run-history.txt", L"C:\\d4\\Ordavi\\");
-  CHECK(!dangling.Append("x"));
-  CHECK(OutsideWhole());
-  CHECK(!Exists("C:\\d2real\\Ordavi\\run-history.txt"));
+  EXPECT_FALSE(dangling.Append("x"));
+  EXPECT_TRUE(OutsideWhole());
+  EXPECT_FALSE(Exists("C:\\d2real\\Ordavi\\run-history.txt"));
 }
 
 // The folder is held once opened: swapped for a link afterwards, nothing
 // reaches the link's target; what is written lands in the held folder or is
 // refused.
-WT_TEST(ADataFolderSwappedForALinkWhileHeldIsNotFollowed) {
+TEST(DataFile, AFolderSwappedForALinkWhileHeldIsNotFollowed) {
   MakeOutside();
   CreateDirectoryA("C:\\swap", nullptr);
   Win32DataFile file("run-history.txt", L"C:\\swap\\Ordavi\\");
-  REQUIRE(file.Append("first\r\n"));
-  REQUIRE(winetest::MoveUnix("C:\\swap\\Ordavi", "C:\\swap\\moved"));
-  REQUIRE(MakeLink("C:\\swap\\Ordavi", kOutside));
+  ASSERT_TRUE(file.Append("first\r\n"));
+  ASSERT_TRUE(winetest::MoveUnix("C:\\swap\\Ordavi", "C:\\swap\\moved"));
+  ASSERT_TRUE(MakeLink("C:\\swap\\Ordavi", kOutside));
   file.Append("second\r\n");
   file.Replace("third\r\n");
   file.Clear();
   file.ReadAll();
-  CHECK(OutsideWhole());
+  EXPECT_TRUE(OutsideWhole());
 }
 
 // A program of the session that takes the slot's name with an object of
 // another kind must not make this start a second agent.
-WT_TEST(ASlotNameTakenByAnotherKindOfObjectIsRefusedAndSaid) {
+TEST(AgentSlot, ANameTakenByAnotherKindOfObjectIsRefusedAndSaid) {
   const HANDLE squat = CreateEventW(nullptr, TRUE, FALSE, L"Local\\Ordavi-Agent");
-  REQUIRE(squat != nullptr);
+  ASSERT_TRUE(squat != nullptr);
   Win32AgentSlot slot;
   std::string said;
   slot.say = [&said](const char* text) { said += text; };
-  CHECK(!StartAsTheSessionAgent(slot));
-  CHECK_EQ(said, std::string(kSlotRefusedNotice));
+  EXPECT_FALSE(StartAsTheSessionAgent(slot));
+  EXPECT_EQ(said, std::string(kSlotRefusedNotice));
   CloseHandle(squat);
 }
 
 // The running agent's rights come from its own token, not from the
 // administrator event's name, which any program of the session can create.
-WT_TEST(TheRunningAgentsRightsAreReadFromItsProcessNotFromAName) {
+TEST(AgentSlot, TheRunningAgentsRightsAreReadFromItsProcessNotFromAName) {
   const HANDLE squat = CreateEventW(nullptr, TRUE, FALSE, L"Local\\Ordavi-Agent-Administrator");
-  REQUIRE(squat != nullptr);
+  ASSERT_TRUE(squat != nullptr);
   Win32AgentSlot slot;
-  CHECK(!slot.RunningAgentHasAdministratorRights());  // no agent runs
+  EXPECT_FALSE(slot.RunningAgentHasAdministratorRights());  // no agent runs
   // An agent of this program's name, with its main window: its token says.
   wchar_t self[MAX_PATH + 1] = {};
   GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -182,9 +188,9 @@ WT_TEST(TheRunningAgentsRightsAreReadFromItsProcessNotFromAName) {
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  REQUIRE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
   for (int i = 0; i < 100 && !FindWindowW(L"TForm1", nullptr); ++i) Sleep(50);
-  CHECK_EQ(slot.RunningAgentHasAdministratorRights(), slot.HasAdministratorRights());
+  EXPECT_EQ(slot.RunningAgentHasAdministratorRights(), slot.HasAdministratorRights());
   TerminateProcess(pi.hProcess, 0);
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
@@ -195,7 +201,7 @@ WT_TEST(TheRunningAgentsRightsAreReadFromItsProcessNotFromAName) {
 // an access list of its own, and sets it: this agent neither ends on it nor
 // refuses to start; it says so once. The same event as an agent without the
 // rights makes it (its owner cut to waiting) is the installer's word.
-WT_TEST(AnInstallationCloseEventOfAnotherOwnerIsIgnoredAndSaidOnce) {
+TEST(AgentSlot, AnInstallationCloseEventOfAnotherOwnerIsIgnoredAndSaidOnce) {
   wchar_t self[MAX_PATH + 1] = {};
   std::wstring folder(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
   folder.erase(folder.find_last_of(L'\\'));
@@ -210,19 +216,21 @@ WT_TEST(AnInstallationCloseEventOfAnotherOwnerIsIgnoredAndSaidOnce) {
                         {L"D:P(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x00120000;;;WD)(A;;0x00100000;;;OW)", true}};
   for (const Case& c : cases) {
     PSECURITY_DESCRIPTOR sd = nullptr;
-    REQUIRE(ConvertStringSecurityDescriptorToSecurityDescriptorW(c.sddl, SDDL_REVISION_1, &sd, nullptr));
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(c.sddl, SDDL_REVISION_1, &sd, nullptr));
     SECURITY_ATTRIBUTES sa{sizeof sa, sd, FALSE};
     const HANDLE planted = CreateEventW(&sa, TRUE, TRUE, name.c_str());
     LocalFree(sd);
-    REQUIRE(planted != nullptr);
+    ASSERT_TRUE(planted != nullptr);
     Win32AgentSlot slot;
     std::string said;
     slot.say = [&said](const char* text) { said += text; };
-    CHECK_EQ(slot.InstallationClosing(), c.closing);
-    CHECK_EQ(said, std::string(c.closing ? "" : kForeignCloseEventNotice));
+    EXPECT_EQ(slot.InstallationClosing(), c.closing);
+    EXPECT_EQ(said, std::string(c.closing ? "" : kForeignCloseEventNotice));
     CloseHandle(planted);
   }
 }
+
+}  // namespace ordavi
 
 int main(int argc, char** argv) {
   if (argc > 1 && std::string(argv[1]) == "--agent-window") {
@@ -235,5 +243,8 @@ int main(int argc, char** argv) {
     Sleep(30000);
     return 0;
   }
-  return winetest::RunAll(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  ordavi::Win32GbkCodec codec;
+  ordavi::testing::PrintFailuresReadably(codec);
+  return RUN_ALL_TESTS();
 }

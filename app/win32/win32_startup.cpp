@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
-
 #include "actions/win32/win32_power.h"
 #include "store/win32/gbk_text.h"
 
@@ -12,8 +10,6 @@ namespace ordavi {
 namespace {
 // Kept for the task editor, which reads the platform version later.
 OSVERSIONINFOA g_osVersion;
-// Zero-filled at process start; GetUserNameA writes at most 255 bytes.
-char g_userName[256];
 }  // namespace
 
 StartupSystem::Version Win32StartupSystem::GetVersion() {
@@ -67,8 +63,7 @@ std::string Win32StartupSystem::UserName() {
   wchar_t name[256] = {};
   DWORD size = 255;
   if (!GetUserNameW(name, &size)) name[0] = L'\0';
-  std::snprintf(g_userName, sizeof g_userName, "%s", GbkFromWide(name).c_str());
-  return g_userName;
+  return GbkFromWide(name);
 }
 
 std::string Win32StartupSystem::ExePath() {

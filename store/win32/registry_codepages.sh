@@ -7,10 +7,10 @@ set -u
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine-test-env.sh"
 wine_env_setup || exit 1
 exe="$(wine_build_dir)/store/win32/registry_wine_test.exe"
-wine_run "$exe" PlantTheFixedWords || exit 1
+wine_run "$exe" --gtest_filter='FixedWords.Plant*' || exit 1
 for loc in en_US.UTF-8 ja_JP.UTF-8; do
   echo "--- $loc"
-  out=$(LC_ALL=$loc wine_run "$exe" ReadTheFixedWords 2>&1)
+  out=$(LC_ALL=$loc wine_run "$exe" --gtest_filter='FixedWords.Read*' 2>&1)
   status=$?
   echo "$out"
   [ $status = 0 ] || exit 1

@@ -3,18 +3,18 @@
 // choosing a file in another folder leaves the current directory alone.
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <cctype>
 #include <string>
 #include <thread>
 
 #include "tools/winetest/links.h"
-#include "tools/winetest/winetest.h"
 #include "ui/win32/dialog_controls.h"
 #include "ui/win32/system_library.h"
 #include "ui/win32/whole_file.h"
 
-using namespace ordavi;
-
+namespace ordavi {
 namespace {
 
 std::string Lower(std::string s) {
@@ -39,47 +39,45 @@ std::string Content(const std::wstring& path) {
   return ui::ReadWholeFile(path, error).value_or("<none>");
 }
 
-}  // namespace
-
 // An export into a folder the user picked, which other programs can change:
 // a whole new file, a replaced one and a left-over part file are fine; a link
 // at the file, at its part file or as the folder is refused with a message,
 // and what the link points to keeps its content.
-WT_TEST(AWholeFileIsWrittenInItsFolderAndNeverThroughALink) {
+TEST(WholeFile, IsWrittenInItsFolderAndNeverThroughALink) {
   CreateDirectoryA("C:\\picked", nullptr);
   CreateDirectoryA("C:\\precious", nullptr);
   std::string error;
-  REQUIRE(ui::WriteWholeFile(L"C:\\precious\\keep.txt", "keep", error));
-  CHECK(ui::WriteWholeFile(L"C:\\picked\\tasks.txt", "one", error));
-  CHECK(ui::WriteWholeFile(L"C:\\picked\\tasks.txt", "two", error));
-  CHECK(ui::WriteWholeFile(L"C:\\picked\\tasks.txt.part", "left over", error));
-  CHECK(ui::WriteWholeFile(L"C:\\picked\\tasks.txt", "three", error));
-  CHECK_EQ(Content(L"C:\\picked\\tasks.txt"), std::string("three"));
-  CHECK(GetFileAttributesW(L"C:\\picked\\tasks.txt.part") == INVALID_FILE_ATTRIBUTES);
-  REQUIRE(winetest::MakeLink("C:\\picked\\at-file.txt", "C:\\precious\\keep.txt"));
-  REQUIRE(winetest::MakeLink("C:\\picked\\at-part.txt.part", "C:\\precious\\keep.txt"));
-  REQUIRE(winetest::MakeLink("C:\\picked\\folder", "C:\\precious"));
+  ASSERT_TRUE(ui::WriteWholeFile(L"C:\\precious\\keep.txt", "keep", error));
+  EXPECT_TRUE(ui::WriteWholeFile(L"C:\\picked\\tasks.txt", "one", error));
+  EXPECT_TRUE(ui::WriteWholeFile(L"C:\\picked\\tasks.txt", "two", error));
+  EXPECT_TRUE(ui::WriteWholeFile(L"C:\\picked\\tasks.txt.part", "left over", error));
+  EXPECT_TRUE(ui::WriteWholeFile(L"C:\\picked\\tasks.txt", "three", error));
+  EXPECT_EQ(Content(L"C:\\picked\\tasks.txt"), "three");
+  EXPECT_EQ(GetFileAttributesW(L"C:\\picked\\tasks.txt.part"), INVALID_FILE_ATTRIBUTES);
+  ASSERT_TRUE(winetest::MakeLink("C:\\picked\\at-file.txt", "C:\\precious\\keep.txt"));
+  ASSERT_TRUE(winetest::MakeLink("C:\\picked\\at-part.txt.part", "C:\\precious\\keep.txt"));
+  ASSERT_TRUE(winetest::MakeLink("C:\\picked\\folder", "C:\\precious"));
   for (const wchar_t* path : {L"C:\\picked\\at-file.txt", L"C:\\picked\\at-part.txt", L"C:\\picked\\folder\\keep.txt"}) {
     error.clear();
-    CHECK(!ui::WriteWholeFile(path, "planted", error));
-    CHECK(!error.empty());
-    CHECK_EQ(Content(L"C:\\precious\\keep.txt"), std::string("keep"));
+    EXPECT_FALSE(ui::WriteWholeFile(path, "planted", error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(Content(L"C:\\precious\\keep.txt"), "keep");
   }
 }
 
-WT_TEST(StartRestrictsTheDllSearchAndMovesToTheSystemDirectory) {
+TEST(ProcessStart, RestrictsTheDllSearchAndMovesToTheSystemDirectory) {
   SetCurrentDirectoryA("C:\\");
-  CHECK(RestrictSearchToSystemDirectory());  // this Wine has SetDefaultDllDirectories
-  CHECK_EQ(CurrentDirectory(), SystemDirectoryAsGiven());
+  EXPECT_TRUE(RestrictSearchToSystemDirectory());  // this Wine has SetDefaultDllDirectories
+  EXPECT_EQ(CurrentDirectory(), SystemDirectoryAsGiven());
   // A DLL planted in a folder the user can write, made the current one, is
   // not loaded by its name (before the restriction it was).
   char system[MAX_PATH + 1] = {};
   GetSystemDirectoryA(system, MAX_PATH);
   CreateDirectoryA("C:\\planted dll", nullptr);
-  REQUIRE(CopyFileA((std::string(system) + "\\msimg32.dll").c_str(), "C:\\planted dll\\ordaviplant.dll", FALSE));
+  ASSERT_TRUE(CopyFileA((std::string(system) + "\\msimg32.dll").c_str(), "C:\\planted dll\\ordaviplant.dll", FALSE));
   SetCurrentDirectoryA("C:\\planted dll");
   HMODULE planted = LoadLibraryA("ordaviplant.dll");
-  CHECK(planted == nullptr);
+  EXPECT_EQ(planted, nullptr);
   if (planted) FreeLibrary(planted);
 }
 
@@ -87,12 +85,12 @@ WT_TEST(StartRestrictsTheDllSearchAndMovesToTheSystemDirectory) {
 // folder the current one, where programs and DLLs would be searched for. The
 // folder's name holds a character no ANSI code page of the test holds: the
 // path comes back exactly, as UTF-16.
-WT_TEST(ChoosingAFileElsewhereKeepsTheCurrentDirectory) {
+TEST(FilePicker, ChoosingAFileElsewhereKeepsTheCurrentDirectory) {
   const std::wstring folder = L"C:\\ordavi picked \uD55C folder";
   const std::wstring file = folder + L"\\chosen.wav";
   CreateDirectoryW(folder.c_str(), nullptr);
   HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  REQUIRE(h != INVALID_HANDLE_VALUE);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
   CloseHandle(h);
   RestrictSearchToSystemDirectory();
   const std::string before = CurrentDirectory();
@@ -110,9 +108,10 @@ WT_TEST(ChoosingAFileElsewhereKeepsTheCurrentDirectory) {
   });
   const auto chosen = ui::ChooseFile(nullptr, std::string("wav\0*.wav\0", 11), "pick a sound", L"C:\\");
   user.join();
-  REQUIRE(chosen.has_value());
-  CHECK(CompareStringOrdinal(chosen->c_str(), -1, file.c_str(), -1, TRUE) == CSTR_EQUAL);
-  CHECK_EQ(CurrentDirectory(), before);
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(CompareStringOrdinal(chosen->c_str(), -1, file.c_str(), -1, TRUE), CSTR_EQUAL);
+  EXPECT_EQ(CurrentDirectory(), before);
 }
 
-int main(int argc, char** argv) { return winetest::RunAll(argc, argv); }
+}  // namespace
+}  // namespace ordavi

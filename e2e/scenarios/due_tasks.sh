@@ -1,0 +1,292 @@
+# Due tasks and countdowns: the tick runs each kind of task at its minute,
+# a shutdown counts down and can be cancelled, the junk cleaning runs from
+# the menu, and the soak keeps it all going for minutes.
+# (Sourced by e2e/scenarios.sh, which runs one of them; the helpers are in
+# e2e/lib.sh.)
+SCENARIOS+=(due_tasks countdown_shutdown countdown_cancel countdown_close junk_menu soak)
+
+# --- Tasks run by the tick. Tasks are planted in the agent's key before it
+# starts; the first one is read back to make sure of its bytes.
+
+check_planted_bytes() {  # check_planted_bytes NAME TEXT
+  local got try
+  # A driver that could not start on a busy machine prints nothing: asked again.
+  for try in 1 2 3; do
+    got=$(drv getsz "$1")
+    [ -n "$got" ] && break
+    sleep 1
+  done
+  check "$1 stored as GBK bytes of \"$2\" ($got)" [ "$got" = "$(gbk_hex "$2") 00 type 1" ]
+}
+
+scenario_due_tasks() {
+  setup
+  cp "$BUILD/app/win32/QLLJ.bat" "$WINEPREFIX/drive_c/" || exit 1
+  cp "$BUILD/e2e/e2e_driver.exe" "$WINEPREFIX/drive_c/SleepyTool.exe" || exit 1
+  local temp
+  # The user's TEMP folder (C:\users\<name>\Temp in Wine) gets a junk file.
+  temp=$(find "$WINEPREFIX/drive_c/users" -mindepth 2 -maxdepth 2 -type d -name Temp | head -n1)
+  [ -n "$temp" ] && echo junk >"$temp/ordavi-e2e-junk.tmp"
+  coming_minute
+  local when="每天${DUE_H}时${DUE_M}分"
+  plant_task 1 "$when" 提醒 "该喝水了"
+  # The program's name in another ASCII case than the running executable's.
+  plant_task 2 "$when" 关闭程序 'C:\Tools\sleepytool.EXE'
+  plant_task 3 "$when" 清理系统垃圾 ""
+  plant_task 4 "$when" 禁用网卡 "本地连接 2"
+  drv setdword TaskNum 4
+  check_planted_bytes A1 "$when"
+  check_planted_bytes B1 提醒
+  start_agent
+  wine_run_bg TOOL_PID 'C:\SleepyTool.exe' wait NoSuchWindowClass '*' 300 >/dev/null 2>&1
+  sleep 1
+  check "the test program SleepyTool.exe runs" drv running SleepyTool.exe
+  if [ "$(drv now | cut -d' ' -f5)" != "$DUE_M" ]; then
+    check "no notice before the minute" [ "$(drv count TForm6 '提示')" = 0 ]
+  fi
+  check "a notice opens in the minute" quiet drv wait TForm6 '提示' $((DUE_WAIT + 20))
+  local notice
+  notice=$(drv info TForm6 '提示')
+  echo "$notice"
+  check "notice text \"该喝水了\" at 48,48" has_text "$notice" 'Static id 1 "该喝水了" at 48,48'
+  check "notice: outer 400x169, Button1 确定 at 160,96 75x25" \
+    eval 'has_text "$notice" "outer 400x169" && has_text "$notice" "Button id 1 \"确定\" at 160,96 size 75x25"'
+  check "the close-program task ended SleepyTool.exe" eventually 10 not drv running SleepyTool.exe
+  # The cleaning runs after the other two tasks, in the same pass.
+  local logs=()
+  for _ in $(seq 1 60); do
+    logs=("$WINEPREFIX"/drive_c/清理系统垃圾列表"${DUE_YMD}_${DUE_H}${DUE_M}"*.txt)
+    # The script's last line: the cleaning has ended and the agent runs again.
+    [ -e "${logs[0]}" ] && grep -q '^Finished' "${logs[0]}" && break
+    sleep 1
+  done
+  check "junk log beside Ordavi.exe: $(basename "${logs[0]}")" [ -s "${logs[0]}" ]
+  local cp
+  cp=$(calls 'kernel32.CreateProcessW' | grep -F 'QLLJ.bat')
+  echo "$cp"
+  check "CreateProcessW runs QLLJ.bat beside Ordavi.exe through cmd.exe's full path with /D, at idle priority (0x40)" \
+    eval 'has_text "$cp" "C:\\\\QLLJ.bat" && has_text "$cp" "cmd.exe\\\" /D" && has "$cp" ",00000040,"'
+  # The adapter task: netsh.exe of the system directory by its full path,
+  # the name converted from GBK (本地连接 2), hidden, no console.
+  # It runs after the cleaning has returned, a moment after the log's end.
+  local netsh
+  eventually 10 eval "calls 'kernel32.CreateProcessW' | grep -qF netsh"
+  netsh=$(calls 'kernel32.CreateProcessW' | grep -F 'netsh')
+  echo "$netsh"
+  check "CreateProcessW names C:\\windows\\system32\\netsh.exe as the program" \
+    has_text "$netsh" ' L"C:\\windows\\system32\\netsh.exe",'
+  check "its command line: the quoted full path, int set int name=\"本地连接 2\" admin=disable" \
+    has_text "$netsh" ' L"\"C:\\windows\\system32\\netsh.exe\" int set int name=\"\672c\5730\8fde\63a5 2\" admin=disable",'
+  check "CREATE_NO_WINDOW, in the Windows directory" has "$netsh" ',08000000,00000000,[0-9a-f]+ L"C:\\\\windows",'
+  if [ -n "$temp" ]; then
+    check "the log lists the removed temporary file" grep -qi 'ordavi-e2e-junk.tmp' "${logs[0]}"
+    check "the temporary file is gone" [ ! -e "$temp/ordavi-e2e-junk.tmp" ]
+  fi
+  echo "--- junk log"; iconv -f GBK -t UTF-8 "${logs[0]}" 2>/dev/null | tr -d '\r' | head -n 12
+  sleep 1  # the notice paints once the pass is over
+  shot e2e-due-tasks
+  # The tick pauses after the pass: no second notice in the same minute.
+  local now_m s
+  read -r _ _ _ _ now_m s < <(drv now)
+  if [ "$now_m" = "$DUE_M" ]; then sleep $((60 - s + 12)); fi
+  check "exactly one notice after the minute" [ "$(drv count TForm6 '提示')" = 1 ]
+  shot e2e-reminder-one-notice
+}
+
+# A "关闭计算机" task with a countdown of `tishi` seconds.
+countdown_task() {
+  drv setdword tishi "$1"
+  coming_minute
+  plant_task 1 "每天${DUE_H}时${DUE_M}分" 关闭计算机 ""
+  drv setdword TaskNum 1
+  AGENT_WINEDEBUG=+timestamp,+relay start_agent
+  check "the countdown window opens in the minute" quiet drv wait TForm1 'Windows 正在准备关机...' $((DUE_WAIT + 20))
+}
+
+# The Timer2 starts (SetTimer with id 2, 1000 ms) in a timed trace.
+timer2_starts() { timed_calls '(user32.SetTimer|win32u.NtUserSetTimer)\([0-9a-f]+,00000002,000003e8,'; }
+
+# The window is centred on the 1024x768 screen: "window ... at X,Y outer WxH".
+centred() {
+  echo "$1" | sed -nE 's/^window TForm1 .* at ([0-9]+),([0-9]+) outer ([0-9]+)x([0-9]+) .*/\1 \2 \3 \4/p' |
+    awk 'NF { found = 1; ok = ($1 == int((1024 - $3) / 2) && $2 == int((768 - $4) / 2)) } END { exit !(found && ok) }'
+}
+topmost() {
+  local ex
+  ex=$(echo "$1" | sed -nE 's/^window TForm1 .* exstyle ([0-9a-f]+)$/\1/p')
+  [ -n "$ex" ] && (( 0x$ex & 0x8 ))
+}
+
+scenario_countdown_shutdown() {
+  setup
+  countdown_task 5
+  sleep 1.5
+  local form1
+  form1=$(drv info TForm1 '*')
+  echo "$form1"
+  check "no power action while the countdown runs" [ -z "$(power_calls)" ]
+  check "client 401x136, centred on the 1024x768 screen" \
+    eval 'has "$form1" "^window TForm1 .* client 401x136" && centred "$form1"'
+  check "topmost" topmost "$form1"
+  check "buttons 立即关机 at 64,94 and 取消关机 at 232,94, 105x25" \
+    eval 'has_text "$form1" "Button id 101 \"立即关机\" at 64,94 size 105x25" && has_text "$form1" "Button id 2 \"取消关机\" at 232,94 size 105x25"'
+  check "Label1 \"要想取消关机，请按下<取消关机>按钮:剩余\" at 16,16" \
+    has_text "$form1" 'Static id 111 "要想取消关机，请按下<取消关机>按钮:剩余" at 16,16'
+  check "Label2 counts the seconds left at 336,16" has "$form1" 'Static id 112 "[0-9] 秒" at 336,16'
+  check "PgBar1 at 8,56, 385x17" has_text "$form1" 'msctls_progress32 id 113 "" at 8,56 size 385x17'
+  shot e2e-countdown-shutdown
+  sleep 8
+  local started power
+  started=$(timer2_starts | tail -n1)
+  power=$(power_calls)
+  echo "countdown started: $started"
+  echo "power calls: $power"
+  check "one power call: ExitWindowsEx(0xC, 0)" \
+    eval '[ "$(echo "$power" | grep -c .)" = 1 ] && has "$power" "Call user32.ExitWindowsEx\(0000000c,00000000\)"'
+  check "ExitWindowsEx at the countdown's end: 5 s or more after it started" \
+    awk -v a="$(echo "$started" | stamp)" -v b="$(echo "$power" | stamp)" \
+    'BEGIN { d = b - a; print "after " d " s"; exit !(a != "" && d >= 4.9 && d < 8) }'
+}
+
+scenario_countdown_cancel() {
+  setup
+  countdown_task 8
+  local addr
+  addr=$(tray_record_address)
+  sleep 1
+  shot e2e-countdown-before-cancel
+  press TForm1 'Windows 正在准备关机...' '取消关机'
+  sleep 1
+  check "the countdown window is hidden" [ "$(drv count TForm1 '*')" = 0 ]
+  # Past the countdown's end and one tick interval more.
+  sleep 12
+  check "no power action after the cancel" [ -z "$(power_calls)" ]
+  local timer1
+  timer1=$(calls '(user32.SetTimer|win32u.NtUserSetTimer|user32.KillTimer|win32u.NtUserKillTimer)\([0-9a-f]+,00000001' | tail -n1)
+  echo "last Timer1 call: $timer1"
+  check "the tick stays off (the last Timer1 call is a KillTimer)" has "$timer1" 'KillTimer'
+  check "Timer2 stopped" has "$(calls '(user32.KillTimer|win32u.NtUserKillTimer)')" '\([0-9a-f]+,00000002\)'
+  local rec
+  rec=$(tray_record "$addr")
+  check "tray tip \"Ordavi-禁用\"" [ "$(tray_tip "$rec")" = "$(tip_bytes 'Ordavi-禁用')" ]
+  check "the icon was modified (NIM_MODIFY on the same record)" \
+    has "$(calls shell32.Shell_NotifyIconW)" "\\(00000001,0*${addr: -8}\\)"
+  check "the run history lists the cancel by the button" \
+    has_text "$(history_lines)" "任务1	关闭计算机	每天${DUE_H}时${DUE_M}分		倒计时已取消（取消按钮或Esc）"
+  shot e2e-countdown-cancelled
+}
+
+# The countdown window's close box means "no": the countdown is cancelled as
+# by its cancel button (sound, monitoring off, no power call), and the agent
+# keeps running until the tray menu's exit.
+scenario_countdown_close() {
+  setup
+  countdown_task 8
+  local addr at
+  addr=$(tray_record_address)
+  sleep 1
+  # The close box sits at the right end of the title bar.
+  at=$(drv info TForm1 'Windows 正在准备关机...' |
+    sed -nE 's/^window TForm1 .* at ([0-9]+),([0-9]+) outer ([0-9]+)x([0-9]+) .*/\1 \2 \3/p' |
+    awk '{ print $1 + $3 - 14, $2 + 12 }')
+  echo "close box at $at"
+  # shellcheck disable=SC2086
+  xdotool mousemove $at click 1
+  sleep 1
+  check "the countdown window is hidden" [ "$(drv count TForm1 '*')" = 0 ]
+  shot e2e-countdown-closed
+  sleep 12  # past the countdown's end and one tick interval more
+  check "no power action after the close box" [ -z "$(power_calls)" ]
+  check "the agent still runs (its hidden main window is there)" quiet drv hidden TForm1
+  check "the icon is still in the tray (no NIM_DELETE)" \
+    not has "$(calls shell32.Shell_NotifyIconW)" '\(00000002,'
+  check "monitoring off: tray tip \"Ordavi-禁用\"" [ "$(tray_tip "$(tray_record "$addr")")" = "$(tip_bytes 'Ordavi-禁用')" ]
+  check "the tick stays off" has "$(last_timer1_call)" 'KillTimer'
+  check "the run history lists the countdown cancelled with the close box" \
+    has_text "$(history_lines)" "任务1	关闭计算机	每天${DUE_H}时${DUE_M}分		倒计时已取消（关闭框）"
+  menu_command "$MENU_EXIT"
+  check "the tray menu's exit still ends the agent" quiet drv gone TForm1 '*' 15
+}
+
+# The tray menu's 清理系统垃圾 item: the cleaning runs, then its log opens.
+scenario_junk_menu() {
+  setup
+  cp "$BUILD/app/win32/QLLJ.bat" "$WINEPREFIX/drive_c/" || exit 1
+  # This Wine knows the text-file type but does not map .txt to it, as
+  # Windows does.
+  wine reg add 'HKCR\.txt' /ve /d txtfile /f >/dev/null 2>&1
+  start_agent
+  menu_command "$MENU_CLEAN_JUNK"
+  check "the log opens in the text editor" quiet drv wait Notepad '*' 60
+  local logs=("$WINEPREFIX"/drive_c/清理系统垃圾列表*.txt)
+  check "junk log beside Ordavi.exe: $(basename "${logs[0]}")" grep -q '^Finished' "${logs[0]}"
+  check "the editor shows that log" has_text "$(drv wait Notepad '*' 1)" "$(basename "${logs[0]}" .txt)"
+  sleep 1
+  shot e2e-junk-menu-log
+}
+
+# 1000 stored tasks and SOAK_MINUTES (3; 30 for the long run) of agent time:
+# a reminder due every minute (each notice closed), a countdown started and
+# cancelled in the second and every fifth minute, monitoring switched off and
+# on. Every reminder appears exactly once, every countdown is seen and
+# cancelled; handles, windows and memory stay flat.
+scenario_soak() {
+  local minutes=${SOAK_MINUTES:-3}
+  setup
+  copy_probe
+  drv setdword tishi 20
+  plant_minutes 1 $((minutes + 1))
+  local h
+  h=$((($(drv now | cut -d' ' -f4) + 12) % 24))
+  drv settasks $((PLANTED_LAST + 1)) 1000 "每天${h}时0分" 提醒 "从不"
+  drv setdword TaskNum 1000
+  AGENT_WINEDEBUG=-all start_agent
+  sleep 3
+  local pid start fp0 p0 r0
+  pid=$(unix_pid Ordavi.exe)
+  start=$(date +%s)
+  fp0=$(probe footprint TForm1); p0=$(private_kb "$pid"); r0=$(rss_kb "$pid")
+  echo "start: private $p0 KB, resident $r0 KB, $fp0"
+  # Monitoring off and on once, late in the first minute.
+  keep_agent_going $((start + 40))
+  local s
+  s=$(drv now | cut -d' ' -f6)
+  [ "$s" -lt 52 ] && keep_agent_going $(($(date +%s) + 52 - s))
+  menu_command "$MENU_MONITORING"
+  sleep 1
+  menu_command "$MENU_MONITORING"
+  # The first countdown (in the second minute) takes some handles once; they
+  # stay the same over every later one, so the flat part is measured from the
+  # end of that countdown on.
+  while [ "$COUNTDOWNS" -lt 1 ] && [ "$(date +%s)" -lt $((start + 4 * 60)) ]; do
+    keep_agent_going $(($(date +%s) + 2))
+  done
+  check "the countdown of the second minute opened and was cancelled" [ "$COUNTDOWNS" = 1 ]
+  sleep 2
+  fp0=$(probe footprint TForm1); p0=$(private_kb "$pid"); r0=$(rss_kb "$pid")
+  echo "after the first countdown: private $p0 KB, resident $r0 KB, $fp0"
+  keep_agent_going $((start + minutes * 60 + 20))
+  local fp1 p1 r1
+  fp1=$(probe footprint TForm1); p1=$(private_kb "$pid"); r1=$(rss_kb "$pid")
+  echo "end:   private $p1 KB, resident $r1 KB, $fp1"
+  echo "notices seen:"; echo "$NOTICES_SEEN" | grep . | sort | uniq -c
+  local k missing=""
+  for k in $(seq 1 $((minutes - 1))); do
+    countdown_minute "$k" && continue
+    [ "$(echo "$NOTICES_SEEN" | grep -cx "提醒$k")" = 1 ] || missing+=" 提醒$k"
+  done
+  check "every reminder of the run appeared exactly once${missing:+ (not:$missing)}" [ -z "$missing" ]
+  check "no reminder appeared twice" [ -z "$(echo "$NOTICES_SEEN" | grep . | sort | uniq -d)" ]
+  check "no other notice" [ -z "$(echo "$NOTICES_SEEN" | grep . | grep -v '^提醒[0-9]*$')" ]
+  # Every countdown of the run's minutes was seen and cancelled; one planted
+  # in the minute the run ends in may have come too.
+  local least most
+  least=$(countdown_minutes 1 $((minutes - 1))); most=$(countdown_minutes 1 $((minutes + 1)))
+  check "every countdown was cancelled ($COUNTDOWNS, from $least to $most)" \
+    eval '[ "$COUNTDOWNS" -ge "$least" ] && [ "$COUNTDOWNS" -le "$most" ] && [ "$least" -ge 1 ]'
+  check "no countdown window left open" [ "$(drv count TForm1 '*')" = 0 ]
+  check "handles flat ($(field handles "$fp0") → $(field handles "$fp1"))" [ "$(field handles "$fp1")" = "$(field handles "$fp0")" ]
+  check "windows flat ($(field windows "$fp0") → $(field windows "$fp1"))" [ "$(field windows "$fp1")" = "$(field windows "$fp0")" ]
+  check "private memory flat within 1 MB (+$((p1 - p0)) KB)" [ $((p1 - p0)) -le 1024 ]
+  check "the agent still runs" quiet drv hidden TForm1
+}

@@ -1,0 +1,116 @@
+# The run history and missed runs.
+# (Sourced by e2e/scenarios.sh, which runs one of them; the helpers are in
+# e2e/lib.sh.)
+SCENARIOS+=(run_history)
+
+end_agent() {
+  menu_command "$MENU_EXIT"
+  check "the agent ends" quiet drv gone TForm1 '*' 15
+  sleep 1
+}
+
+# An agent ended before a reminder's minute and a shutdown's and started after
+# it: the missed reminder is shown once in one notice (not again after a
+# second restart), both are listed as missed and the shutdown does not run;
+# then a reminder due at the next minute runs and is listed as ran.
+scenario_run_history() {
+  setup
+  start_agent  # the first start ever: nothing remembered, nothing reported
+  sleep 3
+  check "first start: no notice" [ "$(drv count TForm6 '提示')" = 0 ]
+  coming_minute
+  if [ "$DUE_WAIT" -lt 20 ]; then  # too close: the agent must end before the minute
+    sleep "$DUE_WAIT"
+    coming_minute
+  fi
+  local missed_h=$DUE_H missed_m=$DUE_M
+  plant_task 1 "每天${missed_h}时${missed_m}分" 提醒 "该喝水了"
+  plant_task 2 "每天${missed_h}时${missed_m}分" 关闭计算机 ""
+  drv setdword TaskNum 2
+  end_agent
+  echo "agent ended; waiting past $missed_h:$missed_m"
+  sleep $((DUE_WAIT + 62))
+  AGENT_WINEDEBUG=+timestamp,+relay start_agent
+  check "a notice of the missed reminder opens at start" quiet drv wait TForm6 '提示' 15
+  local notice
+  notice=$(drv info TForm6 '提示')
+  echo "$notice"
+  local due_text
+  due_text=$(printf '%02d:%02d' "$missed_h" "$missed_m")
+  check "one line: 错过的提醒：, the day, $due_text and 该喝水了" \
+    has "$notice" "Static id 1 \"错过的提醒：[0-9]+月[0-9]+日 $due_text 该喝水了\""
+  check "one notice" [ "$(drv count TForm6 '提示')" = 1 ]
+  shot e2e-missed-reminder
+  mkdir -p "$SHOTS/readme"
+  shot_window readme/missed-reminder "$notice"
+  local lines
+  lines=$(history_lines)
+  printf '%s\n' "$lines"
+  check "the history file starts with a BOM and ends its lines with CRLF" \
+    eval '[ "$(head -c3 "$(history_file)" | od -An -tx1 | tr -d " ")" = efbbbf ] && grep -q $'"'"'\r$'"'"' "$(history_file)"'
+  check "it lists the reminder as missed" has_text "$lines" "$due_text	任务1	提醒	每天${missed_h}时${missed_m}分	该喝水了	错过（未运行）"
+  check "it lists the shutdown as missed" has_text "$lines" "$due_text	任务2	关闭计算机	每天${missed_h}时${missed_m}分		错过（未运行）"
+  sleep 12  # a tick pass or more
+  check "the missed shutdown does not run: no countdown" [ "$(drv count TForm1 '*')" = 0 ]
+  check "no power call" [ -z "$(power_calls)" ]
+  quiet drv close TForm6 '提示'
+
+  end_agent
+  start_agent  # a second restart: shown once only
+  sleep 3
+  check "after a second restart: no notice" [ "$(drv count TForm6 '提示')" = 0 ]
+  check "and no new entry" [ "$(history_lines | wc -l)" = 2 ]
+
+  coming_minute
+  if [ "$DUE_WAIT" -lt 25 ]; then  # time to open and close the settings before the minute
+    sleep "$DUE_WAIT"
+    coming_minute
+  fi
+  plant_task 3 "每天${DUE_H}时${DUE_M}分" 提醒 "下一分钟"
+  drv setdword TaskNum 3
+  menu_command "$MENU_SETTINGS"
+  quiet drv wait TForm3 '设置' 10
+  check "before its minute the settings list says today" \
+    [ "$(next_runs | sed -n 3p)" = "今天 $(printf '%02d:%02d' "$DUE_H" "$DUE_M")" ]
+  quiet drv close TForm3 '设置'
+  eventually 5 quiet drv gone TForm3 '*' 1
+  check "the reminder due at the next minute opens" quiet drv wait TForm6 '提示' $((DUE_WAIT + 20))
+  sleep 1
+  shot e2e-reminder-ran
+  lines=$(history_lines)
+  printf '%s\n' "$lines"
+  check "the history lists it as ran" \
+    has_text "$lines" "$(printf '%02d:%02d' "$DUE_H" "$DUE_M")	任务3	提醒	每天${DUE_H}时${DUE_M}分	下一分钟	已运行：已显示提醒"
+  check "three entries" [ "$(history_lines | wc -l)" = 3 ]
+  quiet drv close TForm6 '提示'
+
+  # The tray menu's 运行记录: the entries newest first; 清除记录 empties it.
+  menu_command "$MENU_RUN_HISTORY"
+  check "运行记录(&J) opens the run history's window" quiet drv wait OrdaviRunHistory '运行记录' 10
+  local list
+  list=$(drv lv OrdaviRunHistory '*')
+  echo "$list"
+  check "its columns" has "$list" '^column 5 "结果"'
+  check "three rows, the reminder that ran first, the missed ones after" eval \
+    '[ "$(echo "$list" | grep -c "^row")" = 3 ] && has "$(echo "$list" | grep "^row 0")" "任务3\|提醒\|.*\|已运行：已显示提醒" &&
+     has "$(echo "$list" | grep "^row 2")" "错过（未运行）"'
+  sleep 0.5
+  shot_window readme/run-history "$(drv info OrdaviRunHistory '运行记录')"
+  local now_m now_s
+  read -r _ _ _ _ now_m now_s < <(drv now)
+  [ "$now_m" = "$DUE_M" ] && sleep $((60 - now_s + 1))  # past the reminder's minute
+  menu_command "$MENU_SETTINGS"
+  check "the menu's other ids are as they were: 设置 still opens the settings" quiet drv wait TForm3 '设置' 10
+  check "the settings list gives the reminder that ran its next run: tomorrow" \
+    [ "$(next_runs | sed -n 3p)" = "明天 $(printf '%02d:%02d' "$DUE_H" "$DUE_M")" ]
+  quiet drv close TForm3 '设置'
+  menu_command "$MENU_RUN_HISTORY"  # brings the open one to the front
+  check "still one run history window" [ "$(drv count OrdaviRunHistory '*')" = 1 ]
+  press OrdaviRunHistory '*' '清除记录(&D)'
+  check "清除 asks first" eventually 5 box_says 运行记录 '清除全部运行记录吗？'
+  xdotool key y
+  check "the list is empty" eventually 5 eval '[ "$(drv lv OrdaviRunHistory "*" | grep -c "^row")" = 0 ]'
+  check "and the file holds no entry" [ "$(history_lines | grep -c .)" = 0 ]
+  press OrdaviRunHistory '*' '关闭(&C)'
+  check "关闭 closes it" eventually 5 quiet drv gone OrdaviRunHistory '*' 1
+}

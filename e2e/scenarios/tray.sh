@@ -1,0 +1,132 @@
+# The tray icon, its menu and the hotkeys.
+# (Sourced by e2e/scenarios.sh, which runs one of them; the helpers are in
+# e2e/lib.sh.)
+SCENARIOS+=(hotkeys_ctrl tray_menu power_menu)
+
+# A stored rejian 0 (an earlier version's first start) is kept: bare keys.
+scenario_hotkeys_ctrl() {
+  setup
+  wine reg add "$KEY" /v rejian /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  start_agent
+  local hk
+  hk=$(calls 'user32.RegisterHotKey' | sed -E 's/.*\([0-9a-f]+,[0-9a-f]+,([0-9a-f]+),([0-9a-f]+)\)/\1:\2/' | tr '\n' ' ')
+  check "RegisterHotKey without modifiers for F8..F11 ($hk)" [ "$hk" = "00000000:00000077 00000000:00000078 00000000:00000079 00000000:0000007a " ]
+  check "rejian kept at 0" [ "$(reg_dword rejian)" = 0x0 ]
+}
+
+nim_adds() { calls shell32.Shell_NotifyIconW | grep -c '(00000000,'; }
+
+# tray_shows ADDRESS ICON TIP: the icon last loaded and the tip in the record.
+tray_shows() { [ "$(last_icon)" = "$2" ] && [ "$(tray_tip "$(tray_record "$1")")" = "$(tip_bytes "$3")" ]; }
+
+# The icon's callback opens the menu on a button press only; the device
+# commands and the power items that leave the session running act with
+# their exact arguments, with monitoring on or off; monitoring off and on
+# swap the icon and the tip and stop and restart the tick; a restarted
+# taskbar gets the icon back as it is.
+scenario_tray_menu() {
+  setup
+  start_agent
+  local addr main
+  addr=$(tray_record_address)
+  main=$(calls user32.RegisterHotKey | head -n1 | sed -E 's/.*\(([0-9a-f]+),.*/\1/')
+  check "TaskbarCreated let through the message filter of the main window" \
+    has "$(calls user32.ChangeWindowMessageFilterEx)" "\\($main,0000c[0-9a-f]{3},00000001,00000000\\)"
+
+  xdotool mousemove 560 200
+  quiet drv post TForm1 $WM_TRAY 0 0x0200  # mouse move over the icon
+  sleep 1
+  check "a mouse move over the icon opens nothing" not menu_open
+  quiet drv post TForm1 $WM_TRAY 0 0x0201  # left button down
+  check "the left button opens the menu" eventually 5 menu_open
+  sleep 0.5
+  shot e2e-tray-menu-open
+  xdotool key Escape
+  check "Esc closes it" eventually 5 not menu_open
+  quiet drv post TForm1 $WM_TRAY 0 0x0204  # right button down
+  check "the right button opens the menu" eventually 5 menu_open
+  xdotool key Escape
+  eventually 5 not menu_open
+  check "two menus opened, at the cursor (TrackPopupMenu twice)" [ "$(calls user32.TrackPopupMenu | wc -l)" = 2 ]
+
+  # Device commands with monitoring on.
+  menu_command "$MENU_OPEN_CD"
+  menu_command "$MENU_OPEN_CD"  # a door already open gets the same command again
+  menu_command "$MENU_CLOSE_CD"
+  menu_command "$MENU_MONITOR_OFF"
+  sleep 2
+  local mci
+  mci=$(calls winmm.mciSendStringA | sed -E 's/\([0-9a-f]+ /(/')
+  echo "$mci"
+  check "CD door: open, open, closed; no reply buffer; the main window as callback window" [ "$mci" = \
+"Call winmm.mciSendStringA(\"Set cdaudio door open wait\",00000000,00000000,$main)
+Call winmm.mciSendStringA(\"Set cdaudio door open wait\",00000000,00000000,$main)
+Call winmm.mciSendStringA(\"Set cdaudio door closed wait\",00000000,00000000,$main)" ]
+  check "monitor off: WM_SYSCOMMAND SC_MONITORPOWER 2 to HWND_BROADCAST, abort if hung, 3 s" \
+    has "$(calls user32.SendMessageTimeoutA)" '\(0000ffff,00000112,0000f170,00000002,00000002,00000bb8,'
+  check "no notice and no error box from the device commands" \
+    eval '[ "$(drv count TForm6 "*")" = 0 ] && [ "$(drv count "#32770" "*")" = 0 ]'
+
+  # Monitoring off: DISSHUT, "Ordavi-禁用", the tick stopped.
+  menu_command "$MENU_MONITORING"
+  sleep 1
+  check "monitoring off: icon DISSHUT, tip \"Ordavi-禁用\" ($(last_icon))" tray_shows "$addr" DISSHUT 'Ordavi-禁用'
+  check "monitoring off: the icon modified (NIM_MODIFY on the record)" \
+    has "$(calls shell32.Shell_NotifyIconW)" "\\(00000001,0*${addr: -8}\\)"
+  check "monitoring off: the tick stopped ($(last_timer1_call))" has "$(last_timer1_call)" 'KillTimer'
+  quiet drv post TForm1 $WM_TRAY 0 0x0204
+  eventually 5 menu_open
+  sleep 0.5
+  shot e2e-tray-menu-monitoring-off
+  xdotool key Escape
+  eventually 5 not menu_open
+
+  # The taskbar restarts while monitoring is off.
+  quiet drv post TForm1 TaskbarCreated 0 0
+  sleep 1
+  check "TaskbarCreated: the icon added again (NIM_ADD)" [ "$(nim_adds)" = 2 ]
+  check "TaskbarCreated: still DISSHUT with \"Ordavi-禁用\"" tray_shows "$addr" DISSHUT 'Ordavi-禁用'
+  shot e2e-monitoring-off
+
+  # Power items with monitoring off; the ones that end the Wine session are
+  # in power_menu.
+  menu_command "$MENU_STANDBY"
+  menu_command "$MENU_HIBERNATE"
+  menu_command "$MENU_FAST_RESTART"
+  menu_command "$MENU_FAST_SHUTDOWN"
+  sleep 2
+  local power
+  power=$(calls '(user32.ExitWindowsEx|kernel32.SetSystemPowerState|ntdll.NtShutdownSystem)')
+  echo "$power"
+  check "standby, hibernate, fast restart, fast shutdown: exactly their calls" [ "$power" = \
+"Call kernel32.SetSystemPowerState(ffffffff,ffffffff)
+Call kernel32.SetSystemPowerState(00000000,ffffffff)
+Call ntdll.NtShutdownSystem(00000001)
+Call ntdll.NtShutdownSystem(00000002)" ]
+  check "the tick still off after the power items" has "$(last_timer1_call)" 'KillTimer'
+
+  # Monitoring on again: ENASHUT (not MAINICON), "Ordavi-启用", the tick runs.
+  menu_command "$MENU_MONITORING"
+  sleep 1
+  check "monitoring on: icon ENASHUT, tip \"Ordavi-启用\" ($(last_icon))" tray_shows "$addr" ENASHUT 'Ordavi-启用'
+  check "monitoring on: the tick every 10 s again ($(last_timer1_call))" \
+    has "$(last_timer1_call)" 'SetTimer\([0-9a-f]+,00000001,00002710,'
+  shot e2e-monitoring-on
+}
+
+# The power items that end the Wine session (log off, shut down, restart):
+# one agent each, each making exactly its call. Restart comes last: after it
+# the prefix goes through a reboot and the agent would not come up again in
+# time.
+scenario_power_menu() {
+  setup
+  local item power
+  for item in "$MENU_LOG_OFF 00000004" "$MENU_SHUT_DOWN 0000000c" "$MENU_RESTART 00000006"; do
+    set -- $item
+    start_agent
+    menu_command "$1"
+    check "menu item $1 ends the session, and the agent with it" quiet drv gone TForm1 '*' 20
+    power=$(calls '(user32.ExitWindowsEx|kernel32.SetSystemPowerState|ntdll.NtShutdownSystem)')
+    check "menu item $1: exactly ExitWindowsEx($2,00000000) ($power)" [ "$power" = "Call user32.ExitWindowsEx($2,00000000)" ]
+  done
+}
