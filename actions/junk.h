@@ -48,8 +48,8 @@ class JunkSystem {
   // Starts the command line hidden, at idle priority, and waits for it
   // without a time limit. False when the process could not be started.
   virtual bool RunHiddenAndWait(const std::string& commandLine) = 0;
-  // Opens the log in the program associated with text files, with `dir` as
-  // working directory.
+  // Opens the log in the system's Notepad (never through the user's file
+  // association); `dir` is the folder that holds it.
   virtual void OpenLog(const std::string& logPath, const std::string& dir) = 0;
 };
 

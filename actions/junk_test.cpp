@@ -56,11 +56,13 @@ TEST(JunkScriptCommandLine, NamesTheInterpreterByItsPathWithoutAutoRunAndAddsToT
 }
 
 // The junk cleaner over fakes sharing one log; the temporary folder C:\Temp
-// holds one file, and the clock stands at 2024-03-05 08:07:09.
+// (where an elevated agent may clean here) holds one file, and the clock
+// stands at 2024-03-05 08:07:09.
 struct JunkFixture {
   JunkFixture() {
     clock.startSecondOfDay = 8 * 3600 + 7 * 60 + 9;
     folders.env["TEMP"] = "C:\\Temp";
+    folders.ownFolders.push_back("C:\\Temp");
     folders.Add("C:\\Temp", EntryKind::Folder);
     folders.Add("C:\\Temp\\a.tmp", EntryKind::File);
   }

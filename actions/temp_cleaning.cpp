@@ -150,6 +150,7 @@ const char* VerdictText(TempPathVerdict v) {
     case TempPathVerdict::DriveRoot: return "a drive's root folder";
     case TempPathVerdict::NotTempName: return "its last part is not Temp or Tmp";
     case TempPathVerdict::HoldsAgent: return "Ordavi itself lies in this folder";
+    case TempPathVerdict::NotOwnFolder: return "not in this user's profile or the Windows folder";
     default: return "";
   }
 }
@@ -164,7 +165,7 @@ const char* OpenText(FolderOpen status) {
 
 }  // namespace
 
-CleaningTotals CleanTempFolders(TempFolderSystem& fs, std::string& log) {
+CleaningTotals CleanTempFolders(TempFolderSystem& fs, std::string& log, bool elevated) {
   const struct {
     const char* variable;
     const char* below;
@@ -175,6 +176,15 @@ CleaningTotals CleanTempFolders(TempFolderSystem& fs, std::string& log) {
                   {"SystemRoot", "\\Temp"}};
   FolderCleaner cleaner(fs, log);
   const std::string agentDir = fs.AgentFolder();
+  const std::vector<std::string> own = elevated ? fs.OwnFolders() : std::vector<std::string>();
+  const auto insideOwn = [&own](const std::string& full) {
+    const std::string inside = AsciiUpper(full + "\\");
+    for (const std::string& o : own) {
+      const std::string root = AsciiUpper(WithoutTrailingSeparator(o) + "\\");
+      if (!o.empty() && inside.compare(0, root.size(), root) == 0) return true;
+    }
+    return false;
+  };
   std::vector<std::string> done;
   for (const auto& f : kFolders) {
     log += kCrlf;
@@ -191,7 +201,8 @@ CleaningTotals CleanTempFolders(TempFolderSystem& fs, std::string& log) {
       continue;
     }
     log += "  full path \"" + full + "\"" + kCrlf;
-    const TempPathVerdict verdict = JudgeTempFolderPath(full, agentDir);
+    TempPathVerdict verdict = JudgeTempFolderPath(full, agentDir);
+    if (verdict == TempPathVerdict::Clean && elevated && !insideOwn(full)) verdict = TempPathVerdict::NotOwnFolder;
     if (verdict != TempPathVerdict::Clean) {
       log += std::string("  skipped: ") + VerdictText(verdict) + kCrlf;
       continue;

@@ -24,7 +24,7 @@
 namespace ordavi {
 
 // Why a folder is not cleaned, judged on its full path alone.
-enum class TempPathVerdict { Clean, NotFullLocalPath, DriveRoot, NotTempName, HoldsAgent };
+enum class TempPathVerdict { Clean, NotFullLocalPath, DriveRoot, NotTempName, HoldsAgent, NotOwnFolder };
 
 // `fullPath` as the system's full-path call returns it (X:\a\b, no trailing
 // separator needed); `agentDir` the agent's folder in the same form.
@@ -64,6 +64,10 @@ class TempFolderSystem {
   virtual std::string FullPath(const std::string& path) = 0;
   // The agent's own folder in the same form.
   virtual std::string AgentFolder() = 0;
+  // Where an elevated agent's temporary folders may lie: its own user's
+  // profile folder and the Windows directory, as the system names them (not
+  // the environment), in the same form.
+  virtual std::vector<std::string> OwnFolders() = 0;
   // Opens the folder without following a link and holds it so that it cannot
   // be renamed or replaced while held; Linked when the place the handle
   // really refers to is not `fullPath` or the folder is a reparse point.
@@ -89,8 +93,10 @@ struct CleaningTotals {
 // The folders cleaned, in this order, each at most once: TEMP, TMP,
 // LOCALAPPDATA\Temp, USERPROFILE\Local Settings\Temp, SystemRoot\Temp.
 // Appends the log lines (CRLF) to `log`: each folder with what was removed,
-// kept or left alone and why.
-CleaningTotals CleanTempFolders(TempFolderSystem& fs, std::string& log);
+// kept or left alone and why. An `elevated` agent cleans only folders inside
+// OwnFolders(): TEMP set through the user's settings could otherwise name
+// another user's temporary folder, or the system profile's.
+CleaningTotals CleanTempFolders(TempFolderSystem& fs, std::string& log, bool elevated = false);
 
 // Deepest folder level the cleaning enters; anything deeper is left alone.
 inline constexpr int kMaxCleaningDepth = 64;

@@ -153,6 +153,33 @@ TEST(CleanTempFolders, CleansAFolderNamedTwiceOnlyOnce) {
   EXPECT_EQ(skips, 2u);
 }
 
+// TEMP comes from the user's own settings: an elevated agent must not empty
+// another user's temporary folder, or one outside every profile, through it.
+TEST(CleanTempFolders, AnElevatedAgentCleansOnlyInItsUsersProfileAndTheWindowsFolder) {
+  const struct {
+    const char* temp;
+    bool elevated, cleaned;
+  } cases[] = {
+      {"C:\\Users\\other\\AppData\\Local\\Temp", true, false},
+      {"C:\\Users\\u2\\Temp", true, false},  // a profile whose name starts like this user's
+      {"D:\\Temp", true, false},
+      {"C:\\Users\\u\\AppData\\Local\\Temp", true, true},
+      {"C:\\WINDOWS\\Temp", true, true},
+      {"D:\\Temp", false, true},  // without the rights the user may clean what they can write
+  };
+  for (const auto& c : cases) {
+    Fs fs;
+    fs.env["TEMP"] = c.temp;
+    fs.Add(c.temp, EntryKind::Folder);
+    fs.Add(std::string(c.temp) + "\\a", EntryKind::File);
+    std::string log;
+    CleanTempFolders(fs, log, c.elevated);
+    EXPECT_EQ(fs.nodes.count(std::string(c.temp) + "\\a"), c.cleaned ? 0u : 1u) << c.temp;
+    EXPECT_EQ(log.find("skipped: not in this user's profile or the Windows folder") != std::string::npos, !c.cleaned)
+        << c.temp;
+  }
+}
+
 TEST(CleanTempFolders, LeavesWhatLiesDeeperThanTheLimit) {
   Fs fs;
   std::string path = "C:\\Temp";

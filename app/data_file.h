@@ -17,7 +17,9 @@ class DataFile {
   virtual std::optional<std::uint64_t> Size() = 0;
   // Adds `bytes` at the end, creating the file (and its folder) when needed.
   virtual bool Append(const std::string& bytes) = 0;
-  // The whole file, empty when it does not exist; nothing when it cannot be read.
+  // The whole file, empty when it does not exist; nothing when it cannot be
+  // read. A file far larger than the agent ever writes may be given as its
+  // newest part only, starting at a line.
   virtual std::optional<std::string> ReadAll() = 0;
   // The file's content becomes `bytes`.
   virtual bool Replace(const std::string& bytes) = 0;

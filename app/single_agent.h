@@ -14,17 +14,23 @@
 
 namespace ordavi {
 
+// What claiming the session's slot gave: this process is the session's agent,
+// another agent holds the slot, or the slot cannot be had at all (a name
+// taken by an object of another kind): then no agent starts, rather than a
+// second one, and the user has been told.
+enum class SessionClaim { Claimed, HeldByAnother, Refused };
+
 class AgentSlotPort {
  public:
   virtual ~AgentSlotPort() = default;
   // The installer or uninstaller of this installation is ending every agent
   // of it: this start must not run either.
   virtual bool InstallationClosing() = 0;
-  // Takes the session's agent slot when no agent holds it: true when this
-  // process is now the session's agent.
-  virtual bool ClaimSession() = 0;
+  // Takes the session's agent slot when no agent holds it.
+  virtual SessionClaim ClaimSession() = 0;
   // Administrator rights in force (the Administrators group enabled, so an
-  // elevated process): this process, and the agent that holds the slot.
+  // elevated process): this process, and the running agent, read from that
+  // process itself (never from a name anyone could create).
   virtual bool HasAdministratorRights() = 0;
   virtual bool RunningAgentHasAdministratorRights() = 0;
   // Asks the running agent to end as 退出 does and waits a while for its

@@ -8,10 +8,12 @@ namespace ordavi {
 namespace {
 
 struct FakeSlot : AgentSlotPort {
-  bool closing = false, free = true, admin = false, runningAdmin = false, ends = true;
+  bool closing = false, free = true, admin = false, runningAdmin = false, ends = true, refused = false;
   std::string calls;
   bool InstallationClosing() override { return closing; }
-  bool ClaimSession() override { return free; }
+  SessionClaim ClaimSession() override {
+    return refused ? SessionClaim::Refused : free ? SessionClaim::Claimed : SessionClaim::HeldByAnother;
+  }
   bool HasAdministratorRights() override { return admin; }
   bool RunningAgentHasAdministratorRights() override { return runningAdmin; }
   bool EndRunningAgentAndClaim() override {
@@ -26,6 +28,7 @@ TEST(SingleAgent, ASecondStartTakesOverOnlyWithMoreRightsOtherwiseHandsOver) {
     bool closing, free, admin, runningAdmin, ends;
     bool runs;
     const char* calls;
+    bool refused = false;
   };
   const Case cases[] = {
       // closing free  admin  running ends    runs   calls
@@ -37,11 +40,12 @@ TEST(SingleAgent, ASecondStartTakesOverOnlyWithMoreRightsOtherwiseHandsOver) {
       {false, false, false, true, true, false, "settings "},      // fewer rights: hand over
       {false, false, true, false, true, true, "end "},            // more rights: take over
       {false, false, true, false, false, false, "end settings "}, // the running agent did not end
+      {false, false, true, false, true, false, "", true},         // no slot to be had: no second agent
   };
   for (const Case& c : cases) {
     FakeSlot slot;
     slot.closing = c.closing, slot.free = c.free, slot.admin = c.admin, slot.runningAdmin = c.runningAdmin,
-    slot.ends = c.ends;
+    slot.ends = c.ends, slot.refused = c.refused;
     EXPECT_EQ(StartAsTheSessionAgent(slot), c.runs) << c.free << c.admin << c.runningAdmin << c.ends;
     EXPECT_EQ(slot.calls, c.calls) << c.free << c.admin << c.runningAdmin << c.ends;
   }

@@ -72,8 +72,9 @@ VIAddVersionKey /LANG=2052 "LegalCopyright" "版权所有 (C) ${PUBLISHER}"
 ; - the event Global\Ordavi-Close:<folder> is set (and stays set until the
 ;   files are in place, so an Ordavi started meanwhile ends at once); every
 ;   agent started from <folder> waits on it and then ends as 退出 does;
-; - each such agent holds the mutex Global\Ordavi-Running:<folder>: while it
-;   exists, one still runs;
+; - a process whose program is $INSTDIR\Ordavi.exe, in any session, still
+;   runs (the mutex Global\Ordavi-Running:<folder> the agents hold is not
+;   asked: any user can hold it open for ever);
 ; - an Ordavi of an earlier version only has its main window (class TForm1)
 ;   on this desktop: it gets WM_CLOSE when the window's process is
 ;   $INSTDIR\Ordavi.exe.
@@ -93,11 +94,29 @@ Function ${PREFIX}EndRunningOrdavi
   StrCpy $R9 0
   ${Do}
     StrCpy $R1 0
-    System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "Global\Ordavi-Running:$R2") p .R4'
-    ${If} $R4 != 0
-      System::Call 'kernel32::CloseHandle(p R4)'
-      StrCpy $R1 1
+    System::Alloc 16384
+    Pop $R5
+    System::Call 'kernel32::K32EnumProcesses(p R5, i 16384, *i .R6) i .r0'
+    ${If} $0 = 0
+      StrCpy $R6 0
     ${EndIf}
+    IntOp $R6 $R6 / 4
+    StrCpy $R7 0
+    ${While} $R7 < $R6
+      IntOp $R8 $R7 * 4
+      IntOp $R8 $R5 + $R8
+      System::Call '*$R8(i .r1)'
+      System::Call 'kernel32::OpenProcess(i 0x1000, i 0, i r1) p .r2'
+      ${If} $2 != 0
+        System::Call 'kernel32::QueryFullProcessImageNameW(p r2, i 0, w .r3, *i ${NSIS_MAX_STRLEN})'
+        System::Call 'kernel32::CloseHandle(p r2)'
+        ${If} $3 == "$INSTDIR\Ordavi.exe"
+          StrCpy $R1 1
+        ${EndIf}
+      ${EndIf}
+      IntOp $R7 $R7 + 1
+    ${EndWhile}
+    System::Free $R5
     StrCpy $R0 0
     ${Do}
       System::Call 'user32::FindWindowExW(p 0, p R0, w "TForm1", p 0) p .R0'
@@ -153,6 +172,12 @@ FunctionEnd
 Function InstallFolderProblem
   StrCpy $R0 ""
   StrCpy $R1 0
+  ; ".." and "." resolved first, so "Program Files\..\x" is not taken for
+  ; Program Files.
+  System::Call 'kernel32::GetFullPathNameW(w "$INSTDIR", i ${NSIS_MAX_STRLEN}, w .R7, p 0) i .r0'
+  ${If} $0 > 0
+    StrCpy $INSTDIR $R7
+  ${EndIf}
   ${ForEach} $R2 1 2 + 1
     ${If} $R2 == 1
       StrCpy $R3 "$PROGRAMFILES\"
@@ -174,13 +199,19 @@ Function InstallFolderProblem
     Return
   ${EndIf}
   ${IfNot} ${FileExists} "$INSTDIR\*.*"
-  ${OrIf} ${FileExists} "$INSTDIR\Ordavi.exe"
     Return
   ${EndIf}
+  ; Only an earlier Ordavi's files (and its cleaning logs) may be there.
   FindFirst $R6 $R5 "$INSTDIR\*.*"
   ${DoWhile} $R5 != ""
+    StrCpy $R7 $R5 8
     ${If} $R5 != "."
     ${AndIf} $R5 != ".."
+    ${AndIf} $R5 != "Ordavi.exe"
+    ${AndIf} $R5 != "QLLJ.bat"
+    ${AndIf} $R5 != "Ordavi.CHM"
+    ${AndIf} $R5 != "uninst.exe"
+    ${AndIf} $R7 != "清理系统垃圾列表"
       StrCpy $R0 "所选文件夹中已有其他文件。Ordavi 会把安装文件夹设为只有管理员能修改，请选择一个新的或空的文件夹，或使用默认位置。"
       ${Break}
     ${EndIf}
@@ -221,10 +252,15 @@ Section "Ordavi" SecMain
   ${EndIf}
   SetOutPath "$INSTDIR"
   ${If} $R1 != 1
-    nsExec::Exec '"$SYSDIR\icacls.exe" "$INSTDIR" /setowner *S-1-5-32-544 /Q'
+    ; The owner of the folder and of everything in it (an earlier Ordavi's
+    ; files that someone else may have replaced) becomes administrators, the
+    ; folder's list is set, and every file in it gets that list only.
+    nsExec::Exec '"$SYSDIR\icacls.exe" "$INSTDIR" /setowner *S-1-5-32-544 /T /C /Q'
     Pop $R2
     nsExec::Exec '"$SYSDIR\icacls.exe" "$INSTDIR" /inheritance:r /grant:r *S-1-5-18:(OI)(CI)F *S-1-5-32-544:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX /Q'
     Pop $R3
+    nsExec::Exec '"$SYSDIR\icacls.exe" "$INSTDIR\*" /reset /T /C /Q'
+    Pop $R4
     ${If} $R2 != 0
     ${OrIf} $R3 != 0
       MessageBox MB_OK|MB_ICONSTOP "无法把 $INSTDIR 设为只有管理员能修改（例如它在 FAT 格式的磁盘上），请选择其他位置。" /SD IDOK

@@ -35,6 +35,7 @@ class FakeTempFolders : public Recording, public TempFolderSystem {
   }
   std::string FullPath(const std::string& path) override { return path; }
   std::string AgentFolder() override { return agentFolder; }
+  std::vector<std::string> OwnFolders() override { return ownFolders; }
   OpenedFolder OpenFolder(const std::string& path) override {
     if (linkedFolders.count(path)) return {FolderOpen::Linked, 0};
     if (!nodes.count(path)) return {FolderOpen::Missing, 0};
@@ -76,6 +77,7 @@ class FakeTempFolders : public Recording, public TempFolderSystem {
 
   std::map<std::string, std::string> env;
   std::string agentFolder = "C:\\Program Files\\Ordavi";
+  std::vector<std::string> ownFolders = {"C:\\Users\\u", "C:\\Windows"};
   std::map<std::string, Node> nodes;          // full path -> what opening it finds
   std::set<std::string> linkedFolders;        // OpenFolder finds a link on the way
   std::map<std::uint64_t, std::string> open;  // held handles -> their paths

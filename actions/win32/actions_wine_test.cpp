@@ -3,11 +3,14 @@
 // CloseProgramByName over a real process snapshot, junk cleaning (the
 // temporary folders, links as or above or inside them, an entry swapped for
 // a link while the cleaning runs, the user's QLLJ.bat in a directory with a
-// blank and Chinese in its name, the command processor's AutoRun, access
-// lists of the agent's folder), and opening a file with its directory as
-// working directory.
+// blank and Chinese in its name, the command processor's AutoRun and the /D
+// that keeps it out, another profile's temporary folder, the folder held
+// against renaming, access lists of the agent's folder), the cleaning's log
+// in Notepad whatever the .txt association says, and opening a file with its
+// directory as working directory.
 #include <windows.h>
 #include <sddl.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -27,6 +30,9 @@
 #include "store/testing/readable_failures.h"
 #include "store/text.h"
 #include "store/win32/gbk_text.h"
+#include "tools/winetest/links.h"
+
+using winetest::MakeLink;
 
 namespace ordavi {
 namespace {
@@ -134,16 +140,28 @@ TEST(Win32Processes, ClosingAProcessChecksItsImageThroughTheOpenedHandle) {
   CloseHandle(victim);
 }
 
+// The tests plant their temporary folders anywhere on C:, and this Wine runs
+// every program with administrator rights; where an elevated agent's folders
+// may lie is tested on its own (TemporaryFoldersOfAnotherProfileAreNotCleaned).
+struct AnyFolderOfC : Win32TempFolderSystem {
+  std::vector<std::string> OwnFolders() override { return {"C:"}; }
+};
+
 // The real adapters of junk cleaning, with the agent's folder kWorkDir.
 class JunkCleaning : public ::testing::Test {
  protected:
-  JunkCleaner Cleaner() {
-    return JunkCleaner(JunkPorts{system, folders, security, clock, notices}, kWorkDir + "Ordavi.exe");
+  JunkCleaner Cleaner() { return CleanerOver(system, folders); }
+  JunkCleaner CleanerOver(JunkSystem& junkSystem, TempFolderSystem& temp) {
+    return JunkCleaner(JunkPorts{junkSystem, temp, security, clock, notices}, kWorkDir + "Ordavi.exe");
   }
 
   // Cleans with only the environment variables given set among those the
-  // cleaning reads, and returns the log.
+  // cleaning reads, and returns the log; over other ports when given.
   std::string CleanWith(const std::vector<std::pair<const char*, std::string>>& set) {
+    return CleanWith(set, system, folders);
+  }
+  std::string CleanWith(const std::vector<std::pair<const char*, std::string>>& set, JunkSystem& junkSystem,
+                        TempFolderSystem& temp) {
     const char* vars[] = {"TEMP", "TMP", "LOCALAPPDATA", "USERPROFILE", "SystemRoot"};
     std::vector<std::string> saved;
     for (const char* v : vars) {
@@ -154,51 +172,19 @@ class JunkCleaning : public ::testing::Test {
     }
     for (const auto& s : set) SetEnvironmentVariableA(s.first, s.second.c_str());
     DeleteFileA((kWorkDir + kLogName).c_str());
-    Cleaner().CleanJunk(false);
+    CleanerOver(junkSystem, temp).CleanJunk(false);
     for (std::size_t i = 0; i < saved.size(); ++i) SetEnvironmentVariableA(vars[i], saved[i].c_str());
     return ReadAll(kWorkDir + kLogName);
   }
 
   Win32JunkSystem system;
-  Win32TempFolderSystem folders;
+  AnyFolderOfC folders;
   Win32FolderSecuritySystem security;
   FixedClock clock;
   testing::FakeNotices notices;
 };
 
 bool Has(const std::string& log, const std::string& text) { return log.find(text) != std::string::npos; }
-
-// The Unix path of a path in the prefix (Wine's own export).
-std::string UnixPath(const std::string& windowsPath) {
-  using Fn = char*(CDECL*)(LPCWSTR);
-  const auto fn = reinterpret_cast<Fn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  const std::wstring w(windowsPath.begin(), windowsPath.end());
-  char* p = fn ? fn(w.c_str()) : nullptr;
-  if (!p) return {};
-  std::string s = p;
-  HeapFree(GetProcessHeap(), 0, p);
-  return s;
-}
-
-// A link `link` -> `target`. This Wine cannot make junctions
-// (FSCTL_SET_REPARSE_POINT fails with ERROR_NOT_SUPPORTED) and its
-// CreateSymbolicLinkW makes nothing, so the link is a Unix symbolic link,
-// made by /bin/ln, as a user with a shell in the prefix would make one.
-bool MakeLink(const std::string& link, const std::string& target) {
-  std::string cmd = "/bin/ln -sfn " + UnixPath(target) + " " + UnixPath(link);
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA("Z:\\bin\\ln", &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  WaitForSingleObject(pi.hProcess, 10000);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  // Wine does not wait for a Unix program's end here: wait for the link.
-  for (int i = 0; i < 100 && !Exists(link); ++i) Sleep(50);
-  if (!Exists(link)) std::printf("  ln failed: %s\n", cmd.c_str());
-  return Exists(link);
-}
 
 // A folder outside every temporary folder, holding what must survive.
 const std::string kOutside = "C:\\precious\\";
@@ -338,6 +324,45 @@ TEST_F(JunkCleaning, AnEntrySwappedForALinkAfterTheListingIsLeftAlone) {
   EXPECT_TRUE(Has(log, "left alone: \"victim.tmp\""));
 }
 
+// TEMP set through the user's settings to another user's temporary folder:
+// the elevated agent leaves it alone, and cleans its own profile's.
+TEST_F(JunkCleaning, TemporaryFoldersOfAnotherProfileAreNotCleaned) {
+  Win32TempFolderSystem real;
+  const std::vector<std::string> own = real.OwnFolders();
+  ASSERT_EQ(own.size(), 2u);
+  char windows[MAX_PATH + 1] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  EXPECT_EQ(own[1], std::string(windows));
+  const std::string other = "C:\\users\\other\\Temp";
+  const std::string mine = own[0] + "\\ordavi own\\Temp";
+  MakeDirs(other);
+  MakeDirs(mine);
+  WriteAll(other + "\\theirs.tmp", "x");
+  WriteAll(mine + "\\mine.tmp", "x");
+  const std::string log = CleanWith({{"TEMP", other}, {"TMP", mine}}, system, real);
+  EXPECT_TRUE(Exists(other + "\\theirs.tmp"));
+  EXPECT_FALSE(Exists(mine + "\\mine.tmp"));
+  EXPECT_TRUE(Has(log, "skipped: not in this user's profile or the Windows folder"));
+}
+
+// The folder being cleaned is held without FILE_SHARE_DELETE: a racing
+// user cannot rename it away to put a link in its place.
+TEST_F(JunkCleaning, TheTempFolderCannotBeRenamedWhileItIsCleaned) {
+  const std::string t = "C:\\held\\Temp";
+  MakeDirs(t);
+  WriteAll(t + "\\a.tmp", "x");
+  bool tried = false, renamed = true;
+  folders.afterListing = [&](const std::string& folder) {
+    if (tried || folder != t) return;
+    tried = true;
+    renamed = MoveFileA(t.c_str(), "C:\\held\\away") != 0;
+  };
+  CleanWith({{"TEMP", t}});
+  EXPECT_TRUE(tried);
+  EXPECT_FALSE(renamed);
+  EXPECT_FALSE(Exists("C:\\held\\away"));
+}
+
 TEST_F(JunkCleaning, AReadOnlyFileWithAnotherNameOutsideKeepsItsAttribute) {
   MakeOutside();
   const std::string t = "C:\\hard\\Temp\\";
@@ -373,11 +398,24 @@ TEST_F(JunkCleaning, TheUsersCommandProcessorAutoRunDoesNotRunInTheCleaning) {
   const char autorun[] = "echo AUTORUN-NAME.tmp";
   RegSetValueExA(key, "AutoRun", 0, REG_SZ, reinterpret_cast<const BYTE*>(autorun), sizeof autorun);
   WriteAll(kWorkDir + "QLLJ.bat", "@echo off\r\necho script ran\r\n");
-  const std::string log = CleanWith({});
+  // The command line is traced too: this Wine's cmd ignores AutoRun, so only
+  // the /D on it shows that Windows' would not run it either.
+  struct Traced : Win32JunkSystem {
+    std::string commandLine;
+    bool RunHiddenAndWait(const std::string& line) override {
+      commandLine = line;
+      return Win32JunkSystem::RunHiddenAndWait(line);
+    }
+  } traced;
+  const std::string log = CleanWith({}, traced, folders);
   RegDeleteValueA(key, "AutoRun");
   RegCloseKey(key);
   EXPECT_TRUE(Has(log, "script ran"));
   EXPECT_FALSE(Has(log, "AUTORUN"));
+  char system[MAX_PATH + 1] = {};
+  GetSystemDirectoryA(system, MAX_PATH);
+  const std::string interpreter = "\"" + std::string(system) + "\\cmd.exe\" /D /c ";
+  EXPECT_EQ(traced.commandLine.substr(0, interpreter.size()), interpreter);
 }
 
 namespace {
@@ -466,6 +504,48 @@ TEST(Shell, OpenFileUsesTheDirectoryPartAsWorkingDirectory) {
     seen = Exists(kWorkDir + "marker.txt");
   }
   EXPECT_TRUE(seen);
+}
+
+// A program of the user points the text files' association at its own
+// command (on Windows in the per-user classes, writable without
+// administrator rights, which the classes root shows first; this Wine merges
+// no per-user classes, so the test writes the classes root). The cleaning's
+// log must open in the system's Notepad all the same.
+TEST(Shell, TheCleaningLogOpensInNotepadNotThroughTheUsersTxtAssociation) {
+  const std::string hit = "C:\\assoc-hit.txt";
+  const std::string command = "C:\\windows\\system32\\cmd.exe /c echo hit> " + hit;
+  for (const char* key : {"txtfile\\shell\\open\\command", "ordavi.hostile\\shell\\open\\command"}) {
+    ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, key, REG_SZ, command.c_str(), 0), ERROR_SUCCESS);
+  }
+  ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, ".txt", REG_SZ, "ordavi.hostile", 0), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, ".ordavitest", REG_SZ, "ordavi.hostile", 0), ERROR_SUCCESS);
+  const auto hitWithin = [&hit](int tenths) {
+    for (int i = 0; i < tenths && !Exists(hit); ++i) Sleep(100);
+    return Exists(hit);
+  };
+  const std::string log = kWorkDir + "log.txt";
+  WriteAll(log, "log");
+  Win32JunkSystem().OpenLog(log, kWorkDir);
+  EXPECT_FALSE(hitWithin(30));
+  // The same association through the shell runs the command: the setup is
+  // one the shell follows.
+  WriteAll(kWorkDir + "control.ordavitest", "");
+  ShellExecuteA(nullptr, "open", (kWorkDir + "control.ordavitest").c_str(), nullptr, nullptr, SW_HIDE);
+  EXPECT_TRUE(hitWithin(100));
+  for (const char* key : {"ordavi.hostile", "txtfile", ".txt", ".ordavitest"}) RegDeleteTreeA(HKEY_CLASSES_ROOT, key);
+}
+
+TEST(Shell, AnArgumentIsQuotedAsTheCommandLineRulesReadItBack) {
+  const std::wstring cases[] = {L"C:\\Users\\a b\\log.txt", L"C:\\x\" /y", L"ends\\", L"a\\\"b", L""};
+  for (const std::wstring& arg : cases) {
+    const std::wstring line = L"notepad.exe " + QuotedArgument(arg);
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(line.c_str(), &argc);
+    ASSERT_NE(argv, nullptr);
+    EXPECT_EQ(argc, 2);
+    EXPECT_TRUE(argc == 2 && std::wstring(argv[1]) == arg);
+    LocalFree(argv);
+  }
 }
 
 }  // namespace ordavi

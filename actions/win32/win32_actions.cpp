@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 
+#include "actions/win32/win32_network.h"
 #include "store/win32/gbk_text.h"
 #include "ui/win32/system_library.h"
 
@@ -142,9 +143,10 @@ bool Win32JunkSystem::RunHiddenAndWait(const std::string& commandLine) {
   return true;
 }
 
-void Win32JunkSystem::OpenLog(const std::string& logPath, const std::string& dir) {
-  ShellExecuteW(owner_ ? owner_() : nullptr, L"open", WideFromGbk(logPath).c_str(), L"", WideFromGbk(dir).c_str(),
-                SW_SHOWNORMAL);
+void Win32JunkSystem::OpenLog(const std::string& logPath, const std::string&) {
+  // Notepad by its full path, as the run history is opened: the user's .txt
+  // association would run its program with the agent's rights.
+  OpenInNotepad(WideFromGbk(logPath));
 }
 
 namespace {

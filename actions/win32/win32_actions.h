@@ -31,20 +31,16 @@ class Win32ProcessSystem : public ProcessSystem {
 // empty.
 using WindowSource = std::function<HWND()>;
 
-// The log written in code page 936; CreateProcessA hidden at idle priority,
-// waiting without a time limit; the log is opened with ShellExecuteA on
-// behalf of `owner` (the main window), SW_SHOWNORMAL.
+// The log written in code page 936; CreateProcessW hidden at idle priority,
+// waiting without a time limit; the log is opened in notepad.exe of the
+// Windows directory (OpenInNotepad).
 class Win32JunkSystem : public JunkSystem {
  public:
-  explicit Win32JunkSystem(WindowSource owner = {}) : owner_(std::move(owner)) {}
   bool WriteLog(const std::string& logPath, const std::string& utf8Text, bool append) override;
   std::optional<std::string> ReadScript(const std::string& path) override;
   std::string SystemFolder() override;
   bool RunHiddenAndWait(const std::string& commandLine) override;
   void OpenLog(const std::string& logPath, const std::string& dir) override;
-
- private:
-  WindowSource owner_;
 };
 
 // PlaySoundA with the main window's handle as module argument.

@@ -1,12 +1,14 @@
 #include "actions/win32/win32_cleaning.h"
 
 #include <sddl.h>
+#include <shlobj.h>
 #include <aclapi.h>
 #include <winternl.h>
 
 #include <vector>
 
 #include "store/win32/gbk_text.h"
+#include "ui/win32/held_folder.h"
 
 namespace ordavi {
 
@@ -31,44 +33,11 @@ std::string Narrow(const std::wstring& text, UINT codePage) {
 std::wstring Utf16(const std::string& utf8) { return Wide(utf8, CP_UTF8); }
 std::string Utf8(const std::wstring& w) { return Narrow(w, CP_UTF8); }
 
-bool SamePath(const std::wstring& a, const std::wstring& b) {
-  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
-         CSTR_EQUAL;
-}
+// FOLDERID_Profile.
+constexpr GUID kProfileFolder = {0x5E6C858F, 0x0E22, 0x4760, {0x9A, 0xFE, 0xEA, 0x33, 0x17, 0xB6, 0x71, 0x73}};
 
-// Where the system says an open handle lies, as X:\..., or empty when that is
-// no plain drive path (a network share, a volume without a letter).
-std::wstring RealPathOf(HANDLE h) {
-  std::vector<wchar_t> buf(1024);
-  for (;;) {
-    const DWORD n = GetFinalPathNameByHandleW(h, buf.data(), static_cast<DWORD>(buf.size()), VOLUME_NAME_DOS);
-    if (n == 0) return {};
-    if (n < buf.size()) {
-      std::wstring p(buf.data(), n);
-      if (p.compare(0, 4, L"\\\\?\\") == 0) p.erase(0, 4);
-      if (p.size() < 3 || p[1] != L':' || p[2] != L'\\') return {};
-      return p;
-    }
-    buf.resize(n + 1);
-  }
-}
-
-// NtCreateFile, looked up in ntdll, for opening a name relative to the
-// handle of the folder that holds it.
-using NtCreateFileFn = LONG(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK, PLARGE_INTEGER, ULONG,
-                                    ULONG, ULONG, ULONG, PVOID, ULONG);
-NtCreateFileFn NtCreateFileProc() {
-  static const auto fn = reinterpret_cast<NtCreateFileFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtCreateFile")));
-  return fn;
-}
-
-constexpr ULONG kFileOpen = 1;                        // FILE_OPEN
-constexpr ULONG kSynchronousIo = 0x00000020;          // FILE_SYNCHRONOUS_IO_NONALERT
-constexpr ULONG kOpenForBackup = 0x00004000;          // FILE_OPEN_FOR_BACKUP_INTENT
-constexpr ULONG kOpenReparsePoint = 0x00200000;       // FILE_OPEN_REPARSE_POINT: the link itself, not its target
-constexpr LONG kSharingViolation = static_cast<LONG>(0xC0000043);
-constexpr LONG kAccessDenied = static_cast<LONG>(0xC0000022);
+using ui::RealPathOf;
+using ui::SamePath;
 
 }  // namespace
 
@@ -111,36 +80,29 @@ std::string Win32TempFolderSystem::AgentFolder() {
   return FullPath(Utf8(dir));
 }
 
+std::vector<std::string> Win32TempFolderSystem::OwnFolders() {
+  std::vector<std::string> own;
+  PWSTR profile = nullptr;
+  if (SUCCEEDED(SHGetKnownFolderPath(kProfileFolder, 0, nullptr, &profile)) && profile) own.push_back(FullPath(Utf8(profile)));
+  CoTaskMemFree(profile);
+  wchar_t windows[MAX_PATH + 1] = {};
+  const UINT n = GetWindowsDirectoryW(windows, MAX_PATH);
+  if (n > 0 && n <= MAX_PATH) own.push_back(FullPath(Utf8(std::wstring(windows, n))));
+  return own;
+}
+
 OpenedFolder Win32TempFolderSystem::OpenFolder(const std::string& fullPath) {
-  const std::wstring path = Utf16(fullPath);
-  // Every folder on the way, the drive's root excepted, must be no link as the
-  // file system lists it (Wine shows its Unix symbolic links this way).
-  for (std::size_t i = 3; i <= path.size(); ++i) {
-    if (i != path.size() && path[i] != L'\\') continue;
-    const DWORD a = GetFileAttributesW(path.substr(0, i).c_str());
-    if (a == INVALID_FILE_ATTRIBUTES) return {FolderOpen::Missing, 0};
-    if (a & FILE_ATTRIBUTE_REPARSE_POINT) return {FolderOpen::Linked, 0};
-  }
   // Held without FILE_SHARE_DELETE: while the cleaning runs nobody can rename
   // or delete the folder, so it cannot be swapped for another one.
-  const HANDLE h = CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                               FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
-    const DWORD e = GetLastError();
-    return {e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? FolderOpen::Missing : FolderOpen::Unreadable, 0};
+  ui::HeldFolder folder;
+  switch (folder.Open(Utf16(fullPath), false)) {
+    case ui::FolderOpen::Opened: break;
+    case ui::FolderOpen::Missing: return {FolderOpen::Missing, 0};
+    case ui::FolderOpen::Linked: return {FolderOpen::Linked, 0};
+    case ui::FolderOpen::Failed: return {FolderOpen::Unreadable, 0};
   }
-  BY_HANDLE_FILE_INFORMATION info{};
-  const std::wstring real = RealPathOf(h);
-  // The handle itself must be a plain folder, and the place it really lies
-  // must be the path asked for: had the folder or any folder above it been a
-  // link, the system would name the link's target here.
-  if (!GetFileInformationByHandle(h, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
-      !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || real.empty() || !SamePath(real, path)) {
-    CloseHandle(h);
-    return {FolderOpen::Linked, 0};
-  }
-  return {FolderOpen::Opened, Keep(h, real)};
+  const std::wstring real = folder.path();
+  return {FolderOpen::Opened, Keep(folder.Release(), real)};
 }
 
 std::optional<std::vector<std::string>> Win32TempFolderSystem::List(std::uint64_t folder) {
@@ -171,23 +133,15 @@ std::optional<std::vector<std::string>> Win32TempFolderSystem::List(std::uint64_
 
 OpenedEntry Win32TempFolderSystem::Open(std::uint64_t folder, const std::string& name) {
   const auto it = held_.find(folder);
-  const auto create = NtCreateFileProc();
   const std::wstring w = Utf16(name);
-  if (it == held_.end() || !create || w.empty() || w.find(L'\\') != std::wstring::npos) return {};
-  UNICODE_STRING objectName;
-  objectName.Buffer = const_cast<PWSTR>(w.c_str());
-  objectName.Length = static_cast<USHORT>(w.size() * sizeof(wchar_t));
-  objectName.MaximumLength = objectName.Length;
-  OBJECT_ATTRIBUTES attributes;
-  InitializeObjectAttributes(&attributes, &objectName, OBJ_CASE_INSENSITIVE, it->second.handle, nullptr);
-  IO_STATUS_BLOCK io{};
+  if (it == held_.end()) return {};
   HANDLE h = nullptr;
   // Relative to the folder's handle, so no folder above can be swapped in
   // between; the link itself, never what it points to.
-  const LONG status = create(&h, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | FILE_LIST_DIRECTORY | SYNCHRONIZE,
-                             &attributes, &io, nullptr, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                             kFileOpen, kSynchronousIo | kOpenForBackup | kOpenReparsePoint, nullptr, 0);
-  if (status == kSharingViolation || status == kAccessDenied) return {EntryKind::InUse, 0};
+  const LONG status = ui::OpenRelative(
+      it->second.handle, w, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | FILE_LIST_DIRECTORY,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, ui::kNtOpen, ui::kNtOpenForBackup, h);
+  if (status == ui::kNtSharingViolation || status == ui::kNtAccessDenied) return {EntryKind::InUse, 0};
   if (status < 0) return {};
   const std::wstring expected = it->second.path + L"\\" + w;
   BY_HANDLE_FILE_INFORMATION info{};

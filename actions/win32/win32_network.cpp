@@ -58,7 +58,7 @@ using DirectoryFn = UINT(WINAPI*)(LPWSTR, UINT);
 // Starts `program` of the directory `directoryOf` names by its full path:
 // the path is the application name (nothing is searched for) and, quoted,
 // the first word of the command line, `params` the rest.
-bool StartByFullPath(DirectoryFn directoryOf, const std::string& program, const std::string& params,
+bool StartByFullPath(DirectoryFn directoryOf, const std::string& program, const std::wstring& params,
                      const std::string& dir, WORD show, DWORD flags) {
   wchar_t programDir[MAX_PATH];
   const UINT n = directoryOf(programDir, MAX_PATH);
@@ -68,7 +68,7 @@ bool StartByFullPath(DirectoryFn directoryOf, const std::string& program, const 
   if (!dirText) return false;
   const bool separated = !dirText->empty() && dirText->back() == '\\';
   const std::wstring application = WideFromGbk(*dirText + (separated ? "" : "\\") + program);
-  std::wstring commandLine = WideFromGbk(SystemProgramCommandLine(*dirText, program, params));
+  std::wstring commandLine = WideFromGbk(SystemProgramCommandLine(*dirText, program, "")) + params;
   const std::wstring workDir = WideFromGbk(dir);
   STARTUPINFOW si{};
   si.cb = sizeof si;
@@ -87,20 +87,40 @@ bool StartByFullPath(DirectoryFn directoryOf, const std::string& program, const 
 }  // namespace
 
 void Win32Shell::RunHidden(const std::string& program, const std::string& params, const std::string& dir) {
-  StartByFullPath(GetSystemDirectoryW, program, params, dir, SW_HIDE, CREATE_NO_WINDOW);
+  StartByFullPath(GetSystemDirectoryW, program, WideFromGbk(params), dir, SW_HIDE, CREATE_NO_WINDOW);
 }
 
 void Win32Shell::OpenHelpFile(const std::string& path) {
   // The help viewer of the Windows directory, not whatever program the
   // user's file association names for .chm (an elevated agent would start
   // that one elevated). Only where it is missing does the shell choose.
-  if (StartByFullPath(GetWindowsDirectoryW, "hh.exe", '"' + path + '"', "", SW_SHOWNORMAL, 0)) return;
+  if (StartByFullPath(GetWindowsDirectoryW, "hh.exe", QuotedArgument(WideFromGbk(path)), "", SW_SHOWNORMAL, 0)) return;
   ShellExecuteW(mainWindow_(), nullptr, WideFromGbk(path).c_str(), L"", L"", SW_SHOWNORMAL);
 }
 
-void Win32Shell::OpenInNotepad(const std::wstring& path) {
-  StartByFullPath(GetWindowsDirectoryW, "notepad.exe", '"' + GbkFromWide(path) + '"', "", SW_SHOWNORMAL, 0);
+std::wstring QuotedArgument(const std::wstring& argument) {
+  std::wstring quoted = L"\"";
+  std::size_t backslashes = 0;
+  for (const wchar_t c : argument) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    // Backslashes before a quote are doubled and the quote escaped; others
+    // stand for themselves.
+    quoted.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+    quoted.push_back(c);
+    backslashes = 0;
+  }
+  quoted.append(2 * backslashes, L'\\');  // before the closing quote
+  return quoted + L"\"";
 }
+
+bool OpenInNotepad(const std::wstring& path) {
+  return StartByFullPath(GetWindowsDirectoryW, "notepad.exe", QuotedArgument(path), "", SW_SHOWNORMAL, 0);
+}
+
+void Win32Shell::OpenInNotepad(const std::wstring& path) { ordavi::OpenInNotepad(path); }
 
 void Win32Shell::ShowWebPage(const std::string& url) {
   ShellExecuteW(nullptr, L"open", WideFromGbk(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL);

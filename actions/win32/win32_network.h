@@ -38,6 +38,16 @@ class Win32DialupSystem : public DialupSystem {
   std::function<HWND()> mainWindow_;
 };
 
+// `argument` quoted as one argument of a command line, by the rules
+// CommandLineToArgvW reads it back: a quote inside escaped, backslashes
+// before a quote or the closing quote doubled.
+std::wstring QuotedArgument(const std::wstring& argument);
+
+// A text file in notepad.exe of the Windows directory, by its full path:
+// never the program the user's file association names, which an elevated
+// agent would start elevated. False when notepad cannot be started.
+bool OpenInNotepad(const std::wstring& path);
+
 // ShellExecuteA for each purpose, with its fixed owner, verb and show state;
 // system programs through CreateProcessW by their full path.
 class Win32Shell : public ShellPort {
@@ -53,9 +63,8 @@ class Win32Shell : public ShellPort {
   // SW_SHOWNORMAL; where it cannot be started, ShellExecuteW with the main
   // window as owner, default verb, "" parameters and directory.
   void OpenHelpFile(const std::string& path) override;
-  // A text file of the agent's own (the run history) in notepad.exe of the
-  // Windows directory, by its full path: never the program the user's file
-  // association names, which an elevated agent would start elevated.
+  // A text file of the agent's own (the run history) in notepad.exe, as
+  // OpenInNotepad below does.
   void OpenInNotepad(const std::wstring& path);
   // NULL owner, "open", no parameters or directory, SW_SHOWNORMAL.
   void ShowWebPage(const std::string& url) override;

@@ -8,17 +8,8 @@ namespace ordavi {
 
 namespace {
 
-// Larger files are not read: the history stays near a megabyte.
-constexpr std::uint64_t kMaxReadBytes = 64ull * 1024 * 1024;
-
-bool IsLink(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
-
-// An opened file that is neither a reparse point nor one of several hard links.
-bool PlainFile(HANDLE file) {
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(file, &info)) return false;
-  return !IsLink(info.dwFileAttributes) && info.nNumberOfLinks <= 1;
-}
+// FOLDERID_LocalAppData.
+constexpr GUID kLocalAppData = {0xF1B32785, 0x6FBA, 0x4FCF, {0x9D, 0x55, 0x7B, 0x8E, 0x7F, 0x15, 0x70, 0x91}};
 
 bool WriteAll(HANDLE file, const std::string& bytes) {
   std::size_t done = 0;
@@ -31,102 +22,118 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
   return true;
 }
 
-bool Missing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+std::optional<std::uint64_t> SizeOf(HANDLE file) {
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file, &size)) return std::nullopt;
+  return static_cast<std::uint64_t>(size.QuadPart);
+}
 
 }  // namespace
 
 std::wstring AgentDataFolder() {
-  std::wstring base;
-  wchar_t buffer[MAX_PATH];
-  const DWORD n = GetEnvironmentVariableW(L"LOCALAPPDATA", buffer, MAX_PATH);
-  if (n > 0 && n < MAX_PATH) {
-    base = buffer;
-  } else if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, buffer))) {
-    base = buffer;  // systems without the variable
-  }
-  if (base.empty()) return base;
-  if (base.back() != L'\\') base += L'\\';
-  return base + L"Ordavi\\";
+  // From the user's shell folders, not from the environment, which any
+  // program can hand to the agent.
+  PWSTR base = nullptr;
+  std::wstring folder;
+  if (SUCCEEDED(SHGetKnownFolderPath(kLocalAppData, 0, nullptr, &base)) && base) folder = base;
+  CoTaskMemFree(base);
+  if (folder.empty()) return folder;
+  if (folder.back() != L'\\') folder += L'\\';
+  return folder + L"Ordavi\\";
 }
 
-Win32DataFile::Win32DataFile(const char* name) : folder_(AgentDataFolder()) {
-  if (!folder_.empty()) path_ = folder_ + std::wstring(name, name + std::char_traits<char>::length(name));
+Win32DataFile::Win32DataFile(const char* name, std::wstring folder)
+    : folder_(std::move(folder)), name_(name, name + std::char_traits<char>::length(name)) {
+  if (!folder_.empty()) path_ = folder_ + name_;
 }
 
-bool Win32DataFile::FolderUsable() {
-  if (folder_.empty()) return false;
-  DWORD attributes = GetFileAttributesW(folder_.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) {
-    if (!CreateDirectoryW(folder_.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
-    attributes = GetFileAttributesW(folder_.c_str());
-  }
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLink(attributes);
+ui::FolderOpen Win32DataFile::Folder(bool create) {
+  if (held_.IsOpen()) return ui::FolderOpen::Opened;
+  if (folder_.empty()) return ui::FolderOpen::Failed;
+  return held_.Open(folder_, create);
 }
 
 std::optional<std::uint64_t> Win32DataFile::Size() {
-  if (path_.empty()) return std::nullopt;
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExW(path_.c_str(), GetFileExInfoStandard, &data)) {
-    if (Missing(GetLastError())) return 0;
-    return std::nullopt;
-  }
-  return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  const ui::FolderOpen folder = Folder(false);
+  if (folder == ui::FolderOpen::Missing) return 0;
+  if (folder != ui::FolderOpen::Opened) return std::nullopt;
+  HANDLE file = nullptr;
+  const ui::FileOpen r = held_.OpenFile(name_, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, ui::kNtOpen, file);
+  if (r == ui::FileOpen::Missing) return 0;
+  if (r != ui::FileOpen::Opened) return std::nullopt;
+  const std::optional<std::uint64_t> size = SizeOf(file);
+  CloseHandle(file);
+  return size;
 }
 
 bool Win32DataFile::Append(const std::string& bytes) {
-  if (!FolderUsable()) return false;
-  HANDLE file = CreateFileW(path_.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  const bool ok = PlainFile(file) && WriteAll(file, bytes);
-  CloseHandle(file);
-  return ok;
+  if (Folder(true) != ui::FolderOpen::Opened) return false;
+  HANDLE file = nullptr;
+  // An existing file, else a new one: never "open or create", which would
+  // create a file wherever a dangling link points.
+  ui::FileOpen r = held_.OpenFile(name_, FILE_APPEND_DATA, FILE_SHARE_READ, ui::kNtOpen, file);
+  if (r == ui::FileOpen::Missing) r = held_.OpenFile(name_, FILE_APPEND_DATA, FILE_SHARE_READ, ui::kNtCreate, file);
+  if (r != ui::FileOpen::Opened) return false;
+  const bool ok = WriteAll(file, bytes);
+  return CloseHandle(file) && ok;
 }
 
 std::optional<std::string> Win32DataFile::ReadAll() {
-  if (path_.empty()) return std::nullopt;
-  HANDLE file = CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    if (Missing(GetLastError())) return std::string();
-    return std::nullopt;
-  }
+  const ui::FolderOpen folder = Folder(false);
+  if (folder == ui::FolderOpen::Missing) return std::string();
+  if (folder != ui::FolderOpen::Opened) return std::nullopt;
+  HANDLE file = nullptr;
+  const ui::FileOpen r =
+      held_.OpenFile(name_, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, ui::kNtOpen, file);
+  if (r == ui::FileOpen::Missing) return std::string();
+  if (r != ui::FileOpen::Opened) return std::nullopt;
   std::optional<std::string> out;
-  LARGE_INTEGER size;
-  if (PlainFile(file) && GetFileSizeEx(file, &size) && static_cast<std::uint64_t>(size.QuadPart) <= kMaxReadBytes) {
-    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+  const std::optional<std::uint64_t> size = SizeOf(file);
+  if (size) {
+    // Only the newest part of a file grown far past its limit (planted, or
+    // written by something else): reading it all would hold the agent's one
+    // thread.
+    const std::uint64_t skip = *size > kDataFileReadLimit ? *size - kDataFileReadLimit : 0;
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(skip);
+    std::string bytes(static_cast<std::size_t>(*size - skip), '\0');
     DWORD got = 0;
     std::size_t done = 0;
-    while (done < bytes.size() && ReadFile(file, &bytes[done], static_cast<DWORD>(bytes.size() - done), &got, nullptr) &&
-           got > 0) {
-      done += got;
+    if (SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) {
+      while (done < bytes.size() &&
+             ReadFile(file, &bytes[done], static_cast<DWORD>(bytes.size() - done), &got, nullptr) && got > 0) {
+        done += got;
+      }
+      bytes.resize(done);
+      // A part cut in the middle of a line starts at the next line.
+      if (skip > 0) bytes.erase(0, std::min(bytes.size(), bytes.find('\n') + 1));
+      out = std::move(bytes);
     }
-    bytes.resize(done);
-    out = std::move(bytes);
   }
   CloseHandle(file);
   return out;
 }
 
-// Written beside the file and moved over it, so a failure leaves the old
-// content whole.
+// Written to a new file beside it and moved over it, so a failure leaves the
+// old content whole.
 bool Win32DataFile::Replace(const std::string& bytes) {
-  if (!FolderUsable()) return false;
-  const std::wstring temp = path_ + L".new";
-  DeleteFileW(temp.c_str());  // a name left over (or planted) goes; the content is written to a new file
-  HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  const bool written = PlainFile(file) && WriteAll(file, bytes);
+  if (Folder(true) != ui::FolderOpen::Opened) return false;
+  const std::wstring temp = name_ + L".new";
+  HANDLE file = nullptr;
+  ui::FileOpen r = held_.OpenFile(temp, GENERIC_WRITE | DELETE, 0, ui::kNtCreate, file);
+  // A name left over (or planted) goes first, when it is a plain file here.
+  if (r == ui::FileOpen::Exists && held_.Remove(temp)) r = held_.OpenFile(temp, GENERIC_WRITE | DELETE, 0, ui::kNtCreate, file);
+  if (r != ui::FileOpen::Opened) return false;
+  const bool moved = WriteAll(file, bytes) && held_.MoveTo(file, name_);
+  if (!moved) ui::DeleteOnClose(file);
   CloseHandle(file);
-  if (written && MoveFileExW(temp.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
-  DeleteFileW(temp.c_str());
-  return false;
+  return moved;
 }
 
 bool Win32DataFile::Clear() {
-  if (path_.empty()) return false;
-  return DeleteFileW(path_.c_str()) || Missing(GetLastError());
+  const ui::FolderOpen folder = Folder(false);
+  if (folder == ui::FolderOpen::Missing) return true;
+  return folder == ui::FolderOpen::Opened && held_.Remove(name_);
 }
 
 long long Win32UtcClock::UtcMinute() {

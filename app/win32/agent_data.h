@@ -10,21 +10,26 @@
 
 #include "app/data_file.h"
 #include "schedule/missed_runs.h"
+#include "ui/win32/held_folder.h"
 
 namespace ordavi {
 
-// "%LOCALAPPDATA%\Ordavi\" (SHGetFolderPathW's local application data where
-// the variable is missing); empty when neither gives a folder.
+// "<local application data>\Ordavi\", the user's known folder (not the
+// LOCALAPPDATA variable); empty when the system gives no such folder.
 std::wstring AgentDataFolder();
 
 // A file of the agent's data folder. The folder is created on the first
-// write. An elevated agent writes where the user's other programs can write,
-// so a file or folder that is a link (a reparse point, a second hard link)
-// is refused rather than followed.
+// write, and once opened it is held for the object's life (ui::HeldFolder):
+// an elevated agent writes where the user's other programs can write, so the
+// file is read, appended, replaced and removed only relative to that handle,
+// and a folder or file that is a link (a reparse point, a second hard link,
+// a name the system followed elsewhere) is refused rather than followed.
+// Read: at most the newest kDataFileReadLimit bytes, from a line's start.
 class Win32DataFile : public DataFile {
  public:
   // `name` is ASCII, a file name of the data folder.
-  explicit Win32DataFile(const char* name);
+  // `folder` ends with '\\'; the agent's data folder unless a test names another.
+  explicit Win32DataFile(const char* name, std::wstring folder = AgentDataFolder());
   std::optional<std::uint64_t> Size() override;
   bool Append(const std::string& bytes) override;
   std::optional<std::string> ReadAll() override;
@@ -34,11 +39,14 @@ class Win32DataFile : public DataFile {
   const std::wstring& path() const { return path_; }
 
  private:
-  bool FolderUsable();
-  std::wstring folder_, path_;
+  ui::FolderOpen Folder(bool create);
+  std::wstring folder_, name_, path_;
+  ui::HeldFolder held_;
 };
 
 // GetSystemTimeAsFileTime in whole minutes since 1970.
+inline constexpr std::uint64_t kDataFileReadLimit = 2ull * 1024 * 1024;
+
 class Win32UtcClock : public UtcClock {
  public:
   long long UtcMinute() override;

@@ -1,9 +1,11 @@
 #include "app/win32/agent_slot.h"
 
+#include <aclapi.h>
 #include <sddl.h>
 
 #include "app/main_window_events.h"
 #include "app/menu.h"
+#include "ui/win32/dialog_controls.h"
 
 namespace ordavi {
 
@@ -80,20 +82,115 @@ std::wstring SessionSddl() {
 }
 
 // The installation's objects: every user's agent may hold and wait on them
-// (SYNCHRONIZE); only the system and administrators may set them.
-constexpr const wchar_t* kInstallationSddl = L"D:(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x00100000;;;WD)S:(ML;;NW;;;LW)";
+// and read their owner and access list (SYNCHRONIZE, READ_CONTROL); only the
+// system and administrators may set them. Their owner is administrators when
+// an elevated agent makes them; an agent without the rights cannot name that
+// owner, and the OWNER RIGHTS entry leaves the owner it gets (its user) no
+// right beyond waiting, so the user cannot rewrite the list and set them.
+constexpr DWORD kWaitAndRead = SYNCHRONIZE | READ_CONTROL;
+constexpr const wchar_t* kInstallationDacl = L"D:P(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x00120000;;;WD)(A;;0x00100000;;;OW)";
+std::wstring InstallationSddl(bool administrator) {
+  return std::wstring(administrator ? L"O:BA" : L"") + kInstallationDacl + L"S:(ML;;NW;;;LW)";
+}
+
+bool IsSystemOrAdministrators(PSID sid) {
+  return sid && (IsWellKnownSid(sid, WinLocalSystemSid) || IsWellKnownSid(sid, WinBuiltinAdministratorsSid));
+}
+
+// Whether an installation object that was there already is one of Ordavi's:
+// owned by SYSTEM or administrators (the installer, an elevated agent), or
+// with no entry but SYSTEM's and administrators' allowing more than waiting
+// and reading, and the owner's own rights cut to waiting (an agent without
+// the rights made it). Another user's object is not trusted: its owner
+// could set it whenever they like.
+bool TrustedInstallationObject(HANDLE h) {
+  PSID owner = nullptr;
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  if (GetSecurityInfo(h, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
+                      &dacl, nullptr, &sd) != ERROR_SUCCESS) {
+    return false;
+  }
+  bool trusted = IsSystemOrAdministrators(owner);
+  if (!trusted && dacl) {
+    SID_IDENTIFIER_AUTHORITY creatorAuthority = SECURITY_CREATOR_SID_AUTHORITY;
+    PSID ownerRights = nullptr;
+    AllocateAndInitializeSid(&creatorAuthority, 1, SECURITY_CREATOR_OWNER_RIGHTS_RID, 0, 0, 0, 0, 0, 0, 0,
+                             &ownerRights);
+    bool ownerCut = false, othersWait = true;
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+      ACE_HEADER* header = nullptr;
+      if (!GetAce(dacl, i, reinterpret_cast<void**>(&header))) othersWait = false;
+      if (!header || header->AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
+      const auto* ace = reinterpret_cast<ACCESS_ALLOWED_ACE*>(header);
+      PSID sid = const_cast<DWORD*>(&ace->SidStart);
+      if (ownerRights && EqualSid(sid, ownerRights)) {
+        ownerCut = (ace->Mask & ~kWaitAndRead) == 0;
+      } else if (!IsSystemOrAdministrators(sid) && (ace->Mask & ~kWaitAndRead) != 0) {
+        othersWait = false;
+      }
+    }
+    trusted = ownerCut && othersWait;
+    if (ownerRights) FreeSid(ownerRights);
+  }
+  LocalFree(sd);
+  return trusted;
+}
 
 // An object that exists already may refuse this process full access: then it
-// is opened for waiting only.
+// is opened for waiting and reading its owner only.
 HANDLE CreateOrOpenMutex(SECURITY_ATTRIBUTES* security, const std::wstring& name) {
   HANDLE h = CreateMutexW(security, FALSE, name.c_str());
-  if (!h && GetLastError() == ERROR_ACCESS_DENIED) h = OpenMutexW(SYNCHRONIZE, FALSE, name.c_str());
+  if (!h && GetLastError() == ERROR_ACCESS_DENIED) h = OpenMutexW(kWaitAndRead, FALSE, name.c_str());
   return h;
 }
 HANDLE CreateOrOpenEvent(SECURITY_ATTRIBUTES* security, bool manualReset, const std::wstring& name) {
   HANDLE h = CreateEventW(security, manualReset, FALSE, name.c_str());
-  if (!h && GetLastError() == ERROR_ACCESS_DENIED) h = OpenEventW(SYNCHRONIZE, FALSE, name.c_str());
+  if (!h && GetLastError() == ERROR_ACCESS_DENIED) h = OpenEventW(kWaitAndRead, FALSE, name.c_str());
   return h;
+}
+
+// Whether the Administrators group is in force in `token` (an
+// impersonation token; the process's own when null). A UAC administrator
+// started without elevation has it for deny only, which does not count.
+bool AdministratorsInForce(HANDLE token) {
+  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+  PSID admins = nullptr;
+  BOOL member = FALSE;
+  if (AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                               &admins)) {
+    if (!CheckTokenMembership(token, admins, &member)) member = FALSE;
+    FreeSid(admins);
+  }
+  return member != FALSE;
+}
+
+std::wstring FileNameOf(const std::wstring& path) {
+  const std::size_t slash = path.find_last_of(L'\\');
+  return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+// The running agent of this session, found by what it is: a process other
+// than this one, started from a program of this one's file name, that owns
+// a main window of the agent's class. 0 when there is none.
+DWORD RunningAgentProcessId() {
+  wchar_t own[MAX_PATH + 1] = {};
+  const std::wstring ownName = FileNameOf(std::wstring(own, GetModuleFileNameW(nullptr, own, MAX_PATH)));
+  for (HWND w = FindWindowExW(nullptr, nullptr, L"TForm1", nullptr); w;
+       w = FindWindowExW(nullptr, w, L"TForm1", nullptr)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid == 0 || pid == GetCurrentProcessId()) continue;
+    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process) continue;
+    wchar_t image[MAX_PATH + 1] = {};
+    DWORD size = MAX_PATH;
+    const bool read = QueryFullProcessImageNameW(process, 0, image, &size) != 0;
+    CloseHandle(process);
+    const std::wstring name = FileNameOf(std::wstring(image, read ? size : 0));
+    if (read && CompareStringOrdinal(name.c_str(), -1, ownName.c_str(), -1, TRUE) == CSTR_EQUAL) return pid;
+  }
+  return 0;
 }
 
 void Close(HANDLE& h) {
@@ -115,59 +212,69 @@ Win32AgentSlot::~Win32AgentSlot() {
 }
 
 bool Win32AgentSlot::InstallationClosing() {
-  HANDLE close = OpenEventW(SYNCHRONIZE, FALSE, (kInstallationClose + folderKey_).c_str());
+  HANDLE close = OpenEventW(kWaitAndRead, FALSE, (kInstallationClose + folderKey_).c_str());
   if (!close) return false;
-  const bool set = WaitForSingleObject(close, 0) == WAIT_OBJECT_0;
+  const bool trusted = TrustedInstallationObject(close);
+  const bool set = trusted && WaitForSingleObject(close, 0) == WAIT_OBJECT_0;
   CloseHandle(close);
+  if (!trusted) SayOnce(kForeignCloseEventNotice);
   return set;
 }
 
-bool Win32AgentSlot::ClaimSession() {
+void Win32AgentSlot::SayOnce(const char* gbkText) {
+  if (said_) return;
+  said_ = true;
+  say(gbkText);
+}
+
+SessionClaim Win32AgentSlot::ClaimSession() {
   Security security(SessionSddl());
   sessionSlot_ = CreateMutexW(security.get(), TRUE, kSessionSlot);
   const DWORD error = GetLastError();
   if (!sessionSlot_) {
-    if (error != ERROR_ACCESS_DENIED) {  // no slot to be had: run as before
-      HoldSlot();
-      return true;
+    if (error == ERROR_ACCESS_DENIED) sessionSlot_ = OpenMutexW(SYNCHRONIZE, FALSE, kSessionSlot);
+    if (!sessionSlot_) {
+      // The name is taken by an object of another kind, or the slot cannot be
+      // reached at all: running anyway could make a second agent.
+      SayOnce(kSlotRefusedNotice);
+      return SessionClaim::Refused;
     }
-    sessionSlot_ = OpenMutexW(SYNCHRONIZE, FALSE, kSessionSlot);
-    if (!sessionSlot_) return false;
   } else if (error != ERROR_ALREADY_EXISTS) {
     HoldSlot();
-    return true;
+    return SessionClaim::Claimed;
   }
   // The mutex exists. Another start that is handing over may hold it too:
   // only an owner is an agent.
   const DWORD wait = WaitForSingleObject(sessionSlot_, 0);
   if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) {
     HoldSlot();
-    return true;
+    return SessionClaim::Claimed;
   }
-  return false;
+  return SessionClaim::HeldByAnother;
 }
 
-bool Win32AgentSlot::HasAdministratorRights() {
-  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-  PSID admins = nullptr;
-  BOOL member = FALSE;
-  if (AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
-                               &admins)) {
-    // Only a group in force counts: a UAC administrator started without
-    // elevation has it for deny only.
-    if (!CheckTokenMembership(nullptr, admins, &member)) member = FALSE;
-    FreeSid(admins);
-  }
-  return member != FALSE;
+void Win32AgentSlot::ShowRefusal(const char* gbkText) {
+  ui::ShowUserMessage({gbkText, kErrorCaption, MessageIcon::Error});
 }
+
+bool Win32AgentSlot::HasAdministratorRights() { return AdministratorsInForce(nullptr); }
 
 bool Win32AgentSlot::RunningAgentHasAdministratorRights() {
-  HANDLE flag = OpenEventW(SYNCHRONIZE, FALSE, kSessionAdministrator);
-  if (flag) {
-    CloseHandle(flag);
-    return true;
+  // Read from the running agent's own token: an event or a name any program
+  // of the session could have created first says nothing.
+  const DWORD pid = RunningAgentProcessId();
+  if (pid == 0) return false;
+  bool inForce = false;
+  const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  HANDLE token = nullptr, identification = nullptr;
+  if (process && OpenProcessToken(process, TOKEN_QUERY | TOKEN_DUPLICATE, &token) &&
+      DuplicateToken(token, SecurityIdentification, &identification)) {
+    inForce = AdministratorsInForce(identification);
   }
-  return GetLastError() == ERROR_ACCESS_DENIED;  // there, but not for us
+  for (HANDLE h : {identification, token, process}) {
+    if (h) CloseHandle(h);
+  }
+  return inForce;
 }
 
 bool Win32AgentSlot::EndRunningAgentAndClaim() {
@@ -186,8 +293,8 @@ void Win32AgentSlot::AskRunningAgentToOpenSettings() {
   HANDLE settings = OpenEventW(EVENT_MODIFY_STATE, FALSE, kSessionSettings);
   if (!settings) return;
   // This start came from the user, so it may pass the right to come to the
-  // front on: the running agent's dialog then opens in front, not behind.
-  AllowSetForegroundWindow(ASFW_ANY);
+  // front on, to the running agent alone: its dialog then opens in front.
+  if (const DWORD pid = RunningAgentProcessId()) AllowSetForegroundWindow(pid);
   SetEvent(settings);
   CloseHandle(settings);
 }
@@ -210,9 +317,15 @@ void Win32AgentSlot::HoldSlot() {
   cancel_ = CreateEventW(session.get(), FALSE, FALSE, kSessionCancel);
   cancelled_ = CreateEventW(session.get(), FALSE, FALSE, kSessionCancelled);
   noCountdown_ = CreateEventW(session.get(), FALSE, FALSE, kSessionNoCountdown);
-  Security installation(kInstallationSddl);
+  Security installation(InstallationSddl(HasAdministratorRights()));
   installationRunning_ = CreateOrOpenMutex(installation.get(), kInstallationRunning + folderKey_);
   installationClose_ = CreateOrOpenEvent(installation.get(), true, kInstallationClose + folderKey_);
+  // A close event someone else made first is not waited on: its owner could
+  // end this agent at will.
+  if (installationClose_ && !TrustedInstallationObject(installationClose_)) {
+    Close(installationClose_);
+    SayOnce(kForeignCloseEventNotice);
+  }
 }
 
 void Win32AgentSlot::Listen(HWND mainWindow) {

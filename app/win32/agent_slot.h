@@ -3,7 +3,9 @@
 //
 //   Local\Ordavi-Agent                 mutex, owned by the session's agent
 //   Local\Ordavi-Agent-Administrator   event, exists while that agent has
-//                                      administrator rights
+//                                      administrator rights (for earlier
+//                                      versions; this one reads the running
+//                                      agent's token instead)
 //   Local\Ordavi-Agent-Settings        event: "do what 设置 does"
 //   Local\Ordavi-Agent-Exit            event: "do what 退出 does"
 //   Local\Ordavi-Agent-Cancel          event: "cancel the countdown, as
@@ -27,6 +29,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,6 +37,12 @@
 #include "app/single_agent.h"
 
 namespace ordavi {
+
+inline constexpr const char* kSlotRefusedNotice =
+    "本会话中名为Ordavi-Agent的对象不是Ordavi的，无法确定是否已有Ordavi在运行，本次不启动。";
+
+inline constexpr const char* kForeignCloseEventNotice =
+    "另一个用户抢先创建了Ordavi的关闭信号，已忽略它。安装程序更新Ordavi时，请先在托盘菜单中选择“退出”。";
 
 class Win32AgentSlot : public AgentSlotPort {
  public:
@@ -43,7 +52,7 @@ class Win32AgentSlot : public AgentSlotPort {
   Win32AgentSlot& operator=(const Win32AgentSlot&) = delete;
 
   bool InstallationClosing() override;
-  bool ClaimSession() override;
+  SessionClaim ClaimSession() override;
   bool HasAdministratorRights() override;
   bool RunningAgentHasAdministratorRights() override;
   bool EndRunningAgentAndClaim() override;
@@ -59,12 +68,20 @@ class Win32AgentSlot : public AgentSlotPort {
   const HANDLE* WaitObjects() const { return waits_.empty() ? nullptr : waits_.data(); }
   void OnSignalled(DWORD index);
 
+  // How a refused slot is told to the user: a message box unless a test
+  // listens instead.
+  std::function<void(const char* gbkText)> say = [](const char* text) { ShowRefusal(text); };
+  static void ShowRefusal(const char* gbkText);
+
  private:
   // This process is the session's agent: the objects through which the
   // others find and reach it.
   void HoldSlot();
   // /cancel: the countdown cancelled if one runs, and the answer given.
   void CancelCountdown();
+  // Tells the user once per agent life.
+  void SayOnce(const char* gbkText);
+  bool said_ = false;
 
   std::wstring folderKey_;
   HANDLE sessionSlot_ = nullptr;

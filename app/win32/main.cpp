@@ -76,7 +76,7 @@ int RunAgent() {
   Win32ProcessSystem processes;
   Win32DialupSystem dialup(mainHandle);
   Win32WindowSystem windows;
-  Win32JunkSystem junkSystem(mainHandle);
+  Win32JunkSystem junkSystem;
   Win32TempFolderSystem tempFolders;
   Win32FolderSecuritySystem folderSecurity;
   Win32SoundPlayer sound(mainHandle);
@@ -151,9 +151,12 @@ int RunAgent() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // Before anything is loaded or started; only the load-time imports and the
+  // runtime's start-up code ran before.
+  ordavi::RestrictDllSearch();
   // Read while the current directory is still the user's: file names are made full.
   const ordavi::ParsedCommandLine commandLine = ordavi::ReadCommandLine();
-  ordavi::RestrictSearchToSystemDirectory();  // before anything is loaded or started
+  ordavi::MoveToSystemDirectory();
   if (commandLine.command.kind != ordavi::CommandKind::RunAgent) return ordavi::RunCommandLine(commandLine);
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);

@@ -25,6 +25,12 @@ HMODULE SystemLibrary(const char* fileName) {
 }
 
 bool RestrictSearchToSystemDirectory() {
+  const bool restricted = RestrictDllSearch();
+  MoveToSystemDirectory();
+  return restricted;
+}
+
+bool RestrictDllSearch() {
   SetDllDirectoryA("");
   bool restricted = false;
   using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
@@ -33,12 +39,15 @@ bool RestrictSearchToSystemDirectory() {
           ProcOf<SetDefaultDllDirectoriesFn>(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")) {
     restricted = setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32) != FALSE;
   }
+  return restricted;
+}
+
+void MoveToSystemDirectory() {
   std::string dir = SystemDirectory();
   if (!dir.empty()) {
     dir.pop_back();  // as the system names it, without the separator
     SetCurrentDirectoryA(dir.c_str());
   }
-  return restricted;
 }
 
 }  // namespace ordavi

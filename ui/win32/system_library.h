@@ -37,8 +37,12 @@ std::string SystemDirectory();
 // the imports of the DLLs loaded later), and the current directory becomes
 // the system directory, so nothing a user can write is searched for a
 // program or a DLL by name. Returns whether SetDefaultDllDirectories was
-// there and took effect.
+// there and took effect. RestrictDllSearch and MoveToSystemDirectory are its
+// two halves, for a start that must read its command line (file names made
+// full against the user's current directory) between them.
 bool RestrictSearchToSystemDirectory();
+bool RestrictDllSearch();
+void MoveToSystemDirectory();
 
 // `name` of the system DLL `fileName`, loading the DLL on first use.
 template <typename Fn>

@@ -8,8 +8,10 @@
 #include <cctype>
 #include <string>
 
+#include "tools/winetest/links.h"
 #include "ui/win32/dialog_controls.h"
 #include "ui/win32/system_library.h"
+#include "ui/win32/whole_file.h"
 
 namespace ordavi {
 namespace {
@@ -31,13 +33,51 @@ std::string SystemDirectoryAsGiven() {
   return Lower(dir);
 }
 
+std::string Content(const std::wstring& path) {
+  std::string error;
+  return ui::ReadWholeFile(path, error).value_or("<none>");
+}
+
+// An export into a folder the user picked, which other programs can change:
+// a whole new file, a replaced one and a left-over part file are fine; a link
+// at the file, at its part file or as the folder is refused with a message,
+// and what the link points to keeps its content.
+TEST(WholeFile, IsWrittenInItsFolderAndNeverThroughALink) {
+  CreateDirectoryA("C:\\picked", nullptr);
+  CreateDirectoryA("C:\\precious", nullptr);
+  std::string error;
+  ASSERT_TRUE(ui::WriteWholeFile(L"C:\\precious\\keep.txt", "keep", error));
+  EXPECT_TRUE(ui::WriteWholeFile(L"C:\\picked\\tasks.txt", "one", error));
+  EXPECT_TRUE(ui::WriteWholeFile(L"C:\\picked\\tasks.txt", "two", error));
+  EXPECT_TRUE(ui::WriteWholeFile(L"C:\\picked\\tasks.txt.part", "left over", error));
+  EXPECT_TRUE(ui::WriteWholeFile(L"C:\\picked\\tasks.txt", "three", error));
+  EXPECT_EQ(Content(L"C:\\picked\\tasks.txt"), "three");
+  EXPECT_EQ(GetFileAttributesW(L"C:\\picked\\tasks.txt.part"), INVALID_FILE_ATTRIBUTES);
+  ASSERT_TRUE(winetest::MakeLink("C:\\picked\\at-file.txt", "C:\\precious\\keep.txt"));
+  ASSERT_TRUE(winetest::MakeLink("C:\\picked\\at-part.txt.part", "C:\\precious\\keep.txt"));
+  ASSERT_TRUE(winetest::MakeLink("C:\\picked\\folder", "C:\\precious"));
+  for (const wchar_t* path : {L"C:\\picked\\at-file.txt", L"C:\\picked\\at-part.txt", L"C:\\picked\\folder\\keep.txt"}) {
+    error.clear();
+    EXPECT_FALSE(ui::WriteWholeFile(path, "planted", error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(Content(L"C:\\precious\\keep.txt"), "keep");
+  }
+}
+
 TEST(ProcessStart, RestrictsTheDllSearchAndMovesToTheSystemDirectory) {
   SetCurrentDirectoryA("C:\\");
   EXPECT_TRUE(RestrictSearchToSystemDirectory());  // this Wine has SetDefaultDllDirectories
   EXPECT_EQ(CurrentDirectory(), SystemDirectoryAsGiven());
-  char dllDir[MAX_PATH + 1] = "unchanged";
-  GetDllDirectoryA(MAX_PATH, dllDir);
-  EXPECT_EQ(std::string(dllDir), std::string());
+  // A DLL planted in a folder the user can write, made the current one, is
+  // not loaded by its name (before the restriction it was).
+  char system[MAX_PATH + 1] = {};
+  GetSystemDirectoryA(system, MAX_PATH);
+  CreateDirectoryA("C:\\planted dll", nullptr);
+  ASSERT_TRUE(CopyFileA((std::string(system) + "\\msimg32.dll").c_str(), "C:\\planted dll\\ordaviplant.dll", FALSE));
+  SetCurrentDirectoryA("C:\\planted dll");
+  HMODULE planted = LoadLibraryA("ordaviplant.dll");
+  EXPECT_EQ(planted, nullptr);
+  if (planted) FreeLibrary(planted);
 }
 
 // A user picks a file in another folder; the picker must not make that

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "store/win32/gbk_text.h"
+#include "ui/win32/held_folder.h"
 
 namespace ordavi::ui {
 
@@ -49,31 +50,78 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path, std::string& 
 }
 
 namespace {
-bool WriteInPlace(const std::wstring& path, const std::string& bytes, std::string& error) {
-  const HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+constexpr const char* kLinkRefused = "文件或它所在的文件夹是链接（联接点或符号链接），未写入";
+
+bool WriteAllBytes(HANDLE h, const std::string& bytes, std::string& error) {
+  DWORD written = 0;
+  if (!bytes.empty() && !WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+    error = SystemReason(GetLastError());
+    return false;
+  }
+  if (written != bytes.size() || !FlushFileBuffers(h)) {
+    error = SystemReason(GetLastError());
+    return false;
+  }
+  return true;
+}
+
+// A path on a network share (\\server\share\...): its links are the
+// server's to resolve. The part file is still only ever a new file.
+bool WriteByPath(const std::wstring& path, const std::wstring& part, const std::string& bytes, std::string& error) {
+  const HANDLE h = CreateFileW(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     error = SystemReason(GetLastError());
     return false;
   }
-  DWORD written = 0;
-  const bool ok = bytes.empty() || WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  if (!ok) error = SystemReason(GetLastError());
-  const bool closed = CloseHandle(h) != 0;
-  if (ok && (written != bytes.size() || !closed)) error = SystemReason(GetLastError());
-  return ok && written == bytes.size() && closed;
+  bool ok = WriteAllBytes(h, bytes, error);
+  CloseHandle(h);
+  if (ok && !MoveFileExW(part.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    ok = false;
+    error = SystemReason(GetLastError());
+  }
+  if (!ok) DeleteFileW(part.c_str());
+  return ok;
 }
 }  // namespace
 
 bool WriteWholeFile(const std::wstring& path, const std::string& bytes, std::string& error) {
   // Written beside itself first and then put in place, so a refused or cut
   // write (a full disk, a lost share) leaves the file that was there whole.
-  const std::wstring part = path + L".part";
-  bool ok = WriteInPlace(part, bytes, error);
-  if (ok && !MoveFileExW(part.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    ok = false;
-    error = SystemReason(GetLastError());
+  // The folder is one the user picked, which other programs may change: the
+  // part file is made, moved and (on failure) removed relative to the held
+  // folder, and a link as the folder, above it or at the file is refused.
+  const std::size_t cut = path.find_last_of(L'\\');
+  if (cut == std::wstring::npos || cut + 1 == path.size()) {
+    error = SystemReason(ERROR_INVALID_NAME);
+    return false;
   }
-  if (!ok) DeleteFileW(part.c_str());
+  const std::wstring name = path.substr(cut + 1), part = name + L".part";
+  if (path.compare(0, 2, L"\\\\") == 0) return WriteByPath(path, path + L".part", bytes, error);
+  HeldFolder folder;
+  const FolderOpen opened = folder.Open(path.substr(0, cut + 1), false);
+  if (opened != FolderOpen::Opened) {
+    error = opened == FolderOpen::Linked ? kLinkRefused : SystemReason(ERROR_PATH_NOT_FOUND);
+    return false;
+  }
+  HANDLE h = nullptr;
+  FileOpen made = folder.OpenFile(part, GENERIC_WRITE | DELETE, 0, kNtCreate, h);
+  // A part file left by an earlier failure goes first, when it is a plain file.
+  if (made == FileOpen::Exists && folder.Remove(part)) made = folder.OpenFile(part, GENERIC_WRITE | DELETE, 0, kNtCreate, h);
+  if (made != FileOpen::Opened) {
+    error = made == FileOpen::Linked || made == FileOpen::Exists ? kLinkRefused : SystemReason(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  bool ok = WriteAllBytes(h, bytes, error);
+  if (ok && !folder.MoveTo(h, name)) {
+    ok = false;
+    HANDLE there = nullptr;
+    const FileOpen target = folder.OpenFile(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, kNtOpen, there);
+    if (there) CloseHandle(there);
+    error = target == FileOpen::Linked ? kLinkRefused : SystemReason(ERROR_ACCESS_DENIED);
+  }
+  if (!ok) DeleteOnClose(h);
+  CloseHandle(h);
   return ok;
 }
 

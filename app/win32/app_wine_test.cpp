@@ -1,0 +1,250 @@
+// The agent's data files under Wine, in a fresh private prefix: written,
+// read, replaced and removed relative to the held data folder, and never
+// through a link planted as the folder, above it, as the file or as its part
+// file, nor through a folder swapped for a link while it is held.
+#include <windows.h>
+#include <sddl.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "app/win32/agent_data.h"
+#include "app/win32/agent_slot.h"
+#include "store/testing/readable_failures.h"
+#include "store/win32/gbk_text.h"
+#include "tools/winetest/links.h"
+
+using winetest::MakeDanglingLink;
+using winetest::MakeLink;
+
+namespace ordavi {
+namespace {
+
+std::string Read(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void Write(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+// What must survive every refused write: a folder outside the data folder.
+const std::string kOutside = "C:\\precious\\";
+void MakeOutside() {
+  CreateDirectoryA(kOutside.c_str(), nullptr);
+  Write(kOutside + "keep.txt", "keep");
+  Write(kOutside + "run-history.txt", "keep");
+}
+bool OutsideWhole() {
+  return Read(kOutside + "keep.txt") == "keep" && Read(kOutside + "run-history.txt") == "keep" &&
+         !Exists(kOutside + "made.txt") && !Exists(kOutside + "run-history.txt.new");
+}
+
+}  // namespace
+
+TEST(DataFile, TheFolderIsTheKnownFolderNotTheEnvironmentsVariable) {
+  SetEnvironmentVariableA("LOCALAPPDATA", "C:\\planted");
+  const std::wstring folder = AgentDataFolder();
+  EXPECT_TRUE(folder.size() > 8);
+  EXPECT_TRUE(folder.find(L"planted") == std::wstring::npos);
+  EXPECT_TRUE(folder.compare(folder.size() - 8, 8, L"\\Ordavi\\") == 0);
+}
+
+TEST(DataFile, IsMadeReadReplacedAndRemovedInItsFolder) {
+  const std::string folder = "C:\\data plain\\Ordavi\\";
+  CreateDirectoryA("C:\\data plain", nullptr);
+  Win32DataFile file("run-history.txt", Wide(folder));
+  EXPECT_TRUE(file.Size() == std::optional<std::uint64_t>(0));
+  EXPECT_TRUE(file.ReadAll() == std::optional<std::string>(""));
+  EXPECT_TRUE(file.Append("one\r\n"));  // makes the folder
+  EXPECT_TRUE(file.Append("two\r\n"));
+  EXPECT_TRUE(file.ReadAll() == std::optional<std::string>("one\r\ntwo\r\n"));
+  Write(folder + "run-history.txt.new", "left over");
+  EXPECT_TRUE(file.Replace("new\r\n"));
+  EXPECT_EQ(Read(folder + "run-history.txt"), std::string("new\r\n"));
+  EXPECT_FALSE(Exists(folder + "run-history.txt.new"));
+  EXPECT_TRUE(file.Size() == std::optional<std::uint64_t>(5));
+  // A file far past any size the agent writes: only its newest part, from a
+  // line's start.
+  std::string big(3 * 1024 * 1024, 'x');
+  for (std::size_t i = 99; i < big.size(); i += 100) big[i] = '\n';
+  Write(folder + "run-history.txt", big + "last\n");
+  const auto tail = file.ReadAll();
+  ASSERT_TRUE(tail.has_value());
+  EXPECT_TRUE(tail->size() <= kDataFileReadLimit);
+  EXPECT_TRUE(tail->size() > kDataFileReadLimit - 100);
+  EXPECT_TRUE(tail->compare(0, 99, std::string(99, 'x')) == 0);
+  EXPECT_TRUE(tail->compare(tail->size() - 5, 5, "last\n") == 0);
+  EXPECT_TRUE(file.Clear());
+  EXPECT_FALSE(Exists(folder + "run-history.txt"));
+  EXPECT_TRUE(file.Clear());  // nothing there is no failure
+}
+
+// A link where the data folder, a folder above it, the file or its part file
+// should be: every write, read and removal is refused, and nothing outside
+// is read, made, changed or deleted.
+TEST(DataFile, LinksInTheDataFolderAreRefusedAndTheirTargetsLeftAlone) {
+  MakeOutside();
+  struct Case {
+    const char* what;
+    std::string folder;
+    bool readRefused;  // a link at the part file only touches writes
+    bool replaceRefused;  // Wine cannot tell a dangling link from no file; a
+                          // replacement takes the link's place, not its target's
+  };
+  CreateDirectoryA("C:\\d1", nullptr);
+  ASSERT_TRUE(MakeLink("C:\\d1\\Ordavi", kOutside));  // the folder itself
+  CreateDirectoryA("C:\\d2real", nullptr);
+  CreateDirectoryA("C:\\d2real\\Ordavi", nullptr);
+  ASSERT_TRUE(MakeLink("C:\\d2", "C:\\d2real"));  // a folder above it
+  CreateDirectoryA("C:\\d3", nullptr);
+  CreateDirectoryA("C:\\d3\\Ordavi", nullptr);
+  ASSERT_TRUE(MakeLink("C:\\d3\\Ordavi\\run-history.txt", kOutside + "keep.txt"));  // the file
+  CreateDirectoryA("C:\\d4", nullptr);
+  CreateDirectoryA("C:\\d4\\Ordavi", nullptr);
+  ASSERT_TRUE(MakeDanglingLink("C:\\d4\\Ordavi\\run-history.txt", kOutside + "made.txt"));  // to a file not yet there
+  CreateDirectoryA("C:\\d5", nullptr);
+  CreateDirectoryA("C:\\d5\\Ordavi", nullptr);
+  ASSERT_TRUE(MakeLink("C:\\d5\\Ordavi\\run-history.txt.new", kOutside + "keep.txt"));  // the part file
+  const Case cases[] = {
+      {"folder", "C:\\d1\\Ordavi\\", true, true},    {"above", "C:\\d2\\Ordavi\\", true, true},
+      {"file", "C:\\d3\\Ordavi\\", true, true},      {"dangling", "C:\\d4\\Ordavi\\", false, false},
+      {"part file", "C:\\d5\\Ordavi\\", false, true},
+  };
+  for (const Case& c : cases) {
+    std::printf("  %s\n", c.what);
+    Win32DataFile file("run-history.txt", Wide(c.folder));
+    if (c.readRefused) {
+      EXPECT_FALSE(file.ReadAll().has_value());
+      EXPECT_FALSE(file.Size().has_value());
+      EXPECT_FALSE(file.Append("x"));
+      EXPECT_FALSE(file.Clear());
+    }
+    if (c.replaceRefused) {
+      EXPECT_FALSE(file.Replace("x")) << c.what;
+    } else {
+      file.Replace("x");
+    }
+    EXPECT_TRUE(OutsideWhole());
+  }
+  Win32DataFile dangling("run-history.txt", L"C:\\d4\\Ordavi\\");
+  EXPECT_FALSE(dangling.Append("x"));
+  EXPECT_TRUE(OutsideWhole());
+  EXPECT_FALSE(Exists("C:\\d2real\\Ordavi\\run-history.txt"));
+}
+
+// The folder is held once opened: swapped for a link afterwards, nothing
+// reaches the link's target; what is written lands in the held folder or is
+// refused.
+TEST(DataFile, AFolderSwappedForALinkWhileHeldIsNotFollowed) {
+  MakeOutside();
+  CreateDirectoryA("C:\\swap", nullptr);
+  Win32DataFile file("run-history.txt", L"C:\\swap\\Ordavi\\");
+  ASSERT_TRUE(file.Append("first\r\n"));
+  ASSERT_TRUE(winetest::MoveUnix("C:\\swap\\Ordavi", "C:\\swap\\moved"));
+  ASSERT_TRUE(MakeLink("C:\\swap\\Ordavi", kOutside));
+  file.Append("second\r\n");
+  file.Replace("third\r\n");
+  file.Clear();
+  file.ReadAll();
+  EXPECT_TRUE(OutsideWhole());
+}
+
+// A program of the session that takes the slot's name with an object of
+// another kind must not make this start a second agent.
+TEST(AgentSlot, ANameTakenByAnotherKindOfObjectIsRefusedAndSaid) {
+  const HANDLE squat = CreateEventW(nullptr, TRUE, FALSE, L"Local\\Ordavi-Agent");
+  ASSERT_TRUE(squat != nullptr);
+  Win32AgentSlot slot;
+  std::string said;
+  slot.say = [&said](const char* text) { said += text; };
+  EXPECT_FALSE(StartAsTheSessionAgent(slot));
+  EXPECT_EQ(said, std::string(kSlotRefusedNotice));
+  CloseHandle(squat);
+}
+
+// The running agent's rights come from its own token, not from the
+// administrator event's name, which any program of the session can create.
+TEST(AgentSlot, TheRunningAgentsRightsAreReadFromItsProcessNotFromAName) {
+  const HANDLE squat = CreateEventW(nullptr, TRUE, FALSE, L"Local\\Ordavi-Agent-Administrator");
+  ASSERT_TRUE(squat != nullptr);
+  Win32AgentSlot slot;
+  EXPECT_FALSE(slot.RunningAgentHasAdministratorRights());  // no agent runs
+  // An agent of this program's name, with its main window: its token says.
+  wchar_t self[MAX_PATH + 1] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring command = L"\"" + std::wstring(self) + L"\" --agent-window";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  for (int i = 0; i < 100 && !FindWindowW(L"TForm1", nullptr); ++i) Sleep(50);
+  EXPECT_EQ(slot.RunningAgentHasAdministratorRights(), slot.HasAdministratorRights());
+  TerminateProcess(pi.hProcess, 0);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  CloseHandle(squat);
+}
+
+// Another user's program creates the installation's close event first, with
+// an access list of its own, and sets it: this agent neither ends on it nor
+// refuses to start; it says so once. The same event as an agent without the
+// rights makes it (its owner cut to waiting) is the installer's word.
+TEST(AgentSlot, AnInstallationCloseEventOfAnotherOwnerIsIgnoredAndSaidOnce) {
+  wchar_t self[MAX_PATH + 1] = {};
+  std::wstring folder(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+  folder.erase(folder.find_last_of(L'\\'));
+  CharLowerBuffW(&folder[0], static_cast<DWORD>(folder.size()));
+  for (wchar_t& c : folder) c = c == L'\\' ? L'/' : c;
+  const std::wstring name = L"Global\\Ordavi-Close:" + folder;
+  struct Case {
+    const wchar_t* sddl;
+    bool closing;
+  };
+  const Case cases[] = {{L"D:(A;;GA;;;WD)", false},
+                        {L"D:P(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x00120000;;;WD)(A;;0x00100000;;;OW)", true}};
+  for (const Case& c : cases) {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(c.sddl, SDDL_REVISION_1, &sd, nullptr));
+    SECURITY_ATTRIBUTES sa{sizeof sa, sd, FALSE};
+    const HANDLE planted = CreateEventW(&sa, TRUE, TRUE, name.c_str());
+    LocalFree(sd);
+    ASSERT_TRUE(planted != nullptr);
+    Win32AgentSlot slot;
+    std::string said;
+    slot.say = [&said](const char* text) { said += text; };
+    EXPECT_EQ(slot.InstallationClosing(), c.closing);
+    EXPECT_EQ(said, std::string(c.closing ? "" : kForeignCloseEventNotice));
+    CloseHandle(planted);
+  }
+}
+
+}  // namespace ordavi
+
+int main(int argc, char** argv) {
+  if (argc > 1 && std::string(argv[1]) == "--agent-window") {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"TForm1";
+    RegisterClassW(&wc);
+    CreateWindowW(L"TForm1", L"", 0, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+    Sleep(30000);
+    return 0;
+  }
+  ::testing::InitGoogleTest(&argc, argv);
+  ordavi::Win32GbkCodec codec;
+  ordavi::testing::PrintFailuresReadably(codec);
+  return RUN_ALL_TESTS();
+}
