@@ -30,7 +30,7 @@
 #include "store/testing/readable_failures.h"
 #include "store/text.h"
 #include "store/win32/gbk_text.h"
-#include "tools/winetest/links.h"
+#include "ui/win32/testing/links.h"
 
 using winetest::MakeLink;
 

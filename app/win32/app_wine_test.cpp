@@ -15,7 +15,7 @@
 #include "app/win32/agent_slot.h"
 #include "store/testing/readable_failures.h"
 #include "store/win32/gbk_text.h"
-#include "tools/winetest/links.h"
+#include "ui/win32/testing/links.h"
 
 using winetest::MakeDanglingLink;
 using winetest::MakeLink;
