@@ -46,7 +46,7 @@ void JunkCleaner::CleanJunk(bool openLog) {
   // folder only administrators may change), nothing is cleaned.
   if (!p_.system.WriteLog(logPath, "Ordavi junk cleaning, started " + Stamp(started) + "\r\n", false)) return;
   std::string log;
-  const CleaningTotals t = CleanTempFolders(p_.folders, log);
+  const CleaningTotals t = CleanTempFolders(p_.folders, p_.security.RunsElevated(), log);
   log += "\r\nRemoved: " + Decimal(t.files) + " files, " + Decimal(t.folders) +
          " folders. Kept: " + Decimal(t.kept) + " (in use, or holding a link).\r\n";
   p_.system.WriteLog(logPath, log, true);

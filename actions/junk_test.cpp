@@ -55,14 +55,14 @@ TEST(JunkScriptCommandLine, NamesTheInterpreterByItsPathWithoutAutoRunAndAddsToT
             "\"C:\\Program Files\\Ordavi\\log.txt\"\"");
 }
 
-// The junk cleaner over fakes sharing one log; the temporary folder C:\Temp
+// The junk cleaner over fakes sharing one log; the temporary folder C:\Users\u\Temp
 // holds one file, and the clock stands at 2024-03-05 08:07:09.
 struct JunkFixture {
   JunkFixture() {
     clock.startSecondOfDay = 8 * 3600 + 7 * 60 + 9;
-    folders.env["TEMP"] = "C:\\Temp";
-    folders.Add("C:\\Temp", EntryKind::Folder);
-    folders.Add("C:\\Temp\\a.tmp", EntryKind::File);
+    folders.env["TEMP"] = "C:\\Users\\u\\Temp";
+    folders.Add("C:\\Users\\u\\Temp", EntryKind::Folder);
+    folders.Add("C:\\Users\\u\\Temp\\a.tmp", EntryKind::File);
   }
   JunkCleaner Cleaner(const std::string& exePath) {
     return JunkCleaner(JunkPorts{system, folders, security, clock, notices}, exePath);
@@ -79,7 +79,7 @@ TEST(CleanJunk, CreatesTheLogFirstRunsTheUsersScriptAndOpensTheLogOnlyWhenAsked)
   const std::string dir = "D:\\工具\\";
   const std::string log = dir + "清理系统垃圾列表202435_879.txt";
   const std::string created = "WriteLog(" + log + ",new)", added = "WriteLog(" + log + ",add)";
-  const std::string deleted = "Delete(C:\\Temp\\a.tmp)", opened = "OpenLog(" + log + "," + dir + ")";
+  const std::string deleted = "Delete(C:\\Users\\u\\Temp\\a.tmp)", opened = "OpenLog(" + log + "," + dir + ")";
   const std::string run = "RunHiddenAndWait(" + JunkScriptCommandLine("C:\\Windows\\system32\\", dir, log) + ")";
   const std::string earlier = std::string("@echo off\r\n") + kEarlierScriptHeader + "\r\n";
   const struct {
@@ -106,7 +106,7 @@ TEST(CleanJunk, CreatesTheLogFirstRunsTheUsersScriptAndOpensTheLogOnlyWhenAsked)
   JunkFixture f;
   f.Cleaner(dir + "Ordavi.exe").CleanJunk(false);
   const std::string& text = f.system.logs[log];
-  EXPECT_EQ(text.rfind("Ordavi junk cleaning, started 2024-03-05 08:07:09\r\n\r\nFolder \"C:\\Temp\"\r\n", 0), 0u)
+  EXPECT_EQ(text.rfind("Ordavi junk cleaning, started 2024-03-05 08:07:09\r\n\r\nFolder \"C:\\Users\\u\\Temp\"\r\n", 0), 0u)
       << text;
   EXPECT_NE(text.find("  removed: \"a.tmp\"\r\n"), std::string::npos);
   EXPECT_NE(text.find("\r\nRemoved: 1 files, 0 folders. Kept: 0 (in use, or holding a link).\r\n"), std::string::npos);

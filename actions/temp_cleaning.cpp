@@ -50,6 +50,14 @@ TempPathVerdict JudgeTempFolderPath(const std::string& fullPath, const std::stri
   return TempPathVerdict::Clean;
 }
 
+bool IsOwnTemporaryFolder(const std::string& fullPath, const std::string& profile, const std::string& windowsDir) {
+  const std::string path = AsciiUpper(WithoutTrailingSeparator(fullPath));
+  const std::string home = AsciiUpper(WithoutTrailingSeparator(profile));
+  const std::string windows = AsciiUpper(WithoutTrailingSeparator(windowsDir));
+  if (!windows.empty() && path == windows + "\\TEMP") return true;
+  return !home.empty() && path.size() > home.size() + 1 && path.compare(0, home.size() + 1, home + "\\") == 0;
+}
+
 namespace {
 
 const char* const kCrlf = "\r\n";
@@ -150,6 +158,7 @@ const char* VerdictText(TempPathVerdict v) {
     case TempPathVerdict::DriveRoot: return "a drive's root folder";
     case TempPathVerdict::NotTempName: return "its last part is not Temp or Tmp";
     case TempPathVerdict::HoldsAgent: return "Ordavi itself lies in this folder";
+    case TempPathVerdict::NotOwnFolder: return "neither in this user's profile nor the Windows folder's Temp";
     default: return "";
   }
 }
@@ -164,7 +173,7 @@ const char* OpenText(FolderOpen status) {
 
 }  // namespace
 
-CleaningTotals CleanTempFolders(TempFolderSystem& fs, std::string& log) {
+CleaningTotals CleanTempFolders(TempFolderSystem& fs, bool elevated, std::string& log) {
   const struct {
     const char* variable;
     const char* below;
@@ -175,6 +184,16 @@ CleaningTotals CleanTempFolders(TempFolderSystem& fs, std::string& log) {
                   {"SystemRoot", "\\Temp"}};
   FolderCleaner cleaner(fs, log);
   const std::string agentDir = fs.AgentFolder();
+  // Another user's folders, and the system profile's, are not this agent's
+  // to empty even when the environment (which the user's programs set)
+  // names them.
+  std::string profile, windowsDir;
+  if (elevated) {
+    profile = fs.OwnProfileFolder();
+    if (!profile.empty()) profile = fs.FullPath(profile);
+    windowsDir = fs.WindowsFolder();
+    if (!windowsDir.empty()) windowsDir = fs.FullPath(windowsDir);
+  }
   std::vector<std::string> done;
   for (const auto& f : kFolders) {
     log += kCrlf;
@@ -191,7 +210,10 @@ CleaningTotals CleanTempFolders(TempFolderSystem& fs, std::string& log) {
       continue;
     }
     log += "  full path \"" + full + "\"" + kCrlf;
-    const TempPathVerdict verdict = JudgeTempFolderPath(full, agentDir);
+    TempPathVerdict verdict = JudgeTempFolderPath(full, agentDir);
+    if (verdict == TempPathVerdict::Clean && elevated && !IsOwnTemporaryFolder(full, profile, windowsDir)) {
+      verdict = TempPathVerdict::NotOwnFolder;
+    }
     if (verdict != TempPathVerdict::Clean) {
       log += std::string("  skipped: ") + VerdictText(verdict) + kCrlf;
       continue;

@@ -3,7 +3,10 @@
 // the environment and their contents from anyone who can write there, so
 // every step is checked where it cannot be changed afterwards:
 //   - a folder is cleaned only when its full path ends in a component named
-//     Temp or Tmp, is not a drive's root and does not hold the agent;
+//     Temp or Tmp, is not a drive's root and does not hold the agent; an
+//     elevated agent cleans only folders inside its own user's profile and
+//     the Windows directory's Temp, never another user's or the system
+//     profile's, whatever the environment names;
 //   - the folder is opened once and held; through that handle the system
 //     confirms that the place it opened is exactly that path, so neither it
 //     nor any folder above it is a link;
@@ -24,11 +27,17 @@
 namespace ordavi {
 
 // Why a folder is not cleaned, judged on its full path alone.
-enum class TempPathVerdict { Clean, NotFullLocalPath, DriveRoot, NotTempName, HoldsAgent };
+enum class TempPathVerdict { Clean, NotFullLocalPath, DriveRoot, NotTempName, HoldsAgent, NotOwnFolder };
 
 // `fullPath` as the system's full-path call returns it (X:\a\b, no trailing
 // separator needed); `agentDir` the agent's folder in the same form.
 TempPathVerdict JudgeTempFolderPath(const std::string& fullPath, const std::string& agentDir);
+
+// Whether an elevated agent may empty `fullPath`: it lies inside `profile`
+// (the agent's own user's profile folder) or is `windowsDir`\Temp itself,
+// compared case-blind, all three in full form. An empty `profile` or
+// `windowsDir` admits nothing through it.
+bool IsOwnTemporaryFolder(const std::string& fullPath, const std::string& profile, const std::string& windowsDir);
 
 // What opening an entry without following a link found, through the handle.
 enum class EntryKind {
@@ -64,6 +73,12 @@ class TempFolderSystem {
   virtual std::string FullPath(const std::string& path) = 0;
   // The agent's own folder in the same form.
   virtual std::string AgentFolder() = 0;
+  // The profile folder of the user the process runs as, as the system names
+  // it for the process's own token (not from the environment); empty when
+  // it cannot be read.
+  virtual std::string OwnProfileFolder() = 0;
+  // The Windows directory as the system names it (not from the environment).
+  virtual std::string WindowsFolder() = 0;
   // Opens the folder without following a link and holds it so that it cannot
   // be renamed or replaced while held; Linked when the place the handle
   // really refers to is not `fullPath` or the folder is a reparse point.
@@ -87,10 +102,11 @@ struct CleaningTotals {
 };
 
 // The folders cleaned, in this order, each at most once: TEMP, TMP,
-// LOCALAPPDATA\Temp, USERPROFILE\Local Settings\Temp, SystemRoot\Temp.
-// Appends the log lines (CRLF) to `log`: each folder with what was removed,
-// kept or left alone and why.
-CleaningTotals CleanTempFolders(TempFolderSystem& fs, std::string& log);
+// LOCALAPPDATA\Temp, USERPROFILE\Local Settings\Temp, SystemRoot\Temp;
+// when `elevated`, only those IsOwnTemporaryFolder admits. Appends the log
+// lines (CRLF) to `log`: each folder with what was removed, kept or left
+// alone and why.
+CleaningTotals CleanTempFolders(TempFolderSystem& fs, bool elevated, std::string& log);
 
 // Deepest folder level the cleaning enters; anything deeper is left alone.
 inline constexpr int kMaxCleaningDepth = 64;

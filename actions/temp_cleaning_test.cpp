@@ -45,6 +45,27 @@ TEST(JudgeTempFolderPath, OnlyAFolderNamedTempOrTmpThatDoesNotHoldTheAgent) {
   EXPECT_EQ(JudgeTempFolderPath("C:\\Tools\\Temp", "C:\\Tools\\Temp2"), TempPathVerdict::Clean);
 }
 
+TEST(IsOwnTemporaryFolder, InsideTheOwnProfileOrTheWindowsFoldersTempOnly) {
+  const std::string home = "C:\\Users\\alice", windows = "C:\\Windows";
+  const struct {
+    const char* path;
+    bool own;
+  } cases[] = {
+      {"C:\\Users\\alice\\AppData\\Local\\Temp", true},
+      {"c:\\users\\ALICE\\Local Settings\\Temp\\", true},
+      {"C:\\WINDOWS\\Temp", true},
+      {"C:\\Users\\bob\\AppData\\Local\\Temp", false},
+      {"C:\\Users\\alice2\\Temp", false},  // shares the profile's first letters only
+      {"C:\\Users\\alice", false},
+      {"C:\\Windows\\System32\\config\\systemprofile\\AppData\\Local\\Temp", false},
+      {"C:\\Windows\\Temp\\Tmp", false},
+      {"D:\\Temp", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsOwnTemporaryFolder(c.path, home + "\\", windows), c.own) << c.path;
+  EXPECT_FALSE(IsOwnTemporaryFolder("C:\\Temp", "", ""));
+  EXPECT_FALSE(IsOwnTemporaryFolder("\\Temp", "", ""));
+}
+
 using testing::FakeTempFolders;
 using Fs = FakeTempFolders;
 
@@ -76,7 +97,7 @@ TEST(CleanTempFolders, RemovesFilesAndFoldersButNeverEntersOrRemovesALink) {
   fs.Add(t + "\\mixed\\link", EntryKind::Link);
 
   std::string log;
-  const CleaningTotals totals = CleanTempFolders(fs, log);
+  const CleaningTotals totals = CleanTempFolders(fs, true, log);
   EXPECT_EQ(totals.files, 1);
   EXPECT_EQ(totals.folders, 1);
   EXPECT_EQ(totals.kept, 3);
@@ -122,6 +143,10 @@ TEST(CleanTempFolders, SkipsEachFolderThatIsNotATemporaryFolderOfItsOwn) {
       {"TEMP", "C:\\Users\\u\\gone\\Temp", "no such folder"},
       {"TEMP", "", "TEMP is not set"},
       {"SystemRoot", "C:\\Program Files\\Ordavi\\..", "not a full local path"},
+      // Another user's and the system profile's, which the environment may
+      // name, are not an elevated agent's to empty.
+      {"TEMP", "C:\\Users\\bob\\AppData\\Local\\Temp", "neither in this user's profile nor the Windows folder's Temp"},
+      {"TMP", "C:\\Windows\\System32\\config\\systemprofile\\Temp", "neither in this user's profile nor the Windows folder's Temp"},
   };
   for (const auto& c : cases) {
     Fs fs;
@@ -131,11 +156,23 @@ TEST(CleanTempFolders, SkipsEachFolderThatIsNotATemporaryFolderOfItsOwn) {
     fs.Add("C:\\Users\\u\\linked\\Temp", EntryKind::Folder);
     fs.Add("C:\\Users\\u\\linked\\Temp\\a", EntryKind::File);
     fs.linkedFolders.insert("C:\\Users\\u\\linked\\Temp");
+    for (const char* other : {"C:\\Users\\bob\\AppData\\Local\\Temp", "C:\\Windows\\System32\\config\\systemprofile\\Temp"}) {
+      fs.Add(other, EntryKind::Folder);
+      fs.Add(std::string(other) + "\\theirs.doc", EntryKind::File);
+    }
     std::string log;
-    CleanTempFolders(fs, log);
+    CleanTempFolders(fs, true, log);
     EXPECT_NE(log.find(std::string("  skipped: ") + c.why + "\r\n"), std::string::npos) << c.value << "\n" << log;
     EXPECT_TRUE(fs.log.empty()) << c.value;
   }
+  // An agent without administrator rights may empty whatever its user may.
+  Fs fs;
+  fs.env["TEMP"] = "C:\\Users\\bob\\AppData\\Local\\Temp";
+  fs.Add(fs.env["TEMP"], EntryKind::Folder);
+  fs.Add(fs.env["TEMP"] + "\\a.tmp", EntryKind::File);
+  std::string log;
+  CleanTempFolders(fs, false, log);
+  EXPECT_EQ(fs.log.size(), 1u) << log;
 }
 
 TEST(CleanTempFolders, CleansAFolderNamedTwiceOnlyOnce) {
@@ -146,7 +183,7 @@ TEST(CleanTempFolders, CleansAFolderNamedTwiceOnlyOnce) {
   fs.Add("C:\\Windows\\Temp", EntryKind::Folder);
   fs.Add("C:\\Windows\\Temp\\a", EntryKind::File);
   std::string log;
-  CleanTempFolders(fs, log);
+  CleanTempFolders(fs, true, log);
   EXPECT_EQ(fs.log, std::vector<std::string>{"Delete(C:\\Windows\\Temp\\a)"});
   std::size_t skips = 0;
   for (std::size_t at = 0; (at = log.find("skipped: already cleaned", at)) != std::string::npos; ++at) ++skips;
@@ -163,7 +200,7 @@ TEST(CleanTempFolders, LeavesWhatLiesDeeperThanTheLimit) {
     fs.Add(path, EntryKind::Folder);
   }
   std::string log;
-  const CleaningTotals totals = CleanTempFolders(fs, log);
+  const CleaningTotals totals = CleanTempFolders(fs, false, log);
   EXPECT_EQ(totals.kept, 1);
   EXPECT_NE(log.find("  too deep, left alone: "), std::string::npos);
   EXPECT_EQ(fs.nodes.count(path), 1u);

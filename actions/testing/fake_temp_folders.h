@@ -1,8 +1,8 @@
 // The temporary folders as the cleaning sees them, for unit tests: a tree of
 // full paths, each with what opening it through a handle finds and whether
 // the system refuses its deletion. Logs "Delete(path)" for each deletion
-// asked for; the environment and the agent's folder are answered from the
-// fields.
+// asked for; the environment, the agent's folder, the profile and the
+// Windows folder are answered from the fields.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -35,6 +35,8 @@ class FakeTempFolders : public Recording, public TempFolderSystem {
   }
   std::string FullPath(const std::string& path) override { return path; }
   std::string AgentFolder() override { return agentFolder; }
+  std::string OwnProfileFolder() override { return profile; }
+  std::string WindowsFolder() override { return windowsFolder; }
   OpenedFolder OpenFolder(const std::string& path) override {
     if (linkedFolders.count(path)) return {FolderOpen::Linked, 0};
     if (!nodes.count(path)) return {FolderOpen::Missing, 0};
@@ -76,6 +78,8 @@ class FakeTempFolders : public Recording, public TempFolderSystem {
 
   std::map<std::string, std::string> env;
   std::string agentFolder = "C:\\Program Files\\Ordavi";
+  std::string profile = "C:\\Users\\u";
+  std::string windowsFolder = "C:\\Windows";
   std::map<std::string, Node> nodes;          // full path -> what opening it finds
   std::set<std::string> linkedFolders;        // OpenFolder finds a link on the way
   std::map<std::uint64_t, std::string> open;  // held handles -> their paths

@@ -8,11 +8,13 @@
 // working directory.
 #include <windows.h>
 #include <sddl.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -60,6 +62,19 @@ std::string SelfPath() {
   char buf[MAX_PATH + 1] = {};
   GetModuleFileNameA(nullptr, buf, MAX_PATH);
   return buf;
+}
+
+// The id of the process that started this one.
+DWORD ParentProcessId() {
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  DWORD parent = 0;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    if (entry.th32ProcessID == GetCurrentProcessId()) parent = entry.th32ParentProcessID;
+  }
+  CloseHandle(snapshot);
+  return parent;
 }
 
 // Starts this program again, under another file name, to sleep for a minute.
@@ -159,9 +174,18 @@ class JunkCleaning : public ::testing::Test {
     return ReadAll(kWorkDir + kLogName);
   }
 
+  // The rights the cleaner goes by: the process's own (Wine's are an
+  // administrator's) unless `elevated` says otherwise. The link cases go by
+  // the rights of an agent without them, whose folders may lie anywhere: what
+  // keeps links from being followed is the same for both.
+  struct Security : Win32FolderSecuritySystem {
+    std::optional<bool> elevated = false;
+    bool RunsElevated() override { return elevated ? *elevated : Win32FolderSecuritySystem::RunsElevated(); }
+  };
+
   Win32JunkSystem system;
   Win32TempFolderSystem folders;
-  Win32FolderSecuritySystem security;
+  Security security;
   FixedClock clock;
   testing::FakeNotices notices;
 };
@@ -418,9 +442,25 @@ TEST(FolderAccessLists, AccessListsAreReadAsTheFolderCheckWeighsThem) {
   EXPECT_FALSE(SecurityFactsOf(&nullDacl).hasDacl);
 }
 
+TEST_F(JunkCleaning, AnElevatedAgentEmptiesOnlyItsOwnUsersTemporaryFolders) {
+  security.elevated = true;
+  char temp[MAX_PATH + 1] = {};
+  GetTempPathA(MAX_PATH, temp);  // the user's own, inside the profile
+  const std::string own = std::string(temp) + "ordavi-own.tmp";
+  WriteAll(own, "x");
+  MakeDirs("C:\\users\\another\\Temp");
+  WriteAll("C:\\users\\another\\Temp\\theirs.doc", "keep");
+  const std::string log = CleanWith({{"TEMP", temp}, {"TMP", "C:\\users\\another\\Temp"}});
+  EXPECT_FALSE(Exists(own));
+  EXPECT_EQ(ReadAll("C:\\users\\another\\Temp\\theirs.doc"), std::string("keep"));
+  EXPECT_TRUE(Has(log, "  full path \"C:\\users\\another\\Temp\"\r\n  skipped: neither in this user's profile"))
+      << log;
+}
+
 TEST_F(JunkCleaning, TheAgentsOwnFolderIsReadThroughTheSystem) {
   // Wine runs programs with administrator rights and reports its files as
   // owned by the user, who alone may write them.
+  security.elevated.reset();
   EXPECT_TRUE(security.RunsElevated());
   EXPECT_TRUE(security.OwnUserSid().rfind("S-1-5-21-", 0) == 0);
   EXPECT_FALSE(security.ReadSecurity(kWorkDir + "no such file").has_value());
@@ -468,12 +508,45 @@ TEST(Shell, OpenFileUsesTheDirectoryPartAsWorkingDirectory) {
   EXPECT_TRUE(seen);
 }
 
+// The desktop's shell opens a document with its own process, so the
+// program the association names is not this process's child and does not
+// get its rights; opened directly, it is.
+TEST(Shell, ADocumentOpensThroughTheDesktopsShellNotAsThisProcesssChild) {
+  const std::string doc = kWorkDir + "desk.ordavitest", marker = kWorkDir + "desk-parent.txt";
+  WriteAll(doc, "x");
+  // The document type's program: this program, writing its parent's id.
+  const std::string command = "\"" + SelfPath() + "\" --parent \"" + marker + "\"";
+  ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, ".ordavitest", REG_SZ, "ordavitestfile", 0), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, "ordavitestfile\\shell\\open\\command", REG_SZ, command.c_str(), 0),
+            ERROR_SUCCESS);
+  Win32Shell shell([] { return HWND(nullptr); });
+  const std::string self = std::to_string(GetCurrentProcessId());
+  for (const bool desktop : {true, false}) {
+    DeleteFileA(marker.c_str());
+    if (desktop) {
+      EXPECT_TRUE(shell.OpenAsDesktopUser(doc, kWorkDir, true));
+    } else {
+      shell.OpenFileHidden(doc, kWorkDir);
+    }
+    for (int i = 0; i < 100 && !WrittenAndClosed(marker); ++i) Sleep(100);
+    const std::string parent = ReadAll(marker);
+    EXPECT_FALSE(parent.empty()) << desktop;
+    EXPECT_EQ(parent == self, !desktop) << "parent " << parent << ", this process " << self;
+  }
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, ".ordavitest");
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, "ordavitestfile");
+}
+
 }  // namespace ordavi
 
 int main(int argc, char** argv) {
   using namespace ordavi;
   if (argc > 1 && std::string(argv[1]) == "--sleep") {
     Sleep(60000);
+    return 0;
+  }
+  if (argc > 2 && std::string(argv[1]) == "--parent") {  // a document's program: who started it
+    WriteAll(argv[2], std::to_string(ParentProcessId()));
     return 0;
   }
   if (SplitPath(SelfPath()).name == "cmd.exe") {  // planted in place of the system's

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "store/win32/gbk_text.h"
+#include "ui/win32/system_library.h"
 
 namespace ordavi {
 
@@ -109,6 +110,26 @@ std::string Win32TempFolderSystem::AgentFolder() {
   std::wstring dir(exe.data(), n);
   dir.erase(dir.find_last_of(L'\\') == std::wstring::npos ? 0 : dir.find_last_of(L'\\'));
   return FullPath(Utf8(dir));
+}
+
+std::string Win32TempFolderSystem::OwnProfileFolder() {
+  // userenv names the profile of the token's user from the machine's list
+  // of profiles; USERPROFILE is only what the environment says.
+  using ProfileFn = BOOL(WINAPI*)(HANDLE, LPWSTR, LPDWORD);
+  const auto profileOf = SystemProc<ProfileFn>("userenv.dll", "GetUserProfileDirectoryW");
+  HANDLE token = nullptr;
+  if (!profileOf || !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+  std::vector<wchar_t> dir(32768);
+  DWORD size = static_cast<DWORD>(dir.size());
+  const BOOL ok = profileOf(token, dir.data(), &size);
+  CloseHandle(token);
+  return ok ? Utf8(dir.data()) : std::string();
+}
+
+std::string Win32TempFolderSystem::WindowsFolder() {
+  wchar_t dir[MAX_PATH];
+  const UINT n = GetWindowsDirectoryW(dir, MAX_PATH);
+  return n == 0 || n >= MAX_PATH ? std::string() : Utf8(std::wstring(dir, n));
 }
 
 OpenedFolder Win32TempFolderSystem::OpenFolder(const std::string& fullPath) {

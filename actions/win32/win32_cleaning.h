@@ -21,6 +21,9 @@ class Win32TempFolderSystem : public TempFolderSystem {
   std::optional<std::string> Environment(const std::string& name) override;
   std::string FullPath(const std::string& path) override;
   std::string AgentFolder() override;
+  // GetUserProfileDirectoryW of the process token; GetWindowsDirectoryW.
+  std::string OwnProfileFolder() override;
+  std::string WindowsFolder() override;
   OpenedFolder OpenFolder(const std::string& fullPath) override;
   std::optional<std::vector<std::string>> List(std::uint64_t folder) override;
   OpenedEntry Open(std::uint64_t folder, const std::string& name) override;
