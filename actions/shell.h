@@ -20,6 +20,11 @@ class ShellPort {
   virtual void OpenHelpFile(const std::string& path) = 0;
   // A web page opened in the user's browser, owned by no window.
   virtual void ShowWebPage(const std::string& url) = 0;
+  // `target`, a document or a web page, opened by the desktop's shell (which
+  // runs at the user's normal rights) with `dir` as working directory,
+  // hidden or shown normally. False where there is no desktop shell to ask
+  // or it refused.
+  virtual bool OpenAsDesktopUser(const std::string& target, const std::string& dir, bool hidden) = 0;
   virtual std::string WindowsDirectory() = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "app/agent.h"
 
+#include "actions/open_for_user.h"
 #include "app/about.h"
 #include "app/tray_tip.h"
 #include "store/errors.h"
@@ -175,7 +176,7 @@ void Agent::OnMenuCommand(MenuItem item) {
     case MenuItem::FastShutdown: PerformPowerAction(PowerAction::FastShutdown, p_.power); break;
     case MenuItem::About: p_.window.OpenAbout(); break;
     case MenuItem::Help: p_.shell.OpenHelpFile(SplitPath(p_.system.ExePath()).dir + kHelpFileName); break;
-    case MenuItem::Update: p_.shell.ShowWebPage(kDownloadPage); break;
+    case MenuItem::Update: ShowWebPageForUser(p_.shell, kDownloadPage); break;
     case MenuItem::Exit: p_.window.Close(); break;
     default: break;  // settings and junk cleaning are handled by their own parts; separators do nothing
   }

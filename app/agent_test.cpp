@@ -253,7 +253,7 @@ TEST_F(AgentTest, AboutHelpAndUpdateCommands) {
   agent.OnMenuCommand(MenuItem::Help);
   agent.OnMenuCommand(MenuItem::Update);
   EXPECT_EQ(r.log, (std::vector<std::string>{"OpenAbout()", "OpenHelpFile(C:\\工具\\Ordavi.CHM)",
-                                             "ShowWebPage(https://ordavi.velmora.example/download)"}));
+                                             "OpenAsDesktopUser(https://ordavi.velmora.example/download,,shown)"}));
 }
 
 TEST_F(AgentTest, TrayClicksOpenTheMenuOnButtonPressOnly) {

@@ -4,8 +4,8 @@ namespace ordavi {
 
 void AgentTickActions::ShowNotice(const std::string& text) { notices_.ShowNotice(text); }
 
-void AgentTickActions::OpenFile(const std::string& path, const std::string& dir) {
-  shell_.OpenFileHidden(path, dir);
+std::string AgentTickActions::OpenFile(const std::string& path, const std::string& dir) {
+  return OpenTaskFile(shell_, path, dir);
 }
 
 void AgentTickActions::CloseProgramByName(const std::string& name) { ordavi::CloseProgramByName(name, processes_); }

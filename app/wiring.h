@@ -11,6 +11,7 @@
 #include "actions/countdown.h"
 #include "actions/junk.h"
 #include "actions/network.h"
+#include "actions/open_for_user.h"
 #include "actions/processes.h"
 #include "app/agent.h"
 #include "app/main_window_events.h"
@@ -27,7 +28,7 @@ class AgentTickActions : public TickActions {
       : notices_(notices), shell_(shell), processes_(processes), dialup_(dialup), junk_(junk) {}
 
   void ShowNotice(const std::string& text) override;
-  void OpenFile(const std::string& path, const std::string& dir) override;
+  std::string OpenFile(const std::string& path, const std::string& dir) override;
   void CloseProgramByName(const std::string& name) override;
   void DialDefaultConnection() override;
   void SetAdapterState(const std::string& name, bool enable) override;

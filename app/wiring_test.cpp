@@ -126,7 +126,7 @@ TEST_F(ComposedAgentTest, ImmediateTasksReachTheirSystemCallsInOnePass) {
   timers.Advance(60 * kSecond);  // the pass at 08:30:05
   const std::string junkLog = "C:\\Ordavi\\清理系统垃圾列表202435_8305.txt";
   EXPECT_EQ(sys.log, (Log{"ShowNotice(喝水)",
-                          "OpenFileHidden(C:\\文档\\a.txt,C:\\文档\\)",
+                          "OpenAsDesktopUser(C:\\文档\\a.txt,C:\\文档\\,hidden)",
                           "TerminateProcess(7)", "TerminateProcess(9)", "AutodialDefault()",
                           "WriteLog(" + junkLog + ",new)", "WriteLog(" + junkLog + ",add)",
                           "WriteLog(" + junkLog + ",add)",

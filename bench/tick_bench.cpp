@@ -57,7 +57,10 @@ struct NoTimers : TimerPort {
 struct NoActions : TickActions {
   int calls = 0;
   void ShowNotice(const std::string&) override { ++calls; }
-  void OpenFile(const std::string&, const std::string&) override { ++calls; }
+  std::string OpenFile(const std::string&, const std::string&) override {
+    ++calls;
+    return {};
+  }
   void CloseProgramByName(const std::string&) override { ++calls; }
   void DialDefaultConnection() override { ++calls; }
   void SetAdapterState(const std::string&, bool) override { ++calls; }

@@ -111,8 +111,15 @@ void TaskTick::Dispatch(int n, const ScheduleNow& now, const std::string& schedu
       return;
     case TaskRun::Immediate:
       state_.StartPause();
-      // Reported first: dialling pumps messages, so the agent may be ended
-      // before the action returns, and the next one must know it ran.
+      // A document's entry says how it was opened, so it is written when the
+      // open returns. Every other entry is written first: dialling pumps
+      // messages, so the agent may be ended before the action returns, and
+      // the next one must know it ran.
+      if (type->action == TaskAction::OpenFile) {
+        record.detail = RunImmediate(type->action, param.value_or(std::string()));
+        if (recorder_) recorder_->TaskDue(record);
+        return;
+      }
       if (recorder_) {
         if (type->action == TaskAction::Remind) record.detail = "已显示提醒";
         recorder_->TaskDue(record);
@@ -122,16 +129,17 @@ void TaskTick::Dispatch(int n, const ScheduleNow& now, const std::string& schedu
   }
 }
 
-void TaskTick::RunImmediate(TaskAction action, const std::string& param) {
+std::string TaskTick::RunImmediate(TaskAction action, const std::string& param) {
   switch (action) {
     case TaskAction::Remind: actions_.ShowNotice(param); break;
-    case TaskAction::OpenFile: actions_.OpenFile(param, SplitPath(param).dir); break;
+    case TaskAction::OpenFile: return actions_.OpenFile(param, SplitPath(param).dir);
     case TaskAction::CloseProgram: actions_.CloseProgramByName(SplitPath(param).name); break;
     case TaskAction::Dial: actions_.DialDefaultConnection(); break;
     case TaskAction::DisableAdapter: actions_.SetAdapterState(param, false); break;
     case TaskAction::EnableAdapter: actions_.SetAdapterState(param, true); break;
     default: break;  // the countdown and junk types are not immediate
   }
+  return {};
 }
 
 }  // namespace ordavi

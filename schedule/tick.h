@@ -35,8 +35,9 @@ class TickActions {
  public:
   virtual ~TickActions() = default;
   virtual void ShowNotice(const std::string& text) = 0;
-  // ShellExecuteA "open" of `path`, hidden, with `dir` as working directory.
-  virtual void OpenFile(const std::string& path, const std::string& dir) = 0;
+  // Opens `path`, hidden, with `dir` as working directory; returns what the
+  // run history says of how it was opened (empty when nothing).
+  virtual std::string OpenFile(const std::string& path, const std::string& dir) = 0;
   virtual void CloseProgramByName(const std::string& name) = 0;
   virtual void DialDefaultConnection() = 0;
   virtual void SetAdapterState(const std::string& name, bool enable) = 0;
@@ -79,7 +80,8 @@ class TaskTick {
   // pumps messages (dialling waits in a modal loop) cannot let the next pass
   // run the same task again in its minute.
   void Dispatch(int n, const ScheduleNow& now, const std::string& schedule);
-  void RunImmediate(TaskAction action, const std::string& param);
+  // Returns what the run history says of the action beyond its outcome.
+  std::string RunImmediate(TaskAction action, const std::string& param);
   // A field of task n, or nothing when the registry refuses to give it.
   std::optional<std::string> Read(TaskField field, int n);
 

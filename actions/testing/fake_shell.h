@@ -1,5 +1,7 @@
 // The shell port for unit tests: logs "OpenFileHidden(path,dir)",
-// "RunHidden(program,params,dir)", "OpenHelpFile(path)", "ShowWebPage(url)".
+// "RunHidden(program,params,dir)", "OpenHelpFile(path)", "ShowWebPage(url)",
+// "OpenAsDesktopUser(target,dir,hidden|shown)", which succeeds when
+// `desktopShell` says so.
 #pragma once
 
 #include <string>
@@ -20,9 +22,14 @@ class FakeShell : public Recording, public ShellPort {
   }
   void OpenHelpFile(const std::string& path) override { Record("OpenHelpFile", {path}); }
   void ShowWebPage(const std::string& url) override { Record("ShowWebPage", {url}); }
+  bool OpenAsDesktopUser(const std::string& target, const std::string& dir, bool hidden) override {
+    Record("OpenAsDesktopUser", {target, dir, hidden ? "hidden" : "shown"});
+    return desktopShell;
+  }
   std::string WindowsDirectory() override { return windowsDirectory; }
 
   std::string windowsDirectory = "C:\\windows";
+  bool desktopShell = true;
 };
 
 }  // namespace ordavi::testing

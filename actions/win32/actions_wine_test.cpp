@@ -11,6 +11,7 @@
 #include <windows.h>
 #include <sddl.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -66,6 +67,19 @@ std::string SelfPath() {
   char buf[MAX_PATH + 1] = {};
   GetModuleFileNameA(nullptr, buf, MAX_PATH);
   return buf;
+}
+
+// The id of the process that started this one.
+DWORD ParentProcessId() {
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  DWORD parent = 0;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    if (entry.th32ProcessID == GetCurrentProcessId()) parent = entry.th32ParentProcessID;
+  }
+  CloseHandle(snapshot);
+  return parent;
 }
 
 // Starts this program again, under another file name, to sleep for a minute.
@@ -548,12 +562,45 @@ TEST(Shell, AnArgumentIsQuotedAsTheCommandLineRulesReadItBack) {
   }
 }
 
+// The desktop's shell opens a document with its own process, so the
+// program the association names is not this process's child and does not
+// get its rights; opened directly, it is.
+TEST(Shell, ADocumentOpensThroughTheDesktopsShellNotAsThisProcesssChild) {
+  const std::string doc = kWorkDir + "desk.ordavitest", marker = kWorkDir + "desk-parent.txt";
+  WriteAll(doc, "x");
+  // The document type's program: this program, writing its parent's id.
+  const std::string command = "\"" + SelfPath() + "\" --parent \"" + marker + "\"";
+  ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, ".ordavitest", REG_SZ, "ordavitestfile", 0), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, "ordavitestfile\\shell\\open\\command", REG_SZ, command.c_str(), 0),
+            ERROR_SUCCESS);
+  Win32Shell shell([] { return HWND(nullptr); });
+  const std::string self = std::to_string(GetCurrentProcessId());
+  for (const bool desktop : {true, false}) {
+    DeleteFileA(marker.c_str());
+    if (desktop) {
+      EXPECT_TRUE(shell.OpenAsDesktopUser(doc, kWorkDir, true));
+    } else {
+      shell.OpenFileHidden(doc, kWorkDir);
+    }
+    for (int i = 0; i < 100 && !WrittenAndClosed(marker); ++i) Sleep(100);
+    const std::string parent = ReadAll(marker);
+    EXPECT_FALSE(parent.empty()) << desktop;
+    EXPECT_EQ(parent == self, !desktop) << "parent " << parent << ", this process " << self;
+  }
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, ".ordavitest");
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, "ordavitestfile");
+}
+
 }  // namespace ordavi
 
 int main(int argc, char** argv) {
   using namespace ordavi;
   if (argc > 1 && std::string(argv[1]) == "--sleep") {
     Sleep(60000);
+    return 0;
+  }
+  if (argc > 2 && std::string(argv[1]) == "--parent") {  // a document's program: who started it
+    WriteAll(argv[2], std::to_string(ParentProcessId()));
     return 0;
   }
   if (SplitPath(SelfPath()).name == "cmd.exe") {  // planted in place of the system's

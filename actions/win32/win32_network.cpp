@@ -1,7 +1,11 @@
 #include "actions/win32/win32_network.h"
 
+#include <exdisp.h>
 #include <ras.h>
+#include <servprov.h>
 #include <shellapi.h>
+#include <shldisp.h>
+#include <shlobj.h>
 #include <wininet.h>
 
 #include <optional>
@@ -124,6 +128,72 @@ void Win32Shell::OpenInNotepad(const std::wstring& path) { ordavi::OpenInNotepad
 
 void Win32Shell::ShowWebPage(const std::string& url) {
   ShellExecuteW(nullptr, L"open", WideFromGbk(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+namespace {
+// Releases a COM interface when it goes out of scope.
+template <typename T>
+struct Held {
+  T* p = nullptr;
+  ~Held() {
+    if (p) p->Release();
+  }
+  void** Out() { return reinterpret_cast<void**>(&p); }
+};
+
+// A VARIANT holding a copy of `text`, freed with it.
+struct TextVariant {
+  VARIANT v;
+  explicit TextVariant(const std::wstring& text) {
+    VariantInit(&v);
+    v.vt = VT_BSTR;
+    v.bstrVal = SysAllocString(text.c_str());
+  }
+  ~TextVariant() { VariantClear(&v); }
+};
+}  // namespace
+
+bool Win32Shell::OpenAsDesktopUser(const std::string& target, const std::string& dir, bool hidden) {
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  bool opened = false;
+  {
+    Held<IShellWindows> windows;
+    Held<IDispatch> desktop;
+    Held<IServiceProvider> services;
+    Held<IShellBrowser> browser;
+    Held<IShellView> view;
+    Held<IDispatch> background;
+    Held<IShellFolderViewDual> folderView;
+    Held<IDispatch> application;
+    Held<IShellDispatch2> shell;
+    VARIANT where, none;
+    VariantInit(&where);
+    VariantInit(&none);
+    where.vt = VT_I4;
+    where.lVal = CSIDL_DESKTOP;
+    long desktopWindow = 0;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
+                                   windows.Out())) &&
+        windows.p->FindWindowSW(&where, &none, SWC_DESKTOP, &desktopWindow, SWFO_NEEDDISPATCH, &desktop.p) == S_OK &&
+        desktop.p && SUCCEEDED(desktop.p->QueryInterface(IID_IServiceProvider, services.Out())) &&
+        SUCCEEDED(services.p->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.Out())) &&
+        SUCCEEDED(browser.p->QueryActiveShellView(&view.p)) && view.p &&
+        SUCCEEDED(view.p->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.Out())) &&
+        SUCCEEDED(background.p->QueryInterface(IID_IShellFolderViewDual, folderView.Out())) &&
+        SUCCEEDED(folderView.p->get_Application(&application.p)) && application.p &&
+        SUCCEEDED(application.p->QueryInterface(IID_IShellDispatch2, shell.Out()))) {
+      BSTR file = SysAllocString(WideFromGbk(target).c_str());
+      TextVariant args(L""), directory(WideFromGbk(dir)), verb(L"open");
+      VARIANT show;
+      VariantInit(&show);
+      show.vt = VT_I4;
+      show.lVal = hidden ? SW_HIDE : SW_SHOWNORMAL;
+      opened = SUCCEEDED(shell.p->ShellExecute(file, args.v, directory.v, verb.v, show));
+      SysFreeString(file);
+    }
+  }
+  if (SUCCEEDED(com)) CoUninitialize();
+  return opened;
 }
 
 std::string Win32Shell::WindowsDirectory() {

@@ -48,8 +48,9 @@ std::wstring QuotedArgument(const std::wstring& argument);
 // agent would start elevated. False when notepad cannot be started.
 bool OpenInNotepad(const std::wstring& path);
 
-// ShellExecuteA for each purpose, with its fixed owner, verb and show state;
-// system programs through CreateProcessW by their full path.
+// ShellExecuteW for each purpose, with its fixed owner, verb and show state;
+// system programs through CreateProcessW by their full path; documents and
+// pages of the user through the desktop's shell.
 class Win32Shell : public ShellPort {
  public:
   explicit Win32Shell(std::function<HWND()> mainWindow) : mainWindow_(std::move(mainWindow)) {}
@@ -68,6 +69,11 @@ class Win32Shell : public ShellPort {
   void OpenInNotepad(const std::wstring& path);
   // NULL owner, "open", no parameters or directory, SW_SHOWNORMAL.
   void ShowWebPage(const std::string& url) override;
+  // The desktop's shell window (ShellWindows' SWC_DESKTOP), its active shell
+  // view's background object, that view's Shell.Application and its
+  // IShellDispatch2::ShellExecute with "open": the desktop's process starts
+  // the program the association names, at that process's rights.
+  bool OpenAsDesktopUser(const std::string& target, const std::string& dir, bool hidden) override;
   std::string WindowsDirectory() override;
 
  private:

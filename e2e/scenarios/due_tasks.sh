@@ -27,6 +27,12 @@ scenario_due_tasks() {
   # The user's TEMP folder (C:\users\<name>\Temp in Wine) gets a junk file.
   temp=$(find "$WINEPREFIX/drive_c/users" -mindepth 2 -maxdepth 2 -type d -name Temp | head -n1)
   [ -n "$temp" ] && echo junk >"$temp/ordavi-e2e-junk.tmp"
+  # A document whose type's program (the command interpreter here) marks
+  # that it ran: the desktop's shell opens it, not the agent. (Made before
+  # the minute is chosen: each reg call takes seconds.)
+  echo doc >"$WINEPREFIX/drive_c/报告.ordavitest"
+  wine reg add 'HKCR\.ordavitest' /ve /d ordavitestfile /f >/dev/null 2>&1
+  wine reg add 'HKCR\ordavitestfile\shell\open\command' /ve /d 'C:\windows\system32\cmd.exe /D /c echo opened> C:\doc-opened.txt' /f >/dev/null 2>&1
   coming_minute
   local when="每天${DUE_H}时${DUE_M}分"
   plant_task 1 "$when" 提醒 "该喝水了"
@@ -34,7 +40,8 @@ scenario_due_tasks() {
   plant_task 2 "$when" 关闭程序 'C:\Tools\sleepytool.EXE'
   plant_task 3 "$when" 清理系统垃圾 ""
   plant_task 4 "$when" 禁用网卡 "本地连接 2"
-  drv setdword TaskNum 4
+  plant_task 5 "$when" 打开文件 'C:\报告.ordavitest'
+  drv setdword TaskNum 5
   check_planted_bytes A1 "$when"
   check_planted_bytes B1 提醒
   start_agent
@@ -83,6 +90,11 @@ scenario_due_tasks() {
     check "the temporary file is gone" [ ! -e "$temp/ordavi-e2e-junk.tmp" ]
   fi
   echo "--- junk log"; iconv -f GBK -t UTF-8 "${logs[0]}" 2>/dev/null | tr -d '\r' | head -n 12
+  check "the open-file task's document was opened" eventually 10 eval '[ -e "$WINEPREFIX/drive_c/doc-opened.txt" ]'
+  local opened
+  opened=$(history_lines | grep -F '任务5')
+  echo "$opened"
+  check "the history says the desktop opened it at the user's rights" has_text "$opened" '已运行：已交桌面以用户的普通权限打开'
   sleep 1  # the notice paints once the pass is over
   shot e2e-due-tasks
   # The tick pauses after the pass: no second notice in the same minute.

@@ -23,7 +23,10 @@ class FakeTickActions : public Recording, public TickActions {
   FakeTickActions(CallLog& shared, FakeTimers& t) : Recording(shared), timers_(t) {}
 
   void ShowNotice(const std::string& text) override { Act("ShowNotice", {text}); }
-  void OpenFile(const std::string& path, const std::string& dir) override { Act("OpenFile", {path, dir}); }
+  std::string OpenFile(const std::string& path, const std::string& dir) override {
+    Act("OpenFile", {path, dir});
+    return openFileDetail;
+  }
   void CloseProgramByName(const std::string& name) override { Act("CloseProgramByName", {name}); }
   void DialDefaultConnection() override { Act("DialDefaultConnection", {}); }
   void SetAdapterState(const std::string& name, bool enable) override {
@@ -35,6 +38,7 @@ class FakeTickActions : public Recording, public TickActions {
   }
 
   std::uint64_t junkMs = 0;
+  std::string openFileDetail;  // what OpenFile says of how it opened
   std::uint64_t pumpMs = 0;
 
  private:

@@ -1,0 +1,31 @@
+#include "actions/open_for_user.h"
+
+#include "store/text.h"
+
+namespace ordavi {
+
+bool NamesProgram(const std::string& path) {
+  const std::size_t dot = path.rfind('.');
+  if (dot == std::string::npos || path.find('\\', dot) != std::string::npos) return false;
+  const std::string ext = AsciiUpper(path.substr(dot));
+  for (const char* program : {".EXE", ".COM", ".BAT", ".CMD", ".PIF", ".SCR"}) {
+    if (ext == program) return true;
+  }
+  return false;
+}
+
+std::string OpenTaskFile(ShellPort& shell, const std::string& path, const std::string& dir) {
+  if (NamesProgram(path)) {
+    shell.OpenFileHidden(path, dir);
+    return {};
+  }
+  if (shell.OpenAsDesktopUser(path, dir, true)) return kOpenedAsUser;
+  shell.OpenFileHidden(path, dir);
+  return kOpenedByAgent;
+}
+
+void ShowWebPageForUser(ShellPort& shell, const std::string& url) {
+  if (!shell.OpenAsDesktopUser(url, "", false)) shell.ShowWebPage(url);
+}
+
+}  // namespace ordavi

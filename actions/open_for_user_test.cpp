@@ -1,0 +1,57 @@
+#include "actions/open_for_user.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "actions/testing/fake_shell.h"
+
+namespace ordavi {
+namespace {
+
+using testing::CallLog;
+
+TEST(OpenTaskFile, ADocumentGoesToTheDesktopAndAProgramRunsAsTheTaskSays) {
+  const std::string dir = "C:\\文档\\";
+  const struct {
+    const char* path;
+    bool desktopShell;
+    CallLog calls;
+    const char* detail;
+  } cases[] = {
+      {"C:\\文档\\报表.xls", true, {"OpenAsDesktopUser(C:\\文档\\报表.xls,C:\\文档\\,hidden)"}, kOpenedAsUser},
+      // No desktop shell to ask (or it refused): opened as before, and said.
+      {"C:\\文档\\报表.xls",
+       false,
+       {"OpenAsDesktopUser(C:\\文档\\报表.xls,C:\\文档\\,hidden)", "OpenFileHidden(C:\\文档\\报表.xls,C:\\文档\\)"},
+       kOpenedByAgent},
+      {"C:\\文档\\backup.BAT", true, {"OpenFileHidden(C:\\文档\\backup.BAT,C:\\文档\\)"}, ""},
+      {"C:\\文档\\tool.exe", false, {"OpenFileHidden(C:\\文档\\tool.exe,C:\\文档\\)"}, ""},
+      // Only the last part's extension makes a program; a shortcut is a document.
+      {"C:\\a.exe\\readme", true, {"OpenAsDesktopUser(C:\\a.exe\\readme,C:\\文档\\,hidden)"}, kOpenedAsUser},
+      {"C:\\文档\\tool.exe.lnk", true, {"OpenAsDesktopUser(C:\\文档\\tool.exe.lnk,C:\\文档\\,hidden)"}, kOpenedAsUser},
+  };
+  for (const auto& c : cases) {
+    CallLog log;
+    testing::FakeShell shell(log);
+    shell.desktopShell = c.desktopShell;
+    EXPECT_EQ(OpenTaskFile(shell, c.path, dir), c.detail) << c.path;
+    EXPECT_EQ(log, c.calls) << c.path;
+  }
+}
+
+TEST(ShowWebPageForUser, ThroughTheDesktopShownOrElseDirectly) {
+  const std::string url = "http://example.invalid/";
+  for (const bool desktop : {true, false}) {
+    CallLog log;
+    testing::FakeShell shell(log);
+    shell.desktopShell = desktop;
+    ShowWebPageForUser(shell, url);
+    CallLog expected = {"OpenAsDesktopUser(" + url + ",,shown)"};
+    if (!desktop) expected.push_back("ShowWebPage(" + url + ")");
+    EXPECT_EQ(log, expected);
+  }
+}
+
+}  // namespace
+}  // namespace ordavi
