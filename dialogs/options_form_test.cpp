@@ -22,7 +22,8 @@ const char* const kQuotedExe = "\"C:\\Program Files\\Ordavi\\Ordavi.exe\"";
 TEST(Minutes, ShownWithFifteenSignificantDigits) {
   struct Case { std::int32_t seconds; char sep; const char* text; };
   for (const Case& c : {Case{60, '.', "1"}, Case{90, '.', "1.5"}, Case{100, '.', "1.66666666666667"},
-                        Case{0, '.', "0"}, Case{30, ',', "0,5"}, Case{2147483647, '.', "35791394.1166667"}}) {
+                        Case{0, '.', "0"}, Case{30, ',', "0,5"}, Case{2147483647, '.', "35791394.1166667"},
+                        Case{1, '.', "0.0166666666666667"}, Case{-90, '.', "-1.5"}, Case{6000, '.', "100"}}) {
     EXPECT_EQ(MinutesText(c.seconds, c.sep), c.text) << c.seconds;
   }
 }
@@ -32,7 +33,12 @@ TEST(Minutes, ParsedAndRoundedHalfToEven) {
   for (const Case& c : {Case{"1.5", '.', 90}, Case{"0.5", '.', 30}, Case{"0", '.', 0},
                         Case{"1.66666666666667", '.', 100}, Case{".5", '.', 30}, Case{"2.", '.', 120},
                         Case{"0,5", ',', 30}, Case{"0.025", '.', 2},   // 1.5 s -> 2
-                        Case{" 1 ", '.', 60}, Case{"1e1", '.', 600}}) {
+                        Case{" 1 ", '.', 60}, Case{"1e1", '.', 600},
+                        // Exact halves go to the even second, whichever way
+                        // the decimal's binary approximation would lean.
+                        Case{"2.075", '.', 124}, Case{"8.325", '.', 500}, Case{"-0.001", '.', 0},
+                        Case{"0.00000000000000000000000000000000000000001", '.', 0}, Case{"1e-400", '.', 0},
+                        Case{"35791394.1166667", '.', 2147483647}}) {
     EXPECT_EQ(ParseMinutes(c.text, c.sep), c.seconds) << c.text;
   }
 }
@@ -44,6 +50,9 @@ TEST(Minutes, BadTextsRaiseTheConversionOrRangeError) {
   }
   EXPECT_EQ(ErrorOf([] { ParseMinutes("-1", '.'); }), "TProgressBar property out of range");
   EXPECT_EQ(ErrorOf([] { ParseMinutes("40000000", '.'); }), "TProgressBar property out of range");
+  EXPECT_EQ(ErrorOf([] { ParseMinutes("35791394.125", '.'); }), "TProgressBar property out of range");
+  EXPECT_EQ(ErrorOf([] { ParseMinutes("1.7e308", '.'); }), "TProgressBar property out of range");
+  EXPECT_EQ(ErrorOf([] { ParseMinutes("1.8e308", '.'); }), "'1.8e308' is not a valid floating point value");
 }
 
 struct OptionsFixture : ::testing::Test {

@@ -26,8 +26,12 @@ echo "imports: $imports"
 
 check "a 32-bit PE (pei-i386)" grep -q 'file format pei-i386' <<<"$headers"
 check "a GUI program (subsystem 2)" grep -qE '^Subsystem\s+0+2\s' <<<"$headers"
+# The download stays small: the shipped program within 512 KB.
+size=$(stat -c %s "$EXE")
+echo "Ordavi.exe: $size bytes"
+check "Ordavi.exe at most 512 KB (524 288 bytes)" [ "$size" -le 524288 ]
 check "no MinGW runtime DLL among the imports" eval '! grep -qiE "libgcc|libstdc|libwinpthread|libssp" <<<"$imports"'
-check "only system DLLs imported" eval '! grep -qvixE "(advapi32|comctl32|comdlg32|gdi32|kernel32|msvcrt|rasapi32|shell32|user32|wininet|winmm|ole32|version)\.dll" < <(tr " " "\n" <<<"$imports" | grep .)'
+check "only system DLLs imported" eval '! grep -qvixE "(advapi32|comctl32|comdlg32|gdi32|kernel32|msvcrt|rasapi32|shell32|user32|wininet|winmm|ole32|oleaut32|version)\.dll" < <(tr " " "\n" <<<"$imports" | grep .)'
 for name in MAINICON ENASHUT DISSHUT; do
   check "icon $name" grep -q -- "--type=14 --name='$name'" <<<"$resources"
 done

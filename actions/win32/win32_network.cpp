@@ -151,6 +151,18 @@ struct TextVariant {
   }
   ~TextVariant() { VariantClear(&v); }
 };
+
+// The identifiers of the classes and interfaces asked for on the way to the
+// desktop's shell. Stated here rather than taken from the SDK's uuid library,
+// which links every identifier it holds (about 40 KB) for these eight.
+constexpr CLSID kShellWindows = {0x9BA05972, 0xF6A8, 0x11CF, {0xA4, 0x42, 0x00, 0xA0, 0xC9, 0x0A, 0x8F, 0x39}};
+constexpr IID kIShellWindows = {0x85CB6900, 0x4D95, 0x11CF, {0x96, 0x0C, 0x00, 0x80, 0xC7, 0xF4, 0xEE, 0x85}};
+constexpr IID kIServiceProvider = {0x6D5140C1, 0x7436, 0x11CE, {0x80, 0x34, 0x00, 0xAA, 0x00, 0x60, 0x09, 0xFA}};
+constexpr GUID kTopLevelBrowser = {0x4C96BE40, 0x915C, 0x11CF, {0x99, 0xD3, 0x00, 0xAA, 0x00, 0x4A, 0xE8, 0x37}};
+constexpr IID kIShellBrowser = {0x000214E2, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr IID kIDispatch = {0x00020400, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr IID kIShellFolderViewDual = {0xE7A1AF80, 0x4D96, 0x11CF, {0x96, 0x0C, 0x00, 0x80, 0xC7, 0xF4, 0xEE, 0x85}};
+constexpr IID kIShellDispatch2 = {0xA4C6892C, 0x3BA9, 0x11D2, {0x9D, 0xEA, 0x00, 0xC0, 0x4F, 0xB1, 0x61, 0x62}};
 }  // namespace
 
 bool Win32Shell::OpenAsDesktopUser(const std::string& target, const std::string& dir, bool hidden) {
@@ -172,16 +184,16 @@ bool Win32Shell::OpenAsDesktopUser(const std::string& target, const std::string&
     where.vt = VT_I4;
     where.lVal = CSIDL_DESKTOP;
     long desktopWindow = 0;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
+    if (SUCCEEDED(CoCreateInstance(kShellWindows, nullptr, CLSCTX_LOCAL_SERVER, kIShellWindows,
                                    windows.Out())) &&
         windows.p->FindWindowSW(&where, &none, SWC_DESKTOP, &desktopWindow, SWFO_NEEDDISPATCH, &desktop.p) == S_OK &&
-        desktop.p && SUCCEEDED(desktop.p->QueryInterface(IID_IServiceProvider, services.Out())) &&
-        SUCCEEDED(services.p->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.Out())) &&
+        desktop.p && SUCCEEDED(desktop.p->QueryInterface(kIServiceProvider, services.Out())) &&
+        SUCCEEDED(services.p->QueryService(kTopLevelBrowser, kIShellBrowser, browser.Out())) &&
         SUCCEEDED(browser.p->QueryActiveShellView(&view.p)) && view.p &&
-        SUCCEEDED(view.p->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.Out())) &&
-        SUCCEEDED(background.p->QueryInterface(IID_IShellFolderViewDual, folderView.Out())) &&
+        SUCCEEDED(view.p->GetItemObject(SVGIO_BACKGROUND, kIDispatch, background.Out())) &&
+        SUCCEEDED(background.p->QueryInterface(kIShellFolderViewDual, folderView.Out())) &&
         SUCCEEDED(folderView.p->get_Application(&application.p)) && application.p &&
-        SUCCEEDED(application.p->QueryInterface(IID_IShellDispatch2, shell.Out()))) {
+        SUCCEEDED(application.p->QueryInterface(kIShellDispatch2, shell.Out()))) {
       BSTR file = SysAllocString(WideFromGbk(target).c_str());
       TextVariant args(L""), directory(WideFromGbk(dir)), verb(L"open");
       VARIANT show;
