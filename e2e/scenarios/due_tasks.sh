@@ -5,8 +5,9 @@
 # e2e/lib.sh.)
 SCENARIOS+=(due_tasks countdown_shutdown countdown_cancel countdown_close junk_menu soak)
 
-# --- Tasks run by the tick. Tasks are planted in the agent's key before it
-# starts; the first one is read back to make sure of its bytes.
+# --- Tasks run by the tick. Tasks are planted in the agent's key once it
+# runs, for a minute far enough ahead; the first one is read back to make
+# sure of its bytes.
 
 check_planted_bytes() {  # check_planted_bytes NAME TEXT
   local got try
@@ -27,7 +28,10 @@ scenario_due_tasks() {
   # The user's TEMP folder (C:\users\<name>\Temp in Wine) gets a junk file.
   temp=$(find "$WINEPREFIX/drive_c/users" -mindepth 2 -maxdepth 2 -type d -name Temp | head -n1)
   [ -n "$temp" ] && echo junk >"$temp/ordavi-e2e-junk.tmp"
-  coming_minute
+  # The tasks are added once the agent runs (each pass reads the store), so
+  # their minute does not depend on how long a start takes.
+  start_agent
+  coming_minute 30
   local when="每天${DUE_H}时${DUE_M}分"
   plant_task 1 "$when" 提醒 "该喝水了"
   # The program's name in another ASCII case than the running executable's.
@@ -37,7 +41,6 @@ scenario_due_tasks() {
   drv setdword TaskNum 4
   check_planted_bytes A1 "$when"
   check_planted_bytes B1 提醒
-  start_agent
   wine_run_bg TOOL_PID 'C:\SleepyTool.exe' wait NoSuchWindowClass '*' 300 >/dev/null 2>&1
   sleep 1
   check "the test program SleepyTool.exe runs" drv running SleepyTool.exe
@@ -51,7 +54,7 @@ scenario_due_tasks() {
   check "notice text \"该喝水了\" at 48,48" has_text "$notice" 'Static id 1 "该喝水了" at 48,48'
   check "notice: outer 400x169, Button1 确定 at 160,96 75x25" \
     eval 'has_text "$notice" "outer 400x169" && has_text "$notice" "Button id 1 \"确定\" at 160,96 size 75x25"'
-  check "the close-program task ended SleepyTool.exe" eventually 10 not drv running SleepyTool.exe
+  check "the close-program task ended SleepyTool.exe" eventually 60 not drv running SleepyTool.exe
   # The cleaning runs after the other two tasks, in the same pass.
   local logs=()
   for _ in $(seq 1 60); do
@@ -93,14 +96,23 @@ scenario_due_tasks() {
   shot e2e-reminder-one-notice
 }
 
-# A "关闭计算机" task with a countdown of `tishi` seconds.
+# A "关闭计算机" task with a countdown of `tishi` seconds. COUNTDOWN_END is
+# when it ends at the latest (seconds since the epoch).
 countdown_task() {
   drv setdword tishi "$1"
-  coming_minute
+  AGENT_WINEDEBUG=+timestamp,+relay start_agent
+  coming_minute 20  # added to the running agent, as in due_tasks
   plant_task 1 "每天${DUE_H}时${DUE_M}分" 关闭计算机 ""
   drv setdword TaskNum 1
-  AGENT_WINEDEBUG=+timestamp,+relay start_agent
   check "the countdown window opens in the minute" quiet drv wait TForm1 'Windows 正在准备关机...' $((DUE_WAIT + 20))
+  COUNTDOWN_END=$(($(date +%s) + $1))
+}
+# past_countdown_end: sleeps until the countdown's end and one tick interval
+# more have passed.
+past_countdown_end() {
+  local left=$((COUNTDOWN_END + 11 - $(date +%s)))
+  [ "$left" -gt 0 ] && sleep "$left"
+  return 0
 }
 
 # The Timer2 starts (SetTimer with id 2, 1000 ms) in a timed trace.
@@ -150,16 +162,14 @@ scenario_countdown_shutdown() {
 
 scenario_countdown_cancel() {
   setup
-  countdown_task 8
+  countdown_task 30  # long enough to reach the button on a busy machine
   local addr
   addr=$(tray_record_address)
   sleep 1
   shot e2e-countdown-before-cancel
   press TForm1 'Windows 正在准备关机...' '取消关机'
-  sleep 1
-  check "the countdown window is hidden" [ "$(drv count TForm1 '*')" = 0 ]
-  # Past the countdown's end and one tick interval more.
-  sleep 12
+  check "the countdown window is hidden" eventually 10 eval '[ "$(drv count TForm1 "*")" = 0 ]'
+  past_countdown_end
   check "no power action after the cancel" [ -z "$(power_calls)" ]
   local timer1
   timer1=$(calls '(user32.SetTimer|win32u.NtUserSetTimer|user32.KillTimer|win32u.NtUserKillTimer)\([0-9a-f]+,00000001' | tail -n1)
@@ -181,7 +191,7 @@ scenario_countdown_cancel() {
 # keeps running until the tray menu's exit.
 scenario_countdown_close() {
   setup
-  countdown_task 8
+  countdown_task 30  # long enough to reach the close box on a busy machine
   local addr at
   addr=$(tray_record_address)
   sleep 1
@@ -192,10 +202,9 @@ scenario_countdown_close() {
   echo "close box at $at"
   # shellcheck disable=SC2086
   xdotool mousemove $at click 1
-  sleep 1
-  check "the countdown window is hidden" [ "$(drv count TForm1 '*')" = 0 ]
+  check "the countdown window is hidden" eventually 10 eval '[ "$(drv count TForm1 "*")" = 0 ]'
   shot e2e-countdown-closed
-  sleep 12  # past the countdown's end and one tick interval more
+  past_countdown_end
   check "no power action after the close box" [ -z "$(power_calls)" ]
   check "the agent still runs (its hidden main window is there)" quiet drv hidden TForm1
   check "the icon is still in the tray (no NIM_DELETE)" \
