@@ -55,15 +55,19 @@ scenario_due_tasks() {
   check "notice: outer 400x169, Button1 确定 at 160,96 75x25" \
     eval 'has_text "$notice" "outer 400x169" && has_text "$notice" "Button id 1 \"确定\" at 160,96 size 75x25"'
   check "the close-program task ended SleepyTool.exe" eventually 60 not drv running SleepyTool.exe
-  # The cleaning runs after the other two tasks, in the same pass.
-  local logs=()
-  for _ in $(seq 1 60); do
-    logs=("$WINEPREFIX"/drive_c/清理系统垃圾列表"${DUE_YMD}_${DUE_H}${DUE_M}"*.txt)
+  # The cleaning runs after the other two tasks, in the same pass. Its log is
+  # named by the time the cleaning started, which after a pass late in the
+  # minute is the next minute: any log of the day is this one.
+  local logs=() until=$(($(date +%s) + 120))
+  while [ "$(date +%s)" -lt "$until" ]; do
+    logs=("$WINEPREFIX"/drive_c/清理系统垃圾列表"${DUE_YMD}_"*.txt)
     # The script's last line: the cleaning has ended and the agent runs again.
     [ -e "${logs[0]}" ] && grep -q '^Finished' "${logs[0]}" && break
     sleep 1
   done
   check "junk log beside Ordavi.exe: $(basename "${logs[0]}")" [ -s "${logs[0]}" ]
+  # Where nothing was cleaned, the run history says why.
+  [ -s "${logs[0]}" ] || { echo "--- run history"; history_lines; }
   local cp
   cp=$(calls 'kernel32.CreateProcessW' | grep -F 'QLLJ.bat')
   echo "$cp"
