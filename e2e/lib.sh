@@ -212,6 +212,18 @@ coming_minute() {
   echo "now $h:$mi:$s, tasks due at $DUE_H:$DUE_M"
 }
 
+# due_at_coming_minute COUNT: tasks 1..COUNT, planted while TaskNum was still
+# 0 (so the running agent saw none of them), get the daily schedule of the
+# coming minute at least 20 s ahead, and TaskNum COUNT shows them to the
+# agent: few driver calls between choosing the minute and its start, on a
+# busy machine too.
+due_at_coming_minute() {
+  local n
+  coming_minute 20
+  for n in $(seq 1 "$1"); do drv setsz "A$n" "每天${DUE_H}时${DUE_M}分"; done
+  drv setdword TaskNum "$1"
+}
+
 # minutes_after Y MO D H MI K FORMAT: the minute K minutes after that one,
 # in date's FORMAT.
 minutes_after() {

@@ -31,19 +31,16 @@ scenario_due_tasks() {
   # The tasks are added once the agent runs (each pass reads the store), so
   # their minute does not depend on how long a start takes.
   start_agent
-  coming_minute 30
-  local when="每天${DUE_H}时${DUE_M}分"
-  plant_task 1 "$when" 提醒 "该喝水了"
-  # The program's name in another ASCII case than the running executable's.
-  plant_task 2 "$when" 关闭程序 'C:\Tools\sleepytool.EXE'
-  plant_task 3 "$when" 清理系统垃圾 ""
-  plant_task 4 "$when" 禁用网卡 "本地连接 2"
-  drv setdword TaskNum 4
-  check_planted_bytes A1 "$when"
-  check_planted_bytes B1 提醒
   wine_run_bg TOOL_PID 'C:\SleepyTool.exe' wait NoSuchWindowClass '*' 300 >/dev/null 2>&1
-  sleep 1
-  check "the test program SleepyTool.exe runs" drv running SleepyTool.exe
+  check "the test program SleepyTool.exe runs" eventually 60 drv running SleepyTool.exe
+  plant_task 1 "" 提醒 "该喝水了"
+  # The program's name in another ASCII case than the running executable's.
+  plant_task 2 "" 关闭程序 'C:\Tools\sleepytool.EXE'
+  plant_task 3 "" 清理系统垃圾 ""
+  plant_task 4 "" 禁用网卡 "本地连接 2"
+  due_at_coming_minute 4
+  check_planted_bytes A1 "每天${DUE_H}时${DUE_M}分"
+  check_planted_bytes B1 提醒
   if [ "$(drv now | cut -d' ' -f5)" != "$DUE_M" ]; then
     check "no notice before the minute" [ "$(drv count TForm6 '提示')" = 0 ]
   fi
@@ -105,9 +102,8 @@ scenario_due_tasks() {
 countdown_task() {
   drv setdword tishi "$1"
   AGENT_WINEDEBUG=+timestamp,+relay start_agent
-  coming_minute 20  # added to the running agent, as in due_tasks
-  plant_task 1 "每天${DUE_H}时${DUE_M}分" 关闭计算机 ""
-  drv setdword TaskNum 1
+  plant_task 1 "" 关闭计算机 ""  # added to the running agent, as in due_tasks
+  due_at_coming_minute 1
   check "the countdown window opens in the minute" quiet drv wait TForm1 'Windows 正在准备关机...' $((DUE_WAIT + 20))
   COUNTDOWN_END=$(($(date +%s) + $1))
 }
