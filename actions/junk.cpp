@@ -35,16 +35,18 @@ void JunkCleaner::CheckAgentFolder() {
   if (Refused()) p_.notices.ShowNotice(kOpenFolderNotice);
 }
 
-void JunkCleaner::CleanJunk(bool openLog) {
+JunkResult JunkCleaner::CleanJunk(bool openLog) {
   if (Refused()) {
     if (openLog) p_.notices.ShowNotice(kOpenFolderNotice);
-    return;
+    return JunkResult::OpenFolder;
   }
   const ScheduleNow started = p_.clock.LocalTime();
   const std::string logPath = agentDir_ + JunkLogName(started);
   // Where no log can be written (an agent without administrator rights in a
   // folder only administrators may change), nothing is cleaned.
-  if (!p_.system.WriteLog(logPath, "Ordavi junk cleaning, started " + Stamp(started) + "\r\n", false)) return;
+  if (!p_.system.WriteLog(logPath, "Ordavi junk cleaning, started " + Stamp(started) + "\r\n", false)) {
+    return JunkResult::NoLog;
+  }
   std::string log;
   const CleaningTotals t = CleanTempFolders(p_.folders, log, p_.security.RunsElevated());
   log += "\r\nRemoved: " + Decimal(t.files) + " files, " + Decimal(t.folders) +
@@ -53,6 +55,7 @@ void JunkCleaner::CleanJunk(bool openLog) {
   RunScript(logPath);
   p_.system.WriteLog(logPath, "\r\nFinished " + Stamp(p_.clock.LocalTime()) + "\r\n", true);
   if (openLog) p_.system.OpenLog(logPath, agentDir_);
+  return JunkResult::Cleaned;
 }
 
 // The user's own steps, if there is a QLLJ.bat.

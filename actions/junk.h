@@ -11,6 +11,7 @@
 #include "actions/notices.h"
 #include "actions/temp_cleaning.h"
 #include "schedule/local_clock.h"
+#include "schedule/run_record.h"
 
 namespace ordavi {
 
@@ -73,8 +74,9 @@ class JunkCleaner {
   // Runs the cleaning and returns when it has ended. The tray menu passes
   // openLog true to show the log afterwards; a task passes false. With
   // administrator rights in a folder others can change nothing is cleaned,
-  // and the menu repeats the notice.
-  void CleanJunk(bool openLog);
+  // and the menu repeats the notice; where the log cannot be written nothing
+  // is cleaned either. The result says which.
+  JunkResult CleanJunk(bool openLog);
 
  private:
   bool Refused();

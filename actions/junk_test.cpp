@@ -102,7 +102,8 @@ TEST(CleanJunk, CreatesTheLogFirstRunsTheUsersScriptAndOpensTheLogOnlyWhenAsked)
     JunkFixture f;
     f.system.script = c.script;
     f.system.writable = c.writable;
-    f.Cleaner(dir + "Ordavi.exe").CleanJunk(c.openLog);
+    EXPECT_EQ(f.Cleaner(dir + "Ordavi.exe").CleanJunk(c.openLog),
+              c.writable ? JunkResult::Cleaned : JunkResult::NoLog);
     EXPECT_EQ(f.log, c.calls);
   }
   JunkFixture f;
@@ -132,8 +133,9 @@ TEST(CleanJunk, AnElevatedAgentInAFolderOthersCanChangeSaysSoAndCleansNothing) {
     cleaner.CheckAgentFolder();
     EXPECT_EQ(f.log, c.refused ? CallLog{notice} : CallLog{});
     f.log.clear();
-    cleaner.CleanJunk(false);  // a task: nothing at all
-    cleaner.CleanJunk(true);   // the menu: the notice again
+    const JunkResult expected = c.refused ? JunkResult::OpenFolder : JunkResult::Cleaned;
+    EXPECT_EQ(cleaner.CleanJunk(false), expected);  // a task: nothing at all
+    EXPECT_EQ(cleaner.CleanJunk(true), expected);   // the menu: the notice again
     if (c.refused) {
       EXPECT_EQ(f.log, CallLog{notice});
     } else {

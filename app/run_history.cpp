@@ -20,6 +20,7 @@ std::string OutcomeText(const RunRecord& r) {
     case RunOutcome::CountdownCancelled: return "倒计时已取消（" + r.detail + "）";
     case RunOutcome::CountdownCompleted: return "倒计时结束，已执行（" + r.detail + "）";
     case RunOutcome::Skipped: return "已跳过（" + r.detail + "）";
+    case RunOutcome::NotRun: return "未运行（" + r.detail + "）";
     case RunOutcome::Missed: return "错过（未运行）";
   }
   return "";

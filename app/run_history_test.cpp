@@ -262,6 +262,28 @@ TEST(RunWatch, CountdownsAreListedOnceWithHowTheyEnded) {
                        }));
 }
 
+// A cleaning that cleaned nothing says why; the pause follows it either way.
+TEST(RunWatch, AJunkCleaningThatDidNotRunSaysWhy) {
+  const struct {
+    JunkResult result;
+    const char* outcome;
+  } cases[] = {
+      {JunkResult::Cleaned, u8"已运行：清理已结束"},
+      {JunkResult::OpenFolder, u8"未运行（程序文件夹他人可改，已停用清理）"},
+      {JunkResult::NoLog, u8"未运行（程序文件夹中无法写入清理日志）"},
+  };
+  for (const auto& c : cases) {
+    AgentWorld w;
+    w.Add("每天8时30分", "清理系统垃圾");
+    w.actions.junkResult = c.result;
+    w.StartAgentAt(0);
+    w.timers.Advance(3 * kMinute);
+    EXPECT_EQ(w.Entries(), std::vector<std::string>{u8"2024-03-05 08:30\t任务1\t清理系统垃圾\t每天8时30分\t\t" +
+                                                    std::string(c.outcome)});
+    EXPECT_EQ(w.log, CallLog{"CleanJunk(false)"});
+  }
+}
+
 TEST(RunHistory, MissedRemindersFitOneLineOfTheNotice) {
   std::vector<RunRecord> reminders(4);
   for (int i = 0; i < 4; ++i) {

@@ -16,7 +16,7 @@ void AgentTickActions::SetAdapterState(const std::string& name, bool enable) {
   ordavi::SetAdapterState(name, enable, shell_, notices_);
 }
 
-void AgentTickActions::CleanJunk(bool openLog) { junk_.CleanJunk(openLog); }
+JunkResult AgentTickActions::CleanJunk(bool openLog) { return junk_.CleanJunk(openLog); }
 
 void AgentCountdownSystem::CloseAllPrograms() { ordavi::CloseAllPrograms(windows_, mainWindow_()); }
 

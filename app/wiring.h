@@ -32,7 +32,7 @@ class AgentTickActions : public TickActions {
   void CloseProgramByName(const std::string& name) override;
   void DialDefaultConnection() override;
   void SetAdapterState(const std::string& name, bool enable) override;
-  void CleanJunk(bool openLog) override;
+  JunkResult CleanJunk(bool openLog) override;
 
  private:
   NoticeSink& notices_;

@@ -64,7 +64,10 @@ struct NoActions : TickActions {
   void CloseProgramByName(const std::string&) override { ++calls; }
   void DialDefaultConnection() override { ++calls; }
   void SetAdapterState(const std::string&, bool) override { ++calls; }
-  void CleanJunk(bool) override { ++calls; }
+  JunkResult CleanJunk(bool) override {
+    ++calls;
+    return JunkResult::Cleaned;
+  }
 };
 struct NoCountdown : CountdownControl {
   void StartCountdown(const TaskType&) override {}

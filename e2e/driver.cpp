@@ -199,7 +199,7 @@ bool Running(const std::string& exe) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: driver wait|gone|count|info|hidden|post|where|close|peek|show|hide|setsz|setdword|getsz|setraw|setfill|settasks|running|now ...\n");
+  std::fprintf(stderr, "usage: driver wait|gone|count|info|hidden|post|where|close|peek|show|hide|setsz|setdword|getsz|setraw|setfill|settasks|running|atom|now ...\n");
   return 2;
 }
 
@@ -224,6 +224,9 @@ int main() {
     return Registry(cmd, argc, argv);
   }
   if (cmd == "running") return Running(argv[2]) ? 0 : 1;
+  // Whether a global atom of that name exists (the agent adds its hotkeys'
+  // atoms late in its start-up).
+  if (cmd == "atom") return GlobalFindAtomA(argv[2]) != 0 ? 0 : 1;
   if (cmd == "acp") {
     std::printf("%u\n", GetACP());
     return 0;

@@ -160,12 +160,23 @@ desktop() { printf '/desktop=shell,%s' "${E2E_DESKTOP:-1024x768}"; }
 start_agent() {
   local command=("$@")
   [ $# -eq 0 ] && command=('C:\Ordavi.exe')
-  WINEDEBUG="${AGENT_WINEDEBUG:-+relay}" wine_run_bg AGENT_PID explorer "$(desktop)" "${command[@]}" 2>"$WORK/agent.log"
-  if eventually 30 quiet drv hidden TForm1; then
-    sleep 2  # start-up is complete once the hotkeys are registered
-    return 0
+  local debug="${AGENT_WINEDEBUG:-+relay}"
+  WINEDEBUG="$debug" wine_run_bg AGENT_PID explorer "$(desktop)" "${command[@]}" 2>"$WORK/agent.log"
+  # A start with the relay trace on a busy machine can take over a minute.
+  if ! eventually 150 quiet drv hidden TForm1; then
+    fail "the agent's main window TForm1 exists"
+    finish
   fi
-  fail "the agent's main window TForm1 exists"
+  # The window comes first; start-up goes on until the tick is switched on,
+  # its last step. Traced, the trace says so; untraced, the hotkeys' atoms
+  # come after the tray icon and the options, and what follows them waits on
+  # nothing outside the agent.
+  if [[ "$debug" == *relay* ]]; then
+    eventually 60 eval "calls '(user32.SetTimer|win32u.NtUserSetTimer)\([0-9a-f]+,00000001,00002710,' | grep -q ." && return 0
+  else
+    eventually 60 quiet drv atom MyHotkeyF11 && return 0
+  fi
+  fail "the agent's start-up ends with the task tick switched on"
   finish
 }
 
@@ -186,16 +197,31 @@ plant_due_at_first_pass() {
 }
 not_idle() { xdotool mousemove 10 10 mousemove 20 20; }
 
-# The coming minute of the prefix's local clock: sets DUE_H, DUE_M (no zero
-# padding, as a schedule text writes them), DUE_YMD (year month day run
-# together, as the junk log name writes them) and DUE_WAIT, the seconds until
-# that minute begins.
+# coming_minute [LEAD]: the first minute of the prefix's local clock that
+# begins at least LEAD seconds from now (0: the coming one), so that what a
+# scenario does before it (planting the tasks, on a busy machine) is over in
+# time. Sets DUE_H, DUE_M (no zero padding, as a schedule text writes them),
+# DUE_YMD (year month day run together, as the junk log name writes them) and
+# DUE_WAIT, the seconds until that minute begins.
 coming_minute() {
-  local y mo d h mi s
+  local lead=${1:-0} y mo d h mi s k=1
   read -r y mo d h mi s < <(drv now)
-  read -r DUE_YMD DUE_H DUE_M <<<"$(minutes_after "$y" "$mo" "$d" "$h" "$mi" 1 '+%Y%-m%-d %-H %-M')"
-  DUE_WAIT=$((60 - s))
+  while [ $((60 * k - s)) -lt "$lead" ]; do k=$((k + 1)); done
+  read -r DUE_YMD DUE_H DUE_M <<<"$(minutes_after "$y" "$mo" "$d" "$h" "$mi" "$k" '+%Y%-m%-d %-H %-M')"
+  DUE_WAIT=$((60 * k - s))
   echo "now $h:$mi:$s, tasks due at $DUE_H:$DUE_M"
+}
+
+# due_at_coming_minute COUNT: tasks 1..COUNT, planted while TaskNum was still
+# 0 (so the running agent saw none of them), get the daily schedule of the
+# coming minute at least 20 s ahead, and TaskNum COUNT shows them to the
+# agent: few driver calls between choosing the minute and its start, on a
+# busy machine too.
+due_at_coming_minute() {
+  local n
+  coming_minute 20
+  for n in $(seq 1 "$1"); do drv setsz "A$n" "每天${DUE_H}时${DUE_M}分"; done
+  drv setdword TaskNum "$1"
 }
 
 # minutes_after Y MO D H MI K FORMAT: the minute K minutes after that one,

@@ -18,7 +18,15 @@ enum class RunOutcome : std::uint8_t {
   CountdownCancelled,  // ... and the user cancelled it (see CountdownEnd)
   CountdownCompleted,  // ... and its action was carried out
   Skipped,             // due in a minute the tick was held (the reasons in `detail`)
+  NotRun,              // dispatched, but its action refused to run (why in `detail`)
   Missed,              // due in a minute no pass saw: the agent was not running, or the PC slept
+};
+
+// What a junk cleaning came to: it ran, or why nothing was cleaned.
+enum class JunkResult : std::uint8_t {
+  Cleaned,
+  OpenFolder,  // an agent with administrator rights in a folder others can change
+  NoLog,       // its log could not be written beside the agent
 };
 
 // How a countdown ended.

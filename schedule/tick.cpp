@@ -97,18 +97,26 @@ void TaskTick::Dispatch(int n, const ScheduleNow& now, const std::string& schedu
         recorder_->TaskDue(record);
       }
       return;
-    case TaskRun::Junk:
+    case TaskRun::Junk: {
       // The cleaning blocks the thread without pumping messages; the pause
       // counts from its end.
-      state_.WhileCleaningJunk([this] {
-        actions_.CleanJunk(false);
+      JunkResult result = JunkResult::Cleaned;
+      state_.WhileCleaningJunk([this, &result] {
+        result = actions_.CleanJunk(false);
         state_.StartPause();
       });
       if (recorder_) {
-        record.detail = "清理已结束";
+        // A cleaning that did not run says why: nothing else would.
+        switch (result) {
+          case JunkResult::Cleaned: record.detail = "清理已结束"; break;
+          case JunkResult::OpenFolder: record.detail = "程序文件夹他人可改，已停用清理"; break;
+          case JunkResult::NoLog: record.detail = "程序文件夹中无法写入清理日志"; break;
+        }
+        if (result != JunkResult::Cleaned) record.outcome = RunOutcome::NotRun;
         recorder_->TaskDue(record);
       }
       return;
+    }
     case TaskRun::Immediate:
       state_.StartPause();
       // A document's entry says how it was opened, so it is written when the

@@ -41,8 +41,8 @@ class TickActions {
   virtual void CloseProgramByName(const std::string& name) = 0;
   virtual void DialDefaultConnection() = 0;
   virtual void SetAdapterState(const std::string& name, bool enable) = 0;
-  // Returns when the cleaning script has ended.
-  virtual void CleanJunk(bool openLog) = 0;
+  // Returns when the cleaning script has ended, saying whether it cleaned.
+  virtual JunkResult CleanJunk(bool openLog) = 0;
 };
 
 // The notice shown once for a task whose schedule text cannot be converted.

@@ -12,6 +12,9 @@
 #   bash tools/fuzz.sh            # each target 20 s: the short run of the test command
 #   bash tools/fuzz.sh 1800       # each target 30 minutes: the long run
 #
+# FUZZ_JOBS (1 unless set) compiles and fuzzes that many at once; the test
+# command sets it to the number of cores.
+#
 # Each target starts from its seeds in fuzz/corpus/<target> (made from the
 # grammar; every input that once found a fault is kept there) and keeps what
 # it learns in build/fuzz/corpus/<target>. A finding stops the run with its
@@ -25,6 +28,7 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$ROOT"
 SECONDS_EACH="${1:-20}"
+JOBS="${FUZZ_JOBS:-1}"
 TARGETS=(fuzz_schedule fuzz_store fuzz_options fuzz_editor fuzz_task_file fuzz_command fuzz_history)
 OUT="$ROOT/build/fuzz"
 SRC="$OUT/src"
@@ -45,26 +49,45 @@ CORE=(store/text.cpp store/unicode.cpp store/errors.cpp store/registry.cpp store
   store/task_types.cpp store/testing/fake_registry.cpp store/testing/iconv_gbk_codec.cpp schedule/grammar.cpp schedule/schedule.cpp schedule/next_run.cpp
   schedule/missed_runs.cpp schedule/tick_state.cpp app/run_history.cpp
   actions/network.cpp actions/processes.cpp dialogs/task_form.cpp dialogs/settings_list.cpp dialogs/options_form.cpp dialogs/task_file.cpp)
-objs=()
-for f in "${CORE[@]}"; do
-  o="$OUT/obj/$(echo "$f" | tr / _).o"
-  clang++ "${FLAGS[@]}" -fsanitize=fuzzer-no-link,address,undefined -c "$SRC/$f" -o "$o"
-  objs+=("$o")
-done
+# each_parallel FUNCTION ITEMS...: FUNCTION on each item, JOBS at a time;
+# fails when any call failed.
+each_parallel() {
+  local fn="$1" item failed=0
+  shift
+  for item in "$@"; do
+    while [ "$(jobs -rp | wc -l)" -ge "$JOBS" ]; do wait -n || failed=1; done
+    "$fn" "$item" &
+  done
+  while [ "$(jobs -rp | wc -l)" -gt 0 ]; do wait -n || failed=1; done
+  return $failed
+}
 
+objs=()
+for f in "${CORE[@]}"; do objs+=("$OUT/obj/$(echo "$f" | tr / _).o"); done
+compile() { clang++ "${FLAGS[@]}" -fsanitize=fuzzer-no-link,address,undefined -c "$SRC/$1" -o "$OUT/obj/$(echo "$1" | tr / _).o"; }
+each_parallel compile "${CORE[@]}"
+link() { clang++ "${FLAGS[@]}" -fsanitize=fuzzer,address,undefined "$SRC/fuzz/$1.cpp" "${objs[@]}" -o "$OUT/$1"; }
+each_parallel link "${TARGETS[@]}"
+
+# Each target's result is printed in the targets' order once all have run.
+run() {
+  mkdir -p "$OUT/corpus/$1"
+  local rc=0
+  "$OUT/$1" -max_total_time="$SECONDS_EACH" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    -artifact_prefix="$OUT/$1-" "$OUT/corpus/$1" "fuzz/corpus/$1" >"$OUT/$1.log" 2>&1 || rc=$?
+  echo "$rc" >"$OUT/$1.status"
+}
+echo "fuzz: ${TARGETS[*]} for $SECONDS_EACH s each, $JOBS at a time"
+rm -f "$OUT"/*.status
+each_parallel run "${TARGETS[@]}" || true
 status=0
 for t in "${TARGETS[@]}"; do
-  clang++ "${FLAGS[@]}" -fsanitize=fuzzer,address,undefined "$SRC/fuzz/$t.cpp" "${objs[@]}" -o "$OUT/$t"
-  mkdir -p "$OUT/corpus/$t"
-  echo "fuzz: $t for $SECONDS_EACH s"
-  if ! "$OUT/$t" -max_total_time="$SECONDS_EACH" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-    -artifact_prefix="$OUT/$t-" "$OUT/corpus/$t" "fuzz/corpus/$t" >"$OUT/$t.log" 2>&1; then
+  if [ "$(cat "$OUT/$t.status" 2>/dev/null)" != 0 ]; then
     echo "fuzz: $t found a fault; its input is in $OUT/$t-*"
     tail -n 40 "$OUT/$t.log"
     status=1
   else
-    grep -E 'stat::number_of_executed_units|stat::new_units_added' "$OUT/$t.log" | tr '\n' ' '
-    echo
+    echo "fuzz: $t: $(grep -E 'stat::number_of_executed_units|stat::new_units_added' "$OUT/$t.log" | tr '\n' ' ')"
   fi
 done
 exit $status

@@ -8,6 +8,12 @@
 # The Wine part runs the win32 build where this machine can run 32-bit
 # programs and the win64 build where it cannot (tools/wine-test-env.sh);
 # ORDAVI_WINE_ARCH=win32 or win64 forces either.
+#
+# Tests run side by side: the sanitizer tests and the fuzz targets one per
+# core, the ctest run ORDAVI_TEST_JOBS at once (6 unless set), well above the
+# cores, since the Wine scenarios spend most of their time waiting for a
+# minute. Each scenario has its own prefix and display; those that measure
+# time run alone (RUN_SERIAL).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,11 +31,11 @@ cmake --build --preset host-sanitize -j "$jobs"
 
 # The core's unit tests once more under AddressSanitizer and
 # UndefinedBehaviorSanitizer (any finding fails the run).
-ctest --preset host-sanitize
+ctest --preset host-sanitize -j "$jobs"
 
 # A short run of each fuzz target from its seeds (bash tools/fuzz.sh 1800
 # is the long run).
-bash tools/fuzz.sh 20
+FUZZ_JOBS="$jobs" bash tools/fuzz.sh 20
 
 source tools/wine-test-env.sh
 wine_arch_detect
@@ -40,4 +46,4 @@ else
     "(this machine cannot run 32-bit programs, or ORDAVI_WINE_ARCH=win64 was set)"
 fi
 
-ctest --preset host --timeout 600
+ctest --preset host --timeout 600 -j "${ORDAVI_TEST_JOBS:-6}"

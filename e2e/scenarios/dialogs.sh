@@ -334,8 +334,9 @@ scenario_daily_use() {
   # A second start with the same rights.
   local second
   WINEDEBUG=-all wine_run_bg second explorer "$(desktop)" 'C:\Ordavi.exe' 2>/dev/null
-  check "the second start brings up the running agent's settings dialog" eventually 20 quiet drv wait TForm3 '设置' 1
-  check "the second start ends by itself" eventually 20 eval '[ "$(agents)" = 1 ]'
+  # (A program's start under Wine can take a minute on a busy machine.)
+  check "the second start brings up the running agent's settings dialog" eventually 90 quiet drv wait TForm3 '设置' 1
+  check "the second start ends by itself" eventually 60 eval '[ "$(agents)" = 1 ]'
   check "one main window" [ "$(drv info TForm1 '*' | grep -c '^window TForm1')" = 1 ]
   check "one tray icon: the first agent added it once" [ "$(calls shell32.Shell_NotifyIconW | grep -c '(00000000,')" = 1 ]
   sleep 1
@@ -344,7 +345,7 @@ scenario_daily_use() {
   eventually 5 quiet drv gone TForm3 '*' 1
 
   # A task added with reg while the agent runs, due at the coming minute.
-  coming_minute
+  coming_minute 30
   quiet wine reg add "$KEY" /v A1 /t REG_SZ /d "每天${DUE_H}时${DUE_M}分" /f
   quiet wine reg add "$KEY" /v B1 /t REG_SZ /d 提醒 /f
   quiet wine reg add "$KEY" /v C1 /t REG_SZ /d 导入的任务到点了 /f
@@ -428,7 +429,7 @@ scenario_high_dpi() {
     E2E_DESKTOP="$(px 1024)x$(px 768)" AGENT_WINEDEBUG=-all start_agent
     not_idle
 
-    check "$DPI: the countdown opens at the first pass" quiet drv wait TForm1 'Windows 正在准备关机...' 20
+    check "$DPI: the countdown opens at the first pass" quiet drv wait TForm1 'Windows 正在准备关机...' 60
     sleep 1
     info=$(drv info TForm1 '*')
     check "$DPI: countdown client 401x136 scaled" sized "$info" client 401 136
@@ -507,7 +508,7 @@ scenario_readme_pictures() {
   plant_due_at_first_pass 该休息一下了，起来走一走。
   AGENT_WINEDEBUG=-all start_agent
   not_idle
-  check "the countdown opens" quiet drv wait TForm1 'Windows 正在准备关机...' 20
+  check "the countdown opens" quiet drv wait TForm1 'Windows 正在准备关机...' 60
   sleep 2
   shot_window readme/countdown "$(drv info TForm1 '*')"
   press TForm1 'Windows 正在准备关机...' '取消关机'

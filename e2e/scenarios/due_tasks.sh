@@ -5,8 +5,9 @@
 # e2e/lib.sh.)
 SCENARIOS+=(due_tasks countdown_shutdown countdown_cancel countdown_close junk_menu soak)
 
-# --- Tasks run by the tick. Tasks are planted in the agent's key before it
-# starts; the first one is read back to make sure of its bytes.
+# --- Tasks run by the tick. Tasks are planted in the agent's key once it
+# runs, for a minute far enough ahead; the first one is read back to make
+# sure of its bytes.
 
 check_planted_bytes() {  # check_planted_bytes NAME TEXT
   local got try
@@ -28,26 +29,24 @@ scenario_due_tasks() {
   temp=$(find "$WINEPREFIX/drive_c/users" -mindepth 2 -maxdepth 2 -type d -name Temp | head -n1)
   [ -n "$temp" ] && echo junk >"$temp/ordavi-e2e-junk.tmp"
   # A document whose type's program (the command interpreter here) marks
-  # that it ran: the desktop's shell opens it, not the agent. (Made before
-  # the minute is chosen: each reg call takes seconds.)
+  # that it ran: the desktop's shell opens it, not the agent.
   echo doc >"$WINEPREFIX/drive_c/报告.ordavitest"
   wine reg add 'HKCR\.ordavitest' /ve /d ordavitestfile /f >/dev/null 2>&1
   wine reg add 'HKCR\ordavitestfile\shell\open\command' /ve /d 'C:\windows\system32\cmd.exe /D /c echo opened> C:\doc-opened.txt' /f >/dev/null 2>&1
-  coming_minute
-  local when="每天${DUE_H}时${DUE_M}分"
-  plant_task 1 "$when" 提醒 "该喝水了"
-  # The program's name in another ASCII case than the running executable's.
-  plant_task 2 "$when" 关闭程序 'C:\Tools\sleepytool.EXE'
-  plant_task 3 "$when" 清理系统垃圾 ""
-  plant_task 4 "$when" 禁用网卡 "本地连接 2"
-  plant_task 5 "$when" 打开文件 'C:\报告.ordavitest'
-  drv setdword TaskNum 5
-  check_planted_bytes A1 "$when"
-  check_planted_bytes B1 提醒
+  # The tasks are added once the agent runs (each pass reads the store), so
+  # their minute does not depend on how long a start takes.
   start_agent
   wine_run_bg TOOL_PID 'C:\SleepyTool.exe' wait NoSuchWindowClass '*' 300 >/dev/null 2>&1
-  sleep 1
-  check "the test program SleepyTool.exe runs" drv running SleepyTool.exe
+  check "the test program SleepyTool.exe runs" eventually 60 drv running SleepyTool.exe
+  plant_task 1 "" 提醒 "该喝水了"
+  # The program's name in another ASCII case than the running executable's.
+  plant_task 2 "" 关闭程序 'C:\Tools\sleepytool.EXE'
+  plant_task 3 "" 清理系统垃圾 ""
+  plant_task 4 "" 禁用网卡 "本地连接 2"
+  plant_task 5 "" 打开文件 'C:\报告.ordavitest'
+  due_at_coming_minute 5
+  check_planted_bytes A1 "每天${DUE_H}时${DUE_M}分"
+  check_planted_bytes B1 提醒
   if [ "$(drv now | cut -d' ' -f5)" != "$DUE_M" ]; then
     check "no notice before the minute" [ "$(drv count TForm6 '提示')" = 0 ]
   fi
@@ -58,16 +57,20 @@ scenario_due_tasks() {
   check "notice text \"该喝水了\" at 48,48" has_text "$notice" 'Static id 1 "该喝水了" at 48,48'
   check "notice: outer 400x169, Button1 确定 at 160,96 75x25" \
     eval 'has_text "$notice" "outer 400x169" && has_text "$notice" "Button id 1 \"确定\" at 160,96 size 75x25"'
-  check "the close-program task ended SleepyTool.exe" eventually 10 not drv running SleepyTool.exe
-  # The cleaning runs after the other two tasks, in the same pass.
-  local logs=()
-  for _ in $(seq 1 60); do
-    logs=("$WINEPREFIX"/drive_c/清理系统垃圾列表"${DUE_YMD}_${DUE_H}${DUE_M}"*.txt)
+  check "the close-program task ended SleepyTool.exe" eventually 60 not drv running SleepyTool.exe
+  # The cleaning runs after the other two tasks, in the same pass. Its log is
+  # named by the time the cleaning started, which after a pass late in the
+  # minute is the next minute: any log of the day is this one.
+  local logs=() until=$(($(date +%s) + 120))
+  while [ "$(date +%s)" -lt "$until" ]; do
+    logs=("$WINEPREFIX"/drive_c/清理系统垃圾列表"${DUE_YMD}_"*.txt)
     # The script's last line: the cleaning has ended and the agent runs again.
     [ -e "${logs[0]}" ] && grep -q '^Finished' "${logs[0]}" && break
     sleep 1
   done
   check "junk log beside Ordavi.exe: $(basename "${logs[0]}")" [ -s "${logs[0]}" ]
+  # Where nothing was cleaned, the run history says why.
+  [ -s "${logs[0]}" ] || { echo "--- run history"; history_lines; }
   local cp
   cp=$(calls 'kernel32.CreateProcessW' | grep -F 'QLLJ.bat')
   echo "$cp"
@@ -105,14 +108,22 @@ scenario_due_tasks() {
   shot e2e-reminder-one-notice
 }
 
-# A "关闭计算机" task with a countdown of `tishi` seconds.
+# A "关闭计算机" task with a countdown of `tishi` seconds. COUNTDOWN_END is
+# when it ends at the latest (seconds since the epoch).
 countdown_task() {
   drv setdword tishi "$1"
-  coming_minute
-  plant_task 1 "每天${DUE_H}时${DUE_M}分" 关闭计算机 ""
-  drv setdword TaskNum 1
   AGENT_WINEDEBUG=+timestamp,+relay start_agent
+  plant_task 1 "" 关闭计算机 ""  # added to the running agent, as in due_tasks
+  due_at_coming_minute 1
   check "the countdown window opens in the minute" quiet drv wait TForm1 'Windows 正在准备关机...' $((DUE_WAIT + 20))
+  COUNTDOWN_END=$(($(date +%s) + $1))
+}
+# past_countdown_end: sleeps until the countdown's end and one tick interval
+# more have passed.
+past_countdown_end() {
+  local left=$((COUNTDOWN_END + 11 - $(date +%s)))
+  [ "$left" -gt 0 ] && sleep "$left"
+  return 0
 }
 
 # The Timer2 starts (SetTimer with id 2, 1000 ms) in a timed trace.
@@ -162,16 +173,14 @@ scenario_countdown_shutdown() {
 
 scenario_countdown_cancel() {
   setup
-  countdown_task 8
+  countdown_task 30  # long enough to reach the button on a busy machine
   local addr
   addr=$(tray_record_address)
   sleep 1
   shot e2e-countdown-before-cancel
   press TForm1 'Windows 正在准备关机...' '取消关机'
-  sleep 1
-  check "the countdown window is hidden" [ "$(drv count TForm1 '*')" = 0 ]
-  # Past the countdown's end and one tick interval more.
-  sleep 12
+  check "the countdown window is hidden" eventually 10 eval '[ "$(drv count TForm1 "*")" = 0 ]'
+  past_countdown_end
   check "no power action after the cancel" [ -z "$(power_calls)" ]
   local timer1
   timer1=$(calls '(user32.SetTimer|win32u.NtUserSetTimer|user32.KillTimer|win32u.NtUserKillTimer)\([0-9a-f]+,00000001' | tail -n1)
@@ -193,7 +202,7 @@ scenario_countdown_cancel() {
 # keeps running until the tray menu's exit.
 scenario_countdown_close() {
   setup
-  countdown_task 8
+  countdown_task 30  # long enough to reach the close box on a busy machine
   local addr at
   addr=$(tray_record_address)
   sleep 1
@@ -204,10 +213,9 @@ scenario_countdown_close() {
   echo "close box at $at"
   # shellcheck disable=SC2086
   xdotool mousemove $at click 1
-  sleep 1
-  check "the countdown window is hidden" [ "$(drv count TForm1 '*')" = 0 ]
+  check "the countdown window is hidden" eventually 10 eval '[ "$(drv count TForm1 "*")" = 0 ]'
   shot e2e-countdown-closed
-  sleep 12  # past the countdown's end and one tick interval more
+  past_countdown_end
   check "no power action after the close box" [ -z "$(power_calls)" ]
   check "the agent still runs (its hidden main window is there)" quiet drv hidden TForm1
   check "the icon is still in the tray (no NIM_DELETE)" \

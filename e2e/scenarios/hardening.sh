@@ -26,7 +26,7 @@ scenario_unreadable_task() {
   drv setdword D1 1  # REG_DWORD where the enabled word belongs
   drv setdword TaskNum 1
   start_agent
-  check "a notice names task 1 and its value D1" quiet drv wait TForm6 '提示' 20
+  check "a notice names task 1 and its value D1" quiet drv wait TForm6 '提示' 60
   local notice
   notice=$(drv info TForm6 '提示')
   echo "$notice"
@@ -162,7 +162,7 @@ scenario_junk_safety() {
   shot e2e-junk-safety-log
   quiet drv close Notepad '*'
   wine_run_bg PROBE_PID explorer "$(desktop)" 'C:\notice_probe.exe' --open-folder 2>/dev/null
-  check "a notice opens for the folder others can change" quiet drv wait TForm6 '提示' 15
+  check "a notice opens for the folder others can change" quiet drv wait TForm6 '提示' 60
   sleep 1
   local notice
   notice=$(drv info TForm6 '提示')

@@ -33,7 +33,7 @@ scenario_run_history() {
   echo "agent ended; waiting past $missed_h:$missed_m"
   sleep $((DUE_WAIT + 62))
   AGENT_WINEDEBUG=+timestamp,+relay start_agent
-  check "a notice of the missed reminder opens at start" quiet drv wait TForm6 '提示' 15
+  check "a notice of the missed reminder opens at start" quiet drv wait TForm6 '提示' 60
   local notice
   notice=$(drv info TForm6 '提示')
   echo "$notice"

@@ -107,7 +107,7 @@ scenario_notices_about() {
   quiet drv close TForm2 '关于...'
   # The dial-up hang-up with no connection, over the real rasapi32.
   wine_run_bg PROBE_PID explorer "$(desktop)" 'C:\notice_probe.exe' 2>/dev/null
-  quiet drv wait TForm6 '提示' 15
+  quiet drv wait TForm6 '提示' 60
   sleep 1
   local notice
   notice=$(drv info TForm6 '提示')

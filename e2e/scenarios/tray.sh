@@ -125,7 +125,7 @@ scenario_power_menu() {
     set -- $item
     start_agent
     menu_command "$1"
-    check "menu item $1 ends the session, and the agent with it" quiet drv gone TForm1 '*' 20
+    check "menu item $1 ends the session, and the agent with it" quiet drv gone TForm1 '*' 90
     power=$(calls '(user32.ExitWindowsEx|kernel32.SetSystemPowerState|ntdll.NtShutdownSystem)')
     check "menu item $1: exactly ExitWindowsEx($2,00000000) ($power)" [ "$power" = "Call user32.ExitWindowsEx($2,00000000)" ]
   done

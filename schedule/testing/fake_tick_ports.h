@@ -32,13 +32,15 @@ class FakeTickActions : public Recording, public TickActions {
   void SetAdapterState(const std::string& name, bool enable) override {
     Act("SetAdapterState", {name, enable ? "true" : "false"});
   }
-  void CleanJunk(bool openLog) override {
+  JunkResult CleanJunk(bool openLog) override {
     Record("CleanJunk", {openLog ? "true" : "false"});
     timers_.Busy(junkMs);
+    return junkResult;
   }
 
   std::uint64_t junkMs = 0;
   std::string openFileDetail;  // what OpenFile says of how it opened
+  JunkResult junkResult = JunkResult::Cleaned;
   std::uint64_t pumpMs = 0;
 
  private:
