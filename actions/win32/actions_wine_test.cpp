@@ -31,28 +31,18 @@
 #include "store/testing/readable_failures.h"
 #include "store/text.h"
 #include "store/win32/gbk_text.h"
-#include "ui/win32/testing/links.h"
+#include "ui/win32/testing/test_files.h"
 
+using winetest::Exists;
 using winetest::MakeLink;
+using winetest::ReadAll;
+using winetest::WriteAll;
 
 namespace ordavi {
 namespace {
 
 const std::string kWorkDir = "C:\\ordavi wt 目录\\";  // a blank and GBK characters
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void WriteAll(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary);
-  out << text;
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Whether the file exists and its writer has closed it (it opens with no
 // sharing): only then is everything written there to read.

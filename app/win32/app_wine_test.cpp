@@ -15,27 +15,17 @@
 #include "app/win32/agent_slot.h"
 #include "store/testing/readable_failures.h"
 #include "store/win32/gbk_text.h"
-#include "ui/win32/testing/links.h"
+#include "ui/win32/testing/test_files.h"
 
+using winetest::Exists;
 using winetest::MakeDanglingLink;
 using winetest::MakeLink;
+using winetest::ReadAll;
+using winetest::WriteAll;
 
 namespace ordavi {
 namespace {
 
-std::string Read(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void Write(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary);
-  out << text;
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
@@ -43,11 +33,11 @@ std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(),
 const std::string kOutside = "C:\\precious\\";
 void MakeOutside() {
   CreateDirectoryA(kOutside.c_str(), nullptr);
-  Write(kOutside + "keep.txt", "keep");
-  Write(kOutside + "run-history.txt", "keep");
+  WriteAll(kOutside + "keep.txt", "keep");
+  WriteAll(kOutside + "run-history.txt", "keep");
 }
 bool OutsideWhole() {
-  return Read(kOutside + "keep.txt") == "keep" && Read(kOutside + "run-history.txt") == "keep" &&
+  return ReadAll(kOutside + "keep.txt") == "keep" && ReadAll(kOutside + "run-history.txt") == "keep" &&
          !Exists(kOutside + "made.txt") && !Exists(kOutside + "run-history.txt.new");
 }
 
@@ -70,16 +60,16 @@ TEST(DataFile, IsMadeReadReplacedAndRemovedInItsFolder) {
   EXPECT_TRUE(file.Append("one\r\n"));  // makes the folder
   EXPECT_TRUE(file.Append("two\r\n"));
   EXPECT_TRUE(file.ReadAll() == std::optional<std::string>("one\r\ntwo\r\n"));
-  Write(folder + "run-history.txt.new", "left over");
+  WriteAll(folder + "run-history.txt.new", "left over");
   EXPECT_TRUE(file.Replace("new\r\n"));
-  EXPECT_EQ(Read(folder + "run-history.txt"), std::string("new\r\n"));
+  EXPECT_EQ(ReadAll(folder + "run-history.txt"), std::string("new\r\n"));
   EXPECT_FALSE(Exists(folder + "run-history.txt.new"));
   EXPECT_TRUE(file.Size() == std::optional<std::uint64_t>(5));
   // A file far past any size the agent writes: only its newest part, from a
   // line's start.
   std::string big(3 * 1024 * 1024, 'x');
   for (std::size_t i = 99; i < big.size(); i += 100) big[i] = '\n';
-  Write(folder + "run-history.txt", big + "last\n");
+  WriteAll(folder + "run-history.txt", big + "last\n");
   const auto tail = file.ReadAll();
   ASSERT_TRUE(tail.has_value());
   EXPECT_TRUE(tail->size() <= kDataFileReadLimit);

@@ -8,7 +8,7 @@
 #include <cctype>
 #include <string>
 
-#include "ui/win32/testing/links.h"
+#include "ui/win32/testing/test_files.h"
 #include "ui/win32/dialog_controls.h"
 #include "ui/win32/system_library.h"
 #include "ui/win32/whole_file.h"

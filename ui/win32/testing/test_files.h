@@ -1,4 +1,4 @@
-// Links for the Wine test programs. This Wine cannot make junctions
+// Files and links for the Wine test programs. This Wine cannot make junctions
 // (FSCTL_SET_REPARSE_POINT fails with ERROR_NOT_SUPPORTED) and its
 // CreateSymbolicLinkW makes nothing, so a link is a Unix symbolic link, made
 // by /bin/ln, as a user with a shell in the prefix would make one.
@@ -7,9 +7,26 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 namespace winetest {
+
+// A whole file's bytes; empty when it cannot be read.
+inline std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+inline void WriteAll(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+}
+
+inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // The Unix path of a path in the prefix (Wine's own export).
 inline std::string UnixPath(const std::string& windowsPath) {
