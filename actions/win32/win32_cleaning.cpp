@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "store/win32/gbk_text.h"
+#include "ui/win32/administrators.h"
 #include "ui/win32/held_folder.h"
 
 namespace ordavi {
@@ -199,21 +200,9 @@ void Win32TempFolderSystem::Close(std::uint64_t id) {
 
 // --- The agent's folder
 
-bool Win32FolderSecuritySystem::RunsElevated() {
-  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-  PSID admins = nullptr;
-  if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
-                                &admins)) {
-    return false;
-  }
-  // Unlike a look at the token's groups, this counts the group only where it
-  // is enabled: not in the filtered token of an administrator without UAC's
-  // elevation.
-  BOOL member = FALSE;
-  const BOOL ok = CheckTokenMembership(nullptr, admins, &member);
-  FreeSid(admins);
-  return ok && member;
-}
+// The group where it is enabled: not in the filtered token of an
+// administrator without UAC's elevation.
+bool Win32FolderSecuritySystem::RunsElevated() { return AdministratorsInForce(); }
 
 namespace {
 std::string SidText(PSID sid) {

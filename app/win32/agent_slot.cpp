@@ -5,6 +5,7 @@
 
 #include "app/main_window_events.h"
 #include "app/menu.h"
+#include "ui/win32/administrators.h"
 #include "ui/win32/dialog_controls.h"
 
 namespace ordavi {
@@ -148,21 +149,6 @@ HANDLE CreateOrOpenEvent(SECURITY_ATTRIBUTES* security, bool manualReset, const 
   HANDLE h = CreateEventW(security, manualReset, FALSE, name.c_str());
   if (!h && GetLastError() == ERROR_ACCESS_DENIED) h = OpenEventW(kWaitAndRead, FALSE, name.c_str());
   return h;
-}
-
-// Whether the Administrators group is in force in `token` (an
-// impersonation token; the process's own when null). A UAC administrator
-// started without elevation has it for deny only, which does not count.
-bool AdministratorsInForce(HANDLE token) {
-  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-  PSID admins = nullptr;
-  BOOL member = FALSE;
-  if (AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
-                               &admins)) {
-    if (!CheckTokenMembership(token, admins, &member)) member = FALSE;
-    FreeSid(admins);
-  }
-  return member != FALSE;
 }
 
 std::wstring FileNameOf(const std::wstring& path) {

@@ -4,6 +4,7 @@
 
 #include "actions/win32/win32_power.h"
 #include "store/win32/gbk_text.h"
+#include "ui/win32/administrators.h"
 
 namespace ordavi {
 
@@ -21,39 +22,7 @@ StartupSystem::Version Win32StartupSystem::GetVersion() {
 
 void Win32StartupSystem::EnableShutdownPrivilege() { ordavi::EnableShutdownPrivilege(); }
 
-// Whether the Administrators group (S-1-5-32-544) is among the token's groups,
-// whatever its attribute flags.
-bool Win32StartupSystem::IsAdministrator() {
-  HANDLE token = nullptr;
-  if (!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token)) {
-    if (GetLastError() != ERROR_NO_TOKEN) return false;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
-  }
-  auto* buffer = static_cast<BYTE*>(LocalAlloc(LPTR, 1024));
-  DWORD length = 0;
-  const BOOL read = buffer && GetTokenInformation(token, TokenGroups, buffer, 1024, &length);
-  CloseHandle(token);
-  if (!read) {
-    if (buffer) LocalFree(buffer);
-    return false;
-  }
-  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-  PSID admins = nullptr;
-  bool answer = false;
-  if (AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
-                               &admins)) {
-    const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer);
-    for (DWORD i = 0; i < groups->GroupCount; ++i) {
-      if (EqualSid(groups->Groups[i].Sid, admins)) {
-        answer = true;
-        break;
-      }
-    }
-    FreeSid(admins);
-  }
-  LocalFree(buffer);
-  return answer;
-}
+bool Win32StartupSystem::IsAdministrator() { return AdministratorsAmongGroups(); }
 
 void Win32StartupSystem::RaisePriority() { SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS); }
 
