@@ -44,7 +44,9 @@ bool Blank(const std::string& s) { return s.find_first_not_of(" \t") == std::str
 std::string Quoted(const std::string& gbk) { return "“" + QuoteForMessage(gbk) + "”"; }
 
 // The type words from `first` up to (not including) `end`, joined by "、".
-std::string TypeList(std::size_t first = 0, std::size_t end = 15) {
+constexpr std::size_t kTypeCount = sizeof kTaskTypes / sizeof kTaskTypes[0];
+
+std::string TypeList(std::size_t first = 0, std::size_t end = kTypeCount) {
   std::string list;
   for (std::size_t i = first; i < end; ++i) list += std::string(list.empty() ? "" : "、") + kTaskTypes[i].word;
   return list;
@@ -166,7 +168,7 @@ std::vector<std::string> HeaderLines() {
       ";   时间=  空闲15分钟、开机0时5分、一次2024-03-05日8时30分（日期总是 年-月-日）、",
       ";          每天22时30分、每周7日22时0分（1到7为星期一到星期日）、每月1日9时0分、每年12月31日23时59分",
       ";   类型=  " + TypeList(0, 8) + "、",
-      ";          " + TypeList(8, 15),
+      ";          " + TypeList(8),
       ";   参数=  提醒语、要打开的文件、要关闭的程序或网卡的名称；其他类型不用",
       ";   状态=  启用 或 禁用（不写为启用）",
       ";   原样时间=  代替“时间=”：不会运行的时间，导入时不检查，按原样保存",
