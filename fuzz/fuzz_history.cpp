@@ -37,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (auto s = ParseSettledMinute(content)) {
     const LocalMinute& m = s->sample.local;
     if (m.month < 1 || m.month > 12 || m.day < 1 || m.hour > 23 || m.minute > 59) __builtin_trap();
-    if (ParseSettledMinute(SettledMinuteText(*s))->ran != s->ran) __builtin_trap();  // read back as written
+    const auto back = ParseSettledMinute(SettledMinuteText(*s));
+    if (!back || back->ran != s->ran || !(back->sample.local == m)) __builtin_trap();  // read back as written
   }
 
   testing::FakeDataFile file;

@@ -46,7 +46,9 @@ std::optional<SettledMinute> ParseSettledMinute(const std::string& text) {
       !Expect(text, at, ' ') || !ParseNumber(text, at, 0, v[5])) {
     return std::nullopt;
   }
-  if (v[1] < 1 || v[1] > 12 || v[2] < 1 || v[2] > DaysInMonth(static_cast<int>(v[0]), static_cast<int>(v[1])) ||
+  // A year the system clock can show (from 1601), so it is written back in
+  // the same four digits.
+  if (v[0] < 1601 || v[1] < 1 || v[1] > 12 || v[2] < 1 || v[2] > DaysInMonth(static_cast<int>(v[0]), static_cast<int>(v[1])) ||
       v[3] > 23 || v[4] > 59) {
     return std::nullopt;
   }

@@ -20,6 +20,7 @@ TEST(SeenMinutes, TheRememberedMinuteAndItsTasksReadBackAsWritten) {
       {"2024-03-05 08:30 28504290 x\r\n", "-", ""},
       {"2024-03-05 08:30 28504290 9999999999\r\n", "-", ""},
       {"2024-02-30 08:30 28504290\r\n", "-", ""},
+      {"0073-03-05 07:31 285000\r\n", "-", ""},  // no clock shows that year
   };
   for (const auto& c : cases) {
     const std::optional<SettledMinute> s = ParseSettledMinute(c.text);
