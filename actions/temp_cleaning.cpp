@@ -150,7 +150,7 @@ const char* VerdictText(TempPathVerdict v) {
     case TempPathVerdict::DriveRoot: return "a drive's root folder";
     case TempPathVerdict::NotTempName: return "its last part is not Temp or Tmp";
     case TempPathVerdict::HoldsAgent: return "Ordavi itself lies in this folder";
-    case TempPathVerdict::NotOwnFolder: return "not in this user's profile or the Windows folder";
+    case TempPathVerdict::NotOwnFolder: return "not in this user's profile or the Windows folder's Temp";
     default: return "";
   }
 }

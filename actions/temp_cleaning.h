@@ -65,8 +65,9 @@ class TempFolderSystem {
   // The agent's own folder in the same form.
   virtual std::string AgentFolder() = 0;
   // Where an elevated agent's temporary folders may lie: its own user's
-  // profile folder and the Windows directory, as the system names them (not
-  // the environment), in the same form.
+  // profile folder and the Windows directory's Temp, as the system names them
+  // (not the environment), in the same form. Not the whole Windows
+  // directory: the system profile and the service profiles lie inside it.
   virtual std::vector<std::string> OwnFolders() = 0;
   // Opens the folder without following a link and holds it so that it cannot
   // be renamed or replaced while held; Linked when the place the handle

@@ -165,6 +165,8 @@ TEST(CleanTempFolders, AnElevatedAgentCleansOnlyInItsUsersProfileAndTheWindowsFo
       {"D:\\Temp", true, false},
       {"C:\\Users\\u\\AppData\\Local\\Temp", true, true},
       {"C:\\WINDOWS\\Temp", true, true},
+      {"C:\\Windows\\System32\\config\\systemprofile\\AppData\\Local\\Temp", true, false},
+      {"C:\\Windows\\ServiceProfiles\\LocalService\\AppData\\Local\\Temp", true, false},
       {"D:\\Temp", false, true},  // without the rights the user may clean what they can write
   };
   for (const auto& c : cases) {
@@ -175,7 +177,7 @@ TEST(CleanTempFolders, AnElevatedAgentCleansOnlyInItsUsersProfileAndTheWindowsFo
     std::string log;
     CleanTempFolders(fs, log, c.elevated);
     EXPECT_EQ(fs.nodes.count(std::string(c.temp) + "\\a"), c.cleaned ? 0u : 1u) << c.temp;
-    EXPECT_EQ(log.find("skipped: not in this user's profile or the Windows folder") != std::string::npos, !c.cleaned)
+    EXPECT_EQ(log.find("skipped: not in this user's profile or the Windows folder's Temp") != std::string::npos, !c.cleaned)
         << c.temp;
   }
 }

@@ -77,7 +77,7 @@ class FakeTempFolders : public Recording, public TempFolderSystem {
 
   std::map<std::string, std::string> env;
   std::string agentFolder = "C:\\Program Files\\Ordavi";
-  std::vector<std::string> ownFolders = {"C:\\Users\\u", "C:\\Windows"};
+  std::vector<std::string> ownFolders = {"C:\\Users\\u", "C:\\Windows\\Temp"};
   std::map<std::string, Node> nodes;          // full path -> what opening it finds
   std::set<std::string> linkedFolders;        // OpenFolder finds a link on the way
   std::map<std::uint64_t, std::string> open;  // held handles -> their paths

@@ -336,17 +336,26 @@ TEST_F(JunkCleaning, TemporaryFoldersOfAnotherProfileAreNotCleaned) {
   ASSERT_EQ(own.size(), 2u);
   char windows[MAX_PATH + 1] = {};
   GetWindowsDirectoryA(windows, MAX_PATH);
-  EXPECT_EQ(own[1], std::string(windows));
+  EXPECT_EQ(own[1], std::string(windows) + "\\Temp");
   const std::string other = "C:\\users\\other\\Temp";
   const std::string mine = own[0] + "\\ordavi own\\Temp";
   MakeDirs(other);
   MakeDirs(mine);
   WriteAll(other + "\\theirs.tmp", "x");
   WriteAll(mine + "\\mine.tmp", "x");
-  const std::string log = CleanWith({{"TEMP", other}, {"TMP", mine}}, system, real);
+  // A service profile's lies inside the Windows directory (as the system
+  // profile's does, below system32, which a 32-bit program sees redirected).
+  const std::string systemProfile = std::string(windows) + "\\ServiceProfiles\\LocalService\\AppData\\Local\\Temp";
+  MakeDirs(systemProfile);
+  WriteAll(systemProfile + "\\system.tmp", "x");
+  const std::string log =
+      CleanWith({{"TEMP", other}, {"TMP", mine}, {"LOCALAPPDATA", std::string(windows) +
+                                                   "\\ServiceProfiles\\LocalService\\AppData\\Local"}},
+                system, real);
+  EXPECT_TRUE(Exists(systemProfile + "\\system.tmp"));
   EXPECT_TRUE(Exists(other + "\\theirs.tmp"));
   EXPECT_FALSE(Exists(mine + "\\mine.tmp"));
-  EXPECT_TRUE(Has(log, "skipped: not in this user's profile or the Windows folder"));
+  EXPECT_TRUE(Has(log, "skipped: not in this user's profile or the Windows folder's Temp"));
 }
 
 // The folder being cleaned is held without FILE_SHARE_DELETE: a racing

@@ -88,7 +88,7 @@ std::vector<std::string> Win32TempFolderSystem::OwnFolders() {
   CoTaskMemFree(profile);
   wchar_t windows[MAX_PATH + 1] = {};
   const UINT n = GetWindowsDirectoryW(windows, MAX_PATH);
-  if (n > 0 && n <= MAX_PATH) own.push_back(FullPath(Utf8(std::wstring(windows, n))));
+  if (n > 0 && n <= MAX_PATH) own.push_back(FullPath(Utf8(std::wstring(windows, n))) + "\\Temp");
   return own;
 }
 
