@@ -77,7 +77,7 @@ std::string WhatTheTasksStart(const TaskFileContent& content) {
     }
     ++shown;
     lines += "  " + t.schedule + "  " + t.type;
-    if (!t.param.empty()) lines += "  “" + QuoteForMessage(t.param) + "”";
+    if (!t.param.empty()) lines += "  “" + QuoteHeadAndTail(t.param, kShownParamChars) + "”";
     if (t.enabled != words::kEnabled) lines += "（未启用）";
     lines += "\r\n";
   }

@@ -59,8 +59,11 @@ TaskFileOutcome ImportReadFile(TaskFileStore& store, const TaskFileToImport& fil
 // cleaning, one line each (GBK, CRLF), at most kStartsShown of them; empty
 // when there is none. Shown before an import is chosen and after one is done,
 // so that a program another hand slipped into a backup is seen.
+// A parameter is shown whole up to kShownParamChars characters (a full path
+// fits), a longer one by its start and its end.
 std::string WhatTheTasksStart(const TaskFileContent& content);
 inline constexpr int kStartsShown = 20;
+inline constexpr std::size_t kShownParamChars = 260;
 
 // The settings dialog's question before an import: 是 replaces every task
 // (and the options the file holds), 否 adds the tasks after the existing

@@ -11,18 +11,38 @@ std::string FirstChars(const std::string& gbk, std::size_t count) {
   return gbk.substr(0, pos);
 }
 
-std::string QuoteForMessage(const std::string& gbk) {
-  std::string quoted = FirstChars(gbk, kQuotedChars);
-  const bool cut = quoted.size() < gbk.size();
-  for (std::size_t i = 0; i < quoted.size(); ++i) {
-    const unsigned char b = static_cast<unsigned char>(quoted[i]);
-    if (IsGbkLeadByte(b) && i + 1 < quoted.size()) {
+namespace {
+
+// Each control character shown as '?'.
+std::string WithoutControls(std::string text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const unsigned char b = static_cast<unsigned char>(text[i]);
+    if (IsGbkLeadByte(b) && i + 1 < text.size()) {
       ++i;  // a trail byte is never a control character
     } else if (b < 0x20 || b == 0x7F) {
-      quoted[i] = '?';
+      text[i] = '?';
     }
   }
-  return cut ? quoted + "…" : quoted;
+  return text;
+}
+
+}  // namespace
+
+std::string QuoteForMessage(const std::string& gbk) {
+  const std::string quoted = FirstChars(gbk, kQuotedChars);
+  return WithoutControls(quoted) + (quoted.size() < gbk.size() ? "…" : "");
+}
+
+std::string QuoteHeadAndTail(const std::string& gbk, std::size_t count) {
+  std::size_t chars = 0;
+  for (std::size_t pos = 0; pos < gbk.size(); ++chars) {
+    pos += IsGbkLeadByte(static_cast<unsigned char>(gbk[pos])) && pos + 1 < gbk.size() ? 2 : 1;
+  }
+  if (chars <= count) return WithoutControls(gbk);
+  const std::string head = FirstChars(gbk, count / 2);
+  // The tail starts after the first chars - (count - count / 2) characters.
+  const std::size_t tailStart = FirstChars(gbk, chars - (count - count / 2)).size();
+  return WithoutControls(head) + "…" + WithoutControls(gbk.substr(tailStart));
 }
 
 PathParts SplitPath(const std::string& gbk) {

@@ -21,6 +21,12 @@ std::string FirstChars(const std::string& gbk, std::size_t count);
 inline constexpr std::size_t kQuotedChars = 32;
 std::string QuoteForMessage(const std::string& gbk);
 
+// The same for a text whose end matters as much as its start (a program's
+// path): whole up to `count` characters, else its first and last characters
+// around "…", so neither the folder nor the file name can be pushed out of
+// sight by length.
+std::string QuoteHeadAndTail(const std::string& gbk, std::size_t count);
+
 // A path split at its last '\' or ':' that is not the trail byte of a
 // double-byte character. `dir` runs up to and including that separator (empty
 // when there is none); `name` is everything after it (the whole text when

@@ -33,6 +33,24 @@ TEST(GbkText, QuotedStoredTextsStayShortAndOnOneLine) {
   for (const auto& c : cases) EXPECT_EQ(QuoteForMessage(c.text), c.quoted) << c.text.size();
 }
 
+// A program's path in a message: its end as visible as its start however long.
+TEST(GbkText, APathTooLongToShowKeepsItsStartAndItsEnd) {
+  const std::string deep = "C:\\" + std::string(300, 'd') + "\\提醒.exe";
+  const struct {
+    std::string text, quoted;
+  } cases[] = {
+      {"D:\\a.exe", "D:\\a.exe"},
+      {std::string(10, 'x'), std::string(10, 'x')},
+      {std::string(11, 'x'), "xxxxx…xxxxx"},
+      {"提提提提提提提提提提提", "提提提提提…提提提提提"},  // characters, not bytes
+      {"a\nb\tc\x7f", "a?b?c?"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(QuoteHeadAndTail(c.text, 10), c.quoted) << c.text;
+  const std::string shown = QuoteHeadAndTail(deep, 260);
+  EXPECT_EQ(shown.rfind("C:\\ddd", 0), 0u);
+  EXPECT_EQ(shown.substr(shown.size() - 9), "\\提醒.exe");
+}
+
 TEST(GbkText, SplitPathAtLastBackslashOrColon) {
   const struct {
     std::string path, dir, name;
