@@ -158,7 +158,10 @@ scenario_countdown_shutdown() {
   check "Label2 counts the seconds left at 336,16" has "$form1" 'Static id 112 "[0-9] 秒" at 336,16'
   check "PgBar1 at 8,56, 385x17" has_text "$form1" 'msctls_progress32 id 113 "" at 8,56 size 385x17'
   shot e2e-countdown-shutdown
-  sleep 8
+  # The countdown's five seconds end in a power call; on a machine busy with
+  # other tests its one-second timer may come late, never early.
+  eventually 30 eval '[ -n "$(power_calls)" ]'
+  sleep 2  # a second power call would come right after the first
   local started power
   started=$(timer2_starts | tail -n1)
   power=$(power_calls)
@@ -166,9 +169,11 @@ scenario_countdown_shutdown() {
   echo "power calls: $power"
   check "one power call: ExitWindowsEx(0xC, 0)" \
     eval '[ "$(echo "$power" | grep -c .)" = 1 ] && has "$power" "Call user32.ExitWindowsEx\(0000000c,00000000\)"'
+  # Never before the five seconds are up; the upper bound only tells a
+  # countdown that ends from one that runs on (a late timer adds seconds).
   check "ExitWindowsEx at the countdown's end: 5 s or more after it started" \
     awk -v a="$(echo "$started" | stamp)" -v b="$(echo "$power" | stamp)" \
-    'BEGIN { d = b - a; print "after " d " s"; exit !(a != "" && d >= 4.9 && d < 8) }'
+    'BEGIN { d = b - a; print "after " d " s"; exit !(a != "" && d >= 4.9 && d < 20) }'
 }
 
 scenario_countdown_cancel() {
@@ -255,18 +260,20 @@ scenario_soak() {
   setup
   copy_probe
   drv setdword tishi 20
-  plant_minutes 1 $((minutes + 1))
   local h
   h=$((($(drv now | cut -d' ' -f4) + 12) % 24))
-  drv settasks $((PLANTED_LAST + 1)) 1000 "每天${h}时0分" 提醒 "从不"
+  drv settasks 1 1000 "每天${h}时0分" 提醒 "从不"
   drv setdword TaskNum 1000
   AGENT_WINEDEBUG=-all start_agent
   sleep 3
   local pid start fp0 p0 r0
   pid=$(unix_pid Ordavi.exe)
-  start=$(date +%s)
   fp0=$(probe footprint TForm1); p0=$(private_kb "$pid"); r0=$(rss_kb "$pid")
   echo "start: private $p0 KB, resident $r0 KB, $fp0"
+  # The minutes are planted into the running agent (over the first tasks),
+  # so the first comes after its start however long a busy machine took.
+  plant_minutes 1 $((minutes + 1))
+  start=$(date +%s)
   # Monitoring off and on once, late in the first minute.
   keep_agent_going $((start + 40))
   local s
