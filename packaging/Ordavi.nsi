@@ -82,13 +82,26 @@ VIAddVersionKey /LANG=2052 "LegalCopyright" "版权所有 (C) ${PUBLISHER}"
 ; Aborts when one does not end, so no file, shortcut or uninstall entry is
 ; removed or replaced while an agent runs.
 Var CloseEvent
+!if ${NSIS_PTR_SIZE} > 4
+  !define SECURITY_ATTRIBUTES_SIZE 24
+!else
+  !define SECURITY_ATTRIBUTES_SIZE 12
+!endif
 !macro END_RUNNING_ORDAVI PREFIX
 Function ${PREFIX}EndRunningOrdavi
   StrCpy $R2 "$INSTDIR"
   System::Call 'user32::CharLowerW(w R2 R2)'
   ${WordReplace} "$R2" "\" "/" "+" $R2
   StrCpy $R2 $R2 200
-  System::Call 'kernel32::CreateEventW(p 0, i 1, i 0, w "Global\Ordavi-Close:$R2") p .R3'
+  ; Owned by administrators, whatever the system's default owner for an
+  ; administrator's objects: the agents trust no other owner's close event.
+  ; Everyone may wait on it and read its owner; only the system and
+  ; administrators may set it.
+  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "O:BAD:P(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x00120000;;;WD)S:(ML;;NW;;;LW)", i 1, *p .R4, p 0) i .r0'
+  System::Call '*(i ${SECURITY_ATTRIBUTES_SIZE}, p R4, i 0) p .R5'
+  System::Call 'kernel32::CreateEventW(p R5, i 1, i 0, w "Global\Ordavi-Close:$R2") p .R3'
+  System::Free $R5
+  System::Call 'kernel32::LocalFree(p R4)'
   StrCpy $CloseEvent $R3
   System::Call 'kernel32::SetEvent(p R3)'
   StrCpy $R9 0
