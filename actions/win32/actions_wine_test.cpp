@@ -504,6 +504,26 @@ TEST(Shell, SystemProgramsRunByTheirFullPathWithGbkArguments) {
   DeleteFileA((kWorkDir + "cmd.exe").c_str());  // later tests start cmd.exe in this folder
 }
 
+// The App Paths of the user's own registry, which the shell's search reads
+// and any program of the user can write, name nothing an elevated agent
+// runs for a program given without a folder: only the system and Windows
+// directories are looked in.
+TEST(Shell, AProgramWithoutAFolderIsLookedForInTheSystemFoldersOnly) {
+  const char* key = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\ordavi-planted.exe";
+  HKEY planted = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &planted, nullptr), 0);
+  const std::string self = SelfPath();
+  RegSetValueExA(planted, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(self.c_str()), self.size() + 1);
+  RegCloseKey(planted);
+  Win32Shell shell([] { return HWND(nullptr); });
+  EXPECT_EQ(shell.SystemProgram("ordavi-planted.exe"), "");
+  char system[MAX_PATH] = {};
+  GetSystemDirectoryA(system, MAX_PATH);
+  EXPECT_EQ(AsciiUpper(shell.SystemProgram("notepad.exe")), AsciiUpper(std::string(system) + "\\notepad.exe"));
+  EXPECT_EQ(shell.SystemProgram("system32"), "");  // a folder is no program
+  RegDeleteKeyA(HKEY_CURRENT_USER, key);
+}
+
 TEST(Shell, OpenFileUsesTheDirectoryPartAsWorkingDirectory) {
   const std::string script = kWorkDir + "mark.bat";
   WriteAll(script, "@echo opened> marker.txt\r\n");

@@ -13,6 +13,7 @@
 
 #include "store/text.h"
 #include "store/win32/gbk_text.h"
+#include "ui/win32/administrators.h"
 #include "ui/win32/system_library.h"
 
 namespace ordavi {
@@ -212,6 +213,22 @@ std::string Win32Shell::WindowsDirectory() {
   g_windowsDir[0] = '\0';
   GetWindowsDirectoryA(g_windowsDir, sizeof g_windowsDir);
   return g_windowsDir;
+}
+
+bool Win32Shell::RunsElevated() { return AdministratorsInForce(nullptr); }
+
+std::string Win32Shell::SystemProgram(const std::string& name) {
+  for (const DirectoryFn directoryOf : {DirectoryFn(GetSystemDirectoryW), DirectoryFn(GetWindowsDirectoryW)}) {
+    wchar_t folder[MAX_PATH];
+    const UINT n = directoryOf(folder, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) continue;
+    const auto folderText = GbkFromWideExactly(std::wstring(folder, n));
+    if (!folderText) continue;
+    const std::string path = *folderText + (folderText->back() == '\\' ? "" : "\\") + name;
+    const DWORD attributes = GetFileAttributesW(WideFromGbk(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return path;
+  }
+  return {};
 }
 
 void Win32DeviceSystem::SendMciCommand(const std::string& command) {
