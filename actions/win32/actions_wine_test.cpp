@@ -9,6 +9,7 @@
 // in Notepad whatever the .txt association says, and opening a file with its
 // directory as working directory.
 #include <windows.h>
+#include <aclapi.h>
 #include <sddl.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
@@ -141,6 +142,31 @@ TEST(Win32Processes, ClosingAProcessChecksItsImageThroughTheOpenedHandle) {
   EXPECT_EQ(WaitForSingleObject(victim, 500), static_cast<DWORD>(WAIT_TIMEOUT));  // refused: still running
   sys.TerminateProcess(pid, [](const std::optional<std::string>& image) { return ImageIsTheProgram(image, "被查.exe"); });
   EXPECT_EQ(WaitForSingleObject(victim, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+  CloseHandle(victim);
+}
+
+// The process is ended through the handle its image was checked through,
+// never reopened by its id, which may have gone to another program by then.
+// Shown by taking the right to end it from every later opening while the
+// check runs: only the handle opened before can still end it.
+TEST(Win32Processes, TheProcessIsEndedThroughTheHandleThatWasCheckedNotReopened) {
+  HANDLE victim = StartSleeper("被换.exe");
+  ASSERT_TRUE(victim);
+  Sleep(1000);
+  Win32ProcessSystem sys;
+  sys.TerminateProcess(GetProcessId(victim), [victim](const std::optional<std::string>& image) {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;0x00101000;;;WD)", SDDL_REVISION_1, &sd, nullptr);
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted);
+    SetSecurityInfo(victim, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
+                    nullptr, dacl, nullptr);
+    LocalFree(sd);
+    return ImageIsTheProgram(image, "被换.exe");
+  });
+  EXPECT_EQ(WaitForSingleObject(victim, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+  ::TerminateProcess(victim, 0);
   CloseHandle(victim);
 }
 
