@@ -18,14 +18,23 @@ bool AlwaysTrusted(const std::string& sid, const std::string& ownUser) {
   return !ownUser.empty() && sid == ownUser;
 }
 
+// Whether `dir` (ending in a backslash) is a volume's root: D:\ or
+// \\server\share\.
+bool IsVolumeRoot(const std::string& dir) {
+  if (dir.size() <= 3) return true;
+  if (dir.rfind("\\\\", 0) != 0) return false;
+  const std::string server = SplitPath(dir.substr(0, dir.size() - 1)).dir;  // "\\server\" part
+  return server.size() > 3 && SplitPath(server.substr(2, server.size() - 3)).dir.empty();
+}
+
 }  // namespace
 
-bool OpenToOthers(const SecurityFacts& facts, const std::string& ownUser) {
+bool OpenToOthers(const SecurityFacts& facts, const std::string& ownUser, std::uint32_t rights) {
   if (!facts.hasDacl) return true;
   const bool ownerTrusted = AlwaysTrusted(facts.owner, ownUser);
   if (!ownerTrusted) return true;
   for (const AccessRule& r : facts.rules) {
-    if (!r.allow || r.inheritOnly || (r.mask & kChangeRights) == 0) continue;
+    if (!r.allow || r.inheritOnly || (r.mask & rights) == 0) continue;
     if (r.sid == "S-1-3-4") continue;  // OWNER RIGHTS: the owner, trusted above
     if (!AlwaysTrusted(r.sid, ownUser)) return true;
   }
@@ -41,6 +50,17 @@ bool AgentFolderOpenToOthers(FolderSecuritySystem& system, const std::string& ex
   for (const std::string& path : {folder, exePath, parts.dir + "QLLJ.bat", parts.dir + "Ordavi.CHM"}) {
     const auto facts = system.ReadSecurity(path);
     if (facts && OpenToOthers(*facts, own)) return true;
+  }
+  // The folders above, nearest first, up to the volume's root, which is
+  // weighed too.
+  std::string above = parts.dir.size() > 3 ? SplitPath(folder).dir : std::string();
+  while (!above.empty()) {
+    const bool root = IsVolumeRoot(above);
+    const std::string path = root ? above : above.substr(0, above.size() - 1);
+    const auto facts = system.ReadSecurity(path);
+    if (facts && OpenToOthers(*facts, own, kRenameAwayRights)) return true;
+    if (root) break;
+    above = SplitPath(path).dir;
   }
   return false;
 }
