@@ -294,9 +294,11 @@ void Win32AgentSlot::HoldSlot() {
 void Win32AgentSlot::JoinInstallation() {
   const bool administrator = HasAdministratorRights();
   bool foreign = false;
+  // A foreign running mutex is only not held: nothing reads it.
   if (!installationRunning_) {
     installationRunning_ = InstallationObject(administrator, true, kInstallationRunning + folderKey_, foreign);
   }
+  foreign = false;
   // A close event someone else made first is not waited on: its owner could
   // end this agent at will.
   if (!installationClose_) {
