@@ -119,16 +119,24 @@ bool TrustedInstallationObject(HANDLE h) {
 // An installation object for this agent to hold or wait on: an elevated
 // agent creates it or opens the one there (for waiting and reading its
 // owner only, where its list refuses more); an agent without the rights
-// only opens one that is there. One that is not Ordavi's is closed at once
-// and `foreign` set. Null when there is none to use.
+// only opens one that is there. One that is not Ordavi's (or that refuses
+// an elevated agent even waiting) is closed at once and `foreign` set. Null
+// when there is none to use.
 HANDLE InstallationObject(bool administrator, bool mutex, const std::wstring& name, bool& foreign) {
   HANDLE h = nullptr;
+  DWORD createError = 0;
   if (administrator) {
     Security security(kInstallationSddl);
-    h = mutex ? CreateMutexW(security.get(), FALSE, name.c_str()) : CreateEventW(security.get(), TRUE, FALSE, name.c_str());
+    h = mutex ? CreateMutexW(security.get(), FALSE, name.c_str())
+              : CreateEventW(security.get(), TRUE, FALSE, name.c_str());
+    if (!h) createError = GetLastError();
   }
   if (!h) h = mutex ? OpenMutexW(kWaitAndRead, FALSE, name.c_str()) : OpenEventW(kWaitAndRead, FALSE, name.c_str());
-  if (h && !TrustedInstallationObject(h)) {
+  if (!h) {
+    foreign = createError == ERROR_ACCESS_DENIED;
+    return nullptr;
+  }
+  if (!TrustedInstallationObject(h)) {
     CloseHandle(h);
     h = nullptr;
     foreign = true;
