@@ -18,15 +18,6 @@ bool AlwaysTrusted(const std::string& sid, const std::string& ownUser) {
   return !ownUser.empty() && sid == ownUser;
 }
 
-// Whether `dir` (ending in a backslash) is a volume's root: D:\ or
-// \\server\share\.
-bool IsVolumeRoot(const std::string& dir) {
-  if (dir.size() <= 3) return true;
-  if (dir.rfind("\\\\", 0) != 0) return false;
-  const std::string server = SplitPath(dir.substr(0, dir.size() - 1)).dir;  // "\\server\" part
-  return server.size() > 3 && SplitPath(server.substr(2, server.size() - 3)).dir.empty();
-}
-
 }  // namespace
 
 bool OpenToOthers(const SecurityFacts& facts, const std::string& ownUser, std::uint32_t rights) {
@@ -51,16 +42,16 @@ bool AgentFolderOpenToOthers(FolderSecuritySystem& system, const std::string& ex
     const auto facts = system.ReadSecurity(path);
     if (facts && OpenToOthers(*facts, own)) return true;
   }
-  // The folders above, nearest first, up to the volume's root, which is
-  // weighed too.
+  // The folders above, nearest first, up to the drive's root, which is
+  // weighed too (on a share, up to the share; a server is no folder).
   std::string above = parts.dir.size() > 3 ? SplitPath(folder).dir : std::string();
-  while (!above.empty()) {
-    const bool root = IsVolumeRoot(above);
-    const std::string path = root ? above : above.substr(0, above.size() - 1);
-    const auto facts = system.ReadSecurity(path);
+  while (above.size() >= 3) {
+    const bool root = above.size() == 3;
+    if (!root) above.pop_back();
+    const auto facts = system.ReadSecurity(above);
     if (facts && OpenToOthers(*facts, own, kRenameAwayRights)) return true;
     if (root) break;
-    above = SplitPath(path).dir;
+    above = SplitPath(above).dir;
   }
   return false;
 }

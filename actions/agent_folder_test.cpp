@@ -94,11 +94,11 @@ TEST(AgentFolderOpenToOthers, WeighsTheFoldersAboveUpToTheRootForRenamingAway) {
        {{"D:\\A", {"S-1-5-21-1-2-3-1002", true, {}}}, {"D:\\", driveRoot}}, true},
       {"a share's folder above", "\\\\srv\\share\\A\\Ordavi\\Ordavi.exe",
        {{"\\\\srv\\share\\A", {kAdmins, true, {Allow(kUsers, 0x10000)}}}}, true},
+      {"a share whose entries others may delete", "\\\\srv\\share\\Ordavi\\Ordavi.exe",
+       {{"\\\\srv\\share", {kAdmins, true, {Allow(kUsers, 0x40)}}}}, true},
       {"in the root, which others may only add to", "D:\\Ordavi\\Ordavi.exe", {{"D:\\", driveRoot}}, false},
       {"Program Files", "C:\\Program Files\\Ordavi\\Ordavi.exe",
        {{"C:\\Program Files", safe}, {"C:\\", driveRoot}}, false},
-      {"nothing above the share's root", "\\\\srv\\share\\Ordavi\\Ordavi.exe",
-       {{"\\\\srv\\share\\", safe}, {"\\\\srv", {kAdmins, false, {}}}}, false},
   };
   for (const auto& c : cases) {
     FakeFolderSecurity system;

@@ -218,17 +218,16 @@ std::string Win32Shell::WindowsDirectory() {
 bool Win32Shell::RunsElevated() { return AdministratorsInForce(nullptr); }
 
 std::string Win32Shell::SystemProgram(const std::string& name) {
-  for (const DirectoryFn directoryOf : {DirectoryFn(GetSystemDirectoryW), DirectoryFn(GetWindowsDirectoryW)}) {
-    wchar_t folder[MAX_PATH];
-    const UINT n = directoryOf(folder, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) continue;
-    const auto folderText = GbkFromWideExactly(std::wstring(folder, n));
-    if (!folderText) continue;
-    const std::string path = *folderText + (folderText->back() == '\\' ? "" : "\\") + name;
-    const DWORD attributes = GetFileAttributesW(WideFromGbk(path).c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return path;
-  }
-  return {};
+  const auto fileIn = [&name](std::string folder) {
+    if (folder.empty()) return folder;
+    if (folder.back() != '\\') folder += '\\';
+    folder += name;
+    const DWORD attributes = GetFileAttributesW(WideFromGbk(folder).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) folder.clear();
+    return folder;
+  };
+  const std::string found = fileIn(SystemDirectory());
+  return found.empty() ? fileIn(WindowsDirectory()) : found;
 }
 
 void Win32DeviceSystem::SendMciCommand(const std::string& command) {
