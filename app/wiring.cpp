@@ -4,7 +4,7 @@ namespace ordavi {
 
 void AgentTickActions::ShowNotice(const std::string& text) { notices_.ShowNotice(text); }
 
-std::string AgentTickActions::OpenFile(const std::string& path, const std::string& dir) {
+OpenedFile AgentTickActions::OpenFile(const std::string& path, const std::string& dir) {
   return OpenTaskFile(shell_, path, dir);
 }
 

@@ -28,7 +28,7 @@ class AgentTickActions : public TickActions {
       : notices_(notices), shell_(shell), processes_(processes), dialup_(dialup), junk_(junk) {}
 
   void ShowNotice(const std::string& text) override;
-  std::string OpenFile(const std::string& path, const std::string& dir) override;
+  OpenedFile OpenFile(const std::string& path, const std::string& dir) override;
   void CloseProgramByName(const std::string& name) override;
   void DialDefaultConnection() override;
   void SetAdapterState(const std::string& name, bool enable) override;

@@ -132,9 +132,14 @@ int RunAgent() {
   for (;;) {
     // The session's and the installer's requests are waited on beside the
     // messages, on this thread.
-    const DWORD woke = MsgWaitForMultipleObjects(slot.WaitCount(), slot.WaitObjects(), FALSE, INFINITE, QS_ALLINPUT);
+    const DWORD woke =
+        MsgWaitForMultipleObjects(slot.WaitCount(), slot.WaitObjects(), FALSE, slot.WaitTimeoutMs(), QS_ALLINPUT);
     if (woke < WAIT_OBJECT_0 + slot.WaitCount()) {
       slot.OnSignalled(woke - WAIT_OBJECT_0);
+      continue;
+    }
+    if (woke == WAIT_TIMEOUT) {
+      slot.OnWaitTimeout();
       continue;
     }
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {

@@ -44,7 +44,13 @@ scenario_due_tasks() {
   plant_task 3 "" 清理系统垃圾 ""
   plant_task 4 "" 禁用网卡 "本地连接 2"
   plant_task 5 "" 打开文件 'C:\报告.ordavitest'
-  due_at_coming_minute 5
+  # A program named without a folder, which the user's own App Paths name:
+  # an elevated agent (this Wine runs every program with administrator
+  # rights) does not look there, and runs nothing of that name.
+  cp "$BUILD/e2e/e2e_driver.exe" "$WINEPREFIX/drive_c/planted-tool.exe" || exit 1
+  wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\App Paths\ordavi-planted.exe' /ve /d 'C:\planted-tool.exe' /f >/dev/null 2>&1
+  plant_task 6 "" 打开文件 'ordavi-planted.exe'
+  due_at_coming_minute 6
   check_planted_bytes A1 "每天${DUE_H}时${DUE_M}分"
   check_planted_bytes B1 提醒
   if [ "$(drv now | cut -d' ' -f5)" != "$DUE_M" ]; then
@@ -98,6 +104,11 @@ scenario_due_tasks() {
   opened=$(history_lines | grep -F '任务5')
   echo "$opened"
   check "the history says the desktop opened it at the user's rights" has_text "$opened" '已运行：已交桌面以用户的普通权限打开'
+  local bare
+  bare=$(history_lines | grep -F '任务6')
+  echo "$bare"
+  check "the program named without a folder did not run, and the history says why" \
+    eval 'has_text "$bare" "未运行（程序未写文件夹，系统文件夹中也没有" && ! calls kernel32.CreateProcessW | grep -qiF planted-tool'
   sleep 1  # the notice paints once the pass is over
   shot e2e-due-tasks
   # The tick pauses after the pass: no second notice in the same minute.
