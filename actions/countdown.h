@@ -98,6 +98,8 @@ class Countdown : public CountdownControl {
   // switching monitoring off; returns the action, which the caller holds (null
   // when no countdown runs). `until` is the clock time it is held until.
   const TaskType* Postpone(const std::string& until);
+  // A postponed action was cancelled: monitoring goes off, as 取消关机 does.
+  void HeldActionCancelled() { system_.SwitchMonitoringOff(); }
   // Where the end of each countdown is reported (the run history); none until set.
   void SetRecorder(RunRecorder* recorder) { recorder_ = recorder; }
   // Carries out the pending action now; nothing before the first countdown.

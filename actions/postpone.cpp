@@ -59,6 +59,7 @@ void Postponement::Resumed() {
 
 bool Postponement::Cancel(CountdownEnd how) {
   if (!held_) return false;
+  countdown_.HeldActionCancelled();
   Drop(how == CountdownEnd::CommandLine ? PostponeDrop::CommandLine : PostponeDrop::TrayMenu);
   return true;
 }

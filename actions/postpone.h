@@ -49,7 +49,8 @@ class Postponement {
   // now; otherwise the timer is set again for what is left.
   void Resumed();
   // The tray menu's item or /cancel (CountdownEnd::CommandLine): the held
-  // action is dropped. False when none is held.
+  // action is dropped and monitoring goes off, as 取消关机 does. False when
+  // none is held.
   bool Cancel(CountdownEnd how);
   // The agent ends: a held action is dropped, and recorded as such.
   void AgentEnding();

@@ -93,14 +93,14 @@ TEST(Postponement, TheActionWaitsForItsCountdownWhateverHappensMeanwhile) {
          EXPECT_FALSE(a.postponement.Cancel(CountdownEnd::CancelButton));
          a.timers.Advance(60 * kMinute);
        },
-       false, "", {once, "CountdownPostponed(08:59)", "PostponementDropped(0)"}},
+       false, "", {once, "CountdownPostponed(08:59)", "SwitchMonitoringOff()", "PostponementDropped(0)"}},
       {"cancelled by /cancel",
        [](Agent& a) {
          a.postponement.Postpone(10);
          a.postponement.Cancel(CountdownEnd::CommandLine);
          a.timers.Advance(20 * kMinute);
        },
-       false, "", {once, "CountdownPostponed(08:39)", "PostponementDropped(1)"}},
+       false, "", {once, "CountdownPostponed(08:39)", "SwitchMonitoringOff()", "PostponementDropped(1)"}},
       {"the agent ends",
        [](Agent& a) {
          a.postponement.Postpone(10);
@@ -147,7 +147,7 @@ TEST(Postponement, TheActionWaitsForItsCountdownWhateverHappensMeanwhile) {
     EXPECT_EQ(a.postponement.Line(), c.line) << c.what;
     EXPECT_EQ(a.postponement.Held(), !c.line.empty()) << c.what;
     EXPECT_EQ(a.timers.TimerEnabled(MainTimer::Postponed), !c.line.empty()) << c.what;
-    EXPECT_EQ(a.calls, c.calls) << c.what;  // never a power call, never monitoring off
+    EXPECT_EQ(a.calls, c.calls) << c.what;  // never a power call
   }
 }
 
