@@ -1,6 +1,6 @@
 // The main window in its countdown role: the message and seconds labels, the
-// progress bar and the do-it-now and cancel buttons, and the window's own
-// caption and visibility.
+// progress bar, the do-it-now and cancel buttons, the 推迟 button with its
+// menu of delays, and the window's own caption and visibility.
 #pragma once
 
 #include <windows.h>
