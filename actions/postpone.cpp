@@ -1,7 +1,6 @@
 #include "actions/postpone.h"
 
-#include <cstdio>
-
+#include "schedule/missed_runs.h"
 #include "schedule/next_run.h"
 
 namespace ordavi {
@@ -12,9 +11,8 @@ namespace {
 std::string ClockTimeAfter(const ScheduleNow& now, std::uint64_t waitMs) {
   const std::uint64_t intoMinute = now.second * 1000ull + now.millisecond;
   const LocalMinute at = AddMinutes(MinuteOf(now), static_cast<long long>((intoMinute + waitMs) / 60000));
-  char text[8];
-  std::snprintf(text, sizeof text, "%02d:%02d", at.hour % 100, at.minute % 100);
-  return text;
+  const std::string text = MinuteText(at);  // "2024-03-05 22:40"
+  return text.substr(text.size() - 5);
 }
 
 }  // namespace
