@@ -90,7 +90,8 @@ class TickRunState {
   void SettingsDialogClosed();
   // The pause after a task that ran at once: the tick stops and TickPause
   // starts afresh, so it lasts a full minute from this task even when a pause
-  // was already running.
+  // was already running (with a clock: until PauseDelayMs, just before the
+  // same mark's pass one minute later).
   void StartPause();
   // TickPause has fired: the pause is over and its timer goes off.
   void EndPause();

@@ -432,8 +432,9 @@ scenario_high_dpi() {
     check "$DPI: the countdown opens at the first pass" quiet drv wait TForm1 'Windows 正在准备关机...' 60
     sleep 1
     info=$(drv info TForm1 '*')
-    check "$DPI: countdown client 401x136 scaled" sized "$info" client 401 136
+    check "$DPI: countdown client 401x159 scaled" sized "$info" client 401 159
     check "$DPI: 取消关机 at 232,94 105x25 scaled" placed "$info" 取消关机 232 94 105 25
+    check "$DPI: 推迟(&P) at 232,126 105x25 scaled" placed "$info" '推迟(&P)' 232 126 105 25
     laid_out "$DPI: countdown" "$info"
     shot_window "dpi$DPI-countdown" "$info"
     press TForm1 'Windows 正在准备关机...' '取消关机'

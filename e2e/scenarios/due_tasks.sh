@@ -249,7 +249,8 @@ postpone_by() {
 # 推迟 on a countdown, its minutes shortened to 2 s each for the test
 # (ORDAVI_TEST_MINUTE_MS): the window closes, the tray tip names the held
 # action, no power call comes at the countdown's end, the countdown comes back
-# after the 10 "minutes"; postponed again, /cancel drops the held action, and
+# after the 10 "minutes"; postponed again (1 小时, 120 s here), the tray menu
+# ends with the item that cancels it, /cancel drops the held action, and
 # the run history says each step.
 scenario_countdown_postpone() {
   setup
@@ -277,8 +278,14 @@ scenario_countdown_postpone() {
   check "... not before its time (about 20 s)" [ "$back" -ge 17 ]
   check "no power call meanwhile" [ -z "$(power_calls)" ]
   check "the tip no longer names it" [ "$(tray_tip "$(tray_record "$addr")")" = "$(tip_bytes "Ordavi-启用")" ]
-  postpone_by 2
-  check "推迟 → 30 分钟 closes it again" eventually 10 eval '[ "$(drv count TForm1 "*")" = 0 ]'
+  postpone_by 3
+  check "推迟 → 1 小时 closes it again" eventually 10 eval '[ "$(drv count TForm1 "*")" = 0 ]'
+  quiet drv post TForm1 $WM_TRAY 0 0x0204  # the tray menu, its last item the held action's cancel
+  check "the tray menu opens" eventually 5 menu_open
+  sleep 0.5
+  shot e2e-tray-menu-postponed
+  xdotool mousemove 100 100 click 1  # a click beside the menu closes it
+  check "the tray menu closes" eventually 5 not menu_open
   cli /cancel
   check "/cancel cancels the held action: exit 0" said 0 "已取消关机倒计时。"
   check "the Postponed timer (id 4) is off" has "$(calls '(user32.KillTimer|win32u.NtUserKillTimer)')" '\([0-9a-f]+,00000004\)'
