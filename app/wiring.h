@@ -12,6 +12,7 @@
 #include "actions/junk.h"
 #include "actions/network.h"
 #include "actions/open_for_user.h"
+#include "actions/postpone.h"
 #include "actions/processes.h"
 #include "app/agent.h"
 #include "app/main_window_events.h"
@@ -95,15 +96,17 @@ class AgentEvents : public MainWindowEvents {
   void OnCloseBox() override {
     if (countdown_.CountdownRunning()) countdown_.Cancel(CountdownEnd::CloseBox);
   }
-  void OnCancelFromCommandLine() override {
-    if (countdown_.CountdownRunning()) countdown_.Cancel(CountdownEnd::CommandLine);
-  }
+  bool OnCancelFromCommandLine() override;
+  // The postponed action, its timer and the 推迟 button; none until set.
+  void SetPostponement(Postponement& postponement) { postponement_ = &postponement; }
+  void OnPostpone(std::uint32_t minutes) override;
+  void OnPostponedTime() override;
   void OnMenuCommand(MenuItem item) override;
   bool OpensMenu(std::uint32_t mouseMessage) override { return agent_.OpensMenu(mouseMessage); }
   bool OnHotkey(std::uint32_t id) override { return agent_.OnHotkey(id); }
   void OnPowerOrTimeChange(std::uint32_t message, std::uint32_t event) override;
   void OnWindowMessage(std::uint32_t message) override { agent_.OnWindowMessage(message); }
-  void OnClosing() override { agent_.OnMainWindowClosing(); }
+  void OnClosing() override;
   void OnDestroyed() override { agent_.OnMainWindowDestroyed(); }
 
  private:
@@ -116,6 +119,9 @@ class AgentEvents : public MainWindowEvents {
   std::function<void()> openRunHistory_;
   std::function<void()> openSettings_;
   RunWatch* runs_;
+  Postponement* postponement_ = nullptr;
+  // The tray tip and menu show the postponement as it is now.
+  void ShowPostponement();
 };
 
 }  // namespace ordavi

@@ -15,6 +15,7 @@
 #include "app/testing/fake_agent_ports.h"
 #include "app/testing/fake_data_file.h"
 #include "app/testing/fake_stored_state.h"
+#include "app/tray_tip.h"
 #include "schedule/testing/fake_clocks.h"
 #include "schedule/testing/fake_timers.h"
 #include "store/testing/iconv_gbk_codec.h"
@@ -175,6 +176,32 @@ TEST_F(ComposedAgentTest, TheCloseBoxCancelsARunningCountdownAndNothingElse) {
   EXPECT_FALSE(agent.MonitoringOn());
   timers.Advance(10 * kMinute);
   EXPECT_EQ(sys.log, Log{"Notify(Modify,DISSHUT,Ordavi-禁用)"});  // no power call
+}
+
+// 推迟 through the window's events: the tray tip and menu show the held action
+// while it is held, its menu item cancels it as 取消关机 would (monitoring
+// off), and /cancel then finds nothing to cancel.
+TEST_F(ComposedAgentTest, APostponedActionIsShownInTheTrayUntilItsMenuItemCancelsIt) {
+  Start({{"关闭计算机", ""}});
+  AgentEvents events(agent, *tick, tickState, countdown, junk, [] {});
+  Postponement postponement(countdown, timers, sys.counter, sys.clock);
+  events.SetPostponement(postponement);
+  timers.OnFire(MainTimer::Postponed, [&] { events.OnPostponedTime(); });
+  timers.Advance(60 * kSecond);  // the countdown starts at 08:30:05
+  events.OnPostpone(30);
+  EXPECT_FALSE(sys.view.shown);
+  EXPECT_TRUE(agent.MonitoringOn());
+  EXPECT_EQ(agent.trayIcon().tip, TrayTip("Ordavi-启用", "推迟的关闭计算机：09:00"));
+  EXPECT_EQ(sys.agent.window.captions[MenuItem::CancelPostponed], "取消推迟的关闭计算机（09:00）(&N)");
+
+  events.OnMenuCommand(MenuItem::CancelPostponed);
+  EXPECT_FALSE(agent.MonitoringOn());
+  EXPECT_EQ(agent.trayIcon().tip, "Ordavi-禁用");
+  EXPECT_EQ(sys.agent.window.captions[MenuItem::CancelPostponed], "");
+  EXPECT_FALSE(events.OnCancelFromCommandLine());
+  timers.Advance(60 * kMinute);
+  EXPECT_FALSE(sys.view.shown);
+  for (const std::string& call : sys.log) EXPECT_EQ(call.find("ExitWindowsEx"), std::string::npos) << call;
 }
 
 TEST_F(ComposedAgentTest, SettingsOpenHoldTheTickAndClosingThemNeverRunsATaskTwiceInItsMinute) {

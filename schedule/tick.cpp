@@ -17,6 +17,7 @@ std::string UnreadableTaskNotice(int taskNumber, const std::string& valueName) {
 
 void TaskTick::RunPass() {
   const ScheduleNow now = clock_.LocalTime();
+  state_.PassStarting(now);
   const std::vector<UnseenSpan> unseen = minutes_.PassAt(now);
   if (recorder_) recorder_->PassStarting(unseen);
   const std::int32_t count = store_.FollowCounter();  // TaskNum as it is now

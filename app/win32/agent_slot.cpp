@@ -278,14 +278,12 @@ void Win32AgentSlot::AskRunningAgentToOpenSettings() {
   CloseHandle(settings);
 }
 
-// The countdown window is shown exactly while a countdown runs. The message
-// cancels a running countdown as the close box does and does nothing
-// otherwise; it is handled before SendMessage returns, so the answer is known
-// here.
+// The message cancels a running countdown as the close box does, or else a
+// postponed one, and does nothing otherwise; it is handled before SendMessage
+// returns, and its result (1) says whether it cancelled one.
 void Win32AgentSlot::CancelCountdown() {
-  const bool counting = IsWindowVisible(window_) != FALSE;
-  if (counting) SendMessageW(window_, kCancelCountdownMessage, 0, 0);
-  SetEvent(counting && !IsWindowVisible(window_) ? cancelled_ : noCountdown_);
+  const bool cancelled = SendMessageW(window_, kCancelCountdownMessage, 0, 0) == 1;
+  SetEvent(cancelled ? cancelled_ : noCountdown_);
 }
 
 void Win32AgentSlot::HoldSlot() {

@@ -9,6 +9,7 @@
 
 #include "actions/countdown.h"
 #include "actions/junk.h"
+#include "actions/postpone.h"
 #include "actions/win32/win32_actions.h"
 #include "actions/win32/win32_cleaning.h"
 #include "actions/win32/win32_network.h"
@@ -35,6 +36,18 @@
 #include "ui/win32/win32_clock.h"
 
 namespace {
+
+// A minute of a postponement in milliseconds: 60000, or for the end-to-end
+// tests ORDAVI_TEST_MINUTE_MS (1000 to 60000), so a scenario need not wait
+// ten minutes. It only brings the countdown back sooner; the action still
+// waits for its countdown.
+std::uint32_t PostponeMinuteMs() {
+  wchar_t text[16] = {};
+  const DWORD n = GetEnvironmentVariableW(L"ORDAVI_TEST_MINUTE_MS", text, 16);
+  if (n == 0 || n >= 16) return 60000;
+  const unsigned long ms = wcstoul(text, nullptr, 10);
+  return ms >= 1000 && ms <= 60000 ? static_cast<std::uint32_t>(ms) : 60000;
+}
 
 int RunAgent() {
   using namespace ordavi;
@@ -66,7 +79,7 @@ int RunAgent() {
   Win32LocalClock localClock;
   Win32UtcClock utcClock;
   SeenMinutes seenMinutes(localClock, utcClock, systemClock);
-  TickRunState tickState(window.timers(), &seenMinutes);
+  TickRunState tickState(window.timers(), &seenMinutes, &localClock);
   Agent agent(AgentPorts{system, window.tray(), window.hotkeys(), window, notices, shell, power,
                          devices},
               StoredState{registry, tasks, options}, tickState);
@@ -95,6 +108,8 @@ int RunAgent() {
   RunWatch runWatch(RunWatchPorts{tasks, dateFormat, seenMinutes, notices, lastPassFile}, history);
   tick.SetRecorder(&runWatch);
   countdown.SetRecorder(&runWatch);
+  Postponement postponement(countdown, window.timers(), systemClock, localClock, PostponeMinuteMs());
+  postponement.SetRecorder(&runWatch);
 
   // The settings dialogs and their task editors.
   SettingsServices settings{tasks,
@@ -110,6 +125,7 @@ int RunAgent() {
                             localClock};
   AgentEvents events(agent, tick, tickState, countdown, junk, [&settings] { SettingsDialog::Open(settings); },
                      &runWatch);
+  events.SetPostponement(postponement);
   NextTaskWatch nextTask;
   events.ShowNextTaskWith([&] {
     return nextTask.Line(tasks, localClock.LocalTime(), systemClock.TickCount() / 60000, dateFormat.ShortDateFormat());

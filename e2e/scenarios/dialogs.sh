@@ -137,7 +137,7 @@ scenario_settings_tasks() {
 
   press TForm3 '*' '取消(&C)'
   check "取消(&C) closes the dialog" eventually 5 quiet drv gone TForm3 '*' 1
-  check "the task tick runs again (SetTimer id 1, 10 s)" has "$(last_timer1_call)" 'SetTimer\([0-9a-f]+,00000001,00002710,'
+  check "the task tick runs again (SetTimer id 1)" has "$(last_timer1_call)" "$TICK_SET_TIMER"
 }
 
 # The options: Enter right after opening cancels; 1.5 minutes and autostart
@@ -432,8 +432,9 @@ scenario_high_dpi() {
     check "$DPI: the countdown opens at the first pass" quiet drv wait TForm1 'Windows 正在准备关机...' 60
     sleep 1
     info=$(drv info TForm1 '*')
-    check "$DPI: countdown client 401x136 scaled" sized "$info" client 401 136
+    check "$DPI: countdown client 401x159 scaled" sized "$info" client 401 159
     check "$DPI: 取消关机 at 232,94 105x25 scaled" placed "$info" 取消关机 232 94 105 25
+    check "$DPI: 推迟(&P) at 232,126 105x25 scaled" placed "$info" '推迟(&P)' 232 126 105 25
     laid_out "$DPI: countdown" "$info"
     shot_window "dpi$DPI-countdown" "$info"
     press TForm1 'Windows 正在准备关机...' '取消关机'

@@ -3,7 +3,7 @@
 # the menu, and the soak keeps it all going for minutes.
 # (Sourced by e2e/scenarios.sh, which runs one of them; the helpers are in
 # e2e/lib.sh.)
-SCENARIOS+=(due_tasks countdown_shutdown countdown_cancel countdown_close junk_menu soak)
+SCENARIOS+=(due_tasks countdown_shutdown countdown_cancel countdown_close countdown_postpone junk_menu soak)
 
 # --- Tasks run by the tick. Tasks are planted in the agent's key once it
 # runs, for a minute far enough ahead; the first one is read back to make
@@ -159,11 +159,12 @@ scenario_countdown_shutdown() {
   form1=$(drv info TForm1 '*')
   echo "$form1"
   check "no power action while the countdown runs" [ -z "$(power_calls)" ]
-  check "client 401x136, centred on the 1024x768 screen" \
-    eval 'has "$form1" "^window TForm1 .* client 401x136" && centred "$form1"'
+  check "client 401x159 (a row added for 推迟), centred on the 1024x768 screen" \
+    eval 'has "$form1" "^window TForm1 .* client 401x159" && centred "$form1"'
   check "topmost" topmost "$form1"
   check "buttons 立即关机 at 64,94 and 取消关机 at 232,94, 105x25" \
     eval 'has_text "$form1" "Button id 101 \"立即关机\" at 64,94 size 105x25" && has_text "$form1" "Button id 2 \"取消关机\" at 232,94 size 105x25"'
+  check "推迟(&P) below 取消关机 at 232,126, 105x25" has_text "$form1" 'Button id 102 "推迟(&P)" at 232,126 size 105x25'
   check "Label1 \"要想取消关机，请按下<取消关机>按钮:剩余\" at 16,16" \
     has_text "$form1" 'Static id 111 "要想取消关机，请按下<取消关机>按钮:剩余" at 16,16'
   check "Label2 counts the seconds left at 336,16" has "$form1" 'Static id 112 "[0-9] 秒" at 336,16'
@@ -245,6 +246,81 @@ scenario_countdown_close() {
 }
 
 # The tray menu's 清理系统垃圾 item: the cleaning runs, then its log opens.
+# tip_starts RECORD TEXT: the tray record's tip begins with TEXT.
+tip_starts() {
+  local want
+  want=$(printf '%s' "$2" | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 | tr -s ' \n' ' ' | sed 's/^ //; s/ $//')
+  [[ "$(tray_tip "$1")" == "$want"* ]]
+}
+# postpone_by N: 推迟(&P) pressed and the Nth delay of its menu chosen.
+postpone_by() {
+  press TForm1 'Windows 正在准备关机...' '推迟(&P)'
+  eventually 10 menu_open || return 1
+  [ "${2:-}" = shot ] && { sleep 0.5; shot e2e-countdown-postpone-menu; }
+  local k
+  for k in $(seq 1 "$1"); do xdotool key Down; done
+  xdotool key Return
+}
+
+# 推迟 on a countdown, its minutes shortened to 2 s each for the test
+# (ORDAVI_TEST_MINUTE_MS): the window closes, the tray tip names the held
+# action, no power call comes at the countdown's end, the countdown comes back
+# after the 10 "minutes"; postponed again (1 小时, 120 s here), the tray menu
+# ends with the item that cancels it, /cancel drops the held action, and
+# the run history says each step.
+scenario_countdown_postpone() {
+  setup
+  quiet drv settasks 1 1 空闲0分钟 关闭计算机 ""
+  drv setdword TaskNum 1
+  drv setdword tishi 30
+  export ORDAVI_TEST_MINUTE_MS=2000
+  AGENT_WINEDEBUG=+timestamp,+relay start_agent
+  not_idle
+  check "the countdown window opens" quiet drv wait TForm1 'Windows 正在准备关机...' 60
+  local ends=$(($(date +%s) + 30)) addr
+  drv setsz D1 禁用  # the idle task is not due again in the next minute
+  addr=$(tray_record_address)
+  sleep 1
+  shot e2e-countdown-postpone
+  postpone_by 1 shot
+  check "推迟 → 10 分钟 closes the countdown" eventually 10 eval '[ "$(drv count TForm1 "*")" = 0 ]'
+  local held=$(date +%s)
+  check "the tray tip names the held action: 推迟的关闭计算机：hh:mm" \
+    eventually 5 eval 'tip_starts "$(tray_record "$addr")" "Ordavi-启用
+推迟的关闭计算机："'
+  check "the countdown comes back after 10 × 2 s" quiet drv wait TForm1 'Windows 正在准备关机...' 40
+  local back=$(($(date +%s) - held))
+  echo "back after $back s"
+  check "... not before its time (about 20 s)" [ "$back" -ge 17 ]
+  check "no power call meanwhile" [ -z "$(power_calls)" ]
+  check "the tip no longer names it" [ "$(tray_tip "$(tray_record "$addr")")" = "$(tip_bytes "Ordavi-启用")" ]
+  postpone_by 3
+  check "推迟 → 1 小时 closes it again" eventually 10 eval '[ "$(drv count TForm1 "*")" = 0 ]'
+  quiet drv post TForm1 $WM_TRAY 0 0x0204  # the tray menu, its last item the held action's cancel
+  check "the tray menu opens" eventually 5 menu_open
+  sleep 0.5
+  shot e2e-tray-menu-postponed
+  xdotool mousemove 100 100 click 1  # a click beside the menu closes it
+  check "the tray menu closes" eventually 5 not menu_open
+  cli /cancel
+  check "/cancel cancels the held action: exit 0" said 0 "已取消关机倒计时。"
+  check "the Postponed timer (id 4) is off" has "$(calls '(user32.KillTimer|win32u.NtUserKillTimer)')" '\([0-9a-f]+,00000004\)'
+  check "the tray tip no longer names it, and monitoring is off as after 取消关机" \
+    eventually 5 eval '[ "$(tray_tip "$(tray_record "$addr")")" = "$(tip_bytes "Ordavi-禁用")" ]'
+  local left=$((ends + 2 - $(date +%s)))
+  [ "$left" -gt 0 ] && sleep "$left"  # past the first countdown's end
+  check "no power call at all" [ -z "$(power_calls)" ]
+  local lines
+  lines=$(history_lines)
+  echo "$lines"
+  check "the run history: postponed, back, postponed again, cancelled by /cancel" eval '
+    has "$lines" "任务1	关闭计算机	空闲0分钟		已推迟到 [0-9]{2}:[0-9]{2}" &&
+    has_text "$lines" "任务1	关闭计算机	空闲0分钟		倒计时开始（推迟之后）" &&
+    has_text "$lines" "任务1	关闭计算机	空闲0分钟		推迟的操作已取消（命令行/cancel）" &&
+    [ "$(echo "$lines" | grep -c "已推迟到")" = 2 ]'
+  unset ORDAVI_TEST_MINUTE_MS
+}
+
 scenario_junk_menu() {
   setup
   cp "$BUILD/app/win32/QLLJ.bat" "$WINEPREFIX/drive_c/" || exit 1
