@@ -35,10 +35,12 @@ void AgentEvents::OnMenuCommand(MenuItem item) {
 }
 
 void AgentEvents::OnPowerOrTimeChange(std::uint32_t message, std::uint32_t event) {
+  const bool resume = message == kWmPowerBroadcast && (event == kPbtResumeAutomatic || event == kPbtResumeSuspend);
+  if (wake_ && (message == kWmTimeChange || resume)) wake_->TasksChanged();
   if (!runs_) return;
   if (message == kWmTimeChange) {
     runs_->OnTimeChanged();
-  } else if (message == kWmPowerBroadcast && (event == kPbtResumeAutomatic || event == kPbtResumeSuspend)) {
+  } else if (resume) {
     runs_->OnResume();
   }
 }

@@ -340,6 +340,7 @@ LRESULT SettingsDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       KillTimer(hwnd_, kNextRunTimer);
       if (openDialog == hwnd_) openDialog = nullptr;
+      if (services_.tasksMayHaveChanged) services_.tasksMayHaveChanged();
       services_.tickState.SettingsDialogClosed();
       return 0;
     default:
