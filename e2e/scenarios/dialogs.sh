@@ -166,6 +166,9 @@ scenario_settings_tasks() {
   # test checks it (a minute before the task's local minute, in UTC).
   check "the next pass sets the wake timer with resume (SetWaitableTimer ..., 0, no routine, fResume 1)" \
     eventually 30 wake_timer_set
+  menu_command "$MENU_MONITORING"
+  check "monitoring off cancels the wake timer" \
+    eventually 5 eval "calls '(kernel32|kernelbase).CancelWaitableTimer\\(' | grep -q ."
 }
 
 # The options: Enter right after opening cancels; 1.5 minutes and autostart
@@ -511,7 +514,7 @@ scenario_high_dpi() {
     quiet drv wait TForm5 '任务' 10
     sleep 0.5
     info=$(drv info TForm5 '任务')
-    check "$DPI: task editor client 422x296 scaled" sized "$info" client 422 296
+    check "$DPI: task editor client 422x354 scaled" sized "$info" client 422 354
     laid_out "$DPI: task editor" "$info"
     shot_window "dpi$DPI-editor" "$info"
     shot "dpi$DPI-desktop"  # with the taskbar and the tray icon
