@@ -70,8 +70,7 @@ struct TaskForm {
 // power plan keeps wake timers off (Windows then ignores them).
 inline constexpr const char* kWakeBoxCaption = "唤醒计算机运行此任务";
 inline constexpr const char* kWakeTimersOffNote =
-    "当前电源计划不允许唤醒定时器，计算机睡眠时不会被唤醒。请在“电源选项 > 更改计划设置 > "
-    "更改高级电源设置 > 睡眠 > 允许使用唤醒定时器”中选“启用”。";
+    "当前电源计划不允许唤醒定时器。请在“电源选项 > 更改高级电源设置 > 睡眠 > 允许使用唤醒定时器”中选“启用”。";
 
 // A new editor's form: nothing selected, the once date today.
 TaskForm NewTaskForm(const ScheduleNow& today);

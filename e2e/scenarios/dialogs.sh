@@ -47,15 +47,15 @@ scenario_settings_tasks() {
   check "设置(&S) in the tray menu opens the settings dialog" open_settings
   local dlg lv
   dlg=$(drv info TForm3 '设置')
-  check "TForm3 \"设置\": client 588x349, caption and close box only" \
-    has "$dlg" '^window TForm3 "设置" .* client 588x349 style 14c80000'
+  check "TForm3 \"设置\": client 628x349, caption and close box only" \
+    has "$dlg" '^window TForm3 "设置" .* client 628x349 style 14c80000'
   check "取消(&C) has the focus" has "$(drv ctl TForm3 '*' Button '取消(&C)')" ' focus$'
   check "the task tick stopped when the dialog opened" has "$(last_timer1_call)" 'KillTimer'
   lv=$(drv lv TForm3 '*')
   check "list: report view, one row at a time, grid lines, whole-row selection" \
     has "$lv" '^listview report 1 singlesel 1 gridlines 1 fullrow 1$'
-  check "columns 序号 40, 时间 120, 任务 90, 任务属性 130, 是否启用 70, 下次运行 130" [ "$(echo "$lv" | grep '^column' | tr '\n' ';')" = \
-    'column 0 "序号" width 40;column 1 "时间" width 120;column 2 "任务" width 90;column 3 "任务属性" width 130;column 4 "是否启用" width 70;column 5 "下次运行" width 130;' ]
+  check "columns 序号 40, 时间 120, 任务 90, 任务属性 130, 是否启用 70, 下次运行 170" [ "$(echo "$lv" | grep '^column' | tr '\n' ';')" = \
+    'column 0 "序号" width 40;column 1 "时间" width 120;column 2 "任务" width 90;column 3 "任务属性" width 130;column 4 "是否启用" width 70;column 5 "下次运行" width 170;' ]
   check "rows as stored" [ "$(rows)" = "1|每天8时30分|提醒|该喝水了|启用
 2|每周7日22时0分|关闭计算机||禁用
 3|每月1日9时0分|提醒|交房租|启用
@@ -497,7 +497,7 @@ scenario_high_dpi() {
     quiet drv wait TForm3 '设置' 10
     sleep 0.5
     info=$(drv info TForm3 '设置')
-    check "$DPI: settings client 588x349 scaled" sized "$info" client 588 349
+    check "$DPI: settings client 628x349 scaled" sized "$info" client 628 349
     lv=$(drv lv TForm3 '*' | grep '^column' | sed -E 's/.* width ([0-9]+)$/\1/' | tr '\n' ' ')
     check "$DPI: list columns 40 120 90 130 70 130 scaled ($lv)" \
       [ "$lv" = "$(px 40) $(px 120) $(px 90) $(px 130) $(px 70) $(px 130) " ]
