@@ -499,8 +499,8 @@ scenario_high_dpi() {
     info=$(drv info TForm3 '设置')
     check "$DPI: settings client 628x349 scaled" sized "$info" client 628 349
     lv=$(drv lv TForm3 '*' | grep '^column' | sed -E 's/.* width ([0-9]+)$/\1/' | tr '\n' ' ')
-    check "$DPI: list columns 40 120 90 130 70 130 scaled ($lv)" \
-      [ "$lv" = "$(px 40) $(px 120) $(px 90) $(px 130) $(px 70) $(px 130) " ]
+    check "$DPI: list columns 40 120 90 130 70 170 scaled ($lv)" \
+      [ "$lv" = "$(px 40) $(px 120) $(px 90) $(px 130) $(px 70) $(px 170) " ]
     laid_out "$DPI: settings" "$info"
     # The state combo over the first row's "是否启用" cell.
     click_cell 0 4
