@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -88,6 +89,8 @@ class Agent {
   void SwitchMonitoringOn();
   void SwitchMonitoringOff();
   bool MonitoringOn() const { return !tick_.HeldBy(TickStop::MonitoringOff); }
+  // Called after monitoring is switched off (the wake timer is cancelled).
+  void WhenMonitoringGoesOff(std::function<void()> off) { monitoringOff_ = std::move(off); }
   // The tip's second line (app/tray_tip.h), shown while monitoring is on; the
   // icon is modified only when the tip changes.
   void ShowNextTask(const std::string& line);
@@ -118,6 +121,7 @@ class Agent {
   std::uint32_t taskbarCreated_ = 0;
   std::array<std::uint16_t, 4> hotkeyIds_{};
   std::uint32_t osMajor_ = 0;
+  std::function<void()> monitoringOff_;
 };
 
 }  // namespace ordavi

@@ -38,6 +38,7 @@ void AgentEvents::OnMenuCommand(MenuItem item) {
 
 void AgentEvents::OnPowerOrTimeChange(std::uint32_t message, std::uint32_t event) {
   const bool resumed = message == kWmPowerBroadcast && (event == kPbtResumeAutomatic || event == kPbtResumeSuspend);
+  if (wake_ && (message == kWmTimeChange || resumed)) wake_->TasksChanged();
   if (runs_ && message == kWmTimeChange) runs_->OnTimeChanged();
   if (runs_ && resumed) runs_->OnResume();
   // After the run history has heard of the resume, so a countdown that comes

@@ -17,6 +17,7 @@
 #include "app/agent.h"
 #include "app/main_window_events.h"
 #include "app/run_history.h"
+#include "app/wake_watch.h"
 #include "schedule/tick.h"
 
 namespace ordavi {
@@ -82,6 +83,13 @@ class AgentEvents : public MainWindowEvents {
   void OnTaskTick() override {
     tick_.RunPass();
     if (nextTask_) agent_.ShowNextTask(nextTask_());
+    if (afterPass_) afterPass_();
+  }
+  // The wake timer: `afterPass` runs after each pass; a resume or a clock
+  // change tells `wake` to set the timer again.
+  void WatchWakeWith(WakeWatch& wake, std::function<void()> afterPass) {
+    wake_ = &wake;
+    afterPass_ = std::move(afterPass);
   }
   // The run history's window (tray item 运行记录).
   void OpenRunHistoryWith(std::function<void()> open) { openRunHistory_ = std::move(open); }
@@ -122,6 +130,8 @@ class AgentEvents : public MainWindowEvents {
   Postponement* postponement_ = nullptr;
   // The tray tip and menu show the postponement as it is now.
   void ShowPostponement();
+  WakeWatch* wake_ = nullptr;
+  std::function<void()> afterPass_;
 };
 
 }  // namespace ordavi

@@ -15,6 +15,7 @@
 #include "app/testing/fake_agent_ports.h"
 #include "app/testing/fake_data_file.h"
 #include "app/testing/fake_stored_state.h"
+#include "app/testing/fake_wake.h"
 #include "app/tray_tip.h"
 #include "schedule/testing/fake_clocks.h"
 #include "schedule/testing/fake_timers.h"
@@ -291,6 +292,38 @@ TEST_F(ComposedAgentTest, AResumeReachesTheRunWatchOtherPowerAndTimeMessagesDoNo
     EXPECT_EQ(history.EntriesNewestFirst().size(), c.entries) << c.message << " " << c.event;
   }
   EXPECT_EQ(sys.log, Log{"ShowNotice(错过的提醒：3月5日 08:30 喝水)"});
+}
+
+// The wake timer hears of every pass, and is set again after a resume or a
+// clock change even for the same minute; monitoring off cancels it.
+TEST_F(ComposedAgentTest, PassesResumesClockChangesAndMonitoringReachTheWakeTimer) {
+  Start({{"提醒", "起床"}});
+  stored.key.PlantDword("W1", 1);
+  testing::FakeWakeSystem wakeSystem;
+  WakeWatch wake(stored.tasks, wakeSystem);
+  AgentEvents events(agent, *tick, tickState, countdown, junk, [] {});
+  events.WatchWakeWith(wake, [&] { wake.AfterPass(sys.clock.LocalTime(), 600, "yyyy/M/d"); });
+  agent.WhenMonitoringGoesOff([&] { wake.Stop(); });
+  const std::string set = "SetWakeTimer(2024-03-05 08:30)";
+  const struct {
+    std::uint32_t message, event;  // before the pass; 0, 0: none
+    Log calls;
+  } cases[] = {
+      {0, 0, {set}},
+      {0, 0, {}},
+      {kWmPowerBroadcast, 0x0004, {}},  // PBT_APMSUSPEND
+      {kWmPowerBroadcast, kPbtResumeAutomatic, {set}},
+      {kWmTimeChange, 0, {set}},
+  };
+  for (const auto& c : cases) {
+    wakeSystem.log.clear();
+    if (c.message) events.OnPowerOrTimeChange(c.message, c.event);
+    events.OnTaskTick();
+    EXPECT_EQ(wakeSystem.log, c.calls) << c.message << " " << c.event;
+  }
+  wakeSystem.log.clear();
+  agent.OnMenuCommand(MenuItem::Monitoring);
+  EXPECT_EQ(wakeSystem.log, Log{"CancelWakeTimer()"});
 }
 
 }  // namespace

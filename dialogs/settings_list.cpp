@@ -1,6 +1,7 @@
 #include "dialogs/settings_list.h"
 
 #include "schedule/next_run.h"
+#include "schedule/soonest_run.h"
 #include "store/errors.h"
 #include "store/words.h"
 
@@ -32,7 +33,9 @@ bool Readable(TaskStore& store, TaskField field, int n) {
 std::string NextRunCell(const TaskRecord& row, const ScheduleNow& now, std::uint32_t uptimeMinutes,
                         const std::string& shortDateFormat) {
   if (row.enabled != words::kEnabled) return "不会运行（未启用）";
-  return NextRunText(NextRunOf(row.schedule, now, uptimeMinutes, shortDateFormat), now, shortDateFormat);
+  const NextRun next = NextRunOf(row.schedule, now, uptimeMinutes, shortDateFormat);
+  const bool wakes = next.when == NextRun::When::At && WakesThePc(row);
+  return NextRunText(next, now, shortDateFormat) + (wakes ? kWakeMark : "");
 }
 
 UserMessage UnstorableTextMessage(const std::string& boxName) {
@@ -67,6 +70,7 @@ void SettingsList::Load(TaskStore& store) {
     r.type = ReadOrEmpty(store, TaskField::Type, n);
     r.param = ReadOrEmpty(store, TaskField::Param, n);
     r.enabled = ReadOrEmpty(store, TaskField::Enabled, n);
+    r.wake = store.ReadWake(n);
     rows_.push_back(r);
   }
 }
@@ -193,18 +197,19 @@ std::optional<int> SettingsList::EditorTarget(int editorId) const {
 }
 
 TaskRecord SettingsList::CommitEditor(int editorId, TaskStore& store, const std::string& schedule,
-                                      const std::string& type, const std::string& param) {
+                                      const std::string& type, const std::string& param, bool wake) {
   const std::optional<int> target = EditorTarget(editorId);
   TaskRecord r;
   r.schedule = schedule;
   r.type = type;
   r.param = param;
+  r.wake = wake;
   // The store goes first: a refused write leaves the rows as they are.
   if (target) {
-    r.enabled = store.ModifyTask(*target, schedule, type, param);
+    r.enabled = store.ModifyTask(*target, schedule, type, param, wake);
     r.number = *target;
   } else {
-    r.number = store.AddTask(schedule, type, param);
+    r.number = store.AddTask(schedule, type, param, wake);
     r.enabled = words::kEnabled;
   }
   if (const auto row = RowOf(r.number)) RemoveRow(*row);

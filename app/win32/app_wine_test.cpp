@@ -15,6 +15,7 @@
 #include "app/win32/agent_data.h"
 #include "app/menu.h"
 #include "app/win32/agent_slot.h"
+#include "app/win32/win32_wake.h"
 #include "store/testing/readable_failures.h"
 #include "store/win32/gbk_text.h"
 #include "ui/win32/testing/test_files.h"
@@ -294,6 +295,42 @@ TEST(AgentSlot, AnAgentWithoutTheRightsCreatesNoGlobalObjectAndStillHearsTheInst
   LocalFree(sd);
   CloseHandle(made);
   DestroyWindow(window);
+}
+
+// The wake timer goes off a minute before its local minute: set for the
+// minute after this one it is due already, set for three minutes on it is
+// not; its due time is that local minute in UTC, less the minute.
+TEST(WakeTimer, GoesOffAMinuteBeforeItsLocalMinute) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  FILETIME localNow;
+  SystemTimeToFileTime(&now, &localNow);
+  const auto minuteAfter = [&](int minutes) {
+    ULARGE_INTEGER t;
+    t.LowPart = localNow.dwLowDateTime, t.HighPart = localNow.dwHighDateTime;
+    t.QuadPart = t.QuadPart / 600000000ULL * 600000000ULL + minutes * 600000000ULL;
+    FILETIME f = {t.LowPart, t.HighPart};
+    SYSTEMTIME s;
+    FileTimeToSystemTime(&f, &s);
+    return LocalMinute{s.wYear, s.wMonth, s.wDay, s.wHour, s.wMinute};
+  };
+  Win32WakeSystem wake;
+  ASSERT_NE(wake.timer(), nullptr);
+  wake.SetWakeTimer(minuteAfter(3));
+  EXPECT_EQ(WaitForSingleObject(wake.timer(), 200), static_cast<DWORD>(WAIT_TIMEOUT));
+  wake.SetWakeTimer(minuteAfter(1));
+  EXPECT_EQ(WaitForSingleObject(wake.timer(), 2000), static_cast<DWORD>(WAIT_OBJECT_0));
+  wake.CancelWakeTimer();
+
+  LARGE_INTEGER due;
+  ASSERT_TRUE(WakeDueTime(minuteAfter(3), due));
+  FILETIME utcNow;
+  GetSystemTimeAsFileTime(&utcNow);
+  ULARGE_INTEGER u;
+  u.LowPart = utcNow.dwLowDateTime, u.HighPart = utcNow.dwHighDateTime;
+  const long long secondsAhead = (due.QuadPart - static_cast<long long>(u.QuadPart)) / 10000000;
+  EXPECT_GE(secondsAhead, 59);  // the minute's seconds gone, the lead
+  EXPECT_LE(secondsAhead, 120);
 }
 
 }  // namespace ordavi

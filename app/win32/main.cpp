@@ -26,6 +26,7 @@
 #include "app/win32/main_window.h"
 #include "app/win32/notice_window.h"
 #include "app/win32/win32_startup.h"
+#include "app/win32/win32_wake.h"
 #include "app/wiring.h"
 #include "dialogs/win32/settings_dialog.h"
 #include "schedule/tick.h"
@@ -130,6 +131,14 @@ int RunAgent() {
   events.ShowNextTaskWith([&] {
     return nextTask.Line(tasks, localClock.LocalTime(), systemClock.TickCount() / 60000, dateFormat.ShortDateFormat());
   });
+  // The wake timer for the tasks that wake the PC.
+  Win32WakeSystem wakeSystem;
+  WakeWatch wake(tasks, wakeSystem);
+  events.WatchWakeWith(wake, [&] {
+    wake.AfterPass(localClock.LocalTime(), systemClock.TickCount() / 60000, dateFormat.ShortDateFormat());
+  });
+  agent.WhenMonitoringGoesOff([&wake] { wake.Stop(); });
+  settings.tasksMayHaveChanged = [&wake] { wake.TasksChanged(); };
   events.OpenRunHistoryWith([&] {
     RunHistoryWindow::Open(history, [&shell, &historyFile] { shell.OpenInNotepad(historyFile.path()); });
   });

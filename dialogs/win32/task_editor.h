@@ -35,6 +35,8 @@ class TaskEditor : public Window {
   // boot box became "0", leading zeros dropped).
   void ShowComposedBoxes(const TaskForm& form);
   void ShowHints(const ParamHints& hints);
+  // The wake box can be ticked only for a kind with a clock time.
+  void ShowWakeBox(std::optional<ScheduleKind> kind);
   void FillFromStore(int task);
 
   void TypeChange();
@@ -51,6 +53,7 @@ class TaskEditor : public Window {
   HWND month_ = nullptr, yearDay_ = nullptr, yearlyTime_ = nullptr;
   HWND bootHours_ = nullptr, bootMinutes_ = nullptr, uptime_ = nullptr;
   HWND type_ = nullptr, paramCaption_ = nullptr, param_ = nullptr;
+  HWND wake_ = nullptr;
 };
 
 }  // namespace ordavi
