@@ -129,6 +129,14 @@ NextRun NextRunOf(const std::string& schedule, const ScheduleNow& from, std::uin
       }
       return Never(kNeverNoSuchTime);
     }
+    case ScheduleKind::ProgramEnds:
+    case ScheduleKind::NetworkQuiet:
+    case ScheduleKind::ProcessorQuiet: {
+      NextRun next;
+      next.when = NextRun::When::OnCondition;
+      next.waitFor = *r.kind == ScheduleKind::ProgramEnds ? r.texts[0] + "结束" : schedule;
+      return next;
+    }
     case ScheduleKind::Yearly: {
       for (int y = start.year; y <= start.year + kYearsAhead; ++y) {
         if (n[1] > DaysInMonth(y, n[0])) continue;  // 29 February outside a leap year
@@ -145,6 +153,7 @@ std::string NextRunText(const NextRun& next, const ScheduleNow& now, const std::
   switch (next.when) {
     case NextRun::When::AfterIdle: return "空闲" + Decimal(next.idleMinutes) + "分钟后";
     case NextRun::When::BootPassed: return "已过";
+    case NextRun::When::OnCondition: return "等待：" + next.waitFor;
     case NextRun::When::Never: return std::string("不会运行（") + next.whyNever + "）";
     case NextRun::When::At: break;
   }

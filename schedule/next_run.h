@@ -25,11 +25,13 @@ struct NextRun {
     AfterIdle,   // after `idleMinutes` minutes without input; no clock time
     BootPassed,  // an after-boot task whose minute since this boot has passed
     Never,       // the schedule can never be due; `whyNever` says why
+    OnCondition, // when the condition `waitFor` is met; no clock time
   };
   When when = When::Never;
   LocalMinute at;
   std::int32_t idleMinutes = 0;
   const char* whyNever = "";
+  std::string waitFor;  // "dl.exe结束", "网速低于50KB/s持续3分钟"
 };
 
 // Why a schedule can never be due: the grammar's reasons (ReadSchedule) and
@@ -45,7 +47,8 @@ NextRun NextRunOf(const std::string& schedule, const ScheduleNow& from, std::uin
                   const std::string& shortDateFormat);
 
 // The next run as the user reads it: "今天 22:30", "明天 08:00", a date in the
-// short date format and the time, "空闲15分钟后", "已过" or "不会运行（…）".
+// short date format and the time, "空闲15分钟后", "已过", "等待：dl.exe结束" or
+// "不会运行（…）".
 std::string NextRunText(const NextRun& next, const ScheduleNow& now, const std::string& shortDateFormat);
 
 // The clock reading of a minute (its day of the week worked out), as the

@@ -62,6 +62,11 @@ TEST(NextRun, EachKindAsTheUserReadsIt) {
       {"空闲71582分钟", "空闲71582分钟后"},
       {"空闲71583分钟", "不会运行（超过开机计时的上限）"},
       {"提醒8时30分", "不会运行（时间无法识别）"},
+      {"程序结束后：thunder.exe", "等待：thunder.exe结束"},
+      {"网速低于50KB/s持续3分钟", "等待：网速低于50KB/s持续3分钟"},
+      {"处理器低于10%持续5分钟", "等待：处理器低于10%持续5分钟"},
+      {"处理器低于0%持续5分钟", "不会运行（数值超出范围）"},
+      {"网速低于50KB/s持续3分", "不会运行（时间无法识别）"},
   };
   for (const auto& c : cases) {
     const NextRun next = NextRunOf(c.schedule, NowAt(start), 20, kFormat);
