@@ -163,7 +163,9 @@ std::optional<UserMessage> CheckTaskForm(const TaskForm& f) {
 std::string ComposeSchedule(TaskForm& f, const std::string& shortDateFormat) {
   std::vector<std::string> fields;
   for (const FieldSlot& slot : SlotsOf(f, *f.kind)) {
-    if (slot.text) {
+    if (slot.text == &f.programName) {
+      fields.push_back(f.programName);  // a name, even one of digits only
+    } else if (slot.text) {
       // The box shows the number as stored; an empty boot box is 0.
       *slot.text = slot.text->empty() ? std::string("0") : PlainNumber(*slot.text);
       fields.push_back(*slot.text);
