@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "schedule/conditions.h"
 #include "schedule/schedule.h"
 
 namespace ordavi {
@@ -45,6 +46,12 @@ inline constexpr const char* kNeverPast = "日期已过";
 // them).
 NextRun NextRunOf(const std::string& schedule, const ScheduleNow& from, std::uint32_t uptimeMinutes,
                   const std::string& shortDateFormat);
+
+// A condition's next run as far as the agent has watched it: "不会运行（无法读取
+// 网速）" when the system does not give what it watches, the minutes it has
+// been quiet so far, or a program seen running. Any other next run is
+// returned as it is.
+NextRun WithConditionState(NextRun next, const std::string& schedule, const ConditionState& state);
 
 // The next run as the user reads it: "今天 22:30", "明天 08:00", a date in the
 // short date format and the time, "空闲15分钟后", "已过", "等待：dl.exe结束" or

@@ -133,7 +133,9 @@ TEST(Win32Conditions, SensorsReadTheSystemsCounters) {
   ASSERT_TRUE(after.has_value());
   for (const AdapterOctets& a : *after) {
     for (const AdapterOctets& b : *before) {
-      if (a.id == b.id) EXPECT_GE(a.received + a.sent, b.received + b.sent);
+      if (a.id == b.id) {
+        EXPECT_GE(a.received + a.sent, b.received + b.sent);
+      }
     }
   }
   const std::uint64_t moved = OctetsBetween(*before, *after);

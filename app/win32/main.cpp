@@ -116,6 +116,7 @@ int RunAgent() {
                             systemClock,
                             dateFormat,
                             localClock};
+  settings.conditions = &conditions;
   AgentEvents events(agent, tick, tickState, countdown, junk, [&settings] { SettingsDialog::Open(settings); },
                      &runWatch);
   NextTaskWatch nextTask;

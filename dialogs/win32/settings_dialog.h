@@ -41,6 +41,9 @@ struct SettingsServices {
   // The 下次运行 column's cells are filled (the benchmark's floor leaves them
   // empty, to weigh what the column costs).
   bool showNextRuns = true;
+  // How far the condition tasks have come, for the 下次运行 column; none: the
+  // column says only what each waits for.
+  const Conditions* conditions = nullptr;
 };
 
 class TaskEditor;

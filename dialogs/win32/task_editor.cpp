@@ -126,21 +126,13 @@ void TaskEditor::CreateControls() {
   };
   const auto label = [&](int x, int y, const char* text) { CreateLabel(kControl, x, y + kLabelDrop, text, font_); };
 
-  int conditionRow = 0;
   for (int i = 0; i < kKindCount; ++i) {
-    const ScheduleKindRow& kind = kScheduleKinds[i];
-    const bool condition = kind.timing == KindTiming::Condition;
-    const int y = kFirstRowY + (condition ? conditionRow++ : i) * kRowPitch;
+    if (kScheduleKinds[i].timing == KindTiming::Condition) continue;  // their column comes last
+    const int y = kFirstRowY + i * kRowPitch;
     const DWORD group = i == 0 ? WS_GROUP | WS_TABSTOP : 0;
-    radios_[i] = CreateControl("BUTTON", kFirstRadio + i, condition ? kConditionX : kMargin, y + 2,
-                               condition ? kConditionRadioW : kRadioW, kRadioH, BS_AUTORADIOBUTTON | group, font_,
-                               std::string(kind.word) + kind.lead);
-    const auto digitBox = [&](int x, int w) {
-      HWND c = CreateControl("EDIT", kControl, x, y, w, kBoxH, box, font_, "", WS_EX_CLIENTEDGE);
-      FilterTypedKeys(c, AcceptsDigitKey);
-      return c;
-    };
-    switch (kind.kind) {
+    radios_[i] = CreateControl("BUTTON", kFirstRadio + i, kMargin, y + 2, kRadioW, kRadioH, BS_AUTORADIOBUTTON | group,
+                               font_, kScheduleKinds[i].word);
+    switch (kScheduleKinds[i].kind) {
       case ScheduleKind::Idle:
         idleMinutes_ = CreateControl("EDIT", kControl, kFieldX, y, 60, kBoxH, box, font_, "", WS_EX_CLIENTEDGE);
         FilterTypedKeys(idleMinutes_, AcceptsDigitKey);
@@ -180,26 +172,7 @@ void TaskEditor::CreateControls() {
         uptime_ = CreateLabel(kControl, kTimeX, y + kLabelDrop,
                               UptimeText(owner_.services().clock.TickCount()), font_);
         break;
-      case ScheduleKind::ProgramEnds:
-        // The running programs to pick from; any other name may be typed.
-        programName_ = CreateControl("COMBOBOX", kControl, kConditionFieldX, y, 180, 200,
-                                     WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL | CBS_SORT, font_);
-        SetComboItems(programName_, RunningProgramNames());
-        SetTooltip(tips_, programName_, "程序的文件名，如 thunder.exe");
-        break;
-      case ScheduleKind::NetworkQuiet:
-        networkKBps_ = digitBox(kConditionFieldX, 56);
-        label(kConditionFieldX + 60, y, "KB/s 持续");
-        networkMinutes_ = digitBox(kConditionFieldX + 130, 40);
-        label(kConditionFieldX + 174, y, "分钟");
-        SetTooltip(tips_, networkKBps_, "收发合计，不含本机回环");
-        break;
-      case ScheduleKind::ProcessorQuiet:
-        processorPercent_ = digitBox(kConditionFieldX, 56);
-        label(kConditionFieldX + 60, y, "% 持续");
-        processorMinutes_ = digitBox(kConditionFieldX + 130, 40);
-        label(kConditionFieldX + 174, y, "分钟");
-        break;
+      default: break;
     }
   }
   CreateControl("STATIC", kControl, kMargin, kRuleY, kClientWidth - 2 * kMargin, 2, SS_ETCHEDHORZ | WS_GROUP, nullptr);
@@ -220,6 +193,53 @@ void TaskEditor::CreateControls() {
 
   CreateButton(kOk, kClientWidth - kMargin - 2 * kButtonW - 6, kButtonsY, kButtonW, kButtonH, "确定(&O)", font_);
   CreateButton(kCancel, kClientWidth - kMargin - kButtonW, kButtonsY, kButtonW, kButtonH, "取消(&C)", font_);
+
+  // The condition kinds, after every other control so that those keep their
+  // order; their radio buttons start a group of their own, and a click on any
+  // radio button clears the others (RadioClicked).
+  int row = 0;
+  for (int i = 0; i < kKindCount; ++i) {
+    const ScheduleKindRow& kind = kScheduleKinds[i];
+    if (kind.timing != KindTiming::Condition) continue;
+    const int y = kFirstRowY + row * kRowPitch;
+    radios_[i] = CreateControl("BUTTON", kFirstRadio + i, kConditionX, y + 2, kConditionRadioW, kRadioH,
+                               BS_AUTORADIOBUTTON | (row++ == 0 ? WS_GROUP | WS_TABSTOP : 0), font_,
+                               std::string(kind.word) + kind.lead);
+    const auto digitBox = [&](int x, int w) {
+      HWND c = CreateControl("EDIT", kControl, x, y, w, kBoxH, box, font_, "", WS_EX_CLIENTEDGE);
+      FilterTypedKeys(c, AcceptsDigitKey);
+      return c;
+    };
+    switch (kind.kind) {
+      case ScheduleKind::ProgramEnds:
+        // The running programs to pick from; any other name may be typed.
+        programName_ = CreateControl("COMBOBOX", kControl, kConditionFieldX, y, 180, 200,
+                                     WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL | CBS_SORT, font_);
+        SetComboItems(programName_, RunningProgramNames());
+        SetTooltip(tips_, programName_, "程序的文件名，如 thunder.exe");
+        break;
+      case ScheduleKind::NetworkQuiet:
+        networkKBps_ = digitBox(kConditionFieldX, 56);
+        label(kConditionFieldX + 60, y, "KB/s 持续");
+        networkMinutes_ = digitBox(kConditionFieldX + 130, 40);
+        label(kConditionFieldX + 174, y, "分钟");
+        SetTooltip(tips_, networkKBps_, "收发合计，不含本机回环");
+        break;
+      case ScheduleKind::ProcessorQuiet:
+        processorPercent_ = digitBox(kConditionFieldX, 56);
+        label(kConditionFieldX + 60, y, "% 持续");
+        processorMinutes_ = digitBox(kConditionFieldX + 130, 40);
+        label(kConditionFieldX + 174, y, "分钟");
+        break;
+      default: break;
+    }
+  }
+}
+
+void TaskEditor::RadioClicked(int index) {
+  for (int i = 0; i < kKindCount; ++i) {
+    if (i != index) SetChecked(radios_[i], false);
+  }
 }
 
 TaskForm TaskEditor::ReadForm() const {
@@ -326,7 +346,12 @@ LRESULT TaskEditor::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case kBrowse: BrowseClick(); break;
         case kOk: OkClick(); break;
         case kCancel: PostMessageW(hwnd_, WM_CLOSE, 0, 0); break;
-        default: break;
+        default:
+          if (LOWORD(wParam) >= kFirstRadio && LOWORD(wParam) < kFirstRadio + kKindCount &&
+              HIWORD(wParam) == BN_CLICKED) {
+            RadioClicked(LOWORD(wParam) - kFirstRadio);
+          }
+          break;
       }
       return 0;
     case WM_CLOSE:

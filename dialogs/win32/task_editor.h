@@ -38,6 +38,9 @@ class TaskEditor : public Window {
   void ShowHints(const ParamHints& hints);
   void FillFromStore(int task);
 
+  // The radio buttons are two groups (the conditions' column is created last):
+  // a click on one clears every other.
+  void RadioClicked(int index);
   void TypeChange();
   void BrowseClick();
   void OkClick();
