@@ -6,9 +6,12 @@ namespace ordavi {
 
 namespace {
 
+// A 64-bit counter never wraps: one that went back was reset (an adapter
+// started again after a sleep) and counts nothing. A 32-bit one that went
+// back wrapped.
 std::uint64_t Moved(std::uint64_t before, std::uint64_t after, bool wide) {
-  const std::uint64_t d = after - before;
-  return wide ? d : d & 0xFFFFFFFFull;
+  if (wide) return after >= before ? after - before : 0;
+  return (after - before) & 0xFFFFFFFFull;
 }
 
 }  // namespace

@@ -53,7 +53,8 @@ class ConditionSensors {
 
 // Octets moved between two samples: each adapter present in both, each
 // counter's difference taken modulo its width, so a wrapped counter counts
-// what moved and an adapter that went away or came counts nothing.
+// what moved; an adapter that went away or came, or a 64-bit counter that
+// went back (reset), counts nothing.
 std::uint64_t OctetsBetween(const std::vector<AdapterOctets>& before, const std::vector<AdapterOctets>& after);
 // Processor use between two samples, 0..100 %; nothing when no time passed.
 std::optional<double> ProcessorPercent(const ProcessorTimes& before, const ProcessorTimes& after);

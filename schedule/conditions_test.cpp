@@ -80,6 +80,7 @@ TEST(ConditionCounters, OctetsBetweenSamples) {
       {"two adapters summed", {{1, 100, 50}, {2, 0, 0}}, {{1, 300, 60}, {2, 1000, 24}}, 200 + 10 + 1000 + 24},
       {"a 32-bit counter wraps", {{1, 0xFFFFFF00u, 10}}, {{1, 0x100, 10}}, 0x200},
       {"a 64-bit counter past 32 bits", {{1, 0xFFFFFF00u, 0, true}}, {{1, 0x1000000FFull, 0, true}}, 0x1FF},
+      {"a 64-bit counter reset", {{1, 0x1000000FFull, 7, true}}, {{1, 5, 9, true}}, 2},
       {"an adapter that went away counts nothing", {{1, 0, 0}, {2, 5, 5}}, {{2, 15, 5}}, 10},
       {"an adapter that came counts nothing", {{2, 5, 5}}, {{1, 9999, 9999}, {2, 15, 5}}, 10},
   };
