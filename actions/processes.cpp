@@ -4,11 +4,6 @@
 
 namespace ordavi {
 
-bool ProcessMatches(const std::string& exeFile, const std::string& name) {
-  const std::string target = AsciiUpper(name);
-  return AsciiUpper(SplitPath(exeFile).name) == target || AsciiUpper(exeFile) == target;
-}
-
 bool ImageIsTheProgram(const std::optional<std::string>& imagePath, const std::string& name) {
   return imagePath && !imagePath->empty() && ProcessMatches(*imagePath, name);
 }

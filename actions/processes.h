@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "store/text.h"
+
 namespace ordavi {
 
 struct ProcessEntry {
@@ -33,11 +35,7 @@ class ProcessSystem {
   virtual void TerminateProcess(std::uint32_t pid, const ImageCheck& isTheProgram) = 0;
 };
 
-// Whether a snapshot entry names the program `name`: the ASCII upper case of
-// the entry's file-name part equals that of `name`, or failing that, the
-// upper case of the entry's whole text does. Upper-casing is byte-wise, so
-// both sides are converted alike, Chinese trail bytes included.
-bool ProcessMatches(const std::string& exeFile, const std::string& name);
+// Whether a snapshot entry names a program: ProcessMatches (store/text.h).
 
 // Whether a process opened to be ended still runs the program `name`: its
 // image path, read through the opened handle, matches `name` as a snapshot

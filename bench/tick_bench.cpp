@@ -25,6 +25,14 @@
 //   history N <n> ran_us <median> <min> <max> floor_us ... lines <k> ratio ...
 //
 // with the number of entries in the file after each.
+//
+//   tick_bench N SAMPLES conditions
+//
+// The condition kinds' cost: passes over N tasks whose last ten wait for a
+// program to end or the network or processor to go quiet, read from the
+// system, against passes with those ten daily tasks not due. Prints:
+//
+//   conditions N <n> pass_us <median> <min> <max> without_us ... ratio ...
 #include <windows.h>
 
 #include <algorithm>
@@ -34,9 +42,11 @@
 #include <vector>
 
 #include "actions/win32/win32_actions.h"
+#include "actions/win32/win32_conditions.h"
 #include "app/run_history.h"
 #include "app/win32/agent_data.h"
 #include "bench/clock.h"
+#include "schedule/conditions.h"
 #include "schedule/tick.h"
 #include "store/registry.h"
 #include "store/tasks.h"
@@ -156,6 +166,59 @@ int HistoryBench(Registry& reg, TaskStore& store, int n, int samples) {
   return actions.calls > 0 ? 0 : 1;  // the due task must have run
 }
 
+// Passes over N tasks of which the last ten wait for conditions (three
+// program ends, four network and three processor quiet, over the real
+// sensors), against the same passes with those ten daily tasks not due.
+int ConditionsBench(Registry& reg, TaskStore& store, int n, int samples) {
+  if (n < 10) return 2;
+  Win32SystemClock systemClock;
+  Win32DateFormatSource dateFormat;
+  Matchers matchers(systemClock, dateFormat);
+  Win32LocalClock localClock;
+  Win32UtcClock utcClock;
+  NoTimers timers;
+  NoActions actions;
+  SeenMinutes minutes(localClock, utcClock, systemClock);
+  TickRunState tickState(timers, &minutes);
+  NoCountdown countdown;
+  Win32ProcessSystem processes;
+  Win32ConditionSensors sensors(processes);
+  Conditions conditions(sensors);
+  TaskTick tick(store, matchers, localClock, tickState, minutes, actions, countdown);
+  tick.SetConditions(&conditions);
+  const char* const kConditionTexts[] = {"程序结束后：a.exe", "程序结束后：b.exe", "程序结束后：c.exe",
+                                         "网速低于50KB/s持续3分钟", "网速低于10KB/s持续1分钟",
+                                         "网速低于100KB/s持续5分钟", "网速低于1KB/s持续10分钟",
+                                         "处理器低于10%持续5分钟", "处理器低于5%持续1分钟", "处理器低于20%持续3分钟"};
+  const std::string notDue = DueNow(false);
+  const auto plant = [&](bool condition) {
+    for (int i = 0; i < 10; ++i) {
+      reg.WriteString(TaskValueName(TaskField::Schedule, n - 9 + i), condition ? kConditionTexts[i] : notDue);
+    }
+  };
+  const int passes = 100;
+  std::vector<double> with, without, ratio;
+  for (int s = 0; s < samples; ++s) {
+    plant(true);
+    tick.RunPass();
+    const double a = NowMs();
+    for (int p = 0; p < passes; ++p) tick.RunPass();
+    const double b = NowMs();
+    plant(false);
+    tick.RunPass();
+    const double c = NowMs();
+    for (int p = 0; p < passes; ++p) tick.RunPass();
+    const double d = NowMs();
+    with.push_back((b - a) * 1000.0 / passes);
+    without.push_back((d - c) * 1000.0 / passes);
+    ratio.push_back((b - a) / (d - c));
+  }
+  const Stats p = Of(with), f = Of(without), r = Of(ratio);
+  std::printf("conditions N %d pass_us %.1f %.1f %.1f without_us %.1f %.1f %.1f ratio %.2f %.2f %.2f\n", n, p.median,
+              p.min, p.max, f.median, f.min, f.max, r.median, r.min, r.max);
+  return actions.calls == 0 ? 0 : 1;  // nothing may come due
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -183,6 +246,7 @@ int main(int argc, char** argv) {
   TaskStore store(reg);
   store.LoadTaskCounter();
   if (argc > 3 && std::string(argv[3]) == "history") return HistoryBench(reg, store, n, samples);
+  if (argc > 3 && std::string(argv[3]) == "conditions") return ConditionsBench(reg, store, n, samples);
 
   Win32SystemClock systemClock;
   Win32DateFormatSource dateFormat;

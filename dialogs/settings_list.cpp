@@ -31,9 +31,14 @@ bool Readable(TaskStore& store, TaskField field, int n) {
 }  // namespace
 
 std::string NextRunCell(const TaskRecord& row, const ScheduleNow& now, std::uint32_t uptimeMinutes,
-                        const std::string& shortDateFormat) {
+                        const std::string& shortDateFormat, const Conditions* conditions) {
   if (row.enabled != words::kEnabled) return "不会运行（未启用）";
-  const NextRun next = NextRunOf(row.schedule, now, uptimeMinutes, shortDateFormat);
+  NextRun next = NextRunOf(row.schedule, now, uptimeMinutes, shortDateFormat);
+  if (conditions) {
+    if (const auto state = conditions->StateOf(row.number, row.schedule)) {
+      next = WithConditionState(next, row.schedule, *state);
+    }
+  }
   const bool wakes = next.when == NextRun::When::At && WakesThePc(row);
   return NextRunText(next, now, shortDateFormat) + (wakes ? kWakeMark : "");
 }

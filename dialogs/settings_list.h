@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "schedule/conditions.h"
 #include "schedule/schedule.h"
 #include "store/tasks.h"
 #include "ui/user_message.h"
@@ -30,8 +31,9 @@ inline constexpr char kMinutesDecimalPoint = '.';
 // The 下次运行 cell of a row: when an enabled task runs next, as the tick
 // will find it due ("今天 22:30", "空闲15分钟后", "不会运行（日期已过）"), or
 // "不会运行（未启用）". `uptimeMinutes` is the system's uptime in whole minutes.
+// `conditions`, when given, tells how far a condition task has come.
 std::string NextRunCell(const TaskRecord& row, const ScheduleNow& now, std::uint32_t uptimeMinutes,
-                        const std::string& shortDateFormat);
+                        const std::string& shortDateFormat, const Conditions* conditions = nullptr);
 
 // Texts are stored in GBK. A box whose text holds a character GBK cannot
 // (typed, pasted, or a picked file's path) is refused rather than stored as

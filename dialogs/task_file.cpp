@@ -84,7 +84,10 @@ std::optional<std::string> Rewritten(const ScheduleReading& r, const std::string
   const ScheduleKindRow& row = RowOf(*r.kind);
   std::vector<std::string> fields;
   for (std::size_t i = 0; i < row.count; ++i) {
-    fields.push_back(row.fields[i].field == ScheduleField::Date ? DateToStr(r.date, toFormat) : PlainNumber(r.texts[i]));
+    const ScheduleField f = row.fields[i].field;
+    fields.push_back(f == ScheduleField::Date          ? DateToStr(r.date, toFormat)
+                     : f == ScheduleField::ProgramName ? r.texts[i]  // a name, even one of digits only
+                                                       : PlainNumber(r.texts[i]));
   }
   const std::string text = ScheduleText(*r.kind, fields);
   const ScheduleReading back = ReadSchedule(text, toFormat);

@@ -346,6 +346,9 @@ TEST(TaskFile, SchedulesArriveToRunAtTheSameMinutesOrAsStored) {
       {"一次2024-3-5日8时0分", u8"; 这个任务不会运行（时间无法识别），导入时按原样保存\r\n原样时间=一次2024-3-5日8时0分",
        "一次2024-3-5日8时0分"},
       {"某天8时0分", u8"原样时间=某天8时0分", "某天8时0分"},
+      {"程序结束后：007", u8"时间=程序结束后：007", "程序结束后：007"},  // a name keeps its zeros
+      {"网速低于050KB/s持续3分钟", u8"时间=网速低于50KB/s持续3分钟", "网速低于50KB/s持续3分钟"},
+      {"处理器低于10%持续5分钟后", u8"原样时间=处理器低于10%持续5分钟后", "处理器低于10%持续5分钟后"},
   };
   Pc from(kSlashes);
   for (const auto& c : cases) from.store.AddTask(c.stored, "提醒", "");

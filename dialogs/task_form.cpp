@@ -45,8 +45,24 @@ std::vector<FieldSlot> SlotsOf(TaskForm& f, ScheduleKind kind) {
     case ScheduleKind::Monthly: return {Text(f.monthDay), Hour(f.monthlyTime), Minute(f.monthlyTime)};
     case ScheduleKind::Yearly:
       return {Text(f.month), Text(f.yearDay), Hour(f.yearlyTime), Minute(f.yearlyTime)};
+    case ScheduleKind::ProgramEnds: return {Text(f.programName)};
+    case ScheduleKind::NetworkQuiet: return {Text(f.networkKBps), Text(f.networkMinutes)};
+    case ScheduleKind::ProcessorQuiet: return {Text(f.processorPercent), Text(f.processorMinutes)};
   }
   return {};
+}
+
+// A condition's boxes as the grammar reads them: the rule of the first field
+// that makes the text one the tick never finds due.
+std::optional<UserMessage> CheckCondition(const TaskForm& f) {
+  TaskForm copy = f;
+  std::vector<std::string> fields;
+  for (const FieldSlot& slot : SlotsOf(copy, *f.kind)) fields.push_back(*slot.text);
+  const ScheduleReading r = ReadSchedule(ScheduleText(*f.kind, fields), std::string());
+  if (!r.never) return std::nullopt;
+  const ScheduleKindRow& row = RowOf(*f.kind);
+  const std::size_t bad = r.badField >= 0 ? static_cast<std::size_t>(r.badField) : 0;
+  return Refusal("“" + std::string(row.word) + row.lead + "”的" + FieldRuleText(row.fields[bad].field));
 }
 
 }  // namespace
@@ -131,6 +147,11 @@ std::optional<UserMessage> CheckTaskForm(const TaskForm& f) {
         return Refusal("“每年”的日期" + f.month + "月" + f.yearDay + "日不存在");
       }
       break;
+    case ScheduleKind::ProgramEnds:
+    case ScheduleKind::NetworkQuiet:
+    case ScheduleKind::ProcessorQuiet:
+      if (auto refusal = CheckCondition(f)) return refusal;
+      break;
     case ScheduleKind::Once:
     case ScheduleKind::Daily:
       break;
@@ -142,7 +163,9 @@ std::optional<UserMessage> CheckTaskForm(const TaskForm& f) {
 std::string ComposeSchedule(TaskForm& f, const std::string& shortDateFormat) {
   std::vector<std::string> fields;
   for (const FieldSlot& slot : SlotsOf(f, *f.kind)) {
-    if (slot.text) {
+    if (slot.text == &f.programName) {
+      fields.push_back(f.programName);  // a name, even one of digits only
+    } else if (slot.text) {
       // The box shows the number as stored; an empty boot box is 0.
       *slot.text = slot.text->empty() ? std::string("0") : PlainNumber(*slot.text);
       fields.push_back(*slot.text);
@@ -169,10 +192,11 @@ void FillTaskForm(TaskForm& f, const TaskRecord& task, const ScheduleNow& now, c
   std::size_t i = 0;
   for (const FieldSlot& slot : SlotsOf(filled, *kind)) {
     const bool weekday = row.fields[i].field == ScheduleField::Weekday;
+    const bool name = row.fields[i].field == ScheduleField::ProgramName;
     const std::string field = weekday ? WeekdayText(x[i]) : x[i];  // a stored 7 shows as 0
     ++i;
     if (slot.text) {
-      if (!onlyKindWord) StrToInt(field);  // a box shows only a number the tick reads
+      if (!onlyKindWord && !name) StrToInt(field);  // a box shows only a number the tick reads
       *slot.text = field;
     } else if (slot.number) {
       *slot.number = StrToInt(field);

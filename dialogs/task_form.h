@@ -61,6 +61,11 @@ struct TaskForm {
   TimeOfDay yearlyTime;              // DateTimePicker6
   std::string bootHours;             // Edit3
   std::string bootMinutes;           // Edit4
+  std::string programName;           // the program whose end is waited for
+  std::string networkKBps;           // network quiet: below this many KB/s
+  std::string networkMinutes;        //   for this many minutes
+  std::string processorPercent;      // processor quiet: below this %
+  std::string processorMinutes;      //   for this many minutes
   std::string type;                  // ComboBox5 text (empty: none picked)
   std::string param;                 // ComboBox6 text
   bool wake = false;                 // 唤醒计算机运行此任务 (stored only for a kind with a clock time)
@@ -85,7 +90,8 @@ std::string UptimeText(std::uint32_t tickMs);
 // Why the form cannot be stored (caption "提示", information icon): no kind
 // chosen, a number box of the chosen kind that the schedule evaluation could
 // never read, an idle or after-boot time past the counter's last minute, a
-// yearly date no year has, or an adapter name that cannot be put on the netsh
+// yearly date no year has, a condition's program name or number outside the
+// grammar's rule, or an adapter name that cannot be put on the netsh
 // command line. Nothing when it can be stored.
 std::optional<UserMessage> CheckTaskForm(const TaskForm& form);
 

@@ -76,6 +76,16 @@ TEST(CheckTaskForm, RefusesWhatTheScheduleEvaluationCouldNeverRead) {
   const auto adapter = [](const char* type, const char* name) {
     return FormOf(ScheduleKind::Daily, [=](TaskForm& f) { f.type = type, f.param = name; });
   };
+  const auto program = [](const char* name) {
+    return FormOf(ScheduleKind::ProgramEnds, [=](TaskForm& f) { f.programName = name; });
+  };
+  const auto network = [](const char* kbps, const char* minutes) {
+    return FormOf(ScheduleKind::NetworkQuiet, [=](TaskForm& f) { f.networkKBps = kbps, f.networkMinutes = minutes; });
+  };
+  const auto processor = [](const char* percent, const char* minutes) {
+    return FormOf(ScheduleKind::ProcessorQuiet,
+                  [=](TaskForm& f) { f.processorPercent = percent, f.processorMinutes = minutes; });
+  };
   const Case cases[] = {
       {TaskForm(), "请选择时间"},
       {FormOf(ScheduleKind::Idle), "请在“空闲”后填写分钟数（只能是数字）"},
@@ -114,6 +124,17 @@ TEST(CheckTaskForm, RefusesWhatTheScheduleEvaluationCouldNeverRead) {
       {adapter("禁用网卡", "x\"y"), "网卡连接名称\"x\"y\"含有不能放入命令行的字符（\"、%、!、控制字符或末尾的\\）"},
       {adapter("禁用网卡", "lan\\"), "网卡连接名称\"lan\\\"含有不能放入命令行的字符（\"、%、!、控制字符或末尾的\\）"},
       {adapter("提醒", "100%!"), nullptr},
+      // The conditions: the grammar's rule of the first box it cannot read.
+      {program(""), "“程序结束后：”的程序名应为1到260字节的文件名，不含路径和\\/:*?\"<>|"},
+      {program("C:\\dl\\dl.exe"), "“程序结束后：”的程序名应为1到260字节的文件名，不含路径和\\/:*?\"<>|"},
+      {program("迅雷.exe"), nullptr},
+      {network("", "3"), "“网速低于”的网速应为1到1048576KB/s"},
+      {network("0", "3"), "“网速低于”的网速应为1到1048576KB/s"},
+      {network("50", "1441"), "“网速低于”的持续时间应为1到1440分钟"},
+      {network("050", "3"), nullptr},
+      {processor("100", "5"), "“处理器低于”的处理器占用应为1%到99%"},
+      {processor("10", ""), "“处理器低于”的持续时间应为1到1440分钟"},
+      {processor("99", "1440"), nullptr},
   };
   for (const Case& c : cases) {
     const std::optional<UserMessage> m = CheckTaskForm(c.form);
@@ -155,6 +176,9 @@ TEST_F(FillTest, StoredTasksComposeBackToTheirText) {
       {"每周3日6时0分", "每周3日6时0分"},
       {"每月31日9时0分", "每月31日9时0分"},
       {"每年2月29日23时59分", "每年2月29日23时59分"},
+      {"程序结束后：迅雷.exe", "程序结束后：迅雷.exe"},
+      {"网速低于050KB/s持续3分钟", "网速低于50KB/s持续3分钟"},
+      {"处理器低于10%持续5分钟", "处理器低于10%持续5分钟"},
   };
   for (const auto& [stored, composed] : cases) {
     TaskForm f = Fill(stored);
@@ -342,10 +366,12 @@ TEST_F(EditorOkTest, TheWakeFlagIsStoredOnlyForAKindWithAClockTime) {
   for (const ScheduleKindRow& row : kScheduleKinds) {
     TaskForm f = FormOf(row.kind, [](TaskForm& t) {
       t.wake = true, t.idleMinutes = "5", t.bootHours = "1", t.onceDate = {2027, 1, 1};
+      t.programName = "a.exe", t.networkKBps = t.processorPercent = "10";
+      t.networkMinutes = t.processorMinutes = "3";
     });
     const EditorOkResult r = EditorOk(list, list.OpenAddEditor(), store, f, "yyyy/M/d", kNow, false);
     ASSERT_TRUE(r.stored.has_value()) << row.word;
-    const bool clock = row.kind != ScheduleKind::Idle && row.kind != ScheduleKind::AfterBoot;
+    const bool clock = row.timing == KindTiming::Clock;
     EXPECT_EQ(store.ReadWake(r.stored->number), clock) << row.word;
     TaskForm reopened;
     FillTaskForm(reopened, store.ReadTask(r.stored->number), kNow, "yyyy/M/d");

@@ -440,6 +440,12 @@ stored() {
 # box_says CAPTION TEXT: a message box with that caption shows that text.
 box_says() { has_text "$(drv info '#32770' "$1")" "\"$2\""; }
 
+# The editor's parameter box emptied with the keyboard.
+clear_param_box() {
+  click_ctl TForm5 '*' ComboBox '#5'
+  xdotool key End shift+Home Delete
+}
+
 # pick_type N: the editor's type box opened with a click, the N-th type (from
 # 0) chosen with the keyboard.
 pick_type() {

@@ -1,11 +1,15 @@
 // Any bytes as a schedule text, at any moment, idle time and uptime, under
 // several short date formats: the field scan, the kind and every matcher must
-// either answer or raise the framework's conversion error.
+// either answer or raise the framework's conversion error; the grammar's
+// reading and the condition matchers must answer.
 #include <cstddef>
 #include <cstdint>
 
 #include "fuzz/input.h"
+#include "schedule/conditions.h"
+#include "schedule/next_run.h"
 #include "schedule/testing/fake_clocks.h"
+#include "schedule/testing/fake_conditions.h"
 #include "schedule/schedule.h"
 #include "store/errors.h"
 
@@ -45,6 +49,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const FrameworkError&) {
       // a field that does not convert: the tick skips the task and says so
     }
+  }
+  const ScheduleReading reading = ReadSchedule(text, dates.format);
+  testing::FakeConditionSensors sensors;
+  sensors.programs = std::vector<std::string>{text};
+  Conditions conditions(sensors);
+  for (int pass = 0; pass < 2; ++pass) {
+    conditions.BeginPass();
+    conditions.Due(1, text, reading);
+    conditions.EndPass();
+    sensors.programs->clear();
+    sensors.tick += 10000;
+  }
+  if (const auto state = conditions.StateOf(1, text)) {
+    NextRunText(WithConditionState(NextRunOf(text, now, 0, dates.format), text, *state), now, dates.format);
   }
   try {
     const Date d = StrToDate(text, dates.format);

@@ -14,14 +14,20 @@ constexpr FieldRule kHour{F::Hour, "时"}, kMinute{F::Minute, "分"};
 }  // namespace
 
 // The order in which the tick compares the kind words, and the editor's rows.
-const ScheduleKindRow kScheduleKinds[7] = {
-    {ScheduleKind::Idle, words::kIdle, 1, {{F::IdleMinutes, "分钟"}}},
+const ScheduleKindRow kScheduleKinds[10] = {
+    {ScheduleKind::Idle, words::kIdle, 1, {{F::IdleMinutes, "分钟"}}, KindTiming::Counter},
     {ScheduleKind::Once, words::kOnce, 3, {{F::Date, "日"}, kHour, kMinute}},
     {ScheduleKind::Daily, words::kDaily, 2, {kHour, kMinute}},
     {ScheduleKind::Weekly, words::kWeekly, 3, {{F::Weekday, "日"}, kHour, kMinute}},
     {ScheduleKind::Monthly, words::kMonthly, 3, {{F::Day, "日"}, kHour, kMinute}},
     {ScheduleKind::Yearly, words::kYearly, 4, {{F::Month, "月"}, {F::Day, "日"}, kHour, kMinute}},
-    {ScheduleKind::AfterBoot, words::kAfterBoot, 2, {{F::BootHours, "时"}, {F::BootMinutes, "分"}}},
+    {ScheduleKind::AfterBoot, words::kAfterBoot, 2, {{F::BootHours, "时"}, {F::BootMinutes, "分"}}, KindTiming::Counter},
+    // "程序结束后：thunder.exe", "网速低于50KB/s持续3分钟", "处理器低于10%持续5分钟"
+    {ScheduleKind::ProgramEnds, words::kProgramEnds, 1, {{F::ProgramName, ""}}, KindTiming::Condition, "结束后："},
+    {ScheduleKind::NetworkQuiet, words::kNetworkQuiet, 2, {{F::NetworkKBps, "KB/s持续"}, {F::QuietMinutes, "分钟"}},
+     KindTiming::Condition, "低于"},
+    {ScheduleKind::ProcessorQuiet, words::kProcessorQuiet, 2, {{F::ProcessorPct, "%持续"}, {F::QuietMinutes, "分钟"}},
+     KindTiming::Condition, "器低于"},
 };
 
 bool HasClockTime(ScheduleKind kind) {
@@ -193,8 +199,27 @@ std::vector<std::string> ScanFields(const std::string& text, const std::string& 
   return fields;
 }
 
+namespace {
+
+std::vector<std::string> CutCondition(const ScheduleKindRow& row, const std::string& text) {
+  std::vector<std::string> fields(row.count);
+  const std::string lead = row.lead;
+  if (text.size() < kKindWordBytes || text.compare(kKindWordBytes, lead.size(), lead) != 0) return fields;
+  std::size_t start = kKindWordBytes + lead.size();
+  for (std::size_t i = 0; i < row.count && start <= text.size(); ++i) {
+    const std::string unit = row.fields[i].unit;
+    const std::size_t p = unit.empty() ? std::string::npos : text.find(unit, start);
+    fields[i] = text.substr(start, p == std::string::npos ? std::string::npos : p - start);
+    start = p == std::string::npos ? text.size() + 1 : p + unit.size();
+  }
+  return fields;
+}
+
+}  // namespace
+
 std::vector<std::string> CutFields(ScheduleKind kind, const std::string& text) {
   const ScheduleKindRow& row = RowOf(kind);
+  if (row.timing == KindTiming::Condition) return CutCondition(row, text);
   std::string separators;
   for (std::size_t i = 0; i < row.count; ++i) separators += row.fields[i].unit[0];
   return ScanFields(text, separators);
@@ -245,11 +270,31 @@ const char* NeverFor(ScheduleField field, std::int32_t v, std::int32_t previous,
     case ScheduleField::Weekday: return outside(0, 6) ? kNeverNoSuchTime : nullptr;
     case ScheduleField::Hour: return outside(0, 23) ? kNeverNoSuchTime : nullptr;
     case ScheduleField::Minute: return outside(0, 59) ? kNeverNoSuchTime : nullptr;
+    case ScheduleField::NetworkKBps: return outside(1, kMaxNetworkKBps) ? kNeverOutOfRange : nullptr;
+    case ScheduleField::ProcessorPct: return outside(1, 99) ? kNeverOutOfRange : nullptr;
+    case ScheduleField::QuietMinutes: return outside(1, kMaxQuietMinutes) ? kNeverOutOfRange : nullptr;
     case ScheduleField::BootHours:
     case ScheduleField::BootMinutes:
+    case ScheduleField::ProgramName:
     case ScheduleField::Date: return nullptr;
   }
   return nullptr;
+}
+
+// A program's file name as the process list shows it: no path, no character
+// a file name cannot hold, not blank.
+bool IsProgramName(const std::string& name) {
+  if (name.empty() || name.size() > kMaxProgramNameBytes) return false;
+  if (name.find_first_not_of(' ') == std::string::npos) return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(name[i]);
+    if (c >= 0x80) {
+      ++i;  // a GBK character's trail byte may be any of these
+      continue;
+    }
+    if (c < 0x20 || std::string("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string::npos) return false;
+  }
+  return true;
 }
 
 ScheduleReading Never(ScheduleReading r, int field, const char* why) {
@@ -270,6 +315,21 @@ ScheduleReading ReadSchedule(const std::string& text, const std::string& shortDa
   // A text holding nothing but its kind word is never due.
   if (text.size() <= kKindWordBytes) return Never(r, 0, kNeverUnreadable);
   r.values.assign(row.count, 0);
+  if (row.timing == KindTiming::Condition) {
+    if (!r.exact) return Never(r, -1, kNeverUnreadable);
+    for (std::size_t i = 0; i < row.count; ++i) {
+      const ScheduleField f = row.fields[i].field;
+      if (f == ScheduleField::ProgramName) {
+        if (!IsProgramName(r.texts[i])) return Never(r, static_cast<int>(i), kNeverUnreadable);
+        continue;
+      }
+      const std::optional<std::int32_t> v = DigitsValue(r.texts[i]);
+      if (!v) return Never(r, static_cast<int>(i), kNeverUnreadable);
+      r.values[i] = *v;
+      if (const char* why = NeverFor(f, *v, 0, f)) return Never(r, static_cast<int>(i), why);
+    }
+    return r;
+  }
   for (std::size_t i = 0; i < row.count; ++i) {
     const ScheduleField f = row.fields[i].field;
     try {
@@ -309,13 +369,19 @@ std::string FieldRuleText(ScheduleField field) {
     case ScheduleField::Weekday: return "星期应为0到7（0和7都是星期日）";
     case ScheduleField::Hour: return "小时应为0到23";
     case ScheduleField::Minute: return "分钟应为0到59";
+    case ScheduleField::ProgramName:
+      return "程序名应为1到" + Decimal(static_cast<std::int32_t>(kMaxProgramNameBytes)) +
+             "字节的文件名，不含路径和\\/:*?\"<>|";
+    case ScheduleField::NetworkKBps: return "网速应为1到" + Decimal(kMaxNetworkKBps) + "KB/s";
+    case ScheduleField::ProcessorPct: return "处理器占用应为1%到99%";
+    case ScheduleField::QuietMinutes: return "持续时间应为1到" + Decimal(kMaxQuietMinutes) + "分钟";
   }
   return std::string();
 }
 
 std::string ScheduleText(ScheduleKind kind, const std::vector<std::string>& fields) {
   const ScheduleKindRow& row = RowOf(kind);
-  std::string text = row.word;
+  std::string text = std::string(row.word) + row.lead;
   for (std::size_t i = 0; i < row.count && i < fields.size(); ++i) text += fields[i] + row.fields[i].unit;
   return text;
 }

@@ -15,7 +15,12 @@
 
 namespace ordavi {
 
-enum class ScheduleKind { Idle, AfterBoot, Once, Daily, Weekly, Monthly, Yearly };
+enum class ScheduleKind { Idle, AfterBoot, Once, Daily, Weekly, Monthly, Yearly, ProgramEnds, NetworkQuiet, ProcessorQuiet };
+
+// What a kind waits for: a minute of the clock (the only kinds a missed run
+// can be found for), a reading of the system's millisecond counters, or a
+// condition the agent watches from the moment the task is armed.
+enum class KindTiming { Clock, Counter, Condition };
 
 // What a field holds; each has its range and its name in the table's rules.
 enum class ScheduleField {
@@ -28,11 +33,23 @@ enum class ScheduleField {
   Weekday,      // 0..6, Sunday 0; the text "7" is Sunday too (WeekdayValue)
   Hour,         // 0..23
   Minute,       // 0..59
+  ProgramName,  // an executable's file name, 1..260 bytes, no path characters
+  NetworkKBps,  // KB/s, 1..kMaxNetworkKBps
+  ProcessorPct, // %, 1..99
+  QuietMinutes, // 1..kMaxQuietMinutes
 };
+
+inline constexpr std::int32_t kMaxNetworkKBps = 1048576;  // 1 GB/s
+inline constexpr std::int32_t kMaxQuietMinutes = 1440;
+inline constexpr std::size_t kMaxProgramNameBytes = 260;
 
 struct FieldRule {
   ScheduleField field;
-  const char* unit;  // the unit character that ends the field, GBK
+  // The unit that ends the field, GBK: one character for the clock and
+  // counter kinds (whose cut looks for its first byte); for a condition, the
+  // whole text up to the next field, and empty for a field that runs to the
+  // end of the text.
+  const char* unit;
 };
 
 struct ScheduleKindRow {
@@ -40,10 +57,14 @@ struct ScheduleKindRow {
   const char* word;  // the kind word, GBK
   std::size_t count;
   FieldRule fields[4];
+  KindTiming timing = KindTiming::Clock;
+  const char* lead = "";  // a condition's words between the kind word and its first field
 };
 
-// Every kind, in the order the tick compares the kind words.
-extern const ScheduleKindRow kScheduleKinds[7];
+// Every kind, in the order the tick compares the kind words. The condition
+// kinds' words are none of the others', so a reader that knows only the
+// others finds their texts unreadable.
+extern const ScheduleKindRow kScheduleKinds[10];
 const ScheduleKindRow& RowOf(ScheduleKind kind);
 // Whether a kind runs at a time of day (its fields end in an hour and a
 // minute): once, daily, weekly, monthly and yearly tasks, the ones that can
@@ -61,7 +82,10 @@ std::optional<ScheduleKind> KindOf(const std::string& scheduleText);
 // missing separator ends the field at the end of the text, and every later
 // field is empty; whatever follows the last separator is not read.
 std::vector<std::string> ScanFields(const std::string& text, const std::string& separators);
-// The fields of a text of `kind`, cut with the separators of its row.
+// The fields of a text of `kind`, cut with the separators of its row. A
+// condition's text is cut by its whole lead and units: a text that lacks its
+// lead has all fields empty, and a missing unit ends the field at the end of
+// the text (ReadSchedule then finds the text inexact).
 std::vector<std::string> CutFields(ScheduleKind kind, const std::string& text);
 
 // ---- the field rules ----
@@ -110,6 +134,7 @@ std::string PlainNumber(const std::string& text);
 inline constexpr const char* kNeverUnreadable = "时间无法识别";
 inline constexpr const char* kNeverNoSuchTime = "时间不存在";
 inline constexpr const char* kNeverPastCounter = "超过开机计时的上限";
+inline constexpr const char* kNeverOutOfRange = "数值超出范围";
 
 // A stored text read as the tick reads it.
 struct ScheduleReading {
@@ -121,6 +146,8 @@ struct ScheduleReading {
   int badField = -1;                // the first field that makes it never due
   bool exact = false;  // the text is its word, fields and units, nothing more or less
 };
+// A condition's text is read only when exact, its numbers plain digits and
+// its name a file name: the tick finds nothing else due.
 // `shortDateFormat` is the format the once-date is read in.
 ScheduleReading ReadSchedule(const std::string& text, const std::string& shortDateFormat);
 

@@ -29,7 +29,7 @@ std::vector<LocalMinute> DueMinutesIn(const std::string& schedule, const MinuteR
                                       const std::string& shortDateFormat) {
   std::vector<LocalMinute> out;
   const std::optional<ScheduleKind> kind = KindOf(schedule);
-  if (!kind || *kind == ScheduleKind::Idle || *kind == ScheduleKind::AfterBoot) return out;
+  if (!kind || RowOf(*kind).timing != KindTiming::Clock) return out;
   LocalMinute from = range.first;
   while (MinutesBetween(from, range.last) >= 0) {
     const NextRun next = NextRunOf(schedule, ScheduleNowAt(from), 0, shortDateFormat);

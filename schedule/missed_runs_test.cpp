@@ -37,6 +37,9 @@ TEST(MissedRuns, DueMinutesBetweenTwoPassesAsTheMatchersDecide) {
       {"一次2024/3/6日6时0分", ""},
       {"空闲5分钟", ""},   // no clock minute
       {"开机0时10分", ""},  // no clock minute
+      {"程序结束后：dl.exe", ""},  // conditions: no clock minute either
+      {"网速低于50KB/s持续3分钟", ""},
+      {"处理器低于10%持续5分钟", ""},
       {"每天25时0分", ""},  // never due
       {"garbage", ""},
   };

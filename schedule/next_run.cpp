@@ -129,6 +129,14 @@ NextRun NextRunOf(const std::string& schedule, const ScheduleNow& from, std::uin
       }
       return Never(kNeverNoSuchTime);
     }
+    case ScheduleKind::ProgramEnds:
+    case ScheduleKind::NetworkQuiet:
+    case ScheduleKind::ProcessorQuiet: {
+      NextRun next;
+      next.when = NextRun::When::OnCondition;
+      next.waitFor = *r.kind == ScheduleKind::ProgramEnds ? r.texts[0] + "结束" : schedule;
+      return next;
+    }
     case ScheduleKind::Yearly: {
       for (int y = start.year; y <= start.year + kYearsAhead; ++y) {
         if (n[1] > DaysInMonth(y, n[0])) continue;  // 29 February outside a leap year
@@ -141,10 +149,36 @@ NextRun NextRunOf(const std::string& schedule, const ScheduleNow& from, std::uin
   return Never(kNeverUnreadable);
 }
 
+NextRun WithConditionState(NextRun next, const std::string& schedule, const ConditionState& state) {
+  const ScheduleReading r = ReadSchedule(schedule, std::string());
+  if (next.when != NextRun::When::OnCondition || !r.kind) return next;
+  const bool program = *r.kind == ScheduleKind::ProgramEnds;
+  switch (state.stage) {
+    case ConditionState::Stage::Unread:
+      return Never(program                                     ? "无法读取正在运行的程序"
+                   : *r.kind == ScheduleKind::NetworkQuiet ? "无法读取网速"
+                                                               : "无法读取处理器占用");
+    case ConditionState::Stage::Watching:
+      if (program) next.waitFor += "（正在运行）";
+      break;
+    case ConditionState::Stage::Quiet: {
+      // "网速低于50KB/s已持续2分钟（需3分钟）"
+      const std::string unit = RowOf(*r.kind).fields[0].unit;
+      next.waitFor = std::string(RowOf(*r.kind).word) + RowOf(*r.kind).lead + r.texts[0] +
+                     unit.substr(0, unit.size() - std::string("持续").size()) + "已持续" +
+                     Decimal(state.quietMinutes) + "分钟（需" + r.texts[1] + "分钟）";
+      break;
+    }
+    case ConditionState::Stage::Waiting: break;
+  }
+  return next;
+}
+
 std::string NextRunText(const NextRun& next, const ScheduleNow& now, const std::string& shortDateFormat) {
   switch (next.when) {
     case NextRun::When::AfterIdle: return "空闲" + Decimal(next.idleMinutes) + "分钟后";
     case NextRun::When::BootPassed: return "已过";
+    case NextRun::When::OnCondition: return "等待：" + next.waitFor;
     case NextRun::When::Never: return std::string("不会运行（") + next.whyNever + "）";
     case NextRun::When::At: break;
   }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "schedule/conditions.h"
 #include "schedule/schedule.h"
 
 namespace ordavi {
@@ -25,11 +26,13 @@ struct NextRun {
     AfterIdle,   // after `idleMinutes` minutes without input; no clock time
     BootPassed,  // an after-boot task whose minute since this boot has passed
     Never,       // the schedule can never be due; `whyNever` says why
+    OnCondition, // when the condition `waitFor` is met; no clock time
   };
   When when = When::Never;
   LocalMinute at;
   std::int32_t idleMinutes = 0;
   const char* whyNever = "";
+  std::string waitFor;  // "dl.exe结束", "网速低于50KB/s持续3分钟"
 };
 
 // Why a schedule can never be due: the grammar's reasons (ReadSchedule) and
@@ -44,8 +47,15 @@ inline constexpr const char* kNeverPast = "日期已过";
 NextRun NextRunOf(const std::string& schedule, const ScheduleNow& from, std::uint32_t uptimeMinutes,
                   const std::string& shortDateFormat);
 
+// A condition's next run as far as the agent has watched it: "不会运行（无法读取
+// 网速）" when the system does not give what it watches, the minutes it has
+// been quiet so far, or a program seen running. Any other next run is
+// returned as it is.
+NextRun WithConditionState(NextRun next, const std::string& schedule, const ConditionState& state);
+
 // The next run as the user reads it: "今天 22:30", "明天 08:00", a date in the
-// short date format and the time, "空闲15分钟后", "已过" or "不会运行（…）".
+// short date format and the time, "空闲15分钟后", "已过", "等待：dl.exe结束" or
+// "不会运行（…）".
 std::string NextRunText(const NextRun& next, const ScheduleNow& now, const std::string& shortDateFormat);
 // Follows the next run's time of a task that wakes the PC to run, in the
 // settings list's 下次运行 column and the tray tip ("明天 07:00（唤醒）").

@@ -62,9 +62,39 @@ TEST(NextRun, EachKindAsTheUserReadsIt) {
       {"空闲71582分钟", "空闲71582分钟后"},
       {"空闲71583分钟", "不会运行（超过开机计时的上限）"},
       {"提醒8时30分", "不会运行（时间无法识别）"},
+      {"程序结束后：thunder.exe", "等待：thunder.exe结束"},
+      {"网速低于50KB/s持续3分钟", "等待：网速低于50KB/s持续3分钟"},
+      {"处理器低于10%持续5分钟", "等待：处理器低于10%持续5分钟"},
+      {"处理器低于0%持续5分钟", "不会运行（数值超出范围）"},
+      {"网速低于50KB/s持续3分", "不会运行（时间无法识别）"},
   };
   for (const auto& c : cases) {
     const NextRun next = NextRunOf(c.schedule, NowAt(start), 20, kFormat);
+    EXPECT_EQ(NextRunText(next, NowAt(start), kFormat), c.text) << c.schedule;
+  }
+}
+
+// Table: a condition task's cell as far as the agent has watched it.
+TEST(NextRun, AConditionSaysHowFarItHasCome) {
+  using S = ConditionState::Stage;
+  const LocalMinute start{2024, 3, 5, 8, 29};
+  const struct {
+    const char* schedule;
+    ConditionState state;
+    const char* text;
+  } cases[] = {
+      {"程序结束后：dl.exe", {S::Waiting, 0}, "等待：dl.exe结束"},
+      {"程序结束后：dl.exe", {S::Watching, 0}, "等待：dl.exe结束（正在运行）"},
+      {"程序结束后：dl.exe", {S::Unread, 0}, "不会运行（无法读取正在运行的程序）"},
+      {"网速低于50KB/s持续3分钟", {S::Watching, 0}, "等待：网速低于50KB/s持续3分钟"},
+      {"网速低于50KB/s持续3分钟", {S::Quiet, 2}, "等待：网速低于50KB/s已持续2分钟（需3分钟）"},
+      {"网速低于50KB/s持续3分钟", {S::Unread, 0}, "不会运行（无法读取网速）"},
+      {"处理器低于10%持续5分钟", {S::Quiet, 0}, "等待：处理器低于10%已持续0分钟（需5分钟）"},
+      {"处理器低于10%持续5分钟", {S::Unread, 0}, "不会运行（无法读取处理器占用）"},
+      {"每天8时30分", {S::Unread, 0}, "今天 08:30"},  // not a condition: as it is
+  };
+  for (const auto& c : cases) {
+    const NextRun next = WithConditionState(NextRunOf(c.schedule, NowAt(start), 0, kFormat), c.schedule, c.state);
     EXPECT_EQ(NextRunText(next, NowAt(start), kFormat), c.text) << c.schedule;
   }
 }

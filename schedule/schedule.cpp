@@ -31,6 +31,18 @@ std::uint32_t IdleMinutes(SystemClock& clock) {
   return elapsed / 1000u / 60u;
 }
 
+std::uint32_t ActivityClock::LastInputTick() {
+  const std::uint32_t input = inner_.LastInputTick();
+  const std::uint32_t now = inner_.TickCount();
+  if (display_.DisplayRequired()) {
+    lastRequest_ = now;
+    requested_ = true;
+  }
+  if (!requested_) return input;
+  // The later of the two is the nearer one back from now, also across a wrap.
+  return now - lastRequest_ < now - input ? lastRequest_ : input;
+}
+
 std::uint32_t UptimeMinutes(SystemClock& clock) { return clock.TickCount() / 1000u / 60u; }
 
 MatchResult Matchers::MatchIdle(const ScheduleNow&, const std::string& text) {
@@ -103,6 +115,9 @@ MatchResult Matchers::Match(ScheduleKind kind, const ScheduleNow& now, const std
     case ScheduleKind::Weekly: return MatchWeekly(now, text);
     case ScheduleKind::Monthly: return MatchMonthly(now, text);
     case ScheduleKind::Yearly: return MatchYearly(now, text);
+    case ScheduleKind::ProgramEnds:
+    case ScheduleKind::NetworkQuiet:
+    case ScheduleKind::ProcessorQuiet: break;  // watched by Conditions (schedule/conditions.h), not the clock
   }
   return {};
 }

@@ -46,6 +46,32 @@ class DateFormatSource {
   virtual std::string ShortDateFormat() = 0;
 };
 
+// Port: whether some program asks now that the display stay on (a video
+// player, a presentation).
+class DisplayRequests {
+ public:
+  virtual ~DisplayRequests() = default;
+  virtual bool DisplayRequired() = 0;
+};
+
+// The input clock as the idle kind reads it: a request to keep the display on
+// counts as input, as the system's own display and sleep timers count it, so
+// a film watched without touching the mouse is not idle time. The idle time
+// counts from the later of the last input and the last reading that found
+// such a request.
+class ActivityClock : public SystemClock {
+ public:
+  ActivityClock(SystemClock& inner, DisplayRequests& display) : inner_(inner), display_(display) {}
+  std::uint32_t TickCount() override { return inner_.TickCount(); }
+  std::uint32_t LastInputTick() override;
+
+ private:
+  SystemClock& inner_;
+  DisplayRequests& display_;
+  std::uint32_t lastRequest_ = 0;
+  bool requested_ = false;
+};
+
 std::uint32_t IdleMinutes(SystemClock& clock);
 std::uint32_t UptimeMinutes(SystemClock& clock);
 

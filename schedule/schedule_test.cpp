@@ -98,6 +98,31 @@ TEST_F(MatchersTest, IdleCountsWholeMinutesAcrossATickWrap) {
   EXPECT_TRUE(Due("空闲0分钟", {}));
 }
 
+// A film: no input for an hour while the player keeps the display on. The
+// idle minutes count from the last reading that found the request, also
+// across a wrap of the tick count; without a request, from the last input.
+TEST(ActivityClock, ADisplayRequestCountsAsInput) {
+  struct Display : DisplayRequests {
+    bool DisplayRequired() override { return on; }
+    bool on = false;
+  } display;
+  testing::FakeSystemClock inner;
+  ActivityClock clock(inner, display);
+  inner.lastInput = 0xFFFFFFFFu - 30 * 60000;  // input just before the counter wraps
+  inner.tick = 0xFFFFFFFFu - 20 * 60000;
+  EXPECT_EQ(IdleMinutes(clock), 10u);
+  display.on = true;
+  for (std::uint32_t minute = 0; minute <= 60; minute += 10) {
+    inner.tick = 0xFFFFFFFFu - 20 * 60000 + minute * 60000;
+    EXPECT_EQ(IdleMinutes(clock), 0u) << minute;
+  }
+  display.on = false;  // the film ends at the last reading
+  inner.tick += 15 * 60000;
+  EXPECT_EQ(IdleMinutes(clock), 15u);
+  inner.lastInput = inner.tick - 60000;  // input after the film counts as input
+  EXPECT_EQ(IdleMinutes(clock), 1u);
+}
+
 TEST_F(MatchersTest, AfterBootTotalsHoursAndMinutesAndRestartsAfterTheWrap) {
   clock.tick = 135u * 60000u;
   EXPECT_TRUE(Due("开机1时75分", {}));

@@ -21,6 +21,7 @@ void TaskTick::RunPass() {
   const std::vector<UnseenSpan> unseen = minutes_.PassAt(now);
   if (recorder_) recorder_->PassStarting(unseen);
   const std::int32_t count = store_.FollowCounter();  // TaskNum as it is now
+  if (conditions_) conditions_->BeginPass();
   for (int n = 1; n <= count; ++n) {
     const std::optional<std::string> schedule = Read(TaskField::Schedule, n);
     if (!schedule) continue;
@@ -31,6 +32,7 @@ void TaskTick::RunPass() {
     if (!IsDue(n, now, *schedule)) continue;
     Dispatch(n, now, *schedule);
   }
+  if (conditions_) conditions_->EndPass();
 }
 
 // A value of the wrong type would otherwise stop every pass at this task with
@@ -55,6 +57,10 @@ bool TaskTick::IsDue(int n, const ScheduleNow& now, const std::string& schedule)
 
   const std::optional<ScheduleKind> kind = KindOf(schedule);
   if (!kind) return false;
+  if (RowOf(*kind).timing == KindTiming::Condition) {
+    // Read whole by the grammar: a condition text that is not exact is never due.
+    return conditions_ && conditions_->Due(n, schedule, ReadSchedule(schedule, std::string()));
+  }
   try {
     return matchers_.Match(*kind, now, schedule).due;
   } catch (const FrameworkError&) {

@@ -18,6 +18,7 @@
 #include <set>
 #include <string>
 
+#include "schedule/conditions.h"
 #include "schedule/countdown_control.h"
 #include "schedule/local_clock.h"
 #include "schedule/run_record.h"
@@ -77,6 +78,9 @@ class TaskTick {
   // Where each pass and each due task are reported (the run history); none
   // until set.
   void SetRecorder(RunRecorder* recorder) { recorder_ = recorder; }
+  // Where the condition kinds are watched; until set, no task of those kinds
+  // is ever due.
+  void SetConditions(Conditions* conditions) { conditions_ = conditions; }
 
  private:
   bool IsDue(int n, const ScheduleNow& now, const std::string& schedule);
@@ -99,6 +103,7 @@ class TaskTick {
   TickActions& actions_;
   CountdownControl& countdown_;
   RunRecorder* recorder_ = nullptr;
+  Conditions* conditions_ = nullptr;
   // Tasks whose schedule text could not be converted, with the text the user
   // was told about: each faulty text is reported once.
   std::map<int, std::string> reportedFaulty_;

@@ -9,6 +9,7 @@
 #include "actions/testing/fake_countdown_ports.h"
 #include "actions/testing/fake_power.h"
 #include "schedule/testing/fake_clocks.h"
+#include "schedule/testing/fake_conditions.h"
 #include "schedule/testing/fake_tick_ports.h"
 #include "schedule/testing/fake_timers.h"
 #include "store/testing/countdown_types.h"
@@ -125,6 +126,27 @@ TEST_F(TickTest, DailyTaskRunsOnceInItsMinuteAndTheNextPassComesSeventySecondsLa
   EXPECT_EQ(passes[7], 140u);
   EXPECT_TRUE(On(MainTimer::TaskTick));
   EXPECT_FALSE(On(MainTimer::TickPause));
+}
+
+// A download program runs, then ends: its reminder is shown by the first pass
+// after the end and never again; a disabled task of the same condition runs
+// nothing.
+TEST_F(TickTest, AProgramEndRunsItsTaskOnceInThePassAfterTheEnd) {
+  testing::FakeConditionSensors sensors(timers);
+  Conditions conditions(sensors);
+  tick.SetConditions(&conditions);
+  store.LoadTaskCounter();
+  Add("程序结束后：dl.exe", "提醒", "下载完了");
+  Add("程序结束后：dl.exe", "提醒", "禁用的", false);
+  sensors.programs = std::vector<std::string>{"DL.EXE"};
+  Start();
+  timers.Advance(3 * kMinute);
+  EXPECT_EQ(rec.log, Log{});
+  sensors.programs->clear();
+  timers.Advance(10 * kSecond);
+  EXPECT_EQ(rec.log, Log{"ShowNotice(下载完了)"});
+  timers.Advance(5 * kMinute);
+  EXPECT_EQ(rec.log, Log{"ShowNotice(下载完了)"});
 }
 
 TEST_F(TickTest, DispatchesEachTypeWordAndPausesOnlyAfterImmediateTypes) {

@@ -60,6 +60,11 @@ PathParts SplitPath(const std::string& gbk) {
   return {gbk.substr(0, cut + 1), gbk.substr(cut + 1)};
 }
 
+bool ProcessMatches(const std::string& exeFile, const std::string& name) {
+  const std::string target = AsciiUpper(name);
+  return AsciiUpper(SplitPath(exeFile).name) == target || AsciiUpper(exeFile) == target;
+}
+
 std::string AsciiUpper(const std::string& bytes) {
   std::string out = bytes;
   for (char& c : out) {

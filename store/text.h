@@ -41,6 +41,12 @@ PathParts SplitPath(const std::string& gbk);
 // stands, also as the trail byte of a Chinese character.
 std::string AsciiUpper(const std::string& bytes);
 
+// Whether a snapshot entry names the program `name`: the ASCII upper case of
+// the entry's file-name part equals that of `name`, or failing that, the
+// upper case of the entry's whole text does. Upper-casing is byte-wise, so
+// both sides are converted alike, Chinese trail bytes included.
+bool ProcessMatches(const std::string& exeFile, const std::string& name);
+
 // Plain decimal: optional minus sign, no leading zeros, no padding.
 std::string Decimal(long long value);
 

@@ -16,6 +16,10 @@ inline constexpr const char* kDaily = "每天";
 inline constexpr const char* kWeekly = "每周";
 inline constexpr const char* kMonthly = "每月";
 inline constexpr const char* kYearly = "每年";
+// The condition kinds: after a program ends, network and processor quiet.
+inline constexpr const char* kProgramEnds = "程序";
+inline constexpr const char* kNetworkQuiet = "网速";
+inline constexpr const char* kProcessorQuiet = "处理";
 
 // Action type words (value B), in the order of the editor's type list.
 inline constexpr const char* kRemind = "提醒";

@@ -8,8 +8,10 @@
 // against renaming, access lists of the agent's folder), the cleaning's log
 // in Notepad whatever the .txt association says, and opening a file with its
 // directory as working directory.
+#include <winsock2.h>
 #include <windows.h>
 #include <aclapi.h>
+#include <iphlpapi.h>
 #include <sddl.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
@@ -27,8 +29,10 @@
 #include "actions/testing/fake_notices.h"
 #include "actions/win32/win32_actions.h"
 #include "actions/win32/win32_cleaning.h"
+#include "actions/win32/win32_conditions.h"
 #include "actions/win32/win32_network.h"
 #include "schedule/testing/fake_clocks.h"
+#include "ui/win32/system_library.h"
 #include "store/testing/readable_failures.h"
 #include "store/text.h"
 #include "store/win32/gbk_text.h"
@@ -103,6 +107,59 @@ TEST(Win32Processes, ProcessSnapshotListsRunningProgramsByFileName) {
     if (p.pid == GetCurrentProcessId()) self = ProcessMatches(p.exeFile, SplitPath(SelfPath()).name);
   }
   EXPECT_TRUE(self);
+}
+
+// The condition sensors over the real system: the program itself among the
+// running programs, the interface table's counters of the adapters that are
+// up (loopback left out) never going back, and the system times giving a
+// processor use between two readings.
+TEST(Win32Conditions, SensorsReadTheSystemsCounters) {
+  Win32ProcessSystem processes;
+  Win32ConditionSensors sensors(processes);
+  const auto programs = sensors.RunningPrograms();
+  ASSERT_TRUE(programs.has_value());
+  bool self = false;
+  for (const std::string& p : *programs) self = self || ProcessMatches(p, SplitPath(SelfPath()).name);
+  EXPECT_TRUE(self);
+
+  const auto before = sensors.AdapterCounters();
+  ASSERT_TRUE(before.has_value());
+  const auto times = sensors.ProcessorUse();
+  ASSERT_TRUE(times.has_value());
+  EXPECT_GE(times->kernel, times->idle);
+  const std::uint32_t start = sensors.TickCount();
+  while (sensors.TickCount() - start < 300) {
+  }
+  const auto after = sensors.AdapterCounters();
+  ASSERT_TRUE(after.has_value());
+  for (const AdapterOctets& a : *after) {
+    for (const AdapterOctets& b : *before) {
+      if (a.id == b.id) {
+        EXPECT_GE(a.received + a.sent, b.received + b.sent);
+      }
+    }
+  }
+  const std::uint64_t moved = OctetsBetween(*before, *after);
+  const auto use = ProcessorPercent(*times, *sensors.ProcessorUse());
+  std::printf("adapters up: %u, octets moved in 0.3 s: %llu, processor use: %.1f%%\n",
+              static_cast<unsigned>(after->size()), static_cast<unsigned long long>(moved), use ? *use : -1.0);
+  ASSERT_TRUE(use.has_value());
+  EXPECT_GT(*use, 0.0);  // this loop kept one processor busy
+  EXPECT_LE(*use, 100.0);
+
+  // Loopback is left out: its index is not among the adapters read.
+  using GetFn = DWORD(WINAPI*)(PMIB_IFTABLE, PULONG, BOOL);
+  const GetFn get = SystemProc<GetFn>("iphlpapi.dll", "GetIfTable");
+  ULONG size = 0;
+  if (get && get(nullptr, &size, FALSE) == ERROR_INSUFFICIENT_BUFFER) {
+    std::vector<unsigned char> buffer(size);
+    PMIB_IFTABLE table = reinterpret_cast<PMIB_IFTABLE>(buffer.data());
+    ASSERT_EQ(get(table, &size, FALSE), static_cast<DWORD>(NO_ERROR));
+    for (DWORD i = 0; i < table->dwNumEntries; ++i) {
+      if (table->table[i].dwType != 24) continue;  // IF_TYPE_SOFTWARE_LOOPBACK
+      for (const AdapterOctets& a : *after) EXPECT_NE(a.id, table->table[i].dwIndex);
+    }
+  }
 }
 
 TEST(Win32Processes, CloseProgramByNameEndsEveryInstanceAndNothingElse) {

@@ -11,6 +11,7 @@
 #include "actions/junk.h"
 #include "actions/postpone.h"
 #include "actions/win32/win32_actions.h"
+#include "actions/win32/win32_conditions.h"
 #include "actions/win32/win32_cleaning.h"
 #include "actions/win32/win32_network.h"
 #include "actions/win32/win32_power.h"
@@ -86,7 +87,10 @@ int RunAgent() {
               StoredState{registry, tasks, options}, tickState);
 
   // The task tick, the countdown and junk cleaning.
-  Matchers matchers(systemClock, dateFormat);
+  // The idle kind counts a program's request to keep the display on as input.
+  Win32DisplayRequests displayRequests;
+  ActivityClock activityClock(systemClock, displayRequests);
+  Matchers matchers(activityClock, dateFormat);
   Win32ProcessSystem processes;
   Win32DialupSystem dialup(mainHandle);
   Win32WindowSystem windows;
@@ -100,6 +104,10 @@ int RunAgent() {
       agent, windows, [&window] { return reinterpret_cast<WindowId>(window.handle()); }, dialup, notices);
   Countdown countdown(options, window.countdownPanel(), window.timers(), tickState, sound, countdownSystem, power);
   TaskTick tick(tasks, matchers, localClock, tickState, seenMinutes, tickActions, countdown);
+  // What the condition kinds watch: the running programs, the network, the processor.
+  Win32ConditionSensors conditionSensors(processes);
+  Conditions conditions(conditionSensors);
+  tick.SetConditions(&conditions);
 
   // The run history and the missed runs, in the user's local application data.
   Win32DataFile historyFile(kHistoryFileName);
@@ -124,6 +132,7 @@ int RunAgent() {
                             systemClock,
                             dateFormat,
                             localClock};
+  settings.conditions = &conditions;
   AgentEvents events(agent, tick, tickState, countdown, junk, [&settings] { SettingsDialog::Open(settings); },
                      &runWatch);
   events.SetPostponement(postponement);

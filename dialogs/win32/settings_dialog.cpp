@@ -263,7 +263,7 @@ void SettingsDialog::ShowNextRuns() {
   const std::string dateFormat = services_.dates.ShortDateFormat();
   const auto& rows = list_.rows();
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    std::wstring cell = WideFromGbk(NextRunCell(rows[i], now, uptimeMinutes, dateFormat));
+    std::wstring cell = WideFromGbk(NextRunCell(rows[i], now, uptimeMinutes, dateFormat, services_.conditions));
     LVITEMW item = {};
     item.iSubItem = kNextRunColumn;
     item.pszText = &cell[0];

@@ -43,6 +43,9 @@ struct SettingsServices {
   bool showNextRuns = true;
   // Told when a dialog closes: its tasks may have changed (the wake timer).
   std::function<void()> tasksMayHaveChanged = nullptr;
+  // How far the condition tasks have come, for the 下次运行 column; none: the
+  // column says only what each waits for.
+  const Conditions* conditions = nullptr;
 };
 
 class TaskEditor;

@@ -2,10 +2,12 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "actions/win32/win32_power.h"
+#include "actions/win32/win32_actions.h"
 #include "dialogs/win32/settings_dialog.h"
 #include "store/text.h"
 #include "store/win32/gbk_text.h"
@@ -18,9 +20,12 @@ using namespace ui;
 namespace {
 
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-// The wake row below the parameter row made the editor 58 pixels taller
-// than its first 422x296; the buttons keep their place above the bottom edge.
-constexpr int kClientWidth = 422, kClientHeight = 354;
+// The wake row below the parameter row made the editor 58 pixels taller than
+// its first 422x296; the buttons keep their place above the bottom edge. The
+// clock and counter kinds, type and parameter fill the first 422 pixels; the
+// condition kinds have a column of their own to the right of them.
+constexpr int kBaseWidth = 422, kConditionsWidth = 300;
+constexpr int kClientWidth = kBaseWidth + kConditionsWidth, kClientHeight = 354;
 
 // Control ids. Cancel carries IDCANCEL, so Esc cancels; no control has IDOK,
 // so Enter alone stores nothing.
@@ -28,7 +33,7 @@ enum : int {
   kBrowse = 201,       // Button1 "浏览"
   kOk = 202,           // Button2 "确定(&O)"
   kCancel = IDCANCEL,  // Button3 "取消(&C)"
-  kFirstRadio = 210,   // RadioButton1..7
+  kFirstRadio = 210,   // RadioButton1..7, then the conditions' 217..219
   kType = 225,         // ComboBox5
   kParam = 226,        // ComboBox6
   kWake = 227,         // 唤醒计算机运行此任务
@@ -57,6 +62,23 @@ constexpr int kWakeNoteY = kWakeY + 22;
 constexpr int kButtonW = 75, kButtonH = 25;
 constexpr int kButtonsY = kClientHeight - 8 - kButtonH;
 constexpr int kLabelDrop = 4;  // a label's top below the top of the box beside it
+constexpr int kConditionX = kBaseWidth, kConditionRadioW = 96;
+constexpr int kConditionFieldX = kConditionX + kConditionRadioW + 2;
+
+// The running programs' names, each once, for the program box's list.
+std::vector<std::string> RunningProgramNames() {
+  Win32ProcessSystem processes;
+  std::vector<std::string> names;
+  if (const auto list = processes.ListProcesses()) {
+    for (const ProcessEntry& p : *list) {
+      bool known = false;
+      for (const std::string& n : names) known = known || AsciiUpper(n) == AsciiUpper(p.exeFile);
+      if (!known && !p.exeFile.empty()) names.push_back(p.exeFile);
+    }
+  }
+  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) { return AsciiUpper(a) < AsciiUpper(b); });
+  return names;
+}
 
 std::vector<std::string> Numbers(int from, int to) {
   std::vector<std::string> v;
@@ -111,6 +133,7 @@ void TaskEditor::CreateControls() {
   const auto label = [&](int x, int y, const char* text) { CreateLabel(kControl, x, y + kLabelDrop, text, font_); };
 
   for (int i = 0; i < kKindCount; ++i) {
+    if (kScheduleKinds[i].timing == KindTiming::Condition) continue;  // their column comes last
     const int y = kFirstRowY + i * kRowPitch;
     const DWORD group = i == 0 ? WS_GROUP | WS_TABSTOP : 0;
     radios_[i] = CreateControl("BUTTON", kFirstRadio + i, kMargin, y + 2, kRadioW, kRadioH, BS_AUTORADIOBUTTON | group,
@@ -155,6 +178,7 @@ void TaskEditor::CreateControls() {
         uptime_ = CreateLabel(kControl, kTimeX, y + kLabelDrop,
                               UptimeText(owner_.services().clock.TickCount()), font_);
         break;
+      default: break;
     }
   }
   CreateControl("STATIC", kControl, kMargin, kRuleY, kClientWidth - 2 * kMargin, 2, SS_ETCHEDHORZ | WS_GROUP, nullptr);
@@ -167,7 +191,7 @@ void TaskEditor::CreateControls() {
   SetComboItems(type_, typeWords);
 
   const int browseW = 58;
-  const int browseX = kClientWidth - kMargin - browseW;
+  const int browseX = kBaseWidth - kMargin - browseW;
   paramCaption_ = CreateLabel(kControl, kMargin, kParamY + kLabelDrop, kInitialParamCaption, font_);
   param_ = CreateControl("COMBOBOX", kParam, boxX, kParamY, browseX - 6 - boxX, 200,
                          WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, font_);
@@ -182,6 +206,53 @@ void TaskEditor::CreateControls() {
 
   CreateButton(kOk, kClientWidth - kMargin - 2 * kButtonW - 6, kButtonsY, kButtonW, kButtonH, "确定(&O)", font_);
   CreateButton(kCancel, kClientWidth - kMargin - kButtonW, kButtonsY, kButtonW, kButtonH, "取消(&C)", font_);
+
+  // The condition kinds, after every other control so that those keep their
+  // order; their radio buttons start a group of their own, and a click on any
+  // radio button clears the others (RadioClicked).
+  int row = 0;
+  for (int i = 0; i < kKindCount; ++i) {
+    const ScheduleKindRow& kind = kScheduleKinds[i];
+    if (kind.timing != KindTiming::Condition) continue;
+    const int y = kFirstRowY + row * kRowPitch;
+    radios_[i] = CreateControl("BUTTON", kFirstRadio + i, kConditionX, y + 2, kConditionRadioW, kRadioH,
+                               BS_AUTORADIOBUTTON | (row++ == 0 ? WS_GROUP | WS_TABSTOP : 0), font_,
+                               std::string(kind.word) + kind.lead);
+    const auto digitBox = [&](int x, int w) {
+      HWND c = CreateControl("EDIT", kControl, x, y, w, kBoxH, box, font_, "", WS_EX_CLIENTEDGE);
+      FilterTypedKeys(c, AcceptsDigitKey);
+      return c;
+    };
+    switch (kind.kind) {
+      case ScheduleKind::ProgramEnds:
+        // The running programs to pick from; any other name may be typed.
+        programName_ = CreateControl("COMBOBOX", kControl, kConditionFieldX, y, 180, 200,
+                                     WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL | CBS_SORT, font_);
+        SetComboItems(programName_, RunningProgramNames());
+        SetTooltip(tips_, programName_, "程序的文件名，如 thunder.exe");
+        break;
+      case ScheduleKind::NetworkQuiet:
+        networkKBps_ = digitBox(kConditionFieldX, 56);
+        label(kConditionFieldX + 60, y, "KB/s 持续");
+        networkMinutes_ = digitBox(kConditionFieldX + 130, 40);
+        label(kConditionFieldX + 174, y, "分钟");
+        SetTooltip(tips_, networkKBps_, "收发合计，不含本机回环");
+        break;
+      case ScheduleKind::ProcessorQuiet:
+        processorPercent_ = digitBox(kConditionFieldX, 56);
+        label(kConditionFieldX + 60, y, "% 持续");
+        processorMinutes_ = digitBox(kConditionFieldX + 130, 40);
+        label(kConditionFieldX + 174, y, "分钟");
+        break;
+      default: break;
+    }
+  }
+}
+
+void TaskEditor::RadioClicked(int index) {
+  for (int i = 0; i < kKindCount; ++i) {
+    if (i != index) SetChecked(radios_[i], false);
+  }
 }
 
 TaskForm TaskEditor::ReadForm() const {
@@ -206,6 +277,11 @@ TaskForm TaskEditor::ReadForm() const {
   f.yearlyTime = time(yearlyTime_);
   f.bootHours = TextOf(bootHours_);
   f.bootMinutes = TextOf(bootMinutes_);
+  f.programName = TextOf(programName_);
+  f.networkKBps = TextOf(networkKBps_);
+  f.networkMinutes = TextOf(networkMinutes_);
+  f.processorPercent = TextOf(processorPercent_);
+  f.processorMinutes = TextOf(processorMinutes_);
   f.type = TextOf(type_);
   f.param = TextOf(param_);
   f.wake = Checked(wake_);
@@ -219,6 +295,10 @@ void TaskEditor::ShowComposedBoxes(const TaskForm& f) {
   SelectComboText(monthDay_, f.monthDay);
   SelectComboText(month_, f.month);
   SelectComboText(yearDay_, f.yearDay);
+  SetText(networkKBps_, f.networkKBps);
+  SetText(networkMinutes_, f.networkMinutes);
+  SetText(processorPercent_, f.processorPercent);
+  SetText(processorMinutes_, f.processorMinutes);
 }
 
 void TaskEditor::ShowForm(const TaskForm& f) {
@@ -237,6 +317,11 @@ void TaskEditor::ShowForm(const TaskForm& f) {
   time(yearlyTime_, f.yearlyTime);
   SetText(bootHours_, f.bootHours);
   SetText(bootMinutes_, f.bootMinutes);
+  SetText(programName_, f.programName);
+  SetText(networkKBps_, f.networkKBps);
+  SetText(networkMinutes_, f.networkMinutes);
+  SetText(processorPercent_, f.processorPercent);
+  SetText(processorMinutes_, f.processorMinutes);
   SelectComboText(type_, f.type);
   SetText(param_, f.param);
   SetChecked(wake_, f.wake);
@@ -283,9 +368,11 @@ LRESULT TaskEditor::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case kOk: OkClick(); break;
         case kCancel: PostMessageW(hwnd_, WM_CLOSE, 0, 0); break;
         default:
-          // A kind's radio button: the wake box follows the kind.
+          // A kind's radio button: it clears the others, and the wake box
+          // follows the kind.
           if (LOWORD(wParam) >= kFirstRadio && LOWORD(wParam) < kFirstRadio + kKindCount &&
               HIWORD(wParam) == BN_CLICKED) {
+            RadioClicked(LOWORD(wParam) - kFirstRadio);
             ShowWakeBox(ReadForm().kind);
           }
           break;
@@ -318,6 +405,11 @@ void TaskEditor::OkClick() {
     return;
   }
   TaskForm form = ReadForm();
+  if (form.kind == ScheduleKind::ProgramEnds && !ExactTextOf(programName_)) {
+    ShowUserMessage(UnstorableTextMessage("程序名"));
+    SetFocus(programName_);
+    return;
+  }
   EditorOkResult result;
   try {
     const ScheduleNow now = s.localTime.LocalTime();

@@ -1,5 +1,6 @@
-// The task editor (window class "TForm5"): when a task runs (seven schedule
-// kinds with their boxes and pickers) and what it does (type and parameter).
+// The task editor (window class "TForm5"): when a task runs (the grammar's
+// schedule kinds with their boxes and pickers; the conditions in a column of
+// their own on the right) and what it does (type and parameter).
 // Opened from a settings dialog, as its owned window, to add a task or to
 // rewrite one; its controls are read into a TaskForm and everything else is
 // decided by the editor model (dialogs/task_form.h).
@@ -39,6 +40,9 @@ class TaskEditor : public Window {
   void ShowWakeBox(std::optional<ScheduleKind> kind);
   void FillFromStore(int task);
 
+  // The radio buttons are two groups (the conditions' column is created last):
+  // a click on one clears every other.
+  void RadioClicked(int index);
   void TypeChange();
   void BrowseClick();
   void OkClick();
@@ -47,13 +51,15 @@ class TaskEditor : public Window {
   int editorId_;
   HFONT font_ = nullptr;
   HWND tips_ = nullptr;
-  HWND radios_[7] = {};
+  HWND radios_[sizeof kScheduleKinds / sizeof kScheduleKinds[0]] = {};
   HWND idleMinutes_ = nullptr, onceDate_ = nullptr, onceTime_ = nullptr, dailyTime_ = nullptr;
   HWND weekday_ = nullptr, weeklyTime_ = nullptr, monthDay_ = nullptr, monthlyTime_ = nullptr;
   HWND month_ = nullptr, yearDay_ = nullptr, yearlyTime_ = nullptr;
   HWND bootHours_ = nullptr, bootMinutes_ = nullptr, uptime_ = nullptr;
   HWND type_ = nullptr, paramCaption_ = nullptr, param_ = nullptr;
   HWND wake_ = nullptr;
+  HWND programName_ = nullptr, networkKBps_ = nullptr, networkMinutes_ = nullptr;
+  HWND processorPercent_ = nullptr, processorMinutes_ = nullptr;
 };
 
 }  // namespace ordavi

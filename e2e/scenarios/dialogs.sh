@@ -70,7 +70,7 @@ scenario_settings_tasks() {
   check "修改(&M) opens the task editor" eventually 10 quiet drv wait TForm5 '任务' 1
   local ed
   ed=$(drv info TForm5 '任务')
-  check "TForm5 \"任务\": client 422x354" has "$ed" '^window TForm5 "任务" .* client 422x354 style 14c80000'
+  check "TForm5 \"任务\": client 722x354" has "$ed" '^window TForm5 "任务" .* client 722x354 style 14c80000'
   check "每周 selected" has "$(drv ctl TForm5 '*' Button '每周')" 'checked 1'
   check "the weekday box shows 0 for the stored 7" has "$(drv ctl TForm5 '*' ComboBox '#0')" '"0"'
   check "type 关闭计算机 selected" has "$(drv ctl TForm5 '*' ComboBox '#4')" '"关闭计算机"'
@@ -515,7 +515,7 @@ scenario_high_dpi() {
     quiet drv wait TForm5 '任务' 10
     sleep 0.5
     info=$(drv info TForm5 '任务')
-    check "$DPI: task editor client 422x354 scaled" sized "$info" client 422 354
+    check "$DPI: task editor client 722x354 scaled" sized "$info" client 722 354
     laid_out "$DPI: task editor" "$info"
     shot_window "dpi$DPI-editor" "$info"
     shot "dpi$DPI-desktop"  # with the taskbar and the tray icon

@@ -10,11 +10,6 @@ SCENARIOS+=(languages_en_US languages_ja_JP)
 # UTF-16), Chinese typed into the editor as an input method hands it over is
 # stored with the GBK bytes a Chinese Windows stores, and a character GBK
 # cannot hold is refused with a message naming its box.
-# The editor's parameter box emptied with the keyboard.
-clear_param_box() {
-  click_ctl TForm5 '*' ComboBox '#5'
-  xdotool key End shift+Home Delete
-}
 languages_scenario() {
   export ORDAVI_WINE_LOCALE="$1"
   AGENT_WINEDEBUG=+relay,trace+menu scenario_due_tasks
