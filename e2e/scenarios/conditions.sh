@@ -62,7 +62,7 @@ scenario_conditions() {
 add_condition_task() {
   press TForm3 '*' '添加(&A)'
   check "添加(&A) opens the task editor for $1" eventually 10 quiet drv wait TForm5 '任务' 1
-  check "the editor: client 722x296" has "$(drv info TForm5 '任务')" ' client 722x296 '
+  check "the editor: client 722x354" has "$(drv info TForm5 '任务')" ' client 722x354 '
   press TForm5 '*' '每天'
   press TForm5 '*' "$1"
   check "choosing $1 clears 每天" has "$(drv ctl TForm5 '*' Button '每天')" 'checked 0'

@@ -457,6 +457,9 @@ scenario_high_dpi() {
     echo "--- $DPI DPI"
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$DPI" /f >/dev/null 2>&1
     plant_due_at_first_pass 该喝水了，起来走一走
+    # Each size is a first start: an agent remembers which tasks ran in the
+    # minute its last life ended in and does not run them again in it.
+    find "$WINEPREFIX/drive_c/users" -path '*/Ordavi/last-pass.txt' -delete 2>/dev/null
     E2E_DESKTOP="$(px 1024)x$(px 768)" AGENT_WINEDEBUG=-all start_agent
     not_idle
 
