@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/export_import.h"
+#include "transfer/export_import.h"
 #include "schedule/schedule.h"
 #include "store/options.h"
 #include "store/tasks.h"

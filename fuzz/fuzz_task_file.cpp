@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "dialogs/task_file.h"
+#include "transfer/task_file.h"
 #include "fuzz/input.h"
 #include "schedule/grammar.h"
 #include "store/testing/fake_registry.h"

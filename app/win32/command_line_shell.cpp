@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/win32/agent_slot.h"
-#include "dialogs/win32/win32_file_access.h"
+#include "transfer/win32/win32_file_access.h"
 #include "schedule/schedule.h"
 #include "store/registry.h"
 #include "store/tasks.h"

@@ -4,8 +4,8 @@
 
 #include <iterator>
 
-#include "dialogs/export_import.h"
-#include "dialogs/win32/win32_file_access.h"
+#include "transfer/export_import.h"
+#include "transfer/win32/win32_file_access.h"
 #include "dialogs/win32/task_editor.h"
 #include "store/text.h"
 #include "store/win32/gbk_text.h"

@@ -12,7 +12,7 @@
 #include <optional>
 #include <string>
 
-#include "dialogs/export_import.h"
+#include "transfer/export_import.h"
 #include "dialogs/options_form.h"
 #include "dialogs/settings_list.h"
 #include "schedule/local_clock.h"

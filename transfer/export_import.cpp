@@ -1,4 +1,4 @@
-#include "dialogs/export_import.h"
+#include "transfer/export_import.h"
 
 #include "store/task_types.h"
 #include "store/text.h"
