@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "schedule/grammar.h"
+
 namespace ordavi {
 
 namespace {
@@ -28,8 +30,11 @@ std::optional<MinuteRange> UnseenMinutes(const LocalMinute& seen, const LocalMin
 std::vector<LocalMinute> DueMinutesIn(const std::string& schedule, const MinuteRange& range,
                                       const std::string& shortDateFormat) {
   std::vector<LocalMinute> out;
+  // Only a kind whose last field is a minute of the clock falls due at a
+  // minute of the clock; idle time and uptime are not the clock's.
   const std::optional<ScheduleKind> kind = KindOf(schedule);
-  if (!kind || *kind == ScheduleKind::Idle || *kind == ScheduleKind::AfterBoot) return out;
+  const ScheduleKindRow* row = kind ? &RowOf(*kind) : nullptr;
+  if (!row || row->fields[row->count - 1].field != ScheduleField::Minute) return out;
   LocalMinute from = range.first;
   while (MinutesBetween(from, range.last) >= 0) {
     const NextRun next = NextRunOf(schedule, ScheduleNowAt(from), 0, shortDateFormat);

@@ -35,6 +35,9 @@ struct TaskType {
   const char* paramCaption;
   const char* const* suggestions;
   const char* instruction;
+  // The task starts or removes something: an import names such tasks before
+  // it stores them.
+  bool startsSomething = false;
 };
 
 // In the order of the task editor's type list.

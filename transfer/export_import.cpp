@@ -21,11 +21,9 @@ TaskFileOutcome Done(const std::string& text) {
   return out;
 }
 
-// Whether a task of the type starts something or removes something.
 bool Starts(const std::string& typeWord) {
   const TaskType* t = FindTaskType(typeWord);
-  return t && (t->action == TaskAction::OpenFile || t->action == TaskAction::CloseProgram ||
-               t->action == TaskAction::CleanJunk);
+  return t && t->startsSomething;
 }
 
 }  // namespace
