@@ -21,11 +21,6 @@ TaskFileOutcome Done(const std::string& text) {
   return out;
 }
 
-bool Starts(const std::string& typeWord) {
-  const TaskType* t = FindTaskType(typeWord);
-  return t && t->startsSomething;
-}
-
 }  // namespace
 
 TaskFileOutcome ExportTaskFile(TaskFileStore& store, FileAccess& files, const std::string& path) {
@@ -68,7 +63,8 @@ std::string WhatTheTasksStart(const TaskFileContent& content) {
   std::string lines;
   int shown = 0, more = 0;
   for (const TaskRecord& t : content.tasks) {
-    if (!Starts(t.type)) continue;
+    const TaskType* type = FindTaskType(t.type);
+    if (!type || !type->startsSomething) continue;
     if (shown == kStartsShown) {
       ++more;
       continue;

@@ -54,10 +54,6 @@ std::string AdapterProblem(const std::string& type, const std::string& param) {
   return AdapterCommand(param, true) ? std::string() : AdapterNameProblem(param);
 }
 
-}  // namespace
-
-namespace {
-
 // The kind words, joined by "、" and "或", in the table's order.
 std::string KindWords() {
   std::string list;
