@@ -30,8 +30,7 @@ std::optional<MinuteRange> UnseenMinutes(const LocalMinute& seen, const LocalMin
 std::vector<LocalMinute> DueMinutesIn(const std::string& schedule, const MinuteRange& range,
                                       const std::string& shortDateFormat) {
   std::vector<LocalMinute> out;
-  // Only a kind whose last field is a minute of the clock falls due at a
-  // minute of the clock; idle time and uptime are not the clock's.
+  // Only a kind whose last field is a minute of the clock falls due at one.
   const std::optional<ScheduleKind> kind = KindOf(schedule);
   const ScheduleKindRow* row = kind ? &RowOf(*kind) : nullptr;
   if (!row || row->fields[row->count - 1].field != ScheduleField::Minute) return out;

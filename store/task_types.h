@@ -35,9 +35,7 @@ struct TaskType {
   const char* paramCaption;
   const char* const* suggestions;
   const char* instruction;
-  // The task starts or removes something: an import names such tasks before
-  // it stores them.
-  bool startsSomething = false;
+  bool startsSomething = false;  // or removes: an import names such tasks first
 };
 
 // In the order of the task editor's type list.

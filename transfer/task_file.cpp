@@ -324,7 +324,7 @@ class FileReader {
   bool Version(const std::string& line) {
     const std::string prefix = kVersionPrefix;
     const std::optional<std::int32_t> version =
-        line.compare(0, prefix.size(), prefix) == 0 ? DigitsValue(line.substr(prefix.size())) : std::nullopt;
+        DigitsValue(line.compare(0, prefix.size(), prefix) == 0 ? line.substr(prefix.size()) : std::string());
     if (!version) return Fail(1, "不是Ordavi任务文件：第一行应为“" + prefix + Decimal(kTaskFileVersion) + "”");
     if (*version < 1 || *version > kTaskFileVersion) {
       return Fail(1, "文件版本" + Decimal(*version) + "不是本程序能读的版本（1到" + Decimal(kTaskFileVersion) +

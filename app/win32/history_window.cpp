@@ -2,10 +2,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <iterator>
-#include <optional>
 #include <string>
-#include <vector>
 
 #include "store/unicode.h"
 #include "store/win32/gbk_text.h"
@@ -31,18 +30,6 @@ enum : int {
 constexpr ui::ReportColumn kColumns[] = {{"到期时间", 110}, {"任务", 50}, {"类型", 80}, {"时间", 110}, {"参数", 100}, {"结果", 190}};
 
 HWND openWindow = nullptr;
-
-std::vector<std::wstring> Fields(const std::wstring& line) {
-  std::vector<std::wstring> fields(1);
-  for (wchar_t c : line) {
-    if (c == L'\t') {
-      fields.emplace_back();
-    } else {
-      fields.back() += c;
-    }
-  }
-  return fields;
-}
 
 }  // namespace
 
@@ -85,9 +72,12 @@ void RunHistoryWindow::ShowEntries() {
   SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
   int row = 0;
   for (const std::string& entry : history_.EntriesNewestFirst()) {
-    const std::vector<std::wstring> fields = Fields(WideFromUtf8(entry));
-    for (int c = 0; c < static_cast<int>(std::size(kColumns)) && c < static_cast<int>(fields.size()); ++c) {
-      ui::SetCell(list_, row, c, fields[static_cast<std::size_t>(c)], c == 0);
+    const std::wstring line = WideFromUtf8(entry);
+    std::size_t start = 0;
+    for (int c = 0; c < static_cast<int>(std::size(kColumns)) && start <= line.size(); ++c) {
+      const std::size_t tab = std::min(line.find(L'\t', start), line.size());
+      ui::SetCell(list_, row, c, line.substr(start, tab - start), c == 0);
+      start = tab + 1;
     }
     ++row;
   }

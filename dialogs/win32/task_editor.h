@@ -20,6 +20,7 @@ namespace ordavi {
 // store and list its OK writes to and its closing is told to.
 class TaskEditorHost {
  public:
+  virtual ~TaskEditorHost() = default;
   virtual HWND OwnerWindow() const = 0;
   virtual ScheduleNow LocalTime() const = 0;
   virtual std::uint32_t TickCount() const = 0;
@@ -29,9 +30,6 @@ class TaskEditorHost {
   // EditorOk on the host's list and store; a stored task's row is shown.
   virtual EditorOkResult StoreTask(int editorId, TaskForm& form, const ScheduleNow& now, bool pastConfirmed) = 0;
   virtual void EditorClosed(int editorId) = 0;
-
- protected:
-  ~TaskEditorHost() = default;
 };
 
 class TaskEditor : public Window {

@@ -77,8 +77,7 @@ void PutPickedPath(HWND box, const std::optional<std::wstring>& picked);
 std::optional<std::wstring> ChooseFileToSave(HWND owner, const std::string& filter, const char* title,
                                              const std::wstring& name, const wchar_t* defaultExtension);
 
-// The report-style list views (the settings dialog's tasks, the run history).
-struct ReportColumn {
+struct ReportColumn {  // of a report-style list view
   const char* caption;  // GBK
   int width;            // at 96 DPI
 };
