@@ -20,12 +20,12 @@ bool AlwaysTrusted(const std::string& sid, const std::string& ownUser) {
 
 }  // namespace
 
-bool OpenToOthers(const SecurityFacts& facts, const std::string& ownUser) {
+bool OpenToOthers(const SecurityFacts& facts, const std::string& ownUser, std::uint32_t rights) {
   if (!facts.hasDacl) return true;
   const bool ownerTrusted = AlwaysTrusted(facts.owner, ownUser);
   if (!ownerTrusted) return true;
   for (const AccessRule& r : facts.rules) {
-    if (!r.allow || r.inheritOnly || (r.mask & kChangeRights) == 0) continue;
+    if (!r.allow || r.inheritOnly || (r.mask & rights) == 0) continue;
     if (r.sid == "S-1-3-4") continue;  // OWNER RIGHTS: the owner, trusted above
     if (!AlwaysTrusted(r.sid, ownUser)) return true;
   }
@@ -41,6 +41,17 @@ bool AgentFolderOpenToOthers(FolderSecuritySystem& system, const std::string& ex
   for (const std::string& path : {folder, exePath, parts.dir + "QLLJ.bat", parts.dir + "Ordavi.CHM"}) {
     const auto facts = system.ReadSecurity(path);
     if (facts && OpenToOthers(*facts, own)) return true;
+  }
+  // The folders above, nearest first, up to the drive's root, which is
+  // weighed too (on a share, up to the share; a server is no folder).
+  std::string above = parts.dir.size() > 3 ? SplitPath(folder).dir : std::string();
+  while (above.size() >= 3) {
+    const bool root = above.size() == 3;
+    if (!root) above.pop_back();
+    const auto facts = system.ReadSecurity(above);
+    if (facts && OpenToOthers(*facts, own, kRenameAwayRights)) return true;
+    if (root) break;
+    above = SplitPath(above).dir;
   }
   return false;
 }

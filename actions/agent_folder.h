@@ -33,11 +33,18 @@ struct SecurityFacts {
 inline constexpr std::uint32_t kChangeRights =
     0x2u | 0x4u | 0x40u | 0x10000u | 0x40000u | 0x80000u | 0x40000000u | 0x10000000u;
 
+// Rights on a folder above the agent's that let someone put another folder in
+// the agent's folder's place: rename or delete the folder itself, rename or
+// delete what it holds, change its access list or owner, and GENERIC_ALL.
+// Adding a file or a subfolder (every user may, in a drive's root) is not
+// among them: the name on the way is taken.
+inline constexpr std::uint32_t kRenameAwayRights = 0x40u | 0x10000u | 0x40000u | 0x80000u | 0x10000000u;
+
 // True when anyone but Administrators, SYSTEM, TrustedInstaller and `ownUser`
-// owns the object or is allowed any of kChangeRights on it. Rules that deny
-// are not weighed (an allow elsewhere may still reach a member), so the answer
+// owns the object or is allowed any of `rights` on it. Rules that deny are
+// not weighed (an allow elsewhere may still reach a member), so the answer
 // errs towards "open".
-bool OpenToOthers(const SecurityFacts& facts, const std::string& ownUser);
+bool OpenToOthers(const SecurityFacts& facts, const std::string& ownUser, std::uint32_t rights = kChangeRights);
 
 // Port: the facts the judgement needs.
 class FolderSecuritySystem {
@@ -53,7 +60,10 @@ class FolderSecuritySystem {
 };
 
 // The folder of `exePath`, the executable itself, QLLJ.bat and Ordavi.CHM
-// beside it (those that exist): true when any of them is open to others.
+// beside it (those that exist): true when any of them is open to others;
+// also when a folder above it, up to the volume's root, lets others rename
+// it away (kRenameAwayRights), whereupon another folder of their own could
+// take the agent folder's path, which the Run value and the Start menu name.
 bool AgentFolderOpenToOthers(FolderSecuritySystem& system, const std::string& exePath);
 
 // Said once at start, and when the user asks for a cleaning from the menu,

@@ -69,5 +69,44 @@ TEST(AgentFolderOpenToOthers, WeighsTheFolderTheProgramAndTheFilesItRunsOrOpens)
   EXPECT_FALSE(AgentFolderOpenToOthers(missingFiles, "D:\\Ordavi\\Ordavi.exe"));
 }
 
+// A folder above the agent's that others may rename (or whose children they
+// may rename) lets them put a folder of their own at the agent's path; one
+// they may only add to (a drive's root, for every user) does not.
+TEST(AgentFolderOpenToOthers, WeighsTheFoldersAboveUpToTheRootForRenamingAway) {
+  const SecurityFacts safe{kAdmins, true, {Allow(kAdmins, kFullControl), Allow(kUsers, kReadExecute)}};
+  // A drive's root as Windows sets it: every user may make folders in it,
+  // and may modify what is made below it.
+  const SecurityFacts driveRoot{kSystem, true, {Allow(kAdmins, kFullControl), Allow(kAuthenticated, 0x4),
+                                                Allow(kAuthenticated, kModify, true), Allow(kUsers, kReadExecute)}};
+  const struct {
+    const char* what;
+    const char* exe;
+    std::vector<std::pair<std::string, SecurityFacts>> above;
+    bool open;
+  } cases[] = {
+      {"below a folder made in the root", "D:\\Tools\\Ordavi\\Ordavi.exe",
+       {{"D:\\Tools", {kAdmins, true, {Allow(kAuthenticated, kModify)}}}, {"D:\\", driveRoot}}, true},
+      {"a folder above whose children others may delete", "D:\\A\\B\\Ordavi\\Ordavi.exe",
+       {{"D:\\A\\B", safe}, {"D:\\A", {kAdmins, true, {Allow(kUsers, 0x40)}}}, {"D:\\", driveRoot}}, true},
+      {"the root itself lets others delete children", "D:\\Ordavi\\Ordavi.exe",
+       {{"D:\\", {kSystem, true, {Allow(kUsers, 0x40)}}}}, true},
+      {"another user owns a folder above", "D:\\A\\Ordavi\\Ordavi.exe",
+       {{"D:\\A", {"S-1-5-21-1-2-3-1002", true, {}}}, {"D:\\", driveRoot}}, true},
+      {"a share's folder above", "\\\\srv\\share\\A\\Ordavi\\Ordavi.exe",
+       {{"\\\\srv\\share\\A", {kAdmins, true, {Allow(kUsers, 0x10000)}}}}, true},
+      {"a share whose entries others may delete", "\\\\srv\\share\\Ordavi\\Ordavi.exe",
+       {{"\\\\srv\\share", {kAdmins, true, {Allow(kUsers, 0x40)}}}}, true},
+      {"in the root, which others may only add to", "D:\\Ordavi\\Ordavi.exe", {{"D:\\", driveRoot}}, false},
+      {"Program Files", "C:\\Program Files\\Ordavi\\Ordavi.exe",
+       {{"C:\\Program Files", safe}, {"C:\\", driveRoot}}, false},
+  };
+  for (const auto& c : cases) {
+    FakeFolderSecurity system;
+    system.ownUser = kMe;
+    for (const auto& [path, facts] : c.above) system.files[path] = facts;
+    EXPECT_EQ(AgentFolderOpenToOthers(system, c.exe), c.open) << c.what;
+  }
+}
+
 }  // namespace
 }  // namespace ordavi

@@ -79,13 +79,26 @@ void Countdown::Stop() {
   timers_.StopTimer(MainTimer::CountdownSecond);
 }
 
-void Countdown::Cancel(CountdownEnd how) {
-  Stop();
+void Countdown::Close() {
   sound_.Play(options_.soundPath, kSndSync);
   looping_ = false;
   position_ = 0;
   ShowPosition();
   view_.Hide();
+}
+
+const TaskType* Countdown::Postpone(const std::string& until) {
+  if (!running_) return nullptr;
+  Stop();
+  Close();
+  tick_.CountdownEnded();
+  if (recorder_) recorder_->CountdownPostponed(until);
+  return pending_;
+}
+
+void Countdown::Cancel(CountdownEnd how) {
+  Stop();
+  Close();
   // Monitoring goes off before the countdown lets go of the tick, so the tick
   // stays off throughout.
   system_.SwitchMonitoringOff();

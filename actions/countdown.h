@@ -94,6 +94,12 @@ class Countdown : public CountdownControl {
   // Cancel: the cancel button (also Esc and Enter) unless `how` says the
   // close box or the command line.
   void Cancel(CountdownEnd how = CountdownEnd::CancelButton);
+  // 推迟: the running countdown closes without its action and without
+  // switching monitoring off; returns the action, which the caller holds (null
+  // when no countdown runs). `until` is the clock time it is held until.
+  const TaskType* Postpone(const std::string& until);
+  // A postponed action was cancelled: monitoring goes off, as 取消关机 does.
+  void HeldActionCancelled() { system_.SwitchMonitoringOff(); }
   // Where the end of each countdown is reported (the run history); none until set.
   void SetRecorder(RunRecorder* recorder) { recorder_ = recorder; }
   // Carries out the pending action now; nothing before the first countdown.
@@ -104,6 +110,7 @@ class Countdown : public CountdownControl {
   void ShowPosition();
   void Finish(CountdownEnd how);
   void Stop();  // the countdown and its timer
+  void Close();  // its sound, its position and its window
 
   const Options& options_;
   CountdownView& view_;

@@ -14,14 +14,20 @@ bool NamesProgram(const std::string& path) {
   return false;
 }
 
-std::string OpenTaskFile(ShellPort& shell, const std::string& path, const std::string& dir) {
+OpenedFile OpenTaskFile(ShellPort& shell, const std::string& path, const std::string& dir) {
   if (NamesProgram(path)) {
-    shell.OpenFileHidden(path, dir);
-    return {};
+    if (!SplitPath(path).dir.empty() || !shell.RunsElevated()) {
+      shell.OpenFileHidden(path, dir);
+      return {};
+    }
+    const std::string found = shell.SystemProgram(path);
+    if (found.empty()) return {kBareProgramRefused, true};
+    shell.OpenFileHidden(found, dir);
+    return {kRanFromSystemFolder};
   }
-  if (shell.OpenAsDesktopUser(path, dir, true)) return kOpenedAsUser;
+  if (shell.OpenAsDesktopUser(path, dir, true)) return {kOpenedAsUser};
   shell.OpenFileHidden(path, dir);
-  return kOpenedByAgent;
+  return {kOpenedByAgent};
 }
 
 void ShowWebPageForUser(ShellPort& shell, const std::string& url) {

@@ -35,7 +35,38 @@ TEST(OpenTaskFile, ADocumentGoesToTheDesktopAndAProgramRunsAsTheTaskSays) {
     CallLog log;
     testing::FakeShell shell(log);
     shell.desktopShell = c.desktopShell;
-    EXPECT_EQ(OpenTaskFile(shell, c.path, dir), c.detail) << c.path;
+    EXPECT_EQ(OpenTaskFile(shell, c.path, dir).detail, c.detail) << c.path;
+    EXPECT_EQ(log, c.calls) << c.path;
+  }
+}
+
+// A program named without a folder: the shell would look for it in the
+// user's own App Paths too, so an elevated agent takes it from the system
+// or Windows directory only, or does not run it. Without the rights, the
+// shell's search is the user's own.
+TEST(OpenTaskFile, AProgramWithoutAFolderComesFromTheSystemFoldersWhenElevated) {
+  const struct {
+    const char* path;
+    bool elevated;
+    CallLog calls;
+    OpenedFile result;
+  } cases[] = {
+      {"notepad.exe", true, {"OpenFileHidden(C:\\windows\\notepad.exe,)"}, {kRanFromSystemFolder}},
+      {"ipconfig.EXE", true, {}, {kBareProgramRefused, true}},  // not among them (names are the system's own case)
+      {"tool.bat", true, {}, {kBareProgramRefused, true}},
+      {"tool.bat", false, {"OpenFileHidden(tool.bat,)"}, {}},
+      {"D:tool.exe", true, {"OpenFileHidden(D:tool.exe,)"}, {}},  // a drive names where: run as written
+      {"C:\\工具\\notepad.exe", true, {"OpenFileHidden(C:\\工具\\notepad.exe,)"}, {}},
+      {"readme.txt", true, {"OpenAsDesktopUser(readme.txt,,hidden)"}, {kOpenedAsUser}},
+  };
+  for (const auto& c : cases) {
+    CallLog log;
+    testing::FakeShell shell(log);
+    shell.elevated = c.elevated;
+    shell.systemPrograms = {"C:\\windows\\system32\\ipconfig.exe", "C:\\windows\\notepad.exe"};
+    const OpenedFile result = OpenTaskFile(shell, c.path, "");
+    EXPECT_EQ(result.detail, c.result.detail) << c.path;
+    EXPECT_EQ(result.refused, c.result.refused) << c.path;
     EXPECT_EQ(log, c.calls) << c.path;
   }
 }

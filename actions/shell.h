@@ -26,6 +26,11 @@ class ShellPort {
   // or it refused.
   virtual bool OpenAsDesktopUser(const std::string& target, const std::string& dir, bool hidden) = 0;
   virtual std::string WindowsDirectory() = 0;
+  // Whether the process holds administrator rights now (elevated).
+  virtual bool RunsElevated() = 0;
+  // The full path of the file `name` in the system directory, else in the
+  // Windows directory; empty when neither holds one.
+  virtual std::string SystemProgram(const std::string& name) = 0;
 };
 
 }  // namespace ordavi

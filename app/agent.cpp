@@ -130,10 +130,23 @@ void Agent::SetTrayIcon(const char* icon, const char* tip) {
   p_.tray.Notify(TrayOp::Modify, tray_);
 }
 
-std::string Agent::TipText() const { return TrayTip(tipFirstLine_, MonitoringOn() ? nextTask_ : std::string()); }
+std::string Agent::TipText() const {
+  if (!postponed_.empty()) return TrayTip(tipFirstLine_, postponed_);
+  return TrayTip(tipFirstLine_, MonitoringOn() ? nextTask_ : std::string());
+}
 
 void Agent::ShowNextTask(const std::string& line) {
   nextTask_ = line;
+  UpdateTip();
+}
+
+void Agent::ShowPostponed(const std::string& line, const std::string& cancelCaption) {
+  postponed_ = line;
+  p_.window.SetPostponedItem(cancelCaption);
+  UpdateTip();
+}
+
+void Agent::UpdateTip() {
   const std::string tip = TipText();
   if (tip == tray_.tip) return;
   tray_.tip = tip;
@@ -158,6 +171,7 @@ void Agent::SwitchMonitoringOff() {
   tick_.MonitoringSwitchedOff();
   p_.window.SetMenuChecked(MenuItem::Monitoring, false);
   SetTrayIcon(kDisabledIcon, kTipDisabled);
+  if (monitoringOff_) monitoringOff_();
 }
 
 void Agent::OnMenuCommand(MenuItem item) {

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -88,9 +89,15 @@ class Agent {
   void SwitchMonitoringOn();
   void SwitchMonitoringOff();
   bool MonitoringOn() const { return !tick_.HeldBy(TickStop::MonitoringOff); }
+  // Called after monitoring is switched off (the wake timer is cancelled).
+  void WhenMonitoringGoesOff(std::function<void()> off) { monitoringOff_ = std::move(off); }
   // The tip's second line (app/tray_tip.h), shown while monitoring is on; the
   // icon is modified only when the tip changes.
   void ShowNextTask(const std::string& line);
+  // A postponed action ("推迟的关闭计算机：22:40", empty when none): the tray
+  // tip's second line names it, whether monitoring is on or off, and the menu
+  // offers `cancelCaption`.
+  void ShowPostponed(const std::string& line, const std::string& cancelCaption);
   // The operating system's major version, read at start.
   std::uint32_t OsMajorVersion() const { return osMajor_; }
 
@@ -102,6 +109,7 @@ class Agent {
   void RegisterHotkeys();
   void SetTrayIcon(const char* icon, const char* tip);
   std::string TipText() const;
+  void UpdateTip();
 
   AgentPorts p_;
   StoredState stored_;
@@ -109,9 +117,11 @@ class Agent {
   TrayIconState tray_;
   const char* tipFirstLine_ = kTipEnabled;
   std::string nextTask_;
+  std::string postponed_;  // the postponed action's line, empty when none
   std::uint32_t taskbarCreated_ = 0;
   std::array<std::uint16_t, 4> hotkeyIds_{};
   std::uint32_t osMajor_ = 0;
+  std::function<void()> monitoringOff_;
 };
 
 }  // namespace ordavi

@@ -273,8 +273,9 @@ TEST(PopupMenu, CaptionsWithKeysHaveTwoBlanks) {
 }
 
 // Other programs post the command ids: the original items keep 1000 + their
-// original place, the run history sits after 设置 with an id of its own, and
-// no two items share one.
+// original place, the run history sits after 设置 with an id of its own, as
+// does the item that cancels a postponed action (shown after all the others
+// while one is held), and no two items share one.
 TEST(PopupMenu, ItemsKeepTheirCommandIds) {
   EXPECT_EQ(CommandIdOf(MenuItem::Monitoring), 1000u);
   EXPECT_EQ(CommandIdOf(MenuItem::Settings), 1002u);
@@ -283,7 +284,9 @@ TEST(PopupMenu, ItemsKeepTheirCommandIds) {
   EXPECT_EQ(kPopupMenu[3].item, MenuItem::RunHistory);
   EXPECT_EQ(CommandIdOf(MenuItem::RunHistory), 1020u);
   for (const MenuEntry& e : kPopupMenu) EXPECT_EQ(EntryOfCommand(e.id), &e) << e.caption;
-  EXPECT_EQ(EntryOfCommand(1021), nullptr);
+  EXPECT_EQ(EntryOfCommand(1021)->item, MenuItem::CancelPostponed);
+  EXPECT_EQ(CommandIdOf(MenuItem::CancelPostponed), 1021u);
+  EXPECT_EQ(EntryOfCommand(1022), nullptr);
 }
 
 }  // namespace

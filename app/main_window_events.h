@@ -29,8 +29,12 @@ class MainWindowEvents {
   // The window's close box, Alt+F4 or the system menu's close: the user
   // means "no" to the countdown; only the tray menu's exit ends the agent.
   virtual void OnCloseBox() = 0;
-  // kCancelCountdownMessage: /cancel, which means "no" as the close box does.
-  virtual void OnCancelFromCommandLine() = 0;
+  // kCancelCountdownMessage: /cancel, which means "no" as the close box does,
+  // to a running countdown or a postponed one. True when it cancelled one.
+  virtual bool OnCancelFromCommandLine() = 0;
+  // The countdown's 推迟 button, with the minutes chosen from its menu.
+  virtual void OnPostpone(std::uint32_t minutes) = 0;
+  virtual void OnPostponedTime() = 0;  // the postponed action's timer
   virtual void OnMenuCommand(MenuItem item) = 0;
   // The tray icon's callback: true when the popup menu is to be opened.
   virtual bool OpensMenu(std::uint32_t mouseMessage) = 0;

@@ -11,7 +11,8 @@ namespace ordavi {
 enum class MenuItem {
   Monitoring, SeparatorAfterMonitoring, Settings, RunHistory, SeparatorAfterSettings,
   LogOff, Standby, Hibernate, Restart, ShutDown, OpenCdDoor, CloseCdDoor, MonitorOff, CleanJunk,
-  FastRestart, FastShutdown, SeparatorBeforeUpdate, Update, About, Help, Exit
+  FastRestart, FastShutdown, SeparatorBeforeUpdate, Update, About, Help, Exit,
+  CancelPostponed
 };
 
 struct MenuEntry {
@@ -47,18 +48,22 @@ inline constexpr MenuEntry kPopupMenu[] = {
 };
 inline constexpr std::size_t kPopupMenuSize = sizeof(kPopupMenu) / sizeof(kPopupMenu[0]);
 
+// The item that cancels a postponed countdown's action, after the others and
+// only while an action is held; its caption names the action and its time.
+inline constexpr MenuEntry kCancelPostponedEntry = {MenuItem::CancelPostponed, "取消推迟(&N)", 1021};
+
 // The command id of an item, and the entry of a command id (null: none).
 constexpr unsigned CommandIdOf(MenuItem item) {
   for (const MenuEntry& e : kPopupMenu) {
     if (e.item == item) return e.id;
   }
-  return 0;
+  return item == kCancelPostponedEntry.item ? kCancelPostponedEntry.id : 0;
 }
 constexpr const MenuEntry* EntryOfCommand(unsigned id) {
   for (const MenuEntry& e : kPopupMenu) {
     if (e.id == id) return &e;
   }
-  return nullptr;
+  return id == kCancelPostponedEntry.id ? &kCancelPostponedEntry : nullptr;
 }
 
 const char* DesignCaption(MenuItem item);

@@ -16,12 +16,14 @@ constexpr const char* kLineEnd = "\r\n";
 std::string OutcomeText(const RunRecord& r) {
   switch (r.outcome) {
     case RunOutcome::Ran: return r.detail.empty() ? "已运行" : "已运行：" + r.detail;
-    case RunOutcome::CountdownStarted: return "倒计时开始";
+    case RunOutcome::CountdownStarted: return r.detail.empty() ? "倒计时开始" : "倒计时开始（" + r.detail + "）";
     case RunOutcome::CountdownCancelled: return "倒计时已取消（" + r.detail + "）";
     case RunOutcome::CountdownCompleted: return "倒计时结束，已执行（" + r.detail + "）";
     case RunOutcome::Skipped: return "已跳过（" + r.detail + "）";
     case RunOutcome::NotRun: return "未运行（" + r.detail + "）";
     case RunOutcome::Missed: return "错过（未运行）";
+    case RunOutcome::Postponed: return "已推迟到 " + r.detail;
+    case RunOutcome::PostponementDropped: return "推迟的操作已取消（" + r.detail + "）";
   }
   return "";
 }
@@ -161,6 +163,7 @@ void RunWatch::Start() {
     kept_ = *text;
   }
   countdown_.reset();
+  postponed_.reset();
   RecordUnseen(p_.minutes.Start(remembered));
   Keep();
 }
@@ -197,6 +200,40 @@ void RunWatch::CountdownEnded(CountdownEnd how) {
     case CountdownEnd::CloseBox: r.outcome = RunOutcome::CountdownCancelled, r.detail = "关闭框"; break;
     case CountdownEnd::CommandLine: r.outcome = RunOutcome::CountdownCancelled, r.detail = "命令行/cancel"; break;
     case CountdownEnd::Replaced: r.outcome = RunOutcome::CountdownCancelled, r.detail = "另一任务的倒计时接替"; break;
+  }
+  history_.Add(r);
+}
+
+void RunWatch::CountdownPostponed(const std::string& until) {
+  if (!countdown_) return;
+  postponed_ = *countdown_;
+  RunRecord r = *countdown_;
+  countdown_.reset();
+  r.outcome = RunOutcome::Postponed;
+  r.detail = until;
+  history_.Add(r);
+}
+
+void RunWatch::PostponedCountdownStarted() {
+  if (!postponed_) return;
+  RunRecord r = *postponed_;
+  postponed_.reset();
+  r.outcome = RunOutcome::CountdownStarted;
+  r.detail = "推迟之后";
+  countdown_ = r;
+  history_.Add(r);
+}
+
+void RunWatch::PostponementDropped(PostponeDrop why) {
+  if (!postponed_) return;
+  RunRecord r = *postponed_;
+  postponed_.reset();
+  r.outcome = RunOutcome::PostponementDropped;
+  switch (why) {
+    case PostponeDrop::TrayMenu: r.detail = "托盘菜单"; break;
+    case PostponeDrop::CommandLine: r.detail = "命令行/cancel"; break;
+    case PostponeDrop::AgentEnded: r.detail = "程序退出"; break;
+    case PostponeDrop::Replaced: r.detail = "另一倒计时推迟"; break;
   }
   history_.Add(r);
 }

@@ -99,6 +99,9 @@ class RunWatch : public RunRecorder {
   void PassStarting(const std::vector<UnseenSpan>& unseen) override;
   void TaskDue(const RunRecord& record) override;
   void CountdownEnded(CountdownEnd how) override;
+  void CountdownPostponed(const std::string& until) override;
+  void PostponedCountdownStarted() override;
+  void PostponementDropped(PostponeDrop why) override;
 
  private:
   // Records each enabled clock task due in the spans, in the order they were
@@ -111,6 +114,7 @@ class RunWatch : public RunRecorder {
   RunHistory& history_;
   std::string kept_;                    // the last-pass file as last read or written
   std::optional<RunRecord> countdown_;  // the task whose countdown runs
+  std::optional<RunRecord> postponed_;  // the task whose postponed action is held
 };
 
 }  // namespace ordavi

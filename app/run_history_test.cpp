@@ -262,25 +262,34 @@ TEST(RunWatch, CountdownsAreListedOnceWithHowTheyEnded) {
                        }));
 }
 
-// A cleaning that cleaned nothing says why; the pause follows it either way.
-TEST(RunWatch, AJunkCleaningThatDidNotRunSaysWhy) {
+// A cleaning that cleaned nothing, or a file refused, says why; the pause
+// follows it either way.
+TEST(RunWatch, ATaskThatDidNotRunSaysWhy) {
   const struct {
+    const char* type;
+    const char* param;
     JunkResult result;
-    const char* outcome;
+    OpenedFile opened;
+    const char* entry;
+    const char* call;
   } cases[] = {
-      {JunkResult::Cleaned, u8"已运行：清理已结束"},
-      {JunkResult::OpenFolder, u8"未运行（程序文件夹他人可改，已停用清理）"},
-      {JunkResult::NoLog, u8"未运行（程序文件夹中无法写入清理日志）"},
+      {"清理系统垃圾", "", JunkResult::Cleaned, {}, u8"清理系统垃圾\t每天8时30分\t\t已运行：清理已结束", "CleanJunk(false)"},
+      {"清理系统垃圾", "", JunkResult::OpenFolder, {},
+       u8"清理系统垃圾\t每天8时30分\t\t未运行（程序文件夹他人可改，已停用清理）", "CleanJunk(false)"},
+      {"清理系统垃圾", "", JunkResult::NoLog, {},
+       u8"清理系统垃圾\t每天8时30分\t\t未运行（程序文件夹中无法写入清理日志）", "CleanJunk(false)"},
+      {"打开文件", "tool.exe", JunkResult::Cleaned, {"程序未写文件夹", true},
+       u8"打开文件\t每天8时30分\ttool.exe\t未运行（程序未写文件夹）", "OpenFile(tool.exe,)"},
   };
   for (const auto& c : cases) {
     AgentWorld w;
-    w.Add("每天8时30分", "清理系统垃圾");
+    w.Add("每天8时30分", c.type, c.param);
     w.actions.junkResult = c.result;
+    w.actions.openFile = c.opened;
     w.StartAgentAt(0);
     w.timers.Advance(3 * kMinute);
-    EXPECT_EQ(w.Entries(), std::vector<std::string>{u8"2024-03-05 08:30\t任务1\t清理系统垃圾\t每天8时30分\t\t" +
-                                                    std::string(c.outcome)});
-    EXPECT_EQ(w.log, CallLog{"CleanJunk(false)"});
+    EXPECT_EQ(w.Entries(), std::vector<std::string>{u8"2024-03-05 08:30\t任务1\t" + std::string(c.entry)});
+    EXPECT_EQ(w.log, CallLog{c.call});
   }
 }
 

@@ -3,8 +3,7 @@
 #include <optional>
 
 #include "schedule/next_run.h"
-#include "store/errors.h"
-#include "store/words.h"
+#include "schedule/soonest_run.h"
 
 namespace ordavi {
 
@@ -27,27 +26,10 @@ std::string NextTaskLine(TaskStore& store, const ScheduleNow& now, std::uint32_t
                          const std::string& shortDateFormat) {
   // The tip is worked out after a pass, which has run whatever was due in
   // this minute: the search starts at the next one.
-  const LocalMinute nowMinute{now.year, now.month, now.day, now.hour, now.minute};
-  const ScheduleNow from = ScheduleNowAt(AddMinutes(nowMinute, 1));
-  std::optional<NextRun> soonest;
-  std::string type;
-  for (int n = 1; n <= store.Count(); ++n) {
-    TaskRecord task;
-    try {
-      task = store.ReadTask(n);
-    } catch (const FrameworkError&) {
-      continue;  // the tick reports it; the tip just leaves it out
-    }
-    if (task.schedule.empty() || task.enabled != words::kEnabled) continue;
-    const NextRun next = NextRunOf(task.schedule, from, uptimeMinutes + 1, shortDateFormat);
-    if (next.when != NextRun::When::At) continue;
-    if (!soonest || MinutesBetween(nowMinute, next.at) < MinutesBetween(nowMinute, soonest->at)) {
-      soonest = next;
-      type = task.type;
-    }
-  }
+  const std::optional<SoonestRun> soonest = SoonestRunAfter(store, now, uptimeMinutes, shortDateFormat, false);
   if (!soonest) return std::string();
-  return "下一个：" + NextRunText(*soonest, now, shortDateFormat) + " " + type;
+  return "下一个：" + NextRunText(soonest->next, now, shortDateFormat) + (WakesThePc(soonest->task) ? kWakeMark : "") + " " +
+         soonest->task.type;
 }
 
 const std::string& NextTaskWatch::Line(TaskStore& store, const ScheduleNow& now, std::uint32_t uptimeMinutes,

@@ -49,6 +49,13 @@ TEST(NextTaskLine, NamesTheTaskThatRunsSoonest) {
     }
     EXPECT_EQ(NextTaskLine(store, TuesdayEvening(), 600, "yyyy/M/d"), c.line) << c.what;
   }
+  // A task that wakes the PC says so after its time.
+  FakeRegistryKey key;
+  Registry reg{key};
+  TaskStore store{reg};
+  store.LoadTaskCounter();
+  store.AddTask("每天7时0分", "提醒", "x", true);
+  EXPECT_EQ(NextTaskLine(store, TuesdayEvening(), 600, "yyyy/M/d"), "下一个：明天 07:00（唤醒） 提醒");
 }
 
 // The tip keeps within the record's 63 characters, cut at a character.

@@ -4,7 +4,7 @@ namespace ordavi {
 
 void AgentTickActions::ShowNotice(const std::string& text) { notices_.ShowNotice(text); }
 
-std::string AgentTickActions::OpenFile(const std::string& path, const std::string& dir) {
+OpenedFile AgentTickActions::OpenFile(const std::string& path, const std::string& dir) {
   return OpenTaskFile(shell_, path, dir);
 }
 
@@ -29,18 +29,53 @@ void AgentEvents::OnMenuCommand(MenuItem item) {
     openSettings_();
   } else if (item == MenuItem::RunHistory) {
     if (openRunHistory_) openRunHistory_();
+  } else if (item == MenuItem::CancelPostponed) {
+    if (postponement_ && postponement_->Cancel(CountdownEnd::CancelButton)) ShowPostponement();
   } else {
     agent_.OnMenuCommand(item);
   }
 }
 
 void AgentEvents::OnPowerOrTimeChange(std::uint32_t message, std::uint32_t event) {
-  if (!runs_) return;
-  if (message == kWmTimeChange) {
-    runs_->OnTimeChanged();
-  } else if (message == kWmPowerBroadcast && (event == kPbtResumeAutomatic || event == kPbtResumeSuspend)) {
-    runs_->OnResume();
+  const bool resumed = message == kWmPowerBroadcast && (event == kPbtResumeAutomatic || event == kPbtResumeSuspend);
+  if (wake_ && (message == kWmTimeChange || resumed)) wake_->TasksChanged();
+  if (runs_ && message == kWmTimeChange) runs_->OnTimeChanged();
+  if (runs_ && resumed) runs_->OnResume();
+  // After the run history has heard of the resume, so a countdown that comes
+  // back now is recorded after the minutes the sleep missed.
+  if (postponement_ && resumed) {
+    postponement_->Resumed();
+    ShowPostponement();
   }
+}
+
+bool AgentEvents::OnCancelFromCommandLine() {
+  if (countdown_.CountdownRunning()) {
+    countdown_.Cancel(CountdownEnd::CommandLine);
+    return true;
+  }
+  if (!postponement_ || !postponement_->Cancel(CountdownEnd::CommandLine)) return false;
+  ShowPostponement();
+  return true;
+}
+
+void AgentEvents::OnPostpone(std::uint32_t minutes) {
+  if (postponement_ && postponement_->Postpone(minutes)) ShowPostponement();
+}
+
+void AgentEvents::OnPostponedTime() {
+  if (!postponement_) return;
+  postponement_->OnTimer();
+  ShowPostponement();
+}
+
+void AgentEvents::OnClosing() {
+  if (postponement_) postponement_->AgentEnding();
+  agent_.OnMainWindowClosing();
+}
+
+void AgentEvents::ShowPostponement() {
+  agent_.ShowPostponed(postponement_->Line(), postponement_->CancelCaption());
 }
 
 }  // namespace ordavi

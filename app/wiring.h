@@ -12,10 +12,12 @@
 #include "actions/junk.h"
 #include "actions/network.h"
 #include "actions/open_for_user.h"
+#include "actions/postpone.h"
 #include "actions/processes.h"
 #include "app/agent.h"
 #include "app/main_window_events.h"
 #include "app/run_history.h"
+#include "app/wake_watch.h"
 #include "schedule/tick.h"
 
 namespace ordavi {
@@ -28,7 +30,7 @@ class AgentTickActions : public TickActions {
       : notices_(notices), shell_(shell), processes_(processes), dialup_(dialup), junk_(junk) {}
 
   void ShowNotice(const std::string& text) override;
-  std::string OpenFile(const std::string& path, const std::string& dir) override;
+  OpenedFile OpenFile(const std::string& path, const std::string& dir) override;
   void CloseProgramByName(const std::string& name) override;
   void DialDefaultConnection() override;
   void SetAdapterState(const std::string& name, bool enable) override;
@@ -81,6 +83,13 @@ class AgentEvents : public MainWindowEvents {
   void OnTaskTick() override {
     tick_.RunPass();
     if (nextTask_) agent_.ShowNextTask(nextTask_());
+    if (afterPass_) afterPass_();
+  }
+  // The wake timer: `afterPass` runs after each pass; a resume or a clock
+  // change tells `wake` to set the timer again.
+  void WatchWakeWith(WakeWatch& wake, std::function<void()> afterPass) {
+    wake_ = &wake;
+    afterPass_ = std::move(afterPass);
   }
   // The run history's window (tray item 运行记录).
   void OpenRunHistoryWith(std::function<void()> open) { openRunHistory_ = std::move(open); }
@@ -95,15 +104,17 @@ class AgentEvents : public MainWindowEvents {
   void OnCloseBox() override {
     if (countdown_.CountdownRunning()) countdown_.Cancel(CountdownEnd::CloseBox);
   }
-  void OnCancelFromCommandLine() override {
-    if (countdown_.CountdownRunning()) countdown_.Cancel(CountdownEnd::CommandLine);
-  }
+  bool OnCancelFromCommandLine() override;
+  // The postponed action, its timer and the 推迟 button; none until set.
+  void SetPostponement(Postponement& postponement) { postponement_ = &postponement; }
+  void OnPostpone(std::uint32_t minutes) override;
+  void OnPostponedTime() override;
   void OnMenuCommand(MenuItem item) override;
   bool OpensMenu(std::uint32_t mouseMessage) override { return agent_.OpensMenu(mouseMessage); }
   bool OnHotkey(std::uint32_t id) override { return agent_.OnHotkey(id); }
   void OnPowerOrTimeChange(std::uint32_t message, std::uint32_t event) override;
   void OnWindowMessage(std::uint32_t message) override { agent_.OnWindowMessage(message); }
-  void OnClosing() override { agent_.OnMainWindowClosing(); }
+  void OnClosing() override;
   void OnDestroyed() override { agent_.OnMainWindowDestroyed(); }
 
  private:
@@ -116,6 +127,11 @@ class AgentEvents : public MainWindowEvents {
   std::function<void()> openRunHistory_;
   std::function<void()> openSettings_;
   RunWatch* runs_;
+  Postponement* postponement_ = nullptr;
+  // The tray tip and menu show the postponement as it is now.
+  void ShowPostponement();
+  WakeWatch* wake_ = nullptr;
+  std::function<void()> afterPass_;
 };
 
 }  // namespace ordavi

@@ -15,6 +15,8 @@
 #include "app/testing/fake_agent_ports.h"
 #include "app/testing/fake_data_file.h"
 #include "app/testing/fake_stored_state.h"
+#include "app/testing/fake_wake.h"
+#include "app/tray_tip.h"
 #include "schedule/testing/fake_clocks.h"
 #include "schedule/testing/fake_timers.h"
 #include "store/testing/iconv_gbk_codec.h"
@@ -177,6 +179,32 @@ TEST_F(ComposedAgentTest, TheCloseBoxCancelsARunningCountdownAndNothingElse) {
   EXPECT_EQ(sys.log, Log{"Notify(Modify,DISSHUT,Ordavi-禁用)"});  // no power call
 }
 
+// 推迟 through the window's events: the tray tip and menu show the held action
+// while it is held, its menu item cancels it as 取消关机 would (monitoring
+// off), and /cancel then finds nothing to cancel.
+TEST_F(ComposedAgentTest, APostponedActionIsShownInTheTrayUntilItsMenuItemCancelsIt) {
+  Start({{"关闭计算机", ""}});
+  AgentEvents events(agent, *tick, tickState, countdown, junk, [] {});
+  Postponement postponement(countdown, timers, sys.counter, sys.clock);
+  events.SetPostponement(postponement);
+  timers.OnFire(MainTimer::Postponed, [&] { events.OnPostponedTime(); });
+  timers.Advance(60 * kSecond);  // the countdown starts at 08:30:05
+  events.OnPostpone(30);
+  EXPECT_FALSE(sys.view.shown);
+  EXPECT_TRUE(agent.MonitoringOn());
+  EXPECT_EQ(agent.trayIcon().tip, TrayTip("Ordavi-启用", "推迟的关闭计算机：09:00"));
+  EXPECT_EQ(sys.agent.window.captions[MenuItem::CancelPostponed], "取消推迟的关闭计算机（09:00）(&N)");
+
+  events.OnMenuCommand(MenuItem::CancelPostponed);
+  EXPECT_FALSE(agent.MonitoringOn());
+  EXPECT_EQ(agent.trayIcon().tip, "Ordavi-禁用");
+  EXPECT_EQ(sys.agent.window.captions[MenuItem::CancelPostponed], "");
+  EXPECT_FALSE(events.OnCancelFromCommandLine());
+  timers.Advance(60 * kMinute);
+  EXPECT_FALSE(sys.view.shown);
+  for (const std::string& call : sys.log) EXPECT_EQ(call.find("ExitWindowsEx"), std::string::npos) << call;
+}
+
 TEST_F(ComposedAgentTest, SettingsOpenHoldTheTickAndClosingThemNeverRunsATaskTwiceInItsMinute) {
   Start({{"提醒", "喝水"}});
   timers.Advance(60 * kSecond);  // the pass at 08:30:05 runs the reminder and pauses the tick
@@ -264,6 +292,38 @@ TEST_F(ComposedAgentTest, AResumeReachesTheRunWatchOtherPowerAndTimeMessagesDoNo
     EXPECT_EQ(history.EntriesNewestFirst().size(), c.entries) << c.message << " " << c.event;
   }
   EXPECT_EQ(sys.log, Log{"ShowNotice(错过的提醒：3月5日 08:30 喝水)"});
+}
+
+// The wake timer hears of every pass, and is set again after a resume or a
+// clock change even for the same minute; monitoring off cancels it.
+TEST_F(ComposedAgentTest, PassesResumesClockChangesAndMonitoringReachTheWakeTimer) {
+  Start({{"提醒", "起床"}});
+  stored.key.PlantDword("W1", 1);
+  testing::FakeWakeSystem wakeSystem;
+  WakeWatch wake(stored.tasks, wakeSystem);
+  AgentEvents events(agent, *tick, tickState, countdown, junk, [] {});
+  events.WatchWakeWith(wake, [&] { wake.AfterPass(sys.clock.LocalTime(), 600, "yyyy/M/d"); });
+  agent.WhenMonitoringGoesOff([&] { wake.Stop(); });
+  const std::string set = "SetWakeTimer(2024-03-05 08:30)";
+  const struct {
+    std::uint32_t message, event;  // before the pass; 0, 0: none
+    Log calls;
+  } cases[] = {
+      {0, 0, {set}},
+      {0, 0, {}},
+      {kWmPowerBroadcast, 0x0004, {}},  // PBT_APMSUSPEND
+      {kWmPowerBroadcast, kPbtResumeAutomatic, {set}},
+      {kWmTimeChange, 0, {set}},
+  };
+  for (const auto& c : cases) {
+    wakeSystem.log.clear();
+    if (c.message) events.OnPowerOrTimeChange(c.message, c.event);
+    events.OnTaskTick();
+    EXPECT_EQ(wakeSystem.log, c.calls) << c.message << " " << c.event;
+  }
+  wakeSystem.log.clear();
+  agent.OnMenuCommand(MenuItem::Monitoring);
+  EXPECT_EQ(wakeSystem.log, Log{"CancelWakeTimer()"});
 }
 
 }  // namespace

@@ -14,11 +14,16 @@
 //       is created. The program is asked to close afterwards.
 //   probe tick
 //       the system tick count (ms), the clock of Wine's relay timestamps.
+//   probe ontime CLASS COUNT
+//       waits for COUNT windows of CLASS to appear one after another (each
+//       closed when seen, 10 minutes at most in all); for each prints
+//       "late_ms <ms>", how far into its minute of the local clock it appeared.
 #include <windows.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -173,6 +178,27 @@ int Startup(const char* exe, const char* cls, bool tray) {
   return 0;
 }
 
+// How late in its minute each of `count` windows of `cls` appears.
+int OnTime(const char* cls, int count) {
+  const double t0 = NowMs();
+  for (int seen = 0; seen < count;) {
+    if (NowMs() - t0 > 600000) return 1;
+    HWND h = FindOf(cls, 0);
+    if (!h) {
+      Sleep(5);
+      continue;
+    }
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    std::printf("late_ms %u\n", static_cast<unsigned>(now.wSecond) * 1000u + now.wMilliseconds);
+    std::fflush(stdout);
+    ++seen;
+    PostMessageA(h, WM_CLOSE, 0, 0);
+    while (IsWindow(h) && NowMs() - t0 < 600000) Sleep(5);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -186,6 +212,7 @@ int main(int argc, char** argv) {
     std::printf("%lu\n", static_cast<unsigned long>(GetTickCount()));
     return 0;
   }
-  std::fprintf(stderr, "usage: probe footprint CLASS | startup EXE CLASS tray|window | tick\n");
+  if (argc >= 4 && std::strcmp(argv[1], "ontime") == 0) return OnTime(argv[2], std::atoi(argv[3]));
+  std::fprintf(stderr, "usage: probe footprint CLASS | startup EXE CLASS tray|window | tick | ontime CLASS COUNT\n");
   return 2;
 }

@@ -57,7 +57,7 @@ struct NoTimers : TimerPort {
 struct NoActions : TickActions {
   int calls = 0;
   void ShowNotice(const std::string&) override { ++calls; }
-  std::string OpenFile(const std::string&, const std::string&) override {
+  OpenedFile OpenFile(const std::string&, const std::string&) override {
     ++calls;
     return {};
   }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "schedule/next_run.h"
+#include "schedule/soonest_run.h"
 #include "store/tasks.h"
 #include "store/words.h"
 
@@ -16,7 +17,9 @@ namespace ordavi {
 inline std::string NextRunCell(const TaskRecord& row, const ScheduleNow& now, std::uint32_t uptimeMinutes,
                                const std::string& shortDateFormat) {
   if (row.enabled != words::kEnabled) return "不会运行（未启用）";
-  return NextRunText(NextRunOf(row.schedule, now, uptimeMinutes, shortDateFormat), now, shortDateFormat);
+  const NextRun next = NextRunOf(row.schedule, now, uptimeMinutes, shortDateFormat);
+  const bool wakes = next.when == NextRun::When::At && WakesThePc(row);
+  return NextRunText(next, now, shortDateFormat) + (wakes ? kWakeMark : "");
 }
 
 }  // namespace ordavi

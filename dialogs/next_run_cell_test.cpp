@@ -13,6 +13,7 @@ TEST(NextRunCell, SaysWhenOrWhyNot) {
     const char* schedule;
     const char* enabled;
     const char* cell;
+    bool wake = false;
   } cases[] = {
       {"每天22时30分", "启用", "今天 22:30"},
       {"每天8时0分", "启用", "明天 08:00"},
@@ -21,11 +22,15 @@ TEST(NextRunCell, SaysWhenOrWhyNot) {
       {"每天22时30分", "", "不会运行（未启用）"},
       {"一次2026/12/1日8时0分", "启用", "不会运行（日期已过）"},
       {"乱写", "启用", "不会运行（时间无法识别）"},
+      {"每天7时0分", "启用", "明天 07:00（唤醒）", true},
+      {"空闲15分钟", "启用", "空闲15分钟后", true},  // no time of day to wake for
+      {"一次2026/12/1日8时0分", "启用", "不会运行（日期已过）", true},
   };
   for (const auto& c : cases) {
     TaskRecord row;
     row.schedule = c.schedule;
     row.enabled = c.enabled;
+    row.wake = c.wake;
     EXPECT_EQ(NextRunCell(row, now, 600, "yyyy/M/d"), c.cell) << c.schedule << " " << c.enabled;
   }
 }

@@ -41,6 +41,7 @@ void SettingsList::Load(TaskStore& store) {
     r.type = ReadOrEmpty(store, TaskField::Type, n);
     r.param = ReadOrEmpty(store, TaskField::Param, n);
     r.enabled = ReadOrEmpty(store, TaskField::Enabled, n);
+    r.wake = store.ReadWake(n);
     rows_.push_back(r);
   }
 }
@@ -167,18 +168,19 @@ std::optional<int> SettingsList::EditorTarget(int editorId) const {
 }
 
 TaskRecord SettingsList::CommitEditor(int editorId, TaskStore& store, const std::string& schedule,
-                                      const std::string& type, const std::string& param) {
+                                      const std::string& type, const std::string& param, bool wake) {
   const std::optional<int> target = EditorTarget(editorId);
   TaskRecord r;
   r.schedule = schedule;
   r.type = type;
   r.param = param;
+  r.wake = wake;
   // The store goes first: a refused write leaves the rows as they are.
   if (target) {
-    r.enabled = store.ModifyTask(*target, schedule, type, param);
+    r.enabled = store.ModifyTask(*target, schedule, type, param, wake);
     r.number = *target;
   } else {
-    r.number = store.AddTask(schedule, type, param);
+    r.number = store.AddTask(schedule, type, param, wake);
     r.enabled = words::kEnabled;
   }
   if (const auto row = RowOf(r.number)) RemoveRow(*row);

@@ -156,6 +156,7 @@ std::string ComposeSchedule(TaskForm& f, const std::string& shortDateFormat) {
 void FillTaskForm(TaskForm& f, const TaskRecord& task, const ScheduleNow& now, const std::string& shortDateFormat) {
   f.type = EditorType(task.type).word;
   f.param = task.param;
+  f.wake = task.wake;
   f.onceDate = {now.year, now.month, now.day};
   const std::optional<ScheduleKind> kind = KindOf(task.schedule);
   if (!kind) return;
@@ -197,7 +198,8 @@ EditorOkResult EditorOk(SettingsList& list, int editorId, TaskStore& store, Task
     return result;
   }
   const std::string schedule = ComposeSchedule(form, shortDateFormat);
-  result.stored = list.CommitEditor(editorId, store, schedule, form.type, form.param);
+  result.stored =
+      list.CommitEditor(editorId, store, schedule, form.type, form.param, form.wake && HasClockTime(*form.kind));
   return result;
 }
 

@@ -63,7 +63,14 @@ struct TaskForm {
   std::string bootMinutes;           // Edit4
   std::string type;                  // ComboBox5 text (empty: none picked)
   std::string param;                 // ComboBox6 text
+  bool wake = false;                 // 唤醒计算机运行此任务 (stored only for a kind with a clock time)
 };
+
+// The wake box's caption, and what the editor says below it when the active
+// power plan keeps wake timers off (Windows then ignores them).
+inline constexpr const char* kWakeBoxCaption = "唤醒计算机运行此任务";
+inline constexpr const char* kWakeTimersOffNote =
+    "当前电源计划不允许唤醒定时器。请在“电源选项 > 更改高级电源设置 > 睡眠 > 允许使用唤醒定时器”中选“启用”。";
 
 // A new editor's form: nothing selected, the once date today.
 TaskForm NewTaskForm(const ScheduleNow& today);

@@ -333,5 +333,23 @@ TEST_F(EditorOkTest, AOnceTaskInThePastIsStoredOnlyAfterTheUserConfirms) {
   EXPECT_FALSE(EditorOk(list, list.OpenAddEditor(), store, daily, "yyyy/M/d", kNow, false).question);
 }
 
+// The box is stored for the kinds with a clock time only (the box is off for
+// the others, but a form may still hold it), and it comes back on reopening.
+TEST_F(EditorOkTest, TheWakeFlagIsStoredOnlyForAKindWithAClockTime) {
+  store.LoadTaskCounter();
+  for (const ScheduleKindRow& row : kScheduleKinds) {
+    TaskForm f = FormOf(row.kind, [](TaskForm& t) {
+      t.wake = true, t.idleMinutes = "5", t.bootHours = "1", t.onceDate = {2027, 1, 1};
+    });
+    const EditorOkResult r = EditorOk(list, list.OpenAddEditor(), store, f, "yyyy/M/d", kNow, false);
+    ASSERT_TRUE(r.stored.has_value()) << row.word;
+    const bool clock = row.kind != ScheduleKind::Idle && row.kind != ScheduleKind::AfterBoot;
+    EXPECT_EQ(store.ReadWake(r.stored->number), clock) << row.word;
+    TaskForm reopened;
+    FillTaskForm(reopened, store.ReadTask(r.stored->number), kNow, "yyyy/M/d");
+    EXPECT_EQ(reopened.wake, clock) << row.word;
+  }
+}
+
 }  // namespace
 }  // namespace ordavi

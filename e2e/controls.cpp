@@ -203,8 +203,8 @@ int Control(HWND window, const std::string& cls, const std::string& which) {
   GetWindowRect(h, &r);
   std::printf("control %s id %d \"%s\" ", cls.c_str(), GetDlgCtrlID(h), Text(h).c_str());
   PrintRect("", r);
-  std::printf(" checked %d visible %d%s\n", static_cast<int>(SendMessageW(h, BM_GETCHECK, 0, 0)),
-              IsWindowVisible(h) ? 1 : 0, FocusOf(window) == h ? " focus" : "");
+  std::printf(" checked %d visible %d enabled %d%s\n", static_cast<int>(SendMessageW(h, BM_GETCHECK, 0, 0)),
+              IsWindowVisible(h) ? 1 : 0, IsWindowEnabled(h) ? 1 : 0, FocusOf(window) == h ? " focus" : "");
   return 0;
 }
 

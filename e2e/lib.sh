@@ -35,11 +35,16 @@ MENU_UPDATE=1016
 MENU_ABOUT=1017
 MENU_HELP=1018
 MENU_EXIT=1019
+MENU_CANCEL_POSTPONED=1021  # shown while a postponed countdown's action is held
+# The task tick's timer (id 1) switched on, in the relay trace: each pass sets
+# it for the next ten-second mark of the minute, so its interval is at most
+# 10.2 s (hex 27d8), never a fixed 10 s.
+TICK_SET_TIMER='SetTimer\([0-9a-f]+,00000001,0000[0-9a-f]{4},'
 WM_COMMAND=0x0111
 
 # The calls the relay trace shows. UnregisterHotKey and the timers are
 # forwarded to win32u in this Wine, so their win32u names are listed too.
-RELAY='winmm.mciSendStringA;user32.SendMessageTimeoutA;user32.ChangeWindowMessageFilterEx;user32.ChangeWindowMessageFilter;user32.TrackPopupMenu;user32.LoadIconW;shell32.ShellExecuteW;user32.SetTimer;user32.KillTimer;win32u.NtUserSetTimer;win32u.NtUserKillTimer;user32.ExitWindowsEx;kernel32.SetSystemPowerState;ntdll.NtShutdownSystem;kernel32.GetVersionExA;advapi32.AdjustTokenPrivileges;kernel32.SetPriorityClass;user32.RegisterWindowMessageW;shell32.Shell_NotifyIconW;kernel32.GlobalFindAtomA;kernel32.GlobalAddAtomA;kernel32.GlobalDeleteAtom;user32.RegisterHotKey;user32.UnregisterHotKey;win32u.NtUserUnregisterHotKey;user32.SetWindowPos;kernel32.CreateProcessW;kernel32.SetDllDirectoryA;kernel32.SetDefaultDllDirectories;kernelbase.SetDefaultDllDirectories;kernel32.SetCurrentDirectoryA'
+RELAY='winmm.mciSendStringA;user32.SendMessageTimeoutA;user32.ChangeWindowMessageFilterEx;user32.ChangeWindowMessageFilter;user32.TrackPopupMenu;user32.LoadIconW;shell32.ShellExecuteW;user32.SetTimer;user32.KillTimer;win32u.NtUserSetTimer;win32u.NtUserKillTimer;user32.ExitWindowsEx;kernel32.SetSystemPowerState;ntdll.NtShutdownSystem;kernel32.GetVersionExA;advapi32.AdjustTokenPrivileges;kernel32.SetPriorityClass;user32.RegisterWindowMessageW;shell32.Shell_NotifyIconW;kernel32.GlobalFindAtomA;kernel32.GlobalAddAtomA;kernel32.GlobalDeleteAtom;user32.RegisterHotKey;user32.UnregisterHotKey;win32u.NtUserUnregisterHotKey;user32.SetWindowPos;kernel32.CreateProcessW;kernel32.SetDllDirectoryA;kernel32.SetDefaultDllDirectories;kernelbase.SetDefaultDllDirectories;kernel32.SetCurrentDirectoryA;kernel32.SetWaitableTimer;kernelbase.SetWaitableTimer;kernel32.CancelWaitableTimer;kernelbase.CancelWaitableTimer'
 
 # --- Checks and the end of a scenario
 
@@ -172,7 +177,7 @@ start_agent() {
   # come after the tray icon and the options, and what follows them waits on
   # nothing outside the agent.
   if [[ "$debug" == *relay* ]]; then
-    eventually 60 eval "calls '(user32.SetTimer|win32u.NtUserSetTimer)\([0-9a-f]+,00000001,00002710,' | grep -q ." && return 0
+    eventually 60 eval "calls '(user32.SetTimer|win32u.NtUserSetTimer)\([0-9a-f]+,00000001,' | grep -q ." && return 0
   else
     eventually 60 quiet drv atom MyHotkeyF11 && return 0
   fi

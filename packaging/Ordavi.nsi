@@ -82,13 +82,26 @@ VIAddVersionKey /LANG=2052 "LegalCopyright" "版权所有 (C) ${PUBLISHER}"
 ; Aborts when one does not end, so no file, shortcut or uninstall entry is
 ; removed or replaced while an agent runs.
 Var CloseEvent
+!if ${NSIS_PTR_SIZE} > 4
+  !define SECURITY_ATTRIBUTES_SIZE 24
+!else
+  !define SECURITY_ATTRIBUTES_SIZE 12
+!endif
 !macro END_RUNNING_ORDAVI PREFIX
 Function ${PREFIX}EndRunningOrdavi
   StrCpy $R2 "$INSTDIR"
   System::Call 'user32::CharLowerW(w R2 R2)'
   ${WordReplace} "$R2" "\" "/" "+" $R2
   StrCpy $R2 $R2 200
-  System::Call 'kernel32::CreateEventW(p 0, i 1, i 0, w "Global\Ordavi-Close:$R2") p .R3'
+  ; Owned by administrators, whatever the system's default owner for an
+  ; administrator's objects: the agents trust no other owner's close event.
+  ; Everyone may wait on it and read its owner; only the system and
+  ; administrators may set it.
+  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "O:BAD:P(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x00120000;;;WD)S:(ML;;NW;;;LW)", i 1, *p .R4, p 0) i .r0'
+  System::Call '*(i ${SECURITY_ATTRIBUTES_SIZE}, p R4, i 0) p .R5'
+  System::Call 'kernel32::CreateEventW(p R5, i 1, i 0, w "Global\Ordavi-Close:$R2") p .R3'
+  System::Free $R5
+  System::Call 'kernel32::LocalFree(p R4)'
   StrCpy $CloseEvent $R3
   System::Call 'kernel32::SetEvent(p R3)'
   StrCpy $R9 0
@@ -167,17 +180,25 @@ FunctionEnd
 ; full control, users read and run, owned by the administrators); a drive's
 ; root, or a folder that already holds files other than an earlier Ordavi's,
 ; is refused instead, since changing its rights would change theirs too.
-; InstallFolderProblem leaves in $R0 the reason to refuse $INSTDIR, or "".
-; $R1 is 1 when $INSTDIR lies below Program Files.
-Function InstallFolderProblem
-  StrCpy $R0 ""
-  StrCpy $R1 0
-  ; ".." and "." resolved first, so "Program Files\..\x" is not taken for
-  ; Program Files.
+; ".." and "." resolved, so "Program Files\..\x" is not taken for Program
+; Files, and the agents ended are those of the folder installed to. Called
+; before anything looks at $INSTDIR, also under /S, where no page is shown.
+Function MakeInstallFolderFull
   System::Call 'kernel32::GetFullPathNameW(w "$INSTDIR", i ${NSIS_MAX_STRLEN}, w .R7, p 0) i .r0'
   ${If} $0 > 0
     StrCpy $INSTDIR $R7
   ${EndIf}
+FunctionEnd
+
+; InstallFolderProblem leaves in $R0 the reason to refuse $INSTDIR, or "".
+; $R1 is 1 when $INSTDIR lies below Program Files. $EarlierFiles is 1 when
+; the folder holds an earlier Ordavi's files.
+Var EarlierFiles
+Function InstallFolderProblem
+  StrCpy $R0 ""
+  StrCpy $R1 0
+  StrCpy $EarlierFiles 0
+  Call MakeInstallFolderFull
   ${ForEach} $R2 1 2 + 1
     ${If} $R2 == 1
       StrCpy $R3 "$PROGRAMFILES\"
@@ -215,6 +236,10 @@ Function InstallFolderProblem
       StrCpy $R0 "所选文件夹中已有其他文件。Ordavi 会把安装文件夹设为只有管理员能修改，请选择一个新的或空的文件夹，或使用默认位置。"
       ${Break}
     ${EndIf}
+    ${If} $R5 != "."
+    ${AndIf} $R5 != ".."
+      StrCpy $EarlierFiles 1
+    ${EndIf}
     FindNext $R6 $R5
   ${Loop}
   FindClose $R6
@@ -243,30 +268,41 @@ FunctionEnd
 
 Section "Ordavi" SecMain
   SectionIn RO
-  Call EndRunningOrdavi
+  ; The folder is checked (and made full) before any agent is ended.
   Call InstallFolderProblem
   ${If} $R0 != ""
     MessageBox MB_OK|MB_ICONSTOP $R0 /SD IDOK
     SetErrorLevel 2
     Quit
   ${EndIf}
+  Call EndRunningOrdavi
   SetOutPath "$INSTDIR"
   ${If} $R1 != 1
     ; The owner of the folder and of everything in it (an earlier Ordavi's
     ; files that someone else may have replaced) becomes administrators, the
-    ; folder's list is set, and every file in it gets that list only.
-    nsExec::Exec '"$SYSDIR\icacls.exe" "$INSTDIR" /setowner *S-1-5-32-544 /T /C /Q'
+    ; folder's list is set, and every file in it gets that list only. Each
+    ; step stops at its first failure (no /C), and any failure stops the
+    ; installation before a file is written.
+    nsExec::Exec '"$SYSDIR\icacls.exe" "$INSTDIR" /setowner *S-1-5-32-544 /T /Q'
     Pop $R2
     nsExec::Exec '"$SYSDIR\icacls.exe" "$INSTDIR" /inheritance:r /grant:r *S-1-5-18:(OI)(CI)F *S-1-5-32-544:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX /Q'
     Pop $R3
-    nsExec::Exec '"$SYSDIR\icacls.exe" "$INSTDIR\*" /reset /T /C /Q'
-    Pop $R4
     ${If} $R2 != 0
     ${OrIf} $R3 != 0
       MessageBox MB_OK|MB_ICONSTOP "无法把 $INSTDIR 设为只有管理员能修改（例如它在 FAT 格式的磁盘上），请选择其他位置。" /SD IDOK
       RMDir "$INSTDIR"
       SetErrorLevel 2
       Quit
+    ${EndIf}
+    ; An empty folder has nothing to reset (icacls would fail on "*").
+    ${If} $EarlierFiles == 1
+      nsExec::Exec '"$SYSDIR\icacls.exe" "$INSTDIR\*" /reset /T /Q'
+      Pop $R4
+      ${If} $R4 != 0
+        MessageBox MB_OK|MB_ICONSTOP "无法重设 $INSTDIR 中已有文件的所有者和权限（错误 $R4），安装已停止，未写入任何文件。请删除该文件夹中的旧文件后重试，或使用默认位置。" /SD IDOK
+        SetErrorLevel 2
+        Quit
+      ${EndIf}
     ${EndIf}
   ${EndIf}
   File "${FILES}\Ordavi.exe"

@@ -24,6 +24,14 @@ const ScheduleKindRow kScheduleKinds[7] = {
     {ScheduleKind::AfterBoot, words::kAfterBoot, 2, {{F::BootHours, "时"}, {F::BootMinutes, "分"}}},
 };
 
+bool HasClockTime(ScheduleKind kind) {
+  const ScheduleKindRow& row = RowOf(kind);
+  for (std::size_t i = 0; i < row.count; ++i) {
+    if (row.fields[i].field == ScheduleField::Hour) return true;
+  }
+  return false;
+}
+
 const ScheduleKindRow& RowOf(ScheduleKind kind) {
   for (const ScheduleKindRow& row : kScheduleKinds) {
     if (row.kind == kind) return row;

@@ -45,6 +45,10 @@ struct ScheduleKindRow {
 // Every kind, in the order the tick compares the kind words.
 extern const ScheduleKindRow kScheduleKinds[7];
 const ScheduleKindRow& RowOf(ScheduleKind kind);
+// Whether a kind runs at a time of day (its fields end in an hour and a
+// minute): once, daily, weekly, monthly and yearly tasks, the ones that can
+// wake the PC.
+bool HasClockTime(ScheduleKind kind);
 
 inline constexpr std::size_t kKindWordBytes = 4;
 

@@ -47,6 +47,9 @@ NextRun NextRunOf(const std::string& schedule, const ScheduleNow& from, std::uin
 // The next run as the user reads it: "今天 22:30", "明天 08:00", a date in the
 // short date format and the time, "空闲15分钟后", "已过" or "不会运行（…）".
 std::string NextRunText(const NextRun& next, const ScheduleNow& now, const std::string& shortDateFormat);
+// Follows the next run's time of a task that wakes the PC to run, in the
+// settings list's 下次运行 column and the tray tip ("明天 07:00（唤醒）").
+inline constexpr const char* kWakeMark = "（唤醒）";
 
 // The clock reading of a minute (its day of the week worked out), as the
 // matchers take it.

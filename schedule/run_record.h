@@ -20,6 +20,8 @@ enum class RunOutcome : std::uint8_t {
   Skipped,             // due in a minute the tick was held (the reasons in `detail`)
   NotRun,              // dispatched, but its action refused to run (why in `detail`)
   Missed,              // due in a minute no pass saw: the agent was not running, or the PC slept
+  Postponed,           // a countdown was postponed until the clock time in `detail`
+  PostponementDropped, // ... and its held action was dropped (why in `detail`)
 };
 
 // What a junk cleaning came to: it ran, or why nothing was cleaned.
@@ -37,6 +39,14 @@ enum class CountdownEnd : std::uint8_t {
   CloseBox,     // the window's close box, Alt+F4 or the system menu's close
   CommandLine,  // Ordavi.exe /cancel
   Replaced,     // another task's countdown took it over; its action was not carried out
+};
+
+// Why a postponed action was dropped before its countdown came back.
+enum class PostponeDrop : std::uint8_t {
+  TrayMenu,     // the tray menu's cancel item
+  CommandLine,  // Ordavi.exe /cancel
+  AgentEnded,   // the agent ended
+  Replaced,     // another countdown was postponed while it was held
 };
 
 // One entry. Texts are GBK, as stored.
@@ -63,6 +73,13 @@ class RunRecorder {
   virtual void TaskDue(const RunRecord& record) = 0;
   // The running countdown ended.
   virtual void CountdownEnded(CountdownEnd how) = 0;
+  // The running countdown was postponed until `until` ("22:40"): it closed
+  // and its action is held.
+  virtual void CountdownPostponed(const std::string& until) { (void)until; }
+  // The held action's countdown has started again.
+  virtual void PostponedCountdownStarted() {}
+  // The held action was dropped.
+  virtual void PostponementDropped(PostponeDrop why) { (void)why; }
 };
 
 inline LocalMinute MinuteOf(const ScheduleNow& now) { return {now.year, now.month, now.day, now.hour, now.minute}; }

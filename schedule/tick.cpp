@@ -17,6 +17,7 @@ std::string UnreadableTaskNotice(int taskNumber, const std::string& valueName) {
 
 void TaskTick::RunPass() {
   const ScheduleNow now = clock_.LocalTime();
+  state_.PassStarting(now);
   const std::vector<UnseenSpan> unseen = minutes_.PassAt(now);
   if (recorder_) recorder_->PassStarting(unseen);
   const std::int32_t count = store_.FollowCounter();  // TaskNum as it is now
@@ -124,7 +125,10 @@ void TaskTick::Dispatch(int n, const ScheduleNow& now, const std::string& schedu
       // messages, so the agent may be ended before the action returns, and
       // the next one must know it ran.
       if (type->action == TaskAction::OpenFile) {
-        record.detail = RunImmediate(type->action, param.value_or(std::string()));
+        const std::string path = param.value_or(std::string());
+        const OpenedFile opened = actions_.OpenFile(path, SplitPath(path).dir);
+        record.detail = opened.detail;
+        if (opened.refused) record.outcome = RunOutcome::NotRun;
         if (recorder_) recorder_->TaskDue(record);
         return;
       }
@@ -137,17 +141,15 @@ void TaskTick::Dispatch(int n, const ScheduleNow& now, const std::string& schedu
   }
 }
 
-std::string TaskTick::RunImmediate(TaskAction action, const std::string& param) {
+void TaskTick::RunImmediate(TaskAction action, const std::string& param) {
   switch (action) {
     case TaskAction::Remind: actions_.ShowNotice(param); break;
-    case TaskAction::OpenFile: return actions_.OpenFile(param, SplitPath(param).dir);
     case TaskAction::CloseProgram: actions_.CloseProgramByName(SplitPath(param).name); break;
     case TaskAction::Dial: actions_.DialDefaultConnection(); break;
     case TaskAction::DisableAdapter: actions_.SetAdapterState(param, false); break;
     case TaskAction::EnableAdapter: actions_.SetAdapterState(param, true); break;
-    default: break;  // the countdown and junk types are not immediate
+    default: break;  // 打开文件 is opened where its outcome is recorded; countdown and junk are not immediate
   }
-  return {};
 }
 
 }  // namespace ordavi

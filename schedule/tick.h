@@ -31,13 +31,19 @@ namespace ordavi {
 
 // Port: the actions a due task of an immediate type or of the junk-cleaning
 // type runs.
+// What opening an 打开文件 task's file gave: the run history's word on how it
+// was opened (empty when nothing), and whether it was refused (not run).
+struct OpenedFile {
+  std::string detail;
+  bool refused = false;
+};
+
 class TickActions {
  public:
   virtual ~TickActions() = default;
   virtual void ShowNotice(const std::string& text) = 0;
-  // Opens `path`, hidden, with `dir` as working directory; returns what the
-  // run history says of how it was opened (empty when nothing).
-  virtual std::string OpenFile(const std::string& path, const std::string& dir) = 0;
+  // Opens `path`, hidden, with `dir` as working directory.
+  virtual OpenedFile OpenFile(const std::string& path, const std::string& dir) = 0;
   virtual void CloseProgramByName(const std::string& name) = 0;
   virtual void DialDefaultConnection() = 0;
   virtual void SetAdapterState(const std::string& name, bool enable) = 0;
@@ -81,7 +87,7 @@ class TaskTick {
   // run the same task again in its minute.
   void Dispatch(int n, const ScheduleNow& now, const std::string& schedule);
   // Returns what the run history says of the action beyond its outcome.
-  std::string RunImmediate(TaskAction action, const std::string& param);
+  void RunImmediate(TaskAction action, const std::string& param);
   // A field of task n, or nothing when the registry refuses to give it.
   std::optional<std::string> Read(TaskField field, int n);
 

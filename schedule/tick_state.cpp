@@ -20,10 +20,38 @@ const char* TickStopText(TickStop reason) {
   return "";
 }
 
+namespace {
+constexpr std::uint32_t kMarkMs = 10000;
+}  // namespace
+
+std::uint32_t MsIntoMinute(const ScheduleNow& now) { return (now.second % 60u) * 1000u + now.millisecond % 1000u; }
+
+std::uint32_t NextPassDelayMs(std::uint32_t msIntoMinute) {
+  const std::uint32_t sinceMark = msIntoMinute % kMarkMs;
+  return kMarkMs - sinceMark + kTickMarginMs;  // a pass runs after its mark's margin: never 0
+}
+
+std::uint32_t FirstPassDelayMs(std::uint32_t msIntoMinute) {
+  const std::uint32_t sinceMark = msIntoMinute % kMarkMs;
+  if (sinceMark < kTickMarginMs) return kTickMarginMs - sinceMark;
+  if (sinceMark < kTickCatchUpMs) return 1;
+  return kMarkMs - sinceMark + kTickMarginMs;
+}
+
+std::uint32_t PauseDelayMs(std::uint32_t msIntoMinute) {
+  return kTickPauseIntervalMs - msIntoMinute % kMarkMs + kTickMarginMs / 2;
+}
+
 void TickRunState::Start() {
   held_ = 0;
   openDialogs_ = 0;
   Apply();
+}
+
+void TickRunState::PassStarting(const ScheduleNow& now) {
+  if (!clock_ || !Running()) return;
+  timers_.StopTimer(MainTimer::TaskTick);
+  timers_.StartTimer(MainTimer::TaskTick, NextPassDelayMs(MsIntoMinute(now)));
 }
 
 void TickRunState::MonitoringSwitchedOn() {
@@ -50,7 +78,8 @@ void TickRunState::SettingsDialogClosed() {
 void TickRunState::StartPause() {
   Hold(TickStop::Pause);
   timers_.StopTimer(MainTimer::TickPause);
-  timers_.StartTimer(MainTimer::TickPause, kTickPauseIntervalMs);
+  timers_.StartTimer(MainTimer::TickPause,
+                     clock_ ? PauseDelayMs(MsIntoMinute(clock_->LocalTime())) : kTickPauseIntervalMs);
 }
 
 void TickRunState::EndPause() {
@@ -82,7 +111,9 @@ void TickRunState::Release(TickStop reason) {
 
 void TickRunState::Apply() {
   if (Running()) {
-    timers_.StartTimer(MainTimer::TaskTick, kTaskTickIntervalMs);
+    // A running timer is left as it is (the port ignores the start).
+    timers_.StartTimer(MainTimer::TaskTick,
+                       clock_ ? FirstPassDelayMs(MsIntoMinute(clock_->LocalTime())) : kTaskTickIntervalMs);
   } else {
     timers_.StopTimer(MainTimer::TaskTick);
   }

@@ -2,15 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "schedule/testing/fake_clocks.h"
 #include "schedule/testing/fake_timers.h"
 
 namespace ordavi {
 namespace {
 
+using testing::FakeLocalClock;
 using testing::FakeTimers;
 
 TEST(TickRunState, ClosingTheLastSettingsDialogRestoresWhatTheTickWouldDo) {
@@ -115,6 +118,49 @@ TEST(TickRunState, APauseLastsAFullMinuteFromTheLatestTaskAndJunkCleaningHoldsUn
                std::runtime_error);
   EXPECT_TRUE(state.Running());
   EXPECT_TRUE(timers.TimerEnabled(MainTimer::TaskTick));
+}
+
+TEST(TickAlignment, EachWaitEndsJustAfterATenSecondMarkOfTheMinute) {
+  struct Case {
+    std::uint32_t msIntoMinute;
+    std::uint32_t next, first, pause;
+  };
+  for (const Case& c : {
+           Case{0, 10200, 200, 60100},         // on the mark
+           Case{200, 10000, 1, 59900},         // a pass on time
+           Case{999, 9201, 1, 59101},          // late, but still in the mark's first second
+           Case{1000, 9200, 9200, 59100},      // too late: the next mark
+           Case{59990, 210, 210, 50110},       // just before the minute
+           Case{35500, 4700, 4700, 54600},
+       }) {
+    EXPECT_EQ(NextPassDelayMs(c.msIntoMinute), c.next) << c.msIntoMinute;
+    EXPECT_EQ(FirstPassDelayMs(c.msIntoMinute), c.first) << c.msIntoMinute;
+    EXPECT_EQ(PauseDelayMs(c.msIntoMinute), c.pause) << c.msIntoMinute;
+  }
+}
+
+// The agent starts at 08:29:05.3; a task runs at once in the pass of 08:30
+// (a pause), and the passes go on from 08:31:00.
+TEST(TickAlignment, PassesComeInTheFirstSecondOfEachMarkAlsoAfterAPause) {
+  FakeTimers timers;
+  FakeLocalClock clock(timers);
+  TickRunState state(timers, nullptr, &clock);
+  std::vector<std::string> passes;
+  timers.OnFire(MainTimer::TaskTick, [&] {
+    const ScheduleNow now = clock.LocalTime();
+    state.PassStarting(now);
+    char at[32];
+    std::snprintf(at, sizeof at, "%02d:%02d.%03d", now.minute, now.second, now.millisecond);
+    passes.push_back(at);
+    if (now.minute == 30 && now.second == 0) state.StartPause();
+    timers.Busy(150);  // the pass reads the tasks
+  });
+  timers.OnFire(MainTimer::TickPause, [&] { state.EndPause(); });
+  timers.Advance(300);
+  state.Start();
+  timers.Advance(140000);
+  EXPECT_EQ(passes, (std::vector<std::string>{"29:10.200", "29:20.200", "29:30.200", "29:40.200", "29:50.200",
+                                              "30:00.200", "31:00.200", "31:10.200", "31:20.200"}));
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
-// The main window's three timers and the port that switches them. Each timer
+// The main window's timers and the port that switches them. Each timer
 // has one owner, which alone switches it and knows its interval: the task
 // tick and its pause belong to TickRunState (schedule/tick_state.h), the
-// countdown's second to Countdown (actions/countdown.h).
+// countdown's second to Countdown (actions/countdown.h), the postponed
+// action's to Postponement (actions/postpone.h).
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,7 @@ enum class MainTimer {
   TaskTick,         // one pass of the task tick; running means monitoring
   CountdownSecond,  // each second of the shutdown countdown
   TickPause,        // after a task ran at once, the task tick goes on again
+  Postponed,        // a postponed countdown's action: its countdown comes back
 };
 
 // Port: the main window's timers. Switching a timer on starts its interval

@@ -63,6 +63,20 @@ class StoredValues {
   std::vector<Saved> saved_;
 };
 
+// Remembers every value of task n (A to D and W) for an undo.
+void RememberTask(StoredValues& before, int n) {
+  for (TaskField f : kAllFields) before.Remember(TaskValueName(f, n));
+  before.Remember(TaskValueName(TaskField::Wake, n), true);
+}
+
+// Removes every value of task n.
+void RemoveTask(Registry& reg, int n) {
+  for (TaskField f : {TaskField::Schedule, TaskField::Type, TaskField::Param, TaskField::Enabled, TaskField::Wake}) {
+    const std::string name = TaskValueName(f, n);
+    if (reg.ValueExists(name) && !reg.DeleteValue(name)) throw SetDataError(name);
+  }
+}
+
 // Runs `writes`; when one of them is refused, puts the remembered values
 // back and reports the refusal.
 template <typename Writes>
@@ -196,10 +210,29 @@ TaskRecord TaskStore::ReadTask(int n) {
   r.type = ReadField(TaskField::Type, n);
   r.param = ReadField(TaskField::Param, n);
   r.enabled = ReadField(TaskField::Enabled, n);
+  r.wake = ReadWake(n);
   return r;
 }
 
-int TaskStore::AddTask(const std::string& schedule, const std::string& type, const std::string& param) {
+bool TaskStore::ReadWake(int n) {
+  try {
+    const std::optional<RegValue> v = reg_.Raw(TaskValueName(TaskField::Wake, n));
+    return v && v->type == RegType::Dword && v->data == std::string("\x01\0\0\0", 4);
+  } catch (const FrameworkError&) {
+    return false;
+  }
+}
+
+void TaskStore::WriteWake(int n, bool wake) {
+  const std::string name = TaskValueName(TaskField::Wake, n);
+  if (wake) {
+    reg_.WriteInteger(name, 1);
+  } else if (reg_.ValueExists(name) && !reg_.DeleteValue(name)) {
+    throw SetDataError(name);
+  }
+}
+
+int TaskStore::AddTask(const std::string& schedule, const std::string& type, const std::string& param, bool wake) {
   // The counter follows TaskNum only once every write went through; a refused
   // write undoes the others, so the new task is stored whole or not at all.
   // Beyond the highest number start-up accepts, nothing is written.
@@ -208,20 +241,21 @@ int TaskStore::AddTask(const std::string& schedule, const std::string& type, con
   const std::int32_t n = counter_ + 1;
   StoredValues before(reg_);
   before.Remember(kTaskNum);
-  for (TaskField f : kAllFields) before.Remember(TaskValueName(f, n));
+  RememberTask(before, n);
   AllOrNothing(before, [&] {
     reg_.WriteInteger(kTaskNum, n);
     reg_.WriteString(TaskValueName(TaskField::Schedule, n), schedule);
     reg_.WriteString(TaskValueName(TaskField::Type, n), type);
     reg_.WriteString(TaskValueName(TaskField::Param, n), param);
     reg_.WriteString(TaskValueName(TaskField::Enabled, n), words::kEnabled);
+    WriteWake(n, wake);  // also clears a W left above the tasks
   });
   counter_ = n;
   return n;
 }
 
 std::string TaskStore::ModifyTask(int n, const std::string& schedule, const std::string& type,
-                                  const std::string& param) {
+                                  const std::string& param, bool wake) {
   // The new texts are written over the old ones directly (blanking them first
   // would lose the schedule if a later write were refused), and a refused
   // write puts the old texts back: a task never runs its old action at its
@@ -230,12 +264,13 @@ std::string TaskStore::ModifyTask(int n, const std::string& schedule, const std:
   if (n < 1 || n > counter_) throw FrameworkError(NoSuchTaskText(n));
   const std::string old = ReadField(TaskField::Enabled, n);
   StoredValues before(reg_);
-  for (TaskField f : kAllFields) before.Remember(TaskValueName(f, n));
+  RememberTask(before, n);
   AllOrNothing(before, [&] {
     reg_.WriteString(TaskValueName(TaskField::Schedule, n), schedule);
     reg_.WriteString(TaskValueName(TaskField::Type, n), type);
     reg_.WriteString(TaskValueName(TaskField::Param, n), param);
     if (old.empty()) reg_.WriteString(TaskValueName(TaskField::Enabled, n), words::kEnabled);
+    WriteWake(n, wake);
   });
   return old.empty() ? std::string(words::kEnabled) : old;
 }
@@ -247,18 +282,14 @@ void TaskStore::DeleteTask(int k) {
   // Every value from task k up is rewritten; a refused write or delete puts
   // them all back, so no task is lost, doubled or mixed with its neighbour.
   StoredValues before(reg_);
-  for (int i = k; i <= c; ++i) {
-    for (TaskField f : kAllFields) before.Remember(TaskValueName(f, i));
-  }
+  for (int i = k; i <= c; ++i) RememberTask(before, i);
   before.Remember(kTaskNum);
   AllOrNothing(before, [&] {
     for (int i = k + 1; i <= c; ++i) {
       for (TaskField f : kAllFields) reg_.WriteString(TaskValueName(f, i - 1), ReadField(f, i));
+      WriteWake(i - 1, ReadWake(i));
     }
-    for (TaskField f : kAllFields) {
-      const std::string name = TaskValueName(f, c);
-      if (reg_.ValueExists(name) && !reg_.DeleteValue(name)) throw SetDataError(name);
-    }
+    RemoveTask(reg_, c);
     reg_.WriteInteger(kTaskNum, c - 1);
   });
   counter_ = c - 1;
@@ -298,9 +329,7 @@ void TaskStore::ImportTasks(const std::vector<TaskRecord>& tasks, bool replace,
   const std::int32_t top = last > oldTop ? last : oldTop;
   StoredValues before(reg_);
   before.Remember(kTaskNum);
-  for (int i = first; i <= top; ++i) {
-    for (TaskField f : kAllFields) before.Remember(TaskValueName(f, i));
-  }
+  for (int i = first; i <= top; ++i) RememberTask(before, i);
   for (const ValueToWrite& v : alsoWrite) before.Remember(v.name, v.isNumber);
   AllOrNothing(before, [&] {
     int n = first;
@@ -309,14 +338,10 @@ void TaskStore::ImportTasks(const std::vector<TaskRecord>& tasks, bool replace,
       reg_.WriteString(TaskValueName(TaskField::Type, n), t.type);
       reg_.WriteString(TaskValueName(TaskField::Param, n), t.param);
       reg_.WriteString(TaskValueName(TaskField::Enabled, n), t.enabled);
+      WriteWake(n, t.wake);
       ++n;
     }
-    for (int i = last + 1; replace && i <= oldTop; ++i) {
-      for (TaskField f : kAllFields) {
-        const std::string name = TaskValueName(f, i);
-        if (reg_.ValueExists(name) && !reg_.DeleteValue(name)) throw SetDataError(name);
-      }
-    }
+    for (int i = last + 1; replace && i <= oldTop; ++i) RemoveTask(reg_, i);
     reg_.WriteInteger(kTaskNum, last);
     for (const ValueToWrite& v : alsoWrite) WriteValue(reg_, v);
   });

@@ -2,6 +2,10 @@
 //
 // Task n (1..task counter, without gaps) is four REG_SZ values: A n schedule
 // text, B n type word, C n parameter text, D n enabled word ("启用"/"禁用").
+// A task that wakes the PC to run also has W n (REG_DWORD 1); without it (or
+// with any other value) the task does not wake the PC, so a key without wake
+// tasks holds what it always held and a program reading only A to D reads
+// every task as before. W n moves with its task like A to D.
 // TaskNum (REG_DWORD) holds the number of tasks. The only task state held in
 // memory is the task counter, the copy of TaskNum as last read. The store
 // follows the key as it is, not as it was at start: every add, modify, delete
@@ -25,6 +29,7 @@ struct TaskRecord {
   std::string type;      // B
   std::string param;     // C
   std::string enabled;   // D
+  bool wake = false;     // W: wake the PC to run it
 };
 
 // A value written in the same all-or-nothing step as imported tasks (an
@@ -38,7 +43,7 @@ struct ValueToWrite {
 // Stores one such value (SetDataError when refused).
 void WriteValue(Registry& reg, const ValueToWrite& value);
 
-enum class TaskField : char { Schedule = 'A', Type = 'B', Param = 'C', Enabled = 'D' };
+enum class TaskField : char { Schedule = 'A', Type = 'B', Param = 'C', Enabled = 'D', Wake = 'W' };
 
 // The value name of a task field: "A7", "D12".
 std::string TaskValueName(TaskField field, int n);
@@ -68,21 +73,26 @@ class TaskStore {
   TaskRecord ReadTask(int n);
   std::string ReadField(TaskField field, int n);
 
+  // Whether task n wakes the PC: W n is a REG_DWORD 1. Never throws (an
+  // unreadable W n does not wake).
+  bool ReadWake(int n);
+
   // Appends a task, enabled, after the highest task stored now; returns its
   // number. Beyond kMaxTasks nothing is written and a FrameworkError says
   // why: start-up would not accept the counter.
-  int AddTask(const std::string& schedule, const std::string& type, const std::string& param);
-  // Rewrites A, B and C of task n; returns the enabled word afterwards (an
+  int AddTask(const std::string& schedule, const std::string& type, const std::string& param, bool wake = false);
+  // Rewrites A, B, C and W of task n; returns the enabled word afterwards (an
   // empty one becomes "启用", any other is kept). A task number beyond the
   // tasks stored now writes nothing and raises a FrameworkError.
-  std::string ModifyTask(int n, const std::string& schedule, const std::string& type, const std::string& param);
+  std::string ModifyTask(int n, const std::string& schedule, const std::string& type, const std::string& param,
+                         bool wake = false);
   // Removes task k; later tasks move down by one.
   void DeleteTask(int k);
   // Writes D n; a task number beyond the tasks stored now writes nothing and
   // raises a FrameworkError.
   void SetTaskEnabled(int n, const std::string& word);
 
-  // Stores `tasks` (schedule, type, parameter and enabled word each; their
+  // Stores `tasks` (schedule, type, parameter, enabled word and wake flag each; their
   // numbers are ignored) in one step: with `replace` they become the whole
   // task list and every slot above them is removed, otherwise they follow the
   // existing tasks. `alsoWrite` is written in the same step. A refused write
@@ -101,6 +111,8 @@ class TaskStore {
   // are now.
   void Resync();
   class ChangeScope;
+  // Writes W n as `wake`: 1, or no value at all.
+  void WriteWake(int n, bool wake);
   // The highest task number (up to kMaxTasks) that has any value stored.
   std::int32_t HighestStoredTask();
 

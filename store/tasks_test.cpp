@@ -88,6 +88,36 @@ TEST_F(TaskStoreTest, DeleteMovesLaterTasksDownAndRemovesTheHighestSlot) {
   for (const char* n : {"A3", "B3", "C3", "D3"}) EXPECT_FALSE(Has(n)) << n;
 }
 
+TEST_F(TaskStoreTest, TheWakeFlagIsAValueOfItsOwnThatMovesWithItsTask) {
+  store.LoadTaskCounter();
+  key.PlantDword("W2", 1);  // left above the tasks: a new task 2 does not inherit it
+  store.AddTask("每天1时0分", "提醒", "one", true);
+  store.AddTask("每天2时0分", "提醒", "two");
+  store.AddTask("每天3时0分", "提醒", "three", true);
+  EXPECT_EQ(key.values["W1"], (RegValue{RegType::Dword, std::string("\x01\0\0\0", 4)}));
+  EXPECT_FALSE(Has("W2"));
+  EXPECT_TRUE(store.ReadTask(3).wake);
+
+  store.DeleteTask(1);  // task 3 becomes task 2 with its flag
+  EXPECT_FALSE(Has("W1") || Has("W3"));
+  EXPECT_TRUE(store.ReadTask(2).wake);
+  EXPECT_EQ(store.ReadTask(2).param, "three");
+
+  store.ModifyTask(2, "每天3时0分", "提醒", "three");
+  EXPECT_FALSE(Has("W2"));
+  store.ModifyTask(1, "每天2时0分", "提醒", "two", true);
+  store.ImportTasks({TaskRecord{0, "每天4时0分", "提醒", "x", "启用", false}}, true, {});
+  EXPECT_FALSE(Has("W1") || Has("W2"));
+
+  // Only a REG_DWORD 1 wakes the PC.
+  for (const auto& planted : {RegValue{RegType::String, std::string("1\0", 2)},
+                              RegValue{RegType::Dword, std::string("\x02\0\0\0", 4)},
+                              RegValue{RegType::Dword, std::string("\x01", 1)}}) {
+    key.Plant("W1", planted.type, planted.data);
+    EXPECT_FALSE(store.ReadWake(1));
+  }
+}
+
 TEST_F(TaskStoreTest, DeleteOnlyAndLastTask) {
   store.LoadTaskCounter();
   store.AddTask("每天1时0分", "提醒", "x");
@@ -283,7 +313,7 @@ TEST_F(TaskStoreTest, ARefusedWriteLeavesEveryTaskWholeAndTheCounterRight) {
       TaskStore s(freshReg);
       s.LoadTaskCounter();
       s.AddTask("每天1时0分", "提醒", "one");
-      s.AddTask("每天2时0分", "提醒", "two");
+      s.AddTask("每天2时0分", "提醒", "two", true);
       s.AddTask("每天3时0分", "提醒", "three");
       const auto before = fresh.values;
       fresh.writesTried = 0;

@@ -8,7 +8,8 @@
 # index in the code page of the project's language (0x804, code page 936),
 # so every page, the contents, the index and the project are turned into GBK
 # here, and the pages declare charset=gb2312. The tray icons shown on the
-# first page are taken from the program's own icon files.
+# first page are taken from the program's own icon files, the pictures of the
+# windows from docs/pictures.
 set -euo pipefail
 
 if [ $# -ne 1 ]; then
@@ -45,6 +46,11 @@ cp "$SRC/style.css" "$STAGE/"
 icotool -x --width=32 --height=32 -o "$STAGE/icon-main.png" "$RES/mainicon.ico"
 icotool -x --width=32 --height=32 -o "$STAGE/icon-on.png" "$RES/enashut.ico"
 icotool -x --width=32 --height=32 -o "$STAGE/icon-off.png" "$RES/disshut.ico"
+# The windows as the README shows them, made by the readme_pictures scenario
+# (tools/readme-pictures.sh).
+for picture in settings task-editor countdown tray-menu run-history; do
+  cp "$ROOT/docs/pictures/$picture.png" "$STAGE/"
+done
 
 log="$STAGE/chmcmd.log"
 if ! (cd "$STAGE" && chmcmd --html-scan Ordavi.hhp >"$log" 2>&1) || [ ! -s "$STAGE/Ordavi.CHM" ] ||

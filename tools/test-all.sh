@@ -9,15 +9,23 @@
 # programs and the win64 build where it cannot (tools/wine-test-env.sh);
 # ORDAVI_WINE_ARCH=win32 or win64 forces either.
 #
-# Tests run side by side: the sanitizer tests and the fuzz targets one per
-# core, the ctest run ORDAVI_TEST_JOBS at once (6 unless set), well above the
-# cores, since the Wine scenarios spend most of their time waiting for a
-# minute. Each scenario has its own prefix and display; those that measure
-# time run alone (RUN_SERIAL).
+# One ctest run does it all, ORDAVI_TEST_JOBS at once (6 unless set), well
+# above the cores, since the Wine scenarios spend most of their time waiting
+# for a minute: the unit tests, the sanitizer build's unit tests and a short
+# run of each fuzz target (two cores each) side by side with the scenarios.
+# Each scenario has its own prefix and display. The benchmark and the soak,
+# which measure the agent, run alone (RUN_SERIAL) and first, so the run never
+# waits for the others to drain before them; then the longest scenarios.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# How long each step took, printed at the end.
+steps=()
+step_start=$SECONDS
+step_done() { steps+=("$(printf '%-34s %4d s' "$1" $((SECONDS - step_start)))"); step_start=$SECONDS; }
+
 bash tools/install-deps.sh
+step_done "installing what is missing"
 
 jobs=$(nproc 2>/dev/null || echo 2)
 # A compiler cache, where one is installed, makes a second build of the same
@@ -30,18 +38,16 @@ cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j "$jobs"
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j "$jobs"
-cmake --preset host -DORDAVI_WINDOWS_BUILDS="$PWD/build" >/dev/null
-cmake --build --preset host -j "$jobs"
+step_done "the Windows builds"
 cmake --preset host-sanitize >/dev/null
 cmake --build --preset host-sanitize -j "$jobs"
-
-# The core's unit tests once more under AddressSanitizer and
-# UndefinedBehaviorSanitizer (any finding fails the run).
-ctest --preset host-sanitize -j "$jobs"
-
-# A short run of each fuzz target from its seeds (bash tools/fuzz.sh 1800
-# is the long run).
-FUZZ_JOBS="$jobs" bash tools/fuzz.sh 20
+# The host build's ctest also runs the sanitizer build's unit tests (any
+# finding fails the run) and each fuzz target for 20 s from its seeds
+# (bash tools/fuzz.sh 1800 is the long run).
+cmake --preset host -DORDAVI_WINDOWS_BUILDS="$PWD/build" \
+  -DORDAVI_SANITIZE_BUILD="$PWD/build/host-sanitize" -DORDAVI_FUZZ_SECONDS=20 >/dev/null
+cmake --build --preset host -j "$jobs"
+step_done "the host builds"
 
 source tools/wine-test-env.sh
 wine_arch_detect
@@ -52,4 +58,11 @@ else
     "(this machine cannot run 32-bit programs, or ORDAVI_WINE_ARCH=win64 was set)"
 fi
 
-ctest --preset host --timeout 600 -j "${ORDAVI_TEST_JOBS:-6}"
+# The order comes from the tests' COST alone, the same in a fresh clone and
+# in a build that ran before (ctest would otherwise order by earlier times).
+rm -f build/host/Testing/Temporary/CTestCostData.txt
+status=0
+ctest --preset host --timeout 600 -j "${ORDAVI_TEST_JOBS:-6}" || status=$?
+step_done "ctest"
+printf '%s\n' "${steps[@]}"
+exit "$status"

@@ -21,6 +21,7 @@ constexpr const char* kVerbatimScheduleKey = "原样时间";
 constexpr const char* kTypeKey = "类型";
 constexpr const char* kParamKey = "参数";
 constexpr const char* kEnabledKey = "状态";
+constexpr const char* kWakeKey = "唤醒";
 constexpr const char* kBom = "\xEF\xBB\xBF";
 
 bool HasControl(const std::string& gbk) {
@@ -159,6 +160,7 @@ std::vector<std::string> HeaderLines() {
       ";          " + TypeList(8),
       ";   参数=  提醒语、要打开的文件、要关闭的程序或网卡的名称；其他类型不用",
       ";   状态=  启用 或 禁用（不写为启用）",
+      ";   唤醒=  1：唤醒计算机运行此任务（有时刻的任务）；0 或不写：不唤醒",
       ";   原样时间=  代替“时间=”：不会运行的时间，导入时不检查，按原样保存",
       "; [选项] 一节，没写的选项不变：",
   };
@@ -225,6 +227,7 @@ TaskFileExport WriteTaskFile(TaskStore& store, Registry& reg, GbkCodec& codec, c
         return out;
       }
       w.Line(std::string(kEnabledKey) + "=" + enabled);
+      if (t.wake) w.Line(std::string(kWakeKey) + "=1");
       ++out.tasks;
     }
     const OptionValues stored = ReadOptionValues(reg);
@@ -259,12 +262,12 @@ namespace {
 
 struct PendingTask {
   int line = 0;  // of its [任务]
-  int lines[4] = {0, 0, 0, 0};  // of 时间 (or 原样时间), 类型, 参数, 状态
-  std::string values[4];
+  int lines[5] = {0, 0, 0, 0, 0};  // of 时间 (or 原样时间), 类型, 参数, 状态, 唤醒
+  std::string values[5];
   bool verbatim = false;  // the schedule came as 原样时间: stored as it is
 };
 
-const char* const kTaskKeys[4] = {kScheduleKey, kTypeKey, kParamKey, kEnabledKey};
+const char* const kTaskKeys[5] = {kScheduleKey, kTypeKey, kParamKey, kEnabledKey, kWakeKey};
 
 class FileReader {
  public:
@@ -352,7 +355,7 @@ class FileReader {
 
   bool TaskValue(int number, const std::string& key, const std::string& value) {
     const bool verbatim = key == kVerbatimScheduleKey;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 5; ++i) {
       if (key != kTaskKeys[i] && !(verbatim && i == 0)) continue;
       if (task_.lines[i]) {
         const std::string had = i == 0 && task_.verbatim ? kVerbatimScheduleKey : kTaskKeys[i];
@@ -363,7 +366,7 @@ class FileReader {
       if (i == 0) task_.verbatim = verbatim;
       return true;
     }
-    return Fail(number, "[任务]中没有" + Quoted(key) + "这一项，应为时间、原样时间、类型、参数或状态");
+    return Fail(number, "[任务]中没有" + Quoted(key) + "这一项，应为时间、原样时间、类型、参数、状态或唤醒");
   }
 
   // Checks and keeps the task of the section that just ended.
@@ -390,7 +393,9 @@ class FileReader {
         return Fail(t.lines[3], "状态" + Quoted(enabled) + "应为启用或禁用");
       }
     }
-    content_.tasks.push_back({static_cast<int>(content_.tasks.size()) + 1, *schedule, t.values[1], t.values[2], enabled});
+    if (t.lines[4] && t.values[4] != "0" && t.values[4] != "1") return Fail(t.lines[4], "唤醒应为0或1");
+    content_.tasks.push_back({static_cast<int>(content_.tasks.size()) + 1, *schedule, t.values[1], t.values[2], enabled,
+                              t.values[4] == "1"});
     return true;
   }
 

@@ -13,7 +13,7 @@ namespace ordavi {
 
 static bool operator==(const TaskRecord& a, const TaskRecord& b) {
   return a.number == b.number && a.schedule == b.schedule && a.type == b.type && a.param == b.param &&
-         a.enabled == b.enabled;
+         a.enabled == b.enabled && a.wake == b.wake;
 }
 
 namespace {
@@ -86,7 +86,7 @@ const Row kEveryKindAndType[] = {
 
 TEST(TaskFile, EveryKindAndTypeMovesToAPcWithAnotherDateFormat) {
   Pc from(kSlashes);
-  for (const Row& r : kEveryKindAndType) from.store.AddTask(r.schedule, r.type, r.param);
+  for (const Row& r : kEveryKindAndType) from.store.AddTask(r.schedule, r.type, r.param, &r == &kEveryKindAndType[1]);
   from.store.SetTaskEnabled(3, "禁用");
   from.key.PlantDword("tishi", 90);
   from.key.PlantString("soundpath", "C:\\声音\\钟.wav");
@@ -104,6 +104,7 @@ TEST(TaskFile, EveryKindAndTypeMovesToAPcWithAnotherDateFormat) {
     expected.push_back({static_cast<int>(expected.size()) + 1, r.scheduleOnDashes, r.type, r.param, "启用"});
   }
   expected[2].enabled = "禁用";
+  expected[1].wake = true;
   EXPECT_EQ(to.Tasks(), expected);
   EXPECT_EQ(to.reg.ReadInteger("TaskNum"), 16);
   EXPECT_EQ(to.reg.ReadInteger("tishi"), 90);
@@ -140,7 +141,7 @@ TEST(TaskFile, IsUtf8TextWithBomAndCrlfThatNotepadShows) {
 
 TEST(TaskFile, ExportAndReplaceLeaveTheKeyByteForByte) {
   Pc pc(kSlashes);
-  for (const Row& r : kEveryKindAndType) pc.store.AddTask(r.schedule, r.type, r.param);
+  for (const Row& r : kEveryKindAndType) pc.store.AddTask(r.schedule, r.type, r.param, &r == &kEveryKindAndType[4]);
   pc.store.SetTaskEnabled(5, "禁用");
   pc.key.PlantDword("shutapp", 1);
   pc.key.PlantString("soundpath", "");
@@ -253,6 +254,8 @@ TEST(TaskFile, ALineItCannotReadIsReportedWithItsNumberAndNothingIsImported) {
        "网卡连接名称\"a\"b\"含有不能放入命令行的字符"},
       {File({u8"[任务]", u8"时间=每天8时0分", u8"类型=提醒", u8"状态=开"}), 5, "应为启用或禁用"},
       {File({u8"[任务]", u8"时间=每天8时0分", u8"时间=每天9时0分", u8"类型=提醒"}), 4, "已有"},
+      {File({u8"[任务]", u8"时间=每天8时0分", u8"类型=提醒", u8"唤醒=是"}), 5, "唤醒应为0或1"},
+      {File({u8"[任务]", u8"时间=每天8时0分", u8"唤醒=0", u8"唤醒=1", u8"类型=提醒"}), 5, "已有“唤醒=”"},
       {File({u8"[任务]", u8"时间=每天8时0分", u8"名称=x"}), 4, "没有"},
       {File({u8"[任务]", u8"类型=提醒"}), 2, "缺少“时间=”"},
       {File({u8"[任务]", u8"时间=每天8时0分"}), 2, "缺少“类型=”"},

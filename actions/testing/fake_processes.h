@@ -2,7 +2,10 @@
 // ending a process shows the check the image as the opened handle gives it
 // (by default the snapshot's own text; `imageNow` gives an id to another
 // program between the snapshot and the opening) and logs
-// "TerminateProcess(pid)" when the check accepts it.
+// "TerminateProcess(pid)" when the check accepts it. That the process is
+// ended through the very handle that was checked is the adapter's part: the
+// port has no way to reopen, and the Wine test of Win32ProcessSystem fails
+// on an adapter that reopens by id.
 #pragma once
 
 #include <cstdint>

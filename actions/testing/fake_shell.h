@@ -5,9 +5,11 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "actions/shell.h"
 #include "store/testing/call_log.h"
+#include "store/text.h"
 
 namespace ordavi::testing {
 
@@ -27,8 +29,17 @@ class FakeShell : public Recording, public ShellPort {
     return desktopShell;
   }
   std::string WindowsDirectory() override { return windowsDirectory; }
+  bool RunsElevated() override { return elevated; }
+  std::string SystemProgram(const std::string& name) override {
+    for (const std::string& program : systemPrograms) {
+      if (SplitPath(program).name == name) return program;
+    }
+    return {};
+  }
 
   std::string windowsDirectory = "C:\\windows";
+  bool elevated = false;
+  std::vector<std::string> systemPrograms;  // full paths
   bool desktopShell = true;
 };
 

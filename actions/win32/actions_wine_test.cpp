@@ -9,6 +9,7 @@
 // in Notepad whatever the .txt association says, and opening a file with its
 // directory as working directory.
 #include <windows.h>
+#include <aclapi.h>
 #include <sddl.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
@@ -141,6 +142,31 @@ TEST(Win32Processes, ClosingAProcessChecksItsImageThroughTheOpenedHandle) {
   EXPECT_EQ(WaitForSingleObject(victim, 500), static_cast<DWORD>(WAIT_TIMEOUT));  // refused: still running
   sys.TerminateProcess(pid, [](const std::optional<std::string>& image) { return ImageIsTheProgram(image, "被查.exe"); });
   EXPECT_EQ(WaitForSingleObject(victim, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+  CloseHandle(victim);
+}
+
+// The process is ended through the handle its image was checked through,
+// never reopened by its id, which may have gone to another program by then.
+// Shown by taking the right to end it from every later opening while the
+// check runs: only the handle opened before can still end it.
+TEST(Win32Processes, TheProcessIsEndedThroughTheHandleThatWasCheckedNotReopened) {
+  HANDLE victim = StartSleeper("被换.exe");
+  ASSERT_TRUE(victim);
+  Sleep(1000);
+  Win32ProcessSystem sys;
+  sys.TerminateProcess(GetProcessId(victim), [victim](const std::optional<std::string>& image) {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;0x00101000;;;WD)", SDDL_REVISION_1, &sd, nullptr);
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted);
+    SetSecurityInfo(victim, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
+                    nullptr, dacl, nullptr);
+    LocalFree(sd);
+    return ImageIsTheProgram(image, "被换.exe");
+  });
+  EXPECT_EQ(WaitForSingleObject(victim, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+  ::TerminateProcess(victim, 0);
   CloseHandle(victim);
 }
 
@@ -502,6 +528,26 @@ TEST(Shell, SystemProgramsRunByTheirFullPathWithGbkArguments) {
   EXPECT_EQ(ReadAll(kWorkDir + "系统程序.txt"), std::string("网卡\r\n"));
   EXPECT_FALSE(Exists(kWorkDir + "planted.txt"));
   DeleteFileA((kWorkDir + "cmd.exe").c_str());  // later tests start cmd.exe in this folder
+}
+
+// The App Paths of the user's own registry, which the shell's search reads
+// and any program of the user can write, name nothing an elevated agent
+// runs for a program given without a folder: only the system and Windows
+// directories are looked in.
+TEST(Shell, AProgramWithoutAFolderIsLookedForInTheSystemFoldersOnly) {
+  const char* key = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\ordavi-planted.exe";
+  HKEY planted = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &planted, nullptr), 0);
+  const std::string self = SelfPath();
+  RegSetValueExA(planted, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(self.c_str()), self.size() + 1);
+  RegCloseKey(planted);
+  Win32Shell shell([] { return HWND(nullptr); });
+  EXPECT_EQ(shell.SystemProgram("ordavi-planted.exe"), "");
+  char system[MAX_PATH] = {};
+  GetSystemDirectoryA(system, MAX_PATH);
+  EXPECT_EQ(AsciiUpper(shell.SystemProgram("notepad.exe")), AsciiUpper(std::string(system) + "\\notepad.exe"));
+  EXPECT_EQ(shell.SystemProgram("system32"), "");  // a folder is no program
+  RegDeleteKeyA(HKEY_CURRENT_USER, key);
 }
 
 TEST(Shell, OpenFileUsesTheDirectoryPartAsWorkingDirectory) {

@@ -13,6 +13,7 @@
 
 #include "store/text.h"
 #include "store/win32/gbk_text.h"
+#include "ui/win32/administrators.h"
 #include "ui/win32/system_library.h"
 
 namespace ordavi {
@@ -212,6 +213,21 @@ std::string Win32Shell::WindowsDirectory() {
   g_windowsDir[0] = '\0';
   GetWindowsDirectoryA(g_windowsDir, sizeof g_windowsDir);
   return g_windowsDir;
+}
+
+bool Win32Shell::RunsElevated() { return AdministratorsInForce(nullptr); }
+
+std::string Win32Shell::SystemProgram(const std::string& name) {
+  const auto fileIn = [&name](std::string folder) {
+    if (folder.empty()) return folder;
+    if (folder.back() != '\\') folder += '\\';
+    folder += name;
+    const DWORD attributes = GetFileAttributesW(WideFromGbk(folder).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) folder.clear();
+    return folder;
+  };
+  const std::string found = fileIn(SystemDirectory());
+  return found.empty() ? fileIn(WindowsDirectory()) : found;
 }
 
 void Win32DeviceSystem::SendMciCommand(const std::string& command) {

@@ -75,6 +75,11 @@ class Win32Shell : public ShellPort {
   // the program the association names, at that process's rights.
   bool OpenAsDesktopUser(const std::string& target, const std::string& dir, bool hidden) override;
   std::string WindowsDirectory() override;
+  // The Administrators group in force in the process's token.
+  bool RunsElevated() override;
+  // GetSystemDirectoryW, then GetWindowsDirectoryW, with `name`: a file
+  // (not a folder) there.
+  std::string SystemProgram(const std::string& name) override;
 
  private:
   std::function<HWND()> mainWindow_;

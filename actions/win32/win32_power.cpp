@@ -20,6 +20,24 @@ void Win32PowerSystem::NtShutdownSystem(std::int32_t action) {
   if (fn) fn(action);
 }
 
+std::optional<bool> WakeTimersAllowed() {
+  // powrprof.dll is loaded from the system directory when the editor asks.
+  using GetActiveFn = DWORD(WINAPI*)(HKEY, GUID**);
+  using ReadAcFn = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, const GUID*, DWORD*);
+  const auto getActive = SystemProc<GetActiveFn>("powrprof.dll", "PowerGetActiveScheme");
+  const auto readAc = SystemProc<ReadAcFn>("powrprof.dll", "PowerReadACValueIndex");
+  if (!getActive || !readAc) return std::nullopt;
+  static const GUID kSleepSubgroup = {0x238c9fa8, 0x0aad, 0x41ed, {0x83, 0xf4, 0x97, 0xbe, 0x24, 0x2c, 0x8f, 0x20}};
+  static const GUID kAllowWakeTimers = {0xbd3b718a, 0x0680, 0x4d9d, {0x8a, 0xb2, 0xe1, 0xd2, 0xb4, 0xac, 0x80, 0x6d}};
+  GUID* scheme = nullptr;
+  if (getActive(nullptr, &scheme) != ERROR_SUCCESS || !scheme) return std::nullopt;
+  DWORD value = 0;
+  const DWORD read = readAc(nullptr, scheme, &kSleepSubgroup, &kAllowWakeTimers, &value);
+  LocalFree(scheme);
+  if (read != ERROR_SUCCESS) return std::nullopt;
+  return value == 1;  // 0 off, 1 on, 2 important wake timers only
+}
+
 void EnableShutdownPrivilege() {
   HANDLE token = nullptr;
   OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token);  // 0x28

@@ -72,6 +72,7 @@ class FakeMainWindow : public Recording, public MainWindowPort {
   void MakeTopmost() override { Record("MakeTopmost"); }
   void SetMenuCaption(MenuItem i, const std::string& c) override { captions[i] = c; }
   void SetMenuChecked(MenuItem i, bool c) override { checks[i] = c; }
+  void SetPostponedItem(const std::string& c) override { captions[MenuItem::CancelPostponed] = c; }
   void OpenAbout() override { Record("OpenAbout"); }
   void Close() override { Record("Close"); }
 

@@ -26,6 +26,10 @@ constexpr DWORD kTakeOverWaitMs = 20000;
 // How long /cancel waits for the agent's answer, and /quit for its end.
 constexpr DWORD kCancelAnswerWaitMs = 2000;
 constexpr DWORD kQuitWaitMs = 5000;
+// How often an agent that waits on no installation close event (it has no
+// administrator rights and none was there, or the one there was not
+// Ordavi's) looks for one again: well within the installer's 10 s.
+constexpr DWORD kLookForInstallerMs = 1000;
 
 // The folder of Ordavi.exe as the installer names it: lower case, "/" for "\",
 // at most 200 characters (an object name is limited to MAX_PATH).
@@ -84,70 +88,59 @@ std::wstring SessionSddl() {
 
 // The installation's objects: every user's agent may hold and wait on them
 // and read their owner and access list (SYNCHRONIZE, READ_CONTROL); only the
-// system and administrators may set them. Their owner is administrators when
-// an elevated agent makes them; an agent without the rights cannot name that
-// owner, and the OWNER RIGHTS entry leaves the owner it gets (its user) no
-// right beyond waiting, so the user cannot rewrite the list and set them.
+// system and administrators may set them. Only an elevated agent (or the
+// installer) creates them, owned by administrators: the handle that creates
+// an object keeps every right it asked for, whatever the list says, so an
+// object made by a process of a user without the rights could be set by any
+// program of that user (duplicating the handle from the agent's process).
 constexpr DWORD kWaitAndRead = SYNCHRONIZE | READ_CONTROL;
-constexpr const wchar_t* kInstallationDacl = L"D:P(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x00120000;;;WD)(A;;0x00100000;;;OW)";
-std::wstring InstallationSddl(bool administrator) {
-  return std::wstring(administrator ? L"O:BA" : L"") + kInstallationDacl + L"S:(ML;;NW;;;LW)";
-}
+constexpr const wchar_t* kInstallationSddl = L"O:BAD:P(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x00120000;;;WD)S:(ML;;NW;;;LW)";
 
 bool IsSystemOrAdministrators(PSID sid) {
   return sid && (IsWellKnownSid(sid, WinLocalSystemSid) || IsWellKnownSid(sid, WinBuiltinAdministratorsSid));
 }
 
 // Whether an installation object that was there already is one of Ordavi's:
-// owned by SYSTEM or administrators (the installer, an elevated agent), or
-// with no entry but SYSTEM's and administrators' allowing more than waiting
-// and reading, and the owner's own rights cut to waiting (an agent without
-// the rights made it). Another user's object is not trusted: its owner
-// could set it whenever they like.
+// owned by SYSTEM or administrators (the installer, an elevated agent). Any
+// other owner (a user's program that made it first, whatever list it gave
+// it) could set it whenever they like.
 bool TrustedInstallationObject(HANDLE h) {
   PSID owner = nullptr;
-  PACL dacl = nullptr;
   PSECURITY_DESCRIPTOR sd = nullptr;
-  if (GetSecurityInfo(h, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
-                      &dacl, nullptr, &sd) != ERROR_SUCCESS) {
+  if (GetSecurityInfo(h, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr, &sd) !=
+      ERROR_SUCCESS) {
     return false;
   }
-  bool trusted = IsSystemOrAdministrators(owner);
-  if (!trusted && dacl) {
-    SID_IDENTIFIER_AUTHORITY creatorAuthority = SECURITY_CREATOR_SID_AUTHORITY;
-    PSID ownerRights = nullptr;
-    AllocateAndInitializeSid(&creatorAuthority, 1, SECURITY_CREATOR_OWNER_RIGHTS_RID, 0, 0, 0, 0, 0, 0, 0,
-                             &ownerRights);
-    bool ownerCut = false, othersWait = true;
-    for (DWORD i = 0; i < dacl->AceCount; ++i) {
-      ACE_HEADER* header = nullptr;
-      if (!GetAce(dacl, i, reinterpret_cast<void**>(&header))) othersWait = false;
-      if (!header || header->AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
-      const auto* ace = reinterpret_cast<ACCESS_ALLOWED_ACE*>(header);
-      PSID sid = const_cast<DWORD*>(&ace->SidStart);
-      if (ownerRights && EqualSid(sid, ownerRights)) {
-        ownerCut = (ace->Mask & ~kWaitAndRead) == 0;
-      } else if (!IsSystemOrAdministrators(sid) && (ace->Mask & ~kWaitAndRead) != 0) {
-        othersWait = false;
-      }
-    }
-    trusted = ownerCut && othersWait;
-    if (ownerRights) FreeSid(ownerRights);
-  }
+  const bool trusted = IsSystemOrAdministrators(owner);
   LocalFree(sd);
   return trusted;
 }
 
-// An object that exists already may refuse this process full access: then it
-// is opened for waiting and reading its owner only.
-HANDLE CreateOrOpenMutex(SECURITY_ATTRIBUTES* security, const std::wstring& name) {
-  HANDLE h = CreateMutexW(security, FALSE, name.c_str());
-  if (!h && GetLastError() == ERROR_ACCESS_DENIED) h = OpenMutexW(kWaitAndRead, FALSE, name.c_str());
-  return h;
-}
-HANDLE CreateOrOpenEvent(SECURITY_ATTRIBUTES* security, bool manualReset, const std::wstring& name) {
-  HANDLE h = CreateEventW(security, manualReset, FALSE, name.c_str());
-  if (!h && GetLastError() == ERROR_ACCESS_DENIED) h = OpenEventW(kWaitAndRead, FALSE, name.c_str());
+// An installation object for this agent to hold or wait on: an elevated
+// agent creates it or opens the one there (for waiting and reading its
+// owner only, where its list refuses more); an agent without the rights
+// only opens one that is there. One that is not Ordavi's (or that refuses
+// an elevated agent even waiting) is closed at once and `foreign` set. Null
+// when there is none to use.
+HANDLE InstallationObject(bool administrator, bool mutex, const std::wstring& name, bool& foreign) {
+  HANDLE h = nullptr;
+  DWORD createError = 0;
+  if (administrator) {
+    Security security(kInstallationSddl);
+    h = mutex ? CreateMutexW(security.get(), FALSE, name.c_str())
+              : CreateEventW(security.get(), TRUE, FALSE, name.c_str());
+    if (!h) createError = GetLastError();
+  }
+  if (!h) h = mutex ? OpenMutexW(kWaitAndRead, FALSE, name.c_str()) : OpenEventW(kWaitAndRead, FALSE, name.c_str());
+  if (!h) {
+    foreign = createError == ERROR_ACCESS_DENIED;
+    return nullptr;
+  }
+  if (!TrustedInstallationObject(h)) {
+    CloseHandle(h);
+    h = nullptr;
+    foreign = true;
+  }
   return h;
 }
 
@@ -285,14 +278,12 @@ void Win32AgentSlot::AskRunningAgentToOpenSettings() {
   CloseHandle(settings);
 }
 
-// The countdown window is shown exactly while a countdown runs. The message
-// cancels a running countdown as the close box does and does nothing
-// otherwise; it is handled before SendMessage returns, so the answer is known
-// here.
+// The message cancels a running countdown as the close box does, or else a
+// postponed one, and does nothing otherwise; it is handled before SendMessage
+// returns, and its result (1) says whether it cancelled one.
 void Win32AgentSlot::CancelCountdown() {
-  const bool counting = IsWindowVisible(window_) != FALSE;
-  if (counting) SendMessageW(window_, kCancelCountdownMessage, 0, 0);
-  SetEvent(counting && !IsWindowVisible(window_) ? cancelled_ : noCountdown_);
+  const bool cancelled = SendMessageW(window_, kCancelCountdownMessage, 0, 0) == 1;
+  SetEvent(cancelled ? cancelled_ : noCountdown_);
 }
 
 void Win32AgentSlot::HoldSlot() {
@@ -303,15 +294,34 @@ void Win32AgentSlot::HoldSlot() {
   cancel_ = CreateEventW(session.get(), FALSE, FALSE, kSessionCancel);
   cancelled_ = CreateEventW(session.get(), FALSE, FALSE, kSessionCancelled);
   noCountdown_ = CreateEventW(session.get(), FALSE, FALSE, kSessionNoCountdown);
-  Security installation(InstallationSddl(HasAdministratorRights()));
-  installationRunning_ = CreateOrOpenMutex(installation.get(), kInstallationRunning + folderKey_);
-  installationClose_ = CreateOrOpenEvent(installation.get(), true, kInstallationClose + folderKey_);
+  JoinInstallation();
+}
+
+void Win32AgentSlot::JoinInstallation() {
+  const bool administrator = HasAdministratorRights();
+  bool foreign = false;
+  // A foreign running mutex is only not held: nothing reads it.
+  if (!installationRunning_) {
+    installationRunning_ = InstallationObject(administrator, true, kInstallationRunning + folderKey_, foreign);
+  }
+  foreign = false;
   // A close event someone else made first is not waited on: its owner could
   // end this agent at will.
-  if (installationClose_ && !TrustedInstallationObject(installationClose_)) {
-    Close(installationClose_);
-    SayOnce(kForeignCloseEventNotice);
+  if (!installationClose_) {
+    installationClose_ = InstallationObject(administrator, false, kInstallationClose + folderKey_, foreign);
   }
+  if (foreign) SayOnce(kForeignCloseEventNotice);
+}
+
+DWORD Win32AgentSlot::WaitTimeoutMs() const { return installationClose_ ? INFINITE : kLookForInstallerMs; }
+
+void Win32AgentSlot::OnWaitTimeout() {
+  if (installationClose_) return;
+  JoinInstallation();
+  if (!installationClose_ || !window_) return;
+  // Set already: the wait that follows ends at once.
+  waits_.push_back(installationClose_);
+  commands_.push_back(MenuCommand(MenuItem::Exit));
 }
 
 void Win32AgentSlot::Listen(HWND mainWindow) {

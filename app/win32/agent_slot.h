@@ -18,6 +18,12 @@
 //                                      uninstaller of <folder>: every agent
 //                                      started from there ends as 退出 does
 //
+// The Global\ objects are created only by an elevated agent and the
+// installer, owned by administrators; an agent without administrator rights
+// only opens them, and one whose owner is neither SYSTEM nor administrators
+// is not used. An agent that waits on no close event looks for one again
+// each second (the message loop's time-out), so the installer's event
+// reaches it too.
 // <folder> is the folder of Ordavi.exe in lower case, "\" written as "/"
 // (the installer names it the same way). The events reach the agent whatever
 // desktop it runs on. The agent's message loop waits on them beside its
@@ -67,6 +73,10 @@ class Win32AgentSlot : public AgentSlotPort {
   DWORD WaitCount() const { return static_cast<DWORD>(waits_.size()); }
   const HANDLE* WaitObjects() const { return waits_.empty() ? nullptr : waits_.data(); }
   void OnSignalled(DWORD index);
+  // How long the loop waits before OnWaitTimeout: INFINITE while the
+  // installation's close event is waited on, else a second.
+  DWORD WaitTimeoutMs() const;
+  void OnWaitTimeout();
 
   // How a refused slot is told to the user: a message box unless a test
   // listens instead.
@@ -77,6 +87,9 @@ class Win32AgentSlot : public AgentSlotPort {
   // This process is the session's agent: the objects through which the
   // others find and reach it.
   void HoldSlot();
+  // The installation's objects, where they are Ordavi's: created when this
+  // agent is elevated, else opened when there.
+  void JoinInstallation();
   // /cancel: the countdown cancelled if one runs, and the answer given.
   void CancelCountdown();
   // Tells the user once per agent life.

@@ -3,6 +3,7 @@
 // through a link planted as the folder, above it, as the file or as its part
 // file, nor through a folder swapped for a link while it is held.
 #include <windows.h>
+#include <aclapi.h>
 #include <sddl.h>
 
 #include <gtest/gtest.h>
@@ -12,7 +13,9 @@
 #include <string>
 
 #include "app/win32/agent_data.h"
+#include "app/menu.h"
 #include "app/win32/agent_slot.h"
+#include "app/win32/win32_wake.h"
 #include "store/testing/readable_failures.h"
 #include "store/win32/gbk_text.h"
 #include "ui/win32/testing/test_files.h"
@@ -187,37 +190,147 @@ TEST(AgentSlot, TheRunningAgentsRightsAreReadFromItsProcessNotFromAName) {
   CloseHandle(squat);
 }
 
-// Another user's program creates the installation's close event first, with
-// an access list of its own, and sets it: this agent neither ends on it nor
-// refuses to start; it says so once. The same event as an agent without the
-// rights makes it (its owner cut to waiting) is the installer's word.
-TEST(AgentSlot, AnInstallationCloseEventOfAnotherOwnerIsIgnoredAndSaidOnce) {
+namespace {
+
+std::wstring InstallationName(const wchar_t* prefix) {
   wchar_t self[MAX_PATH + 1] = {};
   std::wstring folder(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
   folder.erase(folder.find_last_of(L'\\'));
   CharLowerBuffW(&folder[0], static_cast<DWORD>(folder.size()));
   for (wchar_t& c : folder) c = c == L'\\' ? L'/' : c;
-  const std::wstring name = L"Global\\Ordavi-Close:" + folder;
+  return prefix + folder;
+}
+
+HANDLE PlantEvent(const wchar_t* sddl, const std::wstring& name) {
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &sd, nullptr)) return nullptr;
+  SECURITY_ATTRIBUTES sa{sizeof sa, sd, FALSE};
+  const HANDLE h = CreateEventW(&sa, TRUE, TRUE, name.c_str());
+  LocalFree(sd);
+  return h;
+}
+
+// The slot of an agent with or without administrator rights in force,
+// whatever this test process has.
+class SlotWithRights : public Win32AgentSlot {
+ public:
+  explicit SlotWithRights(bool administrator) : administrator_(administrator) {
+    say = [this](const char* text) { said += text; };
+  }
+  bool HasAdministratorRights() override { return administrator_; }
+  std::string said;
+
+ private:
+  bool administrator_;
+};
+
+}  // namespace
+
+// A close event made first by anything but SYSTEM or administrators is not
+// the installer's word, whatever list it carries (the one an agent without
+// the rights used to give it included): its creator's handle can set it.
+// This agent neither ends on it nor refuses to start; it says so once.
+TEST(AgentSlot, OnlyACloseEventOwnedByAdministratorsIsTheInstallersWord) {
+  const std::wstring name = InstallationName(L"Global\\Ordavi-Close:");
   struct Case {
     const wchar_t* sddl;
     bool closing;
   };
   const Case cases[] = {{L"D:(A;;GA;;;WD)", false},
-                        {L"D:P(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x00120000;;;WD)(A;;0x00100000;;;OW)", true}};
+                        {L"D:P(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x00120000;;;WD)(A;;0x00100000;;;OW)", false},
+                        {L"O:BAD:P(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x00120000;;;WD)", true}};
   for (const Case& c : cases) {
-    PSECURITY_DESCRIPTOR sd = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(c.sddl, SDDL_REVISION_1, &sd, nullptr));
-    SECURITY_ATTRIBUTES sa{sizeof sa, sd, FALSE};
-    const HANDLE planted = CreateEventW(&sa, TRUE, TRUE, name.c_str());
-    LocalFree(sd);
+    const HANDLE planted = PlantEvent(c.sddl, name);
     ASSERT_TRUE(planted != nullptr);
-    Win32AgentSlot slot;
-    std::string said;
-    slot.say = [&said](const char* text) { said += text; };
+    SlotWithRights slot(true);
     EXPECT_EQ(slot.InstallationClosing(), c.closing);
-    EXPECT_EQ(said, std::string(c.closing ? "" : kForeignCloseEventNotice));
+    EXPECT_EQ(slot.said, std::string(c.closing ? "" : kForeignCloseEventNotice));
     CloseHandle(planted);
   }
+}
+
+// An agent without administrator rights creates no Global\ object, so no
+// handle of its user's can set one. It finds the installer's close event
+// when that appears later, and ends on it; an elevated agent creates its
+// own, owned by administrators.
+TEST(AgentSlot, AnAgentWithoutTheRightsCreatesNoGlobalObjectAndStillHearsTheInstaller) {
+  const std::wstring close = InstallationName(L"Global\\Ordavi-Close:");
+  const std::wstring running = InstallationName(L"Global\\Ordavi-Running:");
+  const HWND window = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  {
+    SlotWithRights standard(false);
+    ASSERT_TRUE(StartAsTheSessionAgent(standard));
+    EXPECT_TRUE(OpenEventW(SYNCHRONIZE, FALSE, close.c_str()) == nullptr);
+    EXPECT_TRUE(OpenMutexW(SYNCHRONIZE, FALSE, running.c_str()) == nullptr);
+    standard.Listen(window);
+    EXPECT_EQ(standard.WaitCount(), 3u);  // 设置, 退出, /cancel
+    EXPECT_EQ(standard.WaitTimeoutMs(), 1000u);
+    standard.OnWaitTimeout();  // still none
+    EXPECT_EQ(standard.WaitCount(), 3u);
+    // The installer's event, set: the next look finds it, and the wait on it
+    // asks for 退出.
+    const HANDLE installer = PlantEvent(L"O:BAD:P(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x00120000;;;WD)", close);
+    ASSERT_TRUE(installer != nullptr);
+    standard.OnWaitTimeout();
+    ASSERT_EQ(standard.WaitCount(), 4u);
+    EXPECT_EQ(standard.WaitTimeoutMs(), INFINITE);
+    const DWORD woke = WaitForMultipleObjects(standard.WaitCount(), standard.WaitObjects(), FALSE, 0);
+    ASSERT_TRUE(woke >= WAIT_OBJECT_0 && woke < WAIT_OBJECT_0 + standard.WaitCount());
+    standard.OnSignalled(woke - WAIT_OBJECT_0);
+    MSG msg{};
+    EXPECT_TRUE(PeekMessageW(&msg, window, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, static_cast<WPARAM>(CommandIdOf(MenuItem::Exit)));
+    EXPECT_EQ(standard.said, "");
+    CloseHandle(installer);
+  }
+  SlotWithRights elevated(true);
+  ASSERT_TRUE(StartAsTheSessionAgent(elevated));
+  const HANDLE made = OpenEventW(READ_CONTROL, FALSE, close.c_str());
+  ASSERT_TRUE(made != nullptr);
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  ASSERT_EQ(GetSecurityInfo(made, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr, &sd),
+            static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_TRUE(IsWellKnownSid(owner, WinBuiltinAdministratorsSid));
+  LocalFree(sd);
+  CloseHandle(made);
+  DestroyWindow(window);
+}
+
+// The wake timer goes off a minute before its local minute: set for the
+// minute after this one it is due already, set for three minutes on it is
+// not; its due time is that local minute in UTC, less the minute.
+TEST(WakeTimer, GoesOffAMinuteBeforeItsLocalMinute) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  FILETIME localNow;
+  SystemTimeToFileTime(&now, &localNow);
+  const auto minuteAfter = [&](int minutes) {
+    ULARGE_INTEGER t;
+    t.LowPart = localNow.dwLowDateTime, t.HighPart = localNow.dwHighDateTime;
+    t.QuadPart = t.QuadPart / 600000000ULL * 600000000ULL + minutes * 600000000ULL;
+    FILETIME f = {t.LowPart, t.HighPart};
+    SYSTEMTIME s;
+    FileTimeToSystemTime(&f, &s);
+    return LocalMinute{s.wYear, s.wMonth, s.wDay, s.wHour, s.wMinute};
+  };
+  Win32WakeSystem wake;
+  ASSERT_NE(wake.timer(), nullptr);
+  wake.SetWakeTimer(minuteAfter(3));
+  EXPECT_EQ(WaitForSingleObject(wake.timer(), 200), static_cast<DWORD>(WAIT_TIMEOUT));
+  wake.SetWakeTimer(minuteAfter(1));
+  EXPECT_EQ(WaitForSingleObject(wake.timer(), 2000), static_cast<DWORD>(WAIT_OBJECT_0));
+  wake.CancelWakeTimer();
+
+  LARGE_INTEGER due;
+  ASSERT_TRUE(WakeDueTime(minuteAfter(3), due));
+  FILETIME utcNow;
+  GetSystemTimeAsFileTime(&utcNow);
+  ULARGE_INTEGER u;
+  u.LowPart = utcNow.dwLowDateTime, u.HighPart = utcNow.dwHighDateTime;
+  const long long secondsAhead = (due.QuadPart - static_cast<long long>(u.QuadPart)) / 10000000;
+  EXPECT_GE(secondsAhead, 59);  // the minute's seconds gone, the lead
+  EXPECT_LE(secondsAhead, 120);
 }
 
 }  // namespace ordavi

@@ -1,5 +1,8 @@
 #include "app/win32/countdown_panel.h"
 
+#include <iterator>
+
+#include "actions/postpone.h"
 #include "store/win32/gbk_text.h"
 #include "ui/win32/window.h"
 
@@ -98,6 +101,8 @@ void CountdownPanel::CreateControls() {
   cancel_ = ui::CreateChild(window_, "BUTTON", kCancelButton, 232, 94, 105, 25, WS_TABSTOP | BS_DEFPUSHBUTTON, songTi_,
                   "取消关机");
   doItNow_ = ui::CreateChild(window_, "BUTTON", kDoItNowButton, 64, 94, 105, 25, WS_TABSTOP, songTi_, "立即关机");
+  // Added below the others (the window grew by a row), under the cancel button.
+  postpone_ = ui::CreateChild(window_, "BUTTON", kPostponeButton, 232, 126, 105, 25, WS_TABSTOP, songTi_, "推迟(&P)");
   progress_ = ui::CreateChild(window_, PROGRESS_CLASSA, kProgressBar, 8, 56, 385, 17, 0, nullptr, "");
   message_ = ui::CreateChild(window_, "STATIC", kMessageLabel, 16, 16, 263, 13, SS_LEFT | SS_NOPREFIX, songTi_,
                    "要想取消关机,请按下<取消关机>按钮,剩余 :");
@@ -109,6 +114,19 @@ void CountdownPanel::CreateControls() {
   SetGlyph(doItNow_, okGlyph_);
   SetGlyph(cancel_, cancelGlyph_);
   SetProgress(0, 100);
+}
+
+std::uint32_t CountdownPanel::ChoosePostponement() {
+  HMENU menu = CreatePopupMenu();
+  if (!menu) return 0;
+  UINT id = 1;
+  for (const PostponeChoice& c : kPostponeChoices) AppendMenuW(menu, MF_STRING, id++, WideFromGbk(c.caption).c_str());
+  RECT button = {};
+  GetWindowRect(postpone_, &button);
+  const UINT chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, button.left,
+                                     button.bottom, 0, window_, nullptr);
+  DestroyMenu(menu);
+  return chosen >= 1 && chosen <= std::size(kPostponeChoices) ? kPostponeChoices[chosen - 1].minutes : 0;
 }
 
 void CountdownPanel::SetProgressMax(std::int32_t maximum) { SendMessageW(progress_, PBM_SETRANGE32, 0, maximum); }

@@ -1,6 +1,6 @@
 // The main window in its countdown role: the message and seconds labels, the
-// progress bar and the do-it-now and cancel buttons, and the window's own
-// caption and visibility.
+// progress bar, the do-it-now and cancel buttons, the 推迟 button with its
+// menu of delays, and the window's own caption and visibility.
 #pragma once
 
 #include <windows.h>
@@ -16,6 +16,7 @@ class CountdownPanel : public CountdownView {
  public:
   static constexpr int kDoItNowButton = 101;
   static constexpr int kCancelButton = IDCANCEL;  // Esc cancels
+  static constexpr int kPostponeButton = 102;
 
   // `window` is the main window's handle, read at each call.
   explicit CountdownPanel(const HWND& window) : window_(window) {}
@@ -26,6 +27,9 @@ class CountdownPanel : public CountdownView {
   // Creates the controls in the main window (during its WM_CREATE).
   void CreateControls();
   void SetProgressMax(std::int32_t maximum);
+  // The 推迟 button's menu, opened below the button: the minutes chosen, 0
+  // when the menu was closed without a choice.
+  std::uint32_t ChoosePostponement();
 
   // CountdownView
   void SetWindowCaption(const std::string& text) override;
@@ -39,7 +43,8 @@ class CountdownPanel : public CountdownView {
 
  private:
   const HWND& window_;
-  HWND message_ = nullptr, secondsLeft_ = nullptr, progress_ = nullptr, doItNow_ = nullptr, cancel_ = nullptr;
+  HWND message_ = nullptr, secondsLeft_ = nullptr, progress_ = nullptr, doItNow_ = nullptr, cancel_ = nullptr,
+       postpone_ = nullptr;
   HFONT formFont_ = nullptr, songTi_ = nullptr;
   HIMAGELIST okGlyph_ = nullptr, cancelGlyph_ = nullptr;
 };

@@ -9,6 +9,7 @@
 
 #include "actions/countdown.h"
 #include "actions/junk.h"
+#include "actions/postpone.h"
 #include "actions/win32/win32_actions.h"
 #include "actions/win32/win32_cleaning.h"
 #include "actions/win32/win32_network.h"
@@ -25,6 +26,7 @@
 #include "app/win32/main_window.h"
 #include "app/win32/notice_window.h"
 #include "app/win32/win32_startup.h"
+#include "app/win32/win32_wake.h"
 #include "app/wiring.h"
 #include "dialogs/win32/settings_dialog.h"
 #include "schedule/tick.h"
@@ -35,6 +37,18 @@
 #include "ui/win32/win32_clock.h"
 
 namespace {
+
+// A minute of a postponement in milliseconds: 60000, or for the end-to-end
+// tests ORDAVI_TEST_MINUTE_MS (1000 to 60000), so a scenario need not wait
+// ten minutes. It only brings the countdown back sooner; the action still
+// waits for its countdown.
+std::uint32_t PostponeMinuteMs() {
+  wchar_t text[16] = {};
+  const DWORD n = GetEnvironmentVariableW(L"ORDAVI_TEST_MINUTE_MS", text, 16);
+  if (n == 0 || n >= 16) return 60000;
+  const unsigned long ms = wcstoul(text, nullptr, 10);
+  return ms >= 1000 && ms <= 60000 ? static_cast<std::uint32_t>(ms) : 60000;
+}
 
 int RunAgent() {
   using namespace ordavi;
@@ -66,7 +80,7 @@ int RunAgent() {
   Win32LocalClock localClock;
   Win32UtcClock utcClock;
   SeenMinutes seenMinutes(localClock, utcClock, systemClock);
-  TickRunState tickState(window.timers(), &seenMinutes);
+  TickRunState tickState(window.timers(), &seenMinutes, &localClock);
   Agent agent(AgentPorts{system, window.tray(), window.hotkeys(), window, notices, shell, power,
                          devices},
               StoredState{registry, tasks, options}, tickState);
@@ -95,6 +109,8 @@ int RunAgent() {
   RunWatch runWatch(RunWatchPorts{tasks, dateFormat, seenMinutes, notices, lastPassFile}, history);
   tick.SetRecorder(&runWatch);
   countdown.SetRecorder(&runWatch);
+  Postponement postponement(countdown, window.timers(), systemClock, localClock, PostponeMinuteMs());
+  postponement.SetRecorder(&runWatch);
 
   // The settings dialogs and their task editors.
   SettingsServices settings{tasks,
@@ -110,10 +126,19 @@ int RunAgent() {
                             localClock};
   AgentEvents events(agent, tick, tickState, countdown, junk, [&settings] { SettingsDialog::Open(settings); },
                      &runWatch);
+  events.SetPostponement(postponement);
   NextTaskWatch nextTask;
   events.ShowNextTaskWith([&] {
     return nextTask.Line(tasks, localClock.LocalTime(), systemClock.TickCount() / 60000, dateFormat.ShortDateFormat());
   });
+  // The wake timer for the tasks that wake the PC.
+  Win32WakeSystem wakeSystem;
+  WakeWatch wake(tasks, wakeSystem);
+  events.WatchWakeWith(wake, [&] {
+    wake.AfterPass(localClock.LocalTime(), systemClock.TickCount() / 60000, dateFormat.ShortDateFormat());
+  });
+  agent.WhenMonitoringGoesOff([&wake] { wake.Stop(); });
+  settings.tasksMayHaveChanged = [&wake] { wake.TasksChanged(); };
   events.OpenRunHistoryWith([&] {
     RunHistoryWindow::Open(history, [&shell, &historyFile] { shell.OpenInNotepad(historyFile.path()); });
   });
@@ -132,9 +157,14 @@ int RunAgent() {
   for (;;) {
     // The session's and the installer's requests are waited on beside the
     // messages, on this thread.
-    const DWORD woke = MsgWaitForMultipleObjects(slot.WaitCount(), slot.WaitObjects(), FALSE, INFINITE, QS_ALLINPUT);
+    const DWORD woke =
+        MsgWaitForMultipleObjects(slot.WaitCount(), slot.WaitObjects(), FALSE, slot.WaitTimeoutMs(), QS_ALLINPUT);
     if (woke < WAIT_OBJECT_0 + slot.WaitCount()) {
       slot.OnSignalled(woke - WAIT_OBJECT_0);
+      continue;
+    }
+    if (woke == WAIT_TIMEOUT) {
+      slot.OnWaitTimeout();
       continue;
     }
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {

@@ -10,7 +10,7 @@ namespace {
 constexpr const char* kClassName = "TForm1";
 constexpr const char* kDesignCaption = "正在关闭 Windows...";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;  // single border, system menu only
-constexpr int kClientWidth = 401, kClientHeight = 136;
+constexpr int kClientWidth = 401, kClientHeight = 159;  // 136 before the row of 推迟
 
 UINT MenuId(MenuItem item) { return CommandIdOf(item); }
 
@@ -67,9 +67,8 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       return Default(msg, wParam, lParam);
-    case kCancelCountdownMessage:
-      events_->OnCancelFromCommandLine();
-      return 0;
+    case kCancelCountdownMessage:  // the answer: 1 when a countdown, running or postponed, was cancelled
+      return events_->OnCancelFromCommandLine() ? 1 : 0;
     case WM_POWERBROADCAST:
     case WM_TIMECHANGE: {
       const LRESULT r = Default(msg, wParam, lParam);
@@ -119,6 +118,8 @@ void MainWindow::OnCommand(WORD id) {
     events_->OnDoItNow();
   } else if (id == CountdownPanel::kCancelButton || id == IDOK) {
     events_->OnCancelCountdown();
+  } else if (id == CountdownPanel::kPostponeButton) {
+    if (const std::uint32_t minutes = countdownPanel_.ChoosePostponement()) events_->OnPostpone(minutes);
   } else if (const MenuEntry* entry = EntryOfCommand(id)) {
     events_->OnMenuCommand(entry->item);
   }
@@ -155,6 +156,18 @@ void MainWindow::SetMenuCaption(MenuItem item, const std::string& caption) {
   const UINT id = MenuId(item);
   const UINT checked = GetMenuState(popupMenu_, id, MF_BYCOMMAND) & MF_CHECKED;
   ModifyMenuW(popupMenu_, id, MF_BYCOMMAND | MF_STRING | checked, id, WideFromGbk(caption).c_str());
+}
+
+void MainWindow::SetPostponedItem(const std::string& caption) {
+  const UINT id = MenuId(MenuItem::CancelPostponed);
+  const bool there = GetMenuState(popupMenu_, id, MF_BYCOMMAND) != static_cast<UINT>(-1);
+  if (caption.empty()) {
+    if (there) DeleteMenu(popupMenu_, id, MF_BYCOMMAND);
+  } else if (there) {
+    ModifyMenuW(popupMenu_, id, MF_BYCOMMAND | MF_STRING, id, WideFromGbk(caption).c_str());
+  } else {
+    AppendMenuW(popupMenu_, MF_STRING, id, WideFromGbk(caption).c_str());
+  }
 }
 
 void MainWindow::SetMenuChecked(MenuItem item, bool checked) {

@@ -1,6 +1,6 @@
 // The agent's main window (window class "TForm1"). Hidden for the agent's
 // whole life, it holds the tray icon, the hotkeys, the popup menu and the
-// three timers, and shows the countdown panel only while a countdown runs.
+// timers, and shows the countdown panel only while a countdown runs.
 //
 // The window only translates: each message becomes one call on the
 // MainWindowEvents it was created with, and its parts (tray icon, hotkeys,
@@ -44,6 +44,7 @@ class MainWindow : public Window, public MainWindowPort {
   void MakeTopmost() override;
   void SetMenuCaption(MenuItem item, const std::string& caption) override;
   void SetMenuChecked(MenuItem item, bool checked) override;
+  void SetPostponedItem(const std::string& caption) override;
   void OpenAbout() override;
   void Close() override;
 

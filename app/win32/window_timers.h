@@ -1,4 +1,4 @@
-// The main window's three timers over SetTimer and KillTimer, and their
+// The main window's timers over SetTimer and KillTimer, and their
 // WM_TIMER messages turned into the main window's events.
 #pragma once
 
@@ -28,10 +28,12 @@ class WindowTimers : public TimerPort {
   }
   // The window is destroyed: no timer outlives it.
   void StopAll() {
-    for (MainTimer t : {MainTimer::TaskTick, MainTimer::CountdownSecond, MainTimer::TickPause}) StopTimer(t);
+    for (MainTimer t : {MainTimer::TaskTick, MainTimer::CountdownSecond, MainTimer::TickPause, MainTimer::Postponed}) {
+      StopTimer(t);
+    }
   }
 
-  // The WM_TIMER id of each timer: 1, 2, 3.
+  // The WM_TIMER id of each timer: 1, 2, 3, 4.
   static UINT_PTR IdOf(MainTimer timer) { return static_cast<UINT_PTR>(timer) + 1; }
 
   // WM_TIMER with `id`: the event of its timer; another id gives none.
@@ -39,11 +41,12 @@ class WindowTimers : public TimerPort {
     if (id == IdOf(MainTimer::TaskTick)) events.OnTaskTick();
     if (id == IdOf(MainTimer::CountdownSecond)) events.OnCountdownSecond();
     if (id == IdOf(MainTimer::TickPause)) events.OnTickPauseEnd();
+    if (id == IdOf(MainTimer::Postponed)) events.OnPostponedTime();
   }
 
  private:
   const HWND& window_;
-  bool on_[3] = {false, false, false};
+  bool on_[4] = {false, false, false, false};
 };
 
 }  // namespace ordavi

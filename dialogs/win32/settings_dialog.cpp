@@ -22,7 +22,7 @@ namespace {
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 // The list's last column, 下次运行, widened the dialog by its width; every
 // other control keeps its place relative to the edge it is placed from.
-constexpr int kNextRunWidth = 130;
+constexpr int kNextRunWidth = 170;  // room for a date, a time and （唤醒）
 constexpr int kClientWidth = 458 + kNextRunWidth, kClientHeight = 349;
 
 // Control ids. OK and Cancel carry the standard ids, so Esc cancels.
@@ -310,6 +310,7 @@ LRESULT SettingsDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       KillTimer(hwnd_, kNextRunTimer);
       if (openDialog == hwnd_) openDialog = nullptr;
+      if (services_.tasksMayHaveChanged) services_.tasksMayHaveChanged();
       services_.tickState.SettingsDialogClosed();
       return 0;
     default:

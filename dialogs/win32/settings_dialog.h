@@ -42,6 +42,8 @@ struct SettingsServices {
   // The 下次运行 column's cells are filled (the benchmark's floor leaves them
   // empty, to weigh what the column costs).
   bool showNextRuns = true;
+  // Told when a dialog closes: its tasks may have changed (the wake timer).
+  std::function<void()> tasksMayHaveChanged = nullptr;
 };
 
 class SettingsDialog : public Window, private TaskEditorHost {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "actions/win32/win32_power.h"
 #include "dialogs/key_filters.h"
 #include "store/text.h"
 #include "store/win32/gbk_text.h"
@@ -18,7 +19,9 @@ using namespace ui;
 namespace {
 
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-constexpr int kClientWidth = 422, kClientHeight = 296;
+// The wake row below the parameter row made the editor 58 pixels taller
+// than its first 422x296; the buttons keep their place above the bottom edge.
+constexpr int kClientWidth = 422, kClientHeight = 354;
 
 // Control ids. Cancel carries IDCANCEL, so Esc cancels; no control has IDOK,
 // so Enter alone stores nothing.
@@ -29,6 +32,7 @@ enum : int {
   kFirstRadio = 210,   // RadioButton1..7
   kType = 225,         // ComboBox5
   kParam = 226,        // ComboBox6
+  kWake = 227,         // 唤醒计算机运行此任务
   kControl = 230,      // boxes, pickers and labels nobody refers to by id
 };
 
@@ -49,6 +53,8 @@ constexpr int kFirstRowY = 10, kRowPitch = 26;
 constexpr int kRuleY = kFirstRowY + 7 * kRowPitch + 4;
 constexpr int kTypeY = kRuleY + 10;
 constexpr int kParamY = kTypeY + 28;
+constexpr int kWakeY = kParamY + 30;
+constexpr int kWakeNoteY = kWakeY + 22;
 constexpr int kButtonW = 75, kButtonH = 25;
 constexpr int kButtonsY = kClientHeight - 8 - kButtonH;
 constexpr int kLabelDrop = 4;  // a label's top below the top of the box beside it
@@ -168,6 +174,13 @@ void TaskEditor::CreateControls() {
                          WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, font_);
   CreateButton(kBrowse, browseX, kParamY - 1, browseW, 23, "浏览", font_);
 
+  wake_ = CreateControl("BUTTON", kWake, kMargin, kWakeY, 200, kRadioH, WS_TABSTOP | BS_AUTOCHECKBOX, font_,
+                        kWakeBoxCaption);
+  // Said only when the active power plan is known to keep wake timers off.
+  const std::optional<bool> allowed = WakeTimersAllowed();
+  CreateControl("STATIC", kControl, kMargin, kWakeNoteY, kClientWidth - 2 * kMargin, 30, 0, font_,
+                allowed == false ? kWakeTimersOffNote : "");
+
   CreateButton(kOk, kClientWidth - kMargin - 2 * kButtonW - 6, kButtonsY, kButtonW, kButtonH, "确定(&O)", font_);
   CreateButton(kCancel, kClientWidth - kMargin - kButtonW, kButtonsY, kButtonW, kButtonH, "取消(&C)", font_);
 }
@@ -196,6 +209,7 @@ TaskForm TaskEditor::ReadForm() const {
   f.bootMinutes = TextOf(bootMinutes_);
   f.type = TextOf(type_);
   f.param = TextOf(param_);
+  f.wake = Checked(wake_);
   return f;
 }
 
@@ -226,6 +240,12 @@ void TaskEditor::ShowForm(const TaskForm& f) {
   SetText(bootMinutes_, f.bootMinutes);
   SelectComboText(type_, f.type);
   SetText(param_, f.param);
+  SetChecked(wake_, f.wake);
+  ShowWakeBox(f.kind);
+}
+
+void TaskEditor::ShowWakeBox(std::optional<ScheduleKind> kind) {
+  EnableWindow(wake_, kind && HasClockTime(*kind) ? TRUE : FALSE);
 }
 
 void TaskEditor::ShowHints(const ParamHints& hints) {
@@ -259,9 +279,16 @@ LRESULT TaskEditor::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
           if (HIWORD(wParam) == CBN_SELCHANGE) TypeChange();
           break;
         case kBrowse: BrowseClick(); break;
+
         case kOk: OkClick(); break;
         case kCancel: PostMessageW(hwnd_, WM_CLOSE, 0, 0); break;
-        default: break;
+        default:
+          // A kind's radio button: the wake box follows the kind.
+          if (LOWORD(wParam) >= kFirstRadio && LOWORD(wParam) < kFirstRadio + kKindCount &&
+              HIWORD(wParam) == BN_CLICKED) {
+            ShowWakeBox(ReadForm().kind);
+          }
+          break;
       }
       return 0;
     case WM_CLOSE:

@@ -53,6 +53,8 @@ class TaskEditor : public Window {
   // boot box became "0", leading zeros dropped).
   void ShowComposedBoxes(const TaskForm& form);
   void ShowHints(const ParamHints& hints);
+  // The wake box can be ticked only for a kind with a clock time.
+  void ShowWakeBox(std::optional<ScheduleKind> kind);
   void FillFromStore(int task);
 
   void TypeChange();
@@ -69,6 +71,7 @@ class TaskEditor : public Window {
   HWND month_ = nullptr, yearDay_ = nullptr, yearlyTime_ = nullptr;
   HWND bootHours_ = nullptr, bootMinutes_ = nullptr, uptime_ = nullptr;
   HWND type_ = nullptr, paramCaption_ = nullptr, param_ = nullptr;
+  HWND wake_ = nullptr;
 };
 
 }  // namespace ordavi

@@ -8,7 +8,7 @@ SCENARIOS+=(first_start close_agent notices_about)
 scenario_first_start() {
   setup
   start_agent
-  check "hidden TForm1, client 401x136" has "$(drv hidden TForm1)" 'client 401x136'
+  check "hidden TForm1, client 401x159" has "$(drv hidden TForm1)" 'client 401x159'
   check "shutapp 0" [ "$(reg_dword shutapp)" = 0x0 ]
   check "soundpath empty" reg_sz_empty soundpath
   check "tishi 60" [ "$(reg_dword tishi)" = 0x3c ]

@@ -109,8 +109,7 @@ Call ntdll.NtShutdownSystem(00000002)" ]
   menu_command "$MENU_MONITORING"
   sleep 1
   check "monitoring on: icon ENASHUT, tip \"Ordavi-启用\" ($(last_icon))" tray_shows "$addr" ENASHUT 'Ordavi-启用'
-  check "monitoring on: the tick every 10 s again ($(last_timer1_call))" \
-    has "$(last_timer1_call)" 'SetTimer\([0-9a-f]+,00000001,00002710,'
+  check "monitoring on: the tick runs again ($(last_timer1_call))" has "$(last_timer1_call)" "$TICK_SET_TIMER"
   shot e2e-monitoring-on
 }
 

@@ -45,6 +45,7 @@ struct FakeLocalClock : LocalClock {
     now.hour = static_cast<std::uint16_t>(s % 86400 / 3600);
     now.minute = static_cast<std::uint16_t>(s % 3600 / 60);
     now.second = static_cast<std::uint16_t>(s % 60);
+    now.millisecond = static_cast<std::uint16_t>(timers ? timers->Now() % 1000 : 0);
     return now;
   }
 

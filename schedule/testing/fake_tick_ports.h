@@ -23,9 +23,9 @@ class FakeTickActions : public Recording, public TickActions {
   FakeTickActions(CallLog& shared, FakeTimers& t) : Recording(shared), timers_(t) {}
 
   void ShowNotice(const std::string& text) override { Act("ShowNotice", {text}); }
-  std::string OpenFile(const std::string& path, const std::string& dir) override {
+  OpenedFile OpenFile(const std::string& path, const std::string& dir) override {
     Act("OpenFile", {path, dir});
-    return openFileDetail;
+    return openFile;
   }
   void CloseProgramByName(const std::string& name) override { Act("CloseProgramByName", {name}); }
   void DialDefaultConnection() override { Act("DialDefaultConnection", {}); }
@@ -39,7 +39,7 @@ class FakeTickActions : public Recording, public TickActions {
   }
 
   std::uint64_t junkMs = 0;
-  std::string openFileDetail;  // what OpenFile says of how it opened
+  OpenedFile openFile;  // what OpenFile says of how it opened
   JunkResult junkResult = JunkResult::Cleaned;
   std::uint64_t pumpMs = 0;
 

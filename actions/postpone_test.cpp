@@ -1,0 +1,155 @@
+#include "actions/postpone.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "actions/testing/fake_countdown_ports.h"
+#include "actions/testing/fake_power.h"
+#include "schedule/testing/fake_clocks.h"
+#include "schedule/testing/fake_run_recorder.h"
+#include "schedule/testing/fake_timers.h"
+#include "store/testing/countdown_types.h"
+
+namespace ordavi {
+namespace {
+
+using namespace ordavi::testing;
+
+constexpr std::uint64_t kMinute = 60000;
+
+// A shutdown countdown runs at 08:29:05 when each case begins; everything the
+// agent does to the outside, and what the run history hears, goes to `calls`.
+struct Agent {
+  Agent() {
+    timers.OnFire(MainTimer::CountdownSecond, [this] { countdown.OnSecond(); });
+    timers.OnFire(MainTimer::Postponed, [this] { postponement.OnTimer(); });
+    options.countdownSeconds = 30;
+    options.soundPath = "C:\\a.wav";
+    tick.Start();
+    countdown.SetRecorder(&recorder);
+    postponement.SetRecorder(&recorder);
+    countdown.StartCountdown(*CountdownTypeOf("关机"));
+    calls.clear();
+  }
+  // The PC sleeps for `ms`: the timers stand still, GetTickCount goes on.
+  void Sleep(std::uint64_t ms) {
+    ticks.tick += static_cast<std::uint32_t>(ms);
+    postponement.Resumed();
+  }
+
+  CallLog calls;
+  FakeTimers timers;
+  FakeSystemClock ticks{timers};
+  FakeLocalClock local{timers};
+  TickRunState tick{timers};
+  FakeCountdownView view;
+  FakeSound sound{calls};
+  FakeCountdownSystem system{calls};
+  FakePower power{calls};
+  FakeRunRecorder recorder{calls};
+  Options options;
+  Countdown countdown{options, view, timers, tick, sound, system, power};
+  Postponement postponement{countdown, timers, ticks, local};
+};
+
+TEST(Postponement, TheActionWaitsForItsCountdownWhateverHappensMeanwhile) {
+  struct Case {
+    const char* what;
+    std::function<void(Agent&)> steps;
+    bool countdownShown;
+    std::string line;  // the tray tip's line afterwards
+    CallLog calls;
+  };
+  const std::string looped = "Play(C:\\a.wav,00020009)", once = "Play(C:\\a.wav,00000000)";
+  const Case cases[] = {
+      {"postponed 10 minutes: closed, held, nothing before its time",
+       [](Agent& a) {
+         EXPECT_TRUE(a.postponement.Postpone(10));
+         a.timers.Advance(10 * kMinute - 1);
+       },
+       false, "推迟的关闭计算机：08:39", {once, "CountdownPostponed(08:39)"}},
+      {"its time comes: the countdown again, with its sound, and monitoring stays on",
+       [](Agent& a) {
+         a.postponement.Postpone(10);
+         a.timers.Advance(10 * kMinute);
+       },
+       true, "", {once, "CountdownPostponed(08:39)", looped, "PostponedCountdownStarted()"}},
+      {"postponed again when it comes back",
+       [](Agent& a) {
+         a.postponement.Postpone(10);
+         a.timers.Advance(10 * kMinute);
+         a.postponement.Postpone(60);
+       },
+       false, "推迟的关闭计算机：09:39",
+       {once, "CountdownPostponed(08:39)", looped, "PostponedCountdownStarted()", once,
+        "CountdownPostponed(09:39)"}},
+      {"cancelled from the tray menu",
+       [](Agent& a) {
+         a.postponement.Postpone(30);
+         EXPECT_TRUE(a.postponement.Cancel(CountdownEnd::CancelButton));
+         EXPECT_FALSE(a.postponement.Cancel(CountdownEnd::CancelButton));
+         a.timers.Advance(60 * kMinute);
+       },
+       false, "", {once, "CountdownPostponed(08:59)", "SwitchMonitoringOff()", "PostponementDropped(0)"}},
+      {"cancelled by /cancel",
+       [](Agent& a) {
+         a.postponement.Postpone(10);
+         a.postponement.Cancel(CountdownEnd::CommandLine);
+         a.timers.Advance(20 * kMinute);
+       },
+       false, "", {once, "CountdownPostponed(08:39)", "SwitchMonitoringOff()", "PostponementDropped(1)"}},
+      {"the agent ends",
+       [](Agent& a) {
+         a.postponement.Postpone(10);
+         a.postponement.AgentEnding();
+       },
+       false, "", {once, "CountdownPostponed(08:39)", "PostponementDropped(2)"}},
+      {"a resume after its time: the countdown, not the action",
+       [](Agent& a) {
+         a.postponement.Postpone(10);
+         a.Sleep(25 * kMinute);
+       },
+       true, "", {once, "CountdownPostponed(08:39)", looped, "PostponedCountdownStarted()"}},
+      {"a resume before its time waits for what is left",
+       [](Agent& a) {
+         a.postponement.Postpone(10);
+         a.timers.Advance(2 * kMinute);
+         a.Sleep(5 * kMinute);
+         a.timers.Advance(3 * kMinute - 1);
+         EXPECT_FALSE(a.view.shown);
+         a.timers.Advance(1);
+       },
+       true, "", {once, "CountdownPostponed(08:39)", looped, "PostponedCountdownStarted()"}},
+      {"nothing to postpone without a countdown",
+       [](Agent& a) {
+         a.countdown.Cancel();
+         a.calls.clear();
+         EXPECT_FALSE(a.postponement.Postpone(10));
+       },
+       false, "", {}},
+      {"another countdown postponed while one is held drops the first",
+       [](Agent& a) {
+         a.postponement.Postpone(60);
+         a.countdown.StartCountdown(*CountdownTypeOf("重启"));
+         a.postponement.Postpone(10);
+       },
+       false, "推迟的重启计算机：08:39",
+       {once, "CountdownPostponed(09:29)", looped, "PostponementDropped(3)", once, "CountdownPostponed(08:39)"}},
+  };
+  for (const Case& c : cases) {
+    Agent a;
+    c.steps(a);
+    EXPECT_EQ(a.view.shown, c.countdownShown) << c.what;
+    EXPECT_EQ(a.countdown.CountdownRunning(), c.countdownShown) << c.what;
+    EXPECT_EQ(a.postponement.Line(), c.line) << c.what;
+    EXPECT_EQ(a.postponement.Held(), !c.line.empty()) << c.what;
+    EXPECT_EQ(a.timers.TimerEnabled(MainTimer::Postponed), !c.line.empty()) << c.what;
+    EXPECT_EQ(a.calls, c.calls) << c.what;  // never a power call
+  }
+}
+
+}  // namespace
+}  // namespace ordavi

@@ -1,0 +1,65 @@
+// Waking the PC for a task: while monitoring is on, the agent keeps one
+// waitable timer set, with resume, for the soonest minute a task wakes the PC
+// for (schedule/soonest_run.h), a little before it, so the PC is up when the
+// minute comes and the tick runs the task at its minute as any other. A PC
+// woken by a timer that sees no user goes back to sleep after about two
+// minutes, its screen possibly off: from the woken minute the agent keeps the
+// system awake (and the screen on for a reminder) for kKeepAwakeMinutes, or
+// until monitoring goes off.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "schedule/next_run.h"
+#include "store/tasks.h"
+
+namespace ordavi {
+
+// How long before its minute the wake timer goes off.
+inline constexpr int kWakeLeadSeconds = 60;
+// How long the PC is kept awake from a woken minute.
+inline constexpr int kKeepAwakeMinutes = 10;
+
+// The port: the agent's one waitable timer, and the execution state.
+class WakeSystem {
+ public:
+  virtual ~WakeSystem() = default;
+  // Sets the timer, with resume, to kWakeLeadSeconds before the local minute
+  // `at` (replacing any earlier setting).
+  virtual void SetWakeTimer(const LocalMinute& at) = 0;
+  virtual void CancelWakeTimer() = 0;
+  // Keeps the system awake (and with `display` the screen on) until called
+  // with both false.
+  virtual void KeepAwake(bool system, bool display) = 0;
+};
+
+class WakeWatch {
+ public:
+  WakeWatch(TaskStore& tasks, WakeSystem& system) : tasks_(tasks), system_(system) {}
+
+  // After a pass of `now`'s minute while monitoring is on: the timer is set
+  // for the soonest wake minute after it when that changed, cancelled when
+  // none is left. The tasks are read at most once a minute, unless
+  // `TasksChanged` came since. A pass in the minute the timer was set for
+  // keeps the PC awake; the first pass kKeepAwakeMinutes later lets it go.
+  void AfterPass(const ScheduleNow& now, std::uint32_t uptimeMinutes, const std::string& shortDateFormat);
+  // The tasks, the clock or the time zone may have changed (a settings
+  // dialog closed, a resume, a clock change): the next AfterPass reads the
+  // tasks again and sets the timer again, even for the same minute.
+  void TasksChanged() { stale_ = true; }
+  // Monitoring went off: the timer is cancelled and the PC let go.
+  void Stop();
+
+ private:
+  TaskStore& tasks_;
+  WakeSystem& system_;
+  bool stale_ = true;
+  long long readMinute_ = -1;
+  std::optional<LocalMinute> timerAt_;
+  bool timerForReminder_ = false;
+  std::optional<LocalMinute> awakeUntil_;
+};
+
+}  // namespace ordavi

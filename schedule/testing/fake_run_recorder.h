@@ -1,0 +1,28 @@
+// The run recorder for unit tests: logs "CountdownEnded(2)",
+// "CountdownPostponed(08:39)", "PostponedCountdownStarted()",
+// "PostponementDropped(1)" (enum values in decimal) and "TaskDue(3)" with the
+// task number; a pass is not logged.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "schedule/run_record.h"
+#include "store/testing/call_log.h"
+
+namespace ordavi::testing {
+
+class FakeRunRecorder : public Recording, public RunRecorder {
+ public:
+  using Recording::Recording;
+  void PassStarting(const std::vector<UnseenSpan>&) override {}
+  void TaskDue(const RunRecord& r) override { Record("TaskDue", {std::to_string(r.taskNumber)}); }
+  void CountdownEnded(CountdownEnd how) override { Record("CountdownEnded", {std::to_string(static_cast<int>(how))}); }
+  void CountdownPostponed(const std::string& until) override { Record("CountdownPostponed", {until}); }
+  void PostponedCountdownStarted() override { Record("PostponedCountdownStarted"); }
+  void PostponementDropped(PostponeDrop why) override {
+    Record("PostponementDropped", {std::to_string(static_cast<int>(why))});
+  }
+};
+
+}  // namespace ordavi::testing
