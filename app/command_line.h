@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/export_import.h"
 #include "schedule/schedule.h"
 #include "store/options.h"
 #include "store/tasks.h"
 #include "store/unicode.h"
+#include "transfer/export_import.h"
 
 namespace ordavi {
 

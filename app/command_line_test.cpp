@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "dialogs/testing/memory_files.h"
 #include "store/testing/fake_registry.h"
 #include "store/testing/iconv_gbk_codec.h"
+#include "transfer/testing/memory_files.h"
 
 namespace ordavi {
 namespace {

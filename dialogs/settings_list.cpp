@@ -1,7 +1,5 @@
 #include "dialogs/settings_list.h"
 
-#include "schedule/next_run.h"
-#include "schedule/soonest_run.h"
 #include "store/errors.h"
 #include "store/words.h"
 
@@ -29,38 +27,6 @@ bool Readable(TaskStore& store, TaskField field, int n) {
 }
 
 }  // namespace
-
-std::string NextRunCell(const TaskRecord& row, const ScheduleNow& now, std::uint32_t uptimeMinutes,
-                        const std::string& shortDateFormat, const Conditions* conditions) {
-  if (row.enabled != words::kEnabled) return "不会运行（未启用）";
-  NextRun next = NextRunOf(row.schedule, now, uptimeMinutes, shortDateFormat);
-  if (conditions) {
-    if (const auto state = conditions->StateOf(row.number, row.schedule)) {
-      next = WithConditionState(next, row.schedule, *state);
-    }
-  }
-  const bool wakes = next.when == NextRun::When::At && WakesThePc(row);
-  return NextRunText(next, now, shortDateFormat) + (wakes ? kWakeMark : "");
-}
-
-UserMessage UnstorableTextMessage(const std::string& boxName) {
-  return {"“" + boxName + "”中有无法保存的字符（简体中文 GBK 字符集以外的字符），请修改后再试。", kInfoCaption,
-          MessageIcon::Information};
-}
-
-UserMessage UnstorablePathMessage() {
-  return {"所选文件的路径中有无法保存的字符（简体中文 GBK 字符集以外的字符），请把文件放到其他文件夹或改名后再选。",
-          kInfoCaption, MessageIcon::Information};
-}
-
-std::string BoxName(const std::string& caption) {
-  std::string name = caption;
-  if (!name.empty() && name.back() == ':') name.pop_back();
-  if (name.size() >= 2 && name.compare(name.size() - 2, 2, "：") == 0) name.resize(name.size() - 2);
-  return name;
-}
-
-bool AcceptsMinutesKey(char c) { return (c >= '0' && c <= '9') || c == '.' || c == kBackspace; }
 
 void SettingsList::Load(TaskStore& store) {
   rows_.clear();

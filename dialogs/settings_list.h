@@ -24,29 +24,6 @@ inline constexpr const char* kSelectTaskToModify = "请选择要修改的任务"
 // a registry import): the rows were read again and nothing was changed.
 inline constexpr const char* kTasksChangedElsewhere = "任务已在别处被更改，列表已重新读取，请重新选择后再操作。";
 
-// The wait box (minutes) reads "." as its decimal point whatever the locale's
-// separator, since "." is the only separator it lets the user type.
-inline constexpr char kMinutesDecimalPoint = '.';
-
-// The 下次运行 cell of a row: when an enabled task runs next, as the tick
-// will find it due ("今天 22:30", "空闲15分钟后", "不会运行（日期已过）"), or
-// "不会运行（未启用）". `uptimeMinutes` is the system's uptime in whole minutes.
-// `conditions`, when given, tells how far a condition task has come.
-std::string NextRunCell(const TaskRecord& row, const ScheduleNow& now, std::uint32_t uptimeMinutes,
-                        const std::string& shortDateFormat, const Conditions* conditions = nullptr);
-
-// Texts are stored in GBK. A box whose text holds a character GBK cannot
-// (typed, pasted, or a picked file's path) is refused rather than stored as
-// "?": the message names the box, without its trailing colon.
-UserMessage UnstorableTextMessage(const std::string& boxName);
-UserMessage UnstorablePathMessage();
-std::string BoxName(const std::string& caption);
-
-inline constexpr char kBackspace = '\b';
-// The wait box takes digits, "." and Backspace; any other typed character is
-// discarded.
-bool AcceptsMinutesKey(char c);
-
 // The state combo: visible over the row of `task` or hidden; item 0 is "启用",
 // item 1 "禁用", -1 no choice yet.
 struct StateCombo {

@@ -267,53 +267,5 @@ TEST_F(SettingsListTest, ARowWhoseTaskChangedElsewhereIsReadAgainAndNothingChang
   }
 }
 
-TEST(MinutesKeys, OnlyDigitsPointAndBackspace) {
-  for (char c : std::string("0123456789.\b")) EXPECT_TRUE(AcceptsMinutesKey(c)) << int(c);
-  for (char c : std::string("-+,e a\x16\xC3")) EXPECT_FALSE(AcceptsMinutesKey(c)) << int(c);
-}
-
 }  // namespace
-// A refused box is named by its caption without the colon, whichever colon
-// the caption ends with.
-TEST(UnstorableText, NamesTheBoxByItsCaption) {
-  const struct {
-    const char* caption;
-    const char* name;
-  } cases[] = {{"提醒语:", "提醒语"}, {"属性：", "属性"}, {"程序", "程序"}, {":", ""}, {"", ""}};
-  for (const auto& c : cases) EXPECT_EQ(BoxName(c.caption), c.name) << c.caption;
-  const UserMessage message = UnstorableTextMessage(BoxName("提醒语:"));
-  EXPECT_EQ(message.caption, kInfoCaption);
-  EXPECT_EQ(message.text.rfind("“提醒语”中有无法保存的字符", 0), 0u);
-}
-
-// The next-run cell: what the tick will do with the row, enabled or not.
-TEST(NextRunCell, SaysWhenOrWhyNot) {
-  ScheduleNow now;  // Tuesday 8 December 2026, 21:05
-  now.year = 2026, now.month = 12, now.day = 8, now.dayOfWeek = 2, now.hour = 21, now.minute = 5;
-  const struct {
-    const char* schedule;
-    const char* enabled;
-    const char* cell;
-    bool wake = false;
-  } cases[] = {
-      {"每天22时30分", "启用", "今天 22:30"},
-      {"每天8时0分", "启用", "明天 08:00"},
-      {"空闲15分钟", "启用", "空闲15分钟后"},
-      {"每天22时30分", "禁用", "不会运行（未启用）"},
-      {"每天22时30分", "", "不会运行（未启用）"},
-      {"一次2026/12/1日8时0分", "启用", "不会运行（日期已过）"},
-      {"乱写", "启用", "不会运行（时间无法识别）"},
-      {"每天7时0分", "启用", "明天 07:00（唤醒）", true},
-      {"空闲15分钟", "启用", "空闲15分钟后", true},  // no time of day to wake for
-      {"一次2026/12/1日8时0分", "启用", "不会运行（日期已过）", true},
-  };
-  for (const auto& c : cases) {
-    TaskRecord row;
-    row.schedule = c.schedule;
-    row.enabled = c.enabled;
-    row.wake = c.wake;
-    EXPECT_EQ(NextRunCell(row, now, 600, "yyyy/M/d"), c.cell) << c.schedule << " " << c.enabled;
-  }
-}
-
 }  // namespace ordavi

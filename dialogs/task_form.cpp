@@ -104,8 +104,6 @@ TaskForm NewTaskForm(const ScheduleNow& today) {
   return f;
 }
 
-bool AcceptsDigitKey(char c) { return (c >= '0' && c <= '9') || c == kBackspace; }
-
 std::string UptimeText(std::uint32_t tickMs) {
   const std::uint32_t s = tickMs / 1000u;
   return "已开机时间:" + Decimal(s / 3600u) + "时" + Decimal(s % 3600u / 60u) + "分" + Decimal(s % 60u) + "秒";

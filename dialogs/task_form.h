@@ -80,10 +80,6 @@ inline constexpr const char* kWakeTimersOffNote =
 // A new editor's form: nothing selected, the once date today.
 TaskForm NewTaskForm(const ScheduleNow& today);
 
-// The typed-key filter of the idle-minutes and boot boxes: digits and
-// Backspace pass, anything else is discarded.
-bool AcceptsDigitKey(char c);
-
 // "已开机时间:26时3分4秒" for a tick count of 93 784 000 ms.
 std::string UptimeText(std::uint32_t tickMs);
 

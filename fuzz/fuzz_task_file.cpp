@@ -8,11 +8,11 @@
 #include <cstdint>
 #include <string>
 
-#include "dialogs/task_file.h"
 #include "fuzz/input.h"
 #include "schedule/grammar.h"
 #include "store/testing/fake_registry.h"
 #include "store/testing/iconv_gbk_codec.h"
+#include "transfer/task_file.h"
 
 namespace {
 

@@ -112,14 +112,6 @@ DateLayout LayoutOf(const std::string& format) {
   return l;
 }
 
-bool AllDigits(const std::string& s) {
-  if (s.empty() || s.size() > 4) return false;
-  for (char c : s) {
-    if (c < '0' || c > '9') return false;
-  }
-  return true;
-}
-
 std::string Padded(int v, std::size_t width) {
   std::string s = Decimal(v);
   while (s.size() < width) s.insert(s.begin(), '0');
@@ -136,7 +128,7 @@ Date StrToDate(const std::string& text, const std::string& format) {
     const std::size_t sep = i < 2 ? text.find(l.separator, start) : std::string::npos;
     if (i < 2 && sep == std::string::npos) throw DateError(text);
     parts[i] = text.substr(start, sep == std::string::npos ? std::string::npos : sep - start);
-    if (!AllDigits(parts[i])) throw DateError(text);
+    if (parts[i].size() > 4 || !DigitsValue(parts[i])) throw DateError(text);
     start = sep + l.separator.size();
   }
   Date d;

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "schedule/grammar.h"
+
 namespace ordavi {
 
 namespace {
@@ -28,6 +30,7 @@ std::optional<MinuteRange> UnseenMinutes(const LocalMinute& seen, const LocalMin
 std::vector<LocalMinute> DueMinutesIn(const std::string& schedule, const MinuteRange& range,
                                       const std::string& shortDateFormat) {
   std::vector<LocalMinute> out;
+  // Only a kind whose last field is a minute of the clock falls due at one.
   const std::optional<ScheduleKind> kind = KindOf(schedule);
   if (!kind || RowOf(*kind).timing != KindTiming::Clock) return out;
   LocalMinute from = range.first;

@@ -35,6 +35,7 @@ struct TaskType {
   const char* paramCaption;
   const char* const* suggestions;
   const char* instruction;
+  bool startsSomething = false;  // or removes: an import names such tasks first
 };
 
 // In the order of the task editor's type list.

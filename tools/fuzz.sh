@@ -40,7 +40,7 @@ mkdir -p "$SRC" "$OUT/obj"
 while IFS= read -r f; do
   mkdir -p "$SRC/$(dirname "$f")"
   iconv -f UTF-8 -t GBK "$f" >"$SRC/$f"
-done < <(git ls-files --cached --others --exclude-standard 'store/*.cpp' 'store/*.h' 'schedule/*.cpp' 'schedule/*.h' 'ui/*.h' 'actions/*.cpp' 'actions/*.h' 'dialogs/*.cpp' 'dialogs/*.h' \
+done < <(git ls-files --cached --others --exclude-standard 'store/*.cpp' 'store/*.h' 'schedule/*.cpp' 'schedule/*.h' 'ui/*.h' 'actions/*.cpp' 'actions/*.h' 'transfer/*.cpp' 'transfer/*.h' 'dialogs/*.cpp' 'dialogs/*.h' \
   'app/*.cpp' 'app/*.h' 'fuzz/*.cpp' 'fuzz/*.h' |
   grep -v -e '/win32/' -e '_test\.cpp$')
 
@@ -48,7 +48,7 @@ FLAGS=(-std=c++17 -g -O1 -fno-omit-frame-pointer -Wno-invalid-source-encoding -I
 CORE=(store/text.cpp store/unicode.cpp store/errors.cpp store/registry.cpp store/tasks.cpp store/options.cpp
   store/task_types.cpp store/testing/fake_registry.cpp store/testing/iconv_gbk_codec.cpp schedule/grammar.cpp schedule/schedule.cpp schedule/next_run.cpp
   schedule/missed_runs.cpp schedule/tick_state.cpp schedule/seen_minutes.cpp schedule/conditions.cpp app/run_history.cpp
-  actions/network.cpp actions/processes.cpp dialogs/task_form.cpp dialogs/settings_list.cpp dialogs/options_form.cpp dialogs/task_file.cpp)
+  actions/network.cpp actions/processes.cpp dialogs/task_form.cpp dialogs/settings_list.cpp dialogs/options_form.cpp transfer/task_file.cpp)
 # each_parallel FUNCTION ITEMS...: FUNCTION on each item, JOBS at a time;
 # fails when any call failed.
 each_parallel() {

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "app/win32/agent_slot.h"
-#include "dialogs/win32/win32_file_access.h"
 #include "schedule/schedule.h"
 #include "store/registry.h"
 #include "store/tasks.h"
 #include "store/win32/gbk_text.h"
 #include "store/win32/win32_registry.h"
+#include "transfer/win32/win32_file_access.h"
 #include "ui/win32/win32_clock.h"
 
 namespace ordavi {

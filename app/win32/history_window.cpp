@@ -2,10 +2,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <iterator>
-#include <optional>
 #include <string>
-#include <vector>
 
 #include "store/unicode.h"
 #include "store/win32/gbk_text.h"
@@ -28,25 +27,9 @@ enum : int {
 };
 
 // The columns, in the order of an entry's tab-separated fields.
-struct Column {
-  const char* caption;
-  int width;
-};
-constexpr Column kColumns[] = {{"到期时间", 110}, {"任务", 50}, {"类型", 80}, {"时间", 110}, {"参数", 100}, {"结果", 190}};
+constexpr ui::ReportColumn kColumns[] = {{"到期时间", 110}, {"任务", 50}, {"类型", 80}, {"时间", 110}, {"参数", 100}, {"结果", 190}};
 
 HWND openWindow = nullptr;
-
-std::vector<std::wstring> Fields(const std::wstring& line) {
-  std::vector<std::wstring> fields(1);
-  for (wchar_t c : line) {
-    if (c == L'\t') {
-      fields.emplace_back();
-    } else {
-      fields.back() += c;
-    }
-  }
-  return fields;
-}
 
 }  // namespace
 
@@ -77,17 +60,7 @@ void RunHistoryWindow::CreateControls() {
   list_ = CreateControl(WC_LISTVIEWA, kList, 0, 0, kClientWidth, kListHeight + kMargin,
                         WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER, font_, "",
                         WS_EX_CLIENTEDGE);
-  SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT,
-               LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-  for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
-    std::wstring caption = WideFromGbk(kColumns[i].caption);
-    LVCOLUMNW col = {};
-    col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    col.pszText = &caption[0];
-    col.cx = ui::Scaled(kColumns[i].width);
-    col.iSubItem = i;
-    SendMessageW(list_, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
-  }
+  ui::SetUpReportList(list_, kColumns, std::size(kColumns));
   const int y = kClientHeight - kMargin - kButtonH;
   CreateButton(kOpenFile, kMargin, y, kButtonW, kButtonH, "打开文件(&F)", font_);
   CreateButton(kClear, kMargin + kButtonW + 6, y, kButtonW, kButtonH, "清除记录(&D)", font_);
@@ -95,24 +68,20 @@ void RunHistoryWindow::CreateControls() {
 }
 
 void RunHistoryWindow::ShowEntries() {
-  SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+  ui::HoldDrawing(list_, true);
   SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
   int row = 0;
   for (const std::string& entry : history_.EntriesNewestFirst()) {
-    const std::vector<std::wstring> fields = Fields(WideFromUtf8(entry));
-    for (int c = 0; c < static_cast<int>(std::size(kColumns)) && c < static_cast<int>(fields.size()); ++c) {
-      std::wstring text = fields[static_cast<std::size_t>(c)];
-      LVITEMW item = {};
-      item.mask = LVIF_TEXT;
-      item.iItem = row;
-      item.iSubItem = c;
-      item.pszText = &text[0];
-      SendMessageW(list_, c == 0 ? LVM_INSERTITEMW : LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    const std::wstring line = WideFromUtf8(entry);
+    std::size_t start = 0;
+    for (int c = 0; c < static_cast<int>(std::size(kColumns)) && start <= line.size(); ++c) {
+      const std::size_t tab = std::min(line.find(L'\t', start), line.size());
+      ui::SetCell(list_, row, c, line.substr(start, tab - start), c == 0);
+      start = tab + 1;
     }
     ++row;
   }
-  SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(list_, nullptr, TRUE);
+  ui::HoldDrawing(list_, false);
 }
 
 void RunHistoryWindow::ClearClick() {

@@ -4,11 +4,13 @@
 
 #include <iterator>
 
-#include "dialogs/export_import.h"
-#include "dialogs/win32/win32_file_access.h"
-#include "dialogs/win32/task_editor.h"
+#include "dialogs/key_filters.h"
+#include "dialogs/next_run_cell.h"
 #include "store/text.h"
 #include "store/win32/gbk_text.h"
+#include "transfer/export_import.h"
+#include "transfer/win32/win32_file_access.h"
+#include "ui/unstorable_text.h"
 #include "ui/win32/dialog_controls.h"
 
 namespace ordavi {
@@ -61,11 +63,7 @@ bool IsCheckBox(const OptionBox& box) { return FindOption(box.option)->kind == O
 // Sent by the list when it may have scrolled.
 constexpr UINT kListScrolled = WM_APP + 1;
 
-struct Column {
-  const char* caption;
-  int width;
-};
-constexpr Column kColumns[] = {{"序号", 40},     {"时间", 120},     {"任务", 90},
+constexpr ReportColumn kColumns[] = {{"序号", 40},     {"时间", 120},     {"任务", 90},
                                {"任务属性", 130}, {"是否启用", 70}, {"下次运行", kNextRunWidth}};
 constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
 constexpr int kNextRunColumn = kColumnCount - 1;
@@ -125,17 +123,7 @@ void SettingsDialog::CreateControls() {
 
   listView_ = CreateControl(WC_LISTVIEWA, kTaskList, 0, 0, kClientWidth, kListHeight,
                             WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, font_, "", WS_EX_CLIENTEDGE);
-  SendMessageW(listView_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT,
-               LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-  for (int i = 0; i < kColumnCount; ++i) {
-    std::wstring caption = WideFromGbk(kColumns[i].caption);
-    LVCOLUMNW col = {};
-    col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    col.pszText = &caption[0];
-    col.cx = ui::Scaled(kColumns[i].width);
-    col.iSubItem = i;
-    SendMessageW(listView_, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
-  }
+  SetUpReportList(listView_, kColumns, std::size(kColumns));
   // The state combo lives inside the list, over one row's "是否启用" cell;
   // the list hands its notifications on to the dialog.
   stateCombo_ = CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | CBS_DROPDOWNLIST | WS_VSCROLL, 0, 0,
@@ -218,28 +206,14 @@ void SettingsDialog::Fill() {
 
 void SettingsDialog::ShowRows() {
   syncing_ = true;
-  // The list is drawn once, after every row is in place: a redraw per cell
-  // made a list of a thousand tasks take seconds to show.
-  SendMessageW(listView_, WM_SETREDRAW, FALSE, 0);
+  HoldDrawing(listView_, true);
   const auto& rows = list_.rows();
   int count = static_cast<int>(SendMessageW(listView_, LVM_GETITEMCOUNT, 0, 0));
   for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
     const TaskRecord& r = rows[static_cast<std::size_t>(i)];
     const std::string cells[kColumnCount] = {Decimal(r.number), r.schedule, r.type, r.param, r.enabled, ""};
-    for (int c = 0; c < kNextRunColumn; ++c) {
-      std::wstring cell = WideFromGbk(cells[c]);
-      LVITEMW item = {};
-      item.mask = LVIF_TEXT;
-      item.iItem = i;
-      item.iSubItem = c;
-      item.pszText = &cell[0];
-      if (c == 0 && i >= count) {
-        SendMessageW(listView_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-        ++count;
-      } else {
-        SendMessageW(listView_, LVM_SETITEMTEXTW, i, reinterpret_cast<LPARAM>(&item));
-      }
-    }
+    if (i >= count) SetCell(listView_, count++, 0, std::wstring(), true);
+    for (int c = 0; c < kNextRunColumn; ++c) SetCell(listView_, i, c, WideFromGbk(cells[c]));
   }
   while (count > static_cast<int>(rows.size())) SendMessageW(listView_, LVM_DELETEITEM, --count, 0);
   ShowNextRuns();
@@ -250,8 +224,7 @@ void SettingsDialog::ShowRows() {
     state.state = selected ? LVIS_SELECTED | LVIS_FOCUSED : 0;
     SendMessageW(listView_, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&state));
   }
-  SendMessageW(listView_, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(listView_, nullptr, TRUE);
+  HoldDrawing(listView_, false);
   syncing_ = false;
   PlaceStateCombo();
 }
@@ -263,11 +236,8 @@ void SettingsDialog::ShowNextRuns() {
   const std::string dateFormat = services_.dates.ShortDateFormat();
   const auto& rows = list_.rows();
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    std::wstring cell = WideFromGbk(NextRunCell(rows[i], now, uptimeMinutes, dateFormat, services_.conditions));
-    LVITEMW item = {};
-    item.iSubItem = kNextRunColumn;
-    item.pszText = &cell[0];
-    SendMessageW(listView_, LVM_SETITEMTEXTW, i, reinterpret_cast<LPARAM>(&item));
+    SetCell(listView_, static_cast<int>(i), kNextRunColumn,
+            WideFromGbk(NextRunCell(rows[i], now, uptimeMinutes, dateFormat, services_.conditions)));
   }
   shownMinute_ = now.hour * 60 + now.minute;
 }
@@ -387,6 +357,13 @@ LRESULT SettingsDialog::OnNotify(const NMHDR& header) {
 
 void SettingsDialog::AddClick() { TaskEditor::OpenForAdd(*this, list_.OpenAddEditor()); }
 
+EditorOkResult SettingsDialog::StoreTask(int editorId, TaskForm& form, const ScheduleNow& now, bool pastConfirmed) {
+  EditorOkResult result =
+      EditorOk(list_, editorId, services_.tasks, form, services_.dates.ShortDateFormat(), now, pastConfirmed);
+  if (result.stored) ShowRows();
+  return result;
+}
+
 void SettingsDialog::ModifyClick() {
   const SettingsList::ModifyOpening opening = list_.OpenModifyEditor(services_.tasks);
   if (opening.refusal) {
@@ -407,15 +384,6 @@ void SettingsDialog::BrowseSoundClick() {
   const std::wstring dir = WideFromGbk(SplitPath(services_.exePath).dir);  // the program's folder
   static const std::string kFilter("wav文件(*.wav)\0*.wav\0", sizeof "wav文件(*.wav)\0*.wav\0");
   PutPickedPath(soundPath_, ChooseFile(hwnd_, kFilter, "声音提示选择", dir));
-}
-
-void PutPickedPath(HWND box, const std::optional<std::wstring>& picked) {
-  if (!picked) return;
-  if (const auto path = GbkFromWideExactly(*picked)) {
-    SetText(box, *path);
-  } else {
-    ShowUserMessage(UnstorablePathMessage());
-  }
 }
 
 TaskFileStore SettingsDialog::FileStore(GbkCodec& codec) const {

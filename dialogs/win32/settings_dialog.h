@@ -12,15 +12,16 @@
 #include <optional>
 #include <string>
 
-#include "dialogs/export_import.h"
 #include "dialogs/options_form.h"
 #include "dialogs/settings_list.h"
+#include "dialogs/win32/task_editor.h"
 #include "schedule/local_clock.h"
 #include "schedule/schedule.h"
 #include "schedule/tick_state.h"
 #include "store/options.h"
 #include "store/registry.h"
 #include "store/tasks.h"
+#include "transfer/export_import.h"
 #include "ui/win32/window.h"
 
 namespace ordavi {
@@ -48,25 +49,12 @@ struct SettingsServices {
   const Conditions* conditions = nullptr;
 };
 
-class TaskEditor;
-
-// A picked file's path put into `box`, where it will be stored: a path GBK
-// cannot hold is refused with a message now, not stored as "?". Nothing
-// happens when no file was picked.
-void PutPickedPath(HWND box, const std::optional<std::wstring>& picked);
-
-class SettingsDialog : public Window {
+class SettingsDialog : public Window, private TaskEditorHost {
  public:
   // Stops the task tick, then creates, fills and shows the dialog. There is
   // one at a time: while it is open, it and its task editors come to the
   // front instead.
   static HWND Open(const SettingsServices& services);
-
-  // Called by an editor of this dialog when its OK has stored a task, or when
-  // it closes.
-  void ShowRows();
-  SettingsList& list() { return list_; }
-  const SettingsServices& services() const { return services_; }
 
  private:
   explicit SettingsDialog(const SettingsServices& services)
@@ -75,6 +63,7 @@ class SettingsDialog : public Window {
   LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   void CreateControls();
   void Fill();
+  void ShowRows();
   void OnCommand(int id, int code, HWND control);
   LRESULT OnNotify(const NMHDR& header);
   void PlaceStateCombo();
@@ -91,6 +80,16 @@ class SettingsDialog : public Window {
   void ExportClick();
   void ImportClick();
   void OkClick();
+
+  // The host of the task editors opened from this dialog.
+  HWND OwnerWindow() const override { return hwnd_; }
+  ScheduleNow LocalTime() const override { return services_.localTime.LocalTime(); }
+  std::uint32_t TickCount() const override { return services_.clock.TickCount(); }
+  std::string ShortDateFormat() const override { return services_.dates.ShortDateFormat(); }
+  std::uint32_t OsMajor() const override { return services_.osMajor; }
+  TaskRecord ReadTask(int task) const override { return services_.tasks.ReadTask(task); }
+  EditorOkResult StoreTask(int editorId, TaskForm& form, const ScheduleNow& now, bool pastConfirmed) override;
+  void EditorClosed(int editorId) override { list_.CloseEditor(editorId); }
 
   SettingsServices services_;
   SettingsList list_;

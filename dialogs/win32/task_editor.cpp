@@ -8,9 +8,10 @@
 
 #include "actions/win32/win32_power.h"
 #include "actions/win32/win32_actions.h"
-#include "dialogs/win32/settings_dialog.h"
+#include "dialogs/key_filters.h"
 #include "store/text.h"
 #include "store/win32/gbk_text.h"
+#include "ui/unstorable_text.h"
 #include "ui/win32/dialog_controls.h"
 
 namespace ordavi {
@@ -88,26 +89,26 @@ std::vector<std::string> Numbers(int from, int to) {
 
 }  // namespace
 
-TaskEditor* TaskEditor::Create(SettingsDialog& owner, int editorId) {
+TaskEditor* TaskEditor::Create(TaskEditorHost& owner, int editorId) {
   auto* editor = new TaskEditor(owner, editorId);
   HWND hwnd = editor->CreateCentred("TForm5", "任务", kStyle, WS_EX_CONTROLPARENT, kClientWidth, kClientHeight);
   if (!hwnd) {
-    owner.list().CloseEditor(editorId);
+    owner.EditorClosed(editorId);
     return nullptr;
   }
   // An editor belongs to its settings dialog and closes with it.
-  SetWindowLongPtrW(hwnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner.handle()));
+  SetWindowLongPtrW(hwnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner.OwnerWindow()));
   editor->ShowForm(TaskForm());
   ShowWindow(hwnd, SW_SHOWNORMAL);
   return editor;
 }
 
-void TaskEditor::OpenForAdd(SettingsDialog& owner, int editorId) {
+void TaskEditor::OpenForAdd(TaskEditorHost& owner, int editorId) {
   TaskEditor* editor = Create(owner, editorId);
-  if (editor) editor->ShowForm(NewTaskForm(owner.services().localTime.LocalTime()));
+  if (editor) editor->ShowForm(NewTaskForm(owner.LocalTime()));
 }
 
-void TaskEditor::OpenForModify(SettingsDialog& owner, int editorId, int task) {
+void TaskEditor::OpenForModify(TaskEditorHost& owner, int editorId, int task) {
   TaskEditor* editor = Create(owner, editorId);
   if (editor) editor->FillFromStore(task);
 }
@@ -176,7 +177,7 @@ void TaskEditor::CreateControls() {
         FilterTypedKeys(bootMinutes_, AcceptsDigitKey);
         label(kSecondNumberX + kNumberW + 4, y, "分");
         uptime_ = CreateLabel(kControl, kTimeX, y + kLabelDrop,
-                              UptimeText(owner_.services().clock.TickCount()), font_);
+                              UptimeText(owner_.TickCount()), font_);
         break;
       default: break;
     }
@@ -340,12 +341,11 @@ void TaskEditor::ShowHints(const ParamHints& hints) {
 }
 
 void TaskEditor::FillFromStore(int task) {
-  const TaskRecord stored = owner_.services().tasks.ReadTask(task);
+  const TaskRecord stored = owner_.ReadTask(task);
   ShowHints(HintsForStoredTask(stored.type, stored.param));
-  const SettingsServices& s = owner_.services();
   TaskForm form;
   try {
-    FillTaskForm(form, stored, s.localTime.LocalTime(), s.dates.ShortDateFormat());
+    FillTaskForm(form, stored, owner_.LocalTime(), owner_.ShortDateFormat());
   } catch (...) {
     ShowForm(form);  // filled up to the field that did not convert
     throw;
@@ -382,21 +382,20 @@ LRESULT TaskEditor::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       DestroyWindow(hwnd_);
       return 0;
     case WM_DESTROY:
-      owner_.list().CloseEditor(editorId_);
+      owner_.EditorClosed(editorId_);
       return 0;
     default:
       return Default(msg, wParam, lParam);
   }
 }
 
-void TaskEditor::TypeChange() { ShowHints(HintsForPickedType(TextOf(type_), owner_.services().osMajor)); }
+void TaskEditor::TypeChange() { ShowHints(HintsForPickedType(TextOf(type_), owner_.OsMajor())); }
 
 void TaskEditor::BrowseClick() {
   PutPickedPath(param_, ChooseFile(hwnd_, std::string(), nullptr, std::wstring()));
 }
 
 void TaskEditor::OkClick() {
-  const SettingsServices& s = owner_.services();
   // The parameter is the one free text the editor stores; a character GBK
   // cannot hold (typed or pasted) is refused, naming the box by its caption.
   if (!ExactTextOf(param_)) {
@@ -412,12 +411,12 @@ void TaskEditor::OkClick() {
   }
   EditorOkResult result;
   try {
-    const ScheduleNow now = s.localTime.LocalTime();
-    result = EditorOk(owner_.list(), editorId_, s.tasks, form, s.dates.ShortDateFormat(), now, false);
+    const ScheduleNow now = owner_.LocalTime();
+    result = owner_.StoreTask(editorId_, form, now, false);
     // A once task in the past is stored only when the user says so; 否 is
     // the default button.
     if (result.question && AskYesNo(hwnd_, *result.question, kInfoCaption)) {
-      result = EditorOk(owner_.list(), editorId_, s.tasks, form, s.dates.ShortDateFormat(), now, true);
+      result = owner_.StoreTask(editorId_, form, now, true);
     }
   } catch (...) {
     // The boot boxes show the "0" an empty box became, also when the store
@@ -430,7 +429,6 @@ void TaskEditor::OkClick() {
     return;
   }
   if (!result.stored) return;  // 否: the editor stays open as it was
-  owner_.ShowRows();
   PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 

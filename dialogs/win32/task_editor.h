@@ -1,32 +1,50 @@
 // The task editor (window class "TForm5"): when a task runs (the grammar's
 // schedule kinds with their boxes and pickers; the conditions in a column of
 // their own on the right) and what it does (type and parameter).
-// Opened from a settings dialog, as its owned window, to add a task or to
+// Opened from its host, the settings dialog, as its owned window, to add a task or to
 // rewrite one; its controls are read into a TaskForm and everything else is
 // decided by the editor model (dialogs/task_form.h).
 #pragma once
 
 #include <windows.h>
 
+#include <cstdint>
+#include <string>
+
 #include "dialogs/task_form.h"
 #include "ui/win32/window.h"
 
 namespace ordavi {
 
-class SettingsDialog;
+// What an editor asks of the window that opened it (the settings dialog): the
+// clocks and the system's version, the stored task it is filled from, and the
+// store and list its OK writes to and its closing is told to.
+class TaskEditorHost {
+ public:
+  virtual ~TaskEditorHost() = default;
+  virtual HWND OwnerWindow() const = 0;
+  virtual ScheduleNow LocalTime() const = 0;
+  virtual std::uint32_t TickCount() const = 0;
+  virtual std::string ShortDateFormat() const = 0;
+  virtual std::uint32_t OsMajor() const = 0;
+  virtual TaskRecord ReadTask(int task) const = 0;
+  // EditorOk on the host's list and store; a stored task's row is shown.
+  virtual EditorOkResult StoreTask(int editorId, TaskForm& form, const ScheduleNow& now, bool pastConfirmed) = 0;
+  virtual void EditorClosed(int editorId) = 0;
+};
 
 class TaskEditor : public Window {
  public:
   // An empty editor whose once date is today.
-  static void OpenForAdd(SettingsDialog& owner, int editorId);
+  static void OpenForAdd(TaskEditorHost& owner, int editorId);
   // An editor filled from stored task `task`. A stored text that does not
   // convert raises its error after the editor has opened, filled up to there.
-  static void OpenForModify(SettingsDialog& owner, int editorId, int task);
+  static void OpenForModify(TaskEditorHost& owner, int editorId, int task);
 
  private:
-  TaskEditor(SettingsDialog& owner, int editorId)
+  TaskEditor(TaskEditorHost& owner, int editorId)
       : Window(Lifetime::FreedWhenDestroyed), owner_(owner), editorId_(editorId) {}
-  static TaskEditor* Create(SettingsDialog& owner, int editorId);
+  static TaskEditor* Create(TaskEditorHost& owner, int editorId);
 
   LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   void CreateControls();
@@ -47,7 +65,7 @@ class TaskEditor : public Window {
   void BrowseClick();
   void OkClick();
 
-  SettingsDialog& owner_;
+  TaskEditorHost& owner_;
   int editorId_;
   HFONT font_ = nullptr;
   HWND tips_ = nullptr;

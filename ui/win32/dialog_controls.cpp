@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "store/win32/gbk_text.h"
+#include "ui/unstorable_text.h"
 #include "ui/win32/system_library.h"
 #include "ui/win32/window.h"
 
@@ -218,6 +219,43 @@ std::optional<std::wstring> ChooseFile(HWND owner, const std::string& filter, co
 std::optional<std::wstring> ChooseFileToSave(HWND owner, const std::string& filter, const char* title,
                                              const std::wstring& name, const wchar_t* defaultExtension) {
   return RunFileDialog(true, owner, filter, title, std::wstring(), name, defaultExtension);
+}
+
+void PutPickedPath(HWND box, const std::optional<std::wstring>& picked) {
+  if (!picked) return;
+  if (const auto path = GbkFromWideExactly(*picked)) {
+    SetText(box, *path);
+  } else {
+    ShowUserMessage(UnstorablePathMessage());
+  }
+}
+
+void SetUpReportList(HWND list, const ReportColumn* columns, std::size_t count) {
+  SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT,
+               LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+  for (std::size_t i = 0; i < count; ++i) {
+    std::wstring caption = WideFromGbk(columns[i].caption);
+    LVCOLUMNW col = {};
+    col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    col.pszText = &caption[0];
+    col.cx = ui::Scaled(columns[i].width);
+    col.iSubItem = static_cast<int>(i);
+    SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
+  }
+}
+
+void SetCell(HWND list, int row, int column, std::wstring text, bool insert) {
+  LVITEMW item = {};
+  item.mask = LVIF_TEXT;
+  item.iItem = row;
+  item.iSubItem = column;
+  item.pszText = &text[0];
+  SendMessageW(list, insert ? LVM_INSERTITEMW : LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+}
+
+void HoldDrawing(HWND list, bool held) {
+  SendMessageW(list, WM_SETREDRAW, held ? FALSE : TRUE, 0);
+  if (!held) InvalidateRect(list, nullptr, TRUE);
 }
 
 void ShowUserMessage(const UserMessage& message) {

@@ -1,10 +1,11 @@
-// Control helpers shared by the settings dialog and the task editor: texts and
-// check marks, combo box lists, time and date pickers, tooltips, typed-key
-// filters and the message boxes of the dialogs.
+// Control helpers shared by the settings dialog, the task editor and the run
+// history's window: texts and check marks, combo box lists, time and date
+// pickers, tooltips, typed-key filters, report lists and the message boxes.
 #pragma once
 
 #include <windows.h>
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -66,11 +67,27 @@ void ForwardCommandsTo(HWND parent, HWND target, UINT scrolled);
 // (GBK), leaves the dialog's own.
 std::optional<std::wstring> ChooseFile(HWND owner, const std::string& filter, const char* title,
                                        const std::wstring& folder);
+// A picked file's path put into `box`, where it will be stored: a path GBK
+// cannot hold is refused with a message now, not stored as "?". Nothing
+// happens when no file was picked.
+void PutPickedPath(HWND box, const std::optional<std::wstring>& picked);
 // The system's file-save dialog: `name` proposed, `defaultExtension` added to
 // a name typed without one, a file that exists replaced only when the user
 // confirms.
 std::optional<std::wstring> ChooseFileToSave(HWND owner, const std::string& filter, const char* title,
                                              const std::wstring& name, const wchar_t* defaultExtension);
+
+struct ReportColumn {  // of a report-style list view
+  const char* caption;  // GBK
+  int width;            // at 96 DPI
+};
+// Grid lines, whole-row selection and `columns` as the list's columns.
+void SetUpReportList(HWND list, const ReportColumn* columns, std::size_t count);
+// Writes a cell; with `insert`, the row is added there first (column 0 only).
+void SetCell(HWND list, int row, int column, std::wstring text, bool insert = false);
+// Held, the list draws nothing; let go, it is drawn once, whole (a redraw per
+// cell made a list of a thousand rows take seconds to show).
+void HoldDrawing(HWND list, bool held);
 
 // The message box of a refused input: owned by no window, one OK button.
 void ShowUserMessage(const UserMessage& message);

@@ -1,4 +1,4 @@
-#include "dialogs/export_import.h"
+#include "transfer/export_import.h"
 
 #include "store/task_types.h"
 #include "store/text.h"
@@ -19,13 +19,6 @@ TaskFileOutcome Done(const std::string& text) {
   out.done = true;
   out.message = {text, kInfoCaption, MessageIcon::Information};
   return out;
-}
-
-// Whether a task of the type starts something or removes something.
-bool Starts(const std::string& typeWord) {
-  const TaskType* t = FindTaskType(typeWord);
-  return t && (t->action == TaskAction::OpenFile || t->action == TaskAction::CloseProgram ||
-               t->action == TaskAction::CleanJunk);
 }
 
 }  // namespace
@@ -70,7 +63,8 @@ std::string WhatTheTasksStart(const TaskFileContent& content) {
   std::string lines;
   int shown = 0, more = 0;
   for (const TaskRecord& t : content.tasks) {
-    if (!Starts(t.type)) continue;
+    const TaskType* type = FindTaskType(t.type);
+    if (!type || !type->startsSomething) continue;
     if (shown == kStartsShown) {
       ++more;
       continue;

@@ -1,4 +1,4 @@
-#include "dialogs/task_file.h"
+#include "transfer/task_file.h"
 
 #include <gtest/gtest.h>
 

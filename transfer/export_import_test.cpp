@@ -1,10 +1,10 @@
-#include "dialogs/export_import.h"
+#include "transfer/export_import.h"
 
 #include <gtest/gtest.h>
 
-#include "dialogs/testing/memory_files.h"
 #include "store/testing/fake_registry.h"
 #include "store/testing/iconv_gbk_codec.h"
+#include "transfer/testing/memory_files.h"
 
 namespace ordavi {
 namespace {

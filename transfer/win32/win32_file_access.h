@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "dialogs/export_import.h"
+#include "transfer/export_import.h"
 
 namespace ordavi {
 

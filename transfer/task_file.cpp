@@ -1,4 +1,4 @@
-#include "dialogs/task_file.h"
+#include "transfer/task_file.h"
 
 #include <cstdint>
 
@@ -23,14 +23,6 @@ constexpr const char* kParamKey = "参数";
 constexpr const char* kEnabledKey = "状态";
 constexpr const char* kWakeKey = "唤醒";
 constexpr const char* kBom = "\xEF\xBB\xBF";
-
-bool Digits(const std::string& s) {
-  if (s.empty()) return false;
-  for (char c : s) {
-    if (c < '0' || c > '9') return false;
-  }
-  return true;
-}
 
 bool HasControl(const std::string& gbk) {
   for (char c : gbk) {
@@ -62,10 +54,6 @@ std::string AdapterProblem(const std::string& type, const std::string& param) {
   if (!t || (t->action != TaskAction::DisableAdapter && t->action != TaskAction::EnableAdapter)) return std::string();
   return AdapterCommand(param, true) ? std::string() : AdapterNameProblem(param);
 }
-
-}  // namespace
-
-namespace {
 
 // The kind words, joined by "、" and "或", in the table's order.
 std::string KindWords() {
@@ -341,13 +329,11 @@ class FileReader {
 
   bool Version(const std::string& line) {
     const std::string prefix = kVersionPrefix;
-    if (line.compare(0, prefix.size(), prefix) != 0 || !Digits(line.substr(prefix.size())) ||
-        line.size() - prefix.size() > 6) {
-      return Fail(1, "不是Ordavi任务文件：第一行应为“" + prefix + Decimal(kTaskFileVersion) + "”");
-    }
-    const int version = StrToInt(line.substr(prefix.size()));
-    if (version < 1 || version > kTaskFileVersion) {
-      return Fail(1, "文件版本" + Decimal(version) + "不是本程序能读的版本（1到" + Decimal(kTaskFileVersion) +
+    const std::optional<std::int32_t> version =
+        DigitsValue(line.compare(0, prefix.size(), prefix) == 0 ? line.substr(prefix.size()) : std::string());
+    if (!version) return Fail(1, "不是Ordavi任务文件：第一行应为“" + prefix + Decimal(kTaskFileVersion) + "”");
+    if (*version < 1 || *version > kTaskFileVersion) {
+      return Fail(1, "文件版本" + Decimal(*version) + "不是本程序能读的版本（1到" + Decimal(kTaskFileVersion) +
                          "），请用新版Ordavi导入");
     }
     return true;
@@ -427,10 +413,11 @@ class FileReader {
         v.emplace().number = value == "1" ? 1 : 0;
         break;
       case OptionKind::Seconds:
-        if (!Digits(value) || value.size() > 10 || std::stoll(value) < o->low || std::stoll(value) > o->high) {
+        if (const std::optional<std::int32_t> n = DigitsValue(value); n && *n >= o->low && *n <= o->high) {
+          v.emplace().number = *n;
+        } else {
           return Fail(number, key + "应为" + o->meaning + "（" + Decimal(o->low) + "到" + Decimal(o->high) + "）");
         }
-        v.emplace().number = StrToInt(value);
         break;
       case OptionKind::Text: v.emplace().text = value; break;
     }

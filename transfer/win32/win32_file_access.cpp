@@ -1,4 +1,4 @@
-#include "dialogs/win32/win32_file_access.h"
+#include "transfer/win32/win32_file_access.h"
 
 #include "store/win32/gbk_text.h"
 #include "ui/win32/whole_file.h"

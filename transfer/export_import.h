@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "dialogs/task_file.h"
+#include "transfer/task_file.h"
 #include "store/options.h"
 #include "store/registry.h"
 #include "store/tasks.h"
