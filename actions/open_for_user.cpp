@@ -16,7 +16,10 @@ bool NamesProgram(const std::string& path) {
 
 OpenedFile OpenTaskFile(ShellPort& shell, const std::string& path, const std::string& dir) {
   if (NamesProgram(path)) {
-    if (!SplitPath(path).dir.empty() || !shell.RunsElevated()) {
+    // A folder written with either slash is a folder: "../x.exe" must not
+    // be looked for, joined to the system directory, as a name alone.
+    const bool hasFolder = !SplitPath(path).dir.empty() || path.find('/') != std::string::npos;
+    if (hasFolder || !shell.RunsElevated()) {
       shell.OpenFileHidden(path, dir);
       return {};
     }

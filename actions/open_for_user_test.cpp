@@ -56,6 +56,7 @@ TEST(OpenTaskFile, AProgramWithoutAFolderComesFromTheSystemFoldersWhenElevated) 
       {"tool.bat", true, {}, {kBareProgramRefused, true}},
       {"tool.bat", false, {"OpenFileHidden(tool.bat,)"}, {}},
       {"D:tool.exe", true, {"OpenFileHidden(D:tool.exe,)"}, {}},  // a drive names where: run as written
+      {"../../Users/Public/notepad.exe", true, {"OpenFileHidden(../../Users/Public/notepad.exe,)"}, {}},
       {"C:\\工具\\notepad.exe", true, {"OpenFileHidden(C:\\工具\\notepad.exe,)"}, {}},
       {"readme.txt", true, {"OpenAsDesktopUser(readme.txt,,hidden)"}, {kOpenedAsUser}},
   };

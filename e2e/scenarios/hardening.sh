@@ -95,7 +95,10 @@ scenario_damaged_store() {
   shot e2e-damaged-store
   # Past the tick pause and two more passes: nothing is reported twice.
   sleep 80
-  check "still nine notices after the pause and two more passes" [ "$(drv count TForm6 '提示')" = 9 ]
+  local after
+  after=$(drv info TForm6 '提示' | sed -nE 's/^child Static id 1 "(.*)" at .*/\1/p')
+  [ "$after" = "$texts" ] || { echo "notices now:"; echo "$after"; }
+  check "still nine notices after the pause and two more passes" [ "$(echo "$after" | grep -c .)" = 9 ]
   check "no error box" [ "$(drv count '#32770' '*')" = 0 ]
   check "the agent still answers its menu" eval 'menu_command "$MENU_ABOUT" && quiet drv wait TForm2 "关于..." 10'
   check "no stored value was rewritten" [ "$(wine_reg_query "$KEY" | md5sum)" = "$before" ]
