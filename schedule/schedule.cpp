@@ -49,6 +49,7 @@ MatchResult Matchers::MatchIdle(const ScheduleNow&, const std::string& text) {
   bool done = false;
   MatchResult r = Cut(ScheduleKind::Idle, text, done);
   if (done) return r;
+  r.countFrom = clock_.LastInputTick();
   r.due = FieldIs(r.fields[0], IdleMinutes(clock_));
   return r;
 }

@@ -29,6 +29,10 @@ struct ScheduleNow {
 struct MatchResult {
   bool due = false;
   std::vector<std::string> fields;  // the field texts, in the kind's order
+  // For a kind that counts minutes (idle, after boot): the tick the count
+  // began at (the last input; 0 for the system's start), so a task run in
+  // one count is told from the same minute of a later one.
+  std::uint32_t countFrom = 0;
 };
 
 // Port: the millisecond counters behind idle and uptime minutes.

@@ -62,7 +62,13 @@ bool TaskTick::IsDue(int n, const ScheduleNow& now, const std::string& schedule)
     return conditions_ && conditions_->Due(n, schedule, ReadSchedule(schedule, std::string()));
   }
   try {
-    return matchers_.Match(*kind, now, schedule).due;
+    const MatchResult match = matchers_.Match(*kind, now, schedule);
+    if (!match.due || RowOf(*kind).timing != KindTiming::Counter) return match.due;
+    const std::pair<std::string, std::uint32_t> count{schedule, match.countFrom};
+    const auto ran = counted_.find(n);
+    if (ran != counted_.end() && ran->second == count) return false;
+    counted_[n] = count;
+    return true;
   } catch (const FrameworkError&) {
     // A text the matcher cannot convert would otherwise stop every pass at
     // this task. The task is skipped and the user hears of it once.

@@ -371,6 +371,23 @@ TEST_F(TickTest, IdleTaskRunsOncePerIdlePeriod) {
   EXPECT_EQ(rec.log, (Log{"ShowNotice(idle)", "ShowNotice(idle)"}));
 }
 
+// A count's minute is sixty seconds of its counter, not of the clock: a pass
+// in the next clock minute can still find it (the passes keep to the clock's
+// marks), and does not run the task again; a new count does.
+TEST_F(TickTest, ACountingTaskRunsOnceInOneCount) {
+  store.LoadTaskCounter();
+  Add("空闲0分钟", "提醒", "idle");
+  Add("开机1时0分", "提醒", "boot");  // the counter stands at 60 minutes
+  tick.RunPass();                     // 08:29:05
+  timers.Advance(59 * kSecond);       // 08:30:04: idle 59 s, uptime 60 min 59 s
+  tick.RunPass();
+  EXPECT_EQ(rec.log, (Log{"ShowNotice(idle)", "ShowNotice(boot)"}));
+  timers.Advance(60 * kSecond);  // 08:31:04, input just now
+  system.lastInput = system.TickCount();
+  tick.RunPass();
+  EXPECT_EQ(rec.log, (Log{"ShowNotice(idle)", "ShowNotice(boot)", "ShowNotice(idle)"}));
+}
+
 TEST_F(TickTest, TheEndOfAPauseSwitchesTheTickOnOnlyWhenNothingElseStoppedIt) {
   const struct {
     const char* what;

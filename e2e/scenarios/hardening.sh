@@ -93,12 +93,15 @@ scenario_damaged_store() {
     has_text "$texts" "任务11的时间“每天$(printf 'x%.0s' $(seq 1 30))…”无法识别，已跳过，请修改"
   check "nine notices in all" [ "$(echo "$texts" | grep -c .)" = 9 ]
   shot e2e-damaged-store
-  # Past the tick pause and two more passes: nothing is reported twice.
+  # Past the tick pause and two more passes: nothing is reported twice. (The
+  # good tasks, due while the user was active in the last minute, may run
+  # again a minute later.)
   sleep 80
   local after
-  after=$(drv info TForm6 '提示' | sed -nE 's/^child Static id 1 "(.*)" at .*/\1/p')
-  [ "$after" = "$texts" ] || { echo "notices now:"; echo "$after"; }
-  check "still nine notices after the pause and two more passes" [ "$(echo "$after" | grep -c .)" = 9 ]
+  after=$(drv info TForm6 '提示' | sed -nE 's/^child Static id 1 "(.*)" at .*/\1/p' | grep -v '^好任务')
+  [ "$after" = "$(echo "$texts" | grep -v '^好任务')" ] || { echo "notices now:"; echo "$after"; }
+  check "still the seven reports after the pause and two more passes, each once" \
+    eval '[ "$(echo "$after" | grep -c .)" = 7 ] && [ -z "$(echo "$after" | sort | uniq -d)" ]'
   check "no error box" [ "$(drv count '#32770' '*')" = 0 ]
   check "the agent still answers its menu" eval 'menu_command "$MENU_ABOUT" && quiet drv wait TForm2 "关于..." 10'
   check "no stored value was rewritten" [ "$(wine_reg_query "$KEY" | md5sum)" = "$before" ]
