@@ -9,7 +9,7 @@
 # programs and the win64 build where it cannot (tools/wine-test-env.sh);
 # ORDAVI_WINE_ARCH=win32 or win64 forces either.
 #
-# One ctest run does it all, ORDAVI_TEST_JOBS at once (6 unless set), well
+# One ctest run does it all, ORDAVI_TEST_JOBS at once (4 unless set), well
 # above the cores, since the Wine scenarios spend most of their time waiting
 # for a minute: the unit tests, the sanitizer build's unit tests and a short
 # run of each fuzz target (two cores each) side by side with the scenarios.
@@ -62,7 +62,7 @@ fi
 # in a build that ran before (ctest would otherwise order by earlier times).
 rm -f build/host/Testing/Temporary/CTestCostData.txt
 status=0
-ctest --preset host --timeout 600 -j "${ORDAVI_TEST_JOBS:-6}" || status=$?
+ctest --preset host --timeout 600 -j "${ORDAVI_TEST_JOBS:-4}" || status=$?
 step_done "ctest"
 printf '%s\n' "${steps[@]}"
 exit "$status"

@@ -59,7 +59,7 @@ languages_scenario() {
   done
   local n=$((count + 1))
   press TForm3 '*' '添加(&A)'
-  check "the task editor opens" eventually 10 quiet drv wait TForm5 '任务' 1
+  check "the task editor opens" eventually 30 quiet drv wait TForm5 '任务' 1
   press TForm5 '*' '每天'
   pick_type 0
   clear_param_box
