@@ -224,6 +224,13 @@ void TaskEditor::CreateControls() {
       FilterTypedKeys(c, AcceptsDigitKey);
       return c;
     };
+    // "below [amount] unit for [minutes] 分钟", the row of a quiet condition.
+    const auto quietRow = [&](HWND& amount, HWND& minutes, const char* unit) {
+      amount = digitBox(kConditionFieldX, 56);
+      label(kConditionFieldX + 60, y, unit);
+      minutes = digitBox(kConditionFieldX + 130, 40);
+      label(kConditionFieldX + 174, y, "分钟");
+    };
     switch (kind.kind) {
       case ScheduleKind::ProgramEnds:
         // The running programs to pick from; any other name may be typed.
@@ -233,17 +240,11 @@ void TaskEditor::CreateControls() {
         SetTooltip(tips_, programName_, "程序的文件名，如 thunder.exe");
         break;
       case ScheduleKind::NetworkQuiet:
-        networkKBps_ = digitBox(kConditionFieldX, 56);
-        label(kConditionFieldX + 60, y, "KB/s 持续");
-        networkMinutes_ = digitBox(kConditionFieldX + 130, 40);
-        label(kConditionFieldX + 174, y, "分钟");
+        quietRow(networkKBps_, networkMinutes_, "KB/s 持续");
         SetTooltip(tips_, networkKBps_, "收发合计，不含本机回环");
         break;
       case ScheduleKind::ProcessorQuiet:
-        processorPercent_ = digitBox(kConditionFieldX, 56);
-        label(kConditionFieldX + 60, y, "% 持续");
-        processorMinutes_ = digitBox(kConditionFieldX + 130, 40);
-        label(kConditionFieldX + 174, y, "分钟");
+        quietRow(processorPercent_, processorMinutes_, "% 持续");
         break;
       default: break;
     }
