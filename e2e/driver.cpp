@@ -5,7 +5,10 @@
 // windows and the registry through the W functions, and every text converted
 // with code page 936.
 //
-//   driver wait CLASS CAPTION [SECONDS]     a visible window appears; prints it
+//   driver idle                             milliseconds since the last input
+//   driver wait CLASS CAPTION [SECONDS]     a visible window appears; prints it, then
+//                                           "seen at H:M:S.mmm", the local time it was
+//                                           found (looked for every 200 ms)
 //   driver gone CLASS CAPTION [SECONDS]     no such window is left
 //   driver count CLASS CAPTION              number of visible windows
 //   driver info CLASS CAPTION               the window and its child controls (" hidden"
@@ -112,10 +115,26 @@ BOOL CALLBACK FindControl(HWND h, LPARAM p) {
   return TRUE;
 }
 
-// Under "wine explorer /desktop=shell" the agent's windows live on that desktop.
-void JoinShellDesktop() {
+// Under "wine explorer /desktop=shell" the agent's windows live on that
+// desktop. A driver that cannot join it would see no window at all, and a
+// "gone" or a "count" would answer for a desktop that has none: it says why
+// in C:\e2e-driver-errors.txt, which a failing scenario prints, and exits
+// with 3.
+bool JoinShellDesktop(const std::vector<std::string>& args) {
   HDESK desk = OpenDesktopW(L"shell", 0, FALSE, GENERIC_ALL);
-  if (desk) SetThreadDesktop(desk);
+  const DWORD openError = desk ? 0 : GetLastError();
+  if (desk && SetThreadDesktop(desk)) return true;
+  const DWORD setError = desk ? GetLastError() : 0;
+  if (FILE* f = std::fopen("C:\\e2e-driver-errors.txt", "a")) {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    std::fprintf(f, "%02u:%02u:%02u.%03u driver", t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
+    for (std::size_t i = 1; i < args.size(); ++i) std::fprintf(f, " %s", args[i].c_str());
+    std::fprintf(f, ": %s (error %lu)\n", desk ? "SetThreadDesktop failed" : "OpenDesktop(shell) failed",
+                 static_cast<unsigned long>(desk ? setError : openError));
+    std::fclose(f);
+  }
+  return false;
 }
 
 constexpr const wchar_t* kAgentKey = L"Software\\Velmora\\Ordavi";
@@ -199,7 +218,7 @@ bool Running(const std::string& exe) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: driver wait|gone|count|info|hidden|post|where|close|peek|show|hide|setsz|setdword|getsz|setraw|setfill|settasks|running|atom|now ...\n");
+  std::fprintf(stderr, "usage: driver wait|gone|count|info|hidden|post|where|close|peek|show|hide|setsz|setdword|getsz|setraw|setfill|settasks|running|atom|now|idle ...\n");
   return 2;
 }
 
@@ -216,8 +235,10 @@ int main() {
   argvList.push_back(nullptr);
   char** argv = argvList.data();
   if (argc < 2) return Usage();
-  if (argc < 3 && std::strcmp(argv[1], "now") != 0 && std::strcmp(argv[1], "acp") != 0) return Usage();
-  JoinShellDesktop();
+  if (argc < 3 && std::strcmp(argv[1], "now") != 0 && std::strcmp(argv[1], "acp") != 0 &&
+      std::strcmp(argv[1], "idle") != 0) {
+    return Usage();
+  }
   const std::string cmd = argv[1], cls = argc > 2 ? argv[2] : "";
   if (cmd == "setsz" || cmd == "setdword" || cmd == "getsz" || cmd == "setraw" || cmd == "setfill" ||
       cmd == "settasks") {
@@ -231,12 +252,20 @@ int main() {
     std::printf("%u\n", GetACP());
     return 0;
   }
+  // The milliseconds since the last input Wine registered (GetLastInputInfo).
+  if (cmd == "idle") {
+    LASTINPUTINFO li{sizeof li, 0};
+    if (!GetLastInputInfo(&li)) return 1;
+    std::printf("%lu\n", static_cast<unsigned long>(GetTickCount() - li.dwTime));
+    return 0;
+  }
   if (cmd == "now") {
     SYSTEMTIME t;
     GetLocalTime(&t);
     std::printf("%u %u %u %u %u %u\n", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
     return 0;
   }
+  if (!JoinShellDesktop(args)) return 3;
   const std::string caption = argc > 3 ? argv[3] : "*";
   if (cmd == "wait") {
     auto v = WaitFor(cls, caption, argc > 4 ? std::atof(argv[4]) : 10);
@@ -244,7 +273,10 @@ int main() {
       std::printf("no window %s \"%s\"\n", cls.c_str(), caption.c_str());
       return 1;
     }
+    SYSTEMTIME seen;
+    GetLocalTime(&seen);
     PrintWindow(v.back());
+    std::printf("seen at %u:%u:%u.%03u\n", seen.wHour, seen.wMinute, seen.wSecond, seen.wMilliseconds);
     return 0;
   }
   if (cmd == "gone") {

@@ -77,6 +77,9 @@ not() { ! "$@"; }
 finish() {
   if [ "$failures" -gt 0 ]; then
     echo "$SCENARIO: $failures check(s) failed"
+    [ -n "${WINEPREFIX:-}" ] && desktop_state
+    [ -s "${WINEPREFIX:-}/drive_c/e2e-driver-errors.txt" ] &&
+      { echo "--- drivers that could not join the shell desktop"; cat "$WINEPREFIX/drive_c/e2e-driver-errors.txt"; }
     [ -f "$WORK/agent.log" ] && { echo "--- agent trace (last lines)"; tail -n 40 "$WORK/agent.log"; }
     exit 1
   fi
@@ -152,6 +155,16 @@ setup() {
     [ -f "$marlett" ] && cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/" && break
   done
   wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /d "$RELAY" /f >/dev/null 2>&1
+  # Every program of the prefix starts on the "shell" desktop, the one the
+  # agent runs on, as a user's programs start on the user's desktop: so do
+  # the launcher behind "wine explorer" and the explorer that owns the
+  # desktop, every thread of it. (With the prefix's default desktop the
+  # explorer's other threads stayed on that one, and Wine, which closes a
+  # desktop when its users are no more than its owner's threads, once closed
+  # the shell desktop under a running agent: a driver could then no longer
+  # open it, and the agent's windows went away.)
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d shell /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /t REG_SZ /d "${E2E_DESKTOP:-1024x768}" /f >/dev/null 2>&1
 }
 
 # desktop: explorer's argument for the "shell" virtual desktop, in which the
@@ -166,6 +179,8 @@ start_agent() {
   local command=("$@")
   [ $# -eq 0 ] && command=('C:\Ordavi.exe')
   local debug="${AGENT_WINEDEBUG:-+relay}"
+  # The size of the desktop where a program of the prefix creates it first.
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /t REG_SZ /d "${E2E_DESKTOP:-1024x768}" /f >/dev/null 2>&1
   WINEDEBUG="$debug" wine_run_bg AGENT_PID explorer "$(desktop)" "${command[@]}" 2>"$WORK/agent.log"
   # A start with the relay trace on a busy machine can take over a minute.
   if ! eventually 150 quiet drv hidden TForm1; then
@@ -183,6 +198,17 @@ start_agent() {
   fi
   fail "the agent's start-up ends with the task tick switched on"
   finish
+}
+
+# desktop_state: whether the explorer that owns the "shell" desktop of this
+# prefix still runs, said when a scenario fails.
+desktop_state() {
+  local p
+  for p in $(pgrep -f 'explorer.exe /desktop=shell'); do
+    { tr '\0' '\n' <"/proc/$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
+      { echo "the shell desktop's explorer still runs"; return; }
+  done
+  echo "the shell desktop's explorer has ended (its windows went with it)"
 }
 
 # plant_task N SCHEDULE TYPE PARAM: task N, enabled, written through

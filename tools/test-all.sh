@@ -14,8 +14,9 @@
 # for a minute: the unit tests, the sanitizer build's unit tests and a short
 # run of each fuzz target (two cores each) side by side with the scenarios.
 # Each scenario has its own prefix and display. The benchmark and the soak,
-# which measure the agent, run alone (RUN_SERIAL) and first, so the run never
-# waits for the others to drain before them; then the longest scenarios.
+# which measure the agent, and the scenario that needs the processor quiet
+# run alone (RUN_SERIAL) and first, so the run never waits for the others to
+# drain before them; then the longest scenarios.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -33,6 +34,10 @@ jobs=$(nproc 2>/dev/null || echo 2)
 if command -v ccache >/dev/null 2>&1; then
   export CMAKE_C_COMPILER_LAUNCHER="${CMAKE_C_COMPILER_LAUNCHER:-ccache}"
   export CMAKE_CXX_COMPILER_LAUNCHER="${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}"
+  # Paths inside the checkout are taken relative to it, and the build's own
+  # folder is left out of the key: a clone in another folder finds the
+  # objects of the same sources.
+  export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}" CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
 fi
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j "$jobs"

@@ -1,9 +1,10 @@
 # Tasks that wait for a condition: a reminder after a program ends runs in
-# the pass after the end and not before, and the editor adds a task of each
-# condition kind that the settings list shows waiting.
+# the pass after the end and not before, the editor adds a task of each
+# condition kind that the settings list shows waiting, and a reminder for a
+# quiet processor comes after a load has ended and the minute has passed.
 # (Sourced by e2e/scenarios.sh, which runs one of them; the helpers are in
 # e2e/lib.sh.)
-SCENARIOS+=(conditions)
+SCENARIOS+=(conditions processor_quiet)
 
 scenario_conditions() {
   setup
@@ -79,4 +80,41 @@ add_condition_task() {
   [ -n "${5:-}" ] && shot_window "$5" "$(drv info TForm5 '任务')"
   press TForm5 '*' '确定(&O)'
   check "OK stores the task and closes the editor" eventually 5 quiet drv gone TForm5 '*' 1
+}
+
+# A task for a quiet processor, as a user who waits for a long computation:
+# "处理器低于80%持续1分钟". A load on every core for 25 s (two passes or more
+# measure it) is the rise the task waits for; the reminder does not come
+# while it runs, nor in the first 40 s after it, and comes once each pass
+# has found the processor below 80 % for the minute. The load is the
+# scenario's own: the test run runs it alone.
+scenario_processor_quiet() {
+  setup
+  AGENT_WINEDEBUG=-all start_agent
+  quiet drv settasks 1 1 '处理器低于80%持续1分钟' 提醒 '电脑空下来了'
+  drv setdword TaskNum 1
+  sleep 12  # the task is armed by the next pass
+  local loads=() k
+  for k in $(seq 1 "$(nproc)"); do
+    (while :; do :; done) &
+    loads+=($!)
+  done
+  sleep 25
+  kill "${loads[@]}"
+  wait "${loads[@]}" 2>/dev/null
+  local stopped
+  stopped=$(date +%s)
+  check "no notice while the processor was busy" [ "$(drv count TForm6 '提示')" = 0 ]
+  open_settings || fail "the settings dialog opens"
+  next_runs
+  check "the settings list: the task waits for the processor" \
+    has "$(next_runs | sed -n 1p)" '^等待：处理器低于80%(持续1分钟|已持续0分钟（需1分钟）)$'
+  shot_window e2e-condition-processor "$(drv info TForm3 '设置')"
+  quiet drv close TForm3 '设置'
+  sleep $((stopped + 40 - $(date +%s)))
+  check "no notice in the first 40 s after the load" [ "$(drv count TForm6 '提示')" = 0 ]
+  check "a notice opens once the processor has been quiet a minute" quiet drv wait TForm6 '提示' 70
+  echo "notice $(($(date +%s) - stopped)) s after the load ended"
+  check "the notice says 电脑空下来了" has_text "$(drv info TForm6 '提示')" '"电脑空下来了"'
+  check "the run history has the task's run" has_text "$(history_lines)" $'任务1\t提醒\t处理器低于80%持续1分钟'
 }
