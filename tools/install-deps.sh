@@ -2,7 +2,7 @@
 # Installs what building and testing Ordavi needs on a Debian machine:
 # CMake, GCC, GoogleTest (and its sources, built for Windows too),
 # MinGW-w64 (i686 and x86-64), Wine with 32-bit support (the 64-bit loader
-# too, for machines that cannot run 32-bit programs), Xvfb, xdotool,
+# too, for machines that cannot run 32-bit programs), Xvfb, xdotool, xwininfo,
 # ImageMagick, icoutils (to read the resources of the built program), clang
 # with libFuzzer, the CHM compiler (chmcmd, for the help file), NSIS, zip and
 # 7-Zip (the installer and the portable zip, and reading them back) and the
