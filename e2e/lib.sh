@@ -156,31 +156,15 @@ setup() {
   done
   wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /d "$RELAY" /f >/dev/null 2>&1
   # Every program of the prefix starts on the "shell" desktop, the one the
-  # agent runs on, as a user's programs start on the user's desktop; so does
-  # every thread of the explorer that owns it.
+  # agent runs on, as a user's programs start on the user's desktop: so do
+  # the launcher behind "wine explorer" and the explorer that owns the
+  # desktop, every thread of it. (With the prefix's default desktop the
+  # explorer's other threads stayed on that one, and Wine, which closes a
+  # desktop when its users are no more than its owner's threads, once closed
+  # the shell desktop under a running agent: a driver could then no longer
+  # open it, and the agent's windows went away.)
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d shell /f >/dev/null 2>&1
-  desktop_up
-}
-
-# desktop_up: the "shell" desktop of E2E_DESKTOP pixels with its explorer
-# (the taskbar and the notification area), and a driver that waits on it,
-# doing nothing, to the scenario's end; started again where a scenario ended
-# the session. Wine closes a desktop, and every window on it, when a thread
-# leaves it and those left are no more than the threads of its explorer: the
-# desktop opened for the agent alone closed when a program run before it
-# ended (a /cancel, a driver), once with the agent already on it; its
-# countdown then ran out unseen. With the waiting driver there it stays open
-# under the agent and between two of its starts, as a user's desktop does.
-desktop_up() {
-  [ -n "${KEEPER_PID:-}" ] && kill -0 "$KEEPER_PID" 2>/dev/null && return 0
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /t REG_SZ /d "${E2E_DESKTOP:-1024x768}" /f >/dev/null 2>&1
-  WINEDEBUG=-all wine_run_bg DESKTOP_PID explorer "$(desktop)" 2>/dev/null
-  # Its X window, looked for without starting a Windows program on it.
-  if ! eventually 90 eval 'xwininfo -root -children 2>/dev/null | grep -qF "\"shell - Wine desktop\""'; then
-    fail "the shell desktop opens"
-    finish
-  fi
-  WINEDEBUG=-all wine_run_bg KEEPER_PID 'C:\e2e_driver.exe' wait NoSuchWindowClass '*' 86400 >/dev/null 2>&1
 }
 
 # desktop: explorer's argument for the "shell" virtual desktop, in which the
@@ -195,8 +179,9 @@ start_agent() {
   local command=("$@")
   [ $# -eq 0 ] && command=('C:\Ordavi.exe')
   local debug="${AGENT_WINEDEBUG:-+relay}"
-  desktop_up
-  WINEDEBUG="$debug" wine_run_bg AGENT_PID "${command[@]}" 2>"$WORK/agent.log"
+  # The size of the desktop where a program of the prefix creates it first.
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /t REG_SZ /d "${E2E_DESKTOP:-1024x768}" /f >/dev/null 2>&1
+  WINEDEBUG="$debug" wine_run_bg AGENT_PID explorer "$(desktop)" "${command[@]}" 2>"$WORK/agent.log"
   # A start with the relay trace on a busy machine can take over a minute.
   if ! eventually 150 quiet drv hidden TForm1; then
     fail "the agent's main window TForm1 exists"

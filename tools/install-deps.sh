@@ -2,7 +2,7 @@
 # Installs what building and testing Ordavi needs on a Debian machine:
 # CMake, GCC, GoogleTest (and its sources, built for Windows too),
 # MinGW-w64 (i686 and x86-64), Wine with 32-bit support (the 64-bit loader
-# too, for machines that cannot run 32-bit programs), Xvfb, xdotool, xwininfo,
+# too, for machines that cannot run 32-bit programs), Xvfb, xdotool,
 # ImageMagick, icoutils (to read the resources of the built program), clang
 # with libFuzzer, the CHM compiler (chmcmd, for the help file), NSIS, zip and
 # 7-Zip (the installer and the portable zip, and reading them back) and the
@@ -25,7 +25,6 @@ have x86_64-w64-mingw32-g++-win32 || need+=(g++-mingw-w64-x86-64-win32)
 have i686-w64-mingw32-windres || need+=(binutils-mingw-w64-i686)
 have Xvfb || need+=(xvfb)
 have xdotool || need+=(xdotool)
-have xwininfo || need+=(x11-utils)
 have import || need+=(imagemagick)
 have wrestool || need+=(icoutils)
 have chmcmd || need+=(fp-utils-3.2.2)
