@@ -5,7 +5,6 @@
 // windows and the registry through the W functions, and every text converted
 // with code page 936.
 //
-//   driver idle                             milliseconds since the last input
 //   driver wait CLASS CAPTION [SECONDS]     a visible window appears; prints it, then
 //                                           "seen at H:M:S.mmm", the local time it was
 //                                           found (looked for every 200 ms)
@@ -218,7 +217,7 @@ bool Running(const std::string& exe) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: driver wait|gone|count|info|hidden|post|where|close|peek|show|hide|setsz|setdword|getsz|setraw|setfill|settasks|running|atom|now|idle ...\n");
+  std::fprintf(stderr, "usage: driver wait|gone|count|info|hidden|post|where|close|peek|show|hide|setsz|setdword|getsz|setraw|setfill|settasks|running|atom|now ...\n");
   return 2;
 }
 
@@ -235,10 +234,7 @@ int main() {
   argvList.push_back(nullptr);
   char** argv = argvList.data();
   if (argc < 2) return Usage();
-  if (argc < 3 && std::strcmp(argv[1], "now") != 0 && std::strcmp(argv[1], "acp") != 0 &&
-      std::strcmp(argv[1], "idle") != 0) {
-    return Usage();
-  }
+  if (argc < 3 && std::strcmp(argv[1], "now") != 0 && std::strcmp(argv[1], "acp") != 0) return Usage();
   const std::string cmd = argv[1], cls = argc > 2 ? argv[2] : "";
   if (cmd == "setsz" || cmd == "setdword" || cmd == "getsz" || cmd == "setraw" || cmd == "setfill" ||
       cmd == "settasks") {
@@ -250,13 +246,6 @@ int main() {
   if (cmd == "atom") return GlobalFindAtomA(argv[2]) != 0 ? 0 : 1;
   if (cmd == "acp") {
     std::printf("%u\n", GetACP());
-    return 0;
-  }
-  // The milliseconds since the last input Wine registered (GetLastInputInfo).
-  if (cmd == "idle") {
-    LASTINPUTINFO li{sizeof li, 0};
-    if (!GetLastInputInfo(&li)) return 1;
-    std::printf("%lu\n", static_cast<unsigned long>(GetTickCount() - li.dwTime));
     return 0;
   }
   if (cmd == "now") {

@@ -164,6 +164,12 @@ setup() {
   # the shell desktop under a running agent: a driver could then no longer
   # open it, and the agent's windows went away.)
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d shell /f >/dev/null 2>&1
+  desktop_size
+}
+
+# desktop_size: the size of the "shell" desktop where a program of the prefix
+# creates it first: E2E_DESKTOP, 1024x768 unless a scenario says otherwise.
+desktop_size() {
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /t REG_SZ /d "${E2E_DESKTOP:-1024x768}" /f >/dev/null 2>&1
 }
 
@@ -179,8 +185,7 @@ start_agent() {
   local command=("$@")
   [ $# -eq 0 ] && command=('C:\Ordavi.exe')
   local debug="${AGENT_WINEDEBUG:-+relay}"
-  # The size of the desktop where a program of the prefix creates it first.
-  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /t REG_SZ /d "${E2E_DESKTOP:-1024x768}" /f >/dev/null 2>&1
+  desktop_size
   WINEDEBUG="$debug" wine_run_bg AGENT_PID explorer "$(desktop)" "${command[@]}" 2>"$WORK/agent.log"
   # A start with the relay trace on a busy machine can take over a minute.
   if ! eventually 150 quiet drv hidden TForm1; then
