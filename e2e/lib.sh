@@ -177,6 +177,35 @@ desktop_size() {
 # agent and every program that must see its windows run.
 desktop() { printf '/desktop=shell,%s' "${E2E_DESKTOP:-1024x768}"; }
 
+# desktop_keeper: the "shell" desktop opened with a driver on it that keeps 16
+# threads there, doing nothing, to the end of the session (started again
+# after a scenario ended the session). Wine closes a desktop, its explorer and
+# every window on it a second after a thread leaves it, when the threads left
+# on it are as many as its explorer's running threads: it counts them as the
+# explorer's own. With the agent's one thread alone beside the explorer, the
+# end of a driver or of a thread of the agent now and then met that count,
+# and the agent's windows went away under a running agent. A user's desktop
+# has more programs on it; the keeper's threads make the count unreachable.
+desktop_keeper() {
+  [ -n "$(prefix_pids "$KEEPER")" ] && return 0
+  WINEDEBUG=-all wine_run_bg KEEPER_PID explorer "$(desktop)" 'C:\e2e_driver.exe' keep 16 >/dev/null 2>&1
+  keeper_up() {
+    local p
+    for p in $(prefix_pids "$KEEPER"); do [ "$(ls "/proc/$p/task" | wc -l)" -ge 16 ] && return 0; done
+    return 1
+  }
+  eventually 90 keeper_up || { fail "the shell desktop opens with its keeper"; finish; }
+}
+KEEPER='^C:\\e2e_driver\.exe keep 16'
+
+# prefix_pids PATTERN: the processes of this prefix whose command line matches.
+prefix_pids() {
+  local p
+  for p in $(pgrep -f "$1"); do
+    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$p"
+  done
+}
+
 # start_agent [COMMAND...]: the agent (by default C:\Ordavi.exe) in the
 # "shell" virtual desktop of E2E_DESKTOP pixels (1024x768 unless a scenario
 # needs a larger screen; Xvfb's is ORDAVI_WINE_SCREEN), with the relay trace
@@ -186,6 +215,7 @@ start_agent() {
   [ $# -eq 0 ] && command=('C:\Ordavi.exe')
   local debug="${AGENT_WINEDEBUG:-+relay}"
   desktop_size
+  desktop_keeper
   WINEDEBUG="$debug" wine_run_bg AGENT_PID explorer "$(desktop)" "${command[@]}" 2>"$WORK/agent.log"
   # A start with the relay trace on a busy machine can take over a minute.
   if ! eventually 150 quiet drv hidden TForm1; then
@@ -208,12 +238,11 @@ start_agent() {
 # desktop_state: whether the explorer that owns the "shell" desktop of this
 # prefix still runs, said when a scenario fails.
 desktop_state() {
-  local p
-  for p in $(pgrep -f 'explorer.exe /desktop=shell'); do
-    { tr '\0' '\n' <"/proc/$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
-      { echo "the shell desktop's explorer still runs"; return; }
-  done
-  echo "the shell desktop's explorer has ended (its windows went with it)"
+  if [ -n "$(prefix_pids 'explorer.exe /desktop=shell')" ]; then
+    echo "the shell desktop's explorer still runs"
+  else
+    echo "the shell desktop's explorer has ended (its windows went with it)"
+  fi
 }
 
 # plant_task N SCHEDULE TYPE PARAM: task N, enabled, written through
@@ -332,16 +361,7 @@ probe() { wine 'C:\bench_probe.exe' "$@" 2>/dev/null | tr -d '\r'; }
 
 # The Linux process of a Windows program of this prefix (Wine names it by
 # its Windows path).
-unix_pid() {
-  local p
-  for p in $(pgrep -f "^C:\\\\$1"); do
-    if tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
-      echo "$p"
-      return 0
-    fi
-  done
-  return 1
-}
+unix_pid() { prefix_pids "^C:\\\\$1" | head -n1 | grep .; }
 # private_kb / rss_kb / cpu_ms UNIXPID: the whole Wine process, from Linux.
 private_kb() { awk '/^Private_(Clean|Dirty):/ { s += $2 } END { print s }' "/proc/$1/smaps_rollup"; }
 rss_kb() { awk '/^Rss:/ { print $2 }' "/proc/$1/smaps_rollup"; }
@@ -405,6 +425,27 @@ keep_agent_going() {
 WM_TRAY=0x0401  # the tray icon's callback message, WM_USER + 1
 # menu_open: a popup menu is open.
 menu_open() { [ "$(drv count '#32768' '*')" -gt 0 ]; }
+# close_menu: Esc closes the open tray menu, and the menu is gone before the
+# scenario goes on. A menu left open takes the next click for itself (the
+# click that ends it never reaches the button under it) and runs the posted
+# commands inside its own loop. The menu's owner is the agent's hidden main
+# window, which has no X window to take the keyboard: after another window has
+# closed, Wine can leave the X input focus on the taskbar's window, and the
+# key then never reaches the menu. So the desktop window, where a fresh
+# display has the focus, gets it first.
+close_menu() {
+  xdotool search --name ' - Wine desktop$' windowfocus --sync >/dev/null 2>&1
+  xdotool key Escape
+  eventually 5 not menu_open
+}
+# click_off_menu: a click on the empty desktop closes the open tray menu (the
+# agent takes the foreground before it opens the menu for this), and the menu
+# is gone before the scenario goes on. Under Wine, Esc never reaches a menu
+# that a real click on the icon opened.
+click_off_menu() {
+  xdotool mousemove 20 20 click 1
+  eventually 5 not menu_open
+}
 
 # Timer1 (the task tick, id 1, 10 000 ms) switched on or off, the last call.
 # Only the main window's (the one that registered the hotkeys) count: the
@@ -492,8 +533,7 @@ pick_type() {
 # --- Agents and the run history
 
 # agents: the Ordavi.exe processes of this prefix.
-agents() { pgrep -f '^C:\\Ordavi\.exe' | while read -r p; do
-  tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && echo "$p"; done | wc -l; }
+agents() { prefix_pids '^C:\\Ordavi\.exe' | wc -l; }
 
 # The history file in the prefix's local application data (UTF-8 with a BOM).
 history_file() { find "$WINEPREFIX/drive_c/users" -path '*/Ordavi/run-history.txt' 2>/dev/null | head -n1; }

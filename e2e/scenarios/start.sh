@@ -64,7 +64,7 @@ scenario_first_start() {
   xdotool mousemove 1012 757 click 3
   check "tray icon click opens the popup menu" quiet drv wait '#32768' '*' 5
   shot e2e-tray-menu
-  xdotool key Escape
+  check "a click elsewhere closes it" click_off_menu
 }
 
 scenario_close_agent() {
