@@ -9,10 +9,11 @@
 # programs and the win64 build where it cannot (tools/wine-test-env.sh);
 # ORDAVI_WINE_ARCH=win32 or win64 forces either.
 #
-# One ctest run does it all, ORDAVI_TEST_JOBS at once (4 unless set), well
+# One ctest run does it all, ORDAVI_TEST_JOBS at once (6 unless set), well
 # above the cores, since the Wine scenarios spend most of their time waiting
 # for a minute: the unit tests, the sanitizer build's unit tests and a short
-# run of each fuzz target (two cores each) side by side with the scenarios.
+# run of each fuzz target (10 s each, on two cores) side by side with the
+# scenarios.
 # Each scenario has its own prefix and display. The benchmark and the soak,
 # which measure the agent, and the scenario that needs the processor quiet
 # run alone (RUN_SERIAL) and first, so the run never waits for the others to
@@ -47,10 +48,10 @@ step_done "the Windows builds"
 cmake --preset host-sanitize >/dev/null
 cmake --build --preset host-sanitize -j "$jobs"
 # The host build's ctest also runs the sanitizer build's unit tests (any
-# finding fails the run) and each fuzz target for 20 s from its seeds
+# finding fails the run) and each fuzz target for 10 s from its seeds
 # (bash tools/fuzz.sh 1800 is the long run).
 cmake --preset host -DORDAVI_WINDOWS_BUILDS="$PWD/build" \
-  -DORDAVI_SANITIZE_BUILD="$PWD/build/host-sanitize" -DORDAVI_FUZZ_SECONDS=20 >/dev/null
+  -DORDAVI_SANITIZE_BUILD="$PWD/build/host-sanitize" -DORDAVI_FUZZ_SECONDS=10 >/dev/null
 cmake --build --preset host -j "$jobs"
 step_done "the host builds"
 
@@ -67,7 +68,7 @@ fi
 # in a build that ran before (ctest would otherwise order by earlier times).
 rm -f build/host/Testing/Temporary/CTestCostData.txt
 status=0
-ctest --preset host --timeout 600 -j "${ORDAVI_TEST_JOBS:-4}" || status=$?
+ctest --preset host --timeout 600 -j "${ORDAVI_TEST_JOBS:-6}" || status=$?
 step_done "ctest"
 printf '%s\n' "${steps[@]}"
 exit "$status"
