@@ -138,6 +138,11 @@ bool JoinShellDesktop(const std::vector<std::string>& args) {
   return false;
 }
 
+DWORD WINAPI WaitForever(LPVOID) {
+  Sleep(INFINITE);
+  return 0;
+}
+
 constexpr const wchar_t* kAgentKey = L"Software\\Velmora\\Ordavi";
 
 bool IsString(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
@@ -261,10 +266,7 @@ int main() {
     // Each thread of a process is a user of its desktop; these wait forever.
     const int threads = std::atoi(argv[2]);
     for (int i = 1; i < threads; ++i) {
-      HANDLE t = CreateThread(nullptr, 0, [](LPVOID) -> DWORD {
-        Sleep(INFINITE);
-        return 0;
-      }, nullptr, 0, nullptr);
+      HANDLE t = CreateThread(nullptr, 0, WaitForever, nullptr, 0, nullptr);
       if (!t) return 1;
       CloseHandle(t);
     }
