@@ -9,7 +9,7 @@
 # CommandLineToArgvW, the processes close-program ends, and the quoted text
 # of a message (fuzz_command).
 #
-#   bash tools/fuzz.sh            # each target 20 s: the short run of the test command
+#   bash tools/fuzz.sh            # each target 20 s (the test command runs 10 s each)
 #   bash tools/fuzz.sh 1800       # each target 30 minutes: the long run
 #
 # FUZZ_JOBS (1 unless set) compiles and fuzzes that many at once; the test
@@ -64,7 +64,12 @@ each_parallel() {
 
 objs=()
 for f in "${CORE[@]}"; do objs+=("$OUT/obj/$(echo "$f" | tr / _).o"); done
-compile() { clang++ "${FLAGS[@]}" -fsanitize=fuzzer-no-link,address,undefined -c "$SRC/$1" -o "$OUT/obj/$(echo "$1" | tr / _).o"; }
+# The compiler launcher the test command sets (ccache, where installed) serves
+# a second run of the same sources from its cache.
+compile() {
+  ${CMAKE_CXX_COMPILER_LAUNCHER:-} clang++ "${FLAGS[@]}" -fsanitize=fuzzer-no-link,address,undefined \
+    -c "$SRC/$1" -o "$OUT/obj/$(echo "$1" | tr / _).o"
+}
 each_parallel compile "${CORE[@]}"
 link() { clang++ "${FLAGS[@]}" -fsanitize=fuzzer,address,undefined "$SRC/fuzz/$1.cpp" "${objs[@]}" -o "$OUT/$1"; }
 each_parallel link "${TARGETS[@]}"
