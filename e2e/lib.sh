@@ -185,6 +185,11 @@ prefix_pids() {
   done
 }
 
+# agent_window: the agent's main window TForm1 exists, hidden as the agent
+# starts or shown as a countdown: a task due at once (空闲0分钟) can show it
+# before a busy machine's first look.
+agent_window() { quiet drv hidden TForm1 || [ "$(drv count TForm1 '*')" -gt 0 ]; }
+
 # start_agent [COMMAND...]: the agent (by default C:\Ordavi.exe) in the
 # "shell" virtual desktop of E2E_DESKTOP pixels (1024x768 unless a scenario
 # needs a larger screen; Xvfb's is ORDAVI_WINE_SCREEN), with the relay trace
@@ -196,7 +201,7 @@ start_agent() {
   desktop_size
   WINEDEBUG="$debug" wine_run_bg AGENT_PID explorer "$(desktop)" "${command[@]}" 2>"$WORK/agent.log"
   # A start with the relay trace on a busy machine can take over a minute.
-  if ! eventually 150 quiet drv hidden TForm1; then
+  if ! eventually 150 agent_window; then
     fail "the agent's main window TForm1 exists"
     finish
   fi
