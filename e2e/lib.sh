@@ -177,27 +177,6 @@ desktop_size() {
 # agent and every program that must see its windows run.
 desktop() { printf '/desktop=shell,%s' "${E2E_DESKTOP:-1024x768}"; }
 
-# desktop_keeper: the "shell" desktop opened with a driver on it that keeps 16
-# threads there, doing nothing, to the end of the session (started again
-# after a scenario ended the session). Wine closes a desktop, its explorer and
-# every window on it a second after a thread leaves it, when the threads left
-# on it are as many as its explorer's running threads: it counts them as the
-# explorer's own. With the agent's one thread alone beside the explorer, the
-# end of a driver or of a thread of the agent now and then met that count,
-# and the agent's windows went away under a running agent. A user's desktop
-# has more programs on it; the keeper's threads make the count unreachable.
-desktop_keeper() {
-  [ -n "$(prefix_pids "$KEEPER")" ] && return 0
-  WINEDEBUG=-all wine_run_bg KEEPER_PID explorer "$(desktop)" 'C:\e2e_driver.exe' keep 16 >/dev/null 2>&1
-  keeper_up() {
-    local p
-    for p in $(prefix_pids "$KEEPER"); do [ "$(ls "/proc/$p/task" | wc -l)" -ge 16 ] && return 0; done
-    return 1
-  }
-  eventually 90 keeper_up || { fail "the shell desktop opens with its keeper"; finish; }
-}
-KEEPER='^C:\\e2e_driver\.exe keep 16'
-
 # prefix_pids PATTERN: the processes of this prefix whose command line matches.
 prefix_pids() {
   local p
@@ -220,7 +199,6 @@ start_agent() {
   [ $# -eq 0 ] && command=('C:\Ordavi.exe')
   local debug="${AGENT_WINEDEBUG:-+relay}"
   desktop_size
-  desktop_keeper
   WINEDEBUG="$debug" wine_run_bg AGENT_PID explorer "$(desktop)" "${command[@]}" 2>"$WORK/agent.log"
   # A start with the relay trace on a busy machine can take over a minute.
   if ! eventually 150 agent_window; then
