@@ -31,6 +31,8 @@
 //   driver now                              the local time: year month day hour minute second
 //   driver acp                              the system's ANSI code page
 //   driver ctl|items|lv|lvcell CLASS CAPTION ...  child controls of a window (controls.cpp)
+//   driver keep THREADS                     stays on the desktop with that many threads, doing
+//                                           nothing, until it is ended
 //
 // CAPTION "*" matches any caption. Exit code 0 on success, 1 when the window
 // was not found, 2 on bad usage.
@@ -136,6 +138,11 @@ bool JoinShellDesktop(const std::vector<std::string>& args) {
   return false;
 }
 
+DWORD WINAPI WaitForever(LPVOID) {
+  Sleep(INFINITE);
+  return 0;
+}
+
 constexpr const wchar_t* kAgentKey = L"Software\\Velmora\\Ordavi";
 
 bool IsString(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
@@ -217,7 +224,7 @@ bool Running(const std::string& exe) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: driver wait|gone|count|info|hidden|post|where|close|peek|show|hide|setsz|setdword|getsz|setraw|setfill|settasks|running|atom|now ...\n");
+  std::fprintf(stderr, "usage: driver wait|gone|count|info|hidden|post|where|close|peek|show|hide|keep|setsz|setdword|getsz|setraw|setfill|settasks|running|atom|now ...\n");
   return 2;
 }
 
@@ -255,6 +262,17 @@ int main() {
     return 0;
   }
   if (!JoinShellDesktop(args)) return 3;
+  if (cmd == "keep") {
+    // Each thread of a process is a user of its desktop; these wait forever.
+    const int threads = std::atoi(argv[2]);
+    for (int i = 1; i < threads; ++i) {
+      HANDLE t = CreateThread(nullptr, 0, WaitForever, nullptr, 0, nullptr);
+      if (!t) return 1;
+      CloseHandle(t);
+    }
+    Sleep(INFINITE);
+    return 0;
+  }
   const std::string caption = argc > 3 ? argv[3] : "*";
   if (cmd == "wait") {
     auto v = WaitFor(cls, caption, argc > 4 ? std::atof(argv[4]) : 10);

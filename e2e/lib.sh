@@ -177,6 +177,49 @@ desktop_size() {
 # agent and every program that must see its windows run.
 desktop() { printf '/desktop=shell,%s' "${E2E_DESKTOP:-1024x768}"; }
 
+# desktop_keeper: the "shell" desktop opened with a driver on it that keeps 16
+# threads there, doing nothing, to the end of the session (started again
+# after a scenario ended the session or the prefix's programs).
+#
+# Wine closes a desktop, its explorer and every window on it a second after a
+# thread leaves it when the threads left on it are as many as its explorer's
+# running threads, counting them as the explorer's own. A thread of the
+# explorer that ends leaves the desktop before it leaves the explorer's count,
+# so at that moment one thread of another program is enough to meet the count.
+# The agent has one thread: when the explorer's worker threads (started to
+# hand a document to the desktop's shell) ended while no driver ran, the
+# agent's windows went away under a running agent. A user's desktop has more
+# programs on it; the keeper's threads put the count out of reach.
+#
+# Nothing may start on a desktop that is going away. With no keeper running,
+# nothing of the scenario is on any desktop (a session's end or "wineserver
+# -k" ended it all), and what may still be there is ending: a session's end
+# (ExitWindowsEx runs wineboot, which ends every program, a keeper started
+# meanwhile too) must be over, and the explorer of the desktop the last
+# programs were on ("explorer.exe /desktop...", also one that a driver's look
+# at the windows brought up) must have gone, which it does a second after
+# they end. One still there after ten seconds has nothing on it and is ended.
+desktop_keeper() {
+  [ -n "$(prefix_pids "$KEEPER")" ] && return 0
+  no_session_end() { [ -z "$(prefix_pids 'wineboot\.exe')" ]; }
+  no_desktop() { [ -z "$(prefix_pids "$DESKTOP_OWNER")" ]; }
+  eventually 90 no_session_end || { fail "the session's end is over before the desktop opens"; finish; }
+  if ! eventually 10 no_desktop; then
+    echo "the explorer of a desktop with no program on it still runs after 10 s: ended"
+    kill $(prefix_pids "$DESKTOP_OWNER") 2>/dev/null
+    eventually 10 no_desktop || { fail "the explorer of the desktop before has ended"; finish; }
+  fi
+  WINEDEBUG=-all wine_run_bg KEEPER_PID explorer "$(desktop)" 'C:\e2e_driver.exe' keep 16 >/dev/null 2>&1
+  keeper_up() {
+    local p
+    for p in $(prefix_pids "$KEEPER"); do [ "$(ls "/proc/$p/task" | wc -l)" -ge 16 ] && return 0; done
+    return 1
+  }
+  eventually 90 keeper_up || { fail "the shell desktop opens with its keeper"; finish; }
+}
+DESKTOP_OWNER='explorer\.exe /desktop'
+KEEPER='^C:\\e2e_driver\.exe keep 16'
+
 # prefix_pids PATTERN: the processes of this prefix whose command line matches.
 prefix_pids() {
   local p
@@ -199,6 +242,7 @@ start_agent() {
   [ $# -eq 0 ] && command=('C:\Ordavi.exe')
   local debug="${AGENT_WINEDEBUG:-+relay}"
   desktop_size
+  desktop_keeper
   WINEDEBUG="$debug" wine_run_bg AGENT_PID explorer "$(desktop)" "${command[@]}" 2>"$WORK/agent.log"
   # A start with the relay trace on a busy machine can take over a minute.
   if ! eventually 150 agent_window; then
