@@ -245,22 +245,27 @@ start_agent() {
   desktop_keeper
   WINEDEBUG="$debug" wine_run_bg AGENT_PID explorer "$(desktop)" "${command[@]}" 2>"$WORK/agent.log"
   # A start with the relay trace on a busy machine can take over a minute.
-  if ! eventually 150 agent_window; then
-    fail "the agent's main window TForm1 exists"
+  # The window comes first; start-up goes on until the tick is switched on,
+  # its last step. Traced, the trace says when that is, and the window is
+  # looked at once then: every look is a driver, a Wine program's start, and
+  # looks every half second took the processor from the start they waited
+  # for. Untraced, the hotkeys' atoms come after the tray icon and the
+  # options, and what follows them waits on nothing outside the agent.
+  if [[ "$debug" == *relay* ]]; then
+    if eventually 210 tick_switched_on; then
+      agent_window && return 0
+      fail "the agent's main window TForm1 exists"
+    else
+      fail "the agent's start-up ends with the task tick switched on"
+    fi
     finish
   fi
-  # The window comes first; start-up goes on until the tick is switched on,
-  # its last step. Traced, the trace says so; untraced, the hotkeys' atoms
-  # come after the tray icon and the options, and what follows them waits on
-  # nothing outside the agent.
-  if [[ "$debug" == *relay* ]]; then
-    eventually 60 eval "calls '(user32.SetTimer|win32u.NtUserSetTimer)\([0-9a-f]+,00000001,' | grep -q ." && return 0
-  else
-    eventually 60 quiet drv atom MyHotkeyF11 && return 0
-  fi
+  eventually 150 agent_window || { fail "the agent's main window TForm1 exists"; finish; }
+  eventually 60 quiet drv atom MyHotkeyF11 && return 0
   fail "the agent's start-up ends with the task tick switched on"
   finish
 }
+tick_switched_on() { calls '(user32.SetTimer|win32u.NtUserSetTimer)\([0-9a-f]+,00000001,' | grep -q .; }
 
 # desktop_state: whether the explorer that owns the "shell" desktop of this
 # prefix still runs, said when a scenario fails.
