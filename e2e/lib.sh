@@ -80,6 +80,8 @@ finish() {
     [ -n "${WINEPREFIX:-}" ] && desktop_state
     [ -s "${WINEPREFIX:-}/drive_c/e2e-driver-errors.txt" ] &&
       { echo "--- drivers that could not join the shell desktop"; cat "$WINEPREFIX/drive_c/e2e-driver-errors.txt"; }
+    [ -s "${WORK:-}/driver-failures.txt" ] &&
+      { echo "--- drivers that ended abnormally"; cat "$WORK/driver-failures.txt"; }
     [ -f "$WORK/agent.log" ] && { echo "--- agent trace (last lines)"; tail -n 40 "$WORK/agent.log"; }
     exit 1
   fi
@@ -89,7 +91,20 @@ finish() {
 
 # --- The driver, screenshots, the registry
 
-drv() { wine 'C:\e2e_driver.exe' "$@" 2>/dev/null | iconv -c -f GBK -t UTF-8 | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+# drv ARGS...: the driver, its output as UTF-8. A run that ends in a way the
+# driver never ends (0 found, 1 not found, 2 bad usage, 3 no desktop), such
+# as a Wine start that failed, reads to its caller like "not found": it is
+# written down with what Wine said, for a failing scenario to print.
+drv() {
+  local errors="${WORK:-}/driver-stderr.txt"
+  [ -n "${WORK:-}" ] || errors=/dev/null
+  wine 'C:\e2e_driver.exe' "$@" 2>"$errors" | iconv -c -f GBK -t UTF-8 | tr -d '\r'
+  local rc=${PIPESTATUS[0]}
+  if [ "$rc" -gt 3 ] && [ -n "${WORK:-}" ]; then
+    { echo "$(date +%T) driver $*: exit $rc"; head -n 20 "$errors"; } >>"$WORK/driver-failures.txt"
+  fi
+  return "$rc"
+}
 shot() { import -window root "$SHOTS/$1.png" && echo "screenshot: build/screenshots/$1.png"; }
 # shot_window NAME INFO: a screenshot of the window whose "drv info" is INFO
 # (its outer rectangle, as it shows on the screen).
