@@ -33,12 +33,24 @@
 //   driver ctl|items|lv|lvcell CLASS CAPTION ...  child controls of a window (controls.cpp)
 //   driver keep THREADS                     stays on the desktop with that many threads, doing
 //                                           nothing, until it is ended
+//   driver serve                            answers commands on stdin until it closes (below)
 //
 // CAPTION "*" matches any caption. Exit code 0 on success, 1 when the window
 // was not found, 2 on bad usage.
+//
+// A scenario makes hundreds of looks, and each start of a Wine program costs
+// a fifth of a second of processor time, which side by side scenarios share
+// with the agents they watch. "serve" runs the same commands without a start
+// each: a request on stdin is the number of arguments, then each argument
+// (UTF-8), each followed by a NUL byte; the answer on stdout is the command's
+// output, then a line of the byte 0x1d and the exit code. The server joins
+// the shell desktop once, when it starts, and ends when stdin closes.
 #include <windows.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
+
+#include <fcntl.h>
+#include <io.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -224,18 +236,13 @@ bool Running(const std::string& exe) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: driver wait|gone|count|info|hidden|post|where|close|peek|show|hide|keep|setsz|setdword|getsz|setraw|setfill|settasks|running|atom|now ...\n");
+  std::fprintf(stderr, "usage: driver wait|gone|count|info|hidden|post|where|close|peek|show|hide|keep|serve|setsz|setdword|getsz|setraw|setfill|settasks|running|atom|now ...\n");
   return 2;
 }
 
-}  // namespace
-
-int main() {
-  // The arguments as typed, whatever the system's code page, in GBK.
-  int argc = 0;
-  wchar_t** wideArgs = CommandLineToArgvW(GetCommandLineW(), &argc);
-  std::vector<std::string> args;
-  for (int i = 0; i < argc; ++i) args.push_back(GbkOf(wideArgs[i]));
+// Runs one command; args[0] is the program's name. The output goes to stdout.
+int Command(std::vector<std::string> args, bool serving) {
+  const int argc = static_cast<int>(args.size());
   std::vector<char*> argvList;
   for (std::string& a : args) argvList.push_back(&a[0]);
   argvList.push_back(nullptr);
@@ -261,7 +268,13 @@ int main() {
     std::printf("%u %u %u %u %u %u\n", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
     return 0;
   }
-  if (!JoinShellDesktop(args)) return 3;
+  // A server joined the desktop when it started, and never stays or serves
+  // within a command.
+  if (serving) {
+    if (cmd == "keep" || cmd == "serve") return Usage();
+  } else if (!JoinShellDesktop(args)) {
+    return 3;
+  }
   if (cmd == "keep") {
     // Each thread of a process is a user of its desktop; these wait forever.
     const int threads = std::atoi(argv[2]);
@@ -375,4 +388,55 @@ int main() {
     return 0;
   }
   return Usage();
+}
+
+// One request of a server: false when stdin has ended (or breaks off).
+bool ReadRequest(std::vector<std::string>& args) {
+  auto field = [](std::string& out) {
+    out.clear();
+    for (int c; (c = std::getchar()) != EOF;) {
+      if (c == 0) return true;
+      out += static_cast<char>(c);
+    }
+    return false;
+  };
+  std::string count;
+  if (!field(count)) return false;
+  args.assign(1, "e2e_driver.exe");
+  for (long n = std::strtol(count.c_str(), nullptr, 10); n > 0; --n) {
+    std::string utf8;
+    if (!field(utf8)) return false;
+    std::wstring wide(utf8.size() + 1, L'\0');
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0],
+                                           static_cast<int>(wide.size()));
+    wide.resize(length > 0 ? length : 0);
+    args.push_back(GbkOf(wide));
+  }
+  return true;
+}
+
+int Serve(const std::vector<std::string>& args) {
+  if (!JoinShellDesktop(args)) return 3;
+  // Bytes as they are both ways: no CR added before a line's end.
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+  std::vector<std::string> request;
+  while (ReadRequest(request)) {
+    const int rc = Command(request, true);
+    std::printf("\n\x1d%d\n", rc);
+    std::fflush(stdout);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main() {
+  // The arguments as typed, whatever the system's code page, in GBK.
+  int argc = 0;
+  wchar_t** wideArgs = CommandLineToArgvW(GetCommandLineW(), &argc);
+  std::vector<std::string> args;
+  for (int i = 0; i < argc; ++i) args.push_back(GbkOf(wideArgs[i]));
+  if (argc == 2 && args[1] == "serve") return Serve(args);
+  return Command(args, false);
 }

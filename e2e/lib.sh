@@ -95,7 +95,20 @@ finish() {
 # driver never ends (0 found, 1 not found, 2 bad usage, 3 no desktop), such
 # as a Wine start that failed, reads to its caller like "not found": it is
 # written down with what Wine said, for a failing scenario to print.
+# Once the shell desktop is open, the driver's server (driver_server) answers
+# instead of a new driver each time: the same commands, the same answers.
+# Calls to drv are one at a time (no scenario runs two at once).
 drv() {
+  if [ -n "${DRV_SERVER_PID:-}" ] && [ -e "/proc/$DRV_SERVER_PID" ]; then
+    local rc
+    drv_served "$@"; rc=$?
+    if [ "$rc" -ne 255 ]; then
+      printf '%s' "$DRV_ANSWER" | iconv -c -f GBK -t UTF-8
+      return "$rc"
+    fi
+    echo "$(date +%T) the driver's server has ended (drv $*); a driver of its own answers" >>"$WORK/driver-failures.txt"
+    DRV_SERVER_PID=""  # until the next start_agent starts another
+  fi
   local errors="${WORK:-}/driver-stderr.txt"
   [ -n "${WORK:-}" ] || errors=/dev/null
   wine 'C:\e2e_driver.exe' "$@" 2>"$errors" | iconv -c -f GBK -t UTF-8 | tr -d '\r'
@@ -104,6 +117,40 @@ drv() {
     { echo "$(date +%T) driver $*: exit $rc"; head -n 20 "$errors"; } >>"$WORK/driver-failures.txt"
   fi
   return "$rc"
+}
+# drv_served ARGS...: the server's answer (GBK) in DRV_ANSWER and its exit
+# code; 255 when the server has gone (the request cannot be written or the
+# answer ends early).
+drv_served() {
+  DRV_ANSWER=""
+  # A server that has gone makes the write fail rather than end this shell.
+  (trap '' PIPE; { printf '%d\0' $#; printf '%s\0' "$@"; } >&"$DRV_REQUESTS") 2>/dev/null || return 255
+  local line out=""
+  while IFS= read -r -u "$DRV_ANSWERS" line; do
+    # The answer is the output, a line's end, and 0x1d with the exit code.
+    if [[ $line == $'\x1d'* ]]; then
+      DRV_ANSWER=${out%$'\n'}
+      return "${line#?}"
+    fi
+    out+="$line"$'\n'
+  done
+  return 255
+}
+# driver_server: the driver's server on the shell desktop, started when none
+# runs (a session's end ends it with every program). Two named pipes in WORK
+# carry the requests and answers.
+driver_server() {
+  [ -n "${DRV_SERVER_PID:-}" ] && [ -e "/proc/$DRV_SERVER_PID" ] && return 0
+  [ -n "${WORK:-}" ] || return 0
+  case "$LC_ALL" in *.UTF-8) ;; *) return 0 ;; esac  # requests are sent as UTF-8
+  [ -n "${DRV_REQUESTS:-}" ] && exec {DRV_REQUESTS}>&- {DRV_ANSWERS}<&-
+  DRV_SERVERS=$((${DRV_SERVERS:-0} + 1))
+  local requests="$WORK/driver-requests.$DRV_SERVERS" answers="$WORK/driver-answers.$DRV_SERVERS"
+  mkfifo "$requests" "$answers" || return 0
+  WINEDEBUG=-all wine 'C:\e2e_driver.exe' serve <"$requests" >"$answers" 2>>"$WORK/driver-server-stderr.txt" &
+  DRV_SERVER_PID=$!
+  # In the order the server opens them: each open waits for the other end.
+  exec {DRV_REQUESTS}>"$requests" {DRV_ANSWERS}<"$answers"
 }
 shot() { import -window root "$SHOTS/$1.png" && echo "screenshot: build/screenshots/$1.png"; }
 # shot_window NAME INFO: a screenshot of the window whose "drv info" is INFO
@@ -215,7 +262,7 @@ desktop() { printf '/desktop=shell,%s' "${E2E_DESKTOP:-1024x768}"; }
 # at the windows brought up) must have gone, which it does a second after
 # they end. One still there after ten seconds has nothing on it and is ended.
 desktop_keeper() {
-  [ -n "$(prefix_pids "$KEEPER")" ] && return 0
+  [ -n "$(prefix_pids "$KEEPER")" ] && { driver_server; return 0; }
   no_session_end() { [ -z "$(prefix_pids 'wineboot\.exe')" ]; }
   no_desktop() { [ -z "$(prefix_pids "$DESKTOP_OWNER")" ]; }
   eventually 90 no_session_end || { fail "the session's end is over before the desktop opens"; finish; }
@@ -231,6 +278,7 @@ desktop_keeper() {
     return 1
   }
   eventually 90 keeper_up || { fail "the shell desktop opens with its keeper"; finish; }
+  driver_server
 }
 DESKTOP_OWNER='explorer\.exe /desktop'
 KEEPER='^C:\\e2e_driver\.exe keep 16'
@@ -239,7 +287,7 @@ KEEPER='^C:\\e2e_driver\.exe keep 16'
 prefix_pids() {
   local p
   for p in $(pgrep -f "$1"); do
-    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$p"
+    tr '\0' '\n' 2>/dev/null <"/proc/$p/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$p"
   done
 }
 
