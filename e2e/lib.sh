@@ -216,23 +216,31 @@ setup() {
   for marlett in /usr/share/wine/fonts/marlett.ttf /usr/lib/wine/fonts/marlett.ttf /opt/wine*/share/wine/fonts/marlett.ttf; do
     [ -f "$marlett" ] && cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/" && break
   done
-  wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /d "$RELAY" /f >/dev/null 2>&1
-  # Every program of the prefix starts on the "shell" desktop, the one the
-  # agent runs on, as a user's programs start on the user's desktop: so do
-  # the launcher behind "wine explorer" and the explorer that owns the
-  # desktop, every thread of it. (With the prefix's default desktop the
-  # explorer's other threads stayed on that one, and Wine, which closes a
-  # desktop when its users are no more than its owner's threads, once closed
-  # the shell desktop under a running agent: a driver could then no longer
-  # open it, and the agent's windows went away.)
-  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d shell /f >/dev/null 2>&1
-  desktop_size
+  # The relay trace's calls, and every program of the prefix on the "shell"
+  # desktop, the one the agent runs on, as a user's programs start on the
+  # user's desktop: so do the launcher behind "wine explorer" and the explorer
+  # that owns the desktop, every thread of it. (With the prefix's default
+  # desktop the explorer's other threads stayed on that one, and Wine, which
+  # closes a desktop when its users are no more than its owner's threads,
+  # once closed the shell desktop under a running agent: a driver could then
+  # no longer open it, and the agent's windows went away.) One reg import for
+  # all three: each Wine program's start takes up to a second on a busy
+  # machine.
+  DESKTOP_SIZE="${E2E_DESKTOP:-1024x768}"
+  printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\Debug]' "\"RelayInclude\"=\"$RELAY\"" '' \
+    '[HKEY_CURRENT_USER\Software\Wine\Explorer]' '"Desktop"="shell"' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' "\"shell\"=\"$DESKTOP_SIZE\"" >"$WORK/setup.reg"
+  wine reg import "Z:${WORK//\//\\}\\setup.reg" >/dev/null 2>&1
 }
 
 # desktop_size: the size of the "shell" desktop where a program of the prefix
-# creates it first: E2E_DESKTOP, 1024x768 unless a scenario says otherwise.
+# creates it first: E2E_DESKTOP, 1024x768 unless a scenario says otherwise
+# (written only when it changed).
 desktop_size() {
-  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /t REG_SZ /d "${E2E_DESKTOP:-1024x768}" /f >/dev/null 2>&1
+  [ "${E2E_DESKTOP:-1024x768}" = "${DESKTOP_SIZE:-}" ] && return 0
+  DESKTOP_SIZE="${E2E_DESKTOP:-1024x768}"
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /t REG_SZ /d "$DESKTOP_SIZE" /f >/dev/null 2>&1
 }
 
 # desktop: explorer's argument for the "shell" virtual desktop, in which the
