@@ -20,7 +20,7 @@
 # drain before them; the soak, which watches one agent for minutes, runs
 # without another scenario (it takes every "scenario" slot of
 # e2e/ctest-resources.json, which the host test preset names), beside the
-# tests that use no Wine; then the longest scenarios.
+# tests that are not scenarios; then the longest scenarios.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
