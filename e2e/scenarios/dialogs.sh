@@ -190,14 +190,14 @@ scenario_settings_options() {
   press TForm3 '*' '删除(&D)'
   check "删除 with no row selected: the box 错误 \"请选择要删除的任务\"" eventually 5 box_says 错误 请选择要删除的任务
   press '#32770' '错误' '确定'
-  eventually 5 quiet drv gone '#32770' '错误' 1
+  check "确定 closes the box 错误" eventually 5 quiet drv gone '#32770' '错误' 1
   press TForm3 '*' '添加(&A)'
   eventually 10 quiet drv wait TForm5 '任务' 1
   press TForm5 '*' '确定(&O)'
   check "OK with no kind chosen: the box 提示 \"请选择时间\"" eventually 5 box_says 提示 请选择时间
   shot e2e-task-editor-no-kind
   press '#32770' '提示' '确定'
-  eventually 5 quiet drv gone '#32770' '提示' 1
+  check "确定 closes the box 提示" eventually 5 quiet drv gone '#32770' '提示' 1
   check "the editor stays open" quiet drv wait TForm5 '任务' 1
   check "nothing stored: TaskNum 0" [ "$(reg_dword TaskNum)" = 0x0 ]
   menu_command "$MENU_SETTINGS"
