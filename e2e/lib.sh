@@ -99,7 +99,7 @@ finish() {
 # instead of a new driver each time: the same commands, the same answers.
 # Calls to drv are one at a time (no scenario runs two at once).
 drv() {
-  if [ -n "${DRV_SERVER_PID:-}" ] && [ -e "/proc/$DRV_SERVER_PID" ]; then
+  if driver_server_runs; then
     local rc
     drv_served "$@"; rc=$?
     if [ "$rc" -ne 255 ]; then
@@ -136,11 +136,12 @@ drv_served() {
   done
   return 255
 }
+driver_server_runs() { [ -n "${DRV_SERVER_PID:-}" ] && [ -e "/proc/$DRV_SERVER_PID" ]; }
 # driver_server: the driver's server on the shell desktop, started when none
 # runs (a session's end ends it with every program). Two named pipes in WORK
 # carry the requests and answers.
 driver_server() {
-  [ -n "${DRV_SERVER_PID:-}" ] && [ -e "/proc/$DRV_SERVER_PID" ] && return 0
+  driver_server_runs && return 0
   [ -n "${WORK:-}" ] || return 0
   case "$LC_ALL" in *.UTF-8) ;; *) return 0 ;; esac  # requests are sent as UTF-8
   [ -n "${DRV_REQUESTS:-}" ] && exec {DRV_REQUESTS}>&- {DRV_ANSWERS}<&-
@@ -224,14 +225,13 @@ setup() {
   # closes a desktop when its users are no more than its owner's threads,
   # once closed the shell desktop under a running agent: a driver could then
   # no longer open it, and the agent's windows went away.) One reg import for
-  # all three: each Wine program's start takes up to a second on a busy
-  # machine.
-  DESKTOP_SIZE="${E2E_DESKTOP:-1024x768}"
+  # both: each Wine program's start takes up to a second on a busy machine.
   printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
     '[HKEY_CURRENT_USER\Software\Wine\Debug]' "\"RelayInclude\"=\"$RELAY\"" '' \
-    '[HKEY_CURRENT_USER\Software\Wine\Explorer]' '"Desktop"="shell"' '' \
-    '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' "\"shell\"=\"$DESKTOP_SIZE\"" >"$WORK/setup.reg"
+    '[HKEY_CURRENT_USER\Software\Wine\Explorer]' '"Desktop"="shell"' >"$WORK/setup.reg"
   wine reg import "Z:${WORK//\//\\}\\setup.reg" >/dev/null 2>&1
+  DESKTOP_SIZE=""  # a fresh prefix has none
+  desktop_size
 }
 
 # desktop_size: the size of the "shell" desktop where a program of the prefix
