@@ -81,7 +81,7 @@ finish() {
     [ -s "${WINEPREFIX:-}/drive_c/e2e-driver-errors.txt" ] &&
       { echo "--- drivers that could not join the shell desktop"; cat "$WINEPREFIX/drive_c/e2e-driver-errors.txt"; }
     [ -s "${WORK:-}/driver-failures.txt" ] &&
-      { echo "--- drivers that ended abnormally"; cat "$WORK/driver-failures.txt"; }
+      { echo "--- drivers that ended abnormally, reads that found nothing"; cat "$WORK/driver-failures.txt"; }
     [ -f "$WORK/agent.log" ] && { echo "--- agent trace (last lines)"; tail -n 40 "$WORK/agent.log"; }
     exit 1
   fi
@@ -603,11 +603,15 @@ rows() { drv lv TForm3 '*' | sed -nE 's/^row [0-9]+ "(.*)".*/\1/p' | cut -d'|' -
 next_runs() { drv lv TForm3 '*' | sed -nE 's/^row [0-9]+ "(.*)".*/\1/p' | cut -d'|' -f6; }
 
 # stored N: task N as the registry holds it, in the form of a row.
+# A read with no answer at all is written down with reg's exit code, for a
+# failing scenario to print (reads have come back empty on a busy machine,
+# cause not yet known).
 stored() {
-  local n=$1 out="$1" f v
+  local n=$1 out="$1" f answer rc
   for f in A B C D; do
-    v=$(wine_reg_query "$KEY" "$f$n" | sed -nE "s/^ +$f$n +REG_SZ +//p")
-    out="$out|$v"
+    answer=$(wine_reg_query "$KEY" "$f$n"); rc=$?
+    [ -n "$answer" ] || echo "$(date +%T) reg query $f$n: exit $rc, no output" >>"$WORK/driver-failures.txt"
+    out="$out|$(printf '%s\n' "$answer" | sed -nE "s/^ +$f$n +REG_SZ +//p")"
   done
   echo "$out"
 }

@@ -47,9 +47,11 @@ scenario_conditions() {
     "3|网速低于50KB/s持续3分钟|提醒|下载完成后关机|启用"
     "4|程序结束后：thunder.exe|提醒|迅雷下载完成|启用"
   )
-  local n
+  local n got
   for n in 2 3 4; do
-    check "task $n stored as ${expected[n - 2]}" [ "$(stored "$n")" = "${expected[n - 2]}" ]
+    got=$(stored "$n")
+    [ "$got" = "${expected[n - 2]}" ] || echo "task $n read from the registry: $got"
+    check "task $n stored as ${expected[n - 2]}" [ "$got" = "${expected[n - 2]}" ]
     check "its row in the list" [ "$(rows | sed -n "${n}p")" = "${expected[n - 2]}" ]
   done
   next_runs
