@@ -172,17 +172,18 @@ LONG SetValue(HKEY key, const std::string& name, DWORD type, const std::string& 
 }
 std::string WithNul(const char* text) { return std::string(text, std::strlen(text) + 1); }
 
-HKEY AgentKey() {
+// The agent's key: made if missing for a write, only opened for a read (a
+// read must not make the key a scenario checks is gone).
+HKEY AgentKey(bool write) {
   HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kAgentKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-      ERROR_SUCCESS) {
-    return nullptr;
-  }
-  return key;
+  const LONG rc = write ? RegCreateKeyExW(HKEY_LOCAL_MACHINE, kAgentKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                          &key, nullptr)
+                        : RegOpenKeyExW(HKEY_LOCAL_MACHINE, kAgentKey, 0, KEY_QUERY_VALUE, &key);
+  return rc == ERROR_SUCCESS ? key : nullptr;
 }
 
 int Registry(const std::string& cmd, int argc, char** argv) {
-  HKEY key = AgentKey();
+  HKEY key = AgentKey(cmd != "getsz");
   if (!key) return 1;
   LONG rc = ERROR_INVALID_PARAMETER;
   if (cmd == "setsz" && argc >= 4) {

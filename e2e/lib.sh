@@ -162,8 +162,24 @@ shot_window() {
   [ -n "$geometry" ] || return 1
   import -window root -crop "$geometry" +repage "$SHOTS/$1.png" && echo "screenshot: build/screenshots/$1.png"
 }
-reg_dword() { wine_reg_query "$KEY" "$1" | awk -v n="$1" '$1 == n && $2 == "REG_DWORD" { print $3 }'; }
-reg_sz_empty() { wine_reg_query "$KEY" "$1" | grep -qE "^ +$1 +REG_SZ *$"; }
+# The agent's values are read by the driver (through its server once the
+# agent runs, so no program starts): "drv getsz NAME" prints the value's
+# bytes in hex (a string's GBK bytes, its NUL counted) and its type.
+# reg_dword NAME: a REG_DWORD value as reg query prints it (0x3c); nothing
+# for a value of another type or none.
+reg_dword() {
+  [[ $(drv getsz "$1") =~ ^(..)\ (..)\ (..)\ (..)\ type\ 4$ ]] || return 0
+  printf '0x%x\n' "$((16#${BASH_REMATCH[4]}${BASH_REMATCH[3]}${BASH_REMATCH[2]}${BASH_REMATCH[1]}))"
+}
+# reg_sz NAME: a REG_SZ value's text as UTF-8; 1 for a value of another type
+# or none.
+reg_sz() {
+  [[ $(drv getsz "$1") =~ ^(([0-9a-f]{2}\ )*)type\ 1$ ]] || return 1
+  local bytes=${BASH_REMATCH[1]% }
+  bytes=${bytes%00}
+  printf '%b' "$(printf '%s' "$bytes" | sed -E 's/([0-9a-f]{2}) ?/\\x\1/g')" | iconv -f GBK -t UTF-8
+}
+reg_sz_empty() { [[ $(drv getsz "$1") =~ ^(00\ )?type\ 1$ ]]; }
 gbk_hex() { printf '%s' "$1" | iconv -f UTF-8 -t GBK | od -An -tx1 | tr -s ' \n' ' ' | sed 's/^ //; s/ $//'; }
 
 # layout_faults INFO: the visible child controls in a "drv info" that reach
@@ -512,6 +528,11 @@ keep_agent_going() {
       texts=$(drv info TForm6 '提示' | sed -nE 's/^child Static id 1 "(.*)" at .*/\1/p')
       quiet drv close TForm6 '提示'
       NOTICES_SEEN+="$texts"$'\n'
+      # The close is a posted WM_CLOSE: a busy agent (in its pass over a
+      # thousand tasks) destroys the notice later, and a look before that
+      # would read the same notice twice. Up to 8 s, well inside a
+      # countdown's 20.
+      quiet drv gone TForm6 '提示' 8
     fi
     if [ "$(drv count TForm1 '*')" != 0 ] && press TForm1 '*' '取消关机'; then
       COUNTDOWNS=$((COUNTDOWNS + 1))
@@ -602,16 +623,15 @@ click_cell() { click_at "$(drv lvcell TForm3 '*' "$1" "$2")"; }
 rows() { drv lv TForm3 '*' | sed -nE 's/^row [0-9]+ "(.*)".*/\1/p' | cut -d'|' -f1-5; }
 next_runs() { drv lv TForm3 '*' | sed -nE 's/^row [0-9]+ "(.*)".*/\1/p' | cut -d'|' -f6; }
 
-# stored N: task N as the registry holds it, in the form of a row.
-# A read with no answer at all is written down with reg's exit code, for a
-# failing scenario to print (reads have come back empty on a busy machine,
-# cause not yet known).
+# stored N: task N as the registry holds it, in the form of a row. A field
+# that could not be read as a string is written down, for a failing scenario
+# to print.
 stored() {
-  local n=$1 out="$1" f answer rc
+  local n=$1 out="$1" f text
   for f in A B C D; do
-    answer=$(wine_reg_query "$KEY" "$f$n"); rc=$?
-    [ -n "$answer" ] || echo "$(date +%T) reg query $f$n: exit $rc, no output" >>"$WORK/driver-failures.txt"
-    out="$out|$(printf '%s\n' "$answer" | sed -nE "s/^ +$f$n +REG_SZ +//p")"
+    text=$(reg_sz "$f$n") ||
+      echo "$(date +%T) $f$n: no string value ($(drv getsz "$f$n"; echo "exit $?"))" >>"$WORK/driver-failures.txt"
+    out+="|$text"
   done
   echo "$out"
 }
