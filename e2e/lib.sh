@@ -295,13 +295,27 @@ desktop_keeper() {
     kill $(prefix_pids "$DESKTOP_OWNER") 2>/dev/null
     eventually 10 no_desktop || { fail "the explorer of the desktop before has ended"; finish; }
   fi
-  WINEDEBUG=-all wine_run_bg KEEPER_PID explorer "$(desktop)" 'C:\e2e_driver.exe' keep 16 >/dev/null 2>&1
+  # Wine's errors of the desktop's start are kept for a failing scenario.
+  WINEDEBUG=-all,err+all wine_run_bg KEEPER_PID explorer "$(desktop)" 'C:\e2e_driver.exe' keep 16 \
+    >/dev/null 2>>"$WORK/keeper.log"
   keeper_up() {
     local p
     for p in $(prefix_pids "$KEEPER"); do [ "$(ls "/proc/$p/task" | wc -l)" -ge 16 ] && return 0; done
     return 1
   }
-  eventually 90 keeper_up || { fail "the shell desktop opens with its keeper"; finish; }
+  if ! eventually 90 keeper_up; then
+    fail "the shell desktop opens with its keeper"
+    local p rc
+    for p in $(prefix_pids "$KEEPER"); do echo "the keeper runs with $(ls "/proc/$p/task" | wc -l) threads"; done
+    if kill -0 "$KEEPER_PID" 2>/dev/null; then
+      echo "the desktop's wine start still runs"
+    else
+      wait "$KEEPER_PID"; rc=$?
+      echo "the desktop's wine start has ended: exit $rc"
+    fi
+    [ -s "$WORK/keeper.log" ] && { echo "--- Wine's errors of the desktop's start"; tail -n 20 "$WORK/keeper.log"; }
+    finish
+  fi
   driver_server
 }
 DESKTOP_OWNER='explorer\.exe /desktop'
