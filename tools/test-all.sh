@@ -15,12 +15,13 @@
 # run of each fuzz target (10 s each, on two cores) side by side with the
 # scenarios.
 # Each scenario has its own prefix and display. The benchmark, which
-# measures the agent, and the scenario that needs the processor quiet run
-# alone (RUN_SERIAL) and first, so the run never waits for the others to
-# drain before them; the soak, which watches one agent for minutes, runs
-# without another scenario (it takes every "scenario" slot of
-# e2e/ctest-resources.json, which the host test preset names), beside the
-# tests that are not scenarios; then the longest scenarios.
+# measures the agent, runs alone (RUN_SERIAL) and first, so the run never
+# waits for the others to drain before it; the soak, which watches one agent
+# for minutes, and the scenario that needs the processor quiet run next,
+# beside each other but without another scenario (each takes every slot of
+# its kind in e2e/ctest-resources.json, which the host test preset names);
+# the tests that keep the processor busy wait for the quiet one; then the
+# longest scenarios.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
