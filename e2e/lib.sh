@@ -181,10 +181,10 @@ reg_dword() {
   [[ $(drv getsz "$1") =~ ^(..)\ (..)\ (..)\ (..)\ type\ 4$ ]] || return 0
   printf '0x%x\n' "$((16#${BASH_REMATCH[4]}${BASH_REMATCH[3]}${BASH_REMATCH[2]}${BASH_REMATCH[1]}))"
 }
-# reg_sz NAME: a REG_SZ value's text as UTF-8; 1 for a value of another type
-# or none.
-reg_sz() {
-  [[ $(drv getsz "$1") =~ ^(([0-9a-f]{2}\ )*)type\ 1$ ]] || return 1
+# sz_text ANSWER: the text (UTF-8) of a REG_SZ value from getsz's ANSWER;
+# 1 for a value of another type or none.
+sz_text() {
+  [[ $1 =~ ^(([0-9a-f]{2}\ )*)type\ 1$ ]] || return 1
   local bytes=${BASH_REMATCH[1]% }
   bytes=${bytes%00}
   printf '%b' "$(printf '%s' "$bytes" | sed -E 's/([0-9a-f]{2}) ?/\\x\1/g')" | iconv -f GBK -t UTF-8
@@ -651,10 +651,10 @@ next_runs() { drv lv TForm3 '*' | sed -nE 's/^row [0-9]+ "(.*)".*/\1/p' | cut -d
 # that could not be read as a string is written down, for a failing scenario
 # to print.
 stored() {
-  local n=$1 out="$1" f text
+  local n=$1 out="$1" f answer text
   for f in A B C D; do
-    text=$(reg_sz "$f$n") ||
-      echo "$(date +%T) $f$n: no string value ($(drv getsz "$f$n"; echo "exit $?"))" >>"$WORK/driver-failures.txt"
+    answer=$(drv getsz "$f$n")
+    text=$(sz_text "$answer") || echo "$(date +%T) $f$n: no string value ($answer)" >>"$WORK/driver-failures.txt"
     out+="|$text"
   done
   echo "$out"
