@@ -7,17 +7,19 @@ SCENARIOS+=(command_line list_never command_line_cancel)
 # output redirected to a file: the output (UTF-8, CR removed) in CLI_OUT,
 # the exit code in CLI_RC and returned.
 cli() {
-  WINEDEBUG=-all wine 'C:\Ordavi.exe' "$@" >"$WORK/cli.out" 2>/dev/null
+  WINEDEBUG=-all wine 'C:\Ordavi.exe' "$@" >"$WORK/cli.out" 2>"$WORK/cli.err"
   CLI_RC=$?
   CLI_OUT=$(tr -d '\r' <"$WORK/cli.out")
   printf 'Ordavi.exe %s -> %s\n%s\n' "$*" "$CLI_RC" "$CLI_OUT"
+  # The program writes nothing on stderr; Wine does when the start failed.
+  [ -s "$WORK/cli.err" ] && { echo "stderr:"; head -n 20 "$WORK/cli.err"; }
   return "$CLI_RC"
 }
 # said RC TEXT: the last cli ended with RC and its output holds TEXT.
 said() { [ "$CLI_RC" = "$1" ] && has_text "$CLI_OUT" "$2"; }
 # key_export FILE: the program's key as `reg export` writes it.
-key_export() { quiet wine reg export "$KEY" "$(wine winepath -w "$1" 2>/dev/null)" /y; }
-short_date() { quiet wine reg add 'HKCU\Control Panel\International' /v sShortDate /t REG_SZ /d "$1" /f; }
+key_export() { wine_do reg export "$KEY" "$(wine winepath -w "$1" 2>/dev/null)" /y; }
+short_date() { wine_do reg add 'HKCU\Control Panel\International' /v sShortDate /t REG_SZ /d "$1" /f; }
 
 # Moving tasks to a PC with another short date format, as an administrator
 # does it with the command line: the usage; the tasks listed and exported
@@ -86,7 +88,7 @@ scenario_command_line() {
 
   # The other PC: another short date format, and a task of its own.
   short_date yyyy-MM-dd
-  quiet wine reg delete "$KEY" /f
+  wine_do reg delete "$KEY" /f
   quiet drv settasks 1 1 每天8时0分 提醒 这台电脑原有的任务
   drv setdword TaskNum 1
 

@@ -42,7 +42,7 @@ scenario_settings_tasks() {
   drv setdword TaskNum 4
   # Wine plays Windows 10 here; only a program whose manifest names Windows 10
   # is told so (others read 6.2).
-  wine reg add 'HKCU\Software\Wine' /v Version /d win10 /f >/dev/null 2>&1
+  wine_do reg add 'HKCU\Software\Wine' /v Version /d win10 /f
   start_agent
   check "设置(&S) in the tray menu opens the settings dialog" open_settings
   local dlg lv
@@ -377,11 +377,11 @@ scenario_daily_use() {
 
   # A task added with reg while the agent runs, due at the coming minute.
   coming_minute 30
-  quiet wine reg add "$KEY" /v A1 /t REG_SZ /d "每天${DUE_H}时${DUE_M}分" /f
-  quiet wine reg add "$KEY" /v B1 /t REG_SZ /d 提醒 /f
-  quiet wine reg add "$KEY" /v C1 /t REG_SZ /d 导入的任务到点了 /f
-  quiet wine reg add "$KEY" /v D1 /t REG_SZ /d 启用 /f
-  quiet wine reg add "$KEY" /v TaskNum /t REG_DWORD /d 1 /f
+  wine_do reg add "$KEY" /v A1 /t REG_SZ /d "每天${DUE_H}时${DUE_M}分" /f
+  wine_do reg add "$KEY" /v B1 /t REG_SZ /d 提醒 /f
+  wine_do reg add "$KEY" /v C1 /t REG_SZ /d 导入的任务到点了 /f
+  wine_do reg add "$KEY" /v D1 /t REG_SZ /d 启用 /f
+  wine_do reg add "$KEY" /v TaskNum /t REG_DWORD /d 1 /f
   sleep "$DUE_WAIT"
   check "the task added with reg runs at its minute" eventually 20 quiet drv wait TForm6 '提示' 1
   check "its reminder text" has_text "$(drv info TForm6 '提示')" '"导入的任务到点了"'
@@ -455,7 +455,7 @@ scenario_high_dpi() {
   local info lv name name96="" combo cell
   for DPI in 96 144 192; do
     echo "--- $DPI DPI"
-    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$DPI" /f >/dev/null 2>&1
+    wine_do reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$DPI" /f
     plant_due_at_first_pass 该喝水了，起来走一走
     # Each size is a first start: an agent remembers which tasks ran in the
     # minute its last life ended in and does not run them again in it.

@@ -31,8 +31,8 @@ scenario_due_tasks() {
   # A document whose type's program (the command interpreter here) marks
   # that it ran: the desktop's shell opens it, not the agent.
   echo doc >"$WINEPREFIX/drive_c/报告.ordavitest"
-  wine reg add 'HKCR\.ordavitest' /ve /d ordavitestfile /f >/dev/null 2>&1
-  wine reg add 'HKCR\ordavitestfile\shell\open\command' /ve /d 'C:\windows\system32\cmd.exe /D /c echo opened> C:\doc-opened.txt' /f >/dev/null 2>&1
+  wine_do reg add 'HKCR\.ordavitest' /ve /d ordavitestfile /f
+  wine_do reg add 'HKCR\ordavitestfile\shell\open\command' /ve /d 'C:\windows\system32\cmd.exe /D /c echo opened> C:\doc-opened.txt' /f
   # The tasks are added once the agent runs (each pass reads the store), so
   # their minute does not depend on how long a start takes.
   start_agent
@@ -48,7 +48,7 @@ scenario_due_tasks() {
   # an elevated agent (this Wine runs every program with administrator
   # rights) does not look there, and runs nothing of that name.
   cp "$BUILD/e2e/e2e_driver.exe" "$WINEPREFIX/drive_c/planted-tool.exe" || exit 1
-  wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\App Paths\ordavi-planted.exe' /ve /d 'C:\planted-tool.exe' /f >/dev/null 2>&1
+  wine_do reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\App Paths\ordavi-planted.exe' /ve /d 'C:\planted-tool.exe' /f
   plant_task 6 "" 打开文件 'ordavi-planted.exe'
   due_at_coming_minute 6
   check_planted_bytes A1 "每天${DUE_H}时${DUE_M}分"
@@ -337,7 +337,7 @@ scenario_junk_menu() {
   cp "$BUILD/app/win32/QLLJ.bat" "$WINEPREFIX/drive_c/" || exit 1
   # This Wine knows the text-file type but does not map .txt to it, as
   # Windows does.
-  wine reg add 'HKCR\.txt' /ve /d txtfile /f >/dev/null 2>&1
+  wine_do reg add 'HKCR\.txt' /ve /d txtfile /f
   start_agent
   menu_command "$MENU_CLEAN_JUNK"
   check "the log opens in the text editor" quiet drv wait Notepad '*' 60

@@ -6,7 +6,7 @@ SCENARIOS+=(bad_option unreadable_task damaged_store junk_safety)
 
 scenario_bad_option() {
   setup
-  wine reg add "$KEY" /v tishi /t REG_SZ /d abc /f >/dev/null 2>&1
+  wine_do reg add "$KEY" /v tishi /t REG_SZ /d abc /f
   start_agent
   local notice
   notice=$(drv info TForm6 '提示')
@@ -119,7 +119,7 @@ scenario_damaged_store() {
 scenario_junk_safety() {
   setup
   cp "$BUILD/app/win32/QLLJ.bat" "$WINEPREFIX/drive_c/" || exit 1
-  wine reg add 'HKCR\.txt' /ve /d txtfile /f >/dev/null 2>&1
+  wine_do reg add 'HKCR\.txt' /ve /d txtfile /f
   local c="$WINEPREFIX/drive_c" temp local_app
   temp=$(find "$c/users" -mindepth 2 -maxdepth 2 -type d -name Temp | head -n1)
   [ -n "$temp" ] || { fail "the user's Temp folder exists in the prefix"; finish; }
@@ -137,8 +137,8 @@ scenario_junk_safety() {
   ln -s "$c/precious/sub" "$temp/holder/innerlink"
   rm -rf "$local_app/Temp"
   ln -s "$c/precious" "$local_app/Temp"
-  wine reg add 'HKCU\Environment' /v TMP /d 'C:\tmp\project' /f >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Microsoft\Command Processor' /v AutoRun /d 'echo AUTORUN-keep.txt' /f >/dev/null 2>&1
+  wine_do reg add 'HKCU\Environment' /v TMP /d 'C:\tmp\project' /f
+  wine_do reg add 'HKCU\Software\Microsoft\Command Processor' /v AutoRun /d 'echo AUTORUN-keep.txt' /f
   start_agent
   menu_command "$MENU_CLEAN_JUNK"
   check "the log opens in the text editor" quiet drv wait Notepad '*' 60

@@ -50,7 +50,7 @@ scenario_install() {
 
   AGENT_WINEDEBUG=-all start_agent start.exe "$shortcut"
   check "started from its shortcut, the agent made its key" [ "$(reg_dword TaskNum)" = 0x0 ]
-  quiet wine reg add "$run" /v Ormile /t REG_SZ /d 'C:\Program Files\Ordavi\Ordavi.exe' /f
+  wine_do reg add "$run" /v Ormile /t REG_SZ /d 'C:\Program Files\Ordavi\Ordavi.exe' /f
   shot e2e-install-running
 
   quiet wine explorer "$(desktop)" "C:\\Program Files\\Ordavi\\uninst.exe" /S

@@ -6,7 +6,7 @@ SCENARIOS+=(hotkeys_ctrl tray_menu power_menu)
 # A stored rejian 0 (an earlier version's first start) is kept: bare keys.
 scenario_hotkeys_ctrl() {
   setup
-  wine reg add "$KEY" /v rejian /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  wine_do reg add "$KEY" /v rejian /t REG_DWORD /d 0 /f
   start_agent
   local hk
   hk=$(calls 'user32.RegisterHotKey' | sed -E 's/.*\([0-9a-f]+,[0-9a-f]+,([0-9a-f]+),([0-9a-f]+)\)/\1:\2/' | tr '\n' ' ')
