@@ -267,15 +267,22 @@ wine_run_bg() {
 
 # wine_reg_query KEY [VALUE]: `reg query` in the prefix, as UTF-8 with Unix
 # line ends. KEY as reg.exe takes it: 'HKLM\Software\Velmora\Ordavi'.
+# reg.exe prints an answer whether it found the key (exit 0) or not (1); a
+# start that printed nothing, said anything on stderr or exited otherwise
+# did not run: it is said on stderr and asked once more.
 wine_reg_query() {
-  local key="$1"
-  shift
-  if [ $# -gt 0 ]; then
-    wine reg query "$key" /v "$1" 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r'
-  else
-    wine reg query "$key" 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r'
-  fi
-  return "${PIPESTATUS[0]}"
+  local args=(query "$1") out rc try errors
+  [ $# -gt 1 ] && args+=(/v "$2")
+  errors=$(mktemp)
+  for try in 1 2; do
+    out=$(wine reg "${args[@]}" 2>"$errors" | iconv -f GBK -t UTF-8 | tr -d '\r'; exit "${PIPESTATUS[0]}")
+    rc=$?
+    [ -z "$out" ] || [ -s "$errors" ] || [ "$rc" -gt 1 ] || break
+    { echo "reg ${args[*]}: exit $rc, printed ${#out} characters (start $try)"; head -n 20 "$errors"; } >&2
+  done
+  rm -f "$errors"
+  [ -z "$out" ] || printf '%s\n' "$out"
+  return "$rc"
 }
 
 # Ends every Wine process of the prefix, stops Xvfb and removes the prefix
