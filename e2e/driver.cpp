@@ -43,8 +43,9 @@
 // scenarios share with the agents they watch. "serve" runs the same commands
 // without a start each: a request on stdin is the number of arguments, then
 // each argument (UTF-8), each followed by a NUL byte; the answer on stdout is
-// the command's output, then a line of the byte 0x1d and the exit code. The server joins
-// the shell desktop once, when it starts, and ends when stdin closes.
+// the command's output, then a line of the byte 0x1d and the exit code. The
+// server joins the shell desktop once, when it starts, and ends when stdin
+// closes.
 #include <windows.h>
 #include <shellapi.h>
 #include <tlhelp32.h>

@@ -65,25 +65,14 @@ has_text() { printf '%s\n' "$1" | grep -qF -- "$2"; }
 quiet() { "$@" >/dev/null; }
 # wine_do PROGRAM ARGS...: a Wine program whose work a scenario needs done (a
 # registry write, import or export, each one that may be done twice); its
-# output is not wanted, its exit code is returned. A start that failed (an
-# exit code other than 0, anything on stderr, which Wine leaves empty with
-# WINEDEBUG=-all, or a "reg add" or "reg delete" that printed no word of
-# success) is written down in driver-failures.txt with what Wine said and
-# started once more, as a read that came back empty is asked again: on a
-# loaded machine a start has been seen to do nothing, once in hundreds.
+# output is not wanted, its exit code is returned. A start that failed is
+# written down in driver-failures.txt and started once more
+# (wine_run_checked); "reg add" and "reg delete" always print a word of
+# success or failure.
 wine_do() {
-  local out rc errors="${WORK:-/tmp}/wine-do-stderr.$$" try silent
-  for try in 1 2; do
-    out=$(wine "$@" 2>"$errors")
-    rc=$?
-    silent=""
-    case "$* " in "reg add "* | "reg delete "*) [ -n "$out" ] || silent=1 ;; esac
-    [ "$rc" -ne 0 ] || [ -s "$errors" ] || [ -n "$silent" ] || break
-    [ -n "${WORK:-}" ] &&
-      { echo "$(date +%T) wine $*: exit $rc, printed ${#out} characters (start $try)"; head -n 20 "$errors"; } >>"$WORK/driver-failures.txt"
-  done
-  rm -f "$errors"
-  return "$rc"
+  local prints=no
+  case "$* " in "reg add "* | "reg delete "*) prints=yes ;; esac
+  wine_run_checked 0 "$prints" "$@"
 }
 # eventually SECONDS COMMAND...: the command succeeds within that time.
 eventually() {
@@ -265,6 +254,7 @@ setup() {
   BUILD="$(wine_build_dir)"
   WORK="$WINEPREFIX/e2e"
   mkdir -p "$WORK"
+  WINE_START_LOG="$WORK/driver-failures.txt"  # wine_run_checked's reports
   cp "$BUILD/app/win32/Ordavi.exe" "$WINEPREFIX/drive_c/Ordavi.exe" || exit 1
   cp "$BUILD/e2e/e2e_driver.exe" "$BUILD/e2e/notice_probe.exe" "$WINEPREFIX/drive_c/" || exit 1
   # The caption buttons' glyphs come from the Marlett font, which Wine ships

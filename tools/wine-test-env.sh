@@ -23,6 +23,7 @@
 #   wine_build_dir               # build/win32 or build/win64: the build to run
 #   wine_run_bg pid Ordavi.exe   # start a program in the background, pid in $pid
 #   wine_reg_query 'HKLM\Software\Velmora\Ordavi' TaskNum
+#   wine_run_checked 0 yes reg add ...  # started once more if the start did not run
 #   wine_prefix_keep DIR         # a prefix kept between runs instead of a fresh one
 #   wine_xvfb_start              # a private Xvfb; DISPLAY exported
 #   wine_run test.exe args       # run in the foreground, return its exit code
@@ -265,22 +266,38 @@ wine_run_bg() {
   printf -v "$__var" '%s' "$!"
 }
 
-# wine_reg_query KEY [VALUE]: `reg query` in the prefix, as UTF-8 with Unix
-# line ends. KEY as reg.exe takes it: 'HKLM\Software\Velmora\Ordavi'.
-# reg.exe prints an answer whether it found the key (exit 0) or not (1); a
-# start that printed nothing, said anything on stderr or exited otherwise
-# did not run: it is said on stderr and asked once more.
-wine_reg_query() {
-  local args=(query "$1") out rc try errors
-  [ $# -gt 1 ] && args+=(/v "$2")
+# wine_run_checked MAXRC PRINTS PROGRAM ARGS...: PROGRAM started in the
+# prefix, its standard output (as it printed it) in WINE_OUT, its exit code
+# returned. For programs whose work may be done twice: a start that did not
+# run (an exit code above MAXRC, anything on stderr, which Wine leaves empty
+# with WINEDEBUG=-all, or no output from a program that always prints,
+# PRINTS yes) is written down with what Wine said in WINE_START_LOG (a file;
+# stderr when unset) and started once more. On a loaded machine a start has
+# been seen to do nothing, once in many hundreds.
+wine_run_checked() {
+  local maxrc=$1 prints=$2 errors try rc
+  shift 2
   errors=$(mktemp)
   for try in 1 2; do
-    out=$(wine reg "${args[@]}" 2>"$errors" | iconv -f GBK -t UTF-8 | tr -d '\r'; exit "${PIPESTATUS[0]}")
+    WINE_OUT=$(wine "$@" 2>"$errors")
     rc=$?
-    [ -z "$out" ] || [ -s "$errors" ] || [ "$rc" -gt 1 ] || break
-    { echo "reg ${args[*]}: exit $rc, printed ${#out} characters (start $try)"; head -n 20 "$errors"; } >&2
+    [ "$rc" -gt "$maxrc" ] || [ -s "$errors" ] || { [ "$prints" = yes ] && [ -z "$WINE_OUT" ]; } || break
+    { echo "$(date +%T) wine $*: exit $rc, printed ${#WINE_OUT} characters (start $try)"; head -n 20 "$errors"; } \
+      >>"${WINE_START_LOG:-/dev/stderr}"
   done
   rm -f "$errors"
+  return "$rc"
+}
+
+# wine_reg_query KEY [VALUE]: `reg query` in the prefix, as UTF-8 with Unix
+# line ends. KEY as reg.exe takes it: 'HKLM\Software\Velmora\Ordavi'.
+wine_reg_query() {
+  local args=(query "$1") rc out
+  [ $# -gt 1 ] && args+=(/v "$2")
+  # reg.exe prints an answer whether it found the key (exit 0) or not (1).
+  wine_run_checked 1 yes reg "${args[@]}"
+  rc=$?
+  out=$(printf '%s' "$WINE_OUT" | iconv -f GBK -t UTF-8 | tr -d '\r')
   [ -z "$out" ] || printf '%s\n' "$out"
   return "$rc"
 }
