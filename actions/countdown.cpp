@@ -34,6 +34,23 @@ void Countdown::StartCountdown(const TaskType& type) {
   }
 }
 
+void Countdown::StartFullCountdown(const TaskType& type) {
+  position_ = 0;
+  StartCountdown(type);
+}
+
+void Countdown::AgentEnding(bool sessionEnding) {
+  if (!running_) return;
+  Stop();
+  if (looping_) {
+    sound_.Stop();
+    looping_ = false;
+  }
+  view_.Hide();
+  tick_.CountdownEnded();
+  if (recorder_) recorder_->CountdownEnded(sessionEnding ? CountdownEnd::SessionEnded : CountdownEnd::AgentEnded);
+}
+
 void Countdown::ShowPosition() {
   if (position_ > Maximum()) position_ = Maximum();
   view_.SetProgress(position_, Maximum());

@@ -82,6 +82,9 @@ class Countdown : public CountdownControl {
   // starts with its word ("关机"). A countdown already running is taken
   // over: its task's action will not be carried out (reported as Replaced).
   void StartCountdown(const TaskType& type) override;
+  // The same, from the countdown's beginning even when one runs (a held
+  // action that comes back gets its whole countdown).
+  void StartFullCountdown(const TaskType& type);
   bool CountdownRunning() const { return running_; }
 
   // The pending action's word; empty before the first countdown.
@@ -100,6 +103,9 @@ class Countdown : public CountdownControl {
   const TaskType* Postpone(const std::string& until);
   // A postponed action was cancelled: monitoring goes off, as 取消关机 does.
   void HeldActionCancelled() { system_.SwitchMonitoringOff(); }
+  // The agent ends (`sessionEnding`: with the user's session): a running
+  // countdown closes without its action, and its end is recorded.
+  void AgentEnding(bool sessionEnding);
   // Where the end of each countdown is reported (the run history); none until set.
   void SetRecorder(RunRecorder* recorder) { recorder_ = recorder; }
   // Carries out the pending action now; nothing before the first countdown.

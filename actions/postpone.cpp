@@ -7,52 +7,90 @@ namespace ordavi {
 
 namespace {
 
-// The clock time `waitMs` after `now`, as "hh:mm".
-std::string ClockTimeAfter(const ScheduleNow& now, std::uint64_t waitMs) {
+// The minute `waitMs` after `now`.
+LocalMinute MinuteAfter(const ScheduleNow& now, std::uint64_t waitMs) {
   const std::uint64_t intoMinute = now.second * 1000ull + now.millisecond;
-  const LocalMinute at = AddMinutes(MinuteOf(now), static_cast<long long>((intoMinute + waitMs) / 60000));
+  return AddMinutes(MinuteOf(now), static_cast<long long>((intoMinute + waitMs) / 60000));
+}
+
+// "hh:mm".
+std::string ClockTime(const LocalMinute& at) {
   const std::string text = MinuteText(at);  // "2024-03-05 22:40"
   return text.substr(text.size() - 5);
 }
 
 }  // namespace
 
+std::string ExpiredInSleepNotice(const std::string& word, const std::string& until) {
+  return "推迟的" + word + "（" + until + "）已取消：到时计算机在睡眠，醒来时无人在场";
+}
+
 bool Postponement::Postpone(std::uint32_t minutes) {
   if (!countdown_.CountdownRunning()) return false;
-  const std::uint32_t waitMs = minutes * msPerMinute_;
-  const std::string until = ClockTimeAfter(local_.LocalTime(), waitMs);
+  const std::uint64_t waitMs = static_cast<std::uint64_t>(minutes) * msPerMinute_;
+  const LocalMinute until = MinuteAfter(local_.LocalTime(), waitMs);
   if (held_) Drop(PostponeDrop::Replaced);
-  held_ = countdown_.Postpone(until);
+  held_ = countdown_.Postpone(ClockTime(until));
   if (!held_) return false;
-  until_ = until;
-  startTick_ = ticks_.TickCount();
+  untilMinute_ = until;
+  until_ = ClockTime(until);
+  startAwake_ = sleep_.AwakeMs();
   waitMs_ = waitMs;
+  waitingForPerson_ = false;
   Arm(waitMs);
   return true;
 }
 
-void Postponement::Arm(std::uint32_t waitMs) {
+void Postponement::Arm(std::uint64_t waitMs) {
   timers_.StopTimer(MainTimer::Postponed);
-  timers_.StartTimer(MainTimer::Postponed, waitMs > 0 ? waitMs : 1);
+  const std::uint64_t ms = waitMs > 0xFFFFFFF0u ? 0xFFFFFFF0u : waitMs;
+  timers_.StartTimer(MainTimer::Postponed, ms > 0 ? static_cast<std::uint32_t>(ms) : 1);
 }
 
 void Postponement::OnTimer() {
   timers_.StopTimer(MainTimer::Postponed);
   if (!held_) return;
+  if (waitingForPerson_) return Decide();
+  // A timer that fell due in a sleep fires at the resume: only awake time counts.
+  const std::uint64_t passed = sleep_.AwakeMs() - startAwake_;
+  if (passed < waitMs_) return Arm(waitMs_ - passed);
+  Return();
+}
+
+void Postponement::Return() {
   const TaskType& type = *held_;
   held_ = nullptr;
-  countdown_.StartCountdown(type);
+  waitingForPerson_ = false;
+  timers_.StopTimer(MainTimer::Postponed);
+  countdown_.StartFullCountdown(type);
   if (recorder_) recorder_->PostponedCountdownStarted();
 }
 
 void Postponement::Resumed() {
-  if (!held_) return;
-  const std::uint32_t passed = ticks_.TickCount() - startTick_;
-  if (passed >= waitMs_) {
-    OnTimer();
-  } else {
-    Arm(waitMs_ - passed);
+  if (!held_ || waitingForPerson_) return;
+  const ScheduleNow now = local_.LocalTime();
+  if (MinutesBetween(untilMinute_, MinuteOf(now)) >= 0) {
+    // The time the user was told passed in the sleep.
+    waitingForPerson_ = true;
+    return Decide();
   }
+  const std::uint64_t passed = sleep_.AwakeMs() - startAwake_;
+  const std::uint64_t left = passed < waitMs_ ? waitMs_ - passed : 0;
+  untilMinute_ = MinuteAfter(now, left);
+  until_ = ClockTime(untilMinute_);
+  Arm(left);
+}
+
+void Postponement::PersonMayBeBack() {
+  if (held_ && waitingForPerson_) Decide();
+}
+
+void Postponement::Decide() {
+  if (!sleep_.Unattended()) return Return();
+  const std::uint64_t since = sleep_.SinceResumeMs();
+  if (since < kAttendanceGraceMs) return Arm(kAttendanceGraceMs - since);
+  notices_.ShowNotice(ExpiredInSleepNotice(held_->word, until_));
+  Drop(PostponeDrop::ExpiredInSleep);
 }
 
 bool Postponement::Cancel(CountdownEnd how) {
@@ -62,13 +100,14 @@ bool Postponement::Cancel(CountdownEnd how) {
   return true;
 }
 
-void Postponement::AgentEnding() {
-  if (held_) Drop(PostponeDrop::AgentEnded);
+void Postponement::AgentEnding(bool sessionEnding) {
+  if (held_) Drop(sessionEnding ? PostponeDrop::SessionEnded : PostponeDrop::AgentEnded);
 }
 
 void Postponement::Drop(PostponeDrop why) {
   timers_.StopTimer(MainTimer::Postponed);
   held_ = nullptr;
+  waitingForPerson_ = false;
   if (recorder_) recorder_->PostponementDropped(why);
 }
 

@@ -1,8 +1,14 @@
 // A countdown's action postponed by the user (the countdown's 推迟 button):
 // the countdown closes, the action is held for the chosen time, and then its
-// countdown starts again, with its sound, for another chance to cancel or
-// postpone it. The action is never carried out without its countdown: a PC
-// that resumes after the time starts the countdown then.
+// countdown starts again from its beginning, with its sound, for another
+// chance to cancel or postpone it. The action is never carried out without
+// its countdown.
+//
+// The wait is awake time (schedule/sleep_watch.h): a sleep before the time
+// moves the time on by the sleep. When the clock time it was held until
+// passed while the PC slept, the countdown comes back only to a person: the
+// agent waits kAttendanceGraceMs after the resume for one, and without one
+// (a wake by a wake timer, say) the action is dropped with a notice.
 //
 // Held in memory only, one at a time: an agent that ends drops it (recorded),
 // a new agent holds none, and postponing another countdown while one is held
@@ -18,6 +24,8 @@
 #include "schedule/local_clock.h"
 #include "schedule/run_record.h"
 #include "schedule/schedule.h"
+#include "schedule/sleep_watch.h"
+#include "actions/notices.h"
 #include "schedule/timers.h"
 #include "store/task_types.h"
 
@@ -32,28 +40,38 @@ inline constexpr PostponeChoice kPostponeChoices[] = {{10, "10 分钟"}, {30, "3
 
 class Postponement {
  public:
-  // `ticks` measures the wait (GetTickCount goes on while the PC sleeps),
-  // `local` names the time it ends. `msPerMinute` is 60000 but for tests.
-  Postponement(Countdown& countdown, TimerPort& timers, SystemClock& ticks, LocalClock& local,
+  // `sleep` measures the wait and says whether a person is there, `local`
+  // names the time it ends. `msPerMinute` is 60000 but for tests.
+  Postponement(Countdown& countdown, TimerPort& timers, SleepWatch& sleep, LocalClock& local, NoticeSink& notices,
                std::uint32_t msPerMinute = 60000)
-      : countdown_(countdown), timers_(timers), ticks_(ticks), local_(local), msPerMinute_(msPerMinute) {}
+      : countdown_(countdown),
+        timers_(timers),
+        sleep_(sleep),
+        local_(local),
+        notices_(notices),
+        msPerMinute_(msPerMinute) {}
 
   void SetRecorder(RunRecorder* recorder) { recorder_ = recorder; }
 
   // The running countdown is postponed by `minutes`: it closes and its action
   // is held. False (nothing changes) when no countdown runs.
   bool Postpone(std::uint32_t minutes);
-  // The Postponed timer fired: the held action's countdown starts again.
+  // The Postponed timer fired: the held action's countdown starts again once
+  // its awake wait is over.
   void OnTimer();
-  // The PC has resumed: a time that passed in the sleep starts the countdown
-  // now; otherwise the timer is set again for what is left.
+  // The PC has resumed: a clock time that passed in the sleep waits for a
+  // person; otherwise the time moves on by the sleep.
   void Resumed();
+  // A person may have come (PBT_APMRESUMESUSPEND): a held action that waits
+  // for one comes back now.
+  void PersonMayBeBack();
   // The tray menu's item or /cancel (CountdownEnd::CommandLine): the held
   // action is dropped and monitoring goes off, as 取消关机 does. False when
   // none is held.
   bool Cancel(CountdownEnd how);
-  // The agent ends: a held action is dropped, and recorded as such.
-  void AgentEnding();
+  // The agent ends (`sessionEnding`: with the user's session): a held action
+  // is dropped, and recorded as such.
+  void AgentEnding(bool sessionEnding = false);
 
   bool Held() const { return held_ != nullptr; }
   // "推迟的关闭计算机：22:40" while an action is held; empty otherwise.
@@ -64,18 +82,30 @@ class Postponement {
 
  private:
   void Drop(PostponeDrop why);
-  void Arm(std::uint32_t waitMs);
+  void Arm(std::uint64_t waitMs);
+  // The held action's countdown starts from its beginning.
+  void Return();
+  // Waiting for a person after a sleep: comes back to one, drops the action
+  // once the grace has passed without one.
+  void Decide();
 
   Countdown& countdown_;
   TimerPort& timers_;
-  SystemClock& ticks_;
+  SleepWatch& sleep_;
   LocalClock& local_;
+  NoticeSink& notices_;
   std::uint32_t msPerMinute_;
   RunRecorder* recorder_ = nullptr;
   const TaskType* held_ = nullptr;
-  std::uint32_t startTick_ = 0;
-  std::uint32_t waitMs_ = 0;
+  std::uint64_t startAwake_ = 0;
+  std::uint64_t waitMs_ = 0;
+  LocalMinute untilMinute_;
   std::string until_;  // "22:40"
+  bool waitingForPerson_ = false;
 };
+
+// The notice when a held action is dropped because its time passed while the
+// PC slept and nobody was there when it woke.
+std::string ExpiredInSleepNotice(const std::string& word, const std::string& until);
 
 }  // namespace ordavi

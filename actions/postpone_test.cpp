@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "actions/testing/fake_countdown_ports.h"
+#include "actions/testing/fake_notices.h"
 #include "actions/testing/fake_power.h"
 #include "schedule/testing/fake_clocks.h"
 #include "schedule/testing/fake_run_recorder.h"
@@ -26,18 +27,25 @@ struct Agent {
   Agent() {
     timers.OnFire(MainTimer::CountdownSecond, [this] { countdown.OnSecond(); });
     timers.OnFire(MainTimer::Postponed, [this] { postponement.OnTimer(); });
+    ticks.unbiased = false;  // a Windows without the awake clock: the tick count less the sleeps seen
     options.countdownSeconds = 30;
     options.soundPath = "C:\\a.wav";
     tick.Start();
     countdown.SetRecorder(&recorder);
     postponement.SetRecorder(&recorder);
+    sleep.OnResume([this] { postponement.Resumed(); });
     countdown.StartCountdown(*CountdownTypeOf("关机"));
     calls.clear();
   }
-  // The PC sleeps for `ms`: the timers stand still, GetTickCount goes on.
-  void Sleep(std::uint64_t ms) {
-    ticks.tick += static_cast<std::uint32_t>(ms);
-    postponement.Resumed();
+  // The PC sleeps for `ms` (the timers stand still, the clocks but the awake
+  // one go on) and resumes, with a person there or not.
+  void Sleep(std::uint64_t ms, bool person) {
+    sleep.Suspending();
+    timers.Sleep(ms);
+    sleep.ResumeMessage(false);
+    if (!person) return;
+    sleep.ResumeMessage(true);
+    postponement.PersonMayBeBack();
   }
 
   CallLog calls;
@@ -50,9 +58,11 @@ struct Agent {
   FakeCountdownSystem system{calls};
   FakePower power{calls};
   FakeRunRecorder recorder{calls};
+  FakeNotices notices{calls};
+  SleepWatch sleep{ticks};
   Options options;
   Countdown countdown{options, view, timers, tick, sound, system, power};
-  Postponement postponement{countdown, timers, ticks, local};
+  Postponement postponement{countdown, timers, sleep, local, notices};
 };
 
 TEST(Postponement, TheActionWaitsForItsCountdownWhateverHappensMeanwhile) {
@@ -107,22 +117,46 @@ TEST(Postponement, TheActionWaitsForItsCountdownWhateverHappensMeanwhile) {
          a.postponement.AgentEnding();
        },
        false, "", {once, "CountdownPostponed(08:39)", "PostponementDropped(2)"}},
-      {"a resume after its time: the countdown, not the action",
+      {"a person wakes the PC after its time: the countdown, not the action",
        [](Agent& a) {
          a.postponement.Postpone(10);
-         a.Sleep(25 * kMinute);
+         a.Sleep(25 * kMinute, true);
        },
        true, "", {once, "CountdownPostponed(08:39)", looped, "PostponedCountdownStarted()"}},
-      {"a resume before its time waits for what is left",
+      {"a wake with nobody there after its time: dropped with a notice once the grace has passed",
+       [](Agent& a) {
+         a.postponement.Postpone(10);
+         a.timers.Advance(5 * kMinute);
+         a.Sleep(9 * 60 * kMinute, false);
+         a.timers.Advance(kAttendanceGraceMs - 1);
+         EXPECT_TRUE(a.postponement.Held());
+         a.timers.Advance(1);
+       },
+       false, "",
+       {once, "CountdownPostponed(08:39)",
+        "ShowNotice(推迟的关闭计算机（08:39）已取消：到时计算机在睡眠，醒来时无人在场)", "PostponementDropped(5)"}},
+      {"a sleep before its time moves the time on by the sleep (awake time)",
        [](Agent& a) {
          a.postponement.Postpone(10);
          a.timers.Advance(2 * kMinute);
-         a.Sleep(5 * kMinute);
-         a.timers.Advance(3 * kMinute - 1);
+         a.Sleep(5 * kMinute, false);
+         EXPECT_EQ(a.postponement.Line(), "推迟的关闭计算机：08:44");
+         a.timers.Advance(8 * kMinute - 1);
          EXPECT_FALSE(a.view.shown);
          a.timers.Advance(1);
        },
        true, "", {once, "CountdownPostponed(08:39)", looped, "PostponedCountdownStarted()"}},
+      {"it comes back during another task's countdown: a whole countdown, not what was left of the other",
+       [](Agent& a) {
+         a.postponement.Postpone(10);
+         a.timers.Advance(9 * kMinute + 50000);
+         a.countdown.StartCountdown(*CountdownTypeOf("重启"));
+         a.timers.Advance(10000);
+         EXPECT_EQ(a.countdown.Position(), 0);
+         EXPECT_EQ(a.countdown.PendingAction(), "关机");
+       },
+       true, "",
+       {once, "CountdownPostponed(08:39)", looped, "CountdownEnded(5)", looped, "PostponedCountdownStarted()"}},
       {"nothing to postpone without a countdown",
        [](Agent& a) {
          a.countdown.Cancel();

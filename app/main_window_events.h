@@ -15,6 +15,7 @@ namespace ordavi {
 // resume the user started, PBT_APMRESUMEAUTOMATIC after every resume).
 inline constexpr std::uint32_t kWmTimeChange = 0x001E, kWmPowerBroadcast = 0x0218;
 inline constexpr std::uint32_t kPbtResumeSuspend = 0x0007, kPbtResumeAutomatic = 0x0012;
+inline constexpr std::uint32_t kPbtSuspend = 0x0004;  // PBT_APMSUSPEND: the PC is about to sleep
 // Sent to the main window by the agent slot for Ordavi.exe /cancel (WM_APP + 1).
 inline constexpr std::uint32_t kCancelCountdownMessage = 0x8001;
 
@@ -46,6 +47,9 @@ class MainWindowEvents {
   // Any other message, after its default handling.
   virtual void OnWindowMessage(std::uint32_t message) = 0;
   virtual void OnClosing() = 0;    // the window closes, ending the agent
+  // WM_ENDSESSION: the user's session ends (log-off, or another program
+  // shuts the PC down or restarts it); the agent ends with it.
+  virtual void OnSessionEnding() = 0;
   virtual void OnDestroyed() = 0;  // the window is destroyed
 };
 

@@ -173,6 +173,11 @@ void RunWatch::OnResume() {
   Keep();
 }
 
+void RunWatch::AgentEnding() {
+  RecordUnseen(p_.minutes.Ending(), true);
+  Keep();
+}
+
 void RunWatch::OnTimeChanged() {
   p_.minutes.TimeChanged();
   Keep();
@@ -200,6 +205,8 @@ void RunWatch::CountdownEnded(CountdownEnd how) {
     case CountdownEnd::CloseBox: r.outcome = RunOutcome::CountdownCancelled, r.detail = "关闭框"; break;
     case CountdownEnd::CommandLine: r.outcome = RunOutcome::CountdownCancelled, r.detail = "命令行/cancel"; break;
     case CountdownEnd::Replaced: r.outcome = RunOutcome::CountdownCancelled, r.detail = "另一任务的倒计时接替"; break;
+    case CountdownEnd::AgentEnded: r.outcome = RunOutcome::CountdownCancelled, r.detail = "程序退出"; break;
+    case CountdownEnd::SessionEnded: r.outcome = RunOutcome::CountdownCancelled, r.detail = "会话结束"; break;
   }
   history_.Add(r);
 }
@@ -234,11 +241,13 @@ void RunWatch::PostponementDropped(PostponeDrop why) {
     case PostponeDrop::CommandLine: r.detail = "命令行/cancel"; break;
     case PostponeDrop::AgentEnded: r.detail = "程序退出"; break;
     case PostponeDrop::Replaced: r.detail = "另一倒计时推迟"; break;
+    case PostponeDrop::SessionEnded: r.detail = "会话结束"; break;
+    case PostponeDrop::ExpiredInSleep: r.detail = "睡眠中到期"; break;
   }
   history_.Add(r);
 }
 
-void RunWatch::RecordUnseen(const std::vector<UnseenSpan>& unseen) {
+void RunWatch::RecordUnseen(const std::vector<UnseenSpan>& unseen, bool quiet) {
   if (unseen.empty()) return;
   std::vector<RunRecord> found;
   const std::string format = p_.dates.ShortDateFormat();
@@ -273,7 +282,7 @@ void RunWatch::RecordUnseen(const std::vector<UnseenSpan>& unseen) {
     history_.Add(r);
     if (r.outcome == RunOutcome::Missed && r.type == words::kRemind) reminders.push_back(r);
   }
-  if (!reminders.empty()) p_.notices.ShowNotice(MissedRemindersNotice(reminders));
+  if (!reminders.empty() && !quiet) p_.notices.ShowNotice(MissedRemindersNotice(reminders));
 }
 
 void RunWatch::Keep() {

@@ -94,6 +94,9 @@ class RunWatch : public RunRecorder {
   // WM_TIMECHANGE: a clock the user set is taken as the new last pass, so the
   // minutes jumped over are not missed.
   void OnTimeChanged();
+  // The agent ends: the minutes held up to now are recorded (no notice), and
+  // the last-pass file keeps monitoring off for the next start.
+  void AgentEnding();
 
   // RunRecorder
   void PassStarting(const std::vector<UnseenSpan>& unseen) override;
@@ -105,8 +108,8 @@ class RunWatch : public RunRecorder {
 
  private:
   // Records each enabled clock task due in the spans, in the order they were
-  // due; the missed reminders are also shown in one notice.
-  void RecordUnseen(const std::vector<UnseenSpan>& unseen);
+  // due; the missed reminders are also shown in one notice, unless `quiet`.
+  void RecordUnseen(const std::vector<UnseenSpan>& unseen, bool quiet = false);
   // Writes SeenMinutes' record when it has changed.
   void Keep();
 

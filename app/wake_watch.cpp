@@ -7,14 +7,16 @@ namespace ordavi {
 
 void WakeWatch::AfterPass(const ScheduleNow& now, std::uint32_t uptimeMinutes, const std::string& shortDateFormat) {
   const LocalMinute minute{now.year, now.month, now.day, now.hour, now.minute};
+  const std::uint64_t awake = awake_.AwakeMs();
   if (timerAt_ && *timerAt_ == minute) {
     // The minute the PC was woken for (or would have been): its tasks ran in
     // this pass, and their notice, countdown or program needs the PC up.
     system_.KeepAwake(true, timerForReminder_);
-    awakeUntil_ = AddMinutes(minute, kKeepAwakeMinutes);
-  } else if (awakeUntil_ && MinutesBetween(minute, *awakeUntil_) <= 0) {
+    keepsDisplay_ = timerForReminder_;
+    keepUntil_ = awake + kKeepAwakeMinutes * 60000ull;
+  } else if (keepUntil_ && awake >= *keepUntil_) {
     system_.KeepAwake(false, false);
-    awakeUntil_.reset();
+    keepUntil_.reset();
   }
   const long long at = MinutesBetween(LocalMinute{2000, 1, 1, 0, 0}, minute);
   if (!stale_ && at == readMinute_) return;
@@ -37,8 +39,8 @@ void WakeWatch::AfterPass(const ScheduleNow& now, std::uint32_t uptimeMinutes, c
 void WakeWatch::Stop() {
   if (timerAt_) system_.CancelWakeTimer();
   timerAt_.reset();
-  if (awakeUntil_) system_.KeepAwake(false, false);
-  awakeUntil_.reset();
+  if (keepUntil_) system_.KeepAwake(false, false);
+  keepUntil_.reset();
   stale_ = true;
 }
 

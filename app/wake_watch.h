@@ -4,8 +4,8 @@
 // minute comes and the tick runs the task at its minute as any other. A PC
 // woken by a timer that sees no user goes back to sleep after about two
 // minutes, its screen possibly off: from the woken minute the agent keeps the
-// system awake (and the screen on for a reminder) for kKeepAwakeMinutes, or
-// until monitoring goes off.
+// system awake (and the screen on for a reminder) for kKeepAwakeMinutes of
+// awake time, or until monitoring goes off.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,8 @@
 #include <string>
 
 #include "schedule/next_run.h"
+#include "schedule/schedule.h"
+#include "schedule/sleep_watch.h"
 #include "store/tasks.h"
 
 namespace ordavi {
@@ -37,7 +39,7 @@ class WakeSystem {
 
 class WakeWatch {
  public:
-  WakeWatch(TaskStore& tasks, WakeSystem& system) : tasks_(tasks), system_(system) {}
+  WakeWatch(TaskStore& tasks, WakeSystem& system, AwakeClock& awake) : tasks_(tasks), system_(system), awake_(awake) {}
 
   // After a pass of `now`'s minute while monitoring is on: the timer is set
   // for the soonest wake minute after it when that changed, cancelled when
@@ -51,15 +53,31 @@ class WakeWatch {
   void TasksChanged() { stale_ = true; }
   // Monitoring went off: the timer is cancelled and the PC let go.
   void Stop();
+  // The agent itself keeps the screen on now (after a woken reminder).
+  bool KeepsDisplayOn() const { return keepUntil_.has_value() && keepsDisplay_; }
 
  private:
   TaskStore& tasks_;
   WakeSystem& system_;
+  AwakeClock& awake_;
   bool stale_ = true;
   long long readMinute_ = -1;
   std::optional<LocalMinute> timerAt_;
   bool timerForReminder_ = false;
-  std::optional<LocalMinute> awakeUntil_;
+  std::optional<std::uint64_t> keepUntil_;  // awake time
+  bool keepsDisplay_ = false;
+};
+
+// The display requests of other programs: the agent's own, kept after a
+// woken reminder, is no film playing for the idle kind.
+class OtherProgramsDisplayRequests : public DisplayRequests {
+ public:
+  OtherProgramsDisplayRequests(DisplayRequests& system, const WakeWatch& wake) : system_(system), wake_(wake) {}
+  bool DisplayRequired() override { return !wake_.KeepsDisplayOn() && system_.DisplayRequired(); }
+
+ private:
+  DisplayRequests& system_;
+  const WakeWatch& wake_;
 };
 
 }  // namespace ordavi

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/testing/fake_wake.h"
+#include "schedule/testing/fake_clocks.h"
 #include "store/testing/fake_registry.h"
 
 namespace ordavi {
@@ -16,12 +17,17 @@ class WakeWatchTest : public ::testing::Test {
   Registry reg{key};
   TaskStore store{reg};
   testing::FakeWakeSystem system;
-  WakeWatch watch{store, system};
+  testing::FakeAwakeClock awake;
+  WakeWatch watch{store, system, awake};
+  long long slept = 0;  // minutes
 
-  // A pass at 2026-12-`day` hour:minute; returns the calls it made.
+  // A pass at 2026-12-`day` hour:minute; returns the calls it made. The PC
+  // was awake all the time but `slept` minutes.
   CallLog Pass(int day, int hour, int minute) {
     system.log.clear();
-    ScheduleNow now = ScheduleNowAt(LocalMinute{2026, 12, day, hour, minute});
+    const LocalMinute at{2026, 12, day, hour, minute};
+    awake.ms = static_cast<std::uint64_t>(MinutesBetween(LocalMinute{2026, 12, 1, 0, 0}, at) - slept) * 60000u;
+    ScheduleNow now = ScheduleNowAt(at);
     watch.AfterPass(now, 600, "yyyy/M/d");
     return system.log;
   }
@@ -45,7 +51,9 @@ TEST_F(WakeWatchTest, TheTimerFollowsTheSoonestWakeTask) {
 
   EXPECT_EQ(Pass(8, 23, 0), (CallLog{"KeepAwake(1,0)", "SetWakeTimer(2026-12-09 07:00)"}));
   EXPECT_EQ(Pass(8, 23, 9), CallLog{});
-  EXPECT_EQ(Pass(8, 23, 10), CallLog{"KeepAwake(0,0)"});
+  slept = 20;  // the lid closed at 23:09 and opened at 23:29: ten awake minutes end at 23:30
+  EXPECT_EQ(Pass(8, 23, 29), CallLog{});
+  EXPECT_EQ(Pass(8, 23, 30), CallLog{"KeepAwake(0,0)"});
   EXPECT_EQ(Pass(9, 7, 0), (CallLog{"KeepAwake(1,1)", "SetWakeTimer(2026-12-10 07:00)"}));
 
   watch.TasksChanged();  // a clock change: set again for the same minute

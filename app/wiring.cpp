@@ -36,16 +36,37 @@ void AgentEvents::OnMenuCommand(MenuItem item) {
   }
 }
 
-void AgentEvents::OnPowerOrTimeChange(std::uint32_t message, std::uint32_t event) {
-  const bool resumed = message == kWmPowerBroadcast && (event == kPbtResumeAutomatic || event == kPbtResumeSuspend);
-  if (wake_ && (message == kWmTimeChange || resumed)) wake_->TasksChanged();
-  if (runs_ && message == kWmTimeChange) runs_->OnTimeChanged();
-  if (runs_ && resumed) runs_->OnResume();
-  // After the run history has heard of the resume, so a countdown that comes
-  // back now is recorded after the minutes the sleep missed.
-  if (postponement_ && resumed) {
+void AgentEvents::WatchSleepWith(SleepWatch& sleep, std::function<void()> counters) {
+  sleep_ = &sleep;
+  resumeCounters_ = std::move(counters);
+  sleep.OnResume([this] { Resumed(); });
+}
+
+void AgentEvents::Resumed() {
+  if (runs_) runs_->OnResume();
+  if (resumeCounters_) resumeCounters_();
+  if (postponement_) {
     postponement_->Resumed();
     ShowPostponement();
+  }
+  if (wake_) wake_->TasksChanged();
+}
+
+void AgentEvents::OnPowerOrTimeChange(std::uint32_t message, std::uint32_t event) {
+  if (message == kWmTimeChange) {
+    if (wake_) wake_->TasksChanged();
+    if (runs_) runs_->OnTimeChanged();
+    return;
+  }
+  if (message != kWmPowerBroadcast || !sleep_) return;
+  if (event == kPbtSuspend) {
+    sleep_->Suspending();
+  } else if (event == kPbtResumeAutomatic || event == kPbtResumeSuspend) {
+    sleep_->ResumeMessage(event == kPbtResumeSuspend);
+    if (event == kPbtResumeSuspend && postponement_) {
+      postponement_->PersonMayBeBack();
+      ShowPostponement();
+    }
   }
 }
 
@@ -65,13 +86,25 @@ void AgentEvents::OnPostpone(std::uint32_t minutes) {
 
 void AgentEvents::OnPostponedTime() {
   if (!postponement_) return;
+  if (sleep_) sleep_->Look();
   postponement_->OnTimer();
   ShowPostponement();
 }
 
 void AgentEvents::OnClosing() {
-  if (postponement_) postponement_->AgentEnding();
+  Ending(false);
   agent_.OnMainWindowClosing();
+}
+
+void AgentEvents::OnSessionEnding() {
+  Ending(true);
+  agent_.OnMainWindowClosing();
+}
+
+void AgentEvents::Ending(bool sessionEnding) {
+  if (runs_) runs_->AgentEnding();
+  countdown_.AgentEnding(sessionEnding);
+  if (postponement_) postponement_->AgentEnding(sessionEnding);
 }
 
 void AgentEvents::ShowPostponement() {

@@ -18,6 +18,7 @@
 #include "app/main_window_events.h"
 #include "app/run_history.h"
 #include "app/wake_watch.h"
+#include "schedule/sleep_watch.h"
 #include "schedule/tick.h"
 
 namespace ordavi {
@@ -81,10 +82,17 @@ class AgentEvents : public MainWindowEvents {
         runs_(runs) {}
 
   void OnTaskTick() override {
+    if (sleep_) sleep_->Look();
     tick_.RunPass();
     if (nextTask_) agent_.ShowNextTask(nextTask_());
     if (afterPass_) afterPass_();
   }
+  // The one resume: whichever of a pass, a timer or a power message finds it
+  // first, the run history hears it first (so what comes back is recorded
+  // after the minutes the sleep missed), then `counters` (the parts that
+  // measure time: the conditions, the idle clock), the postponement and the
+  // wake timer.
+  void WatchSleepWith(SleepWatch& sleep, std::function<void()> counters);
   // The wake timer: `afterPass` runs after each pass; a resume or a clock
   // change tells `wake` to set the timer again.
   void WatchWakeWith(WakeWatch& wake, std::function<void()> afterPass) {
@@ -96,7 +104,10 @@ class AgentEvents : public MainWindowEvents {
   // What the tray tip's second line says after each pass (NextTaskWatch).
   void ShowNextTaskWith(std::function<std::string()> nextTask) { nextTask_ = std::move(nextTask); }
   void OnTickPauseEnd() override { tickState_.EndPause(); }
-  void OnCountdownSecond() override { countdown_.OnSecond(); }
+  void OnCountdownSecond() override {
+    if (sleep_) sleep_->Look();
+    countdown_.OnSecond();
+  }
   void OnDoItNow() override { countdown_.DoItNow(); }
   void OnCancelCountdown() override { countdown_.Cancel(); }
   // The close box cancels a running countdown, as its cancel button does;
@@ -115,6 +126,7 @@ class AgentEvents : public MainWindowEvents {
   void OnPowerOrTimeChange(std::uint32_t message, std::uint32_t event) override;
   void OnWindowMessage(std::uint32_t message) override { agent_.OnWindowMessage(message); }
   void OnClosing() override;
+  void OnSessionEnding() override;
   void OnDestroyed() override { agent_.OnMainWindowDestroyed(); }
 
  private:
@@ -130,8 +142,15 @@ class AgentEvents : public MainWindowEvents {
   Postponement* postponement_ = nullptr;
   // The tray tip and menu show the postponement as it is now.
   void ShowPostponement();
+  void Resumed();
+  // Every end of the agent closes the books the same way: the minutes held up
+  // to now recorded (and monitoring off kept for the next start), a running
+  // countdown and a held action given their end.
+  void Ending(bool sessionEnding);
   WakeWatch* wake_ = nullptr;
   std::function<void()> afterPass_;
+  SleepWatch* sleep_ = nullptr;
+  std::function<void()> resumeCounters_;
 };
 
 }  // namespace ordavi

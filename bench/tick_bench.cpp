@@ -183,7 +183,8 @@ int ConditionsBench(Registry& reg, TaskStore& store, int n, int samples) {
   NoCountdown countdown;
   Win32ProcessSystem processes;
   Win32ConditionSensors sensors(processes);
-  Conditions conditions(sensors);
+  SleepWatch awake(systemClock);
+  Conditions conditions(sensors, awake);
   TaskTick tick(store, matchers, localClock, tickState, minutes, actions, countdown);
   tick.SetConditions(&conditions);
   const char* const kConditionTexts[] = {"程序结束后：a.exe", "程序结束后：b.exe", "程序结束后：c.exe",

@@ -52,14 +52,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const ScheduleReading reading = ReadSchedule(text, dates.format);
   testing::FakeConditionSensors sensors;
+  testing::FakeAwakeClock awake;
   sensors.programs = std::vector<std::string>{text};
-  Conditions conditions(sensors);
+  Conditions conditions(sensors, awake);
   for (int pass = 0; pass < 2; ++pass) {
     conditions.BeginPass();
     conditions.Due(1, text, reading);
     conditions.EndPass();
     sensors.programs->clear();
-    sensors.tick += 10000;
+    awake.ms += 10000;
   }
   if (const auto state = conditions.StateOf(1, text)) {
     NextRunText(WithConditionState(NextRunOf(text, now, 0, dates.format), text, *state), now, dates.format);

@@ -8,20 +8,23 @@ namespace {
 
 // A 64-bit counter never wraps: one that went back was reset (an adapter
 // started again after a sleep) and counts nothing. A 32-bit one that went
-// back wrapped.
-std::uint64_t Moved(std::uint64_t before, std::uint64_t after, bool wide) {
-  if (wide) return after >= before ? after - before : 0;
+// back within a tick wrapped; after a longer gap it was reset too.
+std::uint64_t Moved(std::uint64_t before, std::uint64_t after, bool wide, bool canWrap) {
+  if (after >= before) return after - before;
+  if (wide || !canWrap) return 0;
   return (after - before) & 0xFFFFFFFFull;
 }
 
 }  // namespace
 
-std::uint64_t OctetsBetween(const std::vector<AdapterOctets>& before, const std::vector<AdapterOctets>& after) {
+std::uint64_t OctetsBetween(const std::vector<AdapterOctets>& before, const std::vector<AdapterOctets>& after,
+                            std::uint64_t ms) {
+  const bool canWrap = ms <= kCounterWrapWithinMs;
   std::uint64_t total = 0;
   for (const AdapterOctets& a : after) {
     for (const AdapterOctets& b : before) {
       if (b.id != a.id || b.wide != a.wide) continue;
-      total += Moved(b.received, a.received, a.wide) + Moved(b.sent, a.sent, a.wide);
+      total += Moved(b.received, a.received, a.wide, canWrap) + Moved(b.sent, a.sent, a.wide, canWrap);
       break;
     }
   }
@@ -37,6 +40,7 @@ std::optional<double> ProcessorPercent(const ProcessorTimes& before, const Proce
 
 void Conditions::BeginPass() {
   programsTaken_ = networkTaken_ = processorTaken_ = false;
+  passStart_ = awake_.AwakeMs();
   for (auto& [task, a] : armed_) a.tested = false;
 }
 
@@ -44,6 +48,12 @@ void Conditions::EndPass() {
   for (auto it = armed_.begin(); it != armed_.end();) {
     it = it->second.tested ? std::next(it) : armed_.erase(it);
   }
+}
+
+void Conditions::Resumed() {
+  lastOctets_ = {};
+  lastTimes_ = {};
+  for (auto& [task, a] : armed_) a.quietSince.reset();
 }
 
 const std::optional<std::vector<std::string>>& Conditions::Programs() {
@@ -54,36 +64,38 @@ const std::optional<std::vector<std::string>>& Conditions::Programs() {
   return programs_;
 }
 
+template <typename Value>
+Conditions::Rate Conditions::Between(const Sample<Value>& before, const Sample<Value>& after) {
+  Rate r;
+  r.unread = !after.value;
+  r.from = before.at;
+  r.to = after.at;
+  r.gap = !before.value || after.at - before.at > kSampleGapMs;
+  return r;
+}
+
 const Conditions::Rate& Conditions::NetworkKBps() {
   if (networkTaken_) return network_;
   networkTaken_ = true;
-  const std::uint32_t now = sensors_.TickCount();
-  std::optional<std::vector<AdapterOctets>> octets = sensors_.AdapterCounters();
-  network_ = Rate{};
-  network_.unread = !octets;
-  network_.from = lastOctetsTick_;
-  network_.to = now;
-  const std::uint32_t ms = now - lastOctetsTick_;
-  if (octets && lastOctets_ && ms > 0) {
-    network_.value = static_cast<double>(OctetsBetween(*lastOctets_, *octets)) * 1000.0 / ms / 1024.0;
+  Sample<std::vector<AdapterOctets>> now{sensors_.AdapterCounters(), awake_.AwakeMs()};
+  network_ = Between(lastOctets_, now);
+  const std::uint64_t ms = network_.to - network_.from;
+  if (!network_.gap && now.value && ms > 0) {
+    network_.value = static_cast<double>(OctetsBetween(*lastOctets_.value, *now.value, ms)) * 1000.0 / ms / 1024.0;
   }
-  lastOctets_ = std::move(octets);
-  lastOctetsTick_ = now;
+  lastOctets_ = std::move(now);
   return network_;
 }
 
 const Conditions::Rate& Conditions::Processor() {
   if (processorTaken_) return processor_;
   processorTaken_ = true;
-  const std::uint32_t now = sensors_.TickCount();
-  const std::optional<ProcessorTimes> times = sensors_.ProcessorUse();
-  processor_ = Rate{};
-  processor_.unread = !times;
-  processor_.from = lastTimesTick_;
-  processor_.to = now;
-  if (times && lastTimes_ && now != lastTimesTick_) processor_.value = ProcessorPercent(*lastTimes_, *times);
-  lastTimes_ = times;
-  lastTimesTick_ = now;
+  Sample<ProcessorTimes> now{sensors_.ProcessorUse(), awake_.AwakeMs()};
+  processor_ = Between(lastTimes_, now);
+  if (!processor_.gap && now.value && processor_.to != processor_.from) {
+    processor_.value = ProcessorPercent(*lastTimes_.value, *now.value);
+  }
+  lastTimes_ = now;
   return processor_;
 }
 
@@ -92,8 +104,10 @@ const Conditions::Rate& Conditions::Processor() {
 // since the task was armed.
 bool Conditions::QuietDue(Armed& a, const Rate& rate, std::int32_t threshold, std::int32_t minutes) {
   a.unread = rate.unread;
-  a.lastTick = rate.to;
-  if (!rate.value) return false;
+  a.lastSample = rate.to;
+  if (rate.gap) a.quietSince.reset();
+  // A rate that began before the task was armed says nothing of its spell.
+  if (!rate.value || rate.from < a.armedAt) return false;
   if (*rate.value >= threshold) {
     a.seen = true;
     a.quietSince.reset();
@@ -101,7 +115,7 @@ bool Conditions::QuietDue(Armed& a, const Rate& rate, std::int32_t threshold, st
   }
   if (!a.seen) return false;
   if (!a.quietSince) a.quietSince = rate.from;
-  if (rate.to - *a.quietSince < static_cast<std::uint32_t>(minutes) * 60000u) return false;
+  if (rate.to - *a.quietSince < static_cast<std::uint64_t>(minutes) * 60000u) return false;
   a.seen = false;
   a.quietSince.reset();
   return true;
@@ -113,6 +127,7 @@ bool Conditions::Due(int task, const std::string& text, const ScheduleReading& r
   if (a.text != text) {
     a = Armed();
     a.text = text;
+    a.armedAt = passStart_;
   }
   a.tested = true;
   switch (*reading.kind) {
@@ -145,7 +160,7 @@ std::optional<ConditionState> Conditions::StateOf(int task, const std::string& t
     s.stage = ConditionState::Stage::Unread;
   } else if (a.quietSince) {
     s.stage = ConditionState::Stage::Quiet;
-    s.quietMinutes = static_cast<std::int32_t>((a.lastTick - *a.quietSince) / 60000u);
+    s.quietMinutes = static_cast<std::int32_t>((a.lastSample - *a.quietSince) / 60000u);
   } else if (a.seen) {
     s.stage = ConditionState::Stage::Watching;
   }

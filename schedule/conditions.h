@@ -8,6 +8,12 @@
 // the task is enabled, and when its text changes. A task the pass did not
 // test (disabled, deleted, emptied) is disarmed at the pass's end, so it
 // starts again from its beginning; a restart of the agent does the same.
+//
+// Rates and quiet spells are measured on the awake clock, between the samples
+// of two passes. A rate that began before its task was armed counts for
+// nothing. After a resume, or a gap between samples much longer than a tick
+// (the tick held), the earlier sample is thrown away and every quiet spell
+// starts again: a night's sleep is never quiet time.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +23,7 @@
 #include <vector>
 
 #include "schedule/grammar.h"
+#include "schedule/sleep_watch.h"
 
 namespace ordavi {
 
@@ -47,15 +54,21 @@ class ConditionSensors {
   // The adapters that are up, loopback left out.
   virtual std::optional<std::vector<AdapterOctets>> AdapterCounters() = 0;
   virtual std::optional<ProcessorTimes> ProcessorUse() = 0;
-  // GetTickCount: the time of each sample.
-  virtual std::uint32_t TickCount() = 0;
 };
 
-// Octets moved between two samples: each adapter present in both, each
-// counter's difference taken modulo its width, so a wrapped counter counts
-// what moved; an adapter that went away or came, or a 64-bit counter that
-// went back (reset), counts nothing.
-std::uint64_t OctetsBetween(const std::vector<AdapterOctets>& before, const std::vector<AdapterOctets>& after);
+// Samples further apart than this (awake) give no rate.
+inline constexpr std::uint64_t kSampleGapMs = 25000;
+// A 32-bit counter that went back within this much time wrapped; after a
+// longer gap it was reset.
+inline constexpr std::uint64_t kCounterWrapWithinMs = 12000;
+
+// Octets moved between two samples `ms` apart: each adapter present in both,
+// a 32-bit counter's difference taken modulo its width when it can have
+// wrapped in that time, so a wrapped counter counts what moved; an adapter
+// that went away or came, or a counter that went back otherwise (reset),
+// counts nothing.
+std::uint64_t OctetsBetween(const std::vector<AdapterOctets>& before, const std::vector<AdapterOctets>& after,
+                            std::uint64_t ms);
 // Processor use between two samples, 0..100 %; nothing when no time passed.
 std::optional<double> ProcessorPercent(const ProcessorTimes& before, const ProcessorTimes& after);
 
@@ -73,7 +86,7 @@ struct ConditionState {
 
 class Conditions {
  public:
-  explicit Conditions(ConditionSensors& sensors) : sensors_(sensors) {}
+  Conditions(ConditionSensors& sensors, AwakeClock& awake) : sensors_(sensors), awake_(awake) {}
 
   // Begins a tick pass: the samples are taken again when first needed.
   void BeginPass();
@@ -83,6 +96,9 @@ class Conditions {
   bool Due(int task, const std::string& text, const ScheduleReading& reading);
   // Disarms every task this pass did not test.
   void EndPass();
+  // The PC has resumed: the samples before the sleep are thrown away and
+  // every quiet spell starts again.
+  void Resumed();
 
   // The state of an armed task whose text is `text`; nothing when it is not
   // armed with that text.
@@ -92,31 +108,42 @@ class Conditions {
   struct Armed {
     std::string text;
     bool seen = false;  // the program ran, or the reading rose above X, since armed
-    std::optional<std::uint32_t> quietSince;  // the tick at which the reading fell below X
+    std::uint64_t armedAt = 0;  // awake time
+    std::optional<std::uint64_t> quietSince;  // the awake time at which the reading fell below X
     bool unread = false;
-    std::uint32_t lastTick = 0;
+    std::uint64_t lastSample = 0;
     bool tested = false;
   };
   // A rate over the interval between this pass's sample and the previous one.
   struct Rate {
     std::optional<double> value;
-    std::uint32_t from = 0;  // the previous sample's tick
-    std::uint32_t to = 0;
+    std::uint64_t from = 0;  // the previous sample's awake time
+    std::uint64_t to = 0;
     bool unread = false;
+    bool gap = false;  // no earlier sample to measure from: quiet spells start again
   };
+  // A sample of one sensor and when it was taken.
+  template <typename Value>
+  struct Sample {
+    std::optional<Value> value;
+    std::uint64_t at = 0;
+  };
+  template <typename Value>
+  static Rate Between(const Sample<Value>& before, const Sample<Value>& after);
   const std::optional<std::vector<std::string>>& Programs();
   const Rate& NetworkKBps();
   const Rate& Processor();
   bool QuietDue(Armed& a, const Rate& rate, std::int32_t threshold, std::int32_t minutes);
 
   ConditionSensors& sensors_;
+  AwakeClock& awake_;
   std::map<int, Armed> armed_;
   bool programsTaken_ = false, networkTaken_ = false, processorTaken_ = false;
   std::optional<std::vector<std::string>> programs_;
   Rate network_, processor_;
-  std::optional<std::vector<AdapterOctets>> lastOctets_;
-  std::optional<ProcessorTimes> lastTimes_;
-  std::uint32_t lastOctetsTick_ = 0, lastTimesTick_ = 0;
+  std::uint64_t passStart_ = 0;
+  Sample<std::vector<AdapterOctets>> lastOctets_;
+  Sample<ProcessorTimes> lastTimes_;
 };
 
 }  // namespace ordavi

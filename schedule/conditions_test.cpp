@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "schedule/testing/fake_clocks.h"
 #include "schedule/testing/fake_conditions.h"
 
 namespace ordavi {
@@ -84,7 +85,7 @@ TEST(ConditionCounters, OctetsBetweenSamples) {
       {"an adapter that went away counts nothing", {{1, 0, 0}, {2, 5, 5}}, {{2, 15, 5}}, 10},
       {"an adapter that came counts nothing", {{2, 5, 5}}, {{1, 9999, 9999}, {2, 15, 5}}, 10},
   };
-  for (const auto& c : cases) EXPECT_EQ(OctetsBetween(c.before, c.after), c.moved) << c.what;
+  for (const auto& c : cases) EXPECT_EQ(OctetsBetween(c.before, c.after, 10000), c.moved) << c.what;
   EXPECT_DOUBLE_EQ(*ProcessorPercent({100, 200, 200}, {160, 400, 400}), 85.0);  // 340 of 400 busy
   EXPECT_FALSE(ProcessorPercent({100, 200, 200}, {100, 200, 200}));
 }
@@ -96,12 +97,13 @@ struct ConditionRun {
     c.BeginPass();
     const bool due = c.Due(1, text, ReadSchedule(text, ""));
     c.EndPass();
-    sensors.tick += 10000;
+    awake.ms += 10000;
     return due;
   }
   std::string text;
   FakeConditionSensors sensors;
-  Conditions c{sensors};
+  testing::FakeAwakeClock awake;
+  Conditions c{sensors, awake};
 };
 
 // Passes (1-based) at which a quiet task is due, given the traffic in KB/s
@@ -207,7 +209,7 @@ TEST(ConditionMatchers, ArmedAgainAfterDisableTextChangeOrRestart) {
 
   run.sensors.programs = std::vector<std::string>{"DL.exe"};
   EXPECT_FALSE(run.Pass());
-  Conditions restarted{run.sensors};
+  Conditions restarted{run.sensors, run.awake};
   run.sensors.programs->clear();
   restarted.BeginPass();
   EXPECT_FALSE(restarted.Due(1, run.text, ReadSchedule(run.text, "")));

@@ -39,6 +39,8 @@ enum class CountdownEnd : std::uint8_t {
   CloseBox,     // the window's close box, Alt+F4 or the system menu's close
   CommandLine,  // Ordavi.exe /cancel
   Replaced,     // another task's countdown took it over; its action was not carried out
+  AgentEnded,   // the agent ended while it ran (退出, /quit, a take-over)
+  SessionEnded, // the user's session ended while it ran (log-off, or another program shut down)
 };
 
 // Why a postponed action was dropped before its countdown came back.
@@ -47,6 +49,8 @@ enum class PostponeDrop : std::uint8_t {
   CommandLine,  // Ordavi.exe /cancel
   AgentEnded,   // the agent ended
   Replaced,     // another countdown was postponed while it was held
+  SessionEnded, // the user's session ended
+  ExpiredInSleep,  // its time passed while the PC slept, and nobody was there when it woke
 };
 
 // One entry. Texts are GBK, as stored.

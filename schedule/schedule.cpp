@@ -43,7 +43,17 @@ std::uint32_t ActivityClock::LastInputTick() {
   return now - lastRequest_ < now - input ? lastRequest_ : input;
 }
 
-std::uint32_t UptimeMinutes(SystemClock& clock) { return clock.TickCount() / 1000u / 60u; }
+void ActivityClock::Resumed() {
+  lastRequest_ = inner_.TickCount();
+  requested_ = true;
+}
+
+// In 64 bits: after the 32-bit counter's wrap (49.7 days) the uptime goes on,
+// so an after-boot minute that has passed never comes round again.
+std::uint32_t UptimeMinutes(SystemClock& clock) {
+  const std::uint64_t minutes = clock.TickCount64() / 60000u;
+  return minutes > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(minutes);
+}
 
 MatchResult Matchers::MatchIdle(const ScheduleNow&, const std::string& text) {
   bool done = false;

@@ -35,12 +35,19 @@ struct MatchResult {
   std::uint32_t countFrom = 0;
 };
 
-// Port: the millisecond counters behind idle and uptime minutes.
+// Port: the millisecond counters behind idle and uptime minutes, and the
+// awake time.
 class SystemClock {
  public:
   virtual ~SystemClock() = default;
   virtual std::uint32_t TickCount() = 0;      // GetTickCount
+  // The same milliseconds since boot in 64 bits (GetTickCount64): they go on
+  // while the PC sleeps and never wrap.
+  virtual std::uint64_t TickCount64() = 0;
   virtual std::uint32_t LastInputTick() = 0;  // GetLastInputInfo's dwTime
+  // The milliseconds since boot the PC was awake (QueryUnbiasedInterruptTime);
+  // nothing on a Windows without it.
+  virtual std::optional<std::uint64_t> UnbiasedMs() = 0;
 };
 
 // Port: the system's short date format ("yyyy/M/d", "dd-MM-yy", ...).
@@ -67,7 +74,12 @@ class ActivityClock : public SystemClock {
  public:
   ActivityClock(SystemClock& inner, DisplayRequests& display) : inner_(inner), display_(display) {}
   std::uint32_t TickCount() override { return inner_.TickCount(); }
+  std::uint64_t TickCount64() override { return inner_.TickCount64(); }
   std::uint32_t LastInputTick() override;
+  std::optional<std::uint64_t> UnbiasedMs() override { return inner_.UnbiasedMs(); }
+  // The PC has resumed: idle time counts from now, not from an input before
+  // the sleep.
+  void Resumed();
 
  private:
   SystemClock& inner_;

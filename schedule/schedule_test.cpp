@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "schedule/next_run.h"
 #include "schedule/testing/fake_clocks.h"
 #include "store/errors.h"
 #include "store/testing/error_of.h"
@@ -123,7 +124,7 @@ TEST(ActivityClock, ADisplayRequestCountsAsInput) {
   EXPECT_EQ(IdleMinutes(clock), 1u);
 }
 
-TEST_F(MatchersTest, AfterBootTotalsHoursAndMinutesAndRestartsAfterTheWrap) {
+TEST_F(MatchersTest, AfterBootTotalsHoursAndMinutesAndNeverComesRoundAfterTheWrap) {
   clock.tick = 135u * 60000u;
   EXPECT_TRUE(Due("开机1时75分", {}));
   EXPECT_FALSE(Due("开机2时16分", {}));
@@ -131,8 +132,13 @@ TEST_F(MatchersTest, AfterBootTotalsHoursAndMinutesAndRestartsAfterTheWrap) {
   EXPECT_TRUE(Due("开机2时15分", {}));
   clock.tick = 0xFFFFFFFFu;  // about 49.7 days: 71582 minutes
   EXPECT_EQ(UptimeMinutes(clock), 71582u);
-  clock.tick += 5u * 60000u + 1;  // wrapped: uptime starts again from 0
-  EXPECT_TRUE(Due("开机0时5分", {}));
+  clock.tick += 5u * 60000u + 1;  // the 32-bit count wrapped; the uptime goes on
+  EXPECT_EQ(clock.TickCount(), 5u * 60000u);
+  EXPECT_EQ(UptimeMinutes(clock), 71587u);
+  EXPECT_FALSE(Due("开机0时5分", {}));
+  EXPECT_TRUE(Due("开机1193时7分", {}));
+  // The list says what the tick does: passed.
+  EXPECT_EQ(NextRunOf("开机0时5分", {}, UptimeMinutes(clock), "yyyy/M/d").when, NextRun::When::BootPassed);
   // A negative total is never due, also where uptime is 0.
   clock.tick = 0;
   EXPECT_FALSE(Due("开机0时-1分", {}));

@@ -25,6 +25,13 @@ bool Expect(const std::string& text, std::size_t& at, char c) {
   return true;
 }
 
+bool ExpectWord(const std::string& text, std::size_t& at, const char* word) {
+  const std::string w(word);
+  if (text.compare(at, w.size(), w) != 0) return false;
+  at += w.size();
+  return true;
+}
+
 }  // namespace
 
 std::string SettledMinuteText(const SettledMinute& s) {
@@ -33,6 +40,15 @@ std::string SettledMinuteText(const SettledMinute& s) {
   for (int n : s.ran) {
     text += separator + Decimal(n);
     separator = ",";
+  }
+  if (s.held) text += " hold=" + Decimal(s.held);
+  if (!s.counted.empty()) {
+    text += " boot=" + Decimal(s.bootMinute);
+    separator = " counted=";
+    for (const auto& [n, from] : s.counted) {
+      text += separator + Decimal(n) + ":" + Decimal(static_cast<long long>(from));
+      separator = ",";
+    }
   }
   return text + "\r\n";
 }
@@ -57,10 +73,27 @@ std::optional<SettledMinute> ParseSettledMinute(const std::string& text) {
                     static_cast<int>(v[4])};
   s.sample.utcMinute = v[5];
   // The tasks that ran in that minute, if any: " 1,3".
-  for (char separator = ' '; Expect(text, at, separator); separator = ',') {
+  const bool ranList = at + 1 < text.size() && text[at] == ' ' && text[at + 1] >= '0' && text[at + 1] <= '9';
+  for (char separator = ' '; ranList && Expect(text, at, separator); separator = ',') {
     long long n = 0;
     if (!ParseNumber(text, at, 0, n) || n > 999999999) return std::nullopt;
     s.ran.insert(static_cast<int>(n));
+  }
+  long long w = 0;
+  if (ExpectWord(text, at, " hold=")) {
+    if (!ParseNumber(text, at, 0, w) || w > 255) return std::nullopt;
+    s.held = static_cast<std::uint8_t>(w);
+  }
+  if (ExpectWord(text, at, " boot=")) {
+    if (!ParseNumber(text, at, 0, s.bootMinute) || !ExpectWord(text, at, " counted=")) return std::nullopt;
+    for (char separator = 0; separator == 0 || Expect(text, at, separator); separator = ',') {
+      long long n = 0;
+      if (!ParseNumber(text, at, 0, n) || n > 999999999 || !Expect(text, at, ':') || !ParseNumber(text, at, 0, w) ||
+          w > 0xFFFFFFFFll) {
+        return std::nullopt;
+      }
+      s.counted[static_cast<int>(n)] = static_cast<std::uint32_t>(w);
+    }
   }
   if (text.compare(at, std::string::npos, "\r\n") != 0 && at != text.size()) return std::nullopt;
   return s;
@@ -70,6 +103,15 @@ ClockSample SeenMinutes::SampleNow(const LocalMinute& local) {
   return ClockSample{local, utc_.UtcMinute(), counter_.TickCount()};
 }
 
+long long SeenMinutes::BootMinute() {
+  return utc_.UtcMinute() - static_cast<long long>(counter_.TickCount64() / 60000u);
+}
+
+std::optional<LocalMinute> SeenMinutes::SettledUpTo() const {
+  if (!last_) return std::nullopt;
+  return lastSettled_ ? last_->local : AddMinutes(last_->local, -1);
+}
+
 std::vector<UnseenSpan> SeenMinutes::Start(const std::optional<SettledMinute>& remembered) {
   const ClockSample now = SampleNow(MinuteOf(local_.LocalTime()));
   std::vector<UnseenSpan> out;
@@ -77,8 +119,16 @@ std::vector<UnseenSpan> SeenMinutes::Start(const std::optional<SettledMinute>& r
   lastSettled_ = false;
   turnsMinute_.reset();
   ran_.clear();
+  repeatUntil_.reset();
+  counted_.clear();
   ForgetHolds();
   if (!remembered) return out;
+  // Counting tasks that ran in this same boot (its UTC minute can read one
+  // off either way) keep their turn.
+  const long long boot = bootMinute_ = BootMinute();
+  if (remembered->bootMinute >= boot - 1 && remembered->bootMinute <= boot + 1) {
+    for (const auto& [n, from] : remembered->counted) counted_[n] = CountedRun{"", from};
+  }
   const ClockSample& before = remembered->sample;
   if (before.local == now.local && before.utcMinute == now.utcMinute) {
     // Restarted or taken over within the minute of the last life's pass.
@@ -86,7 +136,14 @@ std::vector<UnseenSpan> SeenMinutes::Start(const std::optional<SettledMinute>& r
     turnsMinute_ = now.local;
     ran_ = remembered->ran;
   } else if (now.utcMinute > before.utcMinute) {
-    if (auto range = UnseenMinutes(before.local, now.local)) out.push_back({*range, RunOutcome::Missed, ""});
+    if (MinutesBetween(now.local, before.local) >= 0) {
+      // UTC went on while the local clock went back (the autumn change):
+      // the minutes up to the last life's are seen.
+      repeatUntil_ = before.local;
+    } else if (auto range = UnseenMinutes(before.local, now.local)) {
+      const std::uint8_t held = remembered->held;
+      out.push_back({*range, held ? RunOutcome::Skipped : RunOutcome::Missed, HeldText(held)});
+    }
   }
   return out;
 }
@@ -94,6 +151,14 @@ std::vector<UnseenSpan> SeenMinutes::Start(const std::optional<SettledMinute>& r
 std::vector<UnseenSpan> SeenMinutes::PassAt(const ScheduleNow& passNow) {
   const ClockSample now = SampleNow(MinuteOf(passNow));
   std::vector<UnseenSpan> out = UnseenUpTo(now);
+  const std::optional<LocalMinute> settled = SettledUpTo();
+  if (last_ && ClockWasSet(*last_, now)) {
+    repeatUntil_.reset();
+  } else if (settled && MinutesBetween(now.local, *settled) >= 0 && !(lastSettled_ && last_->local == now.local)) {
+    // The local clock went back while UTC went on.
+    if (!repeatUntil_ || MinutesBetween(*repeatUntil_, *settled) > 0) repeatUntil_ = settled;
+  }
+  if (repeatUntil_ && MinutesBetween(*repeatUntil_, now.local) > 0) repeatUntil_.reset();
   last_ = now;
   lastSettled_ = true;
   if (!turnsMinute_ || !(*turnsMinute_ == now.local)) {
@@ -121,10 +186,24 @@ void SeenMinutes::TimeChanged() {
   if (!last_ || !ClockWasSet(*last_, now)) return;
   last_ = now;
   lastSettled_ = false;
+  repeatUntil_.reset();
   ForgetHolds();
 }
 
+std::vector<UnseenSpan> SeenMinutes::Ending() { return Resumed(); }
+
 bool SeenMinutes::TakeTurn(int n) { return ran_.insert(n).second; }
+
+bool SeenMinutes::TakeCountTurn(int n, const std::string& text, std::uint32_t countFrom) {
+  const auto it = counted_.find(n);
+  if (it != counted_.end() && it->second.countFrom == countFrom && (it->second.text.empty() || it->second.text == text)) {
+    it->second.text = text;
+    return false;
+  }
+  counted_[n] = CountedRun{text, countFrom};
+  bootMinute_ = BootMinute();
+  return true;
+}
 
 void SeenMinutes::HoldsChanged(std::uint8_t held) {
   if (held == held_) return;
@@ -137,6 +216,9 @@ void SeenMinutes::HoldsChanged(std::uint8_t held) {
 SettledMinute SeenMinutes::Settled() const {
   SettledMinute s;
   if (!last_) return s;
+  s.held = held_ & static_cast<std::uint8_t>(TickStop::MonitoringOff);
+  for (const auto& [n, run] : counted_) s.counted[n] = run.countFrom;
+  s.bootMinute = bootMinute_;
   if (lastSettled_) {
     s.sample = {last_->local, last_->utcMinute, 0};
     if (turnsMinute_ && *turnsMinute_ == last_->local) s.ran = ran_;
@@ -173,7 +255,9 @@ std::uint8_t SeenMinutes::HeldDuring(const LocalMinute& m) const {
     if (d == 0) during |= held;
   }
   std::uint8_t held = before | during;
-  if ((held & kPauseBit) != 0 && MinutesBetween(pauseSince_, m) > 1) held &= static_cast<std::uint8_t>(~kPauseBit);
+  // The pause ends just before the next minute's first pass: it holds only
+  // the minute it began (after a sleep the next minute was missed, not paused).
+  if ((held & kPauseBit) != 0 && MinutesBetween(pauseSince_, m) > 0) held &= static_cast<std::uint8_t>(~kPauseBit);
   return held;
 }
 

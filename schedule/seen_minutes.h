@@ -8,17 +8,26 @@
 // no pass came (no agent ran, the PC slept). Holds last through a sleep as
 // they were, so monitoring switched off before a standby keeps the standby's
 // minutes skipped, and a hold that ended before it leaves them missed. The
-// minute's pause after a task lasts sixty seconds, so it holds the minute it
-// began and the next one at most.
+// minute's pause after a task ends just before the next minute's first pass,
+// so it holds only the minute it began. Monitoring switched off when the
+// agent ends holds on until the next start: the minutes between are skipped,
+// not missed.
 //
 // A start or a resume settles the minutes before its own and leaves its own
-// to the first pass; a pass that comes only in a later minute reports it.
+// to the first pass; a pass that comes only in a later minute reports it;
+// the agent's end reports the minutes before its own.
 // Within the minute of a pass each task runs once (TakeTurn), also across a
 // restart or a take-over in that minute: the remembered text (Text) names the
-// tasks that ran in it.
+// tasks that ran in it. A minute runs at most once also when the local clock
+// goes back while UTC does not jump (the repeated hour of the autumn change,
+// a clock stepped back a minute or two, also across a restart): the minutes
+// up to the last settled one are then already seen (RepeatedMinute). A
+// counting task (idle, after boot) runs once per count (TakeCountTurn),
+// also when the agent restarts within the count's minute in the same boot.
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -39,15 +48,27 @@ struct UnseenSpan {
   std::string detail;
 };
 
+// A counting task's last run: its schedule text and the tick its count
+// began at (MatchResult::countFrom).
+struct CountedRun {
+  std::string text;  // empty when read back from the last-pass file
+  std::uint32_t countFrom = 0;
+};
+
 // What an agent life leaves for the next: the last settled minute (local and
-// UTC) and the tasks that ran in it.
+// UTC), the tasks that ran in it, monitoring off at the end, the counting
+// tasks that ran in this boot and the boot's UTC minute.
 struct SettledMinute {
   ClockSample sample;  // tickMs is not kept
   std::set<int> ran;
+  std::uint8_t held = 0;  // TickStop bits that last beyond the agent: monitoring off
+  long long bootMinute = 0;
+  std::map<int, std::uint32_t> counted;  // task -> countFrom
 };
 // The text kept between lives: "2024-03-05 08:30 28504290\r\n", or with the
-// tasks that ran "2024-03-05 08:30 28504290 1,3\r\n"; and back, nothing for
-// a damaged text.
+// tasks that ran "2024-03-05 08:30 28504290 1,3\r\n", then optionally
+// " hold=1", " boot=28400000" and " counted=2:0,5:81000"; and back, nothing
+// for a damaged text.
 std::string SettledMinuteText(const SettledMinute& settled);
 std::optional<SettledMinute> ParseSettledMinute(const std::string& text);
 
@@ -67,10 +88,18 @@ class SeenMinutes {
   // WM_TIMECHANGE: a clock the user set makes this minute settled, so the
   // minutes jumped over are not reported.
   void TimeChanged();
+  // The agent ends: the minutes before this one.
+  std::vector<UnseenSpan> Ending();
 
   // Task `n` is due in the pass's minute: true (and remembered) when it has
   // not run in that minute yet.
   bool TakeTurn(int n);
+  // The pass's minute was settled before the local clock went back: no clock
+  // task is due in it again.
+  bool RepeatedMinute() const { return repeatUntil_.has_value(); }
+  // Counting task `n` (schedule `text`) is due in the count begun at
+  // `countFrom`: true (and remembered) when it has not run in that count.
+  bool TakeCountTurn(int n, const std::string& text, std::uint32_t countFrom);
 
   // The tick's holds (TickStop bits) from now on; TickRunState tells.
   void HoldsChanged(std::uint8_t held);
@@ -80,6 +109,9 @@ class SeenMinutes {
 
  private:
   ClockSample SampleNow(const LocalMinute& local);
+  long long BootMinute();
+  // The last minute a pass saw or that was reported.
+  std::optional<LocalMinute> SettledUpTo() const;
   // The unseen minutes from the last settled one to `now` (neither
   // included), unless the clock was set between.
   std::vector<UnseenSpan> UnseenUpTo(const ClockSample& now);
@@ -98,6 +130,9 @@ class SeenMinutes {
   std::uint8_t heldBefore_ = 0;      // the holds before the first change below
   std::vector<std::pair<LocalMinute, std::uint8_t>> changes_;
   LocalMinute pauseSince_;
+  std::optional<LocalMinute> repeatUntil_;  // the local clock went back: minutes up to this one are seen
+  std::map<int, CountedRun> counted_;
+  long long bootMinute_ = 0;  // the UTC minute of this boot, for counted_
 };
 
 }  // namespace ordavi

@@ -61,14 +61,15 @@ bool TaskTick::IsDue(int n, const ScheduleNow& now, const std::string& schedule)
     // Read whole by the grammar: a condition text that is not exact is never due.
     return conditions_ && conditions_->Due(n, schedule, ReadSchedule(schedule, std::string()));
   }
+  // A minute seen before the local clock went back runs nothing again.
+  if (RowOf(*kind).timing == KindTiming::Clock && minutes_.RepeatedMinute()) return false;
   try {
     const MatchResult match = matchers_.Match(*kind, now, schedule);
     if (!match.due || RowOf(*kind).timing != KindTiming::Counter) return match.due;
-    const std::pair<std::string, std::uint32_t> count{schedule, match.countFrom};
-    const auto ran = counted_.find(n);
-    if (ran != counted_.end() && ran->second == count) return false;
-    counted_[n] = count;
-    return true;
+    // A counting task's minute is sixty seconds of the counter, which the
+    // pass a minute after the run, keeping to the clock's marks, can still
+    // find: it runs once in one count.
+    return minutes_.TakeCountTurn(n, schedule, match.countFrom);
   } catch (const FrameworkError&) {
     // A text the matcher cannot convert would otherwise stop every pass at
     // this task. The task is skipped and the user hears of it once.

@@ -108,11 +108,6 @@ class TaskTick {
   // Tasks whose schedule text could not be converted, with the text the user
   // was told about: each faulty text is reported once.
   std::map<int, std::string> reportedFaulty_;
-  // The counting tasks (idle, after boot) that ran, with their text and the
-  // tick their count began at. Their minute is sixty seconds of the counter,
-  // which the pass a minute after the run, keeping to the clock's marks, can
-  // still find: a task runs once in one count.
-  std::map<int, std::pair<std::string, std::uint32_t>> counted_;
   // Values ("A3", "D7") that could not be read, reported once each until a
   // pass reads them again.
   std::set<std::string> unreadable_;

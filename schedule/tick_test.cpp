@@ -132,8 +132,9 @@ TEST_F(TickTest, DailyTaskRunsOnceInItsMinuteAndTheNextPassComesSeventySecondsLa
 // after the end and never again; a disabled task of the same condition runs
 // nothing.
 TEST_F(TickTest, AProgramEndRunsItsTaskOnceInThePassAfterTheEnd) {
-  testing::FakeConditionSensors sensors(timers);
-  Conditions conditions(sensors);
+  testing::FakeConditionSensors sensors;
+  testing::FakeAwakeClock awake(timers);
+  Conditions conditions(sensors, awake);
   tick.SetConditions(&conditions);
   store.LoadTaskCounter();
   Add("程序结束后：dl.exe", "提醒", "下载完了");

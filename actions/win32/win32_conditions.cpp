@@ -88,6 +88,5 @@ bool Win32DisplayRequests::DisplayRequired() {
   return (state & ES_DISPLAY_REQUIRED) != 0;
 }
 
-std::uint32_t Win32ConditionSensors::TickCount() { return GetTickCount(); }
 
 }  // namespace ordavi

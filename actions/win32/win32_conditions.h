@@ -36,7 +36,6 @@ class Win32ConditionSensors : public ConditionSensors {
   std::optional<std::vector<std::string>> RunningPrograms() override;
   std::optional<std::vector<AdapterOctets>> AdapterCounters() override { return ReadAdapterOctets(); }
   std::optional<ProcessorTimes> ProcessorUse() override { return ReadProcessorTimes(); }
-  std::uint32_t TickCount() override;
 
  private:
   ProcessSystem& processes_;

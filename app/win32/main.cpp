@@ -17,6 +17,7 @@
 #include "actions/win32/win32_power.h"
 #include "actions/win32/win32_windows.h"
 #include "app/agent.h"
+#include "app/agent_core.h"
 #include "app/single_agent.h"
 #include "app/run_history.h"
 #include "app/tray_tip.h"
@@ -74,23 +75,11 @@ int RunAgent() {
   Win32Shell shell(mainHandle);
   Win32PowerSystem power;
   Win32DeviceSystem devices(mainHandle);
-  // The clocks; which minutes the tick has seen; the one owner of the task
-  // tick's timers, which tells it of each hold.
   Win32SystemClock systemClock;
   Win32DateFormatSource dateFormat;
   Win32LocalClock localClock;
   Win32UtcClock utcClock;
-  SeenMinutes seenMinutes(localClock, utcClock, systemClock);
-  TickRunState tickState(window.timers(), &seenMinutes, &localClock);
-  Agent agent(AgentPorts{system, window.tray(), window.hotkeys(), window, notices, shell, power,
-                         devices},
-              StoredState{registry, tasks, options}, tickState);
-
-  // The task tick, the countdown and junk cleaning.
-  // The idle kind counts a program's request to keep the display on as input.
   Win32DisplayRequests displayRequests;
-  ActivityClock activityClock(systemClock, displayRequests);
-  Matchers matchers(activityClock, dateFormat);
   Win32ProcessSystem processes;
   Win32DialupSystem dialup(mainHandle);
   Win32WindowSystem windows;
@@ -98,68 +87,67 @@ int RunAgent() {
   Win32TempFolderSystem tempFolders;
   Win32FolderSecuritySystem folderSecurity;
   Win32SoundPlayer sound(mainHandle);
-  JunkCleaner junk(JunkPorts{junkSystem, tempFolders, folderSecurity, localClock, notices}, system.ExePath());
-  AgentTickActions tickActions(notices, shell, processes, dialup, junk);
-  AgentCountdownSystem countdownSystem(
-      agent, windows, [&window] { return reinterpret_cast<WindowId>(window.handle()); }, dialup, notices);
-  Countdown countdown(options, window.countdownPanel(), window.timers(), tickState, sound, countdownSystem, power);
-  TaskTick tick(tasks, matchers, localClock, tickState, seenMinutes, tickActions, countdown);
   // What the condition kinds watch: the running programs, the network, the processor.
   Win32ConditionSensors conditionSensors(processes);
-  Conditions conditions(conditionSensors);
-  tick.SetConditions(&conditions);
-
-  // The run history and the missed runs, in the user's local application data.
+  // The wake timer for the tasks that wake the PC.
+  Win32WakeSystem wakeSystem;
+  // The run history and the last pass, in the user's local application data.
   Win32DataFile historyFile(kHistoryFileName);
   Win32DataFile lastPassFile(kLastPassFileName);
   Win32GbkCodec gbkCodec;
-  RunHistory history(historyFile, gbkCodec, notices);
-  RunWatch runWatch(RunWatchPorts{tasks, dateFormat, seenMinutes, notices, lastPassFile}, history);
-  tick.SetRecorder(&runWatch);
-  countdown.SetRecorder(&runWatch);
-  Postponement postponement(countdown, window.timers(), systemClock, localClock, PostponeMinuteMs());
-  postponement.SetRecorder(&runWatch);
 
-  // The settings dialogs and their task editors.
-  SettingsServices settings{tasks,
-                            registry,
-                            registryRoot,
-                            options,
-                            system.ExePath(),
-                            [&window](std::int32_t max) { window.SetProgressMax(max); },
-                            tickState,
-                            0,  // the system's major version, once start-up has read it
-                            systemClock,
-                            dateFormat,
-                            localClock};
-  settings.conditions = &conditions;
-  AgentEvents events(agent, tick, tickState, countdown, junk, [&settings] { SettingsDialog::Open(settings); },
-                     &runWatch);
-  events.SetPostponement(postponement);
-  NextTaskWatch nextTask;
-  events.ShowNextTaskWith([&] {
-    return nextTask.Line(tasks, localClock.LocalTime(), systemClock.TickCount() / 60000, dateFormat.ShortDateFormat());
-  });
-  // The wake timer for the tasks that wake the PC.
-  Win32WakeSystem wakeSystem;
-  WakeWatch wake(tasks, wakeSystem);
-  events.WatchWakeWith(wake, [&] {
-    wake.AfterPass(localClock.LocalTime(), systemClock.TickCount() / 60000, dateFormat.ShortDateFormat());
-  });
-  agent.WhenMonitoringGoesOff([&wake] { wake.Stop(); });
-  settings.tasksMayHaveChanged = [&wake] { wake.TasksChanged(); };
-  events.OpenRunHistoryWith([&] {
-    RunHistoryWindow::Open(history, [&shell, &historyFile] { shell.OpenInNotepad(historyFile.path()); });
+  // The settings dialogs and their task editors, over the core built below.
+  SettingsServices* settings = nullptr;
+  AgentCore core(AgentCorePorts{StoredState{registry, tasks, options},
+                                AgentPorts{system, window.tray(), window.hotkeys(), window, notices, shell, power,
+                                           devices},
+                                window.timers(),
+                                window.countdownPanel(),
+                                [&window] { return reinterpret_cast<WindowId>(window.handle()); },
+                                systemClock,
+                                localClock,
+                                utcClock,
+                                dateFormat,
+                                displayRequests,
+                                processes,
+                                dialup,
+                                windows,
+                                sound,
+                                junkSystem,
+                                tempFolders,
+                                folderSecurity,
+                                conditionSensors,
+                                wakeSystem,
+                                historyFile,
+                                lastPassFile,
+                                gbkCodec,
+                                system.ExePath(),
+                                [&settings] { SettingsDialog::Open(*settings); },
+                                PostponeMinuteMs()});
+  SettingsServices settingsServices{tasks,
+                                    registry,
+                                    registryRoot,
+                                    options,
+                                    system.ExePath(),
+                                    [&window](std::int32_t max) { window.SetProgressMax(max); },
+                                    core.tickState,
+                                    0,  // the system's major version, once start-up has read it
+                                    systemClock,
+                                    dateFormat,
+                                    localClock};
+  settings = &settingsServices;
+  settingsServices.conditions = &core.conditions;
+  settingsServices.tasksMayHaveChanged = [&core] { core.wake.TasksChanged(); };
+  core.events.OpenRunHistoryWith([&] {
+    RunHistoryWindow::Open(core.history, [&shell, &historyFile] { shell.OpenInNotepad(historyFile.path()); });
   });
 
-  if (!window.Create(events)) return 1;
+  if (!window.Create(core.events)) return 1;
   ui::Guard([&] {
-    agent.Start();
-    junk.CheckAgentFolder();
-    runWatch.Start();  // tasks due while no agent ran
+    core.Start();
     return LRESULT{0};
   });
-  settings.osMajor = agent.OsMajorVersion();
+  settingsServices.osMajor = core.agent.OsMajorVersion();
   slot.Listen(window.handle());  // a second start's 设置, a take-over's or the installer's 退出
 
   MSG msg;

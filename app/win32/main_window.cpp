@@ -79,6 +79,12 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       events_->OnClosing();
       DestroyWindow(hwnd_);
       return 0;
+    case WM_ENDSESSION:  // the session ends: the process may be ended as soon as this returns
+      if (wParam) {
+        events_->OnSessionEnding();
+        DestroyWindow(hwnd_);
+      }
+      return 0;
     case WM_DESTROY:
       timers_.StopAll();
       events_->OnDestroyed();

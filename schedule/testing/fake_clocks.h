@@ -3,26 +3,51 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "schedule/local_clock.h"
 #include "schedule/missed_runs.h"
 #include "schedule/schedule.h"
+#include "schedule/sleep_watch.h"
 #include "schedule/testing/fake_timers.h"
 
 namespace ordavi::testing {
 
 // GetTickCount is `tick` when the timers' clock is at zero; the last input
-// is at `lastInput`.
+// is at `lastInput`. The awake time is the count less the timers' sleeps,
+// unless `unbiased` is false (a Windows without it).
 struct FakeSystemClock : SystemClock {
   FakeSystemClock() = default;
   explicit FakeSystemClock(const FakeTimers& t) : timers(&t) {}
-  std::uint32_t TickCount() override { return static_cast<std::uint32_t>(tick + (timers ? timers->Now() : 0)); }
+  std::uint32_t TickCount() override { return static_cast<std::uint32_t>(TickCount64()); }
+  std::uint64_t TickCount64() override { return tick + (timers ? timers->Now() : 0); }
   std::uint32_t LastInputTick() override { return lastInput; }
+  std::optional<std::uint64_t> UnbiasedMs() override {
+    if (!unbiased) return std::nullopt;
+    return TickCount64() - (timers ? timers->Slept() : 0);
+  }
 
   const FakeTimers* timers = nullptr;
-  std::uint32_t tick = 0;
+  std::uint64_t tick = 0;
   std::uint32_t lastInput = 0;
+  bool unbiased = true;
+};
+
+// An awake clock that runs with the timers, less their sleeps, from `ms`.
+struct FakeAwakeClock : AwakeClock {
+  FakeAwakeClock() = default;
+  explicit FakeAwakeClock(const FakeTimers& t) : timers(&t) {}
+  std::uint64_t AwakeMs() override { return ms + (timers ? timers->Now() - timers->Slept() : 0); }
+
+  const FakeTimers* timers = nullptr;
+  std::uint64_t ms = 0;
+};
+
+// Whether another program asks that the display stay on.
+struct FakeDisplayRequests : DisplayRequests {
+  bool DisplayRequired() override { return required; }
+  bool required = false;
 };
 
 struct FixedDateFormat : DateFormatSource {
@@ -31,12 +56,13 @@ struct FixedDateFormat : DateFormatSource {
 };
 
 // The local time: Tuesday 5 March 2024 at `startSecondOfDay` (08:29:05 unless
-// set) when the timers' clock is at zero.
+// set) when the timers' clock is at zero; `offsetSeconds` moves it (a clock
+// set, or a change to or from daylight saving time).
 struct FakeLocalClock : LocalClock {
   FakeLocalClock() = default;
   explicit FakeLocalClock(const FakeTimers& t) : timers(&t) {}
   ScheduleNow LocalTime() override {
-    const std::uint64_t s = startSecondOfDay + (timers ? timers->Now() / 1000 : 0);
+    const std::uint64_t s = startSecondOfDay + offsetSeconds + (timers ? timers->Now() / 1000 : 0);
     ScheduleNow now;
     now.year = 2024;
     now.month = 3;
@@ -51,6 +77,7 @@ struct FakeLocalClock : LocalClock {
 
   const FakeTimers* timers = nullptr;
   std::uint64_t startSecondOfDay = 8 * 3600 + 29 * 60 + 5;
+  std::int64_t offsetSeconds = 0;
 };
 
 // The UTC minute: `minute` plus the timers' clock, when given.

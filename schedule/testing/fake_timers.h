@@ -56,8 +56,15 @@ class FakeTimers : public TimerPort {
   }
   // The thread is blocked for `ms` (called from inside a handler).
   void Busy(std::uint64_t ms) { now_ += ms; }
+  // The PC sleeps for `ms`: no timer fires, and those that fell due fire
+  // once at the next Advance, as window timers do after a resume.
+  void Sleep(std::uint64_t ms) {
+    now_ += ms;
+    slept_ += ms;
+  }
 
   std::uint64_t Now() const { return now_; }
+  std::uint64_t Slept() const { return slept_; }
   // Every event, with the clock at its firing.
   struct Event {
     std::uint64_t at;
@@ -74,6 +81,7 @@ class FakeTimers : public TimerPort {
   };
   std::map<MainTimer, State> state_;
   std::uint64_t now_ = 0;
+  std::uint64_t slept_ = 0;
 };
 
 }  // namespace ordavi::testing

@@ -299,6 +299,17 @@ TEST(Win32SystemClock, ClockReadsTheSystemCounters) {
   // The last input cannot lie in the future.
   const std::uint32_t lastInput = clock.LastInputTick();
   EXPECT_TRUE(lastInput <= clock.TickCount());
+  // The 64-bit count is the same count, unwrapped; the awake time, where the
+  // system has it, never runs ahead of it and goes on with it.
+  const std::uint64_t tick64 = clock.TickCount64();
+  EXPECT_LT(static_cast<std::uint32_t>(tick64) - before, 60000u);
+  const std::optional<std::uint64_t> awake = clock.UnbiasedMs();
+  ASSERT_TRUE(awake.has_value());  // Windows 7 and later, and Wine, have it
+  EXPECT_LE(*awake, clock.TickCount64() + 1000);
+  Sleep(50);
+  const std::uint64_t later = *clock.UnbiasedMs();
+  EXPECT_GE(later - *awake, 40u);
+  EXPECT_LT(later - *awake, 5000u);
 }
 
 // Every fixed word the store compares, as GBK bytes and as the UTF-16 the

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "ui/win32/system_library.h"
+
 namespace ordavi {
 
 namespace {
@@ -13,6 +15,25 @@ constexpr const char* kFallbackShortDate = "yyyy/M/d";
 }  // namespace
 
 std::uint32_t Win32SystemClock::TickCount() { return GetTickCount(); }
+
+std::uint64_t Win32SystemClock::TickCount64() {
+  using Fn = ULONGLONG(WINAPI*)();
+  static const Fn tickCount64 = SystemProc<Fn>("kernel32.dll", "GetTickCount64");
+  if (tickCount64) return tickCount64();
+  // Read at least every ten seconds by the tick, so no wrap goes unseen.
+  const std::uint32_t now = GetTickCount();
+  if (now < lastTick_) ++wraps_;
+  lastTick_ = now;
+  return (wraps_ << 32) + now;
+}
+
+std::optional<std::uint64_t> Win32SystemClock::UnbiasedMs() {
+  using Fn = BOOL(WINAPI*)(PULONGLONG);
+  static const Fn unbiased = SystemProc<Fn>("kernel32.dll", "QueryUnbiasedInterruptTime");
+  ULONGLONG hundredNs = 0;
+  if (!unbiased || !unbiased(&hundredNs)) return std::nullopt;
+  return hundredNs / 10000u;
+}
 
 std::uint32_t Win32SystemClock::LastInputTick() {
   static_assert(sizeof(LASTINPUTINFO) == 8, "LASTINPUTINFO is a size and a tick count");

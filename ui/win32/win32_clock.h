@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "schedule/local_clock.h"
@@ -11,11 +12,20 @@
 
 namespace ordavi {
 
-// GetTickCount and the tick of the last keyboard or mouse input.
+// GetTickCount and the tick of the last keyboard or mouse input; the 64-bit
+// count and the awake time where Windows has them (GetTickCount64 since Vista,
+// QueryUnbiasedInterruptTime since Windows 7, both looked up at run time).
 class Win32SystemClock : public SystemClock {
  public:
   std::uint32_t TickCount() override;
+  std::uint64_t TickCount64() override;
   std::uint32_t LastInputTick() override;
+  std::optional<std::uint64_t> UnbiasedMs() override;
+
+ private:
+  // Without GetTickCount64: the 32-bit count widened by the wraps seen.
+  std::uint32_t lastTick_ = 0;
+  std::uint64_t wraps_ = 0;
 };
 
 class Win32LocalClock : public LocalClock {
