@@ -77,15 +77,18 @@ TEST(ConditionCounters, OctetsBetweenSamples) {
     const char* what;
     std::vector<A> before, after;
     std::uint64_t moved;
+    std::uint64_t ms = 10000;
   } cases[] = {
       {"two adapters summed", {{1, 100, 50}, {2, 0, 0}}, {{1, 300, 60}, {2, 1000, 24}}, 200 + 10 + 1000 + 24},
       {"a 32-bit counter wraps", {{1, 0xFFFFFF00u, 10}}, {{1, 0x100, 10}}, 0x200},
+      {"a 32-bit counter that went back after more than a tick was reset", {{1, 0xFFFFFF00u, 10}}, {{1, 0x100, 10}}, 0,
+       20000},
       {"a 64-bit counter past 32 bits", {{1, 0xFFFFFF00u, 0, true}}, {{1, 0x1000000FFull, 0, true}}, 0x1FF},
       {"a 64-bit counter reset", {{1, 0x1000000FFull, 7, true}}, {{1, 5, 9, true}}, 2},
       {"an adapter that went away counts nothing", {{1, 0, 0}, {2, 5, 5}}, {{2, 15, 5}}, 10},
       {"an adapter that came counts nothing", {{2, 5, 5}}, {{1, 9999, 9999}, {2, 15, 5}}, 10},
   };
-  for (const auto& c : cases) EXPECT_EQ(OctetsBetween(c.before, c.after, 10000), c.moved) << c.what;
+  for (const auto& c : cases) EXPECT_EQ(OctetsBetween(c.before, c.after, c.ms), c.moved) << c.what;
   EXPECT_DOUBLE_EQ(*ProcessorPercent({100, 200, 200}, {160, 400, 400}), 85.0);  // 340 of 400 busy
   EXPECT_FALSE(ProcessorPercent({100, 200, 200}, {100, 200, 200}));
 }
