@@ -129,3 +129,51 @@ scenario_run_history() {
   press OrdaviRunHistory '*' '关闭(&C)'
   check "关闭 closes it" eventually 5 quiet drv gone OrdaviRunHistory '*' 1
 }
+
+SCENARIOS+=(session_end)
+
+last_pass_file() { find "$WINEPREFIX/drive_c/users" -path '*/Ordavi/last-pass.txt' 2>/dev/null | head -n1; }
+last_pass() { local f; f=$(last_pass_file); [ -n "$f" ] && tr -d '\r' <"$f"; }
+
+# Every end closes the books. Monitoring switched off from the tray, the
+# agent ended with /quit and started again after a reminder's minute passed:
+# the minute is skipped because monitoring was off, not missed, and no notice
+# of missed reminders opens. A shutdown's countdown running when the session
+# ends (WM_ENDSESSION) gets its end line, and nothing is shut down.
+scenario_session_end() {
+  setup
+  start_agent
+  coming_minute 25
+  local due_at=$((SECONDS + DUE_WAIT)) due_text
+  due_text=$(printf '%02d:%02d' "$DUE_H" "$DUE_M")
+  plant_task 1 "每天${DUE_H}时${DUE_M}分" 提醒 "关着监控"
+  drv setdword TaskNum 1
+  menu_command "$MENU_MONITORING"
+  check "monitoring off from the tray (icon DISSHUT)" eventually 15 eval '[ "$(last_icon)" = DISSHUT ]'
+  cli /quit
+  check "/quit ends the agent" quiet drv gone TForm1 '*' 15
+  check "the last pass keeps monitoring off for the next start ($(last_pass))" has "$(last_pass)" ' hold=1$'
+  local left=$((due_at + 62 - SECONDS))
+  [ "$left" -gt 0 ] && sleep "$left"  # the reminder's minute passes with no agent
+  start_agent
+  local skipped="$due_text	任务1	提醒	每天${DUE_H}时${DUE_M}分	关着监控	已跳过（监控已关闭）"
+  check "started again: the history says the minute was skipped, monitoring off" \
+    eventually 30 eval 'has_text "$(history_lines)" "$skipped"'
+  local started
+  started=$(last_pass)
+  check "the first pass comes" eventually 30 eval '[ "$(last_pass)" != "$started" ]'
+  history_lines
+  check "then: no notice of missed reminders" [ "$(drv count TForm6 '*')" = 0 ]
+  check "and nothing listed as missed" not has_text "$(history_lines)" 错过
+
+  coming_minute 20
+  plant_task 2 "每天${DUE_H}时${DUE_M}分" 关闭计算机 ""
+  drv setdword TaskNum 2
+  check "the shutdown's countdown runs" quiet drv wait TForm1 '*' $((DUE_WAIT + 30))
+  quiet drv post TForm1 0x0016 1 0  # WM_ENDSESSION: the session ends
+  check "the agent ends with the session" quiet drv gone TForm1 '*' 15
+  local ended="任务2	关闭计算机	每天${DUE_H}时${DUE_M}分		倒计时已取消（会话结束）"
+  check "the countdown's end line" eventually 10 eval 'has_text "$(history_lines)" "$ended"'
+  history_lines
+  check "nothing was shut down" [ -z "$(power_calls)" ]
+}
