@@ -253,28 +253,45 @@ TEST(AgentTime, TheMinuteAfterARunIsMissedInASleep) {
   EXPECT_EQ(Count(w.log, "ShowNotice(错过的提醒：3月5日 08:31 吃药)"), 1);
 }
 
-// An after-boot task runs once per boot: not again when the agent starts
-// again within its minute of uptime, and never after the tick count's wrap
-// (49.7 days), where the list says it has passed.
-TEST(AgentTime, AnAfterBootTaskRunsOncePerBoot) {
-  AgentWorld w;
-  w.counter.tick = 3600 * kSecond + 30 * kSecond;  // uptime 65 minutes at 08:33:35
-  w.Plant("开机1时5分", "提醒", "开机了");
-  w.Start();
-  w.Advance(4 * kMinute + 40 * kSecond);  // 08:33:45
-  EXPECT_EQ(Count(w.log, "ShowNotice(开机了)"), 1);
-  w.End();
-  w.Advance(20 * kSecond);  // 08:34:05, still uptime minute 65
-  w.Start();
-  w.Advance(2 * kMinute);
-  EXPECT_EQ(Count(w.log, "ShowNotice(开机了)"), 1);
+// A task runs once in its minute across a restart within it: a daily task in
+// its minute of the clock, an after-boot task in its minute of uptime (which
+// here straddles two minutes of the clock) of the same boot.
+TEST(AgentTime, ATaskRunsOnceAcrossARestartInItsMinute) {
+  const struct {
+    const char* schedule;
+    std::uint64_t bootedMs;    // the counters at 08:29:05
+    std::uint64_t runsBy, endAt, startAt;  // ms after 08:29:05
+  } cases[] = {
+      {"每天8时30分", 3600 * kSecond, 60 * kSecond, 75 * kSecond, 95 * kSecond},
+      // uptime 65 minutes at 08:33:35; the restart at 08:34:05
+      {"开机1时5分", 3630 * kSecond, 280 * kSecond, 280 * kSecond, 300 * kSecond},
+  };
+  for (const auto& c : cases) {
+    AgentWorld w;
+    w.counter.tick = c.bootedMs;
+    w.Plant(c.schedule, "提醒", "一次");
+    w.Start();
+    w.Advance(c.runsBy);
+    EXPECT_EQ(Count(w.log, "ShowNotice(一次)"), 1) << c.schedule;
+    w.Advance(c.endAt - c.runsBy);
+    w.End();
+    w.Advance(c.startAt - c.endAt);
+    w.Start();
+    w.Advance(2 * kMinute);
+    EXPECT_EQ(Count(w.log, "ShowNotice(一次)"), 1) << c.schedule;
+  }
+}
 
-  AgentWorld wrapped;
-  wrapped.counter.tick = 0xFFFFFFFFull - 30 * kSecond;
-  wrapped.Plant("开机0时5分", "提醒", "开机了");
-  wrapped.Start();
-  wrapped.Advance(10 * kMinute);
-  EXPECT_EQ(Count(wrapped.log, "ShowNotice(开机了)"), 0);
+// After the tick count's 32-bit wrap (49.7 days of uptime) an after-boot
+// minute that passed never comes round: the tick agrees with the list, which
+// says it has passed.
+TEST(AgentTime, AnAfterBootTaskNeverComesRoundAfterTheWrap) {
+  AgentWorld w;
+  w.counter.tick = 0xFFFFFFFFull - 30 * kSecond;
+  w.Plant("开机0时5分", "提醒", "开机了");
+  w.Start();
+  w.Advance(10 * kMinute);
+  EXPECT_EQ(Count(w.log, "ShowNotice(开机了)"), 0);
 }
 
 // The agent's own screen-on after a woken reminder is no film: an idle task

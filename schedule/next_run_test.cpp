@@ -39,6 +39,7 @@ TEST(NextRun, EachKindAsTheUserReadsIt) {
       {"每天08时05分", "明天 08:05"},  // leading zeros read as the matcher reads them
       {"每周7日22时0分", "2024/3/10 22:00"},  // 7 is Sunday
       {"每周2日8时0分", "2024/3/12 08:00"},
+      {"每周2日8时29分", "今天 08:29"},  // due this very minute: not next week
       {"每周07日22时0分", "不会运行（时间不存在）"},  // "07" is not turned into Sunday
       {"每月31日9时0分", "2024/3/31 09:00"},
       {"每月5日8时0分", "2024/4/5 08:00"},

@@ -21,6 +21,12 @@ TEST(SeenMinutes, TheRememberedMinuteAndItsTasksReadBackAsWritten) {
       {"2024-03-05 08:30 28504290 9999999999\r\n", "-", ""},
       {"2024-02-30 08:30 28504290\r\n", "-", ""},
       {"0073-03-05 07:31 285000\r\n", "-", ""},  // no clock shows that year
+      // monitoring off at the end, the counting tasks that ran in this boot
+      {"2024-03-05 08:30 28504290 1 hold=1 boot=28400000 counted=2:0,5:81000\r\n", "1,",
+       "2024-03-05 08:30 28504290 1 hold=1 boot=28400000 counted=2:0,5:81000\r\n"},
+      {"2024-03-05 08:30 28504290 hold=1\r\n", "", "2024-03-05 08:30 28504290 hold=1\r\n"},
+      {"2024-03-05 08:30 28504290 boot=28400000\r\n", "-", ""},
+      {"2024-03-05 08:30 28504290 hold=1 counted=2:0\r\n", "-", ""},
   };
   for (const auto& c : cases) {
     const std::optional<SettledMinute> s = ParseSettledMinute(c.text);

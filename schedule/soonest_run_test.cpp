@@ -56,6 +56,7 @@ TEST(SoonestRunAfter, TheSoonestEnabledWakeTaskWithAClockTime) {
       {{{"每年1月1日0时0分", "启用", true}, {"一次2026/12/8日23时59分", "启用", true}},
        LocalMinute{2026, 12, 8, 23, 59}},
       {{{"每年1月1日0时0分", "启用", true}}, LocalMinute{2027, 1, 1, 0, 0}},
+      {{{"每天7时0分", "启用", true}, {"每周2日23时0分", "启用", true}}, LocalMinute{2026, 12, 8, 23, 0}},
   };
   for (const auto& c : cases) {
     std::vector<Stored> tasks = neverWake;
