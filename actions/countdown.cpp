@@ -39,6 +39,20 @@ void Countdown::StartFullCountdown(const TaskType& type) {
   StartCountdown(type);
 }
 
+const TaskType* Countdown::Interrupt() {
+  if (!running_) return nullptr;
+  Stop();
+  if (looping_) {
+    sound_.Stop();
+    looping_ = false;
+  }
+  position_ = 0;
+  ShowPosition();
+  view_.Hide();
+  tick_.CountdownEnded();
+  return pending_;
+}
+
 void Countdown::AgentEnding(bool sessionEnding) {
   if (!running_) return;
   Stop();

@@ -103,6 +103,10 @@ class Countdown : public CountdownControl {
   const TaskType* Postpone(const std::string& until);
   // A postponed action was cancelled: monitoring goes off, as 取消关机 does.
   void HeldActionCancelled() { system_.SwitchMonitoringOff(); }
+  // The PC slept while the countdown ran: it closes without its action and
+  // without a line of its own, and returns the action (null when none ran),
+  // which the caller holds until a person is there.
+  const TaskType* Interrupt();
   // The agent ends (`sessionEnding`: with the user's session): a running
   // countdown closes without its action, and its end is recorded.
   void AgentEnding(bool sessionEnding);

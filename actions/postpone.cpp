@@ -25,6 +25,10 @@ std::string ExpiredInSleepNotice(const std::string& word, const std::string& unt
   return "推迟的" + word + "（" + until + "）已取消：到时计算机在睡眠，醒来时无人在场";
 }
 
+std::string InterruptedCountdownNotice(const std::string& word) {
+  return word + "的倒计时已取消：倒计时中计算机睡眠，醒来时无人在场";
+}
+
 bool Postponement::Postpone(std::uint32_t minutes) {
   if (!countdown_.CountdownRunning()) return false;
   const std::uint64_t waitMs = static_cast<std::uint64_t>(minutes) * msPerMinute_;
@@ -37,6 +41,7 @@ bool Postponement::Postpone(std::uint32_t minutes) {
   startAwake_ = sleep_.AwakeMs();
   waitMs_ = waitMs;
   waitingForPerson_ = false;
+  interrupted_ = false;
   Arm(waitMs);
   return true;
 }
@@ -60,15 +65,24 @@ void Postponement::OnTimer() {
 void Postponement::Return() {
   const TaskType& type = *held_;
   held_ = nullptr;
-  waitingForPerson_ = false;
+  waitingForPerson_ = interrupted_ = false;
   timers_.StopTimer(MainTimer::Postponed);
   countdown_.StartFullCountdown(type);
   if (recorder_) recorder_->PostponedCountdownStarted();
 }
 
 void Postponement::Resumed() {
-  if (!held_ || waitingForPerson_) return;
   const ScheduleNow now = local_.LocalTime();
+  if (countdown_.CountdownRunning()) {
+    if (held_) Drop(PostponeDrop::Replaced);
+    held_ = countdown_.Interrupt();
+    if (recorder_) recorder_->CountdownInterruptedBySleep();
+    untilMinute_ = MinuteOf(now);
+    until_ = ClockTime(untilMinute_);
+    interrupted_ = waitingForPerson_ = true;
+    return Decide();
+  }
+  if (!held_ || waitingForPerson_) return;
   if (MinutesBetween(untilMinute_, MinuteOf(now)) >= 0) {
     // The time the user was told passed in the sleep.
     waitingForPerson_ = true;
@@ -89,7 +103,7 @@ void Postponement::Decide() {
   if (!sleep_.Unattended()) return Return();
   const std::uint64_t since = sleep_.SinceResumeMs();
   if (since < kAttendanceGraceMs) return Arm(kAttendanceGraceMs - since);
-  notices_.ShowNotice(ExpiredInSleepNotice(held_->word, until_));
+  notices_.ShowNotice(interrupted_ ? InterruptedCountdownNotice(held_->word) : ExpiredInSleepNotice(held_->word, until_));
   Drop(PostponeDrop::ExpiredInSleep);
 }
 
@@ -107,7 +121,7 @@ void Postponement::AgentEnding(bool sessionEnding) {
 void Postponement::Drop(PostponeDrop why) {
   timers_.StopTimer(MainTimer::Postponed);
   held_ = nullptr;
-  waitingForPerson_ = false;
+  waitingForPerson_ = interrupted_ = false;
   if (recorder_) recorder_->PostponementDropped(why);
 }
 

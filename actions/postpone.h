@@ -8,7 +8,9 @@
 // moves the time on by the sleep. When the clock time it was held until
 // passed while the PC slept, the countdown comes back only to a person: the
 // agent waits kAttendanceGraceMs after the resume for one, and without one
-// (a wake by a wake timer, say) the action is dropped with a notice.
+// (a wake by a wake timer, say) the action is dropped with a notice. A
+// countdown that was running when the PC went to sleep is held the same way
+// at the resume: its whole countdown to a person, nothing to an empty room.
 //
 // Held in memory only, one at a time: an agent that ends drops it (recorded),
 // a new agent holds none, and postponing another countdown while one is held
@@ -102,10 +104,13 @@ class Postponement {
   LocalMinute untilMinute_;
   std::string until_;  // "22:40"
   bool waitingForPerson_ = false;
+  bool interrupted_ = false;  // held because the PC slept during its countdown
 };
 
 // The notice when a held action is dropped because its time passed while the
 // PC slept and nobody was there when it woke.
 std::string ExpiredInSleepNotice(const std::string& word, const std::string& until);
+// The same for a countdown the PC slept through.
+std::string InterruptedCountdownNotice(const std::string& word);
 
 }  // namespace ordavi

@@ -152,6 +152,34 @@ TEST(AgentTime, AHeldActionComesBackOnlyToAPerson) {
   }
 }
 
+// A countdown the PC slept through is not finished in an empty room either:
+// its whole countdown to a person, and with nobody there it ends unrun.
+TEST(AgentTime, ACountdownThePcSleptThroughComesBackOnlyToAPerson) {
+  for (const bool person : {false, true}) {
+    AgentWorld w;
+    w.Plant("每天8时30分", "关闭计算机");
+    w.Start();
+    w.Advance(kMinute + 15 * kSecond);  // 08:30:20: the countdown has run 19 s
+    ASSERT_EQ(w.core->countdown.Position(), 19);
+    w.Sleep(8 * 60 * kMinute, person);
+    EXPECT_EQ(w.view.shown, person) << person;
+    EXPECT_EQ(w.core->countdown.Position(), 0) << person;
+    w.Advance(kAttendanceGraceMs + kSecond);
+    const std::vector<std::string> history = w.History();
+    if (person) {
+      EXPECT_EQ(w.core->countdown.Position(), 31);
+      EXPECT_TRUE(Contains(history, u8"倒计时开始（睡眠之后）"));
+      w.core->countdown.Cancel();
+    } else {
+      EXPECT_FALSE(w.view.shown);
+      EXPECT_EQ(Count(w.log, "ShowNotice(关闭计算机的倒计时已取消：倒计时中计算机睡眠，醒来时无人在场)"), 1);
+      EXPECT_TRUE(Contains(history, u8"倒计时已取消（睡眠中断，醒来时无人在场）"));
+    }
+    w.Advance(5 * kMinute);
+    EXPECT_FALSE(PowerCalled(w.log)) << person;
+  }
+}
+
 // Every end closes the books: a running countdown and a held action get their
 // end line, whether 退出 or the session's end ended the agent.
 TEST(AgentTime, EveryEndGivesOpenLinesTheirEnd) {

@@ -213,6 +213,7 @@ void RunWatch::CountdownEnded(CountdownEnd how) {
 
 void RunWatch::CountdownPostponed(const std::string& until) {
   if (!countdown_) return;
+  heldBySleep_ = false;
   postponed_ = *countdown_;
   RunRecord r = *countdown_;
   countdown_.reset();
@@ -221,12 +222,20 @@ void RunWatch::CountdownPostponed(const std::string& until) {
   history_.Add(r);
 }
 
+void RunWatch::CountdownInterruptedBySleep() {
+  if (!countdown_) return;
+  postponed_ = countdown_;
+  countdown_.reset();
+  heldBySleep_ = true;
+}
+
 void RunWatch::PostponedCountdownStarted() {
   if (!postponed_) return;
   RunRecord r = *postponed_;
   postponed_.reset();
   r.outcome = RunOutcome::CountdownStarted;
-  r.detail = "推迟之后";
+  r.detail = heldBySleep_ ? "睡眠之后" : "推迟之后";
+  heldBySleep_ = false;
   countdown_ = r;
   history_.Add(r);
 }
@@ -243,6 +252,12 @@ void RunWatch::PostponementDropped(PostponeDrop why) {
     case PostponeDrop::Replaced: r.detail = "另一倒计时推迟"; break;
     case PostponeDrop::SessionEnded: r.detail = "会话结束"; break;
     case PostponeDrop::ExpiredInSleep: r.detail = "睡眠中到期"; break;
+  }
+  if (heldBySleep_) {
+    // Never postponed by the user: it is the countdown the PC slept through that ended.
+    heldBySleep_ = false;
+    r.outcome = RunOutcome::CountdownCancelled;
+    if (why == PostponeDrop::ExpiredInSleep) r.detail = "睡眠中断，醒来时无人在场";
   }
   history_.Add(r);
 }

@@ -105,6 +105,7 @@ class RunWatch : public RunRecorder {
   void CountdownPostponed(const std::string& until) override;
   void PostponedCountdownStarted() override;
   void PostponementDropped(PostponeDrop why) override;
+  void CountdownInterruptedBySleep() override;
 
  private:
   // Records each enabled clock task due in the spans, in the order they were
@@ -118,6 +119,7 @@ class RunWatch : public RunRecorder {
   std::string kept_;                    // the last-pass file as last read or written
   std::optional<RunRecord> countdown_;  // the task whose countdown runs
   std::optional<RunRecord> postponed_;  // the task whose postponed action is held
+  bool heldBySleep_ = false;             // ... because the PC slept during its countdown
 };
 
 }  // namespace ordavi

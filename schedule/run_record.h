@@ -82,6 +82,8 @@ class RunRecorder {
   virtual void CountdownPostponed(const std::string& until) { (void)until; }
   // The held action's countdown has started again.
   virtual void PostponedCountdownStarted() {}
+  // The PC slept while the countdown ran: its action is held for a person.
+  virtual void CountdownInterruptedBySleep() {}
   // The held action was dropped.
   virtual void PostponementDropped(PostponeDrop why) { (void)why; }
 };
