@@ -22,11 +22,11 @@ std::string ClockTime(const LocalMinute& at) {
 }  // namespace
 
 std::string ExpiredInSleepNotice(const std::string& word, const std::string& until) {
-  return "推迟的" + word + "（" + until + "）已取消：到时计算机在睡眠，醒来时无人在场";
+  return "推迟的" + word + "（" + until + "）已取消：醒来时无人在场";
 }
 
 std::string InterruptedCountdownNotice(const std::string& word) {
-  return word + "的倒计时已取消：倒计时中计算机睡眠，醒来时无人在场";
+  return word + "的倒计时已取消：睡眠中断，醒来时无人";
 }
 
 bool Postponement::Postpone(std::uint32_t minutes) {

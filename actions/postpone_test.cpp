@@ -134,7 +134,7 @@ TEST(Postponement, TheActionWaitsForItsCountdownWhateverHappensMeanwhile) {
        },
        false, "",
        {once, "CountdownPostponed(08:39)",
-        "ShowNotice(推迟的关闭计算机（08:39）已取消：到时计算机在睡眠，醒来时无人在场)", "PostponementDropped(5)"}},
+        "ShowNotice(推迟的关闭计算机（08:39）已取消：醒来时无人在场)", "PostponementDropped(5)"}},
       {"a sleep before its time moves the time on by the sleep (awake time)",
        [](Agent& a) {
          a.postponement.Postpone(10);

@@ -144,7 +144,7 @@ TEST(AgentTime, AHeldActionComesBackOnlyToAPerson) {
       EXPECT_TRUE(Contains(history, u8"倒计时开始（推迟之后）"));
     } else {
       EXPECT_FALSE(w.view.shown);
-      EXPECT_EQ(Count(w.log, "ShowNotice(推迟的关闭计算机（23:00）已取消：到时计算机在睡眠，醒来时无人在场)"), 1);
+      EXPECT_EQ(Count(w.log, "ShowNotice(推迟的关闭计算机（23:00）已取消：醒来时无人在场)"), 1);
       EXPECT_TRUE(Contains(history, u8"推迟的操作已取消（睡眠中到期）"));
       EXPECT_EQ(Count(w.log, "ShowNotice(起床)"), 1);
     }
@@ -172,7 +172,7 @@ TEST(AgentTime, ACountdownThePcSleptThroughComesBackOnlyToAPerson) {
       w.core->countdown.Cancel();
     } else {
       EXPECT_FALSE(w.view.shown);
-      EXPECT_EQ(Count(w.log, "ShowNotice(关闭计算机的倒计时已取消：倒计时中计算机睡眠，醒来时无人在场)"), 1);
+      EXPECT_EQ(Count(w.log, "ShowNotice(关闭计算机的倒计时已取消：睡眠中断，醒来时无人)"), 1);
       EXPECT_TRUE(Contains(history, u8"倒计时已取消（睡眠中断，醒来时无人在场）"));
     }
     w.Advance(5 * kMinute);
