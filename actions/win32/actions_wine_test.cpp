@@ -680,7 +680,7 @@ TEST(Shell, ADocumentOpensThroughTheDesktopsShellNotAsThisProcesssChild) {
   for (const bool desktop : {true, false}) {
     DeleteFileA(marker.c_str());
     if (desktop) {
-      EXPECT_TRUE(shell.OpenAsDesktopUser(doc, kWorkDir, true));
+      EXPECT_EQ(shell.OpenAsDesktopUser(doc, kWorkDir, true), DesktopOpen::Opened);
     } else {
       shell.OpenFileHidden(doc, kWorkDir);
     }
@@ -689,6 +689,104 @@ TEST(Shell, ADocumentOpensThroughTheDesktopsShellNotAsThisProcesssChild) {
     EXPECT_FALSE(parent.empty()) << desktop;
     EXPECT_EQ(parent == self, !desktop) << "parent " << parent << ", this process " << self;
   }
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, ".ordavitest");
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, "ordavitestfile");
+}
+
+// An elevated agent starts a task's program itself, by its full path, a
+// batch file in the system's interpreter and a screen saver with the /S its
+// "open" gives: the association a program of the user may have pointed at
+// its own command (on Windows in its per-user classes; here the classes
+// root) never runs. (Wine's shell starts programs itself whatever the
+// association says, so the shell's way cannot be shown to follow it here;
+// that an elevated agent never takes that way is the unit tests' part.)
+TEST(Shell, AnElevatedAgentsProgramIsStartedWithoutTheUsersAssociation) {
+  const std::string hit = kWorkDir + "assoc-program.txt", ran = kWorkDir + "batch-ran.txt";
+  const std::string saver = kWorkDir + "屏保 1.scr", saverRan = kWorkDir + "saver-ran.txt";
+  const std::string command = "C:\\windows\\system32\\cmd.exe /c echo hit> \"" + hit + "\"";
+  for (const char* key : {"batfile\\shell\\open\\command", "exefile\\shell\\open\\command",
+                          "scrfile\\shell\\open\\command"}) {
+    ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, key, REG_SZ, command.c_str(), 0), ERROR_SUCCESS);
+  }
+  ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, ".bat", REG_SZ, "batfile", 0), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, ".scr", REG_SZ, "scrfile", 0), ERROR_SUCCESS);
+  const std::string script = kWorkDir + "任务 1.bat";
+  WriteAll(script, "@echo ran> \"" + ran + "\"\r\n");
+  CopyFileA(SelfPath().c_str(), saver.c_str(), FALSE);  // marks that it ran, and with what
+  const auto within = [](const std::string& file, int tenths) {
+    for (int i = 0; i < tenths && !WrittenAndClosed(file); ++i) Sleep(100);
+    return WrittenAndClosed(file);
+  };
+  Win32Shell shell([] { return HWND(nullptr); });
+  for (const std::string& f : {hit, ran, saverRan}) DeleteFileA(f.c_str());
+  EXPECT_TRUE(shell.StartProgramHidden(script, kWorkDir));
+  EXPECT_TRUE(shell.StartProgramHidden(saver, kWorkDir));
+  EXPECT_TRUE(within(ran, 100));
+  EXPECT_TRUE(within(saverRan, 100));
+  EXPECT_EQ(ReadAll(saverRan), "/S");
+  EXPECT_FALSE(within(hit, 20));
+  // A program that cannot be started is said.
+  EXPECT_FALSE(shell.StartProgramHidden(kWorkDir + "no such program.exe", kWorkDir));
+  for (const char* key : {"batfile\\shell", "exefile\\shell", "scrfile\\shell"}) {
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, key);
+  }
+}
+
+// The desktop's shell does not answer (its process suspended): the agent's
+// thread waits no longer than its bound, asks no more while that call hangs,
+// and is answered again once the shell runs.
+TEST(Shell, AHungDesktopShellCostsTheAgentABoundedWaitOnly) {
+  const std::string doc = kWorkDir + "hung.ordavitest", marker = kWorkDir + "hung-parent.txt";
+  WriteAll(doc, "x");
+  const std::string command = "\"" + SelfPath() + "\" --parent \"" + marker + "\"";
+  ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, ".ordavitest", REG_SZ, "ordavitestfile", 0), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, "ordavitestfile\\shell\\open\\command", REG_SZ, command.c_str(), 0),
+            ERROR_SUCCESS);
+  Win32Shell shell([] { return HWND(nullptr); }, 2000);
+  ASSERT_EQ(shell.OpenAsDesktopUser(doc, kWorkDir, true), DesktopOpen::Opened);  // the desktop's shell is up
+  // Every thread of the desktop's process (Wine's explorer.exe) stops.
+  DWORD desktopPid = 0;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W process{};
+  process.dwSize = sizeof process;
+  for (BOOL more = Process32FirstW(snapshot, &process); more; more = Process32NextW(snapshot, &process)) {
+    if (lstrcmpiW(process.szExeFile, L"explorer.exe") == 0) desktopPid = process.th32ProcessID;
+  }
+  CloseHandle(snapshot);
+  ASSERT_NE(desktopPid, 0u);
+  std::vector<HANDLE> threads;
+  snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID != desktopPid) continue;
+    if (const HANDLE t = OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID)) {
+      SuspendThread(t);
+      threads.push_back(t);
+    }
+  }
+  CloseHandle(snapshot);
+  ASSERT_FALSE(threads.empty());
+  const DWORD start = GetTickCount();
+  EXPECT_EQ(shell.OpenAsDesktopUser(doc, kWorkDir, true), DesktopOpen::NoAnswer);
+  const DWORD waited = GetTickCount() - start;
+  EXPECT_GE(waited, 1900u);
+  EXPECT_LT(waited, 20000u);  // not for ever: the bound is 2 s
+  // The call still hangs: the next is not made.
+  const DWORD again = GetTickCount();
+  EXPECT_EQ(shell.OpenAsDesktopUser(doc, kWorkDir, true), DesktopOpen::NoAnswer);
+  EXPECT_LT(GetTickCount() - again, 1000u);
+  for (const HANDLE t : threads) {
+    ResumeThread(t);
+    CloseHandle(t);
+  }
+  // Once the shell runs again the hung call ends, and the next is answered.
+  DesktopOpen after = DesktopOpen::NoAnswer;
+  for (int i = 0; i < 20 && after == DesktopOpen::NoAnswer; ++i) {
+    Sleep(500);
+    after = shell.OpenAsDesktopUser(doc, kWorkDir, true);
+  }
+  EXPECT_EQ(after, DesktopOpen::Opened);
   RegDeleteTreeA(HKEY_CLASSES_ROOT, ".ordavitest");
   RegDeleteTreeA(HKEY_CLASSES_ROOT, "ordavitestfile");
 }
@@ -703,6 +801,10 @@ int main(int argc, char** argv) {
   }
   if (argc > 2 && std::string(argv[1]) == "--parent") {  // a document's program: who started it
     WriteAll(argv[2], std::to_string(ParentProcessId()));
+    return 0;
+  }
+  if (AsciiUpper(SplitPath(SelfPath()).name).find(".SCR") != std::string::npos) {  // a task's screen saver
+    WriteAll(kWorkDir + "saver-ran.txt", argc > 1 ? argv[1] : "");
     return 0;
   }
   if (SplitPath(SelfPath()).name == "cmd.exe") {  // planted in place of the system's

@@ -241,19 +241,7 @@ bool Win32AgentSlot::HasAdministratorRights() { return AdministratorsInForce(nul
 bool Win32AgentSlot::RunningAgentHasAdministratorRights() {
   // Read from the running agent's own token: an event or a name any program
   // of the session could have created first says nothing.
-  const DWORD pid = RunningAgentProcessId();
-  if (pid == 0) return false;
-  bool inForce = false;
-  const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-  HANDLE token = nullptr, identification = nullptr;
-  if (process && OpenProcessToken(process, TOKEN_QUERY | TOKEN_DUPLICATE, &token) &&
-      DuplicateToken(token, SecurityIdentification, &identification)) {
-    inForce = AdministratorsInForce(identification);
-  }
-  for (HANDLE h : {identification, token, process}) {
-    if (h) CloseHandle(h);
-  }
-  return inForce;
+  return ProcessHasAdministratorsInForce(RunningAgentProcessId());
 }
 
 bool Win32AgentSlot::EndRunningAgentAndClaim() {
