@@ -162,6 +162,46 @@ TEST(Win32Conditions, SensorsReadTheSystemsCounters) {
   }
 }
 
+// "After a program ends" watches this agent's own session only: a program
+// of the watched name in another session (another user's) is not seen, nor
+// one whose session cannot be read; here one session holds every process,
+// so the other sessions are told by the lookup.
+TEST(Win32Conditions, OnlyTheProgramsOfTheAgentsOwnSessionAreWatched) {
+  const HANDLE other = StartSleeper("backup.exe");
+  const HANDLE unknown = StartSleeper("unknown.exe");
+  ASSERT_TRUE(other && unknown);
+  const DWORD otherPid = GetProcessId(other), unknownPid = GetProcessId(unknown);
+  Win32ProcessSystem processes;
+  Win32ConditionSensors sensors(processes, [&](std::uint32_t pid, std::uint32_t& session) {
+    if (pid == unknownPid) return false;
+    if (!SystemSessionOf(pid, session)) return false;
+    if (pid == otherPid) session += 1;
+    return true;
+  });
+  const auto names = sensors.RunningPrograms();
+  ASSERT_TRUE(names.has_value());
+  const auto seen = [&names](const char* name) {
+    for (const std::string& p : *names) {
+      if (ProcessMatches(p, name)) return true;
+    }
+    return false;
+  };
+  EXPECT_TRUE(seen(SplitPath(SelfPath()).name.c_str()));
+  EXPECT_FALSE(seen("backup.exe"));
+  EXPECT_FALSE(seen("unknown.exe"));
+  // The system's own lookup sees both, in this one session.
+  Win32ConditionSensors system(processes);
+  const auto all = system.RunningPrograms();
+  ASSERT_TRUE(all.has_value());
+  int found = 0;
+  for (const std::string& p : *all) found += ProcessMatches(p, "backup.exe") + ProcessMatches(p, "unknown.exe");
+  EXPECT_EQ(found, 2);
+  for (const HANDLE h : {other, unknown}) {
+    TerminateProcess(h, 0);
+    CloseHandle(h);
+  }
+}
+
 TEST(Win32Processes, CloseProgramByNameEndsEveryInstanceAndNothingElse) {
   HANDLE a = StartSleeper("victim.exe");
   HANDLE b = StartSleeper("victim.exe");
