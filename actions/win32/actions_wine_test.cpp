@@ -608,6 +608,24 @@ TEST_F(JunkCleaning, TheAgentsOwnFolderIsReadThroughTheSystem) {
   EXPECT_TRUE(notices.log.empty());
 }
 
+// A link in the agent's place (the folder itself, or one of its files) is
+// weighed as a link, not by the rights of what it points to: whoever
+// controls the link's target controls the agent.
+TEST_F(JunkCleaning, ALinkAsTheAgentsFolderOrItsFileCountsAsOpen) {
+  const std::string real = "C:\\agent-real", linked = "C:\\agent-linked";  // ASCII, for ln
+  CreateDirectoryA(real.c_str(), nullptr);
+  WriteAll(real + "\\Ordavi.exe", "x");
+  ASSERT_TRUE(MakeLink(linked, real));
+  EXPECT_FALSE(AgentFolderOpenToOthers(security, real + "\\Ordavi.exe"));
+  EXPECT_TRUE(AgentFolderOpenToOthers(security, linked + "\\Ordavi.exe"));
+  const auto facts = security.ReadSecurity(linked);
+  ASSERT_TRUE(facts.has_value());
+  EXPECT_FALSE(facts->hasDacl);
+  // A link as the program's help file beside it.
+  ASSERT_TRUE(MakeLink(real + "\\Ordavi.CHM", real + "\\Ordavi.exe"));
+  EXPECT_TRUE(AgentFolderOpenToOthers(security, real + "\\Ordavi.exe"));
+}
+
 // A system program runs from the system directory even when the current
 // directory holds a program of the same name, with its GBK arguments whole.
 TEST(Shell, SystemProgramsRunByTheirFullPathWithGbkArguments) {

@@ -256,14 +256,32 @@ SecurityFacts SecurityFactsOf(PSECURITY_DESCRIPTOR descriptor) {
 
 std::optional<SecurityFacts> Win32FolderSecuritySystem::ReadSecurity(const std::string& path) {
   const std::wstring w = WideFromGbk(path);
-  if (GetFileAttributesW(w.c_str()) == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  const DWORD attributes = GetFileAttributesW(w.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  SecurityFacts unknown;
+  unknown.hasDacl = false;  // unreadable counts as open
+  // The entry itself, never what a link there points to: a junction or a
+  // symbolic link in the agent's place makes whoever controls the link's
+  // target the agent's, whatever the target's rights say.
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return unknown;
+  const HANDLE h = CreateFileW(w.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                               nullptr);
+  if (h == INVALID_HANDLE_VALUE) return unknown;
+  BY_HANDLE_FILE_INFORMATION info{};
+  // Where the system followed a link anyway (Wine does so for its Unix
+  // links), the handle lies elsewhere than the path asked for.
+  wchar_t longPath[MAX_PATH * 2];
+  const DWORD n = GetLongPathNameW(w.c_str(), longPath, MAX_PATH * 2);
+  const std::wstring asked = n > 0 && n < MAX_PATH * 2 ? std::wstring(longPath, n) : w;
+  const std::wstring real = RealPathOf(h);
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (GetNamedSecurityInfoW(w.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                            nullptr, nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
-    SecurityFacts unknown;
-    unknown.hasDacl = false;  // unreadable counts as open
-    return unknown;
-  }
+  const bool itself = GetFileInformationByHandle(h, &info) && !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+                      (real.empty() || SamePath(real, asked));
+  const bool read = itself && GetSecurityInfo(h, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                              nullptr, nullptr, nullptr, nullptr, &descriptor) == ERROR_SUCCESS;
+  CloseHandle(h);
+  if (!read) return unknown;
   SecurityFacts facts = SecurityFactsOf(descriptor);
   LocalFree(descriptor);
   return facts;
