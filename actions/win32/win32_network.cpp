@@ -147,7 +147,9 @@ bool OpenInNotepad(const std::wstring& path) {
   return StartByFullPath(GetWindowsDirectoryW, "notepad.exe", QuotedArgument(path), "", SW_SHOWNORMAL, 0);
 }
 
-void Win32Shell::OpenInNotepad(const std::wstring& path) { ordavi::OpenInNotepad(path); }
+void Win32Shell::OpenInNotepad(const std::wstring& path) {
+  if (!path.empty()) ordavi::OpenInNotepad(path);
+}
 
 void Win32Shell::ShowWebPage(const std::string& url) {
   ShellExecuteW(nullptr, L"open", WideFromGbk(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL);

@@ -75,7 +75,7 @@ class Win32Shell : public ShellPort {
   // window as owner, default verb, "" parameters and directory.
   void OpenHelpFile(const std::string& path) override;
   // A text file of the agent's own (the run history) in notepad.exe, as
-  // OpenInNotepad below does.
+  // OpenInNotepad below does; nothing for an empty path (a refused file).
   void OpenInNotepad(const std::wstring& path);
   // NULL owner, "open", no parameters or directory, SW_SHOWNORMAL.
   void ShowWebPage(const std::string& url) override;

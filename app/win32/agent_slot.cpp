@@ -131,9 +131,16 @@ HANDLE InstallationObject(bool administrator, bool mutex, const std::wstring& na
               : CreateEventW(security.get(), TRUE, FALSE, name.c_str());
     if (!h) createError = GetLastError();
   }
-  if (!h) h = mutex ? OpenMutexW(kWaitAndRead, FALSE, name.c_str()) : OpenEventW(kWaitAndRead, FALSE, name.c_str());
+  DWORD openError = 0;
   if (!h) {
-    foreign = createError == ERROR_ACCESS_DENIED;
+    h = mutex ? OpenMutexW(kWaitAndRead, FALSE, name.c_str()) : OpenEventW(kWaitAndRead, FALSE, name.c_str());
+    if (!h) openError = GetLastError();
+  }
+  if (!h) {
+    // Refused by its list, or an object of another kind under the name
+    // (ERROR_INVALID_HANDLE): someone made it first. Merely missing is not.
+    foreign = createError == ERROR_ACCESS_DENIED || createError == ERROR_INVALID_HANDLE ||
+              openError == ERROR_INVALID_HANDLE;
     return nullptr;
   }
   if (!TrustedInstallationObject(h)) {

@@ -144,7 +144,7 @@ int RunAgent() {
   settingsServices.conditions = &core.conditions;
   settingsServices.tasksMayHaveChanged = [&core] { core.wake.TasksChanged(); };
   core.events.OpenRunHistoryWith([&] {
-    RunHistoryWindow::Open(core.history, [&shell, &historyFile] { shell.OpenInNotepad(historyFile.path()); });
+    RunHistoryWindow::Open(core.history, [&shell, &historyFile] { shell.OpenInNotepad(historyFile.CheckedPath()); });
   });
 
   if (!window.Create(core.events)) return 1;
