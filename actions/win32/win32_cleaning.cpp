@@ -139,11 +139,21 @@ OpenedEntry Win32TempFolderSystem::Open(std::uint64_t folder, const std::string&
   HANDLE h = nullptr;
   // Relative to the folder's handle, so no folder above can be swapped in
   // between; the link itself, never what it points to.
+  // FILE_COMPLETE_IF_OPLOCKED: a file under another program's oplock (any
+  // user may hold one in C:\Windows\Temp) would hold this, the agent's only
+  // thread, until that program lets go; it is left as in use instead.
+  constexpr ULONG kNtCompleteIfOplocked = 0x00000100;
+  constexpr LONG kNtOplockBreakInProgress = 0x00000108;
   const LONG status = ui::OpenRelative(
       it->second.handle, w, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | FILE_LIST_DIRECTORY,
-      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, ui::kNtOpen, ui::kNtOpenForBackup, h);
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, ui::kNtOpen, ui::kNtOpenForBackup | kNtCompleteIfOplocked,
+      h);
   if (status == ui::kNtSharingViolation || status == ui::kNtAccessDenied) return {EntryKind::InUse, 0};
   if (status < 0) return {};
+  if (status == kNtOplockBreakInProgress) {
+    CloseHandle(h);
+    return {EntryKind::InUse, 0};
+  }
   const std::wstring expected = it->second.path + L"\\" + w;
   BY_HANDLE_FILE_INFORMATION info{};
   EntryKind kind = EntryKind::Gone;
