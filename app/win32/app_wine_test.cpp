@@ -133,6 +133,16 @@ TEST(DataFile, LinksInTheDataFolderAreRefusedAndTheirTargetsLeftAlone) {
     }
     EXPECT_TRUE(OutsideWhole());
   }
+  // A second hard link to a file outside: the file is refused before a byte
+  // is read or written, and the history window gets no path for it.
+  CreateDirectoryA("C:\\d6", nullptr);
+  CreateDirectoryA("C:\\d6\\Ordavi", nullptr);
+  ASSERT_TRUE(CreateHardLinkA("C:\\d6\\Ordavi\\run-history.txt", (kOutside + "keep.txt").c_str(), nullptr));
+  Win32DataFile hardLinked("run-history.txt", L"C:\\d6\\Ordavi\\");
+  EXPECT_FALSE(hardLinked.ReadAll().has_value());
+  EXPECT_FALSE(hardLinked.Append("x"));
+  EXPECT_EQ(hardLinked.CheckedPath(), L"");
+  EXPECT_TRUE(OutsideWhole());
   // The history window's 打开文件 gets no path to hand to Notepad.
   for (const Case& c : cases) {
     if (c.readRefused) EXPECT_EQ(Win32DataFile("run-history.txt", Wide(c.folder)).CheckedPath(), L"") << c.what;
