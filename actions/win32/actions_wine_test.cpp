@@ -722,17 +722,22 @@ TEST(Shell, AnArgumentIsQuotedAsTheCommandLineRulesReadItBack) {
   }
 }
 
+// A document `doc` of a type whose program is this program, which writes
+// its parent's id into `marker`.
+bool PlantTestDocument(const std::string& doc, const std::string& marker) {
+  WriteAll(doc, "x");
+  const std::string command = "\"" + SelfPath() + "\" --parent \"" + marker + "\"";
+  return RegSetValueA(HKEY_CLASSES_ROOT, ".ordavitest", REG_SZ, "ordavitestfile", 0) == ERROR_SUCCESS &&
+         RegSetValueA(HKEY_CLASSES_ROOT, "ordavitestfile\\shell\\open\\command", REG_SZ, command.c_str(), 0) ==
+             ERROR_SUCCESS;
+}
+
 // The desktop's shell opens a document with its own process, so the
 // program the association names is not this process's child and does not
 // get its rights; opened directly, it is.
 TEST(Shell, ADocumentOpensThroughTheDesktopsShellNotAsThisProcesssChild) {
   const std::string doc = kWorkDir + "desk.ordavitest", marker = kWorkDir + "desk-parent.txt";
-  WriteAll(doc, "x");
-  // The document type's program: this program, writing its parent's id.
-  const std::string command = "\"" + SelfPath() + "\" --parent \"" + marker + "\"";
-  ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, ".ordavitest", REG_SZ, "ordavitestfile", 0), ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, "ordavitestfile\\shell\\open\\command", REG_SZ, command.c_str(), 0),
-            ERROR_SUCCESS);
+  ASSERT_TRUE(PlantTestDocument(doc, marker));
   Win32Shell shell([] { return HWND(nullptr); });
   const std::string self = std::to_string(GetCurrentProcessId());
   for (const bool desktop : {true, false}) {
@@ -795,11 +800,7 @@ TEST(Shell, AnElevatedAgentsProgramIsStartedWithoutTheUsersAssociation) {
 // and is answered again once the shell runs.
 TEST(Shell, AHungDesktopShellCostsTheAgentABoundedWaitOnly) {
   const std::string doc = kWorkDir + "hung.ordavitest", marker = kWorkDir + "hung-parent.txt";
-  WriteAll(doc, "x");
-  const std::string command = "\"" + SelfPath() + "\" --parent \"" + marker + "\"";
-  ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, ".ordavitest", REG_SZ, "ordavitestfile", 0), ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, "ordavitestfile\\shell\\open\\command", REG_SZ, command.c_str(), 0),
-            ERROR_SUCCESS);
+  ASSERT_TRUE(PlantTestDocument(doc, marker));
   Win32Shell shell([] { return HWND(nullptr); }, 2000);
   ASSERT_EQ(shell.OpenAsDesktopUser(doc, kWorkDir, true), DesktopOpen::Opened);  // the desktop's shell is up
   // Every thread of the desktop's process (Wine's explorer.exe) stops.
