@@ -145,7 +145,9 @@ TEST(DataFile, LinksInTheDataFolderAreRefusedAndTheirTargetsLeftAlone) {
   EXPECT_TRUE(OutsideWhole());
   // The history window's 打开文件 gets no path to hand to Notepad.
   for (const Case& c : cases) {
-    if (c.readRefused) EXPECT_EQ(Win32DataFile("run-history.txt", Wide(c.folder)).CheckedPath(), L"") << c.what;
+    if (c.readRefused) {
+      EXPECT_EQ(Win32DataFile("run-history.txt", Wide(c.folder)).CheckedPath(), L"") << c.what;
+    }
   }
   Win32DataFile dangling("run-history.txt", L"C:\\d4\\Ordavi\\");
   EXPECT_FALSE(dangling.Append("x"));
