@@ -190,7 +190,9 @@ void Agent::OnMenuCommand(MenuItem item) {
     case MenuItem::FastShutdown: PerformPowerAction(PowerAction::FastShutdown, p_.power); break;
     case MenuItem::About: p_.window.OpenAbout(); break;
     case MenuItem::Help: p_.shell.OpenHelpFile(SplitPath(p_.system.ExePath()).dir + kHelpFileName); break;
-    case MenuItem::Update: ShowWebPageForUser(p_.shell, kDownloadPage); break;
+    case MenuItem::Update:
+      if (!ShowWebPageForUser(p_.shell, kDownloadPage)) p_.notices.ShowNotice(WebPageRefusedNotice(kDownloadPage));
+      break;
     case MenuItem::Exit: p_.window.Close(); break;
     default: break;  // settings and junk cleaning are handled by their own parts; separators do nothing
   }

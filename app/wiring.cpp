@@ -5,7 +5,7 @@ namespace ordavi {
 void AgentTickActions::ShowNotice(const std::string& text) { notices_.ShowNotice(text); }
 
 OpenedFile AgentTickActions::OpenFile(const std::string& path, const std::string& dir) {
-  return OpenTaskFile(shell_, path, dir);
+  return opener_.Open(path, dir);
 }
 
 void AgentTickActions::CloseProgramByName(const std::string& name) { ordavi::CloseProgramByName(name, processes_); }

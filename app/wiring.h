@@ -28,7 +28,7 @@ class AgentTickActions : public TickActions {
  public:
   AgentTickActions(NoticeSink& notices, ShellPort& shell, ProcessSystem& processes, DialupSystem& dialup,
                    JunkCleaner& junk)
-      : notices_(notices), shell_(shell), processes_(processes), dialup_(dialup), junk_(junk) {}
+      : notices_(notices), shell_(shell), processes_(processes), dialup_(dialup), junk_(junk), opener_(shell, notices) {}
 
   void ShowNotice(const std::string& text) override;
   OpenedFile OpenFile(const std::string& path, const std::string& dir) override;
@@ -43,6 +43,7 @@ class AgentTickActions : public TickActions {
   ProcessSystem& processes_;
   DialupSystem& dialup_;
   JunkCleaner& junk_;
+  TaskFileOpener opener_;
 };
 
 // What the countdown asks of the agent: monitoring off (on cancel), closing

@@ -12,8 +12,13 @@
 ;
 ; Ordavi is a 32-bit program and so is this installer: on 64-bit Windows both
 ; see the same (32-bit) view of HKEY_LOCAL_MACHINE\Software, so the uninstaller
-; finds the program's key where the program wrote it.
+; finds the program's key where the program wrote it. The tests also build a
+; 64-bit installer of the 64-bit build (-DTARGET=amd64-unicode), for machines
+; that run no 32-bit program; it is not shipped.
 
+!ifdef TARGET
+Target ${TARGET}
+!endif
 Unicode true
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
@@ -180,9 +185,14 @@ FunctionEnd
 ; full control, users read and run, owned by the administrators); a drive's
 ; root, or a folder that already holds files other than an earlier Ordavi's,
 ; is refused instead, since changing its rights would change theirs too.
-; ".." and "." resolved, so "Program Files\..\x" is not taken for Program
-; Files, and the agents ended are those of the folder installed to. Called
-; before anything looks at $INSTDIR, also under /S, where no page is shown.
+; So is a folder another user may have prepared: one that is a link
+; (junction, symbolic link, mount point) or holds one, or holds a folder, or
+; whose owner is neither the administrators nor SYSTEM (its owner may change
+; its rights at any time, and a handle opened before keeps what it was
+; given). ".." and "." resolved, so "Program Files\..\x" is not taken for
+; Program Files, and the agents ended are those of the folder installed to.
+; Called before anything looks at $INSTDIR, also under /S, where no page is
+; shown.
 Function MakeInstallFolderFull
   System::Call 'kernel32::GetFullPathNameW(w "$INSTDIR", i ${NSIS_MAX_STRLEN}, w .R7, p 0) i .r0'
   ${If} $0 > 0
@@ -190,12 +200,63 @@ Function MakeInstallFolderFull
   ${EndIf}
 FunctionEnd
 
-; InstallFolderProblem leaves in $R0 the reason to refuse $INSTDIR, or "".
-; $R1 is 1 when $INSTDIR lies below Program Files. $EarlierFiles is 1 when
-; the folder holds an earlier Ordavi's files.
+!define FILE_ATTRIBUTE_DIRECTORY 0x10
+!define FILE_ATTRIBUTE_REPARSE_POINT 0x400
+!define WinLocalSystemSid 22
+!define WinBuiltinAdministratorsSid 26
+
+; Why a folder is refused, as the silent installer's exit code tells it:
+; 2 a drive's root, other files in it, or its rights cannot be set (as
+; before); 3 it is a link, or holds a link or a folder; 4 its owner is
+; neither the administrators nor SYSTEM.
+Var RefusalCode
+
+; FolderEntriesProblem leaves in $R0 the reason to refuse what $INSTDIR
+; holds, or "", and its code in $RefusalCode: only an earlier Ordavi's files
+; (and its cleaning logs) may be there, each a plain file. $EarlierFiles is 1
+; when there is one.
 Var EarlierFiles
+Function FolderEntriesProblem
+  StrCpy $R0 ""
+  StrCpy $EarlierFiles 0
+  FindFirst $R6 $R5 "$INSTDIR\*.*"
+  ${DoWhile} $R5 != ""
+    ${If} $R5 != "."
+    ${AndIf} $R5 != ".."
+      StrCpy $R7 $R5 8
+      System::Call 'kernel32::GetFileAttributesW(w "$INSTDIR\$R5") i .r0'
+      IntOp $1 $0 & ${FILE_ATTRIBUTE_REPARSE_POINT}
+      IntOp $2 $0 & ${FILE_ATTRIBUTE_DIRECTORY}
+      ${If} $0 = -1
+      ${OrIf} $1 <> 0
+      ${OrIf} $2 <> 0
+        StrCpy $R0 "所选文件夹中有链接或子文件夹（$R5），可能是他人预先准备的。请选择一个新的文件夹，或使用默认位置。"
+        StrCpy $RefusalCode 3
+        ${Break}
+      ${EndIf}
+      ${If} $R5 != "Ordavi.exe"
+      ${AndIf} $R5 != "QLLJ.bat"
+      ${AndIf} $R5 != "Ordavi.CHM"
+      ${AndIf} $R5 != "uninst.exe"
+      ${AndIf} $R7 != "清理系统垃圾列表"
+        StrCpy $R0 "所选文件夹中已有其他文件。Ordavi 会把安装文件夹设为只有管理员能修改，请选择一个新的或空的文件夹，或使用默认位置。"
+        StrCpy $RefusalCode 2
+        ${Break}
+      ${EndIf}
+      StrCpy $EarlierFiles 1
+    ${EndIf}
+    FindNext $R6 $R5
+  ${Loop}
+  FindClose $R6
+FunctionEnd
+
+; InstallFolderProblem leaves in $R0 the reason to refuse $INSTDIR, or "",
+; and its code in $RefusalCode. $R1 is 1 when $INSTDIR lies below Program
+; Files. What it holds is weighed before its owner, so each refusal says
+; its own reason.
 Function InstallFolderProblem
   StrCpy $R0 ""
+  StrCpy $RefusalCode 2
   StrCpy $R1 0
   StrCpy $EarlierFiles 0
   Call MakeInstallFolderFull
@@ -219,30 +280,35 @@ Function InstallFolderProblem
     StrCpy $R0 "请选择一个单独的文件夹，不要直接安装到磁盘的根目录。"
     Return
   ${EndIf}
-  ${IfNot} ${FileExists} "$INSTDIR\*.*"
+  System::Call 'kernel32::GetFileAttributesW(w "$INSTDIR") i .r0'
+  ${If} $0 = -1
+    Return  ; made new, with its rights, when the files are installed
+  ${EndIf}
+  IntOp $1 $0 & ${FILE_ATTRIBUTE_REPARSE_POINT}
+  IntOp $2 $0 & ${FILE_ATTRIBUTE_DIRECTORY}
+  ${If} $1 <> 0
+  ${OrIf} $2 = 0
+    StrCpy $R0 "所选位置是一个链接（联接点、符号链接或挂载点）或文件，不是普通文件夹。请选择一个新的文件夹，或使用默认位置。"
+    StrCpy $RefusalCode 3
     Return
   ${EndIf}
-  ; Only an earlier Ordavi's files (and its cleaning logs) may be there.
-  FindFirst $R6 $R5 "$INSTDIR\*.*"
-  ${DoWhile} $R5 != ""
-    StrCpy $R7 $R5 8
-    ${If} $R5 != "."
-    ${AndIf} $R5 != ".."
-    ${AndIf} $R5 != "Ordavi.exe"
-    ${AndIf} $R5 != "QLLJ.bat"
-    ${AndIf} $R5 != "Ordavi.CHM"
-    ${AndIf} $R5 != "uninst.exe"
-    ${AndIf} $R7 != "清理系统垃圾列表"
-      StrCpy $R0 "所选文件夹中已有其他文件。Ordavi 会把安装文件夹设为只有管理员能修改，请选择一个新的或空的文件夹，或使用默认位置。"
-      ${Break}
-    ${EndIf}
-    ${If} $R5 != "."
-    ${AndIf} $R5 != ".."
-      StrCpy $EarlierFiles 1
-    ${EndIf}
-    FindNext $R6 $R5
-  ${Loop}
-  FindClose $R6
+  Call FolderEntriesProblem
+  ${If} $R0 != ""
+    Return
+  ${EndIf}
+  ; The owner, read from the folder itself (no link, see above).
+  StrCpy $3 0
+  System::Call 'advapi32::GetNamedSecurityInfoW(w "$INSTDIR", i 1, i 1, *p .r4, p 0, p 0, p 0, *p .r5) i .r0'
+  ${If} $0 = 0
+    System::Call 'advapi32::IsWellKnownSid(p r4, i ${WinBuiltinAdministratorsSid}) i .r6'
+    System::Call 'advapi32::IsWellKnownSid(p r4, i ${WinLocalSystemSid}) i .r7'
+    IntOp $3 $6 | $7
+    System::Call 'kernel32::LocalFree(p r5)'
+  ${EndIf}
+  ${If} $3 = 0
+    StrCpy $R0 "所选文件夹已经存在，且不属于管理员（可能是其他用户预先创建的，他可以随时改动其中的文件）。请选择一个新的文件夹，或使用默认位置。"
+    StrCpy $RefusalCode 4
+  ${EndIf}
 FunctionEnd
 
 Function InstallFolderLeave
@@ -272,20 +338,32 @@ Section "Ordavi" SecMain
   Call InstallFolderProblem
   ${If} $R0 != ""
     MessageBox MB_OK|MB_ICONSTOP $R0 /SD IDOK
-    SetErrorLevel 2
+    SetErrorLevel $RefusalCode
     Quit
   ${EndIf}
   Call EndRunningOrdavi
-  SetOutPath "$INSTDIR"
   ${If} $R1 != 1
+    ; A new folder is made with its final rights at once, so nobody can open
+    ; it in between. Its parents are made as usual (the agent weighs them).
+    System::Call 'kernel32::GetFileAttributesW(w "$INSTDIR") i .r0'
+    ${If} $0 = -1
+      ${GetParent} "$INSTDIR" $R2
+      CreateDirectory "$R2"
+      System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)", i 1, *p .R4, p 0) i .r0'
+      System::Call '*(i ${SECURITY_ATTRIBUTES_SIZE}, p R4, i 0) p .R5'
+      System::Call 'kernel32::CreateDirectoryW(w "$INSTDIR", p R5) i .r0'
+      System::Free $R5
+      System::Call 'kernel32::LocalFree(p R4)'
+    ${EndIf}
     ; The owner of the folder and of everything in it (an earlier Ordavi's
     ; files that someone else may have replaced) becomes administrators, the
     ; folder's list is set, and every file in it gets that list only. Each
     ; step stops at its first failure (no /C), and any failure stops the
-    ; installation before a file is written.
-    nsExec::Exec '"$SYSDIR\icacls.exe" "$INSTDIR" /setowner *S-1-5-32-544 /T /Q'
+    ; installation before a file is written. /L: a link met on the way is
+    ; changed itself, never what it points to.
+    nsExec::Exec '"$SYSDIR\icacls.exe" "$INSTDIR" /setowner *S-1-5-32-544 /T /L /Q'
     Pop $R2
-    nsExec::Exec '"$SYSDIR\icacls.exe" "$INSTDIR" /inheritance:r /grant:r *S-1-5-18:(OI)(CI)F *S-1-5-32-544:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX /Q'
+    nsExec::Exec '"$SYSDIR\icacls.exe" "$INSTDIR" /inheritance:r /grant:r *S-1-5-18:(OI)(CI)F *S-1-5-32-544:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX /L /Q'
     Pop $R3
     ${If} $R2 != 0
     ${OrIf} $R3 != 0
@@ -294,9 +372,17 @@ Section "Ordavi" SecMain
       SetErrorLevel 2
       Quit
     ${EndIf}
+    ; Only administrators can add to the folder now: what it holds is looked
+    ; at again, in case something was put there since the first look.
+    Call FolderEntriesProblem
+    ${If} $R0 != ""
+      MessageBox MB_OK|MB_ICONSTOP $R0 /SD IDOK
+      SetErrorLevel $RefusalCode
+      Quit
+    ${EndIf}
     ; An empty folder has nothing to reset (icacls would fail on "*").
     ${If} $EarlierFiles == 1
-      nsExec::Exec '"$SYSDIR\icacls.exe" "$INSTDIR\*" /reset /T /Q'
+      nsExec::Exec '"$SYSDIR\icacls.exe" "$INSTDIR\*" /reset /T /L /Q'
       Pop $R4
       ${If} $R4 != 0
         MessageBox MB_OK|MB_ICONSTOP "无法重设 $INSTDIR 中已有文件的所有者和权限（错误 $R4），安装已停止，未写入任何文件。请删除该文件夹中的旧文件后重试，或使用默认位置。" /SD IDOK
@@ -305,6 +391,7 @@ Section "Ordavi" SecMain
       ${EndIf}
     ${EndIf}
   ${EndIf}
+  SetOutPath "$INSTDIR"
   File "${FILES}\Ordavi.exe"
   File "${FILES}\QLLJ.bat"
   File "${FILES}\Ordavi.CHM"

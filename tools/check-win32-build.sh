@@ -38,6 +38,7 @@ done
 for name in BITBTN1GLYPH BITBTN2GLYPH; do
   check "glyph $name" grep -q -- "--type=2 --name='$name'" <<<"$resources"
 done
+check "no test hook in the shipped program" eval '! grep -qa "O.R.D.A.V.I._.T.E.S.T" "$EXE"'
 check "version resource" grep -q -- '--type=16 ' <<<"$resources"
 VERSION=$(cat "$ROOT/VERSION")
 version_texts=$(wrestool -x --raw --type=16 "$EXE" 2>/dev/null | iconv -c -f UTF-16LE -t UTF-8 | tr -s '\0' ' ')

@@ -162,6 +162,46 @@ TEST(Win32Conditions, SensorsReadTheSystemsCounters) {
   }
 }
 
+// "After a program ends" watches this agent's own session only: a program
+// of the watched name in another session (another user's) is not seen, nor
+// one whose session cannot be read; here one session holds every process,
+// so the other sessions are told by the lookup.
+TEST(Win32Conditions, OnlyTheProgramsOfTheAgentsOwnSessionAreWatched) {
+  const HANDLE other = StartSleeper("backup.exe");
+  const HANDLE unknown = StartSleeper("unknown.exe");
+  ASSERT_TRUE(other && unknown);
+  const DWORD otherPid = GetProcessId(other), unknownPid = GetProcessId(unknown);
+  Win32ProcessSystem processes;
+  Win32ConditionSensors sensors(processes, [&](std::uint32_t pid, std::uint32_t& session) {
+    if (pid == unknownPid) return false;
+    if (!SystemSessionOf(pid, session)) return false;
+    if (pid == otherPid) session += 1;
+    return true;
+  });
+  const auto names = sensors.RunningPrograms();
+  ASSERT_TRUE(names.has_value());
+  const auto seen = [&names](const char* name) {
+    for (const std::string& p : *names) {
+      if (ProcessMatches(p, name)) return true;
+    }
+    return false;
+  };
+  EXPECT_TRUE(seen(SplitPath(SelfPath()).name.c_str()));
+  EXPECT_FALSE(seen("backup.exe"));
+  EXPECT_FALSE(seen("unknown.exe"));
+  // The system's own lookup sees both, in this one session.
+  Win32ConditionSensors system(processes);
+  const auto all = system.RunningPrograms();
+  ASSERT_TRUE(all.has_value());
+  int found = 0;
+  for (const std::string& p : *all) found += ProcessMatches(p, "backup.exe") + ProcessMatches(p, "unknown.exe");
+  EXPECT_EQ(found, 2);
+  for (const HANDLE h : {other, unknown}) {
+    TerminateProcess(h, 0);
+    CloseHandle(h);
+  }
+}
+
 TEST(Win32Processes, CloseProgramByNameEndsEveryInstanceAndNothingElse) {
   HANDLE a = StartSleeper("victim.exe");
   HANDLE b = StartSleeper("victim.exe");
@@ -568,6 +608,24 @@ TEST_F(JunkCleaning, TheAgentsOwnFolderIsReadThroughTheSystem) {
   EXPECT_TRUE(notices.log.empty());
 }
 
+// A link in the agent's place (the folder itself, or one of its files) is
+// weighed as a link, not by the rights of what it points to: whoever
+// controls the link's target controls the agent.
+TEST_F(JunkCleaning, ALinkAsTheAgentsFolderOrItsFileCountsAsOpen) {
+  const std::string real = "C:\\agent-real", linked = "C:\\agent-linked";  // ASCII, for ln
+  CreateDirectoryA(real.c_str(), nullptr);
+  WriteAll(real + "\\Ordavi.exe", "x");
+  ASSERT_TRUE(MakeLink(linked, real));
+  EXPECT_FALSE(AgentFolderOpenToOthers(security, real + "\\Ordavi.exe"));
+  EXPECT_TRUE(AgentFolderOpenToOthers(security, linked + "\\Ordavi.exe"));
+  const auto facts = security.ReadSecurity(linked);
+  ASSERT_TRUE(facts.has_value());
+  EXPECT_FALSE(facts->hasDacl);
+  // A link as the program's help file beside it.
+  ASSERT_TRUE(MakeLink(real + "\\Ordavi.CHM", real + "\\Ordavi.exe"));
+  EXPECT_TRUE(AgentFolderOpenToOthers(security, real + "\\Ordavi.exe"));
+}
+
 // A system program runs from the system directory even when the current
 // directory holds a program of the same name, with its GBK arguments whole.
 TEST(Shell, SystemProgramsRunByTheirFullPathWithGbkArguments) {
@@ -664,23 +722,28 @@ TEST(Shell, AnArgumentIsQuotedAsTheCommandLineRulesReadItBack) {
   }
 }
 
+// A document `doc` of a type whose program is this program, which writes
+// its parent's id into `marker`.
+bool PlantTestDocument(const std::string& doc, const std::string& marker) {
+  WriteAll(doc, "x");
+  const std::string command = "\"" + SelfPath() + "\" --parent \"" + marker + "\"";
+  return RegSetValueA(HKEY_CLASSES_ROOT, ".ordavitest", REG_SZ, "ordavitestfile", 0) == ERROR_SUCCESS &&
+         RegSetValueA(HKEY_CLASSES_ROOT, "ordavitestfile\\shell\\open\\command", REG_SZ, command.c_str(), 0) ==
+             ERROR_SUCCESS;
+}
+
 // The desktop's shell opens a document with its own process, so the
 // program the association names is not this process's child and does not
 // get its rights; opened directly, it is.
 TEST(Shell, ADocumentOpensThroughTheDesktopsShellNotAsThisProcesssChild) {
   const std::string doc = kWorkDir + "desk.ordavitest", marker = kWorkDir + "desk-parent.txt";
-  WriteAll(doc, "x");
-  // The document type's program: this program, writing its parent's id.
-  const std::string command = "\"" + SelfPath() + "\" --parent \"" + marker + "\"";
-  ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, ".ordavitest", REG_SZ, "ordavitestfile", 0), ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, "ordavitestfile\\shell\\open\\command", REG_SZ, command.c_str(), 0),
-            ERROR_SUCCESS);
+  ASSERT_TRUE(PlantTestDocument(doc, marker));
   Win32Shell shell([] { return HWND(nullptr); });
   const std::string self = std::to_string(GetCurrentProcessId());
   for (const bool desktop : {true, false}) {
     DeleteFileA(marker.c_str());
     if (desktop) {
-      EXPECT_TRUE(shell.OpenAsDesktopUser(doc, kWorkDir, true));
+      EXPECT_EQ(shell.OpenAsDesktopUser(doc, kWorkDir, true), DesktopOpen::Opened);
     } else {
       shell.OpenFileHidden(doc, kWorkDir);
     }
@@ -689,6 +752,100 @@ TEST(Shell, ADocumentOpensThroughTheDesktopsShellNotAsThisProcesssChild) {
     EXPECT_FALSE(parent.empty()) << desktop;
     EXPECT_EQ(parent == self, !desktop) << "parent " << parent << ", this process " << self;
   }
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, ".ordavitest");
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, "ordavitestfile");
+}
+
+// An elevated agent starts a task's program itself, by its full path, a
+// batch file in the system's interpreter and a screen saver with the /S its
+// "open" gives: the association a program of the user may have pointed at
+// its own command (on Windows in its per-user classes; here the classes
+// root) never runs. (Wine's shell starts programs itself whatever the
+// association says, so the shell's way cannot be shown to follow it here;
+// that an elevated agent never takes that way is the unit tests' part.)
+TEST(Shell, AnElevatedAgentsProgramIsStartedWithoutTheUsersAssociation) {
+  const std::string hit = kWorkDir + "assoc-program.txt", ran = kWorkDir + "batch-ran.txt";
+  const std::string saver = kWorkDir + "屏保 1.scr", saverRan = kWorkDir + "saver-ran.txt";
+  const std::string command = "C:\\windows\\system32\\cmd.exe /c echo hit> \"" + hit + "\"";
+  for (const char* key : {"batfile\\shell\\open\\command", "exefile\\shell\\open\\command",
+                          "scrfile\\shell\\open\\command"}) {
+    ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, key, REG_SZ, command.c_str(), 0), ERROR_SUCCESS);
+  }
+  ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, ".bat", REG_SZ, "batfile", 0), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, ".scr", REG_SZ, "scrfile", 0), ERROR_SUCCESS);
+  const std::string script = kWorkDir + "任务 1.bat";
+  WriteAll(script, "@echo ran> \"" + ran + "\"\r\n");
+  CopyFileA(SelfPath().c_str(), saver.c_str(), FALSE);  // marks that it ran, and with what
+  const auto within = [](const std::string& file, int tenths) {
+    for (int i = 0; i < tenths && !WrittenAndClosed(file); ++i) Sleep(100);
+    return WrittenAndClosed(file);
+  };
+  Win32Shell shell([] { return HWND(nullptr); });
+  for (const std::string& f : {hit, ran, saverRan}) DeleteFileA(f.c_str());
+  EXPECT_TRUE(shell.StartProgramHidden(script, kWorkDir));
+  EXPECT_TRUE(shell.StartProgramHidden(saver, kWorkDir));
+  EXPECT_TRUE(within(ran, 100));
+  EXPECT_TRUE(within(saverRan, 100));
+  EXPECT_EQ(ReadAll(saverRan), "/S");
+  EXPECT_FALSE(within(hit, 20));
+  // A program that cannot be started is said.
+  EXPECT_FALSE(shell.StartProgramHidden(kWorkDir + "no such program.exe", kWorkDir));
+  for (const char* key : {"batfile\\shell", "exefile\\shell", "scrfile\\shell"}) {
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, key);
+  }
+}
+
+// The desktop's shell does not answer (its process suspended): the agent's
+// thread waits no longer than its bound, asks no more while that call hangs,
+// and is answered again once the shell runs.
+TEST(Shell, AHungDesktopShellCostsTheAgentABoundedWaitOnly) {
+  const std::string doc = kWorkDir + "hung.ordavitest", marker = kWorkDir + "hung-parent.txt";
+  ASSERT_TRUE(PlantTestDocument(doc, marker));
+  Win32Shell shell([] { return HWND(nullptr); }, 2000);
+  ASSERT_EQ(shell.OpenAsDesktopUser(doc, kWorkDir, true), DesktopOpen::Opened);  // the desktop's shell is up
+  // Every thread of the desktop's process (Wine's explorer.exe) stops.
+  DWORD desktopPid = 0;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W process{};
+  process.dwSize = sizeof process;
+  for (BOOL more = Process32FirstW(snapshot, &process); more; more = Process32NextW(snapshot, &process)) {
+    if (lstrcmpiW(process.szExeFile, L"explorer.exe") == 0) desktopPid = process.th32ProcessID;
+  }
+  CloseHandle(snapshot);
+  ASSERT_NE(desktopPid, 0u);
+  std::vector<HANDLE> threads;
+  snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID != desktopPid) continue;
+    if (const HANDLE t = OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID)) {
+      SuspendThread(t);
+      threads.push_back(t);
+    }
+  }
+  CloseHandle(snapshot);
+  ASSERT_FALSE(threads.empty());
+  const DWORD start = GetTickCount();
+  EXPECT_EQ(shell.OpenAsDesktopUser(doc, kWorkDir, true), DesktopOpen::NoAnswer);
+  const DWORD waited = GetTickCount() - start;
+  EXPECT_GE(waited, 1900u);
+  EXPECT_LT(waited, 20000u);  // not for ever: the bound is 2 s
+  // The call still hangs: the next is not made.
+  const DWORD again = GetTickCount();
+  EXPECT_EQ(shell.OpenAsDesktopUser(doc, kWorkDir, true), DesktopOpen::NoAnswer);
+  EXPECT_LT(GetTickCount() - again, 1000u);
+  for (const HANDLE t : threads) {
+    ResumeThread(t);
+    CloseHandle(t);
+  }
+  // Once the shell runs again the hung call ends, and the next is answered.
+  DesktopOpen after = DesktopOpen::NoAnswer;
+  for (int i = 0; i < 20 && after == DesktopOpen::NoAnswer; ++i) {
+    Sleep(500);
+    after = shell.OpenAsDesktopUser(doc, kWorkDir, true);
+  }
+  EXPECT_EQ(after, DesktopOpen::Opened);
   RegDeleteTreeA(HKEY_CLASSES_ROOT, ".ordavitest");
   RegDeleteTreeA(HKEY_CLASSES_ROOT, "ordavitestfile");
 }
@@ -703,6 +860,10 @@ int main(int argc, char** argv) {
   }
   if (argc > 2 && std::string(argv[1]) == "--parent") {  // a document's program: who started it
     WriteAll(argv[2], std::to_string(ParentProcessId()));
+    return 0;
+  }
+  if (AsciiUpper(SplitPath(SelfPath()).name).find(".SCR") != std::string::npos) {  // a task's screen saver
+    WriteAll(kWorkDir + "saver-ran.txt", argc > 1 ? argv[1] : "");
     return 0;
   }
   if (SplitPath(SelfPath()).name == "cmd.exe") {  // planted in place of the system's

@@ -139,11 +139,21 @@ OpenedEntry Win32TempFolderSystem::Open(std::uint64_t folder, const std::string&
   HANDLE h = nullptr;
   // Relative to the folder's handle, so no folder above can be swapped in
   // between; the link itself, never what it points to.
+  // FILE_COMPLETE_IF_OPLOCKED: a file under another program's oplock (any
+  // user may hold one in C:\Windows\Temp) would hold this, the agent's only
+  // thread, until that program lets go; it is left as in use instead.
+  constexpr ULONG kNtCompleteIfOplocked = 0x00000100;
+  constexpr LONG kNtOplockBreakInProgress = 0x00000108;
   const LONG status = ui::OpenRelative(
       it->second.handle, w, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | FILE_LIST_DIRECTORY,
-      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, ui::kNtOpen, ui::kNtOpenForBackup, h);
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, ui::kNtOpen, ui::kNtOpenForBackup | kNtCompleteIfOplocked,
+      h);
   if (status == ui::kNtSharingViolation || status == ui::kNtAccessDenied) return {EntryKind::InUse, 0};
   if (status < 0) return {};
+  if (status == kNtOplockBreakInProgress) {
+    CloseHandle(h);
+    return {EntryKind::InUse, 0};
+  }
   const std::wstring expected = it->second.path + L"\\" + w;
   BY_HANDLE_FILE_INFORMATION info{};
   EntryKind kind = EntryKind::Gone;
@@ -256,14 +266,32 @@ SecurityFacts SecurityFactsOf(PSECURITY_DESCRIPTOR descriptor) {
 
 std::optional<SecurityFacts> Win32FolderSecuritySystem::ReadSecurity(const std::string& path) {
   const std::wstring w = WideFromGbk(path);
-  if (GetFileAttributesW(w.c_str()) == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  const DWORD attributes = GetFileAttributesW(w.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  SecurityFacts unknown;
+  unknown.hasDacl = false;  // unreadable counts as open
+  // The entry itself, never what a link there points to: a junction or a
+  // symbolic link in the agent's place makes whoever controls the link's
+  // target the agent's, whatever the target's rights say.
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return unknown;
+  const HANDLE h = CreateFileW(w.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                               nullptr);
+  if (h == INVALID_HANDLE_VALUE) return unknown;
+  BY_HANDLE_FILE_INFORMATION info{};
+  // Where the system followed a link anyway (Wine does so for its Unix
+  // links), the handle lies elsewhere than the path asked for.
+  wchar_t longPath[MAX_PATH * 2];
+  const DWORD n = GetLongPathNameW(w.c_str(), longPath, MAX_PATH * 2);
+  const std::wstring asked = n > 0 && n < MAX_PATH * 2 ? std::wstring(longPath, n) : w;
+  const std::wstring real = RealPathOf(h);
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (GetNamedSecurityInfoW(w.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                            nullptr, nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
-    SecurityFacts unknown;
-    unknown.hasDacl = false;  // unreadable counts as open
-    return unknown;
-  }
+  const bool itself = GetFileInformationByHandle(h, &info) && !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+                      (real.empty() || SamePath(real, asked));
+  const bool read = itself && GetSecurityInfo(h, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                              nullptr, nullptr, nullptr, nullptr, &descriptor) == ERROR_SUCCESS;
+  CloseHandle(h);
+  if (!read) return unknown;
   SecurityFacts facts = SecurityFactsOf(descriptor);
   LocalFree(descriptor);
   return facts;

@@ -70,12 +70,24 @@ std::optional<ProcessorTimes> ReadProcessorTimes() {
   return ProcessorTimes{Of(idle), Of(kernel), Of(user)};
 }
 
+bool SystemSessionOf(std::uint32_t pid, std::uint32_t& session) {
+  DWORD id = 0;
+  if (!ProcessIdToSessionId(pid, &id)) return false;
+  session = id;
+  return true;
+}
+
 std::optional<std::vector<std::string>> Win32ConditionSensors::RunningPrograms() {
+  std::uint32_t own = 0;
+  if (!sessionOf_(GetCurrentProcessId(), own)) return std::nullopt;
   const auto processes = processes_.ListProcesses();
   if (!processes) return std::nullopt;
   std::vector<std::string> names;
   names.reserve(processes->size());
-  for (const ProcessEntry& p : *processes) names.push_back(p.exeFile);
+  for (const ProcessEntry& p : *processes) {
+    std::uint32_t session = 0;
+    if (sessionOf_(p.pid, session) && session == own) names.push_back(p.exeFile);
+  }
   return names;
 }
 

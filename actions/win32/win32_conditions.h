@@ -1,9 +1,10 @@
 // The Win32 adapter of the condition sensors: the process snapshot the
-// closing of programs reads, the interface table's octet counters and the
+// closing of programs reads (this session's processes only), the interface table's octet counters and the
 // system times. Each is read when the tick asks, once per pass at most.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,15 +31,27 @@ class Win32DisplayRequests : public DisplayRequests {
   bool DisplayRequired() override;
 };
 
+// The session a process runs in (ProcessIdToSessionId); false when it
+// cannot be read.
+using SessionOfProcess = std::function<bool(std::uint32_t pid, std::uint32_t& session)>;
+bool SystemSessionOf(std::uint32_t pid, std::uint32_t& session);
+
 class Win32ConditionSensors : public ConditionSensors {
  public:
-  explicit Win32ConditionSensors(ProcessSystem& processes) : processes_(processes) {}
+  explicit Win32ConditionSensors(ProcessSystem& processes, SessionOfProcess sessionOf = SystemSessionOf)
+      : processes_(processes), sessionOf_(std::move(sessionOf)) {}
+  // The executable names of the processes of this agent's own session:
+  // another user (in another session) who starts and ends a program of the
+  // watched name does not fire "after a program ends". A process whose
+  // session cannot be read is left out; nothing when this process's own
+  // session cannot be read.
   std::optional<std::vector<std::string>> RunningPrograms() override;
   std::optional<std::vector<AdapterOctets>> AdapterCounters() override { return ReadAdapterOctets(); }
   std::optional<ProcessorTimes> ProcessorUse() override { return ReadProcessorTimes(); }
 
  private:
   ProcessSystem& processes_;
+  SessionOfProcess sessionOf_;
 };
 
 }  // namespace ordavi

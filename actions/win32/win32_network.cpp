@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "actions/open_for_user.h"
 #include "store/text.h"
 #include "store/win32/gbk_text.h"
 #include "ui/win32/administrators.h"
@@ -60,20 +61,11 @@ void Win32Shell::OpenFileHidden(const std::string& path, const std::string& dir)
 namespace {
 using DirectoryFn = UINT(WINAPI*)(LPWSTR, UINT);
 
-// Starts `program` of the directory `directoryOf` names by its full path:
-// the path is the application name (nothing is searched for) and, quoted,
-// the first word of the command line, `params` the rest.
-bool StartByFullPath(DirectoryFn directoryOf, const std::string& program, const std::wstring& params,
-                     const std::string& dir, WORD show, DWORD flags) {
-  wchar_t programDir[MAX_PATH];
-  const UINT n = directoryOf(programDir, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return false;
-  // A directory GBK cannot hold is not passed on as a look-alike.
-  const auto dirText = GbkFromWideExactly(std::wstring(programDir, n));
-  if (!dirText) return false;
-  const bool separated = !dirText->empty() && dirText->back() == '\\';
-  const std::wstring application = WideFromGbk(*dirText + (separated ? "" : "\\") + program);
-  std::wstring commandLine = WideFromGbk(SystemProgramCommandLine(*dirText, program, "")) + params;
+// CreateProcessW of `application` (a full path: nothing is searched for)
+// with `commandLine`, in `dir` (the current directory when empty); the
+// handles are closed at once.
+bool StartProcess(const std::wstring& application, std::wstring commandLine, const std::string& dir, WORD show,
+                  DWORD flags) {
   const std::wstring workDir = WideFromGbk(dir);
   STARTUPINFOW si{};
   si.cb = sizeof si;
@@ -89,7 +81,37 @@ bool StartByFullPath(DirectoryFn directoryOf, const std::string& program, const 
   CloseHandle(pi.hProcess);
   return true;
 }
+
+// Starts `program` of the directory `directoryOf` names by its full path:
+// the path is the application name (nothing is searched for) and, quoted,
+// the first word of the command line, `params` the rest.
+bool StartByFullPath(DirectoryFn directoryOf, const std::string& program, const std::wstring& params,
+                     const std::string& dir, WORD show, DWORD flags) {
+  wchar_t programDir[MAX_PATH];
+  const UINT n = directoryOf(programDir, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return false;
+  // A directory GBK cannot hold is not passed on as a look-alike.
+  const auto dirText = GbkFromWideExactly(std::wstring(programDir, n));
+  if (!dirText) return false;
+  const bool separated = !dirText->empty() && dirText->back() == '\\';
+  const std::wstring application = WideFromGbk(*dirText + (separated ? "" : "\\") + program);
+  return StartProcess(application, WideFromGbk(SystemProgramCommandLine(*dirText, program, "")) + params, dir, show,
+                      flags);
+}
 }  // namespace
+
+bool Win32Shell::StartProgramHidden(const std::string& path, const std::string& dir) {
+  // A path the task gives relative ("..\x.exe", "D:x.exe") is made full as the
+  // system would make it, against the current directory (the system directory).
+  wchar_t full[MAX_PATH * 2];
+  const DWORD n = GetFullPathNameW(WideFromGbk(path).c_str(), MAX_PATH * 2, full, nullptr);
+  if (n == 0 || n >= MAX_PATH * 2) return false;
+  const auto fullText = GbkFromWideExactly(std::wstring(full, n));
+  const std::string systemDir = SystemDirectory();
+  if (!fullText || systemDir.empty()) return false;
+  const ProgramStart start = TaskProgramStart(systemDir, *fullText);
+  return StartProcess(WideFromGbk(start.application), WideFromGbk(start.commandLine), dir, SW_HIDE, 0);
+}
 
 void Win32Shell::RunHidden(const std::string& program, const std::string& params, const std::string& dir) {
   StartByFullPath(GetSystemDirectoryW, program, WideFromGbk(params), dir, SW_HIDE, CREATE_NO_WINDOW);
@@ -125,7 +147,9 @@ bool OpenInNotepad(const std::wstring& path) {
   return StartByFullPath(GetWindowsDirectoryW, "notepad.exe", QuotedArgument(path), "", SW_SHOWNORMAL, 0);
 }
 
-void Win32Shell::OpenInNotepad(const std::wstring& path) { ordavi::OpenInNotepad(path); }
+void Win32Shell::OpenInNotepad(const std::wstring& path) {
+  if (!path.empty()) ordavi::OpenInNotepad(path);
+}
 
 void Win32Shell::ShowWebPage(const std::string& url) {
   ShellExecuteW(nullptr, L"open", WideFromGbk(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
@@ -166,7 +190,12 @@ constexpr IID kIShellFolderViewDual = {0xE7A1AF80, 0x4D96, 0x11CF, {0x96, 0x0C, 
 constexpr IID kIShellDispatch2 = {0xA4C6892C, 0x3BA9, 0x11D2, {0x9D, 0xEA, 0x00, 0xC0, 0x4F, 0xB1, 0x61, 0x62}};
 }  // namespace
 
-bool Win32Shell::OpenAsDesktopUser(const std::string& target, const std::string& dir, bool hidden) {
+namespace {
+
+// The desktop's shell window (ShellWindows' SWC_DESKTOP), its active shell
+// view's background object, that view's Shell.Application and its
+// IShellDispatch2::ShellExecute with "open", on the calling thread.
+bool OpenThroughDesktopShell(const std::wstring& target, const std::wstring& dir, bool hidden) {
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   bool opened = false;
   {
@@ -195,8 +224,8 @@ bool Win32Shell::OpenAsDesktopUser(const std::string& target, const std::string&
         SUCCEEDED(background.p->QueryInterface(kIShellFolderViewDual, folderView.Out())) &&
         SUCCEEDED(folderView.p->get_Application(&application.p)) && application.p &&
         SUCCEEDED(application.p->QueryInterface(kIShellDispatch2, shell.Out()))) {
-      BSTR file = SysAllocString(WideFromGbk(target).c_str());
-      TextVariant args(L""), directory(WideFromGbk(dir)), verb(L"open");
+      BSTR file = SysAllocString(target.c_str());
+      TextVariant args(L""), directory(dir), verb(L"open");
       VARIANT show;
       VariantInit(&show);
       show.vt = VT_I4;
@@ -209,6 +238,61 @@ bool Win32Shell::OpenAsDesktopUser(const std::string& target, const std::string&
   return opened;
 }
 
+// One call to the desktop's shell, shared by the thread that makes it and
+// the agent's thread that waits for it; whichever lets go last frees it.
+struct DesktopCall {
+  std::wstring target, dir;
+  bool hidden = false;
+  volatile LONG opened = 0;
+  volatile LONG holders = 2;
+  void Release() {
+    if (InterlockedDecrement(&holders) == 0) delete this;
+  }
+};
+
+DWORD WINAPI DesktopCallThread(void* param) {
+  DesktopCall* call = static_cast<DesktopCall*>(param);
+  if (OpenThroughDesktopShell(call->target, call->dir, call->hidden)) InterlockedExchange(&call->opened, 1);
+  call->Release();
+  return 0;
+}
+
+}  // namespace
+
+Win32Shell::~Win32Shell() {
+  if (desktopThread_) CloseHandle(desktopThread_);
+}
+
+DesktopOpen Win32Shell::OpenAsDesktopUser(const std::string& target, const std::string& dir, bool hidden) {
+  // A call that never came back (the desktop's process suspended or hung)
+  // keeps its thread; while it does, the shell is not asked again.
+  if (desktopThread_) {
+    if (WaitForSingleObject(desktopThread_, 0) == WAIT_TIMEOUT) return DesktopOpen::NoAnswer;
+    CloseHandle(desktopThread_);
+    desktopThread_ = nullptr;
+  }
+  DesktopCall* call = new DesktopCall;
+  call->target = WideFromGbk(target);
+  call->dir = WideFromGbk(dir);
+  call->hidden = hidden;
+  const HANDLE thread = CreateThread(nullptr, 0, DesktopCallThread, call, 0, nullptr);
+  if (!thread) {
+    delete call;
+    return DesktopOpen::Failed;
+  }
+  // The agent's one thread waits no longer than this, without pumping its
+  // messages (a tick or a dialog must not run in the middle of a task).
+  const bool answered = WaitForSingleObject(thread, desktopWaitMs_) == WAIT_OBJECT_0;
+  const bool opened = answered && call->opened != 0;
+  call->Release();
+  if (!answered) {
+    desktopThread_ = thread;
+    return DesktopOpen::NoAnswer;
+  }
+  CloseHandle(thread);
+  return opened ? DesktopOpen::Opened : DesktopOpen::Failed;
+}
+
 std::string Win32Shell::WindowsDirectory() {
   g_windowsDir[0] = '\0';
   GetWindowsDirectoryA(g_windowsDir, sizeof g_windowsDir);
@@ -216,6 +300,16 @@ std::string Win32Shell::WindowsDirectory() {
 }
 
 bool Win32Shell::RunsElevated() { return AdministratorsInForce(nullptr); }
+
+bool Win32Shell::DesktopRunsElevated() {
+  // The process of the desktop's shell window, as the system names it: a
+  // program that took the name after the shell ended runs at the user's
+  // normal rights and so says "no".
+  DWORD pid = 0;
+  const HWND desktop = GetShellWindow();
+  if (!desktop || !GetWindowThreadProcessId(desktop, &pid)) return false;
+  return ProcessHasAdministratorsInForce(pid);
+}
 
 std::string Win32Shell::SystemProgram(const std::string& name) {
   const auto fileIn = [&name](std::string folder) {

@@ -136,6 +136,18 @@ bool Win32DataFile::Clear() {
   return folder == ui::FolderOpen::Opened && held_.Remove(name_);
 }
 
+std::wstring Win32DataFile::CheckedPath() {
+  if (Folder(false) != ui::FolderOpen::Opened) return {};
+  HANDLE file = nullptr;
+  if (held_.OpenFile(name_, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, ui::kNtOpen, file) !=
+      ui::FileOpen::Opened) {
+    return {};
+  }
+  CloseHandle(file);
+  // The folder cannot be renamed or replaced while it is held.
+  return held_.path() + L"\\" + name_;
+}
+
 long long Win32UtcClock::UtcMinute() {
   FILETIME ft;
   GetSystemTimeAsFileTime(&ft);

@@ -37,6 +37,11 @@ class Win32DataFile : public DataFile {
   bool Clear() override;
 
   const std::wstring& path() const { return path_; }
+  // The file's path for a program that opens it by path (Notepad), only
+  // when the held folder is not refused and the file is a plain file at
+  // <folder>\<name> (no link, one name) just now: the folder's path as the
+  // system gives it for the held handle, and the name. Empty otherwise.
+  std::wstring CheckedPath();
 
  private:
   ui::FolderOpen Folder(bool create);

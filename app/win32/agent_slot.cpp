@@ -131,9 +131,16 @@ HANDLE InstallationObject(bool administrator, bool mutex, const std::wstring& na
               : CreateEventW(security.get(), TRUE, FALSE, name.c_str());
     if (!h) createError = GetLastError();
   }
-  if (!h) h = mutex ? OpenMutexW(kWaitAndRead, FALSE, name.c_str()) : OpenEventW(kWaitAndRead, FALSE, name.c_str());
+  DWORD openError = 0;
   if (!h) {
-    foreign = createError == ERROR_ACCESS_DENIED;
+    h = mutex ? OpenMutexW(kWaitAndRead, FALSE, name.c_str()) : OpenEventW(kWaitAndRead, FALSE, name.c_str());
+    if (!h) openError = GetLastError();
+  }
+  if (!h) {
+    // Refused by its list, or an object of another kind under the name
+    // (ERROR_INVALID_HANDLE): someone made it first. Merely missing is not.
+    foreign = createError == ERROR_ACCESS_DENIED || createError == ERROR_INVALID_HANDLE ||
+              openError == ERROR_INVALID_HANDLE;
     return nullptr;
   }
   if (!TrustedInstallationObject(h)) {
@@ -241,19 +248,7 @@ bool Win32AgentSlot::HasAdministratorRights() { return AdministratorsInForce(nul
 bool Win32AgentSlot::RunningAgentHasAdministratorRights() {
   // Read from the running agent's own token: an event or a name any program
   // of the session could have created first says nothing.
-  const DWORD pid = RunningAgentProcessId();
-  if (pid == 0) return false;
-  bool inForce = false;
-  const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-  HANDLE token = nullptr, identification = nullptr;
-  if (process && OpenProcessToken(process, TOKEN_QUERY | TOKEN_DUPLICATE, &token) &&
-      DuplicateToken(token, SecurityIdentification, &identification)) {
-    inForce = AdministratorsInForce(identification);
-  }
-  for (HANDLE h : {identification, token, process}) {
-    if (h) CloseHandle(h);
-  }
-  return inForce;
+  return ProcessHasAdministratorsInForce(RunningAgentProcessId());
 }
 
 bool Win32AgentSlot::EndRunningAgentAndClaim() {

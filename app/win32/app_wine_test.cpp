@@ -58,6 +58,7 @@ TEST(DataFile, IsMadeReadReplacedAndRemovedInItsFolder) {
   const std::string folder = "C:\\data plain\\Ordavi\\";
   CreateDirectoryA("C:\\data plain", nullptr);
   Win32DataFile file("run-history.txt", Wide(folder));
+  EXPECT_EQ(file.CheckedPath(), L"");  // no file yet
   EXPECT_TRUE(file.Size() == std::optional<std::uint64_t>(0));
   EXPECT_TRUE(file.ReadAll() == std::optional<std::string>(""));
   EXPECT_TRUE(file.Append("one\r\n"));  // makes the folder
@@ -68,6 +69,7 @@ TEST(DataFile, IsMadeReadReplacedAndRemovedInItsFolder) {
   EXPECT_EQ(ReadAll(folder + "run-history.txt"), std::string("new\r\n"));
   EXPECT_FALSE(Exists(folder + "run-history.txt.new"));
   EXPECT_TRUE(file.Size() == std::optional<std::uint64_t>(5));
+  EXPECT_TRUE(ui::SamePath(file.CheckedPath(), L"C:\\data plain\\Ordavi\\run-history.txt"));
   // A file far past any size the agent writes: only its newest part, from a
   // line's start.
   std::string big(3 * 1024 * 1024, 'x');
@@ -130,6 +132,22 @@ TEST(DataFile, LinksInTheDataFolderAreRefusedAndTheirTargetsLeftAlone) {
       file.Replace("x");
     }
     EXPECT_TRUE(OutsideWhole());
+  }
+  // A second hard link to a file outside: the file is refused before a byte
+  // is read or written, and the history window gets no path for it.
+  CreateDirectoryA("C:\\d6", nullptr);
+  CreateDirectoryA("C:\\d6\\Ordavi", nullptr);
+  ASSERT_TRUE(CreateHardLinkA("C:\\d6\\Ordavi\\run-history.txt", (kOutside + "keep.txt").c_str(), nullptr));
+  Win32DataFile hardLinked("run-history.txt", L"C:\\d6\\Ordavi\\");
+  EXPECT_FALSE(hardLinked.ReadAll().has_value());
+  EXPECT_FALSE(hardLinked.Append("x"));
+  EXPECT_EQ(hardLinked.CheckedPath(), L"");
+  EXPECT_TRUE(OutsideWhole());
+  // The history window's 打开文件 gets no path to hand to Notepad.
+  for (const Case& c : cases) {
+    if (c.readRefused) {
+      EXPECT_EQ(Win32DataFile("run-history.txt", Wide(c.folder)).CheckedPath(), L"") << c.what;
+    }
   }
   Win32DataFile dangling("run-history.txt", L"C:\\d4\\Ordavi\\");
   EXPECT_FALSE(dangling.Append("x"));
@@ -247,6 +265,22 @@ TEST(AgentSlot, OnlyACloseEventOwnedByAdministratorsIsTheInstallersWord) {
     EXPECT_EQ(slot.said, std::string(c.closing ? "" : kForeignCloseEventNotice));
     CloseHandle(planted);
   }
+}
+
+// A close event's name taken by an object of another kind (a mutex) is
+// someone else's too: not waited on, and said once, with the rights or
+// without them.
+TEST(AgentSlot, ACloseEventsNameTakenByAnotherKindOfObjectIsSaid) {
+  const HANDLE squat = CreateMutexW(nullptr, FALSE, InstallationName(L"Global\\Ordavi-Close:").c_str());
+  ASSERT_TRUE(squat != nullptr);
+  for (const bool administrator : {true, false}) {
+    SlotWithRights slot(administrator);
+    ASSERT_TRUE(StartAsTheSessionAgent(slot));
+    EXPECT_EQ(slot.said, std::string(kForeignCloseEventNotice)) << administrator;
+    slot.OnWaitTimeout();  // looked for again: said once only
+    EXPECT_EQ(slot.said, std::string(kForeignCloseEventNotice)) << administrator;
+  }
+  CloseHandle(squat);
 }
 
 // An agent without administrator rights creates no Global\ object, so no

@@ -40,16 +40,21 @@
 
 namespace {
 
-// A minute of a postponement in milliseconds: 60000, or for the end-to-end
-// tests ORDAVI_TEST_MINUTE_MS (1000 to 60000), so a scenario need not wait
-// ten minutes. It only brings the countdown back sooner; the action still
-// waits for its countdown.
+// A minute of a postponement in milliseconds: 60000. Only the test build
+// (OrdaviTestHooks.exe, never shipped) reads ORDAVI_TEST_MINUTE_MS (1000 to
+// 60000), so a scenario need not wait ten minutes; the shipped program reads
+// no setting of its own from the environment, which any program of the user
+// can set (HKCU\Environment).
 std::uint32_t PostponeMinuteMs() {
+#if !defined(ORDAVI_TEST_HOOKS)
+  return 60000;
+#else
   wchar_t text[16] = {};
   const DWORD n = GetEnvironmentVariableW(L"ORDAVI_TEST_MINUTE_MS", text, 16);
   if (n == 0 || n >= 16) return 60000;
   const unsigned long ms = wcstoul(text, nullptr, 10);
   return ms >= 1000 && ms <= 60000 ? static_cast<std::uint32_t>(ms) : 60000;
+#endif
 }
 
 int RunAgent() {
@@ -139,7 +144,7 @@ int RunAgent() {
   settingsServices.conditions = &core.conditions;
   settingsServices.tasksMayHaveChanged = [&core] { core.wake.TasksChanged(); };
   core.events.OpenRunHistoryWith([&] {
-    RunHistoryWindow::Open(core.history, [&shell, &historyFile] { shell.OpenInNotepad(historyFile.path()); });
+    RunHistoryWindow::Open(core.history, [&shell, &historyFile] { shell.OpenInNotepad(historyFile.CheckedPath()); });
   });
 
   if (!window.Create(core.events)) return 1;

@@ -8,6 +8,7 @@
 
 #include "actions/win32/win32_power.h"
 #include "actions/win32/win32_actions.h"
+#include "actions/win32/win32_conditions.h"
 #include "dialogs/key_filters.h"
 #include "store/text.h"
 #include "store/win32/gbk_text.h"
@@ -66,15 +67,16 @@ constexpr int kLabelDrop = 4;  // a label's top below the top of the box beside 
 constexpr int kConditionX = kBaseWidth, kConditionRadioW = 96;
 constexpr int kConditionFieldX = kConditionX + kConditionRadioW + 2;
 
-// The running programs' names, each once, for the program box's list.
+// The running programs' names, each once, for the program box's list: those
+// of this session, the ones the condition watches.
 std::vector<std::string> RunningProgramNames() {
   Win32ProcessSystem processes;
   std::vector<std::string> names;
-  if (const auto list = processes.ListProcesses()) {
-    for (const ProcessEntry& p : *list) {
+  if (const auto list = Win32ConditionSensors(processes).RunningPrograms()) {
+    for (const std::string& name : *list) {
       bool known = false;
-      for (const std::string& n : names) known = known || AsciiUpper(n) == AsciiUpper(p.exeFile);
-      if (!known && !p.exeFile.empty()) names.push_back(p.exeFile);
+      for (const std::string& n : names) known = known || AsciiUpper(n) == AsciiUpper(name);
+      if (!known && !name.empty()) names.push_back(name);
     }
   }
   std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) { return AsciiUpper(a) < AsciiUpper(b); });
@@ -237,7 +239,7 @@ void TaskEditor::CreateControls() {
         programName_ = CreateControl("COMBOBOX", kControl, kConditionFieldX, y, 180, 200,
                                      WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL | CBS_SORT, font_);
         SetComboItems(programName_, RunningProgramNames());
-        SetTooltip(tips_, programName_, "程序的文件名，如 thunder.exe");
+        SetTooltip(tips_, programName_, "程序的文件名，如 thunder.exe；只看本会话（您登录后）运行的程序");
         break;
       case ScheduleKind::NetworkQuiet:
         quietRow(networkKBps_, networkMinutes_, "KB/s 持续");

@@ -274,7 +274,8 @@ postpone_by() {
 }
 
 # 推迟 on a countdown, its minutes shortened to 2 s each for the test
-# (ORDAVI_TEST_MINUTE_MS): the window closes, the tray tip names the held
+# (ORDAVI_TEST_MINUTE_MS, read only by the test build OrdaviTestHooks.exe,
+# run here as C:\Ordavi.exe): the window closes, the tray tip names the held
 # action, no power call comes at the countdown's end, the countdown comes back
 # after the 10 "minutes"; postponed again (1 小时, 120 s here), the tray menu
 # ends with the item that cancels it, /cancel drops the held action, and
@@ -285,6 +286,7 @@ scenario_countdown_postpone() {
   drv setdword TaskNum 1
   drv setdword tishi 30
   export ORDAVI_TEST_MINUTE_MS=2000
+  cp "$BUILD/app/win32/OrdaviTestHooks.exe" "$WINEPREFIX/drive_c/Ordavi.exe" || exit 1
   AGENT_WINEDEBUG=+timestamp,+relay start_agent
   not_idle
   check "the countdown window opens" quiet drv wait TForm1 'Windows 正在准备关机...' 60

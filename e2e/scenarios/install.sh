@@ -7,14 +7,9 @@ SCENARIOS+=(install)
 # install (files, Start-menu shortcuts, the entry in the installed programs),
 # the program started from its shortcut, a silent uninstall that ends it and
 # keeps the tasks and the autostart value, and one asked to remove them.
-# The installer is a 32-bit program: on a machine that runs none, it is not
-# run here (its contents are checked by tools/check-win32-build.sh).
+# On a machine that runs no 32-bit program, the 64-bit build's installer
+# (the same script for the 64-bit files; not shipped) is run instead.
 scenario_install() {
-  wine_arch_detect || exit 1
-  if [ "$ORDAVI_WINE_ARCH" != win32 ]; then
-    echo "install: the installer is a 32-bit program and the Wine tests take the 64-bit path here; not run"
-    exit 77
-  fi
   setup
   local version installer dir menu entry
   local uninstall='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Ordavi'
@@ -36,7 +31,7 @@ scenario_install() {
   quiet wine "C:\\$installer" /S
   check "silent install: program, junk script, help file and uninstaller in Program Files\\Ordavi" \
     eventually 30 eval '[ -f "$dir/Ordavi.exe" ] && [ -f "$dir/QLLJ.bat" ] && [ -f "$dir/Ordavi.CHM" ] && [ -f "$dir/uninst.exe" ]'
-  check "the installed program is the shipped build" cmp -s "$dir/Ordavi.exe" "$BUILD/app/win32/Ordavi.exe"
+  check "the installed program is the build's" cmp -s "$dir/Ordavi.exe" "$BUILD/app/win32/Ordavi.exe"
   check "Start-menu shortcuts: the program, its help, the uninstaller" \
     eval '[ -f "$menu/Ordavi.lnk" ] && [ -f "$menu/Ordavi 帮助.lnk" ] && [ -f "$menu/卸载 Ordavi.lnk" ]'
   check "the program's shortcut asks for administrator rights" \
@@ -82,4 +77,33 @@ scenario_install() {
     eval '[ "$code" = 2 ] && [ ! -e "$c/Shared/Ordavi.exe" ] && [ "$(cat "$c/Shared/notes.txt")" = mine ]'
   wine "C:\\$installer" /S '/D=C:\Tools\Ordavi' >/dev/null 2>&1
   check "silent install into a new folder of one's own" eventually 30 test -f "$c/Tools/Ordavi/uninst.exe"
+
+  # A folder another user may have prepared is refused, each with its own
+  # exit code, and nothing is written: one that is a link (to the folder
+  # just installed, which holds only an earlier Ordavi's files) or holds a
+  # link or a folder (3), one whose owner is not the administrators (4).
+  # What a folder holds is weighed before its owner: this Wine keeps no
+  # owner of its own on a file, so every existing folder is the user's
+  # here, and a folder the installer made cannot be shown to be taken again.
+  local t="$c/Tools/Ordavi"
+  mkdir -p "$c/Prepared" "$c/Elsewhere"
+  ln -sfn "$t" "$c/Linked"
+  wine "C:\\$installer" /S '/D=C:\Prepared' >/dev/null 2>&1
+  code=$?
+  check "a folder not owned by the administrators refused (exit $code), nothing written" \
+    eval '[ "$code" = 4 ] && [ -z "$(ls -A "$c/Prepared")" ]'
+  wine "C:\\$installer" /S '/D=C:\Linked' >/dev/null 2>&1
+  code=$?
+  check "a folder that is a link refused (exit $code)" [ "$code" = 3 ]
+  rm -f "$t/QLLJ.bat"
+  ln -sfn "$c/Elsewhere" "$t/QLLJ.bat"
+  wine "C:\\$installer" /S '/D=C:\Tools\Ordavi' >/dev/null 2>&1
+  code=$?
+  check "a folder holding a link refused (exit $code), nothing written where it points" \
+    eval '[ "$code" = 3 ] && [ -z "$(ls -A "$c/Elsewhere")" ]'
+  rm -f "$t/QLLJ.bat"
+  mkdir "$t/QLLJ.bat"
+  wine "C:\\$installer" /S '/D=C:\Tools\Ordavi' >/dev/null 2>&1
+  code=$?
+  check "a folder holding a folder in a file's place refused (exit $code)" [ "$code" = 3 ]
 }

@@ -1,5 +1,7 @@
 #include "ui/win32/administrators.h"
 
+#include <initializer_list>
+
 namespace ordavi {
 
 namespace {
@@ -24,6 +26,21 @@ bool AdministratorsInForce(HANDLE token) {
   if (!CheckTokenMembership(token, admins, &member)) member = FALSE;
   FreeSid(admins);
   return member != FALSE;
+}
+
+bool ProcessHasAdministratorsInForce(DWORD processId) {
+  if (processId == 0) return false;
+  bool inForce = false;
+  const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  HANDLE token = nullptr, identification = nullptr;
+  if (process && OpenProcessToken(process, TOKEN_QUERY | TOKEN_DUPLICATE, &token) &&
+      DuplicateToken(token, SecurityIdentification, &identification)) {
+    inForce = AdministratorsInForce(identification);
+  }
+  for (HANDLE h : {identification, token, process}) {
+    if (h) CloseHandle(h);
+  }
+  return inForce;
 }
 
 bool AdministratorsAmongGroups() {

@@ -12,6 +12,10 @@ namespace ordavi {
 // count. Used wherever rights decide what the agent may do or trust.
 bool AdministratorsInForce(HANDLE token = nullptr);
 
+// The same question of another process's token (read through an
+// identification copy); false for 0 or a process whose token cannot be read.
+bool ProcessHasAdministratorsInForce(DWORD processId);
+
 // Whether the group is among the process's token groups at all, whatever its
 // flags: the start-up's question, which tells an administrator started
 // without elevation (group present, key read-only) from a standard user.

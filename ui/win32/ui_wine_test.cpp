@@ -52,11 +52,16 @@ TEST(WholeFile, IsWrittenInItsFolderAndNeverThroughALink) {
   EXPECT_TRUE(ui::WriteWholeFile(L"C:\\picked\\tasks.txt.part", "left over", error));
   EXPECT_TRUE(ui::WriteWholeFile(L"C:\\picked\\tasks.txt", "three", error));
   EXPECT_EQ(Content(L"C:\\picked\\tasks.txt"), "three");
+  EXPECT_TRUE(ui::WriteWholeFile(L"\\\\?\\C:\\picked\\tasks.txt", "four", error));
+  EXPECT_EQ(Content(L"C:\\picked\\tasks.txt"), "four");
   EXPECT_EQ(GetFileAttributesW(L"C:\\picked\\tasks.txt.part"), INVALID_FILE_ATTRIBUTES);
   ASSERT_TRUE(winetest::MakeLink("C:\\picked\\at-file.txt", "C:\\precious\\keep.txt"));
   ASSERT_TRUE(winetest::MakeLink("C:\\picked\\at-part.txt.part", "C:\\precious\\keep.txt"));
   ASSERT_TRUE(winetest::MakeLink("C:\\picked\\folder", "C:\\precious"));
-  for (const wchar_t* path : {L"C:\\picked\\at-file.txt", L"C:\\picked\\at-part.txt", L"C:\\picked\\folder\\keep.txt"}) {
+  // The same paths written with the \\?\ or \\.\ prefix are held as drive
+  // paths, not taken for a share's.
+  for (const wchar_t* path : {L"C:\\picked\\at-file.txt", L"C:\\picked\\at-part.txt", L"C:\\picked\\folder\\keep.txt",
+                              L"\\\\?\\C:\\picked\\folder\\keep.txt", L"\\\\.\\C:\\picked\\at-file.txt"}) {
     error.clear();
     EXPECT_FALSE(ui::WriteWholeFile(path, "planted", error));
     EXPECT_FALSE(error.empty());

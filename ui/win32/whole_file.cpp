@@ -97,9 +97,23 @@ bool WriteWholeFile(const std::wstring& path, const std::string& bytes, std::str
     return false;
   }
   const std::wstring name = path.substr(cut + 1), part = name + L".part";
-  if (path.compare(0, 2, L"\\\\") == 0) return WriteByPath(path, path + L".part", bytes, error);
+  // "\\?\X:\..." and "\\.\X:\..." name a drive's file too: held like one.
+  // "\\?\UNC\server\share\..." is a share; any other such name (a device, a
+  // volume by its GUID) is refused.
+  std::wstring local = path;
+  if (local.compare(0, 4, L"\\\\?\\") == 0 || local.compare(0, 4, L"\\\\.\\") == 0) {
+    const bool drive = local.size() > 6 && local[5] == L':' && local[6] == L'\\' &&
+                       ((local[4] >= L'A' && local[4] <= L'Z') || (local[4] >= L'a' && local[4] <= L'z'));
+    if (drive) {
+      local.erase(0, 4);
+    } else if (local.compare(0, 8, L"\\\\?\\UNC\\") != 0) {
+      error = SystemReason(ERROR_INVALID_NAME);
+      return false;
+    }
+  }
+  if (local.compare(0, 2, L"\\\\") == 0) return WriteByPath(path, path + L".part", bytes, error);
   HeldFolder folder;
-  const FolderOpen opened = folder.Open(path.substr(0, cut + 1), false);
+  const FolderOpen opened = folder.Open(local.substr(0, local.find_last_of(L'\\') + 1), false);
   if (opened != FolderOpen::Opened) {
     error = opened == FolderOpen::Linked ? kLinkRefused : SystemReason(ERROR_PATH_NOT_FOUND);
     return false;
