@@ -45,8 +45,8 @@ std::string SettledMinuteText(const SettledMinute& s) {
   if (!s.counted.empty()) {
     text += " boot=" + Decimal(s.bootMinute);
     separator = " counted=";
-    for (const auto& [n, from] : s.counted) {
-      text += separator + Decimal(n) + ":" + Decimal(static_cast<long long>(from));
+    for (const auto& [n, run] : s.counted) {
+      text += separator + Decimal(n) + ":" + Decimal(static_cast<long long>(run.countFrom));
       separator = ",";
     }
   }
@@ -92,7 +92,7 @@ std::optional<SettledMinute> ParseSettledMinute(const std::string& text) {
           w > 0xFFFFFFFFll) {
         return std::nullopt;
       }
-      s.counted[static_cast<int>(n)] = static_cast<std::uint32_t>(w);
+      s.counted[static_cast<int>(n)] = CountedRun{"", static_cast<std::uint32_t>(w)};
     }
   }
   if (text.compare(at, std::string::npos, "\r\n") != 0 && at != text.size()) return std::nullopt;
@@ -127,7 +127,7 @@ std::vector<UnseenSpan> SeenMinutes::Start(const std::optional<SettledMinute>& r
   // off either way) keep their turn.
   const long long boot = bootMinute_ = BootMinute();
   if (remembered->bootMinute >= boot - 1 && remembered->bootMinute <= boot + 1) {
-    for (const auto& [n, from] : remembered->counted) counted_[n] = CountedRun{"", from};
+    for (const auto& [n, run] : remembered->counted) counted_[n] = CountedRun{"", run.countFrom};
   }
   const ClockSample& before = remembered->sample;
   if (before.local == now.local && before.utcMinute == now.utcMinute) {
@@ -217,7 +217,7 @@ SettledMinute SeenMinutes::Settled() const {
   SettledMinute s;
   if (!last_) return s;
   s.held = held_ & static_cast<std::uint8_t>(TickStop::MonitoringOff);
-  for (const auto& [n, run] : counted_) s.counted[n] = run.countFrom;
+  s.counted = counted_;
   s.bootMinute = bootMinute_;
   if (lastSettled_) {
     s.sample = {last_->local, last_->utcMinute, 0};

@@ -63,7 +63,7 @@ struct SettledMinute {
   std::set<int> ran;
   std::uint8_t held = 0;  // TickStop bits that last beyond the agent: monitoring off
   long long bootMinute = 0;
-  std::map<int, std::uint32_t> counted;  // task -> countFrom
+  std::map<int, CountedRun> counted;  // their texts are not kept
 };
 // The text kept between lives: "2024-03-05 08:30 28504290\r\n", or with the
 // tasks that ran "2024-03-05 08:30 28504290 1,3\r\n", then optionally

@@ -16,7 +16,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <vector>
 
 #include "schedule/schedule.h"
 
@@ -45,8 +44,8 @@ class SleepWatch : public AwakeClock {
 
   std::uint64_t AwakeMs() override;
 
-  // Called at every resume, in the order they were added.
-  void OnResume(std::function<void()> listener) { listeners_.push_back(std::move(listener)); }
+  // Called at every resume (one listener, which tells every part in order).
+  void OnResume(std::function<void()> listener) { listener_ = std::move(listener); }
 
   void Suspending();  // PBT_APMSUSPEND
   // PBT_APMRESUMEAUTOMATIC (byPerson false, after every resume) or
@@ -65,7 +64,7 @@ class SleepWatch : public AwakeClock {
   void Signal();
 
   SystemClock& clock_;
-  std::vector<std::function<void()>> listeners_;
+  std::function<void()> listener_;
   bool looked_ = false;
   std::uint64_t lastTick_ = 0, lastAwake_ = 0;
   // Without the system's awake clock: the sleeps counted so far, and the
