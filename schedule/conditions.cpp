@@ -70,7 +70,7 @@ Conditions::Rate Conditions::Between(const Sample<Value>& before, const Sample<V
   r.unread = !after.value;
   r.from = before.at;
   r.to = after.at;
-  r.gap = !before.value || after.at - before.at > kSampleGapMs;
+  r.gap = after.at - before.at > kSampleGapMs;
   return r;
 }
 
@@ -105,15 +105,20 @@ const Conditions::Rate& Conditions::Processor() {
 bool Conditions::QuietDue(Armed& a, const Rate& rate, std::int32_t threshold, std::int32_t minutes) {
   a.unread = rate.unread;
   a.lastSample = rate.to;
-  if (rate.gap) a.quietSince.reset();
   // A rate that began before the task was armed says nothing of its spell.
-  if (!rate.value || rate.from < a.armedAt) return false;
+  if (!rate.value || rate.from < a.armedAt) {
+    if (rate.gap) a.quietSince.reset();
+    return false;
+  }
   if (*rate.value >= threshold) {
     a.seen = true;
     a.quietSince.reset();
     return false;
   }
   if (!a.seen) return false;
+  // Over a gap (the tick was held) the reading may have risen and fallen:
+  // the spell counts from its end.
+  if (rate.gap) a.quietSince = rate.to;
   if (!a.quietSince) a.quietSince = rate.from;
   if (rate.to - *a.quietSince < static_cast<std::uint64_t>(minutes) * 60000u) return false;
   a.seen = false;

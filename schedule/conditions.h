@@ -11,9 +11,10 @@
 //
 // Rates and quiet spells are measured on the awake clock, between the samples
 // of two passes. A rate that began before its task was armed counts for
-// nothing. After a resume, or a gap between samples much longer than a tick
-// (the tick held), the earlier sample is thrown away and every quiet spell
-// starts again: a night's sleep is never quiet time.
+// nothing. After a resume the samples before the sleep are thrown away and
+// every quiet spell starts again: a night's sleep is never quiet time. Over a
+// gap between samples much longer than a tick (the tick held by a dialog) a
+// rise still counts, but a quiet spell starts only at the gap's end.
 #pragma once
 
 #include <cstdint>
@@ -120,7 +121,7 @@ class Conditions {
     std::uint64_t from = 0;  // the previous sample's awake time
     std::uint64_t to = 0;
     bool unread = false;
-    bool gap = false;  // no earlier sample to measure from: quiet spells start again
+    bool gap = false;  // the samples lie far apart: no quiet time before `to`
   };
   // A sample of one sensor and when it was taken.
   template <typename Value>
