@@ -70,7 +70,7 @@ Conditions::Rate Conditions::Between(const Sample<Value>& before, const Sample<V
   r.unread = !after.value;
   r.from = before.at;
   r.to = after.at;
-  r.gap = after.at - before.at > kSampleGapMs;
+  r.gap = !before.value || after.at - before.at > kSampleGapMs;
   return r;
 }
 
