@@ -21,6 +21,11 @@ TaskFileOutcome Done(const std::string& text) {
   return out;
 }
 
+bool StartsSomething(const TaskRecord& t) {
+  const TaskType* type = FindTaskType(t.type);
+  return type && type->startsSomething;
+}
+
 }  // namespace
 
 TaskFileOutcome ExportTaskFile(TaskFileStore& store, FileAccess& files, const std::string& path) {
@@ -45,6 +50,14 @@ std::optional<TaskFileToImport> ReadFileToImport(TaskFileStore& store, FileAcces
     refusal = Refused("未导入任何内容：" + read.error).message;
     return std::nullopt;
   }
+  int starting = 0;
+  for (const TaskRecord& t : read.content->tasks) starting += StartsSomething(t);
+  if (starting > kStartsShown) {
+    refusal = Refused("未导入任何内容：文件中有" + Decimal(starting) + "个会打开文件、关闭程序或清理垃圾的任务，一次最多导入" +
+                      Decimal(kStartsShown) + "个（导入前要逐个列出）；请把文件分成几个再导入")
+                  .message;
+    return std::nullopt;
+  }
   return TaskFileToImport{std::move(*bytes), std::move(*read.content)};
 }
 
@@ -61,22 +74,14 @@ TaskFileOutcome ImportReadFile(TaskFileStore& store, const TaskFileToImport& fil
 
 std::string WhatTheTasksStart(const TaskFileContent& content) {
   std::string lines;
-  int shown = 0, more = 0;
   for (const TaskRecord& t : content.tasks) {
-    const TaskType* type = FindTaskType(t.type);
-    if (!type || !type->startsSomething) continue;
-    if (shown == kStartsShown) {
-      ++more;
-      continue;
-    }
-    ++shown;
+    if (!StartsSomething(t)) continue;
     lines += "  " + t.schedule + "  " + t.type;
     if (!t.param.empty()) lines += "  “" + QuoteHeadAndTail(t.param, kShownParamChars) + "”";
     if (t.enabled != words::kEnabled) lines += "（未启用）";
     lines += "\r\n";
   }
-  if (shown == 0) return std::string();
-  if (more > 0) lines += "  另有" + Decimal(more) + "个这样的任务\r\n";
+  if (lines.empty()) return lines;
   return "其中会打开文件、关闭程序或清理垃圾的任务：\r\n" + lines;
 }
 

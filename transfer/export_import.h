@@ -47,7 +47,9 @@ struct TaskFileToImport {
   TaskFileContent content;
 };
 // Reads and checks the file; nothing, and `refusal` says why, when it cannot
-// be imported.
+// be imported. A file with more than kStartsShown tasks that would start
+// something is refused whole: each of them must be listed before the import
+// (a message box cannot scroll), and a backup can be split into files.
 std::optional<TaskFileToImport> ReadFileToImport(TaskFileStore& store, FileAccess& files, const std::string& path,
                                                  UserMessage& refusal);
 // Stores the file that was read: `replace` makes its tasks the whole list
@@ -56,8 +58,8 @@ TaskFileOutcome ImportReadFile(TaskFileStore& store, const TaskFileToImport& fil
 
 // What the file's tasks would make the agent start or remove: each task that
 // opens a file or closes a program, with its parameter, and each junk
-// cleaning, one line each (GBK, CRLF), at most kStartsShown of them; empty
-// when there is none. Shown before an import is chosen and after one is done,
+// cleaning, one line each (GBK, CRLF), every one of them (an import holds
+// at most kStartsShown); empty when there is none. Shown before an import is chosen and after one is done,
 // so that a program another hand slipped into a backup is seen.
 // A parameter is shown whole up to kShownParamChars characters (a full path
 // fits), a longer one by its start and its end.

@@ -92,7 +92,7 @@ TEST(ExportImport, WhatTheTasksStartNamesEveryProgramAndCleaning) {
     std::vector<TaskRecord> tasks;
     std::string says;
   };
-  std::vector<TaskRecord> many(25, Task("每天9时0分", "打开文件", "a.exe"));
+  std::vector<TaskRecord> many(kStartsShown, Task("每天9时0分", "打开文件", "a.exe"));
   std::string twenty;
   for (int i = 0; i < kStartsShown; ++i) twenty += "  每天9时0分  打开文件  “a.exe”\r\n";
   const Case cases[] = {
@@ -105,7 +105,7 @@ TEST(ExportImport, WhatTheTasksStartNamesEveryProgramAndCleaning) {
        "  每天9时0分  打开文件  “D:\\a.exe”\r\n"
        "  空闲5分钟  关闭程序  “tool.exe”（未启用）\r\n"
        "  每月1日0时0分  清理系统垃圾\r\n"},
-      {many, "其中会打开文件、关闭程序或清理垃圾的任务：\r\n" + twenty + "  另有5个这样的任务\r\n"},
+      {many, "其中会打开文件、关闭程序或清理垃圾的任务：\r\n" + twenty},
   };
   for (const Case& c : cases) {
     TaskFileContent content;
@@ -118,6 +118,16 @@ TEST(ExportImport, WhatTheTasksStartNamesEveryProgramAndCleaning) {
   pc.files.files["b.txt"] = u8"Ordavi 任务文件 版本 1\r\n[任务]\r\n时间=每天9时0分\r\n类型=打开文件\r\n参数=D:\\a.exe\r\n";
   EXPECT_EQ(pc.Import("b.txt", false).message.text,
             "已添加1个任务（第1到1个）。\r\n其中会打开文件、关闭程序或清理垃圾的任务：\r\n  每天9时0分  打开文件  “D:\\a.exe”");
+  // One more than can be listed (reminders and disabled ones aside, which
+  // count only when they start something): nothing stored, and said why.
+  std::string file = u8"Ordavi 任务文件 版本 1\r\n[任务]\r\n时间=每天8时0分\r\n类型=提醒\r\n参数=x\r\n";
+  for (int i = 0; i <= kStartsShown; ++i) file += u8"[任务]\r\n时间=每天9时0分\r\n类型=清理系统垃圾\r\n状态=禁用\r\n";
+  pc.files.files["c.txt"] = file;
+  const int before = pc.tasks.FollowCounter();
+  EXPECT_EQ(pc.Import("c.txt", true).message.text,
+            "未导入任何内容：文件中有21个会打开文件、关闭程序或清理垃圾的任务，一次最多导入20个（导入前要逐个列出）；"
+            "请把文件分成几个再导入");
+  EXPECT_EQ(pc.tasks.FollowCounter(), before);
 }
 
 }  // namespace
