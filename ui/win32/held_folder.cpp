@@ -84,6 +84,7 @@ HANDLE HeldFolder::Release() {
 
 FolderOpen HeldFolder::Open(const std::wstring& given, bool create) {
   if (handle_) CloseHandle(Release());
+  linked_.clear();
   std::wstring path = given;
   while (path.size() > 3 && path.back() == L'\\') path.pop_back();
   if (path.size() < 3 || path[1] != L':' || path[2] != L'\\' || path.find(L'/') != std::wstring::npos) {
@@ -99,6 +100,7 @@ FolderOpen HeldFolder::Open(const std::wstring& given, bool create) {
       const std::size_t cut = path.find_last_of(L'\\');
       HeldFolder parent;
       const FolderOpen p = parent.Open(path.substr(0, cut), false);
+      linked_ = parent.linked_;
       if (p != FolderOpen::Opened) return p;
       HANDLE made = nullptr;
       const LONG s = OpenRelative(parent.handle(), path.substr(cut + 1), FILE_LIST_DIRECTORY,
@@ -107,7 +109,10 @@ FolderOpen HeldFolder::Open(const std::wstring& given, bool create) {
       a = GetFileAttributesW(path.c_str());
     }
     if (a == INVALID_FILE_ATTRIBUTES) return FolderOpen::Missing;
-    if (a & FILE_ATTRIBUTE_REPARSE_POINT) return FolderOpen::Linked;
+    if (a & FILE_ATTRIBUTE_REPARSE_POINT) {
+      linked_ = path.substr(0, i);
+      return FolderOpen::Linked;
+    }
   }
   const HANDLE h = CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -116,19 +121,27 @@ FolderOpen HeldFolder::Open(const std::wstring& given, bool create) {
     const DWORD e = GetLastError();
     return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? FolderOpen::Missing : FolderOpen::Failed;
   }
+  path_ = PlainFolderAt(h, path);
+  if (path_.empty()) {
+    CloseHandle(h);
+    linked_ = path;
+    return FolderOpen::Linked;
+  }
+  handle_ = h;
+  return FolderOpen::Opened;
+}
+
+std::wstring PlainFolderAt(HANDLE h, const std::wstring& path) {
   BY_HANDLE_FILE_INFORMATION info{};
   const std::wstring real = RealPathOf(h);
   // The handle itself must be a plain folder, and the place it really lies
   // must be the path asked for: had the folder or any folder above it been
-  // swapped for a link after the check, the system would name the target.
+  // swapped for a link after the walk, the system would name the target.
   if (!GetFileInformationByHandle(h, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
       !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || real.empty() || !SamePath(real, path)) {
-    CloseHandle(h);
-    return FolderOpen::Linked;
+    return {};
   }
-  handle_ = h;
-  path_ = real;
-  return FolderOpen::Opened;
+  return real;
 }
 
 FileOpen HeldFolder::OpenFile(const std::wstring& name, ACCESS_MASK access, ULONG share, ULONG disposition,

@@ -63,6 +63,11 @@ class HeldFolder {
   HANDLE handle() const { return handle_; }
   // The folder's path as the system gives it for the handle.
   const std::wstring& path() const { return path_; }
+  // After Open said Linked: the folder that is the link, the first on the
+  // way the file system lists as a reparse point, or else the folder itself
+  // (its handle lay elsewhere: it or a folder above it became a link after
+  // the walk).
+  const std::wstring& linked() const { return linked_; }
   // The handle, now the caller's to close; the folder is no longer held here.
   HANDLE Release();
 
@@ -83,8 +88,13 @@ class HeldFolder {
 
  private:
   HANDLE handle_ = nullptr;
-  std::wstring path_;
+  std::wstring path_, linked_;
 };
+
+// The check of Open's handle after the walk: where the system says `h` lies
+// (as RealPathOf gives it) when it is a plain folder (no reparse point)
+// lying exactly at `path`, else empty.
+std::wstring PlainFolderAt(HANDLE h, const std::wstring& path);
 
 // Deletes the file through its handle (opened with DELETE); it goes when the
 // handle is closed.

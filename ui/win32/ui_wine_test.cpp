@@ -10,6 +10,7 @@
 
 #include "ui/win32/testing/test_files.h"
 #include "ui/win32/dialog_controls.h"
+#include "ui/win32/held_folder.h"
 #include "ui/win32/system_library.h"
 #include "ui/win32/whole_file.h"
 
@@ -67,6 +68,37 @@ TEST(WholeFile, IsWrittenInItsFolderAndNeverThroughALink) {
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(Content(L"C:\\precious\\keep.txt"), "keep");
   }
+}
+
+// A link on the way to a folder (a known folder moved elsewhere, a folder a
+// sync program keeps): the walk names the first such folder, which the
+// export's refusal names with where else to write; and a handle that lies
+// elsewhere than the path asked for (a folder swapped for a link between
+// the walk and the open) is no folder of that path.
+TEST(HeldFolder, TheFirstLinkOnTheWayIsNamedAndTheHandlesPlaceIsChecked) {
+  CreateDirectoryA("C:\\hreal", nullptr);
+  CreateDirectoryA("C:\\hreal\\sub", nullptr);
+  CreateDirectoryA("C:\\hf", nullptr);
+  ASSERT_TRUE(winetest::MakeLink("C:\\hf\\link", "C:\\hreal"));
+  for (const bool create : {false, true}) {
+    ui::HeldFolder folder;
+    EXPECT_EQ(folder.Open(create ? L"C:\\hf\\link\\new" : L"C:\\hf\\link\\sub", create), ui::FolderOpen::Linked);
+    EXPECT_TRUE(folder.linked() == L"C:\\hf\\link") << create;
+  }
+  EXPECT_EQ(GetFileAttributesA("C:\\hreal\\new"), INVALID_FILE_ATTRIBUTES);
+  std::string error;
+  EXPECT_FALSE(ui::WriteWholeFile(L"C:\\hf\\link\\sub\\tasks.txt", "x", error));
+  EXPECT_EQ(error, std::string("文件夹“C:\\hf\\link”是链接（联接点、符号链接或OneDrive等同步的文件夹），可能被改为指向别处，"
+                               "所以不经过它写入；请另选文件夹，如“C:\\hreal”"));
+  // Opened through the link as Open opens a folder (Wine follows its links
+  // even so): only the place it really lies is that folder.
+  const HANDLE h = CreateFileW(L"C:\\hf\\link\\sub", FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(ui::PlainFolderAt(h, L"C:\\hf\\link\\sub").empty());
+  EXPECT_TRUE(ui::SamePath(ui::PlainFolderAt(h, L"C:\\hreal\\sub"), L"C:\\hreal\\sub"));
+  CloseHandle(h);
 }
 
 TEST(ProcessStart, RestrictsTheDllSearchAndMovesToTheSystemDirectory) {

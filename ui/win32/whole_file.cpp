@@ -52,6 +52,25 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path, std::string& 
 namespace {
 constexpr const char* kLinkRefused = "文件或它所在的文件夹是链接（联接点或符号链接），未写入";
 
+// A folder on the way that is a link (a known folder moved elsewhere, a
+// folder a sync program such as OneDrive keeps): which one, why, and where
+// else to write: where the link leads, else the folder above it.
+std::string LinkedFolderRefused(const std::wstring& link) {
+  std::wstring other;
+  const HANDLE h = CreateFileW(link.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    other = RealPathOf(h);
+    CloseHandle(h);
+  }
+  if (other.empty() || SamePath(other, link)) {
+    const std::size_t cut = link.find_last_of(L'\\');
+    other = link.substr(0, cut == 2 ? 3 : cut);
+  }
+  return "文件夹“" + GbkFromWide(link) + "”是链接（联接点、符号链接或OneDrive等同步的文件夹），可能被改为指向别处，" +
+         "所以不经过它写入；请另选文件夹，如“" + GbkFromWide(other) + "”";
+}
+
 bool WriteAllBytes(HANDLE h, const std::string& bytes, std::string& error) {
   DWORD written = 0;
   if (!bytes.empty() && !WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
@@ -115,7 +134,7 @@ bool WriteWholeFile(const std::wstring& path, const std::string& bytes, std::str
   HeldFolder folder;
   const FolderOpen opened = folder.Open(local.substr(0, local.find_last_of(L'\\') + 1), false);
   if (opened != FolderOpen::Opened) {
-    error = opened == FolderOpen::Linked ? kLinkRefused : SystemReason(ERROR_PATH_NOT_FOUND);
+    error = opened == FolderOpen::Linked ? LinkedFolderRefused(folder.linked()) : SystemReason(ERROR_PATH_NOT_FOUND);
     return false;
   }
   HANDLE h = nullptr;
