@@ -19,6 +19,7 @@ constexpr const wchar_t* kSessionExit = L"Local\\Ordavi-Agent-Exit";
 constexpr const wchar_t* kSessionCancel = L"Local\\Ordavi-Agent-Cancel";
 constexpr const wchar_t* kSessionCancelled = L"Local\\Ordavi-Agent-Cancelled";
 constexpr const wchar_t* kSessionNoCountdown = L"Local\\Ordavi-Agent-NoCountdown";
+constexpr const wchar_t* kSessionProcess = L"Local\\Ordavi-Agent-Process";
 constexpr const wchar_t* kInstallationRunning = L"Global\\Ordavi-Running:";
 constexpr const wchar_t* kInstallationClose = L"Global\\Ordavi-Close:";
 // How long a take-over waits for the running agent to end.
@@ -63,10 +64,8 @@ class Security {
   SECURITY_ATTRIBUTES attributes_{};
 };
 
-// The session's objects: the user, the system and administrators may use
-// them, at medium integrity, so a start without administrator rights still
-// reaches an elevated agent of the same user.
-std::wstring SessionSddl() {
+// The text form of this process's user, empty when it cannot be read.
+std::wstring UserSid() {
   std::wstring user;
   HANDLE token = nullptr;
   if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
@@ -81,8 +80,17 @@ std::wstring SessionSddl() {
     }
     CloseHandle(token);
   }
+  return user;
+}
+
+// The session's objects: the user, the system and administrators may use
+// them, at medium integrity, so a start without administrator rights still
+// reaches an elevated agent of the same user. `userRights` "GR": the user
+// may only read it.
+std::wstring SessionSddl(const wchar_t* userRights = L"GA") {
+  const std::wstring user = UserSid();
   std::wstring sddl = L"D:(A;;GA;;;SY)(A;;GA;;;BA)";
-  if (!user.empty()) sddl += L"(A;;GA;;;" + user + L")";
+  if (!user.empty()) sddl += L"(A;;" + std::wstring(userRights) + L";;;" + user + L")";
   return sddl + L"S:(ML;;NW;;;ME)";
 }
 
@@ -100,21 +108,32 @@ bool IsSystemOrAdministrators(PSID sid) {
   return sid && (IsWellKnownSid(sid, WinLocalSystemSid) || IsWellKnownSid(sid, WinBuiltinAdministratorsSid));
 }
 
-// Whether an installation object that was there already is one of Ordavi's:
-// owned by SYSTEM or administrators (the installer, an elevated agent). Any
-// other owner (a user's program that made it first, whatever list it gave
-// it) could set it whenever they like.
-bool TrustedInstallationObject(HANDLE h) {
+enum class Owner { Other, User, Administrators };
+
+// Who owns an object: SYSTEM or administrators (only an elevated process or
+// the system makes such an object), this process's user, or another.
+Owner OwnerOf(HANDLE h) {
   PSID owner = nullptr;
   PSECURITY_DESCRIPTOR sd = nullptr;
   if (GetSecurityInfo(h, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr, &sd) !=
       ERROR_SUCCESS) {
-    return false;
+    return Owner::Other;
   }
-  const bool trusted = IsSystemOrAdministrators(owner);
+  Owner kind = IsSystemOrAdministrators(owner) ? Owner::Administrators : Owner::Other;
+  wchar_t* text = nullptr;
+  if (kind == Owner::Other && ConvertSidToStringSidW(owner, &text)) {
+    if (UserSid() == text) kind = Owner::User;
+    LocalFree(text);
+  }
   LocalFree(sd);
-  return trusted;
+  return kind;
 }
+
+// Whether an installation object that was there already is one of Ordavi's:
+// owned by SYSTEM or administrators (the installer, an elevated agent). Any
+// other owner (a user's program that made it first, whatever list it gave
+// it) could set it whenever they like.
+bool TrustedInstallationObject(HANDLE h) { return OwnerOf(h) == Owner::Administrators; }
 
 // An installation object for this agent to hold or wait on: an elevated
 // agent creates it or opens the one there (for waiting and reading its
@@ -151,34 +170,6 @@ HANDLE InstallationObject(bool administrator, bool mutex, const std::wstring& na
   return h;
 }
 
-std::wstring FileNameOf(const std::wstring& path) {
-  const std::size_t slash = path.find_last_of(L'\\');
-  return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
-// The running agent of this session, found by what it is: a process other
-// than this one, started from a program of this one's file name, that owns
-// a main window of the agent's class. 0 when there is none.
-DWORD RunningAgentProcessId() {
-  wchar_t own[MAX_PATH + 1] = {};
-  const std::wstring ownName = FileNameOf(std::wstring(own, GetModuleFileNameW(nullptr, own, MAX_PATH)));
-  for (HWND w = FindWindowExW(nullptr, nullptr, L"TForm1", nullptr); w;
-       w = FindWindowExW(nullptr, w, L"TForm1", nullptr)) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    if (pid == 0 || pid == GetCurrentProcessId()) continue;
-    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-    if (!process) continue;
-    wchar_t image[MAX_PATH + 1] = {};
-    DWORD size = MAX_PATH;
-    const bool read = QueryFullProcessImageNameW(process, 0, image, &size) != 0;
-    CloseHandle(process);
-    const std::wstring name = FileNameOf(std::wstring(image, read ? size : 0));
-    if (read && CompareStringOrdinal(name.c_str(), -1, ownName.c_str(), -1, TRUE) == CSTR_EQUAL) return pid;
-  }
-  return 0;
-}
-
 void Close(HANDLE& h) {
   if (h) CloseHandle(h);
   h = nullptr;
@@ -191,7 +182,7 @@ WPARAM MenuCommand(MenuItem item) { return CommandIdOf(item); }
 Win32AgentSlot::Win32AgentSlot() : folderKey_(FolderKey()) {}
 
 Win32AgentSlot::~Win32AgentSlot() {
-  for (HANDLE* h : {&administrator_, &settings_, &exit_, &cancel_, &cancelled_, &noCountdown_, &installationRunning_,
+  for (HANDLE* h : {&process_, &administrator_, &settings_, &exit_, &cancel_, &cancelled_, &noCountdown_, &installationRunning_,
                     &installationClose_, &sessionSlot_}) {
     Close(*h);
   }
@@ -245,10 +236,30 @@ void Win32AgentSlot::ShowRefusal(const char* gbkText) {
 
 bool Win32AgentSlot::HasAdministratorRights() { return AdministratorsInForce(nullptr); }
 
+DWORD Win32AgentSlot::RunningAgentProcessId(bool& publishedElevated) {
+  publishedElevated = false;
+  DWORD pid = 0;
+  const HANDLE section = OpenFileMappingW(FILE_MAP_READ | READ_CONTROL, FALSE, kSessionProcess);
+  if (!section) return 0;
+  const Owner owner = OwnerOf(section);
+  if (owner != Owner::Other) {
+    if (const void* view = MapViewOfFile(section, FILE_MAP_READ, 0, 0, sizeof pid)) {
+      pid = *static_cast<const DWORD*>(view);
+      UnmapViewOfFile(view);
+    }
+  }
+  CloseHandle(section);
+  publishedElevated = owner == Owner::Administrators;
+  return pid == GetCurrentProcessId() ? 0 : pid;
+}
+
 bool Win32AgentSlot::RunningAgentHasAdministratorRights() {
-  // Read from the running agent's own token: an event or a name any program
-  // of the session could have created first says nothing.
-  return ProcessHasAdministratorsInForce(RunningAgentProcessId());
+  // Only an elevated process can have published the id, and that process's
+  // own token must say so still: an event or a name any program of the
+  // session could have created first says nothing.
+  bool publishedElevated = false;
+  const DWORD pid = RunningAgentProcessId(publishedElevated);
+  return publishedElevated && ProcessHasAdministratorsInForce(pid);
 }
 
 bool Win32AgentSlot::EndRunningAgentAndClaim() {
@@ -268,7 +279,8 @@ void Win32AgentSlot::AskRunningAgentToOpenSettings() {
   if (!settings) return;
   // This start came from the user, so it may pass the right to come to the
   // front on, to the running agent alone: its dialog then opens in front.
-  if (const DWORD pid = RunningAgentProcessId()) AllowSetForegroundWindow(pid);
+  bool publishedElevated = false;
+  if (const DWORD pid = RunningAgentProcessId(publishedElevated)) AllowSetForegroundWindow(pid);
   SetEvent(settings);
   CloseHandle(settings);
 }
@@ -283,7 +295,17 @@ void Win32AgentSlot::CancelCountdown() {
 
 void Win32AgentSlot::HoldSlot() {
   Security session(SessionSddl());
-  if (HasAdministratorRights()) administrator_ = CreateEventW(session.get(), TRUE, FALSE, kSessionAdministrator);
+  const bool administrator = HasAdministratorRights();
+  // Which process holds the slot, for a second start. An elevated agent's
+  // word is owned by administrators and the user may only read it, so no
+  // program at the user's normal rights can make or change it.
+  Security published(administrator ? L"O:BA" + SessionSddl(L"GR") : SessionSddl());
+  process_ = CreateFileMappingW(INVALID_HANDLE_VALUE, published.get(), PAGE_READWRITE, 0, sizeof(DWORD), kSessionProcess);
+  if (void* view = process_ ? MapViewOfFile(process_, FILE_MAP_WRITE, 0, 0, sizeof(DWORD)) : nullptr) {
+    *static_cast<DWORD*>(view) = GetCurrentProcessId();
+    UnmapViewOfFile(view);
+  }
+  if (administrator) administrator_ = CreateEventW(session.get(), TRUE, FALSE, kSessionAdministrator);
   settings_ = CreateEventW(session.get(), FALSE, FALSE, kSessionSettings);
   exit_ = CreateEventW(session.get(), FALSE, FALSE, kSessionExit);
   cancel_ = CreateEventW(session.get(), FALSE, FALSE, kSessionCancel);

@@ -2,6 +2,9 @@
 // kernel objects:
 //
 //   Local\Ordavi-Agent                 mutex, owned by the session's agent
+//   Local\Ordavi-Agent-Process         section: that agent's process id, made
+//                                      by it; an elevated agent's is owned by
+//                                      administrators, the user may only read it
 //   Local\Ordavi-Agent-Administrator   event, exists while that agent has
 //                                      administrator rights (for earlier
 //                                      versions; this one reads the running
@@ -63,6 +66,12 @@ class Win32AgentSlot : public AgentSlotPort {
   bool RunningAgentHasAdministratorRights() override;
   bool EndRunningAgentAndClaim() override;
   void AskRunningAgentToOpenSettings() override;
+  // The process that holds the slot, as it published itself (0 when none
+  // did, or when the word's owner is neither this user nor SYSTEM or
+  // administrators); `publishedElevated` when SYSTEM or administrators own
+  // that word. The foreground right goes to it; its token is read for the
+  // take-over only when it is published elevated.
+  DWORD RunningAgentProcessId(bool& publishedElevated);
 
   // Once the main window exists: the requests of a second start and of the
   // installer reach it as its tray menu commands 设置 and 退出, /cancel as
@@ -97,7 +106,7 @@ class Win32AgentSlot : public AgentSlotPort {
   bool said_ = false;
 
   std::wstring folderKey_;
-  HANDLE sessionSlot_ = nullptr;
+  HANDLE sessionSlot_ = nullptr, process_ = nullptr;
   HANDLE administrator_ = nullptr, settings_ = nullptr, exit_ = nullptr;
   HANDLE installationRunning_ = nullptr, installationClose_ = nullptr;
   HANDLE cancel_ = nullptr, cancelled_ = nullptr, noCountdown_ = nullptr;

@@ -185,26 +185,122 @@ TEST(AgentSlot, ANameTakenByAnotherKindOfObjectIsRefusedAndSaid) {
   CloseHandle(squat);
 }
 
-// The running agent's rights come from its own token, not from the
-// administrator event's name, which any program of the session can create.
-TEST(AgentSlot, TheRunningAgentsRightsAreReadFromItsProcessNotFromAName) {
+namespace {
+
+// This test program started again as `mode` (--agent-window: a main window
+// of the agent's class and nothing else; --agent-slot: the session's agent),
+// ended when the test's scope ends.
+struct Child {
+  explicit Child(const wchar_t* mode) {
+    wchar_t self[MAX_PATH + 1] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(self) + L"\" " + mode;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    started = CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != 0;
+  }
+  ~Child() {
+    if (!started) return;
+    TerminateProcess(pi.hProcess, 0);
+    WaitForSingleObject(pi.hProcess, 5000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
+  bool started = false;
+  PROCESS_INFORMATION pi{};
+};
+
+// A word "this process holds the slot" planted as a program of the session
+// could: a section of that name holding `pid`, made with `sddl`.
+HANDLE PlantProcessWord(const std::wstring& sddl, DWORD pid) {
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &sd, nullptr)) return nullptr;
+  SECURITY_ATTRIBUTES sa{sizeof sa, sd, FALSE};
+  const HANDLE h = CreateFileMappingW(INVALID_HANDLE_VALUE, &sa, PAGE_READWRITE, 0, 4, L"Local\\Ordavi-Agent-Process");
+  LocalFree(sd);
+  void* view = h ? MapViewOfFile(h, FILE_MAP_WRITE, 0, 0, 4) : nullptr;
+  if (view) {
+    *static_cast<DWORD*>(view) = pid;
+    UnmapViewOfFile(view);
+  }
+  return h;
+}
+
+std::wstring UserSidText() {
+  HANDLE token = nullptr;
+  BYTE user[256];
+  DWORD length = 0;
+  wchar_t* text = nullptr;
+  if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+    if (GetTokenInformation(token, TokenUser, user, sizeof user, &length)) {
+      ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &text);
+    }
+    CloseHandle(token);
+  }
+  const std::wstring sid = text ? text : L"";
+  if (text) LocalFree(text);
+  return sid;
+}
+
+}  // namespace
+
+// The running agent is the process that holds the slot, as it published
+// itself, not any process of this program's name with a main window of the
+// agent's class: the foreground right goes to it, and its rights come from
+// its own token, only where an elevated process made that word (not from
+// the administrator event's name, which any program of the session can
+// create).
+TEST(AgentSlot, TheRunningAgentIsTheSlotsHolderAndItsRightsComeFromItsToken) {
   const HANDLE squat = CreateEventW(nullptr, TRUE, FALSE, L"Local\\Ordavi-Agent-Administrator");
   ASSERT_TRUE(squat != nullptr);
-  Win32AgentSlot slot;
-  EXPECT_FALSE(slot.RunningAgentHasAdministratorRights());  // no agent runs
-  // An agent of this program's name, with its main window: its token says.
-  wchar_t self[MAX_PATH + 1] = {};
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring command = L"\"" + std::wstring(self) + L"\" --agent-window";
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  Win32AgentSlot start;
+  bool elevated = true;
+  EXPECT_FALSE(start.RunningAgentHasAdministratorRights());  // no agent runs
+  EXPECT_EQ(start.RunningAgentProcessId(elevated), 0u);
+  EXPECT_FALSE(elevated);
+  Child running(L"--agent-window");
+  ASSERT_TRUE(running.started);
   for (int i = 0; i < 100 && !FindWindowW(L"TForm1", nullptr); ++i) Sleep(50);
-  EXPECT_EQ(slot.RunningAgentHasAdministratorRights(), slot.HasAdministratorRights());
-  TerminateProcess(pi.hProcess, 0);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  ASSERT_TRUE(FindWindowW(L"TForm1", nullptr) != nullptr);
+  EXPECT_EQ(start.RunningAgentProcessId(elevated), 0u);  // a window is no slot
+  {
+    Child agent(L"--agent-slot");
+    ASSERT_TRUE(agent.started);
+    for (int i = 0; i < 100 && start.RunningAgentProcessId(elevated) == 0; ++i) Sleep(50);
+    EXPECT_EQ(start.RunningAgentProcessId(elevated), agent.pi.dwProcessId);
+    EXPECT_EQ(start.ClaimSession(), SessionClaim::HeldByAnother);
+    // This Wine gives every process the rights, so the agent published its
+    // word elevated.
+    ASSERT_TRUE(start.HasAdministratorRights());
+    EXPECT_TRUE(elevated);
+    EXPECT_TRUE(start.RunningAgentHasAdministratorRights());
+  }
+  // Words planted in the slot's place: one owned by the user (a program at
+  // normal rights could make it) names the process for the foreground right
+  // but says nothing about rights, whatever that process has; one owned by
+  // administrators naming a process that is not there has no token to say
+  // so; one owned by anyone else (here the group this Wine makes the
+  // default owner) names nobody. (That a running process without the rights
+  // is read as such only Windows shows: this Wine gives every process the
+  // rights.)
+  struct Case {
+    std::wstring sddl;
+    DWORD pid;
+    DWORD named;
+    bool elevated;
+  };
+  const DWORD other = running.pi.dwProcessId;
+  const Case cases[] = {{L"O:" + UserSidText() + L"D:(A;;GA;;;WD)", other, other, false},
+                        {L"O:BAD:(A;;GA;;;WD)", 0x7FFFFFF0, 0x7FFFFFF0, true},
+                        {L"D:(A;;GA;;;WD)", other, 0, false}};
+  for (const Case& c : cases) {
+    const HANDLE word = PlantProcessWord(c.sddl, c.pid);
+    ASSERT_TRUE(word != nullptr);
+    EXPECT_EQ(start.RunningAgentProcessId(elevated), c.named) << c.named;
+    EXPECT_EQ(elevated, c.elevated);
+    EXPECT_FALSE(start.RunningAgentHasAdministratorRights()) << c.named;
+    CloseHandle(word);
+  }
   CloseHandle(squat);
 }
 
@@ -378,6 +474,12 @@ int main(int argc, char** argv) {
     RegisterClassW(&wc);
     CreateWindowW(L"TForm1", L"", 0, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
     Sleep(30000);
+    return 0;
+  }
+  if (argc > 1 && std::string(argv[1]) == "--agent-slot") {
+    ordavi::Win32AgentSlot slot;
+    slot.say = [](const char*) {};
+    if (ordavi::StartAsTheSessionAgent(slot)) Sleep(30000);
     return 0;
   }
   ::testing::InitGoogleTest(&argc, argv);
