@@ -8,17 +8,17 @@ namespace ordavi {
 
 namespace {
 
-TaskFileOutcome Refused(const std::string& text, MessageIcon icon = MessageIcon::Information) {
+// An outcome told as a notice (or as an error); `done` when the file was
+// written or its tasks stored.
+TaskFileOutcome Told(const std::string& text, MessageIcon icon = MessageIcon::Information, bool done = false) {
   TaskFileOutcome out;
+  out.done = done;
   out.message = {text, icon == MessageIcon::Error ? kErrorCaption : kInfoCaption, icon};
   return out;
 }
 
-TaskFileOutcome Done(const std::string& text) {
-  TaskFileOutcome out;
-  out.done = true;
-  out.message = {text, kInfoCaption, MessageIcon::Information};
-  return out;
+TaskFileOutcome Refused(const std::string& text, MessageIcon icon = MessageIcon::Information) {
+  return Told(text, icon);
 }
 
 bool StartsSomething(const TaskRecord& t) {
@@ -34,7 +34,7 @@ TaskFileOutcome ExportTaskFile(TaskFileStore& store, FileAccess& files, const st
   if (!file.refusal.empty()) return Refused("未导出：" + file.refusal);
   std::string error;
   if (!files.WriteAll(path, file.bytes, error)) return Refused("未导出，无法写入文件：" + error, MessageIcon::Error);
-  return Done(ExportSummary(file));
+  return Told(ExportSummary(file), MessageIcon::Information, true);
 }
 
 std::optional<TaskFileToImport> ReadFileToImport(TaskFileStore& store, FileAccess& files, const std::string& path,
@@ -53,8 +53,9 @@ std::optional<TaskFileToImport> ReadFileToImport(TaskFileStore& store, FileAcces
   int starting = 0;
   for (const TaskRecord& t : read.content->tasks) starting += StartsSomething(t);
   if (starting > kStartsShown) {
-    refusal = Refused("未导入任何内容：文件中有" + Decimal(starting) + "个会打开文件、关闭程序或清理垃圾的任务，一次最多导入" +
-                      Decimal(kStartsShown) + "个（导入前要逐个列出）；请把文件分成几个再导入")
+    static_assert(kStartsShown == 20, "the refusal names the limit");
+    refusal = Refused("未导入任何内容：文件中有" + Decimal(starting) +
+                      "个会打开文件、关闭程序或清理垃圾的任务，一次最多导入20个（导入前要逐个列出）；请把文件分成几个再导入")
                   .message;
     return std::nullopt;
   }
@@ -67,7 +68,7 @@ TaskFileOutcome ImportReadFile(TaskFileStore& store, const TaskFileToImport& fil
   const std::string starts = WhatTheTasksStart(file.content);
   std::string text = ImportSummary(result, replace);
   if (!starts.empty()) text += "\r\n" + starts.substr(0, starts.size() - 2);  // without its last line end
-  TaskFileOutcome out = Done(text);
+  TaskFileOutcome out = Told(text, MessageIcon::Information, true);
   out.options = result.options;
   return out;
 }
@@ -87,10 +88,11 @@ std::string WhatTheTasksStart(const TaskFileContent& content) {
 
 std::string ImportQuestion(const TaskFileContent& content) {
   const std::string tasks = Decimal(static_cast<int>(content.tasks.size())) + "个任务";
-  const std::string options = content.options.Empty() ? "" : "和选项";
-  const std::string starts = WhatTheTasksStart(content);
-  return "文件中有" + tasks + "。\r\n\r\n" + (starts.empty() ? "" : starts + "\r\n") + "是：用文件中的" + tasks +
-         options + "替换现有的全部任务" + options + "\r\n否：把" + tasks + "添加到现有任务之后（选项不变）\r\n取消：不导入";
+  const char* options = content.options.Empty() ? "" : "和选项";
+  std::string starts = WhatTheTasksStart(content);
+  if (!starts.empty()) starts += "\r\n";
+  return "文件中有" + tasks + "。\r\n\r\n" + starts + "是：用文件中的" + tasks + options + "替换现有的全部任务" + options +
+         "\r\n否：把" + tasks + "添加到现有任务之后（选项不变）\r\n取消：不导入";
 }
 
 }  // namespace ordavi

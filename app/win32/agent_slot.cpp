@@ -27,24 +27,19 @@ constexpr DWORD kTakeOverWaitMs = 20000;
 // How long /cancel waits for the agent's answer, and /quit for its end.
 constexpr DWORD kCancelAnswerWaitMs = 2000;
 constexpr DWORD kQuitWaitMs = 5000;
-// How often an agent that waits on no installation close event (it has no
-// administrator rights and none was there, or the one there was not
-// Ordavi's) looks for one again: well within the installer's 10 s.
-constexpr DWORD kLookForInstallerMs = 1000;
 
 // The folder of Ordavi.exe as the installer names it: lower case, "/" for "\",
 // at most 200 characters (an object name is limited to MAX_PATH).
 std::wstring FolderKey() {
   wchar_t path[MAX_PATH + 1] = {};
   const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path, n);
-  const std::size_t slash = folder.find_last_of(L'\\');
-  folder = slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash);
-  CharLowerBuffW(folder.data(), static_cast<DWORD>(folder.size()));
-  for (wchar_t& c : folder) {
-    if (c == L'\\') c = L'/';
+  DWORD folder = 0;  // the length before the last "\"
+  for (DWORD i = 0; i < n; ++i) {
+    if (path[i] == L'\\') path[i] = L'/', folder = i;
   }
-  return folder.substr(0, 200);
+  folder = folder < 200 ? folder : 200;
+  CharLowerBuffW(path, folder);
+  return std::wstring(path, folder);
 }
 
 // A security descriptor from its text form, freed with the object.
@@ -330,7 +325,6 @@ void Win32AgentSlot::JoinInstallation() {
   if (foreign) SayOnce(kForeignCloseEventNotice);
 }
 
-DWORD Win32AgentSlot::WaitTimeoutMs() const { return installationClose_ ? INFINITE : kLookForInstallerMs; }
 
 void Win32AgentSlot::OnWaitTimeout() {
   if (installationClose_) return;

@@ -53,6 +53,11 @@ inline constexpr const char* kSlotRefusedNotice =
 inline constexpr const char* kForeignCloseEventNotice =
     "另一个用户抢先创建了Ordavi的关闭信号，已忽略它。安装程序更新Ordavi时，请先在托盘菜单中选择“退出”。";
 
+// How often an agent that waits on no installation close event (it has no
+// administrator rights and none was there, or the one there was not
+// Ordavi's) looks for one again: well within the installer's 10 s.
+inline constexpr DWORD kLookForInstallerMs = 1000;
+
 class Win32AgentSlot : public AgentSlotPort {
  public:
   Win32AgentSlot();
@@ -84,7 +89,7 @@ class Win32AgentSlot : public AgentSlotPort {
   void OnSignalled(DWORD index);
   // How long the loop waits before OnWaitTimeout: INFINITE while the
   // installation's close event is waited on, else a second.
-  DWORD WaitTimeoutMs() const;
+  DWORD WaitTimeoutMs() const { return installationClose_ ? INFINITE : kLookForInstallerMs; }
   void OnWaitTimeout();
 
   // How a refused slot is told to the user: a message box unless a test

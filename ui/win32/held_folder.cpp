@@ -3,7 +3,6 @@
 #include <winternl.h>
 
 #include <algorithm>
-#include <vector>
 
 namespace ordavi::ui {
 
@@ -33,17 +32,17 @@ bool OneComponent(const std::wstring& name) {
 }  // namespace
 
 std::wstring RealPathOf(HANDLE h) {
-  std::vector<wchar_t> buf(1024);
+  std::wstring p(1024, L'\0');
   for (;;) {
-    const DWORD n = GetFinalPathNameByHandleW(h, buf.data(), static_cast<DWORD>(buf.size()), VOLUME_NAME_DOS);
+    const DWORD n = GetFinalPathNameByHandleW(h, &p[0], static_cast<DWORD>(p.size()), VOLUME_NAME_DOS);
     if (n == 0) return {};
-    if (n < buf.size()) {
-      std::wstring p(buf.data(), n);
+    if (n < p.size()) {
+      p.resize(n);
       if (p.compare(0, 4, L"\\\\?\\") == 0) p.erase(0, 4);
       if (p.size() < 3 || p[1] != L':' || p[2] != L'\\') return {};
       return p;
     }
-    buf.resize(n + 1);
+    p.resize(n + 1);
   }
 }
 
@@ -176,15 +175,19 @@ bool HeldFolder::MoveTo(HANDLE file, const std::wstring& name) const {
   const FileOpen found = OpenFile(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, kNtOpen, there);
   if (found == FileOpen::Opened) CloseHandle(there);
   if (found != FileOpen::Opened && found != FileOpen::Missing) return false;
-  // The new name relative to the held folder, never a path from the root.
-  std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t));
-  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-  rename->ReplaceIfExists = TRUE;
-  rename->RootDirectory = handle_;
-  rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
-  std::copy(name.begin(), name.end(), rename->FileName);
+  // The new name relative to the held folder, never a path from the root;
+  // one component is at most MAX_PATH characters.
+  if (name.size() > MAX_PATH) return false;
+  union {
+    FILE_RENAME_INFO info;
+    wchar_t room[sizeof(FILE_RENAME_INFO) / sizeof(wchar_t) + MAX_PATH];
+  } rename{};
+  rename.info.ReplaceIfExists = TRUE;
+  rename.info.RootDirectory = handle_;
+  rename.info.FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
+  std::copy(name.begin(), name.end(), rename.info.FileName);
   IO_STATUS_BLOCK io{};
-  return set(file, &io, rename, static_cast<ULONG>(buffer.size()), kFileRenameInformation) >= 0;
+  return set(file, &io, &rename, sizeof rename, kFileRenameInformation) >= 0;
 }
 
 bool HeldFolder::Remove(const std::wstring& name) const {

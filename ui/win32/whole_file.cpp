@@ -8,11 +8,15 @@
 namespace ordavi::ui {
 
 namespace {
-std::string SystemReason(DWORD code) {
+// The system's text for `code`, or `pattern` with %1, %2 filled from `args`
+// (FormatMessageW's), without its last line ends and blanks.
+std::string SystemReason(DWORD code, const wchar_t* pattern = nullptr, const wchar_t* const* args = nullptr) {
   wchar_t* text = nullptr;
-  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER |
+                                     (pattern ? FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY
+                                              : FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS),
+                                 pattern, code, 0, reinterpret_cast<wchar_t*>(&text), 0,
+                                 reinterpret_cast<va_list*>(const_cast<wchar_t**>(args)));
   std::wstring reason = n && text ? std::wstring(text, n) : L"";
   if (text) LocalFree(text);
   while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' ')) {
@@ -67,8 +71,11 @@ std::string LinkedFolderRefused(const std::wstring& link) {
     const std::size_t cut = link.find_last_of(L'\\');
     other = link.substr(0, cut == 2 ? 3 : cut);
   }
-  return "文件夹“" + GbkFromWide(link) + "”是链接（联接点、符号链接或OneDrive等同步的文件夹），可能被改为指向别处，" +
-         "所以不经过它写入；请另选文件夹，如“" + GbkFromWide(other) + "”";
+  const wchar_t* const args[] = {link.c_str(), other.c_str()};
+  return SystemReason(0,
+                   L"文件夹“%1”是链接（联接点、符号链接或OneDrive等同步的文件夹），可能被改为指向别处，"
+                   L"所以不经过它写入；请另选文件夹，如“%2”",
+                   args);
 }
 
 bool WriteAllBytes(HANDLE h, const std::string& bytes, std::string& error) {
