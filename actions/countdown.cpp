@@ -29,7 +29,7 @@ void Countdown::StartCountdown(const TaskType& type) {
     looping_ = true;
   }
   const bool sleeps = type.power == PowerAction::Standby || type.power == PowerAction::Hibernate;
-  if (options_.closeProgramsFirst == 1 && sleeps) {
+  if (FlagIsOn(kShutappValue, options_.closeProgramsFirst) && sleeps) {
     system_.CloseAllPrograms();
   }
 }

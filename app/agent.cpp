@@ -17,7 +17,7 @@ const char* DesignCaption(MenuItem item) {
 
 std::optional<std::string> BootTimeNotice(std::uint32_t tickMs, std::int32_t kaiji) {
   const std::uint32_t t = tickMs / 1000;
-  if (kaiji != 1 || t >= 300) return std::nullopt;
+  if (!FlagIsOn(kKaijiValue, kaiji) || t >= 300) return std::nullopt;
   const std::uint32_t m = t / 60, s = t % 60;
   std::string text = "本次开机时间：";
   if (m != 0) text += Decimal(m) + "分";
@@ -31,7 +31,7 @@ std::optional<std::string> RightsNotice(bool administrator, bool keyWritable) {
 }
 
 HotkeyCaptions CaptionsFor(std::int32_t ctrlHotkeys, const std::string& userName) {
-  if (ctrlHotkeys != 0) {
+  if (FlagIsOn(kRejianValue, ctrlHotkeys)) {
     return {"注销(&L) Ctrl+F8 " + userName, "待机(&W) Ctrl+F9", "快速重启(&I) Ctrl+F10", "快速关机(&Q) Ctrl+F11"};
   }
   return {std::string(DesignCaption(MenuItem::LogOff)) + " " + userName, DesignCaption(MenuItem::Standby),
@@ -84,8 +84,9 @@ void Agent::RegisterHotkeys() {
     if (atom == 0) atom = p_.hotkeys.AddAtom(kHotkeyAtomNames[i]);
     hotkeyIds_[i] = atom;
   }
-  const std::uint32_t modifiers = stored_.options.ctrlHotkeys != 0 ? kModControl : 0;
-  if (stored_.options.ctrlHotkeys != 0) {
+  const bool ctrl = FlagIsOn(kRejianValue, stored_.options.ctrlHotkeys);
+  const std::uint32_t modifiers = ctrl ? kModControl : 0;
+  if (ctrl) {
     for (int i = 0; i < 4; ++i) p_.hotkeys.RegisterHotKey(hotkeyIds_[i], modifiers, kHotkeyKeys[i]);
   }
   const HotkeyCaptions c = CaptionsFor(stored_.options.ctrlHotkeys, p_.system.UserName());
@@ -93,7 +94,7 @@ void Agent::RegisterHotkeys() {
   p_.window.SetMenuCaption(MenuItem::Standby, c.standby);
   p_.window.SetMenuCaption(MenuItem::FastRestart, c.fastRestart);
   p_.window.SetMenuCaption(MenuItem::FastShutdown, c.fastShutdown);
-  if (stored_.options.ctrlHotkeys == 0) {
+  if (!ctrl) {
     for (int i = 0; i < 4; ++i) p_.hotkeys.RegisterHotKey(hotkeyIds_[i], modifiers, kHotkeyKeys[i]);
   }
 }

@@ -1,6 +1,6 @@
 #include "app/command_line.h"
 
-#include "schedule/next_run.h"
+#include "dialogs/next_run_cell.h"
 #include "store/errors.h"
 #include "store/text.h"
 #include "store/words.h"
@@ -136,8 +136,7 @@ CommandOutcome RunList(CommandStore& store, const ScheduleNow& now, std::uint32_
                          (t.type.empty() ? "-" : t.type);
       if (!t.param.empty()) line += "  " + QuoteForMessage(t.param);
       if (t.enabled == words::kEnabled) {
-        line += "  下次运行：" +
-                NextRunText(NextRunOf(t.schedule, now, uptimeMinutes, store.shortDateFormat), now, store.shortDateFormat);
+        line += "  下次运行：" + NextRunCell(t, now, uptimeMinutes, store.shortDateFormat);
       } else {
         line += "  （未启用）";
       }

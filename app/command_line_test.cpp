@@ -124,6 +124,7 @@ TEST(CommandLine, ListShowsEveryTaskWithItsNextRun) {
   tasks.AddTask("每天8时0分", "提醒", "起床\r\n了");
   tasks.SetTaskEnabled(2, "禁用");
   tasks.AddTask("一次2020/1/1日8时0分", "提醒", "");
+  tasks.AddTask("每天23时0分", "待机计算机", "", true);  // as the settings list says it
   const CommandOutcome out = RunList(store, now, 100);
   EXPECT_EQ(out.exitCode, kExitDone);
   EXPECT_EQ(out.output.rfind(u8"1  启用  每天22时30分  关闭计算机  下次运行：今天 22:30\r\n"
@@ -131,6 +132,8 @@ TEST(CommandLine, ListShowsEveryTaskWithItsNextRun) {
                              u8"3  启用  一次2020/1/1日8时0分  提醒  下次运行：不会运行",
                              0),
             0u)
+      << out.output;
+  EXPECT_NE(out.output.find(u8"4  启用  每天23时0分  待机计算机  下次运行：今天 23:00（唤醒）\r\n"), std::string::npos)
       << out.output;
 }
 

@@ -2,7 +2,6 @@
 
 #include <optional>
 
-#include "schedule/next_run.h"
 #include "schedule/soonest_run.h"
 
 namespace ordavi {
@@ -28,18 +27,12 @@ std::string NextTaskLine(TaskStore& store, const ScheduleNow& now, std::uint32_t
   // this minute: the search starts at the next one.
   const std::optional<SoonestRun> soonest = SoonestRunAfter(store, now, uptimeMinutes, shortDateFormat, false);
   if (!soonest) return std::string();
-  return "下一个：" + NextRunText(soonest->next, now, shortDateFormat) + (WakesThePc(soonest->task) ? kWakeMark : "") + " " +
-         soonest->task.type;
+  return "下一个：" + NextRunTextOf(soonest->task, soonest->next, now, shortDateFormat) + " " + soonest->task.type;
 }
 
 const std::string& NextTaskWatch::Line(TaskStore& store, const ScheduleNow& now, std::uint32_t uptimeMinutes,
                                        const std::string& shortDateFormat) {
-  const long long minute = MinutesBetween(LocalMinute{2000, 1, 1, 0, 0},
-                                          LocalMinute{now.year, now.month, now.day, now.hour, now.minute});
-  if (minute != readMinute_) {
-    line_ = NextTaskLine(store, now, uptimeMinutes, shortDateFormat);
-    readMinute_ = minute;
-  }
+  if (reading_.SearchAgain(now)) line_ = NextTaskLine(store, now, uptimeMinutes, shortDateFormat);
   return line_;
 }
 

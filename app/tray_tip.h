@@ -7,6 +7,7 @@
 #include <string>
 
 #include "schedule/schedule.h"
+#include "schedule/soonest_run.h"
 #include "store/tasks.h"
 
 namespace ordavi {
@@ -22,17 +23,18 @@ inline constexpr std::size_t kTipCharacters = 63;
 std::string NextTaskLine(TaskStore& store, const ScheduleNow& now, std::uint32_t uptimeMinutes,
                          const std::string& shortDateFormat);
 
-// The soonest task, read again at most once a minute (a tick every ten
-// seconds would otherwise read every task twice).
+// The soonest task, searched again as SoonestRunReading says.
 class NextTaskWatch {
  public:
-  // The line as of `now`: read afresh when the minute differs from the last
-  // reading's, the last reading's otherwise.
+  // The line as of `now`: searched afresh in a new minute or after
+  // TasksChanged, the last search's otherwise.
   const std::string& Line(TaskStore& store, const ScheduleNow& now, std::uint32_t uptimeMinutes,
                           const std::string& shortDateFormat);
+  // A settings dialog closed: the next line is searched afresh.
+  void TasksChanged() { reading_.TasksChanged(); }
 
  private:
-  long long readMinute_ = -1;
+  SoonestRunReading reading_;
   std::string line_;
 };
 

@@ -58,6 +58,27 @@ TEST(NextTaskLine, NamesTheTaskThatRunsSoonest) {
   EXPECT_EQ(NextTaskLine(store, TuesdayEvening(), 600, "yyyy/M/d"), "下一个：明天 07:00（唤醒） 提醒");
 }
 
+// A task added in the settings dialog is named at the next pass, not a
+// minute later; without a change the tasks are searched once a minute.
+TEST(NextTaskWatch, SearchesOnceAMinuteAndAfterTheTasksChanged) {
+  FakeRegistryKey key;
+  Registry reg{key};
+  TaskStore store{reg};
+  store.LoadTaskCounter();
+  store.AddTask("每天23时0分", "注销", "");
+  NextTaskWatch watch;
+  ScheduleNow now = TuesdayEvening();
+  EXPECT_EQ(watch.Line(store, now, 600, "yyyy/M/d"), "下一个：今天 23:00 注销");
+  store.AddTask("每天22时0分", "提醒", "x");
+  now.second = 40;
+  EXPECT_EQ(watch.Line(store, now, 600, "yyyy/M/d"), "下一个：今天 23:00 注销");  // the same minute
+  watch.TasksChanged();
+  EXPECT_EQ(watch.Line(store, now, 600, "yyyy/M/d"), "下一个：今天 22:00 提醒");
+  store.AddTask("每天21时30分", "提醒", "y");
+  now.minute = 6;
+  EXPECT_EQ(watch.Line(store, now, 600, "yyyy/M/d"), "下一个：今天 21:30 提醒");  // a new minute
+}
+
 // The tip keeps within the record's 63 characters, cut at a character.
 TEST(TrayTip, SecondLineCutToTheRecord) {
   EXPECT_EQ(TrayTip("Ordavi-启用", ""), "Ordavi-启用");

@@ -18,11 +18,8 @@ void WakeWatch::AfterPass(const ScheduleNow& now, std::uint32_t uptimeMinutes, c
     system_.KeepAwake(false, false);
     keepUntil_.reset();
   }
-  const long long at = MinutesBetween(LocalMinute{2000, 1, 1, 0, 0}, minute);
-  if (!stale_ && at == readMinute_) return;
-  const bool force = stale_;
-  stale_ = false;
-  readMinute_ = at;
+  const bool force = reading_.Changed();
+  if (!reading_.SearchAgain(now)) return;
   const std::optional<SoonestRun> soonest = SoonestRunAfter(tasks_, now, uptimeMinutes, shortDateFormat, true);
   const std::optional<LocalMinute> next = soonest ? std::optional<LocalMinute>(soonest->next.at) : std::nullopt;
   if (!force && next == timerAt_) return;
@@ -41,7 +38,7 @@ void WakeWatch::Stop() {
   timerAt_.reset();
   if (keepUntil_) system_.KeepAwake(false, false);
   keepUntil_.reset();
-  stale_ = true;
+  reading_.TasksChanged();
 }
 
 }  // namespace ordavi

@@ -15,6 +15,7 @@
 #include "schedule/next_run.h"
 #include "schedule/schedule.h"
 #include "schedule/sleep_watch.h"
+#include "schedule/soonest_run.h"
 #include "store/tasks.h"
 
 namespace ordavi {
@@ -43,14 +44,13 @@ class WakeWatch {
 
   // After a pass of `now`'s minute while monitoring is on: the timer is set
   // for the soonest wake minute after it when that changed, cancelled when
-  // none is left. The tasks are read at most once a minute, unless
-  // `TasksChanged` came since. A pass in the minute the timer was set for
+  // none is left. The tasks are searched as SoonestRunReading says. A pass in the minute the timer was set for
   // keeps the PC awake; the first pass kKeepAwakeMinutes later lets it go.
   void AfterPass(const ScheduleNow& now, std::uint32_t uptimeMinutes, const std::string& shortDateFormat);
   // The tasks, the clock or the time zone may have changed (a settings
   // dialog closed, a resume, a clock change): the next AfterPass reads the
   // tasks again and sets the timer again, even for the same minute.
-  void TasksChanged() { stale_ = true; }
+  void TasksChanged() { reading_.TasksChanged(); }
   // Monitoring went off: the timer is cancelled and the PC let go.
   void Stop();
   // The agent itself keeps the screen on now (after a woken reminder).
@@ -60,8 +60,7 @@ class WakeWatch {
   TaskStore& tasks_;
   WakeSystem& system_;
   AwakeClock& awake_;
-  bool stale_ = true;
-  long long readMinute_ = -1;
+  SoonestRunReading reading_;
   std::optional<LocalMinute> timerAt_;
   bool timerForReminder_ = false;
   std::optional<std::uint64_t> keepUntil_;  // awake time

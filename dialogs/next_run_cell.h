@@ -25,8 +25,7 @@ inline std::string NextRunCell(const TaskRecord& row, const ScheduleNow& now, st
       next = WithConditionState(next, row.schedule, *state);
     }
   }
-  const bool wakes = next.when == NextRun::When::At && WakesThePc(row);
-  return NextRunText(next, now, shortDateFormat) + (wakes ? kWakeMark : "");
+  return NextRunTextOf(row, next, now, shortDateFormat);
 }
 
 }  // namespace ordavi

@@ -169,7 +169,7 @@ OptionsForm ReadOptionsForm(Registry& program, RegistryRoot& root, const Options
     if (o.kind == OptionKind::Seconds) {
       c.text = MinutesText(v, decimalSeparator);
     } else {
-      c.checked = v != 0;
+      c.checked = FlagIsOn(o, v);
     }
   }
   auto runKey = root.OpenKey(kRunKeyPath);

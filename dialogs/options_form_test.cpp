@@ -77,15 +77,28 @@ TEST_F(OptionsFixture, ShowThenSaveUnchangedKeepsEverything) {
   OptionsForm f = ReadOptionsForm(reg, root, opts, kExe, '.');
   EXPECT_EQ(f.Of(kTishiValue).text, "1.66666666666667");
   EXPECT_FALSE(f.Of(kShutappValue).checked);
-  EXPECT_TRUE(f.Of(kKaijiValue).checked);  // any non-zero kaiji
+  EXPECT_FALSE(f.Of(kKaijiValue).checked);  // only 1 is on, as the agent reads it
   EXPECT_EQ(f.Of(kSoundpathValue).text, "a.wav");
   EXPECT_TRUE(f.autostart);
   Save(f);
   EXPECT_EQ(reg.ReadInteger("tishi"), 100);
   EXPECT_EQ(barMax, 100);
-  EXPECT_EQ(reg.ReadInteger("kaiji"), 1);
-  EXPECT_EQ(prog.writeLog, (std::vector<std::string>{"kaiji=#1", "tishi=#100", "shutapp=#0", "rejian=#1"}));
+  EXPECT_EQ(reg.ReadInteger("kaiji"), 0);
+  EXPECT_EQ(prog.writeLog, (std::vector<std::string>{"kaiji=#0", "tishi=#100", "shutapp=#0", "rejian=#1"}));
   EXPECT_EQ(Registry(run).ReadString("Ormile"), kQuotedExe);
+}
+
+// A check box shows a stored flag as the agent acts on it: shutapp and kaiji
+// only at 1, rejian at any non-zero value.
+TEST_F(OptionsFixture, ACheckBoxIsTickedExactlyWhenTheAgentActsOnTheFlag) {
+  struct Case { const char* option; std::int32_t stored; bool on; };
+  for (const Case& c : {Case{kShutappValue, 1, true}, Case{kShutappValue, 2, false}, Case{kShutappValue, -1, false},
+                        Case{kKaijiValue, 2, false}, Case{kKaijiValue, 1, true}, Case{kRejianValue, 2, true},
+                        Case{kRejianValue, 0, false}}) {
+    prog.PlantDword(c.option, static_cast<std::uint32_t>(c.stored));
+    EXPECT_EQ(ReadOptionsForm(reg, root, opts, kExe, '.').Of(c.option).checked, c.on) << c.option << c.stored;
+    EXPECT_EQ(FlagIsOn(c.option, c.stored), c.on) << c.option << c.stored;
+  }
 }
 
 // An unquoted path (as earlier versions wrote it) still counts as on and is

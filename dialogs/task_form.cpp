@@ -10,11 +10,6 @@ namespace ordavi {
 
 namespace {
 
-bool IsAdapterType(const std::string& type) {
-  const TaskType* t = FindTaskType(type);
-  return t && (t->action == TaskAction::DisableAdapter || t->action == TaskAction::EnableAdapter);
-}
-
 bool NumberBetween(const std::string& text, int low, int high) {
   const std::optional<std::int32_t> v = DigitsValue(text);
   return v && *v >= low && *v <= high;

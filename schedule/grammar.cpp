@@ -14,7 +14,7 @@ constexpr FieldRule kHour{F::Hour, "时"}, kMinute{F::Minute, "分"};
 }  // namespace
 
 // The order in which the tick compares the kind words, and the editor's rows.
-const ScheduleKindRow kScheduleKinds[10] = {
+constexpr ScheduleKindRow kScheduleKinds[kScheduleKindCount] = {
     {ScheduleKind::Idle, words::kIdle, 1, {{F::IdleMinutes, "分钟"}}, KindTiming::Counter},
     {ScheduleKind::Once, words::kOnce, 3, {{F::Date, "日"}, kHour, kMinute}},
     {ScheduleKind::Daily, words::kDaily, 2, {kHour, kMinute}},
@@ -29,6 +29,7 @@ const ScheduleKindRow kScheduleKinds[10] = {
     {ScheduleKind::ProcessorQuiet, words::kProcessorQuiet, 2, {{F::ProcessorPct, "%持续"}, {F::QuietMinutes, "分钟"}},
      KindTiming::Condition, "器低于"},
 };
+static_assert(kScheduleKinds[kScheduleKindCount - 1].word, "kScheduleKindCount is the number of rows");
 
 bool HasClockTime(ScheduleKind kind) {
   const ScheduleKindRow& row = RowOf(kind);

@@ -61,10 +61,13 @@ struct ScheduleKindRow {
   const char* lead = "";  // a condition's words between the kind word and its first field
 };
 
-// Every kind, in the order the tick compares the kind words. The condition
-// kinds' words are none of the others', so a reader that knows only the
-// others finds their texts unreadable.
-extern const ScheduleKindRow kScheduleKinds[10];
+// Every kind, in the order the tick compares the kind words, and the editor's
+// rows. The condition kinds' words are none of the others', so a reader that
+// knows only the others finds their texts unreadable.
+// (The table's rows are in grammar.cpp, which checks that there are this
+// many: a table in this header made the shipped program larger.)
+inline constexpr std::size_t kScheduleKindCount = 10;
+extern const ScheduleKindRow kScheduleKinds[kScheduleKindCount];
 const ScheduleKindRow& RowOf(ScheduleKind kind);
 // Whether a kind runs at a time of day (its fields end in an hour and a
 // minute): once, daily, weekly, monthly and yearly tasks, the ones that can

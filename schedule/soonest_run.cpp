@@ -11,6 +11,21 @@ bool WakesThePc(const TaskRecord& task) {
   return task.wake && kind && HasClockTime(*kind);
 }
 
+std::string NextRunTextOf(const TaskRecord& task, const NextRun& next, const ScheduleNow& now,
+                          const std::string& shortDateFormat) {
+  const bool wakes = next.when == NextRun::When::At && WakesThePc(task);
+  return NextRunText(next, now, shortDateFormat) + (wakes ? kWakeMark : "");
+}
+
+bool SoonestRunReading::SearchAgain(const ScheduleNow& now) {
+  const long long minute =
+      MinutesBetween(LocalMinute{2000, 1, 1, 0, 0}, LocalMinute{now.year, now.month, now.day, now.hour, now.minute});
+  if (!changed_ && minute == minute_) return false;
+  changed_ = false;
+  minute_ = minute;
+  return true;
+}
+
 std::optional<SoonestRun> SoonestRunAfter(TaskStore& store, const ScheduleNow& now, std::uint32_t uptimeMinutes,
                                           const std::string& shortDateFormat, bool wakeOnly) {
   const LocalMinute nowMinute{now.year, now.month, now.day, now.hour, now.minute};

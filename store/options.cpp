@@ -67,6 +67,8 @@ bool FlagIsOn(const OptionDescriptor& option, std::int32_t stored) {
   return option.onlyOneIsOn ? stored == 1 : stored != 0;
 }
 
+bool FlagIsOn(const char* option, std::int32_t stored) { return FlagIsOn(*FindOption(option), stored); }
+
 std::vector<OptionProblem> LoadOptions(Registry& reg, Options& opts, const std::function<void()>& loadTaskCounter) {
   std::vector<OptionProblem> problems;
   bool counterLoaded = false;

@@ -122,7 +122,10 @@ std::vector<ValueToWrite> OptionWrites(const OptionValues& values);
 // The in-memory copies after the values were stored.
 void ApplyOptionChanges(const OptionValues& values, Options& opts);
 
-// Whether the agent acts on a flag's stored value.
+// Whether a flag is on with this stored value (only 1, or any non-zero
+// value, as its row says): the one answer for the agent, the settings
+// dialog's check box and the task file.
 bool FlagIsOn(const OptionDescriptor& option, std::int32_t stored);
+bool FlagIsOn(const char* option, std::int32_t stored);
 
 }  // namespace ordavi

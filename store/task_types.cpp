@@ -19,7 +19,7 @@ constexpr const char* kOpenFileHint = "可以打开mp3文件，程序，网址�
 constexpr const char* kCloseProgramHint = "在此输入程序的文件名或按浏览。";
 }  // namespace
 
-const TaskType kTaskTypes[15] = {
+constexpr TaskType kTaskTypes[kTaskTypeCount] = {
     {words::kRemind, A::Remind, R::Immediate, true, nullptr, std::nullopt,
      kRemindCaption, kReminders, nullptr},
     {words::kOpenFile, A::OpenFile, R::Immediate, true, nullptr, std::nullopt,
@@ -51,12 +51,18 @@ const TaskType kTaskTypes[15] = {
     {words::kEnableAdapter, A::EnableAdapter, R::Immediate, true, nullptr, std::nullopt,
      kPropertyCaption, kAdapterNames, nullptr},
 };
+static_assert(kTaskTypes[kTaskTypeCount - 1].word, "kTaskTypeCount is the number of rows");
 
 const TaskType* FindTaskType(const std::string& word) {
   for (const TaskType& t : kTaskTypes) {
     if (word == t.word) return &t;
   }
   return nullptr;
+}
+
+bool IsAdapterType(const std::string& word) {
+  const TaskType* t = FindTaskType(word);
+  return t && (t->action == TaskAction::DisableAdapter || t->action == TaskAction::EnableAdapter);
 }
 
 }  // namespace ordavi

@@ -39,9 +39,14 @@ struct TaskType {
 };
 
 // In the order of the task editor's type list.
-extern const TaskType kTaskTypes[15];
+// (The rows are in task_types.cpp, which checks that there are this many.)
+inline constexpr std::size_t kTaskTypeCount = 15;
+extern const TaskType kTaskTypes[kTaskTypeCount];
 
 // The type of a stored type word; null for a word that names no type.
 const TaskType* FindTaskType(const std::string& word);
+// Whether a stored type word disables or enables a network adapter, whose
+// name goes onto a command line.
+bool IsAdapterType(const std::string& word);
 
 }  // namespace ordavi

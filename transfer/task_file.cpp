@@ -1,6 +1,7 @@
 #include "transfer/task_file.h"
 
 #include <cstdint>
+#include <iterator>
 
 #include "actions/network.h"
 #include "schedule/grammar.h"
@@ -37,9 +38,7 @@ bool Blank(const std::string& s) { return s.find_first_not_of(" \t") == std::str
 std::string Quoted(const std::string& gbk) { return "“" + QuoteForMessage(gbk) + "”"; }
 
 // The type words from `first` up to (not including) `end`, joined by "、".
-constexpr std::size_t kTypeCount = sizeof kTaskTypes / sizeof kTaskTypes[0];
-
-std::string TypeList(std::size_t first = 0, std::size_t end = kTypeCount) {
+std::string TypeList(std::size_t first = 0, std::size_t end = std::size(kTaskTypes)) {
   std::string list;
   for (std::size_t i = first; i < end; ++i) list += std::string(list.empty() ? "" : "、") + kTaskTypes[i].word;
   return list;
@@ -50,15 +49,14 @@ std::string TypeList(std::size_t first = 0, std::size_t end = kTypeCount) {
 bool KnownType(const std::string& word) { return word.empty() || FindTaskType(word); }
 
 std::string AdapterProblem(const std::string& type, const std::string& param) {
-  const TaskType* t = FindTaskType(type);
-  if (!t || (t->action != TaskAction::DisableAdapter && t->action != TaskAction::EnableAdapter)) return std::string();
+  if (!IsAdapterType(type)) return std::string();
   return AdapterCommand(param, true) ? std::string() : AdapterNameProblem(param);
 }
 
 // The kind words, joined by "、" and "或", in the table's order.
 std::string KindWords() {
   std::string list;
-  const std::size_t n = sizeof kScheduleKinds / sizeof kScheduleKinds[0];
+  const std::size_t n = kScheduleKindCount;
   for (std::size_t i = 0; i < n; ++i) {
     list += std::string(i == 0 ? "" : i + 1 == n ? "或" : "、") + kScheduleKinds[i].word;
   }

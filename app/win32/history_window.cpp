@@ -34,19 +34,13 @@ HWND openWindow = nullptr;
 }  // namespace
 
 HWND RunHistoryWindow::Open(RunHistory& history, std::function<void()> openFile) {
-  if (openWindow && IsWindow(openWindow)) {
-    SendMessageW(openWindow, WM_APP, 0, 0);  // read the file again
-    ui::BringToFront(openWindow);
-    return openWindow;
-  }
+  if (openWindow) SendMessageW(openWindow, WM_APP, 0, 0);  // read the file again
+  if (BringOpenOneToFront(openWindow)) return openWindow;
   ui::InitDialogControls();
   auto* window = new RunHistoryWindow(history, std::move(openFile));
-  HWND hwnd = window->CreateCentred("OrdaviRunHistory", "运行记录", kStyle, WS_EX_CONTROLPARENT, kClientWidth,
-                                    kClientHeight);
+  HWND hwnd = window->OpenAsTheOnlyOne(openWindow, "OrdaviRunHistory", "运行记录", kStyle, kClientWidth,
+                                       kClientHeight, kClose);
   if (!hwnd) return nullptr;
-  openWindow = hwnd;
-  ShowWindow(hwnd, SW_SHOWNORMAL);
-  SetFocus(GetDlgItem(hwnd, kClose));
   ui::Guard([window] {
     window->ShowEntries();
     return LRESULT{0};
@@ -110,12 +104,6 @@ LRESULT RunHistoryWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case DM_GETDEFID:
       return MAKELRESULT(kClose, DC_HASDEFID);
-    case WM_CLOSE:
-      DestroyWindow(hwnd_);
-      return 0;
-    case WM_DESTROY:
-      if (openWindow == hwnd_) openWindow = nullptr;
-      return 0;
     default:
       return Default(msg, wParam, lParam);
   }

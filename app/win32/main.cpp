@@ -142,7 +142,10 @@ int RunAgent() {
                                     localClock};
   settings = &settingsServices;
   settingsServices.conditions = &core.conditions;
-  settingsServices.tasksMayHaveChanged = [&core] { core.wake.TasksChanged(); };
+  settingsServices.tasksMayHaveChanged = [&core] {
+    core.wake.TasksChanged();
+    core.nextTask.TasksChanged();
+  };
   core.events.OpenRunHistoryWith([&] {
     RunHistoryWindow::Open(core.history, [&shell, &historyFile] { shell.OpenInNotepad(historyFile.CheckedPath()); });
   });

@@ -18,9 +18,6 @@ LRESULT OkWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       if (LOWORD(wParam) == kOkButton || LOWORD(wParam) == IDCANCEL) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
       return 0;
-    case WM_CLOSE:
-      DestroyWindow(hwnd_);
-      return 0;
     default:
       return Default(msg, wParam, lParam);
   }

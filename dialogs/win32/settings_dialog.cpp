@@ -94,17 +94,11 @@ HWND openDialog = nullptr;
 }  // namespace
 
 HWND SettingsDialog::Open(const SettingsServices& services) {
-  if (openDialog && IsWindow(openDialog)) {
-    ui::BringToFront(openDialog);
-    return openDialog;
-  }
+  if (BringOpenOneToFront(openDialog)) return openDialog;
   InitDialogControls();
   auto* dialog = new SettingsDialog(services);
-  HWND hwnd = dialog->CreateCentred("TForm3", "设置", kStyle, WS_EX_CONTROLPARENT, kClientWidth, kClientHeight);
+  HWND hwnd = dialog->OpenAsTheOnlyOne(openDialog, "TForm3", "设置", kStyle, kClientWidth, kClientHeight, kCancel);
   if (!hwnd) return nullptr;
-  openDialog = hwnd;
-  ShowWindow(hwnd, SW_SHOWNORMAL);
-  SetFocus(GetDlgItem(hwnd, kCancel));
   ui::Guard([dialog] {
     dialog->Fill();
     return LRESULT{0};
@@ -304,12 +298,7 @@ LRESULT SettingsDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case DM_GETDEFID:
       return MAKELRESULT(kCancel, DC_HASDEFID);
-    case WM_CLOSE:
-      DestroyWindow(hwnd_);
-      return 0;
     case WM_DESTROY:
-      KillTimer(hwnd_, kNextRunTimer);
-      if (openDialog == hwnd_) openDialog = nullptr;
       if (services_.tasksMayHaveChanged) services_.tasksMayHaveChanged();
       services_.tickState.SettingsDialogClosed();
       return 0;

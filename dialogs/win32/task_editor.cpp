@@ -44,7 +44,7 @@ enum : int {
 
 // The radio buttons from top to bottom are the grammar's kinds in the order
 // of its table, each captioned with its kind word.
-constexpr int kKindCount = static_cast<int>(sizeof kScheduleKinds / sizeof kScheduleKinds[0]);
+constexpr int kKindCount = static_cast<int>(kScheduleKindCount);
 
 // Layout at 96 DPI: the radio buttons in the left column, the day and number
 // boxes in the middle column, every time picker in one right-hand column.
@@ -380,9 +380,6 @@ LRESULT TaskEditor::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
           }
           break;
       }
-      return 0;
-    case WM_CLOSE:
-      DestroyWindow(hwnd_);
       return 0;
     case WM_DESTROY:
       owner_.EditorClosed(editorId_);

@@ -69,7 +69,7 @@ class TaskEditor : public Window {
   int editorId_;
   HFONT font_ = nullptr;
   HWND tips_ = nullptr;
-  HWND radios_[sizeof kScheduleKinds / sizeof kScheduleKinds[0]] = {};
+  HWND radios_[kScheduleKindCount] = {};
   HWND idleMinutes_ = nullptr, onceDate_ = nullptr, onceTime_ = nullptr, dailyTime_ = nullptr;
   HWND weekday_ = nullptr, weeklyTime_ = nullptr, monthDay_ = nullptr, monthlyTime_ = nullptr;
   HWND month_ = nullptr, yearDay_ = nullptr, yearlyTime_ = nullptr;

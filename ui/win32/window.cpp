@@ -141,6 +141,23 @@ HWND Window::CreateCentred(const char* className, const char* caption, DWORD sty
   return CreateTopLevel(className, caption, style, exStyle, ui::CentredOnScreen(outer), outer);
 }
 
+bool Window::BringOpenOneToFront(HWND open) {
+  if (!open || !IsWindow(open)) return false;
+  ui::BringToFront(open);
+  return true;
+}
+
+HWND Window::OpenAsTheOnlyOne(HWND& open, const char* className, const char* caption, DWORD style, int clientW,
+                              int clientH, int focusId) {
+  HWND hwnd = CreateCentred(className, caption, style, WS_EX_CONTROLPARENT, clientW, clientH);
+  if (!hwnd) return nullptr;
+  open = hwnd;
+  openSlot_ = &open;
+  ShowWindow(hwnd, SW_SHOWNORMAL);
+  SetFocus(GetDlgItem(hwnd, focusId));
+  return hwnd;
+}
+
 LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCCREATE) {
     auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
@@ -149,6 +166,7 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
   }
   auto* self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  if (msg == WM_DESTROY && self->openSlot_ && *self->openSlot_ == hwnd) *self->openSlot_ = nullptr;
   const LRESULT result = ui::Guard([&] { return self->OnMessage(msg, wParam, lParam); });
   if (msg == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);

@@ -85,6 +85,9 @@ class Window {
   Window(const Window&) = delete;
   Window& operator=(const Window&) = delete;
   HWND handle() const { return hwnd_; }
+  // The open window of a kind of which one at a time is open, brought to the
+  // front; false when none is open.
+  static bool BringOpenOneToFront(HWND open);
 
  protected:
   // A window that frees itself once destroyed (notices, About boxes, the
@@ -103,7 +106,14 @@ class Window {
   HWND CreateCentred(const char* className, const char* caption, DWORD style, DWORD exStyle, int clientW,
                      int clientH);
 
-  // Every message of the window, inside the error-box guard.
+  // A window of which one at a time is open (the settings dialog, the run
+  // history): created centred and shown, the focus on control `focusId`;
+  // `open` holds it until it is destroyed. Null when it was not created.
+  HWND OpenAsTheOnlyOne(HWND& open, const char* className, const char* caption, DWORD style, int clientW,
+                        int clientH, int focusId);
+
+  // Every message of the window, inside the error-box guard; a WM_CLOSE
+  // left to Default destroys the window.
   virtual LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) = 0;
   LRESULT Default(UINT msg, WPARAM wParam, LPARAM lParam) { return DefWindowProcW(hwnd_, msg, wParam, lParam); }
 
@@ -125,6 +135,7 @@ class Window {
 
   Lifetime lifetime_;
   bool* freedDuringCreation_ = nullptr;
+  HWND* openSlot_ = nullptr;
   std::vector<HFONT> fonts_;
 };
 
