@@ -10,54 +10,48 @@ namespace ordavi {
 
 namespace {
 
-bool NumberBetween(const std::string& text, int low, int high) {
-  const std::optional<std::int32_t> v = DigitsValue(text);
-  return v && *v >= low && *v <= high;
-}
-
 UserMessage Refusal(const std::string& text) { return {text, kInfoCaption, MessageIcon::Information}; }
 
-// The control behind one field of a schedule text: a number box (its text),
-// a time picker's hour or minute, or the date picker.
-struct FieldSlot {
-  std::string* text = nullptr;
-  int* number = nullptr;
-  Date* date = nullptr;
-};
-FieldSlot Text(std::string& s) { return {&s, nullptr, nullptr}; }
-FieldSlot Hour(TimeOfDay& t) { return {nullptr, &t.hour, nullptr}; }
-FieldSlot Minute(TimeOfDay& t) { return {nullptr, &t.minute, nullptr}; }
-
-// The editor's page of each kind: its controls in the order of the kind's
-// fields in the grammar's table.
-std::vector<FieldSlot> SlotsOf(TaskForm& f, ScheduleKind kind) {
-  switch (kind) {
-    case ScheduleKind::Idle: return {Text(f.idleMinutes)};
-    case ScheduleKind::AfterBoot: return {Text(f.bootHours), Text(f.bootMinutes)};
-    case ScheduleKind::Once: return {{nullptr, nullptr, &f.onceDate}, Hour(f.onceTime), Minute(f.onceTime)};
-    case ScheduleKind::Daily: return {Hour(f.dailyTime), Minute(f.dailyTime)};
-    case ScheduleKind::Weekly: return {Text(f.weekday), Hour(f.weeklyTime), Minute(f.weeklyTime)};
-    case ScheduleKind::Monthly: return {Text(f.monthDay), Hour(f.monthlyTime), Minute(f.monthlyTime)};
-    case ScheduleKind::Yearly:
-      return {Text(f.month), Text(f.yearDay), Hour(f.yearlyTime), Minute(f.yearlyTime)};
-    case ScheduleKind::ProgramEnds: return {Text(f.programName)};
-    case ScheduleKind::NetworkQuiet: return {Text(f.networkKBps), Text(f.networkMinutes)};
-    case ScheduleKind::ProcessorQuiet: return {Text(f.processorPercent), Text(f.processorMinutes)};
+// What a field's box or picker holds in a new editor: a list shows 1, a time
+// 0:00, every other box nothing.
+std::string StartingText(ScheduleField field) {
+  switch (field) {
+    case ScheduleField::Hour:
+    case ScheduleField::Minute: return "0";
+    case ScheduleField::Month:
+    case ScheduleField::Day:
+    case ScheduleField::Weekday: return "1";
+    default: return std::string();
   }
-  return {};
 }
 
-// A condition's boxes as the grammar reads them: the rule of the first field
-// that makes the text one the tick never finds due.
-std::optional<UserMessage> CheckCondition(const TaskForm& f) {
-  TaskForm copy = f;
-  std::vector<std::string> fields;
-  for (const FieldSlot& slot : SlotsOf(copy, *f.kind)) fields.push_back(*slot.text);
-  const ScheduleReading r = ReadSchedule(ScheduleText(*f.kind, fields), std::string());
-  if (!r.never) return std::nullopt;
-  const ScheduleKindRow& row = RowOf(*f.kind);
-  const std::size_t bad = r.badField >= 0 ? static_cast<std::size_t>(r.badField) : 0;
-  return Refusal("“" + std::string(row.word) + row.lead + "”的" + FieldRuleText(row.fields[bad].field));
+// A field written as a number: all but the date and the program name.
+bool IsNumber(ScheduleField field) { return field != ScheduleField::Date && field != ScheduleField::ProgramName; }
+
+// The grammar's rule of the row's field `i`, naming the row by its words.
+UserMessage RuleRefusal(const ScheduleKindRow& row, std::size_t i) {
+  return Refusal("“" + std::string(row.word) + row.lead + "”的" + FieldRuleText(row.fields[i].field));
+}
+
+// The after-boot boxes take an empty box as 0; their hours stop at the
+// counters' last minute, where the 32-bit total would start again from 0.
+bool EmptyIsZero(ScheduleField field) {
+  return field == ScheduleField::BootHours || field == ScheduleField::BootMinutes;
+}
+std::int32_t LargestTyped(ScheduleField field) {
+  return field == ScheduleField::BootHours ? kLastCounterMinute / 60 : INT32_MAX;
+}
+
+// The date format the check renders and reads the date picker's date in.
+constexpr const char* kCheckDateFormat = "yyyy/M/d";
+
+// A number of the form's once row (its hour or minute).
+int OnceNumber(const TaskForm& f, ScheduleField field) {
+  const ScheduleKindRow& row = RowOf(ScheduleKind::Once);
+  for (std::size_t i = 0; i < row.count; ++i) {
+    if (row.fields[i].field == field) return DigitsValue(f.FieldsOf(ScheduleKind::Once)[i]).value_or(0);
+  }
+  return 0;
 }
 
 }  // namespace
@@ -93,9 +87,16 @@ ParamHints HintsForStoredTask(const std::string& typeWord, const std::string& pa
   return h;
 }
 
+TaskForm::TaskForm() {
+  for (std::size_t r = 0; r < kScheduleKindCount; ++r) {
+    const ScheduleKindRow& row = kScheduleKinds[r];
+    for (std::size_t i = 0; i < row.count; ++i) fields[r].push_back(StartingText(row.fields[i].field));
+  }
+}
+
 TaskForm NewTaskForm(const ScheduleNow& today) {
   TaskForm f;
-  f.onceDate = {today.year, today.month, today.day};
+  f.date = {today.year, today.month, today.day};
   return f;
 }
 
@@ -106,67 +107,34 @@ std::string UptimeText(std::uint32_t tickMs) {
 
 std::optional<UserMessage> CheckTaskForm(const TaskForm& f) {
   if (!f.kind) return Refusal("请选择时间");
-  switch (*f.kind) {
-    case ScheduleKind::Idle:
-      if (!DigitsValue(f.idleMinutes)) return Refusal("请在“空闲”后填写分钟数（只能是数字）");
-      // The idle counter never reaches a later minute.
-      if (*DigitsValue(f.idleMinutes) > kLastCounterMinute) {
-        return Refusal("“空闲”的分钟数不能超过" + Decimal(kLastCounterMinute) + "（约49.7天）");
-      }
-      break;
-    case ScheduleKind::AfterBoot: {
-      // Empty boxes are stored as 0.
-      const std::optional<std::int32_t> h = f.bootHours.empty() ? 0 : DigitsValue(f.bootHours);
-      const std::optional<std::int32_t> m = f.bootMinutes.empty() ? 0 : DigitsValue(f.bootMinutes);
-      if (!h) return Refusal("“开机”后的小时数只能是数字");
-      if (!m) return Refusal("“开机”后的分钟数只能是数字");
-      // The uptime counter starts again from 0 before it reaches a later minute.
-      if (*h * 60LL + *m > kLastCounterMinute) {
-        return Refusal("“开机”后的时间不能超过" + Decimal(kLastCounterMinute / 60) + "时" +
-                       Decimal(kLastCounterMinute % 60) + "分（约49.7天）");
-      }
-      break;
-    }
-    case ScheduleKind::Weekly:
-      if (!NumberBetween(f.weekday, 0, 7)) return Refusal("“每周”的星期应为0到7的数字（0和7都是星期日）");
-      break;
-    case ScheduleKind::Monthly:
-      if (!NumberBetween(f.monthDay, 1, 31)) return Refusal("“每月”的日期应为1到31的数字");
-      break;
-    case ScheduleKind::Yearly:
-      if (!NumberBetween(f.month, 1, 12)) return Refusal("“每年”的月份应为1到12的数字");
-      if (!NumberBetween(f.yearDay, 1, 31)) return Refusal("“每年”的日期应为1到31的数字");
-      if (StrToInt(f.yearDay) > LongestMonth(StrToInt(f.month))) {
-        return Refusal("“每年”的日期" + f.month + "月" + f.yearDay + "日不存在");
-      }
-      break;
-    case ScheduleKind::ProgramEnds:
-    case ScheduleKind::NetworkQuiet:
-    case ScheduleKind::ProcessorQuiet:
-      if (auto refusal = CheckCondition(f)) return refusal;
-      break;
-    case ScheduleKind::Once:
-    case ScheduleKind::Daily:
-      break;
+  const ScheduleKindRow& row = RowOf(*f.kind);
+  const std::vector<std::string>& texts = f.FieldsOf(*f.kind);
+  for (std::size_t i = 0; i < row.count; ++i) {
+    const ScheduleField field = row.fields[i].field;
+    if (!IsNumber(field) || (texts[i].empty() && EmptyIsZero(field))) continue;
+    const std::optional<std::int32_t> v = DigitsValue(texts[i]);
+    if (!v || *v > LargestTyped(field)) return RuleRefusal(row, i);
   }
+  TaskForm composed = f;
+  const ScheduleReading r = ReadSchedule(ComposeSchedule(composed, kCheckDateFormat), kCheckDateFormat);
+  if (r.never) return RuleRefusal(row, r.badField >= 0 ? static_cast<std::size_t>(r.badField) : 0);
   if (IsAdapterType(f.type) && !AdapterCommand(f.param, true)) return Refusal(AdapterNameProblem(f.param));
   return std::nullopt;
 }
 
 std::string ComposeSchedule(TaskForm& f, const std::string& shortDateFormat) {
+  const ScheduleKindRow& row = RowOf(*f.kind);
+  std::vector<std::string>& texts = f.FieldsOf(*f.kind);
   std::vector<std::string> fields;
-  for (const FieldSlot& slot : SlotsOf(f, *f.kind)) {
-    if (slot.text == &f.programName) {
-      fields.push_back(f.programName);  // a name, even one of digits only
-    } else if (slot.text) {
-      // The box shows the number as stored; an empty boot box is 0.
-      *slot.text = slot.text->empty() ? std::string("0") : PlainNumber(*slot.text);
-      fields.push_back(*slot.text);
-    } else if (slot.number) {
-      fields.push_back(Decimal(*slot.number));
-    } else {
-      fields.push_back(DateToStr(*slot.date, shortDateFormat));
+  for (std::size_t i = 0; i < row.count; ++i) {
+    const ScheduleField field = row.fields[i].field;
+    if (field == ScheduleField::Date) {
+      fields.push_back(DateToStr(f.date, shortDateFormat));
+      continue;
     }
+    // A number box shows the number as stored; an empty after-boot box is 0.
+    if (IsNumber(field)) texts[i] = texts[i].empty() ? std::string("0") : PlainNumber(texts[i]);
+    fields.push_back(texts[i]);  // a program's name as typed, even one of digits only
   }
   return ScheduleText(*f.kind, fields);
 }
@@ -175,26 +143,25 @@ void FillTaskForm(TaskForm& f, const TaskRecord& task, const ScheduleNow& now, c
   f.type = EditorType(task.type).word;
   f.param = task.param;
   f.wake = task.wake;
-  f.onceDate = {now.year, now.month, now.day};
+  f.date = {now.year, now.month, now.day};
   const std::optional<ScheduleKind> kind = KindOf(task.schedule);
   if (!kind) return;
   const std::vector<std::string> x = CutFields(*kind, task.schedule);
   const bool onlyKindWord = task.schedule.size() <= kKindWordBytes;
   const ScheduleKindRow& row = RowOf(*kind);
   TaskForm filled = f;
-  std::size_t i = 0;
-  for (const FieldSlot& slot : SlotsOf(filled, *kind)) {
-    const bool weekday = row.fields[i].field == ScheduleField::Weekday;
-    const bool name = row.fields[i].field == ScheduleField::ProgramName;
-    const std::string field = weekday ? WeekdayText(x[i]) : x[i];  // a stored 7 shows as 0
-    ++i;
-    if (slot.text) {
-      if (!onlyKindWord && !name) StrToInt(field);  // a box shows only a number the tick reads
-      *slot.text = field;
-    } else if (slot.number) {
-      *slot.number = StrToInt(field);
+  std::vector<std::string>& texts = filled.FieldsOf(*kind);
+  for (std::size_t i = 0; i < row.count; ++i) {
+    const ScheduleField field = row.fields[i].field;
+    if (field == ScheduleField::Date) {
+      filled.date = StrToDate(x[i], shortDateFormat);
+    } else if (field == ScheduleField::Hour || field == ScheduleField::Minute) {
+      texts[i] = Decimal(StrToInt(x[i]));  // a picker shows the number
+    } else if (field == ScheduleField::ProgramName) {
+      texts[i] = x[i];
     } else {
-      *slot.date = StrToDate(field, shortDateFormat);
+      texts[i] = field == ScheduleField::Weekday ? WeekdayText(x[i]) : x[i];  // a stored 7 shows as 0
+      if (!onlyKindWord) StrToInt(texts[i]);  // a box shows only a number the tick reads
     }
   }
   f = filled;
@@ -203,7 +170,8 @@ void FillTaskForm(TaskForm& f, const TaskRecord& task, const ScheduleNow& now, c
 
 bool OnceInThePast(const TaskForm& f, const ScheduleNow& now) {
   if (f.kind != ScheduleKind::Once) return false;
-  const LocalMinute at{f.onceDate.year, f.onceDate.month, f.onceDate.day, f.onceTime.hour, f.onceTime.minute};
+  const LocalMinute at{f.date.year, f.date.month, f.date.day, OnceNumber(f, ScheduleField::Hour),
+                       OnceNumber(f, ScheduleField::Minute)};
   return MinutesBetween(LocalMinute{now.year, now.month, now.day, now.hour, now.minute}, at) < 0;
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "dialogs/settings_list.h"
+#include "schedule/grammar.h"
 #include "schedule/schedule.h"
 #include "store/task_types.h"
 #include "store/tasks.h"
@@ -40,35 +41,22 @@ ParamHints HintsForPickedType(const std::string& typeWord, std::uint32_t osMajor
 // and tooltip of EditorType, no list, the stored parameter.
 ParamHints HintsForStoredTask(const std::string& typeWord, const std::string& param);
 
-struct TimeOfDay {
-  int hour = 0;
-  int minute = 0;
-};
-
-// The editor's controls.
+// The editor's controls. For each row of the grammar's table
+// (kScheduleKinds), the texts of its fields as its boxes and pickers hold
+// them: a box's or list's text as typed, a time picker's hour and minute in
+// decimal. A Date field's value is `date`, the date picker; its text is
+// unused.
 struct TaskForm {
-  std::optional<ScheduleKind> kind;  // the selected radio button
-  std::string idleMinutes;           // Edit1
-  Date onceDate{2009, 1, 19};        // DateTimePicker1
-  TimeOfDay onceTime;                // DateTimePicker2
-  TimeOfDay dailyTime;               // DateTimePicker3
-  std::string weekday = "1";         // ComboBox1
-  TimeOfDay weeklyTime;              // DateTimePicker4
-  std::string monthDay = "1";        // ComboBox2
-  TimeOfDay monthlyTime;             // DateTimePicker5
-  std::string month = "1";           // ComboBox3
-  std::string yearDay = "1";         // ComboBox4
-  TimeOfDay yearlyTime;              // DateTimePicker6
-  std::string bootHours;             // Edit3
-  std::string bootMinutes;           // Edit4
-  std::string programName;           // the program whose end is waited for
-  std::string networkKBps;           // network quiet: below this many KB/s
-  std::string networkMinutes;        //   for this many minutes
-  std::string processorPercent;      // processor quiet: below this %
-  std::string processorMinutes;      //   for this many minutes
-  std::string type;                  // ComboBox5 text (empty: none picked)
-  std::string param;                 // ComboBox6 text
-  bool wake = false;                 // 唤醒计算机运行此任务 (stored only for a kind with a clock time)
+  TaskForm();  // every list at 1, every time at 0:00, every box empty
+  std::optional<ScheduleKind> kind;                    // the selected radio button
+  std::vector<std::string> fields[kScheduleKindCount];  // by the row's index in kScheduleKinds
+  Date date{2009, 1, 19};                              // DateTimePicker1
+  std::string type;                                    // ComboBox5 text (empty: none picked)
+  std::string param;                                   // ComboBox6 text
+  bool wake = false;  // 唤醒计算机运行此任务 (stored only for a kind with a clock time)
+
+  std::vector<std::string>& FieldsOf(ScheduleKind k) { return fields[&RowOf(k) - kScheduleKinds]; }
+  const std::vector<std::string>& FieldsOf(ScheduleKind k) const { return fields[&RowOf(k) - kScheduleKinds]; }
 };
 
 // The wake box's caption, and what the editor says below it when the active
@@ -84,10 +72,10 @@ TaskForm NewTaskForm(const ScheduleNow& today);
 std::string UptimeText(std::uint32_t tickMs);
 
 // Why the form cannot be stored (caption "提示", information icon): no kind
-// chosen, a number box of the chosen kind that the schedule evaluation could
-// never read, an idle or after-boot time past the counter's last minute, a
-// yearly date no year has, a condition's program name or number outside the
-// grammar's rule, or an adapter name that cannot be put on the netsh
+// chosen; a field of the chosen kind that is no number written in digits
+// (an empty after-boot box is 0), or that makes a text the grammar never
+// finds due, named with the grammar's rule of the field ("“每周”的星期应为0到7
+// （0和7都是星期日）"); or an adapter name that cannot be put on the netsh
 // command line. Nothing when it can be stored.
 std::optional<UserMessage> CheckTaskForm(const TaskForm& form);
 

@@ -13,9 +13,13 @@ namespace {
 using testing::ErrorOf;
 using testing::FakeRegistryKey;
 
-TaskForm FormOf(ScheduleKind kind, const std::function<void(TaskForm&)>& set = {}) {
+// A form with `kind` chosen and, when given, the texts of its fields (a
+// date's text is unused: the form's date is the picker's).
+TaskForm FormOf(ScheduleKind kind, std::vector<std::string> texts = {},
+                const std::function<void(TaskForm&)>& set = {}) {
   TaskForm f;
   f.kind = kind;
+  if (!texts.empty()) f.FieldsOf(kind) = std::move(texts);
   if (set) set(f);
   return f;
 }
@@ -27,18 +31,17 @@ TEST(ComposeSchedule, EachKindInItsGrammar) {
     const char* text;
   };
   const Case cases[] = {
-      {FormOf(ScheduleKind::Idle, [](TaskForm& f) { f.idleMinutes = "15"; }), "yyyy/M/d", "空闲15分钟"},
-      {FormOf(ScheduleKind::Daily, [](TaskForm& f) { f.dailyTime = {8, 5}; }), "yyyy/M/d", "每天8时5分"},
-      {FormOf(ScheduleKind::Once, [](TaskForm& f) { f.onceDate = {2026, 12, 7}, f.onceTime = {22, 30}; }),
-       "yyyy-MM-dd", "一次2026-12-07日22时30分"},
-      {FormOf(ScheduleKind::Once, [](TaskForm& f) { f.onceDate = {2026, 12, 7}; }), "yyyy/M/d", "一次2026/12/7日0时0分"},
-      {FormOf(ScheduleKind::Weekly, [](TaskForm& f) { f.weekday = "0", f.weeklyTime = {23, 59}; }), "yyyy/M/d",
-       "每周0日23时59分"},
-      {FormOf(ScheduleKind::Monthly, [](TaskForm& f) { f.monthDay = "31", f.monthlyTime = {9, 0}; }), "yyyy/M/d",
-       "每月31日9时0分"},
-      {FormOf(ScheduleKind::Yearly, [](TaskForm& f) { f.month = "12", f.yearDay = "31", f.yearlyTime = {23, 59}; }),
-       "yyyy/M/d", "每年12月31日23时59分"},
-      {FormOf(ScheduleKind::AfterBoot, [](TaskForm& f) { f.bootHours = "30"; }), "yyyy/M/d", "开机30时0分"},
+      {FormOf(ScheduleKind::Idle, {"15"}), "yyyy/M/d", "空闲15分钟"},
+      {FormOf(ScheduleKind::Daily, {"8", "5"}), "yyyy/M/d", "每天8时5分"},
+      {FormOf(ScheduleKind::Once, {"", "22", "30"}, [](TaskForm& f) { f.date = {2026, 12, 7}; }), "yyyy-MM-dd",
+       "一次2026-12-07日22时30分"},
+      {FormOf(ScheduleKind::Once, {}, [](TaskForm& f) { f.date = {2026, 12, 7}; }), "yyyy/M/d", "一次2026/12/7日0时0分"},
+      {FormOf(ScheduleKind::Weekly, {"0", "23", "59"}), "yyyy/M/d", "每周0日23时59分"},
+      {FormOf(ScheduleKind::Monthly, {"31", "9", "0"}), "yyyy/M/d", "每月31日9时0分"},
+      {FormOf(ScheduleKind::Yearly, {"12", "31", "23", "59"}), "yyyy/M/d", "每年12月31日23时59分"},
+      {FormOf(ScheduleKind::AfterBoot, {"30", ""}), "yyyy/M/d", "开机30时0分"},
+      {FormOf(ScheduleKind::NetworkQuiet, {"050", "3"}), "yyyy/M/d", "网速低于50KB/s持续3分钟"},
+      {FormOf(ScheduleKind::ProgramEnds, {"007"}), "yyyy/M/d", "程序结束后：007"},  // a name, not a number,
   };
   for (const Case& c : cases) {
     TaskForm f = c.form;
@@ -47,77 +50,80 @@ TEST(ComposeSchedule, EachKindInItsGrammar) {
   // Leading zeros in the weekday, day and month boxes would make a task that
   // is never due (the schedule evaluation compares these as text): they are
   // dropped, and the boxes show the number stored.
-  TaskForm weekly = FormOf(ScheduleKind::Weekly, [](TaskForm& f) { f.weekday = "07"; });
+  TaskForm weekly = FormOf(ScheduleKind::Weekly, {"07", "0", "0"});
   EXPECT_EQ(ComposeSchedule(weekly, "yyyy/M/d"), "每周7日0时0分");
-  EXPECT_EQ(weekly.weekday, "7");
-  TaskForm sunday = FormOf(ScheduleKind::Weekly, [](TaskForm& f) { f.weekday = "00"; });
+  EXPECT_EQ(weekly.FieldsOf(ScheduleKind::Weekly)[0], "7");
+  TaskForm sunday = FormOf(ScheduleKind::Weekly, {"00", "0", "0"});
   EXPECT_EQ(ComposeSchedule(sunday, "yyyy/M/d"), "每周0日0时0分");
-  TaskForm monthly = FormOf(ScheduleKind::Monthly, [](TaskForm& f) { f.monthDay = "001"; });
+  TaskForm monthly = FormOf(ScheduleKind::Monthly, {"001", "0", "0"});
   EXPECT_EQ(ComposeSchedule(monthly, "yyyy/M/d"), "每月1日0时0分");
-  TaskForm yearly = FormOf(ScheduleKind::Yearly, [](TaskForm& f) { f.month = "03", f.yearDay = "09"; });
+  TaskForm yearly = FormOf(ScheduleKind::Yearly, {"03", "09", "0", "0"});
   EXPECT_EQ(ComposeSchedule(yearly, "yyyy/M/d"), "每年3月9日0时0分");
-  EXPECT_EQ(yearly.month + "/" + yearly.yearDay, "3/9");
+  EXPECT_EQ(yearly.FieldsOf(ScheduleKind::Yearly), (std::vector<std::string>{"3", "9", "0", "0"}));
   // Empty boot boxes become "0", and the boxes show it.
   TaskForm boot = FormOf(ScheduleKind::AfterBoot);
   EXPECT_EQ(ComposeSchedule(boot, "yyyy/M/d"), "开机0时0分");
-  EXPECT_EQ(boot.bootHours, "0");
-  EXPECT_EQ(boot.bootMinutes, "0");
+  EXPECT_EQ(boot.FieldsOf(ScheduleKind::AfterBoot), (std::vector<std::string>{"0", "0"}));
 }
 
+// Every kind is checked with the grammar's reading, each field refused with
+// the grammar's rule of it, so the editor stores only what the tick can find
+// due.
 TEST(CheckTaskForm, RefusesWhatTheScheduleEvaluationCouldNeverRead) {
   struct Case {
     TaskForm form;
     const char* message;  // nullptr: accepted
   };
-  const auto weekday = [](const char* w) { return FormOf(ScheduleKind::Weekly, [=](TaskForm& f) { f.weekday = w; }); };
-  const auto yearly = [](const char* m, const char* d) {
-    return FormOf(ScheduleKind::Yearly, [=](TaskForm& f) { f.month = m, f.yearDay = d; });
-  };
+  const auto idle = [](const char* m) { return FormOf(ScheduleKind::Idle, {m}); };
+  const auto boot = [](const char* h, const char* m) { return FormOf(ScheduleKind::AfterBoot, {h, m}); };
+  const auto weekday = [](const char* w) { return FormOf(ScheduleKind::Weekly, {w, "0", "0"}); };
+  const auto yearly = [](const char* m, const char* d) { return FormOf(ScheduleKind::Yearly, {m, d, "0", "0"}); };
   const auto adapter = [](const char* type, const char* name) {
-    return FormOf(ScheduleKind::Daily, [=](TaskForm& f) { f.type = type, f.param = name; });
+    return FormOf(ScheduleKind::Daily, {}, [=](TaskForm& f) { f.type = type, f.param = name; });
   };
-  const auto program = [](const char* name) {
-    return FormOf(ScheduleKind::ProgramEnds, [=](TaskForm& f) { f.programName = name; });
-  };
+  const auto program = [](const char* name) { return FormOf(ScheduleKind::ProgramEnds, {name}); };
   const auto network = [](const char* kbps, const char* minutes) {
-    return FormOf(ScheduleKind::NetworkQuiet, [=](TaskForm& f) { f.networkKBps = kbps, f.networkMinutes = minutes; });
+    return FormOf(ScheduleKind::NetworkQuiet, {kbps, minutes});
   };
   const auto processor = [](const char* percent, const char* minutes) {
-    return FormOf(ScheduleKind::ProcessorQuiet,
-                  [=](TaskForm& f) { f.processorPercent = percent, f.processorMinutes = minutes; });
+    return FormOf(ScheduleKind::ProcessorQuiet, {percent, minutes});
   };
+  const char* const kIdleRule = "“空闲”的空闲分钟数应为0到71582";
+  const char* const kBootRule = "“开机”的开机时间应为0时0分到1193时2分";
+  const char* const kWeekdayRule = "“每周”的星期应为0到7（0和7都是星期日）";
   const Case cases[] = {
       {TaskForm(), "请选择时间"},
-      {FormOf(ScheduleKind::Idle), "请在“空闲”后填写分钟数（只能是数字）"},
-      {FormOf(ScheduleKind::Idle, [](TaskForm& f) { f.idleMinutes = "1a"; }), "请在“空闲”后填写分钟数（只能是数字）"},
-      {FormOf(ScheduleKind::Idle, [](TaskForm& f) { f.idleMinutes = "99999999999"; }),
-       "请在“空闲”后填写分钟数（只能是数字）"},
-      {FormOf(ScheduleKind::Idle, [](TaskForm& f) { f.idleMinutes = "0"; }), nullptr},
-      {FormOf(ScheduleKind::AfterBoot), nullptr},
+      {FormOf(ScheduleKind::Idle), kIdleRule},
+      {idle("1a"), kIdleRule},
+      {idle("99999999999"), kIdleRule},
+      {idle("0"), nullptr},
       // The counters' last minute: 49.7 days after the tick count's zero.
-      {FormOf(ScheduleKind::Idle, [](TaskForm& f) { f.idleMinutes = "71582"; }), nullptr},
-      {FormOf(ScheduleKind::Idle, [](TaskForm& f) { f.idleMinutes = "71583"; }), "“空闲”的分钟数不能超过71582（约49.7天）"},
-      {FormOf(ScheduleKind::AfterBoot, [](TaskForm& f) { f.bootHours = "1193", f.bootMinutes = "2"; }), nullptr},
-      {FormOf(ScheduleKind::AfterBoot, [](TaskForm& f) { f.bootHours = "1193", f.bootMinutes = "3"; }),
-       "“开机”后的时间不能超过1193时2分（约49.7天）"},
-      {FormOf(ScheduleKind::AfterBoot, [](TaskForm& f) { f.bootHours = "71582789"; }),  // 32-bit total: 44
-       "“开机”后的时间不能超过1193时2分（约49.7天）"},
-      {FormOf(ScheduleKind::AfterBoot, [](TaskForm& f) { f.bootHours = "x"; }), "“开机”后的小时数只能是数字"},
-      {FormOf(ScheduleKind::AfterBoot, [](TaskForm& f) { f.bootMinutes = "-5"; }), "“开机”后的分钟数只能是数字"},
+      {idle("71582"), nullptr},
+      {idle("71583"), kIdleRule},
+      {FormOf(ScheduleKind::AfterBoot), nullptr},
+      {boot("1193", "2"), nullptr},
+      {boot("0", "71582"), nullptr},
+      {boot("1193", "3"), kBootRule},
+      {boot("71582789", ""), kBootRule},  // its 32-bit total would be 44 minutes
+      {boot("x", ""), kBootRule},
+      {boot("", "-5"), kBootRule},
       {weekday("0"), nullptr},
       {weekday("7"), nullptr},
-      {weekday("8"), "“每周”的星期应为0到7的数字（0和7都是星期日）"},
-      {weekday("一"), "“每周”的星期应为0到7的数字（0和7都是星期日）"},
-      {FormOf(ScheduleKind::Monthly, [](TaskForm& f) { f.monthDay = "31"; }), nullptr},
-      {FormOf(ScheduleKind::Monthly, [](TaskForm& f) { f.monthDay = "0"; }), "“每月”的日期应为1到31的数字"},
-      {FormOf(ScheduleKind::Monthly, [](TaskForm& f) { f.monthDay = ""; }), "“每月”的日期应为1到31的数字"},
-      {yearly("13", "1"), "“每年”的月份应为1到12的数字"},
-      {yearly("1", "32"), "“每年”的日期应为1到31的数字"},
+      {weekday("07"), nullptr},  // stored as 7
+      {weekday("8"), kWeekdayRule},
+      {weekday("一"), kWeekdayRule},
+      {weekday("+5"), kWeekdayRule},
+      {FormOf(ScheduleKind::Monthly, {"31", "0", "0"}), nullptr},
+      {FormOf(ScheduleKind::Monthly, {"0", "0", "0"}), "“每月”的日期应为1到31，且是该月有的日子"},
+      {FormOf(ScheduleKind::Monthly, {"", "0", "0"}), "“每月”的日期应为1到31，且是该月有的日子"},
+      {yearly("13", "1"), "“每年”的月份应为1到12"},
+      {yearly("1", "32"), "“每年”的日期应为1到31，且是该月有的日子"},
       {yearly("2", "29"), nullptr},
-      {yearly("2", "30"), "“每年”的日期2月30日不存在"},
-      {yearly("4", "31"), "“每年”的日期4月31日不存在"},
+      {yearly("2", "30"), "“每年”的日期应为1到31，且是该月有的日子"},
+      {yearly("4", "31"), "“每年”的日期应为1到31，且是该月有的日子"},
       {yearly("12", "31"), nullptr},
       {FormOf(ScheduleKind::Once), nullptr},
+      {FormOf(ScheduleKind::Daily, {"23", "59"}), nullptr},
       {adapter("禁用网卡", "本地连接 2"), nullptr},
       {adapter("启用网卡", "a & b (c)"), nullptr},
       {adapter("启用网卡", "50%"), "网卡连接名称\"50%\"含有不能放入命令行的字符（\"、%、!、控制字符或末尾的\\）"},
@@ -186,17 +192,18 @@ TEST_F(FillTest, StoredTasksComposeBackToTheirText) {
   }
   TaskForm once = Fill("一次2024/3/5日8时30分");
   EXPECT_EQ(once.kind, ScheduleKind::Once);
-  EXPECT_EQ(once.onceDate.month, 3);
-  EXPECT_EQ(once.onceTime.minute, 30);
+  EXPECT_EQ(once.date.month, 3);
+  EXPECT_EQ(once.FieldsOf(ScheduleKind::Once)[2], "30");
+  EXPECT_EQ(Fill("每天08时05分").FieldsOf(ScheduleKind::Daily), (std::vector<std::string>{"8", "5"}));
 }
 
 // A task of another kind shows the once-date picker at today, as Add does.
 TEST_F(FillTest, TheOnceDateIsTodayForATaskOfAnotherKind) {
   now = ScheduleNow{2026, 12, 2, 8, 10, 0};
   TaskForm daily = Fill("每天1时0分");
-  EXPECT_EQ(daily.onceDate.year * 10000 + daily.onceDate.month * 100 + daily.onceDate.day, 20261208);
+  EXPECT_EQ(daily.date.year * 10000 + daily.date.month * 100 + daily.date.day, 20261208);
   TaskForm once = Fill("一次2024/3/5日8时30分");
-  EXPECT_EQ(once.onceDate.year * 10000 + once.onceDate.month * 100 + once.onceDate.day, 20240305);
+  EXPECT_EQ(once.date.year * 10000 + once.date.month * 100 + once.date.day, 20240305);
 }
 
 TEST_F(FillTest, TypeAndParameterAndUnknownKinds) {
@@ -299,9 +306,9 @@ TEST_F(EditorOkTest, ANewTaskGetsTheNextNumberAndItsRowAtTheBottom) {
   key.PlantDword("TaskNum", 7);
   store.LoadTaskCounter();
   TaskForm f = NewTaskForm(ScheduleNow{2026, 12, 1, 7});
-  EXPECT_EQ(f.onceDate.day, 7);
+  EXPECT_EQ(f.date.day, 7);
   f.kind = ScheduleKind::Daily;
-  f.dailyTime = {22, 30};
+  f.FieldsOf(ScheduleKind::Daily) = {"22", "30"};
   f.type = "关闭计算机";
   const EditorOkResult r = EditorOk(list, list.OpenAddEditor(), store, f, "yyyy/M/d", kNow, false);
   ASSERT_FALSE(r.refusal.has_value());
@@ -336,15 +343,15 @@ TEST_F(EditorOkTest, ARefusedFormOrAFullStoreWritesNothing) {
 // user says 是); the minute of now and later minutes are stored at once.
 TEST_F(EditorOkTest, AOnceTaskInThePastIsStoredOnlyAfterTheUserConfirms) {
   store.LoadTaskCounter();
-  struct Case { Date date; TimeOfDay time; bool asks; };
-  for (const Case& c : {Case{{2026, 12, 8}, {10, 14}, true}, Case{{2025, 12, 31}, {23, 59}, true},
-                        Case{{2026, 12, 7}, {23, 59}, true}, Case{{2026, 12, 8}, {10, 15}, false},
-                        Case{{2026, 12, 9}, {0, 0}, false}, Case{{2027, 1, 1}, {0, 0}, false}}) {
-    TaskForm f = FormOf(ScheduleKind::Once, [&](TaskForm& t) { t.onceDate = c.date, t.onceTime = c.time; });
+  struct Case { Date date; const char* hour; const char* minute; bool asks; };
+  for (const Case& c : {Case{{2026, 12, 8}, "10", "14", true}, Case{{2025, 12, 31}, "23", "59", true},
+                        Case{{2026, 12, 7}, "23", "59", true}, Case{{2026, 12, 8}, "10", "15", false},
+                        Case{{2026, 12, 9}, "0", "0", false}, Case{{2027, 1, 1}, "0", "0", false}}) {
+    TaskForm f = FormOf(ScheduleKind::Once, {"", c.hour, c.minute}, [&](TaskForm& t) { t.date = c.date; });
     const std::int32_t before = store.Count();
     const int editor = list.OpenAddEditor();
     const EditorOkResult r = EditorOk(list, editor, store, f, "yyyy/M/d", kNow, false);
-    EXPECT_EQ(r.question.has_value(), c.asks) << c.date.day << " " << c.time.hour << ":" << c.time.minute;
+    EXPECT_EQ(r.question.has_value(), c.asks) << c.date.day << " " << c.hour << ":" << c.minute;
     EXPECT_EQ(r.stored.has_value(), !c.asks);
     if (!c.asks) continue;
     EXPECT_EQ(*r.question, kOnceInThePastQuestion);
@@ -353,7 +360,7 @@ TEST_F(EditorOkTest, AOnceTaskInThePastIsStoredOnlyAfterTheUserConfirms) {
     ASSERT_TRUE(confirmed.stored.has_value());
     EXPECT_EQ(store.Count(), before + 1);
   }
-  TaskForm daily = FormOf(ScheduleKind::Daily, [](TaskForm& t) { t.onceDate = {2000, 1, 1}; });
+  TaskForm daily = FormOf(ScheduleKind::Daily, {}, [](TaskForm& t) { t.date = {2000, 1, 1}; });
   EXPECT_FALSE(EditorOk(list, list.OpenAddEditor(), store, daily, "yyyy/M/d", kNow, false).question);
 }
 
@@ -362,10 +369,11 @@ TEST_F(EditorOkTest, AOnceTaskInThePastIsStoredOnlyAfterTheUserConfirms) {
 TEST_F(EditorOkTest, TheWakeFlagIsStoredOnlyForAKindWithAClockTime) {
   store.LoadTaskCounter();
   for (const ScheduleKindRow& row : kScheduleKinds) {
-    TaskForm f = FormOf(row.kind, [](TaskForm& t) {
-      t.wake = true, t.idleMinutes = "5", t.bootHours = "1", t.onceDate = {2027, 1, 1};
-      t.programName = "a.exe", t.networkKBps = t.processorPercent = "10";
-      t.networkMinutes = t.processorMinutes = "3";
+    TaskForm f = FormOf(row.kind, {}, [](TaskForm& t) {
+      t.wake = true, t.date = {2027, 1, 1};
+      t.FieldsOf(ScheduleKind::Idle) = {"5"};
+      t.FieldsOf(ScheduleKind::ProgramEnds) = {"a.exe"};
+      t.FieldsOf(ScheduleKind::NetworkQuiet) = t.FieldsOf(ScheduleKind::ProcessorQuiet) = {"10", "3"};
     });
     const EditorOkResult r = EditorOk(list, list.OpenAddEditor(), store, f, "yyyy/M/d", kNow, false);
     ASSERT_TRUE(r.stored.has_value()) << row.word;

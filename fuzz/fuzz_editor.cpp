@@ -5,6 +5,7 @@
 // back as 0, both Sunday; after that the text stays as it is).
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "dialogs/task_form.h"
 #include "fuzz/input.h"
@@ -16,10 +17,6 @@ namespace {
 using namespace ordavi;
 
 const char* const kFormats[] = {"yyyy/M/d", "yyyy-MM-dd", "M/d/yyyy", "d.M.yyyy"};
-const ScheduleKind kKinds[] = {ScheduleKind::Idle,   ScheduleKind::AfterBoot, ScheduleKind::Once,  ScheduleKind::Daily,
-                               ScheduleKind::Weekly, ScheduleKind::Monthly,   ScheduleKind::Yearly};
-
-TimeOfDay Time(fuzz::Input& in) { return {in.Byte() % 24, in.Byte() % 60}; }
 
 }  // namespace
 
@@ -29,26 +26,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   dates.format = kFormats[in.Byte() % 4];
   TaskForm form;
   const std::uint8_t k = in.Byte();
-  if (k < 7 * 32) form.kind = kKinds[k % 7];
-  form.idleMinutes = in.Text(12);
-  // The date picker only ever holds a date that exists.
-  form.onceDate.year = 1990 + in.Byte();
-  form.onceDate.month = 1 + in.Byte() % 12;
+  if (k < kScheduleKindCount * 20) form.kind = kScheduleKinds[k % kScheduleKindCount].kind;
+  // The date picker only ever holds a date that exists, a time picker a time.
+  form.date.year = 1990 + in.Byte();
+  form.date.month = 1 + in.Byte() % 12;
   static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const int y = form.onceDate.year, m = form.onceDate.month;
+  const int y = form.date.year, m = form.date.month;
   const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-  form.onceDate.day = 1 + in.Byte() % (m == 2 && leap ? 29 : kDays[m - 1]);
-  form.onceTime = Time(in);
-  form.dailyTime = Time(in);
-  form.weekday = in.Text(4);
-  form.weeklyTime = Time(in);
-  form.monthDay = in.Text(4);
-  form.monthlyTime = Time(in);
-  form.month = in.Text(4);
-  form.yearDay = in.Text(4);
-  form.yearlyTime = Time(in);
-  form.bootHours = in.Text(12);
-  form.bootMinutes = in.Text(12);
+  form.date.day = 1 + in.Byte() % (m == 2 && leap ? 29 : kDays[m - 1]);
+  for (std::size_t r = 0; r < kScheduleKindCount; ++r) {
+    const ScheduleKindRow& row = kScheduleKinds[r];
+    for (std::size_t i = 0; i < row.count; ++i) {
+      const ScheduleField field = row.fields[i].field;
+      form.fields[r][i] = field == ScheduleField::Hour     ? std::to_string(in.Byte() % 24)
+                          : field == ScheduleField::Minute ? std::to_string(in.Byte() % 60)
+                                                           : in.Text(12);
+    }
+  }
   form.type = in.Text(16);
   form.param = in.Rest();
 

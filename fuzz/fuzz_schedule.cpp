@@ -41,8 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Matchers matchers(clock, dates);
   ScanFields(text, "时分");
   const auto kind = KindOf(text);
-  for (ScheduleKind k : {ScheduleKind::Idle, ScheduleKind::AfterBoot, ScheduleKind::Once, ScheduleKind::Daily,
-                         ScheduleKind::Weekly, ScheduleKind::Monthly, ScheduleKind::Yearly}) {
+  for (const ScheduleKindRow& row : kScheduleKinds) {
+    const ScheduleKind k = row.kind;
     try {
       const MatchResult r = matchers.Match(k, now, text);
       if (kind && *kind == k && r.due && r.fields.empty()) __builtin_trap();  // due needs its fields

@@ -137,6 +137,11 @@ TEST(TaskFile, IsUtf8TextWithBomAndCrlfThatNotepadShows) {
   EXPECT_EQ(tasks, std::string(u8"\r\n\r\n[任务]\r\n时间=一次2024-03-05日8时30分\r\n类型=关闭计算机\r\n参数=\r\n状态=启用\r\n"
                                u8"\r\n[任务]\r\n时间=每天22时0分\r\n类型=提醒\r\n参数=下班\r\n状态=禁用\r\n"
                                u8"\r\n[选项]\r\nshutapp=0\r\nsoundpath=\r\ntishi=60\r\nkaiji=0\r\nrejian=1\r\n"));
+  // The notes name every kind and every type.
+  const std::string notes = file.substr(0, file.find(u8"\r\n\r\n[任务]"));
+  for (const ScheduleKindRow& row : kScheduleKinds) {
+    EXPECT_NE(notes.find(*Utf8FromGbk(pc.codec, std::string(row.word) + row.lead)), std::string::npos) << row.word;
+  }
 }
 
 TEST(TaskFile, ExportAndReplaceLeaveTheKeyByteForByte) {

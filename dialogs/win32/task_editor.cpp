@@ -27,7 +27,7 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 // clock and counter kinds, type and parameter fill the first 422 pixels; the
 // condition kinds have a column of their own to the right of them.
 constexpr int kBaseWidth = 422, kConditionsWidth = 300;
-constexpr int kClientWidth = kBaseWidth + kConditionsWidth, kClientHeight = 354;
+constexpr int kClientWidth = kBaseWidth + kConditionsWidth;
 
 // Control ids. Cancel carries IDCANCEL, so Esc cancels; no control has IDOK,
 // so Enter alone stores nothing.
@@ -47,7 +47,10 @@ enum : int {
 constexpr int kKindCount = static_cast<int>(kScheduleKindCount);
 
 // Layout at 96 DPI: the radio buttons in the left column, the day and number
-// boxes in the middle column, every time picker in one right-hand column.
+// boxes in the middle column, every time picker in one right-hand column;
+// one line for each clock or counter kind, the conditions' column beside
+// them. Below the kinds' lines a rule, the type, the parameter, the wake box
+// with its note and the buttons, each kept at its distance from the rule.
 constexpr int kMargin = 12;
 constexpr int kRadioW = 52, kRadioH = 17;
 constexpr int kFieldX = 72;
@@ -56,16 +59,61 @@ constexpr int kSecondNumberX = kFieldX + kNumberW + 20;
 constexpr int kTimeX = 212, kTimeW = 64;
 constexpr int kBoxH = 21;
 constexpr int kFirstRowY = 10, kRowPitch = 26;
-constexpr int kRuleY = kFirstRowY + 7 * kRowPitch + 4;
-constexpr int kTypeY = kRuleY + 10;
-constexpr int kParamY = kTypeY + 28;
+constexpr int kTypeBelowRule = 10;
+constexpr int kParamY = kTypeBelowRule + 28;  // these four below the rule
 constexpr int kWakeY = kParamY + 30;
 constexpr int kWakeNoteY = kWakeY + 22;
 constexpr int kButtonW = 75, kButtonH = 25;
-constexpr int kButtonsY = kClientHeight - 8 - kButtonH;
+constexpr int kButtonsY = kWakeNoteY + 35;
+constexpr int kClientHeightBelowRule = kButtonsY + kButtonH + 8;
 constexpr int kLabelDrop = 4;  // a label's top below the top of the box beside it
 constexpr int kConditionX = kBaseWidth, kConditionRadioW = 96;
 constexpr int kConditionFieldX = kConditionX + kConditionRadioW + 2;
+
+// The rule below the clock and counter kinds' lines.
+int RuleY() {
+  int lines = 0;
+  for (const ScheduleKindRow& row : kScheduleKinds) lines += row.timing != KindTiming::Condition;
+  return kFirstRowY + lines * kRowPitch + 4;
+}
+
+// How the editor shows each kind of field: a box of digits, a list of
+// numbers (which may be typed into), the date picker, a time picker (the
+// hour's, which also holds the minute) or the program list. A box or list
+// is followed by its label; the first of a line's boxes stands at the
+// column's field place, the second at its second place.
+enum class Box { Digits, Numbers, DatePicker, TimePicker, Programs };
+struct FieldControl {
+  ScheduleField field;
+  Box box;
+  int width = 0;
+  const char* label = nullptr;
+  const char* tooltip = nullptr;
+  int first = 0, last = 0;  // Numbers: the list's numbers
+};
+constexpr FieldControl kFieldControls[] = {
+    {ScheduleField::IdleMinutes, Box::Digits, 60, "分钟"},
+    {ScheduleField::BootHours, Box::Digits, kNumberW, "时"},
+    {ScheduleField::BootMinutes, Box::Digits, kNumberW, "分"},
+    {ScheduleField::Date, Box::DatePicker},
+    {ScheduleField::Month, Box::Numbers, kNumberW, "月", nullptr, 1, 12},
+    {ScheduleField::Day, Box::Numbers, kNumberW, "日", nullptr, 1, 31},
+    {ScheduleField::Weekday, Box::Numbers, kNumberW, "日", nullptr, 1, 7},  // Monday 1 to Sunday 7
+    {ScheduleField::Hour, Box::TimePicker},
+    {ScheduleField::Minute, Box::TimePicker},
+    // The running programs to pick from; any other name may be typed.
+    {ScheduleField::ProgramName, Box::Programs, 180, nullptr, "程序的文件名，如 thunder.exe；只看本会话（您登录后）运行的程序"},
+    {ScheduleField::NetworkKBps, Box::Digits, 56, "KB/s 持续", "收发合计，不含本机回环"},
+    {ScheduleField::ProcessorPct, Box::Digits, 56, "% 持续"},
+    {ScheduleField::QuietMinutes, Box::Digits, 40, "分钟"},
+};
+
+const FieldControl& ControlOf(ScheduleField field) {
+  for (const FieldControl& c : kFieldControls) {
+    if (c.field == field) return c;
+  }
+  return kFieldControls[0];
+}
 
 // The running programs' names, each once, for the program box's list: those
 // of this session, the ones the condition watches.
@@ -89,11 +137,14 @@ std::vector<std::string> Numbers(int from, int to) {
   return v;
 }
 
+int NumberOf(const std::string& text) { return DigitsValue(text).value_or(0); }
+
 }  // namespace
 
 TaskEditor* TaskEditor::Create(TaskEditorHost& owner, int editorId) {
   auto* editor = new TaskEditor(owner, editorId);
-  HWND hwnd = editor->CreateCentred("TForm5", "任务", kStyle, WS_EX_CONTROLPARENT, kClientWidth, kClientHeight);
+  HWND hwnd = editor->CreateCentred("TForm5", "任务", kStyle, WS_EX_CONTROLPARENT, kClientWidth,
+                                    RuleY() + kClientHeightBelowRule);
   if (!hwnd) {
     owner.EditorClosed(editorId);
     return nullptr;
@@ -119,137 +170,103 @@ void TaskEditor::CreateControls() {
   font_ = OwnFont(ui::SongTi(-13));
   SetFont(font_);
   tips_ = CreateTooltips(hwnd_);
-  const DWORD box = WS_TABSTOP | ES_AUTOHSCROLL;
-  const DWORD numberCombo = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL;
-  const auto timePicker = [&](int y) {
-    HWND p = CreateControl(DATETIMEPICK_CLASSA, kControl, kTimeX, y, kTimeW, kBoxH, WS_TABSTOP | DTS_TIMEFORMAT, font_);
-    SendMessageW(p, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(L"HH:mm"));
-    SetPickerTime(p, 0, 0);
-    SetTooltip(tips_, p, "时：分");
-    return p;
-  };
-  const auto numberBox = [&](int x, int y, int from, int to) {
-    HWND c = CreateControl("COMBOBOX", kControl, x, y, kNumberW, 200, numberCombo, font_);
-    SetComboItems(c, Numbers(from, to));
-    return c;
-  };
-  const auto label = [&](int x, int y, const char* text) { CreateLabel(kControl, x, y + kLabelDrop, text, font_); };
-
+  // The clock and counter kinds first, each on its line; the condition kinds
+  // after every other control, so that those keep their order.
   for (int i = 0; i < kKindCount; ++i) {
-    if (kScheduleKinds[i].timing == KindTiming::Condition) continue;  // their column comes last
-    const int y = kFirstRowY + i * kRowPitch;
-    const DWORD group = i == 0 ? WS_GROUP | WS_TABSTOP : 0;
-    radios_[i] = CreateControl("BUTTON", kFirstRadio + i, kMargin, y + 2, kRadioW, kRadioH, BS_AUTORADIOBUTTON | group,
-                               font_, kScheduleKinds[i].word);
-    switch (kScheduleKinds[i].kind) {
-      case ScheduleKind::Idle:
-        idleMinutes_ = CreateControl("EDIT", kControl, kFieldX, y, 60, kBoxH, box, font_, "", WS_EX_CLIENTEDGE);
-        FilterTypedKeys(idleMinutes_, AcceptsDigitKey);
-        label(kFieldX + 64, y, "分钟");
-        break;
-      case ScheduleKind::Once:
-        onceDate_ = CreateControl(DATETIMEPICK_CLASSA, kControl, kFieldX, y, kTimeX - 8 - kFieldX, kBoxH,
-                                  WS_TABSTOP | DTS_SHORTDATEFORMAT, font_);
-        onceTime_ = timePicker(y);
-        break;
-      case ScheduleKind::Daily: dailyTime_ = timePicker(y); break;
-      case ScheduleKind::Weekly:
-        weekday_ = numberBox(kFieldX, y, 1, 7);
-        label(kFieldX + kNumberW + 4, y, "日");
-        weeklyTime_ = timePicker(y);
-        break;
-      case ScheduleKind::Monthly:
-        monthDay_ = numberBox(kFieldX, y, 1, 31);
-        label(kFieldX + kNumberW + 4, y, "日");
-        monthlyTime_ = timePicker(y);
-        break;
-      case ScheduleKind::Yearly:
-        month_ = numberBox(kFieldX, y, 1, 12);
-        label(kFieldX + kNumberW + 4, y, "月");
-        yearDay_ = numberBox(kSecondNumberX, y, 1, 31);
-        label(kSecondNumberX + kNumberW + 4, y, "日");
-        yearlyTime_ = timePicker(y);
-        break;
-      case ScheduleKind::AfterBoot:
-        bootHours_ = CreateControl("EDIT", kControl, kFieldX, y, kNumberW, kBoxH, box, font_, "", WS_EX_CLIENTEDGE);
-        FilterTypedKeys(bootHours_, AcceptsDigitKey);
-        label(kFieldX + kNumberW + 4, y, "时");
-        bootMinutes_ = CreateControl("EDIT", kControl, kSecondNumberX, y, kNumberW, kBoxH, box, font_, "",
-                                     WS_EX_CLIENTEDGE);
-        FilterTypedKeys(bootMinutes_, AcceptsDigitKey);
-        label(kSecondNumberX + kNumberW + 4, y, "分");
-        uptime_ = CreateLabel(kControl, kTimeX, y + kLabelDrop,
-                              UptimeText(owner_.TickCount()), font_);
-        break;
-      default: break;
-    }
+    if (kScheduleKinds[i].timing != KindTiming::Condition) CreateKindLine(i, i, false);
   }
-  CreateControl("STATIC", kControl, kMargin, kRuleY, kClientWidth - 2 * kMargin, 2, SS_ETCHEDHORZ | WS_GROUP, nullptr);
+  const int ruleY = RuleY();
+  CreateControl("STATIC", kControl, kMargin, ruleY, kClientWidth - 2 * kMargin, 2, SS_ETCHEDHORZ | WS_GROUP, nullptr);
 
   const int boxX = 84;
-  CreateLabel(kControl, kMargin, kTypeY + kLabelDrop, "任务类型:", font_);
-  type_ = CreateControl("COMBOBOX", kType, boxX, kTypeY, 150, 300, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, font_);
+  const int typeY = ruleY + kTypeBelowRule, paramY = ruleY + kParamY;
+  CreateLabel(kControl, kMargin, typeY + kLabelDrop, "任务类型:", font_);
+  type_ = CreateControl("COMBOBOX", kType, boxX, typeY, 150, 300, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, font_);
   std::vector<std::string> typeWords;
   for (const TaskType& t : kTaskTypes) typeWords.push_back(t.word);
   SetComboItems(type_, typeWords);
 
   const int browseW = 58;
   const int browseX = kBaseWidth - kMargin - browseW;
-  paramCaption_ = CreateLabel(kControl, kMargin, kParamY + kLabelDrop, kInitialParamCaption, font_);
-  param_ = CreateControl("COMBOBOX", kParam, boxX, kParamY, browseX - 6 - boxX, 200,
+  paramCaption_ = CreateLabel(kControl, kMargin, paramY + kLabelDrop, kInitialParamCaption, font_);
+  param_ = CreateControl("COMBOBOX", kParam, boxX, paramY, browseX - 6 - boxX, 200,
                          WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, font_);
-  CreateButton(kBrowse, browseX, kParamY - 1, browseW, 23, "浏览", font_);
+  CreateButton(kBrowse, browseX, paramY - 1, browseW, 23, "浏览", font_);
 
-  wake_ = CreateControl("BUTTON", kWake, kMargin, kWakeY, 200, kRadioH, WS_TABSTOP | BS_AUTOCHECKBOX, font_,
+  wake_ = CreateControl("BUTTON", kWake, kMargin, ruleY + kWakeY, 200, kRadioH, WS_TABSTOP | BS_AUTOCHECKBOX, font_,
                         kWakeBoxCaption);
   // Said only when the active power plan is known to keep wake timers off.
   const std::optional<bool> allowed = WakeTimersAllowed();
-  CreateControl("STATIC", kControl, kMargin, kWakeNoteY, kClientWidth - 2 * kMargin, 30, 0, font_,
+  CreateControl("STATIC", kControl, kMargin, ruleY + kWakeNoteY, kClientWidth - 2 * kMargin, 30, 0, font_,
                 allowed == false ? kWakeTimersOffNote : "");
 
-  CreateButton(kOk, kClientWidth - kMargin - 2 * kButtonW - 6, kButtonsY, kButtonW, kButtonH, "确定(&O)", font_);
-  CreateButton(kCancel, kClientWidth - kMargin - kButtonW, kButtonsY, kButtonW, kButtonH, "取消(&C)", font_);
+  const int buttonsY = ruleY + kButtonsY;
+  CreateButton(kOk, kClientWidth - kMargin - 2 * kButtonW - 6, buttonsY, kButtonW, kButtonH, "确定(&O)", font_);
+  CreateButton(kCancel, kClientWidth - kMargin - kButtonW, buttonsY, kButtonW, kButtonH, "取消(&C)", font_);
 
-  // The condition kinds, after every other control so that those keep their
-  // order; their radio buttons start a group of their own, and a click on any
-  // radio button clears the others (RadioClicked).
-  int row = 0;
+  // Their radio buttons start a group of their own, and a click on any radio
+  // button clears the others (RadioClicked).
+  int line = 0;
   for (int i = 0; i < kKindCount; ++i) {
-    const ScheduleKindRow& kind = kScheduleKinds[i];
-    if (kind.timing != KindTiming::Condition) continue;
-    const int y = kFirstRowY + row * kRowPitch;
-    radios_[i] = CreateControl("BUTTON", kFirstRadio + i, kConditionX, y + 2, kConditionRadioW, kRadioH,
-                               BS_AUTORADIOBUTTON | (row++ == 0 ? WS_GROUP | WS_TABSTOP : 0), font_,
-                               std::string(kind.word) + kind.lead);
-    const auto digitBox = [&](int x, int w) {
-      HWND c = CreateControl("EDIT", kControl, x, y, w, kBoxH, box, font_, "", WS_EX_CLIENTEDGE);
-      FilterTypedKeys(c, AcceptsDigitKey);
-      return c;
-    };
-    // "below [amount] unit for [minutes] 分钟", the row of a quiet condition.
-    const auto quietRow = [&](HWND& amount, HWND& minutes, const char* unit) {
-      amount = digitBox(kConditionFieldX, 56);
-      label(kConditionFieldX + 60, y, unit);
-      minutes = digitBox(kConditionFieldX + 130, 40);
-      label(kConditionFieldX + 174, y, "分钟");
-    };
-    switch (kind.kind) {
-      case ScheduleKind::ProgramEnds:
-        // The running programs to pick from; any other name may be typed.
-        programName_ = CreateControl("COMBOBOX", kControl, kConditionFieldX, y, 180, 200,
-                                     WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL | CBS_SORT, font_);
-        SetComboItems(programName_, RunningProgramNames());
-        SetTooltip(tips_, programName_, "程序的文件名，如 thunder.exe；只看本会话（您登录后）运行的程序");
+    if (kScheduleKinds[i].timing == KindTiming::Condition) CreateKindLine(i, line++, true);
+  }
+}
+
+void TaskEditor::CreateKindLine(int index, int line, bool conditionColumn) {
+  const ScheduleKindRow& kind = kScheduleKinds[index];
+  const int y = kFirstRowY + line * kRowPitch;
+  const DWORD group = line == 0 ? WS_GROUP | WS_TABSTOP : 0;
+  const DWORD edit = WS_TABSTOP | ES_AUTOHSCROLL;
+  const int radioX = conditionColumn ? kConditionX : kMargin;
+  const int radioW = conditionColumn ? kConditionRadioW : kRadioW;
+  radios_[index] = CreateControl("BUTTON", kFirstRadio + index, radioX, y + 2, radioW, kRadioH,
+                                 BS_AUTORADIOBUTTON | group, font_, std::string(kind.word) + kind.lead);
+  const int fieldX[2] = {conditionColumn ? kConditionFieldX : kFieldX,
+                         conditionColumn ? kConditionFieldX + 130 : kSecondNumberX};
+  int placed = 0;
+  HWND timePicker = nullptr;
+  for (std::size_t i = 0; i < kind.count; ++i) {
+    const FieldControl& c = ControlOf(kind.fields[i].field);
+    const int x = fieldX[placed > 1 ? 1 : placed];
+    HWND h = nullptr;
+    switch (c.box) {
+      case Box::Digits:
+        h = CreateControl("EDIT", kControl, x, y, c.width, kBoxH, edit, font_, "", WS_EX_CLIENTEDGE);
+        FilterTypedKeys(h, AcceptsDigitKey);
         break;
-      case ScheduleKind::NetworkQuiet:
-        quietRow(networkKBps_, networkMinutes_, "KB/s 持续");
-        SetTooltip(tips_, networkKBps_, "收发合计，不含本机回环");
+      case Box::Numbers:
+        h = CreateControl("COMBOBOX", kControl, x, y, c.width, 200,
+                          WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, font_);
+        SetComboItems(h, Numbers(c.first, c.last));
         break;
-      case ScheduleKind::ProcessorQuiet:
-        quietRow(processorPercent_, processorMinutes_, "% 持续");
+      case Box::Programs:
+        h = CreateControl("COMBOBOX", kControl, x, y, c.width, 200,
+                          WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL | CBS_SORT, font_);
+        SetComboItems(h, RunningProgramNames());
         break;
-      default: break;
+      case Box::DatePicker:
+        h = CreateControl(DATETIMEPICK_CLASSA, kControl, kFieldX, y, kTimeX - 8 - kFieldX, kBoxH,
+                          WS_TABSTOP | DTS_SHORTDATEFORMAT, font_);
+        break;
+      case Box::TimePicker:
+        if (!timePicker) {
+          timePicker = CreateControl(DATETIMEPICK_CLASSA, kControl, kTimeX, y, kTimeW, kBoxH,
+                                     WS_TABSTOP | DTS_TIMEFORMAT, font_);
+          SendMessageW(timePicker, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(L"HH:mm"));
+          SetPickerTime(timePicker, 0, 0);
+          SetTooltip(tips_, timePicker, "时：分");
+        }
+        h = timePicker;
+        break;
     }
+    if (c.box == Box::Digits || c.box == Box::Numbers || c.box == Box::Programs) ++placed;
+    if (c.label) CreateLabel(kControl, x + c.width + 4, y + kLabelDrop, c.label, font_);
+    if (c.tooltip) SetTooltip(tips_, h, c.tooltip);
+    fields_[index].push_back(h);
+  }
+  // The after-boot line shows how long the PC has been up.
+  if (kind.kind == ScheduleKind::AfterBoot) {
+    CreateLabel(kControl, kTimeX, y + kLabelDrop, UptimeText(owner_.TickCount()), font_);
   }
 }
 
@@ -261,71 +278,58 @@ void TaskEditor::RadioClicked(int index) {
 
 TaskForm TaskEditor::ReadForm() const {
   TaskForm f;
-  for (int i = 0; i < kKindCount; ++i) {
-    if (Checked(radios_[i])) f.kind = kScheduleKinds[i].kind;
+  for (int r = 0; r < kKindCount; ++r) {
+    const ScheduleKindRow& row = kScheduleKinds[r];
+    if (Checked(radios_[r])) f.kind = row.kind;
+    for (std::size_t i = 0; i < row.count; ++i) {
+      const ScheduleField field = row.fields[i].field;
+      HWND h = fields_[r][i];
+      switch (ControlOf(field).box) {
+        case Box::DatePicker: f.date = PickerDate(h); break;
+        case Box::TimePicker: {
+          const TimeOfDayValue t = PickerTime(h);
+          f.fields[r][i] = Decimal(field == ScheduleField::Hour ? t.hour : t.minute);
+          break;
+        }
+        default: f.fields[r][i] = TextOf(h); break;
+      }
+    }
   }
-  const auto time = [](HWND picker) {
-    const TimeOfDayValue t = PickerTime(picker);
-    return TimeOfDay{t.hour, t.minute};
-  };
-  f.idleMinutes = TextOf(idleMinutes_);
-  f.onceDate = PickerDate(onceDate_);
-  f.onceTime = time(onceTime_);
-  f.dailyTime = time(dailyTime_);
-  f.weekday = TextOf(weekday_);
-  f.weeklyTime = time(weeklyTime_);
-  f.monthDay = TextOf(monthDay_);
-  f.monthlyTime = time(monthlyTime_);
-  f.month = TextOf(month_);
-  f.yearDay = TextOf(yearDay_);
-  f.yearlyTime = time(yearlyTime_);
-  f.bootHours = TextOf(bootHours_);
-  f.bootMinutes = TextOf(bootMinutes_);
-  f.programName = TextOf(programName_);
-  f.networkKBps = TextOf(networkKBps_);
-  f.networkMinutes = TextOf(networkMinutes_);
-  f.processorPercent = TextOf(processorPercent_);
-  f.processorMinutes = TextOf(processorMinutes_);
   f.type = TextOf(type_);
   f.param = TextOf(param_);
   f.wake = Checked(wake_);
   return f;
 }
 
-void TaskEditor::ShowComposedBoxes(const TaskForm& f) {
-  SetText(bootHours_, f.bootHours);
-  SetText(bootMinutes_, f.bootMinutes);
-  SelectComboText(weekday_, f.weekday);
-  SelectComboText(monthDay_, f.monthDay);
-  SelectComboText(month_, f.month);
-  SelectComboText(yearDay_, f.yearDay);
-  SetText(networkKBps_, f.networkKBps);
-  SetText(networkMinutes_, f.networkMinutes);
-  SetText(processorPercent_, f.processorPercent);
-  SetText(processorMinutes_, f.processorMinutes);
+void TaskEditor::ShowFields(const TaskForm& f, bool composedOnly) {
+  for (int r = 0; r < kKindCount; ++r) {
+    const ScheduleKindRow& row = kScheduleKinds[r];
+    for (std::size_t i = 0; i < row.count; ++i) {
+      HWND h = fields_[r][i];
+      const std::string& text = f.fields[r][i];
+      switch (ControlOf(row.fields[i].field).box) {
+        case Box::Digits: SetText(h, text); break;
+        case Box::Numbers: SelectComboText(h, text); break;
+        case Box::Programs:
+          if (!composedOnly) SetText(h, text);
+          break;
+        case Box::DatePicker:
+          if (!composedOnly) SetPickerDate(h, f.date);
+          break;
+        case Box::TimePicker:
+          // The hour's field sets the picker, with the minute that follows it.
+          if (!composedOnly && row.fields[i].field == ScheduleField::Hour) {
+            SetPickerTime(h, NumberOf(text), NumberOf(f.fields[r][i + 1]));
+          }
+          break;
+      }
+    }
+  }
 }
 
 void TaskEditor::ShowForm(const TaskForm& f) {
   for (int i = 0; i < kKindCount; ++i) SetChecked(radios_[i], f.kind == kScheduleKinds[i].kind);
-  const auto time = [](HWND picker, const TimeOfDay& t) { SetPickerTime(picker, t.hour, t.minute); };
-  SetText(idleMinutes_, f.idleMinutes);
-  SetPickerDate(onceDate_, f.onceDate);
-  time(onceTime_, f.onceTime);
-  time(dailyTime_, f.dailyTime);
-  SelectComboText(weekday_, f.weekday);
-  time(weeklyTime_, f.weeklyTime);
-  SelectComboText(monthDay_, f.monthDay);
-  time(monthlyTime_, f.monthlyTime);
-  SelectComboText(month_, f.month);
-  SelectComboText(yearDay_, f.yearDay);
-  time(yearlyTime_, f.yearlyTime);
-  SetText(bootHours_, f.bootHours);
-  SetText(bootMinutes_, f.bootMinutes);
-  SetText(programName_, f.programName);
-  SetText(networkKBps_, f.networkKBps);
-  SetText(networkMinutes_, f.networkMinutes);
-  SetText(processorPercent_, f.processorPercent);
-  SetText(processorMinutes_, f.processorMinutes);
+  ShowFields(f, false);
   SelectComboText(type_, f.type);
   SetText(param_, f.param);
   SetChecked(wake_, f.wake);
@@ -404,10 +408,16 @@ void TaskEditor::OkClick() {
     return;
   }
   TaskForm form = ReadForm();
-  if (form.kind == ScheduleKind::ProgramEnds && !ExactTextOf(programName_)) {
-    ShowUserMessage(UnstorableTextMessage("程序名"));
-    SetFocus(programName_);
-    return;
+  // So is the chosen kind's program name.
+  for (int r = 0; r < kKindCount; ++r) {
+    const ScheduleKindRow& row = kScheduleKinds[r];
+    for (std::size_t i = 0; form.kind == row.kind && i < row.count; ++i) {
+      if (ControlOf(row.fields[i].field).box == Box::Programs && !ExactTextOf(fields_[r][i])) {
+        ShowUserMessage(UnstorableTextMessage("程序名"));
+        SetFocus(fields_[r][i]);
+        return;
+      }
+    }
   }
   EditorOkResult result;
   try {
@@ -421,7 +431,7 @@ void TaskEditor::OkClick() {
   } catch (...) {
     // The boot boxes show the "0" an empty box became, also when the store
     // refused the task and the editor stays open.
-    ShowComposedBoxes(form);
+    ShowFields(form, true);
     throw;
   }
   if (result.refusal) {

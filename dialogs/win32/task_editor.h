@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "dialogs/task_form.h"
 #include "ui/win32/window.h"
@@ -48,11 +49,15 @@ class TaskEditor : public Window {
 
   LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   void CreateControls();
+  // The radio button of the table's row `index` and the controls of its
+  // fields, on line `line` of the left column or of the conditions' column.
+  void CreateKindLine(int index, int line, bool conditionColumn);
   TaskForm ReadForm() const;
   void ShowForm(const TaskForm& form);
-  // The boxes whose text composing the schedule may have changed (an empty
-  // boot box became "0", leading zeros dropped).
-  void ShowComposedBoxes(const TaskForm& form);
+  // Every field's control; with `composedOnly`, just the boxes whose text
+  // composing the schedule may have changed (an empty boot box became "0",
+  // leading zeros dropped).
+  void ShowFields(const TaskForm& form, bool composedOnly);
   void ShowHints(const ParamHints& hints);
   // The wake box can be ticked only for a kind with a clock time.
   void ShowWakeBox(std::optional<ScheduleKind> kind);
@@ -70,14 +75,11 @@ class TaskEditor : public Window {
   HFONT font_ = nullptr;
   HWND tips_ = nullptr;
   HWND radios_[kScheduleKindCount] = {};
-  HWND idleMinutes_ = nullptr, onceDate_ = nullptr, onceTime_ = nullptr, dailyTime_ = nullptr;
-  HWND weekday_ = nullptr, weeklyTime_ = nullptr, monthDay_ = nullptr, monthlyTime_ = nullptr;
-  HWND month_ = nullptr, yearDay_ = nullptr, yearlyTime_ = nullptr;
-  HWND bootHours_ = nullptr, bootMinutes_ = nullptr, uptime_ = nullptr;
+  // By the table's row, the control of each field (an hour and its minute
+  // share their time picker).
+  std::vector<HWND> fields_[kScheduleKindCount];
   HWND type_ = nullptr, paramCaption_ = nullptr, param_ = nullptr;
   HWND wake_ = nullptr;
-  HWND programName_ = nullptr, networkKBps_ = nullptr, networkMinutes_ = nullptr;
-  HWND processorPercent_ = nullptr, processorMinutes_ = nullptr;
 };
 
 }  // namespace ordavi
