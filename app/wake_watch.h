@@ -12,7 +12,7 @@
 #include <optional>
 #include <string>
 
-#include "schedule/next_run.h"
+#include "schedule/calendar.h"
 #include "schedule/schedule.h"
 #include "schedule/sleep_watch.h"
 #include "schedule/soonest_run.h"

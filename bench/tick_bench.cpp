@@ -41,7 +41,7 @@
 #include <string>
 #include <vector>
 
-#include "actions/win32/win32_actions.h"
+#include "actions/win32/win32_processes.h"
 #include "actions/win32/win32_conditions.h"
 #include "app/run_history.h"
 #include "app/win32/agent_data.h"

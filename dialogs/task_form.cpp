@@ -1,7 +1,7 @@
 #include "dialogs/task_form.h"
 
 #include "actions/network.h"
-#include "schedule/next_run.h"
+#include "schedule/calendar.h"
 #include "store/errors.h"
 #include "store/text.h"
 #include "store/words.h"

@@ -14,9 +14,9 @@
 
 #include "actions/junk.h"
 #include "actions/network.h"
-#include "actions/win32/win32_actions.h"
+#include "actions/win32/win32_junk.h"
 #include "actions/win32/win32_cleaning.h"
-#include "actions/win32/win32_network.h"
+#include "actions/win32/win32_dialup.h"
 #include "app/win32/notice_window.h"
 
 namespace {

@@ -7,18 +7,11 @@
 #include <cstdint>
 #include <string>
 
+#include "schedule/calendar.h"
 #include "schedule/conditions.h"
 #include "schedule/schedule.h"
 
 namespace ordavi {
-
-// A minute of local time.
-struct LocalMinute {
-  int year = 0, month = 0, day = 0, hour = 0, minute = 0;
-  bool operator==(const LocalMinute& o) const {
-    return year == o.year && month == o.month && day == o.day && hour == o.hour && minute == o.minute;
-  }
-};
 
 struct NextRun {
   enum class When {
@@ -64,12 +57,5 @@ inline constexpr const char* kWakeMark = "（唤醒）";
 // The clock reading of a minute (its day of the week worked out), as the
 // matchers take it.
 ScheduleNow ScheduleNowAt(const LocalMinute& minute);
-
-// Minutes from the first to the second minute (negative when it lies before).
-long long MinutesBetween(const LocalMinute& from, const LocalMinute& to);
-// The minute `minutes` after `from`.
-LocalMinute AddMinutes(const LocalMinute& from, long long minutes);
-// 0 Sunday .. 6 Saturday.
-int DayOfWeek(int year, int month, int day);
 
 }  // namespace ordavi

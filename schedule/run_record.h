@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "schedule/next_run.h"
+#include "schedule/calendar.h"
 #include "schedule/schedule.h"
 
 namespace ordavi {

@@ -1,16 +1,15 @@
-#include "actions/win32/win32_network.h"
+#include "actions/win32/win32_shell.h"
 
 #include <exdisp.h>
-#include <ras.h>
 #include <servprov.h>
 #include <shellapi.h>
 #include <shldisp.h>
 #include <shlobj.h>
-#include <wininet.h>
 
 #include <optional>
 #include <string>
 
+#include "actions/network.h"
 #include "actions/open_for_user.h"
 #include "store/text.h"
 #include "store/win32/gbk_text.h"
@@ -20,39 +19,9 @@
 namespace ordavi {
 
 namespace {
-constexpr int kRecords = 10;
-// rasapi32, wininet and winmm are loaded when first used (system_library.h).
-using RasEnumConnectionsFn = DWORD(WINAPI*)(LPRASCONNA, LPDWORD, LPDWORD);
-using RasHangUpFn = DWORD(WINAPI*)(HRASCONN);
-using InternetAutodialFn = BOOL(WINAPI*)(DWORD, HWND);
-using MciSendStringFn = DWORD(WINAPI*)(LPCSTR, LPSTR, UINT, HWND);
 // Windows directory text, fetched afresh for each adapter command.
 char g_windowsDir[255];
 }  // namespace
-
-DialupSystem::Connections Win32DialupSystem::EnumConnections() {
-  RasConn412 list[kRecords] = {};
-  list[0].dwSize = sizeof(RasConn412);
-  DWORD size = sizeof(list);  // 4 120 in the 32-bit build, 4 240 in the 64-bit build
-  DWORD count = 0;
-  Connections c;
-  const auto enumConnections = SystemProc<RasEnumConnectionsFn>("rasapi32.dll", "RasEnumConnectionsA");
-  c.status = enumConnections ? enumConnections(reinterpret_cast<LPRASCONNA>(list), &size, &count)
-                             : static_cast<DWORD>(ERROR_DLL_NOT_FOUND);
-  c.count = count;
-  c.firstHandle = reinterpret_cast<std::uintptr_t>(list[0].hrasconn);
-  return c;
-}
-
-std::uint32_t Win32DialupSystem::HangUp(std::uintptr_t handle) {
-  const auto hangUp = SystemProc<RasHangUpFn>("rasapi32.dll", "RasHangUpA");
-  return hangUp ? hangUp(reinterpret_cast<HRASCONN>(handle)) : static_cast<DWORD>(ERROR_DLL_NOT_FOUND);
-}
-
-void Win32DialupSystem::AutodialDefault() {
-  const auto autodial = SystemProc<InternetAutodialFn>("wininet.dll", "InternetAutodial");
-  if (autodial) autodial(INTERNET_AUTODIAL_FORCE_UNATTENDED, mainWindow_());
-}
 
 void Win32Shell::OpenFileHidden(const std::string& path, const std::string& dir) {
   ShellExecuteW(nullptr, L"open", WideFromGbk(path).c_str(), nullptr, WideFromGbk(dir).c_str(), SW_HIDE);
@@ -322,17 +291,6 @@ std::string Win32Shell::SystemProgram(const std::string& name) {
   };
   const std::string found = fileIn(SystemDirectory());
   return found.empty() ? fileIn(WindowsDirectory()) : found;
-}
-
-void Win32DeviceSystem::SendMciCommand(const std::string& command) {
-  const auto send = SystemProc<MciSendStringFn>("winmm.dll", "mciSendStringA");
-  if (send) send(command.c_str(), nullptr, 0, mainWindow_());
-}
-
-void Win32DeviceSystem::BroadcastMonitorPower(std::int32_t state) {
-  DWORD_PTR result = 0;
-  SendMessageTimeoutA(HWND_BROADCAST, WM_SYSCOMMAND, SC_MONITORPOWER, state, SMTO_ABORTIFHUNG,
-                      kBroadcastTimeoutMs, &result);
 }
 
 }  // namespace ordavi

@@ -1,42 +1,15 @@
-// Dial-up, shell and device adapters over the Win32 API.
+// The shell adapter over the Win32 API: documents, programs, the help file,
+// web pages and the agent's own text files in Notepad.
 #pragma once
 
 #include <windows.h>
 
-#include <cstddef>
 #include <functional>
+#include <string>
 
-#include "actions/devices.h"
-#include "actions/network.h"
+#include "actions/shell.h"
 
 namespace ordavi {
-
-// The platform's earliest RASCONNA layout, sized by the platform's own
-// alignment: 412 bytes in the 32-bit build, 424 in the 64-bit build (an
-// 8-byte handle, aligned), which is the size rasapi32 expects there.
-struct RasConn412 {
-  DWORD dwSize;
-  HANDLE hrasconn;
-  CHAR szEntryName[257];
-  CHAR szDeviceType[17];
-  CHAR szDeviceName[129];
-};
-#if defined(_WIN64)
-static_assert(sizeof(RasConn412) == 424, "earliest RASCONNA layout, 64-bit");
-#else
-static_assert(sizeof(RasConn412) == 412, "earliest RASCONNA layout");
-#endif
-
-class Win32DialupSystem : public DialupSystem {
- public:
-  explicit Win32DialupSystem(std::function<HWND()> mainWindow) : mainWindow_(std::move(mainWindow)) {}
-  Connections EnumConnections() override;
-  std::uint32_t HangUp(std::uintptr_t handle) override;
-  void AutodialDefault() override;
-
- private:
-  std::function<HWND()> mainWindow_;
-};
 
 // `argument` quoted as one argument of a command line, by the rules
 // CommandLineToArgvW reads it back: a quote inside escaped, backslashes
@@ -99,20 +72,6 @@ class Win32Shell : public ShellPort {
   std::function<HWND()> mainWindow_;
   DWORD desktopWaitMs_;
   HANDLE desktopThread_ = nullptr;  // a call to the desktop's shell that did not come back
-};
-
-// mciSendStringA with no return buffer and the main window as callback
-// window; the monitor command as SendMessageTimeoutA to every top-level
-// window, passing over any that does not answer within kBroadcastTimeoutMs.
-class Win32DeviceSystem : public DeviceSystem {
- public:
-  static constexpr unsigned kBroadcastTimeoutMs = 3000;
-  explicit Win32DeviceSystem(std::function<HWND()> mainWindow) : mainWindow_(std::move(mainWindow)) {}
-  void SendMciCommand(const std::string& command) override;
-  void BroadcastMonitorPower(std::int32_t state) override;
-
- private:
-  std::function<HWND()> mainWindow_;
 };
 
 }  // namespace ordavi

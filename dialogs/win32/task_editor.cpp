@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "actions/win32/win32_power.h"
-#include "actions/win32/win32_actions.h"
 #include "actions/win32/win32_conditions.h"
+#include "actions/win32/win32_processes.h"
 #include "dialogs/key_filters.h"
 #include "store/text.h"
 #include "store/win32/gbk_text.h"
