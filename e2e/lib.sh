@@ -142,7 +142,7 @@ drv() {
     # on a busy machine, before the desktop opened; cause not found) is
     # written down and asked once more.
     case "$1" in now | acp) [ -z "$out" ] || break ;; *) break ;; esac
-    [ -n "${WORK:-}" ] && echo "$(date +%T) driver $*: printed nothing, exit $rc" >>"$WORK/driver-failures.txt"
+    wine_start_retried "driver $*: printed nothing, exit $rc (start $try)" "$errors"
   done
   [ -z "$out" ] || printf '%s\n' "$out"
   return "$rc"

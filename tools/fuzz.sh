@@ -11,6 +11,8 @@
 #
 #   bash tools/fuzz.sh            # each target 20 s (the test command runs 10 s each)
 #   bash tools/fuzz.sh 1800       # each target 30 minutes: the long run
+#   bash tools/fuzz.sh --build    # builds the targets only (the test command's build step)
+#   bash tools/fuzz.sh --built 10 # runs the targets built before (builds them if one is missing)
 #
 # FUZZ_JOBS (1 unless set) compiles and fuzzes that many at once; the test
 # command sets it to the number of cores.
@@ -27,6 +29,8 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$ROOT"
+MODE=all
+case "${1:-}" in --build | --built) MODE=${1#--}; shift ;; esac
 SECONDS_EACH="${1:-20}"
 JOBS="${FUZZ_JOBS:-1}"
 TARGETS=(fuzz_schedule fuzz_store fuzz_options fuzz_editor fuzz_task_file fuzz_command fuzz_history)
@@ -35,20 +39,6 @@ SRC="$OUT/src"
 
 command -v clang++ >/dev/null || { echo "fuzz: clang++ is missing (tools/install-deps.sh installs it)" >&2; exit 1; }
 
-rm -rf "$SRC"
-mkdir -p "$SRC" "$OUT/obj"
-while IFS= read -r f; do
-  mkdir -p "$SRC/$(dirname "$f")"
-  iconv -f UTF-8 -t GBK "$f" >"$SRC/$f"
-done < <(git ls-files --cached --others --exclude-standard 'store/*.cpp' 'store/*.h' 'schedule/*.cpp' 'schedule/*.h' 'ui/*.h' 'actions/*.cpp' 'actions/*.h' 'transfer/*.cpp' 'transfer/*.h' 'dialogs/*.cpp' 'dialogs/*.h' \
-  'app/*.cpp' 'app/*.h' 'fuzz/*.cpp' 'fuzz/*.h' |
-  grep -v -e '/win32/' -e '_test\.cpp$')
-
-FLAGS=(-std=c++17 -g -O1 -fno-omit-frame-pointer -Wno-invalid-source-encoding -I "$SRC")
-CORE=(store/text.cpp store/unicode.cpp store/errors.cpp store/registry.cpp store/tasks.cpp store/options.cpp
-  store/task_types.cpp store/testing/fake_registry.cpp store/testing/iconv_gbk_codec.cpp schedule/grammar.cpp schedule/schedule.cpp schedule/next_run.cpp
-  schedule/calendar.cpp schedule/missed_runs.cpp schedule/tick_state.cpp schedule/seen_minutes.cpp schedule/conditions.cpp app/run_history.cpp
-  actions/network.cpp actions/processes.cpp dialogs/task_form.cpp dialogs/settings_list.cpp dialogs/options_form.cpp transfer/task_file.cpp)
 # each_parallel FUNCTION ITEMS...: FUNCTION on each item, JOBS at a time;
 # fails when any call failed.
 each_parallel() {
@@ -62,17 +52,36 @@ each_parallel() {
   return $failed
 }
 
+FLAGS=(-std=c++17 -g -O1 -fno-omit-frame-pointer -Wno-invalid-source-encoding -I "$SRC")
+CORE=(store/text.cpp store/unicode.cpp store/errors.cpp store/registry.cpp store/tasks.cpp store/options.cpp
+  store/task_types.cpp store/testing/fake_registry.cpp store/testing/iconv_gbk_codec.cpp schedule/grammar.cpp schedule/schedule.cpp schedule/next_run.cpp
+  schedule/calendar.cpp schedule/missed_runs.cpp schedule/tick_state.cpp schedule/seen_minutes.cpp schedule/conditions.cpp app/run_history.cpp
+  actions/network.cpp actions/processes.cpp dialogs/task_form.cpp dialogs/settings_list.cpp dialogs/options_form.cpp transfer/task_file.cpp)
 objs=()
 for f in "${CORE[@]}"; do objs+=("$OUT/obj/$(echo "$f" | tr / _).o"); done
-# The compiler launcher the test command sets (ccache, where installed) serves
-# a second run of the same sources from its cache.
+# The compiler launcher the test command sets (ccache) serves a second run of
+# the same sources from its cache.
 compile() {
   ${CMAKE_CXX_COMPILER_LAUNCHER:-} clang++ "${FLAGS[@]}" -fsanitize=fuzzer-no-link,address,undefined \
     -c "$SRC/$1" -o "$OUT/obj/$(echo "$1" | tr / _).o"
 }
-each_parallel compile "${CORE[@]}"
 link() { clang++ "${FLAGS[@]}" -fsanitize=fuzzer,address,undefined "$SRC/fuzz/$1.cpp" "${objs[@]}" -o "$OUT/$1"; }
-each_parallel link "${TARGETS[@]}"
+build_targets() {
+  rm -rf "$SRC"
+  mkdir -p "$SRC" "$OUT/obj"
+  while IFS= read -r f; do
+    mkdir -p "$SRC/$(dirname "$f")"
+    iconv -f UTF-8 -t GBK "$f" >"$SRC/$f"
+  done < <(git ls-files --cached --others --exclude-standard 'store/*.cpp' 'store/*.h' 'schedule/*.cpp' 'schedule/*.h' 'ui/*.h' 'actions/*.cpp' 'actions/*.h' 'transfer/*.cpp' 'transfer/*.h' 'dialogs/*.cpp' 'dialogs/*.h' \
+    'app/*.cpp' 'app/*.h' 'fuzz/*.cpp' 'fuzz/*.h' |
+    grep -v -e '/win32/' -e '_test\.cpp$')
+  each_parallel compile "${CORE[@]}" && each_parallel link "${TARGETS[@]}"
+}
+if [ "$MODE" = built ]; then
+  for t in "${TARGETS[@]}"; do [ -x "$OUT/$t" ] || MODE=all; done
+fi
+[ "$MODE" = built ] || build_targets || exit 1
+[ "$MODE" = build ] && exit 0
 
 # Each target's result is printed in the targets' order once all have run.
 run() {

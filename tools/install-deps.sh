@@ -5,8 +5,9 @@
 # too, for machines that cannot run 32-bit programs), Xvfb, xdotool,
 # ImageMagick, icoutils (to read the resources of the built program), clang
 # with libFuzzer, the CHM compiler (chmcmd, for the help file), NSIS, zip and
-# 7-Zip (the installer and the portable zip, and reading them back) and the
-# fonts for readable screenshots.
+# 7-Zip (the installer and the portable zip, and reading them back), the
+# fonts for readable screenshots and ccache (a second build of the same
+# sources, also in another clone, comes from its cache).
 # Does nothing when everything is already there.
 set -euo pipefail
 
@@ -17,6 +18,7 @@ pkg_ok() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok i
 have cmake || need+=(cmake)
 have g++ || need+=(g++)
 have make || need+=(make)
+have ccache || need+=(ccache)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 # GoogleTest's sources, built for Windows with the test programs run under Wine.
 [ -f /usr/src/googletest/googletest/src/gtest-all.cc ] || need+=(googletest)

@@ -34,16 +34,14 @@ bash tools/install-deps.sh
 step_done "installing what is missing"
 
 jobs=$(nproc 2>/dev/null || echo 2)
-# A compiler cache, where one is installed, makes a second build of the same
-# sources quick; the results are the same without it.
-if command -v ccache >/dev/null 2>&1; then
-  export CMAKE_C_COMPILER_LAUNCHER="${CMAKE_C_COMPILER_LAUNCHER:-ccache}"
-  export CMAKE_CXX_COMPILER_LAUNCHER="${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}"
-  # Paths inside the checkout are taken relative to it, and the build's own
-  # folder is left out of the key: a clone in another folder finds the
-  # objects of the same sources.
-  export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}" CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
-fi
+# The compiler cache (installed with the rest) makes a second build of the
+# same sources quick; the results are the same without it.
+export CMAKE_C_COMPILER_LAUNCHER="${CMAKE_C_COMPILER_LAUNCHER:-ccache}"
+export CMAKE_CXX_COMPILER_LAUNCHER="${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}"
+# Paths inside the checkout are taken relative to it, and the build's own
+# folder is left out of the key: a clone in another folder finds the objects
+# of the same sources.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}" CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j "$jobs"
 cmake --preset win64 >/dev/null
@@ -57,7 +55,8 @@ cmake --build --preset host-sanitize -j "$jobs"
 cmake --preset host -DORDAVI_WINDOWS_BUILDS="$PWD/build" \
   -DORDAVI_SANITIZE_BUILD="$PWD/build/host-sanitize" -DORDAVI_FUZZ_SECONDS=10 >/dev/null
 cmake --build --preset host -j "$jobs"
-step_done "the host builds"
+FUZZ_JOBS="$jobs" bash tools/fuzz.sh --build
+step_done "the host builds and the fuzz targets"
 
 source tools/wine-test-env.sh
 wine_arch_detect
@@ -71,8 +70,18 @@ fi
 # The order comes from the tests' COST alone, the same in a fresh clone and
 # in a build that ran before (ctest would otherwise order by earlier times).
 rm -f build/host/Testing/Temporary/CTestCostData.txt
+# Every Wine start that did nothing and was started again, in any test, with
+# Wine's words, is listed at the end (tools/wine-test-env.sh).
+retried=build/wine-retried-starts.txt
+rm -f "$retried"
 status=0
 ctest --preset host --timeout 600 -j "${ORDAVI_TEST_JOBS:-6}" || status=$?
 step_done "ctest"
+if [ -s "$retried" ]; then
+  echo "Wine starts that did nothing and were started again: $(grep -c '^[0-9]' "$retried")"
+  cat "$retried"
+else
+  echo "Wine starts that did nothing and were started again: none"
+fi
 printf '%s\n' "${steps[@]}"
 exit "$status"

@@ -282,11 +282,24 @@ wine_run_checked() {
     WINE_OUT=$(wine "$@" 2>"$errors")
     rc=$?
     [ "$rc" -gt "$maxrc" ] || [ -s "$errors" ] || { [ "$prints" = yes ] && [ -z "$WINE_OUT" ]; } || break
-    { echo "$(date +%T) wine $*: exit $rc, printed ${#WINE_OUT} characters (start $try)"; head -n 20 "$errors"; } \
-      >>"${WINE_START_LOG:-/dev/stderr}"
+    wine_start_retried "wine $*: exit $rc, printed ${#WINE_OUT} characters (start $try)" "$errors"
   done
   rm -f "$errors"
   return "$rc"
+}
+
+# wine_start_retried WHAT [ERRORS]: a start that did not run and is started
+# once more, written down with what Wine said (the file ERRORS) in
+# WINE_START_LOG (stderr when unset) and in WINE_RETRY_LOG, the test run's
+# list, which the test command prints at its end so that their rate is seen.
+WINE_RETRY_LOG="${WINE_RETRY_LOG:-${ORDAVI_WINDOWS_BUILDS:-$_WINE_ENV_ROOT/build}/wine-retried-starts.txt}"
+wine_start_retried() {
+  local entry
+  entry="$(date +%T) ${SCENARIO:-$(basename "$0")}: $1"$'\n'
+  [ -s "${2:-}" ] && entry+="$(head -n 20 "$2" | sed 's/^/    /')"$'\n'
+  printf '%s' "$entry" >>"${WINE_START_LOG:-/dev/stderr}"
+  printf '%s' "$entry" >>"$WINE_RETRY_LOG" 2>/dev/null
+  return 0
 }
 
 # wine_reg_query KEY [VALUE]: `reg query` in the prefix, as UTF-8 with Unix
