@@ -507,10 +507,14 @@ fi
 tray_record() { drv peek TForm1 "$1" "$TRAY_SIZE" | tr '\n' ' ' | tr -s ' '; }
 # tray_tip RECORD: the 128 bytes of its tip.
 tray_tip() { echo "$1" | cut -d' ' -f"$TRAY_TIP-$((TRAY_TIP + 127))"; }
+# utf16_hex TEXT: TEXT's UTF-16 bytes in hex, space separated.
+utf16_hex() { printf '%s' "$1" | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 | tr -s ' \n' ' ' | sed 's/^ //; s/ $//'; }
+# tip_starts RECORD TEXT: the tray record's tip begins with TEXT.
+tip_starts() { [[ "$(tray_tip "$1")" == "$(utf16_hex "$2")"* ]]; }
 # tip_bytes TEXT: the tip field holding TEXT in UTF-16, zero-padded to 128 bytes.
 tip_bytes() {
   local hex n
-  hex=$(printf '%s' "$1" | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 | tr -s ' \n' ' ' | sed 's/^ //; s/ $//')
+  hex=$(utf16_hex "$1")
   n=$(echo "$hex" | wc -w)
   echo "$hex$(printf ' 00%.0s' $(seq 1 $((128 - n))))"
 }
@@ -532,28 +536,33 @@ cpu_ms() { awk -v hz="$(getconf CLK_TCK)" '{ printf "%.0f", ($14 + $15) * 1000 /
 # field NAME LINE: the number after NAME in a probe line.
 field() { echo "$2" | awk -v n="$1" '{ for (i = 1; i < NF; i++) if ($i == n) { print $(i + 1); exit } }'; }
 
-# countdown_minute K: whether the K-th minute of plant_minutes holds a
-# shutdown countdown instead of a reminder: the second and every fifth, so
-# that a run of three minutes has one too.
-countdown_minute() { [ "$1" = 2 ] || [ $(($1 % 5)) = 0 ]; }
-# countdown_minutes FROM TO: how many of the minutes FROM..TO hold one.
+# countdown_minute K: whether the K-th minute of plant_minutes also holds a
+# shutdown countdown: the first and every fifth.
+countdown_minute() { [ "$1" = 1 ] || [ $(($1 % 5)) = 0 ]; }
+# countdown_minutes COUNT: how many of the minutes 1..COUNT hold one.
 countdown_minutes() {
   local k n=0
-  for k in $(seq "$1" "$2"); do countdown_minute "$k" && n=$((n + 1)); done
+  for k in $(seq 1 "$1"); do countdown_minute "$k" && n=$((n + 1)); done
   echo "$n"
 }
 
-# plant_minutes FIRST COUNT: tasks FIRST.. FIRST+COUNT-1 due one a minute
-# from the coming minute on: a reminder "提醒<k>" in most, a shutdown
-# countdown in those countdown_minute names. Sets PLANTED_LAST to the last
-# task number.
+# plant_minutes FIRST COUNT: tasks from FIRST on due in each of COUNT
+# minutes from the coming minute on: a reminder "提醒<k>" in each, then a
+# shutdown countdown in those countdown_minute names. Sets PLANTED_LAST to
+# the last task number and PLANTED_END to when the last minute ends
+# (seconds since the epoch).
 plant_minutes() {
   local y mo d h mi s k when n=$(($1 - 1))
   read -r y mo d h mi s < <(drv now)
+  PLANTED_END=$(($(date +%s) + 60 - 10#$s + 60 * $2))
   for k in $(seq 1 "$2"); do
     when=$(minutes_after "$y" "$mo" "$d" "$h" "$mi" "$k" '+每天%-H时%-M分')
     n=$((n + 1))
-    if countdown_minute "$k"; then plant_task "$n" "$when" 关闭计算机 ""; else plant_task "$n" "$when" 提醒 "提醒$k"; fi
+    plant_task "$n" "$when" 提醒 "提醒$k"
+    if countdown_minute "$k"; then
+      n=$((n + 1))
+      plant_task "$n" "$when" 关闭计算机 ""
+    fi
   done
   PLANTED_LAST=$n
 }
@@ -615,20 +624,41 @@ click_off_menu() {
   eventually 5 not menu_open
 }
 
-# Timer1 (the task tick, id 1, 10 000 ms) switched on or off, the last call.
-# Only the main window's (the one that registered the hotkeys) count: the
-# controls of other windows have timers of id 1 too.
+# The agent's main window in the relay trace: the one that registered the
+# hotkeys.
+main_window() { calls user32.RegisterHotKey | head -n1 | sed -E 's/.*\(([0-9a-f]+),.*/\1/'; }
+# Timer1 (the task tick, id 1) switched on or off, the last call. Only the
+# main window's count: the controls of other windows have timers of id 1 too.
 last_timer1_call() {
-  local main
-  main=$(calls user32.RegisterHotKey | head -n1 | sed -E 's/.*\(([0-9a-f]+),.*/\1/')
-  calls "(user32.SetTimer|win32u.NtUserSetTimer|user32.KillTimer|win32u.NtUserKillTimer)\\($main,00000001" | tail -n1
+  calls "(user32.SetTimer|win32u.NtUserSetTimer|user32.KillTimer|win32u.NtUserKillTimer)\\($(main_window),00000001" | tail -n1
+}
+# tick_starts: how often the tick's timer was switched on: by the start-up,
+# by monitoring on and by each pass, as it begins, for the next mark.
+tick_starts() { calls "(user32.SetTimer|win32u.NtUserSetTimer)\\($(main_window),00000001," | wc -l; }
+# passes_begun N [SECONDS]: the tick's timer has been switched on N times
+# more than at the agent's start-up (1 + N in all): without monitoring
+# switched, the agent's first N passes have begun, and everything its start
+# did (the missed runs too) is over.
+passes_begun() {
+  local passes=$1
+  eventually "${2:-60}" eval '[ "$(tick_starts)" -gt "$passes" ]'
+}
+# whole_passes N [SECONDS]: N whole passes of the tick ran after this call:
+# N + 1 have begun since (each is over when the next begins).
+whole_passes() {
+  local from
+  from=$(($(tick_starts) + $1 + 1))
+  eventually "${2:-60}" eval '[ "$(tick_starts)" -ge "$from" ]'
 }
 
 # The name of the icon last loaded by name (MAINICON, ENASHUT, DISSHUT).
 last_icon() { calls user32.LoadIconW | sed -nE 's/.*"([A-Z]+)"\)$/\1/p' | tail -n1; }
 
-# The power calls, with their times (needs WINEDEBUG=+timestamp,+relay).
-power_calls() { timed_calls '(user32.ExitWindowsEx|kernel32.SetSystemPowerState|ntdll.NtShutdownSystem)'; }
+# The power calls; power_calls with their times (needs
+# WINEDEBUG=+timestamp,+relay).
+POWER_CALLS='(user32.ExitWindowsEx|kernel32.SetSystemPowerState|ntdll.NtShutdownSystem)'
+power_trace() { calls "$POWER_CALLS"; }
+power_calls() { timed_calls "$POWER_CALLS"; }
 
 # --- The settings dialog and the task editor
 

@@ -3,13 +3,26 @@
 # exit code. The prefix, the Wine settings, the choice of the 32-bit or the
 # 64-bit path and the cleanup come from tools/wine-test-env.sh (see there).
 #
-#   bash tools/wine-run.sh [--display] path/to/program.exe [args...]
-#   bash tools/wine-run.sh [--display] --in-build store/win32/x.exe [args...]
+#   bash tools/wine-run.sh [--own-network] [--display] path/to/program.exe [args...]
+#   bash tools/wine-run.sh [--own-network] [--display] --in-build store/win32/x.exe [args...]
 #
 # --display starts a private Xvfb for programs that open windows. --in-build
 # takes the program from the build of the chosen path (build/win32 or
-# build/win64).
+# build/win64). --own-network runs it in a network namespace of its own
+# (as root, where unshare can make one) holding loopback and one dummy
+# adapter with 192.0.2.1/24, a range kept for documentation: a datagram to
+# 192.0.2.2, the address ORDAVI_TEST_TRAFFIC_TO names, leaves through that
+# adapter and goes nowhere. Elsewhere the program runs without it.
 set -u
+if [ "${1:-}" = "--own-network" ]; then
+  shift
+  if [ -z "${ORDAVI_TEST_TRAFFIC_TO:-}" ] && [ "$(id -u)" = 0 ] && unshare -n -m true 2>/dev/null; then
+    # sysfs mounted again inside shows the namespace's own adapters.
+    exec unshare -n -m bash -c 'mount -t sysfs sysfs /sys && ip link set lo up && ip link add ordavi0 type dummy &&
+      ip addr add 192.0.2.1/24 dev ordavi0 && ip link set ordavi0 up || exit 1
+      ORDAVI_TEST_TRAFFIC_TO=192.0.2.2 exec bash "$0" "$@"' "$0" "$@"
+  fi
+fi
 source "$(dirname "${BASH_SOURCE[0]}")/wine-test-env.sh"
 
 display=""

@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -110,10 +111,37 @@ TEST(Win32Processes, ProcessSnapshotListsRunningProgramsByFileName) {
   EXPECT_TRUE(self);
 }
 
+// Sends datagrams of 1000 bytes to the address until that many bytes went
+// out; how many were sent.
+std::uint64_t SendDatagrams(const char* address, std::uint64_t bytes) {
+  WSADATA wsa;
+  if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0) return 0;
+  const SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(9);  // discard
+  to.sin_addr.s_addr = inet_addr(address);
+  const std::vector<char> datagram(1000, 'x');
+  std::uint64_t sent = 0;
+  for (int i = 0; s != INVALID_SOCKET && sent < bytes && i < 1000; ++i) {
+    const int n = sendto(s, datagram.data(), static_cast<int>(datagram.size()), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+    if (n > 0) sent += static_cast<std::uint64_t>(n);
+  }
+  if (s != INVALID_SOCKET) closesocket(s);
+  WSACleanup();
+  return sent;
+}
+
 // The condition sensors over the real system: the program itself among the
-// running programs, the interface table's counters of the adapters that are
-// up (loopback left out) never going back, and the system times giving a
-// processor use between two readings.
+// running programs, the system times giving a processor use between two
+// readings, and the interface table's counters of the adapters that are up
+// (loopback left out), which count traffic and never go back. Traffic is made
+// where the test command runs this program in a network namespace of its
+// own (tools/wine-run.sh --own-network) with one adapter, a dummy whose
+// datagrams go nowhere: ORDAVI_TEST_TRAFFIC_TO names an address behind it.
+// Elsewhere no traffic can be made without sending it to another host (a
+// datagram to this machine's own address goes through loopback), and the
+// counters are only read.
 TEST(Win32Conditions, SensorsReadTheSystemsCounters) {
   Win32ProcessSystem processes;
   Win32ConditionSensors sensors(processes);
@@ -128,39 +156,53 @@ TEST(Win32Conditions, SensorsReadTheSystemsCounters) {
   const auto times = sensors.ProcessorUse();
   ASSERT_TRUE(times.has_value());
   EXPECT_GE(times->kernel, times->idle);
+  const char* target = std::getenv("ORDAVI_TEST_TRAFFIC_TO");
+  const std::uint64_t sent = target ? SendDatagrams(target, 200000) : 0;
   const DWORD start = GetTickCount();
   while (GetTickCount() - start < 300) {
   }
   const auto after = sensors.AdapterCounters();
   ASSERT_TRUE(after.has_value());
-  for (const AdapterOctets& a : *after) {
-    for (const AdapterOctets& b : *before) {
-      if (a.id == b.id) {
-        EXPECT_GE(a.received + a.sent, b.received + b.sent);
-      }
-    }
-  }
   const std::uint64_t moved = OctetsBetween(*before, *after, 300);
   const auto use = ProcessorPercent(*times, *sensors.ProcessorUse());
-  std::printf("adapters up: %u, octets moved in 0.3 s: %llu, processor use: %.1f%%\n",
-              static_cast<unsigned>(after->size()), static_cast<unsigned long long>(moved), use ? *use : -1.0);
+  std::printf("adapters up: %u, octets sent by the test: %llu, moved in 0.3 s: %llu, processor use: %.1f%%\n",
+              static_cast<unsigned>(after->size()), static_cast<unsigned long long>(sent),
+              static_cast<unsigned long long>(moved), use ? *use : -1.0);
   ASSERT_TRUE(use.has_value());
   EXPECT_GT(*use, 0.0);  // this loop kept one processor busy
   EXPECT_LE(*use, 100.0);
+  if (target) {
+    ASSERT_EQ(sent, 200000u) << "datagrams to " << target;
+    EXPECT_GE(moved, sent);  // each datagram with its headers
+    bool rose = false;
+    for (const AdapterOctets& a : *after) {
+      for (const AdapterOctets& b : *before) {
+        if (a.id != b.id) continue;
+        EXPECT_GE(a.received, b.received);
+        EXPECT_GE(a.sent, b.sent);
+        rose = rose || a.sent >= b.sent + sent;
+      }
+    }
+    EXPECT_TRUE(rose) << "no adapter counted the datagrams as sent";
+  } else {
+    std::printf("no adapter of its own to send on (ORDAVI_TEST_TRAFFIC_TO unset): the counters were only read\n");
+  }
 
   // Loopback is left out: its index is not among the adapters read.
   using GetFn = DWORD(WINAPI*)(PMIB_IFTABLE, PULONG, BOOL);
   const GetFn get = SystemProc<GetFn>("iphlpapi.dll", "GetIfTable");
   ULONG size = 0;
-  if (get && get(nullptr, &size, FALSE) == ERROR_INSUFFICIENT_BUFFER) {
-    std::vector<unsigned char> buffer(size);
-    PMIB_IFTABLE table = reinterpret_cast<PMIB_IFTABLE>(buffer.data());
-    ASSERT_EQ(get(table, &size, FALSE), static_cast<DWORD>(NO_ERROR));
-    for (DWORD i = 0; i < table->dwNumEntries; ++i) {
-      if (table->table[i].dwType != 24) continue;  // IF_TYPE_SOFTWARE_LOOPBACK
-      for (const AdapterOctets& a : *after) EXPECT_NE(a.id, table->table[i].dwIndex);
-    }
+  ASSERT_TRUE(get && get(nullptr, &size, FALSE) == ERROR_INSUFFICIENT_BUFFER);
+  std::vector<unsigned char> buffer(size);
+  PMIB_IFTABLE table = reinterpret_cast<PMIB_IFTABLE>(buffer.data());
+  ASSERT_EQ(get(table, &size, FALSE), static_cast<DWORD>(NO_ERROR));
+  int loopbacks = 0;
+  for (DWORD i = 0; i < table->dwNumEntries; ++i) {
+    if (table->table[i].dwType != 24) continue;  // IF_TYPE_SOFTWARE_LOOPBACK
+    ++loopbacks;
+    for (const AdapterOctets& a : *after) EXPECT_NE(a.id, table->table[i].dwIndex);
   }
+  EXPECT_GT(loopbacks, 0) << "the interface table lists the loopback adapter";
 }
 
 // "After a program ends" watches this agent's own session only: a program

@@ -29,8 +29,8 @@ short_date() { wine_do reg add 'HKCU\Control Panel\International' /v sShortDate 
 # another task stored) a file with one bad line changes nothing and names
 # the line, the good file replaces every task and the options, exporting and
 # importing again leaves the key byte for byte; the agent's settings list
-# shows the same rows as before (the once-date in the new format) and the
-# once task runs at its minute.
+# shows the same rows as before (the once-date in the new format) and a once
+# task of this format, moved to the coming minute, runs at its minute.
 scenario_command_line() {
   setup
   cli '/?'
@@ -42,9 +42,7 @@ scenario_command_line() {
 
   local y mo d h mi s when slash iso
   read -r y mo d h mi s < <(drv now)
-  read -r slash iso when <<<"$(minutes_after "$y" "$mo" "$d" "$h" "$mi" 4 '+%Y/%-m/%-d %Y-%m-%d %-H时%-M分')"
-  local due_minute=${when#*时}
-  due_minute=${due_minute%分}
+  read -r slash iso when <<<"$(minutes_after "$y" "$mo" "$d" "$h" "$mi" 1440 '+%Y/%-m/%-d %Y-%m-%d %-H时%-M分')"
   echo "once task: ${slash}日$when"
   quiet drv settasks 1 1 每天22时30分 关闭计算机 ""
   quiet drv settasks 2 2 每周5日17时30分 提醒 周报写好了吗？
@@ -57,7 +55,7 @@ scenario_command_line() {
 
   AGENT_WINEDEBUG=-all start_agent
   open_settings
-  sleep 0.5
+  eventually 5 eval '[ "$(rows | grep -c .)" = 5 ]'
   local before
   before=$(rows)
   echo "$before"
@@ -117,7 +115,7 @@ scenario_command_line() {
 
   AGENT_WINEDEBUG=-all start_agent
   open_settings
-  sleep 0.5
+  eventually 5 eval '[ "$(rows | grep -c .)" = 5 ]'
   local after
   after=$(rows)
   echo "$after"
@@ -127,12 +125,12 @@ scenario_command_line() {
   press TForm3 '*' '取消(&C)'
   eventually 5 quiet drv gone TForm3 '*' 1
 
-  read -r y mo d h mi s < <(drv now)
-  local wait=$(( ($(date -d "$iso ${when//[时分]/:}00" +%s 2>/dev/null || echo 0) - $(date -d "$y-$mo-$d $h:$mi:$s" +%s)) ))
-  echo "the once task is due in $wait s"
-  check "the once task runs at its minute" eventually $((wait + 20)) quiet drv wait TForm6 '提示' 1
-  check "... at that minute, with its text" \
-    eval '[ "$(drv now | cut -d" " -f5)" = "$due_minute" ] && has_text "$(drv info TForm6 "提示")" "\"换了日期格式也准时\""'
+  coming_minute 15
+  drv setsz A3 "一次$(date -d "@$(($(date +%s) + DUE_WAIT))" +%Y-%m-%d)日${DUE_H}时${DUE_M}分"
+  local seen
+  seen=$(drv wait TForm6 '提示' $((DUE_WAIT + 20)))
+  check "the once task runs at its minute ($(echo "$seen" | grep '^seen at')), with its text" \
+    eval 'has "$seen" "^seen at $DUE_H:$DUE_M:" && has_text "$(drv info TForm6 "提示")" "\"换了日期格式也准时\""'
   shot e2e-command-line-once-task
   quiet drv close TForm6 '提示'
 }

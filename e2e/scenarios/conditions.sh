@@ -16,7 +16,7 @@ scenario_conditions() {
   # Its name in another ASCII case than the running executable's.
   quiet drv settasks 1 1 '程序结束后：dltool.exe' 提醒 '下载完成'
   drv setdword TaskNum 1
-  sleep 25  # two passes or more see the program running
+  whole_passes 2  # two passes see the program running
   if drv running DlTool.exe; then
     check "no notice while the program runs" [ "$(drv count TForm6 '提示')" = 0 ]
   else
@@ -31,7 +31,9 @@ scenario_conditions() {
   check "the notice says 下载完成" has_text "$(drv info TForm6 '提示')" '"下载完成"'
   shot e2e-condition-program-ended
   quiet drv close TForm6 '提示'
-  sleep 22
+  # Past the minute's pause that follows a run (its end switches the tick on
+  # again) and two more passes.
+  check "the tick goes on after the minute" whole_passes 3 90
   check "one notice for one end" [ "$(drv count TForm6 '提示')" = 0 ]
   echo "--- run history"; history_lines
   check "the run history has the task's run" has_text "$(history_lines)" '任务1'

@@ -32,7 +32,7 @@ scenario_unreadable_task() {
   echo "$notice"
   check "notice text \"任务1的“D1”无法读取，已跳过，请修改\"" \
     has_text "$notice" 'Static id 1 "任务1的“D1”无法读取，已跳过，请修改" at 48,48'
-  sleep 22  # two more passes
+  check "two more passes of the tick run" whole_passes 2
   check "still one notice after three passes" [ "$(drv count TForm6 '提示')" = 1 ]
   check "no error box" [ "$(drv count '#32770' '*')" = 0 ]
   shot e2e-unreadable-task
@@ -74,7 +74,9 @@ scenario_damaged_store() {
   local before
   before=$(wine_reg_query "$KEY" | md5sum)
   start_agent
-  sleep 15  # the first pass
+  # The first pass runs the good tasks; the next begins after the minute's
+  # pause that follows.
+  check "the first pass is over: the next has begun" passes_begun 2 90
   local notices texts
   notices=$(drv info TForm6 '提示')
   texts=$(echo "$notices" | sed -nE 's/^child Static id 1 "(.*)" at .*/\1/p')
@@ -93,14 +95,13 @@ scenario_damaged_store() {
     has_text "$texts" "任务11的时间“每天$(printf 'x%.0s' $(seq 1 30))…”无法识别，已跳过，请修改"
   check "nine notices in all" [ "$(echo "$texts" | grep -c .)" = 9 ]
   shot e2e-damaged-store
-  # Past the tick pause and two more passes: nothing is reported twice. (The
-  # good tasks, due while the user was active in the last minute, may run
-  # again a minute later.)
-  sleep 80
+  # Two more passes: nothing is reported twice. (The good tasks, due while
+  # the user was active in the last minute, may run again a minute later.)
+  check "two more passes of the tick run" whole_passes 2 150
   local after
   after=$(drv info TForm6 '提示' | sed -nE 's/^child Static id 1 "(.*)" at .*/\1/p' | grep -v '^好任务')
   [ "$after" = "$(echo "$texts" | grep -v '^好任务')" ] || { echo "notices now:"; echo "$after"; }
-  check "still the seven reports after the pause and two more passes, each once" \
+  check "still the seven reports after two more passes, each once" \
     eval '[ "$(echo "$after" | grep -c .)" = 7 ] && [ -z "$(echo "$after" | sort | uniq -d)" ]'
   check "no error box" [ "$(drv count '#32770' '*')" = 0 ]
   check "the agent still answers its menu" eval 'menu_command "$MENU_ABOUT" && quiet drv wait TForm2 "关于..." 10'

@@ -4,30 +4,53 @@
 SCENARIOS+=(languages_en_US languages_ja_JP)
 
 # The key as a Chinese Windows leaves it (GBK through code page 936), with the
-# agent run on a Windows whose ANSI code page is another: every due task kind
-# runs at its minute (the due-tasks scenario of due_tasks.sh), the notice, the tray tip, the
-# tray menu and the settings dialog show their Chinese texts (read back as
-# UTF-16), Chinese typed into the editor as an input method hands it over is
-# stored with the GBK bytes a Chinese Windows stores, and a character GBK
-# cannot hold is refused with a message naming its box.
+# agent run on a Windows whose ANSI code page is another: what a code page
+# can break. Each kind of clock schedule text is read and its task run at its
+# minute, the reminders' Chinese shown in their notices, a document whose path
+# holds Chinese opened; the tray tip, the tray menu and the settings dialog
+# show their Chinese texts (read back as UTF-16), Chinese typed into the
+# editor as an input method hands it over is stored with the GBK bytes a
+# Chinese Windows stores, and a character GBK cannot hold is refused with a
+# message naming its box. (The countdown and the power calls do not depend
+# on the code page: due_tasks runs them.)
 languages_scenario() {
   export ORDAVI_WINE_LOCALE="$1"
-  AGENT_WINEDEBUG=+relay,trace+menu scenario_due_tasks
-  check "the agent ran under code page $2" [ "$(drv acp)" = "$2" ]
-  quiet drv close TForm6 '提示'
+  setup
+  echo doc >"$WINEPREFIX/drive_c/报告.ordavitest"
+  wine_do reg add 'HKCR\.ordavitest' /ve /d ordavitestfile /f
+  wine_do reg add 'HKCR\ordavitestfile\shell\open\command' /ve /d 'C:\windows\system32\cmd.exe /D /c echo opened> C:\doc-opened.txt' /f
+  AGENT_WINEDEBUG=+relay,trace+menu start_agent
+  check "the agent runs under code page $2" [ "$(drv acp)" = "$2" ]
   local addr
   addr=$(tray_record_address)
-  # The tip's second line names the soonest task: the reminder, tomorrow.
-  # (The tip is worked out after a pass; the minute's pause after the run may
-  # still hold the tick.)
-  local tip_start
-  tip_start=$(printf 'Ordavi-启用\n下一个：明天 ' | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 | tr -s ' \n' ' ' | sed 's/^ //; s/ $//')
-  check "tray tip \"Ordavi-启用\" and \"下一个：明天 …\" in UTF-16" \
-    eventually 70 eval 'has_text "$(tray_tip "$(tray_record "$addr")")" "$tip_start"'
+  # Tasks 1 to 5 planted while TaskNum is 0, then shown to the agent.
+  coming_minute 20
+  local at=$(printf '%s时%s分' "$DUE_H" "$DUE_M") weekday day month
+  read -r weekday day month < <(date -d "@$(($(date +%s) + DUE_WAIT))" '+%u %-d %-m')
+  plant_task 1 "每天$at" 提醒 该喝水了
+  plant_task 2 "每周${weekday}日$at" 提醒 周报写好了吗？
+  plant_task 3 "每月${day}日$at" 提醒 交房租
+  plant_task 4 "每年${month}月${day}日$at" 提醒 生日快乐
+  plant_task 5 "每天$at" 打开文件 'C:\报告.ordavitest'
+  drv setdword TaskNum 5
+  # The tip's second line names the soonest task once a pass has read them.
+  check "tray tip \"Ordavi-启用\" and \"下一个：… $(printf '%02d:%02d' "$DUE_H" "$DUE_M") 提醒\" in UTF-16" \
+    eventually 15 eval 'tip_starts "$(tray_record "$addr")" "Ordavi-启用
+下一个：" && has_text "$(tray_tip "$(tray_record "$addr")")" "$(utf16_hex "$(printf " %02d:%02d 提醒" "$DUE_H" "$DUE_M")")"'
   xdotool mousemove 1012 757  # over the icon: its tooltip
   sleep 2
   shot "e2e-languages-$1-tray-tip"
   xdotool mousemove 700 500
+  check "the four reminders open at their minute" \
+    eventually $((DUE_WAIT + 20)) eval '[ "$(drv count TForm6 "提示")" = 4 ]'
+  local texts
+  texts=$(drv info TForm6 '提示' | sed -nE 's/^child Static id 1 "(.*)" at .*/\1/p' | sort | tr '\n' '|')
+  check "their texts in Chinese ($texts)" [ "$texts" = "交房租|周报写好了吗？|生日快乐|该喝水了|" ]
+  check "the document whose path holds Chinese was opened" eventually 20 eval '[ -e "$WINEPREFIX/drive_c/doc-opened.txt" ]'
+  check "the history says the desktop opened it" \
+    has_text "$(history_lines | grep -F 任务5)" '已运行：已交桌面以用户的普通权限打开'
+  shot "e2e-languages-$1-notices"
+  quiet drv close TForm6 '提示'
   quiet drv post TForm1 $WM_TRAY 0 0x0204
   eventually 5 menu_open
   sleep 0.5
@@ -45,18 +68,11 @@ languages_scenario() {
   dlg=$(drv info TForm3 '设置')
   check "its buttons and options in Chinese" eval 'has_text "$dlg" "\"添加(&A)\"" && has_text "$dlg" "\"开机启动Ordavi(&S)\"" && has_text "$dlg" "\"关机前声音提示:\""'
   check "its columns in Chinese" has "$(drv lv TForm3 '*')" '^column 3 "任务属性"'
-  check "its rows as stored" has "$(drv lv TForm3 '*')" '"1\|每天[0-9]+时[0-9]+分\|提醒\|该喝水了\|启用\|明天 [0-9:]+"'
+  check "its rows as stored" has "$(drv lv TForm3 '*')" '"2\|每周[1-7]日[0-9]+时[0-9]+分\|提醒\|周报写好了吗？\|启用\|'
   shot "e2e-languages-$1-settings"
 
-  # A daily reminder typed in Chinese: stored as the task after those the
-  # due-tasks pass planted.
-  local count="" try
-  for try in 1 2 3; do  # a read that can come back empty on a busy machine is asked again
-    count=$(reg_dword TaskNum)
-    [ -n "$count" ] && break
-    sleep 1
-  done
-  local n=$((count + 1))
+  # A daily reminder typed in Chinese: stored as task 6.
+  local n=6
   press TForm3 '*' '添加(&A)'
   check "the task editor opens" eventually 30 quiet drv wait TForm5 '任务' 1
   press TForm5 '*' '每天'

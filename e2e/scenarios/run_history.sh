@@ -5,8 +5,7 @@ SCENARIOS+=(run_history)
 
 end_agent() {
   menu_command "$MENU_EXIT"
-  check "the agent ends" quiet drv gone TForm1 '*' 15
-  sleep 1
+  check "the agent ends" eval 'quiet drv gone TForm1 "*" 15 && eventually 10 eval "[ \"\$(agents)\" = 0 ]"'
 }
 
 # An agent ended before a reminder's minute and a shutdown's and started after
@@ -18,8 +17,7 @@ end_agent() {
 scenario_run_history() {
   setup
   start_agent  # the first start ever: nothing remembered, nothing reported
-  sleep 3
-  check "first start: no notice" [ "$(drv count TForm6 '提示')" = 0 ]
+  check "first start: its first pass begins, and no notice" eval 'passes_begun 1 && [ "$(drv count TForm6 "提示")" = 0 ]'
   coming_minute
   if [ "$DUE_WAIT" -lt 20 ]; then  # too close: the agent must end before the minute
     sleep "$DUE_WAIT"
@@ -31,7 +29,8 @@ scenario_run_history() {
   drv setdword TaskNum 2
   end_agent
   echo "agent ended; waiting past $missed_h:$missed_m"
-  sleep $((DUE_WAIT + 62))
+  sleep "$DUE_WAIT"
+  eventually 70 eval '[ "$(drv now | cut -d" " -f5)" != "$missed_m" ]'
   AGENT_WINEDEBUG=+timestamp,+relay start_agent
   check "a notice of the missed reminder opens at start" quiet drv wait TForm6 '提示' 60
   local notice
@@ -52,15 +51,15 @@ scenario_run_history() {
     eval '[ "$(head -c3 "$(history_file)" | od -An -tx1 | tr -d " ")" = efbbbf ] && grep -q $'"'"'\r$'"'"' "$(history_file)"'
   check "it lists the reminder as missed" has_text "$lines" "$due_text	任务1	提醒	每天${missed_h}时${missed_m}分	该喝水了	错过（未运行）"
   check "it lists the shutdown as missed" has_text "$lines" "$due_text	任务2	关闭计算机	每天${missed_h}时${missed_m}分		错过（未运行）"
-  sleep 12  # a tick pass or more
+  check "a whole pass of the tick runs" whole_passes 1
   check "the missed shutdown does not run: no countdown" [ "$(drv count TForm1 '*')" = 0 ]
   check "no power call" [ -z "$(power_calls)" ]
   quiet drv close TForm6 '提示'
 
   end_agent
   start_agent  # a second restart: shown once only
-  sleep 3
-  check "after a second restart: no notice" [ "$(drv count TForm6 '提示')" = 0 ]
+  check "after a second restart: its first pass begins, and no notice" \
+    eval 'passes_begun 1 && [ "$(drv count TForm6 "提示")" = 0 ]'
   check "and no new entry" [ "$(history_lines | wc -l)" = 2 ]
 
   coming_minute
@@ -81,23 +80,33 @@ scenario_run_history() {
   shot e2e-reminder-ran
   # Ended with /quit and started again within the reminder's minute: the new
   # agent's first pass (on the first ten-second mark after its start-up)
-  # finds the reminder due, but it has run in this minute. Started without
-  # the relay trace, which on a busy machine can make a start outlast the
-  # minute; the minute read 11 s after the start-up is then the first pass's.
+  # finds the reminder due, but it has run in this minute. A reminder due
+  # whenever the user is active, planted while no agent runs, shows that
+  # pass: its notice comes in the pass after the reminder's turn (tasks are
+  # taken in their order), and its history line names the pass's minute.
+  # Started without the relay trace, which on a busy machine can make a
+  # start outlast the minute.
   quiet drv close TForm6 '提示'
   cli /quit
-  quiet drv gone TForm1 '*' 15
+  eventually 15 eval '[ "$(agents)" = 0 ]'
+  plant_task 4 空闲0分钟 提醒 第一遍
+  drv setdword TaskNum 4
+  not_idle
   AGENT_WINEDEBUG=-all start_agent
-  sleep 11
-  local again_m
-  read -r _ _ _ _ again_m _ < <(drv now)
-  check "restarted with /quit, and the first pass came within the reminder's minute" [ "$again_m" = "$DUE_M" ]
-  check "the reminder is not shown again" [ "$(drv count TForm6 '提示')" = 0 ]
+  not_idle
+  check "the new agent's first pass runs the task due at once" quiet drv wait TForm6 '提示' 60
+  drv setsz D4 禁用  # not due again in a later minute
+  local ran_text=$(printf '%02d:%02d' "$DUE_H" "$DUE_M") notices
+  notices=$(drv info TForm6 '提示' | sed -nE 's/^child Static id 1 "(.*)" at .*/\1/p')
   lines=$(history_lines)
   printf '%s\n' "$lines"
+  check "restarted with /quit, and that pass came within the reminder's minute" \
+    has_text "$lines" "$ran_text	任务4	提醒	空闲0分钟	第一遍	已运行：已显示提醒"
+  check "the reminder is not shown again: that pass's notice alone ($notices)" [ "$notices" = 第一遍 ]
   check "the history lists it as ran, once" [ "$(printf '%s\n' "$lines" | grep -cF \
-    "$(printf '%02d:%02d' "$DUE_H" "$DUE_M")	任务3	提醒	每天${DUE_H}时${DUE_M}分	下一分钟	已运行：已显示提醒")" = 1 ]
-  check "three entries" [ "$(history_lines | wc -l)" = 3 ]
+    "$ran_text	任务3	提醒	每天${DUE_H}时${DUE_M}分	下一分钟	已运行：已显示提醒")" = 1 ]
+  check "four entries" [ "$(history_lines | wc -l)" = 4 ]
+  quiet drv close TForm6 '提示'
 
   # The tray menu's 运行记录: the entries newest first; 清除记录 empties it.
   menu_command "$MENU_RUN_HISTORY"
@@ -106,9 +115,9 @@ scenario_run_history() {
   list=$(drv lv OrdaviRunHistory '*')
   echo "$list"
   check "its columns" has "$list" '^column 5 "结果"'
-  check "three rows, the reminder that ran first, the missed ones after" eval \
-    '[ "$(echo "$list" | grep -c "^row")" = 3 ] && has "$(echo "$list" | grep "^row 0")" "任务3\|提醒\|.*\|已运行：已显示提醒" &&
-     has "$(echo "$list" | grep "^row 2")" "错过（未运行）"'
+  check "four rows, newest first: the reminders that ran, the missed ones" eval \
+    '[ "$(echo "$list" | grep -c "^row")" = 4 ] && has "$(echo "$list" | grep "^row 1")" "任务3\|提醒\|.*\|已运行：已显示提醒" &&
+     has "$(echo "$list" | grep "^row 3")" "错过（未运行）"'
   sleep 0.5
   shot_window readme/run-history "$(drv info OrdaviRunHistory '运行记录')"
   local now_m now_s

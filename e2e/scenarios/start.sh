@@ -91,9 +91,7 @@ scenario_notices_about() {
   start_agent
   menu_command "$MENU_ABOUT"
   menu_command "$MENU_ABOUT"
-  quiet drv wait TForm2 '关于...' 10
-  sleep 1
-  check "each About command opens a new About box" [ "$(drv count TForm2 '关于...')" = 2 ]
+  check "each About command opens a new About box" eventually 10 eval '[ "$(drv count TForm2 "关于...")" = 2 ]'
   local about
   about=$(drv info TForm2 '关于...' | awk '/^window/ { n++ } n == 1')
   echo "$about"
@@ -125,8 +123,8 @@ scenario_notices_about() {
   # by its full path (not the program a .chm association names).
   cp "$BUILD/app/win32/Ordavi.CHM" "$WINEPREFIX/drive_c/" || exit 1
   menu_command "$MENU_HELP"
-  sleep 4
   local hh
+  eventually 30 eval "calls kernel32.CreateProcessW | grep -qF hh.exe"
   hh=$(calls 'kernel32.CreateProcessW' | grep -F 'hh.exe')
   echo "$hh"
   check "the help starts C:\windows\hh.exe by its full path" has_text "$hh" ' L"C:\\windows\\hh.exe",'
