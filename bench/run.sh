@@ -2,7 +2,7 @@
 # What the resident agent costs, against its floor: prints one table.
 #
 #   bash bench/run.sh            # full form (about 40 minutes)
-#   bash bench/run.sh --short    # short form for the test run (about 2 minutes)
+#   bash bench/run.sh --short    # short form (about 2 minutes)
 #   bash bench/run.sh [--short] tick settings footprint wakeups size memory ontime
 #                                # only the parts named
 #   BENCH_TICK_NS="10 1000" bash bench/run.sh tick

@@ -12,16 +12,14 @@
 # One ctest run does it all, ORDAVI_TEST_JOBS at once (6 unless set), well
 # above the cores, since the Wine scenarios spend most of their time waiting
 # for a minute: the unit tests, the sanitizer build's unit tests and a short
-# run of each fuzz target (10 s each, on two cores) side by side with the
-# scenarios.
-# Each scenario has its own prefix and display. The benchmark, which
-# measures the agent, runs alone (RUN_SERIAL) and first, so the run never
-# waits for the others to drain before it; the soak, which watches one agent
-# for minutes, and the scenario that needs the processor quiet run next,
-# beside each other but without another scenario (each takes every slot of
-# its kind in e2e/ctest-resources.json, which the host test preset names);
-# the tests that keep the processor busy wait for the quiet one; then the
-# longest scenarios.
+# run of each fuzz target (10 s each, on two cores; built in the build step)
+# side by side with the scenarios.
+# Each scenario has its own prefix and display. The soak, which watches one
+# agent for minutes, and the scenario that needs the processor quiet run
+# first, beside each other but without another scenario (each takes every
+# slot of its kind in e2e/ctest-resources.json, which the host test preset
+# names); the tests that keep the processor busy wait for the quiet one; then
+# the longest scenarios. The benchmarks are run by hand (bash bench/run.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -9,17 +9,21 @@
 # --display starts a private Xvfb for programs that open windows. --in-build
 # takes the program from the build of the chosen path (build/win32 or
 # build/win64). --own-network runs it in a network namespace of its own
-# (as root, where unshare can make one) holding loopback and one dummy
-# adapter with 192.0.2.1/24, a range kept for documentation: a datagram to
-# 192.0.2.2, the address ORDAVI_TEST_TRAFFIC_TO names, leaves through that
-# adapter and goes nowhere. Elsewhere the program runs without it.
+# (as root, where unshare can make one) holding loopback and a pair of
+# linked adapters, ordavi0 with 192.0.2.1/24 (a range kept for
+# documentation) and ordavi1 with no address: a datagram to 192.0.2.2, the
+# address ORDAVI_TEST_TRAFFIC_TO names, leaves through ordavi0, reaches
+# ordavi1 and ends there. Elsewhere the program runs without it.
 set -u
 if [ "${1:-}" = "--own-network" ]; then
   shift
   if [ -z "${ORDAVI_TEST_TRAFFIC_TO:-}" ] && [ "$(id -u)" = 0 ] && unshare -n -m true 2>/dev/null; then
-    # sysfs mounted again inside shows the namespace's own adapters.
-    exec unshare -n -m bash -c 'mount -t sysfs sysfs /sys && ip link set lo up && ip link add ordavi0 type dummy &&
-      ip addr add 192.0.2.1/24 dev ordavi0 && ip link set ordavi0 up || exit 1
+    # sysfs mounted again inside shows the namespace's own adapters; the
+    # neighbour entry spares the address lookup no one would answer.
+    exec unshare -n -m bash -c 'mount -t sysfs sysfs /sys && ip link set lo up &&
+      ip link add ordavi0 type veth peer name ordavi1 && ip addr add 192.0.2.1/24 dev ordavi0 &&
+      ip link set ordavi0 up && ip link set ordavi1 up &&
+      ip neigh add 192.0.2.2 lladdr "$(cat /sys/class/net/ordavi1/address)" dev ordavi0 nud permanent || exit 1
       ORDAVI_TEST_TRAFFIC_TO=192.0.2.2 exec bash "$0" "$@"' "$0" "$@"
   fi
 fi
