@@ -1,9 +1,9 @@
 # Due tasks and countdowns: the tick runs each kind of task at its minute,
-# a shutdown counts down and can be cancelled, the junk cleaning runs from
-# the menu, and the soak keeps it all going for minutes.
+# a shutdown counts down and can be cancelled or postponed, and the soak
+# keeps it all going for minutes.
 # (Sourced by e2e/scenarios.sh, which runs one of them; the helpers are in
 # e2e/lib.sh.)
-SCENARIOS+=(due_tasks countdown_shutdown countdown_cancel countdown_close countdown_postpone junk_menu soak)
+SCENARIOS+=(due_tasks countdown_shutdown countdown_cancel countdown_postpone soak)
 
 # --- Tasks run by the tick. Tasks are planted in the agent's key once it
 # runs, for a minute far enough ahead; the first one is read back to make
@@ -130,15 +130,18 @@ scenario_due_tasks() {
   shot e2e-reminder-one-notice
 }
 
-# A "关闭计算机" task with a countdown of `tishi` seconds. COUNTDOWN_END is
+# A "关闭计算机" task with a countdown of `tishi` seconds, due at the coming
+# minute (again, with no SECONDS, for the agent that runs). COUNTDOWN_END is
 # when it ends at the latest (seconds since the epoch).
 countdown_task() {
-  drv setdword tishi "$1"
-  AGENT_WINEDEBUG=+timestamp,+relay start_agent
-  plant_task 1 "" 关闭计算机 ""  # added to the running agent, as in due_tasks
+  if [ -n "${1:-}" ]; then
+    drv setdword tishi "$1"
+    AGENT_WINEDEBUG=+timestamp,+relay start_agent
+    plant_task 1 "" 关闭计算机 ""  # added to the running agent, as in due_tasks
+  fi
   due_at_coming_minute 1
   check "the countdown window opens in the minute" quiet drv wait TForm1 'Windows 正在准备关机...' $((DUE_WAIT + 20))
-  COUNTDOWN_END=$(($(date +%s) + $1))
+  COUNTDOWN_END=$(($(date +%s) + $(printf '%d' "$(reg_dword tishi)")))
 }
 # past_countdown_end: sleeps until the countdown's end and one tick interval
 # more have passed.
@@ -199,59 +202,43 @@ scenario_countdown_shutdown() {
     'BEGIN { d = b - a; print "after " d " s"; exit !(a != "" && d >= 4.9 && d < 20) }'
 }
 
+# 取消关机 and, on a second countdown, the window's close box mean "no": the
+# window hidden, no power call at the countdown's end, monitoring off (the
+# tick and the countdown's timer stopped, the tip "Ordavi-禁用" on the icon,
+# which stays), the run history says which; the tray menu's exit still ends
+# the agent.
 scenario_countdown_cancel() {
   setup
   countdown_task 30  # long enough to reach the button on a busy machine
-  local addr
+  local addr at how n=0
   addr=$(tray_record_address)
   sleep 1
   shot e2e-countdown-before-cancel
   press TForm1 'Windows 正在准备关机...' '取消关机'
-  check "the countdown window is hidden" eventually 10 eval '[ "$(drv count TForm1 "*")" = 0 ]'
-  past_countdown_end
-  check "no power action after the cancel" [ -z "$(power_calls)" ]
-  local timer1
-  timer1=$(calls '(user32.SetTimer|win32u.NtUserSetTimer|user32.KillTimer|win32u.NtUserKillTimer)\([0-9a-f]+,00000001' | tail -n1)
-  echo "last Timer1 call: $timer1"
-  check "the tick stays off (the last Timer1 call is a KillTimer)" has "$timer1" 'KillTimer'
-  check "Timer2 stopped" has "$(calls '(user32.KillTimer|win32u.NtUserKillTimer)')" '\([0-9a-f]+,00000002\)'
-  local rec
-  rec=$(tray_record "$addr")
-  check "tray tip \"Ordavi-禁用\"" [ "$(tray_tip "$rec")" = "$(tip_bytes 'Ordavi-禁用')" ]
-  check "the icon was modified (NIM_MODIFY on the same record)" \
-    has "$(calls shell32.Shell_NotifyIconW)" "\\(00000001,0*${addr: -8}\\)"
-  check "the run history lists the cancel by the button" \
-    has_text "$(history_lines)" "任务1	关闭计算机	每天${DUE_H}时${DUE_M}分		倒计时已取消（取消按钮或Esc）"
-  shot e2e-countdown-cancelled
-}
-
-# The countdown window's close box means "no": the countdown is cancelled as
-# by its cancel button (sound, monitoring off, no power call), and the agent
-# keeps running until the tray menu's exit.
-scenario_countdown_close() {
-  setup
-  countdown_task 30  # long enough to reach the close box on a busy machine
-  local addr at
-  addr=$(tray_record_address)
-  sleep 1
-  # The close box sits at the right end of the title bar.
-  at=$(drv info TForm1 'Windows 正在准备关机...' |
-    sed -nE 's/^window TForm1 .* at ([0-9]+),([0-9]+) outer ([0-9]+)x([0-9]+) .*/\1 \2 \3/p' |
-    awk '{ print $1 + $3 - 14, $2 + 12 }')
-  echo "close box at $at"
-  # shellcheck disable=SC2086
-  xdotool mousemove $at click 1
-  check "the countdown window is hidden" eventually 10 eval '[ "$(drv count TForm1 "*")" = 0 ]'
-  shot e2e-countdown-closed
-  past_countdown_end
-  check "no power action after the close box" [ -z "$(power_calls)" ]
-  check "the agent still runs (its hidden main window is there)" quiet drv hidden TForm1
-  check "the icon is still in the tray (no NIM_DELETE)" \
-    not has "$(calls shell32.Shell_NotifyIconW)" '\(00000002,'
-  check "monitoring off: tray tip \"Ordavi-禁用\"" [ "$(tray_tip "$(tray_record "$addr")")" = "$(tip_bytes 'Ordavi-禁用')" ]
-  check "the tick stays off" has "$(last_timer1_call)" 'KillTimer'
-  check "the run history lists the countdown cancelled with the close box" \
-    has_text "$(history_lines)" "任务1	关闭计算机	每天${DUE_H}时${DUE_M}分		倒计时已取消（关闭框）"
+  for how in 取消按钮或Esc 关闭框; do
+    n=$((n + 1))
+    check "the countdown window is hidden" eventually 10 eval '[ "$(drv count TForm1 "*")" = 0 ]'
+    shot "e2e-countdown-$([ $n = 1 ] && echo cancelled || echo closed)"
+    past_countdown_end
+    check "no power action after $how" [ -z "$(power_calls)" ]
+    check "the tick stays off" has "$(last_timer1_call)" 'KillTimer'
+    check "Timer2 stopped" [ "$(calls '(user32.KillTimer|win32u.NtUserKillTimer)\([0-9a-f]+,00000002\)' | wc -l)" -ge $n ]
+    check "tray tip \"Ordavi-禁用\" on the same record (NIM_MODIFY), never removed (NIM_DELETE)" eval \
+      '[ "$(tray_tip "$(tray_record "$addr")")" = "$(tip_bytes Ordavi-禁用)" ] &&
+       has "$(calls shell32.Shell_NotifyIconW)" "\\(00000001,0*${addr: -8}\\)" && ! has "$(calls shell32.Shell_NotifyIconW)" "\\(00000002,"'
+    check "the run history lists the countdown cancelled: $how" \
+      has_text "$(history_lines)" "任务1	关闭计算机	每天${DUE_H}时${DUE_M}分		倒计时已取消（$how）"
+    [ "$how" = 关闭框 ] && break
+    menu_command "$MENU_MONITORING"
+    countdown_task
+    sleep 1
+    # The close box sits at the right end of the title bar.
+    at=$(drv info TForm1 'Windows 正在准备关机...' |
+      sed -nE 's/^window TForm1 .* at ([0-9]+),([0-9]+) outer ([0-9]+)x([0-9]+) .*/\1 \2 \3/p' |
+      awk '{ print $1 + $3 - 14, $2 + 12 }')
+    # shellcheck disable=SC2086
+    xdotool mousemove $at click 1
+  done
   menu_command "$MENU_EXIT"
   check "the tray menu's exit still ends the agent" quiet drv gone TForm1 '*' 15
 }
@@ -325,28 +312,6 @@ scenario_countdown_postpone() {
     has_text "$lines" "任务1	关闭计算机	空闲0分钟		推迟的操作已取消（命令行/cancel）" &&
     [ "$(echo "$lines" | grep -c "已推迟到")" = 2 ]'
   unset ORDAVI_TEST_MINUTE_MS
-}
-
-# The tray menu's 清理系统垃圾 item: the cleaning runs, then its log opens.
-scenario_junk_menu() {
-  setup
-  cp "$BUILD/app/win32/QLLJ.bat" "$WINEPREFIX/drive_c/" || exit 1
-  # This Wine knows the text-file type but does not map .txt to it, as
-  # Windows does.
-  wine_do reg add 'HKCR\.txt' /ve /d txtfile /f
-  start_agent
-  menu_command "$MENU_CLEAN_JUNK"
-  check "the log opens in the text editor" quiet drv wait Notepad '*' 60
-  local logs=("$WINEPREFIX"/drive_c/清理系统垃圾列表*.txt)
-  check "junk log beside Ordavi.exe: $(basename "${logs[0]}")" grep -q '^Finished' "${logs[0]}"
-  # The editor's window comes up before it has read the file and taken its
-  # name as the title.
-  local name
-  name=$(basename "${logs[0]}" .txt)
-  check "the editor shows that log" eventually 15 eval 'has_text "$(drv wait Notepad "*" 1)" "$name"'
-  drv wait Notepad '*' 1 | head -n 1
-  sleep 1
-  shot e2e-junk-menu-log
 }
 
 # 1000 stored tasks and SOAK_MINUTES (3; 30 for the long run) minutes of

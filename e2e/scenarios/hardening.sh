@@ -77,7 +77,8 @@ scenario_damaged_store() {
   check "no stored value was rewritten" [ "$(wine_reg_query "$KEY" | md5sum)" = "$before" ]
 }
 
-# Junk cleaning where a user has set traps for the elevated agent: links as
+# Junk cleaning from the tray menu where a user has set traps for the
+# elevated agent (the log then opens in the editor): links as
 # the temporary folder and inside it, TMP naming a project below a "tmp"
 # folder, a command-processor AutoRun that prints names (Wine's cmd ignores
 # AutoRun; the /D is checked in the relay trace). The folder outside
@@ -129,6 +130,9 @@ scenario_junk_safety() {
   skipped: it or a folder above it is a link'
   check "log: no AutoRun output" not has_text "$log" AUTORUN
   check "log: ends with the time it finished" has "$log" '^Finished [0-9-]+ [0-9:]+$'
+  # The editor's window comes up before it has read the file and taken its
+  # name as the title.
+  check "the editor shows that log" eventually 15 eval 'has_text "$(drv wait Notepad "*" 1)" "$(basename "${logs[0]}" .txt)"'
   local cp
   cp=$(calls 'kernel32.CreateProcessW' | grep -F 'QLLJ.bat')
   echo "$cp"
