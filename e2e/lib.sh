@@ -536,21 +536,11 @@ cpu_ms() { awk -v hz="$(getconf CLK_TCK)" '{ printf "%.0f", ($14 + $15) * 1000 /
 # field NAME LINE: the number after NAME in a probe line.
 field() { echo "$2" | awk -v n="$1" '{ for (i = 1; i < NF; i++) if ($i == n) { print $(i + 1); exit } }'; }
 
-# countdown_minute K: whether the K-th minute of plant_minutes also holds a
-# shutdown countdown: the first and every fifth.
-countdown_minute() { [ "$1" = 1 ] || [ $(($1 % 5)) = 0 ]; }
-# countdown_minutes COUNT: how many of the minutes 1..COUNT hold one.
-countdown_minutes() {
-  local k n=0
-  for k in $(seq 1 "$1"); do countdown_minute "$k" && n=$((n + 1)); done
-  echo "$n"
-}
-
 # plant_minutes FIRST COUNT: tasks from FIRST on due in each of COUNT
 # minutes from the coming minute on: a reminder "提醒<k>" in each, then a
-# shutdown countdown in those countdown_minute names. Sets PLANTED_LAST to
-# the last task number and PLANTED_END to when the last minute ends
-# (seconds since the epoch).
+# shutdown countdown in the first and every fifth (1 + COUNT / 5 of them).
+# Sets PLANTED_LAST to the last task number and PLANTED_END to when the last
+# minute ends (seconds since the epoch).
 plant_minutes() {
   local y mo d h mi s k when n=$(($1 - 1))
   read -r y mo d h mi s < <(drv now)
@@ -559,10 +549,7 @@ plant_minutes() {
     when=$(minutes_after "$y" "$mo" "$d" "$h" "$mi" "$k" '+每天%-H时%-M分')
     n=$((n + 1))
     plant_task "$n" "$when" 提醒 "提醒$k"
-    if countdown_minute "$k"; then
-      n=$((n + 1))
-      plant_task "$n" "$when" 关闭计算机 ""
-    fi
+    [ "$k" = 1 ] || [ $((k % 5)) = 0 ] && n=$((n + 1)) && plant_task "$n" "$when" 关闭计算机 ""
   done
   PLANTED_LAST=$n
 }
@@ -633,12 +620,10 @@ last_timer1_call() {
   calls "(user32.SetTimer|win32u.NtUserSetTimer|user32.KillTimer|win32u.NtUserKillTimer)\\($(main_window),00000001" | tail -n1
 }
 # tick_starts: how often the tick's timer was switched on: by the start-up,
-# by monitoring on and by each pass, as it begins, for the next mark.
+# by monitoring on, at a pause's end and by each pass as it begins.
 tick_starts() { calls "(user32.SetTimer|win32u.NtUserSetTimer)\\($(main_window),00000001," | wc -l; }
-# passes_begun N [SECONDS]: the tick's timer has been switched on N times
-# more than at the agent's start-up (1 + N in all): without monitoring
-# switched, the agent's first N passes have begun, and everything its start
-# did (the missed runs too) is over.
+# passes_begun N [SECONDS]: switched on 1 + N times: the agent's first N
+# passes have begun, and all its start did (the missed runs too) is over.
 passes_begun() {
   local passes=$1
   eventually "${2:-60}" eval '[ "$(tick_starts)" -gt "$passes" ]'
@@ -654,8 +639,7 @@ whole_passes() {
 # The name of the icon last loaded by name (MAINICON, ENASHUT, DISSHUT).
 last_icon() { calls user32.LoadIconW | sed -nE 's/.*"([A-Z]+)"\)$/\1/p' | tail -n1; }
 
-# The power calls; power_calls with their times (needs
-# WINEDEBUG=+timestamp,+relay).
+# The power calls; power_calls with their times (needs +timestamp,+relay).
 POWER_CALLS='(user32.ExitWindowsEx|kernel32.SetSystemPowerState|ntdll.NtShutdownSystem)'
 power_trace() { calls "$POWER_CALLS"; }
 power_calls() { timed_calls "$POWER_CALLS"; }

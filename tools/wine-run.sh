@@ -8,12 +8,10 @@
 #
 # --display starts a private Xvfb for programs that open windows. --in-build
 # takes the program from the build of the chosen path (build/win32 or
-# build/win64). --own-network runs it in a network namespace of its own
-# (as root, where unshare can make one) holding loopback and a pair of
-# linked adapters, ordavi0 with 192.0.2.1/24 (a range kept for
-# documentation) and ordavi1 with no address: a datagram to 192.0.2.2, the
-# address ORDAVI_TEST_TRAFFIC_TO names, leaves through ordavi0, reaches
-# ordavi1 and ends there. Elsewhere the program runs without it.
+# build/win64). --own-network (as root, where unshare can) runs it in a
+# network namespace of its own with two linked adapters: a datagram to
+# ORDAVI_TEST_TRAFFIC_TO (192.0.2.2, a range kept for documentation) leaves
+# through ordavi0 (192.0.2.1/24) and ends at ordavi1, which has no address.
 set -u
 if [ "${1:-}" = "--own-network" ]; then
   shift

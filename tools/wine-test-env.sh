@@ -288,10 +288,9 @@ wine_run_checked() {
   return "$rc"
 }
 
-# wine_start_retried WHAT [ERRORS]: a start that did not run and is started
-# once more, written down with what Wine said (the file ERRORS) in
-# WINE_START_LOG (stderr when unset) and in WINE_RETRY_LOG, the test run's
-# list, which the test command prints at its end so that their rate is seen.
+# wine_start_retried WHAT [ERRORS]: a start that did not run, written down
+# with what Wine said (the file ERRORS) in WINE_START_LOG (else stderr) and
+# in WINE_RETRY_LOG, which the test command prints at its end.
 WINE_RETRY_LOG="${WINE_RETRY_LOG:-${ORDAVI_WINDOWS_BUILDS:-$_WINE_ENV_ROOT/build}/wine-retried-starts.txt}"
 wine_start_retried() {
   local entry

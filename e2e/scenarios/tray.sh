@@ -1,18 +1,7 @@
 # The tray icon, its menu and the hotkeys.
 # (Sourced by e2e/scenarios.sh, which runs one of them; the helpers are in
 # e2e/lib.sh.)
-SCENARIOS+=(hotkeys_ctrl tray_menu power_menu)
-
-# A stored rejian 0 (an earlier version's first start) is kept: bare keys.
-scenario_hotkeys_ctrl() {
-  setup
-  wine_do reg add "$KEY" /v rejian /t REG_DWORD /d 0 /f
-  start_agent
-  local hk
-  hk=$(calls 'user32.RegisterHotKey' | sed -E 's/.*\([0-9a-f]+,[0-9a-f]+,([0-9a-f]+),([0-9a-f]+)\)/\1:\2/' | tr '\n' ' ')
-  check "RegisterHotKey without modifiers for F8..F11 ($hk)" [ "$hk" = "00000000:00000077 00000000:00000078 00000000:00000079 00000000:0000007a " ]
-  check "rejian kept at 0" [ "$(reg_dword rejian)" = 0x0 ]
-}
+SCENARIOS+=(tray_menu power_menu)
 
 nim_adds() { calls shell32.Shell_NotifyIconW | grep -c '(00000000,'; }
 
@@ -23,13 +12,18 @@ tray_shows() { [ "$(last_icon)" = "$2" ] && [ "$(tray_tip "$(tray_record "$1")")
 # commands and the power items that leave the session running act with
 # their exact arguments, with monitoring on or off; monitoring off and on
 # swap the icon and the tip and stop and restart the tick; a restarted
-# taskbar gets the icon back as it is.
+# taskbar gets the icon back as it is. A stored rejian 0 (an earlier
+# version's first start) is kept: the hotkeys are bare keys.
 scenario_tray_menu() {
   setup
+  wine_do reg add "$KEY" /v rejian /t REG_DWORD /d 0 /f
   start_agent
-  local addr main
+  local addr main hk
   addr=$(tray_record_address)
-  main=$(calls user32.RegisterHotKey | head -n1 | sed -E 's/.*\(([0-9a-f]+),.*/\1/')
+  main=$(main_window)
+  hk=$(calls 'user32.RegisterHotKey' | sed -E 's/.*\([0-9a-f]+,[0-9a-f]+,([0-9a-f]+),([0-9a-f]+)\)/\1:\2/' | tr '\n' ' ')
+  check "RegisterHotKey without modifiers for F8..F11 ($hk)" [ "$hk" = "00000000:00000077 00000000:00000078 00000000:00000079 00000000:0000007a " ]
+  check "rejian kept at 0" [ "$(reg_dword rejian)" = 0x0 ]
   check "TaskbarCreated let through the message filter of the main window" \
     has "$(calls user32.ChangeWindowMessageFilterEx)" "\\($main,0000c[0-9a-f]{3},00000001,00000000\\)"
 
