@@ -3,16 +3,13 @@
 # e2e/lib.sh.)
 SCENARIOS+=(languages_en_US languages_ja_JP)
 
-# The key as a Chinese Windows leaves it (GBK through code page 936), with the
-# agent run on a Windows whose ANSI code page is another: what a code page
-# can break. Each kind of clock schedule text is read and its task run at its
-# minute, the reminders' Chinese shown in their notices, a document whose path
-# holds Chinese opened; the tray tip, the tray menu and the settings dialog
-# show their Chinese texts (read back as UTF-16), Chinese typed into the
-# editor as an input method hands it over is stored with the GBK bytes a
-# Chinese Windows stores, and a character GBK cannot hold is refused with a
-# message naming its box. (The countdown and the power calls do not depend
-# on the code page: due_tasks runs them.)
+# The key as a Chinese Windows leaves it (GBK through code page 936), the
+# agent on a Windows of another ANSI code page, and what that can break:
+# each kind of clock schedule text read and run at its minute, Chinese in
+# the notices, a document whose path holds Chinese opened, the tray tip, menu
+# and settings dialog in Chinese (read back as UTF-16), Chinese typed into
+# the editor stored as the GBK bytes a Chinese Windows stores, a character
+# GBK cannot hold refused naming its box. (due_tasks runs the countdown.)
 languages_scenario() {
   export ORDAVI_WINE_LOCALE="$1"
   setup
