@@ -235,6 +235,11 @@ wine_env_setup() {
   trap 'exit 143' TERM
   trap 'exit 129' HUP
   wine_prefix_new || return 1
+  # The prefix's server stays until wine_cleanup ends it. By default it ends
+  # a few seconds after its last program, and a program started just then
+  # found it going ("wine client error:0: recvmsg: Connection reset by
+  # peer"): a registry write between two others that did nothing.
+  wineserver -p || return 1
   if [ -n "$display" ]; then
     wine_xvfb_start || return 1
   else
