@@ -125,18 +125,15 @@ scenario_due_tasks() {
   shot e2e-reminder-one-notice
 }
 
-# A "关闭计算机" task with a countdown of `tishi` seconds, due at the coming
-# minute (again, with no SECONDS, for the agent that runs). COUNTDOWN_END is
+# A "关闭计算机" task with a countdown of `tishi` seconds. COUNTDOWN_END is
 # when it ends at the latest (seconds since the epoch).
 countdown_task() {
-  if [ -n "${1:-}" ]; then
-    drv setdword tishi "$1"
-    AGENT_WINEDEBUG=+timestamp,+relay start_agent
-    plant_task 1 "" 关闭计算机 ""  # added to the running agent, as in due_tasks
-  fi
+  drv setdword tishi "$1"
+  AGENT_WINEDEBUG=+timestamp,+relay start_agent
+  plant_task 1 "" 关闭计算机 ""  # added to the running agent, as in due_tasks
   due_at_coming_minute 1
   check "the countdown window opens in the minute" quiet drv wait TForm1 'Windows 正在准备关机...' $((DUE_WAIT + 20))
-  COUNTDOWN_END=$(($(date +%s) + $(printf '%d' "$(reg_dword tishi)")))
+  COUNTDOWN_END=$(($(date +%s) + $1))
 }
 # past_countdown_end: sleeps until the countdown's end and one tick interval
 # more have passed.
@@ -205,7 +202,7 @@ scenario_countdown_shutdown() {
 scenario_countdown_cancel() {
   setup
   countdown_task 30  # long enough to reach the button on a busy machine
-  local addr at how n=0
+  local addr at how n=0 schedule="每天${DUE_H}时${DUE_M}分"
   addr=$(tray_record_address)
   sleep 1
   shot e2e-countdown-before-cancel
@@ -222,10 +219,16 @@ scenario_countdown_cancel() {
       '[ "$(tray_tip "$(tray_record "$addr")")" = "$(tip_bytes Ordavi-禁用)" ] &&
        has "$(calls shell32.Shell_NotifyIconW)" "\\(00000001,0*${addr: -8}\\)" && ! has "$(calls shell32.Shell_NotifyIconW)" "\\(00000002,"'
     check "the run history lists the countdown cancelled: $how" \
-      has_text "$(history_lines)" "任务1	关闭计算机	每天${DUE_H}时${DUE_M}分		倒计时已取消（$how）"
+      has_text "$(history_lines)" "关闭计算机	$schedule		倒计时已取消（$how）"
     [ "$how" = 关闭框 ] && break
+    # The second: a task due at once, at the pass after monitoring is on.
+    schedule=空闲0分钟
+    plant_task 2 "$schedule" 关闭计算机 ""
+    drv setdword TaskNum 2
     menu_command "$MENU_MONITORING"
-    countdown_task
+    not_idle
+    check "the second countdown opens" quiet drv wait TForm1 'Windows 正在准备关机...' 30
+    COUNTDOWN_END=$(($(date +%s) + 30))
     sleep 1
     # The close box sits at the right end of the title bar.
     at=$(drv info TForm1 'Windows 正在准备关机...' |
