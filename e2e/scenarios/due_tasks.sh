@@ -359,6 +359,8 @@ scenario_soak() {
   check "no countdown window left open" [ "$(drv count TForm1 '*')" = 0 ]
   check "handles flat ($(field handles "$fp0") → $(field handles "$fp1"))" [ "$(field handles "$fp1")" = "$(field handles "$fp0")" ]
   check "windows flat ($(field windows "$fp0") → $(field windows "$fp1"))" [ "$(field windows "$fp1")" = "$(field windows "$fp0")" ]
-  check "private memory flat within 1 MB (+$((p1 - p0)) KB)" [ $((p1 - p0)) -le 1024 ]
+  # Wine's heap moves by up to about 2 MB over minutes with no leak (the
+  # memory rows of BENCHMARKS.md).
+  check "private memory flat within 2 MB (+$((p1 - p0)) KB)" [ $((p1 - p0)) -le 2048 ]
   check "the agent still runs" quiet drv hidden TForm1
 }
