@@ -37,7 +37,6 @@ bool Postponement::Postpone(std::uint32_t minutes) {
   held_ = countdown_.Postpone(ClockTime(until));
   if (!held_) return false;
   untilMinute_ = until;
-  until_ = ClockTime(until);
   startAwake_ = sleep_.AwakeMs();
   waitMs_ = waitMs;
   waitingForPerson_ = false;
@@ -78,7 +77,6 @@ void Postponement::Resumed() {
     held_ = countdown_.Interrupt();
     if (recorder_) recorder_->CountdownInterruptedBySleep();
     untilMinute_ = MinuteOf(now);
-    until_ = ClockTime(untilMinute_);
     interrupted_ = waitingForPerson_ = true;
     return Decide();
   }
@@ -91,7 +89,6 @@ void Postponement::Resumed() {
   const std::uint64_t passed = sleep_.AwakeMs() - startAwake_;
   const std::uint64_t left = passed < waitMs_ ? waitMs_ - passed : 0;
   untilMinute_ = MinuteAfter(now, left);
-  until_ = ClockTime(untilMinute_);
   Arm(left);
 }
 
@@ -103,7 +100,7 @@ void Postponement::Decide() {
   if (!sleep_.Unattended()) return Return();
   const std::uint64_t since = sleep_.SinceResumeMs();
   if (since < kAttendanceGraceMs) return Arm(kAttendanceGraceMs - since);
-  notices_.ShowNotice(interrupted_ ? InterruptedCountdownNotice(held_->word) : ExpiredInSleepNotice(held_->word, until_));
+  notices_.ShowNotice(interrupted_ ? InterruptedCountdownNotice(held_->word) : ExpiredInSleepNotice(held_->word, ClockTime(untilMinute_)));
   Drop(PostponeDrop::ExpiredInSleep);
 }
 
@@ -126,11 +123,11 @@ void Postponement::Drop(PostponeDrop why) {
 }
 
 std::string Postponement::Line() const {
-  return held_ ? std::string("推迟的") + held_->word + "：" + until_ : std::string();
+  return held_ ? std::string("推迟的") + held_->word + "：" + ClockTime(untilMinute_) : std::string();
 }
 
 std::string Postponement::CancelCaption() const {
-  return held_ ? std::string("取消推迟的") + held_->word + "（" + until_ + "）(&N)" : std::string();
+  return held_ ? std::string("取消推迟的") + held_->word + "（" + ClockTime(untilMinute_) + "）(&N)" : std::string();
 }
 
 }  // namespace ordavi

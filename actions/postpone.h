@@ -101,8 +101,7 @@ class Postponement {
   const TaskType* held_ = nullptr;
   std::uint64_t startAwake_ = 0;
   std::uint64_t waitMs_ = 0;
-  LocalMinute untilMinute_;
-  std::string until_;  // "22:40"
+  LocalMinute untilMinute_;  // shown as "22:40"
   bool waitingForPerson_ = false;
   bool interrupted_ = false;  // held because the PC slept during its countdown
 };
