@@ -14,7 +14,7 @@ void Countdown::ShowCaptionsFor(const std::string& word) {
 }
 
 void Countdown::StartCountdown(const TaskType& type) {
-  if (running_ && recorder_) recorder_->CountdownEnded(CountdownEnd::Replaced);
+  if (running_) recorder_.CountdownEnded(CountdownEnd::Replaced);
   pending_ = &type;
   running_ = true;
   // A countdown already running keeps its position: only the captions and
@@ -62,7 +62,7 @@ void Countdown::AgentEnding(bool sessionEnding) {
   }
   view_.Hide();
   tick_.CountdownEnded();
-  if (recorder_) recorder_->CountdownEnded(sessionEnding ? CountdownEnd::SessionEnded : CountdownEnd::AgentEnded);
+  recorder_.CountdownEnded(sessionEnding ? CountdownEnd::SessionEnded : CountdownEnd::AgentEnded);
 }
 
 void Countdown::ShowPosition() {
@@ -101,7 +101,7 @@ void Countdown::Finish(CountdownEnd how) {
   tick_.CountdownEnded();
   Stop();
   // Written before the action: a shutdown may end the agent.
-  if (recorder_) recorder_->CountdownEnded(how);
+  recorder_.CountdownEnded(how);
   RunPendingAction();
 }
 
@@ -123,7 +123,7 @@ const TaskType* Countdown::Postpone(const std::string& until) {
   Stop();
   Close();
   tick_.CountdownEnded();
-  if (recorder_) recorder_->CountdownPostponed(until);
+  recorder_.CountdownPostponed(until);
   return pending_;
 }
 
@@ -134,7 +134,7 @@ void Countdown::Cancel(CountdownEnd how) {
   // stays off throughout.
   system_.SwitchMonitoringOff();
   tick_.CountdownEnded();
-  if (recorder_) recorder_->CountdownEnded(how);
+  recorder_.CountdownEnded(how);
 }
 
 void Countdown::RunPendingAction() {

@@ -74,9 +74,17 @@ class Countdown : public CountdownControl {
  public:
   // `options` are the agent's in-memory options (tishi, soundpath, shutapp),
   // read at the moment they are needed, so a saved change counts at once.
+  // `recorder` hears how each countdown ends (the run history).
   Countdown(const Options& options, CountdownView& view, TimerPort& timers, TickRunState& tick, SoundPlayer& sound,
-            CountdownSystem& system, PowerSystem& power)
-      : options_(options), view_(view), timers_(timers), tick_(tick), sound_(sound), system_(system), power_(power) {}
+            CountdownSystem& system, PowerSystem& power, RunRecorder& recorder)
+      : options_(options),
+        view_(view),
+        timers_(timers),
+        tick_(tick),
+        sound_(sound),
+        system_(system),
+        power_(power),
+        recorder_(recorder) {}
 
   // CountdownControl: `type` becomes the pending action, and the countdown
   // starts with its word ("关机"). A countdown already running is taken
@@ -110,8 +118,6 @@ class Countdown : public CountdownControl {
   // The agent ends (`sessionEnding`: with the user's session): a running
   // countdown closes without its action, and its end is recorded.
   void AgentEnding(bool sessionEnding);
-  // Where the end of each countdown is reported (the run history); none until set.
-  void SetRecorder(RunRecorder* recorder) { recorder_ = recorder; }
   // Carries out the pending action now; nothing before the first countdown.
   void RunPendingAction();
 
@@ -129,7 +135,7 @@ class Countdown : public CountdownControl {
   SoundPlayer& sound_;
   CountdownSystem& system_;
   PowerSystem& power_;
-  RunRecorder* recorder_ = nullptr;
+  RunRecorder& recorder_;
   const TaskType* pending_ = nullptr;  // a countdown type of the task-type table
   std::int32_t position_ = 0;
   bool running_ = false;

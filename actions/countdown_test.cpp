@@ -7,6 +7,7 @@
 
 #include "actions/testing/fake_countdown_ports.h"
 #include "actions/testing/fake_power.h"
+#include "schedule/testing/fake_run_recorder.h"
 #include "schedule/testing/fake_timers.h"
 #include "store/testing/countdown_types.h"
 
@@ -39,7 +40,8 @@ class CountdownTest : public ::testing::Test {
   FakeCountdownSystem system{calls};
   FakePower power{calls};
   Options options;
-  Countdown countdown{options, view, timers, tick, sound, system, power};
+  testing::NoRunRecorder recorder;
+  Countdown countdown{options, view, timers, tick, sound, system, power, recorder};
 };
 
 TEST_F(CountdownTest, CaptionsNameTheWord) {
@@ -188,7 +190,7 @@ TEST_F(CountdownTest, ProgramsAreAskedToCloseOnlyBeforeStandbyOrHibernateWithShu
     TickRunState ts{t};
     Options o;
     o.closeProgramsFirst = c.shutapp;
-    Countdown cd{o, v, t, ts, s, sys, p};
+    Countdown cd{o, v, t, ts, s, sys, p, recorder};
     cd.StartCountdown(*testing::CountdownTypeOf(c.word));
     EXPECT_EQ(log == Log{"CloseAllPrograms()"}, c.closes) << c.word << " " << c.shutapp;
     // Programs asked to close stay asked when the countdown is cancelled.

@@ -67,7 +67,7 @@ void Postponement::Return() {
   waitingForPerson_ = interrupted_ = false;
   timers_.StopTimer(MainTimer::Postponed);
   countdown_.StartFullCountdown(type);
-  if (recorder_) recorder_->PostponedCountdownStarted();
+  recorder_.PostponedCountdownStarted();
 }
 
 void Postponement::Resumed() {
@@ -75,7 +75,7 @@ void Postponement::Resumed() {
   if (countdown_.CountdownRunning()) {
     if (held_) Drop(PostponeDrop::Replaced);
     held_ = countdown_.Interrupt();
-    if (recorder_) recorder_->CountdownInterruptedBySleep();
+    recorder_.CountdownInterruptedBySleep();
     untilMinute_ = MinuteOf(now);
     interrupted_ = waitingForPerson_ = true;
     return Decide();
@@ -119,7 +119,7 @@ void Postponement::Drop(PostponeDrop why) {
   timers_.StopTimer(MainTimer::Postponed);
   held_ = nullptr;
   waitingForPerson_ = interrupted_ = false;
-  if (recorder_) recorder_->PostponementDropped(why);
+  recorder_.PostponementDropped(why);
 }
 
 std::string Postponement::Line() const {

@@ -43,17 +43,17 @@ inline constexpr PostponeChoice kPostponeChoices[] = {{10, "10 分钟"}, {30, "3
 class Postponement {
  public:
   // `sleep` measures the wait and says whether a person is there, `local`
-  // names the time it ends. `msPerMinute` is 60000 but for tests.
+  // names the time it ends, `recorder` hears what becomes of the held action.
+  // `msPerMinute` is 60000 but for tests.
   Postponement(Countdown& countdown, TimerPort& timers, SleepWatch& sleep, LocalClock& local, NoticeSink& notices,
-               std::uint32_t msPerMinute = 60000)
+               RunRecorder& recorder, std::uint32_t msPerMinute = 60000)
       : countdown_(countdown),
         timers_(timers),
         sleep_(sleep),
         local_(local),
         notices_(notices),
+        recorder_(recorder),
         msPerMinute_(msPerMinute) {}
-
-  void SetRecorder(RunRecorder* recorder) { recorder_ = recorder; }
 
   // The running countdown is postponed by `minutes`: it closes and its action
   // is held. False (nothing changes) when no countdown runs.
@@ -96,8 +96,8 @@ class Postponement {
   SleepWatch& sleep_;
   LocalClock& local_;
   NoticeSink& notices_;
+  RunRecorder& recorder_;
   std::uint32_t msPerMinute_;
-  RunRecorder* recorder_ = nullptr;
   const TaskType* held_ = nullptr;
   std::uint64_t startAwake_ = 0;
   std::uint64_t waitMs_ = 0;

@@ -31,9 +31,6 @@ struct Agent {
     options.countdownSeconds = 30;
     options.soundPath = "C:\\a.wav";
     tick.Start();
-    countdown.SetRecorder(&recorder);
-    postponement.SetRecorder(&recorder);
-    sleep.OnResume([this] { postponement.Resumed(); });
     countdown.StartCountdown(*CountdownTypeOf("关机"));
     calls.clear();
   }
@@ -59,10 +56,10 @@ struct Agent {
   FakePower power{calls};
   FakeRunRecorder recorder{calls};
   FakeNotices notices{calls};
-  SleepWatch sleep{ticks};
+  SleepWatch sleep{ticks, [this] { postponement.Resumed(); }};
   Options options;
-  Countdown countdown{options, view, timers, tick, sound, system, power};
-  Postponement postponement{countdown, timers, sleep, local, notices};
+  Countdown countdown{options, view, timers, tick, sound, system, power, recorder};
+  Postponement postponement{countdown, timers, sleep, local, notices, recorder};
 };
 
 TEST(Postponement, TheActionWaitsForItsCountdownWhateverHappensMeanwhile) {

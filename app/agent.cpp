@@ -172,7 +172,7 @@ void Agent::SwitchMonitoringOff() {
   tick_.MonitoringSwitchedOff();
   p_.window.SetMenuChecked(MenuItem::Monitoring, false);
   SetTrayIcon(kDisabledIcon, kTipDisabled);
-  if (monitoringOff_) monitoringOff_();
+  monitoringOff_();
 }
 
 void Agent::OnMenuCommand(MenuItem item) {

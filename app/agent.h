@@ -65,8 +65,10 @@ struct StoredState {
 class Agent {
  public:
   // Monitoring is the tick's run state without the hold of monitoring off.
-  Agent(const AgentPorts& ports, const StoredState& stored, TickRunState& tick)
-      : p_(ports), stored_(stored), tick_(tick) {}
+  // `monitoringOff` is called after monitoring is switched off (the wake
+  // timer is cancelled).
+  Agent(const AgentPorts& ports, const StoredState& stored, TickRunState& tick, std::function<void()> monitoringOff)
+      : p_(ports), stored_(stored), tick_(tick), monitoringOff_(std::move(monitoringOff)) {}
 
   // Start-up, once, when the main window has been created.
   void Start();
@@ -89,8 +91,6 @@ class Agent {
   void SwitchMonitoringOn();
   void SwitchMonitoringOff();
   bool MonitoringOn() const { return !tick_.HeldBy(TickStop::MonitoringOff); }
-  // Called after monitoring is switched off (the wake timer is cancelled).
-  void WhenMonitoringGoesOff(std::function<void()> off) { monitoringOff_ = std::move(off); }
   // The tip's second line (app/tray_tip.h), shown while monitoring is on; the
   // icon is modified only when the tip changes.
   void ShowNextTask(const std::string& line);

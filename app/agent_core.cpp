@@ -3,50 +3,128 @@
 namespace ordavi {
 
 AgentCore::AgentCore(const AgentCorePorts& p)
-    : sleep(p.system),
+    : sleep(p.system, [this] { Resumed(); }),
       minutes(p.local, p.utc, p.system),
       tickState(p.timers, &minutes, &p.local),
-      agent(p.agent, p.stored, tickState),
       wake(p.stored.tasks, p.wake, sleep),
+      agent(p.agent, p.stored, tickState, [this] { wake.Stop(); }),
       display(p.display, wake),
       activity(p.system, display),
       matchers(activity, p.dates),
       junk(JunkPorts{p.junk, p.tempFolders, p.folderSecurity, p.local, p.agent.notices}, p.exePath),
       tickActions(p.agent.notices, p.agent.shell, p.processes, p.dialup, junk),
       countdownSystem(agent, p.windows, p.mainWindow, p.dialup, p.agent.notices),
-      countdown(p.stored.options, p.countdownView, p.timers, tickState, p.sound, countdownSystem, p.agent.power),
-      tick(p.stored.tasks, matchers, p.local, tickState, minutes, tickActions, countdown),
       conditions(p.sensors, sleep),
       history(p.historyFile, p.codec, p.agent.notices),
       runs(RunWatchPorts{p.stored.tasks, p.dates, minutes, p.agent.notices, p.lastPassFile}, history),
-      postponement(countdown, p.timers, sleep, p.local, p.agent.notices, p.postponeMinuteMs),
-      events(agent, tick, tickState, countdown, junk, p.openSettings, &runs) {
-  tick.SetConditions(&conditions);
-  tick.SetRecorder(&runs);
-  countdown.SetRecorder(&runs);
-  postponement.SetRecorder(&runs);
-  events.SetPostponement(postponement);
-  SystemClock& system = p.system;
-  LocalClock& local = p.local;
-  DateFormatSource& dates = p.dates;
-  TaskStore& tasks = p.stored.tasks;
-  events.ShowNextTaskWith([this, &system, &local, &dates, &tasks] {
-    return nextTask.Line(tasks, local.LocalTime(), UptimeMinutes(system), dates.ShortDateFormat());
-  });
-  events.WatchWakeWith(wake, [this, &system, &local, &dates] {
-    wake.AfterPass(local.LocalTime(), UptimeMinutes(system), dates.ShortDateFormat());
-  });
-  events.WatchSleepWith(sleep, [this] {
-    conditions.Resumed();
-    activity.Resumed();
-  });
-  agent.WhenMonitoringGoesOff([this] { wake.Stop(); });
-}
+      countdown(p.stored.options, p.countdownView, p.timers, tickState, p.sound, countdownSystem, p.agent.power, runs),
+      tick(p.stored.tasks, matchers, conditions, p.local, tickState, minutes, tickActions, countdown, runs),
+      postponement(countdown, p.timers, sleep, p.local, p.agent.notices, runs, p.postponeMinuteMs),
+      tasks_(p.stored.tasks),
+      system_(p.system),
+      local_(p.local),
+      dates_(p.dates),
+      openSettings_(p.openSettings),
+      openRunHistory_(p.openRunHistory) {}
 
 void AgentCore::Start() {
   agent.Start();
   junk.CheckAgentFolder();
   runs.Start();  // tasks due while no agent ran
 }
+
+void AgentCore::OnTaskTick() {
+  sleep.Look();
+  tick.RunPass();
+  const ScheduleNow now = local_.LocalTime();
+  const std::uint32_t uptime = UptimeMinutes(system_);
+  const std::string dateFormat = dates_.ShortDateFormat();
+  agent.ShowNextTask(nextTask.Line(tasks_, now, uptime, dateFormat));
+  wake.AfterPass(now, uptime, dateFormat);
+}
+
+void AgentCore::OnCountdownSecond() {
+  sleep.Look();
+  countdown.OnSecond();
+}
+
+void AgentCore::OnMenuCommand(MenuItem item) {
+  if (item == MenuItem::CleanJunk) {
+    tickState.WhileCleaningJunk([this] { junk.CleanJunk(true); });  // the menu shows the log afterwards
+  } else if (item == MenuItem::Settings) {
+    openSettings_();
+  } else if (item == MenuItem::RunHistory) {
+    openRunHistory_(history);
+  } else if (item == MenuItem::CancelPostponed) {
+    if (postponement.Cancel(CountdownEnd::CancelButton)) ShowPostponement();
+  } else {
+    agent.OnMenuCommand(item);
+  }
+}
+
+void AgentCore::Resumed() {
+  runs.OnResume();
+  conditions.Resumed();
+  activity.Resumed();
+  postponement.Resumed();
+  ShowPostponement();
+  wake.TasksChanged();
+}
+
+void AgentCore::OnPowerOrTimeChange(std::uint32_t message, std::uint32_t event) {
+  if (message == kWmTimeChange) {
+    wake.TasksChanged();
+    runs.OnTimeChanged();
+    return;
+  }
+  if (message != kWmPowerBroadcast) return;
+  if (event == kPbtSuspend) {
+    sleep.Suspending();
+  } else if (event == kPbtResumeAutomatic || event == kPbtResumeSuspend) {
+    sleep.ResumeMessage(event == kPbtResumeSuspend);
+    if (event == kPbtResumeSuspend) {
+      postponement.PersonMayBeBack();
+      ShowPostponement();
+    }
+  }
+}
+
+bool AgentCore::OnCancelFromCommandLine() {
+  if (countdown.CountdownRunning()) {
+    countdown.Cancel(CountdownEnd::CommandLine);
+    return true;
+  }
+  if (!postponement.Cancel(CountdownEnd::CommandLine)) return false;
+  ShowPostponement();
+  return true;
+}
+
+void AgentCore::OnPostpone(std::uint32_t minutes) {
+  if (postponement.Postpone(minutes)) ShowPostponement();
+}
+
+void AgentCore::OnPostponedTime() {
+  sleep.Look();
+  postponement.OnTimer();
+  ShowPostponement();
+}
+
+void AgentCore::OnClosing() {
+  Ending(false);
+  agent.OnMainWindowClosing();
+}
+
+void AgentCore::OnSessionEnding() {
+  Ending(true);
+  agent.OnMainWindowClosing();
+}
+
+void AgentCore::Ending(bool sessionEnding) {
+  runs.AgentEnding();
+  countdown.AgentEnding(sessionEnding);
+  postponement.AgentEnding(sessionEnding);
+}
+
+void AgentCore::ShowPostponement() { agent.ShowPostponed(postponement.Line(), postponement.CancelCaption()); }
 
 }  // namespace ordavi

@@ -1,9 +1,12 @@
 // The agent's core parts composed once, in the order each needs the others,
 // over the ports the caller gives: app/win32/main.cpp gives the Win32
-// adapters, the tests give fakes, so what a test drives is what runs.
+// adapters, the tests give fakes, so what a test drives is what runs. The
+// core is also what the main window's messages mean (MainWindowEvents): each
+// is routed to the part it belongs to, and decided there.
 //
 // Left to the caller: the main window and its windows (the settings dialog,
-// the run history's window), which reach the core through `events`.
+// the run history's window), which the core opens through the functions it
+// is given.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +18,7 @@
 #include "actions/postpone.h"
 #include "app/agent.h"
 #include "app/data_file.h"
+#include "app/main_window_events.h"
 #include "app/run_history.h"
 #include "app/tray_tip.h"
 #include "app/wake_watch.h"
@@ -57,11 +61,12 @@ struct AgentCorePorts {
   DataFile& lastPassFile;
   GbkCodec& codec;
   std::string exePath;
-  std::function<void()> openSettings;  // the tray's 设置
+  std::function<void()> openSettings;                // the tray's 设置
+  std::function<void(RunHistory&)> openRunHistory;  // the tray's 运行记录
   std::uint32_t postponeMinuteMs = 60000;
 };
 
-class AgentCore {
+class AgentCore : public MainWindowEvents {
  public:
   explicit AgentCore(const AgentCorePorts& ports);
   AgentCore(const AgentCore&) = delete;
@@ -71,25 +76,68 @@ class AgentCore {
   // folder, and the tasks due while no agent ran.
   void Start();
 
+  // MainWindowEvents.
+  // A pass, then the tray tip's second line and the wake timer.
+  void OnTaskTick() override;
+  void OnTickPauseEnd() override { tickState.EndPause(); }
+  void OnCountdownSecond() override;
+  void OnDoItNow() override { countdown.DoItNow(); }
+  void OnCancelCountdown() override { countdown.Cancel(); }
+  // The close box cancels a running countdown, as its cancel button does;
+  // with no countdown (the window is hidden) it does nothing.
+  void OnCloseBox() override {
+    if (countdown.CountdownRunning()) countdown.Cancel(CountdownEnd::CloseBox);
+  }
+  bool OnCancelFromCommandLine() override;
+  void OnPostpone(std::uint32_t minutes) override;
+  void OnPostponedTime() override;
+  void OnMenuCommand(MenuItem item) override;
+  bool OpensMenu(std::uint32_t mouseMessage) override { return agent.OpensMenu(mouseMessage); }
+  bool OnHotkey(std::uint32_t id) override { return agent.OnHotkey(id); }
+  void OnPowerOrTimeChange(std::uint32_t message, std::uint32_t event) override;
+  void OnWindowMessage(std::uint32_t message) override { agent.OnWindowMessage(message); }
+  void OnClosing() override;
+  void OnSessionEnding() override;
+  void OnDestroyed() override { agent.OnMainWindowDestroyed(); }
+
   SleepWatch sleep;
   SeenMinutes minutes;
   TickRunState tickState;
-  Agent agent;
   WakeWatch wake;
+  Agent agent;
   OtherProgramsDisplayRequests display;
   ActivityClock activity;
   Matchers matchers;
   JunkCleaner junk;
   AgentTickActions tickActions;
   AgentCountdownSystem countdownSystem;
-  Countdown countdown;
-  TaskTick tick;
   Conditions conditions;
   RunHistory history;
   RunWatch runs;
+  Countdown countdown;
+  TaskTick tick;
   Postponement postponement;
-  AgentEvents events;
   NextTaskWatch nextTask;
+
+ private:
+  // The one resume: whichever of a pass, a timer or a power message finds it
+  // first, the run history hears it first (so what comes back is recorded
+  // after the minutes the sleep missed), then the parts that measure time
+  // (the conditions, the idle clock), the postponement and the wake timer.
+  void Resumed();
+  // The tray tip and menu show the postponement as it is now.
+  void ShowPostponement();
+  // Every end of the agent closes the books the same way: the minutes held up
+  // to now recorded (and monitoring off kept for the next start), a running
+  // countdown and a held action given their end.
+  void Ending(bool sessionEnding);
+
+  TaskStore& tasks_;
+  SystemClock& system_;
+  LocalClock& local_;
+  DateFormatSource& dates_;
+  std::function<void()> openSettings_;
+  std::function<void(RunHistory&)> openRunHistory_;
 };
 
 }  // namespace ordavi

@@ -24,7 +24,7 @@ struct AgentTest : ::testing::Test {
   FakeStoredState stored;
   FakeRegistryRoot& root = stored.root;
   TickRunState tick{timers};
-  Agent agent{r.ports(), stored.state(), tick};
+  Agent agent{r.ports(), stored.state(), tick, [] {}};
   Registry Program() { return Registry(root.Key(kProgramKeyPath)); }
   // The texts of the notices shown, in order.
   std::vector<std::string> Notices() {
@@ -97,7 +97,7 @@ TEST_F(AgentTest, PrivilegeOnlyOnNtFamily) {
     rec.system.version = {c.major, c.platform};
     FakeStoredState fresh;
     TickRunState tick{t};
-    Agent a{rec.ports(), fresh.state(), tick};
+    Agent a{rec.ports(), fresh.state(), tick, [] {}};
     a.Start();
     EXPECT_EQ(!rec.log.empty() && rec.log[0] == "EnableShutdownPrivilege()", c.called) << c.major << "/" << c.platform;
   }

@@ -130,7 +130,7 @@ TEST(AgentTime, AHeldActionComesBackOnlyToAPerson) {
     w.Start();
     w.Advance(kMinute);  // 22:00:05: the countdown runs
     ASSERT_TRUE(w.core->countdown.CountdownRunning());
-    w.core->events.OnPostpone(60);  // held until 23:00
+    w.core->OnPostpone(60);  // held until 23:00
     w.Advance(10 * kMinute);
     EXPECT_EQ(w.wake.log.back(), "SetWakeTimer(2024-03-06 07:00)");
     w.Sleep(8 * 60 * kMinute + 49 * kMinute - 5 * kSecond, person);  // woken at 06:59:00
@@ -197,7 +197,7 @@ TEST(AgentTime, EveryEndGivesOpenLinesTheirEnd) {
     w.Plant("每天8时30分", "关闭计算机");
     w.Start();
     w.Advance(kMinute);
-    if (c.postponed) w.core->events.OnPostpone(10);
+    if (c.postponed) w.core->OnPostpone(10);
     w.End(c.session);
     const std::vector<std::string> history = w.History();
     ASSERT_FALSE(history.empty());

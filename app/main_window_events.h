@@ -1,6 +1,6 @@
 // What the main window's messages mean to the agent. The Win32 main window
 // turns each message it receives into one of these calls and decides nothing
-// itself; app/wiring.h routes them to the agent, the task tick, the countdown
+// itself; the agent core (app/agent_core.h) routes them to the agent, the task tick, the countdown
 // and junk cleaning.
 #pragma once
 

@@ -11,6 +11,7 @@
 #include "actions/testing/fake_power.h"
 #include "app/testing/fake_data_file.h"
 #include "schedule/testing/fake_clocks.h"
+#include "schedule/testing/fake_conditions.h"
 #include "schedule/testing/fake_tick_ports.h"
 #include "schedule/testing/fake_timers.h"
 #include "schedule/tick.h"
@@ -38,8 +39,6 @@ struct AgentWorld {
     timers.OnFire(MainTimer::CountdownSecond, [this] { countdown.OnSecond(); });
     timers.OnFire(MainTimer::TickPause, [this] { state.EndPause(); });
     countdownSystem.tick = &state;
-    tick.SetRecorder(&watch);
-    countdown.SetRecorder(&watch);
     options.countdownSeconds = 30;
     store.LoadTaskCounter();
   }
@@ -89,13 +88,16 @@ struct AgentWorld {
   testing::FakePower power{log};
   SeenMinutes minutes{local, utc, system};
   TickRunState state{timers, &minutes};
-  Countdown countdown{options, view, timers, state, sound, countdownSystem, power};
-  TaskTick tick{store, matchers, local, state, minutes, actions, countdown};
   FakeNotices notices{log};
   FakeDataFile historyFile, lastPass;
   testing::IconvGbkCodec codec;
   RunHistory history{historyFile, codec, notices};
   RunWatch watch{RunWatchPorts{store, dates, minutes, notices, lastPass}, history};
+  testing::FakeConditionSensors sensors;
+  testing::FakeAwakeClock awake{timers};
+  Conditions conditions{sensors, awake};
+  Countdown countdown{options, view, timers, state, sound, countdownSystem, power, watch};
+  TaskTick tick{store, matchers, conditions, local, state, minutes, actions, countdown, watch};
 };
 
 TEST(RunWatch, TasksDueWhileNoAgentRanAreMissedAndRemindersShownOnceAcrossRestarts) {

@@ -1,7 +1,8 @@
 // The forwarders that join the agent's parts: each turns a port call of the
-// tick or the countdown, or an event of the main window, into the call of the
-// part that owns the behaviour (the agent core, the tick, the countdown, the
-// action modules). They hold no state and take no decision of their own.
+// tick or the countdown into the call of the part that owns the behaviour
+// (the agent, junk cleaning, the action modules). They hold no state and take
+// no decision of their own. The main window's events are routed by the agent
+// core (app/agent_core.h).
 #pragma once
 
 #include <functional>
@@ -12,13 +13,8 @@
 #include "actions/junk.h"
 #include "actions/network.h"
 #include "actions/open_for_user.h"
-#include "actions/postpone.h"
 #include "actions/processes.h"
 #include "app/agent.h"
-#include "app/main_window_events.h"
-#include "app/run_history.h"
-#include "app/wake_watch.h"
-#include "schedule/sleep_watch.h"
 #include "schedule/tick.h"
 
 namespace ordavi {
@@ -65,93 +61,6 @@ class AgentCountdownSystem : public CountdownSystem {
   std::function<WindowId()> mainWindow_;
   DialupSystem& dialup_;
   NoticeSink& notices_;
-};
-
-// The main window's events, routed to the part each belongs to.
-class AgentEvents : public MainWindowEvents {
- public:
-  // `openSettings` opens a new settings dialog (tray item 设置); `runs`,
-  // when given, hears of resumes and clock changes.
-  AgentEvents(Agent& agent, TaskTick& tick, TickRunState& tickState, Countdown& countdown, JunkCleaner& junk,
-              std::function<void()> openSettings, RunWatch* runs = nullptr)
-      : agent_(agent),
-        tick_(tick),
-        tickState_(tickState),
-        countdown_(countdown),
-        junk_(junk),
-        openSettings_(std::move(openSettings)),
-        runs_(runs) {}
-
-  void OnTaskTick() override {
-    if (sleep_) sleep_->Look();
-    tick_.RunPass();
-    if (nextTask_) agent_.ShowNextTask(nextTask_());
-    if (afterPass_) afterPass_();
-  }
-  // The one resume: whichever of a pass, a timer or a power message finds it
-  // first, the run history hears it first (so what comes back is recorded
-  // after the minutes the sleep missed), then `counters` (the parts that
-  // measure time: the conditions, the idle clock), the postponement and the
-  // wake timer.
-  void WatchSleepWith(SleepWatch& sleep, std::function<void()> counters);
-  // The wake timer: `afterPass` runs after each pass; a resume or a clock
-  // change tells `wake` to set the timer again.
-  void WatchWakeWith(WakeWatch& wake, std::function<void()> afterPass) {
-    wake_ = &wake;
-    afterPass_ = std::move(afterPass);
-  }
-  // The run history's window (tray item 运行记录).
-  void OpenRunHistoryWith(std::function<void()> open) { openRunHistory_ = std::move(open); }
-  // What the tray tip's second line says after each pass (NextTaskWatch).
-  void ShowNextTaskWith(std::function<std::string()> nextTask) { nextTask_ = std::move(nextTask); }
-  void OnTickPauseEnd() override { tickState_.EndPause(); }
-  void OnCountdownSecond() override {
-    if (sleep_) sleep_->Look();
-    countdown_.OnSecond();
-  }
-  void OnDoItNow() override { countdown_.DoItNow(); }
-  void OnCancelCountdown() override { countdown_.Cancel(); }
-  // The close box cancels a running countdown, as its cancel button does;
-  // with no countdown (the window is hidden) it does nothing.
-  void OnCloseBox() override {
-    if (countdown_.CountdownRunning()) countdown_.Cancel(CountdownEnd::CloseBox);
-  }
-  bool OnCancelFromCommandLine() override;
-  // The postponed action, its timer and the 推迟 button; none until set.
-  void SetPostponement(Postponement& postponement) { postponement_ = &postponement; }
-  void OnPostpone(std::uint32_t minutes) override;
-  void OnPostponedTime() override;
-  void OnMenuCommand(MenuItem item) override;
-  bool OpensMenu(std::uint32_t mouseMessage) override { return agent_.OpensMenu(mouseMessage); }
-  bool OnHotkey(std::uint32_t id) override { return agent_.OnHotkey(id); }
-  void OnPowerOrTimeChange(std::uint32_t message, std::uint32_t event) override;
-  void OnWindowMessage(std::uint32_t message) override { agent_.OnWindowMessage(message); }
-  void OnClosing() override;
-  void OnSessionEnding() override;
-  void OnDestroyed() override { agent_.OnMainWindowDestroyed(); }
-
- private:
-  Agent& agent_;
-  TaskTick& tick_;
-  TickRunState& tickState_;
-  Countdown& countdown_;
-  JunkCleaner& junk_;
-  std::function<std::string()> nextTask_;
-  std::function<void()> openRunHistory_;
-  std::function<void()> openSettings_;
-  RunWatch* runs_;
-  Postponement* postponement_ = nullptr;
-  // The tray tip and menu show the postponement as it is now.
-  void ShowPostponement();
-  void Resumed();
-  // Every end of the agent closes the books the same way: the minutes held up
-  // to now recorded (and monitoring off kept for the next start), a running
-  // countdown and a held action given their end.
-  void Ending(bool sessionEnding);
-  WakeWatch* wake_ = nullptr;
-  std::function<void()> afterPass_;
-  SleepWatch* sleep_ = nullptr;
-  std::function<void()> resumeCounters_;
 };
 
 }  // namespace ordavi

@@ -79,12 +79,12 @@ TEST_F(ComposedAgentTest, CancelledCountdownSwitchesMonitoringOffUntilTheUserSwi
 // the agent stays; with no countdown running the close box does nothing.
 TEST_F(ComposedAgentTest, TheCloseBoxCancelsARunningCountdownAndNothingElse) {
   Start({{"关闭计算机", ""}});
-  core().events.OnCloseBox();
+  core().OnCloseBox();
   EXPECT_TRUE(core().agent.MonitoringOn());
   EXPECT_TRUE(log.empty());
   world.Advance(60 * kSecond);  // the countdown starts at 08:30:00
   ASSERT_TRUE(core().countdown.CountdownRunning());
-  core().events.OnCloseBox();
+  core().OnCloseBox();
   EXPECT_FALSE(core().countdown.CountdownRunning());
   EXPECT_FALSE(world.view.shown);
   EXPECT_FALSE(core().agent.MonitoringOn());
@@ -98,17 +98,17 @@ TEST_F(ComposedAgentTest, TheCloseBoxCancelsARunningCountdownAndNothingElse) {
 TEST_F(ComposedAgentTest, APostponedActionIsShownInTheTrayUntilItsMenuItemCancelsIt) {
   Start({{"关闭计算机", ""}});
   world.Advance(60 * kSecond);  // the countdown starts at 08:30:00
-  core().events.OnPostpone(30);
+  core().OnPostpone(30);
   EXPECT_FALSE(world.view.shown);
   EXPECT_TRUE(core().agent.MonitoringOn());
   EXPECT_EQ(core().agent.trayIcon().tip, TrayTip("Ordavi-启用", "推迟的关闭计算机：09:00"));
   EXPECT_EQ(world.agentPorts.window.captions[MenuItem::CancelPostponed], "取消推迟的关闭计算机（09:00）(&N)");
 
-  core().events.OnMenuCommand(MenuItem::CancelPostponed);
+  core().OnMenuCommand(MenuItem::CancelPostponed);
   EXPECT_FALSE(core().agent.MonitoringOn());
   EXPECT_EQ(core().agent.trayIcon().tip, "Ordavi-禁用");
   EXPECT_EQ(world.agentPorts.window.captions[MenuItem::CancelPostponed], "");
-  EXPECT_FALSE(core().events.OnCancelFromCommandLine());
+  EXPECT_FALSE(core().OnCancelFromCommandLine());
   world.Advance(60 * kMinute);
   EXPECT_FALSE(world.view.shown);
   for (const std::string& call : log) EXPECT_EQ(call.find("ExitWindowsEx"), std::string::npos) << call;
@@ -180,8 +180,8 @@ TEST_F(ComposedAgentTest, PassesResumesClockChangesAndMonitoringReachTheWakeTime
   for (const auto& c : cases) {
     world.wake.log.clear();
     if (c.before == std::string("a sleep")) world.Sleep(20 * kSecond, false);
-    if (c.before == std::string("a clock change")) core().events.OnPowerOrTimeChange(kWmTimeChange, 0);
-    core().events.OnTaskTick();
+    if (c.before == std::string("a clock change")) core().OnPowerOrTimeChange(kWmTimeChange, 0);
+    core().OnTaskTick();
     EXPECT_EQ(world.wake.log, c.calls) << c.before;
   }
   world.wake.log.clear();

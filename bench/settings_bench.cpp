@@ -19,6 +19,9 @@
 #include <string>
 #include <vector>
 
+#include "actions/win32/win32_conditions.h"
+#include "actions/win32/win32_power.h"
+#include "actions/win32/win32_processes.h"
 #include "bench/clock.h"
 #include "dialogs/win32/settings_dialog.h"
 #include "schedule/tick_state.h"
@@ -94,8 +97,11 @@ int main(int argc, char** argv) {
   Win32SystemClock clock;
   Win32DateFormatSource dates;
   Win32LocalClock local;
+  Win32ProcessSystem processes;
+  Win32ConditionSensors sensors(processes);
+  Win32PowerSystem power;
   SettingsServices services{store, reg, root, options, "C:\\Ordavi.exe", [](std::int32_t) {}, tickState, 10, clock,
-                            dates, local};
+                            dates, local, sensors, power};
   OpenAndClose(services);  // the first opening loads the common controls and the fonts
   std::vector<double> with, without, ratio;
   for (int s = 0; s < samples; ++s) {

@@ -38,6 +38,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,17 @@ struct NoActions : TickActions {
 };
 struct NoCountdown : CountdownControl {
   void StartCountdown(const TaskType&) override {}
+};
+struct NoRecorder : RunRecorder {
+  void PassStarting(const std::vector<UnseenSpan>&) override {}
+  void TaskDue(const RunRecord&) override {}
+  void CountdownEnded(CountdownEnd) override {}
+};
+// The conditions of passes with no condition task: nothing is ever sampled.
+struct NoSensors : ConditionSensors {
+  std::optional<std::vector<std::string>> RunningPrograms() override { return std::nullopt; }
+  std::optional<std::vector<AdapterOctets>> AdapterCounters() override { return std::nullopt; }
+  std::optional<ProcessorTimes> ProcessorUse() override { return std::nullopt; }
 };
 
 struct Stats {
@@ -141,9 +153,12 @@ int HistoryBench(Registry& reg, TaskStore& store, int n, int samples) {
   RunHistory history(historyFile, codec, notices);
   RunWatch watch(RunWatchPorts{store, dateFormat, minutes, notices, lastPassFile}, history);
   watch.Start();
-  TaskTick bare(store, matchers, localClock, tickState, minutes, actions, countdown);
-  TaskTick recorded(store, matchers, localClock, tickState, minutes, actions, countdown);
-  recorded.SetRecorder(&watch);
+  NoSensors sensors;
+  SleepWatch awake(systemClock, [] {});
+  Conditions conditions(sensors, awake);
+  NoRecorder noRecorder;
+  TaskTick bare(store, matchers, conditions, localClock, tickState, minutes, actions, countdown, noRecorder);
+  TaskTick recorded(store, matchers, conditions, localClock, tickState, minutes, actions, countdown, watch);
   const int passes = 200;
   for (bool due : {false, true}) {
     std::vector<double> with, without, ratio;
@@ -183,10 +198,10 @@ int ConditionsBench(Registry& reg, TaskStore& store, int n, int samples) {
   NoCountdown countdown;
   Win32ProcessSystem processes;
   Win32ConditionSensors sensors(processes);
-  SleepWatch awake(systemClock);
+  SleepWatch awake(systemClock, [] {});
   Conditions conditions(sensors, awake);
-  TaskTick tick(store, matchers, localClock, tickState, minutes, actions, countdown);
-  tick.SetConditions(&conditions);
+  NoRecorder recorder;
+  TaskTick tick(store, matchers, conditions, localClock, tickState, minutes, actions, countdown, recorder);
   const char* const kConditionTexts[] = {"程序结束后：a.exe", "程序结束后：b.exe", "程序结束后：c.exe",
                                          "网速低于50KB/s持续3分钟", "网速低于10KB/s持续1分钟",
                                          "网速低于100KB/s持续5分钟", "网速低于1KB/s持续10分钟",
@@ -259,7 +274,11 @@ int main(int argc, char** argv) {
   SeenMinutes minutes(localClock, utcClock, systemClock);
   TickRunState tickState(timers);
   NoCountdown countdown;
-  TaskTick tick(store, matchers, localClock, tickState, minutes, actions, countdown);
+  NoSensors sensors;
+  SleepWatch awake(systemClock, [] {});
+  Conditions conditions(sensors, awake);
+  NoRecorder recorder;
+  TaskTick tick(store, matchers, conditions, localClock, tickState, minutes, actions, countdown, recorder);
 
   HKEY key = nullptr;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProgramKeyPath + 1, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return 1;

@@ -50,7 +50,7 @@ void SleepWatch::Signal() {
   resumedAwake_ = AwakeMs();
   resumedTick_ = clock_.TickCount();
   person_ = false;
-  if (listener_) listener_();
+  listener_();
 }
 
 bool SleepWatch::Unattended() {

@@ -40,12 +40,11 @@ inline constexpr std::uint64_t kAttendanceGraceMs = 30000;
 
 class SleepWatch : public AwakeClock {
  public:
-  explicit SleepWatch(SystemClock& clock) : clock_(clock) {}
+  // `resumed` is called at every resume (one listener, which tells every
+  // part in order).
+  SleepWatch(SystemClock& clock, std::function<void()> resumed) : clock_(clock), listener_(std::move(resumed)) {}
 
   std::uint64_t AwakeMs() override;
-
-  // Called at every resume (one listener, which tells every part in order).
-  void OnResume(std::function<void()> listener) { listener_ = std::move(listener); }
 
   void Suspending();  // PBT_APMSUSPEND
   // PBT_APMRESUMEAUTOMATIC (byPerson false, after every resume) or

@@ -19,9 +19,9 @@ void TaskTick::RunPass() {
   const ScheduleNow now = clock_.LocalTime();
   state_.PassStarting(now);
   const std::vector<UnseenSpan> unseen = minutes_.PassAt(now);
-  if (recorder_) recorder_->PassStarting(unseen);
+  recorder_.PassStarting(unseen);
   const std::int32_t count = store_.FollowCounter();  // TaskNum as it is now
-  if (conditions_) conditions_->BeginPass();
+  conditions_.BeginPass();
   for (int n = 1; n <= count; ++n) {
     const std::optional<std::string> schedule = Read(TaskField::Schedule, n);
     if (!schedule) continue;
@@ -32,7 +32,7 @@ void TaskTick::RunPass() {
     if (!IsDue(n, now, *schedule)) continue;
     Dispatch(n, now, *schedule);
   }
-  if (conditions_) conditions_->EndPass();
+  conditions_.EndPass();
 }
 
 // A value of the wrong type would otherwise stop every pass at this task with
@@ -59,7 +59,7 @@ bool TaskTick::IsDue(int n, const ScheduleNow& now, const std::string& schedule)
   if (!kind) return false;
   if (RowOf(*kind).timing == KindTiming::Condition) {
     // Read whole by the grammar: a condition text that is not exact is never due.
-    return conditions_ && conditions_->Due(n, schedule, ReadSchedule(schedule, std::string()));
+    return conditions_.Due(n, schedule, ReadSchedule(schedule, std::string()));
   }
   // A minute seen before the local clock went back runs nothing again.
   if (RowOf(*kind).timing == KindTiming::Clock && minutes_.RepeatedMinute()) return false;
@@ -93,23 +93,19 @@ void TaskTick::Dispatch(int n, const ScheduleNow& now, const std::string& schedu
   }
   if (!minutes_.TakeTurn(n)) return;
   RunRecord record;
-  if (recorder_) {
-    record.due = MinuteOf(now);
-    record.taskNumber = n;
-    record.type = *typeText;
-    record.schedule = schedule;
-    record.param = param.value_or(std::string());
-  }
+  record.due = MinuteOf(now);
+  record.taskNumber = n;
+  record.type = *typeText;
+  record.schedule = schedule;
+  record.param = param.value_or(std::string());
   // The ports return nothing, so the entry says what is asked of the
   // system; a reminder's text is the notice shown.
   switch (type->run) {
     case TaskRun::Countdown:
       // Started first, so a countdown it takes over is reported ended first.
       countdown_.StartCountdown(*type);
-      if (recorder_) {
-        record.outcome = RunOutcome::CountdownStarted;
-        recorder_->TaskDue(record);
-      }
+      record.outcome = RunOutcome::CountdownStarted;
+      recorder_.TaskDue(record);
       return;
     case TaskRun::Junk: {
       // The cleaning blocks the thread without pumping messages; the pause
@@ -119,16 +115,14 @@ void TaskTick::Dispatch(int n, const ScheduleNow& now, const std::string& schedu
         result = actions_.CleanJunk(false);
         state_.StartPause();
       });
-      if (recorder_) {
-        // A cleaning that did not run says why: nothing else would.
-        switch (result) {
-          case JunkResult::Cleaned: record.detail = "清理已结束"; break;
-          case JunkResult::OpenFolder: record.detail = "程序文件夹他人可改，已停用清理"; break;
-          case JunkResult::NoLog: record.detail = "程序文件夹中无法写入清理日志"; break;
-        }
-        if (result != JunkResult::Cleaned) record.outcome = RunOutcome::NotRun;
-        recorder_->TaskDue(record);
+      // A cleaning that did not run says why: nothing else would.
+      switch (result) {
+        case JunkResult::Cleaned: record.detail = "清理已结束"; break;
+        case JunkResult::OpenFolder: record.detail = "程序文件夹他人可改，已停用清理"; break;
+        case JunkResult::NoLog: record.detail = "程序文件夹中无法写入清理日志"; break;
       }
+      if (result != JunkResult::Cleaned) record.outcome = RunOutcome::NotRun;
+      recorder_.TaskDue(record);
       return;
     }
     case TaskRun::Immediate:
@@ -142,13 +136,11 @@ void TaskTick::Dispatch(int n, const ScheduleNow& now, const std::string& schedu
         const OpenedFile opened = actions_.OpenFile(path, SplitPath(path).dir);
         record.detail = opened.detail;
         if (opened.refused) record.outcome = RunOutcome::NotRun;
-        if (recorder_) recorder_->TaskDue(record);
+        recorder_.TaskDue(record);
         return;
       }
-      if (recorder_) {
-        if (type->action == TaskAction::Remind) record.detail = "已显示提醒";
-        recorder_->TaskDue(record);
-      }
+      if (type->action == TaskAction::Remind) record.detail = "已显示提醒";
+      recorder_.TaskDue(record);
       RunImmediate(type->action, param.value_or(std::string()));
       return;
   }

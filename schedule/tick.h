@@ -61,27 +61,24 @@ std::string UnreadableTaskNotice(int taskNumber, const std::string& valueName);
 
 class TaskTick {
  public:
-  TaskTick(TaskStore& store, Matchers& matchers, LocalClock& clock, TickRunState& state, SeenMinutes& minutes,
-           TickActions& actions, CountdownControl& countdown)
+  // `conditions` watches the condition kinds; `recorder` hears of each pass
+  // and each due task (the run history).
+  TaskTick(TaskStore& store, Matchers& matchers, Conditions& conditions, LocalClock& clock, TickRunState& state,
+           SeenMinutes& minutes, TickActions& actions, CountdownControl& countdown, RunRecorder& recorder)
       : store_(store),
         matchers_(matchers),
+        conditions_(conditions),
         clock_(clock),
         state_(state),
         minutes_(minutes),
         actions_(actions),
-        countdown_(countdown) {}
+        countdown_(countdown),
+        recorder_(recorder) {}
 
   // One pass of the task tick: the local time is taken once, then tasks 1 to
   // the task counter are tested and dispatched in number order. A due task
   // does not end the pass.
   void RunPass();
-
-  // Where each pass and each due task are reported (the run history); none
-  // until set.
-  void SetRecorder(RunRecorder* recorder) { recorder_ = recorder; }
-  // Where the condition kinds are watched; until set, no task of those kinds
-  // is ever due.
-  void SetConditions(Conditions* conditions) { conditions_ = conditions; }
 
  private:
   bool IsDue(int n, const ScheduleNow& now, const std::string& schedule);
@@ -98,13 +95,13 @@ class TaskTick {
 
   TaskStore& store_;
   Matchers& matchers_;
+  Conditions& conditions_;
   LocalClock& clock_;
   TickRunState& state_;
   SeenMinutes& minutes_;
   TickActions& actions_;
   CountdownControl& countdown_;
-  RunRecorder* recorder_ = nullptr;
-  Conditions* conditions_ = nullptr;
+  RunRecorder& recorder_;
   // Tasks whose schedule text could not be converted, with the text the user
   // was told about: each faulty text is reported once.
   std::map<int, std::string> reportedFaulty_;

@@ -10,6 +10,7 @@
 #include "actions/testing/fake_power.h"
 #include "schedule/testing/fake_clocks.h"
 #include "schedule/testing/fake_conditions.h"
+#include "schedule/testing/fake_run_recorder.h"
 #include "schedule/testing/fake_tick_ports.h"
 #include "schedule/testing/fake_timers.h"
 #include "store/testing/countdown_types.h"
@@ -39,14 +40,18 @@ constexpr std::uint64_t kMinute = 60 * kSecond;
 // timers; wired as the main window wires them.
 struct TickPorts {
   TickPorts(FakeTimers& t, const Options& options)
-      : clock(t), utc(t), counter(t), actions(log, t), state(t, &minutes),
-        countdown{options, view, t, state, sound, countdownSystem, power} {
+      : clock(t), utc(t), counter(t), awake(t), actions(log, t), state(t, &minutes),
+        countdown{options, view, t, state, sound, countdownSystem, power, recorder} {
     countdownSystem.tick = &state;
   }
   FakeLocalClock clock;
   testing::FakeUtcClock utc;
   FakeSystemClock counter;
+  testing::FakeAwakeClock awake;
   SeenMinutes minutes{clock, utc, counter};
+  testing::FakeConditionSensors sensors;
+  Conditions conditions{sensors, awake};
+  testing::NoRunRecorder recorder;
   CallLog log;
   FakeTickActions actions;
   FakeCountdownView view;
@@ -107,7 +112,7 @@ class TickTest : public ::testing::Test {
   TickPorts rec{timers, options};
   TickRunState& state = rec.state;
   Countdown& countdown = rec.countdown;
-  TaskTick tick{store, matchers, local, state, rec.minutes, rec.actions, rec.countdownCalls};
+  TaskTick tick{store, matchers, rec.conditions, local, state, rec.minutes, rec.actions, rec.countdownCalls, rec.recorder};
 };
 
 using Log = CallLog;
@@ -132,10 +137,7 @@ TEST_F(TickTest, DailyTaskRunsOnceInItsMinuteAndTheNextPassComesSeventySecondsLa
 // after the end and never again; a disabled task of the same condition runs
 // nothing.
 TEST_F(TickTest, AProgramEndRunsItsTaskOnceInThePassAfterTheEnd) {
-  testing::FakeConditionSensors sensors;
-  testing::FakeAwakeClock awake(timers);
-  Conditions conditions(sensors, awake);
-  tick.SetConditions(&conditions);
+  testing::FakeConditionSensors& sensors = rec.sensors;
   store.LoadTaskCounter();
   Add("程序结束后：dl.exe", "提醒", "下载完了");
   Add("程序结束后：dl.exe", "提醒", "禁用的", false);
@@ -180,7 +182,7 @@ TEST_F(TickTest, DispatchesEachTypeWordAndPausesOnlyAfterImmediateTypes) {
     FakeLocalClock lc{t};
     lc.startSecondOfDay = 8 * 3600 + 30 * 60;
     TickPorts rc{t, options};
-    TaskTick tk{s, matchers, lc, rc.state, rc.minutes, rc.actions, rc.countdownCalls};
+    TaskTick tk{s, matchers, rc.conditions, lc, rc.state, rc.minutes, rc.actions, rc.countdownCalls, rc.recorder};
     s.LoadTaskCounter();
     s.AddTask("每天8时30分", c.type, c.param);
     rc.state.Start();
@@ -199,7 +201,7 @@ TEST_F(TickTest, AnImmediateActionThatPumpsMessagesRunsOnceInItsMinute) {
     FakeTimers t;
     FakeLocalClock lc{t};
     TickPorts rc{t, options};
-    TaskTick tk{s, matchers, lc, rc.state, rc.minutes, rc.actions, rc.countdownCalls};
+    TaskTick tk{s, matchers, rc.conditions, lc, rc.state, rc.minutes, rc.actions, rc.countdownCalls, rc.recorder};
     t.OnFire(MainTimer::TaskTick, [&] { tk.RunPass(); });
     t.OnFire(MainTimer::TickPause, [&] { rc.state.EndPause(); });
     s.LoadTaskCounter();
@@ -454,7 +456,8 @@ TEST_F(TickTest, FaultyScheduleIsSkippedAndReportedOncePerText) {
   // A fresh agent reports it again; a disabled faulty task is never converted.
   rec.log.clear();
   store.SetTaskEnabled(2, "禁用");
-  TaskTick restarted{store, matchers, local, state, rec.minutes, rec.actions, rec.countdownCalls};
+  TaskTick restarted{store, matchers, rec.conditions, local, state, rec.minutes, rec.actions, rec.countdownCalls,
+                     rec.recorder};
   PassNextDay(restarted);
   EXPECT_EQ(rec.log, (Log{"ShowNotice(" + FaultyScheduleNotice(1, "空闲分钟") + ")", "ShowNotice(still runs)"}));
 }
@@ -477,7 +480,7 @@ TEST_F(TickTest, ValueOfTheWrongTypeSkipsItsTaskAndIsReportedOnceUntilItCanBeRea
     TaskStore s{r};
     FakeTimers t;
     TickPorts rc{t, options};
-    TaskTick tk{s, matchers, local, rc.state, rc.minutes, rc.actions, rc.countdownCalls};
+    TaskTick tk{s, matchers, rc.conditions, local, rc.state, rc.minutes, rc.actions, rc.countdownCalls, rc.recorder};
     s.LoadTaskCounter();
     s.AddTask("每天8时29分", "提醒", "first");
     s.AddTask("每天8时29分", "提醒", "second");

@@ -2,6 +2,7 @@
 // "SetSystemPowerState(-1,-1)", "NtShutdownSystem(2)", every argument in decimal.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "actions/power.h"
@@ -19,6 +20,8 @@ class FakePower : public Recording, public PowerSystem {
     Record("SetSystemPowerState", {std::to_string(suspend), std::to_string(force)});
   }
   void NtShutdownSystem(std::int32_t action) override { Record("NtShutdownSystem", {std::to_string(action)}); }
+  std::optional<bool> WakeTimersAllowed() const override { return wakeTimersAllowed; }
+  std::optional<bool> wakeTimersAllowed;
 };
 
 }  // namespace ordavi::testing

@@ -20,8 +20,7 @@ void Win32PowerSystem::NtShutdownSystem(std::int32_t action) {
   if (fn) fn(action);
 }
 
-std::optional<bool> WakeTimersAllowed() {
-  // powrprof.dll is loaded from the system directory when the editor asks.
+std::optional<bool> Win32PowerSystem::WakeTimersAllowed() const {
   using GetActiveFn = DWORD(WINAPI*)(HKEY, GUID**);
   using ReadAcFn = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, const GUID*, DWORD*);
   const auto getActive = SystemProc<GetActiveFn>("powrprof.dll", "PowerGetActiveScheme");

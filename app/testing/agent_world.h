@@ -42,10 +42,10 @@ class AgentWorld {
     windows.windows[kOtherWindow].process = 200;
     counter.tick = 3600 * kSecond;
     counter.lastInput = static_cast<std::uint32_t>(counter.tick);
-    timers.OnFire(MainTimer::TaskTick, [this] { core->events.OnTaskTick(); });
-    timers.OnFire(MainTimer::TickPause, [this] { core->events.OnTickPauseEnd(); });
-    timers.OnFire(MainTimer::CountdownSecond, [this] { core->events.OnCountdownSecond(); });
-    timers.OnFire(MainTimer::Postponed, [this] { core->events.OnPostponedTime(); });
+    timers.OnFire(MainTimer::TaskTick, [this] { core->OnTaskTick(); });
+    timers.OnFire(MainTimer::TickPause, [this] { core->OnTickPauseEnd(); });
+    timers.OnFire(MainTimer::CountdownSecond, [this] { core->OnCountdownSecond(); });
+    timers.OnFire(MainTimer::Postponed, [this] { core->OnPostponedTime(); });
   }
 
   // Task n+1: `schedule`, `type`, `param`, enabled.
@@ -83,18 +83,19 @@ class AgentWorld {
                                                       lastPassFile,
                                                       codec,
                                                       "C:\\Ordavi\\Ordavi.exe",
-                                                      [] {}});
+                                                      [] {},
+                                                      [](RunHistory&) {}});
     core->Start();
   }
   // The agent ends as 退出 does (the main window closes), or with the
   // session; its window's timers stop with it.
   void End(bool session = false) {
     if (session) {
-      core->events.OnSessionEnding();
+      core->OnSessionEnding();
     } else {
-      core->events.OnClosing();
+      core->OnClosing();
     }
-    core->events.OnDestroyed();
+    core->OnDestroyed();
     for (MainTimer t : {MainTimer::TaskTick, MainTimer::TickPause, MainTimer::CountdownSecond, MainTimer::Postponed}) {
       timers.StopTimer(t);
     }
@@ -106,11 +107,11 @@ class AgentWorld {
   // by a timer with nobody there (PBT_APMRESUMEAUTOMATIC alone). `messages`
   // false: the power messages never come, only the clocks show the sleep.
   void Sleep(std::uint64_t ms, bool person, bool messages = true) {
-    if (messages) core->events.OnPowerOrTimeChange(kWmPowerBroadcast, kPbtSuspend);
+    if (messages) core->OnPowerOrTimeChange(kWmPowerBroadcast, kPbtSuspend);
     timers.Sleep(ms);
     if (!messages) return;
-    core->events.OnPowerOrTimeChange(kWmPowerBroadcast, kPbtResumeAutomatic);
-    if (person) core->events.OnPowerOrTimeChange(kWmPowerBroadcast, kPbtResumeSuspend);
+    core->OnPowerOrTimeChange(kWmPowerBroadcast, kPbtResumeAutomatic);
+    if (person) core->OnPowerOrTimeChange(kWmPowerBroadcast, kPbtResumeSuspend);
   }
   // The local clock moves by `seconds` while UTC goes on (daylight saving),
   // or both move (the user set the clock) and WM_TIMECHANGE comes.
@@ -118,7 +119,7 @@ class AgentWorld {
     clock.offsetSeconds += seconds;
     if (!setByUser) return;
     utc.minute += seconds / 60;
-    core->events.OnPowerOrTimeChange(kWmTimeChange, 0);
+    core->OnPowerOrTimeChange(kWmTimeChange, 0);
   }
 
   // The run history's lines, oldest first, as UTF-8.

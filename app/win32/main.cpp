@@ -61,6 +61,33 @@ std::uint32_t PostponeMinuteMs() {
 #endif
 }
 
+// The agent's message loop until the main window is closed (WM_QUIT); the
+// session's and the installer's requests to the agent slot are waited on
+// beside the messages, on this thread.
+int RunMessageLoop(ordavi::Win32AgentSlot& slot) {
+  MSG msg;
+  for (;;) {
+    const DWORD woke =
+        MsgWaitForMultipleObjects(slot.WaitCount(), slot.WaitObjects(), FALSE, slot.WaitTimeoutMs(), QS_ALLINPUT);
+    if (woke < WAIT_OBJECT_0 + slot.WaitCount()) {
+      slot.OnSignalled(woke - WAIT_OBJECT_0);
+      continue;
+    }
+    if (woke == WAIT_TIMEOUT) {
+      slot.OnWaitTimeout();
+      continue;
+    }
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+      if (GetMessageW(&msg, nullptr, 0, 0) <= 0) return static_cast<int>(msg.wParam);
+      // Tab, Enter and Esc work in every window as in a dialog.
+      HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+      if (root && IsDialogMessageW(root, &msg)) continue;
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+}
+
 int RunAgent() {
   using namespace ordavi;
   // One agent per session: decided before any window or tray icon exists.
@@ -107,32 +134,35 @@ int RunAgent() {
 
   // The settings dialogs and their task editors, over the core built below.
   SettingsServices* settings = nullptr;
-  AgentCore core(AgentCorePorts{StoredState{registry, tasks, options},
-                                AgentPorts{system, window.tray(), window.hotkeys(), window, notices, shell, power,
-                                           devices},
-                                window.timers(),
-                                window.countdownPanel(),
-                                [&window] { return reinterpret_cast<WindowId>(window.handle()); },
-                                systemClock,
-                                localClock,
-                                utcClock,
-                                dateFormat,
-                                displayRequests,
-                                processes,
-                                dialup,
-                                windows,
-                                sound,
-                                junkSystem,
-                                tempFolders,
-                                folderSecurity,
-                                conditionSensors,
-                                wakeSystem,
-                                historyFile,
-                                lastPassFile,
-                                gbkCodec,
-                                system.ExePath(),
-                                [&settings] { SettingsDialog::Open(*settings); },
-                                PostponeMinuteMs()});
+  AgentCore core(AgentCorePorts{
+      StoredState{registry, tasks, options},
+      AgentPorts{system, window.tray(), window.hotkeys(), window, notices, shell, power, devices},
+      window.timers(),
+      window.countdownPanel(),
+      [&window] { return reinterpret_cast<WindowId>(window.handle()); },
+      systemClock,
+      localClock,
+      utcClock,
+      dateFormat,
+      displayRequests,
+      processes,
+      dialup,
+      windows,
+      sound,
+      junkSystem,
+      tempFolders,
+      folderSecurity,
+      conditionSensors,
+      wakeSystem,
+      historyFile,
+      lastPassFile,
+      gbkCodec,
+      system.ExePath(),
+      [&settings] { SettingsDialog::Open(*settings); },
+      [&shell, &historyFile](RunHistory& history) {
+        RunHistoryWindow::Open(history, [&shell, &historyFile] { shell.OpenInNotepad(historyFile.CheckedPath()); });
+      },
+      PostponeMinuteMs()});
   SettingsServices settingsServices{tasks,
                                     registry,
                                     registryRoot,
@@ -143,48 +173,25 @@ int RunAgent() {
                                     0,  // the system's major version, once start-up has read it
                                     systemClock,
                                     dateFormat,
-                                    localClock};
+                                    localClock,
+                                    conditionSensors,
+                                    power,
+                                    true,
+                                    [&core] {
+                                      core.wake.TasksChanged();
+                                      core.nextTask.TasksChanged();
+                                    },
+                                    &core.conditions};
   settings = &settingsServices;
-  settingsServices.conditions = &core.conditions;
-  settingsServices.tasksMayHaveChanged = [&core] {
-    core.wake.TasksChanged();
-    core.nextTask.TasksChanged();
-  };
-  core.events.OpenRunHistoryWith([&] {
-    RunHistoryWindow::Open(core.history, [&shell, &historyFile] { shell.OpenInNotepad(historyFile.CheckedPath()); });
-  });
 
-  if (!window.Create(core.events)) return 1;
+  if (!window.Create(core)) return 1;
   ui::Guard([&] {
     core.Start();
     return LRESULT{0};
   });
   settingsServices.osMajor = core.agent.OsMajorVersion();
   slot.Listen(window.handle());  // a second start's 设置, a take-over's or the installer's 退出
-
-  MSG msg;
-  for (;;) {
-    // The session's and the installer's requests are waited on beside the
-    // messages, on this thread.
-    const DWORD woke =
-        MsgWaitForMultipleObjects(slot.WaitCount(), slot.WaitObjects(), FALSE, slot.WaitTimeoutMs(), QS_ALLINPUT);
-    if (woke < WAIT_OBJECT_0 + slot.WaitCount()) {
-      slot.OnSignalled(woke - WAIT_OBJECT_0);
-      continue;
-    }
-    if (woke == WAIT_TIMEOUT) {
-      slot.OnWaitTimeout();
-      continue;
-    }
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-      if (GetMessageW(&msg, nullptr, 0, 0) <= 0) return static_cast<int>(msg.wParam);
-      // Tab, Enter and Esc work in every window as in a dialog.
-      HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-      if (root && IsDialogMessageW(root, &msg)) continue;
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-  }
+  return RunMessageLoop(slot);
 }
 
 }  // namespace

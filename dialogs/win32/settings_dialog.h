@@ -11,10 +11,13 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "actions/power.h"
 #include "dialogs/options_form.h"
 #include "dialogs/settings_list.h"
 #include "dialogs/win32/task_editor.h"
+#include "schedule/conditions.h"
 #include "schedule/local_clock.h"
 #include "schedule/schedule.h"
 #include "schedule/tick_state.h"
@@ -39,6 +42,8 @@ struct SettingsServices {
   SystemClock& clock;     // tick count: uptime text, idle and boot schedules
   DateFormatSource& dates;
   LocalClock& localTime;
+  ConditionSensors& sensors;  // the editor's list of running programs
+  const PowerSystem& power;   // whether the power plan lets wake timers wake the PC
   // The 下次运行 column's cells are filled (the benchmark's floor leaves them
   // empty, to weigh what the column costs).
   bool showNextRuns = true;
@@ -87,6 +92,10 @@ class SettingsDialog : public Window, private TaskEditorHost {
   std::uint32_t TickCount() const override { return services_.clock.TickCount(); }
   std::string ShortDateFormat() const override { return services_.dates.ShortDateFormat(); }
   std::uint32_t OsMajor() const override { return services_.osMajor; }
+  std::optional<std::vector<std::string>> RunningPrograms() const override {
+    return services_.sensors.RunningPrograms();
+  }
+  std::optional<bool> WakeTimersAllowed() const override { return services_.power.WakeTimersAllowed(); }
   TaskRecord ReadTask(int task) const override { return services_.tasks.ReadTask(task); }
   EditorOkResult StoreTask(int editorId, TaskForm& form, const ScheduleNow& now, bool pastConfirmed) override;
   void EditorClosed(int editorId) override { list_.CloseEditor(editorId); }

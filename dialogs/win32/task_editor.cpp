@@ -6,9 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "actions/win32/win32_power.h"
-#include "actions/win32/win32_conditions.h"
-#include "actions/win32/win32_processes.h"
 #include "dialogs/key_filters.h"
 #include "store/text.h"
 #include "store/win32/gbk_text.h"
@@ -115,12 +112,10 @@ const FieldControl& ControlOf(ScheduleField field) {
   return kFieldControls[0];
 }
 
-// The running programs' names, each once, for the program box's list: those
-// of this session, the ones the condition watches.
-std::vector<std::string> RunningProgramNames() {
-  Win32ProcessSystem processes;
+// The running programs' names, each once, for the program box's list.
+std::vector<std::string> RunningProgramNames(const TaskEditorHost& host) {
   std::vector<std::string> names;
-  if (const auto list = Win32ConditionSensors(processes).RunningPrograms()) {
+  if (const auto list = host.RunningPrograms()) {
     for (const std::string& name : *list) {
       bool known = false;
       for (const std::string& n : names) known = known || AsciiUpper(n) == AsciiUpper(name);
@@ -196,7 +191,7 @@ void TaskEditor::CreateControls() {
   wake_ = CreateControl("BUTTON", kWake, kMargin, ruleY + kWakeY, 200, kRadioH, WS_TABSTOP | BS_AUTOCHECKBOX, font_,
                         kWakeBoxCaption);
   // Said only when the active power plan is known to keep wake timers off.
-  const std::optional<bool> allowed = WakeTimersAllowed();
+  const std::optional<bool> allowed = owner_.WakeTimersAllowed();
   CreateControl("STATIC", kControl, kMargin, ruleY + kWakeNoteY, kClientWidth - 2 * kMargin, 30, 0, font_,
                 allowed == false ? kWakeTimersOffNote : "");
 
@@ -242,7 +237,7 @@ void TaskEditor::CreateKindLine(int index, int line, bool conditionColumn) {
       case Box::Programs:
         h = CreateControl("COMBOBOX", kControl, x, y, c.width, 200,
                           WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL | CBS_SORT, font_);
-        SetComboItems(h, RunningProgramNames());
+        SetComboItems(h, RunningProgramNames(owner_));
         break;
       case Box::DatePicker:
         h = CreateControl(DATETIMEPICK_CLASSA, kControl, kFieldX, y, kTimeX - 8 - kFieldX, kBoxH,

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,8 +19,9 @@
 namespace ordavi {
 
 // What an editor asks of the window that opened it (the settings dialog): the
-// clocks and the system's version, the stored task it is filled from, and the
-// store and list its OK writes to and its closing is told to.
+// clocks and the system's version, the running programs and the power plan's
+// wake timers, the stored task it is filled from, and the store and list its
+// OK writes to and its closing is told to.
 class TaskEditorHost {
  public:
   virtual ~TaskEditorHost() = default;
@@ -28,6 +30,10 @@ class TaskEditorHost {
   virtual std::uint32_t TickCount() const = 0;
   virtual std::string ShortDateFormat() const = 0;
   virtual std::uint32_t OsMajor() const = 0;
+  // The executable names of this session's running programs, as the
+  // condition kind watches them; nothing when the system cannot give them.
+  virtual std::optional<std::vector<std::string>> RunningPrograms() const = 0;
+  virtual std::optional<bool> WakeTimersAllowed() const = 0;  // PowerSystem::WakeTimersAllowed
   virtual TaskRecord ReadTask(int task) const = 0;
   // EditorOk on the host's list and store; a stored task's row is shown.
   virtual EditorOkResult StoreTask(int editorId, TaskForm& form, const ScheduleNow& now, bool pastConfirmed) = 0;

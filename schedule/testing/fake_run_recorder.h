@@ -25,4 +25,12 @@ class FakeRunRecorder : public Recording, public RunRecorder {
   }
 };
 
+// A recorder that keeps nothing, for the parts tested without the history.
+class NoRunRecorder : public RunRecorder {
+ public:
+  void PassStarting(const std::vector<UnseenSpan>&) override {}
+  void TaskDue(const RunRecord&) override {}
+  void CountdownEnded(CountdownEnd) override {}
+};
+
 }  // namespace ordavi::testing
