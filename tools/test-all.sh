@@ -14,12 +14,11 @@
 # for a minute: the unit tests, the sanitizer build's unit tests and a short
 # run of each fuzz target (10 s each, on two cores; built in the build step)
 # side by side with the scenarios.
-# Each scenario has its own prefix and display. The soak, which watches one
-# agent for minutes, and the scenario that needs the processor quiet run
-# first, beside each other but without another scenario (each takes every
-# slot of its kind in e2e/ctest-resources.json, which the host test preset
-# names); the tests that keep the processor busy wait for the quiet one; then
-# the longest scenarios. The benchmarks are run by hand (bash bench/run.sh).
+# Each scenario has its own prefix and display. The scenario that needs the
+# processor quiet runs first without another scenario (it takes every slot of
+# its kind in e2e/ctest-resources.json, which the host test preset names),
+# with only the soak beside it, which goes on beside the rest; the tests that
+# keep the processor busy wait for the quiet one; then the longest scenarios. The benchmarks are run by hand (bash bench/run.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
