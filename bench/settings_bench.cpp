@@ -29,7 +29,7 @@
 #include "store/tasks.h"
 #include "store/win32/win32_registry.h"
 #include "store/words.h"
-#include "ui/win32/win32_clock.h"
+#include "schedule/win32/win32_clock.h"
 
 namespace {
 

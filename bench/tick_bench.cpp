@@ -54,7 +54,7 @@
 #include "store/win32/gbk_text.h"
 #include "store/win32/win32_registry.h"
 #include "store/words.h"
-#include "ui/win32/win32_clock.h"
+#include "schedule/win32/win32_clock.h"
 
 namespace {
 

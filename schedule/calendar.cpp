@@ -2,6 +2,13 @@
 
 namespace ordavi {
 
+bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+int DaysInMonth(int y, int m) {
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return m == 2 && IsLeapYear(y) ? 29 : kDays[m - 1];
+}
+
 namespace {
 
 // Days since 1970-01-01 of a date of the proleptic Gregorian calendar.

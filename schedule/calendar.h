@@ -18,6 +18,8 @@ struct LocalMinute {
 long long MinutesBetween(const LocalMinute& from, const LocalMinute& to);
 // The minute `minutes` after `from`.
 LocalMinute AddMinutes(const LocalMinute& from, long long minutes);
+bool IsLeapYear(int year);
+int DaysInMonth(int year, int month);
 // 0 Sunday .. 6 Saturday.
 int DayOfWeek(int year, int month, int day);
 

@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "schedule/calendar.h"
+#include "schedule/short_date.h"
+
 namespace ordavi {
 
 enum class ScheduleKind { Idle, AfterBoot, Once, Daily, Weekly, Monthly, Yearly, ProgramEnds, NetworkQuiet, ProcessorQuiet };
@@ -93,25 +96,12 @@ std::vector<std::string> CutFields(ScheduleKind kind, const std::string& text);
 
 // ---- the field rules ----
 
-struct Date {
-  int year = 0;
-  int month = 0;
-  int day = 0;
-};
-
-bool IsLeapYear(int year);
-int DaysInMonth(int year, int month);
 // The days a month has in some year (29 for February).
 int LongestMonth(int month);
 
 // Decimal string-to-integer conversion: optional sign, digits, within 32 bits.
 // Anything else throws IntegerError(text).
 std::int32_t StrToInt(const std::string& text);
-// A date written in `format`'s own order and separator. Throws DateError(text)
-// for anything that is not a real date in that form.
-Date StrToDate(const std::string& text, const std::string& format);
-// A date written with `format` (y, yy, yyyy, M, MM, d, dd and literal text).
-std::string DateToStr(const Date& date, const std::string& format);
 
 // The uptime and idle counter (milliseconds in 32 bits) wraps after 49.7
 // days: no minute after this one is ever counted.

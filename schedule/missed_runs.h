@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "schedule/local_clock.h"
 #include "schedule/next_run.h"
 
 namespace ordavi {
@@ -32,14 +33,6 @@ struct ClockSample {
   LocalMinute local;
   long long utcMinute = 0;   // minutes since 1970-01-01 00:00 UTC
   std::uint32_t tickMs = 0;  // GetTickCount
-};
-
-// Port: the UTC minute (the local minute comes from LocalClock, the counter
-// from SystemClock).
-class UtcClock {
- public:
-  virtual ~UtcClock() = default;
-  virtual long long UtcMinute() = 0;
 };
 
 // True when the UTC clock moved by other than the time the counter measured

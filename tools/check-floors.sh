@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Checks that every #include "floor/..." of the product's code goes down or
 # sideways, never up. The floors, lowest first:
-#   store  schedule  ui  actions  transfer  dialogs  app
+#   store  platform  schedule  ui  actions  transfer  dialogs  app
 # (tests, the testing/ fakes, e2e/, bench/ and fuzz/ stand outside the floors).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-FLOORS=(store schedule ui actions transfer dialogs app)
+FLOORS=(store platform schedule ui actions transfer dialogs app)
 level() {
   local i
   for i in "${!FLOORS[@]}"; do [ "${FLOORS[$i]}" = "$1" ] && { echo "$i"; return; }; done

@@ -35,11 +35,11 @@
 #include "actions/win32/win32_conditions.h"
 #include "actions/win32/win32_shell.h"
 #include "schedule/testing/fake_clocks.h"
-#include "ui/win32/system_library.h"
+#include "platform/win32/system_library.h"
 #include "store/testing/readable_failures.h"
 #include "store/text.h"
 #include "store/win32/gbk_text.h"
-#include "ui/win32/testing/test_files.h"
+#include "platform/win32/testing/test_files.h"
 
 using winetest::Exists;
 using winetest::MakeLink;

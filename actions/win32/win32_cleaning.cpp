@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "store/win32/gbk_text.h"
-#include "ui/win32/administrators.h"
-#include "ui/win32/held_folder.h"
+#include "platform/win32/administrators.h"
+#include "platform/win32/held_folder.h"
 
 namespace ordavi {
 
@@ -37,8 +37,8 @@ std::string Utf8(const std::wstring& w) { return Narrow(w, CP_UTF8); }
 // FOLDERID_Profile.
 constexpr GUID kProfileFolder = {0x5E6C858F, 0x0E22, 0x4760, {0x9A, 0xFE, 0xEA, 0x33, 0x17, 0xB6, 0x71, 0x73}};
 
-using ui::RealPathOf;
-using ui::SamePath;
+using platform::RealPathOf;
+using platform::SamePath;
 
 }  // namespace
 
@@ -95,12 +95,12 @@ std::vector<std::string> Win32TempFolderSystem::OwnFolders() {
 OpenedFolder Win32TempFolderSystem::OpenFolder(const std::string& fullPath) {
   // Held without FILE_SHARE_DELETE: while the cleaning runs nobody can rename
   // or delete the folder, so it cannot be swapped for another one.
-  ui::HeldFolder folder;
+  platform::HeldFolder folder;
   switch (folder.Open(Utf16(fullPath), false)) {
-    case ui::FolderOpen::Opened: break;
-    case ui::FolderOpen::Missing: return {FolderOpen::Missing, 0};
-    case ui::FolderOpen::Linked: return {FolderOpen::Linked, 0};
-    case ui::FolderOpen::Failed: return {FolderOpen::Unreadable, 0};
+    case platform::FolderOpen::Opened: break;
+    case platform::FolderOpen::Missing: return {FolderOpen::Missing, 0};
+    case platform::FolderOpen::Linked: return {FolderOpen::Linked, 0};
+    case platform::FolderOpen::Failed: return {FolderOpen::Unreadable, 0};
   }
   const std::wstring real = folder.path();
   return {FolderOpen::Opened, Keep(folder.Release(), real)};
@@ -144,11 +144,11 @@ OpenedEntry Win32TempFolderSystem::Open(std::uint64_t folder, const std::string&
   // thread, until that program lets go; it is left as in use instead.
   constexpr ULONG kNtCompleteIfOplocked = 0x00000100;
   constexpr LONG kNtOplockBreakInProgress = 0x00000108;
-  const LONG status = ui::OpenRelative(
+  const LONG status = platform::OpenRelative(
       it->second.handle, w, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | FILE_LIST_DIRECTORY,
-      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, ui::kNtOpen, ui::kNtOpenForBackup | kNtCompleteIfOplocked,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, platform::kNtOpen, platform::kNtOpenForBackup | kNtCompleteIfOplocked,
       h);
-  if (status == ui::kNtSharingViolation || status == ui::kNtAccessDenied) return {EntryKind::InUse, 0};
+  if (status == platform::kNtSharingViolation || status == platform::kNtAccessDenied) return {EntryKind::InUse, 0};
   if (status < 0) return {};
   if (status == kNtOplockBreakInProgress) {
     CloseHandle(h);

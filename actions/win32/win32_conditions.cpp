@@ -4,7 +4,7 @@
 #include <iphlpapi.h>
 
 #include "actions/win32/win32_conditions.h"
-#include "ui/win32/system_library.h"
+#include "platform/win32/system_library.h"
 
 namespace ordavi {
 

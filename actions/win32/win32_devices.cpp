@@ -1,6 +1,6 @@
 #include "actions/win32/win32_devices.h"
 
-#include "ui/win32/system_library.h"
+#include "platform/win32/system_library.h"
 
 namespace ordavi {
 

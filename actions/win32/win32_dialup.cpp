@@ -3,7 +3,7 @@
 #include <ras.h>
 #include <wininet.h>
 
-#include "ui/win32/system_library.h"
+#include "platform/win32/system_library.h"
 
 namespace ordavi {
 

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "ui/win32/system_library.h"
+#include "platform/win32/system_library.h"
 
 namespace ordavi {
 

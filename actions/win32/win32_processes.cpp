@@ -3,7 +3,7 @@
 #include <tlhelp32.h>
 
 #include "store/win32/gbk_text.h"
-#include "ui/win32/system_library.h"
+#include "platform/win32/system_library.h"
 
 namespace ordavi {
 

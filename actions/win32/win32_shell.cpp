@@ -13,8 +13,8 @@
 #include "actions/open_for_user.h"
 #include "store/text.h"
 #include "store/win32/gbk_text.h"
-#include "ui/win32/administrators.h"
-#include "ui/win32/system_library.h"
+#include "platform/win32/administrators.h"
+#include "platform/win32/system_library.h"
 
 namespace ordavi {
 

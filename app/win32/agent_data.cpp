@@ -47,46 +47,46 @@ Win32DataFile::Win32DataFile(const char* name, std::wstring folder)
   if (!folder_.empty()) path_ = folder_ + name_;
 }
 
-ui::FolderOpen Win32DataFile::Folder(bool create) {
-  if (held_.IsOpen()) return ui::FolderOpen::Opened;
-  if (folder_.empty()) return ui::FolderOpen::Failed;
+platform::FolderOpen Win32DataFile::Folder(bool create) {
+  if (held_.IsOpen()) return platform::FolderOpen::Opened;
+  if (folder_.empty()) return platform::FolderOpen::Failed;
   return held_.Open(folder_, create);
 }
 
 std::optional<std::uint64_t> Win32DataFile::Size() {
-  const ui::FolderOpen folder = Folder(false);
-  if (folder == ui::FolderOpen::Missing) return 0;
-  if (folder != ui::FolderOpen::Opened) return std::nullopt;
+  const platform::FolderOpen folder = Folder(false);
+  if (folder == platform::FolderOpen::Missing) return 0;
+  if (folder != platform::FolderOpen::Opened) return std::nullopt;
   HANDLE file = nullptr;
-  const ui::FileOpen r = held_.OpenFile(name_, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, ui::kNtOpen, file);
-  if (r == ui::FileOpen::Missing) return 0;
-  if (r != ui::FileOpen::Opened) return std::nullopt;
+  const platform::FileOpen r = held_.OpenFile(name_, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, platform::kNtOpen, file);
+  if (r == platform::FileOpen::Missing) return 0;
+  if (r != platform::FileOpen::Opened) return std::nullopt;
   const std::optional<std::uint64_t> size = SizeOf(file);
   CloseHandle(file);
   return size;
 }
 
 bool Win32DataFile::Append(const std::string& bytes) {
-  if (Folder(true) != ui::FolderOpen::Opened) return false;
+  if (Folder(true) != platform::FolderOpen::Opened) return false;
   HANDLE file = nullptr;
   // An existing file, else a new one: never "open or create", which would
   // create a file wherever a dangling link points.
-  ui::FileOpen r = held_.OpenFile(name_, FILE_APPEND_DATA, FILE_SHARE_READ, ui::kNtOpen, file);
-  if (r == ui::FileOpen::Missing) r = held_.OpenFile(name_, FILE_APPEND_DATA, FILE_SHARE_READ, ui::kNtCreate, file);
-  if (r != ui::FileOpen::Opened) return false;
+  platform::FileOpen r = held_.OpenFile(name_, FILE_APPEND_DATA, FILE_SHARE_READ, platform::kNtOpen, file);
+  if (r == platform::FileOpen::Missing) r = held_.OpenFile(name_, FILE_APPEND_DATA, FILE_SHARE_READ, platform::kNtCreate, file);
+  if (r != platform::FileOpen::Opened) return false;
   const bool ok = WriteAll(file, bytes);
   return CloseHandle(file) && ok;
 }
 
 std::optional<std::string> Win32DataFile::ReadAll() {
-  const ui::FolderOpen folder = Folder(false);
-  if (folder == ui::FolderOpen::Missing) return std::string();
-  if (folder != ui::FolderOpen::Opened) return std::nullopt;
+  const platform::FolderOpen folder = Folder(false);
+  if (folder == platform::FolderOpen::Missing) return std::string();
+  if (folder != platform::FolderOpen::Opened) return std::nullopt;
   HANDLE file = nullptr;
-  const ui::FileOpen r =
-      held_.OpenFile(name_, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, ui::kNtOpen, file);
-  if (r == ui::FileOpen::Missing) return std::string();
-  if (r != ui::FileOpen::Opened) return std::nullopt;
+  const platform::FileOpen r =
+      held_.OpenFile(name_, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, platform::kNtOpen, file);
+  if (r == platform::FileOpen::Missing) return std::string();
+  if (r != platform::FileOpen::Opened) return std::nullopt;
   std::optional<std::string> out;
   const std::optional<std::uint64_t> size = SizeOf(file);
   if (size) {
@@ -117,43 +117,35 @@ std::optional<std::string> Win32DataFile::ReadAll() {
 // Written to a new file beside it and moved over it, so a failure leaves the
 // old content whole.
 bool Win32DataFile::Replace(const std::string& bytes) {
-  if (Folder(true) != ui::FolderOpen::Opened) return false;
+  if (Folder(true) != platform::FolderOpen::Opened) return false;
   const std::wstring temp = name_ + L".new";
   HANDLE file = nullptr;
-  ui::FileOpen r = held_.OpenFile(temp, GENERIC_WRITE | DELETE, 0, ui::kNtCreate, file);
+  platform::FileOpen r = held_.OpenFile(temp, GENERIC_WRITE | DELETE, 0, platform::kNtCreate, file);
   // A name left over (or planted) goes first, when it is a plain file here.
-  if (r == ui::FileOpen::Exists && held_.Remove(temp)) r = held_.OpenFile(temp, GENERIC_WRITE | DELETE, 0, ui::kNtCreate, file);
-  if (r != ui::FileOpen::Opened) return false;
+  if (r == platform::FileOpen::Exists && held_.Remove(temp)) r = held_.OpenFile(temp, GENERIC_WRITE | DELETE, 0, platform::kNtCreate, file);
+  if (r != platform::FileOpen::Opened) return false;
   const bool moved = WriteAll(file, bytes) && held_.MoveTo(file, name_);
-  if (!moved) ui::DeleteOnClose(file);
+  if (!moved) platform::DeleteOnClose(file);
   CloseHandle(file);
   return moved;
 }
 
 bool Win32DataFile::Clear() {
-  const ui::FolderOpen folder = Folder(false);
-  if (folder == ui::FolderOpen::Missing) return true;
-  return folder == ui::FolderOpen::Opened && held_.Remove(name_);
+  const platform::FolderOpen folder = Folder(false);
+  if (folder == platform::FolderOpen::Missing) return true;
+  return folder == platform::FolderOpen::Opened && held_.Remove(name_);
 }
 
 std::wstring Win32DataFile::CheckedPath() {
-  if (Folder(false) != ui::FolderOpen::Opened) return {};
+  if (Folder(false) != platform::FolderOpen::Opened) return {};
   HANDLE file = nullptr;
-  if (held_.OpenFile(name_, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, ui::kNtOpen, file) !=
-      ui::FileOpen::Opened) {
+  if (held_.OpenFile(name_, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, platform::kNtOpen, file) !=
+      platform::FileOpen::Opened) {
     return {};
   }
   CloseHandle(file);
   // The folder cannot be renamed or replaced while it is held.
   return held_.path() + L"\\" + name_;
-}
-
-long long Win32UtcClock::UtcMinute() {
-  FILETIME ft;
-  GetSystemTimeAsFileTime(&ft);
-  const unsigned long long t = (static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-  constexpr unsigned long long k1970 = 116444736000000000ull;  // 100 ns units from 1601 to 1970
-  return static_cast<long long>((t - k1970) / 600000000ull);
 }
 
 }  // namespace ordavi

@@ -1,7 +1,7 @@
 // The agent's own data files (the run history, the last pass) in the user's
 // local application data, folder "Ordavi": written with the W functions,
 // never in the program's registry key, so the agent can always write them,
-// with or without administrator rights. And the UTC clock.
+// with or without administrator rights.
 #pragma once
 
 #include <windows.h>
@@ -10,7 +10,7 @@
 
 #include "app/data_file.h"
 #include "schedule/missed_runs.h"
-#include "ui/win32/held_folder.h"
+#include "platform/win32/held_folder.h"
 
 namespace ordavi {
 
@@ -19,7 +19,7 @@ namespace ordavi {
 std::wstring AgentDataFolder();
 
 // A file of the agent's data folder. The folder is created on the first
-// write, and once opened it is held for the object's life (ui::HeldFolder):
+// write, and once opened it is held for the object's life (platform::HeldFolder):
 // an elevated agent writes where the user's other programs can write, so the
 // file is read, appended, replaced and removed only relative to that handle,
 // and a folder or file that is a link (a reparse point, a second hard link,
@@ -44,17 +44,11 @@ class Win32DataFile : public DataFile {
   std::wstring CheckedPath();
 
  private:
-  ui::FolderOpen Folder(bool create);
+  platform::FolderOpen Folder(bool create);
   std::wstring folder_, name_, path_;
-  ui::HeldFolder held_;
+  platform::HeldFolder held_;
 };
 
-// GetSystemTimeAsFileTime in whole minutes since 1970.
 inline constexpr std::uint64_t kDataFileReadLimit = 2ull * 1024 * 1024;
-
-class Win32UtcClock : public UtcClock {
- public:
-  long long UtcMinute() override;
-};
 
 }  // namespace ordavi

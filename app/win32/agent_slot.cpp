@@ -5,7 +5,7 @@
 
 #include "app/main_window_events.h"
 #include "app/menu.h"
-#include "ui/win32/administrators.h"
+#include "platform/win32/administrators.h"
 #include "ui/win32/dialog_controls.h"
 
 namespace ordavi {

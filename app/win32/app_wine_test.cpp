@@ -18,7 +18,7 @@
 #include "app/win32/win32_wake.h"
 #include "store/testing/readable_failures.h"
 #include "store/win32/gbk_text.h"
-#include "ui/win32/testing/test_files.h"
+#include "platform/win32/testing/test_files.h"
 
 using winetest::Exists;
 using winetest::MakeDanglingLink;
@@ -69,7 +69,7 @@ TEST(DataFile, IsMadeReadReplacedAndRemovedInItsFolder) {
   EXPECT_EQ(ReadAll(folder + "run-history.txt"), std::string("new\r\n"));
   EXPECT_FALSE(Exists(folder + "run-history.txt.new"));
   EXPECT_TRUE(file.Size() == std::optional<std::uint64_t>(5));
-  EXPECT_TRUE(ui::SamePath(file.CheckedPath(), L"C:\\data plain\\Ordavi\\run-history.txt"));
+  EXPECT_TRUE(platform::SamePath(file.CheckedPath(), L"C:\\data plain\\Ordavi\\run-history.txt"));
   // A file far past any size the agent writes: only its newest part, from a
   // line's start.
   std::string big(3 * 1024 * 1024, 'x');

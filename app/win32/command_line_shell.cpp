@@ -15,7 +15,7 @@
 #include "store/win32/gbk_text.h"
 #include "store/win32/win32_registry.h"
 #include "transfer/win32/win32_file_access.h"
-#include "ui/win32/win32_clock.h"
+#include "schedule/win32/win32_clock.h"
 
 namespace ordavi {
 

@@ -39,8 +39,8 @@
 #include "store/text.h"
 #include "store/win32/gbk_text.h"
 #include "store/win32/win32_registry.h"
-#include "ui/win32/system_library.h"
-#include "ui/win32/win32_clock.h"
+#include "platform/win32/system_library.h"
+#include "schedule/win32/win32_clock.h"
 
 namespace {
 

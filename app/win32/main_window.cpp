@@ -2,7 +2,7 @@
 
 #include "app/win32/about_box.h"
 #include "store/win32/gbk_text.h"
-#include "ui/win32/system_library.h"
+#include "platform/win32/system_library.h"
 
 namespace ordavi {
 

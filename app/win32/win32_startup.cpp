@@ -4,7 +4,7 @@
 
 #include "actions/win32/win32_power.h"
 #include "store/win32/gbk_text.h"
-#include "ui/win32/administrators.h"
+#include "platform/win32/administrators.h"
 
 namespace ordavi {
 

@@ -19,7 +19,7 @@
 #include "store/win32/gbk_text.h"
 #include "store/win32/win32_registry.h"
 #include "store/words.h"
-#include "ui/win32/win32_clock.h"
+#include "schedule/win32/win32_clock.h"
 
 namespace ordavi {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "store/win32/gbk_text.h"
 #include "ui/unstorable_text.h"
-#include "ui/win32/system_library.h"
+#include "platform/win32/system_library.h"
 #include "ui/win32/window.h"
 
 namespace ordavi::ui {

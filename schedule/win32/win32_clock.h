@@ -1,6 +1,6 @@
-// The clocks and the date format over the Win32 API: the local time, the
-// tick count and the last input (the scheduler's and the tick's clocks), and
-// the user's short date format.
+// The clocks and the date format over the Win32 API: the local time, the UTC
+// minute, the tick count and the last input (the scheduler's and the tick's
+// clocks), and the user's short date format.
 #pragma once
 
 #include <cstdint>
@@ -31,6 +31,12 @@ class Win32SystemClock : public SystemClock {
 class Win32LocalClock : public LocalClock {
  public:
   ScheduleNow LocalTime() override;  // GetLocalTime
+};
+
+// GetSystemTimeAsFileTime in whole minutes since 1970.
+class Win32UtcClock : public UtcClock {
+ public:
+  long long UtcMinute() override;
 };
 
 // The user's short date format (LOCALE_SSHORTDATE), read afresh on every call

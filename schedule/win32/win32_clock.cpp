@@ -1,10 +1,10 @@
-#include "ui/win32/win32_clock.h"
+#include "schedule/win32/win32_clock.h"
 
 #include <windows.h>
 
 #include <vector>
 
-#include "ui/win32/system_library.h"
+#include "platform/win32/system_library.h"
 
 namespace ordavi {
 
@@ -66,6 +66,14 @@ std::string Win32DateFormatSource::ShortDateFormat() {
   const int got = GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, buf.data(), needed);
   if (got <= 1) return kFallbackShortDate;
   return std::string(buf.data(), static_cast<std::size_t>(got - 1));
+}
+
+long long Win32UtcClock::UtcMinute() {
+  FILETIME ft;
+  GetSystemTimeAsFileTime(&ft);
+  const unsigned long long t = (static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+  constexpr unsigned long long k1970 = 116444736000000000ull;  // 100 ns units from 1601 to 1970
+  return static_cast<long long>((t - k1970) / 600000000ull);
 }
 
 }  // namespace ordavi

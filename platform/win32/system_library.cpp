@@ -1,4 +1,4 @@
-#include "ui/win32/system_library.h"
+#include "platform/win32/system_library.h"
 
 #include <string>
 

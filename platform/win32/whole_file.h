@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace ordavi::ui {
+namespace ordavi::platform {
 
 // Files larger than this are refused when read: no task file comes near it.
 inline constexpr unsigned long kWholeFileLimit = 16ul * 1024 * 1024;
@@ -15,9 +15,9 @@ inline constexpr unsigned long kWholeFileLimit = 16ul * 1024 * 1024;
 // (GBK). A file is written beside itself ("….part", always a new file) and
 // then moved in place of the old one, so a failed write never leaves a
 // half-written file. On a drive both happen relative to the folder, opened
-// once without following links (ui::HeldFolder): a link as the folder, above
+// once without following links (platform::HeldFolder): a link as the folder, above
 // it, at the file or at the part file is refused with a message.
 std::optional<std::string> ReadWholeFile(const std::wstring& path, std::string& error);
 bool WriteWholeFile(const std::wstring& path, const std::string& bytes, std::string& error);
 
-}  // namespace ordavi::ui
+}  // namespace ordavi::platform

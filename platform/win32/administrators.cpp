@@ -1,4 +1,4 @@
-#include "ui/win32/administrators.h"
+#include "platform/win32/administrators.h"
 
 #include <initializer_list>
 

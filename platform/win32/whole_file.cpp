@@ -1,11 +1,11 @@
-#include "ui/win32/whole_file.h"
+#include "platform/win32/whole_file.h"
 
 #include <windows.h>
 
 #include "store/win32/gbk_text.h"
-#include "ui/win32/held_folder.h"
+#include "platform/win32/held_folder.h"
 
-namespace ordavi::ui {
+namespace ordavi::platform {
 
 namespace {
 // The system's text for `code`, or `pattern` with %1, %2 filled from `args`
@@ -165,4 +165,4 @@ bool WriteWholeFile(const std::wstring& path, const std::string& bytes, std::str
   return ok;
 }
 
-}  // namespace ordavi::ui
+}  // namespace ordavi::platform

@@ -14,7 +14,7 @@
 
 #include <string>
 
-namespace ordavi::ui {
+namespace ordavi::platform {
 
 // Where the system says an open handle lies, as X:\... (the \\?\ prefix
 // dropped), or empty when that is no plain drive path.
@@ -100,4 +100,4 @@ std::wstring PlainFolderAt(HANDLE h, const std::wstring& path);
 // handle is closed.
 bool DeleteOnClose(HANDLE file);
 
-}  // namespace ordavi::ui
+}  // namespace ordavi::platform

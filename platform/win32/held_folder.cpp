@@ -1,10 +1,10 @@
-#include "ui/win32/held_folder.h"
+#include "platform/win32/held_folder.h"
 
 #include <winternl.h>
 
 #include <algorithm>
 
-namespace ordavi::ui {
+namespace ordavi::platform {
 
 namespace {
 
@@ -204,4 +204,4 @@ bool DeleteOnClose(HANDLE file) {
   return SetFileInformationByHandle(file, FileDispositionInfo, &dispose, sizeof dispose) != 0;
 }
 
-}  // namespace ordavi::ui
+}  // namespace ordavi::platform
