@@ -19,7 +19,9 @@
 // Reasons: monitoring switched off (the tray menu), a countdown running, a
 // settings dialog open (counted: the tick runs again when the last one
 // closes), the minute's pause after a task that ran at once (TickPause runs
-// while it holds), junk cleaning running.
+// while it holds), junk cleaning running. Each change of the reasons is told
+// to SeenMinutes, which names them for the minutes they held (the run
+// history's "skipped"); docs/timing.md has the rest of the time design.
 #pragma once
 
 #include <cstdint>
