@@ -176,7 +176,7 @@ int RunAgent() {
                                     localClock,
                                     conditionSensors,
                                     power,
-                                    true,
+                                    true,  // the 下次运行 column filled
                                     [&core] {
                                       core.wake.TasksChanged();
                                       core.nextTask.TasksChanged();
