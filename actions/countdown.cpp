@@ -13,7 +13,12 @@ void Countdown::ShowCaptionsFor(const std::string& word) {
   view_.SetWindowCaption("Windows 正在准备" + word + "...");
 }
 
-void Countdown::StartCountdown(const TaskType& type) {
+const char* Countdown::StartCountdown(const TaskType& type) {
+  // A countdown that would end in nothing is not started.
+  if (type.power) {
+    const PowerPlan plan = PlanPowerAction(*type.power, power_.Capabilities());
+    if (plan.call == PowerCall::None) return plan.note;
+  }
   if (running_) recorder_.CountdownEnded(CountdownEnd::Replaced);
   pending_ = &type;
   running_ = true;
@@ -32,11 +37,12 @@ void Countdown::StartCountdown(const TaskType& type) {
   if (FlagIsOn(kShutappValue, options_.closeProgramsFirst) && sleeps) {
     system_.CloseAllPrograms();
   }
+  return nullptr;
 }
 
-void Countdown::StartFullCountdown(const TaskType& type) {
+const char* Countdown::StartFullCountdown(const TaskType& type) {
   position_ = 0;
-  StartCountdown(type);
+  return StartCountdown(type);
 }
 
 const TaskType* Countdown::Interrupt() {
@@ -100,9 +106,15 @@ void Countdown::Finish(CountdownEnd how) {
   view_.Hide();
   tick_.CountdownEnded();
   Stop();
-  // Written before the action: a shutdown may end the agent.
-  recorder_.CountdownEnded(how);
-  RunPendingAction();
+  // Written after the action, with what it came to; ExitWindowsEx returns at
+  // once and a standby when the PC is awake again. A fast shutdown or restart
+  // does not return when it works, so its line is written before, and again
+  // if it fails.
+  const bool mayNotReturn =
+      pending_ && (pending_->power == PowerAction::FastShutdown || pending_->power == PowerAction::FastRestart);
+  if (mayNotReturn) recorder_.CountdownEnded(how, {false, true});
+  const ActionOutcome outcome = RunPendingAction();
+  if (!mayNotReturn || outcome.failed) recorder_.CountdownEnded(how, outcome);
 }
 
 void Countdown::Stop() {
@@ -137,13 +149,16 @@ void Countdown::Cancel(CountdownEnd how) {
   recorder_.CountdownEnded(how);
 }
 
-void Countdown::RunPendingAction() {
-  if (!pending_) return;
+ActionOutcome Countdown::RunPendingAction() {
+  ActionOutcome outcome;
+  if (!pending_) return outcome;
   if (pending_->power) {
-    PerformPowerAction(*pending_->power, power_);
+    outcome = PerformPowerAction(*pending_->power, power_);
+    if (outcome.failed) system_.ShowNotice(ActionNote(outcome));
   } else if (pending_->action == TaskAction::HangUp) {
     system_.HangUpDialup();
   }
+  return outcome;
 }
 
 }  // namespace ordavi

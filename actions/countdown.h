@@ -68,6 +68,8 @@ class CountdownSystem {
   // Ask every ordinary top-level window of other programs to close.
   virtual void CloseAllPrograms() = 0;
   virtual void HangUpDialup() = 0;
+  // Tells the user why a power action was not carried out.
+  virtual void ShowNotice(const std::string& text) = 0;
 };
 
 class Countdown : public CountdownControl {
@@ -89,10 +91,12 @@ class Countdown : public CountdownControl {
   // CountdownControl: `type` becomes the pending action, and the countdown
   // starts with its word ("关机"). A countdown already running is taken
   // over: its task's action will not be carried out (reported as Replaced).
-  void StartCountdown(const TaskType& type) override;
+  // A power action the PC cannot do (PlanPowerAction) starts nothing and
+  // leaves a running countdown as it is; the refusal is returned.
+  const char* StartCountdown(const TaskType& type) override;
   // The same, from the countdown's beginning even when one runs (a held
   // action that comes back gets its whole countdown).
-  void StartFullCountdown(const TaskType& type);
+  const char* StartFullCountdown(const TaskType& type);
   bool CountdownRunning() const { return running_; }
 
   // The pending action's word; empty before the first countdown.
@@ -119,7 +123,8 @@ class Countdown : public CountdownControl {
   // countdown closes without its action, and its end is recorded.
   void AgentEnding(bool sessionEnding);
   // Carries out the pending action now; nothing before the first countdown.
-  void RunPendingAction();
+  // A power action that was not done is also told in a notice.
+  ActionOutcome RunPendingAction();
 
  private:
   std::int32_t Maximum() const { return options_.countdownSeconds > 0 ? options_.countdownSeconds : 0; }

@@ -66,7 +66,13 @@ void Postponement::Return() {
   held_ = nullptr;
   waitingForPerson_ = interrupted_ = false;
   timers_.StopTimer(MainTimer::Postponed);
-  countdown_.StartFullCountdown(type);
+  // The PC may have lost what the action needs while it was held (hibernation
+  // switched off): it is dropped, and the user told why.
+  if (const char* refusal = countdown_.StartFullCountdown(type)) {
+    notices_.ShowNotice(refusal);
+    recorder_.PostponementDropped(PostponeDrop::PcCannot);
+    return;
+  }
   recorder_.PostponedCountdownStarted();
 }
 

@@ -118,11 +118,16 @@ bool Agent::OnHotkey(std::uint32_t id) {
   bool handled = false;
   for (int i = 0; i < 4; ++i) {
     if (id == hotkeyIds_[i]) {
-      PerformPowerAction(kHotkeyActions[i], p_.power);
+      DoPowerAction(kHotkeyActions[i]);
       handled = true;
     }
   }
   return handled;
+}
+
+void Agent::DoPowerAction(PowerAction action) {
+  const std::string note = ActionNote(PerformPowerAction(action, p_.power));
+  if (!note.empty()) p_.notices.ShowNotice(note);
 }
 
 void Agent::SetTrayIcon(const char* icon, const char* tip) {
@@ -179,16 +184,16 @@ void Agent::OnMenuCommand(MenuItem item) {
   // Every command acts at once, whether monitoring is on or off.
   switch (item) {
     case MenuItem::Monitoring: ToggleMonitoring(); break;
-    case MenuItem::LogOff: PerformPowerAction(PowerAction::LogOff, p_.power); break;
-    case MenuItem::Standby: PerformPowerAction(PowerAction::Standby, p_.power); break;
-    case MenuItem::Hibernate: PerformPowerAction(PowerAction::Hibernate, p_.power); break;
-    case MenuItem::Restart: PerformPowerAction(PowerAction::Restart, p_.power); break;
-    case MenuItem::ShutDown: PerformPowerAction(PowerAction::ShutDown, p_.power); break;
+    case MenuItem::LogOff: DoPowerAction(PowerAction::LogOff); break;
+    case MenuItem::Standby: DoPowerAction(PowerAction::Standby); break;
+    case MenuItem::Hibernate: DoPowerAction(PowerAction::Hibernate); break;
+    case MenuItem::Restart: DoPowerAction(PowerAction::Restart); break;
+    case MenuItem::ShutDown: DoPowerAction(PowerAction::ShutDown); break;
     case MenuItem::OpenCdDoor: OpenCdDoor(p_.devices); break;
     case MenuItem::CloseCdDoor: CloseCdDoor(p_.devices); break;
     case MenuItem::MonitorOff: MonitorOff(p_.devices); break;
-    case MenuItem::FastRestart: PerformPowerAction(PowerAction::FastRestart, p_.power); break;
-    case MenuItem::FastShutdown: PerformPowerAction(PowerAction::FastShutdown, p_.power); break;
+    case MenuItem::FastRestart: DoPowerAction(PowerAction::FastRestart); break;
+    case MenuItem::FastShutdown: DoPowerAction(PowerAction::FastShutdown); break;
     case MenuItem::About: p_.window.OpenAbout(); break;
     case MenuItem::Help: p_.shell.OpenHelpFile(SplitPath(p_.system.ExePath()).dir + kHelpFileName); break;
     case MenuItem::Update:

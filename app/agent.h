@@ -107,6 +107,9 @@ class Agent {
   void LoadStoredState();
   void ShowBootTimeNotice();
   void RegisterHotkeys();
+  // The tray menu's and the hotkeys' power actions, at once; what the PC
+  // cannot do, did otherwise or refused is told in a notice.
+  void DoPowerAction(PowerAction action);
   void SetTrayIcon(const char* icon, const char* tip);
   std::string TipText() const;
   void UpdateTip();

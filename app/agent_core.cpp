@@ -16,7 +16,7 @@ AgentCore::AgentCore(const AgentCorePorts& p)
       countdownSystem(agent, p.windows, p.mainWindow, p.dialup, p.agent.notices),
       conditions(p.sensors, sleep),
       history(p.historyFile, p.codec, p.agent.notices),
-      runs(RunWatchPorts{p.stored.tasks, p.dates, minutes, p.agent.notices, p.lastPassFile}, history),
+      runs(RunWatchPorts{p.stored.tasks, p.dates, minutes, p.agent.notices, p.lastPassFile, sleep}, history),
       countdown(p.stored.options, p.countdownView, p.timers, tickState, p.sound, countdownSystem, p.agent.power, runs),
       tick(p.stored.tasks, matchers, conditions, p.local, tickState, minutes, tickActions, countdown, runs),
       postponement(countdown, p.timers, sleep, p.local, p.agent.notices, runs, p.postponeMinuteMs),
@@ -36,6 +36,10 @@ void AgentCore::Start() {
 void AgentCore::OnTaskTick() {
   sleep.Look();
   tick.RunPass();
+  // Missed tasks flagged to catch up run after a pass the tick ran freely.
+  if (tickState.Running()) {
+    for (const RunRecord& missed : runs.CatchUpsDue()) tick.CatchUp(missed.taskNumber, missed.due);
+  }
   const ScheduleNow now = local_.LocalTime();
   const std::uint32_t uptime = UptimeMinutes(system_);
   const std::string dateFormat = dates_.ShortDateFormat();

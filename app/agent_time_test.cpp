@@ -338,5 +338,55 @@ TEST(AgentTime, TheAgentsOwnKeepAwakeIsNoFilmForIdleTasks) {
   EXPECT_EQ(Count(w.log, "ShowNotice(空闲)"), 1);
 }
 
+// A missed task flagged 错过后补运行 runs once, however many minutes it
+// missed, when the agent is back after a restart or a sleep: after a short
+// delay, and only with a person there; never a power action.
+TEST(AgentTime, AMissedTaskFlaggedToCatchUpRunsOnceWhenAPersonIsBack) {
+  const auto opens = [](const Log& log) {
+    int n = 0;
+    for (const std::string& c : log) n += c.rfind("OpenAsDesktopUser(C:\\a.txt,", 0) == 0;
+    return n;
+  };
+  enum class Away { Restart, SleepWithPerson, SleepUnattended };
+  for (const Away away : {Away::Restart, Away::SleepWithPerson, Away::SleepUnattended}) {
+    SCOPED_TRACE(static_cast<int>(away));
+    AgentWorld w;
+    w.Plant("每天8时30分", "打开文件", "C:\\a.txt");
+    w.Plant("每天8时30分", "关闭计算机");
+    w.Plant("每天8时30分", "打开文件", "C:\\b.txt");  // not flagged
+    w.stored.key.PlantDword("M1", 1);
+    w.stored.key.PlantDword("M2", 1);  // planted on a type that never catches up
+    w.Start();
+    w.Advance(20 * kSecond);  // 08:29:25
+    const std::uint64_t threeDays = (3 * 24 * 60 + 30) * kMinute;  // back at 08:59:25
+    if (away == Away::Restart) {
+      w.End();
+      w.Advance(threeDays);
+      w.Start();
+    } else {
+      w.Sleep(threeDays, away == Away::SleepWithPerson);
+    }
+    w.Advance(20 * kSecond);  // the desktop is not ready yet
+    EXPECT_EQ(opens(w.log), 0);
+    w.Advance(20 * kSecond);
+    EXPECT_EQ(opens(w.log), away == Away::SleepUnattended ? 0 : 1);
+    if (away == Away::SleepUnattended) {
+      w.Advance(5 * kMinute);
+      EXPECT_EQ(opens(w.log), 0);
+      w.core->events.OnPowerOrTimeChange(kWmPowerBroadcast, kPbtResumeSuspend);  // a person comes
+      w.Advance(20 * kSecond);
+    }
+    w.Advance(5 * kMinute);
+    EXPECT_EQ(opens(w.log), 1);
+    EXPECT_FALSE(PowerCalled(w.log));
+    EXPECT_FALSE(w.core->countdown.CountdownRunning());
+    const std::vector<std::string> history = w.History();
+    int caughtUp = 0;
+    for (const std::string& line : history) caughtUp += line.find(u8"错过后补运行") != std::string::npos;
+    EXPECT_EQ(caughtUp, 1);
+    EXPECT_TRUE(Contains(history, u8"2024-03-08 08:30\t任务1\t打开文件\t每天8时30分\tC:\\a.txt\t错过后补运行，已运行"));
+  }
+}
+
 }  // namespace
 }  // namespace ordavi

@@ -1,8 +1,10 @@
 #include "app/run_history.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "store/errors.h"
+#include "store/task_types.h"
 #include "store/text.h"
 #include "store/words.h"
 
@@ -24,6 +26,7 @@ std::string OutcomeText(const RunRecord& r) {
     case RunOutcome::Missed: return "错过（未运行）";
     case RunOutcome::Postponed: return "已推迟到 " + r.detail;
     case RunOutcome::PostponementDropped: return "推迟的操作已取消（" + r.detail + "）";
+    case RunOutcome::ActionUnderway: return "倒计时结束，正在执行（" + r.detail + "）";
   }
   return "";
 }
@@ -43,11 +46,12 @@ std::string WithoutBom(const std::string& text) {
   return text.compare(0, 3, kBom) == 0 ? text.substr(3) : text;
 }
 
-// A stored text shortened for one field of a line: no control byte is left,
-// also none that follows a lead byte (no GBK character holds one), so the
-// line keeps its tabs and ends where it should.
-std::string Field(const std::string& gbk) {
-  std::string text = QuoteForMessage(gbk);
+// A stored text shortened for one field of a line (the outcome, the agent's
+// own words, whole): no control byte is left, also none that follows a lead
+// byte (no GBK character holds one), so the line keeps its tabs and ends
+// where it should.
+std::string Field(const std::string& gbk, bool shorten = true) {
+  std::string text = shorten ? QuoteForMessage(gbk) : gbk;
   for (char& c : text) {
     if (static_cast<unsigned char>(c) < 0x20) c = '?';
   }
@@ -58,7 +62,7 @@ std::string Field(const std::string& gbk) {
 
 std::string HistoryLine(const RunRecord& r) {
   return MinuteText(r.due) + "\t任务" + Decimal(r.taskNumber) + "\t" + Field(r.type) + "\t" + Field(r.schedule) +
-         "\t" + Field(r.param) + "\t" + Field(OutcomeText(r));
+         "\t" + Field(r.param) + "\t" + Field((r.caughtUp ? "错过后补运行，" : "") + OutcomeText(r), false);
 }
 
 std::string MissedRemindersNotice(const std::vector<RunRecord>& reminders) {
@@ -194,10 +198,10 @@ void RunWatch::TaskDue(const RunRecord& record) {
   if (record.outcome == RunOutcome::CountdownStarted) countdown_ = record;
 }
 
-void RunWatch::CountdownEnded(CountdownEnd how) {
+void RunWatch::CountdownEnded(CountdownEnd how, const ActionOutcome& action) {
   if (!countdown_) return;  // a cancel command without a countdown of a task
   RunRecord r = *countdown_;
-  countdown_.reset();
+  if (!action.underway) countdown_.reset();  // else its return is reported too
   switch (how) {
     case CountdownEnd::Completed: r.outcome = RunOutcome::CountdownCompleted, r.detail = "时间到"; break;
     case CountdownEnd::DoneNow: r.outcome = RunOutcome::CountdownCompleted, r.detail = "立即执行"; break;
@@ -208,6 +212,12 @@ void RunWatch::CountdownEnded(CountdownEnd how) {
     case CountdownEnd::AgentEnded: r.outcome = RunOutcome::CountdownCancelled, r.detail = "程序退出"; break;
     case CountdownEnd::SessionEnded: r.outcome = RunOutcome::CountdownCancelled, r.detail = "会话结束"; break;
   }
+  if (action.note || action.error) {
+    r.detail += "；";
+    r.detail += ActionNote(action);
+  }
+  if (action.failed) r.outcome = RunOutcome::NotRun;
+  if (action.underway) r.outcome = RunOutcome::ActionUnderway;
   history_.Add(r);
 }
 
@@ -252,6 +262,7 @@ void RunWatch::PostponementDropped(PostponeDrop why) {
     case PostponeDrop::Replaced: r.detail = "另一倒计时推迟"; break;
     case PostponeDrop::SessionEnded: r.detail = "会话结束"; break;
     case PostponeDrop::ExpiredInSleep: r.detail = "睡眠中到期"; break;
+    case PostponeDrop::PcCannot: r.detail = "本机不支持"; break;
   }
   if (heldBySleep_) {
     // Never postponed by the user: it is the countdown the PC slept through that ended.
@@ -275,6 +286,8 @@ void RunWatch::RecordUnseen(const std::vector<UnseenSpan>& unseen, bool quiet) {
       continue;  // the tick reports unreadable values
     }
     if (task.enabled != words::kEnabled) continue;
+    const TaskType* type = FindTaskType(task.type);
+    const bool catchUp = task.catchUp && type && CatchUpAllowed(*type);
     for (const UnseenSpan& span : unseen) {
       for (const LocalMinute& due : DueMinutesIn(task.schedule, span.range, format)) {
         RunRecord r;
@@ -285,6 +298,7 @@ void RunWatch::RecordUnseen(const std::vector<UnseenSpan>& unseen, bool quiet) {
         r.param = task.param;
         r.outcome = span.outcome;
         r.detail = span.detail;
+        if (catchUp && r.outcome == RunOutcome::Missed) AddCatchUp(r);
         found.push_back(std::move(r));
       }
     }
@@ -298,6 +312,19 @@ void RunWatch::RecordUnseen(const std::vector<UnseenSpan>& unseen, bool quiet) {
     if (r.outcome == RunOutcome::Missed && r.type == words::kRemind) reminders.push_back(r);
   }
   if (!reminders.empty() && !quiet) p_.notices.ShowNotice(MissedRemindersNotice(reminders));
+}
+
+void RunWatch::AddCatchUp(const RunRecord& missed) {
+  catchUpsFoundMs_ = p_.sleep.AwakeMs();
+  for (RunRecord& r : catchUps_) {
+    if (r.taskNumber == missed.taskNumber) return void(r = missed);  // the spans come oldest first
+  }
+  catchUps_.push_back(missed);
+}
+
+std::vector<RunRecord> RunWatch::CatchUpsDue() {
+  if (catchUps_.empty() || p_.sleep.Unattended() || p_.sleep.AwakeMs() - catchUpsFoundMs_ < kCatchUpDelayMs) return {};
+  return std::exchange(catchUps_, {});
 }
 
 void RunWatch::Keep() {

@@ -21,10 +21,12 @@
 #include <vector>
 
 #include "actions/notices.h"
+#include "actions/power.h"
 #include "app/data_file.h"
 #include "schedule/missed_runs.h"
 #include "schedule/run_record.h"
 #include "schedule/seen_minutes.h"
+#include "schedule/sleep_watch.h"
 #include "store/tasks.h"
 #include "store/unicode.h"
 
@@ -37,6 +39,10 @@ inline constexpr const char* kDataFolderName = "Ordavi";
 inline constexpr const char* kHistoryProblemNotice = "运行记录文件无法读写或已损坏，运行记录可能不完整。Ordavi照常运行。";
 inline constexpr const char* kMissedRemindersTitle = "错过的提醒";
 inline constexpr std::size_t kMissedNoticeItems = 3;
+// How long (awake, with a person there) a missed task flagged to catch up
+// waits after the agent's start or the resume that found it: the desktop
+// and the network are ready by then.
+inline constexpr std::uint64_t kCatchUpDelayMs = 30000;
 
 // The entry's line, GBK, without its line end.
 std::string HistoryLine(const RunRecord& record);
@@ -78,6 +84,7 @@ struct RunWatchPorts {
   SeenMinutes& minutes;
   NoticeSink& notices;
   DataFile& lastPass;  // SeenMinutes' record (SettledMinuteText), kept across agent lives
+  SleepWatch& sleep;   // when a missed task catches up
 };
 
 class RunWatch : public RunRecorder {
@@ -98,10 +105,17 @@ class RunWatch : public RunRecorder {
   // the last-pass file keeps monitoring off for the next start.
   void AgentEnding();
 
+  // The missed tasks flagged to catch up (TaskRecord::catchUp, of a type
+  // CatchUpAllowed) that are to run now, each once with its last missed
+  // minute, however many it missed: none until kCatchUpDelayMs after they
+  // were found, nor while the PC woke unattended (SleepWatch::Unattended).
+  // Once returned, they are forgotten.
+  std::vector<RunRecord> CatchUpsDue();
+
   // RunRecorder
   void PassStarting(const std::vector<UnseenSpan>& unseen) override;
   void TaskDue(const RunRecord& record) override;
-  void CountdownEnded(CountdownEnd how) override;
+  void CountdownEnded(CountdownEnd how, const ActionOutcome& action = {}) override;
   void CountdownPostponed(const std::string& until) override;
   void PostponedCountdownStarted() override;
   void PostponementDropped(PostponeDrop why) override;
@@ -113,6 +127,8 @@ class RunWatch : public RunRecorder {
   void RecordUnseen(const std::vector<UnseenSpan>& unseen, bool quiet = false);
   // Writes SeenMinutes' record when it has changed.
   void Keep();
+  // Keeps a missed task to catch up: its latest missed minute only.
+  void AddCatchUp(const RunRecord& missed);
 
   RunWatchPorts p_;
   RunHistory& history_;
@@ -120,6 +136,8 @@ class RunWatch : public RunRecorder {
   std::optional<RunRecord> countdown_;  // the task whose countdown runs
   std::optional<RunRecord> postponed_;  // the task whose postponed action is held
   bool heldBySleep_ = false;             // ... because the PC slept during its countdown
+  std::vector<RunRecord> catchUps_;     // one per task, its last missed minute
+  std::uint64_t catchUpsFoundMs_ = 0;   // on the awake clock
 };
 
 }  // namespace ordavi

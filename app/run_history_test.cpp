@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -92,7 +94,8 @@ struct AgentWorld {
   FakeDataFile historyFile, lastPass;
   testing::IconvGbkCodec codec;
   RunHistory history{historyFile, codec, notices};
-  RunWatch watch{RunWatchPorts{store, dates, minutes, notices, lastPass}, history};
+  SleepWatch sleep{system};
+  RunWatch watch{RunWatchPorts{store, dates, minutes, notices, lastPass, sleep}, history};
   testing::FakeConditionSensors sensors;
   testing::FakeAwakeClock awake{timers};
   Conditions conditions{sensors, awake};
@@ -262,6 +265,46 @@ TEST(RunWatch, CountdownsAreListedOnceWithHowTheyEnded) {
                            u8"2024-03-05 08:30\t任务1\t关闭计算机\t每天8时30分\t\t倒计时已取消（另一任务的倒计时接替）",
                            u8"2024-03-05 08:30\t任务1\t关闭计算机\t每天8时30分\t\t倒计时开始",
                        }));
+}
+
+// A power action is recorded as done only when it was: one the PC cannot do
+// starts no countdown; one Windows refuses is 未运行 with its error; a fast
+// shutdown is written as underway before its call, which does not return
+// when it works. Each that was not done is also told in a notice.
+TEST(RunWatch, APowerActionIsRecordedAsDoneOnlyWhenItWas) {
+  const PowerCapabilities modern{false, false, false, true}, noHibernation{true, true, false, false};
+  const struct {
+    const char* type;
+    PowerCapabilities caps;
+    std::uint32_t error;
+    std::vector<std::string> entries;  // oldest first, after the type and schedule
+    CallLog calls;
+  } cases[] = {
+      {"休眠计算机", noHibernation, 0,
+       {u8"未运行（本机未启用休眠，未执行（以管理员身份运行 powercfg /h on 可启用））"},
+       {"ShowNotice(本机未启用休眠，未执行（以管理员身份运行 powercfg /h on 可启用）)"}},
+      {"待机计算机", modern, 0,
+       {u8"倒计时开始", u8"倒计时结束，已执行（时间到；本机为现代待机：已关闭显示器，由系统进入待机）"},
+       {"DisplayOff()"}},
+      {"待机计算机", noHibernation, 5, {u8"倒计时开始", u8"未运行（时间到；待机失败（错误5））"},
+       {"SetSystemPowerState(-1,-1)", "ShowNotice(待机失败（错误5）)"}},
+      {"快速关机", noHibernation, 5,
+       {u8"倒计时开始", u8"倒计时结束，正在执行（时间到）", u8"未运行（时间到；快速关机失败（错误5））"},
+       {"NtShutdownSystem(2)", "ShowNotice(快速关机失败（错误5）)"}},
+  };
+  for (const auto& c : cases) {
+    AgentWorld w;
+    w.Add("每天8时30分", c.type);
+    w.power.caps = c.caps;
+    w.power.error = c.error;
+    w.StartAgentAt(0);
+    w.timers.Advance(3 * kMinute);
+    std::vector<std::string> entries = w.Entries();
+    std::reverse(entries.begin(), entries.end());
+    for (std::string& e : entries) e = e.substr(e.rfind('\t') + 1);  // the outcome
+    EXPECT_EQ(entries, c.entries) << c.type;
+    EXPECT_EQ(w.log, c.calls) << c.type;
+  }
 }
 
 // A cleaning that cleaned nothing, or a file refused, says why; the pause

@@ -54,6 +54,7 @@ class AgentCountdownSystem : public CountdownSystem {
   void SwitchMonitoringOff() override { agent_.SwitchMonitoringOff(); }
   void CloseAllPrograms() override;
   void HangUpDialup() override;
+  void ShowNotice(const std::string& text) override { notices_.ShowNotice(text); }
 
  private:
   Agent& agent_;

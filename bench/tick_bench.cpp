@@ -81,7 +81,7 @@ struct NoActions : TickActions {
   }
 };
 struct NoCountdown : CountdownControl {
-  void StartCountdown(const TaskType&) override {}
+  const char* StartCountdown(const TaskType&) override { return nullptr; }
 };
 struct NoRecorder : RunRecorder {
   void PassStarting(const std::vector<UnseenSpan>&) override {}
@@ -151,7 +151,8 @@ int HistoryBench(Registry& reg, TaskStore& store, int n, int samples) {
   historyFile.Clear();
   Win32GbkCodec codec;
   RunHistory history(historyFile, codec, notices);
-  RunWatch watch(RunWatchPorts{store, dateFormat, minutes, notices, lastPassFile}, history);
+  SleepWatch sleep(systemClock);
+  RunWatch watch(RunWatchPorts{store, dateFormat, minutes, notices, lastPassFile, sleep}, history);
   watch.Start();
   NoSensors sensors;
   SleepWatch awake(systemClock, [] {});

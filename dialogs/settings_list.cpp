@@ -41,7 +41,8 @@ void SettingsList::Load(TaskStore& store) {
     r.type = ReadOrEmpty(store, TaskField::Type, n);
     r.param = ReadOrEmpty(store, TaskField::Param, n);
     r.enabled = ReadOrEmpty(store, TaskField::Enabled, n);
-    r.wake = store.ReadWake(n);
+    r.wake = store.ReadFlag(TaskField::Wake, n);
+    r.catchUp = store.ReadFlag(TaskField::CatchUp, n);
     rows_.push_back(r);
   }
 }
@@ -168,19 +169,21 @@ std::optional<int> SettingsList::EditorTarget(int editorId) const {
 }
 
 TaskRecord SettingsList::CommitEditor(int editorId, TaskStore& store, const std::string& schedule,
-                                      const std::string& type, const std::string& param, bool wake) {
+                                      const std::string& type, const std::string& param, bool wake,
+                                      bool catchUp) {
   const std::optional<int> target = EditorTarget(editorId);
   TaskRecord r;
   r.schedule = schedule;
   r.type = type;
   r.param = param;
   r.wake = wake;
+  r.catchUp = catchUp;
   // The store goes first: a refused write leaves the rows as they are.
   if (target) {
-    r.enabled = store.ModifyTask(*target, schedule, type, param, wake);
+    r.enabled = store.ModifyTask(*target, schedule, type, param, wake, catchUp);
     r.number = *target;
   } else {
-    r.number = store.AddTask(schedule, type, param, wake);
+    r.number = store.AddTask(schedule, type, param, wake, catchUp);
     r.enabled = words::kEnabled;
   }
   if (const auto row = RowOf(r.number)) RemoveRow(*row);

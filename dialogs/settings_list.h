@@ -84,7 +84,7 @@ class SettingsList {
   // the bottom of the list, hides the state combo and forgets the editor. A
   // refused write leaves the list and the editor as they were.
   TaskRecord CommitEditor(int editorId, TaskStore& store, const std::string& schedule, const std::string& type,
-                          const std::string& param, bool wake = false);
+                          const std::string& param, bool wake = false, bool catchUp = false);
   // The task a modify editor rewrites, if it still exists.
   std::optional<int> EditorTarget(int editorId) const;
 

@@ -143,6 +143,8 @@ void FillTaskForm(TaskForm& f, const TaskRecord& task, const ScheduleNow& now, c
   f.type = EditorType(task.type).word;
   f.param = task.param;
   f.wake = task.wake;
+  // A flag stored where it does nothing (a shutdown's, planted by hand) shows unticked.
+  f.catchUp = task.catchUp && CatchUpOffered(KindOf(task.schedule), task.type);
   f.date = {now.year, now.month, now.day};
   const std::optional<ScheduleKind> kind = KindOf(task.schedule);
   if (!kind) return;
@@ -185,9 +187,21 @@ EditorOkResult EditorOk(SettingsList& list, int editorId, TaskStore& store, Task
     return result;
   }
   const std::string schedule = ComposeSchedule(form, shortDateFormat);
-  result.stored =
-      list.CommitEditor(editorId, store, schedule, form.type, form.param, form.wake && HasClockTime(*form.kind));
+  result.stored = list.CommitEditor(editorId, store, schedule, form.type, form.param,
+                                    form.wake && HasClockTime(*form.kind),
+                                    form.catchUp && CatchUpOffered(form.kind, form.type));
   return result;
+}
+
+std::string TypeMark(const std::string& typeWord, const std::optional<PowerCapabilities>& caps) {
+  const TaskType* type = FindTaskType(typeWord);
+  const bool cannot = type && type->power && PlanPowerAction(*type->power, caps).call == PowerCall::None;
+  return cannot ? "本机不支持" : "";
+}
+
+bool CatchUpOffered(std::optional<ScheduleKind> kind, const std::string& typeWord) {
+  const TaskType* type = FindTaskType(typeWord);
+  return kind && HasClockTime(*kind) && type && CatchUpAllowed(*type);
 }
 
 }  // namespace ordavi

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "actions/power.h"
 #include "dialogs/settings_list.h"
 #include "schedule/grammar.h"
 #include "schedule/schedule.h"
@@ -54,6 +55,7 @@ struct TaskForm {
   std::string type;                                    // ComboBox5 text (empty: none picked)
   std::string param;                                   // ComboBox6 text
   bool wake = false;  // 唤醒计算机运行此任务 (stored only for a kind with a clock time)
+  bool catchUp = false;  // 错过后补运行 (stored only where CatchUpOffered)
 
   std::vector<std::string>& FieldsOf(ScheduleKind k) { return fields[&RowOf(k) - kScheduleKinds]; }
   const std::vector<std::string>& FieldsOf(ScheduleKind k) const { return fields[&RowOf(k) - kScheduleKinds]; }
@@ -64,6 +66,17 @@ struct TaskForm {
 inline constexpr const char* kWakeBoxCaption = "唤醒计算机运行此任务";
 inline constexpr const char* kWakeTimersOffNote =
     "当前电源计划不允许唤醒定时器。请在“电源选项 > 更改高级电源设置 > 睡眠 > 允许使用唤醒定时器”中选“启用”。";
+
+// The catch-up box's caption, and whether the editor offers it: for a kind
+// with a clock time (only such a task's minutes can be missed) and a type
+// that may run late (CatchUpAllowed).
+inline constexpr const char* kCatchUpBoxCaption = "错过后补运行";
+bool CatchUpOffered(std::optional<ScheduleKind> kind, const std::string& typeWord);
+
+// What the editor says beside the type: 本机不支持 for a power type this PC
+// cannot do (PlanPowerAction), which stays in the list, since a task may be
+// meant for another PC; empty otherwise.
+std::string TypeMark(const std::string& typeWord, const std::optional<PowerCapabilities>& caps);
 
 // A new editor's form: nothing selected, the once date today.
 TaskForm NewTaskForm(const ScheduleNow& today);

@@ -364,24 +364,36 @@ TEST_F(EditorOkTest, AOnceTaskInThePastIsStoredOnlyAfterTheUserConfirms) {
   EXPECT_FALSE(EditorOk(list, list.OpenAddEditor(), store, daily, "yyyy/M/d", kNow, false).question);
 }
 
-// The box is stored for the kinds with a clock time only (the box is off for
-// the others, but a form may still hold it), and it comes back on reopening.
-TEST_F(EditorOkTest, TheWakeFlagIsStoredOnlyForAKindWithAClockTime) {
+// The wake box is stored for the kinds with a clock time only, the catch-up
+// box also only for a type that may run late (the boxes are off for the
+// others, but a form may still hold them); both come back on reopening.
+TEST_F(EditorOkTest, TheFlagsAreStoredOnlyWhereTheEditorOffersThem) {
   store.LoadTaskCounter();
+  const struct {
+    const char* type;
+    bool catchUp;
+  } types[] = {{"打开文件", true},   {"清理系统垃圾", true}, {"启用网卡", true},  {"提醒", false},
+               {"关闭计算机", false}, {"注销计算机", false}, {"禁用网卡", false}, {"断开拨号", false}};
   for (const ScheduleKindRow& row : kScheduleKinds) {
-    TaskForm f = FormOf(row.kind, {}, [](TaskForm& t) {
-      t.wake = true, t.date = {2027, 1, 1};
-      t.FieldsOf(ScheduleKind::Idle) = {"5"};
-      t.FieldsOf(ScheduleKind::ProgramEnds) = {"a.exe"};
-      t.FieldsOf(ScheduleKind::NetworkQuiet) = t.FieldsOf(ScheduleKind::ProcessorQuiet) = {"10", "3"};
-    });
-    const EditorOkResult r = EditorOk(list, list.OpenAddEditor(), store, f, "yyyy/M/d", kNow, false);
-    ASSERT_TRUE(r.stored.has_value()) << row.word;
-    const bool clock = row.timing == KindTiming::Clock;
-    EXPECT_EQ(store.ReadWake(r.stored->number), clock) << row.word;
-    TaskForm reopened;
-    FillTaskForm(reopened, store.ReadTask(r.stored->number), kNow, "yyyy/M/d");
-    EXPECT_EQ(reopened.wake, clock) << row.word;
+    for (const auto& type : types) {
+      TaskForm f = FormOf(row.kind, {}, [&type](TaskForm& t) {
+        t.wake = t.catchUp = true, t.date = {2027, 1, 1}, t.type = type.type, t.param = "x";
+        t.FieldsOf(ScheduleKind::Idle) = {"5"};
+        t.FieldsOf(ScheduleKind::ProgramEnds) = {"a.exe"};
+        t.FieldsOf(ScheduleKind::NetworkQuiet) = t.FieldsOf(ScheduleKind::ProcessorQuiet) = {"10", "3"};
+      });
+      SCOPED_TRACE(std::string(row.word) + " " + type.type);
+      const EditorOkResult r = EditorOk(list, list.OpenAddEditor(), store, f, "yyyy/M/d", kNow, false);
+      ASSERT_TRUE(r.stored.has_value());
+      const bool clock = row.timing == KindTiming::Clock;
+      EXPECT_EQ(CatchUpOffered(row.kind, type.type), clock && type.catchUp);
+      EXPECT_EQ(store.ReadFlag(TaskField::Wake, r.stored->number), clock);
+      EXPECT_EQ(store.ReadFlag(TaskField::CatchUp, r.stored->number), clock && type.catchUp);
+      TaskForm reopened;
+      FillTaskForm(reopened, store.ReadTask(r.stored->number), kNow, "yyyy/M/d");
+      EXPECT_EQ(reopened.wake, clock);
+      EXPECT_EQ(reopened.catchUp, clock && type.catchUp);
+    }
   }
 }
 

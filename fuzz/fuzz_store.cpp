@@ -24,7 +24,8 @@ namespace {
 using namespace ordavi;
 
 const char* const kNames[] = {"TaskNum", "A1", "B1", "C1", "D1", "A2", "B2", "C2", "D2", "A3", "D3",
-                              "A5",      "D5", "A10000", "A10001", "A0", "A01", "B-1", "a2", "A2147483648"};
+                              "A5",      "D5", "A10000", "A10001", "A0", "A01", "B-1", "a2", "A2147483648",
+                              "W1",      "W2", "M1",     "M3"};
 const RegType kTypes[] = {RegType::String, RegType::ExpandString, RegType::Dword, RegType::Binary, RegType::Other};
 
 // The store's values as the store reads them: a string up to its first NUL
@@ -49,9 +50,15 @@ std::optional<std::string> ReadAsText(const std::map<std::string, RegValue>& val
   return it->second.data.substr(0, it->second.data.find('\0'));
 }
 
+// Whether a task's flag (W n, M n) is on as the store reads it: a REG_DWORD 1.
+bool FlagOn(const std::map<std::string, RegValue>& values, const std::string& name) {
+  const auto it = values.find(name);
+  return it != values.end() && it->second.type == RegType::Dword && it->second.data == std::string("\x01\0\0\0", 4);
+}
+
 bool IsTaskValueOf(const std::string& name, int from, int to) {
   for (int i = from; i <= to; ++i) {
-    for (char f : {'A', 'B', 'C', 'D'}) {
+    for (char f : {'A', 'B', 'C', 'D', 'W', 'M'}) {
       if (name == std::string(1, f) + std::to_string(i)) return true;
     }
   }
@@ -71,8 +78,11 @@ void CheckDelete(const std::map<std::string, RegValue>& before, const std::map<s
       if (moved == after.end() || moved->second.type != RegType::String) __builtin_trap();
       if (ReadAsText(after, to) != ReadAsText(before, from)) __builtin_trap();
     }
+    for (char f : {'W', 'M'}) {  // the flags move with their task
+      if (FlagOn(after, f + std::to_string(i)) != FlagOn(before, f + std::to_string(i + 1))) __builtin_trap();
+    }
   }
-  for (char f : {'A', 'B', 'C', 'D'}) {
+  for (char f : {'A', 'B', 'C', 'D', 'W', 'M'}) {
     if (after.count(std::string(1, f) + std::to_string(count))) __builtin_trap();
   }
   const auto taskNum = after.find("TaskNum");
@@ -129,8 +139,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::int32_t count = store.FollowCounter();  // the tasks stored now
     try {
       switch (op) {
-        case 0: store.AddTask(in.Text(), in.Text(), in.Text()); break;
-        case 1: store.ModifyTask(n, in.Text(), in.Text(), in.Text()); break;
+        case 0: store.AddTask(in.Text(), in.Text(), in.Text(), in.Byte() & 1, in.Byte() & 1); break;
+        case 1: store.ModifyTask(n, in.Text(), in.Text(), in.Text(), in.Byte() & 1, in.Byte() & 1); break;
         case 2:
           store.DeleteTask(n);
           if (n >= 1 && n <= count) {

@@ -22,6 +22,18 @@ enum class RunOutcome : std::uint8_t {
   Missed,              // due in a minute no pass saw: the agent was not running, or the PC slept
   Postponed,           // a countdown was postponed until the clock time in `detail`
   PostponementDropped, // ... and its held action was dropped (why in `detail`)
+  ActionUnderway,      // a countdown ended in an action that does not return when it works (a fast shutdown)
+};
+
+// What the action at a countdown's end came to: done (with what the user is
+// told beside, if anything), not done (why), or called and not yet returned.
+// ActionNote (actions/power.h) gives its text.
+struct ActionOutcome {
+  bool failed = false;
+  bool underway = false;
+  const char* note = nullptr;  // GBK: why not, or what was done instead
+  const char* word = nullptr;  // with `error`: the action's countdown word ("休眠")
+  std::uint32_t error = 0;     // the error of the call Windows refused
 };
 
 // What a junk cleaning came to: it ran, or why nothing was cleaned.
@@ -51,6 +63,7 @@ enum class PostponeDrop : std::uint8_t {
   Replaced,     // another countdown was postponed while it was held
   SessionEnded, // the user's session ended
   ExpiredInSleep,  // its time passed while the PC slept, and nobody was there when it woke
+  PcCannot,     // the PC can no longer do it (PlanPowerAction)
 };
 
 // One entry. Texts are GBK, as stored.
@@ -62,6 +75,7 @@ struct RunRecord {
   std::string param;     // the parameter, empty for types without one
   RunOutcome outcome = RunOutcome::Ran;
   std::string detail;    // the result where one is known, or why it was skipped
+  bool caughtUp = false; // run late, once, after `due` was missed (the task's catch-up flag)
 };
 
 struct UnseenSpan;
@@ -75,8 +89,10 @@ class RunRecorder {
   virtual void PassStarting(const std::vector<UnseenSpan>& unseen) = 0;
   // A due task was dispatched (ran or started its countdown).
   virtual void TaskDue(const RunRecord& record) = 0;
-  // The running countdown ended.
-  virtual void CountdownEnded(CountdownEnd how) = 0;
+  // The running countdown ended; `action` is what its action came to when it
+  // was carried out (Completed, DoneNow). An action that is underway is
+  // reported again when it returns.
+  virtual void CountdownEnded(CountdownEnd how, const ActionOutcome& action = {}) = 0;
   // The running countdown was postponed until `until` ("22:40"): it closed
   // and its action is held.
   virtual void CountdownPostponed(const std::string& until) { (void)until; }

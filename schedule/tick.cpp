@@ -81,19 +81,27 @@ bool TaskTick::IsDue(int n, const ScheduleNow& now, const std::string& schedule)
   }
 }
 
-void TaskTick::Dispatch(int n, const ScheduleNow& now, const std::string& schedule) {
+void TaskTick::CatchUp(int n, const LocalMinute& missed) {
+  if (n > store_.FollowCounter() || !store_.ReadFlag(TaskField::CatchUp, n)) return;
+  const std::optional<std::string> schedule = Read(TaskField::Schedule, n);
+  if (schedule && Read(TaskField::Enabled, n) == words::kEnabled) Dispatch(n, clock_.LocalTime(), *schedule, &missed);
+}
+
+void TaskTick::Dispatch(int n, const ScheduleNow& now, const std::string& schedule, const LocalMinute* missed) {
   const std::optional<std::string> typeText = Read(TaskField::Type, n);
   if (!typeText) return;
   const TaskType* type = FindTaskType(*typeText);
   if (!type) return;  // a word that names no action
+  if (missed && !CatchUpAllowed(*type)) return;
   std::optional<std::string> param;
   if (type->needsParameter) {
     param = Read(TaskField::Param, n);
     if (!param) return;
   }
-  if (!minutes_.TakeTurn(n)) return;
+  if (!missed && !minutes_.TakeTurn(n)) return;
   RunRecord record;
-  record.due = MinuteOf(now);
+  record.due = missed ? *missed : MinuteOf(now);
+  record.caughtUp = missed != nullptr;
   record.taskNumber = n;
   record.type = *typeText;
   record.schedule = schedule;
@@ -101,12 +109,19 @@ void TaskTick::Dispatch(int n, const ScheduleNow& now, const std::string& schedu
   // The ports return nothing, so the entry says what is asked of the
   // system; a reminder's text is the notice shown.
   switch (type->run) {
-    case TaskRun::Countdown:
+    case TaskRun::Countdown: {
       // Started first, so a countdown it takes over is reported ended first.
-      countdown_.StartCountdown(*type);
+      // A power action the PC cannot do starts no countdown that would end
+      // in nothing: the user is told why, and what to do.
       record.outcome = RunOutcome::CountdownStarted;
+      if (const char* refusal = countdown_.StartCountdown(*type)) {
+        record.outcome = RunOutcome::NotRun;
+        record.detail = refusal;
+        actions_.ShowNotice(record.detail);
+      }
       recorder_.TaskDue(record);
       return;
+    }
     case TaskRun::Junk: {
       // The cleaning blocks the thread without pumping messages; the pause
       // counts from its end.

@@ -80,6 +80,12 @@ class TaskTick {
   // does not end the pass.
   void RunPass();
 
+  // Runs task n, whose due minute `missed` no pass saw (the run history's
+  // catch-up, RunWatch::CatchUpsDue), once, now, as its minute would have:
+  // only while it is enabled, its catch-up flag on, of a type that may run
+  // late. Reported with the missed minute, as caught up.
+  void CatchUp(int n, const LocalMinute& missed);
+
  private:
   bool IsDue(int n, const ScheduleNow& now, const std::string& schedule);
   // Runs task n unless it ran in this minute already; skips it when its type
@@ -87,7 +93,8 @@ class TaskTick {
   // immediate action runs with the tick already paused, so an action that
   // pumps messages (dialling waits in a modal loop) cannot let the next pass
   // run the same task again in its minute.
-  void Dispatch(int n, const ScheduleNow& now, const std::string& schedule);
+  // `missed`: a catch-up of that minute, which takes no turn in this one.
+  void Dispatch(int n, const ScheduleNow& now, const std::string& schedule, const LocalMinute* missed = nullptr);
   // Returns what the run history says of the action beyond its outcome.
   void RunImmediate(TaskAction action, const std::string& param);
   // A field of task n, or nothing when the registry refuses to give it.

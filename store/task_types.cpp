@@ -65,4 +65,9 @@ bool IsAdapterType(const std::string& word) {
   return t && (t->action == TaskAction::DisableAdapter || t->action == TaskAction::EnableAdapter);
 }
 
+bool CatchUpAllowed(const TaskType& type) {
+  return type.run != TaskRun::Countdown && type.action != TaskAction::DisableAdapter &&
+         type.action != TaskAction::Remind;
+}
+
 }  // namespace ordavi

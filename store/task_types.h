@@ -48,5 +48,10 @@ const TaskType* FindTaskType(const std::string& word);
 // Whether a stored type word disables or enables a network adapter, whose
 // name goes onto a command line.
 bool IsAdapterType(const std::string& word);
+// Whether a task of the type may run late, once, after its time was missed:
+// never a countdown type (the power actions, log-off, the hang-up), never one
+// that takes the network away, never a reminder (missed reminders are shown
+// together in one notice).
+bool CatchUpAllowed(const TaskType& type);
 
 }  // namespace ordavi

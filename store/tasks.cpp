@@ -9,6 +9,7 @@ namespace ordavi {
 namespace {
 constexpr const char* kTaskNum = "TaskNum";
 constexpr TaskField kAllFields[] = {TaskField::Schedule, TaskField::Type, TaskField::Param, TaskField::Enabled};
+constexpr TaskField kFlagFields[] = {TaskField::Wake, TaskField::CatchUp};
 
 // The values one store operation is about to change, as they were before, so
 // that a refused write can be undone: a task is then changed completely or
@@ -63,15 +64,16 @@ class StoredValues {
   std::vector<Saved> saved_;
 };
 
-// Remembers every value of task n (A to D and W) for an undo.
+// Remembers every value of task n (A to D and the flags) for an undo.
 void RememberTask(StoredValues& before, int n) {
   for (TaskField f : kAllFields) before.Remember(TaskValueName(f, n));
-  before.Remember(TaskValueName(TaskField::Wake, n), true);
+  for (TaskField f : kFlagFields) before.Remember(TaskValueName(f, n), true);
 }
 
 // Removes every value of task n.
 void RemoveTask(Registry& reg, int n) {
-  for (TaskField f : {TaskField::Schedule, TaskField::Type, TaskField::Param, TaskField::Enabled, TaskField::Wake}) {
+  for (TaskField f : {TaskField::Schedule, TaskField::Type, TaskField::Param, TaskField::Enabled, TaskField::Wake,
+                      TaskField::CatchUp}) {
     const std::string name = TaskValueName(f, n);
     if (reg.ValueExists(name) && !reg.DeleteValue(name)) throw SetDataError(name);
   }
@@ -210,29 +212,36 @@ TaskRecord TaskStore::ReadTask(int n) {
   r.type = ReadField(TaskField::Type, n);
   r.param = ReadField(TaskField::Param, n);
   r.enabled = ReadField(TaskField::Enabled, n);
-  r.wake = ReadWake(n);
+  r.wake = ReadFlag(TaskField::Wake, n);
+  r.catchUp = ReadFlag(TaskField::CatchUp, n);
   return r;
 }
 
-bool TaskStore::ReadWake(int n) {
+bool TaskStore::ReadFlag(TaskField flag, int n) {
   try {
-    const std::optional<RegValue> v = reg_.Raw(TaskValueName(TaskField::Wake, n));
+    const std::optional<RegValue> v = reg_.Raw(TaskValueName(flag, n));
     return v && v->type == RegType::Dword && v->data == std::string("\x01\0\0\0", 4);
   } catch (const FrameworkError&) {
     return false;
   }
 }
 
-void TaskStore::WriteWake(int n, bool wake) {
-  const std::string name = TaskValueName(TaskField::Wake, n);
-  if (wake) {
+void TaskStore::WriteFlags(int n, bool wake, bool catchUp) {
+  WriteFlag(TaskField::Wake, n, wake);
+  WriteFlag(TaskField::CatchUp, n, catchUp);
+}
+
+void TaskStore::WriteFlag(TaskField flag, int n, bool on) {
+  const std::string name = TaskValueName(flag, n);
+  if (on) {
     reg_.WriteInteger(name, 1);
   } else if (reg_.ValueExists(name) && !reg_.DeleteValue(name)) {
     throw SetDataError(name);
   }
 }
 
-int TaskStore::AddTask(const std::string& schedule, const std::string& type, const std::string& param, bool wake) {
+int TaskStore::AddTask(const std::string& schedule, const std::string& type, const std::string& param, bool wake,
+                       bool catchUp) {
   // The counter follows TaskNum only once every write went through; a refused
   // write undoes the others, so the new task is stored whole or not at all.
   // Beyond the highest number start-up accepts, nothing is written.
@@ -248,14 +257,14 @@ int TaskStore::AddTask(const std::string& schedule, const std::string& type, con
     reg_.WriteString(TaskValueName(TaskField::Type, n), type);
     reg_.WriteString(TaskValueName(TaskField::Param, n), param);
     reg_.WriteString(TaskValueName(TaskField::Enabled, n), words::kEnabled);
-    WriteWake(n, wake);  // also clears a W left above the tasks
+    WriteFlags(n, wake, catchUp);  // also clears a flag left above the tasks
   });
   counter_ = n;
   return n;
 }
 
 std::string TaskStore::ModifyTask(int n, const std::string& schedule, const std::string& type,
-                                  const std::string& param, bool wake) {
+                                  const std::string& param, bool wake, bool catchUp) {
   // The new texts are written over the old ones directly (blanking them first
   // would lose the schedule if a later write were refused), and a refused
   // write puts the old texts back: a task never runs its old action at its
@@ -270,7 +279,7 @@ std::string TaskStore::ModifyTask(int n, const std::string& schedule, const std:
     reg_.WriteString(TaskValueName(TaskField::Type, n), type);
     reg_.WriteString(TaskValueName(TaskField::Param, n), param);
     if (old.empty()) reg_.WriteString(TaskValueName(TaskField::Enabled, n), words::kEnabled);
-    WriteWake(n, wake);
+    WriteFlags(n, wake, catchUp);
   });
   return old.empty() ? std::string(words::kEnabled) : old;
 }
@@ -287,7 +296,7 @@ void TaskStore::DeleteTask(int k) {
   AllOrNothing(before, [&] {
     for (int i = k + 1; i <= c; ++i) {
       for (TaskField f : kAllFields) reg_.WriteString(TaskValueName(f, i - 1), ReadField(f, i));
-      WriteWake(i - 1, ReadWake(i));
+      for (TaskField f : kFlagFields) WriteFlag(f, i - 1, ReadFlag(f, i));
     }
     RemoveTask(reg_, c);
     reg_.WriteInteger(kTaskNum, c - 1);
@@ -338,7 +347,7 @@ void TaskStore::ImportTasks(const std::vector<TaskRecord>& tasks, bool replace,
       reg_.WriteString(TaskValueName(TaskField::Type, n), t.type);
       reg_.WriteString(TaskValueName(TaskField::Param, n), t.param);
       reg_.WriteString(TaskValueName(TaskField::Enabled, n), t.enabled);
-      WriteWake(n, t.wake);
+      WriteFlags(n, t.wake, t.catchUp);
       ++n;
     }
     for (int i = last + 1; replace && i <= oldTop; ++i) RemoveTask(reg_, i);

@@ -5,7 +5,9 @@
 // A task that wakes the PC to run also has W n (REG_DWORD 1); without it (or
 // with any other value) the task does not wake the PC, so a key without wake
 // tasks holds what it always held and a program reading only A to D reads
-// every task as before. W n moves with its task like A to D.
+// every task as before. M n (REG_DWORD 1), its catch-up flag, is kept the
+// same way: a run missed while no agent ran or the PC slept is made up once.
+// W n and M n move with their task like A to D.
 // TaskNum (REG_DWORD) holds the number of tasks. The only task state held in
 // memory is the task counter, the copy of TaskNum as last read. The store
 // follows the key as it is, not as it was at start: every add, modify, delete
@@ -30,6 +32,7 @@ struct TaskRecord {
   std::string param;     // C
   std::string enabled;   // D
   bool wake = false;     // W: wake the PC to run it
+  bool catchUp = false;  // M: run it once when the agent is back after missing it
 };
 
 // A value written in the same all-or-nothing step as imported tasks (an
@@ -43,7 +46,7 @@ struct ValueToWrite {
 // Stores one such value (SetDataError when refused).
 void WriteValue(Registry& reg, const ValueToWrite& value);
 
-enum class TaskField : char { Schedule = 'A', Type = 'B', Param = 'C', Enabled = 'D', Wake = 'W' };
+enum class TaskField : char { Schedule = 'A', Type = 'B', Param = 'C', Enabled = 'D', Wake = 'W', CatchUp = 'M' };
 
 // The value name of a task field: "A7", "D12".
 std::string TaskValueName(TaskField field, int n);
@@ -73,26 +76,27 @@ class TaskStore {
   TaskRecord ReadTask(int n);
   std::string ReadField(TaskField field, int n);
 
-  // Whether task n wakes the PC: W n is a REG_DWORD 1. Never throws (an
-  // unreadable W n does not wake).
-  bool ReadWake(int n);
+  // Whether a flag of task n (Wake, CatchUp) is on: its value is a REG_DWORD
+  // 1. Never throws (an unreadable flag is off).
+  bool ReadFlag(TaskField flag, int n);
 
   // Appends a task, enabled, after the highest task stored now; returns its
   // number. Beyond kMaxTasks nothing is written and a FrameworkError says
   // why: start-up would not accept the counter.
-  int AddTask(const std::string& schedule, const std::string& type, const std::string& param, bool wake = false);
-  // Rewrites A, B, C and W of task n; returns the enabled word afterwards (an
+  int AddTask(const std::string& schedule, const std::string& type, const std::string& param, bool wake = false,
+              bool catchUp = false);
+  // Rewrites A, B, C, W and M of task n; returns the enabled word afterwards (an
   // empty one becomes "启用", any other is kept). A task number beyond the
   // tasks stored now writes nothing and raises a FrameworkError.
   std::string ModifyTask(int n, const std::string& schedule, const std::string& type, const std::string& param,
-                         bool wake = false);
+                         bool wake = false, bool catchUp = false);
   // Removes task k; later tasks move down by one.
   void DeleteTask(int k);
   // Writes D n; a task number beyond the tasks stored now writes nothing and
   // raises a FrameworkError.
   void SetTaskEnabled(int n, const std::string& word);
 
-  // Stores `tasks` (schedule, type, parameter, enabled word and wake flag each; their
+  // Stores `tasks` (schedule, type, parameter, enabled word and flags each; their
   // numbers are ignored) in one step: with `replace` they become the whole
   // task list and every slot above them is removed, otherwise they follow the
   // existing tasks. `alsoWrite` is written in the same step. A refused write
@@ -111,8 +115,10 @@ class TaskStore {
   // are now.
   void Resync();
   class ChangeScope;
-  // Writes W n as `wake`: 1, or no value at all.
-  void WriteWake(int n, bool wake);
+  // Writes a flag of task n: 1, or no value at all.
+  void WriteFlag(TaskField flag, int n, bool on);
+  // Writes both flags of task n.
+  void WriteFlags(int n, bool wake, bool catchUp);
   // The highest task number (up to kMaxTasks) that has any value stored.
   std::int32_t HighestStoredTask();
 

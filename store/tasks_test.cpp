@@ -88,33 +88,47 @@ TEST_F(TaskStoreTest, DeleteMovesLaterTasksDownAndRemovesTheHighestSlot) {
   for (const char* n : {"A3", "B3", "C3", "D3"}) EXPECT_FALSE(Has(n)) << n;
 }
 
-TEST_F(TaskStoreTest, TheWakeFlagIsAValueOfItsOwnThatMovesWithItsTask) {
-  store.LoadTaskCounter();
-  key.PlantDword("W2", 1);  // left above the tasks: a new task 2 does not inherit it
-  store.AddTask("每天1时0分", "提醒", "one", true);
-  store.AddTask("每天2时0分", "提醒", "two");
-  store.AddTask("每天3时0分", "提醒", "three", true);
-  EXPECT_EQ(key.values["W1"], (RegValue{RegType::Dword, std::string("\x01\0\0\0", 4)}));
-  EXPECT_FALSE(Has("W2"));
-  EXPECT_TRUE(store.ReadTask(3).wake);
+TEST_F(TaskStoreTest, EachFlagIsAValueOfItsOwnThatMovesWithItsTask) {
+  // W n wakes the PC, M n catches a missed run up; each kept apart from the other.
+  for (const TaskField flag : {TaskField::Wake, TaskField::CatchUp}) {
+    SCOPED_TRACE(std::string(1, static_cast<char>(flag)));
+    key.values.clear();
+    store.LoadTaskCounter();
+    const bool wake = flag == TaskField::Wake, catchUp = !wake;
+    const auto name = [flag](int n) { return TaskValueName(flag, n); };
+    const auto on = [&](int n) {
+      const TaskRecord r = store.ReadTask(n);
+      EXPECT_EQ(wake ? r.catchUp : r.wake, false);  // never the other flag
+      return wake ? r.wake : r.catchUp;
+    };
+    key.PlantDword(name(2), 1);  // left above the tasks: a new task 2 does not inherit it
+    store.AddTask("每天1时0分", "提醒", "one", wake, catchUp);
+    store.AddTask("每天2时0分", "提醒", "two");
+    store.AddTask("每天3时0分", "提醒", "three", wake, catchUp);
+    EXPECT_EQ(key.values[name(1)], (RegValue{RegType::Dword, std::string("\x01\0\0\0", 4)}));
+    EXPECT_FALSE(Has(name(2)));
+    EXPECT_TRUE(on(3));
 
-  store.DeleteTask(1);  // task 3 becomes task 2 with its flag
-  EXPECT_FALSE(Has("W1") || Has("W3"));
-  EXPECT_TRUE(store.ReadTask(2).wake);
-  EXPECT_EQ(store.ReadTask(2).param, "three");
+    store.DeleteTask(1);  // task 3 becomes task 2 with its flag
+    EXPECT_FALSE(Has(name(1)) || Has(name(3)));
+    EXPECT_TRUE(on(2));
+    EXPECT_EQ(store.ReadTask(2).param, "three");
 
-  store.ModifyTask(2, "每天3时0分", "提醒", "three");
-  EXPECT_FALSE(Has("W2"));
-  store.ModifyTask(1, "每天2时0分", "提醒", "two", true);
-  store.ImportTasks({TaskRecord{0, "每天4时0分", "提醒", "x", "启用", false}}, true, {});
-  EXPECT_FALSE(Has("W1") || Has("W2"));
+    store.ModifyTask(2, "每天3时0分", "提醒", "three");
+    EXPECT_FALSE(Has(name(2)));
+    store.ModifyTask(1, "每天2时0分", "提醒", "two", wake, catchUp);
+    TaskRecord imported{0, "每天4时0分", "提醒", "x", "启用", wake, catchUp};
+    store.ImportTasks({imported, TaskRecord{0, "每天5时0分", "提醒", "y", "启用"}}, true, {});
+    EXPECT_TRUE(on(1));
+    EXPECT_FALSE(Has(name(2)));
 
-  // Only a REG_DWORD 1 wakes the PC.
-  for (const auto& planted : {RegValue{RegType::String, std::string("1\0", 2)},
-                              RegValue{RegType::Dword, std::string("\x02\0\0\0", 4)},
-                              RegValue{RegType::Dword, std::string("\x01", 1)}}) {
-    key.Plant("W1", planted.type, planted.data);
-    EXPECT_FALSE(store.ReadWake(1));
+    // Only a REG_DWORD 1 is on.
+    for (const auto& planted : {RegValue{RegType::String, std::string("1\0", 2)},
+                                RegValue{RegType::Dword, std::string("\x02\0\0\0", 4)},
+                                RegValue{RegType::Dword, std::string("\x01", 1)}}) {
+      key.Plant(name(1), planted.type, planted.data);
+      EXPECT_FALSE(store.ReadFlag(flag, 1));
+    }
   }
 }
 

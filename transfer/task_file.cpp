@@ -23,6 +23,7 @@ constexpr const char* kTypeKey = "类型";
 constexpr const char* kParamKey = "参数";
 constexpr const char* kEnabledKey = "状态";
 constexpr const char* kWakeKey = "唤醒";
+constexpr const char* kCatchUpKey = "错过后补运行";
 constexpr const char* kBom = "\xEF\xBB\xBF";
 
 bool HasControl(const std::string& gbk) {
@@ -163,6 +164,7 @@ std::vector<std::string> HeaderLines() {
       ";   参数=  提醒语、要打开的文件、要关闭的程序或网卡的名称；其他类型不用",
       ";   状态=  启用 或 禁用（不写为启用）",
       ";   唤醒=  1：唤醒计算机运行此任务（有时刻的任务）；0 或不写：不唤醒",
+      ";   错过后补运行=  1：错过（未运行Ordavi或睡眠中）后补运行一次；提醒、电源、断开拨号、禁用网卡不可用",
       ";   原样时间=  代替“时间=”：不会运行的时间，导入时不检查，按原样保存",
       "; [选项] 一节，没写的选项不变：",
   };
@@ -230,6 +232,7 @@ TaskFileExport WriteTaskFile(TaskStore& store, Registry& reg, GbkCodec& codec, c
       }
       w.Line(std::string(kEnabledKey) + "=" + enabled);
       if (t.wake) w.Line(std::string(kWakeKey) + "=1");
+      if (t.catchUp) w.Line(std::string(kCatchUpKey) + "=1");
       ++out.tasks;
     }
     const OptionValues stored = ReadOptionValues(reg);
@@ -264,12 +267,12 @@ namespace {
 
 struct PendingTask {
   int line = 0;  // of its [任务]
-  int lines[5] = {0, 0, 0, 0, 0};  // of 时间 (or 原样时间), 类型, 参数, 状态, 唤醒
-  std::string values[5];
+  int lines[6] = {0, 0, 0, 0, 0, 0};  // of 时间 (or 原样时间), 类型, 参数, 状态, 唤醒, 错过后补运行
+  std::string values[6];
   bool verbatim = false;  // the schedule came as 原样时间: stored as it is
 };
 
-const char* const kTaskKeys[5] = {kScheduleKey, kTypeKey, kParamKey, kEnabledKey, kWakeKey};
+const char* const kTaskKeys[6] = {kScheduleKey, kTypeKey, kParamKey, kEnabledKey, kWakeKey, kCatchUpKey};
 
 class FileReader {
  public:
@@ -357,7 +360,7 @@ class FileReader {
 
   bool TaskValue(int number, const std::string& key, const std::string& value) {
     const bool verbatim = key == kVerbatimScheduleKey;
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 6; ++i) {
       if (key != kTaskKeys[i] && !(verbatim && i == 0)) continue;
       if (task_.lines[i]) {
         const std::string had = i == 0 && task_.verbatim ? kVerbatimScheduleKey : kTaskKeys[i];
@@ -368,7 +371,7 @@ class FileReader {
       if (i == 0) task_.verbatim = verbatim;
       return true;
     }
-    return Fail(number, "[任务]中没有" + Quoted(key) + "这一项，应为时间、原样时间、类型、参数、状态或唤醒");
+    return Fail(number, "[任务]中没有" + Quoted(key) + "这一项，应为时间、原样时间、类型、参数、状态、唤醒或错过后补运行");
   }
 
   // Checks and keeps the task of the section that just ended.
@@ -396,8 +399,15 @@ class FileReader {
       }
     }
     if (t.lines[4] && t.values[4] != "0" && t.values[4] != "1") return Fail(t.lines[4], "唤醒应为0或1");
+    if (t.lines[5] && t.values[5] != "0" && t.values[5] != "1") return Fail(t.lines[5], "错过后补运行应为0或1");
+    // A type that must never run late (a shutdown after the PC came back) is
+    // refused with its line, not silently stored or dropped.
+    const TaskType* type = FindTaskType(t.values[1]);
+    if (t.values[5] == "1" && !(type && CatchUpAllowed(*type))) {
+      return Fail(t.lines[5], "这个类型不能错过后补运行（提醒、电源、断开拨号、禁用网卡）");
+    }
     content_.tasks.push_back({static_cast<int>(content_.tasks.size()) + 1, *schedule, t.values[1], t.values[2], enabled,
-                              t.values[4] == "1"});
+                              t.values[4] == "1", t.values[5] == "1"});
     return true;
   }
 

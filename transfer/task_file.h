@@ -9,6 +9,8 @@
 //   参数=                           verbatim up to the end of the line
 //   状态=启用                       启用 or 禁用 (absent: 启用)
 //   唤醒=1                          the task wakes the PC (0 or absent: not)
+//   错过后补运行=1                  a missed run is made up once (0 or absent:
+//                                   not); refused for a type that may not run late
 //   原样时间=每周07日22时0分        instead of 时间: a text the tick never runs,
 //                                   stored as it is, unchecked
 //   [选项]                          at most one: one line per option of

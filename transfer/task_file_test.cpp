@@ -13,7 +13,7 @@ namespace ordavi {
 
 static bool operator==(const TaskRecord& a, const TaskRecord& b) {
   return a.number == b.number && a.schedule == b.schedule && a.type == b.type && a.param == b.param &&
-         a.enabled == b.enabled && a.wake == b.wake;
+         a.enabled == b.enabled && a.wake == b.wake && a.catchUp == b.catchUp;
 }
 
 namespace {
@@ -86,7 +86,9 @@ const Row kEveryKindAndType[] = {
 
 TEST(TaskFile, EveryKindAndTypeMovesToAPcWithAnotherDateFormat) {
   Pc from(kSlashes);
-  for (const Row& r : kEveryKindAndType) from.store.AddTask(r.schedule, r.type, r.param, &r == &kEveryKindAndType[1]);
+  for (const Row& r : kEveryKindAndType) {
+    from.store.AddTask(r.schedule, r.type, r.param, &r == &kEveryKindAndType[1], &r == &kEveryKindAndType[2]);
+  }
   from.store.SetTaskEnabled(3, "禁用");
   from.key.PlantDword("tishi", 90);
   from.key.PlantString("soundpath", "C:\\声音\\钟.wav");
@@ -105,6 +107,7 @@ TEST(TaskFile, EveryKindAndTypeMovesToAPcWithAnotherDateFormat) {
   }
   expected[2].enabled = "禁用";
   expected[1].wake = true;
+  expected[2].catchUp = true;
   EXPECT_EQ(to.Tasks(), expected);
   EXPECT_EQ(to.reg.ReadInteger("TaskNum"), 16);
   EXPECT_EQ(to.reg.ReadInteger("tishi"), 90);
@@ -261,6 +264,10 @@ TEST(TaskFile, ALineItCannotReadIsReportedWithItsNumberAndNothingIsImported) {
       {File({u8"[任务]", u8"时间=每天8时0分", u8"时间=每天9时0分", u8"类型=提醒"}), 4, "已有"},
       {File({u8"[任务]", u8"时间=每天8时0分", u8"类型=提醒", u8"唤醒=是"}), 5, "唤醒应为0或1"},
       {File({u8"[任务]", u8"时间=每天8时0分", u8"唤醒=0", u8"唤醒=1", u8"类型=提醒"}), 5, "已有“唤醒=”"},
+      {File({u8"[任务]", u8"时间=每天8时0分", u8"类型=打开文件", u8"错过后补运行=是"}), 5, "错过后补运行应为0或1"},
+      {File({u8"[任务]", u8"时间=每天8时0分", u8"类型=关闭计算机", u8"错过后补运行=1"}), 5,
+       "这个类型不能错过后补运行"},
+      {File({u8"[任务]", u8"时间=每天8时0分", u8"类型=提醒", u8"错过后补运行=1"}), 5, "不能错过后补运行"},
       {File({u8"[任务]", u8"时间=每天8时0分", u8"名称=x"}), 4, "没有"},
       {File({u8"[任务]", u8"类型=提醒"}), 2, "缺少“时间=”"},
       {File({u8"[任务]", u8"时间=每天8时0分"}), 2, "缺少“类型=”"},

@@ -52,6 +52,7 @@ class FakeCountdownSystem : public Recording, public CountdownSystem {
   }
   void CloseAllPrograms() override { Record("CloseAllPrograms"); }
   void HangUpDialup() override { Record("HangUpDialup"); }
+  void ShowNotice(const std::string& text) override { Record("ShowNotice", {text}); }
 
   TickRunState* tick = nullptr;
 };

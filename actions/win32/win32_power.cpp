@@ -2,22 +2,36 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 #include "platform/win32/system_library.h"
 
 namespace ordavi {
 
-void Win32PowerSystem::ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) {
-  ::ExitWindowsEx(flags, reserved);
+std::uint32_t Win32PowerSystem::ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) {
+  return ::ExitWindowsEx(flags, reserved) ? 0 : GetLastError();
 }
 
-void Win32PowerSystem::SetSystemPowerState(std::int32_t suspend, std::int32_t force) {
-  ::SetSystemPowerState(static_cast<BOOL>(suspend), static_cast<BOOL>(force));
+std::uint32_t Win32PowerSystem::SetSystemPowerState(std::int32_t suspend, std::int32_t force) {
+  return ::SetSystemPowerState(static_cast<BOOL>(suspend), static_cast<BOOL>(force)) ? 0 : GetLastError();
 }
 
-void Win32PowerSystem::NtShutdownSystem(std::int32_t action) {
+std::uint32_t Win32PowerSystem::NtShutdownSystem(std::int32_t action) {
   using NtShutdownSystemFn = LONG(WINAPI*)(int);
   auto fn = ProcOf<NtShutdownSystemFn>(GetModuleHandleA("ntdll.dll"), "NtShutdownSystem");
-  if (fn) fn(action);
+  return fn ? static_cast<std::uint32_t>(fn(action)) : ERROR_PROC_NOT_FOUND;
+}
+
+std::optional<PowerCapabilities> Win32PowerSystem::Capabilities() const {
+  // MinGW's header is older than AoAc (Modern Standby): it is the last of the
+  // three bytes it calls spare2 (Hiberboot, WakeAlarmPresent, AoAc), byte 20.
+  static_assert(offsetof(SYSTEM_POWER_CAPABILITIES, spare2) + 2 == 20, "AoAc at byte 20");
+  using GetPwrCapabilitiesFn = BOOLEAN(WINAPI*)(SYSTEM_POWER_CAPABILITIES*);
+  const auto get = SystemProc<GetPwrCapabilitiesFn>("powrprof.dll", "GetPwrCapabilities");
+  SYSTEM_POWER_CAPABILITIES caps = {};
+  if (!get || !get(&caps)) return std::nullopt;
+  return PowerCapabilities{caps.SystemS1 || caps.SystemS2 || caps.SystemS3, caps.SystemS4 != 0,
+                           caps.HiberFilePresent != 0, caps.spare2[2] != 0};
 }
 
 std::optional<bool> Win32PowerSystem::WakeTimersAllowed() const {

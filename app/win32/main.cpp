@@ -109,8 +109,8 @@ int RunAgent() {
   Win32StartupSystem system;
   NoticeWindows notices;
   Win32Shell shell(mainHandle);
-  Win32PowerSystem power;
   Win32DeviceSystem devices(mainHandle);
+  Win32PowerSystem power(devices);
   Win32SystemClock systemClock;
   Win32DateFormatSource dateFormat;
   Win32LocalClock localClock;

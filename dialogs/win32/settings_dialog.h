@@ -43,7 +43,7 @@ struct SettingsServices {
   DateFormatSource& dates;
   LocalClock& localTime;
   ConditionSensors& sensors;  // the editor's list of running programs
-  const PowerSystem& power;   // whether the power plan lets wake timers wake the PC
+  const PowerSystem& power;   // whether the power plan lets wake timers wake the PC, what the PC can do
   // The 下次运行 column's cells are filled (the benchmark's floor leaves them
   // empty, to weigh what the column costs).
   bool showNextRuns = true;
@@ -96,6 +96,7 @@ class SettingsDialog : public Window, private TaskEditorHost {
     return services_.sensors.RunningPrograms();
   }
   std::optional<bool> WakeTimersAllowed() const override { return services_.power.WakeTimersAllowed(); }
+  std::optional<ordavi::PowerCapabilities> PowerCapabilities() const override { return services_.power.Capabilities(); }
   TaskRecord ReadTask(int task) const override { return services_.tasks.ReadTask(task); }
   EditorOkResult StoreTask(int editorId, TaskForm& form, const ScheduleNow& now, bool pastConfirmed) override;
   void EditorClosed(int editorId) override { list_.CloseEditor(editorId); }

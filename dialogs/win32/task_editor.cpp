@@ -36,6 +36,7 @@ enum : int {
   kType = 225,         // ComboBox5
   kParam = 226,        // ComboBox6
   kWake = 227,         // 唤醒计算机运行此任务
+  kCatchUp = 228,      // 错过后补运行
   kControl = 230,      // boxes, pickers and labels nobody refers to by id
 };
 
@@ -180,6 +181,7 @@ void TaskEditor::CreateControls() {
   std::vector<std::string> typeWords;
   for (const TaskType& t : kTaskTypes) typeWords.push_back(t.word);
   SetComboItems(type_, typeWords);
+  typeMark_ = CreateLabel(kControl, boxX + 158, typeY + kLabelDrop, "", font_);
 
   const int browseW = 58;
   const int browseX = kBaseWidth - kMargin - browseW;
@@ -190,6 +192,8 @@ void TaskEditor::CreateControls() {
 
   wake_ = CreateControl("BUTTON", kWake, kMargin, ruleY + kWakeY, 200, kRadioH, WS_TABSTOP | BS_AUTOCHECKBOX, font_,
                         kWakeBoxCaption);
+  catchUp_ = CreateControl("BUTTON", kCatchUp, kMargin + 210, ruleY + kWakeY, 150, kRadioH,
+                           WS_TABSTOP | BS_AUTOCHECKBOX, font_, kCatchUpBoxCaption);
   // Said only when the active power plan is known to keep wake timers off.
   const std::optional<bool> allowed = owner_.WakeTimersAllowed();
   CreateControl("STATIC", kControl, kMargin, ruleY + kWakeNoteY, kClientWidth - 2 * kMargin, 30, 0, font_,
@@ -293,6 +297,7 @@ TaskForm TaskEditor::ReadForm() const {
   f.type = TextOf(type_);
   f.param = TextOf(param_);
   f.wake = Checked(wake_);
+  f.catchUp = Checked(catchUp_);
   return f;
 }
 
@@ -328,11 +333,15 @@ void TaskEditor::ShowForm(const TaskForm& f) {
   SelectComboText(type_, f.type);
   SetText(param_, f.param);
   SetChecked(wake_, f.wake);
-  ShowWakeBox(f.kind);
+  SetChecked(catchUp_, f.catchUp);
+  ShowFlagBoxes();
 }
 
-void TaskEditor::ShowWakeBox(std::optional<ScheduleKind> kind) {
-  EnableWindow(wake_, kind && HasClockTime(*kind) ? TRUE : FALSE);
+void TaskEditor::ShowFlagBoxes() {
+  const TaskForm f = ReadForm();
+  EnableWindow(wake_, f.kind && HasClockTime(*f.kind) ? TRUE : FALSE);
+  EnableWindow(catchUp_, CatchUpOffered(f.kind, f.type) ? TRUE : FALSE);
+  ui::SetLabel(typeMark_, TypeMark(f.type, owner_.PowerCapabilities()));
 }
 
 void TaskEditor::ShowHints(const ParamHints& hints) {
@@ -370,12 +379,12 @@ LRESULT TaskEditor::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case kOk: OkClick(); break;
         case kCancel: PostMessageW(hwnd_, WM_CLOSE, 0, 0); break;
         default:
-          // A kind's radio button: it clears the others, and the wake box
-          // follows the kind.
+          // A kind's radio button: it clears the others, and the flag boxes
+          // follow the kind.
           if (LOWORD(wParam) >= kFirstRadio && LOWORD(wParam) < kFirstRadio + kKindCount &&
               HIWORD(wParam) == BN_CLICKED) {
             RadioClicked(LOWORD(wParam) - kFirstRadio);
-            ShowWakeBox(ReadForm().kind);
+            ShowFlagBoxes();
           }
           break;
       }
@@ -388,7 +397,10 @@ LRESULT TaskEditor::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-void TaskEditor::TypeChange() { ShowHints(HintsForPickedType(TextOf(type_), owner_.OsMajor())); }
+void TaskEditor::TypeChange() {
+  ShowHints(HintsForPickedType(TextOf(type_), owner_.OsMajor()));
+  ShowFlagBoxes();
+}
 
 void TaskEditor::BrowseClick() {
   PutPickedPath(param_, ChooseFile(hwnd_, std::string(), nullptr, std::wstring()));

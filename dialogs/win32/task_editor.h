@@ -34,6 +34,7 @@ class TaskEditorHost {
   // condition kind watches them; nothing when the system cannot give them.
   virtual std::optional<std::vector<std::string>> RunningPrograms() const = 0;
   virtual std::optional<bool> WakeTimersAllowed() const = 0;  // PowerSystem::WakeTimersAllowed
+  virtual std::optional<PowerCapabilities> PowerCapabilities() const = 0;  // PowerSystem::Capabilities
   virtual TaskRecord ReadTask(int task) const = 0;
   // EditorOk on the host's list and store; a stored task's row is shown.
   virtual EditorOkResult StoreTask(int editorId, TaskForm& form, const ScheduleNow& now, bool pastConfirmed) = 0;
@@ -65,8 +66,9 @@ class TaskEditor : public Window {
   // leading zeros dropped).
   void ShowFields(const TaskForm& form, bool composedOnly);
   void ShowHints(const ParamHints& hints);
-  // The wake box can be ticked only for a kind with a clock time.
-  void ShowWakeBox(std::optional<ScheduleKind> kind);
+  // The wake box can be ticked only for a kind with a clock time, the
+  // catch-up box only where CatchUpOffered; beside the type, TypeMark.
+  void ShowFlagBoxes();
   void FillFromStore(int task);
 
   // The radio buttons are two groups (the conditions' column is created last):
@@ -85,7 +87,7 @@ class TaskEditor : public Window {
   // share their time picker).
   std::vector<HWND> fields_[kScheduleKindCount];
   HWND type_ = nullptr, paramCaption_ = nullptr, param_ = nullptr;
-  HWND wake_ = nullptr;
+  HWND wake_ = nullptr, catchUp_ = nullptr, typeMark_ = nullptr;
 };
 
 }  // namespace ordavi

@@ -58,9 +58,9 @@ class FakeTickActions : public Recording, public TickActions {
 class RecordingCountdownControl : public Recording, public CountdownControl {
  public:
   RecordingCountdownControl(CallLog& shared, CountdownControl& countdown) : Recording(shared), countdown_(countdown) {}
-  void StartCountdown(const TaskType& type) override {
+  const char* StartCountdown(const TaskType& type) override {
     Record("StartCountdown", {type.countdownWord ? type.countdownWord : ""});
-    countdown_.StartCountdown(type);
+    return countdown_.StartCountdown(type);
   }
 
  private:
