@@ -373,7 +373,7 @@ TEST(AgentTime, AMissedTaskFlaggedToCatchUpRunsOnceWhenAPersonIsBack) {
     if (away == Away::SleepUnattended) {
       w.Advance(5 * kMinute);
       EXPECT_EQ(opens(w.log), 0);
-      w.core->events.OnPowerOrTimeChange(kWmPowerBroadcast, kPbtResumeSuspend);  // a person comes
+      w.core->OnPowerOrTimeChange(kWmPowerBroadcast, kPbtResumeSuspend);  // a person comes
       w.Advance(20 * kSecond);
     }
     w.Advance(5 * kMinute);

@@ -94,7 +94,7 @@ struct AgentWorld {
   FakeDataFile historyFile, lastPass;
   testing::IconvGbkCodec codec;
   RunHistory history{historyFile, codec, notices};
-  SleepWatch sleep{system};
+  SleepWatch sleep{system, [] {}};
   RunWatch watch{RunWatchPorts{store, dates, minutes, notices, lastPass, sleep}, history};
   testing::FakeConditionSensors sensors;
   testing::FakeAwakeClock awake{timers};

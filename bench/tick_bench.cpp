@@ -151,7 +151,7 @@ int HistoryBench(Registry& reg, TaskStore& store, int n, int samples) {
   historyFile.Clear();
   Win32GbkCodec codec;
   RunHistory history(historyFile, codec, notices);
-  SleepWatch sleep(systemClock);
+  SleepWatch sleep(systemClock, [] {});
   RunWatch watch(RunWatchPorts{store, dateFormat, minutes, notices, lastPassFile, sleep}, history);
   watch.Start();
   NoSensors sensors;

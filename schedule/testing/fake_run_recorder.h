@@ -36,7 +36,7 @@ class NoRunRecorder : public RunRecorder {
  public:
   void PassStarting(const std::vector<UnseenSpan>&) override {}
   void TaskDue(const RunRecord&) override {}
-  void CountdownEnded(CountdownEnd) override {}
+  void CountdownEnded(CountdownEnd, const ActionOutcome& = {}) override {}
 };
 
 }  // namespace ordavi::testing
