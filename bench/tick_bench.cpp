@@ -86,7 +86,7 @@ struct NoCountdown : CountdownControl {
 struct NoRecorder : RunRecorder {
   void PassStarting(const std::vector<UnseenSpan>&) override {}
   void TaskDue(const RunRecord&) override {}
-  void CountdownEnded(CountdownEnd) override {}
+  void CountdownEnded(CountdownEnd, const ActionOutcome& = {}) override {}
 };
 // The conditions of passes with no condition task: nothing is ever sampled.
 struct NoSensors : ConditionSensors {
