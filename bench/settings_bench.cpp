@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "actions/win32/win32_conditions.h"
+#include "actions/win32/win32_devices.h"
 #include "actions/win32/win32_power.h"
 #include "actions/win32/win32_processes.h"
 #include "bench/clock.h"
@@ -99,7 +100,8 @@ int main(int argc, char** argv) {
   Win32LocalClock local;
   Win32ProcessSystem processes;
   Win32ConditionSensors sensors(processes);
-  Win32PowerSystem power;
+  Win32DeviceSystem devices(nullptr);
+  Win32PowerSystem power(devices);
   SettingsServices services{store, reg, root, options, "C:\\Ordavi.exe", [](std::int32_t) {}, tickState, 10, clock,
                             dates, local, sensors, power};
   OpenAndClose(services);  // the first opening loads the common controls and the fonts
