@@ -33,6 +33,8 @@
 #include "actions/win32/win32_processes.h"
 #include "actions/win32/win32_cleaning.h"
 #include "actions/win32/win32_conditions.h"
+#include "actions/win32/win32_devices.h"
+#include "actions/win32/win32_power.h"
 #include "actions/win32/win32_shell.h"
 #include "schedule/testing/fake_clocks.h"
 #include "platform/win32/system_library.h"
@@ -100,6 +102,26 @@ struct FixedClock : testing::FakeLocalClock {
 
 const std::string kLogName = "清理系统垃圾列表202435_879.txt";
 
+
+// What the PC can do, as the power adapter reads it through GetPwrCapabilities,
+// is the structure the system gives CallNtPowerInformation: any of S1 to S3
+// is a sleep, S4 hibernation, then the hibernation file and AoAc (byte 20).
+TEST(Win32Power, CapabilitiesAreTheSystemsOwn) {
+  Win32DeviceSystem devices(nullptr);
+  const std::optional<PowerCapabilities> caps = Win32PowerSystem(devices).Capabilities();
+  ASSERT_TRUE(caps.has_value());
+  using CallNtPowerInformationFn = LONG(WINAPI*)(int, void*, ULONG, void*, ULONG);
+  const auto call = SystemProc<CallNtPowerInformationFn>("powrprof.dll", "CallNtPowerInformation");
+  ASSERT_NE(call, nullptr);
+  unsigned char raw[76] = {};
+  const int kSystemPowerCapabilities = 4;
+  ASSERT_EQ(call(kSystemPowerCapabilities, nullptr, 0, raw, sizeof raw), 0);
+  EXPECT_EQ(caps->sleep, raw[3] || raw[4] || raw[5]);
+  EXPECT_EQ(caps->hibernate, raw[6] != 0);
+  EXPECT_EQ(caps->hiberFile, raw[8] != 0);
+  EXPECT_EQ(caps->modernStandby, raw[20] != 0);
+  std::printf("S1 %d S2 %d S3 %d S4 %d hiberfile %d AoAc %d\n", raw[3], raw[4], raw[5], raw[6], raw[8], raw[20]);
+}
 
 TEST(Win32Processes, ProcessSnapshotListsRunningProgramsByFileName) {
   Win32ProcessSystem sys;
