@@ -61,6 +61,22 @@ std::uint32_t PostponeMinuteMs() {
 #endif
 }
 
+#if defined(ORDAVI_TEST_HOOKS)
+// The test build's PC can do what ORDAVI_TEST_POWER_CAPS says, four digits
+// 0 or 1 (a sleep state, S4, the hibernation file, Modern Standby), so a
+// scenario sees what a PC without hibernation shows; without it, what
+// Windows says.
+class TestHooksPowerSystem : public ordavi::Win32PowerSystem {
+ public:
+  using Win32PowerSystem::Win32PowerSystem;
+  std::optional<ordavi::PowerCapabilities> Capabilities() const override {
+    wchar_t t[8] = {};
+    if (GetEnvironmentVariableW(L"ORDAVI_TEST_POWER_CAPS", t, 8) != 4) return Win32PowerSystem::Capabilities();
+    return ordavi::PowerCapabilities{t[0] == L'1', t[1] == L'1', t[2] == L'1', t[3] == L'1'};
+  }
+};
+#endif
+
 // The agent's message loop until the main window is closed (WM_QUIT); the
 // session's and the installer's requests to the agent slot are waited on
 // beside the messages, on this thread.
@@ -110,7 +126,11 @@ int RunAgent() {
   NoticeWindows notices;
   Win32Shell shell(mainHandle);
   Win32DeviceSystem devices(mainHandle);
+#if defined(ORDAVI_TEST_HOOKS)
+  TestHooksPowerSystem power(devices);
+#else
   Win32PowerSystem power(devices);
+#endif
   Win32SystemClock systemClock;
   Win32DateFormatSource dateFormat;
   Win32LocalClock localClock;

@@ -1,7 +1,7 @@
 # The run history and missed runs.
 # (Sourced by e2e/scenarios.sh, which runs one of them; the helpers are in
 # e2e/lib.sh.)
-SCENARIOS+=(run_history)
+SCENARIOS+=(run_history catch_up)
 
 end_agent() {
   menu_command "$MENU_EXIT"
@@ -185,4 +185,102 @@ scenario_session_end() {
   check "the countdown's end line" eventually 10 eval 'has_text "$(history_lines)" "$ended"'
   history_lines
   check "nothing was shut down" [ -z "$(power_calls)" ]
+}
+
+# Missed tasks that catch up, and power actions that do what they say, as a
+# user meets them on a PC without hibernation (the test build takes what the
+# PC can do from ORDAVI_TEST_POWER_CAPS: a sleep state, no S4, no
+# hibernation file). Two tasks of a minute missed while no agent ran, both
+# flagged 错过后补运行 (M n): the 打开文件 task's document is opened once
+# after the restart, and its history line says so; the shutdown, whose type
+# never catches up, is only listed as missed and never runs. A task file that
+# flags a shutdown is refused by /import. A hibernation due on this PC starts
+# no countdown: a notice and the history say why and what to do. The editor
+# shows the box ticked for the first task, off for the shutdown, and
+# 本机不支持 beside 休眠计算机.
+scenario_catch_up() {
+  setup
+  cp "$BUILD/app/win32/OrdaviTestHooks.exe" "$WINEPREFIX/drive_c/Ordavi.exe" || exit 1
+  export ORDAVI_TEST_POWER_CAPS=1000
+  echo doc >"$WINEPREFIX/drive_c/补运行.ordavitest"
+  wine_do reg add 'HKCR\.ordavitest' /ve /d ordavitestfile /f
+  wine_do reg add 'HKCR\ordavitestfile\shell\open\command' /ve /d 'C:\windows\system32\cmd.exe /D /c echo opened>> C:\doc-opened.txt' /f
+  start_agent
+  coming_minute 20
+  local missed_h=$DUE_H missed_m=$DUE_M
+  plant_task 1 "每天${missed_h}时${missed_m}分" 打开文件 'C:\补运行.ordavitest'
+  plant_task 2 "每天${missed_h}时${missed_m}分" 关闭计算机 ""
+  drv setdword M1 1
+  drv setdword M2 1  # planted by hand on a type that never catches up
+  drv setdword TaskNum 2
+  end_agent
+  echo "agent ended; waiting past $missed_h:$missed_m"
+  sleep "$DUE_WAIT"
+  eventually 70 eval '[ "$(drv now | cut -d" " -f5)" != "$missed_m" ]'
+  AGENT_WINEDEBUG=+timestamp,+relay start_agent
+  check "the flagged 打开文件 task is caught up: its document is opened" \
+    eventually 120 eval '[ -e "$WINEPREFIX/drive_c/doc-opened.txt" ]'
+  local lines due_text
+  due_text=$(printf '%02d:%02d' "$missed_h" "$missed_m")
+  lines=$(history_lines)
+  printf '%s\n' "$lines"
+  check "the history lists it as missed, then as caught up with its missed minute" eval \
+    'has_text "$lines" "$due_text	任务1	打开文件	每天${missed_h}时${missed_m}分	C:\补运行.ordavitest	错过（未运行）" &&
+     has_text "$lines" "$due_text	任务1	打开文件	每天${missed_h}时${missed_m}分	C:\补运行.ordavitest	错过后补运行，已运行："'
+  check "the shutdown is listed as missed only" eval \
+    '[ "$(printf "%s\n" "$lines" | grep -cF "任务2")" = 1 ] && has_text "$lines" "任务2	关闭计算机	每天${missed_h}时${missed_m}分		错过（未运行）"'
+  check "two more whole passes" whole_passes 3 60
+  check "the document was opened once" [ "$(grep -c opened "$WINEPREFIX/drive_c/doc-opened.txt")" = 1 ]
+  check "the missed shutdown does not run: no countdown, no power call" \
+    eval '[ "$(drv count TForm1 "*")" = 0 ] && [ -z "$(power_calls)" ]'
+
+  # A task file that flags a shutdown: refused with its line, nothing stored.
+  printf '\xEF\xBB\xBFOrdavi 任务文件 版本 1\r\n[任务]\r\n时间=每天3时0分\r\n类型=关闭计算机\r\n错过后补运行=1\r\n' >"$WORK/flagged.txt"
+  cli /import "$(wine winepath -w "$WORK/flagged.txt")"
+  check "/import refuses a shutdown flagged 错过后补运行: exit 1, line 5" said 1 "第5行：这个类型不能错过后补运行"
+  check "... and stores nothing" [ "$(reg_dword TaskNum)" = 0x2 ]
+
+  # A hibernation due on a PC without hibernation: no countdown, a notice.
+  coming_minute 20
+  plant_task 3 "每天${DUE_H}时${DUE_M}分" 休眠计算机 ""
+  drv setdword TaskNum 3
+  check "a notice says why the hibernation does not run, and what to do" quiet drv wait TForm6 '提示' $((DUE_WAIT + 30))
+  local notice
+  notice=$(drv info TForm6 '提示')
+  echo "$notice"
+  check "... 本机未启用休眠 and powercfg /h on" has_text "$notice" '本机未启用休眠，未执行（以管理员身份运行 powercfg /h on 可启用）'
+  shot e2e-hibernation-off
+  check "no countdown and no power call" eval '[ "$(drv count TForm1 "*")" = 0 ] && [ -z "$(power_calls)" ]'
+  check "the history says 未运行 with the reason" \
+    has_text "$(history_lines)" "任务3	休眠计算机	每天${DUE_H}时${DUE_M}分		未运行（本机未启用休眠"
+  quiet drv close TForm6 '提示'
+
+  # The editor: the box and the mark.
+  open_settings
+  click_cell 2 1
+  press TForm3 '*' '修改(&M)'
+  check "修改 opens the editor of 休眠计算机" eventually 10 quiet drv wait TForm5 '任务' 1
+  check "本机不支持 beside the type, which stays picked" eval \
+    'quiet drv ctl TForm5 "*" Static "本机不支持" && has "$(drv ctl TForm5 "*" ComboBox "#4")" "\"休眠计算机\""'
+  check "错过后补运行 is off for a power action" has "$(drv ctl TForm5 '*' Button '错过后补运行')" 'checked 0 visible 1 enabled 0'
+  sleep 0.5
+  shot_window e2e-editor-unsupported "$(drv info TForm5 '任务')"
+  press TForm5 '*' '取消(&C)'
+  eventually 5 quiet drv gone TForm5 '*' 1
+  click_cell 0 1
+  press TForm3 '*' '修改(&M)'
+  check "the editor of the 打开文件 task: 错过后补运行 ticked" eval \
+    'eventually 10 quiet drv wait TForm5 "任务" 1 && has "$(drv ctl TForm5 "*" Button "错过后补运行")" "checked 1 visible 1 enabled 1"'
+  sleep 0.5
+  shot_window e2e-editor-catch-up "$(drv info TForm5 '任务')"
+  press TForm5 '*' '取消(&C)'
+  eventually 5 quiet drv gone TForm5 '*' 1
+  click_cell 1 1
+  press TForm3 '*' '修改(&M)'
+  check "the shutdown's editor: its planted flag shows off, the box disabled" eval \
+    'eventually 10 quiet drv wait TForm5 "任务" 1 && has "$(drv ctl TForm5 "*" Button "错过后补运行")" "checked 0 visible 1 enabled 0"'
+  press TForm5 '*' '确定(&O)'
+  check "its OK removes the flag that did nothing" eventually 5 eval '! drv getsz M2 | grep -q "type 4"'
+  quiet drv close TForm3 '设置'
+  unset ORDAVI_TEST_POWER_CAPS
 }
