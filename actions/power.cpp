@@ -10,10 +10,10 @@ constexpr std::uint32_t kEwxLogoff = 0x0, kEwxReboot = 0x2, kEwxForce = 0x4, kEw
 constexpr std::int32_t kTrue = -1, kFalse = 0;
 constexpr std::int32_t kShutdownReboot = 1, kShutdownPowerOff = 2;
 
-constexpr const char* kModernStandbyNote = "本机为现代待机：已关闭显示器，由系统进入待机";
-constexpr const char* kNoSleepNote = "本机不支持待机，未执行（powercfg /a 可查看原因）";
-constexpr const char* kHibernationOffNote = "本机未启用休眠，未执行（以管理员身份运行 powercfg /h on 可启用）";
-constexpr const char* kNoHibernateNote = "本机不支持休眠，未执行（powercfg /a 可查看原因）";
+constexpr const char* kModernStandbyNote = "现代待机：已关闭显示器，由系统进入待机";
+constexpr const char* kNoSleepNote = "本机不支持待机（powercfg /a 查看原因）";
+constexpr const char* kHibernationOffNote = "本机未启用休眠：以管理员身份运行 powercfg /h on";
+constexpr const char* kNoHibernateNote = "本机不支持休眠（powercfg /a 查看原因）";
 
 std::uint32_t Call(PowerAction action, PowerSystem& sys) {
   switch (action) {

@@ -55,10 +55,10 @@ TEST(PowerAction, WhatThePcCanDoDecidesTheCallForEachCombination) {
   const char* const kSleep = "SetSystemPowerState(-1,-1)";
   const char* const kHibernate = "SetSystemPowerState(0,-1)";
   const char* const kOff = "DisplayOff()";
-  const std::string noSleep = "本机不支持待机，未执行（powercfg /a 可查看原因）";
-  const std::string hibernationOff = "本机未启用休眠，未执行（以管理员身份运行 powercfg /h on 可启用）";
-  const std::string noHibernate = "本机不支持休眠，未执行（powercfg /a 可查看原因）";
-  const std::string modern = "本机为现代待机：已关闭显示器，由系统进入待机";
+  const std::string noSleep = "本机不支持待机（powercfg /a 查看原因）";
+  const std::string hibernationOff = "本机未启用休眠：以管理员身份运行 powercfg /h on";
+  const std::string noHibernate = "本机不支持休眠（powercfg /a 查看原因）";
+  const std::string modern = "现代待机：已关闭显示器，由系统进入待机";
   const struct {
     bool sleep, hibernate, hiberFile, modernStandby;
     const char* standbyCall;  // null: nothing called

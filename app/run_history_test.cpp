@@ -281,10 +281,10 @@ TEST(RunWatch, APowerActionIsRecordedAsDoneOnlyWhenItWas) {
     CallLog calls;
   } cases[] = {
       {"休眠计算机", noHibernation, 0,
-       {u8"未运行（本机未启用休眠，未执行（以管理员身份运行 powercfg /h on 可启用））"},
-       {"ShowNotice(本机未启用休眠，未执行（以管理员身份运行 powercfg /h on 可启用）)"}},
+       {u8"未运行（本机未启用休眠：以管理员身份运行 powercfg /h on）"},
+       {"ShowNotice(本机未启用休眠：以管理员身份运行 powercfg /h on)"}},
       {"待机计算机", modern, 0,
-       {u8"倒计时开始", u8"倒计时结束，已执行（时间到；本机为现代待机：已关闭显示器，由系统进入待机）"},
+       {u8"倒计时开始", u8"倒计时结束，已执行（时间到；现代待机：已关闭显示器，由系统进入待机）"},
        {"DisplayOff()"}},
       {"待机计算机", noHibernation, 5, {u8"倒计时开始", u8"未运行（时间到；待机失败（错误5））"},
        {"SetSystemPowerState(-1,-1)", "ShowNotice(待机失败（错误5）)"}},
