@@ -36,12 +36,25 @@ def clock_icon(size, face, rim, crossed):
 
 
 def ico_image(px):
+    """One image of an icon: 16 colours (a clock face has at most five, and
+    every pixel is either opaque or transparent, so the AND mask alone carries
+    the transparency), a quarter of the bytes of a 32-bit image."""
     size = len(px)
+    colours = [(0, 0, 0)]  # index 0: the transparent pixels, black under the mask
+    for row in px:
+        for col in row:
+            if col and col not in colours:
+                colours.append(col)
+    assert len(colours) <= 16
+    colours += [(0, 0, 0)] * (16 - len(colours))
+    stride = ((size * 4 + 31) // 32) * 4
     xor = bytearray()
     for y in reversed(range(size)):
+        row = bytearray(stride)
         for x in range(size):
-            col = px[y][x]
-            xor += bytes((col[2], col[1], col[0], 255)) if col else bytes((0, 0, 0, 0))
+            v = colours.index(px[y][x]) if px[y][x] else 0
+            row[x // 2] |= (v << 4) if x % 2 == 0 else v
+        xor += row
     stride = ((size + 31) // 32) * 4
     andmask = bytearray()
     for y in reversed(range(size)):
@@ -50,8 +63,9 @@ def ico_image(px):
             if px[y][x] is None:
                 bits[x // 8] |= 0x80 >> (x % 8)
         andmask += bits
-    header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 32, 0, len(xor) + len(andmask), 0, 0, 0, 0)
-    return header + xor + andmask
+    palette = b''.join(bytes((b, g, r, 0)) for (r, g, b) in colours)
+    header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 4, 0, len(xor) + len(andmask), 0, 0, 16, 0)
+    return header + palette + xor + andmask
 
 
 def write_ico(path, images):
@@ -61,7 +75,7 @@ def write_ico(path, images):
     for px in images:
         blob = ico_image(px)
         size = len(px)
-        out += struct.pack('<BBBBHHII', size, size, 0, 0, 1, 32, len(blob), offset)
+        out += struct.pack('<BBBBHHII', size, size, 16, 0, 1, 4, len(blob), offset)
         offset += len(blob)
         blobs.append(blob)
     open(path, 'wb').write(out + b''.join(blobs))
