@@ -5,22 +5,6 @@
 
 namespace ordavi {
 
-namespace {
-
-// The minute `waitMs` after `now`.
-LocalMinute MinuteAfter(const ScheduleNow& now, std::uint64_t waitMs) {
-  const std::uint64_t intoMinute = now.second * 1000ull + now.millisecond;
-  return AddMinutes(MinuteOf(now), static_cast<long long>((intoMinute + waitMs) / 60000));
-}
-
-// "hh:mm".
-std::string ClockTime(const LocalMinute& at) {
-  const std::string text = MinuteText(at);  // "2024-03-05 22:40"
-  return text.substr(text.size() - 5);
-}
-
-}  // namespace
-
 std::string ExpiredInSleepNotice(const std::string& word, const std::string& until) {
   return "推迟的" + word + "（" + until + "）已取消：醒来时无人在场";
 }

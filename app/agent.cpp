@@ -138,6 +138,7 @@ void Agent::SetTrayIcon(const char* icon, const char* tip) {
 
 std::string Agent::TipText() const {
   if (!postponed_.empty()) return TrayTip(tipFirstLine_, postponed_);
+  if (!awake_.empty()) return TrayTip(tipFirstLine_, awake_);
   return TrayTip(tipFirstLine_, MonitoringOn() ? nextTask_ : std::string());
 }
 
@@ -149,6 +150,17 @@ void Agent::ShowNextTask(const std::string& line) {
 void Agent::ShowPostponed(const std::string& line, const std::string& cancelCaption) {
   postponed_ = line;
   p_.window.SetPostponedItem(cancelCaption);
+  UpdateTip();
+}
+
+void Agent::ShowKeepAwake(const std::string& line, int menuMinutes, bool screenOn) {
+  awake_ = line;
+  for (const MenuEntry& e : kAwakeMenu) {
+    const int minutes = AwakeMinutesOf(e.item);
+    if (minutes >= 0) p_.window.SetMenuChecked(e.item, minutes == menuMinutes);
+  }
+  p_.window.SetMenuChecked(MenuItem::AwakeDisplay, screenOn);
+  p_.window.SetMenuEnabled(MenuItem::AwakeCancel, !line.empty());
   UpdateTip();
 }
 

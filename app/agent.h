@@ -11,6 +11,7 @@
 #include <string>
 
 #include "actions/devices.h"
+#include "actions/keep_awake.h"
 #include "actions/notices.h"
 #include "actions/power.h"
 #include "actions/shell.h"
@@ -62,7 +63,7 @@ struct StoredState {
   Options& options;
 };
 
-class Agent {
+class Agent : public AwakeView {
  public:
   // Monitoring is the tick's run state without the hold of monitoring off.
   // `monitoringOff` is called after monitoring is switched off (the wake
@@ -98,6 +99,11 @@ class Agent {
   // tip's second line names it, whether monitoring is on or off, and the menu
   // offers `cancelCaption`.
   void ShowPostponed(const std::string& line, const std::string& cancelCaption);
+  // The keep-awake (actions/keep_awake.h): the tray tip's second line names
+  // it ("保持唤醒到 17:00", empty when none runs) unless an action is
+  // postponed; the submenu checks the length it was started with from the
+  // menu (`menuMinutes`, -1: none) and 保持屏幕常亮, and offers its end.
+  void ShowKeepAwake(const std::string& line, int menuMinutes, bool screenOn) override;
   // The operating system's major version, read at start.
   std::uint32_t OsMajorVersion() const { return osMajor_; }
 
@@ -121,6 +127,7 @@ class Agent {
   const char* tipFirstLine_ = kTipEnabled;
   std::string nextTask_;
   std::string postponed_;  // the postponed action's line, empty when none
+  std::string awake_;      // the keep-awake's line, empty when none
   std::uint32_t taskbarCreated_ = 0;
   std::array<std::uint16_t, 4> hotkeyIds_{};
   std::uint32_t osMajor_ = 0;

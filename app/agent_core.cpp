@@ -8,11 +8,12 @@ AgentCore::AgentCore(const AgentCorePorts& p)
       tickState(p.timers, &minutes, &p.local),
       wake(p.stored.tasks, p.wake, sleep),
       agent(p.agent, p.stored, tickState, [this] { wake.Stop(); }),
-      display(p.display, wake),
+      keepAwake(AwakePorts{p.awake, p.timers, sleep, p.local, p.sensors, p.stored.options, agent, p.agent.notices}),
+      display(p.display, wake, keepAwake),
       activity(p.system, display),
       matchers(activity, p.dates),
       junk(JunkPorts{p.junk, p.tempFolders, p.folderSecurity, p.local, p.agent.notices}, p.exePath),
-      tickActions(p.agent.notices, p.agent.shell, p.processes, p.dialup, junk),
+      tickActions(p.agent.notices, p.agent.shell, p.processes, p.dialup, junk, keepAwake),
       countdownSystem(agent, p.windows, p.mainWindow, p.dialup, p.agent.notices),
       conditions(p.sensors, sleep),
       history(p.historyFile, p.codec, p.agent.notices),
@@ -25,7 +26,9 @@ AgentCore::AgentCore(const AgentCorePorts& p)
       local_(p.local),
       dates_(p.dates),
       openSettings_(p.openSettings),
-      openRunHistory_(p.openRunHistory) {}
+      openRunHistory_(p.openRunHistory) {
+  keepAwake.SetRecorder(&runs);
+}
 
 void AgentCore::Start() {
   agent.Start();
@@ -59,11 +62,34 @@ void AgentCore::OnMenuCommand(MenuItem item) {
     openSettings_();
   } else if (item == MenuItem::RunHistory) {
     openRunHistory_(history);
+  } else if (item >= MenuItem::Awake30) {
+    OnAwakeMenu(item);
   } else if (item == MenuItem::CancelPostponed) {
     if (postponement.Cancel(CountdownEnd::CancelButton)) ShowPostponement();
   } else {
     agent.OnMenuCommand(item);
   }
+}
+
+void AgentCore::OnAwakeMenu(MenuItem item) {
+  if (item == MenuItem::AwakeCancel) {
+    keepAwake.Stop(AwakeEnd::TrayMenu);
+  } else if (item == MenuItem::AwakeDisplay) {
+    keepAwake.SetScreenOn(!keepAwake.ScreenOn());
+  } else {
+    keepAwake.StartFrom(true, AwakeMinutesOf(item));
+  }
+}
+
+bool AgentCore::OnKeepAwakeFromCommandLine(std::uint32_t minutes) {
+  if (minutes == 0) return keepAwake.Stop(AwakeEnd::CommandLine);
+  if (minutes > kMaxAwakeMinutes) return false;
+  return !keepAwake.StartFrom(false, static_cast<std::int32_t>(minutes)).refused;
+}
+
+void AgentCore::OnKeepAwakeTime() {
+  sleep.Look();
+  keepAwake.OnTimer();
 }
 
 void AgentCore::Resumed() {
@@ -72,6 +98,7 @@ void AgentCore::Resumed() {
   activity.Resumed();
   postponement.Resumed();
   ShowPostponement();
+  keepAwake.Resumed();
   wake.TasksChanged();
 }
 
@@ -127,6 +154,7 @@ void AgentCore::Ending(bool sessionEnding) {
   runs.AgentEnding();
   countdown.AgentEnding(sessionEnding);
   postponement.AgentEnding(sessionEnding);
+  keepAwake.Stop(sessionEnding ? AwakeEnd::SessionEnded : AwakeEnd::AgentEnded);
 }
 
 void AgentCore::ShowPostponement() { agent.ShowPostponed(postponement.Line(), postponement.CancelCaption()); }

@@ -15,6 +15,7 @@
 
 #include "actions/countdown.h"
 #include "actions/junk.h"
+#include "actions/keep_awake.h"
 #include "actions/postpone.h"
 #include "app/agent.h"
 #include "app/data_file.h"
@@ -56,6 +57,7 @@ struct AgentCorePorts {
   FolderSecuritySystem& folderSecurity;
   ConditionSensors& sensors;
   WakeSystem& wake;
+  AwakeSystem& awake;  // the keep-awake's power request and the battery
   // The run history and the last pass, in the user's local application data.
   DataFile& historyFile;
   DataFile& lastPassFile;
@@ -89,6 +91,9 @@ class AgentCore : public MainWindowEvents {
     if (countdown.CountdownRunning()) countdown.Cancel(CountdownEnd::CloseBox);
   }
   bool OnCancelFromCommandLine() override;
+  // /awake: minutes (0: off); only what the command line accepts is taken.
+  bool OnKeepAwakeFromCommandLine(std::uint32_t minutes) override;
+  void OnKeepAwakeTime() override;
   void OnPostpone(std::uint32_t minutes) override;
   void OnPostponedTime() override;
   void OnMenuCommand(MenuItem item) override;
@@ -105,6 +110,7 @@ class AgentCore : public MainWindowEvents {
   TickRunState tickState;
   WakeWatch wake;
   Agent agent;
+  KeepAwake keepAwake;
   OtherProgramsDisplayRequests display;
   ActivityClock activity;
   Matchers matchers;
@@ -123,13 +129,16 @@ class AgentCore : public MainWindowEvents {
   // The one resume: whichever of a pass, a timer or a power message finds it
   // first, the run history hears it first (so what comes back is recorded
   // after the minutes the sleep missed), then the parts that measure time
-  // (the conditions, the idle clock), the postponement and the wake timer.
+  // (the conditions, the idle clock), the postponement, the keep-awake and
+  // the wake timer.
   void Resumed();
+  // The submenu 保持唤醒(&K).
+  void OnAwakeMenu(MenuItem item);
   // The tray tip and menu show the postponement as it is now.
   void ShowPostponement();
   // Every end of the agent closes the books the same way: the minutes held up
   // to now recorded (and monitoring off kept for the next start), a running
-  // countdown and a held action given their end.
+  // countdown, a held action and a keep-awake given their end.
   void Ending(bool sessionEnding);
 
   TaskStore& tasks_;

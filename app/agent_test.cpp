@@ -286,7 +286,13 @@ TEST(PopupMenu, ItemsKeepTheirCommandIds) {
   for (const MenuEntry& e : kPopupMenu) EXPECT_EQ(EntryOfCommand(e.id), &e) << e.caption;
   EXPECT_EQ(EntryOfCommand(1021)->item, MenuItem::CancelPostponed);
   EXPECT_EQ(CommandIdOf(MenuItem::CancelPostponed), 1021u);
-  EXPECT_EQ(EntryOfCommand(1022), nullptr);
+  // 保持唤醒's items follow, each with an id of its own.
+  unsigned id = 1022;
+  for (const MenuEntry& e : kAwakeMenu) {
+    EXPECT_EQ(e.id, id++) << e.caption;
+    EXPECT_EQ(EntryOfCommand(e.id), &e) << e.caption;
+  }
+  EXPECT_EQ(EntryOfCommand(id), nullptr);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include "dialogs/next_run_cell.h"
+#include "schedule/grammar.h"
 #include "store/errors.h"
 #include "store/text.h"
 #include "store/words.h"
@@ -17,7 +18,8 @@ struct Switch {
 const Switch kSwitches[] = {
     {"export", CommandKind::Export, true}, {"import", CommandKind::Import, true},
     {"list", CommandKind::List, false},     {"cancel", CommandKind::Cancel, false},
-    {"quit", CommandKind::Quit, false},     {"?", CommandKind::Usage, false},
+    {"quit", CommandKind::Quit, false},     {"awake", CommandKind::Awake, true},
+    {"?", CommandKind::Usage, false},
     {"h", CommandKind::Usage, false},       {"help", CommandKind::Usage, false},
     {"replace", std::nullopt, false},
 };
@@ -78,6 +80,16 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
       if (i + 1 >= args.size() || SwitchOf(args[i + 1])) return Refused("缺少文件名，应跟在后面：", arg);
       p.command.file = args[++i];
     }
+    if (p.command.kind == CommandKind::Awake) {
+      // Minutes, as many as a 保持唤醒 task takes, or "off" (0).
+      const std::optional<std::int32_t> minutes = DigitsValue(p.command.file);
+      const bool off = p.command.file == "off" || p.command.file == "OFF";
+      if (!off && (!minutes || *minutes < 1 || *minutes > kMaxAwakeMinutes)) {
+        return Refused("/awake 后应为分钟数（1到10080）或 off：", p.command.file);
+      }
+      p.command.awakeMinutes = off ? 0 : *minutes;
+      p.command.file.clear();
+    }
   }
   if (replace && p.command.kind != CommandKind::Import) return Refused("/replace 只能与 /import 一起用", "");
   p.command.replace = replace;
@@ -93,6 +105,8 @@ std::string UsageText() {
          "  /list                       列出全部任务及下次运行的时间\r\n"
          "  /cancel                     取消正在进行的关机倒计时\r\n"
          "  /quit                       退出正在运行的 Ordavi\r\n"
+         "  /awake 分钟数               让正在运行的 Ordavi 保持唤醒这么多分钟（1到10080）\r\n"
+         "  /awake off                  结束保持唤醒（/cancel 只取消关机倒计时）\r\n"
          "  /?                          显示本说明\r\n"
          "命令不分大小写，也可以用 - 开头（如 -export）。文件中有一行读不懂时什么也不导入，并指出是第几行。\r\n"
          "退出代码：0 完成，1 未执行（会说明原因），2 参数有误。\r\n";
@@ -132,15 +146,11 @@ CommandOutcome RunList(CommandStore& store, const ScheduleNow& now, std::uint32_
       const TaskRecord t = store.tasks.ReadTask(n);
       if (t.schedule.empty()) continue;
       ++listed;
-      std::string line = Decimal(n) + "  " + (t.enabled.empty() ? "-" : t.enabled) + "  " + t.schedule + "  " +
-                         (t.type.empty() ? "-" : t.type);
-      if (!t.param.empty()) line += "  " + QuoteForMessage(t.param);
-      if (t.enabled == words::kEnabled) {
-        line += "  下次运行：" + NextRunCell(t, now, uptimeMinutes, store.shortDateFormat);
-      } else {
-        line += "  （未启用）";
-      }
-      text += line + "\r\n";
+      const bool enabled = t.enabled == words::kEnabled;
+      text += Concat({Decimal(n), "  ", t.enabled.empty() ? "-" : t.enabled, "  ", t.schedule, "  ",
+                      t.type.empty() ? "-" : t.type, t.param.empty() ? "" : "  ",
+                      t.param.empty() ? std::string() : QuoteForMessage(t.param), enabled ? "  下次运行：" : "  （未启用）",
+                      enabled ? NextRunCell(t, now, uptimeMinutes, store.shortDateFormat) : std::string(), "\r\n"});
     }
   } catch (const FrameworkError& e) {
     return Outcome(kExitRefused, store.codec, text + "无法读取任务：" + e.what());
@@ -149,8 +159,15 @@ CommandOutcome RunList(CommandStore& store, const ScheduleNow& now, std::uint32_
   return {kExitDone, Utf8(store.codec, text)};
 }
 
-CommandOutcome AgentRequestOutcome(CommandKind kind, AgentReply reply, GbkCodec& codec) {
+CommandOutcome AgentRequestOutcome(CommandKind kind, AgentReply reply, GbkCodec& codec, bool awakeOff) {
   const bool cancel = kind == CommandKind::Cancel;
+  if (kind == CommandKind::Awake && reply != AgentReply::NoAgent) {
+    if (reply == AgentReply::NoAnswer) return Outcome(kExitDone, codec, "已请求，Ordavi 尚未确认（它可能正显示一个对话框）。");
+    static const char* const kTexts[2][2] = {{"已开始保持唤醒。", "电池电量低于设置的百分比，未保持唤醒。"},
+                                             {"已结束保持唤醒。", "没有正在进行的保持唤醒。"}};
+    const bool refused = reply == AgentReply::NoCountdown;
+    return Outcome(refused ? kExitRefused : kExitDone, codec, kTexts[awakeOff][refused]);
+  }
   switch (reply) {
     case AgentReply::NoAgent:
       return Outcome(kExitRefused, codec, cancel ? "Ordavi 没有运行，没有可取消的关机倒计时。" : "Ordavi 没有运行。");

@@ -14,17 +14,19 @@
 #include "schedule/schedule.h"
 #include "store/options.h"
 #include "store/tasks.h"
+#include "actions/keep_awake.h"
 #include "store/unicode.h"
 #include "transfer/export_import.h"
 
 namespace ordavi {
 
-enum class CommandKind { RunAgent, Usage, Export, Import, List, Cancel, Quit };
+enum class CommandKind { RunAgent, Usage, Export, Import, List, Cancel, Quit, Awake };
 
 struct Command {
   CommandKind kind = CommandKind::RunAgent;
   std::string file;      // Export, Import (UTF-8, as given)
   bool replace = false;  // Import
+  std::int32_t awakeMinutes = 0;  // Awake: 1 to kMaxAwakeMinutes, 0 for "off"
 };
 
 // Exit codes.
@@ -45,6 +47,8 @@ struct ParsedCommandLine {
 //   /export FILE               write the task file
 //   /import FILE [/replace]    read it: add the tasks, or replace all tasks and the options
 //   /list  /cancel  /quit      list the tasks; cancel the agent's countdown; end the agent
+//   /awake MINUTES  /awake off keep the PC awake through the agent, or end that
+//                              (the agent's keep-awake, whoever started it)
 //   /?  /h  /help              the usage
 // A switch nobody knows, a missing or extra file name, two commands, or
 // /replace without /import refuse the whole line.
@@ -73,15 +77,17 @@ CommandOutcome RunImport(const Command& command, CommandStore& store, FileAccess
 // task says so instead of a next run.
 CommandOutcome RunList(CommandStore& store, const ScheduleNow& now, std::uint32_t uptimeMinutes);
 
-// What the session's running agent answered a request of /cancel or /quit.
+// What the session's running agent answered a request of /cancel, /quit or
+// /awake.
 enum class AgentReply {
   NoAgent,      // no agent runs in this session
-  Done,         // the countdown was cancelled; the agent has ended
-  NoCountdown,  // /cancel: the agent runs no countdown
+  Done,         // the countdown was cancelled; the agent has ended; the keep-awake started or ended
+  NoCountdown,  // /cancel: the agent runs no countdown; /awake off: no keep-awake; /awake N: the battery is low
   NoAnswer,     // asked, but no answer in time (a message box may be open)
 };
-// /cancel and /quit: a request that reached the agent is done (0) even
-// unanswered; no agent, or no countdown to cancel, is a refusal (1).
-CommandOutcome AgentRequestOutcome(CommandKind kind, AgentReply reply, GbkCodec& codec);
+// /cancel, /quit and /awake: a request that reached the agent is done (0)
+// even unanswered; no agent, or nothing to do, is a refusal (1). `awakeOff`:
+// the request was /awake off.
+CommandOutcome AgentRequestOutcome(CommandKind kind, AgentReply reply, GbkCodec& codec, bool awakeOff = false);
 
 }  // namespace ordavi

@@ -16,6 +16,7 @@ TEST(CommandLine, ArgumentsBecomeOneCommandOrARefusal) {
     std::string file;
     bool replace;
     std::string refusedArgument;  // "-" when accepted
+    std::int32_t awakeMinutes = 0;
   };
   using K = CommandKind;
   const Case cases[] = {
@@ -39,6 +40,15 @@ TEST(CommandLine, ArgumentsBecomeOneCommandOrARefusal) {
       {{"/list", "/quit"}, K::Usage, "", false, "/quit"},
       {{"/export", "a.txt", "/replace"}, K::Usage, "", false, ""},
       {{"/list", "/replace"}, K::Usage, "", false, ""},
+      {{"/awake", "30"}, K::Awake, "", false, "-", 30},
+      {{"-AWAKE", "OFF"}, K::Awake, "", false, "-", 0},
+      {{"/awake", "off"}, K::Awake, "", false, "-", 0},
+      {{"/awake", "10080"}, K::Awake, "", false, "-", 10080},
+      {{"/awake", "0"}, K::Usage, "", false, "0"},
+      {{"/awake", "10081"}, K::Usage, "", false, "10081"},
+      {{"/awake", "backup.exe"}, K::Usage, "", false, "backup.exe"},  // only the agent's tasks wait for a program
+      {{"/awake", "30，屏幕常亮"}, K::Usage, "", false, "30，屏幕常亮"},
+      {{"/awake"}, K::Usage, "", false, "/awake"},
   };
   for (const Case& c : cases) {
     const ParsedCommandLine p = ParseCommandLine(c.args);
@@ -46,6 +56,7 @@ TEST(CommandLine, ArgumentsBecomeOneCommandOrARefusal) {
     EXPECT_EQ(p.command.kind, c.kind) << what;
     EXPECT_EQ(p.command.file, c.file) << what;
     EXPECT_EQ(p.command.replace, c.replace) << what;
+    EXPECT_EQ(p.command.awakeMinutes, c.awakeMinutes) << what;
     EXPECT_EQ(p.error.empty(), c.refusedArgument == "-") << what;
     if (!p.error.empty()) {
       EXPECT_EQ(p.argument, c.refusedArgument) << what;
@@ -137,13 +148,14 @@ TEST(CommandLine, ListShowsEveryTaskWithItsNextRun) {
       << out.output;
 }
 
-TEST(CommandLine, CancelAndQuitSayWhatTheAgentAnswered) {
+TEST(CommandLine, CancelQuitAndAwakeSayWhatTheAgentAnswered) {
   testing::IconvGbkCodec codec;
   struct Case {
     CommandKind kind;
     AgentReply reply;
     int exitCode;
     const char* starts;
+    bool off = false;
   };
   using K = CommandKind;
   using R = AgentReply;
@@ -155,9 +167,16 @@ TEST(CommandLine, CancelAndQuitSayWhatTheAgentAnswered) {
       {K::Quit, R::Done, kExitDone, u8"Ordavi 已退出。"},
       {K::Quit, R::NoAgent, kExitRefused, u8"Ordavi 没有运行。"},
       {K::Quit, R::NoAnswer, kExitDone, u8"已请求 Ordavi 退出，它尚未结束"},
+      {K::Awake, R::Done, kExitDone, u8"已开始保持唤醒。"},
+      {K::Awake, R::NoCountdown, kExitRefused, u8"电池电量低于设置的百分比，未保持唤醒。"},
+      {K::Awake, R::NoAgent, kExitRefused, u8"Ordavi 没有运行。"},
+      {K::Awake, R::NoAnswer, kExitDone, u8"已请求，Ordavi 尚未确认"},
+      // /awake off
+      {K::Awake, R::Done, kExitDone, u8"已结束保持唤醒。", true},
+      {K::Awake, R::NoCountdown, kExitRefused, u8"没有正在进行的保持唤醒。", true},
   };
   for (const Case& c : cases) {
-    const CommandOutcome out = AgentRequestOutcome(c.kind, c.reply, codec);
+    const CommandOutcome out = AgentRequestOutcome(c.kind, c.reply, codec, c.off);
     EXPECT_EQ(out.exitCode, c.exitCode) << c.starts;
     EXPECT_EQ(out.output.rfind(c.starts, 0), 0u) << out.output;
     EXPECT_EQ(out.output.substr(out.output.size() - 2), "\r\n") << c.starts;

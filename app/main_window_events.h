@@ -18,6 +18,9 @@ inline constexpr std::uint32_t kPbtResumeSuspend = 0x0007, kPbtResumeAutomatic =
 inline constexpr std::uint32_t kPbtSuspend = 0x0004;  // PBT_APMSUSPEND: the PC is about to sleep
 // Sent to the main window by the agent slot for Ordavi.exe /cancel (WM_APP + 1).
 inline constexpr std::uint32_t kCancelCountdownMessage = 0x8001;
+// Sent to it for Ordavi.exe /awake, with the minutes in wParam, 0 for off
+// (WM_APP + 2).
+inline constexpr std::uint32_t kKeepAwakeMessage = 0x8002;
 
 class MainWindowEvents {
  public:
@@ -33,9 +36,12 @@ class MainWindowEvents {
   // kCancelCountdownMessage: /cancel, which means "no" as the close box does,
   // to a running countdown or a postponed one. True when it cancelled one.
   virtual bool OnCancelFromCommandLine() = 0;
+  // kKeepAwakeMessage: /awake. True when the keep-awake started or ended.
+  virtual bool OnKeepAwakeFromCommandLine(std::uint32_t minutes) = 0;
   // The countdown's 推迟 button, with the minutes chosen from its menu.
   virtual void OnPostpone(std::uint32_t minutes) = 0;
   virtual void OnPostponedTime() = 0;  // the postponed action's timer
+  virtual void OnKeepAwakeTime() = 0;  // the keep-awake's check timer
   virtual void OnMenuCommand(MenuItem item) = 0;
   // The tray icon's callback: true when the popup menu is to be opened.
   virtual bool OpensMenu(std::uint32_t mouseMessage) = 0;

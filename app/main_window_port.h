@@ -18,6 +18,7 @@ class MainWindowPort {
   virtual void MakeTopmost() = 0;  // SetWindowPos HWND_TOPMOST, 0,0,0,0, flags 3
   virtual void SetMenuCaption(MenuItem item, const std::string& caption) = 0;
   virtual void SetMenuChecked(MenuItem item, bool checked) = 0;
+  virtual void SetMenuEnabled(MenuItem item, bool enabled) = 0;
   // The menu's CancelPostponed item with this caption, after the others; an
   // empty caption removes it.
   virtual void SetPostponedItem(const std::string& caption) = 0;

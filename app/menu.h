@@ -12,7 +12,8 @@ enum class MenuItem {
   Monitoring, SeparatorAfterMonitoring, Settings, RunHistory, SeparatorAfterSettings,
   LogOff, Standby, Hibernate, Restart, ShutDown, OpenCdDoor, CloseCdDoor, MonitorOff, CleanJunk,
   FastRestart, FastShutdown, SeparatorBeforeUpdate, Update, About, Help, Exit,
-  CancelPostponed
+  CancelPostponed,
+  Awake30, Awake60, Awake120, AwakeUntilCancelled, AwakeDisplay, AwakeCancel
 };
 
 struct MenuEntry {
@@ -52,18 +53,46 @@ inline constexpr std::size_t kPopupMenuSize = sizeof(kPopupMenu) / sizeof(kPopup
 // only while an action is held; its caption names the action and its time.
 inline constexpr MenuEntry kCancelPostponedEntry = {MenuItem::CancelPostponed, "取消推迟(&N)", 1021};
 
-// The command id of an item, and the entry of a command id (null: none).
-constexpr unsigned CommandIdOf(MenuItem item) {
-  for (const MenuEntry& e : kPopupMenu) {
-    if (e.item == item) return e.id;
+// The submenu 保持唤醒(&K), after a separator below the others: how long
+// to keep the PC awake, the screen too, and its end (enabled only while the
+// PC is kept awake); the running choice and the screen are checked.
+inline constexpr const char* kAwakeMenuCaption = "保持唤醒(&K)";
+inline constexpr MenuEntry kAwakeMenu[] = {
+    {MenuItem::Awake30, "30 分钟", 1022},
+    {MenuItem::Awake60, "1 小时", 1023},
+    {MenuItem::Awake120, "2 小时", 1024},
+    {MenuItem::AwakeUntilCancelled, "直到取消", 1025},
+    {MenuItem::AwakeDisplay, "保持屏幕常亮", 1026},
+    {MenuItem::AwakeCancel, "取消保持唤醒", 1027},
+};
+// The minutes of each length in kAwakeMenu (0: until cancelled); -1 for its
+// other items.
+constexpr int AwakeMinutesOf(MenuItem item) {
+  switch (item) {
+    case MenuItem::Awake30: return 30;
+    case MenuItem::Awake60: return 60;
+    case MenuItem::Awake120: return 120;
+    case MenuItem::AwakeUntilCancelled: return 0;
+    default: return -1;
   }
-  return item == kCancelPostponedEntry.item ? kCancelPostponedEntry.id : 0;
+}
+
+// The command id of an item, and the entry of a command id (null: none).
+constexpr const MenuEntry* FindEntry(MenuItem item, unsigned id) {
+  for (const MenuEntry& e : kPopupMenu) {
+    if (e.item == item || e.id == id) return &e;
+  }
+  for (const MenuEntry& e : kAwakeMenu) {
+    if (e.item == item || e.id == id) return &e;
+  }
+  return item == kCancelPostponedEntry.item || id == kCancelPostponedEntry.id ? &kCancelPostponedEntry : nullptr;
+}
+constexpr unsigned CommandIdOf(MenuItem item) {
+  const MenuEntry* e = FindEntry(item, 0);
+  return e ? e->id : 0;
 }
 constexpr const MenuEntry* EntryOfCommand(unsigned id) {
-  for (const MenuEntry& e : kPopupMenu) {
-    if (e.id == id) return &e;
-  }
-  return id == kCancelPostponedEntry.id ? &kCancelPostponedEntry : nullptr;
+  return FindEntry(static_cast<MenuItem>(-1), id);
 }
 
 const char* DesignCaption(MenuItem item);

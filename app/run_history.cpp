@@ -16,19 +16,26 @@ constexpr const char* kBom = "\xEF\xBB\xBF";
 constexpr const char* kLineEnd = "\r\n";
 
 std::string OutcomeText(const RunRecord& r) {
+  // The word of the outcome, and the detail after it (none when empty, or
+  // in brackets).
+  const char* word = "";
+  const char* open = "（";
+  const char* close = "）";
   switch (r.outcome) {
-    case RunOutcome::Ran: return r.detail.empty() ? "已运行" : "已运行：" + r.detail;
-    case RunOutcome::CountdownStarted: return r.detail.empty() ? "倒计时开始" : "倒计时开始（" + r.detail + "）";
-    case RunOutcome::CountdownCancelled: return "倒计时已取消（" + r.detail + "）";
-    case RunOutcome::CountdownCompleted: return "倒计时结束，已执行（" + r.detail + "）";
-    case RunOutcome::Skipped: return "已跳过（" + r.detail + "）";
-    case RunOutcome::NotRun: return "未运行（" + r.detail + "）";
+    case RunOutcome::Ran: word = "已运行"; open = "：", close = ""; break;
+    case RunOutcome::CountdownStarted: word = "倒计时开始"; break;
+    case RunOutcome::CountdownCancelled: word = "倒计时已取消"; break;
+    case RunOutcome::CountdownCompleted: word = "倒计时结束，已执行"; break;
+    case RunOutcome::Skipped: word = "已跳过"; break;
+    case RunOutcome::NotRun: word = "未运行"; break;
     case RunOutcome::Missed: return "错过（未运行）";
-    case RunOutcome::Postponed: return "已推迟到 " + r.detail;
-    case RunOutcome::PostponementDropped: return "推迟的操作已取消（" + r.detail + "）";
-    case RunOutcome::ActionUnderway: return "倒计时结束，正在执行（" + r.detail + "）";
+    case RunOutcome::Postponed: word = "已推迟到"; open = " ", close = ""; break;
+    case RunOutcome::PostponementDropped: word = "推迟的操作已取消"; break;
+    case RunOutcome::ActionUnderway: word = "倒计时结束，正在执行"; break;
+    case RunOutcome::KeepAwake: return r.detail;
   }
-  return "";
+  if (r.detail.empty() && (r.outcome == RunOutcome::Ran || r.outcome == RunOutcome::CountdownStarted)) return word;
+  return Concat({word, open, r.detail, close});
 }
 
 // True for a line that starts as an entry does: "yyyy-mm-dd hh:mm" and a tab.
@@ -61,8 +68,9 @@ std::string Field(const std::string& gbk, bool shorten = true) {
 }  // namespace
 
 std::string HistoryLine(const RunRecord& r) {
-  return MinuteText(r.due) + "\t任务" + Decimal(r.taskNumber) + "\t" + Field(r.type) + "\t" + Field(r.schedule) +
-         "\t" + Field(r.param) + "\t" + Field((r.caughtUp ? "错过后补运行，" : "") + OutcomeText(r), false);
+  const std::string task = r.taskNumber ? Concat({"任务", Decimal(r.taskNumber)}) : "-";
+  return Concat({MinuteText(r.due), "\t", task, "\t", Field(r.type), "\t", Field(r.schedule), "\t", Field(r.param), "\t",
+                 Field(Concat({r.caughtUp ? "错过后补运行，" : "", OutcomeText(r)}), false)});
 }
 
 std::string MissedRemindersNotice(const std::vector<RunRecord>& reminders) {
@@ -70,12 +78,11 @@ std::string MissedRemindersNotice(const std::vector<RunRecord>& reminders) {
   text += "：";
   for (std::size_t i = 0; i < reminders.size() && i < kMissedNoticeItems; ++i) {
     const LocalMinute& t = reminders[i].due;
-    const std::string time = MinuteText(t).substr(11);  // "08:30"
-    text += (i ? "；" : "") + Decimal(t.month) + "月" + Decimal(t.day) + "日 " + time + " " +
-            QuoteForMessage(reminders[i].param);
+    text += Concat({i ? "；" : "", Decimal(t.month), "月", Decimal(t.day), "日 ", ClockTime(t), " ",
+                    QuoteForMessage(reminders[i].param)});
   }
   if (reminders.size() > kMissedNoticeItems) {
-    text += "……共" + Decimal(static_cast<long long>(reminders.size())) + "条，见运行记录";
+    text += Concat({"……共", Decimal(static_cast<long long>(reminders.size())), "条，见运行记录"});
   }
   return text;
 }

@@ -120,6 +120,7 @@ class RunWatch : public RunRecorder {
   void PostponedCountdownStarted() override;
   void PostponementDropped(PostponeDrop why) override;
   void CountdownInterruptedBySleep() override;
+  void KeepAwakeLine(const RunRecord& line) override { history_.Add(line); }
 
  private:
   // Records each enabled clock task due in the spans, in the order they were

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "actions/keep_awake.h"
 #include "schedule/calendar.h"
 #include "schedule/schedule.h"
 #include "schedule/sleep_watch.h"
@@ -68,15 +69,21 @@ class WakeWatch {
 };
 
 // The display requests of other programs: the agent's own, kept after a
-// woken reminder, is no film playing for the idle kind.
+// woken reminder or by a keep-awake with the screen on, is no film playing
+// for the idle kind. (While it holds one, the system's answer cannot tell
+// another program's apart, so none counts.)
 class OtherProgramsDisplayRequests : public DisplayRequests {
  public:
-  OtherProgramsDisplayRequests(DisplayRequests& system, const WakeWatch& wake) : system_(system), wake_(wake) {}
-  bool DisplayRequired() override { return !wake_.KeepsDisplayOn() && system_.DisplayRequired(); }
+  OtherProgramsDisplayRequests(DisplayRequests& system, const WakeWatch& wake, const KeepAwake& keepAwake)
+      : system_(system), wake_(wake), keepAwake_(keepAwake) {}
+  bool DisplayRequired() override {
+    return !wake_.KeepsDisplayOn() && !keepAwake_.KeepsDisplayOn() && system_.DisplayRequired();
+  }
 
  private:
   DisplayRequests& system_;
   const WakeWatch& wake_;
+  const KeepAwake& keepAwake_;
 };
 
 }  // namespace ordavi

@@ -18,6 +18,8 @@ void AgentTickActions::SetAdapterState(const std::string& name, bool enable) {
 
 JunkResult AgentTickActions::CleanJunk(bool openLog) { return junk_.CleanJunk(openLog); }
 
+ActionResult AgentTickActions::KeepAwake(const RunRecord& task) { return keepAwake_.StartTask(task); }
+
 void AgentCountdownSystem::CloseAllPrograms() { ordavi::CloseAllPrograms(windows_, mainWindow_()); }
 
 void AgentCountdownSystem::HangUpDialup() { ordavi::HangUpDialup(dialup_, notices_); }

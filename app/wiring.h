@@ -12,6 +12,7 @@
 #include "actions/countdown.h"
 #include "actions/junk.h"
 #include "actions/network.h"
+#include "actions/keep_awake.h"
 #include "actions/open_for_user.h"
 #include "actions/processes.h"
 #include "app/agent.h"
@@ -23,8 +24,14 @@ namespace ordavi {
 class AgentTickActions : public TickActions {
  public:
   AgentTickActions(NoticeSink& notices, ShellPort& shell, ProcessSystem& processes, DialupSystem& dialup,
-                   JunkCleaner& junk)
-      : notices_(notices), shell_(shell), processes_(processes), dialup_(dialup), junk_(junk), opener_(shell, notices) {}
+                   JunkCleaner& junk, ordavi::KeepAwake& keepAwake)
+      : notices_(notices),
+        shell_(shell),
+        processes_(processes),
+        dialup_(dialup),
+        junk_(junk),
+        keepAwake_(keepAwake),
+        opener_(shell, notices) {}
 
   void ShowNotice(const std::string& text) override;
   OpenedFile OpenFile(const std::string& path, const std::string& dir) override;
@@ -32,6 +39,7 @@ class AgentTickActions : public TickActions {
   void DialDefaultConnection() override;
   void SetAdapterState(const std::string& name, bool enable) override;
   JunkResult CleanJunk(bool openLog) override;
+  ActionResult KeepAwake(const RunRecord& task) override;
 
  private:
   NoticeSink& notices_;
@@ -39,6 +47,7 @@ class AgentTickActions : public TickActions {
   ProcessSystem& processes_;
   DialupSystem& dialup_;
   JunkCleaner& junk_;
+  ordavi::KeepAwake& keepAwake_;
   TaskFileOpener opener_;
 };
 

@@ -79,6 +79,10 @@ struct NoActions : TickActions {
     ++calls;
     return JunkResult::Cleaned;
   }
+  ActionResult KeepAwake(const RunRecord&) override {
+    ++calls;
+    return {};
+  }
 };
 struct NoCountdown : CountdownControl {
   const char* StartCountdown(const TaskType&) override { return nullptr; }

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "schedule/grammar.h"
 #include "store/errors.h"
 #include "store/text.h"
 
@@ -165,9 +166,11 @@ OptionsForm ReadOptionsForm(Registry& program, RegistryRoot& root, const Options
       v = program.ReadInteger(o.name);
     } catch (const FrameworkError&) {
     }
-    if (o.kind == OptionKind::Seconds && (v < o.low || v > o.high)) v = inUse;  // not used either
+    if (o.kind != OptionKind::Flag && (v < o.low || v > o.high)) v = inUse;  // not used either
     if (o.kind == OptionKind::Seconds) {
       c.text = MinutesText(v, decimalSeparator);
+    } else if (o.kind == OptionKind::Number) {
+      c.text = Decimal(v);
     } else {
       c.checked = FlagIsOn(o, v);
     }
@@ -197,6 +200,13 @@ void SaveOptionsForm(Registry& program, RegistryRoot& root, const OptionsForm& f
     switch (o.kind) {
       case OptionKind::Flag: w.number = c.checked ? 1 : 0; break;
       case OptionKind::Seconds: w.number = c.text.empty() ? o.defaultNumber : ParseMinutes(c.text, decimalSeparator); break;
+      case OptionKind::Number: {
+        // Its meaning says its range.
+        const std::optional<std::int32_t> n = c.text.empty() ? o.defaultNumber : DigitsValue(c.text);
+        if (!n || *n < o.low || *n > o.high) throw FrameworkError(o.meaning);
+        w.number = *n;
+        break;
+      }
       case OptionKind::Text:
         if (o.text && c.text == opts.*o.text) continue;  // an unchanged text is not written
         w.text = c.text;

@@ -84,7 +84,9 @@ TEST_F(OptionsFixture, ShowThenSaveUnchangedKeepsEverything) {
   EXPECT_EQ(reg.ReadInteger("tishi"), 100);
   EXPECT_EQ(barMax, 100);
   EXPECT_EQ(reg.ReadInteger("kaiji"), 0);
-  EXPECT_EQ(prog.writeLog, (std::vector<std::string>{"kaiji=#0", "tishi=#100", "shutapp=#0", "rejian=#1"}));
+  EXPECT_EQ(f.Of(kAwakeBatteryValue).text, "20");  // the default, written at start
+  EXPECT_EQ(prog.writeLog,
+            (std::vector<std::string>{"kaiji=#0", "tishi=#100", "shutapp=#0", "rejian=#1", "awakebattery=#20"}));
   EXPECT_EQ(Registry(run).ReadString("Ormile"), kQuotedExe);
 }
 
@@ -212,7 +214,8 @@ TEST_F(OptionsFixture, ARefusedWriteInEitherKeyIsReportedAndChangesNothingElse) 
   f.Of(kShutappValue).checked = f.Of(kKaijiValue).checked = f.Of(kRejianValue).checked = f.autostart = true;
   const std::map<std::string, std::string> newLog = {{"kaiji", "kaiji=#1"}, {"tishi", "tishi=#90"},
                                                      {"soundpath", "soundpath=C:\\b.wav"},
-                                                     {"shutapp", "shutapp=#1"}, {"rejian", "rejian=#1"}};
+                                                     {"shutapp", "shutapp=#1"}, {"rejian", "rejian=#1"},
+                                                     {"awakebattery", "awakebattery=#20"}};
   for (const bool runKey : {false, true}) {
     int refusals = 0;
     for (int k = 1;; ++k) {
@@ -221,6 +224,7 @@ TEST_F(OptionsFixture, ARefusedWriteInEitherKeyIsReportedAndChangesNothingElse) 
       FakeRegistryKey& r = fresh.Key(kRunKeyPath);
       for (const char* name : {"kaiji", "shutapp", "rejian"}) p.PlantDword(name, 0);
       p.PlantDword("tishi", 100);
+      p.PlantDword("awakebattery", 30);
       p.PlantString("soundpath", "a.wav");
       r.PlantString("Ormile", "D:\\old\\Ordavi.exe");
       const auto oldProgram = p.values;
@@ -283,7 +287,7 @@ TEST_F(OptionsFixture, ARefusedWriteInEitherKeyIsReportedAndChangesNothingElse) 
       }
       ++refusals;
     }
-    EXPECT_EQ(refusals, runKey ? 2 : 5) << "every write of the key was refused once";
+    EXPECT_EQ(refusals, runKey ? 2 : 6) << "every write of the key was refused once";
   }
 }
 

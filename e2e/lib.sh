@@ -36,6 +36,8 @@ MENU_ABOUT=1017
 MENU_HELP=1018
 MENU_EXIT=1019
 MENU_CANCEL_POSTPONED=1021  # shown while a postponed countdown's action is held
+MENU_AWAKE_HOUR=1023        # 保持唤醒(&K) > 1 小时
+MENU_AWAKE_CANCEL=1027      # 保持唤醒(&K) > 取消保持唤醒
 # The task tick's timer (id 1) switched on, in the relay trace: each pass sets
 # it for the next ten-second mark of the minute, so its interval is at most
 # 10.2 s (hex 27d8), never a fixed 10 s.
@@ -44,7 +46,7 @@ WM_COMMAND=0x0111
 
 # The calls the relay trace shows. UnregisterHotKey and the timers are
 # forwarded to win32u in this Wine, so their win32u names are listed too.
-RELAY='winmm.mciSendStringA;user32.SendMessageTimeoutA;user32.ChangeWindowMessageFilterEx;user32.ChangeWindowMessageFilter;user32.TrackPopupMenu;user32.LoadIconW;shell32.ShellExecuteW;user32.SetTimer;user32.KillTimer;win32u.NtUserSetTimer;win32u.NtUserKillTimer;user32.ExitWindowsEx;kernel32.SetSystemPowerState;ntdll.NtShutdownSystem;kernel32.GetVersionExA;advapi32.AdjustTokenPrivileges;kernel32.SetPriorityClass;user32.RegisterWindowMessageW;shell32.Shell_NotifyIconW;kernel32.GlobalFindAtomA;kernel32.GlobalAddAtomA;kernel32.GlobalDeleteAtom;user32.RegisterHotKey;user32.UnregisterHotKey;win32u.NtUserUnregisterHotKey;user32.SetWindowPos;kernel32.CreateProcessW;kernel32.SetDllDirectoryA;kernel32.SetDefaultDllDirectories;kernelbase.SetDefaultDllDirectories;kernel32.SetCurrentDirectoryA;kernel32.SetWaitableTimer;kernelbase.SetWaitableTimer;kernel32.CancelWaitableTimer;kernelbase.CancelWaitableTimer'
+RELAY='winmm.mciSendStringA;user32.SendMessageTimeoutA;user32.ChangeWindowMessageFilterEx;user32.ChangeWindowMessageFilter;user32.TrackPopupMenu;user32.LoadIconW;shell32.ShellExecuteW;user32.SetTimer;user32.KillTimer;win32u.NtUserSetTimer;win32u.NtUserKillTimer;user32.ExitWindowsEx;kernel32.SetSystemPowerState;ntdll.NtShutdownSystem;kernel32.GetVersionExA;advapi32.AdjustTokenPrivileges;kernel32.SetPriorityClass;user32.RegisterWindowMessageW;shell32.Shell_NotifyIconW;kernel32.GlobalFindAtomA;kernel32.GlobalAddAtomA;kernel32.GlobalDeleteAtom;user32.RegisterHotKey;user32.UnregisterHotKey;win32u.NtUserUnregisterHotKey;user32.SetWindowPos;kernel32.CreateProcessW;kernel32.SetDllDirectoryA;kernel32.SetDefaultDllDirectories;kernelbase.SetDefaultDllDirectories;kernel32.SetCurrentDirectoryA;kernel32.SetWaitableTimer;kernelbase.SetWaitableTimer;kernel32.CancelWaitableTimer;kernelbase.CancelWaitableTimer;kernel32.PowerCreateRequest;kernel32.PowerSetRequest;kernel32.PowerClearRequest;kernelbase.PowerCreateRequest;kernelbase.PowerSetRequest;kernelbase.PowerClearRequest'
 
 # --- Checks and the end of a scenario
 
@@ -644,6 +646,30 @@ POWER_CALLS='(user32.ExitWindowsEx|kernel32.SetSystemPowerState|ntdll.NtShutdown
 power_trace() { calls "$POWER_CALLS"; }
 power_calls() { timed_calls "$POWER_CALLS"; }
 
+# The keep-awake's power requests: made, set (1: the system, 0: the display)
+# and cleared.
+AWAKE_CALLS='kernel(32|base)\.Power(Create|Set|Clear)Request'
+# request_reason: the reason of the last power request made, as the system
+# shows it: its REASON_CONTEXT (version 0, a simple string) read from the
+# agent's memory, where it stays while the request lives, and the string it
+# points to, as UTF-8.
+request_reason() {
+  local ctx hex ptr
+  ctx=$(grep -aE ':Call kernel(32|base)\.PowerCreateRequest\(' "$WORK/agent.log" | tail -n1 |
+    sed -E 's/.*PowerCreateRequest\(([0-9a-f]+)\).*/\1/')
+  [ -n "$ctx" ] || return 1
+  hex=$(drv peek TForm1 "$ctx" 16 | tr -s '\n ' ' ')
+  read -r -a b <<<"$hex"
+  [ "${b[*]:0:8}" = "00 00 00 00 01 00 00 00" ] || return 1
+  if [ "${ORDAVI_WINE_ARCH:-}" = win64 ]; then
+    ptr="${b[15]}${b[14]}${b[13]}${b[12]}${b[11]}${b[10]}${b[9]}${b[8]}"
+  else
+    ptr="${b[11]}${b[10]}${b[9]}${b[8]}"
+  fi
+  drv peek TForm1 "$ptr" 96 | tr -d ' \n' | perl -ne 'print $1 if /^((?:[0-9a-f]{4})*?)0000/' | xxd -r -p |
+    iconv -f UTF-16LE -t UTF-8
+}
+
 # --- The settings dialog and the task editor
 
 # open_settings: the tray menu's 设置(&S) clicked with the mouse. Its place is
@@ -655,7 +681,7 @@ open_settings() {
   eventually 5 menu_open || return 1
   local x y w h item
   read -r x y w h < <(drv wait '#32768' '*' 1 | sed -nE 's/.* at (-?[0-9]+),(-?[0-9]+) outer ([0-9]+)x([0-9]+) .*/\1 \2 \3 \4/p')
-  item=$(((h - 4) * 2 / 39))  # an item's height: 18 items and 3 half-height separators
+  item=$(((h - 4) * 2 / 42))  # an item's height: 19 items and 4 half-height separators
   xdotool mousemove $((x + w / 2)) $((y + 2 + 2 * item)) click 1
   eventually 10 quiet drv wait TForm3 '设置' 1
 }

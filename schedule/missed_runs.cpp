@@ -3,14 +3,9 @@
 #include <cstdlib>
 
 #include "schedule/grammar.h"
+#include "schedule/run_record.h"
 
 namespace ordavi {
-
-namespace {
-
-std::string TwoDigits(int v) { return std::string(1, static_cast<char>('0' + v / 10 % 10)) + static_cast<char>('0' + v % 10); }
-
-}  // namespace
 
 bool ClockWasSet(const ClockSample& before, const ClockSample& after) {
   // The counter wraps after 49.7 days; unsigned subtraction measures any gap shorter than that.
@@ -44,8 +39,25 @@ std::vector<LocalMinute> DueMinutesIn(const std::string& schedule, const MinuteR
 }
 
 std::string MinuteText(const LocalMinute& t) {
-  return std::to_string(t.year) + "-" + TwoDigits(t.month) + "-" + TwoDigits(t.day) + " " + TwoDigits(t.hour) +
-         ":" + TwoDigits(t.minute);
+  // Each field of two digits written into its place: the program is built
+  // for size, and a chain of strings costs several times this.
+  char rest[] = "-00-00 00:00";
+  const int fields[] = {t.month, t.day, t.hour, t.minute};
+  for (int i = 0; i < 4; ++i) {
+    rest[1 + 3 * i] = static_cast<char>('0' + fields[i] / 10 % 10);
+    rest[2 + 3 * i] = static_cast<char>('0' + fields[i] % 10);
+  }
+  return std::to_string(t.year) + rest;
+}
+
+std::string ClockTime(const LocalMinute& at) {
+  const std::string text = MinuteText(at);
+  return text.substr(text.size() - 5);
+}
+
+LocalMinute MinuteAfter(const ScheduleNow& now, std::uint64_t waitMs) {
+  const std::uint64_t intoMinute = now.second * 1000ull + now.millisecond;
+  return AddMinutes(MinuteOf(now), static_cast<long long>((intoMinute + waitMs) / 60000));
 }
 
 }  // namespace ordavi

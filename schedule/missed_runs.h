@@ -54,5 +54,10 @@ std::vector<LocalMinute> DueMinutesIn(const std::string& schedule, const MinuteR
 
 // "2024-03-05 08:30", as the run history and the notices write a minute.
 std::string MinuteText(const LocalMinute& t);
+// "22:40": the hour and minute of MinuteText.
+std::string ClockTime(const LocalMinute& at);
+// The minute `waitMs` after `now` (its seconds counted), as a wait shown to
+// the user ends.
+LocalMinute MinuteAfter(const ScheduleNow& now, std::uint64_t waitMs);
 
 }  // namespace ordavi

@@ -22,6 +22,7 @@ enum class RunOutcome : std::uint8_t {
   Missed,              // due in a minute no pass saw: the agent was not running, or the PC slept
   Postponed,           // a countdown was postponed until the clock time in `detail`
   PostponementDropped, // ... and its held action was dropped (why in `detail`)
+  KeepAwake,           // a keep-awake started or ended, as `detail` says
   ActionUnderway,      // a countdown ended in an action that does not return when it works (a fast shutdown)
 };
 
@@ -78,6 +79,14 @@ struct RunRecord {
   bool caughtUp = false; // run late, once, after `due` was missed (the task's catch-up flag)
 };
 
+// What an 打开文件 or 保持唤醒 task's action gave: the run history's word on
+// it (empty when nothing), and whether it was refused (not run).
+struct ActionResult {
+  std::string detail;
+  bool refused = false;
+};
+using OpenedFile = ActionResult;
+
 struct UnseenSpan;
 
 // Port: where the tick and the countdown report.
@@ -102,6 +111,8 @@ class RunRecorder {
   virtual void CountdownInterruptedBySleep() {}
   // The held action was dropped.
   virtual void PostponementDropped(PostponeDrop why) { (void)why; }
+  // A keep-awake started or ended (RunOutcome::KeepAwake).
+  virtual void KeepAwakeLine(const RunRecord& line) { (void)line; }
 };
 
 inline LocalMinute MinuteOf(const ScheduleNow& now) { return {now.year, now.month, now.day, now.hour, now.minute}; }

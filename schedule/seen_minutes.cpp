@@ -35,18 +35,18 @@ bool ExpectWord(const std::string& text, std::size_t& at, const char* word) {
 }  // namespace
 
 std::string SettledMinuteText(const SettledMinute& s) {
-  std::string text = MinuteText(s.sample.local) + " " + Decimal(s.sample.utcMinute);
+  std::string text = Concat({MinuteText(s.sample.local), " ", Decimal(s.sample.utcMinute)});
   const char* separator = " ";
   for (int n : s.ran) {
-    text += separator + Decimal(n);
+    text += Concat({separator, Decimal(n)});
     separator = ",";
   }
-  if (s.held) text += " hold=" + Decimal(s.held);
+  if (s.held) text += Concat({" hold=", Decimal(s.held)});
   if (!s.counted.empty()) {
-    text += " boot=" + Decimal(s.bootMinute);
+    text += Concat({" boot=", Decimal(s.bootMinute)});
     separator = " counted=";
     for (const auto& [n, run] : s.counted) {
-      text += separator + Decimal(n) + ":" + Decimal(static_cast<long long>(run.countFrom));
+      text += Concat({separator, Decimal(n), ":", Decimal(static_cast<long long>(run.countFrom))});
       separator = ",";
     }
   }

@@ -146,11 +146,13 @@ void TaskTick::Dispatch(int n, const ScheduleNow& now, const std::string& schedu
       // open returns. Every other entry is written first: dialling pumps
       // messages, so the agent may be ended before the action returns, and
       // the next one must know it ran.
-      if (type->action == TaskAction::OpenFile) {
-        const std::string path = param.value_or(std::string());
-        const OpenedFile opened = actions_.OpenFile(path, SplitPath(path).dir);
-        record.detail = opened.detail;
-        if (opened.refused) record.outcome = RunOutcome::NotRun;
+      if (type->action == TaskAction::OpenFile || type->action == TaskAction::KeepAwake) {
+        const ActionResult result = type->action == TaskAction::KeepAwake
+                                        ? actions_.KeepAwake(record)
+                                        : actions_.OpenFile(record.param, SplitPath(record.param).dir);
+        record.detail = result.detail;
+        if (type->action == TaskAction::KeepAwake) record.outcome = RunOutcome::KeepAwake;
+        if (result.refused) record.outcome = RunOutcome::NotRun;
         recorder_.TaskDue(record);
         return;
       }
@@ -168,7 +170,7 @@ void TaskTick::RunImmediate(TaskAction action, const std::string& param) {
     case TaskAction::Dial: actions_.DialDefaultConnection(); break;
     case TaskAction::DisableAdapter: actions_.SetAdapterState(param, false); break;
     case TaskAction::EnableAdapter: actions_.SetAdapterState(param, true); break;
-    default: break;  // 打开文件 is opened where its outcome is recorded; countdown and junk are not immediate
+    default: break;  // 打开文件 and 保持唤醒 run where their outcome is recorded; countdown and junk are not immediate
   }
 }
 

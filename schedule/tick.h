@@ -33,12 +33,6 @@ namespace ordavi {
 
 // Port: the actions a due task of an immediate type or of the junk-cleaning
 // type runs.
-// What opening an 打开文件 task's file gave: the run history's word on how it
-// was opened (empty when nothing), and whether it was refused (not run).
-struct OpenedFile {
-  std::string detail;
-  bool refused = false;
-};
 
 class TickActions {
  public:
@@ -49,6 +43,8 @@ class TickActions {
   virtual void CloseProgramByName(const std::string& name) = 0;
   virtual void DialDefaultConnection() = 0;
   virtual void SetAdapterState(const std::string& name, bool enable) = 0;
+  // Keeps the PC awake as the 保持唤醒 task `task` asks (its parameter).
+  virtual ActionResult KeepAwake(const RunRecord& task) = 0;
   // Returns when the cleaning script has ended, saying whether it cleaned.
   virtual JunkResult CleanJunk(bool openLog) = 0;
 };

@@ -2,7 +2,8 @@
 // has one owner, which alone switches it and knows its interval: the task
 // tick and its pause belong to TickRunState (schedule/tick_state.h), the
 // countdown's second to Countdown (actions/countdown.h), the postponed
-// action's to Postponement (actions/postpone.h).
+// action's to Postponement (actions/postpone.h), the keep-awake's check to
+// KeepAwake (actions/keep_awake.h).
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,7 @@ enum class MainTimer {
   CountdownSecond,  // each second of the shutdown countdown
   TickPause,        // after a task ran at once, the task tick goes on again
   Postponed,        // a postponed countdown's action: its countdown comes back
+  KeepAwake,        // the keep-awake's end, program and battery looked at
 };
 
 // Port: the main window's timers. Switching a timer on starts its interval

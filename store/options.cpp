@@ -36,7 +36,7 @@ void LoadOne(Registry& reg, const OptionDescriptor& o, Options& opts, std::vecto
       return;
     }
     const std::int32_t v = reg.ReadInteger(o.name);
-    if (o.kind == OptionKind::Seconds && (v < o.low || v > o.high)) {
+    if (o.kind != OptionKind::Flag && (v < o.low || v > o.high)) {
       problems.push_back({o.name, "值 " + Decimal(v) + " 超出范围"});
       return;
     }

@@ -26,6 +26,7 @@ inline constexpr const char* kTishiValue = "tishi";
 inline constexpr const char* kKaijiValue = "kaiji";
 inline constexpr const char* kRejianValue = "rejian";
 inline constexpr const char* kAutostartValue = "Ormile";
+inline constexpr const char* kAwakeBatteryValue = "awakebattery";
 
 // The in-memory copies. A new Options holds each option's default.
 struct Options {
@@ -34,11 +35,13 @@ struct Options {
   std::string soundPath;            // soundpath: wave file looped during a countdown; empty: none
   std::int32_t countdownSeconds;    // tishi: countdown length in seconds
   std::int32_t ctrlHotkeys;         // rejian: non-zero: hotkeys with Ctrl
+  std::int32_t awakeBatteryLevel;   // awakebattery: a keep-awake ends on a battery below this %; 0: never
 };
 
 enum class OptionKind {
   Flag,     // a number the agent reads as on or off: a check box, 0 or 1 in the task file
   Seconds,  // a number of seconds in [low, high]: shown and typed in minutes
+  Number,   // a number in [low, high], shown and typed as stored
   Text,     // a text: a box that is stored only when its text changed
 };
 
@@ -73,6 +76,8 @@ inline constexpr OptionDescriptor kOptions[] = {
      "关机前等待的秒数"},
     {kKaijiValue, OptionKind::Flag, 0, 0, 1, true, nullptr, nullptr, true, 1, "显示开机时间"},
     {kRejianValue, OptionKind::Flag, 1, 0, 1, false, &Options::ctrlHotkeys, nullptr, true, 5, "使用Ctrl热键"},
+    {kAwakeBatteryValue, OptionKind::Number, 20, 0, 100, false, &Options::awakeBatteryLevel, nullptr, true, 6,
+     "用电池时电量低于此百分比即停止保持唤醒（0到100，0为不停止）"},
 };
 
 inline constexpr std::size_t kOptionCount = std::size(kOptions);

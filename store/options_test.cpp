@@ -23,8 +23,10 @@ TEST(LoadOptions, EmptyKeyGetsAllDefaultsInOrder) {
   auto problems = LoadOptions(reg, opts, [&] { reg.WriteInteger("TaskNum", 0); });
   EXPECT_TRUE(problems.empty());
   EXPECT_EQ(key.writeLog,
-            (std::vector<std::string>{"shutapp=#0", "soundpath=", "tishi=#60", "TaskNum=#0", "kaiji=#0", "rejian=#1"}));
+            (std::vector<std::string>{"shutapp=#0", "soundpath=", "tishi=#60", "TaskNum=#0", "kaiji=#0", "rejian=#1",
+                                      "awakebattery=#20"}));
   EXPECT_EQ(opts.countdownSeconds, 60);
+  EXPECT_EQ(opts.awakeBatteryLevel, 20);
   EXPECT_EQ(opts.soundPath, "");
 }
 
@@ -35,6 +37,7 @@ TEST(LoadOptions, StoredValuesAreReadAndNothingIsWritten) {
   key.PlantDword("tishi", 0);
   key.PlantDword("kaiji", 1);
   key.PlantDword("rejian", 5);
+  key.PlantDword("awakebattery", 0);
   Registry reg(key);
   Options opts;
   EXPECT_TRUE(LoadOptions(reg, opts, [] {}).empty());
@@ -43,6 +46,7 @@ TEST(LoadOptions, StoredValuesAreReadAndNothingIsWritten) {
   EXPECT_EQ(opts.soundPath, "C:\\声音\\a.wav");
   EXPECT_EQ(opts.countdownSeconds, 0);
   EXPECT_EQ(opts.ctrlHotkeys, 5);
+  EXPECT_EQ(opts.awakeBatteryLevel, 0);
 }
 
 TEST(LoadOptions, UnusableValuesKeepDefaultsAndTheSequenceGoesOn) {
@@ -51,6 +55,7 @@ TEST(LoadOptions, UnusableValuesKeepDefaultsAndTheSequenceGoesOn) {
   key.PlantDword("soundpath", 3);        // wrong type
   key.PlantDword("tishi", 0xFFFFFFFB);  // -5
   key.PlantString("rejian", "1");       // wrong type
+  key.PlantDword("awakebattery", 101);  // not a percentage
   key.failWrites = {"kaiji"};
   Registry reg(key);
   Options opts;
@@ -61,12 +66,14 @@ TEST(LoadOptions, UnusableValuesKeepDefaultsAndTheSequenceGoesOn) {
   EXPECT_EQ(opts.soundPath, "");
   EXPECT_EQ(opts.countdownSeconds, 60);
   EXPECT_EQ(opts.ctrlHotkeys, 1);  // the safe default: hotkeys need Ctrl
-  ASSERT_EQ(problems.size(), 4u);
+  EXPECT_EQ(opts.awakeBatteryLevel, 20);
+  ASSERT_EQ(problems.size(), 5u);
   EXPECT_EQ(problems[0].name, "soundpath");
   EXPECT_EQ(problems[1].name, "tishi");
   EXPECT_EQ(problems[1].detail, "值 -5 超出范围");
   EXPECT_EQ(problems[2].name, "kaiji");
   EXPECT_EQ(problems[3].name, "rejian");
+  EXPECT_EQ(problems[4].detail, "值 101 超出范围");
   // The stored values are left as they are.
   EXPECT_EQ(key.values["tishi"].data, std::string("\xFB\xFF\xFF\xFF", 4));
   EXPECT_EQ(key.values["rejian"].type, RegType::String);

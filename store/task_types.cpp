@@ -17,6 +17,7 @@ constexpr const char* kProgramCaption = "程序：";
 constexpr const char* kPropertyCaption = "属性：";
 constexpr const char* kOpenFileHint = "可以打开mp3文件，程序，网址，电影视频等";
 constexpr const char* kCloseProgramHint = "在此输入程序的文件名或按浏览。";
+constexpr const char* kAwakeLengths[] = {"480", "60", "backup.exe", "60，屏幕常亮", nullptr};
 }  // namespace
 
 constexpr TaskType kTaskTypes[kTaskTypeCount] = {
@@ -50,6 +51,9 @@ constexpr TaskType kTaskTypes[kTaskTypeCount] = {
      kPropertyCaption, kAdapterNames, nullptr},
     {words::kEnableAdapter, A::EnableAdapter, R::Immediate, true, nullptr, std::nullopt,
      kPropertyCaption, kAdapterNames, nullptr},
+    // Minutes, or a program's file name; actions/keep_awake.h reads it.
+    {words::kKeepAwake, A::KeepAwake, R::Immediate, true, nullptr, std::nullopt,
+     "分钟或程序：", kAwakeLengths, nullptr},
 };
 static_assert(kTaskTypes[kTaskTypeCount - 1].word, "kTaskTypeCount is the number of rows");
 

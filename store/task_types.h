@@ -1,4 +1,4 @@
-// The fifteen task types: what each stored type word (value B) means to the
+// The sixteen task types: what each stored type word (value B) means to the
 // task tick, the countdown and the task editor. This is the one place a type
 // word is looked up.
 #pragma once
@@ -14,7 +14,7 @@ enum class PowerAction { LogOff, Standby, Hibernate, Restart, ShutDown, FastRest
 // What a due task of the type does.
 enum class TaskAction {
   Remind, OpenFile, CloseProgram, HangUp, Dial, LogOff, Standby, Hibernate, Restart, ShutDown,
-  FastRestart, FastShutdown, CleanJunk, DisableAdapter, EnableAdapter
+  FastRestart, FastShutdown, CleanJunk, DisableAdapter, EnableAdapter, KeepAwake
 };
 
 // How the tick runs it: at once (then the tick pauses), through the shutdown
@@ -40,7 +40,7 @@ struct TaskType {
 
 // In the order of the task editor's type list.
 // (The rows are in task_types.cpp, which checks that there are this many.)
-inline constexpr std::size_t kTaskTypeCount = 15;
+inline constexpr std::size_t kTaskTypeCount = 16;
 extern const TaskType kTaskTypes[kTaskTypeCount];
 
 // The type of a stored type word; null for a word that names no type.

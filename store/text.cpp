@@ -76,4 +76,13 @@ std::string AsciiUpper(const std::string& bytes) {
 
 std::string Decimal(long long value) { return std::to_string(value); }
 
+std::string Concat(std::initializer_list<std::string_view> parts) {
+  std::size_t size = 0;
+  for (std::string_view p : parts) size += p.size();
+  std::string text;
+  text.reserve(size);
+  for (std::string_view p : parts) text.append(p.data(), p.size());
+  return text;
+}
+
 }  // namespace ordavi

@@ -5,7 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 namespace ordavi {
 
@@ -49,5 +51,10 @@ bool ProcessMatches(const std::string& exeFile, const std::string& name);
 
 // Plain decimal: optional minus sign, no leading zeros, no padding.
 std::string Decimal(long long value);
+
+// The parts one after another. One call in place of a chain of `+`, each of
+// which the compiler expands into its own temporary: the shipped program is
+// built for size.
+std::string Concat(std::initializer_list<std::string_view> parts);
 
 }  // namespace ordavi

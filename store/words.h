@@ -37,6 +37,7 @@ inline constexpr const char* kFastShutdown = "快速关机";
 inline constexpr const char* kCleanJunk = "清理系统垃圾";
 inline constexpr const char* kDisableAdapter = "禁用网卡";
 inline constexpr const char* kEnableAdapter = "启用网卡";
+inline constexpr const char* kKeepAwake = "保持唤醒";
 
 // Pending action words carried by the countdown ("断开拨号", "快速重启" and
 // "快速关机" are the type words themselves).

@@ -162,6 +162,7 @@ std::vector<std::string> HeaderLines() {
       ";   类型=  " + TypeList(0, 8) + "、",
       ";          " + TypeList(8),
       ";   参数=  提醒语、要打开的文件、要关闭的程序或网卡的名称；其他类型不用",
+      ";          保持唤醒：分钟数（如 480）或程序名（如 backup.exe），可加“，屏幕常亮”",
       ";   状态=  启用 或 禁用（不写为启用）",
       ";   唤醒=  1：唤醒计算机运行此任务（有时刻的任务）；0 或不写：不唤醒",
       ";   错过后补运行=  1：错过（未运行Ordavi或睡眠中）后补运行一次；提醒、电源、断开拨号、禁用网卡不可用",
@@ -245,7 +246,8 @@ TaskFileExport WriteTaskFile(TaskStore& store, Registry& reg, GbkCodec& codec, c
       std::string value;
       switch (o.kind) {
         case OptionKind::Flag: value = FlagIsOn(o, v.number) ? "1" : "0"; break;
-        case OptionKind::Seconds: value = Decimal(v.number < o.low || v.number > o.high ? o.defaultNumber : v.number); break;
+        case OptionKind::Seconds:
+        case OptionKind::Number: value = Decimal(v.number < o.low || v.number > o.high ? o.defaultNumber : v.number); break;
         case OptionKind::Text: value = v.text; break;
       }
       if (!w.Line(std::string(o.name) + "=" + value) || HasControl(value)) {
@@ -422,6 +424,7 @@ class FileReader {
         v.emplace().number = value == "1" ? 1 : 0;
         break;
       case OptionKind::Seconds:
+      case OptionKind::Number:
         if (const std::optional<std::int32_t> n = DigitsValue(value); n && *n >= o->low && *n <= o->high) {
           v.emplace().number = *n;
         } else {

@@ -5,7 +5,7 @@
 //   ; ...                           comment lines (; or #) and blank lines
 //   [任务]                          one section per task, numbered in file order
 //   时间=每天22时30分               the schedule; a once-date is yyyy-mm-dd
-//   类型=关闭计算机                 one of the fifteen type words (or empty)
+//   类型=关闭计算机                 one of the sixteen type words (or empty)
 //   参数=                           verbatim up to the end of the line
 //   状态=启用                       启用 or 禁用 (absent: 启用)
 //   唤醒=1                          the task wakes the PC (0 or absent: not)

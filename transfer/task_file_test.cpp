@@ -81,6 +81,7 @@ const Row kEveryKindAndType[] = {
     {"每月1日0时0分", "清理系统垃圾", "", "每月1日0时0分"},
     {"每天8时30分", "禁用网卡", "本地连接", "每天8时30分"},
     {"每天8时31分", "启用网卡", "以太网", "每天8时31分"},
+    {"每周1日9时0分", "保持唤醒", "480，屏幕常亮", "每周1日9时0分"},
     {"每天8时32分", "", "", "每天8时32分"},  // no type picked in the editor
 };
 
@@ -99,7 +100,7 @@ TEST(TaskFile, EveryKindAndTypeMovesToAPcWithAnotherDateFormat) {
   to.store.AddTask("每天1时1分", "提醒", "replaced");
   const TaskFileImport result = to.Import(file, true);
   ASSERT_EQ(result.refusal, "");
-  EXPECT_EQ(result.imported, 16);
+  EXPECT_EQ(result.imported, 17);
   EXPECT_TRUE(result.optionsImported);
   std::vector<TaskRecord> expected;
   for (const Row& r : kEveryKindAndType) {
@@ -109,7 +110,7 @@ TEST(TaskFile, EveryKindAndTypeMovesToAPcWithAnotherDateFormat) {
   expected[1].wake = true;
   expected[2].catchUp = true;
   EXPECT_EQ(to.Tasks(), expected);
-  EXPECT_EQ(to.reg.ReadInteger("TaskNum"), 16);
+  EXPECT_EQ(to.reg.ReadInteger("TaskNum"), 17);
   EXPECT_EQ(to.reg.ReadInteger("tishi"), 90);
   EXPECT_EQ(to.reg.ReadString("soundpath"), "C:\\声音\\钟.wav");
   EXPECT_EQ(to.reg.ReadInteger("rejian"), 1);
@@ -139,7 +140,8 @@ TEST(TaskFile, IsUtf8TextWithBomAndCrlfThatNotepadShows) {
   const std::string tasks = file.substr(file.find(u8"\r\n\r\n[任务]"));
   EXPECT_EQ(tasks, std::string(u8"\r\n\r\n[任务]\r\n时间=一次2024-03-05日8时30分\r\n类型=关闭计算机\r\n参数=\r\n状态=启用\r\n"
                                u8"\r\n[任务]\r\n时间=每天22时0分\r\n类型=提醒\r\n参数=下班\r\n状态=禁用\r\n"
-                               u8"\r\n[选项]\r\nshutapp=0\r\nsoundpath=\r\ntishi=60\r\nkaiji=0\r\nrejian=1\r\n"));
+                               u8"\r\n[选项]\r\nshutapp=0\r\nsoundpath=\r\ntishi=60\r\nkaiji=0\r\nrejian=1\r\n"
+                               u8"awakebattery=20\r\n"));
   // The notes name every kind and every type.
   const std::string notes = file.substr(0, file.find(u8"\r\n\r\n[任务]"));
   for (const ScheduleKindRow& row : kScheduleKinds) {
@@ -156,6 +158,7 @@ TEST(TaskFile, ExportAndReplaceLeaveTheKeyByteForByte) {
   pc.key.PlantDword("tishi", 0);
   pc.key.PlantDword("kaiji", 1);
   pc.key.PlantDword("rejian", 0);
+  pc.key.PlantDword("awakebattery", 0);
   const auto before = pc.key.values;
   ASSERT_EQ(pc.Import(pc.Export(), true).refusal, "");
   EXPECT_EQ(pc.key.values, before);

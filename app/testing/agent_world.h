@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "actions/testing/fake_awake.h"
 #include "actions/testing/fake_countdown_ports.h"
 #include "actions/testing/fake_dialup.h"
 #include "actions/testing/fake_folder_security.h"
@@ -46,6 +47,7 @@ class AgentWorld {
     timers.OnFire(MainTimer::TickPause, [this] { core->OnTickPauseEnd(); });
     timers.OnFire(MainTimer::CountdownSecond, [this] { core->OnCountdownSecond(); });
     timers.OnFire(MainTimer::Postponed, [this] { core->OnPostponedTime(); });
+    timers.OnFire(MainTimer::KeepAwake, [this] { core->OnKeepAwakeTime(); });
   }
 
   // Task n+1: `schedule`, `type`, `param`, enabled.
@@ -79,6 +81,7 @@ class AgentWorld {
                                                       folderSecurity,
                                                       sensors,
                                                       wake,
+                                                      awake,
                                                       historyFile,
                                                       lastPassFile,
                                                       codec,
@@ -96,7 +99,8 @@ class AgentWorld {
       core->OnClosing();
     }
     core->OnDestroyed();
-    for (MainTimer t : {MainTimer::TaskTick, MainTimer::TickPause, MainTimer::CountdownSecond, MainTimer::Postponed}) {
+    for (MainTimer t : {MainTimer::TaskTick, MainTimer::TickPause, MainTimer::CountdownSecond, MainTimer::Postponed,
+                        MainTimer::KeepAwake}) {
       timers.StopTimer(t);
     }
     core.reset();
@@ -152,6 +156,7 @@ class AgentWorld {
   FakeSound sound;
   FakeConditionSensors sensors;
   FakeWakeSystem wake;
+  FakeAwakeSystem awake{log};
   FakeLocalClock clock{timers};
   FakeUtcClock utc{timers};
   FakeSystemClock counter{timers};

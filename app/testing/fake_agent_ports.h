@@ -72,6 +72,7 @@ class FakeMainWindow : public Recording, public MainWindowPort {
   void MakeTopmost() override { Record("MakeTopmost"); }
   void SetMenuCaption(MenuItem i, const std::string& c) override { captions[i] = c; }
   void SetMenuChecked(MenuItem i, bool c) override { checks[i] = c; }
+  void SetMenuEnabled(MenuItem i, bool e) override { enabled[i] = e; }
   void SetPostponedItem(const std::string& c) override { captions[MenuItem::CancelPostponed] = c; }
   void OpenAbout() override { Record("OpenAbout"); }
   void Close() override { Record("Close"); }
@@ -79,6 +80,7 @@ class FakeMainWindow : public Recording, public MainWindowPort {
   std::int32_t progressMax = -1;
   std::map<MenuItem, std::string> captions;
   std::map<MenuItem, bool> checks;
+  std::map<MenuItem, bool> enabled;
 };
 
 // Every port of the agent, on one log.

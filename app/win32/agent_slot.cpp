@@ -19,6 +19,10 @@ constexpr const wchar_t* kSessionExit = L"Local\\Ordavi-Agent-Exit";
 constexpr const wchar_t* kSessionCancel = L"Local\\Ordavi-Agent-Cancel";
 constexpr const wchar_t* kSessionCancelled = L"Local\\Ordavi-Agent-Cancelled";
 constexpr const wchar_t* kSessionNoCountdown = L"Local\\Ordavi-Agent-NoCountdown";
+constexpr const wchar_t* kSessionAwake = L"Local\\Ordavi-Agent-Awake";
+constexpr const wchar_t* kSessionAwakeMinutes = L"Local\\Ordavi-Agent-Awake-Minutes";
+// The wait's command for /awake (menu commands are 1000 and up; 0 is /cancel).
+constexpr WPARAM kAwakeRequest = 1;
 constexpr const wchar_t* kSessionProcess = L"Local\\Ordavi-Agent-Process";
 constexpr const wchar_t* kInstallationRunning = L"Global\\Ordavi-Running:";
 constexpr const wchar_t* kInstallationClose = L"Global\\Ordavi-Close:";
@@ -177,8 +181,8 @@ WPARAM MenuCommand(MenuItem item) { return CommandIdOf(item); }
 Win32AgentSlot::Win32AgentSlot() : folderKey_(FolderKey()) {}
 
 Win32AgentSlot::~Win32AgentSlot() {
-  for (HANDLE* h : {&process_, &administrator_, &settings_, &exit_, &cancel_, &cancelled_, &noCountdown_, &installationRunning_,
-                    &installationClose_, &sessionSlot_}) {
+  for (HANDLE* h : {&process_, &administrator_, &settings_, &exit_, &cancel_, &cancelled_, &noCountdown_, &awake_,
+                    &awakeMinutes_, &installationRunning_, &installationClose_, &sessionSlot_}) {
     Close(*h);
   }
 }
@@ -288,6 +292,18 @@ void Win32AgentSlot::CancelCountdown() {
   SetEvent(cancelled ? cancelled_ : noCountdown_);
 }
 
+// /awake: the minutes the request wrote (0: off) go to the main window, and
+// its answer comes back through the same two events as /cancel's.
+void Win32AgentSlot::KeepAwake() {
+  DWORD minutes = 0;
+  if (const void* view = MapViewOfFile(awakeMinutes_, FILE_MAP_READ, 0, 0, sizeof minutes)) {
+    minutes = *static_cast<const DWORD*>(view);
+    UnmapViewOfFile(view);
+  }
+  const bool done = SendMessageW(window_, kKeepAwakeMessage, minutes, 0) == 1;
+  SetEvent(done ? cancelled_ : noCountdown_);
+}
+
 void Win32AgentSlot::HoldSlot() {
   Security session(SessionSddl());
   const bool administrator = HasAdministratorRights();
@@ -306,6 +322,9 @@ void Win32AgentSlot::HoldSlot() {
   cancel_ = CreateEventW(session.get(), FALSE, FALSE, kSessionCancel);
   cancelled_ = CreateEventW(session.get(), FALSE, FALSE, kSessionCancelled);
   noCountdown_ = CreateEventW(session.get(), FALSE, FALSE, kSessionNoCountdown);
+  awake_ = CreateEventW(session.get(), FALSE, FALSE, kSessionAwake);
+  awakeMinutes_ =
+      CreateFileMappingW(INVALID_HANDLE_VALUE, session.get(), PAGE_READWRITE, 0, sizeof(DWORD), kSessionAwakeMinutes);
   JoinInstallation();
 }
 
@@ -340,7 +359,8 @@ void Win32AgentSlot::Listen(HWND mainWindow) {
   const std::pair<HANDLE, WPARAM> listens[] = {{settings_, MenuCommand(MenuItem::Settings)},
                                                {exit_, MenuCommand(MenuItem::Exit)},
                                                {installationClose_, MenuCommand(MenuItem::Exit)},
-                                               {cancel_, 0}};
+                                               {cancel_, 0},
+                                               {awakeMinutes_ ? awake_ : nullptr, kAwakeRequest}};
   for (const auto& [object, command] : listens) {
     if (!object) continue;
     waits_.push_back(object);
@@ -355,6 +375,10 @@ void Win32AgentSlot::OnSignalled(DWORD index) {
     CancelCountdown();
     return;
   }
+  if (command == kAwakeRequest) {
+    KeepAwake();
+    return;
+  }
   // 退出 is asked for once: the installer's event stays set until its files
   // are in place.
   if (command == MenuCommand(MenuItem::Exit)) {
@@ -364,8 +388,11 @@ void Win32AgentSlot::OnSignalled(DWORD index) {
   PostMessageW(window_, WM_COMMAND, command, 0);
 }
 
-AgentReply AskRunningAgentToCancelCountdown() {
-  HANDLE request = OpenEventW(EVENT_MODIFY_STATE, FALSE, kSessionCancel);
+namespace {
+
+// Sets the request event `name` and waits for the agent's answer.
+AgentReply AskAndWait(const wchar_t* name) {
+  HANDLE request = OpenEventW(EVENT_MODIFY_STATE, FALSE, name);
   if (!request) return AgentReply::NoAgent;
   HANDLE answers[2] = {OpenEventW(SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, kSessionCancelled),
                        OpenEventW(SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, kSessionNoCountdown)};
@@ -386,6 +413,21 @@ AgentReply AskRunningAgentToCancelCountdown() {
   }
   CloseHandle(request);
   return reply;
+}
+
+}  // namespace
+
+AgentReply AskRunningAgentToCancelCountdown() { return AskAndWait(kSessionCancel); }
+
+AgentReply AskRunningAgentToKeepAwake(std::int32_t minutes) {
+  HANDLE section = OpenFileMappingW(FILE_MAP_WRITE, FALSE, kSessionAwakeMinutes);
+  if (!section) return AgentReply::NoAgent;
+  if (void* view = MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, sizeof(DWORD))) {
+    *static_cast<DWORD*>(view) = static_cast<DWORD>(minutes);
+    UnmapViewOfFile(view);
+  }
+  CloseHandle(section);
+  return AskAndWait(kSessionAwake);
 }
 
 AgentReply AskRunningAgentToQuit() {

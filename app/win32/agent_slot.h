@@ -15,6 +15,11 @@
 //                                      取消关机 does" (Ordavi.exe /cancel)
 //   Local\Ordavi-Agent-Cancelled       event, the agent's answer: cancelled
 //   Local\Ordavi-Agent-NoCountdown     event, the agent's answer: no countdown
+//                                      (both answers also answer /awake: done, or not)
+//   Local\Ordavi-Agent-Awake           event: "keep the PC awake, or end that"
+//                                      (Ordavi.exe /awake), with the minutes
+//   Local\Ordavi-Agent-Awake-Minutes   section: the request's minutes (0: off),
+//                                      written by the request, checked by the agent
 //   Global\Ordavi-Running:<folder>     mutex, held by every agent started from
 //                                      <folder>, in every session
 //   Global\Ordavi-Close:<folder>       event, set by the installer and the
@@ -106,6 +111,8 @@ class Win32AgentSlot : public AgentSlotPort {
   void JoinInstallation();
   // /cancel: the countdown cancelled if one runs, and the answer given.
   void CancelCountdown();
+  // /awake: the keep-awake started or ended, and the answer given.
+  void KeepAwake();
   // Tells the user once per agent life.
   void SayOnce(const char* gbkText);
   bool said_ = false;
@@ -115,6 +122,7 @@ class Win32AgentSlot : public AgentSlotPort {
   HANDLE administrator_ = nullptr, settings_ = nullptr, exit_ = nullptr;
   HANDLE installationRunning_ = nullptr, installationClose_ = nullptr;
   HANDLE cancel_ = nullptr, cancelled_ = nullptr, noCountdown_ = nullptr;
+  HANDLE awake_ = nullptr, awakeMinutes_ = nullptr;
   HWND window_ = nullptr;
   std::vector<HANDLE> waits_;
   std::vector<WPARAM> commands_;  // the menu command of each wait; 0 for /cancel
@@ -124,6 +132,8 @@ class Win32AgentSlot : public AgentSlotPort {
 // no slot and never start an agent. /cancel waits up to 2 s for the agent's
 // answer, /quit up to 5 s for its end.
 AgentReply AskRunningAgentToCancelCountdown();
+// /awake: `minutes` (0: off) handed to the agent, which answers within 2 s.
+AgentReply AskRunningAgentToKeepAwake(std::int32_t minutes);
 AgentReply AskRunningAgentToQuit();
 
 }  // namespace ordavi

@@ -97,6 +97,10 @@ CommandOutcome Run(const ParsedCommandLine& parsed) {
       return AgentRequestOutcome(CommandKind::Cancel, AskRunningAgentToCancelCountdown(), codec);
     case CommandKind::Quit:
       return AgentRequestOutcome(CommandKind::Quit, AskRunningAgentToQuit(), codec);
+    case CommandKind::Awake: {
+      const std::int32_t minutes = parsed.command.awakeMinutes;
+      return AgentRequestOutcome(CommandKind::Awake, AskRunningAgentToKeepAwake(minutes), codec, minutes == 0);
+    }
     case CommandKind::Usage:
     case CommandKind::RunAgent:
       break;

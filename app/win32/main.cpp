@@ -174,6 +174,7 @@ int RunAgent() {
       folderSecurity,
       conditionSensors,
       wakeSystem,
+      wakeSystem,
       historyFile,
       lastPassFile,
       gbkCodec,

@@ -69,6 +69,8 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return Default(msg, wParam, lParam);
     case kCancelCountdownMessage:  // the answer: 1 when a countdown, running or postponed, was cancelled
       return events_->OnCancelFromCommandLine() ? 1 : 0;
+    case kKeepAwakeMessage:
+      return events_->OnKeepAwakeFromCommandLine(static_cast<std::uint32_t>(wParam)) ? 1 : 0;
     case WM_POWERBROADCAST:
     case WM_TIMECHANGE: {
       const LRESULT r = Default(msg, wParam, lParam);
@@ -113,6 +115,14 @@ void MainWindow::CreatePopupMenu() {
       AppendMenuW(popupMenu_, MF_STRING | checked, e.id, WideFromGbk(e.caption).c_str());
     }
   }
+  // 保持唤醒(&K) below the others; its end is offered once the PC is kept awake.
+  HMENU awake = ::CreatePopupMenu();
+  for (const MenuEntry& e : kAwakeMenu) {
+    const UINT grayed = e.item == MenuItem::AwakeCancel ? MF_GRAYED : 0;
+    AppendMenuW(awake, MF_STRING | grayed, e.id, WideFromGbk(e.caption).c_str());
+  }
+  AppendMenuW(popupMenu_, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(popupMenu_, MF_POPUP, reinterpret_cast<UINT_PTR>(awake), WideFromGbk(kAwakeMenuCaption).c_str());
 }
 
 void MainWindow::OnTimer(UINT_PTR id) {
@@ -178,6 +188,10 @@ void MainWindow::SetPostponedItem(const std::string& caption) {
 
 void MainWindow::SetMenuChecked(MenuItem item, bool checked) {
   CheckMenuItem(popupMenu_, MenuId(item), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void MainWindow::SetMenuEnabled(MenuItem item, bool enabled) {
+  EnableMenuItem(popupMenu_, MenuId(item), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
 }
 
 void MainWindow::OpenAbout() { AboutBox::Open(); }

@@ -44,6 +44,7 @@ class MainWindow : public Window, public MainWindowPort {
   void MakeTopmost() override;
   void SetMenuCaption(MenuItem item, const std::string& caption) override;
   void SetMenuChecked(MenuItem item, bool checked) override;
+  void SetMenuEnabled(MenuItem item, bool enabled) override;
   void SetPostponedItem(const std::string& caption) override;
   void OpenAbout() override;
   void Close() override;

@@ -28,12 +28,13 @@ class WindowTimers : public TimerPort {
   }
   // The window is destroyed: no timer outlives it.
   void StopAll() {
-    for (MainTimer t : {MainTimer::TaskTick, MainTimer::CountdownSecond, MainTimer::TickPause, MainTimer::Postponed}) {
+    for (MainTimer t : {MainTimer::TaskTick, MainTimer::CountdownSecond, MainTimer::TickPause, MainTimer::Postponed,
+                        MainTimer::KeepAwake}) {
       StopTimer(t);
     }
   }
 
-  // The WM_TIMER id of each timer: 1, 2, 3, 4.
+  // The WM_TIMER id of each timer: 1, 2, 3, 4, 5.
   static UINT_PTR IdOf(MainTimer timer) { return static_cast<UINT_PTR>(timer) + 1; }
 
   // WM_TIMER with `id`: the event of its timer; another id gives none.
@@ -42,11 +43,12 @@ class WindowTimers : public TimerPort {
     if (id == IdOf(MainTimer::CountdownSecond)) events.OnCountdownSecond();
     if (id == IdOf(MainTimer::TickPause)) events.OnTickPauseEnd();
     if (id == IdOf(MainTimer::Postponed)) events.OnPostponedTime();
+    if (id == IdOf(MainTimer::KeepAwake)) events.OnKeepAwakeTime();
   }
 
  private:
   const HWND& window_;
-  bool on_[4] = {false, false, false, false};
+  bool on_[5] = {false, false, false, false, false};
 };
 
 }  // namespace ordavi

@@ -41,6 +41,7 @@ enum : int {
   kAutostart = 122,    // CheckBox2
   kCtrlKeys = 123,     // CheckBox3
   kCloseApps = 125,    // CheckBox5
+  kAwakeBattery = 126, // the battery level that ends a keep-awake
   kTaskList = 130,     // ListView1
   kStateCombo = 131,   // ComboBox1
   kLabel = 140,
@@ -55,7 +56,7 @@ struct OptionBox {
 constexpr OptionBox kOptionBoxes[] = {
     {kShutappValue, kCloseApps, nullptr}, {kSoundpathValue, kSoundPath, "关机前声音提示"},
     {kTishiValue, kMinutes, "关机前等待"},  {kKaijiValue, kBootTime, nullptr},
-    {kRejianValue, kCtrlKeys, nullptr},
+    {kRejianValue, kCtrlKeys, nullptr},     {kAwakeBatteryValue, kAwakeBattery, "电池低于"},
 };
 
 bool IsCheckBox(const OptionBox& box) { return FindOption(box.option)->kind == OptionKind::Flag; }
@@ -172,6 +173,12 @@ void SettingsDialog::CreateControls() {
                                WS_EX_CLIENTEDGE);
   FilterTypedKeys(minutes, AcceptsMinutesKey);
   CreateLabel(kLabel, minutesX + 66, waitY + 4, "分钟", font_);
+  // The keep-awake's battery level, right of the wait on the same row.
+  constexpr int kBatteryX = 432;
+  CreateLabel(kLabel, kBatteryX, waitY + 4, "电池低于", font_);
+  CreateControl("EDIT", kAwakeBattery, kBatteryX + 56, waitY, 32, kEditH, WS_TABSTOP | ES_AUTOHSCROLL | ES_NUMBER,
+                font_, "", WS_EX_CLIENTEDGE);
+  CreateLabel(kLabel, kBatteryX + 92, waitY + 4, "%停止保持唤醒", font_);
 
   if (!services_.program.Writable()) {
     // Said at once, before the user types anything that could not be stored.

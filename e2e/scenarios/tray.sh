@@ -1,7 +1,7 @@
 # The tray icon, its menu and the hotkeys.
 # (Sourced by e2e/scenarios.sh, which runs one of them; the helpers are in
 # e2e/lib.sh.)
-SCENARIOS+=(tray_menu power_menu)
+SCENARIOS+=(tray_menu power_menu keep_awake)
 
 nim_adds() { calls shell32.Shell_NotifyIconW | grep -c '(00000000,'; }
 
@@ -120,4 +120,64 @@ scenario_power_menu() {
     power=$(power_trace)
     check "menu item $1: exactly ExitWindowsEx($2,00000000) ($power)" [ "$power" = "Call user32.ExitWindowsEx($2,00000000)" ]
   done
+}
+
+# Keeping the PC awake as a user does it: the menu with its submenu; 1 小时
+# makes a power request whose reason names the end, which the tip shows too,
+# and 取消保持唤醒 clears it; /awake 30 and /awake off act on the running
+# agent and answer 0, a second /awake off 1; a task of 1 minute ends by
+# itself, one bound to a program when the program ends, each with its lines
+# in the run history.
+scenario_keep_awake() {
+  setup
+  cp "$BUILD/e2e/e2e_driver.exe" "$WINEPREFIX/drive_c/backup.exe" || exit 1
+  start_agent
+  local addr reason until
+  addr=$(tray_record_address)
+  xdotool mousemove 560 200
+  quiet drv post TForm1 $WM_TRAY 0 0x0201
+  check "the tray menu opens" eventually 5 menu_open
+  xdotool key k  # 保持唤醒(&K)
+  check "its access key opens the submenu" eventually 5 eval '[ "$(drv count "#32768" "*")" -ge 2 ]'
+  sleep 0.5
+  shot e2e-keep-awake-menu
+  xdotool key Escape
+  click_off_menu
+
+  menu_command "$MENU_AWAKE_HOUR"
+  check "1 小时: a power request set for the system" eventually 10 eval 'calls "$AWAKE_CALLS" | grep -qE "SetRequest\([0-9a-f]+,00000001\)"'
+  reason=$(request_reason)
+  echo "the request's reason: $reason"
+  check "its reason names the end: Ordavi：保持唤醒到 hh:mm" has "$reason" '^Ordavi：保持唤醒到 [0-9]{2}:[0-9]{2}$'
+  until=${reason#Ordavi：}
+  check "the tip's second line says until when" eventually 5 eval 'tip_starts "$(tray_record "$addr")" "Ordavi-启用
+$until"'
+  menu_command "$MENU_AWAKE_CANCEL"
+  check "取消保持唤醒 clears it" eventually 10 eval 'calls "$AWAKE_CALLS" | grep -qE "ClearRequest\([0-9a-f]+,00000001\)"'
+  check "the tip no longer says it" eventually 5 eval '! has_text "$(tray_tip "$(tray_record "$addr")")" "$(utf16_hex 保持唤醒)"'
+
+  cli /awake 30
+  check "/awake 30: exit 0" said 0 "已开始保持唤醒。"
+  check "... a request of its own" eventually 5 eval 'has "$(request_reason)" "^Ordavi：保持唤醒到 "'
+  cli /awake off
+  check "/awake off: exit 0" said 0 "已结束保持唤醒。"
+  cli /awake off
+  check "a second /awake off: nothing to end, exit 1" said 1 "没有正在进行的保持唤醒。"
+
+  # A task of one minute at the coming minute, one for backup.exe two
+  # minutes later; backup.exe runs until 40 s into that minute.
+  coming_minute 20
+  local second=$(((DUE_H * 60 + DUE_M + 2) % 1440))
+  plant_task 1 "每天${DUE_H}时${DUE_M}分" 保持唤醒 1
+  plant_task 2 "每天$((second / 60))时$((second % 60))分" 保持唤醒 backup.exe
+  drv setdword TaskNum 2
+  wine_run_bg BACKUP_PID 'C:\backup.exe' wait NoSuchWindowClass '*' $((DUE_WAIT + 160)) >/dev/null 2>&1
+  check "the minute's task starts: 开始保持唤醒到" eventually $((DUE_WAIT + 30)) eval 'history_lines | grep -q "任务1.*开始保持唤醒到"'
+  check "... and ends by itself a minute later" eventually 90 eval 'history_lines | grep -q "任务1.*保持唤醒结束（已到时间）"'
+  check "the program's task starts while backup.exe runs" eventually 90 eval 'history_lines | grep -q "任务2.*开始保持唤醒：backup.exe 运行中"'
+  check "... and ends when it ends" eventually 90 eval 'history_lines | grep -q "任务2.*保持唤醒结束（程序已结束）"'
+  echo "--- run history"; history_lines
+  echo "--- power requests"; calls "$AWAKE_CALLS"
+  check "every request made was cleared" eval '[ "$(calls "$AWAKE_CALLS" | grep -c CreateRequest)" = "$(calls "$AWAKE_CALLS" | grep -cE "ClearRequest\([0-9a-f]+,00000001\)")" ]'
+  finish
 }

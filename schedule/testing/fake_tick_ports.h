@@ -1,6 +1,6 @@
 // The task tick's ports for unit tests: the actions of due tasks, logged as
 // "ShowNotice(text)", "OpenFile(path,dir)", "CloseProgramByName(name)",
-// "DialDefaultConnection()", "SetAdapterState(name,true|false)",
+// "DialDefaultConnection()", "KeepAwake(param)", "SetAdapterState(name,true|false)",
 // "CleanJunk(true|false)"; and the countdown's start, logged as
 // "StartCountdown(关机)" with the type's pending word.
 #pragma once
@@ -28,6 +28,10 @@ class FakeTickActions : public Recording, public TickActions {
     return openFile;
   }
   void CloseProgramByName(const std::string& name) override { Act("CloseProgramByName", {name}); }
+  ActionResult KeepAwake(const RunRecord& task) override {
+    Act("KeepAwake", {task.param});
+    return keepAwake;
+  }
   void DialDefaultConnection() override { Act("DialDefaultConnection", {}); }
   void SetAdapterState(const std::string& name, bool enable) override {
     Act("SetAdapterState", {name, enable ? "true" : "false"});
@@ -40,6 +44,7 @@ class FakeTickActions : public Recording, public TickActions {
 
   std::uint64_t junkMs = 0;
   OpenedFile openFile;  // what OpenFile says of how it opened
+  ActionResult keepAwake;  // what KeepAwake says
   JunkResult junkResult = JunkResult::Cleaned;
   std::uint64_t pumpMs = 0;
 
