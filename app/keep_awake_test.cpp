@@ -65,7 +65,7 @@ TEST(KeepAwake, EachWayItEndsReleasesTheRequestAndSaysWhy) {
     std::function<void(AgentWorld&)> end;
     const char* endLine;  // the history's last line ends with it
   };
-  auto menu = [](MenuItem item) { return [item](AgentWorld& w) { w.core->events.OnMenuCommand(item); }; };
+  auto menu = [](MenuItem item) { return [item](AgentWorld& w) { w.core->OnMenuCommand(item); }; };
   auto task = [](const char* param) {
     return [param](AgentWorld& w) {
       w.Plant("每天8时30分", "保持唤醒", param);
@@ -79,7 +79,7 @@ TEST(KeepAwake, EachWayItEndsReleasesTheRequestAndSaysWhy) {
       {"a task of 5 minutes", task("5"), "Ordavi：保持唤醒到 08:35", "保持唤醒到 08:35",
        [](AgentWorld& w) { w.Advance(5 * kMinute); }, u8"\t每天8时30分\t5\t保持唤醒结束（已到时间）"},
       {"until cancelled, cancelled", menu(MenuItem::AwakeUntilCancelled), "Ordavi：保持唤醒（直到取消）",
-       "保持唤醒（直到取消）", [](AgentWorld& w) { w.core->events.OnMenuCommand(MenuItem::AwakeCancel); },
+       "保持唤醒（直到取消）", [](AgentWorld& w) { w.core->OnMenuCommand(MenuItem::AwakeCancel); },
        u8"保持唤醒结束（托盘菜单）"},
       {"a program that ends", task("backup.exe"), "Ordavi：保持唤醒：backup.exe 运行中",
        "保持唤醒：backup.exe 运行中",
@@ -109,9 +109,9 @@ TEST(KeepAwake, EachWayItEndsReleasesTheRequestAndSaysWhy) {
        [](AgentWorld& w) { w.End(true); }, u8"保持唤醒结束（会话结束）"},
       {"a sleep past its time", menu(MenuItem::Awake30), "Ordavi：保持唤醒到 08:59", "保持唤醒到 08:59",
        [](AgentWorld& w) { w.Sleep(40 * kMinute, true); }, u8"保持唤醒结束（睡眠中到期）"},
-      {"/awake off", [](AgentWorld& w) { ASSERT_TRUE(w.core->events.OnKeepAwakeFromCommandLine(45)); },
+      {"/awake off", [](AgentWorld& w) { ASSERT_TRUE(w.core->OnKeepAwakeFromCommandLine(45)); },
        "Ordavi：保持唤醒到 09:14", "保持唤醒到 09:14",
-       [](AgentWorld& w) { ASSERT_TRUE(w.core->events.OnKeepAwakeFromCommandLine(0)); },
+       [](AgentWorld& w) { ASSERT_TRUE(w.core->OnKeepAwakeFromCommandLine(0)); },
        u8"\t命令行\t45\t保持唤醒结束（命令行/awake off）"},
       {"a task replaces it", menu(MenuItem::Awake30), "Ordavi：保持唤醒到 08:59", "保持唤醒到 08:59",
        task("480"), u8"\t托盘菜单\t30\t保持唤醒结束（被新的保持唤醒代替）"},
@@ -149,9 +149,9 @@ TEST(KeepAwake, TheMenuShowsItAndIdleTasksDoNotWait) {
   w.Plant("空闲5分钟", "提醒", "空闲");
   w.Start();
   testing::FakeMainWindow& menu = w.agentPorts.window;
-  w.core->events.OnMenuCommand(MenuItem::AwakeDisplay);
+  w.core->OnMenuCommand(MenuItem::AwakeDisplay);
   EXPECT_TRUE(menu.checks[MenuItem::AwakeDisplay]);
-  w.core->events.OnMenuCommand(MenuItem::Awake120);
+  w.core->OnMenuCommand(MenuItem::Awake120);
   EXPECT_TRUE(menu.checks[MenuItem::Awake120]);
   EXPECT_FALSE(menu.checks[MenuItem::Awake60]);
   EXPECT_TRUE(menu.enabled[MenuItem::AwakeCancel]);
@@ -159,18 +159,18 @@ TEST(KeepAwake, TheMenuShowsItAndIdleTasksDoNotWait) {
   w.display.required = true;  // the system reports the agent's own request
   w.Advance(4 * kMinute);
   EXPECT_EQ(Matching(w.log, "ShowNotice(空闲)").size(), 1u);
-  w.core->events.OnMenuCommand(MenuItem::AwakeCancel);
+  w.core->OnMenuCommand(MenuItem::AwakeCancel);
   EXPECT_FALSE(menu.checks[MenuItem::Awake120]);
   EXPECT_FALSE(menu.enabled[MenuItem::AwakeCancel]);
 
   w.awake.battery = 10;
-  w.core->events.OnMenuCommand(MenuItem::Awake30);
+  w.core->OnMenuCommand(MenuItem::Awake30);
   EXPECT_EQ(Matching(w.log, "ShowNotice(电池电量低于20%，未保持唤醒)").size(), 1u);
-  EXPECT_FALSE(w.core->events.OnKeepAwakeFromCommandLine(30));
+  EXPECT_FALSE(w.core->OnKeepAwakeFromCommandLine(30));
   EXPECT_FALSE(w.core->keepAwake.Active());
   w.stored.options.awakeBatteryLevel = 0;  // never stop
-  EXPECT_TRUE(w.core->events.OnKeepAwakeFromCommandLine(30));
-  EXPECT_FALSE(w.core->events.OnKeepAwakeFromCommandLine(10081));  // no other program's number is taken
+  EXPECT_TRUE(w.core->OnKeepAwakeFromCommandLine(30));
+  EXPECT_FALSE(w.core->OnKeepAwakeFromCommandLine(10081));  // no other program's number is taken
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include "app/win32/win32_wake.h"
 
 #include "store/win32/gbk_text.h"
-#include "ui/win32/system_library.h"
+#include "platform/win32/system_library.h"
 
 namespace ordavi {
 
