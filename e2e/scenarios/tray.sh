@@ -179,5 +179,15 @@ $until"'
   echo "--- run history"; history_lines
   echo "--- power requests"; calls "$AWAKE_CALLS"
   check "every request made was cleared" eval '[ "$(calls "$AWAKE_CALLS" | grep -c CreateRequest)" = "$(calls "$AWAKE_CALLS" | grep -cE "ClearRequest\([0-9a-f]+,00000001\)")" ]'
+
+  # The settings dialog's battery level, and the editor with the new type.
+  open_settings || fail "the settings dialog opens"
+  check "the battery level shows its default, 20" quiet drv ctl TForm3 '*' Edit '20'
+  shot e2e-keep-awake-settings
+  click_ctl TForm3 '*' Button '添加(&A)'
+  check "添加 opens the editor" eventually 10 quiet drv wait TForm5 '任务' 1
+  pick_type 15
+  check "保持唤醒 picked: its parameter caption" quiet drv ctl TForm5 '*' Static '分钟或程序：'
+  shot e2e-keep-awake-editor
   finish
 }
