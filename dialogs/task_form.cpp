@@ -1,5 +1,6 @@
 #include "dialogs/task_form.h"
 
+#include "actions/keep_awake.h"
 #include "actions/network.h"
 #include "schedule/calendar.h"
 #include "store/errors.h"
@@ -119,6 +120,7 @@ std::optional<UserMessage> CheckTaskForm(const TaskForm& f) {
   const ScheduleReading r = ReadSchedule(ComposeSchedule(composed, kCheckDateFormat), kCheckDateFormat);
   if (r.never) return RuleRefusal(row, r.badField >= 0 ? static_cast<std::size_t>(r.badField) : 0);
   if (IsAdapterType(f.type) && !AdapterCommand(f.param, true)) return Refusal(AdapterNameProblem(f.param));
+  if (f.type == words::kKeepAwake && !ReadAwakeParam(f.param)) return Refusal(kAwakeParamRule);
   return std::nullopt;
 }
 

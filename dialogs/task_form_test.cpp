@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "actions/keep_awake.h"
 #include "store/testing/error_of.h"
 #include "store/testing/fake_registry.h"
 
@@ -130,6 +131,10 @@ TEST(CheckTaskForm, RefusesWhatTheScheduleEvaluationCouldNeverRead) {
       {adapter("禁用网卡", "x\"y"), "网卡连接名称\"x\"y\"含有不能放入命令行的字符（\"、%、!、控制字符或末尾的\\）"},
       {adapter("禁用网卡", "lan\\"), "网卡连接名称\"lan\\\"含有不能放入命令行的字符（\"、%、!、控制字符或末尾的\\）"},
       {adapter("提醒", "100%!"), nullptr},
+      {adapter("保持唤醒", "480"), nullptr},
+      {adapter("保持唤醒", "backup.exe，屏幕常亮"), nullptr},
+      {adapter("保持唤醒", "0"), kAwakeParamRule},
+      {adapter("保持唤醒", "八小时"), kAwakeParamRule},
       // The conditions: the grammar's rule of the first box it cannot read.
       {program(""), "“程序结束后：”的程序名应为1到260字节的文件名，不含路径和\\/:*?\"<>|"},
       {program("C:\\dl\\dl.exe"), "“程序结束后：”的程序名应为1到260字节的文件名，不含路径和\\/:*?\"<>|"},
@@ -252,6 +257,7 @@ TEST(ParamHints, PickedTypeSetsCaptionListTextAndTooltip) {
            Case{"启用网卡", 10, "属性：", "以太网", "", 2},
            Case{"关闭计算机", 10, "属性：", "", "", 0},
            Case{"清理系统垃圾", 6, "属性：", "", "", 0},
+           Case{"保持唤醒", 6, "分钟或程序：", "480", "", 4},
        }) {
     const ParamHints h = HintsForPickedType(c.type, c.major);
     EXPECT_EQ(h.caption, c.caption) << c.type;
