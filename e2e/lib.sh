@@ -46,7 +46,7 @@ WM_COMMAND=0x0111
 
 # The calls the relay trace shows. UnregisterHotKey and the timers are
 # forwarded to win32u in this Wine, so their win32u names are listed too.
-RELAY='winmm.mciSendStringA;user32.SendMessageTimeoutA;user32.ChangeWindowMessageFilterEx;user32.ChangeWindowMessageFilter;user32.TrackPopupMenu;user32.LoadIconW;shell32.ShellExecuteW;user32.SetTimer;user32.KillTimer;win32u.NtUserSetTimer;win32u.NtUserKillTimer;user32.ExitWindowsEx;kernel32.SetSystemPowerState;ntdll.NtShutdownSystem;kernel32.GetVersionExA;advapi32.AdjustTokenPrivileges;kernel32.SetPriorityClass;user32.RegisterWindowMessageW;shell32.Shell_NotifyIconW;kernel32.GlobalFindAtomA;kernel32.GlobalAddAtomA;kernel32.GlobalDeleteAtom;user32.RegisterHotKey;user32.UnregisterHotKey;win32u.NtUserUnregisterHotKey;user32.SetWindowPos;kernel32.CreateProcessW;kernel32.SetDllDirectoryA;kernel32.SetDefaultDllDirectories;kernelbase.SetDefaultDllDirectories;kernel32.SetCurrentDirectoryA;kernel32.SetWaitableTimer;kernelbase.SetWaitableTimer;kernel32.CancelWaitableTimer;kernelbase.CancelWaitableTimer;kernel32.PowerCreateRequest;kernel32.PowerSetRequest;kernel32.PowerClearRequest;kernelbase.PowerCreateRequest;kernelbase.PowerSetRequest;kernelbase.PowerClearRequest'
+RELAY='winmm.mciSendStringA;user32.SendMessageTimeoutA;user32.ChangeWindowMessageFilterEx;user32.ChangeWindowMessageFilter;user32.TrackPopupMenu;user32.LoadIconW;shell32.ShellExecuteW;user32.SetTimer;user32.KillTimer;win32u.NtUserSetTimer;win32u.NtUserKillTimer;user32.ExitWindowsEx;kernel32.SetSystemPowerState;ntdll.NtShutdownSystem;kernel32.GetVersionExA;advapi32.AdjustTokenPrivileges;kernel32.SetPriorityClass;user32.RegisterWindowMessageW;shell32.Shell_NotifyIconW;kernel32.GlobalFindAtomA;kernel32.GlobalAddAtomA;kernel32.GlobalDeleteAtom;user32.RegisterHotKey;user32.UnregisterHotKey;win32u.NtUserUnregisterHotKey;user32.SetWindowPos;kernel32.CreateProcessW;kernel32.SetDllDirectoryA;kernel32.SetDefaultDllDirectories;kernelbase.SetDefaultDllDirectories;kernel32.SetCurrentDirectoryA;kernel32.SetWaitableTimer;kernelbase.SetWaitableTimer;kernel32.CancelWaitableTimer;kernelbase.CancelWaitableTimer;kernel32.SetThreadExecutionState;kernel32.PowerCreateRequest;kernel32.PowerSetRequest;kernel32.PowerClearRequest;kernelbase.PowerCreateRequest;kernelbase.PowerSetRequest;kernelbase.PowerClearRequest'
 
 # --- Checks and the end of a scenario
 
@@ -647,15 +647,22 @@ power_trace() { calls "$POWER_CALLS"; }
 power_calls() { timed_calls "$POWER_CALLS"; }
 
 # The keep-awake's power requests: made, set (1: the system, 0: the display)
-# and cleared.
-AWAKE_CALLS='kernel(32|base)\.Power(Create|Set|Clear)Request'
+# and cleared; where the system makes no request (this Wine answers
+# PowerCreateRequest with none), the thread's execution state.
+AWAKE_CALLS='kernel(32|base)\.(Power(Create|Set|Clear)Request|SetThreadExecutionState)'
+# kept_awake: the last word of the power calls holds the system awake: a
+# request set for it, or the execution state with ES_SYSTEM_REQUIRED.
+kept_awake() {
+  calls "$AWAKE_CALLS" | grep -E 'Request\([0-9a-f]+,00000001\)|ExecutionState\(' | tail -n1 |
+    grep -qE 'SetRequest|ExecutionState\(8000000[13]\)'
+}
 # request_reason: the reason of the last power request made, as the system
 # shows it: its REASON_CONTEXT (version 0, a simple string) read from the
 # agent's memory, where it stays while the request lives, and the string it
 # points to, as UTF-8.
 request_reason() {
   local ctx hex ptr
-  ctx=$(grep -aE ':Call kernel(32|base)\.PowerCreateRequest\(' "$WORK/agent.log" | tail -n1 |
+  ctx=$(grep -aiE ':Call kernel(32|base)\.PowerCreateRequest\(' "$WORK/agent.log" | tail -n1 |
     sed -E 's/.*PowerCreateRequest\(([0-9a-f]+)\).*/\1/')
   [ -n "$ctx" ] || return 1
   hex=$(drv peek TForm1 "$ctx" 16 | tr -s '\n ' ' ')
