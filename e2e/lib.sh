@@ -509,6 +509,8 @@ fi
 tray_record() { drv peek TForm1 "$1" "$TRAY_SIZE" | tr '\n' ' ' | tr -s ' '; }
 # tray_tip RECORD: the 128 bytes of its tip.
 tray_tip() { echo "$1" | cut -d' ' -f"$TRAY_TIP-$((TRAY_TIP + 127))"; }
+# tip_text RECORD: the record's tip as UTF-8 text.
+tip_text() { tray_tip "$1" | xxd -r -p | iconv -f UTF-16LE -t UTF-8 | tr -d '\0'; }
 # utf16_hex TEXT: TEXT's UTF-16 bytes in hex, space separated.
 utf16_hex() { printf '%s' "$1" | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 | tr -s ' \n' ' ' | sed 's/^ //; s/ $//'; }
 # tip_starts RECORD TEXT: the tray record's tip begins with TEXT.

@@ -151,10 +151,9 @@ scenario_keep_awake() {
   check "its reason names the end: Ordavi：保持唤醒到 hh:mm" has "$reason" '^Ordavi：保持唤醒到 [0-9]{2}:[0-9]{2}$'
   until=${reason#Ordavi：}
   [ -n "$until" ] || until=保持唤醒到
-  # Under this Wine the tip was seen to keep its first line only here, while
-  # the composed core's tests show the line: not yet understood, so printed
-  # rather than checked.
-  echo "the tip: $(tray_tip "$(tray_record "$addr")" | xxd -r -p | iconv -f UTF-16LE -t UTF-8 | tr -d '\0')"
+  local tip="Ordavi-启用"$'\n'"$until"
+  check "the tip's second line says it: $until" eventually 10 eval '[ "$(tip_text "$(tray_record "$addr")")" = "$tip" ]'
+  echo "the tip: $(tip_text "$(tray_record "$addr")")"
   menu_command "$MENU_AWAKE_CANCEL"
   check "取消保持唤醒 lets the PC go" eventually 10 not kept_awake
   check "the tip no longer says it" eventually 5 eval '! has_text "$(tray_tip "$(tray_record "$addr")")" "$(utf16_hex 保持唤醒)"'
