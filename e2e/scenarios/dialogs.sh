@@ -577,7 +577,7 @@ scenario_readme_pictures() {
   check "a click on the icon opens the menu" eventually 5 menu_open
   xdotool mousemove 700 500  # off the icon, so its tooltip does not cover the menu
   sleep 1.5
-  import -window root -crop 170x374+854+394 +repage "$SHOTS/readme/tray-menu.png"
+  import -window root -crop 170x401+854+367 +repage "$SHOTS/readme/tray-menu.png"
   check "a click elsewhere closes the menu" click_off_menu
 
   menu_command "$MENU_SETTINGS"
