@@ -55,8 +55,8 @@ each_parallel() {
 FLAGS=(-std=c++17 -g -O1 -fno-omit-frame-pointer -Wno-invalid-source-encoding -I "$SRC")
 CORE=(store/text.cpp store/unicode.cpp store/errors.cpp store/registry.cpp store/tasks.cpp store/options.cpp
   store/task_types.cpp store/testing/fake_registry.cpp store/testing/iconv_gbk_codec.cpp schedule/grammar.cpp schedule/schedule.cpp schedule/next_run.cpp
-  schedule/calendar.cpp schedule/missed_runs.cpp schedule/tick_state.cpp schedule/seen_minutes.cpp schedule/conditions.cpp app/run_history.cpp
-  actions/network.cpp actions/processes.cpp dialogs/task_form.cpp dialogs/settings_list.cpp dialogs/options_form.cpp transfer/task_file.cpp)
+  schedule/calendar.cpp schedule/short_date.cpp schedule/sleep_watch.cpp schedule/missed_runs.cpp schedule/tick_state.cpp schedule/seen_minutes.cpp schedule/conditions.cpp app/run_history.cpp
+  actions/network.cpp actions/power.cpp actions/keep_awake.cpp actions/processes.cpp dialogs/task_form.cpp dialogs/settings_list.cpp dialogs/options_form.cpp transfer/task_file.cpp)
 objs=()
 for f in "${CORE[@]}"; do objs+=("$OUT/obj/$(echo "$f" | tr / _).o"); done
 # The compiler launcher the test command sets (ccache) serves a second run of
