@@ -159,9 +159,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       // values all read may be compared.)
       bool readable = true;
       for (const auto& v : before) {
-        readable = readable && (v.first == "TaskNum"
-                                    ? v.second.type == RegType::Dword && v.second.data.size() == 4
-                                    : v.second.type == RegType::String || v.second.type == RegType::ExpandString);
+        // TaskNum and the per-task flags (W, M) are numbers; the rest texts.
+        const bool number = v.first == "TaskNum" || v.first[0] == 'W' || v.first[0] == 'M';
+        readable = readable && (number ? v.second.type == RegType::Dword && v.second.data.size() == 4
+                                       : v.second.type == RegType::String || v.second.type == RegType::ExpandString);
       }
       // A value whose own undo was refused (every refusal after the first) may
       // stay changed; every other one is as it was.

@@ -393,16 +393,16 @@ TEST(AgentSlot, AnAgentWithoutTheRightsCreatesNoGlobalObjectAndStillHearsTheInst
     EXPECT_TRUE(OpenEventW(SYNCHRONIZE, FALSE, close.c_str()) == nullptr);
     EXPECT_TRUE(OpenMutexW(SYNCHRONIZE, FALSE, running.c_str()) == nullptr);
     standard.Listen(window);
-    EXPECT_EQ(standard.WaitCount(), 3u);  // 设置, 退出, /cancel
+    EXPECT_EQ(standard.WaitCount(), 4u);  // 设置, 退出, /cancel, /awake
     EXPECT_EQ(standard.WaitTimeoutMs(), 1000u);
     standard.OnWaitTimeout();  // still none
-    EXPECT_EQ(standard.WaitCount(), 3u);
+    EXPECT_EQ(standard.WaitCount(), 4u);
     // The installer's event, set: the next look finds it, and the wait on it
     // asks for 退出.
     const HANDLE installer = PlantEvent(L"O:BAD:P(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x00120000;;;WD)", close);
     ASSERT_TRUE(installer != nullptr);
     standard.OnWaitTimeout();
-    ASSERT_EQ(standard.WaitCount(), 4u);
+    ASSERT_EQ(standard.WaitCount(), 5u);
     EXPECT_EQ(standard.WaitTimeoutMs(), INFINITE);
     const DWORD woke = WaitForMultipleObjects(standard.WaitCount(), standard.WaitObjects(), FALSE, 0);
     ASSERT_TRUE(woke >= WAIT_OBJECT_0 && woke < WAIT_OBJECT_0 + standard.WaitCount());

@@ -37,8 +37,11 @@ scenario_damaged_store() {
   drv setraw kaiji 4 0100                                   # a DWORD of two bytes
   drv setdword soundpath 1
   drv setsz rejian 1
+  drv setdword awakebattery 20  # stored, as every other option is here: a missing one gets its default written
   local before
-  before=$(wine_reg_query "$KEY" | md5sum)
+  local stored
+  stored=$(wine_reg_query "$KEY")
+  before=$(echo "$stored" | md5sum)
   start_agent
   # The first pass runs the good tasks; the minute's pause that follows ends
   # by switching the tick on again. (The good tasks, due while the user was
@@ -75,6 +78,7 @@ scenario_damaged_store() {
   check "no error box" [ "$(drv count '#32770' '*')" = 0 ]
   check "the agent still answers its menu" eval 'menu_command "$MENU_ABOUT" && quiet drv wait TForm2 "关于..." 10'
   check "no stored value was rewritten" [ "$(wine_reg_query "$KEY" | md5sum)" = "$before" ]
+  diff <(echo "$stored") <(wine_reg_query "$KEY") || true  # what changed, if anything
 }
 
 # Junk cleaning from the tray menu where a user has set traps for the
