@@ -96,11 +96,10 @@ void KeepAwake::End(AwakeEnd why) {
 }
 
 void KeepAwake::WriteLine(const std::string& detail) {
-  if (!recorder_) return;
   line_.due = MinuteOf(p_.local.LocalTime());
   line_.outcome = RunOutcome::KeepAwake;
   line_.detail = detail;
-  recorder_->KeepAwakeLine(line_);
+  recorder_.KeepAwakeLine(line_);
 }
 
 void KeepAwake::OnTimer() {

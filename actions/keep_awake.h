@@ -98,10 +98,8 @@ struct AwakePorts {
 
 class KeepAwake {
  public:
-  explicit KeepAwake(const AwakePorts& ports) : p_(ports) {}
-
-  // Where each start and end is written (KeepAwakeLine); none until set.
-  void SetRecorder(RunRecorder* recorder) { recorder_ = recorder; }
+  // Each start and end is written to `recorder` (KeepAwakeLine).
+  KeepAwake(const AwakePorts& ports, RunRecorder& recorder) : p_(ports), recorder_(recorder) {}
 
   // A 保持唤醒 task is due: keeps awake as its parameter says, ending the
   // one that runs (Replaced). The result is the task's history detail
@@ -147,7 +145,7 @@ class KeepAwake {
   void Show();
 
   AwakePorts p_;
-  RunRecorder* recorder_ = nullptr;
+  RunRecorder& recorder_;
   std::optional<AwakeRequest> running_;
   RunRecord line_;  // who asked, and the history line last written
   bool fromMenu_ = false;

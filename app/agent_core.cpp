@@ -8,7 +8,9 @@ AgentCore::AgentCore(const AgentCorePorts& p)
       tickState(p.timers, &minutes, &p.local),
       wake(p.stored.tasks, p.wake, sleep),
       agent(p.agent, p.stored, tickState, [this] { wake.Stop(); }),
-      keepAwake(AwakePorts{p.awake, p.timers, sleep, p.local, p.sensors, p.stored.options, agent, p.agent.notices}),
+      history(p.historyFile, p.codec, p.agent.notices),
+      runs(RunWatchPorts{p.stored.tasks, p.dates, minutes, p.agent.notices, p.lastPassFile, sleep}, history),
+      keepAwake(AwakePorts{p.awake, p.timers, sleep, p.local, p.sensors, p.stored.options, *this, p.agent.notices}, runs),
       display(p.display, wake, keepAwake),
       activity(p.system, display),
       matchers(activity, p.dates),
@@ -16,8 +18,6 @@ AgentCore::AgentCore(const AgentCorePorts& p)
       tickActions(p.agent.notices, p.agent.shell, p.processes, p.dialup, junk, keepAwake),
       countdownSystem(agent, p.windows, p.mainWindow, p.dialup, p.agent.notices),
       conditions(p.sensors, sleep),
-      history(p.historyFile, p.codec, p.agent.notices),
-      runs(RunWatchPorts{p.stored.tasks, p.dates, minutes, p.agent.notices, p.lastPassFile, sleep}, history),
       countdown(p.stored.options, p.countdownView, p.timers, tickState, p.sound, countdownSystem, p.agent.power, runs),
       tick(p.stored.tasks, matchers, conditions, p.local, tickState, minutes, tickActions, countdown, runs),
       postponement(countdown, p.timers, sleep, p.local, p.agent.notices, runs, p.postponeMinuteMs),
@@ -26,9 +26,8 @@ AgentCore::AgentCore(const AgentCorePorts& p)
       local_(p.local),
       dates_(p.dates),
       openSettings_(p.openSettings),
-      openRunHistory_(p.openRunHistory) {
-  keepAwake.SetRecorder(&runs);
-}
+      openRunHistory_(p.openRunHistory),
+      publishKeepAwake_(p.publishKeepAwake) {}
 
 void AgentCore::Start() {
   agent.Start();
@@ -79,6 +78,11 @@ void AgentCore::OnAwakeMenu(MenuItem item) {
   } else {
     keepAwake.StartFrom(true, AwakeMinutesOf(item));
   }
+}
+
+void AgentCore::ShowKeepAwake(const std::string& line, int menuMinutes, bool screenOn) {
+  agent.ShowKeepAwake(line, menuMinutes, screenOn);
+  if (publishKeepAwake_) publishKeepAwake_(line);
 }
 
 bool AgentCore::OnKeepAwakeFromCommandLine(std::uint32_t minutes) {

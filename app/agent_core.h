@@ -66,9 +66,12 @@ struct AgentCorePorts {
   std::function<void()> openSettings;                // the tray's 设置
   std::function<void(RunHistory&)> openRunHistory;  // the tray's 运行记录
   std::uint32_t postponeMinuteMs = 60000;
+  // Tells the session's other programs (Ordavi.exe /list) the keep-awake's
+  // tray tip line, GBK, empty when none runs; nothing to tell when not given.
+  std::function<void(const std::string&)> publishKeepAwake;
 };
 
-class AgentCore : public MainWindowEvents {
+class AgentCore : public MainWindowEvents, private AwakeView {
  public:
   explicit AgentCore(const AgentCorePorts& ports);
   AgentCore(const AgentCore&) = delete;
@@ -110,6 +113,8 @@ class AgentCore : public MainWindowEvents {
   TickRunState tickState;
   WakeWatch wake;
   Agent agent;
+  RunHistory history;
+  RunWatch runs;
   KeepAwake keepAwake;
   OtherProgramsDisplayRequests display;
   ActivityClock activity;
@@ -118,8 +123,6 @@ class AgentCore : public MainWindowEvents {
   AgentTickActions tickActions;
   AgentCountdownSystem countdownSystem;
   Conditions conditions;
-  RunHistory history;
-  RunWatch runs;
   Countdown countdown;
   TaskTick tick;
   Postponement postponement;
@@ -134,6 +137,8 @@ class AgentCore : public MainWindowEvents {
   void Resumed();
   // The submenu 保持唤醒(&K).
   void OnAwakeMenu(MenuItem item);
+  // The keep-awake as the tray shows it, and as it is published.
+  void ShowKeepAwake(const std::string& line, int menuMinutes, bool screenOn) override;
   // The tray tip and menu show the postponement as it is now.
   void ShowPostponement();
   // Every end of the agent closes the books the same way: the minutes held up
@@ -147,6 +152,7 @@ class AgentCore : public MainWindowEvents {
   DateFormatSource& dates_;
   std::function<void()> openSettings_;
   std::function<void(RunHistory&)> openRunHistory_;
+  std::function<void(const std::string&)> publishKeepAwake_;
 };
 
 }  // namespace ordavi

@@ -54,8 +54,8 @@ TEST(KeepAwake, ReadsATasksParameter) {
 }
 
 // One way to start and one to end, each row: the reason the system shows,
-// the tray tip's second line, the history's two lines, and the request
-// released at the end.
+// the tray tip's second line (also published for /list), the history's two
+// lines, and the request released at the end.
 TEST(KeepAwake, EachWayItEndsReleasesTheRequestAndSaysWhy) {
   struct Case {
     const char* name;
@@ -125,6 +125,7 @@ TEST(KeepAwake, EachWayItEndsReleasesTheRequestAndSaysWhy) {
     EXPECT_EQ(Matching(w.log, "HoldAwake(").back(), hold) << c.name;
     ASSERT_TRUE(w.core) << c.name;
     EXPECT_EQ(w.core->agent.trayIcon().tip, std::string("Ordavi-启用\n") + c.tip) << c.name;
+    EXPECT_EQ(w.publishedAwake, c.tip) << c.name;  // what /list prints
     EXPECT_TRUE(Matching(w.log, "ReleaseAwake(").empty()) << c.name;
     c.end(w);
     EXPECT_FALSE(Matching(w.log, "ReleaseAwake(").empty()) << c.name;
@@ -135,6 +136,7 @@ TEST(KeepAwake, EachWayItEndsReleasesTheRequestAndSaysWhy) {
     EXPECT_NE(last.find(c.endLine), std::string::npos) << c.name << ": " << last;
     if (w.core && std::string(c.name) != "a task replaces it") {
       EXPECT_EQ(w.core->agent.trayIcon().tip.find(c.tip), std::string::npos) << c.name;
+      EXPECT_EQ(w.publishedAwake, "") << c.name;
     }
   }
 }

@@ -87,7 +87,9 @@ class AgentWorld {
                                                       codec,
                                                       "C:\\Ordavi\\Ordavi.exe",
                                                       [] {},
-                                                      [](RunHistory&) {}});
+                                                      [](RunHistory&) {},
+                                                      60000,
+                                                      [this](const std::string& line) { publishedAwake = line; }});
     core->Start();
   }
   // The agent ends as 退出 does (the main window closes), or with the
@@ -165,6 +167,7 @@ class AgentWorld {
   FakeDataFile historyFile, lastPassFile;
   IconvGbkCodec codec;
   FakeStoredState stored;
+  std::string publishedAwake;  // the keep-awake line the agent published for /list
   std::unique_ptr<AgentCore> core;
 
  private:
