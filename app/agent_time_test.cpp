@@ -340,15 +340,17 @@ TEST(AgentTime, TheAgentsOwnKeepAwakeIsNoFilmForIdleTasks) {
 
 // A missed task flagged 错过后补运行 runs once, however many minutes it
 // missed, when the agent is back after a restart or a sleep: after a short
-// delay, and only with a person there; never a power action.
+// delay, and only with a person there; never a power action. An agent that
+// ends before the delay leaves it to the next one, and a run one is never run
+// again by a later agent.
 TEST(AgentTime, AMissedTaskFlaggedToCatchUpRunsOnceWhenAPersonIsBack) {
   const auto opens = [](const Log& log) {
     int n = 0;
     for (const std::string& c : log) n += c.rfind("OpenAsDesktopUser(C:\\a.txt,", 0) == 0;
     return n;
   };
-  enum class Away { Restart, SleepWithPerson, SleepUnattended };
-  for (const Away away : {Away::Restart, Away::SleepWithPerson, Away::SleepUnattended}) {
+  enum class Away { Restart, RestartEndedEarly, SleepWithPerson, SleepUnattended };
+  for (const Away away : {Away::Restart, Away::RestartEndedEarly, Away::SleepWithPerson, Away::SleepUnattended}) {
     SCOPED_TRACE(static_cast<int>(away));
     AgentWorld w;
     w.Plant("每天8时30分", "打开文件", "C:\\a.txt");
@@ -359,10 +361,15 @@ TEST(AgentTime, AMissedTaskFlaggedToCatchUpRunsOnceWhenAPersonIsBack) {
     w.Start();
     w.Advance(20 * kSecond);  // 08:29:25
     const std::uint64_t threeDays = (3 * 24 * 60 + 30) * kMinute;  // back at 08:59:25
-    if (away == Away::Restart) {
+    if (away == Away::Restart || away == Away::RestartEndedEarly) {
       w.End();
       w.Advance(threeDays);
       w.Start();
+      if (away == Away::RestartEndedEarly) {
+        w.Advance(20 * kSecond);
+        w.End();
+        w.Start();
+      }
     } else {
       w.Sleep(threeDays, away == Away::SleepWithPerson);
     }
@@ -385,6 +392,10 @@ TEST(AgentTime, AMissedTaskFlaggedToCatchUpRunsOnceWhenAPersonIsBack) {
     for (const std::string& line : history) caughtUp += line.find(u8"错过后补运行") != std::string::npos;
     EXPECT_EQ(caughtUp, 1);
     EXPECT_TRUE(Contains(history, u8"2024-03-08 08:30\t任务1\t打开文件\t每天8时30分\tC:\\a.txt\t错过后补运行，已运行"));
+    w.End();
+    w.Start();
+    w.Advance(kMinute);
+    EXPECT_EQ(opens(w.log), 1);
   }
 }
 

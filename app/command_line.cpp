@@ -3,6 +3,7 @@
 #include "dialogs/next_run_cell.h"
 #include "schedule/grammar.h"
 #include "store/errors.h"
+#include "store/task_types.h"
 #include "store/text.h"
 #include "store/words.h"
 
@@ -138,7 +139,8 @@ CommandOutcome RunImport(const Command& command, CommandStore& store, FileAccess
   return Told(ImportReadFile(store, *file, command.replace), store.codec);
 }
 
-CommandOutcome RunList(CommandStore& store, const ScheduleNow& now, std::uint32_t uptimeMinutes) {
+CommandOutcome RunList(CommandStore& store, const ScheduleNow& now, std::uint32_t uptimeMinutes,
+                       const std::string& keepingAwake) {
   std::string text;
   int listed = 0;
   try {
@@ -147,15 +149,19 @@ CommandOutcome RunList(CommandStore& store, const ScheduleNow& now, std::uint32_
       if (t.schedule.empty()) continue;
       ++listed;
       const bool enabled = t.enabled == words::kEnabled;
+      const TaskType* type = FindTaskType(t.type);
+      const bool catchUp = t.catchUp && type && CatchUpAllowed(*type);
       text += Concat({Decimal(n), "  ", t.enabled.empty() ? "-" : t.enabled, "  ", t.schedule, "  ",
                       t.type.empty() ? "-" : t.type, t.param.empty() ? "" : "  ",
                       t.param.empty() ? std::string() : QuoteForMessage(t.param), enabled ? "  下次运行：" : "  （未启用）",
-                      enabled ? NextRunCell(t, now, uptimeMinutes, store.shortDateFormat) : std::string(), "\r\n"});
+                      enabled ? NextRunCell(t, now, uptimeMinutes, store.shortDateFormat) : std::string(),
+                      catchUp ? "  错过后补运行" : "", "\r\n"});
     }
   } catch (const FrameworkError& e) {
     return Outcome(kExitRefused, store.codec, text + "无法读取任务：" + e.what());
   }
   if (listed == 0) text = "没有任务。\r\n";
+  if (!keepingAwake.empty()) text += Concat({"当前：", QuoteHeadAndTail(keepingAwake, 80), "\r\n"});
   return {kExitDone, Utf8(store.codec, text)};
 }
 

@@ -74,8 +74,11 @@ CommandOutcome RunExport(const Command& command, CommandStore& store, FileAccess
 CommandOutcome RunImport(const Command& command, CommandStore& store, FileAccess& files);
 // One line per task (slots without a schedule left out): number, enabled
 // word, schedule, type, parameter and the next run as of `now`; a disabled
-// task says so instead of a next run.
-CommandOutcome RunList(CommandStore& store, const ScheduleNow& now, std::uint32_t uptimeMinutes);
+// task says so instead of a next run; a task that catches up what it missed
+// ends with 错过后补运行. Then, when the session's agent keeps the PC awake,
+// its tray tip's line (`keepingAwake`, GBK, as the agent published it).
+CommandOutcome RunList(CommandStore& store, const ScheduleNow& now, std::uint32_t uptimeMinutes,
+                       const std::string& keepingAwake = std::string());
 
 // What the session's running agent answered a request of /cancel, /quit or
 // /awake.

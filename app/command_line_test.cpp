@@ -136,7 +136,9 @@ TEST(CommandLine, ListShowsEveryTaskWithItsNextRun) {
   tasks.SetTaskEnabled(2, "禁用");
   tasks.AddTask("一次2020/1/1日8时0分", "提醒", "");
   tasks.AddTask("每天23时0分", "待机计算机", "", true);  // as the settings list says it
-  const CommandOutcome out = RunList(store, now, 100);
+  tasks.AddTask("每天23时30分", "打开文件", "C:\\a.txt", false, true);
+  tasks.AddTask("每天23时40分", "关闭计算机", "", false, true);  // a flag this type never acts on
+  const CommandOutcome out = RunList(store, now, 100, "保持唤醒到 17:00");
   EXPECT_EQ(out.exitCode, kExitDone);
   EXPECT_EQ(out.output.rfind(u8"1  启用  每天22时30分  关闭计算机  下次运行：今天 22:30\r\n"
                              u8"2  禁用  每天8时0分  提醒  起床??了  （未启用）\r\n"
@@ -144,7 +146,11 @@ TEST(CommandLine, ListShowsEveryTaskWithItsNextRun) {
                              0),
             0u)
       << out.output;
-  EXPECT_NE(out.output.find(u8"4  启用  每天23时0分  待机计算机  下次运行：今天 23:00（唤醒）\r\n"), std::string::npos)
+  EXPECT_NE(out.output.find(u8"4  启用  每天23时0分  待机计算机  下次运行：今天 23:00（唤醒）\r\n"
+                            u8"5  启用  每天23时30分  打开文件  C:\\a.txt  下次运行：今天 23:30  错过后补运行\r\n"
+                            u8"6  启用  每天23时40分  关闭计算机  下次运行：今天 23:40\r\n"
+                            u8"当前：保持唤醒到 17:00\r\n"),
+            std::string::npos)
       << out.output;
 }
 

@@ -175,6 +175,15 @@ void RunWatch::Start() {
   }
   countdown_.reset();
   postponed_.reset();
+  // What the last life found to catch up and did not run is still to run.
+  if (remembered) {
+    for (const auto& [n, due] : remembered->catchUps) {
+      RunRecord r;
+      r.taskNumber = n;
+      r.due = due;
+      AddCatchUp(r);
+    }
+  }
   RecordUnseen(p_.minutes.Start(remembered));
   Keep();
 }
@@ -331,11 +340,15 @@ void RunWatch::AddCatchUp(const RunRecord& missed) {
 
 std::vector<RunRecord> RunWatch::CatchUpsDue() {
   if (catchUps_.empty() || p_.sleep.Unattended() || p_.sleep.AwakeMs() - catchUpsFoundMs_ < kCatchUpDelayMs) return {};
-  return std::exchange(catchUps_, {});
+  std::vector<RunRecord> due = std::exchange(catchUps_, {});
+  Keep();  // forgotten before they run: an end of the agent now never runs one twice
+  return due;
 }
 
 void RunWatch::Keep() {
-  const std::string text = SettledMinuteText(p_.minutes.Settled());
+  SettledMinute settled = p_.minutes.Settled();
+  for (const RunRecord& r : catchUps_) settled.catchUps[r.taskNumber] = r.due;
+  const std::string text = SettledMinuteText(settled);
   if (text == kept_) return;
   kept_ = text;  // a file that cannot be written is tried again at the next change
   if (!p_.lastPass.Replace(text)) history_.ReportProblem();

@@ -109,7 +109,8 @@ class RunWatch : public RunRecorder {
   // CatchUpAllowed) that are to run now, each once with its last missed
   // minute, however many it missed: none until kCatchUpDelayMs after they
   // were found, nor while the PC woke unattended (SleepWatch::Unattended).
-  // Once returned, they are forgotten.
+  // Until then the last-pass file keeps them for the next agent life; once
+  // returned, they are forgotten there too.
   std::vector<RunRecord> CatchUpsDue();
 
   // RunRecorder

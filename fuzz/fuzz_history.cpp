@@ -38,7 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const LocalMinute& m = s->sample.local;
     if (m.month < 1 || m.month > 12 || m.day < 1 || m.hour > 23 || m.minute > 59) __builtin_trap();
     const auto back = ParseSettledMinute(SettledMinuteText(*s));
-    if (!back || back->ran != s->ran || !(back->sample.local == m)) __builtin_trap();  // read back as written
+    if (!back || back->ran != s->ran || !(back->sample.local == m) || back->catchUps != s->catchUps) {
+      __builtin_trap();  // read back as written
+    }
   }
 
   testing::FakeDataFile file;

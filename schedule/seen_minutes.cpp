@@ -32,6 +32,24 @@ bool ExpectWord(const std::string& text, std::size_t& at, const char* word) {
   return true;
 }
 
+// "2024-03-05 08:30" (MinuteText), in a year the system clock can show (from
+// 1601), so it is written back in the same four digits.
+bool ParseMinute(const std::string& text, std::size_t& at, LocalMinute& out) {
+  long long v[5];
+  if (!ParseNumber(text, at, 4, v[0]) || !Expect(text, at, '-') || !ParseNumber(text, at, 2, v[1]) ||
+      !Expect(text, at, '-') || !ParseNumber(text, at, 2, v[2]) || !Expect(text, at, ' ') ||
+      !ParseNumber(text, at, 2, v[3]) || !Expect(text, at, ':') || !ParseNumber(text, at, 2, v[4])) {
+    return false;
+  }
+  if (v[0] < 1601 || v[1] < 1 || v[1] > 12 || v[2] < 1 || v[2] > DaysInMonth(static_cast<int>(v[0]), static_cast<int>(v[1])) ||
+      v[3] > 23 || v[4] > 59) {
+    return false;
+  }
+  out = {static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]), static_cast<int>(v[3]),
+         static_cast<int>(v[4])};
+  return true;
+}
+
 }  // namespace
 
 std::string SettledMinuteText(const SettledMinute& s) {
@@ -50,28 +68,20 @@ std::string SettledMinuteText(const SettledMinute& s) {
       separator = ",";
     }
   }
+  separator = " catchup=";
+  for (const auto& [n, missed] : s.catchUps) {
+    text += Concat({separator, Decimal(n), ":", MinuteText(missed)});
+    separator = ",";
+  }
   return text + "\r\n";
 }
 
 std::optional<SettledMinute> ParseSettledMinute(const std::string& text) {
-  long long v[6];
   std::size_t at = 0;
-  if (!ParseNumber(text, at, 4, v[0]) || !Expect(text, at, '-') || !ParseNumber(text, at, 2, v[1]) ||
-      !Expect(text, at, '-') || !ParseNumber(text, at, 2, v[2]) || !Expect(text, at, ' ') ||
-      !ParseNumber(text, at, 2, v[3]) || !Expect(text, at, ':') || !ParseNumber(text, at, 2, v[4]) ||
-      !Expect(text, at, ' ') || !ParseNumber(text, at, 0, v[5])) {
-    return std::nullopt;
-  }
-  // A year the system clock can show (from 1601), so it is written back in
-  // the same four digits.
-  if (v[0] < 1601 || v[1] < 1 || v[1] > 12 || v[2] < 1 || v[2] > DaysInMonth(static_cast<int>(v[0]), static_cast<int>(v[1])) ||
-      v[3] > 23 || v[4] > 59) {
-    return std::nullopt;
-  }
   SettledMinute s;
-  s.sample.local = {static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]), static_cast<int>(v[3]),
-                    static_cast<int>(v[4])};
-  s.sample.utcMinute = v[5];
+  if (!ParseMinute(text, at, s.sample.local) || !Expect(text, at, ' ') || !ParseNumber(text, at, 0, s.sample.utcMinute)) {
+    return std::nullopt;
+  }
   // The tasks that ran in that minute, if any: " 1,3".
   const bool ranList = at + 1 < text.size() && text[at] == ' ' && text[at + 1] >= '0' && text[at + 1] <= '9';
   for (char separator = ' '; ranList && Expect(text, at, separator); separator = ',') {
@@ -93,6 +103,16 @@ std::optional<SettledMinute> ParseSettledMinute(const std::string& text) {
         return std::nullopt;
       }
       s.counted[static_cast<int>(n)] = CountedRun{"", static_cast<std::uint32_t>(w)};
+    }
+  }
+  if (ExpectWord(text, at, " catchup=")) {
+    for (char separator = 0; separator == 0 || Expect(text, at, separator); separator = ',') {
+      long long n = 0;
+      LocalMinute missed;
+      if (!ParseNumber(text, at, 0, n) || n > 999999999 || !Expect(text, at, ':') || !ParseMinute(text, at, missed)) {
+        return std::nullopt;
+      }
+      s.catchUps[static_cast<int>(n)] = missed;
     }
   }
   if (text.compare(at, std::string::npos, "\r\n") != 0 && at != text.size()) return std::nullopt;

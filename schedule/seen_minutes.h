@@ -64,10 +64,14 @@ struct SettledMinute {
   std::uint8_t held = 0;  // TickStop bits that last beyond the agent: monitoring off
   long long bootMinute = 0;
   std::map<int, CountedRun> counted;  // their texts are not kept
+  // Missed tasks flagged to catch up that have not run yet, with their last
+  // missed minute: an agent that ends before they run leaves them to the next.
+  std::map<int, LocalMinute> catchUps;
 };
 // The text kept between lives: "2024-03-05 08:30 28504290\r\n", or with the
 // tasks that ran "2024-03-05 08:30 28504290 1,3\r\n", then optionally
-// " hold=1", " boot=28400000" and " counted=2:0,5:81000"; and back, nothing
+// " hold=1", " boot=28400000", " counted=2:0,5:81000" and
+// " catchup=4:2024-03-05 07:00"; and back, nothing
 // for a damaged text.
 std::string SettledMinuteText(const SettledMinute& settled);
 std::optional<SettledMinute> ParseSettledMinute(const std::string& text);

@@ -27,6 +27,11 @@ TEST(SeenMinutes, TheRememberedMinuteAndItsTasksReadBackAsWritten) {
       {"2024-03-05 08:30 28504290 hold=1\r\n", "", "2024-03-05 08:30 28504290 hold=1\r\n"},
       {"2024-03-05 08:30 28504290 boot=28400000\r\n", "-", ""},
       {"2024-03-05 08:30 28504290 hold=1 counted=2:0\r\n", "-", ""},
+      // missed tasks still to catch up, the latest minute of each
+      {"2024-03-05 08:30 28504290 1 catchup=4:2024-03-04 07:00,2:2024-03-05 08:00\r\n", "1,",
+       "2024-03-05 08:30 28504290 1 catchup=2:2024-03-05 08:00,4:2024-03-04 07:00\r\n"},
+      {"2024-03-05 08:30 28504290 catchup=4:2024-03-04 7:00\r\n", "-", ""},
+      {"2024-03-05 08:30 28504290 catchup=4\r\n", "-", ""},
   };
   for (const auto& c : cases) {
     const std::optional<SettledMinute> s = ParseSettledMinute(c.text);

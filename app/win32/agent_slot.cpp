@@ -3,6 +3,9 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "app/main_window_events.h"
 #include "app/menu.h"
 #include "platform/win32/administrators.h"
@@ -24,6 +27,10 @@ constexpr const wchar_t* kSessionAwakeMinutes = L"Local\\Ordavi-Agent-Awake-Minu
 // The wait's command for /awake (menu commands are 1000 and up; 0 is /cancel).
 constexpr WPARAM kAwakeRequest = 1;
 constexpr const wchar_t* kSessionProcess = L"Local\\Ordavi-Agent-Process";
+// The section's size: the process id, then the keep-awake's tray tip line
+// (GBK, ended by a NUL; empty when none runs).
+constexpr DWORD kPublishedBytes = 512;
+constexpr DWORD kPublishedLineAt = sizeof(DWORD);
 constexpr const wchar_t* kInstallationRunning = L"Global\\Ordavi-Running:";
 constexpr const wchar_t* kInstallationClose = L"Global\\Ordavi-Close:";
 // How long a take-over waits for the running agent to end.
@@ -311,7 +318,7 @@ void Win32AgentSlot::HoldSlot() {
   // word is owned by administrators and the user may only read it, so no
   // program at the user's normal rights can make or change it.
   Security published(administrator ? L"O:BA" + SessionSddl(L"GR") : SessionSddl());
-  process_ = CreateFileMappingW(INVALID_HANDLE_VALUE, published.get(), PAGE_READWRITE, 0, sizeof(DWORD), kSessionProcess);
+  process_ = CreateFileMappingW(INVALID_HANDLE_VALUE, published.get(), PAGE_READWRITE, 0, kPublishedBytes, kSessionProcess);
   if (void* view = process_ ? MapViewOfFile(process_, FILE_MAP_WRITE, 0, 0, sizeof(DWORD)) : nullptr) {
     *static_cast<DWORD*>(view) = GetCurrentProcessId();
     UnmapViewOfFile(view);
@@ -326,6 +333,15 @@ void Win32AgentSlot::HoldSlot() {
   awakeMinutes_ =
       CreateFileMappingW(INVALID_HANDLE_VALUE, session.get(), PAGE_READWRITE, 0, sizeof(DWORD), kSessionAwakeMinutes);
   JoinInstallation();
+}
+
+void Win32AgentSlot::PublishKeepAwake(const std::string& gbkLine) {
+  char* view = process_ ? static_cast<char*>(MapViewOfFile(process_, FILE_MAP_WRITE, 0, 0, kPublishedBytes)) : nullptr;
+  if (!view) return;
+  const std::size_t n = std::min<std::size_t>(gbkLine.size(), kPublishedBytes - kPublishedLineAt - 1);
+  std::memcpy(view + kPublishedLineAt, gbkLine.data(), n);
+  view[kPublishedLineAt + n] = '\0';
+  UnmapViewOfFile(view);
 }
 
 void Win32AgentSlot::JoinInstallation() {
@@ -428,6 +444,23 @@ AgentReply AskRunningAgentToKeepAwake(std::int32_t minutes) {
   }
   CloseHandle(section);
   return AskAndWait(kSessionAwake);
+}
+
+std::string RunningAgentKeepAwakeLine() {
+  std::string line;
+  const HANDLE section = OpenFileMappingW(FILE_MAP_READ | READ_CONTROL, FALSE, kSessionProcess);
+  if (!section) return line;
+  // An earlier version's section holds the process id only, and does not map.
+  const char* view = OwnerOf(section) == Owner::Other
+                         ? nullptr
+                         : static_cast<const char*>(MapViewOfFile(section, FILE_MAP_READ, 0, 0, kPublishedBytes));
+  if (view) {
+    const char* text = view + kPublishedLineAt;
+    line.assign(text, strnlen(text, kPublishedBytes - kPublishedLineAt));
+    UnmapViewOfFile(view);
+  }
+  CloseHandle(section);
+  return line;
 }
 
 AgentReply AskRunningAgentToQuit() {

@@ -2,9 +2,11 @@
 // kernel objects:
 //
 //   Local\Ordavi-Agent                 mutex, owned by the session's agent
-//   Local\Ordavi-Agent-Process         section: that agent's process id, made
-//                                      by it; an elevated agent's is owned by
-//                                      administrators, the user may only read it
+//   Local\Ordavi-Agent-Process         section: that agent's process id, then
+//                                      its keep-awake's tray tip line (GBK,
+//                                      for /list), made by it; an elevated
+//                                      agent's is owned by administrators, the
+//                                      user may only read it
 //   Local\Ordavi-Agent-Administrator   event, exists while that agent has
 //                                      administrator rights (for earlier
 //                                      versions; this one reads the running
@@ -87,6 +89,9 @@ class Win32AgentSlot : public AgentSlotPort {
   // installer reach it as its tray menu commands 设置 and 退出, /cancel as
   // its close box, which cancels a running countdown as 取消关机 does.
   void Listen(HWND mainWindow);
+  // What the agent keeps awake for, as its tray tip's line says (GBK; empty
+  // when it keeps nothing awake), for /list.
+  void PublishKeepAwake(const std::string& gbkLine);
   // The objects the message loop waits on beside its messages, and what it
   // does when the one at `index` is signalled.
   DWORD WaitCount() const { return static_cast<DWORD>(waits_.size()); }
@@ -135,5 +140,9 @@ AgentReply AskRunningAgentToCancelCountdown();
 // /awake: `minutes` (0: off) handed to the agent, which answers within 2 s.
 AgentReply AskRunningAgentToKeepAwake(std::int32_t minutes);
 AgentReply AskRunningAgentToQuit();
+// The line the session's running agent published with PublishKeepAwake
+// (GBK); empty when it keeps nothing awake, when none runs, or when the
+// section's owner is neither this user nor SYSTEM or administrators.
+std::string RunningAgentKeepAwakeLine();
 
 }  // namespace ordavi

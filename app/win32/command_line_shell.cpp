@@ -81,7 +81,7 @@ CommandOutcome RunOnTheStore(const Command& command) {
     default: {
       Win32LocalClock localClock;
       Win32SystemClock systemClock;
-      return RunList(store, localClock.LocalTime(), UptimeMinutes(systemClock));
+      return RunList(store, localClock.LocalTime(), UptimeMinutes(systemClock), RunningAgentKeepAwakeLine());
     }
   }
 }

@@ -183,7 +183,8 @@ int RunAgent() {
       [&shell, &historyFile](RunHistory& history) {
         RunHistoryWindow::Open(history, [&shell, &historyFile] { shell.OpenInNotepad(historyFile.CheckedPath()); });
       },
-      PostponeMinuteMs()});
+      PostponeMinuteMs(),
+      [&slot](const std::string& line) { slot.PublishKeepAwake(line); }});
   SettingsServices settingsServices{tasks,
                                     registry,
                                     registryRoot,
