@@ -217,9 +217,12 @@ scenario_catch_up() {
   local missed_h=$DUE_H missed_m=$DUE_M
   plant_task 1 "每天${missed_h}时${missed_m}分" 打开文件 'C:\补运行.ordavitest'
   plant_task 2 "每天${missed_h}时${missed_m}分" 关闭计算机 ""
+  # A hibernation due three minutes later, on a PC without hibernation.
+  local later=$(((missed_h * 60 + missed_m + 3) % 1440))
+  plant_task 3 "每天$((later / 60))时$((later % 60))分" 休眠计算机 ""
   drv setdword M1 1
   drv setdword M2 1  # planted by hand on a type that never catches up
-  drv setdword TaskNum 2
+  drv setdword TaskNum 3
   restart_past "$missed_h" "$missed_m"
   check "the flagged 打开文件 task is caught up: its document is opened" \
     eventually 120 eval '[ -e "$WINEPREFIX/drive_c/doc-opened.txt" ]'
@@ -241,13 +244,10 @@ scenario_catch_up() {
   printf '\xEF\xBB\xBFOrdavi 任务文件 版本 1\r\n[任务]\r\n时间=每天3时0分\r\n类型=关闭计算机\r\n错过后补运行=1\r\n' >"$WORK/flagged.txt"
   cli /import "$(wine winepath -w "$WORK/flagged.txt")"
   check "/import refuses a shutdown flagged 错过后补运行: exit 1, line 5" said 1 "第5行：这个类型不能错过后补运行"
-  check "... and stores nothing" [ "$(reg_dword TaskNum)" = 0x2 ]
+  check "... and stores nothing" [ "$(reg_dword TaskNum)" = 0x3 ]
 
-  # A hibernation due on a PC without hibernation: no countdown, a notice.
-  coming_minute 20
-  plant_task 3 "每天${DUE_H}时${DUE_M}分" 休眠计算机 ""
-  drv setdword TaskNum 3
-  check "a notice says why the hibernation does not run, and what to do" quiet drv wait TForm6 '提示' $((DUE_WAIT + 30))
+  # The hibernation at its minute: no countdown, a notice.
+  check "a notice says why the hibernation does not run, and what to do" quiet drv wait TForm6 '提示' 240
   local notice
   notice=$(drv info TForm6 '提示')
   echo "$notice"
@@ -255,7 +255,7 @@ scenario_catch_up() {
   shot e2e-hibernation-off
   check "no countdown and no power call" eval '[ "$(drv count TForm1 "*")" = 0 ] && [ -z "$(power_calls)" ]'
   check "the history says 未运行 with the reason" \
-    has_text "$(history_lines)" "任务3	休眠计算机	每天${DUE_H}时${DUE_M}分		未运行（本机未启用休眠"
+    has_text "$(history_lines)" "任务3	休眠计算机	每天$((later / 60))时$((later % 60))分		未运行（本机未启用休眠"
   quiet drv close TForm6 '提示'
 
   # The editor: the box and the mark.

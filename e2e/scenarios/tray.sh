@@ -125,7 +125,7 @@ scenario_power_menu() {
 # Keeping the PC awake as a user does it: the menu with its submenu; 1 小时
 # makes a power request whose reason names the end, which the tip shows too,
 # and 取消保持唤醒 clears it; /awake 30 and /awake off act on the running
-# agent and answer 0, a second /awake off 1; a task of 1 minute ends by
+# agent and answer 0, /list says it meanwhile, a second /awake off 1; a task of 1 minute ends by
 # itself, one bound to a program when the program ends, each with its lines
 # in the run history.
 scenario_keep_awake() {
@@ -161,23 +161,25 @@ scenario_keep_awake() {
   cli /awake 30
   check "/awake 30: exit 0" said 0 "已开始保持唤醒。"
   check "... a request of its own" eventually 5 eval 'kept_awake && has "$(request_reason)" "^Ordavi：保持唤醒到 "'
+  cli /list
+  check "/list says so after the tasks" eval 'said 0 "当前：保持唤醒到 "'
   cli /awake off
   check "/awake off: exit 0" said 0 "已结束保持唤醒。"
   cli /awake off
   check "a second /awake off: nothing to end, exit 1" said 1 "没有正在进行的保持唤醒。"
 
-  # A task of one minute at the coming minute, one for backup.exe two
-  # minutes later; backup.exe runs until 40 s into that minute.
+  # A task for backup.exe at the coming minute, which backup.exe runs 30 s
+  # into; a task of one minute at the next minute.
   coming_minute 20
-  local second=$(((DUE_H * 60 + DUE_M + 2) % 1440))
-  plant_task 1 "每天${DUE_H}时${DUE_M}分" 保持唤醒 1
-  plant_task 2 "每天$((second / 60))时$((second % 60))分" 保持唤醒 backup.exe
+  local next=$(((DUE_H * 60 + DUE_M + 1) % 1440))
+  plant_task 1 "每天${DUE_H}时${DUE_M}分" 保持唤醒 backup.exe
+  plant_task 2 "每天$((next / 60))时$((next % 60))分" 保持唤醒 1
   drv setdword TaskNum 2
-  wine_run_bg BACKUP_PID 'C:\backup.exe' wait NoSuchWindowClass '*' $((DUE_WAIT + 160)) >/dev/null 2>&1
-  check "the minute's task starts: 开始保持唤醒到" eventually $((DUE_WAIT + 30)) eval 'history_lines | grep -q "任务1.*开始保持唤醒到"'
-  check "... and ends by itself a minute later" eventually 90 eval 'history_lines | grep -q "任务1.*保持唤醒结束（已到时间）"'
-  check "the program's task starts while backup.exe runs" eventually 90 eval 'history_lines | grep -q "任务2.*开始保持唤醒：backup.exe 运行中"'
-  check "... and ends when it ends" eventually 90 eval 'history_lines | grep -q "任务2.*保持唤醒结束（程序已结束）"'
+  wine_run_bg BACKUP_PID 'C:\backup.exe' wait NoSuchWindowClass '*' $((DUE_WAIT + 30)) >/dev/null 2>&1
+  check "the program's task starts while backup.exe runs" eventually $((DUE_WAIT + 30)) eval 'history_lines | grep -q "任务1.*开始保持唤醒：backup.exe 运行中"'
+  check "... and ends when it ends" eventually 60 eval 'history_lines | grep -q "任务1.*保持唤醒结束（程序已结束）"'
+  check "the next minute's task starts: 开始保持唤醒到" eventually 60 eval 'history_lines | grep -q "任务2.*开始保持唤醒到"'
+  check "... and ends by itself a minute later" eventually 90 eval 'history_lines | grep -q "任务2.*保持唤醒结束（已到时间）"'
   echo "--- run history"; history_lines
   echo "--- power requests"; calls "$AWAKE_CALLS"
   check "the PC is let go at the end" not kept_awake
