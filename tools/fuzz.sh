@@ -53,10 +53,26 @@ each_parallel() {
 }
 
 FLAGS=(-std=c++17 -g -O1 -fno-omit-frame-pointer -Wno-invalid-source-encoding -I "$SRC")
-CORE=(store/text.cpp store/unicode.cpp store/errors.cpp store/registry.cpp store/tasks.cpp store/options.cpp
-  store/task_types.cpp store/testing/fake_registry.cpp store/testing/iconv_gbk_codec.cpp schedule/grammar.cpp schedule/schedule.cpp schedule/next_run.cpp
-  schedule/calendar.cpp schedule/short_date.cpp schedule/sleep_watch.cpp schedule/missed_runs.cpp schedule/tick_state.cpp schedule/seen_minutes.cpp schedule/conditions.cpp app/run_history.cpp
-  actions/network.cpp actions/power.cpp actions/keep_awake.cpp actions/processes.cpp dialogs/task_form.cpp dialogs/settings_list.cpp dialogs/options_form.cpp transfer/task_file.cpp)
+# The core sources the targets link: every file a target includes, directly
+# or through another, brings its .cpp of the same name (the Win32 adapters
+# never), so a new core file a fuzzed function calls comes along by itself.
+core_sources() {
+  local -A seen=()
+  local queue=(fuzz/*.cpp fuzz/*.h) f inc
+  while [ ${#queue[@]} -gt 0 ]; do
+    f=${queue[0]}
+    queue=("${queue[@]:1}")
+    [ -n "${seen[$f]:-}" ] && continue
+    seen[$f]=1
+    for inc in $(sed -nE 's/^#include "([^"]+)".*/\1/p' "$f"); do
+      [[ $inc == */win32/* ]] && continue
+      [ -f "$inc" ] && queue+=("$inc")
+      [ -f "${inc%.h}.cpp" ] && queue+=("${inc%.h}.cpp")
+    done
+  done
+  for f in "${!seen[@]}"; do [[ $f == *.cpp && $f != fuzz/* ]] && echo "$f"; done | sort
+}
+mapfile -t CORE < <(core_sources)
 objs=()
 for f in "${CORE[@]}"; do objs+=("$OUT/obj/$(echo "$f" | tr / _).o"); done
 # The compiler launcher the test command sets (ccache) serves a second run of

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs every test of Ordavi: installs what is missing (as root), builds the
-# host core with its unit tests (also under the sanitizers) and both Windows
-# targets, then runs the unit tests, the check of the shipped 32-bit build, the Win32 adapter tests under
-# Wine and the end-to-end scenarios of Ordavi.exe under Wine and Xvfb, all
-# through ctest.
+# host core with its unit tests (also under the sanitizers) and the Windows
+# programs (both, one of them with its tests), then runs the unit tests, the
+# check of the shipped 32-bit build, the Win32 adapter tests under Wine and
+# the end-to-end scenarios of Ordavi.exe under Wine and Xvfb, all through
+# ctest.
 #
 # The Wine part runs the win32 build where this machine can run 32-bit
 # programs and the win64 build where it cannot (tools/wine-test-env.sh);
@@ -39,24 +40,35 @@ export CMAKE_CXX_COMPILER_LAUNCHER="${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}"
 # folder is left out of the key: a clone in another folder finds the objects
 # of the same sources.
 export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}" CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j "$jobs"
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 -j "$jobs"
+# The Wine part runs one of the two Windows builds (decided here, before
+# the builds): that one is built whole, with its Wine tests and the
+# scenarios' helpers. Of the other, only what the run reads: the shipped
+# 32-bit program with its help file and downloads (the build check), or the
+# 64-bit program (that it builds).
+source tools/wine-test-env.sh
+wine_arch_detect
+for arch in win32 win64; do
+  cmake --preset "$arch" >/dev/null
+  if [ "$arch" = "$ORDAVI_WINE_ARCH" ]; then
+    cmake --build --preset "$arch" -j "$jobs"
+  elif [ "$arch" = win32 ]; then
+    cmake --build --preset win32 -j "$jobs" --target Ordavi dist
+  else
+    cmake --build --preset win64 -j "$jobs" --target Ordavi
+  fi
+done
 step_done "the Windows builds"
 cmake --preset host-sanitize >/dev/null
 cmake --build --preset host-sanitize -j "$jobs"
-# The host build's ctest also runs the sanitizer build's unit tests (any
-# finding fails the run) and each fuzz target for 10 s from its seeds
-# (bash tools/fuzz.sh 1800 is the long run).
+# The host build's ctest runs the unit tests from the sanitizer build (any
+# finding fails the run), so this one builds nothing of its own; and each
+# fuzz target for 10 s from its seeds (bash tools/fuzz.sh 1800 is the long
+# run).
 cmake --preset host -DORDAVI_WINDOWS_BUILDS="$PWD/build" \
   -DORDAVI_SANITIZE_BUILD="$PWD/build/host-sanitize" -DORDAVI_FUZZ_SECONDS=10 >/dev/null
-cmake --build --preset host -j "$jobs"
 FUZZ_JOBS="$jobs" bash tools/fuzz.sh --build
 step_done "the host builds and the fuzz targets"
 
-source tools/wine-test-env.sh
-wine_arch_detect
 if [ "$ORDAVI_WINE_ARCH" = win32 ]; then
   echo "Wine tests run against the win32 build (build/win32) on the 32-bit Wine loader"
 else

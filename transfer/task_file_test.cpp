@@ -226,8 +226,12 @@ TEST(TaskFile, AnOptionsOnlyReplaceCarriesEveryOption) {
   ApplyOptionChanges(r.options, toMemory);
   for (const OptionDescriptor& o : kOptions) {
     EXPECT_EQ(to.key.values[o.name], from.key.values[o.name]) << o.name;
-    if (o.number) EXPECT_EQ(toMemory.*o.number, fromMemory.*o.number) << o.name;
-    if (o.text) EXPECT_EQ(toMemory.*o.text, fromMemory.*o.text) << o.name;
+    if (o.number) {
+      EXPECT_EQ(toMemory.*o.number, fromMemory.*o.number) << o.name;
+    }
+    if (o.text) {
+      EXPECT_EQ(toMemory.*o.text, fromMemory.*o.text) << o.name;
+    }
   }
 }
 
