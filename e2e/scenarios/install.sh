@@ -50,9 +50,11 @@ scenario_install() {
 
   quiet wine explorer "$(desktop)" "C:\\Program Files\\Ordavi\\uninst.exe" /S
   check "the silent uninstall ends the running agent" quiet drv gone TForm1 '*' 30
-  check "its files and folder are removed" eventually 30 not test -e "$dir"
+  # It removes the files and folder, then the shortcuts, then its entry: with
+  # the entry gone, it has done the rest.
+  check "its entry in the installed programs is removed" eventually 30 not quiet wine_reg_query "$uninstall"
+  check "its files and folder are removed" not test -e "$dir"
   check "its shortcuts are removed" not test -e "$menu"
-  check "its entry in the installed programs is removed" not quiet wine_reg_query "$uninstall"
   check "the tasks and options are kept" [ "$(reg_dword TaskNum)" = 0x0 ]
   check "the autostart value is kept" quiet wine_reg_query "$run" Ormile
 
