@@ -10,9 +10,9 @@
 # programs and the win64 build where it cannot (tools/wine-test-env.sh);
 # ORDAVI_WINE_ARCH=win32 or win64 forces either.
 #
-# One ctest run does it all, ORDAVI_TEST_JOBS at once (8 unless set), well
+# One ctest run does it all, ORDAVI_TEST_JOBS at once (10 unless set), well
 # above the cores, since the Wine scenarios spend most of their time waiting
-# for a minute (the processor was busy about 40 % of a run with 6): the unit
+# for a minute (the processor was busy under half of a run with 6 or 10): the unit
 # tests (the sanitizer build's, in one process) and a short run of each fuzz
 # target (10 s each, on two cores; built in the build step) side by side
 # with the scenarios.
@@ -85,7 +85,7 @@ rm -f build/host/Testing/Temporary/CTestCostData.txt
 retried=build/wine-retried-starts.txt
 rm -f "$retried"
 status=0
-ctest --preset host --timeout 600 -j "${ORDAVI_TEST_JOBS:-8}" || status=$?
+ctest --preset host --timeout 600 -j "${ORDAVI_TEST_JOBS:-10}" || status=$?
 step_done "ctest"
 if [ -s "$retried" ]; then
   echo "Wine starts that did nothing and were started again: $(grep -c '^[0-9]' "$retried")"
